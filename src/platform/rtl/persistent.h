@@ -27,3 +27,16 @@ class TPersistent : public TObject {
   virtual void AssignTo(TPersistent* Dest);
   [[noreturn]] void AssignError(TPersistent* Source);
 };
+
+// A TClassFactory body for a class T whose constructor takes one owner of
+// type O* (a component's owner, a collection item's collection). The owner
+// must be an O or null; anything else raises EInvalidCast.
+template <class T, class O>
+TObject* CreateWithOwner(TObject* Owner) {
+  O* Typed = nullptr;
+  if (Owner) {
+    Typed = dynamic_cast<O*>(Owner);
+    if (!Typed) throw EInvalidCast("Ungültige Typumwandlung");
+  }
+  return new T(Typed);
+}

@@ -1,0 +1,218 @@
+#include "foundation/FileUtils.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "foundation/BusyCursor.h"
+#include "platform/os/fileapi.h"
+#include "platform/os/filestream.h"
+#include "platform/os/find.h"
+#include "platform/os/folders.h"
+#include "platform/os/process.h"
+#include "platform/rtl/charset.h"
+#include "platform/rtl/strings.h"
+
+namespace {
+
+std::function<void()>& PaintPump() {
+  static std::function<void()> pump;
+  return pump;
+}
+
+// Removes the scratch folder when the process ends.
+struct TScratchDir {
+  String Path;
+  ~TScratchDir() {
+    if (!Path.empty()) DeleteDirectoryTree(Path, true);
+    Path.clear();
+  }
+};
+
+TScratchDir& Scratch() {
+  static TScratchDir scratch;
+  return scratch;
+}
+
+bool IsRoot(const String& Path) { return Path.empty() || Path == "/"; }
+
+// Everything up to and including the last '/', or "".
+String FolderPart(const String& Path) {
+  std::size_t slash = Path.rfind('/');
+  return slash == String::npos ? String() : Path.substr(0, slash + 1);
+}
+
+// Deletes one file of a tree, resetting a read-only attribute first.
+bool DeleteTreeFile(const String& Path, int Attr) {
+  if (Attr & faReadOnly) SetFileAttributes(Path, FILE_ATTRIBUTE_ARCHIVE);
+  return DeleteFile(Path);
+}
+
+// Calls Visit(name) for every ordinary file matching Mask until it returns
+// false.
+template <class Visit>
+void ForEachMatch(const String& Mask, Visit&& V) {
+  TSearchRec sr;
+  for (int rc = FindFirst(Mask, faArchive, sr); rc == 0; rc = FindNext(sr))
+    if (!V(sr.Name)) break;
+  FindClose(sr);
+}
+
+String MatchText(const String& Prefix, const String& Name, bool UpperCase) {
+  return UpperCase ? AnsiUpperCase(Prefix + Name) : Prefix + Name;
+}
+
+}  // namespace
+
+String IncludeTrailingBackslash(const String& Path) {
+  if (Path.empty() || Path.back() == '/') return Path;
+  return Path + "/";
+}
+
+bool IsDirectory(const String& Path) {
+  DWORD a = GetFileAttributes(Path);
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void ForceDirectoryTree(const String& Dir) {
+  if (Dir.empty()) throw EInOutError("Das Verzeichnis kann nicht erstellt werden", 3);
+  String d = Dir;
+  if (d.size() > 1 && d.back() == '/') d.pop_back();
+  if (IsRoot(d) || IsDirectory(d)) return;
+  String parent = FolderPart(d);
+  if (!parent.empty() && parent != d) ForceDirectoryTree(parent);
+  CreateDirectory(d);  // a failure shows when a file is opened in it
+}
+
+bool DeleteDirectoryTree(const String& Dir, bool RemoveRoot) {
+  bool result = IsDirectory(Dir);
+  if (!result) return false;
+  String base = IncludeTrailingBackslash(Dir);
+  TSearchRec sr;
+  int rc = FindFirst(base + "*.*", faAnyFile, sr);
+  for (; rc == 0; rc = FindNext(sr)) {
+    if (sr.Name.empty() || sr.Name[0] == '.' || sr.Attr == faVolumeID) continue;
+    if (sr.Attr & faDirectory)
+      result = DeleteDirectoryTree(base + sr.Name, RemoveRoot) && result;
+    else if ((sr.Attr & faVolumeID) == 0)
+      result = DeleteTreeFile(base + sr.Name, sr.Attr) && result;
+  }
+  FindClose(sr);
+  if (RemoveRoot && result && rc == static_cast<int>(ERROR_NO_MORE_FILES) && !IsRoot(Dir))
+    result = RemoveDirectory(Dir);
+  return result;
+}
+
+Int64 CopyStreamBlocks(TStream* Source, TStream* Dest, Int64 Count) {
+  if (Count == 0) {
+    Source->SetPosition(0);
+    Count = Source->Size();
+  }
+  Int64 result = Count;
+  std::vector<Byte> buffer(static_cast<std::size_t>(std::min(Count, CopyBlockSize)));
+  for (int block = 0; Count > 0; ++block) {
+    Int64 n = std::min(Count, static_cast<Int64>(buffer.size()));
+    Source->ReadBuffer(buffer.data(), n);
+    Dest->WriteBuffer(buffer.data(), n);
+    Count -= n;
+    if (block % PaintEveryBlocks == 0) DispatchPaintMessages();
+  }
+  return result;
+}
+
+void CopyFileByStreams(const String& Source, const String& Dest) {
+  StartWait();
+  try {
+    String folder = FolderPart(Dest);
+    if (!folder.empty()) ForceDirectoryTree(folder);
+    TFileStream source(Source, fmOpenRead | fmShareDenyNone);
+    auto dest = std::make_unique<TFileStream>(Dest, fmCreate);
+    // Reserving the space up front spares the file system a block-by-block
+    // allocation; a full disk still shows at the first write that fails.
+    dest->Handle().Reserve(static_cast<std::uint64_t>(source.Size()));
+    try {
+      CopyStreamBlocks(&source, dest.get(), source.Size());
+    } catch (...) {
+      // A partial copy must not pass for a complete one.
+      String made = dest->Handle().Path();
+      dest.reset();
+      DeleteFile(made);
+      throw;
+    }
+    dest.reset();
+  } catch (...) {
+    StopWait();
+    throw;
+  }
+  StopWait();
+}
+
+int ShellExecuteAndWait(const void* Wnd, const String& Verb, const String& File,
+                        const String& Parameters, const String& Directory, int ShowCmd) {
+  TShellExecuteInfo info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.Wnd = Wnd;
+  info.lpVerb = Verb;
+  info.lpFile = File;
+  info.lpParameters = Parameters;
+  info.lpDirectory = Directory;
+  info.nShow = ShowCmd;
+  try {
+    if (ShellExecuteEx(info) && info.hProcess.Valid()) {
+      while (WaitForSingleObject(info.hProcess, 50) == WAIT_TIMEOUT) DispatchPaintMessages();
+    }
+  } catch (...) {
+    // The shell's code is the whole answer; a failing paint pump is not.
+  }
+  CloseHandle(info.hProcess);
+  return info.hInstApp;
+}
+
+String GetTempDir() { return IncludeTrailingBackslash(GetTempPath()); }
+
+void EnumFiles(const String& Mask, TStrings* List, bool UpperCase, const String& Prefix) {
+  List->Clear();
+  ForEachMatch(Mask, [&](const String& Name) {
+    List->Add(MatchText(Prefix, Name, UpperCase));
+    return true;
+  });
+}
+
+String FindFirstMatch(const String& Mask, bool UpperCase, const String& Prefix) {
+  String found;
+  ForEachMatch(Mask, [&](const String& Name) {
+    found = MatchText(Prefix, Name, UpperCase);
+    return false;
+  });
+  return found;
+}
+
+bool FileExistsEx(const String& FileName) {
+  DWORD a = GetFileAttributes(FileName);
+  if (a != INVALID_FILE_ATTRIBUTES) return (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME: return false;
+    case ERROR_SHARING_VIOLATION: return true;
+    default: break;
+  }
+  TSearchRec sr;
+  bool found = FindFirst(FileName, faAnyFile, sr) == 0 && (sr.Attr & faDirectory) == 0;
+  FindClose(sr);
+  return found;
+}
+
+void DispatchPaintMessages() {
+  if (PaintPump()) PaintPump()();
+}
+
+std::function<void()> SetPaintMessagePump(std::function<void()> Pump) {
+  std::function<void()> old = std::move(PaintPump());
+  PaintPump() = std::move(Pump);
+  return old;
+}
+
+void SetScratchDir(const String& Dir) { Scratch().Path = Dir; }
+
+String ScratchDir() { return Scratch().Path; }

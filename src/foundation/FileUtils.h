@@ -1,0 +1,101 @@
+// File and directory utilities that the synchronisation leans on for every
+// file it moves: trailing-separator handling, folder tests, creating and
+// deleting folder trees, the block copy of files, launching through the
+// shell and waiting, the temporary folder, file enumeration by mask, and the
+// one file-existence rule of the process.
+//
+// Paths use '/'. The original's drive rules have no meaning without drives
+// and are not kept: a one-letter path such as "c" gets "/" like any other
+// (not "c:/"), a path ending in ':' is an ordinary name, and only "" and "/"
+// count as the root that ForceDirectoryTree never creates and
+// DeleteDirectoryTree never removes.
+//
+// The copy and the wait keep the window painted through a hookable paint
+// pump (SetPaintMessagePump), which the user interface installs; no input
+// is processed meanwhile.
+//
+// Thread safety: meant for the main (user-interface) thread; the routines
+// keep no state of their own except the paint pump and the scratch folder.
+#pragma once
+
+#include <functional>
+
+#include "platform/rtl/streams.h"
+
+class TStrings;
+
+// Size of one block of CopyFileByStreams.
+constexpr Int64 CopyBlockSize = 61440;
+// The paint pump runs once per this many blocks (about 60 MB).
+constexpr int PaintEveryBlocks = 1000;
+
+// Path unchanged when empty or ending in '/'; else Path + "/".
+String IncludeTrailingBackslash(const String& Path);
+
+// True when Path names an existing folder (its attributes can be read and
+// carry the directory bit).
+bool IsDirectory(const String& Path);
+
+// Creates Dir and every missing parent. An empty Dir raises EInOutError
+// "Das Verzeichnis kann nicht erstellt werden"; a folder that cannot be
+// made is not reported (whatever opens a file in it later notices).
+void ForceDirectoryTree(const String& Dir);
+
+// Deletes the content of Dir recursively (read-only files too) and, when
+// RemoveRoot, Dir itself. With RemoveRoot false every sub-folder is emptied
+// but kept. Names beginning with '.' are skipped. Returns false when Dir is
+// no folder (nothing is deleted) or when anything could not be deleted; it
+// goes on deleting what it can and never raises for file-system errors.
+bool DeleteDirectoryTree(const String& Dir, bool RemoveRoot);
+
+// Copies Source to Dest byte for byte in blocks of 61440 bytes under the
+// busy cursor, creating Dest's folder. Source is opened sharing everything
+// (a file another process holds open for writing can be read); Dest is
+// created or replaced. Dest carries the time of the copy. Raises
+// EFOpenError / EFCreateError / EReadError / EWriteError; on any failure
+// after Dest was created, the partial Dest is deleted.
+void CopyFileByStreams(const String& Source, const String& Dest);
+
+// Copies Count bytes from Source's position to Dest's position in blocks of
+// at most 61440 bytes (never more than Count); Count 0 rewinds Source and
+// copies its whole size. Runs the paint pump every 1000 blocks. Returns the
+// number of bytes copied; a short read raises EReadError, a short write
+// EWriteError.
+Int64 CopyStreamBlocks(TStream* Source, TStream* Dest, Int64 Count);
+
+// Launches File through the shell (ShellExecuteEx), waits for the started
+// process to end while running the paint pump, and returns the shell's
+// instance code (above 32 means success), also when the launch failed.
+// Never raises.
+int ShellExecuteAndWait(const void* Wnd, const String& Verb, const String& File,
+                        const String& Parameters, const String& Directory, int ShowCmd);
+
+// The temporary folder with a trailing '/'.
+String GetTempDir();
+
+// Clears List, then adds Prefix + name of every ordinary file matching Mask
+// (no folders, hidden or system files), upper-cased as a whole when
+// UpperCase.
+void EnumFiles(const String& Mask, TStrings* List, bool UpperCase, const String& Prefix);
+
+// Prefix + name of the first ordinary file matching Mask (upper-cased like
+// EnumFiles), or "" when nothing matches.
+String FindFirstMatch(const String& Mask, bool UpperCase, const String& Prefix);
+
+// The process-wide file-existence rule: a file that exists counts even when
+// another process holds it locked or opened exclusively; a folder does not
+// count; a missing file, a missing folder on the way or an invalid name
+// does not exist.
+bool FileExistsEx(const String& FileName);
+
+// Runs the paint pump: dispatches pending paint messages (a quit request
+// met on the way is kept for the message loop). Does nothing until the user
+// interface installs a pump.
+void DispatchPaintMessages();
+// Installs the paint pump (null: none); returns the previous one.
+std::function<void()> SetPaintMessagePump(std::function<void()> Pump);
+
+// A process-wide scratch folder, empty at start-up; when it is set at
+// process end, the folder is removed with DeleteDirectoryTree(path, true).
+void SetScratchDir(const String& Dir);
+String ScratchDir();

@@ -1,0 +1,309 @@
+// os::File: POSIX descriptors with share modes and byte-range locks kept as
+// open-file-description locks, so that they exclude other handles of the
+// same process as well as other processes.
+#include "platform/os/files.h"
+
+#include "platform/os/internal.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+
+namespace os {
+namespace {
+
+// Share-mode bytes, each held as a shared lock by every handle that has the
+// property: a handle opening with read access checks that nobody holds
+// kDenyRead, a handle denying read checks that nobody holds kReadAccess, and
+// so on. Each handle takes its own bytes first and checks the others' after,
+// so two racing openers can at worst both fail, never both succeed.
+constexpr std::uint64_t kReadAccess = kShareLockBase + 0;
+constexpr std::uint64_t kWriteAccess = kShareLockBase + 1;
+constexpr std::uint64_t kDenyRead = kShareLockBase + 2;
+constexpr std::uint64_t kDenyWrite = kShareLockBase + 3;
+
+std::atomic<int> gFailWrites{0};
+std::atomic<DWORD> gFailCode{ERROR_DISK_FULL};
+std::atomic<bool> gDiskFull{false};
+
+int OfdLock(int Fd, short Type, std::uint64_t Offset, std::uint64_t Length) {
+  struct flock fl = {};
+  fl.l_type = Type;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = static_cast<off_t>(Offset);
+  fl.l_len = static_cast<off_t>(Length);
+  return ::fcntl(Fd, F_OFD_SETLK, &fl);
+}
+
+// True when another open file description holds a lock on the range that
+// conflicts with Type.
+bool OthersHold(int Fd, short Type, std::uint64_t Offset, std::uint64_t Length) {
+  struct flock fl = {};
+  fl.l_type = Type;
+  fl.l_whence = SEEK_SET;
+  fl.l_start = static_cast<off_t>(Offset);
+  fl.l_len = static_cast<off_t>(Length);
+  if (::fcntl(Fd, F_OFD_GETLK, &fl) != 0) return false;
+  return fl.l_type != F_UNLCK;
+}
+
+bool HasRead(Access A) { return (static_cast<unsigned>(A) & 1u) != 0; }
+bool HasWrite(Access A) { return (static_cast<unsigned>(A) & 2u) != 0; }
+bool DeniesRead(Share S) { return S == Share::DenyRead || S == Share::Exclusive; }
+bool DeniesWrite(Share S) { return S == Share::DenyWrite || S == Share::Exclusive; }
+
+int OpenFlags(Disposition D) {
+  switch (D) {
+    case Disposition::OpenExisting: return 0;
+    case Disposition::CreateNew: return O_CREAT | O_EXCL;
+    case Disposition::CreateAlways: return O_CREAT;
+    case Disposition::OpenAlways: return O_CREAT;
+    case Disposition::TruncateExisting: return 0;
+  }
+  return 0;
+}
+
+bool Truncates(Disposition D) {
+  return D == Disposition::CreateAlways || D == Disposition::TruncateExisting;
+}
+
+// Opens read-write when the file allows it, so that exclusive byte-range
+// locks work on handles opened for reading too (as they do on the original
+// platform); falls back to the mode asked for.
+int OpenDescriptor(const String& Path, Access A, Disposition D) {
+  int extra = OpenFlags(D) | O_CLOEXEC;
+  int fd = ::open(Path.c_str(), O_RDWR | extra, 0666);
+  if (fd >= 0 || (errno != EACCES && errno != EROFS && errno != ETXTBSY && errno != EPERM))
+    return fd;
+  int mode = HasWrite(A) ? (HasRead(A) ? O_RDWR : O_WRONLY) : O_RDONLY;
+  return ::open(Path.c_str(), mode | extra, 0666);
+}
+
+}  // namespace
+
+// ---- Status --------------------------------------------------------------
+
+Status Status::FromErrno(int Errno, String Context) {
+  return Status(SetLastErrorFromErrno(Errno), std::move(Context));
+}
+
+String Status::Message() const { return ok() ? String() : SysErrorMessage(FCode); }
+
+String Status::ToString() const {
+  if (ok()) return "OK";
+  return FContext.empty() ? Message() : FContext + ": " + Message();
+}
+
+// ---- File ----------------------------------------------------------------
+
+File::~File() { Close(); }
+
+File::File(File&& Other) noexcept
+    : FFd(std::exchange(Other.FFd, -1)), FAccess(Other.FAccess), FPath(std::move(Other.FPath)) {}
+
+File& File::operator=(File&& Other) noexcept {
+  if (this != &Other) {
+    Close();
+    FFd = std::exchange(Other.FFd, -1);
+    FAccess = Other.FAccess;
+    FPath = std::move(Other.FPath);
+  }
+  return *this;
+}
+
+void File::Close() {
+  if (FFd >= 0) ::close(FFd);  // closing the description drops all its locks
+  FFd = -1;
+}
+
+Status File::Open(const String& Path, Access A, Share S, Disposition D) {
+  Close();
+  if (Path.empty() || Path.back() == '/') {
+    SetLastError(ERROR_INVALID_NAME);
+    return Status::Error(ERROR_INVALID_NAME, Path);
+  }
+  String resolved = ResolvePath(Path);
+  int fd = OpenDescriptor(resolved, A, D);
+  if (fd < 0) {
+    int err = errno;
+    if (err == ENOENT) {
+      DWORD code = detail::MissingCode(resolved);
+      SetLastError(code);
+      return Status::Error(code, resolved);
+    }
+    return Status::FromErrno(err, resolved);
+  }
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return Status::Error(ERROR_ACCESS_DENIED, resolved);
+  }
+  FFd = fd;
+  FAccess = A;
+  FPath = resolved;
+  Status s = TakeShareMode(A, S);
+  if (s.ok() && Truncates(D) && ::ftruncate(FFd, 0) != 0) s = Status::FromErrno(errno, resolved);
+  if (!s.ok()) Close();
+  return s;
+}
+
+Status File::TakeShareMode(Access A, Share S) {
+  struct Byte {
+    bool Take;
+    std::uint64_t Mine;
+    std::uint64_t Conflicting;
+  };
+  const Byte bytes[] = {{HasRead(A), kReadAccess, kDenyRead},
+                        {HasWrite(A), kWriteAccess, kDenyWrite},
+                        {DeniesRead(S), kDenyRead, kReadAccess},
+                        {DeniesWrite(S), kDenyWrite, kWriteAccess}};
+  for (const Byte& b : bytes)
+    if (b.Take && OfdLock(FFd, F_RDLCK, b.Mine, 1) != 0) {
+      // A descriptor without read access cannot take read locks: the share
+      // mode then stays unprotected rather than failing the open.
+      if (errno == EBADF) continue;
+      return Status::FromErrno(errno, FPath);
+    }
+  for (const Byte& b : bytes)
+    if (b.Take && OthersHold(FFd, F_WRLCK, b.Conflicting, 1)) {
+      SetLastError(ERROR_SHARING_VIOLATION);
+      return Status::Error(ERROR_SHARING_VIOLATION, FPath);
+    }
+  return Status::OK();
+}
+
+Status File::Read(std::uint64_t Offset, void* Buffer, std::size_t Count,
+                  std::size_t* Got) const {
+  *Got = 0;
+  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
+  if (!HasRead(FAccess)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return Status::Error(ERROR_ACCESS_DENIED, FPath);
+  }
+  char* p = static_cast<char*>(Buffer);
+  while (*Got < Count) {
+    ssize_t n = ::pread(FFd, p + *Got, Count - *Got, static_cast<off_t>(Offset + *Got));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Status::FromErrno(errno, FPath);
+    }
+    if (n == 0) break;
+    *Got += static_cast<std::size_t>(n);
+  }
+  return Status::OK();
+}
+
+Status File::Write(std::uint64_t Offset, const void* Buffer, std::size_t Count) const {
+  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
+  if (!HasWrite(FAccess)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return Status::Error(ERROR_ACCESS_DENIED, FPath);
+  }
+  if (DWORD fault = FaultInjection::TakeWriteFault()) {
+    SetLastError(fault);
+    return Status::Error(fault, FPath);
+  }
+  const char* p = static_cast<const char*>(Buffer);
+  std::size_t done = 0;
+  while (done < Count) {
+    ssize_t n = ::pwrite(FFd, p + done, Count - done, static_cast<off_t>(Offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Status::FromErrno(errno, FPath);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return Status::OK();
+}
+
+Result<std::uint64_t> File::Size() const {
+  struct stat st;
+  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
+  if (::fstat(FFd, &st) != 0) return Status::FromErrno(errno, FPath);
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+Status File::Truncate(std::uint64_t Size) const {
+  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
+  if (!HasWrite(FAccess)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return Status::Error(ERROR_ACCESS_DENIED, FPath);
+  }
+  if (::ftruncate(FFd, static_cast<off_t>(Size)) != 0) return Status::FromErrno(errno, FPath);
+  return Status::OK();
+}
+
+Status File::Reserve(std::uint64_t Size) const {
+  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
+  if (Size == 0 || ::fallocate(FFd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(Size)) == 0)
+    return Status::OK();
+  int err = errno;
+  if (err == EOPNOTSUPP || err == ENOSYS || err == EINVAL) return Status::OK();
+  return Status::FromErrno(err, FPath);
+}
+
+Status File::Flush() const {
+  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
+  if (::fsync(FFd) != 0) return Status::FromErrno(errno, FPath);
+  return Status::OK();
+}
+
+Status File::Lock(std::uint64_t Offset, std::uint64_t Length, LockKind Kind) const {
+  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
+  if (Length == 0 || Offset + Length > kShareLockBase) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return Status::Error(ERROR_INVALID_PARAMETER, FPath);
+  }
+  short type = Kind == LockKind::Shared ? F_RDLCK : F_WRLCK;
+  if (OfdLock(FFd, type, Offset, Length) == 0) return Status::OK();
+  int err = errno;
+  if (err == EAGAIN || err == EACCES) {
+    SetLastError(ERROR_LOCK_VIOLATION);
+    return Status::Error(ERROR_LOCK_VIOLATION, FPath);
+  }
+  if (err == EBADF) {  // e.g. an exclusive lock on a read-only descriptor
+    SetLastError(ERROR_ACCESS_DENIED);
+    return Status::Error(ERROR_ACCESS_DENIED, FPath);
+  }
+  return Status::FromErrno(err, FPath);
+}
+
+Status File::Unlock(std::uint64_t Offset, std::uint64_t Length) const {
+  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
+  if (Length == 0) return Status::OK();
+  if (OfdLock(FFd, F_UNLCK, Offset, Length) != 0) return Status::FromErrno(errno, FPath);
+  return Status::OK();
+}
+
+bool File::IsLockedByOther(std::uint64_t Offset, std::uint64_t Length, LockKind Kind) const {
+  if (FFd < 0 || Length == 0) return false;
+  return OthersHold(FFd, Kind == LockKind::Shared ? F_RDLCK : F_WRLCK, Offset, Length);
+}
+
+// ---- FaultInjection --------------------------------------------------------
+
+void FaultInjection::FailNextWrites(int Count, DWORD Code) {
+  gFailCode = Code;
+  gFailWrites = Count;
+}
+
+void FaultInjection::SetDiskFull(bool On) { gDiskFull = On; }
+
+void FaultInjection::Reset() {
+  gFailWrites = 0;
+  gDiskFull = false;
+}
+
+DWORD FaultInjection::TakeWriteFault() {
+  if (gDiskFull) return ERROR_DISK_FULL;
+  int n = gFailWrites.load();
+  while (n > 0)
+    if (gFailWrites.compare_exchange_weak(n, n - 1)) return gFailCode;
+  return 0;
+}
+
+}  // namespace os

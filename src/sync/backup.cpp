@@ -1,0 +1,288 @@
+#include "sync/backup.h"
+
+#include <zlib.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "platform/os/fileapi.h"
+#include "platform/os/filestream.h"
+#include "platform/os/find.h"
+#include "platform/os/folders.h"
+#include "platform/rtl/charset.h"
+#include "platform/rtl/sysutils.h"
+#include "sync/backup_format.h"
+
+RTL_IMPLEMENT_CLASS(TBackupFile, TComponent, ComponentFactory<TBackupFile>)
+
+RTL_PUBLISHED(TBackupFile) {
+  P.Prop("Version", &TBackupFile::Version, &TBackupFile::SetVersion).Stored(false);
+  P.Field("BackupTitle", &TBackupFile::BackupTitle);
+  P.Prop("BackupMode", &TBackupFile::BackupMode, &TBackupFile::SetBackupMode).Default(bmAll);
+  P.Field("CompressionLevel", &TBackupFile::CompressionLevel).Default(clFastest);
+  P.Field("RestoreMode", &TBackupFile::RestoreMode).Default(rmAll);
+  P.Field("RestoreFullPath", &TBackupFile::RestoreFullPath).Default(false);
+  P.Field("MaxSize", &TBackupFile::MaxSize).Default(0);
+  P.Field("SetArchiveFlag", &TBackupFile::SetArchiveFlag).Default(false);
+  P.Field("SaveFileID", &TBackupFile::SaveFileID).Default(true);
+  P.Field("OnProgress", &TBackupFile::OnProgress);
+  P.Field("OnNeedDisk", &TBackupFile::OnNeedDisk);
+  P.Field("OnRestoreFile", &TBackupFile::OnRestoreFile);
+  P.Field("OnFileRestored", &TBackupFile::OnFileRestored);
+  P.Field("OnError", &TBackupFile::OnError);
+}
+
+std::function<void()> TBackupFile::ProcessMessagesHook;
+std::function<void(const String&)> TBackupFile::ErrorDialogHook;
+
+String BackupErrorText(Integer Code) {
+  switch (Code) {
+    case beCannotReadFile: return "Cannot read file";
+    case beOverwriteFailed: return "Overwriting file failed";
+    case beCannotReadArchive: return "Cannot read archive";
+    case beCannotWriteArchive: return "Cannot write to archive";
+    case beInvalidArchive: return "Invalid archive type";
+    case beCompressionError: return "Compression error";
+    case beCannotCreateTempFile: return "Cannot create temporary file to save the file IDs";
+    default: return String();
+  }
+}
+
+TBackupFile::TBackupFile(TComponent* AOwner) : TComponent(AOwner) {}
+
+void TBackupFile::SetBackupMode(TBackupMode Value) {
+  FBackupMode = Value;
+  if (Value == bmIncremental) SetArchiveFlag = true;
+}
+
+// ---- the writer ----------------------------------------------------------------
+
+namespace {
+
+// An error that ends the write with its code.
+struct TWriteFailure {
+  Integer Code;
+};
+
+const char* const ArchiveStreamName = ":STREAM";
+
+// "path /s" (any case, blank before the switch): the part before it and
+// every sub-folder. A '/' inside a path is no switch.
+bool SplitRecursiveSwitch(const String& Line, String& Spec) {
+  String T = TrimRight(Line);
+  if (T.size() >= 3 && (T.back() == 's' || T.back() == 'S') && T[T.size() - 2] == '/' &&
+      (T[T.size() - 3] == ' ' || T[T.size() - 3] == '\t')) {
+    Spec = Trim(T.substr(0, T.size() - 2));
+    return true;
+  }
+  Spec = Trim(Line);
+  return false;
+}
+
+}  // namespace
+
+class TBackupFile::TWriter {
+ public:
+  TWriter(TBackupFile& Owner, TStream* Dest) : O(Owner), FDest(Dest) {}
+
+  bool Run(TStrings* Files);
+
+ private:
+  void Expand(const String& Spec, bool Recursive);
+  void AddMatch(const String& Path);
+  void WriteList();
+  void WriteHeader();
+  void WriteEntry(const String& Path, bool IsList);
+  void WriteData(TStream& Source);
+  void Progress(const String& Name, TPercentage Percent);
+  void PutInt(Integer V);
+  void PutBytes(const void* Data, Int64 Count);
+
+  TBackupFile& O;
+  TStream* FDest;
+  std::vector<String> FFiles;
+  String FListFile;
+  Int64 FTotalSize = 0;
+  Int64 FDone = 0;
+  Integer FFileCount = 0;
+  bool FAborted = false;
+};
+
+void TBackupFile::TWriter::AddMatch(const String& Path) {
+  for (const String& F : FFiles)
+    if (SameFileName(F, Path)) return;
+  if (SameFileName(Path, ArchiveStreamName)) return;
+  if (O.BackupMode() != bmAll && !(FileGetAttr(Path) & faArchive)) return;
+  FFiles.push_back(Path);
+}
+
+void TBackupFile::TWriter::Expand(const String& Spec, bool Recursive) {
+  String Folder = ExtractFilePath(Spec);
+  String Mask = ExtractFileName(Spec);
+  TSearchRec F;
+  if (Recursive && FindFirst(Folder + "*.*", faDirectory, F) == 0) {
+    do {
+      if ((F.Attr & faDirectory) && F.Name != "." && F.Name != "..") Expand(Folder + F.Name + "/" + Mask, true);
+    } while (FindNext(F) == 0);
+    FindClose(F);
+  }
+  if (FindFirst(Spec, faReadOnly | faHidden | faSysFile | faVolumeID | faArchive, F) == 0) {
+    do {
+      if (!(F.Attr & faDirectory)) AddMatch(ExpandFileName(Folder + F.Name));
+    } while (FindNext(F) == 0);
+    FindClose(F);
+  }
+}
+
+void TBackupFile::TWriter::PutBytes(const void* Data, Int64 Count) {
+  try {
+    FDest->WriteBuffer(Data, Count);
+  } catch (const Exception&) {
+    throw TWriteFailure{beCannotWriteArchive};
+  }
+}
+
+void TBackupFile::TWriter::PutInt(Integer V) {
+  Byte B[4] = {Byte(V), Byte(V >> 8), Byte(V >> 16), Byte(V >> 24)};
+  PutBytes(B, 4);
+}
+
+void TBackupFile::TWriter::Progress(const String& Name, TPercentage Percent) {
+  bool Continue = true;
+  if (O.OnProgress) O.OnProgress(&O, Name, Percent, Continue);
+  if (!Continue) FAborted = true;
+}
+
+// Sizes the files and, with SaveFileID, writes the list entry's text to a
+// temporary file that goes first.
+void TBackupFile::TWriter::WriteList() {
+  std::string List;
+  for (const String& Path : FFiles) {
+    try {
+      TFileStream S(Path, fmOpenRead | fmShareDenyNone);
+      FTotalSize += S.Size();
+      if (O.SaveFileID)
+        List += Utf8ToAnsi(Path) + "\t" + std::to_string(FileAge(Path)) + "=" + std::to_string(S.Size()) + "\r\n";
+    } catch (const Exception&) {
+      // A file that vanished or cannot be read is left out of the sizes.
+    }
+  }
+  FFileCount = static_cast<Integer>(FFiles.size());
+  if (!O.SaveFileID) return;
+  try {
+    String Temp = GetTempPath();
+    for (int Attempt = 0; FListFile.empty(); ++Attempt) {
+      if (Attempt >= 0x10000) throw TWriteFailure{beCannotCreateTempFile};
+      String Name = Temp + "FID" + IntToHex(Integer((std::rand() + Attempt) & 0xFFFF), 4) + ".tmp";
+      os::File F;
+      os::Status St = F.Open(Name, os::Access::Write, os::Share::DenyNone, os::Disposition::CreateNew);
+      if (St.code() == ERROR_FILE_EXISTS) continue;
+      if (!St.ok() || !F.Write(0, List.data(), List.size()).ok()) throw TWriteFailure{beCannotCreateTempFile};
+      FListFile = Name;
+    }
+  } catch (const Exception&) {
+    throw TWriteFailure{beCannotCreateTempFile};
+  }
+  FFiles.insert(FFiles.begin(), FListFile);
+  FTotalSize += static_cast<Int64>(List.size());
+}
+
+void TBackupFile::TWriter::WriteHeader() {
+  std::string Title = Utf8ToAnsi(O.BackupTitle);
+  PutInt(static_cast<Integer>(Title.size()));
+  PutBytes(Title.data(), static_cast<Int64>(Title.size()));
+  PutInt(static_cast<Integer>(FTotalSize));
+  PutInt(FFileCount);
+}
+
+void TBackupFile::TWriter::WriteData(TStream& Source) {
+  using backup_format::BlockSize;
+  PutBytes(backup_format::EntryMarker, 4);
+  std::vector<Byte> In(BlockSize), Out(BlockSize);
+  int Level = O.CompressionLevel == clNone ? 0 : O.CompressionLevel == clDefault ? -1 : O.CompressionLevel == clMax ? 9 : 1;
+  while (!FAborted) {
+    Int64 Got = Source.Read(In.data(), BlockSize);
+    if (Got <= 0) break;
+    z_stream Z{};
+    if (deflateInit2(&Z, Level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) throw TWriteFailure{beCompressionError};
+    Z.next_in = In.data();
+    Z.avail_in = static_cast<uInt>(Got);
+    Z.next_out = Out.data();
+    Z.avail_out = BlockSize;
+    int R = deflate(&Z, Z_FINISH);
+    uLong Packed = Z.total_out;
+    deflateEnd(&Z);
+    if (R == Z_STREAM_END) {
+      PutInt(static_cast<Integer>(Packed));
+      PutBytes(Out.data(), static_cast<Int64>(Packed));
+    } else if (R == Z_OK) {
+      // The block does not shrink: store it.
+      PutInt(-static_cast<Integer>(Got));
+      PutBytes(In.data(), Got);
+    } else {
+      throw TWriteFailure{beCompressionError};
+    }
+    FDone += Got;
+    if (ProcessMessagesHook) ProcessMessagesHook();
+    Progress(String(), FTotalSize > 0 ? TPercentage(std::lround(double(FDone) / double(FTotalSize) * 100)) : 100);
+  }
+  PutInt(0);
+}
+
+void TBackupFile::TWriter::WriteEntry(const String& Path, bool IsList) {
+  std::string Name = IsList ? String(backup_format::FileListName) : Utf8ToAnsi(Trim(Path));
+  PutInt(static_cast<Integer>(Name.size()));
+  PutBytes(Name.data(), static_cast<Int64>(Name.size()));
+  std::unique_ptr<TFileStream> Source;
+  try {
+    Source = std::make_unique<TFileStream>(Path, fmOpenRead | fmShareDenyNone);
+  } catch (const Exception&) {
+    throw TWriteFailure{beCannotReadFile};
+  }
+  PutInt(FileGetDate(Source->Handle()));
+  WriteData(*Source);
+  if (O.SetArchiveFlag && !IsList) FileSetAttr(Path, FileGetAttr(Path) & ~faArchive);
+}
+
+bool TBackupFile::TWriter::Run(TStrings* Files) {
+  Integer Error = 0;
+  try {
+    for (Integer i = 0; i < Files->Count(); ++i) {
+      String Spec;
+      bool Recursive = SplitRecursiveSwitch(Files->Strings(i), Spec);
+      if (!Spec.empty()) Expand(Spec, Recursive);
+    }
+    Progress(String(), 0);
+    WriteList();
+    WriteHeader();
+    for (const String& Path : FFiles) {
+      if (FAborted) break;
+      if (!FileExists(Path)) continue;
+      WriteEntry(Path, Path == FListFile);
+    }
+    if (!FAborted) PutInt(0);
+  } catch (const TWriteFailure& F) {
+    Error = F.Code;
+  } catch (const Exception&) {
+    Error = beCannotReadFile;
+  }
+  if (!FListFile.empty()) DeleteFile(FListFile);
+  Progress(String(), 100);
+  if (Error) {
+    if (O.OnError) O.OnError(&O, Error, BackupErrorText(Error));
+    else if (ErrorDialogHook) ErrorDialogHook(BackupErrorText(Error));
+  }
+  return Error == 0 && !FAborted;
+}
+
+bool TBackupFile::Backup(TStrings* Files, TStream* Dest) {
+  if (!Dest || !Files) return false;
+  MaxSize = 0;
+  try {
+    TWriter W(*this, Dest);
+    return W.Run(Files);
+  } catch (...) {
+    return false;
+  }
+}

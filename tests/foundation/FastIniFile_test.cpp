@@ -1,0 +1,162 @@
+#include "foundation/FastIniFile.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+class FastIniFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char Tmpl[] = "/tmp/ini_test_XXXXXX";
+    Dir = mkdtemp(Tmpl);
+    Path = Dir + "/ZUVID.INI";
+  }
+  void TearDown() override { std::filesystem::remove_all(Dir); }
+
+  void WriteFile(const std::string& Text) { std::ofstream(Path, std::ios::binary) << Text; }
+  std::string ReadFile() {
+    std::ifstream In(Path, std::ios::binary);
+    std::stringstream S;
+    S << In.rdbuf();
+    return S.str();
+  }
+  std::unique_ptr<TFastIniFile> Open() { return std::make_unique<TFastIniFile>(Path); }
+
+  std::string Dir, Path;
+};
+
+}  // namespace
+
+TEST_F(FastIniFileTest, ReadsAValueWithBlanksAndAnInlineComment) {
+  WriteFile("[S]\r\n  Key  =  some value ;note\r\n");
+  auto Ini = Open();
+  EXPECT_EQ(Ini->ReadString("S", "Key", "def"), "some value");
+  EXPECT_EQ(Ini->ReadString("S", "Missing", "def"), "def");
+  EXPECT_EQ(Ini->ReadString("Nope", "Key", "def"), "def");
+}
+
+TEST_F(FastIniFileTest, WritingKeepsTheCommentInItsColumnAndTheRestOfTheLayout) {
+  WriteFile("; head comment\r\n[S]\r\n  Key  =  some value ;note\r\nother line\r\n\r\n[T]\r\nA=1\r\n");
+  {
+    auto Ini = Open();
+    Ini->WriteString("S", "Key", "x");
+  }
+  EXPECT_EQ(ReadFile(), "; head comment\r\n[S]\r\nKey=x          ;note\r\nother line\r\n\r\n[T]\r\nA=1\r\n");
+  auto Ini = Open();
+  EXPECT_EQ(Ini->ReadString("S", "Key", ""), "x");
+  Ini->WriteString("S", "Key", "a much longer value");
+  EXPECT_EQ(Ini->ReadString("S", "Key", ""), "a much longer value");
+  EXPECT_EQ(Ini->Items().Lines(Ini->Items().FindKey("S", "Key")).Value, "a much longer value ;note");
+}
+
+TEST_F(FastIniFileTest, AHeaderWithLeadingBlanksIsNoHeader) {
+  WriteFile("  [S]\r\nA=1\r\n");
+  auto Ini = Open();
+  EXPECT_EQ(Ini->ReadString("S", "A", "none"), "none");
+  EXPECT_EQ(Ini->Items().Lines(0).Kind, ikUnparsed);
+  Ini->Items().Parse(Ini->Items().Lines(0));
+  EXPECT_EQ(Ini->Items().Lines(0).Kind, ikNoEquals);
+  EXPECT_EQ(Ini->Items().Lines(0).Text, "[S]");
+}
+
+TEST_F(FastIniFileTest, NewSectionsAreSeparatedByAnEmptyLine) {
+  WriteFile("[A]\r\nx=1");
+  {
+    auto Ini = Open();
+    Ini->WriteString("B", "y", "2");
+    Ini->WriteString("A", "z", "3");
+  }
+  EXPECT_EQ(ReadFile(), "[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n");
+}
+
+TEST_F(FastIniFileTest, KeysAndSectionsIgnoreCaseIncludingUmlauts) {
+  WriteFile("[Größe]\r\nÄrger=ja\r\n");
+  auto Ini = Open();
+  EXPECT_EQ(Ini->ReadString("GRÖSSE", "ärger", ""), "");  // ß is not SS
+  EXPECT_EQ(Ini->ReadString("GRößE", "ÄRGER", ""), "ja");
+  Ini->WriteString("größe", "ärger", "nein");
+  EXPECT_EQ(Ini->ReadString("Größe", "Ärger", ""), "nein");
+  TStringList Keys;
+  Ini->ReadSection("Größe", &Keys);
+  EXPECT_EQ(Keys.Count(), 1);
+}
+
+TEST_F(FastIniFileTest, WritingTheSameValueAgainDoesNotRewriteTheFile) {
+  WriteFile("[S]\r\nk = v\r\n");
+  {
+    auto Ini = Open();
+    Ini->WriteString("S", "k", "v");
+    EXPECT_FALSE(Ini->Modified());
+  }
+  EXPECT_EQ(ReadFile(), "[S]\r\nk = v\r\n");
+}
+
+TEST_F(FastIniFileTest, AMissingFileIsAnEmptyStoreAndIsCreatedOnUpdate) {
+  auto Ini = Open();
+  EXPECT_EQ(Ini->ReadInteger("S", "n", 7), 7);
+  Ini->WriteInteger("S", "n", 42);
+  Ini->WriteBool("S", "b", true);
+  Ini->UpdateFile();
+  EXPECT_EQ(ReadFile(), "[S]\r\nn=42\r\nb=1\r\n");
+  EXPECT_EQ(Open()->ReadInteger("S", "n", 0), 42);
+}
+
+TEST_F(FastIniFileTest, NumbersThatDoNotParseGiveTheDefault) {
+  WriteFile("[S]\r\nn=abc\r\nh=0x1F\r\nb=x\r\n");
+  auto Ini = Open();
+  EXPECT_EQ(Ini->ReadInteger("S", "n", -1), -1);
+  EXPECT_EQ(Ini->ReadInteger("S", "h", 0), 31);
+  EXPECT_TRUE(Ini->ReadBool("S", "b", true));
+  EXPECT_FALSE(Ini->ReadBool("S", "b", false));
+}
+
+TEST_F(FastIniFileTest, EraseSectionAndDeleteKeyKeepTheOtherSectionsFindable) {
+  WriteFile("[A]\r\na=1\r\n[B]\r\nb=2\r\nc=3\r\n[C]\r\nd=4\r\n");
+  auto Ini = Open();
+  Ini->EraseSection("B");
+  EXPECT_EQ(Ini->ReadString("C", "d", ""), "4");
+  EXPECT_EQ(Ini->ReadString("B", "b", "gone"), "gone");
+  Ini->DeleteKey("A", "a");
+  EXPECT_EQ(Ini->ReadString("A", "a", "gone"), "gone");
+  EXPECT_EQ(Ini->ReadString("C", "d", ""), "4");
+  TStringList Sections;
+  Ini->ReadSections(&Sections);
+  EXPECT_EQ(Sections.CommaText(), "A,C");
+  Ini->WriteString("", "", "");
+  EXPECT_EQ(Ini->Items().Count(), 0);
+}
+
+TEST_F(FastIniFileTest, LongSectionsSwitchToHashedKeys) {
+  std::string Text = "[Big]\r\n";
+  for (int i = 0; i < 600; ++i) Text += "Key" + std::to_string(i) + "=" + std::to_string(i * 3) + "\r\n";
+  Text += "[Small]\r\nx=1\r\n";
+  WriteFile(Text);
+  auto Ini = Open();
+  EXPECT_EQ(Ini->ReadString("Big", "key599", ""), "1797");
+  EXPECT_TRUE(Ini->Items().HashedKeys());
+  for (int i = 0; i < 600; i += 7) EXPECT_EQ(Ini->ReadInteger("Big", "KEY" + std::to_string(i), -1), i * 3);
+  Ini->WriteString("Big", "New", "n");  // shifts every later line
+  EXPECT_EQ(Ini->ReadString("Small", "x", ""), "1");
+  EXPECT_EQ(Ini->ReadString("Big", "New", ""), "n");
+  EXPECT_EQ(Ini->ReadString("Big", "Key5", ""), "15");
+}
+
+TEST_F(FastIniFileTest, QuotesAreKeptUnlessStripped) {
+  WriteFile("[S]\r\nq=\"a;b\" ;c\r\n");
+  auto Ini = Open();
+  EXPECT_EQ(Ini->ReadString("S", "q", ""), "\"a;b\"");
+  Ini->StripQuotes = true;
+  EXPECT_EQ(Ini->ReadString("S", "q", ""), "a;b");
+}
+
+TEST_F(FastIniFileTest, LineIndexOutsideTheStoreRaisesTheListIndexError) {
+  auto Ini = Open();
+  EXPECT_THROW(Ini->Items().Lines(0), EListError);
+}

@@ -1,0 +1,328 @@
+#include "foundation/FileUtils.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "foundation/BusyCursor.h"
+#include "platform/os/fileapi.h"
+#include "platform/os/files.h"
+#include "platform/os/process.h"
+#include "platform/rtl/strings.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileUtilsTest : public ::testing::Test {
+ protected:
+  std::string root;
+
+  void SetUp() override {
+    std::string tmpl = (fs::temp_directory_path() / "mds-fu-XXXXXX").string();
+    root = ::mkdtemp(tmpl.data());
+  }
+  void TearDown() override {
+    SetPaintMessagePump(nullptr);
+    SetProcessLauncher(nullptr);
+    os::FaultInjection::Reset();
+    std::error_code ec;
+    for (auto& e : fs::recursive_directory_iterator(root, ec))
+      fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(root, ec);
+  }
+
+  // ---- the office's files, in the domain's words ----------------------------
+  std::string At(const std::string& rel) const { return root + "/" + rel; }
+  std::string Put(const std::string& rel, const std::string& content = "x") {
+    fs::create_directories(fs::path(At(rel)).parent_path());
+    std::ofstream(At(rel), std::ios::binary) << content;
+    return At(rel);
+  }
+  void MakeReadOnly(const std::string& rel) { ::chmod(At(rel).c_str(), 0444); }
+  bool Has(const std::string& rel) const { return fs::exists(At(rel)); }
+  std::string Read(const std::string& rel) const {
+    std::ifstream in(At(rel), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  // An office tree: two folders with files, one of them read-only.
+  void MakeOfficeTree() {
+    Put("tree/a.txt");
+    Put("tree/sub/b.OAT", "table");
+    Put("tree/sub/deeper/c.OAI");
+    MakeReadOnly("tree/sub/b.OAT");
+  }
+};
+
+// ---- IncludeTrailingBackslash ---------------------------------------------
+
+TEST_F(FileUtilsTest, TrailingSeparatorIsAddedOnlyWhenMissing) {
+  EXPECT_EQ(IncludeTrailingBackslash(""), "");
+  EXPECT_EQ(IncludeTrailingBackslash("/x/"), "/x/");
+  EXPECT_EQ(IncludeTrailingBackslash("/x"), "/x/");
+  EXPECT_EQ(IncludeTrailingBackslash("7"), "7/");
+}
+
+TEST_F(FileUtilsTest, OneLetterAndColonPathsAreOrdinaryWithoutDrives) {
+  EXPECT_EQ(IncludeTrailingBackslash("c"), "c/");
+  EXPECT_EQ(IncludeTrailingBackslash("C:"), "C:/");
+}
+
+// ---- IsDirectory and ForceDirectoryTree -----------------------------------
+
+TEST_F(FileUtilsTest, IsDirectoryTellsFoldersFromFilesAndNothing) {
+  Put("f.txt");
+  EXPECT_TRUE(IsDirectory(root));
+  EXPECT_FALSE(IsDirectory(At("f.txt")));
+  EXPECT_FALSE(IsDirectory(At("none")));
+}
+
+TEST_F(FileUtilsTest, ForceDirectoryTreeCreatesEveryMissingParent) {
+  ForceDirectoryTree(At("a/b/"));
+  EXPECT_TRUE(IsDirectory(At("a")));
+  EXPECT_TRUE(IsDirectory(At("a/b")));
+  ForceDirectoryTree(At("a/b"));  // a second call changes nothing
+  EXPECT_TRUE(IsDirectory(At("a/b")));
+}
+
+TEST_F(FileUtilsTest, ForceDirectoryTreeOfTheRootDoesNothing) {
+  EXPECT_NO_THROW(ForceDirectoryTree("/"));
+}
+
+TEST_F(FileUtilsTest, ForceDirectoryTreeOfNothingRaises) {
+  try {
+    ForceDirectoryTree("");
+    FAIL() << "no exception";
+  } catch (const EInOutError& e) {
+    EXPECT_EQ(e.Message(), "Das Verzeichnis kann nicht erstellt werden");
+  }
+}
+
+TEST_F(FileUtilsTest, ForceDirectoryTreeBelowAFileFailsSilently) {
+  Put("file");
+  EXPECT_NO_THROW(ForceDirectoryTree(At("file/sub")));
+  EXPECT_FALSE(IsDirectory(At("file/sub")));
+}
+
+// ---- DeleteDirectoryTree -------------------------------------------------------
+
+TEST_F(FileUtilsTest, DeleteTreeWithRootRemovesEverything) {
+  MakeOfficeTree();
+  EXPECT_TRUE(DeleteDirectoryTree(At("tree"), true));
+  EXPECT_FALSE(Has("tree"));
+}
+
+TEST_F(FileUtilsTest, DeleteTreeWithoutRootKeepsEveryFolderEmpty) {
+  MakeOfficeTree();
+  EXPECT_TRUE(DeleteDirectoryTree(At("tree/"), false));
+  EXPECT_TRUE(IsDirectory(At("tree/sub/deeper")));
+  EXPECT_FALSE(Has("tree/a.txt"));
+  EXPECT_FALSE(Has("tree/sub/b.OAT"));  // read-only, deleted after its reset
+  EXPECT_FALSE(Has("tree/sub/deeper/c.OAI"));
+}
+
+TEST_F(FileUtilsTest, DeleteTreeOfAFileOrNothingDeletesNothing) {
+  Put("f.txt");
+  EXPECT_FALSE(DeleteDirectoryTree(At("f.txt"), true));
+  EXPECT_TRUE(Has("f.txt"));
+  EXPECT_FALSE(DeleteDirectoryTree(At("none"), true));
+}
+
+TEST_F(FileUtilsTest, DeleteTreeReportsAFileItCouldNotDeleteAndGoesOn) {
+  Put("tree/held.OAT");
+  Put("tree/z.txt");
+  os::File holder;
+  ASSERT_TRUE(holder.Open(At("tree/held.OAT"), os::Access::ReadWrite, os::Share::Exclusive).ok());
+  EXPECT_FALSE(DeleteDirectoryTree(At("tree"), true));
+  EXPECT_TRUE(Has("tree/held.OAT"));
+  EXPECT_FALSE(Has("tree/z.txt"));
+}
+
+TEST_F(FileUtilsTest, DeleteTreeSkipsDotNames) {
+  Put("tree/.keep");
+  Put("tree/a.txt");
+  EXPECT_FALSE(DeleteDirectoryTree(At("tree"), true));  // the folder cannot go
+  EXPECT_TRUE(Has("tree/.keep"));
+  EXPECT_FALSE(Has("tree/a.txt"));
+}
+
+// ---- CopyFileByStreams ----------------------------------------------------------
+
+TEST_F(FileUtilsTest, CopyCreatesTheDestinationFolderAndCopiesEveryByte) {
+  std::string content(CopyBlockSize * 2 + 17, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
+  Put("office/Adressen.OAT", content);
+  CopyFileByStreams(At("office/adressen.oat"), At("tmp/M_Temp/Server/Data/Adressen.OAT"));
+  EXPECT_EQ(Read("tmp/M_Temp/Server/Data/Adressen.OAT"), content);
+}
+
+TEST_F(FileUtilsTest, CopyOfAnEmptyFileMakesAnEmptyFile) {
+  Put("empty.txt", "");
+  CopyFileByStreams(At("empty.txt"), At("out/empty.txt"));
+  EXPECT_TRUE(Has("out/empty.txt"));
+  EXPECT_EQ(Read("out/empty.txt"), "");
+}
+
+TEST_F(FileUtilsTest, CopyReplacesAnExistingDestination) {
+  Put("src.txt", "new");
+  Put("dst.txt", "old and longer");
+  CopyFileByStreams(At("src.txt"), At("dst.txt"));
+  EXPECT_EQ(Read("dst.txt"), "new");
+}
+
+TEST_F(FileUtilsTest, CopyReadsAFileAnotherProcessHoldsOpenForWriting) {
+  Put("live.OAT", "live data");
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  pid_t child = ::fork();
+  if (child == 0) {
+    os::File f;
+    bool ok = f.Open(At("live.OAT"), os::Access::ReadWrite, os::Share::DenyWrite).ok();
+    char c = ok ? 'y' : 'n';
+    (void)!::write(ready[1], &c, 1);
+    ::sleep(5);
+    ::_exit(0);
+  }
+  char c = 0;
+  ASSERT_EQ(::read(ready[0], &c, 1), 1);
+  ASSERT_EQ(c, 'y');
+  EXPECT_NO_THROW(CopyFileByStreams(At("live.OAT"), At("copy/live.OAT")));
+  EXPECT_EQ(Read("copy/live.OAT"), "live data");
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+}
+
+TEST_F(FileUtilsTest, CopyOfAMissingSourceRaisesAndLeavesNoDestination) {
+  EXPECT_THROW(CopyFileByStreams(At("none.OAT"), At("out/none.OAT")), EFOpenError);
+  EXPECT_FALSE(Has("out/none.OAT"));
+  EXPECT_EQ(BusyCursorNesting(), 0);  // the cursor was restored
+}
+
+TEST_F(FileUtilsTest, ShortReadRaisesAndDeletesThePartialDestination) {
+  Put("shrinks.OAT", std::string(CopyBlockSize * 3, 'a'));
+  // After the first block, someone cuts the source short.
+  SetPaintMessagePump([&] { ::truncate(At("shrinks.OAT").c_str(), CopyBlockSize + 10); });
+  EXPECT_THROW(CopyFileByStreams(At("shrinks.OAT"), At("out/shrinks.OAT")), EReadError);
+  EXPECT_FALSE(Has("out/shrinks.OAT"));
+}
+
+TEST_F(FileUtilsTest, FullDiskRaisesAndDeletesThePartialDestination) {
+  Put("big.OAT", std::string(CopyBlockSize * 2, 'b'));
+  SetPaintMessagePump([] { os::FaultInjection::SetDiskFull(true); });
+  EXPECT_THROW(CopyFileByStreams(At("big.OAT"), At("out/big.OAT")), EWriteError);
+  EXPECT_FALSE(Has("out/big.OAT"));
+}
+
+TEST_F(FileUtilsTest, CopyRunsTheBusyCursorAndThePaintPump) {
+  Put("a.txt", "abc");
+  int shown = 0, restored = 0, painted = 0;
+  SetBusyCursorHooks({[&] { ++shown; }, [&] { ++restored; }});
+  SetPaintMessagePump([&] { ++painted; });
+  CopyFileByStreams(At("a.txt"), At("b.txt"));
+  SetBusyCursorHooks({});
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(restored, 1);
+  EXPECT_EQ(painted, 1);  // once, after the first block
+}
+
+// ---- CopyStreamBlocks -------------------------------------------------------------
+
+TEST_F(FileUtilsTest, CopyStreamBlocksWithCountZeroCopiesTheWholeSource) {
+  TStringStream source("0123456789");
+  source.SetPosition(4);
+  TMemoryStream dest;
+  EXPECT_EQ(CopyStreamBlocks(&source, &dest, 0), 10);
+  EXPECT_EQ(dest.Size(), 10);
+}
+
+TEST_F(FileUtilsTest, CopyStreamBlocksRaisesWhenTheSourceRunsOut) {
+  TStringStream source("short");
+  TMemoryStream dest;
+  EXPECT_THROW(CopyStreamBlocks(&source, &dest, 100), EReadError);
+}
+
+// ---- ShellExecuteAndWait ----------------------------------------------------------
+
+TEST_F(FileUtilsTest, ShellExecuteAndWaitWaitsForTheProgram) {
+  std::string script = Put("srv.sh", "#!/bin/sh\nsleep 0.2\necho \"$1\" > \"$0.done\"\n");
+  ::chmod(script.c_str(), 0755);
+  int code = ShellExecuteAndWait(nullptr, "", script, "STOP", "", 5);
+  EXPECT_GT(code, 32);
+  EXPECT_EQ(Read("srv.sh.done"), "STOP\n");  // written before the call returned
+}
+
+TEST_F(FileUtilsTest, ShellExecuteAndWaitReturnsTheShellsFailureCode) {
+  EXPECT_EQ(ShellExecuteAndWait(nullptr, "open", At("none.exe"), "", "", 5), 2);
+}
+
+// ---- temp folder and enumeration -----------------------------------------------
+
+TEST_F(FileUtilsTest, TempDirEndsWithASeparator) {
+  std::string t = GetTempDir();
+  ASSERT_FALSE(t.empty());
+  EXPECT_EQ(t.back(), '/');
+}
+
+TEST_F(FileUtilsTest, EnumFilesUpperCasesWithPrefixAndSkipsHiddenAndFolders) {
+  Put("d/notes.txt");
+  Put("d/Readme.TXT");
+  Put("d/.secret.txt");
+  Put("d/folder.txt/inner");
+  Put("d/other.doc");
+  TStringList list;
+  list.Add("stale");
+  EnumFiles(At("d/*.txt"), &list, true, "X/");
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list[0], "X/NOTES.TXT");
+  EXPECT_EQ(list[1], "X/README.TXT");
+}
+
+TEST_F(FileUtilsTest, EnumFilesKeepsTheSpellingWithoutUpperCase) {
+  Put("d/Readme.TXT");
+  TStringList list;
+  EnumFiles(At("d/*.*"), &list, false, "");
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list[0], "Readme.TXT");
+}
+
+TEST_F(FileUtilsTest, FindFirstMatchGivesTheFileSystemsSpellingOrNothing) {
+  Put("common/Srv.TXT");
+  EXPECT_EQ(FindFirstMatch(At("common/srv.txt"), false, ""), "Srv.TXT");
+  EXPECT_EQ(FindFirstMatch(At("common/srv.txt"), true, "p/"), "P/SRV.TXT");
+  EXPECT_EQ(FindFirstMatch(At("common/none.txt"), false, ""), "");
+}
+
+// ---- FileExistsEx -----------------------------------------------------------------
+
+TEST_F(FileUtilsTest, LockedFileCountsAsExisting) {
+  Put("t.OAT");
+  os::File holder;
+  ASSERT_TRUE(holder.Open(At("t.OAT"), os::Access::ReadWrite, os::Share::Exclusive).ok());
+  ASSERT_TRUE(holder.Lock(0, 1, os::LockKind::Exclusive).ok());
+  EXPECT_TRUE(FileExistsEx(At("T.oat")));
+}
+
+TEST_F(FileUtilsTest, FolderAndMissingNamesDoNotCountAsFiles) {
+  Put("d/f.txt");
+  EXPECT_FALSE(FileExistsEx(At("d")));
+  EXPECT_FALSE(FileExistsEx(At("none.txt")));
+  EXPECT_FALSE(FileExistsEx(At("nodir/none.txt")));
+  EXPECT_FALSE(FileExistsEx(""));
+}
+
+// ---- scratch folder ---------------------------------------------------------------
+
+TEST_F(FileUtilsTest, ScratchFolderIsEmptyUntilSet) {
+  EXPECT_EQ(ScratchDir(), "");
+  SetScratchDir(At("scratch"));
+  EXPECT_EQ(ScratchDir(), At("scratch"));
+  SetScratchDir("");
+}
+
+}  // namespace

@@ -1,0 +1,55 @@
+// A temporary folder tree for one test, removed afterwards; with helpers to
+// write files and to point the program's folder and the special folders
+// into it.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/os/folders.h"
+
+class TempTree {
+ public:
+  TempTree() {
+    char Tmpl[] = "/tmp/mds_test_XXXXXX";
+    Root = mkdtemp(Tmpl);
+    Root += "/";
+  }
+  ~TempTree() {
+    SetProgramPath("");
+    std::filesystem::remove_all(Root);
+  }
+  TempTree(const TempTree&) = delete;
+  TempTree& operator=(const TempTree&) = delete;
+
+  // Writes Text to Root + Rel, creating folders.
+  std::string Write(const std::string& Rel, const std::string& Text) {
+    std::string P = Root + Rel;
+    std::filesystem::create_directories(std::filesystem::path(P).parent_path());
+    std::ofstream(P, std::ios::binary) << Text;
+    return P;
+  }
+  std::string Read(const std::string& Rel) const {
+    std::ifstream In(Root + Rel, std::ios::binary);
+    std::stringstream S;
+    S << In.rdbuf();
+    return S.str();
+  }
+  bool Exists(const std::string& Rel) const { return std::filesystem::exists(Root + Rel); }
+  // The program's folder becomes Root + Rel.
+  void SetProgramFolder(const std::string& Rel = "prog/") {
+    std::filesystem::create_directories(Root + Rel);
+    SetProgramPath(Root + Rel + "msync");
+  }
+  // The special folder variable Name (e.g. MDS_COMMON_APPDATA) points to
+  // Root + Rel for this test.
+  void SetFolderVariable(const char* Name, const std::string& Rel) {
+    setenv(Name, (Root + Rel).c_str(), 1);
+  }
+
+  std::string Root;
+};

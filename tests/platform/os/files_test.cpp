@@ -1,0 +1,239 @@
+#include "platform/os/files.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/os/temp_dir.h"
+
+using os::Access;
+using os::Disposition;
+using os::File;
+using os::LockKind;
+using os::Share;
+
+namespace {
+
+class FilesTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+
+  DWORD OpenCode(File& f, const std::string& name, Access a, Share s,
+                 Disposition d = Disposition::OpenExisting) {
+    return f.Open(dir / name, a, s, d).code();
+  }
+  // Opens the file in a forked child with the given modes and returns the
+  // Win32 code the child saw (0 for success).
+  DWORD OpenCodeInOtherProcess(const std::string& name, Access a, Share s) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      File f;
+      ::_exit(static_cast<int>(f.Open(dir / name, a, s).code()));
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? static_cast<DWORD>(WEXITSTATUS(status)) : 255;
+  }
+  void TearDown() override { os::FaultInjection::Reset(); }
+};
+
+// ---- names ------------------------------------------------------------------
+
+TEST_F(FilesTest, ExistingFileIsFoundWhateverTheCase) {
+  dir.Put("setup.OAT");
+  EXPECT_EQ(os::ResolvePath(dir / "Setup.oat"), dir / "setup.OAT");
+  File f;
+  EXPECT_EQ(OpenCode(f, "SETUP.oat", Access::Read, Share::DenyNone), 0u);
+  EXPECT_EQ(f.Path(), dir / "setup.OAT");
+}
+
+TEST_F(FilesTest, EveryFolderOnTheWayIsMatchedWithoutCase) {
+  dir.Put("Data/Sub/File.txt");
+  EXPECT_EQ(os::ResolvePath(dir / "DATA/sub/file.TXT"), dir / "Data/Sub/File.txt");
+}
+
+TEST_F(FilesTest, NewFileKeepsTheNameAsGiven) {
+  dir.MakeDir("data");
+  File f;
+  EXPECT_EQ(OpenCode(f, "DATA/New.OAT", Access::ReadWrite, Share::DenyNone,
+                     Disposition::CreateNew), 0u);
+  EXPECT_TRUE(dir.Has("data/New.OAT"));
+  EXPECT_FALSE(dir.Has("data/new.oat"));
+}
+
+TEST_F(FilesTest, TrailingDotOfANameIsDropped) {
+  dir.Put("readme");
+  EXPECT_EQ(os::ResolvePath(dir / "README."), dir / "readme");
+  EXPECT_EQ(os::StripTrailingDots("a./b.."), "a/b");
+  EXPECT_EQ(os::StripTrailingDots("./../x"), "./../x");
+}
+
+TEST_F(FilesTest, UmlautsCompareWithoutCase) {
+  EXPECT_TRUE(os::SameFileName("Äpfel.TXT", "äpfel.txt"));
+  EXPECT_FALSE(os::SameFileName("a.txt", "b.txt"));
+}
+
+TEST_F(FilesTest, MissingFileAndMissingFolderAreTold) {
+  File f;
+  EXPECT_EQ(OpenCode(f, "nope.txt", Access::Read, Share::DenyNone), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenCode(f, "nodir/nope.txt", Access::Read, Share::DenyNone), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(OpenCode(f, "", Access::Read, Share::DenyNone), ERROR_INVALID_NAME);
+}
+
+TEST_F(FilesTest, CreateNewRefusesAnExistingFile) {
+  dir.Put("a.txt");
+  File f;
+  EXPECT_EQ(OpenCode(f, "A.TXT", Access::Write, Share::DenyNone, Disposition::CreateNew),
+            ERROR_FILE_EXISTS);
+}
+
+// ---- data -------------------------------------------------------------------
+
+TEST_F(FilesTest, WritesAndReadsAtOffsets) {
+  File f;
+  ASSERT_EQ(OpenCode(f, "d.bin", Access::ReadWrite, Share::Exclusive, Disposition::CreateAlways), 0u);
+  ASSERT_TRUE(f.Write(10, "abc", 3).ok());
+  EXPECT_EQ(f.Size().value(), 13u);
+  char buf[8] = {};
+  std::size_t got = 0;
+  ASSERT_TRUE(f.Read(11, buf, sizeof buf, &got).ok());
+  EXPECT_EQ(got, 2u);
+  EXPECT_EQ(std::string(buf, got), "bc");
+  ASSERT_TRUE(f.Truncate(4).ok());
+  EXPECT_EQ(f.Size().value(), 4u);
+  EXPECT_TRUE(f.Flush().ok());
+}
+
+TEST_F(FilesTest, CreateAlwaysEmptiesAnExistingFile) {
+  dir.Put("a.txt", "old content");
+  File f;
+  ASSERT_EQ(OpenCode(f, "a.txt", Access::Write, Share::DenyNone, Disposition::CreateAlways), 0u);
+  EXPECT_EQ(f.Size().value(), 0u);
+}
+
+TEST_F(FilesTest, ReadOnlyHandleCannotWrite) {
+  dir.Put("a.txt");
+  File f;
+  ASSERT_EQ(OpenCode(f, "a.txt", Access::Read, Share::DenyNone), 0u);
+  EXPECT_EQ(f.Write(0, "x", 1).code(), ERROR_ACCESS_DENIED);
+}
+
+TEST_F(FilesTest, InjectedDiskFullFailsWrites) {
+  File f;
+  ASSERT_EQ(OpenCode(f, "a.bin", Access::Write, Share::DenyNone, Disposition::CreateAlways), 0u);
+  os::FaultInjection::FailNextWrites(1);
+  EXPECT_EQ(f.Write(0, "x", 1).code(), ERROR_DISK_FULL);
+  EXPECT_TRUE(f.Write(0, "x", 1).ok());
+  os::FaultInjection::SetDiskFull(true);
+  EXPECT_EQ(f.Write(0, "x", 1).code(), ERROR_DISK_FULL);
+}
+
+// ---- share modes ------------------------------------------------------------
+
+TEST_F(FilesTest, ExclusiveHandleShutsOutASecondHandle) {
+  dir.Put("t.oat");
+  File a, b;
+  ASSERT_EQ(OpenCode(a, "t.oat", Access::ReadWrite, Share::Exclusive), 0u);
+  EXPECT_EQ(OpenCode(b, "t.oat", Access::Read, Share::DenyNone), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  a.Close();
+  EXPECT_EQ(OpenCode(b, "t.oat", Access::Read, Share::DenyNone), 0u);
+}
+
+TEST_F(FilesTest, DenyWriteAdmitsReadersButNoWriters) {
+  dir.Put("t.oat");
+  File a, r, w;
+  ASSERT_EQ(OpenCode(a, "t.oat", Access::Read, Share::DenyWrite), 0u);
+  EXPECT_EQ(OpenCode(r, "t.oat", Access::Read, Share::DenyNone), 0u);
+  EXPECT_EQ(OpenCode(w, "t.oat", Access::Write, Share::DenyNone), ERROR_SHARING_VIOLATION);
+}
+
+TEST_F(FilesTest, DenyWriteIsRefusedWhileAWriterIsOpen) {
+  dir.Put("t.oat");
+  File w, b;
+  ASSERT_EQ(OpenCode(w, "t.oat", Access::ReadWrite, Share::DenyNone), 0u);
+  EXPECT_EQ(OpenCode(b, "t.oat", Access::Read, Share::DenyWrite), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(OpenCode(b, "t.oat", Access::Read, Share::DenyNone), 0u);
+}
+
+TEST_F(FilesTest, DenyReadShutsOutReaders) {
+  dir.Put("t.oat");
+  File a, b;
+  ASSERT_EQ(OpenCode(a, "t.oat", Access::Write, Share::DenyRead), 0u);
+  EXPECT_EQ(OpenCode(b, "t.oat", Access::Read, Share::DenyNone), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(OpenCode(b, "t.oat", Access::Write, Share::DenyNone), 0u);
+}
+
+TEST_F(FilesTest, ShareModeHoldsAgainstAnotherProcess) {
+  dir.Put("t.oat");
+  File a;
+  ASSERT_EQ(OpenCode(a, "t.oat", Access::ReadWrite, Share::Exclusive), 0u);
+  EXPECT_EQ(OpenCodeInOtherProcess("t.oat", Access::Read, Share::DenyNone),
+            ERROR_SHARING_VIOLATION);
+  a.Close();
+  EXPECT_EQ(OpenCodeInOtherProcess("t.oat", Access::Read, Share::DenyNone), 0u);
+}
+
+TEST_F(FilesTest, SharedReadersInTwoProcessesCoexist) {
+  dir.Put("t.oat");
+  File a;
+  ASSERT_EQ(OpenCode(a, "t.oat", Access::Read, Share::DenyWrite), 0u);
+  EXPECT_EQ(OpenCodeInOtherProcess("t.oat", Access::Read, Share::DenyWrite), 0u);
+  EXPECT_EQ(OpenCodeInOtherProcess("t.oat", Access::Write, Share::DenyNone),
+            ERROR_SHARING_VIOLATION);
+}
+
+// ---- byte-range locks -------------------------------------------------------
+
+TEST_F(FilesTest, ExclusiveRecordLockExcludesAnotherHandleOfTheSameProcess) {
+  dir.Put("t.oat", std::string(100, 'x'));
+  File a, b;
+  ASSERT_EQ(OpenCode(a, "t.oat", Access::ReadWrite, Share::DenyNone), 0u);
+  ASSERT_EQ(OpenCode(b, "t.oat", Access::ReadWrite, Share::DenyNone), 0u);
+  ASSERT_TRUE(a.Lock(10, 5, LockKind::Exclusive).ok());
+  EXPECT_EQ(b.Lock(12, 1, LockKind::Shared).code(), ERROR_LOCK_VIOLATION);
+  EXPECT_TRUE(b.IsLockedByOther(10, 1, LockKind::Shared));
+  EXPECT_TRUE(b.Lock(15, 5, LockKind::Exclusive).ok());  // the next record is free
+  ASSERT_TRUE(a.Unlock(10, 5).ok());
+  EXPECT_TRUE(b.Lock(12, 1, LockKind::Shared).ok());
+}
+
+TEST_F(FilesTest, SharedLocksCoexistButBlockAnExclusiveOne) {
+  dir.Put("t.oat");
+  File a, b, c;
+  ASSERT_EQ(OpenCode(a, "t.oat", Access::ReadWrite, Share::DenyNone), 0u);
+  ASSERT_EQ(OpenCode(b, "t.oat", Access::ReadWrite, Share::DenyNone), 0u);
+  ASSERT_EQ(OpenCode(c, "t.oat", Access::ReadWrite, Share::DenyNone), 0u);
+  ASSERT_TRUE(a.Lock(0, 1, LockKind::Shared).ok());
+  EXPECT_TRUE(b.Lock(0, 1, LockKind::Shared).ok());
+  EXPECT_EQ(c.Lock(0, 1, LockKind::Exclusive).code(), ERROR_LOCK_VIOLATION);
+}
+
+TEST_F(FilesTest, ClosingAHandleReleasesItsLocks) {
+  dir.Put("t.oat");
+  File a, b;
+  ASSERT_EQ(OpenCode(a, "t.oat", Access::ReadWrite, Share::DenyNone), 0u);
+  ASSERT_EQ(OpenCode(b, "t.oat", Access::ReadWrite, Share::DenyNone), 0u);
+  ASSERT_TRUE(a.Lock(0, 100, LockKind::Exclusive).ok());
+  a.Close();
+  EXPECT_TRUE(b.Lock(0, 100, LockKind::Exclusive).ok());
+}
+
+TEST_F(FilesTest, ReadOnlyHandleCanStillTakeAnExclusiveLock) {
+  dir.Put("t.oat");
+  File a, b;
+  ASSERT_EQ(OpenCode(a, "t.oat", Access::Read, Share::DenyNone), 0u);
+  ASSERT_EQ(OpenCode(b, "t.oat", Access::ReadWrite, Share::DenyNone), 0u);
+  EXPECT_TRUE(a.Lock(0, 1, LockKind::Exclusive).ok());
+  EXPECT_EQ(b.Lock(0, 1, LockKind::Shared).code(), ERROR_LOCK_VIOLATION);
+}
+
+TEST_F(FilesTest, LocksInTheShareModeAreaAreRefused) {
+  dir.Put("t.oat");
+  File a;
+  ASSERT_EQ(OpenCode(a, "t.oat", Access::ReadWrite, Share::DenyNone), 0u);
+  EXPECT_EQ(a.Lock(os::kShareLockBase, 1, LockKind::Exclusive).code(), ERROR_INVALID_PARAMETER);
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+#include "sync/backup.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <random>
+
+#include "../foundation/TempTree.h"
+#include "platform/os/fileapi.h"
+
+namespace {
+
+// What a reader sees in an archive.
+struct Entry {
+  std::string Name;
+  std::vector<int> BlockLengths;  // as stored: > 0 deflated, < 0 raw
+  std::string Data;
+};
+struct Archive {
+  std::string Title;
+  int TotalSize = 0, FileCount = 0;
+  std::vector<Entry> Entries;
+  bool Complete = false;
+};
+
+class Reader {
+ public:
+  explicit Reader(const std::string& B) : Bytes(B) {}
+  int Int() {
+    if (Pos + 4 > Bytes.size()) throw std::runtime_error("truncated");
+    auto U = [&](size_t i) { return uint32_t(uint8_t(Bytes[Pos + i])); };
+    int V = int(U(0) | U(1) << 8 | U(2) << 16 | U(3) << 24);
+    Pos += 4;
+    return V;
+  }
+  std::string Take(size_t N) {
+    if (Pos + N > Bytes.size()) throw std::runtime_error("truncated");
+    std::string S = Bytes.substr(Pos, N);
+    Pos += N;
+    return S;
+  }
+  bool AtEnd() const { return Pos == Bytes.size(); }
+  const std::string& Bytes;
+  size_t Pos = 0;
+};
+
+std::string Inflate(const std::string& In) {
+  std::string Out(16384, '\0');
+  uLongf Len = Out.size();
+  EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(Out.data()), &Len, reinterpret_cast<const Bytef*>(In.data()), In.size()),
+            Z_OK);
+  Out.resize(Len);
+  return Out;
+}
+
+Archive Parse(const std::string& Bytes) {
+  Reader R(Bytes);
+  Archive A;
+  A.Title = R.Take(R.Int());
+  A.TotalSize = R.Int();
+  A.FileCount = R.Int();
+  for (;;) {
+    int NameLen = R.Int();
+    if (NameLen == 0) {
+      A.Complete = R.AtEnd();
+      return A;
+    }
+    Entry E;
+    E.Name = R.Take(NameLen);
+    R.Int();  // date
+    EXPECT_EQ(R.Take(4), std::string("EC2\0", 4));
+    for (int Len = R.Int(); Len != 0; Len = R.Int()) {
+      E.BlockLengths.push_back(Len);
+      E.Data += Len > 0 ? Inflate(R.Take(Len)) : R.Take(-Len);
+    }
+    A.Entries.push_back(E);
+  }
+}
+
+class BackupTest : public ::testing::Test {
+ protected:
+  Archive Pack(const std::vector<std::string>& Specs, bool* Ok = nullptr) {
+    TStringList Files;
+    for (auto& S : Specs) Files.Add(S);
+    TMemoryStream Dest;
+    bool R = Backup.Backup(&Files, &Dest);
+    if (Ok) *Ok = R;
+    Bytes.assign(static_cast<char*>(Dest.Memory()), Dest.Size());
+    return Parse(Bytes);
+  }
+  TempTree T;
+  TBackupFile Backup{nullptr};
+  std::string Bytes;
+};
+
+}  // namespace
+
+TEST_F(BackupTest, AnEmptyFileHasNoBlocks) {
+  Backup.SaveFileID = false;
+  Backup.BackupTitle = "KelpoM/KVS/DATA/REMOTE/\r\n";
+  std::string P = T.Write("d/empty.oat", "");
+  bool Ok;
+  Archive A = Pack({P}, &Ok);
+  EXPECT_TRUE(Ok);
+  EXPECT_TRUE(A.Complete);
+  EXPECT_EQ(A.Title, "KelpoM/KVS/DATA/REMOTE/\r\n");
+  EXPECT_EQ(A.FileCount, 1);
+  ASSERT_EQ(A.Entries.size(), 1u);
+  EXPECT_EQ(A.Entries[0].Name, P);
+  EXPECT_TRUE(A.Entries[0].BlockLengths.empty());
+}
+
+TEST_F(BackupTest, BlocksHoldAtMostSixteenKilobytesAndRandomDataIsStored) {
+  Backup.SaveFileID = false;
+  std::string Text(16385, 'a');
+  std::mt19937 Rng(1);
+  std::string Noise(20000, '\0');
+  for (char& C : Noise) C = char(Rng());
+  std::string P1 = T.Write("d/a.txt", Text), P2 = T.Write("d/b.bin", Noise);
+  Archive A = Pack({P1, P2});
+  ASSERT_EQ(A.Entries.size(), 2u);
+  EXPECT_EQ(A.Entries[0].BlockLengths.size(), 2u);
+  EXPECT_GT(A.Entries[0].BlockLengths[0], 0);
+  EXPECT_EQ(A.Entries[0].Data, Text);
+  // A full block of noise overflows the block buffer and is stored; a short
+  // one still fits its deflated form and is kept deflated.
+  ASSERT_EQ(A.Entries[1].BlockLengths.size(), 2u);
+  EXPECT_EQ(A.Entries[1].BlockLengths[0], -16384);
+  EXPECT_GT(A.Entries[1].BlockLengths[1], 0);
+  EXPECT_EQ(A.Entries[1].Data, Noise);
+  EXPECT_EQ(A.TotalSize, 16385 + 20000);
+}
+
+TEST_F(BackupTest, TheFileListComesFirstAndIsNotCounted) {
+  std::string P = T.Write("d/x.oat", "12345");
+  Archive A = Pack({P});
+  ASSERT_EQ(A.Entries.size(), 2u);
+  EXPECT_EQ(A.Entries[0].Name, "FILE:LIST");
+  EXPECT_EQ(A.FileCount, 1);
+  std::string Line = P + "\t" + std::to_string(FileAge(P)) + "=5\r\n";
+  EXPECT_EQ(A.Entries[0].Data, Line);
+  EXPECT_EQ(A.TotalSize, 5 + int(Line.size()));
+}
+
+TEST_F(BackupTest, WildcardsAndSubFoldersExpandWithoutDuplicates) {
+  Backup.SaveFileID = false;
+  T.Write("d/a.oat", "a");
+  T.Write("d/sub/b.oat", "b");
+  T.Write("d/sub/c.txt", "c");
+  Archive A = Pack({T.Root + "d/*.oat /S", T.Root + "d/a.oat"});
+  ASSERT_EQ(A.Entries.size(), 2u);
+  EXPECT_EQ(A.Entries[0].Name, T.Root + "d/sub/b.oat");
+  EXPECT_EQ(A.Entries[1].Name, T.Root + "d/a.oat");
+}
+
+TEST_F(BackupTest, AbortThroughProgressLeavesTheArchiveIncomplete) {
+  Backup.SaveFileID = false;
+  std::string P = T.Write("d/a.txt", std::string(50000, 'z'));
+  std::vector<int> Seen;
+  Backup.OnProgress = [&](TObject*, const String&, TPercentage Pc, bool& Continue) {
+    Seen.push_back(Pc);
+    if (Pc > 0 && Pc < 100) Continue = false;
+  };
+  bool Ok = true;
+  TStringList Files;
+  Files.Add(P);
+  TMemoryStream Dest;
+  Ok = Backup.Backup(&Files, &Dest);
+  EXPECT_FALSE(Ok);
+  ASSERT_GE(Seen.size(), 3u);
+  EXPECT_EQ(Seen.front(), 0);
+  EXPECT_EQ(Seen.back(), 100);
+  std::string B(static_cast<char*>(Dest.Memory()), Dest.Size());
+  EXPECT_THROW(Parse(B), std::runtime_error);
+}
+
+TEST_F(BackupTest, ANullDestinationFails) {
+  TStringList Files;
+  EXPECT_FALSE(Backup.Backup(&Files, nullptr));
+}
+
+TEST_F(BackupTest, PublishedPropertiesAreReachableByName) {
+  EXPECT_EQ(GetStrProp(&Backup, "Version"), "5.10");
+  SetEnumProp(&Backup, "BackupMode", "bmIncremental");
+  EXPECT_TRUE(Backup.SetArchiveFlag);
+  SetEnumProp(&Backup, "CompressionLevel", "clMax");
+  EXPECT_EQ(Backup.CompressionLevel, clMax);
+}
