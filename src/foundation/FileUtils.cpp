@@ -91,7 +91,10 @@ bool DeleteDirectoryTree(const String& Dir, bool RemoveRoot) {
   TSearchRec sr;
   int rc = FindFirst(base + "*.*", faAnyFile, sr);
   for (; rc == 0; rc = FindNext(sr)) {
-    if (sr.Name.empty() || sr.Name[0] == '.' || sr.Attr == faVolumeID) continue;
+    // Only the folder's own "." and ".." entries are skipped: on this
+    // platform a leading dot marks an ordinary (hidden) file or folder,
+    // which must go with the tree like any other.
+    if (sr.Name.empty() || sr.Name == "." || sr.Name == ".." || sr.Attr == faVolumeID) continue;
     if (sr.Attr & faDirectory)
       result = DeleteDirectoryTree(base + sr.Name, RemoveRoot) && result;
     else if ((sr.Attr & faVolumeID) == 0)
@@ -122,28 +125,26 @@ Int64 CopyStreamBlocks(TStream* Source, TStream* Dest, Int64 Count) {
 
 void CopyFileByStreams(const String& Source, const String& Dest) {
   StartWait();
+  std::unique_ptr<TFileStream> source, dest;
   try {
     String folder = FolderPart(Dest);
     if (!folder.empty()) ForceDirectoryTree(folder);
-    TFileStream source(Source, fmOpenRead | fmShareDenyNone);
-    auto dest = std::make_unique<TFileStream>(Dest, fmCreate);
+    source = std::make_unique<TFileStream>(Source, fmOpenRead | fmShareDenyNone);
+    dest = std::make_unique<TFileStream>(Dest, fmCreate);
     // Reserving the space up front spares the file system a block-by-block
     // allocation; a full disk still shows at the first write that fails.
-    dest->Handle().Reserve(static_cast<std::uint64_t>(source.Size()));
-    try {
-      CopyStreamBlocks(&source, dest.get(), source.Size());
-    } catch (...) {
-      // A partial copy must not pass for a complete one.
+    dest->Handle().Reserve(static_cast<std::uint64_t>(source->Size()));
+    CopyStreamBlocks(source.get(), dest.get(), source->Size());
+  } catch (...) {
+    if (dest) {  // a partial copy must not pass for a complete one
       String made = dest->Handle().Path();
       dest.reset();
       DeleteFile(made);
-      throw;
     }
-    dest.reset();
-  } catch (...) {
     StopWait();
     throw;
   }
+  dest.reset();
   StopWait();
 }
 

@@ -144,12 +144,12 @@ TEST_F(FileUtilsTest, DeleteTreeReportsAFileItCouldNotDeleteAndGoesOn) {
   EXPECT_FALSE(Has("tree/z.txt"));
 }
 
-TEST_F(FileUtilsTest, DeleteTreeSkipsDotNames) {
+TEST_F(FileUtilsTest, DeleteTreeRemovesHiddenDotFilesAndFolders) {
   Put("tree/.keep");
+  Put("tree/.cache/x");
   Put("tree/a.txt");
-  EXPECT_FALSE(DeleteDirectoryTree(At("tree"), true));  // the folder cannot go
-  EXPECT_TRUE(Has("tree/.keep"));
-  EXPECT_FALSE(Has("tree/a.txt"));
+  EXPECT_TRUE(DeleteDirectoryTree(At("tree"), true));
+  EXPECT_FALSE(Has("tree"));
 }
 
 // ---- CopyFileByStreams ----------------------------------------------------------
@@ -160,6 +160,12 @@ TEST_F(FileUtilsTest, CopyCreatesTheDestinationFolderAndCopiesEveryByte) {
   Put("office/Adressen.OAT", content);
   CopyFileByStreams(At("office/adressen.oat"), At("tmp/M_Temp/Server/Data/Adressen.OAT"));
   EXPECT_EQ(Read("tmp/M_Temp/Server/Data/Adressen.OAT"), content);
+}
+
+TEST_F(FileUtilsTest, TrailingDotNameIsCopiedWithoutTheDot) {
+  Put("prog/OAKLOC32.dll", "library");
+  CopyFileByStreams(At("prog/OAKLOC32.dll."), At("out/OAKLOC32.dll."));
+  EXPECT_EQ(Read("out/OAKLOC32.dll"), "library");
 }
 
 TEST_F(FileUtilsTest, CopyOfAnEmptyFileMakesAnEmptyFile) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+#include "platform/rtl/syncobjs.h"
 #include "platform/rtl/system.h"
 
 using DWORD = std::uint32_t;
@@ -51,8 +52,8 @@ constexpr DWORD ERROR_DIRECTORY = 267;
 constexpr DWORD ERROR_NOT_LOCKED = 158;
 constexpr DWORD ERROR_NO_ASSOCIATION = 1155;
 
-// Waits (WaitForSingleObject on processes and change notifications).
-constexpr DWORD INFINITE = 0xFFFFFFFF;
+// Waits (WaitForSingleObject on processes and change notifications);
+// INFINITE comes from platform/rtl/syncobjs.h.
 constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_TIMEOUT = 258;  // also the error code of a wait that timed out
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;

@@ -25,6 +25,9 @@ constexpr std::uint64_t kWriteAccess = kShareLockBase + 1;
 constexpr std::uint64_t kDenyRead = kShareLockBase + 2;
 constexpr std::uint64_t kDenyWrite = kShareLockBase + 3;
 
+constexpr unsigned kNeedRead = static_cast<unsigned>(Access::Read);
+constexpr unsigned kNeedWrite = static_cast<unsigned>(Access::Write);
+
 std::atomic<int> gFailWrites{0};
 std::atomic<DWORD> gFailCode{ERROR_DISK_FULL};
 std::atomic<bool> gDiskFull{false};
@@ -48,6 +51,12 @@ bool OthersHold(int Fd, short Type, std::uint64_t Offset, std::uint64_t Length) 
   fl.l_len = static_cast<off_t>(Length);
   if (::fcntl(Fd, F_OFD_GETLK, &fl) != 0) return false;
   return fl.l_type != F_UNLCK;
+}
+
+// An error that is also left in the thread's last error.
+Status Failure(DWORD Code, const String& Context) {
+  SetLastError(Code);
+  return Status::Error(Code, Context);
 }
 
 bool HasRead(Access A) { return (static_cast<unsigned>(A) & 1u) != 0; }
@@ -121,26 +130,18 @@ void File::Close() {
 
 Status File::Open(const String& Path, Access A, Share S, Disposition D) {
   Close();
-  if (Path.empty() || Path.back() == '/') {
-    SetLastError(ERROR_INVALID_NAME);
-    return Status::Error(ERROR_INVALID_NAME, Path);
-  }
+  if (Path.empty() || Path.back() == '/') return Failure(ERROR_INVALID_NAME, Path);
   String resolved = ResolvePath(Path);
   int fd = OpenDescriptor(resolved, A, D);
   if (fd < 0) {
     int err = errno;
-    if (err == ENOENT) {
-      DWORD code = detail::MissingCode(resolved);
-      SetLastError(code);
-      return Status::Error(code, resolved);
-    }
+    if (err == ENOENT) return Failure(detail::MissingCode(resolved), resolved);
     return Status::FromErrno(err, resolved);
   }
   struct stat st;
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
-    SetLastError(ERROR_ACCESS_DENIED);
-    return Status::Error(ERROR_ACCESS_DENIED, resolved);
+    return Failure(ERROR_ACCESS_DENIED, resolved);
   }
   FFd = fd;
   FAccess = A;
@@ -152,38 +153,39 @@ Status File::Open(const String& Path, Access A, Share S, Disposition D) {
 }
 
 Status File::TakeShareMode(Access A, Share S) {
-  struct Byte {
+  struct ShareByte {
     bool Take;
     std::uint64_t Mine;
     std::uint64_t Conflicting;
   };
-  const Byte bytes[] = {{HasRead(A), kReadAccess, kDenyRead},
+  const ShareByte bytes[] = {{HasRead(A), kReadAccess, kDenyRead},
                         {HasWrite(A), kWriteAccess, kDenyWrite},
                         {DeniesRead(S), kDenyRead, kReadAccess},
                         {DeniesWrite(S), kDenyWrite, kWriteAccess}};
-  for (const Byte& b : bytes)
+  for (const ShareByte& b : bytes)
     if (b.Take && OfdLock(FFd, F_RDLCK, b.Mine, 1) != 0) {
       // A descriptor without read access cannot take read locks: the share
       // mode then stays unprotected rather than failing the open.
       if (errno == EBADF) continue;
       return Status::FromErrno(errno, FPath);
     }
-  for (const Byte& b : bytes)
-    if (b.Take && OthersHold(FFd, F_WRLCK, b.Conflicting, 1)) {
-      SetLastError(ERROR_SHARING_VIOLATION);
-      return Status::Error(ERROR_SHARING_VIOLATION, FPath);
-    }
+  for (const ShareByte& b : bytes)
+    if (b.Take && OthersHold(FFd, F_WRLCK, b.Conflicting, 1))
+      return Failure(ERROR_SHARING_VIOLATION, FPath);
+  return Status::OK();
+}
+
+Status File::Usable(unsigned NeedAccess) const {
+  if (FFd < 0) return Failure(ERROR_INVALID_HANDLE, FPath);
+  if ((static_cast<unsigned>(FAccess) & NeedAccess) != NeedAccess)
+    return Failure(ERROR_ACCESS_DENIED, FPath);
   return Status::OK();
 }
 
 Status File::Read(std::uint64_t Offset, void* Buffer, std::size_t Count,
                   std::size_t* Got) const {
   *Got = 0;
-  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
-  if (!HasRead(FAccess)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return Status::Error(ERROR_ACCESS_DENIED, FPath);
-  }
+  if (Status s = Usable(kNeedRead); !s.ok()) return s;
   char* p = static_cast<char*>(Buffer);
   while (*Got < Count) {
     ssize_t n = ::pread(FFd, p + *Got, Count - *Got, static_cast<off_t>(Offset + *Got));
@@ -198,15 +200,8 @@ Status File::Read(std::uint64_t Offset, void* Buffer, std::size_t Count,
 }
 
 Status File::Write(std::uint64_t Offset, const void* Buffer, std::size_t Count) const {
-  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
-  if (!HasWrite(FAccess)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return Status::Error(ERROR_ACCESS_DENIED, FPath);
-  }
-  if (DWORD fault = FaultInjection::TakeWriteFault()) {
-    SetLastError(fault);
-    return Status::Error(fault, FPath);
-  }
+  if (Status s = Usable(kNeedWrite); !s.ok()) return s;
+  if (DWORD fault = FaultInjection::TakeWriteFault()) return Failure(fault, FPath);
   const char* p = static_cast<const char*>(Buffer);
   std::size_t done = 0;
   while (done < Count) {
@@ -222,23 +217,19 @@ Status File::Write(std::uint64_t Offset, const void* Buffer, std::size_t Count) 
 
 Result<std::uint64_t> File::Size() const {
   struct stat st;
-  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
+  if (Status s = Usable(0); !s.ok()) return s;
   if (::fstat(FFd, &st) != 0) return Status::FromErrno(errno, FPath);
   return static_cast<std::uint64_t>(st.st_size);
 }
 
 Status File::Truncate(std::uint64_t Size) const {
-  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
-  if (!HasWrite(FAccess)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return Status::Error(ERROR_ACCESS_DENIED, FPath);
-  }
+  if (Status s = Usable(kNeedWrite); !s.ok()) return s;
   if (::ftruncate(FFd, static_cast<off_t>(Size)) != 0) return Status::FromErrno(errno, FPath);
   return Status::OK();
 }
 
 Status File::Reserve(std::uint64_t Size) const {
-  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
+  if (Status s = Usable(0); !s.ok()) return s;
   if (Size == 0 || ::fallocate(FFd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(Size)) == 0)
     return Status::OK();
   int err = errno;
@@ -247,33 +238,25 @@ Status File::Reserve(std::uint64_t Size) const {
 }
 
 Status File::Flush() const {
-  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
+  if (Status s = Usable(0); !s.ok()) return s;
   if (::fsync(FFd) != 0) return Status::FromErrno(errno, FPath);
   return Status::OK();
 }
 
 Status File::Lock(std::uint64_t Offset, std::uint64_t Length, LockKind Kind) const {
-  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
-  if (Length == 0 || Offset + Length > kShareLockBase) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return Status::Error(ERROR_INVALID_PARAMETER, FPath);
-  }
+  if (Status s = Usable(0); !s.ok()) return s;
+  if (Length == 0 || Offset + Length > kShareLockBase) return Failure(ERROR_INVALID_PARAMETER, FPath);
   short type = Kind == LockKind::Shared ? F_RDLCK : F_WRLCK;
   if (OfdLock(FFd, type, Offset, Length) == 0) return Status::OK();
   int err = errno;
-  if (err == EAGAIN || err == EACCES) {
-    SetLastError(ERROR_LOCK_VIOLATION);
-    return Status::Error(ERROR_LOCK_VIOLATION, FPath);
-  }
-  if (err == EBADF) {  // e.g. an exclusive lock on a read-only descriptor
-    SetLastError(ERROR_ACCESS_DENIED);
-    return Status::Error(ERROR_ACCESS_DENIED, FPath);
-  }
+  if (err == EAGAIN || err == EACCES) return Failure(ERROR_LOCK_VIOLATION, FPath);
+  // e.g. an exclusive lock on a read-only descriptor
+  if (err == EBADF) return Failure(ERROR_ACCESS_DENIED, FPath);
   return Status::FromErrno(err, FPath);
 }
 
 Status File::Unlock(std::uint64_t Offset, std::uint64_t Length) const {
-  if (FFd < 0) return Status::Error(ERROR_INVALID_HANDLE, FPath);
+  if (Status s = Usable(0); !s.ok()) return s;
   if (Length == 0) return Status::OK();
   if (OfdLock(FFd, F_UNLCK, Offset, Length) != 0) return Status::FromErrno(errno, FPath);
   return Status::OK();

@@ -167,6 +167,8 @@ class File {
 
  private:
   Status TakeShareMode(Access A, Share S);
+  // OK when open with every access bit of NeedAccess; else 6 or 5.
+  Status Usable(unsigned NeedAccess) const;
   int FFd = -1;
   Access FAccess = Access::Read;
   String FPath;

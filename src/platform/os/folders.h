@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/os/errors.h"
+#include "platform/rtl/guid.h"
 
 constexpr int CSIDL_DESKTOP = 0x0000;
 constexpr int CSIDL_PERSONAL = 0x0005;
@@ -34,8 +35,8 @@ constexpr int CSIDL_WINDOWS = 0x0024;
 constexpr int CSIDL_COMMON_DOCUMENTS = 0x002E;
 constexpr int CSIDL_FLAG_CREATE = 0x8000;
 
+// S_OK comes from platform/rtl/guid.h.
 using HRESULT = std::int32_t;
-constexpr HRESULT S_OK = 0;
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057);
 

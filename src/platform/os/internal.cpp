@@ -25,10 +25,7 @@ String NameOf(const String& Path) {
 
 DWORD MissingCode(const String& Path) {
   String dir = ParentOf(Path);
-  if (dir.empty()) return ERROR_FILE_NOT_FOUND;
-  struct stat st;
-  if (::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return ERROR_FILE_NOT_FOUND;
-  return ERROR_PATH_NOT_FOUND;
+  return dir.empty() || IsFolder(dir) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
 }
 
 DWORD FailWithErrno(const String& Path, int Errno) {
@@ -48,6 +45,11 @@ bool StatPath(const String& Path, struct stat& St) {
   if (::lstat(Path.c_str(), &St) == 0) return true;
   errno = err;
   return false;
+}
+
+bool IsFolder(const String& Path) {
+  struct stat st;
+  return ::stat(Path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 DWORD AttributesOf(const String& Path, const String& Name, const struct stat& St) {

@@ -30,6 +30,9 @@ bool Fail(DWORD Code);
 // stat() following links; a dangling link is reported as itself (lstat).
 bool StatPath(const String& Path, struct stat& St);
 
+// True when Path names an existing folder (links followed).
+bool IsFolder(const String& Path);
+
 // Win32 attributes of an entry with the given name and status.
 DWORD AttributesOf(const String& Path, const String& Name, const struct stat& St);
 

@@ -21,10 +21,6 @@ constexpr int kShellSuccess = 42;  // any instance code above 32 means success
 std::mutex gLauncherLock;
 TProcessLauncher gLauncher;
 
-bool IsFolder(const String& Path) {
-  struct stat st;
-  return ::stat(Path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 bool IsExecutableFile(const String& Path) {
   struct stat st;
@@ -161,7 +157,7 @@ bool CreateProcess(const String& ApplicationName, const String& CommandLine,
   String name = ApplicationName.empty() ? (argv.empty() ? String() : argv[0]) : ApplicationName;
   if (argv.empty()) argv.push_back(name);
   String dir = CurrentDirectory.empty() ? String() : os::ResolvePath(CurrentDirectory);
-  if (!dir.empty() && !IsFolder(dir)) return os::detail::Fail(ERROR_DIRECTORY);
+  if (!dir.empty() && !os::detail::IsFolder(dir)) return os::detail::Fail(ERROR_DIRECTORY);
   String program;
   if (DWORD code = LocateProgram(name, String(), program)) return os::detail::Fail(code);
   TProcessHandle h;

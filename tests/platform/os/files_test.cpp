@@ -4,6 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <thread>
+
 #include "platform/os/temp_dir.h"
 
 using os::Access;
@@ -182,6 +185,22 @@ TEST_F(FilesTest, SharedReadersInTwoProcessesCoexist) {
   EXPECT_EQ(OpenCodeInOtherProcess("t.oat", Access::Read, Share::DenyWrite), 0u);
   EXPECT_EQ(OpenCodeInOtherProcess("t.oat", Access::Write, Share::DenyNone),
             ERROR_SHARING_VIOLATION);
+}
+
+TEST_F(FilesTest, TwoRacingExclusiveOpenersNeverBothWin) {
+  dir.Put("t.oat");
+  for (int round = 0; round < 200; ++round) {
+    std::atomic<int> winners{0};
+    File a, b;  // both stay open until the round is judged
+    auto race = [&](File& f) {
+      if (f.Open(dir / "t.oat", Access::ReadWrite, Share::Exclusive).ok()) ++winners;
+    };
+    std::thread t1(race, std::ref(a));
+    std::thread t2(race, std::ref(b));
+    t1.join();
+    t2.join();
+    ASSERT_LE(winners.load(), 1) << "round " << round;
+  }
 }
 
 // ---- byte-range locks -------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "platform/os/process.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include "platform/os/temp_dir.h"
@@ -110,6 +111,37 @@ TEST_F(ProcessTest, ShellOpenOfAMissingFileGivesFileNotFound) {
 TEST_F(ProcessTest, UnknownVerbHasNoAssociation) {
   dir.Put("a.txt");
   EXPECT_EQ(ShellExecute(nullptr, "print", dir / "a.txt", "", "", SW_SHOW), SE_ERR_NOASSOC);
+}
+
+TEST_F(ProcessTest, DocumentGoesToTheDesktopOpener) {
+  std::string bin = dir.MakeDir("bin");
+  Script("bin/xdg-open", "exit 0");
+  dir.Put("synchlp.htm");
+  const char* oldPath = ::getenv("PATH");
+  std::string saved = oldPath ? oldPath : "";
+  ::setenv("PATH", bin.c_str(), 1);
+  TLaunchRequest seen;
+  SetProcessLauncher([&](const TLaunchRequest& r, TProcessHandle& out) {
+    seen = r;
+    out = TProcessHandle::Finished(0);
+    return ERROR_SUCCESS;
+  });
+  int code = ShellExecute(nullptr, "open", dir / "SYNCHLP.HTM", "", "", SW_SHOWNORMAL);
+  ::setenv("PATH", saved.c_str(), 1);
+  EXPECT_GT(code, 32);
+  EXPECT_EQ(seen.Program, bin + "/xdg-open");
+  EXPECT_EQ(seen.Argv, (std::vector<String>{"xdg-open", dir / "synchlp.htm"}));
+}
+
+TEST_F(ProcessTest, WithoutADesktopOpenerADocumentHasNoAssociation) {
+  dir.Put("synchlp.htm");
+  const char* oldPath = ::getenv("PATH");
+  std::string saved = oldPath ? oldPath : "";
+  ::setenv("PATH", dir.MakeDir("empty").c_str(), 1);
+  int code = ShellExecute(nullptr, "open", dir / "synchlp.htm", "", "", SW_SHOWNORMAL);
+  ::setenv("PATH", saved.c_str(), 1);
+  EXPECT_EQ(code, SE_ERR_NOASSOC);
+  EXPECT_EQ(GetLastError(), ERROR_NO_ASSOCIATION);
 }
 
 TEST_F(ProcessTest, LauncherHookSeesWhatWouldRun) {
