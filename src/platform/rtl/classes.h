@@ -46,6 +46,10 @@ using TComponentStyle = TSet<TComponentStyleItem>;
 enum TOperation { opInsert, opRemove };
 RTL_ENUM_INFO(TOperation, opInsert, opRemove)
 
+// Alignment of a text (fields, labels, grid columns).
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+RTL_ENUM_INFO(TAlignment, taLeftJustify, taRightJustify, taCenter)
+
 class TComponent;
 // The metaclass of a component class (its TClassInfo).
 using TComponentClass = TClass;

@@ -89,7 +89,8 @@ std::shared_ptr<TClockSource> SetClockSource(std::shared_ptr<TClockSource> Sourc
 std::shared_ptr<TClockSource> GetClockSource();
 
 // Installs a clock for the lifetime of the object, then puts the previous
-// one back. Typical test use:
+// one back. Overrides must end in the reverse order of their start (destroy
+// an old override before making its replacement). Typical test use:
 //   auto Clock = std::make_shared<TFakeClock>();
 //   TClockOverride Use(Clock);
 class TClockOverride {

@@ -193,13 +193,17 @@ TDecimal DoubleToDecimal(double Value, Integer Precision, Integer Decimals) {
     D.Negative = false;
     return D;
   }
+  // All 17 significant digits first, then rounding half away from zero on
+  // the decimal digits: 1234.5 to four digits is 1235, not the binary
+  // tie-to-even 1234.
   char Buf[64];
-  std::snprintf(Buf, sizeof Buf, "%.*e", std::clamp(Precision, 1, 17) - 1, std::fabs(Value));
+  std::snprintf(Buf, sizeof Buf, "%.16e", std::fabs(Value));
   const char* E = Buf;
   for (; *E && *E != 'e'; ++E)
     if (*E >= '0' && *E <= '9') D.Digits += *E;
   D.Exponent = std::atoi(E + 1) + 1;
   TrimTrailingZeros(D);
+  RoundDecimal(D, std::clamp(Precision, 1, 17));
   if (Decimals < 1000) RoundDecimal(D, D.Exponent + Decimals);
   return D;
 }

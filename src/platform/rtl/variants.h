@@ -19,10 +19,13 @@
 // from distinct threads. Conversions read the process-wide format settings.
 #pragma once
 
+#include <concepts>
 #include <initializer_list>
+#include <type_traits>
 #include <vector>
 
 #include "platform/rtl/exceptions.h"
+#include "platform/rtl/format.h"
 
 // The type codes of the class library (VarType). An array of Variants
 // reports varArray | varVariant.
@@ -66,6 +69,15 @@ class Variant {
   Variant(const String& V) : FType(varString), FStr(V) {}
   Variant(String&& V) : FType(varString), FStr(std::move(V)) {}
   Variant(const char* V) : FType(varString), FStr(V ? V : "") {}
+  // Other integer types: up to 32 bits signed as varInteger, else varInt64.
+  template <std::integral T>
+    requires(!std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, int> &&
+             !std::same_as<T, Int64>)
+  Variant(T V)
+      : FType(sizeof(T) < 4 || (sizeof(T) == 4 && std::is_signed_v<T>) ? varInteger : varInt64),
+        FInt(static_cast<Int64>(V)) {}
+  // A Currency amount (varCurrency).
+  Variant(Currency V) : FType(varCurrency), FDbl(V.ToDouble()) {}
 
   // Named constructors for the types that share a C++ representation.
   static Variant MakeNull();

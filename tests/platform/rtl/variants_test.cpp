@@ -113,3 +113,12 @@ TEST_F(VariantTest, ComparisonsFollowTheClassLibrary) {
   EXPECT_THROW((void)(Null() < Variant(1)), EVariantError);
   EXPECT_TRUE(VarArrayOf({Variant(1), Variant("a")}) == VarArrayOf({Variant(1), Variant("a")}));
 }
+
+TEST_F(VariantTest, OtherIntegerTypesAndCurrencyConstruct) {
+  EXPECT_EQ(Variant(Word(7)).VarType(), varInteger);
+  EXPECT_EQ(Variant(std::size_t(7)).VarType(), varInt64);
+  EXPECT_EQ(Variant(Cardinal(4000000000u)).AsInt64(), 4000000000LL);
+  Variant C(Currency(12.3456));
+  EXPECT_EQ(C.VarType(), varCurrency);
+  EXPECT_EQ(VarToStr(C), "12,3456");
+}
