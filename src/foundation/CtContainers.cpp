@@ -90,6 +90,23 @@ void TCtContainer::CheckAssignSource(TCtContainer* Source) const {
   if (!FHandler->OnCopyItem()) Error("OnCopyItems not assigned");
 }
 
+TCtContainer* TCtContainer::BeginAssign(TPersistent* Source) {
+  auto* Src = dynamic_cast<TCtContainer*>(Source);
+  if (!Src || !(Src->Is<TCtVector>() || Src->Is<TCtList>() || Src->Is<TCtTree>())) {
+    TPersistent::Assign(Source);
+    return nullptr;
+  }
+  if (Src == this) return nullptr;
+  CheckAssignSource(Src);
+  Clear();
+  return Src;
+}
+
+void TCtLinearContainer::AppendCopiesOf(TCtContainer* Source) {
+  const TCtCopyItemProc& Copy = FHandler->OnCopyItem();
+  Source->ForEach([&](void* Item) { Copy(Item, InsertLast()); });
+}
+
 void TCtContainer::InitItem(void* Item) const {
   if (FHandler->OnInitItem()) FHandler->OnInitItem()(Item);
 }

@@ -168,6 +168,11 @@ class TCtContainer : public TCtErrorObject {
   void CheckSameItems(const TCtSameItemsProc& P) const;
   void CheckIterate(const TCtIterateProc& P) const;
   void CheckAssignSource(TCtContainer* Source) const;
+  // The first steps of every Assign: returns the container to copy from
+  // after the checks (the container is then cleared), or null when there
+  // is nothing to do (Source is this container). A source that is no
+  // container goes to the class library's Assign, which raises.
+  TCtContainer* BeginAssign(TPersistent* Source);
   void InitItem(void* Item) const;
   void FreeItem(void* Item) const;
 
@@ -179,6 +184,9 @@ class TCtLinearContainer : public TCtContainer {
   RTL_DECLARE_CLASS(TCtLinearContainer)
  public:
   using TCtContainer::TCtContainer;
+  // Appends a copy (InsertLast, then OnCopyItem) of every item of Source
+  // in its walk order.
+  void AppendCopiesOf(TCtContainer* Source);
   // Each returns the new item's address; the initialising variants call
   // OnInitItem on it, the others leave its bytes for the caller to fill.
   virtual void* InsertFirst() = 0;

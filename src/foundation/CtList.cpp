@@ -85,16 +85,9 @@ void TCtList::ForEach(const TCtIterateProc& Iterate) {
 }
 
 void TCtList::Assign(TPersistent* Source) {
-  auto* Src = dynamic_cast<TCtContainer*>(Source);
-  if (!Src || !(Src->Is<TCtVector>() || Src->Is<TCtList>() || Src->Is<TCtTree>())) {
-    TPersistent::Assign(Source);
-    return;
-  }
-  if (Src == this) return;
-  CheckAssignSource(Src);
-  Clear();
-  const TCtCopyItemProc& Copy = FHandler->OnCopyItem();
-  Src->ForEach([&](void* Item) { Copy(Item, InsertLast()); });
+  TCtContainer* Src = BeginAssign(Source);
+  if (!Src) return;
+  AppendCopiesOf(Src);
 }
 
 void TCtList::WriteBody(TCtWriter* Writer, void* Extra) {

@@ -160,20 +160,13 @@ void TCtTree::CopySubtree(PNode SourceNode, PNode DestParent, const TCtCopyItemP
 }
 
 void TCtTree::Assign(TPersistent* Source) {
-  auto* Src = dynamic_cast<TCtContainer*>(Source);
-  if (!Src || !(Src->Is<TCtVector>() || Src->Is<TCtList>() || Src->Is<TCtTree>())) {
-    TPersistent::Assign(Source);
-    return;
-  }
-  if (Src == this) return;
-  CheckAssignSource(Src);
-  Clear();
-  const TCtCopyItemProc& Copy = FHandler->OnCopyItem();
+  TCtContainer* Src = BeginAssign(Source);
+  if (!Src) return;
   if (auto* Tree = dynamic_cast<TCtTree*>(Src)) {
-    for (PNode N = Tree->FHeader.FirstChild; N; N = N->NextSibling) CopySubtree(N, nullptr, Copy);
+    for (PNode N = Tree->FHeader.FirstChild; N; N = N->NextSibling) CopySubtree(N, nullptr, FHandler->OnCopyItem());
     return;
   }
-  Src->ForEach([&](void* Item) { Copy(Item, InsertLast()); });
+  AppendCopiesOf(Src);
 }
 
 void TCtTree::WriteNode(TCtWriter* Writer, PNode Node, void* Extra) {

@@ -187,16 +187,9 @@ void TCtVector::Sort(const TCtCompareProc& Compare) {
 }
 
 void TCtVector::Assign(TPersistent* Source) {
-  auto* Src = dynamic_cast<TCtContainer*>(Source);
-  if (!Src || !(Src->Is<TCtVector>() || Src->Is<TCtList>() || Src->Is<TCtTree>())) {
-    TPersistent::Assign(Source);
-    return;
-  }
-  if (Src == this) return;
-  CheckAssignSource(Src);
-  Clear();
-  const TCtCopyItemProc& Copy = FHandler->OnCopyItem();
-  Src->ForEach([&](void* Item) { Copy(Item, InsertLast()); });
+  TCtContainer* Src = BeginAssign(Source);
+  if (!Src) return;
+  AppendCopiesOf(Src);
 }
 
 void TCtVector::WriteBody(TCtWriter* Writer, void* Extra) {

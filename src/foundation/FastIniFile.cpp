@@ -422,7 +422,7 @@ void TFastIniFile::WriteString(const String& Section, const String& Ident, const
   }
 }
 
-void TFastIniFile::ReadSection(const String& Section, TStrings* Strings) {
+void TFastIniFile::ListSectionKeys(const String& Section, TStrings* Strings, bool WithValues) {
   EnsureLoaded();
   Strings->BeginUpdate();
   Strings->Clear();
@@ -433,10 +433,14 @@ void TFastIniFile::ReadSection(const String& Section, TStrings* Strings) {
     for (Integer i = First; i < End; ++i) {
       TIniLine& L = FItems.Lines(i);
       FItems.Parse(L);
-      if (L.Kind == ikKey) Strings->Add(L.Text);
+      if (L.Kind == ikKey) Strings->Add(WithValues ? L.Text + "=" + L.Value : L.Text);
     }
   }
   Strings->EndUpdate();
+}
+
+void TFastIniFile::ReadSection(const String& Section, TStrings* Strings) {
+  ListSectionKeys(Section, Strings, false);
 }
 
 void TFastIniFile::ReadSections(TStrings* Strings) {
@@ -451,20 +455,7 @@ void TFastIniFile::ReadSections(TStrings* Strings) {
 }
 
 void TFastIniFile::ReadSectionValues(const String& Section, TStrings* Strings) {
-  EnsureLoaded();
-  Strings->BeginUpdate();
-  Strings->Clear();
-  Integer Header = FItems.FindSection(Section);
-  if (Header >= 0) {
-    Integer First, End;
-    FItems.SectionRange(Header, First, End);
-    for (Integer i = First; i < End; ++i) {
-      TIniLine& L = FItems.Lines(i);
-      FItems.Parse(L);
-      if (L.Kind == ikKey) Strings->Add(L.Text + "=" + L.Value);
-    }
-  }
-  Strings->EndUpdate();
+  ListSectionKeys(Section, Strings, true);
 }
 
 void TFastIniFile::EraseSection(const String& Section) {

@@ -182,6 +182,8 @@ class TFastIniFile : public TCustomIniFile {
 
  private:
   void EnsureLoaded();
+  // Replaces Strings by the keys (WithValues: "key=value" lines) of Section.
+  void ListSectionKeys(const String& Section, TStrings* Strings, bool WithValues);
   String CleanValue(const String& Stored) const;
 
   TIniItems FItems;
