@@ -32,14 +32,6 @@ TSystemTime FromMilliseconds(std::int64_t Ms) {
   return T;
 }
 
-TSystemTime DefaultFakeStart() {
-  TSystemTime T;
-  T.Year = 2000;
-  T.Month = 1;
-  T.Day = 1;
-  return T;
-}
-
 std::mutex gSourceLock;
 std::shared_ptr<TClockSource> gSource;  // null: the system clock
 
@@ -83,10 +75,24 @@ void TSystemClock::Sleep(Cardinal Milliseconds) {
 // ---------------------------------------------------------------------------
 // TFakeClock
 
-TFakeClock::TFakeClock() : TFakeClock(DefaultFakeStart()) {}
+// Saturday, 1 January 2000, midnight.
+TFakeClock::TFakeClock() : TFakeClock(TSystemTime{2000, 1, 6, 1}) {}
 
 TFakeClock::TFakeClock(const TSystemTime& Start, std::uint64_t StartTick)
     : FTick(StartTick), FLocalMs(ToMilliseconds(Start)) {}
+
+std::shared_ptr<TFakeClock> TFakeClock::At(Word Year, Word Month, Word Day, Word Hour,
+                                           Word Minute, Word Second, Word Milliseconds) {
+  TSystemTime T;
+  T.Year = Year;
+  T.Month = Month;
+  T.Day = Day;
+  T.Hour = Hour;
+  T.Minute = Minute;
+  T.Second = Second;
+  T.Milliseconds = Milliseconds;
+  return std::make_shared<TFakeClock>(T);
+}
 
 std::uint64_t TFakeClock::TickCount64() {
   std::lock_guard<std::mutex> Guard(FLock);

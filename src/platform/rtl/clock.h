@@ -58,6 +58,9 @@ class TFakeClock : public TClockSource {
  public:
   TFakeClock();
   explicit TFakeClock(const TSystemTime& Start, std::uint64_t StartTick = 1000);
+  // A fake clock standing at the given local time (tick 1000).
+  static std::shared_ptr<TFakeClock> At(Word Year, Word Month, Word Day, Word Hour = 0,
+                                        Word Minute = 0, Word Second = 0, Word Milliseconds = 0);
 
   std::uint64_t TickCount64() override;
   TSystemTime LocalTime() override;

@@ -6,7 +6,7 @@
 
 namespace {
 
-struct TSpec {
+struct TSpecifier {
   bool LeftAlign = false;
   Integer Width = -1;
   Integer Precision = -1;
@@ -30,7 +30,7 @@ class TFormatter {
         ++FPos;
         continue;
       }
-      Out += Pad(Convert(ParseSpec()));
+      Out += Pad(Convert(ParseSpecifier()));
     }
     return Out;
   }
@@ -61,8 +61,8 @@ class TFormatter {
     return N;
   }
 
-  TSpec ParseSpec() {
-    TSpec S;
+  TSpecifier ParseSpecifier() {
+    TSpecifier S;
     Integer N = ReadNumber();
     if (Peek() == ':') {
       ++FPos;
@@ -83,17 +83,17 @@ class TFormatter {
     if (T == '\0') Fail();
     ++FPos;
     S.Type = static_cast<char>(T >= 'a' && T <= 'z' ? T - 32 : T);
-    FSpec = S;
+    FSpecifier = S;
     return S;
   }
 
   String Pad(const String& Text) const {
-    const Integer Missing = FSpec.Width - Length(Text);
+    const Integer Missing = FSpecifier.Width - Length(Text);
     if (Missing <= 0) return Text;
-    return FSpec.LeftAlign ? Text + String(Missing, ' ') : String(Missing, ' ') + Text;
+    return FSpecifier.LeftAlign ? Text + String(Missing, ' ') : String(Missing, ' ') + Text;
   }
 
-  String Convert(const TSpec& S) {
+  String Convert(const TSpecifier& S) {
     const TVarRec& A = NextArg();
     switch (S.Type) {
       case 'D': return Decimal(A, S.Precision);
@@ -177,7 +177,7 @@ class TFormatter {
   const TFormatSettings& FSettings;
   std::size_t FPos = 0;
   std::size_t FArgIndex = 0;
-  TSpec FSpec;
+  TSpecifier FSpecifier;
 };
 
 }  // namespace

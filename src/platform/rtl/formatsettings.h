@@ -28,6 +28,9 @@ struct TNameArray {
   static constexpr int Count() { return N; }
 };
 
+// One complete set of formats. A default-constructed record has the German
+// separators and numbers but empty texts and names; start from
+// GermanFormatSettings() (or a copy of FormatSettings) instead.
 struct TFormatSettings {
   Byte CurrencyFormat = 3;   // 0 "€1", 1 "1€", 2 "€ 1", 3 "1 €"
   Byte NegCurrFormat = 8;    // 0..15, see FloatToStrF(ffCurrency)

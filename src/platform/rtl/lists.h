@@ -23,7 +23,7 @@ enum TDuplicates { dupIgnore, dupAccept, dupError };
 enum TListNotification { lnAdded, lnExtracted, lnDeleted };
 
 // Messages of list errors; %d stands for the offending number.
-extern const char* const SListIndexError;     // "Der Index der Liste überschreitet das Maximum (%d)"
+extern const char* const SListIndexError;  // "Der Index der Liste überschreitet das Maximum (%d)"
 extern const char* const SListCapacityError;  // "Ungültige Listenkapazität (%d)"
 extern const char* const SListCountError;     // "Ungültige Listenanzahl (%d)"
 extern const char* const SDuplicateItem;      // "Liste lässt keine Duplikate zu ($0%x)"

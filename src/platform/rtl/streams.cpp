@@ -114,9 +114,7 @@ String TStream::ReadString(Int64 Count) {
   return S;
 }
 
-void TStream::WriteString(const String& S) {
-  WriteBuffer(S.data(), static_cast<Int64>(S.size()));
-}
+void TStream::WriteString(const String& S) { WriteBuffer(S.data(), static_cast<Int64>(S.size())); }
 
 // ---- TCustomMemoryStream ---------------------------------------------------
 
@@ -135,9 +133,7 @@ Int64 TCustomMemoryStream::Seek(Int64 Offset, TSeekOrigin Origin) {
   return FPosition;
 }
 
-void TCustomMemoryStream::SaveToStream(TStream* Stream) {
-  Stream->WriteBuffer(FMemory, FSize);
-}
+void TCustomMemoryStream::SaveToStream(TStream* Stream) { Stream->WriteBuffer(FMemory, FSize); }
 
 void TCustomMemoryStream::SetPointer(void* Ptr, Int64 Size) {
   FMemory = Ptr;
@@ -163,8 +159,7 @@ void TMemoryStream::SetSize(Int64 NewSize) {
   if (NewSize < 0) NewSize = 0;
   Int64 OldSize = Size();
   Grow(NewSize);
-  if (NewSize > OldSize)
-    std::fill(FData.begin() + OldSize, FData.begin() + NewSize, Byte(0));
+  if (NewSize > OldSize) std::fill(FData.begin() + OldSize, FData.begin() + NewSize, Byte(0));
   SetPointer(FData.empty() ? nullptr : FData.data(), NewSize);
   if (FPosition > NewSize) FPosition = NewSize;
 }

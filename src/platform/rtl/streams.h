@@ -26,9 +26,9 @@ constexpr TSeekOrigin soFromCurrent = soCurrent;
 constexpr TSeekOrigin soFromEnd = soEnd;
 
 // Messages of the stream errors.
-extern const char* const SReadError;           // "Stream-Lesefehler"
-extern const char* const SWriteError;          // "Stream-Schreibfehler"
-extern const char* const SInvalidStreamFormat; // "Ungültiges Stream-Format"
+extern const char* const SReadError;            // "Stream-Lesefehler"
+extern const char* const SWriteError;           // "Stream-Schreibfehler"
+extern const char* const SInvalidStreamFormat;  // "Ungültiges Stream-Format"
 
 // Largest block CopyFrom moves at once.
 constexpr Int64 MaxStreamBufSize = 0xF000;

@@ -336,9 +336,7 @@ void TStrings::Assign(TPersistent* Source) {
   });
 }
 
-void TStrings::LoadFromStream(TStream* Stream) {
-  SetText(DecodeText(Stream->ReadString()));
-}
+void TStrings::LoadFromStream(TStream* Stream) { SetText(DecodeText(Stream->ReadString())); }
 
 void TStrings::SaveToStream(TStream* Stream) const { Stream->WriteString(GetText()); }
 

@@ -9,10 +9,10 @@ RTL_IMPLEMENT_CLASS(TCriticalSection, TSynchroObject,
                     [](TObject*) -> TObject* { return new TCriticalSection(); })
 RTL_IMPLEMENT_CLASS(TEvent, TSynchroObject, [](TObject*) -> TObject* { return new TEvent(); })
 RTL_IMPLEMENT_CLASS(TSimpleEvent, TEvent, [](TObject*) -> TObject* { return new TSimpleEvent(); })
-RTL_IMPLEMENT_CLASS(TSemaphore, TSynchroObject, [](TObject*) -> TObject* { return new TSemaphore(); })
-RTL_IMPLEMENT_CLASS(TMultiReadExclusiveWriteSynchronizer, TObject, [](TObject*) -> TObject* {
-  return new TMultiReadExclusiveWriteSynchronizer();
-})
+RTL_IMPLEMENT_CLASS(TSemaphore, TSynchroObject,
+                    [](TObject*) -> TObject* { return new TSemaphore(); })
+RTL_IMPLEMENT_CLASS(TMultiReadExclusiveWriteSynchronizer, TObject,
+                    [](TObject*) -> TObject* { return new TMultiReadExclusiveWriteSynchronizer(); })
 
 namespace {
 const char* const SNotLockOwner = "Die Sperre wird von diesem Thread nicht gehalten";
@@ -21,8 +21,8 @@ const char* const SSemaphoreCount = "Ungültiger Semaphorenzähler";
 // Waits on Cond until Ready() holds or Timeout ms have passed; true when
 // Ready() holds.
 template <class Pred>
-bool WaitUntil(std::condition_variable& Cond, std::unique_lock<std::mutex>& Guard,
-               Cardinal Timeout, Pred Ready) {
+bool WaitUntil(std::condition_variable& Cond, std::unique_lock<std::mutex>& Guard, Cardinal Timeout,
+               Pred Ready) {
   if (Timeout == INFINITE) {
     Cond.wait(Guard, Ready);
     return true;
@@ -110,7 +110,8 @@ bool TCriticalSection::TryEnter() {
 
 void TCriticalSection::Release() {
   std::lock_guard<std::mutex> Guard(FLock);
-  if (FDepth == 0 || FOwner != std::this_thread::get_id()) throw ESyncObjectException(SNotLockOwner);
+  if (FDepth == 0 || FOwner != std::this_thread::get_id())
+    throw ESyncObjectException(SNotLockOwner);
   if (--FDepth == 0) {
     FOwner = std::thread::id();
     FFreed.notify_one();

@@ -46,8 +46,8 @@ class TSynchroObject : public TObject {
   // semaphore unit used, a critical section entered) and stores it in
   // SignaledObj. Returns wrSignaled, or wrTimeout (SignaledObj null) after
   // Timeout ms, or wrError (SignaledObj null) for an empty list.
-  static TWaitResult WaitForMultiple(const std::vector<TSynchroObject*>& Objects,
-                                     Cardinal Timeout, TSynchroObject*& SignaledObj);
+  static TWaitResult WaitForMultiple(const std::vector<TSynchroObject*>& Objects, Cardinal Timeout,
+                                     TSynchroObject*& SignaledObj);
 
  protected:
   // Every object calls this after it became available, so that threads in

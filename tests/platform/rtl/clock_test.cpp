@@ -6,27 +6,15 @@
 
 namespace {
 
-TSystemTime At(Word Y, Word M, Word D, Word H = 0, Word N = 0, Word S = 0, Word Ms = 0) {
-  TSystemTime T;
-  T.Year = Y;
-  T.Month = M;
-  T.Day = D;
-  T.Hour = H;
-  T.Minute = N;
-  T.Second = S;
-  T.Milliseconds = Ms;
-  return T;
-}
-
 // A test that runs on a fake clock, installed for the test's duration.
 class FakeClockTest : public ::testing::Test {
  protected:
-  void StartAt(const TSystemTime& T, std::uint64_t Tick = 1000) {
+  void StartAt(std::shared_ptr<TFakeClock> Start) {
     Use.reset();  // overrides nest: the old one must go first
-    Clock = std::make_shared<TFakeClock>(T, Tick);
+    Clock = std::move(Start);
     Use = std::make_unique<TClockOverride>(Clock);
   }
-  void SetUp() override { StartAt(At(2007, 3, 5, 14, 7, 9, 45)); }
+  void SetUp() override { StartAt(TFakeClock::At(2007, 3, 5, 14, 7, 9, 45)); }
 
   // Waits like the program's retry loops do: poll the tick count and sleep.
   Cardinal WaitUntilElapsed(Cardinal Ms) {
@@ -66,7 +54,7 @@ TEST_F(FakeClockTest, LocalTimeFollowsTheTicks) {
 }
 
 TEST_F(FakeClockTest, AdvancingPastMidnightTurnsTheDateAndMonth) {
-  StartAt(At(2008, 2, 29, 23, 59, 59, 999));
+  StartAt(TFakeClock::At(2008, 2, 29, 23, 59, 59, 999));
   Clock->Advance(1);
   const TSystemTime T = NowLocal();
   EXPECT_EQ(T.Month, 3);
@@ -93,7 +81,12 @@ TEST_F(FakeClockTest, TickCountWrapsAtThirtyTwoBits) {
 TEST_F(FakeClockTest, DateAndTimeReadTheFakeClock) {
   EXPECT_EQ(Date(), EncodeDate(2007, 3, 5));
   EXPECT_EQ(Time(), EncodeTime(14, 7, 9, 45));
-  Clock->SetLocalTime(At(1999, 12, 31, 8));
+  TSystemTime NewYearsEve;
+  NewYearsEve.Year = 1999;
+  NewYearsEve.Month = 12;
+  NewYearsEve.Day = 31;
+  NewYearsEve.Hour = 8;
+  Clock->SetLocalTime(NewYearsEve);
   EXPECT_EQ(Date(), EncodeDate(1999, 12, 31));
   EXPECT_EQ(NowLocal().DayOfWeek, 5);  // a Friday
 }

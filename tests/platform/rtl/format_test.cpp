@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/rtl/conversion_test_helpers.h"
+
 #include <cmath>
 #include <limits>
 
@@ -12,15 +14,6 @@ class FormatTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetFormatSettings(); }
   void TearDown() override { ResetFormatSettings(); }
-
-  static String ErrorOf(const std::function<void()>& Action) {
-    try {
-      Action();
-    } catch (const EConvertError& E) {
-      return E.Message();
-    }
-    return "(no error)";
-  }
 };
 
 }  // namespace
@@ -93,7 +86,7 @@ TEST_F(FormatTest, TextArgumentsOfEveryKind) {
 }
 
 TEST_F(FormatTest, MismatchesRaiseConvertErrorWithGermanText) {
-  EXPECT_EQ(ErrorOf([] { Format("%d", {"x"}); }),
+  EXPECT_EQ(ConvertErrorOf([] { Format("%d", {"x"}); }),
             "Format '%d' ungültig oder nicht kompatibel mit Argument");
   EXPECT_THROW(Format("%f", {5}), EConvertError);  // integers are no floats
   EXPECT_THROW(Format("%s", {5}), EConvertError);
@@ -136,7 +129,7 @@ TEST_F(FormatTest, StrToIntAcceptsDecimalAndHex) {
 }
 
 TEST_F(FormatTest, StrToIntRejectsWithGermanText) {
-  EXPECT_EQ(ErrorOf([] { StrToInt("12a"); }), "'12a' ist kein gültiger Integerwert");
+  EXPECT_EQ(ConvertErrorOf([] { StrToInt("12a"); }), "'12a' ist kein gültiger Integerwert");
   EXPECT_THROW(StrToInt(""), EConvertError);
   EXPECT_THROW(StrToInt("12 "), EConvertError);  // nothing may follow
   EXPECT_THROW(StrToInt("2147483648"), EConvertError);
@@ -242,7 +235,7 @@ TEST_F(FormatTest, StrToFloatAcceptsOnlyTheDecimalSeparator) {
   EXPECT_DOUBLE_EQ(StrToFloat(" -1,5E3 "), -1500);
   EXPECT_DOUBLE_EQ(StrToFloat(",5"), 0.5);
   EXPECT_DOUBLE_EQ(StrToFloat("7"), 7);
-  EXPECT_EQ(ErrorOf([] { StrToFloat("3.25"); }), "'3.25' ist kein gültiger Gleitkommawert");
+  EXPECT_EQ(ConvertErrorOf([] { StrToFloat("3.25"); }), "'3.25' ist kein gültiger Gleitkommawert");
   EXPECT_THROW(StrToFloat("1.234,5"), EConvertError);  // no thousand separators
   EXPECT_THROW(StrToFloat(""), EConvertError);
   EXPECT_THROW(StrToFloat("1E"), EConvertError);

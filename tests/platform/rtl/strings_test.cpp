@@ -300,7 +300,9 @@ TEST_F(StringListTest, LoadsUtf8AndSkipsTheByteOrderMark) {
 }
 
 TEST_F(StringListTest, LoadsWindows1252WhenTheBytesAreNoUtf8) {
-  TStringStream S("M\xFCller\r\nStra\xDF" "e \x80 5");
+  TStringStream S(
+      "M\xFCller\r\nStra\xDF"
+      "e \x80 5");
   List.LoadFromStream(&S);
   EXPECT_EQ(Lines(List), (V{"Müller", "Straße € 5"}));
 }

@@ -195,7 +195,9 @@ TEST(WaitForMultipleTest, AReleaseFromAnotherThreadWakesTheWaiter) {
   TSemaphore Jobs, Wake;
   TSynchroObject* Got = nullptr;
   std::atomic<TWaitResult> Result{wrError};
-  TOtherThread Waiter([&] { Result = TSynchroObject::WaitForMultiple({&Jobs, &Wake}, INFINITE, Got); });
+  TOtherThread Waiter([&] {
+    Result = TSynchroObject::WaitForMultiple({&Jobs, &Wake}, INFINITE, Got);
+  });
   Wake.Release();
   Waiter.Join();
   EXPECT_EQ(Result, wrSignaled);

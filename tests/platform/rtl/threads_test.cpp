@@ -160,9 +160,7 @@ TEST_F(ThreadTest, DestroyingARunningThreadTerminatesAndWaits) {
 
 TEST_F(ThreadTest, SynchronizeRunsTheMethodOnTheMainThread) {
   std::atomic<TThreadID> RanOn{0};
-  TJobThread T([&](TJobThread* Self) {
-    Self->Synchronize([&] { RanOn = GetCurrentThreadID(); });
-  });
+  TJobThread T([&](TJobThread* Self) { Self->Synchronize([&] { RanOn = GetCurrentThreadID(); }); });
   T.Start();
   T.WaitFor();  // keeps serving the main thread's queue
   EXPECT_EQ(RanOn, MainThreadID);
@@ -290,9 +288,11 @@ TEST_F(ThreadTest, FreeOnTerminateDeletesTheThreadAfterOnTerminate) {
 
 TEST_F(ThreadTest, WaitForOnASelfFreeingThreadRaises) {
   std::atomic<bool> Died{false}, Go{false};
-  auto* T = new TJobThread([&](TJobThread*) {
-    while (!Go) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }, true, &Died);
+  auto* T = new TJobThread(
+      [&](TJobThread*) {
+        while (!Go) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      },
+      true, &Died);
   T->SetFreeOnTerminate(true);
   T->Start();
   EXPECT_THROW(T->WaitFor(), EThread);
