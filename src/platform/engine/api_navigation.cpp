@@ -1,0 +1,150 @@
+// Entry points: navigation, positions, counts and bookmarks.
+#include <cstring>
+
+#include "platform/engine/cursor.h"
+#include "platform/engine/errors.h"
+#include "platform/engine/sql.h"
+
+using namespace oak;
+
+namespace {
+
+UNSIGNED32 BookmarkRecNo(const void* Bookmark, UNSIGNED32 Len) {
+  if (!Bookmark || Len < 4) Fail(E_INVALID_BOOKMARK);
+  std::uint8_t B[4];
+  std::memcpy(B, Bookmark, 4);
+  return B[0] | (B[1] << 8) | (B[2] << 16) | (std::uint32_t(B[3]) << 24);
+}
+
+}  // namespace
+
+extern "C" {
+
+UNSIGNED32 OakGotoTop(OAKHANDLE hOrder) {
+  return Call([&] { CursorOf(hOrder).GotoTop(OrderOf(hOrder)); });
+}
+
+UNSIGNED32 OakGotoBottom(OAKHANDLE hOrder) {
+  return Call([&] { CursorOf(hOrder).GotoBottom(OrderOf(hOrder)); });
+}
+
+UNSIGNED32 OakGotoBOF(OAKHANDLE hOrder) {
+  return Call([&] { CursorOf(hOrder).GotoBOF(OrderOf(hOrder)); });
+}
+
+UNSIGNED32 OakSkip(OAKHANDLE hOrder, SIGNED32 lRecs) {
+  return Call([&] { CursorOf(hOrder).Skip(OrderOf(hOrder), lRecs); });
+}
+
+UNSIGNED32 OakGotoRecord(OAKHANDLE hTable, UNSIGNED32 ulRec) {
+  return Call([&] { CursorOf(hTable).GotoRecord(ulRec); });
+}
+
+UNSIGNED32 OakAtBOF(OAKHANDLE hTable, UNSIGNED16* pbBof) {
+  return Call([&] { Out(pbBof) = CursorOf(hTable).AtBOF() ? 1 : 0; });
+}
+
+UNSIGNED32 OakAtEOF(OAKHANDLE hTable, UNSIGNED16* pbEof) {
+  return Call([&] { Out(pbEof) = CursorOf(hTable).AtEOF() ? 1 : 0; });
+}
+
+UNSIGNED32 OakGetRecordNum(OAKHANDLE hTable, UNSIGNED16, UNSIGNED32* pulRec) {
+  return Call([&] { Out(pulRec) = CursorOf(hTable).RecNo(); });
+}
+
+UNSIGNED32 OakGetRecordCount(OAKHANDLE hObj, UNSIGNED16 usFilterOption, UNSIGNED32* pulCount) {
+  return Call([&] {
+    THandled* O = FindHandle(hObj);
+    if (O && O->Kind() == THandleKind::Statement) {
+      Out(pulCount) = static_cast<TStatement*>(O)->RowsAffected();
+      return;
+    }
+    Out(pulCount) = CursorOf(hObj).CountRecords(OrderOf(hObj), usFilterOption);
+  });
+}
+
+UNSIGNED32 OakGetKeyNum(OAKHANDLE hIndex, UNSIGNED16, UNSIGNED32* pulKey) {
+  return Call([&] {
+    TIndexOrder* O = OrderOf(hIndex);
+    TCursor& C = CursorOf(hIndex);
+    Out(pulKey) = O ? C.KeyNumber(*O) : C.RecNo();
+  });
+}
+
+UNSIGNED32 OakGetRelKeyPos(OAKHANDLE hIndex, double* pdPos) {
+  return Call([&] { Out(pdPos) = CursorOf(hIndex).RelativePosition(OrderOf(hIndex)); });
+}
+
+UNSIGNED32 OakSetRelKeyPos(OAKHANDLE hIndex, double dPos) {
+  return Call([&] { CursorOf(hIndex).SetRelativePosition(OrderOf(hIndex), dPos); });
+}
+
+UNSIGNED32 OakGetBookmarkLength(OAKHANDLE hObj, UNSIGNED32* pulLength) {
+  return Call([&] {
+    CursorOf(hObj);
+    Out(pulLength) = 4;
+  });
+}
+
+UNSIGNED32 OakGetBookmark(OAKHANDLE hTable, UNSIGNED32* pulBookmark) {
+  return Call([&] {
+    TCursor& C = CursorOf(hTable);
+    C.RequireRecord();
+    Out(pulBookmark) = C.RecNo();
+  });
+}
+
+UNSIGNED32 OakGetBookmark60(OAKHANDLE hObj, UNSIGNED8* pucBookmark, UNSIGNED32* pulLength) {
+  return Call([&] {
+    TCursor& C = CursorOf(hObj);
+    C.RequireRecord();
+    UNSIGNED32& Len = Out(pulLength);
+    if (Len < 4 || !pucBookmark) {
+      Len = 4;
+      Fail(E_BUFFER_TOO_SMALL);
+    }
+    UNSIGNED32 R = C.RecNo();
+    for (int I = 0; I < 4; ++I) pucBookmark[I] = (R >> (8 * I)) & 0xFF;
+    Len = 4;
+  });
+}
+
+UNSIGNED32 OakGotoBookmark(OAKHANDLE hTable, const void* pvBookmark, UNSIGNED32 ulLength) {
+  return Call([&] {
+    TCursor& C = CursorOf(hTable);
+    UNSIGNED32 R = BookmarkRecNo(pvBookmark, ulLength);
+    C.Sync();
+    if (R == 0 || R > C.Table().Counters().RecordCount) Fail(E_INVALID_BOOKMARK);
+    C.GotoRecord(R);
+  });
+}
+
+UNSIGNED32 OakCompareBookmarks(const void* pvBookmark1, const void* pvBookmark2,
+                               SIGNED32* plResult) {
+  return Call([&] {
+    UNSIGNED32 A = BookmarkRecNo(pvBookmark1, 4), B = BookmarkRecNo(pvBookmark2, 4);
+    Out(plResult) = A < B ? -1 : (A > B ? 1 : 0);
+  });
+}
+
+UNSIGNED32 OakIsRecordVisible(OAKHANDLE hObj, UNSIGNED16* pbVisible) {
+  return Call([&] {
+    TCursor& C = CursorOf(hObj);
+    C.RequireRecord();
+    Out(pbVisible) = C.IsVisible(C.Record().data(), C.RecNo(), OrderOf(hObj)) ? 1 : 0;
+  });
+}
+
+UNSIGNED32 OakIsRecordDeleted(OAKHANDLE hTable, UNSIGNED16* pbDeleted) {
+  return Call([&] {
+    TCursor& C = CursorOf(hTable);
+    C.RequireRecord();
+    Out(pbDeleted) = C.IsDeleted() ? 1 : 0;
+  });
+}
+
+UNSIGNED32 OakRefreshRecord(OAKHANDLE hTable) {
+  return Call([&] { CursorOf(hTable).RefreshRecord(); });
+}
+
+}  // extern "C"

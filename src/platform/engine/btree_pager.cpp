@@ -1,0 +1,285 @@
+// The index's page file: header, free list and page cache.
+#include "platform/engine/btree_pager.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/engine/expr_error.h"
+#include "platform/os/files.h"
+
+namespace oak {
+
+namespace {
+
+const char kMagic[8] = {'O', 'A', 'K', 'I', 'N', 'D', 'X', '\x1A'};
+constexpr std::uint32_t kVersion = 1;
+constexpr std::size_t kHeaderBytes = 64;
+
+std::uint32_t Get32(const std::uint8_t* P) {
+  return P[0] | (P[1] << 8) | (P[2] << 16) | (static_cast<std::uint32_t>(P[3]) << 24);
+}
+void Put32(std::uint8_t* P, std::uint32_t V) {
+  for (int i = 0; i < 4; ++i) P[i] = static_cast<std::uint8_t>(V >> (8 * i));
+}
+std::uint32_t Checksum(const std::uint8_t* P, std::size_t N) {
+  std::uint32_t H = 2166136261u;
+  for (std::size_t i = 0; i < N; ++i) H = (H ^ P[i]) * 16777619u;
+  return H;
+}
+bool ValidPageSize(std::uint32_t S) {
+  return S >= kMinPageSize && S <= kMaxPageSize && (S & (S - 1)) == 0;
+}
+
+class DiskBlockFile : public BlockFile {
+ public:
+  explicit DiskBlockFile(os::File F) : FFile(std::move(F)) {}
+  std::size_t ReadAt(std::uint64_t Offset, void* Buffer, std::size_t Count) override {
+    std::size_t Got = 0;
+    Check(FFile.Read(Offset, Buffer, Count, &Got));
+    return Got;
+  }
+  void WriteAt(std::uint64_t Offset, const void* Buffer, std::size_t Count) override {
+    Check(FFile.Write(Offset, Buffer, Count));
+  }
+  std::uint64_t Size() override {
+    os::Result<std::uint64_t> R = FFile.Size();
+    Check(R.status());
+    return R.value();
+  }
+  void Truncate(std::uint64_t Size) override { Check(FFile.Truncate(Size)); }
+  void Sync() override { Check(FFile.Flush()); }
+
+ private:
+  void Check(const os::Status& S) {
+    if (!S.ok()) ThrowEngineError(kIndexIOError, "Index file " + FFile.Path() + ": " + S.Message());
+  }
+  os::File FFile;
+};
+
+// A file held in a string: its own, or one the caller keeps.
+class MemoryBlockFile : public BlockFile {
+ public:
+  explicit MemoryBlockFile(std::string Image) : FOwn(std::move(Image)), FData(FOwn) {}
+  explicit MemoryBlockFile(std::string* Shared) : FData(*Shared) {}
+  std::size_t ReadAt(std::uint64_t Offset, void* Buffer, std::size_t Count) override {
+    if (Offset >= FData.size()) return 0;
+    std::size_t N = std::min<std::size_t>(Count, FData.size() - Offset);
+    std::memcpy(Buffer, FData.data() + Offset, N);
+    return N;
+  }
+  void WriteAt(std::uint64_t Offset, const void* Buffer, std::size_t Count) override {
+    if (FData.size() < Offset + Count) FData.resize(Offset + Count, '\0');
+    std::memcpy(FData.data() + Offset, Buffer, Count);
+  }
+  std::uint64_t Size() override { return FData.size(); }
+  void Truncate(std::uint64_t Size) override { FData.resize(Size, '\0'); }
+  void Sync() override {}
+
+ private:
+  std::string FOwn;
+  std::string& FData;
+};
+
+}  // namespace
+
+std::unique_ptr<BlockFile> OpenDiskBlockFile(const String& Path, bool Create, bool ReadOnly) {
+  os::File F;
+  os::Status S = F.Open(Path, ReadOnly ? os::Access::Read : os::Access::ReadWrite,
+                        os::Share::DenyNone,
+                        Create ? os::Disposition::CreateAlways : os::Disposition::OpenExisting);
+  if (!S.ok()) ThrowEngineError(kIndexIOError, "Cannot open index file " + Path + ": " + S.Message());
+  return std::make_unique<DiskBlockFile>(std::move(F));
+}
+
+std::unique_ptr<BlockFile> NewMemoryBlockFile(std::string Image) {
+  return std::make_unique<MemoryBlockFile>(std::move(Image));
+}
+
+std::unique_ptr<BlockFile> NewMemoryBlockFileOver(std::string& Image) {
+  return std::make_unique<MemoryBlockFile>(&Image);
+}
+
+Pager::Pager(std::unique_ptr<BlockFile> File, bool ReadOnly)
+    : FFile(std::move(File)), FReadOnly(ReadOnly) {}
+
+Pager::~Pager() = default;
+
+std::unique_ptr<Pager> Pager::Create(std::unique_ptr<BlockFile> File, std::uint32_t PageSize,
+                                     std::uint32_t OwnerFlags) {
+  if (PageSize == 0) PageSize = kDefaultPageSize;
+  if (!ValidPageSize(PageSize))
+    ThrowEngineError(kIndexBadTag, "Invalid index page size " + std::to_string(PageSize));
+  std::unique_ptr<Pager> P(new Pager(std::move(File), false));
+  P->FPageSize = PageSize;
+  P->FOwnerFlags = OwnerFlags;
+  P->FFile->Truncate(0);
+  std::vector<std::uint8_t> Zero(PageSize, 0);
+  P->FFile->WriteAt(0, Zero.data(), Zero.size());
+  P->WriteHeader();
+  return P;
+}
+
+std::unique_ptr<Pager> Pager::Open(std::unique_ptr<BlockFile> File, bool ReadOnly) {
+  std::unique_ptr<Pager> P(new Pager(std::move(File), ReadOnly));
+  P->ReadHeader();
+  return P;
+}
+
+void Pager::ReadHeader() {
+  std::uint8_t H[kHeaderBytes] = {};
+  std::size_t Got = FFile->ReadAt(0, H, kHeaderBytes);
+  if (Got < kHeaderBytes || std::memcmp(H, kMagic, 8) != 0)
+    ThrowEngineError(kIndexBadMagic, "Not an index file (bad signature)");
+  if (Get32(H + 8) != kVersion || Get32(H + 36) != Checksum(H, 36))
+    ThrowEngineError(kIndexBadMagic, "Index file header damaged or of an unknown version");
+  std::uint32_t Size = Get32(H + 12), Count = Get32(H + 16);
+  if (!ValidPageSize(Size) || Count == 0)
+    ThrowEngineError(kIndexCorrupt, "Index file corrupt: impossible page size or count");
+  if (FFile->Size() < static_cast<std::uint64_t>(Count) * Size)
+    ThrowEngineError(kIndexCorrupt, "Index file corrupt: file is truncated");
+  std::uint32_t Free = Get32(H + 20), Dir = Get32(H + 24);
+  if (Free >= Count || Dir >= Count)
+    ThrowEngineError(kIndexCorrupt, "Index file corrupt: header points beyond the file");
+  FPageSize = Size;
+  FPageCount = Count;
+  FFreeHead = Free;
+  FDirHead = Dir;
+  FChangeCounter = Get32(H + 28);
+  FOwnerFlags = Get32(H + 32);
+  FHeaderDirty = false;
+}
+
+void Pager::WriteHeader() {
+  std::uint8_t H[kHeaderBytes] = {};
+  std::memcpy(H, kMagic, 8);
+  Put32(H + 8, kVersion);
+  Put32(H + 12, FPageSize);
+  Put32(H + 16, FPageCount);
+  Put32(H + 20, FFreeHead);
+  Put32(H + 24, FDirHead);
+  Put32(H + 28, FChangeCounter);
+  Put32(H + 32, FOwnerFlags);
+  Put32(H + 36, Checksum(H, 36));
+  FFile->WriteAt(0, H, kHeaderBytes);
+  FHeaderDirty = false;
+}
+
+std::uint8_t* Pager::Load(std::uint32_t Page) {
+  if (Page == 0 || Page >= FPageCount)
+    ThrowEngineError(kIndexCorrupt, "Index file corrupt: page " + std::to_string(Page) +
+                                        " is outside the file");
+  auto It = FCache.find(Page);
+  if (It != FCache.end()) return It->second.get();
+  std::unique_ptr<std::uint8_t[]> Buf(new std::uint8_t[FPageSize]);
+  std::size_t Got = FFile->ReadAt(static_cast<std::uint64_t>(Page) * FPageSize, Buf.get(), FPageSize);
+  if (Got < FPageSize) ThrowEngineError(kIndexCorrupt, "Index file corrupt: file is truncated");
+  std::uint8_t* Raw = Buf.get();
+  FCache.emplace(Page, std::move(Buf));
+  return Raw;
+}
+
+void Pager::CheckWritable() const {
+  if (FReadOnly) ThrowEngineError(kIndexReadOnly, "Index file is opened read only");
+}
+
+const std::uint8_t* Pager::Read(std::uint32_t Page) { return Load(Page); }
+
+std::uint8_t* Pager::Write(std::uint32_t Page) {
+  CheckWritable();
+  std::uint8_t* P = Load(Page);
+  FDirty.insert(Page);
+  ++FGeneration;
+  return P;
+}
+
+std::uint32_t Pager::Allocate() {
+  CheckWritable();
+  std::uint32_t Page;
+  if (FFreeHead != 0) {
+    Page = FFreeHead;
+    std::uint8_t* P = Write(Page);
+    std::uint32_t Next = Get32(P + 4);
+    if (P[0] != kFreePageType || Next >= FPageCount || Next == Page)
+      ThrowEngineError(kIndexCorrupt, "Index file corrupt: broken free-page list");
+    FFreeHead = Next;
+    std::memset(P, 0, FPageSize);
+  } else {
+    Page = FPageCount++;
+    std::unique_ptr<std::uint8_t[]> Buf(new std::uint8_t[FPageSize]());
+    FCache[Page] = std::move(Buf);
+    FDirty.insert(Page);
+  }
+  FHeaderDirty = true;
+  ++FGeneration;
+  return Page;
+}
+
+void Pager::Free(std::uint32_t Page) {
+  std::uint8_t* P = Write(Page);
+  std::memset(P, 0, FPageSize);
+  P[0] = kFreePageType;
+  Put32(P + 4, FFreeHead);
+  FFreeHead = Page;
+  FHeaderDirty = true;
+}
+
+void Pager::SetDirectoryHead(std::uint32_t Page) {
+  CheckWritable();
+  FDirHead = Page;
+  FHeaderDirty = true;
+  ++FGeneration;
+}
+
+void Pager::Flush() {
+  if (FReadOnly || !HasChanges()) return;
+  std::vector<std::uint32_t> Pages(FDirty.begin(), FDirty.end());
+  std::sort(Pages.begin(), Pages.end());
+  for (std::uint32_t Page : Pages)
+    FFile->WriteAt(static_cast<std::uint64_t>(Page) * FPageSize, FCache.at(Page).get(), FPageSize);
+  FDirty.clear();
+  std::uint64_t Want = static_cast<std::uint64_t>(FPageCount) * FPageSize;
+  if (FFile->Size() > Want) FFile->Truncate(Want);
+  ++FChangeCounter;
+  WriteHeader();
+}
+
+void Pager::Sync() { FFile->Sync(); }
+
+void Pager::Discard() {
+  FCache.clear();
+  FDirty.clear();
+  ++FGeneration;
+  ReadHeader();
+}
+
+bool Pager::Refresh() {
+  if (HasChanges()) return false;
+  std::uint32_t Before = FChangeCounter;
+  std::uint32_t Count = FPageCount;
+  ReadHeader();
+  if (FChangeCounter == Before && FPageCount == Count) return false;
+  FCache.clear();
+  ++FGeneration;
+  return true;
+}
+
+void Pager::Trim() {
+  if (FCache.size() <= FCacheLimit) return;
+  for (auto It = FCache.begin(); It != FCache.end() && FCache.size() > FCacheLimit / 2;) {
+    if (FDirty.count(It->first)) ++It;
+    else It = FCache.erase(It);
+  }
+}
+
+void Pager::Reset() {
+  CheckWritable();
+  for (auto It = FCache.begin(); It != FCache.end();) It = FCache.erase(It);
+  FDirty.clear();
+  FPageCount = 1;
+  FFreeHead = 0;
+  FDirHead = 0;
+  FHeaderDirty = true;
+  ++FGeneration;
+}
+
+}  // namespace oak

@@ -1,0 +1,135 @@
+// The page file under the index: fixed-size pages of one file, a header
+// page, a free-page list and a page cache with dirty pages held until the
+// owner flushes them.
+//
+// Page 0 is the header (little-endian words):
+//   0  magic "OAKINDX" 0x1A      20 free-list head (0: none)
+//   8  format version (1)        24 directory head page (0: none)
+//   12 page size                 28 change counter (+1 per flush)
+//   16 page count (incl. 0)      32 owner flags      36 checksum of 0..35
+// A freed page holds the number of the next free page in its first word,
+// after the page-type byte 0xFE.
+//
+// The cache keeps every dirty page until Flush (the table decides when, at
+// commit) and at most CacheLimit clean pages; clean pages are dropped only
+// by Trim, so page pointers stay valid until the next Trim, Flush, Discard
+// or Refresh. Files are reached through BlockFile: the os layer's file or a
+// memory image (tests, fuzzing).
+//
+// Thread safety: not synchronised; one Pager belongs to one thread at a
+// time. Between processes the table's locks order access; Refresh picks up
+// what another process flushed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/rtl/system.h"
+
+namespace oak {
+
+// Bytes at offsets of one file. Failures raise EEngineError 5326.
+class BlockFile {
+ public:
+  virtual ~BlockFile() = default;
+  // Reads Count bytes at Offset; returns the number read (less at the end).
+  virtual std::size_t ReadAt(std::uint64_t Offset, void* Buffer, std::size_t Count) = 0;
+  virtual void WriteAt(std::uint64_t Offset, const void* Buffer, std::size_t Count) = 0;
+  virtual std::uint64_t Size() = 0;
+  virtual void Truncate(std::uint64_t Size) = 0;
+  // Forces written data to the disk.
+  virtual void Sync() = 0;
+};
+
+// Opens (Create: creates or truncates) Path through the os layer, shared
+// read/write. Raises EEngineError 5326 with the system's text on failure.
+std::unique_ptr<BlockFile> OpenDiskBlockFile(const String& Path, bool Create, bool ReadOnly);
+// A file held in memory, starting with Image.
+std::unique_ptr<BlockFile> NewMemoryBlockFile(std::string Image = std::string());
+// A file held in Image, which the caller keeps (and can read afterwards);
+// Image must outlive the file.
+std::unique_ptr<BlockFile> NewMemoryBlockFileOver(std::string& Image);
+
+constexpr std::uint32_t kDefaultPageSize = 4096;
+constexpr std::uint32_t kMinPageSize = 512;
+constexpr std::uint32_t kMaxPageSize = 65536;
+constexpr std::uint8_t kFreePageType = 0xFE;
+
+class Pager {
+ public:
+  // Formats File as an empty index file (header page only). PageSize 0
+  // means kDefaultPageSize; others must be a power of two within
+  // kMinPageSize..kMaxPageSize (else 5327).
+  static std::unique_ptr<Pager> Create(std::unique_ptr<BlockFile> File,
+                                       std::uint32_t PageSize, std::uint32_t OwnerFlags);
+  // Opens an existing file. Raises 5321 (bad magic, version or checksum)
+  // or 5320 (impossible page size, file shorter than its page count).
+  static std::unique_ptr<Pager> Open(std::unique_ptr<BlockFile> File, bool ReadOnly);
+  ~Pager();
+
+  std::uint32_t PageSize() const { return FPageSize; }
+  std::uint32_t PageCount() const { return FPageCount; }
+  bool ReadOnly() const { return FReadOnly; }
+
+  // The page's bytes (PageSize). Raises 5320 for page 0 or a page beyond
+  // the file. Valid until the next Trim/Flush/Discard/Refresh.
+  const std::uint8_t* Read(std::uint32_t Page);
+  // The page's bytes for change; marks it dirty. Raises 5328 when read only.
+  std::uint8_t* Write(std::uint32_t Page);
+  // A fresh zeroed dirty page (from the free list or appended).
+  std::uint32_t Allocate();
+  // Returns Page to the free list.
+  void Free(std::uint32_t Page);
+
+  std::uint32_t DirectoryHead() const { return FDirHead; }
+  void SetDirectoryHead(std::uint32_t Page);
+  std::uint32_t OwnerFlags() const { return FOwnerFlags; }
+
+  // Changes with every page change and every cache drop: cursors compare it
+  // to know whether their position still holds.
+  std::uint64_t Generation() const { return FGeneration; }
+  bool HasChanges() const { return FHeaderDirty || !FDirty.empty(); }
+
+  // Writes the dirty pages, then the header with the change counter + 1.
+  void Flush();
+  // Forces the file to the disk (after Flush).
+  void Sync();
+  // Drops every change since the last Flush and re-reads the header.
+  void Discard();
+  // Re-reads the header; when another handle flushed since (change counter
+  // differs) the cache is dropped. Returns true then. REQUIRES: no changes.
+  bool Refresh();
+  // Drops clean pages beyond the cache limit.
+  void Trim();
+  void SetCacheLimit(std::size_t Pages) { FCacheLimit = Pages; }
+  // Empties the file to its header page (no directory, no free pages).
+  void Reset();
+
+ private:
+  Pager(std::unique_ptr<BlockFile> File, bool ReadOnly);
+  void ReadHeader();
+  void WriteHeader();
+  std::uint8_t* Load(std::uint32_t Page);
+  void CheckWritable() const;
+
+  std::unique_ptr<BlockFile> FFile;
+  bool FReadOnly = false;
+  std::uint32_t FPageSize = kDefaultPageSize;
+  std::uint32_t FPageCount = 1;
+  std::uint32_t FFreeHead = 0;
+  std::uint32_t FDirHead = 0;
+  std::uint32_t FChangeCounter = 0;
+  std::uint32_t FOwnerFlags = 0;
+  bool FHeaderDirty = false;
+  std::uint64_t FGeneration = 1;
+  std::size_t FCacheLimit = 8192;
+  std::unordered_map<std::uint32_t, std::unique_ptr<std::uint8_t[]>> FCache;
+  std::unordered_set<std::uint32_t> FDirty;
+};
+
+}  // namespace oak

@@ -1,0 +1,165 @@
+// Connections, engine settings and the handle table.
+#include "platform/engine/connection.h"
+
+#include <map>
+#include <sys/stat.h>
+
+#include "platform/engine/cursor.h"
+#include "platform/engine/errors.h"
+#include "platform/engine/sql.h"
+
+namespace oak {
+
+namespace {
+
+struct THandleTable {
+  std::map<OAKHANDLE, THandled*> Objects;
+  OAKHANDLE Next = 1;
+};
+
+THandleTable& Handles() {
+  static THandleTable T;
+  return T;
+}
+
+bool EndsWithOad(const std::string& Path) {
+  if (Path.size() < 4) return false;
+  std::string Tail = Path.substr(Path.size() - 4);
+  for (char& C : Tail) C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
+  return Tail == ".OAD";
+}
+
+bool IsFolder(const std::string& Path) {
+  struct stat St;
+  return ::stat(Path.c_str(), &St) == 0 && S_ISDIR(St.st_mode);
+}
+
+}  // namespace
+
+TEngineSettings& Settings() {
+  static TEngineSettings S;
+  return S;
+}
+
+OAKHANDLE RegisterHandle(THandled* Obj) {
+  THandleTable& T = Handles();
+  OAKHANDLE H = T.Next++;
+  if (T.Next == OAK_INVALID_HANDLE) T.Next = 1;
+  T.Objects[H] = Obj;
+  Obj->Handle = H;
+  return H;
+}
+
+void UnregisterHandle(OAKHANDLE H) { Handles().Objects.erase(H); }
+
+THandled* FindHandle(OAKHANDLE H) {
+  auto& M = Handles().Objects;
+  auto It = M.find(H);
+  return It == M.end() ? nullptr : It->second;
+}
+
+THandled* LookupHandle(OAKHANDLE H, THandleKind K) {
+  THandled* O = FindHandle(H);
+  if (!O || O->Kind() != K) Fail(E_INVALID_HANDLE, "handle " + std::to_string(H));
+  return O;
+}
+
+size_t CountHandles(THandleKind K) {
+  size_t N = 0;
+  for (auto& [H, O] : Handles().Objects) N += O->Kind() == K;
+  return N;
+}
+
+std::vector<THandled*> HandlesOf(THandleKind K) {
+  std::vector<THandled*> Out;
+  for (auto& [H, O] : Handles().Objects)
+    if (O->Kind() == K) Out.push_back(O);
+  return Out;
+}
+
+TConnection& ConnectionOf(OAKHANDLE H) {
+  THandled* O = FindHandle(H);
+  if (!O || O->Kind() != THandleKind::Connection) Fail(E_NOT_CONNECTED);
+  return *static_cast<TConnection*>(O);
+}
+
+TConnection::TConnection(const std::string& Path, UNSIGNED16 ServerTypes)
+    : FConnectPath(Path) {
+  FDictionary = EndsWithOad(Path);
+  std::string Folder = Path;
+  if (FDictionary) {
+    size_t Slash = Path.find_last_of('/');
+    Folder = Slash == std::string::npos ? "." : Path.substr(0, Slash);
+  }
+  while (Folder.size() > 1 && Folder.back() == '/') Folder.pop_back();
+  FDataPath = os::ResolvePath(Folder.empty() ? std::string(".") : Folder);
+  if (!IsFolder(FDataPath)) Fail(E_FILE_NOT_FOUND, Folder);
+  if (FDictionary) {
+    os::File F;
+    os::Status S = F.Open(Path, os::Access::Read, os::Share::DenyNone);
+    if (!S.ok()) Fail(E_FILE_NOT_FOUND, Path);
+  }
+  FType = (ServerTypes & OAK_LOCAL_SERVER) || ServerTypes == 0 ? OAK_CONNECTION_LOCAL
+                                                               : OAK_CONNECTION_REMOTE;
+  Handle = RegisterHandle(this);
+}
+
+TConnection::~TConnection() {
+  try {
+    CloseAll();
+    if (FJournal) Rollback();
+  } catch (...) {
+  }
+  UnregisterHandle(Handle);
+}
+
+std::string TConnection::TablePath(const std::string& Name) const {
+  std::string Path = Name.find('/') == std::string::npos ? FDataPath + "/" + Name : Name;
+  size_t Slash = Path.find_last_of('/');
+  size_t Dot = Path.find_last_of('.');
+  if (Dot == std::string::npos || Dot < Slash) Path += ".OAT";
+  return Path;
+}
+
+void TConnection::CloseAll() {
+  while (!FStatements.empty()) delete *FStatements.begin();
+  while (!FCursors.empty()) delete *FCursors.begin();
+}
+
+void TConnection::ReleaseHolds(TCursor* Self, const std::string& Path) {
+  for (TCursor* C : FCursors)
+    if (C != Self && C->Table().Path() == Path) C->EndTransaction(true);
+}
+
+void TConnection::BeginTransaction() {
+  if (FJournal) Fail(E_TRANSACTION, "a transaction is active already");
+  FJournal = std::make_unique<TTxnJournal>();
+  for (TCursor* C : FCursors) C->SetJournal(FJournal.get());
+}
+
+void TConnection::Commit() {
+  if (!FJournal) Fail(E_TRANSACTION, "no transaction is active");
+  for (TCursor* C : FCursors) {
+    C->Write();
+    C->EndTransaction(true);
+    C->SetJournal(nullptr);
+  }
+  FJournal->Commit();
+  FJournal.reset();
+}
+
+void TConnection::Rollback() {
+  if (!FJournal) Fail(E_TRANSACTION, "no transaction is active");
+  for (TCursor* C : FCursors) {
+    C->Cancel();
+    C->EndTransaction(false);
+  }
+  FJournal->Rollback();
+  for (TCursor* C : FCursors) {
+    C->SetJournal(nullptr);
+    C->AfterRollback();
+  }
+  FJournal.reset();
+}
+
+}  // namespace oak

@@ -1,0 +1,290 @@
+// Cursor: opening, closing, fields as expression values, filters, handles.
+#include "platform/engine/cursor.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/engine/errors.h"
+#include "platform/engine/table_fields.h"
+
+namespace oak {
+
+namespace {
+
+std::string WithExtension(const std::string& Path, const char* Ext) {
+  size_t Slash = Path.find_last_of('/');
+  size_t Dot = Path.find_last_of('.');
+  std::string Base = (Dot != std::string::npos && (Slash == std::string::npos || Dot > Slash))
+                         ? Path.substr(0, Dot)
+                         : Path;
+  return Base + Ext;
+}
+
+bool SameName(std::string_view A, std::string_view B) {
+  return A.size() == B.size() &&
+         std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
+           return std::toupper(static_cast<unsigned char>(X)) ==
+                  std::toupper(static_cast<unsigned char>(Y));
+         });
+}
+
+bool FileExists(const std::string& Path) {
+  os::File F;
+  os::Status S = F.Open(Path, os::Access::Read, os::Share::DenyNone);
+  return S.ok() || S.code() == ERROR_SHARING_VIOLATION;
+}
+
+}  // namespace
+
+// ---- TRecordView ------------------------------------------------------------
+
+bool TRecordView::FindField(std::string_view Name, ExprFieldInfo& Info) const {
+  return FCursor.FindField(Name, Info);
+}
+
+ExprValue TRecordView::FieldValue(int Index) const {
+  return FCursor.ValueOf(FRec, Index, FPending);
+}
+
+// ---- TIndexOrder --------------------------------------------------------------
+
+TIndexOrder::TIndexOrder(TCursor& Owner, IndexFile& File, std::string TagName)
+    : FOwner(Owner), FFile(File), FTagName(std::move(TagName)) {
+  Handle = RegisterHandle(this);
+}
+
+TIndexOrder::~TIndexOrder() { UnregisterHandle(Handle); }
+
+IndexTag& TIndexOrder::Tag() const {
+  IndexTag* T = FFile.FindTag(FTagName);
+  if (!T) Fail(E_INDEX_NOT_FOUND, FTagName);
+  return *T;
+}
+
+BTreeCursor& TIndexOrder::Pos() {
+  if (!FPos || FPosGeneration != FOwner.IndexGeneration()) {
+    FPos = std::make_unique<BTreeCursor>(Tag().Tree());
+    FPosGeneration = FOwner.IndexGeneration();
+  }
+  return *FPos;
+}
+
+bool TIndexOrder::InScope(std::string_view Key) const {
+  if (ScopeTop && Key.substr(0, ScopeTop->size()) < std::string_view(*ScopeTop)) return false;
+  if (ScopeBottom && Key.substr(0, ScopeBottom->size()) > std::string_view(*ScopeBottom))
+    return false;
+  return true;
+}
+
+// ---- TCursor: open and close ----------------------------------------------------
+
+TCursor::TCursor(TConnection& Conn, const std::string& Path, const TOpenOptions& Options)
+    : FConn(Conn), FOptions(Options) {
+  TTxnJournal::RecoverHotJournal(os::ResolvePath(Path));
+  FTable = std::make_unique<TTableFile>(Path, Options.Exclusive, Options.ReadOnly);
+  FOptions.Chars = FTable->Chars();
+  FLocks = std::make_unique<TLockSet>(FTable->File(), Options.Exclusive);
+  if (FTable->HasBlobs())
+    FMemo = std::make_unique<TMemoFile>(WithExtension(FTable->Path(), ".OAM"), Options.Exclusive,
+                                        Options.ReadOnly);
+  FRec.assign(FTable->RecordLength(), 0);
+  ClearRecord(Fields(), FRec.data(), FRec.size());
+  ShowDeleted = Settings().ShowDeleted;
+  if (FileExists(WithExtension(FTable->Path(), ".OAI"))) OpenStructuralIndex(false, 0);
+  Handle = RegisterHandle(this);
+  FConn.Attach(this);
+  SetJournal(FConn.Journal());
+}
+
+TCursor::~TCursor() {
+  FConn.Detach(this);
+  UnregisterHandle(Handle);
+  try {
+    // Closed inside a transaction: its deferred part goes to the files
+    // now, still under the journal, so a rollback restores it too.
+    EndTransaction(true);
+  } catch (...) {
+  }
+  if (FJournal) {
+    FJournal->Forget(FTable->File());
+    if (FMemo) FJournal->Forget(FMemo->File());
+  }
+  FOrders.clear();
+  try {
+    DiscardIndexes();
+    FLocks->UnlockAll();
+  } catch (...) {
+  }
+  if (!RemoveOnClose.empty()) {
+    FIndexFiles.clear();
+    FMemo.reset();
+    FLocks.reset();
+    FTable.reset();
+    std::error_code Ec;
+    std::filesystem::remove_all(RemoveOnClose, Ec);
+  }
+}
+
+void TCursor::SetJournal(TTxnJournal* J) {
+  FJournal = J;
+  FTable->SetJournal(J);
+  if (FMemo) FMemo->SetJournal(J);
+}
+
+void TCursor::AfterRollback() {
+  FDirty = FAppending = false;
+  FPendingBlobs.clear();
+  for (auto& F : FIndexFiles) {
+    F->Discard();
+    F->Refresh();
+  }
+  ++FIndexGeneration;
+  FTable->Refresh();
+  if (FRecNo > FTable->Counters().RecordCount)
+    SetPosition(0, false, true);
+  else if (FRecNo)
+    LoadRecord(FRecNo);
+}
+
+std::unique_ptr<IndexFile> TCursor::OpenIndex(const std::string& Path, bool Create,
+                                              UNSIGNED32 PageSize) {
+  IndexFileOptions O;
+  O.PageSize = PageSize;
+  O.Chars = FOptions.Chars;
+  O.ReadOnly = FOptions.ReadOnly;
+  O.Expr = EvalOptions();
+  std::string Resolved = os::ResolvePath(Path);
+  auto Block =
+      OpenJournaledBlockFile(Resolved, Create, FOptions.Exclusive, FOptions.ReadOnly, &FJournal);
+  auto F = Create ? IndexFile::Create(std::move(Block), *this, O)
+                  : IndexFile::Open(std::move(Block), *this, O);
+  FIndexPaths[F.get()] = Resolved;
+  return F;
+}
+
+void TCursor::OpenStructuralIndex(bool Create, UNSIGNED32 PageSize) {
+  auto F = OpenIndex(WithExtension(FTable->Path(), ".OAI"), Create, PageSize);
+  FIndexFiles.insert(FIndexFiles.begin(), std::move(F));
+  FHasStructural = true;
+  AddOrders(*FIndexFiles.front());
+}
+
+void TCursor::AddOrders(IndexFile& File) {
+  for (size_t I = 0; I < File.TagCount(); ++I)
+    FOrders.push_back(std::make_unique<TIndexOrder>(*this, File, File.Tag(I).Name()));
+}
+
+const std::string& TCursor::IndexPath(const IndexFile& File) const {
+  static const std::string None;
+  auto It = FIndexPaths.find(&File);
+  return It == FIndexPaths.end() ? None : It->second;
+}
+
+// ---- fields -----------------------------------------------------------------------
+
+const TFieldDesc& TCursor::Field(UNSIGNED16 N) const {
+  if (N == 0 || N > Fields().size()) Fail(E_INVALID_FIELD, "field number " + std::to_string(N));
+  return Fields()[N - 1];
+}
+
+UNSIGNED16 TCursor::FieldNumber(const std::string& Name) const {
+  for (size_t I = 0; I < Fields().size(); ++I)
+    if (SameName(Fields()[I].Name, Name)) return static_cast<UNSIGNED16>(I + 1);
+  Fail(E_INVALID_FIELD, Name);
+}
+
+UNSIGNED32 TCursor::OpenOptions() const {
+  UNSIGNED32 O = OAK_PERM_UPDATE | OAK_PERM_INSERT;
+  if (FOptions.Exclusive) O |= OAK_EXCLUSIVE;
+  if (FOptions.ReadOnly) O = (O & ~(OAK_PERM_UPDATE | OAK_PERM_INSERT)) | OAK_READONLY;
+  return O;
+}
+
+bool TCursor::FindField(std::string_view Name, ExprFieldInfo& Info) const {
+  for (size_t I = 0; I < Fields().size(); ++I) {
+    const TFieldDesc& F = Fields()[I];
+    if (!SameName(F.Name, Name)) continue;
+    Info.Index = static_cast<int>(I + 1);
+    Info.Type = ExprTypeOf(F.Type);
+    Info.Length = IsCharType(F.Type) || F.Type == OAK_RAW ? static_cast<int>(F.Length) : 0;
+    if (F.Type == OAK_NUMERIC) Info.Length = static_cast<int>(F.Length);
+    Info.Decimals = F.Decimals;
+    return true;
+  }
+  return false;
+}
+
+ExprValue TCursor::ValueOf(const std::uint8_t* Rec, int Index, bool Pending) const {
+  const TFieldDesc& F = Field(static_cast<UNSIGNED16>(Index));
+  if (!IsBlobType(F.Type)) return FieldToExpr(F, Rec, FOptions.Chars);
+  if (Pending) {
+    auto It = FPendingBlobs.find(static_cast<UNSIGNED16>(Index));
+    if (It != FPendingBlobs.end()) return ExprValue::FromString(It->second);
+  }
+  UNSIGNED32 Block, Len;
+  GetBlobRef(F, Rec, Block, Len);
+  if (Block == 0 || !FMemo) return ExprValue::FromString(std::string());
+  return ExprValue::FromString(FMemo->Read(Block, Len));
+}
+
+ExprValue TCursor::FieldValue(int Index) const { return ValueOf(FRec.data(), Index, true); }
+
+ExprOptions TCursor::EvalOptions() const {
+  ExprOptions O;
+  O.Exact = Exact;
+  O.DateFormat = Settings().DateFormat;
+  return O;
+}
+
+std::string TCursor::BlobValue(UNSIGNED16 N) const {
+  if (!IsBlobType(Field(N).Type)) Fail(E_INVALID_FIELD, Field(N).Name + " is no memo field");
+  return ValueOf(FRec.data(), N, true).Str;
+}
+
+bool TCursor::BlobIsEmpty(UNSIGNED16 N) const {
+  auto It = FPendingBlobs.find(N);
+  if (It != FPendingBlobs.end()) return It->second.empty();
+  return IsFieldNull(Field(N), FRec.data());
+}
+
+// ---- filters -------------------------------------------------------------------------
+
+void TCursor::SetFilter(const std::string& Text, bool Aof) {
+  auto E = Expression::Parse(Text, *this);
+  if (E->ResultType() != ExprType::Logical) Fail(E_EXPRESSION, "filter is not logical: " + Text);
+  (Aof ? FAof : FFilter) = std::move(E);
+  (Aof ? FAofText : FFilterText) = Text;
+}
+
+void TCursor::ClearFilter(bool Aof) {
+  if (!(Aof ? FAof : FFilter)) Fail(E_NO_FILTER);
+  (Aof ? FAof : FFilter).reset();
+  (Aof ? FAofText : FFilterText).clear();
+}
+
+const std::string* TCursor::FilterText(bool Aof) const {
+  return (Aof ? FAof : FFilter) ? &(Aof ? FAofText : FFilterText) : nullptr;
+}
+
+// ---- handles ---------------------------------------------------------------------------
+
+TCursor& CursorOf(OAKHANDLE H) {
+  THandled* O = FindHandle(H);
+  if (O && O->Kind() == THandleKind::Table) return *static_cast<TCursor*>(O);
+  if (O && O->Kind() == THandleKind::Index) return static_cast<TIndexOrder*>(O)->Owner();
+  Fail(E_INVALID_HANDLE, "no table handle");
+}
+
+TIndexOrder* OrderOf(OAKHANDLE H) {
+  THandled* O = FindHandle(H);
+  if (O && O->Kind() == THandleKind::Index) return static_cast<TIndexOrder*>(O);
+  if (O && O->Kind() == THandleKind::Table) return nullptr;
+  Fail(E_INVALID_HANDLE, "no table or index handle");
+}
+
+TIndexOrder& IndexOf(OAKHANDLE H) {
+  return *static_cast<TIndexOrder*>(LookupHandle(H, THandleKind::Index));
+}
+
+}  // namespace oak

@@ -1,0 +1,261 @@
+// A cursor: one open table handle with its position, record buffer,
+// pending changes, filters, locks and index orders. OakOpenTable makes one;
+// every record-level entry point works on one.
+//
+// Position: a cursor stands on a record (RecNo > 0), before the first
+// (BOF) or after the last (EOF); both flags are set for an empty order.
+// Navigation goes in natural order (Order null) or in the order of an index
+// tag (TIndexOrder), and visits only visible records: not deleted unless
+// deleted records are shown, accepted by the filter and the AOF, and, in
+// an index order, within the order's scopes.
+//
+// Changes: field setters change the record buffer; WriteRecord stores it
+// (appending when AppendRecord started it), keeps every index up to date
+// and flushes, under the table's write lock. Other handles' changes become
+// visible through Sync (the table header's change counter).
+//
+// The cursor is the record context of its expressions (filters, keys):
+// field values come from the record buffer, memo values from the memo file
+// or the pending change.
+//
+// Thread safety: none; the engine lock serialises every use.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/engine/connection.h"
+#include "platform/engine/indexfile.h"
+#include "platform/engine/locks.h"
+#include "platform/engine/memo.h"
+#include "platform/engine/table.h"
+
+namespace oak {
+
+class TCursor;
+
+// A record buffer seen as an expression context (old and new images of a
+// record while the indexes are updated, records of a scan).
+class TRecordView : public ExprRecordContext {
+ public:
+  TRecordView(const TCursor& C, const std::uint8_t* Rec, std::uint32_t RecNo, bool Pending)
+      : FCursor(C), FRec(Rec), FRecNo(RecNo), FPending(Pending) {}
+  bool FindField(std::string_view Name, ExprFieldInfo& Info) const override;
+  ExprValue FieldValue(int Index) const override;
+  std::uint32_t RecordNumber() const override { return FRecNo; }
+  bool IsDeleted() const override { return FRec[0] == kRecordDeleted; }
+
+ private:
+  const TCursor& FCursor;
+  const std::uint8_t* FRec;
+  std::uint32_t FRecNo;
+  bool FPending;  // blob values from the cursor's pending changes first
+};
+
+// An index order: one tag of one of the cursor's index files, with its
+// scopes, raw-key buffer and tree position. Owned by its cursor.
+class TIndexOrder : public THandled {
+ public:
+  TIndexOrder(TCursor& Owner, IndexFile& File, std::string TagName);
+  ~TIndexOrder() override;
+  THandleKind Kind() const override { return THandleKind::Index; }
+
+  TCursor& Owner() const { return FOwner; }
+  IndexFile& File() const { return FFile; }
+  const std::string& TagName() const { return FTagName; }
+  // The tag (looked up again after the file changed). E_INDEX_NOT_FOUND
+  // when it was deleted.
+  IndexTag& Tag() const;
+  // The tree position, rebuilt when the index file was re-read.
+  BTreeCursor& Pos();
+
+  // Scopes: key prefixes (key bytes) that bound the order; empty optional
+  // when not set.
+  std::optional<std::string> ScopeTop, ScopeBottom;
+  // True when Key lies within both scopes.
+  bool InScope(std::string_view Key) const;
+  // The key record of OakInitRawKey / OakBuildRawKey.
+  std::vector<std::uint8_t> KeyRecord;
+
+ private:
+  TCursor& FOwner;
+  IndexFile& FFile;
+  std::string FTagName;
+  std::unique_ptr<BTreeCursor> FPos;
+  std::uint64_t FPosGeneration = 0;
+};
+
+struct TOpenOptions {
+  bool Exclusive = false;
+  bool ReadOnly = false;
+  CharType Chars = CharType::Ansi;
+};
+
+class TCursor : public THandled, public ExprRecordContext {
+ public:
+  // Opens the table at Path (a hot journal is rolled back first), its memo
+  // file and its structural index. Raises the codes of TTableFile.
+  TCursor(TConnection& Conn, const std::string& Path, const TOpenOptions& Options);
+  ~TCursor() override;
+  THandleKind Kind() const override { return THandleKind::Table; }
+
+  // ---- structure -------------------------------------------------------
+  TTableFile& Table() const { return *FTable; }
+  TConnection& Connection() const { return FConn; }
+  const std::vector<TFieldDesc>& Fields() const { return FTable->Fields(); }
+  // Field n (1-based); E_INVALID_FIELD when out of range.
+  const TFieldDesc& Field(UNSIGNED16 N) const;
+  UNSIGNED16 FieldNumber(const std::string& Name) const;  // E_INVALID_FIELD
+  UNSIGNED32 OpenOptions() const;
+  TLockSet& Locks() { return *FLocks; }
+  TMemoFile* Memo() const { return FMemo.get(); }
+
+  // ---- ExprRecordContext over the record buffer -------------------------
+  bool FindField(std::string_view Name, ExprFieldInfo& Info) const override;
+  ExprValue FieldValue(int Index) const override;
+  std::uint32_t RecordNumber() const override { return FRecNo; }
+  bool IsDeleted() const override { return FRec[0] == kRecordDeleted; }
+  // The value of field Index of Rec (blob values read from the memo file,
+  // or from the pending changes when Pending).
+  ExprValue ValueOf(const std::uint8_t* Rec, int Index, bool Pending) const;
+  ExprOptions EvalOptions() const;
+
+  // ---- position and records (cursor_nav.cpp) ---------------------------
+  void Sync();
+  void GotoTop(TIndexOrder* Order);
+  void GotoBottom(TIndexOrder* Order);
+  void GotoBOF(TIndexOrder* Order);
+  void Skip(TIndexOrder* Order, SIGNED32 N);
+  void GotoRecord(UNSIGNED32 RecNo);
+  // Soft or hard seek of a key prefix; Last: the last matching key.
+  bool Seek(TIndexOrder& Order, const std::string& Key, bool Soft, bool Last);
+  bool AtBOF() const { return FAtBOF; }
+  bool AtEOF() const { return FAtEOF; }
+  UNSIGNED32 RecNo() const { return FRecNo; }
+  bool HasRecord() const { return FRecNo != 0; }
+  // Raises E_NO_CURRENT_RECORD when the cursor stands on no record.
+  void RequireRecord() const;
+  const std::vector<std::uint8_t>& Record() const { return FRec; }
+  bool IsVisible(const std::uint8_t* Rec, std::uint32_t RecNo, TIndexOrder* Order);
+  UNSIGNED32 CountRecords(TIndexOrder* Order, UNSIGNED16 Option);
+  // 1-based position of the current record in Order (0 when none).
+  UNSIGNED32 KeyNumber(TIndexOrder& Order);
+  double RelativePosition(TIndexOrder* Order);
+  void SetRelativePosition(TIndexOrder* Order, double Pos);
+  void RefreshRecord();
+
+  // ---- filters -----------------------------------------------------------
+  void SetFilter(const std::string& Text, bool Aof);
+  void ClearFilter(bool Aof);
+  const std::string* FilterText(bool Aof) const;
+  bool Exact = false;
+  bool ShowDeleted = true;
+  // A cursor over the result of an SQL SELECT (OakGetHandleType: cursor).
+  bool IsSqlResult = false;
+  UNSIGNED16 SqlKind = OAK_SQL_STATIC;
+  // A folder removed with everything in it when the cursor closes (the
+  // temporary table of an SQL result).
+  std::string RemoveOnClose;
+
+  // ---- editing (cursor_edit.cpp) ---------------------------------------
+  void Append();
+  // Makes the buffer changeable: requires a record, a writable table.
+  void BeginChange();
+  std::uint8_t* MutableRecord() { return FRec.data(); }
+  void SetBlob(UNSIGNED16 N, std::string Data);
+  // The current value of a blob field (pending change first).
+  std::string BlobValue(UNSIGNED16 N) const;
+  bool BlobIsEmpty(UNSIGNED16 N) const;
+  void Write();
+  // Drops pending changes; false when there were none.
+  bool Cancel();
+  void SetDeleted(bool Deleted);
+  UNSIGNED32 LastAutoinc() const { return FLastAutoinc; }
+  void Pack();
+  void Zap();
+  void Reindex();
+
+  // ---- indexes (cursor_index.cpp) ----------------------------------------
+  std::vector<TIndexOrder*> Orders() const;
+  TIndexOrder* FindOrder(const std::string& Tag) const;
+  TIndexOrder& CreateIndex(const std::string& FileName, const TagDefinition& Def,
+                           UNSIGNED32 PageSize);
+  void DeleteIndex(TIndexOrder& Order);
+  std::vector<TIndexOrder*> OpenIndexFile(const std::string& Path);
+  void CloseIndexFile(IndexFile& File);
+  // The path an index file was opened under.
+  const std::string& IndexPath(const IndexFile& File) const;
+  // Bumped whenever an index file is re-read: orders rebuild positions.
+  std::uint64_t IndexGeneration() const { return FIndexGeneration; }
+  // Visits every record (for index builds).
+  void ScanAll(const RecordVisitor& Visit);
+
+  // ---- transactions --------------------------------------------------------
+  // Routes every write through J (null: none).
+  void SetJournal(TTxnJournal* J);
+  // Re-reads everything after a rollback restored the files.
+  void AfterRollback();
+  // Ends the transaction's hold on the table: writes what it deferred
+  // (Commit) or forgets it (Rollback), and releases the write lock.
+  void EndTransaction(bool Commit);
+
+ private:
+  friend class TRecordView;
+  void LoadRecord(UNSIGNED32 RecNo);
+  void SetPosition(UNSIGNED32 RecNo, bool Bof, bool Eof);
+  bool StepNatural(int Dir);
+  bool StepOrder(TIndexOrder& Order, int Dir);
+  bool SettleOrder(TIndexOrder& Order, int Dir);
+  bool ScopeEnded(TIndexOrder& Order, int Dir);
+  bool PlaceOrderCursor(TIndexOrder& Order);
+  void AfterSkip(bool Found, int Dir);
+  void OpenStructuralIndex(bool Create, UNSIGNED32 PageSize);
+  std::unique_ptr<IndexFile> OpenIndex(const std::string& Path, bool Create, UNSIGNED32 PageSize);
+  void AddOrders(IndexFile& File);
+  void UpdateIndexes(const std::uint8_t* Old, const std::uint8_t* New, UNSIGNED32 RecNo);
+  void FlushIndexes();
+  void DiscardIndexes();
+  void StoreBlobs(const std::uint8_t* Old);
+  void RebuildAfterMaintenance();
+  void CheckWritable() const;
+  // The table's write lock for one operation (other cursors of this
+  // connection give up their transaction hold on the table first).
+  TWriteScope WriteLock();
+  void RequireExclusiveUse() const;
+
+  TConnection& FConn;
+  TOpenOptions FOptions;
+  std::unique_ptr<TTableFile> FTable;
+  std::unique_ptr<TMemoFile> FMemo;
+  std::unique_ptr<TLockSet> FLocks;
+  std::vector<std::unique_ptr<IndexFile>> FIndexFiles;  // [0] structural when present
+  std::map<const IndexFile*, std::string> FIndexPaths;
+  bool FHasStructural = false;
+  std::vector<std::unique_ptr<TIndexOrder>> FOrders;
+  std::uint64_t FIndexGeneration = 1;
+
+  UNSIGNED32 FRecNo = 0;
+  bool FAtBOF = true, FAtEOF = true;
+  std::vector<std::uint8_t> FRec;
+  bool FDirty = false, FAppending = false;
+  std::map<UNSIGNED16, std::string> FPendingBlobs;  // field number -> new value
+  UNSIGNED32 FLastAutoinc = 0;
+
+  TTxnJournal* FJournal = nullptr;
+  // Inside a transaction the first write takes the table's write lock and
+  // keeps it; records, counters and index pages are then written at commit.
+  bool FTxnHold = false;
+  std::unique_ptr<Expression> FFilter, FAof;
+  std::string FFilterText, FAofText;
+};
+
+// The cursor of a table handle, or of the table of an index handle.
+TCursor& CursorOf(OAKHANDLE H);
+// The order of a handle: null for a table handle (natural order).
+TIndexOrder* OrderOf(OAKHANDLE H);
+TIndexOrder& IndexOf(OAKHANDLE H);
+
+}  // namespace oak

@@ -1,0 +1,228 @@
+// Cursor: appending, writing, deleting, pack, zap and reindex.
+#include <cstring>
+
+#include "platform/engine/cursor.h"
+#include "platform/engine/errors.h"
+#include "platform/engine/table_fields.h"
+
+namespace oak {
+
+void TCursor::CheckWritable() const {
+  if (FOptions.ReadOnly) Fail(E_READ_ONLY, FTable->Path());
+}
+
+void TCursor::RequireExclusiveUse() const {
+  if (!FOptions.Exclusive && !FLocks->HoldsTable()) Fail(E_NOT_EXCLUSIVE, FTable->Path());
+}
+
+TWriteScope TCursor::WriteLock() {
+  if (FJournal && !FTxnHold) FConn.ReleaseHolds(this, FTable->Path());
+  return TWriteScope(*FLocks);
+}
+
+void TCursor::Append() {
+  if (FDirty || FAppending) Write();
+  CheckWritable();
+  Sync();
+  ClearRecord(Fields(), FRec.data(), FRec.size());
+  FPendingBlobs.clear();
+  // The number the record will get unless another handle appends first.
+  FRecNo = FTable->Counters().RecordCount + 1;
+  FAtBOF = FAtEOF = false;
+  FAppending = true;
+  FDirty = false;
+}
+
+void TCursor::BeginChange() {
+  RequireRecord();
+  CheckWritable();
+  if (!FAppending) FDirty = true;
+}
+
+void TCursor::SetBlob(UNSIGNED16 N, std::string Data) {
+  if (!IsBlobType(Field(N).Type)) Fail(E_INVALID_FIELD, Field(N).Name + " is no memo field");
+  if (!FMemo) Fail(E_FILE_NOT_FOUND, "memo file of " + FTable->Path());
+  BeginChange();
+  FPendingBlobs[N] = std::move(Data);
+}
+
+void TCursor::StoreBlobs(const std::uint8_t* Old) {
+  for (auto& [N, Data] : FPendingBlobs) {
+    const TFieldDesc& F = Field(N);
+    UNSIGNED32 Block = 0, Len = 0;
+    if (Old) {
+      GetBlobRef(F, Old, Block, Len);
+      if (Block) FMemo->Free(Block);
+    }
+    Block = Data.empty() ? 0 : FMemo->Write(Data, F.Type);
+    SetBlobRef(F, FRec.data(), Block, Block ? static_cast<UNSIGNED32>(Data.size()) : 0);
+  }
+  FPendingBlobs.clear();
+}
+
+void TCursor::UpdateIndexes(const std::uint8_t* Old, const std::uint8_t* New, UNSIGNED32 RecNo) {
+  TRecordView NewView(*this, New, RecNo, true);
+  for (auto& F : FIndexFiles) {
+    if (!Old) {
+      F->AddRecord(NewView);
+      continue;
+    }
+    TRecordView OldView(*this, Old, RecNo, false);
+    F->UpdateRecord(OldView, NewView);
+  }
+}
+
+void TCursor::FlushIndexes() {
+  if (FTxnHold) return;  // written at commit
+  for (auto& F : FIndexFiles) F->Flush();
+}
+
+void TCursor::EndTransaction(bool Commit) {
+  if (!FTxnHold) return;
+  FTxnHold = false;
+  try {
+    if (Commit) {
+      FTable->FlushBatch();
+      FlushIndexes();
+    } else {
+      FTable->DropBatch();
+      DiscardIndexes();
+    }
+  } catch (...) {
+    FLocks->EndWrite();
+    throw;
+  }
+  FLocks->EndWrite();
+}
+
+void TCursor::DiscardIndexes() {
+  for (auto& F : FIndexFiles) F->Discard();
+}
+
+void TCursor::Write() {
+  if (!FDirty && !FAppending) return;
+  CheckWritable();
+  TWriteScope Guard = WriteLock();
+  Sync();
+  if (FJournal && !FTxnHold) {
+    FLocks->BeginWrite();  // held until the transaction ends
+    FTxnHold = true;
+    FTable->BeginBatch();
+  }
+  try {
+    if (FAppending) {
+      for (auto& F : Fields())
+        if (F.Type == OAK_AUTOINC && IsFieldNull(F, FRec.data())) {
+          FLastAutoinc = FTable->NextAutoinc();
+          SetFieldDouble(F, FRec.data(), FLastAutoinc);
+        }
+      UNSIGNED32 R = FTable->Counters().RecordCount + 1;
+      UpdateIndexes(nullptr, FRec.data(), R);
+      StoreBlobs(nullptr);
+      FTable->WriteRecord(R, FRec.data());
+      FRecNo = R;
+    } else {
+      if (!FLocks->HoldsRecord(FRecNo) && FLocks->LockedByOther(FRecNo))
+        Fail(E_LOCKED, FTable->Path() + ", record " + std::to_string(FRecNo));
+      std::vector<std::uint8_t> Old(FRec.size());
+      FTable->ReadRecord(FRecNo, Old.data());
+      UpdateIndexes(Old.data(), FRec.data(), FRecNo);
+      StoreBlobs(Old.data());
+      FTable->WriteRecord(FRecNo, FRec.data());
+    }
+    FlushIndexes();
+  } catch (...) {
+    if (!FTxnHold) {
+      DiscardIndexes();
+      ++FIndexGeneration;
+    }
+    throw;
+  }
+  FDirty = FAppending = false;
+}
+
+bool TCursor::Cancel() {
+  if (!FDirty && !FAppending) return false;
+  if (FAppending) {
+    SetPosition(0, false, true);
+  } else {
+    LoadRecord(FRecNo);
+  }
+  return true;
+}
+
+void TCursor::SetDeleted(bool Deleted) {
+  RequireRecord();
+  CheckWritable();
+  FRec[0] = Deleted ? kRecordDeleted : kRecordLive;
+  if (!FAppending) FDirty = true;
+  Write();
+}
+
+void TCursor::ScanAll(const RecordVisitor& Visit) {
+  std::vector<std::uint8_t> Buf(FRec.size());
+  UNSIGNED32 Count = FTable->Counters().RecordCount;
+  for (UNSIGNED32 R = 1; R <= Count; ++R) {
+    FTable->ReadRecord(R, Buf.data());
+    TRecordView View(*this, Buf.data(), R, false);
+    Visit(View);
+  }
+}
+
+void TCursor::RebuildAfterMaintenance() {
+  RecordScan Scan = [this](const RecordVisitor& Visit) { ScanAll(Visit); };
+  for (auto& F : FIndexFiles) {
+    F->Reindex(Scan);
+    F->Flush();
+  }
+  ++FIndexGeneration;
+}
+
+void TCursor::Reindex() {
+  if (FDirty || FAppending) Write();
+  TWriteScope Guard = WriteLock();
+  Sync();
+  RebuildAfterMaintenance();
+  if (FRecNo) LoadRecord(FRecNo);
+}
+
+void TCursor::Pack() {
+  if (FDirty || FAppending) Write();
+  CheckWritable();
+  RequireExclusiveUse();
+  TWriteScope Guard = WriteLock();
+  Sync();
+  std::vector<std::uint8_t> Buf(FRec.size());
+  UNSIGNED32 Count = FTable->Counters().RecordCount, Kept = 0;
+  for (UNSIGNED32 R = 1; R <= Count; ++R) {
+    FTable->ReadRecord(R, Buf.data());
+    if (Buf[0] == kRecordDeleted) {
+      // The memo blocks of a dropped record go back to the free list.
+      for (auto& F : Fields()) {
+        UNSIGNED32 Block = 0, Len = 0;
+        if (IsBlobType(F.Type)) GetBlobRef(F, Buf.data(), Block, Len);
+        if (Block && FMemo) FMemo->Free(Block);
+      }
+      continue;
+    }
+    if (++Kept != R) FTable->WriteRecord(Kept, Buf.data());
+  }
+  FTable->Truncate(Kept);
+  RebuildAfterMaintenance();
+  SetPosition(0, true, false);
+  if (!StepNatural(1)) SetPosition(0, true, true);
+}
+
+void TCursor::Zap() {
+  if (FDirty || FAppending) Write();
+  CheckWritable();
+  RequireExclusiveUse();
+  TWriteScope Guard = WriteLock();
+  Sync();
+  FTable->Truncate(0);
+  if (FMemo) FMemo->Clear();
+  RebuildAfterMaintenance();
+  SetPosition(0, true, true);
+}
+
+}  // namespace oak

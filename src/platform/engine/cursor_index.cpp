@@ -1,0 +1,128 @@
+// Cursor: index orders, tag creation and deletion, extra index files.
+#include <algorithm>
+
+#include "platform/engine/cursor.h"
+#include "platform/engine/errors.h"
+
+namespace oak {
+
+namespace {
+
+bool SameText(const std::string& A, const std::string& B) {
+  return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
+           return std::toupper(static_cast<unsigned char>(X)) ==
+                  std::toupper(static_cast<unsigned char>(Y));
+         });
+}
+
+std::string FolderOf(const std::string& Path) {
+  size_t Slash = Path.find_last_of('/');
+  return Slash == std::string::npos ? std::string(".") : Path.substr(0, Slash);
+}
+
+}  // namespace
+
+std::vector<TIndexOrder*> TCursor::Orders() const {
+  // Tags that another handle added since the open get their orders now.
+  auto* Self = const_cast<TCursor*>(this);
+  for (auto& F : FIndexFiles)
+    for (size_t I = 0; I < F->TagCount(); ++I) {
+      const String& Name = F->Tag(I).Name();
+      bool Known = std::any_of(FOrders.begin(), FOrders.end(), [&](auto& O) {
+        return &O->File() == F.get() && SameText(O->TagName(), Name);
+      });
+      if (!Known) Self->FOrders.push_back(std::make_unique<TIndexOrder>(*Self, *F, Name));
+    }
+  std::vector<TIndexOrder*> Out;
+  for (auto& O : FOrders)
+    if (O->File().FindTag(O->TagName())) Out.push_back(O.get());
+  return Out;
+}
+
+TIndexOrder* TCursor::FindOrder(const std::string& Tag) const {
+  for (TIndexOrder* O : Orders())
+    if (SameText(O->TagName(), Tag)) return O;
+  return nullptr;
+}
+
+TIndexOrder& TCursor::CreateIndex(const std::string& FileName, const TagDefinition& Def,
+                                  UNSIGNED32 PageSize) {
+  if (FDirty || FAppending) Write();
+  CheckWritable();
+  TWriteScope Guard = WriteLock();
+  Sync();
+  IndexFile* File = nullptr;
+  if (FileName.empty()) {
+    if (!FHasStructural) OpenStructuralIndex(true, PageSize);
+    File = FIndexFiles.front().get();
+  } else {
+    std::string Path = FileName.find('/') == std::string::npos
+                           ? FolderOf(FTable->Path()) + "/" + FileName
+                           : FileName;
+    std::string Resolved = os::ResolvePath(Path);
+    for (auto& F : FIndexFiles)
+      if (IndexPath(*F) == Resolved) File = F.get();
+    if (!File) {
+      os::File Probe;
+      bool Exists = Probe.Open(Resolved, os::Access::Read, os::Share::DenyNone).ok();
+      Probe.Close();
+      FIndexFiles.push_back(OpenIndex(Resolved, !Exists, PageSize));
+      File = FIndexFiles.back().get();
+      AddOrders(*File);
+    }
+  }
+  RecordScan Scan = [this](const RecordVisitor& Visit) { ScanAll(Visit); };
+  try {
+    IndexTag& Tag = File->CreateTag(Def, Scan);
+    File->Flush();
+    ++FIndexGeneration;
+    FOrders.push_back(std::make_unique<TIndexOrder>(*this, *File, Tag.Name()));
+  } catch (...) {
+    File->Discard();
+    ++FIndexGeneration;
+    throw;
+  }
+  return *FOrders.back();
+}
+
+void TCursor::DeleteIndex(TIndexOrder& Order) {
+  CheckWritable();
+  TWriteScope Guard = WriteLock();
+  Sync();
+  IndexFile& File = Order.File();
+  File.DeleteTag(Order.TagName());
+  File.Flush();
+  ++FIndexGeneration;
+  FOrders.erase(std::remove_if(FOrders.begin(), FOrders.end(),
+                               [&](auto& O) { return O.get() == &Order; }),
+                FOrders.end());
+}
+
+std::vector<TIndexOrder*> TCursor::OpenIndexFile(const std::string& Path) {
+  std::string Resolved = os::ResolvePath(Path);
+  IndexFile* File = nullptr;
+  for (auto& F : FIndexFiles)
+    if (IndexPath(*F) == Resolved) File = F.get();
+  if (!File) {
+    FIndexFiles.push_back(OpenIndex(Resolved, false, 0));
+    File = FIndexFiles.back().get();
+  }
+  std::vector<TIndexOrder*> Out;
+  for (TIndexOrder* O : Orders())
+    if (&O->File() == File) Out.push_back(O);
+  return Out;
+}
+
+void TCursor::CloseIndexFile(IndexFile& File) {
+  if (FHasStructural && &File == FIndexFiles.front().get())
+    Fail(E_INVALID_OPTION, "the structural index closes with its table");
+  FOrders.erase(std::remove_if(FOrders.begin(), FOrders.end(),
+                               [&](auto& O) { return &O->File() == &File; }),
+                FOrders.end());
+  FIndexPaths.erase(&File);
+  FIndexFiles.erase(std::remove_if(FIndexFiles.begin(), FIndexFiles.end(),
+                                   [&](auto& F) { return F.get() == &File; }),
+                    FIndexFiles.end());
+}
+
+}  // namespace oak

@@ -1,0 +1,273 @@
+// Cursor: position, navigation in natural and index order, seeks, counts.
+#include <cmath>
+
+#include "platform/engine/cursor.h"
+#include "platform/engine/errors.h"
+#include "platform/engine/table_fields.h"
+
+namespace oak {
+
+namespace {
+
+bool PrefixEquals(std::string_view Key, const std::string& Prefix) {
+  return Key.substr(0, Prefix.size()) == Prefix;
+}
+
+}  // namespace
+
+void TCursor::Sync() {
+  if (FJournal && !FTxnHold) FConn.ReleaseHolds(this, FTable->Path());
+  if (FTxnHold || !FTable->Refresh()) return;
+  bool Any = false;
+  for (auto& F : FIndexFiles)
+    if (F->Refresh()) Any = true;
+  if (Any) ++FIndexGeneration;
+}
+
+void TCursor::LoadRecord(UNSIGNED32 RecNo) {
+  FTable->ReadRecord(RecNo, FRec.data());
+  FRecNo = RecNo;
+  FAtBOF = FAtEOF = false;
+  FDirty = FAppending = false;
+  FPendingBlobs.clear();
+}
+
+void TCursor::SetPosition(UNSIGNED32 RecNo, bool Bof, bool Eof) {
+  if (RecNo) return LoadRecord(RecNo);
+  FRecNo = 0;
+  FAtBOF = Bof;
+  FAtEOF = Eof;
+  FDirty = FAppending = false;
+  FPendingBlobs.clear();
+  ClearRecord(Fields(), FRec.data(), FRec.size());
+}
+
+void TCursor::RequireRecord() const {
+  if (FRecNo == 0 && !FAppending) Fail(E_NO_CURRENT_RECORD);
+}
+
+bool TCursor::IsVisible(const std::uint8_t* Rec, std::uint32_t RecNo, TIndexOrder* Order) {
+  if (Rec[0] == kRecordDeleted && !ShowDeleted) return false;
+  TRecordView View(*this, Rec, RecNo, false);
+  ExprOptions O = EvalOptions();
+  if (FFilter && !FFilter->EvaluateLogical(View, O)) return false;
+  if (FAof && !FAof->EvaluateLogical(View, O)) return false;
+  if (Order && (Order->ScopeTop || Order->ScopeBottom)) {
+    std::string Key;
+    if (!Order->Tag().KeyOf(View, Key) || !Order->InScope(Key)) return false;
+  }
+  return true;
+}
+
+// ---- natural order -------------------------------------------------------------
+
+bool TCursor::StepNatural(int Dir) {
+  std::int64_t Count = FTable->Counters().RecordCount;
+  std::int64_t R = FRecNo ? FRecNo : (FAtEOF ? Count + 1 : 0);
+  for (R += Dir; R >= 1 && R <= Count; R += Dir) {
+    FTable->ReadRecord(static_cast<UNSIGNED32>(R), FRec.data());
+    if (IsVisible(FRec.data(), static_cast<UNSIGNED32>(R), nullptr)) {
+      LoadRecord(static_cast<UNSIGNED32>(R));
+      return true;
+    }
+  }
+  return false;
+}
+
+// ---- index order -----------------------------------------------------------------
+
+bool TCursor::PlaceOrderCursor(TIndexOrder& Order) {
+  BTreeCursor& P = Order.Pos();
+  if (P.Valid() && P.RecNo() == FRecNo) return true;
+  std::string Key;
+  TRecordView View(*this, FRec.data(), FRecNo, false);
+  if (!Order.Tag().KeyOf(View, Key)) {
+    P.First();
+    return false;
+  }
+  return P.SeekEntry(Key, FRecNo);
+}
+
+bool TCursor::ScopeEnded(TIndexOrder& Order, int Dir) {
+  std::string_view Key = Order.Pos().Key();
+  if (Dir > 0 && Order.ScopeBottom)
+    return Key.substr(0, Order.ScopeBottom->size()) > std::string_view(*Order.ScopeBottom);
+  if (Dir < 0 && Order.ScopeTop)
+    return Key.substr(0, Order.ScopeTop->size()) < std::string_view(*Order.ScopeTop);
+  return false;
+}
+
+// From the tree position, moves in Dir to the first visible record within
+// the scopes and makes it current.
+bool TCursor::SettleOrder(TIndexOrder& Order, int Dir) {
+  BTreeCursor& P = Order.Pos();
+  UNSIGNED32 Count = FTable->Counters().RecordCount;
+  for (bool Ok = P.Valid(); Ok; Ok = Dir > 0 ? P.Next() : P.Prev()) {
+    if (ScopeEnded(Order, Dir)) return false;
+    UNSIGNED32 R = P.RecNo();
+    if (!Order.InScope(P.Key()) || R == 0 || R > Count) continue;
+    FTable->ReadRecord(R, FRec.data());
+    if (FAof || FFilter || FRec[0] == kRecordDeleted) {
+      TIndexOrder* NoScope = nullptr;  // the key is known to be in scope
+      if (!IsVisible(FRec.data(), R, NoScope)) continue;
+    }
+    LoadRecord(R);
+    return true;
+  }
+  return false;
+}
+
+bool TCursor::StepOrder(TIndexOrder& Order, int Dir) {
+  BTreeCursor& P = Order.Pos();
+  if (FRecNo) {
+    bool Exact = PlaceOrderCursor(Order);
+    if (Dir > 0) {
+      if (Exact && !P.Next()) return false;
+      if (!Exact && !P.Valid()) return false;
+    } else {
+      bool Ok = (Exact || P.Valid()) ? P.Prev() : P.Last();
+      if (!Ok) return false;
+    }
+  } else if (FAtEOF) {
+    if (Dir > 0) return false;
+    if (!(Order.ScopeBottom ? P.SeekLE(*Order.ScopeBottom) : P.Last())) return false;
+  } else {
+    if (Dir < 0) return false;
+    if (!(Order.ScopeTop ? P.SeekGE(*Order.ScopeTop) : P.First())) return false;
+  }
+  return SettleOrder(Order, Dir);
+}
+
+// ---- moves ---------------------------------------------------------------------------
+
+void TCursor::AfterSkip(bool Found, int Dir) {
+  if (Found) return;
+  SetPosition(0, Dir < 0, Dir > 0);
+}
+
+void TCursor::GotoBOF(TIndexOrder* Order) {
+  (void)Order;
+  if (FDirty || FAppending) Write();
+  Sync();
+  SetPosition(0, true, false);
+}
+
+void TCursor::GotoTop(TIndexOrder* Order) {
+  GotoBOF(Order);
+  bool Found = Order ? StepOrder(*Order, 1) : StepNatural(1);
+  if (!Found) SetPosition(0, true, true);
+}
+
+void TCursor::GotoBottom(TIndexOrder* Order) {
+  if (FDirty || FAppending) Write();
+  Sync();
+  SetPosition(0, false, true);
+  bool Found = Order ? StepOrder(*Order, -1) : StepNatural(-1);
+  if (!Found) SetPosition(0, true, true);
+}
+
+void TCursor::Skip(TIndexOrder* Order, SIGNED32 N) {
+  if (FDirty || FAppending) Write();
+  Sync();
+  if (N == 0) {
+    if (FRecNo) LoadRecord(FRecNo);
+    return;
+  }
+  int Dir = N > 0 ? 1 : -1;
+  for (std::int64_t I = 0; I < std::llabs(N); ++I) {
+    bool Found = Order ? StepOrder(*Order, Dir) : StepNatural(Dir);
+    if (!Found) {
+      // Past the first record the cursor stands on BOF; past the last on EOF.
+      AfterSkip(false, Dir);
+      return;
+    }
+  }
+}
+
+void TCursor::GotoRecord(UNSIGNED32 RecNo) {
+  if (FDirty || FAppending) Write();
+  Sync();
+  if (RecNo == 0 || RecNo > FTable->Counters().RecordCount) {
+    SetPosition(0, false, true);
+    return;
+  }
+  LoadRecord(RecNo);
+}
+
+void TCursor::RefreshRecord() {
+  Sync();
+  RequireRecord();
+  if (FRecNo) LoadRecord(FRecNo);
+}
+
+bool TCursor::Seek(TIndexOrder& Order, const std::string& Key, bool Soft, bool Last) {
+  if (FDirty || FAppending) Write();
+  Sync();
+  BTreeCursor& P = Order.Pos();
+  bool Moved = Last ? P.SeekLE(Key) : P.SeekGE(Key);
+  bool Settled = Moved && SettleOrder(Order, Last ? -1 : 1);
+  bool Found = Settled && PrefixEquals(Order.Pos().Key(), Key);
+  if (!Found && (!Soft || !Settled)) SetPosition(0, false, true);
+  return Found;
+}
+
+// ---- counts and positions ----------------------------------------------------------------
+
+UNSIGNED32 TCursor::CountRecords(TIndexOrder* Order, UNSIGNED16 Option) {
+  Sync();
+  if (Option == OAK_IGNOREFILTERS || (Option == OAK_RESPECTSCOPES && !Order))
+    return FTable->Counters().RecordCount;
+  if (FDirty || FAppending) Write();
+  UNSIGNED32 Keep = FRecNo;
+  bool Bof = FAtBOF, Eof = FAtEOF;
+  UNSIGNED32 N = 0;
+  if (Option == OAK_RESPECTSCOPES) {
+    BTreeCursor& P = Order->Pos();
+    for (bool Ok = Order->ScopeTop ? P.SeekGE(*Order->ScopeTop) : P.First(); Ok; Ok = P.Next()) {
+      if (ScopeEnded(*Order, 1)) break;
+      if (Order->InScope(P.Key())) ++N;
+    }
+  } else {
+    for (GotoTop(Order); FRecNo; Skip(Order, 1)) ++N;
+  }
+  SetPosition(Keep, Bof, Eof);
+  if (Order) Order->Pos().Reset();
+  return N;
+}
+
+UNSIGNED32 TCursor::KeyNumber(TIndexOrder& Order) {
+  Sync();
+  if (!FRecNo || !PlaceOrderCursor(Order)) return 0;
+  return Order.Pos().KeyNumber();
+}
+
+double TCursor::RelativePosition(TIndexOrder* Order) {
+  Sync();
+  if (!Order) {
+    UNSIGNED32 Count = FTable->Counters().RecordCount;
+    if (FAtEOF || Count == 0) return FAtEOF ? 1.0 : 0.0;
+    return Count <= 1 ? 0.0 : double(FRecNo - 1) / double(Count - 1);
+  }
+  if (Order->Tag().KeyCount() == 0) Fail(E_NO_KEY_POSITION);
+  if (FAtEOF) return 1.0;
+  if (!FRecNo || !PlaceOrderCursor(*Order)) return 0.0;
+  return Order->Pos().RelativePosition();
+}
+
+void TCursor::SetRelativePosition(TIndexOrder* Order, double Pos) {
+  if (FDirty || FAppending) Write();
+  Sync();
+  Pos = std::min(1.0, std::max(0.0, Pos));
+  if (!Order) {
+    UNSIGNED32 Count = FTable->Counters().RecordCount;
+    if (Count == 0) return SetPosition(0, true, true);
+    UNSIGNED32 R = 1 + static_cast<UNSIGNED32>(std::lround(Pos * (Count - 1)));
+    SetPosition(R - 1, R == 1, false);
+    if (!StepNatural(1)) SetPosition(0, false, true);
+    return;
+  }
+  if (!Order->Pos().SetRelativePosition(Pos) || !SettleOrder(*Order, 1))
+    SetPosition(0, false, true);
+}
+
+}  // namespace oak

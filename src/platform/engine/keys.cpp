@@ -1,0 +1,236 @@
+// Index keys: order-preserving byte forms of expression values.
+#include "platform/engine/keys.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/engine/expr_date.h"
+#include "platform/rtl/charset.h"
+
+namespace oak {
+
+namespace {
+
+void PutBE(std::string& Out, std::uint64_t V, int Bytes) {
+  for (int i = Bytes - 1; i >= 0; --i) Out.push_back(static_cast<char>((V >> (8 * i)) & 0xFF));
+}
+
+std::uint64_t GetBE(std::string_view In, std::size_t At, int Bytes) {
+  std::uint64_t V = 0;
+  for (int i = 0; i < Bytes; ++i) V = (V << 8) | static_cast<unsigned char>(In[At + i]);
+  return V;
+}
+
+std::uint64_t OrderedDouble(double D) {
+  if (std::isnan(D)) return 0xFFF8000000000000ULL;  // after +inf
+  if (D == 0) D = 0;  // -0 sorts as 0
+  std::uint64_t Bits;
+  std::memcpy(&Bits, &D, sizeof Bits);
+  return (Bits & 0x8000000000000000ULL) ? ~Bits : Bits | 0x8000000000000000ULL;
+}
+
+double DoubleFromOrdered(std::uint64_t Bits) {
+  Bits = (Bits & 0x8000000000000000ULL) ? Bits & ~0x8000000000000000ULL : ~Bits;
+  double D;
+  std::memcpy(&D, &Bits, sizeof D);
+  return D;
+}
+
+void Invert(std::string& Key) {
+  for (char& c : Key) c = static_cast<char>(~static_cast<unsigned char>(c));
+}
+
+std::string Trimmed(std::string_view S) {
+  std::size_t B = 0, E = S.size();
+  while (B < E && std::isspace(static_cast<unsigned char>(S[B]))) ++B;
+  while (E > B && std::isspace(static_cast<unsigned char>(S[E - 1]))) --E;
+  return std::string(S.substr(B, E - B));
+}
+
+String CharacterText(const ExprValue& V, int Width) {
+  switch (V.Type) {
+    case ExprType::String: return V.Str;
+    case ExprType::Number: {
+      char Buf[64];
+      std::snprintf(Buf, sizeof Buf, "%*.0f", Width, V.Num);
+      return Buf;
+    }
+    case ExprType::Date: return JulianToDtos(V.Julian);
+    case ExprType::Logical: return V.Bool ? "T" : "F";
+    case ExprType::Timestamp: return JulianToDtos(V.Julian) + FormatTimeOfDay(V.Ms);
+    default: return String();
+  }
+}
+
+std::string RawKey(const ExprValue& V, const KeySpec& Spec) {
+  std::string K;
+  K.reserve(Spec.Length);
+  switch (Spec.Type) {
+    case KeyType::Character: {
+      K = ToTableChars(CharacterText(V, Spec.Length), Spec.Chars);
+      K.resize(Spec.Length, ' ');
+      break;
+    }
+    case KeyType::Numeric:
+      PutBE(K, V.Type == ExprType::Number ? OrderedDouble(V.Num) : 0, 8);
+      break;
+    case KeyType::Date:
+      PutBE(K, (V.Type == ExprType::Date || V.Type == ExprType::Timestamp) && V.Julian > 0
+                   ? static_cast<std::uint32_t>(V.Julian) : 0, 4);
+      break;
+    case KeyType::Timestamp: {
+      bool Ok = V.Type == ExprType::Date || V.Type == ExprType::Timestamp;
+      PutBE(K, Ok && V.Julian > 0 ? static_cast<std::uint32_t>(V.Julian) : 0, 4);
+      PutBE(K, Ok && V.Type == ExprType::Timestamp && V.Ms > 0 ? static_cast<std::uint32_t>(V.Ms) : 0, 4);
+      break;
+    }
+    case KeyType::Logical:
+      K.push_back(V.Type == ExprType::Logical ? (V.Bool ? 'T' : 'F') : '\0');
+      break;
+  }
+  K.resize(Spec.Length, '\0');
+  return K;
+}
+
+[[noreturn]] void BadSeek(std::string_view Text, const char* Kind) {
+  ThrowEngineError(kExprBadSeekKey, "Seek key '" + String(Text) + "' is not a valid " + Kind + " key");
+}
+
+ExprValue SeekValue(std::string_view Text, const KeySpec& Spec, std::string_view DateFormat) {
+  std::string T = Trimmed(Text);
+  std::int32_t J = 0, Ms = 0;
+  switch (Spec.Type) {
+    case KeyType::Numeric: {
+      char* End = nullptr;
+      double D = std::strtod(T.c_str(), &End);
+      if (End == T.c_str() || *End != '\0') BadSeek(Text, "numeric");
+      return ExprValue::FromNumber(D);
+    }
+    case KeyType::Date:
+      if (!(T.size() == 8 && DtosToJulian(T, J)) && !ParseJulian(T, DateFormat, J)) BadSeek(Text, "date");
+      return ExprValue::FromDate(J);
+    case KeyType::Logical: {
+      std::string U = T;
+      for (char& c : U) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      U.erase(std::remove(U.begin(), U.end(), '.'), U.end());
+      if (U == "T" || U == "Y" || U == "TRUE") return ExprValue::FromLogical(true);
+      if (U == "F" || U == "N" || U == "FALSE") return ExprValue::FromLogical(false);
+      BadSeek(Text, "logical");
+    }
+    default: {  // Timestamp
+      std::size_t Space = T.find(' ');
+      std::string D = T.substr(0, Space);
+      bool DateOk = (D.size() == 8 && DtosToJulian(D, J)) || ParseJulian(D, DateFormat, J);
+      bool TimeOk = Space == std::string::npos || ParseTimeOfDay(T.substr(Space + 1), Ms);
+      if (!DateOk || !TimeOk) BadSeek(Text, "timestamp");
+      return ExprValue::FromTimestamp(J, Ms);
+    }
+  }
+}
+
+}  // namespace
+
+KeySpec KeySpecFor(const Expression& KeyExpr, bool Descending, CharType Chars, int MaxLength) {
+  KeySpec S;
+  S.Descending = Descending;
+  S.Chars = Chars;
+  switch (KeyExpr.ResultType()) {
+    case ExprType::String: S.Type = KeyType::Character; break;
+    case ExprType::Number: S.Type = KeyType::Numeric; break;
+    case ExprType::Date: S.Type = KeyType::Date; break;
+    case ExprType::Logical: S.Type = KeyType::Logical; break;
+    case ExprType::Timestamp: S.Type = KeyType::Timestamp; break;
+    default:
+      ThrowEngineError(kExprTypeMismatch,
+                       "Key expression '" + KeyExpr.Text() + "' has no fixed type");
+  }
+  int Len = KeyExpr.ResultLength();
+  if (Len <= 0 || Len > MaxLength)
+    ThrowEngineError(kExprKeyLength, "Key expression '" + KeyExpr.Text() + "' gives a key of " +
+                                         (Len <= 0 ? String("no fixed") : std::to_string(Len)) +
+                                         " length (at most " + std::to_string(MaxLength) + ")");
+  S.Length = static_cast<std::uint16_t>(Len);
+  return S;
+}
+
+std::string BuildKey(const ExprValue& Value, const KeySpec& Spec) {
+  std::string K = RawKey(Value, Spec);
+  if (Spec.Descending) Invert(K);
+  return K;
+}
+
+std::string SeekKeyFromText(std::string_view Text, const KeySpec& Spec, std::string_view DateFormat) {
+  std::string K;
+  if (Spec.Type == KeyType::Character) {
+    K = ToTableChars(Text, Spec.Chars);
+    if (K.size() > Spec.Length) K.resize(Spec.Length);
+  } else {
+    if (Trimmed(Text).empty()) return std::string();  // matches every key
+    K = RawKey(SeekValue(Text, Spec, DateFormat), Spec);
+  }
+  if (Spec.Descending) Invert(K);
+  return K;
+}
+
+std::string SeekKeyFromRaw(std::string_view Raw, const KeySpec& Spec) {
+  return std::string(Raw.substr(0, std::min<std::size_t>(Raw.size(), Spec.Length)));
+}
+
+bool StepKey(std::string& Key, int Direction) {
+  if (Direction >= 0) {
+    for (std::size_t i = Key.size(); i-- > 0;) {
+      unsigned char c = static_cast<unsigned char>(Key[i]);
+      if (c != 0xFF) {
+        Key[i] = static_cast<char>(c + 1);
+        return true;
+      }
+      Key[i] = '\0';
+    }
+    for (char& c : Key) c = '\xFF';  // restore: there is no next key
+    return false;
+  }
+  for (std::size_t i = Key.size(); i-- > 0;) {
+    unsigned char c = static_cast<unsigned char>(Key[i]);
+    if (c != 0) {
+      Key[i] = static_cast<char>(c - 1);
+      return true;
+    }
+    Key[i] = '\xFF';
+  }
+  for (char& c : Key) c = '\0';
+  return false;
+}
+
+ExprValue KeyToValue(std::string_view Key, const KeySpec& Spec) {
+  std::string K(Key.substr(0, std::min<std::size_t>(Key.size(), Spec.Length)));
+  if (Spec.Descending) Invert(K);
+  K.resize(Spec.Length, '\0');
+  switch (Spec.Type) {
+    case KeyType::Character: return ExprValue::FromString(FromTableChars(K, Spec.Chars));
+    case KeyType::Numeric: {
+      std::uint64_t Bits = GetBE(K, 0, 8);
+      if (Bits == 0) return ExprValue();
+      return ExprValue::FromNumber(DoubleFromOrdered(Bits));
+    }
+    case KeyType::Date: return ExprValue::FromDate(static_cast<std::int32_t>(GetBE(K, 0, 4)));
+    case KeyType::Timestamp:
+      return ExprValue::FromTimestamp(static_cast<std::int32_t>(GetBE(K, 0, 4)),
+                                      static_cast<std::int32_t>(GetBE(K, 4, 4)));
+    default:
+      if (K[0] == '\0') return ExprValue();
+      return ExprValue::FromLogical(K[0] == 'T');
+  }
+}
+
+std::string ToTableChars(std::string_view Utf8, CharType Chars) {
+  return Chars == CharType::Oem ? Utf8ToOem(String(Utf8)) : Utf8ToAnsi(String(Utf8));
+}
+
+String FromTableChars(std::string_view Bytes, CharType Chars) {
+  return Chars == CharType::Oem ? OemToUtf8(std::string(Bytes)) : AnsiToUtf8(std::string(Bytes));
+}
+
+}  // namespace oak

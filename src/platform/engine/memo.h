@@ -1,0 +1,67 @@
+// The memo file (.OAM): the values of memo, binary, image and variable
+// character fields, each in a run of fixed-size blocks. A record's field
+// holds the number of the value's first block and its length (table_fields.h).
+//
+// Freed runs go to a free list and are reused first-fit; pack rewrites the
+// file with only the live values. Layout in FORMAT.md.
+//
+// Thread safety: none; the engine lock serialises every use.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/engine/oak.h"
+#include "platform/os/files.h"
+
+namespace oak {
+
+class TTxnJournal;
+
+constexpr std::uint32_t kDefaultMemoBlockSize = 64;
+
+class TMemoFile {
+ public:
+  // Creates an empty memo file (BlockSize 0: the default); E_TABLE_EXISTS
+  // when it exists.
+  static void Create(const std::string& Path, std::uint32_t BlockSize);
+  // Opens Path with the table's share mode. Missing: E_FILE_NOT_FOUND; bad
+  // header: E_CORRUPT_MEMO.
+  TMemoFile(const std::string& Path, bool Exclusive, bool ReadOnly);
+
+  const std::string& Path() const { return FFile.Path(); }
+  const os::File& File() const { return FFile; }
+
+  // Reads the value at Block (Len bytes expected). Raises E_CORRUPT_MEMO
+  // when the block does not hold a value of that length.
+  std::string Read(UNSIGNED32 Block, UNSIGNED32 Len) const;
+  // The stored type (OAK_MEMO_TEXT, OAK_BINARY ...) of the value at Block.
+  UNSIGNED16 TypeOf(UNSIGNED32 Block) const;
+  // Stores a value and returns its first block (never 0).
+  UNSIGNED32 Write(const std::string& Data, UNSIGNED16 Type);
+  // Returns the run at Block to the free list.
+  void Free(UNSIGNED32 Block);
+  // Empties the file (zap; pack builds a fresh file through Create).
+  void Clear();
+  void Sync();
+  void SetJournal(TTxnJournal* J) { FJournal = J; }
+
+ private:
+  struct THeader {
+    std::uint32_t BlockSize = kDefaultMemoBlockSize;
+    std::uint32_t EndBlock = 1;
+    std::uint32_t FreeHead = 0;
+  };
+  void ReadHeader();
+  void WriteHeader();
+  void ReadBlockHeader(UNSIGNED32 Block, std::uint32_t W[3]) const;
+  void WriteAt(std::uint64_t Offset, const void* Data, std::size_t Len);
+  UNSIGNED32 Allocate(UNSIGNED32 Blocks);
+
+  os::File FFile;
+  THeader FHeader;
+  bool FReadOnly = false;
+  TTxnJournal* FJournal = nullptr;
+};
+
+}  // namespace oak

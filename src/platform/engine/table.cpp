@@ -1,0 +1,294 @@
+// The .OAT table file: header, field descriptors and records.
+#include "platform/engine/table.h"
+
+#include <cstring>
+
+#include "platform/engine/errors.h"
+#include "platform/engine/txn.h"
+
+namespace oak {
+
+namespace {
+
+constexpr char kMagic[8] = {'O', 'A', 'K', 'T', 'A', 'B', 'L', 0x1A};
+constexpr UNSIGNED32 kVersion = 1;
+// Offsets inside the header.
+constexpr UNSIGNED32 kOffCount = 20, kOffAutoinc = 24, kOffChange = 32;
+
+void Put16(std::uint8_t* P, std::uint16_t V) {
+  P[0] = V & 0xFF;
+  P[1] = V >> 8;
+}
+void Put32(std::uint8_t* P, std::uint32_t V) {
+  for (int I = 0; I < 4; ++I) P[I] = (V >> (8 * I)) & 0xFF;
+}
+std::uint16_t Get16(const std::uint8_t* P) { return P[0] | (P[1] << 8); }
+std::uint32_t Get32(const std::uint8_t* P) {
+  return P[0] | (P[1] << 8) | (P[2] << 16) | (std::uint32_t(P[3]) << 24);
+}
+
+// Bytes of the header that never change after create, with the
+// descriptors: what the header checksum covers.
+std::uint32_t StaticChecksum(const std::vector<std::uint8_t>& Header) {
+  std::uint32_t C = Crc32(Header.data(), kOffCount);
+  C = Crc32(Header.data() + 28, 4, C);
+  return Crc32(Header.data() + kTableHeaderSize, Header.size() - kTableHeaderSize, C);
+}
+
+std::vector<std::uint8_t> BuildHeader(const std::vector<TFieldDesc>& Fields, CharType Chars) {
+  std::vector<std::uint8_t> H(kTableHeaderSize + kFieldDescSize * Fields.size(), 0);
+  std::memcpy(H.data(), kMagic, 8);
+  Put32(&H[8], kVersion);
+  Put32(&H[12], static_cast<std::uint32_t>(H.size()));
+  UNSIGNED32 RecLen = 1;
+  for (auto& F : Fields) RecLen += F.Length;
+  Put32(&H[16], RecLen);
+  Put16(&H[28], static_cast<std::uint16_t>(Fields.size()));
+  Put16(&H[30], static_cast<std::uint16_t>(Chars));
+  for (size_t I = 0; I < Fields.size(); ++I) {
+    std::uint8_t* D = &H[kTableHeaderSize + I * kFieldDescSize];
+    std::memcpy(D, Fields[I].Name.data(), Fields[I].Name.size());
+    Put16(D + 48, Fields[I].Type);
+    Put16(D + 50, Fields[I].Decimals);
+    Put32(D + 52, Fields[I].Length);
+    Put32(D + 56, Fields[I].Offset);
+  }
+  Put32(&H[36], StaticChecksum(H));
+  return H;
+}
+
+}  // namespace
+
+std::uint32_t Crc32(const void* Data, std::size_t Len, std::uint32_t Seed) {
+  static std::uint32_t Table[256];
+  static bool Ready = [] {
+    for (std::uint32_t I = 0; I < 256; ++I) {
+      std::uint32_t C = I;
+      for (int K = 0; K < 8; ++K) C = (C & 1) ? 0xEDB88320u ^ (C >> 1) : C >> 1;
+      Table[I] = C;
+    }
+    return true;
+  }();
+  (void)Ready;
+  std::uint32_t C = ~Seed;
+  auto* P = static_cast<const std::uint8_t*>(Data);
+  for (std::size_t I = 0; I < Len; ++I) C = Table[(C ^ P[I]) & 0xFF] ^ (C >> 8);
+  return ~C;
+}
+
+void FailOs(const os::Status& S, const std::string& Path) {
+  switch (S.code()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      Fail(E_FILE_NOT_FOUND, Path);
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      Fail(E_LOCKED, Path);
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      Fail(E_TABLE_EXISTS, Path);
+    default:
+      Fail(E_IO, S.ToString());
+  }
+}
+
+void TTableFile::Create(const std::string& Path, const std::vector<TFieldDesc>& Fields,
+                        CharType Chars) {
+  os::File F;
+  os::Status S = F.Open(Path, os::Access::ReadWrite, os::Share::Exclusive,
+                        os::Disposition::CreateNew);
+  if (!S.ok()) FailOs(S, Path);
+  std::vector<std::uint8_t> H = BuildHeader(Fields, Chars);
+  S = F.Write(0, H.data(), H.size());
+  if (!S.ok()) FailOs(S, Path);
+}
+
+TTableFile::TTableFile(const std::string& Path, bool Exclusive, bool ReadOnly)
+    : FExclusive(Exclusive), FReadOnly(ReadOnly) {
+  os::Status S = FFile.Open(Path, ReadOnly ? os::Access::Read : os::Access::ReadWrite,
+                            Exclusive ? os::Share::Exclusive : os::Share::DenyNone);
+  if (!S.ok()) FailOs(S, Path);
+  ReadHeader();
+}
+
+void TTableFile::ReadHeader() {
+  std::uint8_t Fixed[kTableHeaderSize];
+  size_t Got = 0;
+  os::Status S = FFile.Read(0, Fixed, sizeof Fixed, &Got);
+  if (!S.ok()) FailOs(S, Path());
+  if (Got < sizeof Fixed || std::memcmp(Fixed, kMagic, 8) != 0 || Get32(Fixed + 8) != kVersion)
+    Fail(E_CORRUPT_TABLE, Path() + ": not a table file");
+  FDataOffset = Get32(Fixed + 12);
+  FRecordLength = Get32(Fixed + 16);
+  UNSIGNED32 NumFields = Get16(Fixed + 28);
+  if (NumFields == 0 || NumFields > kMaxFields ||
+      FDataOffset != kTableHeaderSize + NumFields * kFieldDescSize)
+    Fail(E_CORRUPT_TABLE, Path() + ": bad field count");
+  std::vector<std::uint8_t> H(FDataOffset);
+  S = FFile.Read(0, H.data(), H.size(), &Got);
+  if (!S.ok()) FailOs(S, Path());
+  if (Got < H.size() || StaticChecksum(H) != Get32(&H[36]))
+    Fail(E_CORRUPT_TABLE, Path() + ": header checksum");
+  FChars = Get16(&H[30]) == 2 ? CharType::Oem : CharType::Ansi;
+  UNSIGNED32 Offset = 1;
+  for (UNSIGNED32 I = 0; I < NumFields; ++I) {
+    const std::uint8_t* D = &H[kTableHeaderSize + I * kFieldDescSize];
+    TFieldDesc F;
+    F.Name.assign(reinterpret_cast<const char*>(D), strnlen(reinterpret_cast<const char*>(D), 48));
+    F.Type = Get16(D + 48);
+    F.Decimals = Get16(D + 50);
+    F.Length = Get32(D + 52);
+    F.Offset = Get32(D + 56);
+    if (F.Offset != Offset || F.Length == 0) Fail(E_CORRUPT_TABLE, Path() + ": field layout");
+    Offset += F.Length;
+    FFields.push_back(std::move(F));
+  }
+  if (Offset != FRecordLength) Fail(E_CORRUPT_TABLE, Path() + ": record length");
+  Refresh();
+}
+
+bool TTableFile::Refresh() {
+  if (FBatch) return false;
+  std::uint8_t Buf[16];
+  size_t Got = 0;
+  os::Status S = FFile.Read(kOffCount, Buf, sizeof Buf, &Got);
+  if (!S.ok()) FailOs(S, Path());
+  if (Got < sizeof Buf) Fail(E_CORRUPT_TABLE, Path() + ": header cut short");
+  TTableCounters C;
+  C.RecordCount = Get32(Buf);
+  C.LastAutoinc = Get32(Buf + 4);
+  C.ChangeCounter = Get32(Buf + 12);
+  bool Changed = C.ChangeCounter != FCounters.ChangeCounter ||
+                 C.RecordCount != FCounters.RecordCount;
+  if (C.RecordCount != FCounters.RecordCount) {
+    auto Size = FFile.Size();
+    if (!Size.ok()) FailOs(Size.status(), Path());
+    if (Size.value() < RecordOffset(C.RecordCount + 1))
+      Fail(E_CORRUPT_TABLE, Path() + ": file shorter than its record count");
+  }
+  FCounters = C;
+  return Changed;
+}
+
+std::uint64_t TTableFile::RecordOffset(UNSIGNED32 RecNo) const {
+  return FDataOffset + std::uint64_t(RecNo - 1) * FRecordLength;
+}
+
+bool TTableFile::HasBlobs() const {
+  for (auto& F : FFields)
+    if (IsBlobType(F.Type)) return true;
+  return false;
+}
+
+void TTableFile::ReadRecord(UNSIGNED32 RecNo, void* Buf) const {
+  if (RecNo == 0 || RecNo > FCounters.RecordCount) Fail(E_NO_CURRENT_RECORD);
+  if (FBatch && RecNo > FFlushedCount) {
+    std::memcpy(Buf, &FAppended[std::size_t(RecNo - FFlushedCount - 1) * FRecordLength],
+                FRecordLength);
+    return;
+  }
+  size_t Got = 0;
+  os::Status S = FFile.Read(RecordOffset(RecNo), Buf, FRecordLength, &Got);
+  if (!S.ok()) FailOs(S, Path());
+  if (Got < FRecordLength) Fail(E_CORRUPT_TABLE, Path() + ": record cut short");
+}
+
+void TTableFile::WriteRecord(UNSIGNED32 RecNo, const void* Buf) {
+  if (FReadOnly) Fail(E_READ_ONLY, Path());
+  if (RecNo == 0 || RecNo > FCounters.RecordCount + 1) Fail(E_NO_CURRENT_RECORD);
+  if (FBatch) {
+    if (RecNo > FFlushedCount) {
+      std::size_t At = std::size_t(RecNo - FFlushedCount - 1) * FRecordLength;
+      if (At == FAppended.size()) FAppended.resize(At + FRecordLength);
+      std::memcpy(&FAppended[At], Buf, FRecordLength);
+      if (RecNo > FCounters.RecordCount) FCounters.RecordCount = RecNo;
+      ++FCounters.ChangeCounter;
+      FCountersDirty = true;
+      if (FAppended.size() >= (std::size_t(8) << 20)) WriteAppended();
+      return;
+    }
+  }
+  if (FJournal) FJournal->BeforeWrite(FFile, RecordOffset(RecNo), FRecordLength);
+  os::Status S = FFile.Write(RecordOffset(RecNo), Buf, FRecordLength);
+  if (!S.ok()) FailOs(S, Path());
+  // The record is on disk before the count that makes it visible.
+  if (RecNo > FCounters.RecordCount) FCounters.RecordCount = RecNo;
+  ++FCounters.ChangeCounter;
+  if (FBatch)
+    FCountersDirty = true;
+  else
+    WriteCounters();
+}
+
+void TTableFile::WriteAppended() {
+  if (!FAppended.empty()) {
+    std::uint64_t At = RecordOffset(FFlushedCount + 1);
+    if (FJournal) FJournal->BeforeWrite(FFile, At, FAppended.size());
+    os::Status S = FFile.Write(At, FAppended.data(), FAppended.size());
+    if (!S.ok()) FailOs(S, Path());
+    FFlushedCount += static_cast<UNSIGNED32>(FAppended.size() / FRecordLength);
+    FAppended.clear();
+  }
+}
+
+void TTableFile::BeginBatch() {
+  FBatch = true;
+  FFlushedCount = FCounters.RecordCount;
+}
+
+void TTableFile::FlushBatch() {
+  if (!FBatch) return;
+  WriteAppended();
+  if (FCountersDirty) WriteCounters();
+  FCountersDirty = false;
+  FBatch = false;
+}
+
+void TTableFile::DropBatch() {
+  FAppended.clear();
+  FCountersDirty = false;
+  FBatch = false;
+}
+
+UNSIGNED32 TTableFile::NextAutoinc() {
+  ++FCounters.LastAutoinc;
+  if (FBatch) {
+    FCountersDirty = true;
+    return FCounters.LastAutoinc;
+  }
+  WriteCounters();
+  return FCounters.LastAutoinc;
+}
+
+void TTableFile::Truncate(UNSIGNED32 RecordCount) {
+  if (FReadOnly) Fail(E_READ_ONLY, Path());
+  if (FBatch) {
+    WriteAppended();
+    FCountersDirty = false;
+  }
+  if (FJournal) FJournal->BeforeResize(FFile);
+  FCounters.RecordCount = RecordCount;
+  ++FCounters.ChangeCounter;
+  WriteCounters();
+  os::Status S = FFile.Truncate(RecordOffset(RecordCount + 1));
+  if (!S.ok()) FailOs(S, Path());
+}
+
+void TTableFile::WriteCounters() {
+  std::uint8_t Buf[16] = {};
+  Put32(Buf, FCounters.RecordCount);
+  Put32(Buf + 4, FCounters.LastAutoinc);
+  Put16(Buf + 8, static_cast<std::uint16_t>(FFields.size()));
+  Put16(Buf + 10, static_cast<std::uint16_t>(FChars));
+  Put32(Buf + 12, FCounters.ChangeCounter);
+  if (FJournal) FJournal->BeforeWrite(FFile, kOffCount, sizeof Buf);
+  os::Status S = FFile.Write(kOffCount, Buf, sizeof Buf);
+  if (!S.ok()) FailOs(S, Path());
+}
+
+void TTableFile::Sync() {
+  os::Status S = FFile.Flush();
+  if (!S.ok()) FailOs(S, Path());
+}
+
+}  // namespace oak

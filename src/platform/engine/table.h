@@ -1,0 +1,146 @@
+// The table file (.OAT): a header with the field descriptors, then
+// fixed-length records in the raw layout the dataset layer decodes. The
+// byte layout is written down in FORMAT.md.
+//
+// TTableFile is one open description of a table file: it reads and writes
+// the header and records through the os layer and holds the lock bytes of
+// its handle (locks.h). Every handle of the engine has its own TTableFile,
+// so that locks and share modes exclude handles of one process as well as
+// other processes.
+//
+// The record count and change counter live in the header; Refresh re-reads
+// them so that records appended by other handles become visible. A record
+// count that the file's size cannot hold means a truncated file
+// (E_CORRUPT_TABLE); bytes after the last counted record are ignored and
+// overwritten by the next append (a write cut short by a crash).
+//
+// Thread safety: none; the engine lock serialises every use.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/engine/keys.h"
+#include "platform/engine/oak.h"
+#include "platform/os/files.h"
+
+namespace oak {
+
+class TTxnJournal;
+
+// One field of a table.
+struct TFieldDesc {
+  std::string Name;           // as defined (UTF-8, at most 47 bytes)
+  UNSIGNED16 Type = 0;        // OAK_LOGICAL ...
+  UNSIGNED16 Decimals = 0;    // numeric fields
+  UNSIGNED32 Length = 0;      // bytes in the record
+  UNSIGNED32 Offset = 0;      // from the start of the record (byte 0 is the deleted flag)
+};
+
+constexpr std::uint32_t kTableHeaderSize = 64;
+constexpr std::uint32_t kFieldDescSize = 64;
+constexpr std::uint32_t kMaxFieldName = 47;
+constexpr std::uint32_t kMaxFields = 2048;
+constexpr char kRecordLive = ' ';
+constexpr char kRecordDeleted = '*';
+
+// True for memo, binary, image and variable character fields (their record
+// bytes reference a block of the memo file).
+bool IsBlobType(UNSIGNED16 Type);
+// True for the two character types.
+bool IsCharType(UNSIGNED16 Type);
+
+// Parses "NAME,Type[,Length[,Decimals]];..." into field descriptors with
+// their offsets. Raises E_BAD_TABLE_DEFINITION naming the faulty entry.
+std::vector<TFieldDesc> ParseFieldDefinitions(const std::string& Text);
+
+// The header's changing part, as last read or written.
+struct TTableCounters {
+  UNSIGNED32 RecordCount = 0;
+  UNSIGNED32 LastAutoinc = 0;
+  UNSIGNED32 ChangeCounter = 0;
+};
+
+class TTableFile {
+ public:
+  // Creates a new table file (fails with E_TABLE_EXISTS when it exists).
+  static void Create(const std::string& Path, const std::vector<TFieldDesc>& Fields,
+                     CharType Chars);
+  // Opens the table at Path (resolved case-insensitively). Exclusive opens
+  // deny every other open; shared opens deny only exclusive ones; a clash
+  // raises E_LOCKED. Missing file: E_FILE_NOT_FOUND; bad header or a file
+  // shorter than its record count: E_CORRUPT_TABLE.
+  TTableFile(const std::string& Path, bool Exclusive, bool ReadOnly);
+
+  const std::string& Path() const { return FFile.Path(); }
+  const std::vector<TFieldDesc>& Fields() const { return FFields; }
+  UNSIGNED32 RecordLength() const { return FRecordLength; }
+  CharType Chars() const { return FChars; }
+  bool Exclusive() const { return FExclusive; }
+  bool ReadOnly() const { return FReadOnly; }
+  bool HasBlobs() const;
+  const os::File& File() const { return FFile; }
+
+  // The counters as last read or written.
+  const TTableCounters& Counters() const { return FCounters; }
+  // Re-reads the counters from the header; returns true when another
+  // handle changed the table since the last Refresh or write of this one.
+  bool Refresh();
+
+  // Reads record RecNo (1-based, <= RecordCount) into Buf (RecordLength).
+  void ReadRecord(UNSIGNED32 RecNo, void* Buf) const;
+  // Writes record RecNo (1-based; RecordCount + 1 appends) and bumps the
+  // change counter. The caller holds the table's write lock.
+  void WriteRecord(UNSIGNED32 RecNo, const void* Buf);
+  // The next autoincrement value (stored at once).
+  UNSIGNED32 NextAutoinc();
+  // Sets the record count (pack, zap) and cuts the file after it.
+  void Truncate(UNSIGNED32 RecordCount);
+  // Forces the file to the disk.
+  void Sync();
+  // The journal of the transaction in progress (null: none); every write
+  // is announced to it first.
+  void SetJournal(TTxnJournal* J) { FJournal = J; }
+  TTxnJournal* Journal() const { return FJournal; }
+
+  // Batch mode, for a handle that holds the write lock through a
+  // transaction: appended records and the counters stay in memory until
+  // FlushBatch (or a buffer of some megabytes fills); Refresh reads nothing
+  // since no other handle can write meanwhile.
+  void BeginBatch();
+  // Writes what the batch holds and leaves batch mode.
+  void FlushBatch();
+  // Forgets what the batch holds (rollback) and leaves batch mode.
+  void DropBatch();
+
+ private:
+  void ReadHeader();
+  void WriteCounters();
+  std::uint64_t RecordOffset(UNSIGNED32 RecNo) const;
+
+  os::File FFile;
+  bool FExclusive = false;
+  bool FReadOnly = false;
+  std::vector<TFieldDesc> FFields;
+  UNSIGNED32 FRecordLength = 0;
+  UNSIGNED32 FDataOffset = 0;
+  CharType FChars = CharType::Ansi;
+  TTableCounters FCounters;
+  TTxnJournal* FJournal = nullptr;
+  bool FBatch = false;
+  bool FCountersDirty = false;
+  UNSIGNED32 FFlushedCount = 0;          // records on disk in batch mode
+  std::vector<std::uint8_t> FAppended;   // records FFlushedCount + 1 ... in batch mode
+  void WriteAppended();
+};
+
+// Raises the engine code for a failed os call on Path (E_FILE_NOT_FOUND,
+// E_LOCKED for sharing and lock violations, else E_IO).
+[[noreturn]] void FailOs(const os::Status& S, const std::string& Path);
+
+// CRC-32 (the zlib polynomial) of Len bytes.
+std::uint32_t Crc32(const void* Data, std::size_t Len, std::uint32_t Seed = 0);
+
+}  // namespace oak

@@ -1,0 +1,76 @@
+// Transactions: a before-image journal over the files a transaction writes.
+//
+// Before a transaction first overwrites a page (4096 bytes) of a file that
+// existed when the transaction began, the page's old bytes go to the
+// journal; the file's size at that moment is kept too. Rollback writes the
+// old pages back and cuts each file to its old size, so the files are
+// byte for byte what they were; commit forces the files to the disk and
+// forgets the journal. The journal is also written to a file beside the
+// first table ("<table>.OAJ") so that a process killed in the middle of a
+// transaction leaves a hot journal that the next open of the table rolls
+// back (RecoverHotJournal).
+//
+// Thread safety: none; the engine lock serialises every use.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/engine/btree_pager.h"
+#include "platform/os/files.h"
+
+namespace oak {
+
+class TTxnJournal {
+ public:
+  TTxnJournal() = default;
+  ~TTxnJournal();
+  TTxnJournal(const TTxnJournal&) = delete;
+  TTxnJournal& operator=(const TTxnJournal&) = delete;
+
+  // Called before F is written at [Offset, Offset + Len): keeps the old
+  // bytes of every page not kept yet. F must stay open until commit or
+  // rollback, or be released with Forget.
+  void BeforeWrite(const os::File& F, std::uint64_t Offset, std::size_t Len);
+  // Called before F is cut or extended without a write.
+  void BeforeResize(const os::File& F);
+  // F is being closed: its before-images are written back by path at
+  // rollback (through a handle of the journal's own).
+  void Forget(const os::File& F);
+
+  // Forces the written files to the disk and drops the journal.
+  void Commit();
+  // Restores every file to its state at the first touch.
+  void Rollback();
+
+  // Rolls back the journal file that a killed process left for the table
+  // at TablePath, if any. Returns true when one was applied.
+  static bool RecoverHotJournal(const std::string& TablePath);
+
+ private:
+  struct TFileImage {
+    const os::File* Live = nullptr;  // null after Forget
+    std::string Path;
+    std::uint64_t OriginalSize = 0;
+    std::map<std::uint64_t, std::string> Pages;  // page number -> old bytes
+  };
+  TFileImage& Touch(const os::File& F);
+  void AppendToJournalFile(const TFileImage& Img, std::uint64_t Page, const std::string& Bytes);
+  static void Restore(const os::File& F, const TFileImage& Img);
+
+  std::map<std::string, TFileImage> FFiles;
+  std::unique_ptr<os::File> FJournalFile;
+  std::uint64_t FJournalSize = 0;
+  std::string FJournalPath;
+};
+
+// An index file's block file over the os layer whose writes go through the
+// journal that *Journal points to (when not null). Opens Path with the
+// table's share mode (Create: a new, empty file). Raises like TTableFile.
+std::unique_ptr<BlockFile> OpenJournaledBlockFile(const std::string& Path, bool Create,
+                                                  bool Exclusive, bool ReadOnly,
+                                                  TTxnJournal* const* Journal);
+
+}  // namespace oak

@@ -1,0 +1,139 @@
+// Locks between handles: record and table locks between two connections of
+// one process and between two processes, and exclusive opens.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include "engine_fixture.h"
+
+namespace {
+
+class LocksTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    OAKHANDLE T = Create("orders", "ID,Integer;TXT,Character,10");
+    for (int I = 1; I <= 3; ++I) Add(T, {{"ID", std::to_string(I)}});
+    OakCloseTable(T);
+  }
+  // Opens "orders" on a connection of its own, as another user would.
+  OAKHANDLE OtherUser() {
+    OAKHANDLE C = Connect();
+    OAKHANDLE T = OAK_INVALID_HANDLE;
+    EXPECT_EQ(0u, Open("orders", &T, false, C));
+    return T;
+  }
+  // Runs Body in a child process; returns its exit code.
+  static int InChild(const std::function<int()>& Body) {
+    pid_t Pid = fork();
+    if (Pid == 0) _exit(Body());
+    int Status = 0;
+    waitpid(Pid, &Status, 0);
+    return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+  }
+  // In a child: opens the table on a new connection and returns the code
+  // of Op on it (as 0..255: 0 ok, 35 for 5035, 1 anything else).
+  int ChildTries(const std::function<UNSIGNED32(OAKHANDLE)>& Op) {
+    std::string D = Dir;
+    return InChild([D, Op] {
+      OAKHANDLE C = 0, T = 0;
+      if (OakConnect60(D.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C)) return 2;
+      UNSIGNED32 R = OakOpenTable(C, "orders", nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T);
+      if (R == 0) R = Op(T);
+      return R == 0 ? 0 : (R == 5035 ? 35 : 1);
+    });
+  }
+};
+
+TEST_F(LocksTest, RecordLockedByOneConnectionIsRefusedToAnother) {
+  OAKHANDLE A = OpenOk("orders"), B = OtherUser();
+  ASSERT_EQ(0u, OakLockRecord(A, 2));
+  ASSERT_EQ(0u, OakLockRecord(A, 2));  // twice on one handle is fine
+  EXPECT_EQ(5035u, OakLockRecord(B, 2));
+  EXPECT_EQ(0u, OakLockRecord(B, 3));
+  ASSERT_EQ(0u, OakGotoRecord(B, 2));
+  Set(B, "TXT", "b was here");
+  EXPECT_EQ(5035u, OakWriteRecord(B));
+  ASSERT_EQ(0u, OakCancelUpdate(B));
+  ASSERT_EQ(0u, OakUnlockRecord(A, 2));
+  EXPECT_EQ(0u, OakLockRecord(B, 2));
+}
+
+TEST_F(LocksTest, TableLockExcludesRecordLocksOfOthers) {
+  OAKHANDLE A = OpenOk("orders"), B = OtherUser();
+  ASSERT_EQ(0u, OakLockTable(A));
+  ASSERT_EQ(0u, OakLockTable(A));
+  UNSIGNED16 Locked = 0;
+  ASSERT_EQ(0u, OakIsTableLocked(A, &Locked));
+  EXPECT_EQ(1, Locked);
+  EXPECT_EQ(5035u, OakLockTable(B));
+  EXPECT_EQ(5035u, OakLockRecord(B, 1));
+  ASSERT_EQ(0u, OakUnlockTable(A));
+  ASSERT_EQ(0u, OakLockRecord(B, 1));
+  EXPECT_EQ(5035u, OakLockTable(A));
+}
+
+TEST_F(LocksTest, ClosingATableReleasesItsLocks) {
+  OAKHANDLE A = OpenOk("orders"), B = OtherUser();
+  ASSERT_EQ(0u, OakLockTable(A));
+  ASSERT_EQ(0u, OakCloseTable(A));
+  EXPECT_EQ(0u, OakLockTable(B));
+}
+
+TEST_F(LocksTest, LocksHoldBetweenProcesses) {
+  OAKHANDLE A = OpenOk("orders");
+  ASSERT_EQ(0u, OakLockRecord(A, 1));
+  EXPECT_EQ(35, ChildTries([](OAKHANDLE T) { return OakLockRecord(T, 1); }));
+  EXPECT_EQ(0, ChildTries([](OAKHANDLE T) { return OakLockRecord(T, 2); }));
+  EXPECT_EQ(35, ChildTries([](OAKHANDLE T) { return OakLockTable(T); }));
+  ASSERT_EQ(0u, OakUnlockRecord(A, 1));
+  ASSERT_EQ(0u, OakLockTable(A));
+  EXPECT_EQ(35, ChildTries([](OAKHANDLE T) { return OakLockRecord(T, 3); }));
+  ASSERT_EQ(0u, OakUnlockTable(A));
+  EXPECT_EQ(0, ChildTries([](OAKHANDLE T) { return OakLockTable(T); }));
+}
+
+TEST_F(LocksTest, ChildProcessWritesAreSeenByTheParent) {
+  OAKHANDLE A = OpenOk("orders");
+  EXPECT_EQ(3u, Count(A));
+  EXPECT_EQ(0, ChildTries([](OAKHANDLE T) {
+    UNSIGNED32 R = OakAppendRecord(T);
+    if (R == 0) R = OakSetField(T, 1, "99", 2);
+    return R ? R : OakWriteRecord(T);
+  }));
+  EXPECT_EQ(4u, Count(A));
+  ASSERT_EQ(0u, OakGotoBottom(A));
+  EXPECT_EQ("99", Get(A, "ID"));
+}
+
+TEST_F(LocksTest, ExclusiveOpenIsRefusedWhileAnotherHasTheTableOpen) {
+  OAKHANDLE A = OpenOk("orders");
+  OAKHANDLE C = Connect(), X = OAK_INVALID_HANDLE;
+  EXPECT_EQ(5035u, Open("orders", &X, true, C));
+  ASSERT_EQ(0u, OakCloseTable(A));
+  ASSERT_EQ(0u, Open("orders", &X, true, C));
+  OAKHANDLE Y = OAK_INVALID_HANDLE;
+  EXPECT_EQ(5035u, Open("orders", &Y));
+  EXPECT_EQ(35, ChildTries([](OAKHANDLE) { return 0u; }));
+  ASSERT_EQ(0u, OakLockRecord(X, 1));  // exclusive handles need no locks
+  UNSIGNED32 Opts = 0;
+  ASSERT_EQ(0u, OakGetTableOpenOptions(X, &Opts));
+  EXPECT_TRUE(Opts & OAK_EXCLUSIVE);
+}
+
+TEST_F(LocksTest, OptimisticCheckSeesTheOtherUsersChange) {
+  OAKHANDLE A = OpenOk("orders"), B = OtherUser();
+  ASSERT_EQ(0u, OakGotoRecord(A, 1));
+  UNSIGNED32 Before = 0, After = 0;
+  ASSERT_EQ(0u, OakGetRecordCRC(A, &Before, 0));
+  ASSERT_EQ(0u, OakGotoRecord(B, 1));
+  Set(B, "TXT", "changed");
+  ASSERT_EQ(0u, OakWriteRecord(B));
+  ASSERT_EQ(0u, OakGetRecordCRC(A, &After, 0));
+  EXPECT_NE(Before, After);
+  ASSERT_EQ(0u, OakRefreshRecord(A));
+  EXPECT_EQ("changed", Get(A, "TXT"));
+}
+
+}  // namespace

@@ -1,0 +1,176 @@
+// Pack, zap, recall and transactions: what maintenance leaves in the files.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "engine_fixture.h"
+
+namespace {
+
+class MaintenanceTest : public EngineTest {
+ protected:
+  // A table with a memo and an index on NAME: five records, two deleted.
+  OAKHANDLE Prepared(bool Exclusive = true) {
+    OAKHANDLE T = Create("adr", "NAME,Character,10;NOTE,Memo;ID,AutoInc");
+    OAKHANDLE I = OAK_INVALID_HANDLE;
+    EXPECT_EQ(0u, OakCreateIndex61(T, "", "NAME", "NAME", "", "", OAK_COMPOUND, 0, &I));
+    for (const char* N : {"e", "d", "c", "b", "a"}) Add(T, {{"NAME", N}, {"NOTE", std::string(300, *N)}});
+    for (UNSIGNED32 R : {2u, 4u}) {
+      EXPECT_EQ(0u, OakGotoRecord(T, R));
+      EXPECT_EQ(0u, OakDeleteRecord(T));
+    }
+    if (!Exclusive) {
+      OakCloseTable(T);
+      T = OpenOk("adr");
+    }
+    return T;
+  }
+  OAKHANDLE Order(OAKHANDLE T) {
+    OAKHANDLE I = OAK_INVALID_HANDLE;
+    EXPECT_EQ(0u, OakGetIndexHandle(T, "NAME", &I));
+    return I;
+  }
+  bool Seek(OAKHANDLE I, const std::string& Key) {
+    UNSIGNED16 Found = 0;
+    EXPECT_EQ(0u, OakSeek(I, Key.data(), static_cast<UNSIGNED16>(Key.size()), OAK_STRINGKEY,
+                          OAK_HARDSEEK, &Found));
+    return Found != 0;
+  }
+  std::vector<std::string> Files() {
+    return {ReadFile("adr.OAT"), ReadFile("adr.OAM"), ReadFile("adr.OAI")};
+  }
+};
+
+TEST_F(MaintenanceTest, PackDropsDeletedRecordsAndKeepsIndexAndMemos) {
+  OAKHANDLE T = Prepared();
+  ASSERT_EQ(0u, OakPackTable(T));
+  EXPECT_EQ(3u, Count(T));
+  EXPECT_EQ((std::vector<std::string>{"e", "c", "a"}), Walk(T, "NAME"));
+  EXPECT_EQ((std::vector<std::string>{"a", "c", "e"}), Walk(Order(T), "NAME"));
+  ASSERT_EQ(0u, OakGotoRecord(T, 2));
+  EXPECT_EQ(std::string(300, 'c'), Get(T, "NOTE"));
+  auto MemoSize = std::filesystem::file_size(PathOf("adr.OAM"));
+  Add(T, {{"NAME", "f"}, {"NOTE", std::string(300, 'f')}});  // reuses a freed run
+  EXPECT_EQ(MemoSize, std::filesystem::file_size(PathOf("adr.OAM")));
+}
+
+TEST_F(MaintenanceTest, PackNeedsExclusiveUseOrTheTableLock) {
+  OAKHANDLE T = Prepared(false);
+  EXPECT_EQ(5026u, OakPackTable(T));
+  EXPECT_EQ(5026u, OakZapTable(T));
+  ASSERT_EQ(0u, OakLockTable(T));
+  EXPECT_EQ(0u, OakPackTable(T));
+  EXPECT_EQ(3u, Count(T));
+}
+
+TEST_F(MaintenanceTest, ZapEmptiesTableMemoAndIndex) {
+  OAKHANDLE T = Prepared();
+  ASSERT_EQ(0u, OakZapTable(T));
+  EXPECT_EQ(0u, Count(T));
+  ASSERT_EQ(0u, OakGotoTop(Order(T)));
+  EXPECT_TRUE(Eof(T));
+  Add(T, {{"NAME", "z"}});
+  EXPECT_EQ((std::vector<std::string>{"z"}), Walk(Order(T), "NAME"));
+}
+
+TEST_F(MaintenanceTest, RecallBringsADeletedRecordBack) {
+  OAKHANDLE T = Prepared();
+  ASSERT_EQ(0u, OakGotoRecord(T, 2));
+  UNSIGNED16 Deleted = 0;
+  ASSERT_EQ(0u, OakIsRecordDeleted(T, &Deleted));
+  EXPECT_EQ(1, Deleted);
+  ASSERT_EQ(0u, OakRecallRecord(T));
+  ASSERT_EQ(0u, OakIsRecordDeleted(T, &Deleted));
+  EXPECT_EQ(0, Deleted);
+  ASSERT_EQ(0u, OakPackTable(T));
+  EXPECT_EQ(4u, Count(T));
+}
+
+TEST_F(MaintenanceTest, AutoincrementCountsOnAndIsReported) {
+  OAKHANDLE T = Prepared();
+  UNSIGNED32 Last = 0;
+  ASSERT_EQ(0u, OakGetLastAutoinc(T, &Last));
+  EXPECT_EQ(5u, Last);
+  ASSERT_EQ(0u, OakZapTable(T));
+  Add(T, {{"NAME", "n"}});
+  EXPECT_EQ("6", Get(T, "ID"));
+}
+
+TEST_F(MaintenanceTest, RolledBackTransactionLeavesTheFilesUnchanged) {
+  OAKHANDLE T = Prepared(false);
+  auto Before = Files();
+  ASSERT_EQ(0u, OakBeginTransaction(Conn));
+  Add(T, {{"NAME", "new"}, {"NOTE", "memo in txn"}});
+  ASSERT_EQ(0u, OakGotoRecord(T, 1));
+  Set(T, "NAME", "changed");
+  Set(T, "NOTE", "other memo");
+  ASSERT_EQ(0u, OakWriteRecord(T));
+  ASSERT_EQ(0u, OakGotoRecord(T, 3));
+  ASSERT_EQ(0u, OakDeleteRecord(T));
+  EXPECT_NE(Before, Files());
+  ASSERT_EQ(0u, OakRollbackTransaction(Conn));
+  EXPECT_EQ(Before, Files());
+  EXPECT_EQ((std::vector<std::string>{"a", "b", "c", "d", "e"}), Walk(Order(T), "NAME"));
+  EXPECT_FALSE(std::filesystem::exists(PathOf("adr.OAT.OAJ")));
+}
+
+TEST_F(MaintenanceTest, CommittedTransactionKeepsEveryChange) {
+  OAKHANDLE T = Prepared(false);
+  ASSERT_EQ(0u, OakBeginTransaction(Conn));
+  UNSIGNED16 In = 0;
+  ASSERT_EQ(0u, OakInTransaction(Conn, &In));
+  EXPECT_EQ(1, In);
+  Add(T, {{"NAME", "new"}});
+  ASSERT_EQ(0u, OakCommitTransaction(Conn));
+  EXPECT_EQ(5095u, OakCommitTransaction(Conn));
+  ASSERT_EQ(0u, OakCloseTable(T));
+  T = OpenOk("adr");
+  EXPECT_EQ(6u, Count(T));
+  EXPECT_TRUE(Seek(Order(T), "new"));
+}
+
+TEST_F(MaintenanceTest, HotJournalOfAKilledProcessIsRolledBackOnOpen) {
+  OAKHANDLE T = Prepared(false);
+  ASSERT_EQ(0u, OakCloseTable(T));
+  auto Before = Files();
+  pid_t Pid = fork();
+  if (Pid == 0) {
+    OAKHANDLE C = 0, X = 0;
+    OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C);
+    OakOpenTable(C, "adr", nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &X);
+    OakBeginTransaction(C);
+    OakGotoRecord(X, 1);
+    OakSetField(X, 1, "killed", 6);
+    OakWriteRecord(X);
+    OakAppendRecord(X);
+    OakWriteRecord(X);
+    _exit(0);  // no commit, no rollback: as if killed
+  }
+  int Status = 0;
+  waitpid(Pid, &Status, 0);
+  EXPECT_NE(Before, Files());
+  T = OpenOk("adr");
+  EXPECT_EQ(Before, Files());
+  EXPECT_EQ(5u, Count(T));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MaintenanceTest, TwoHandlesOfOneConnectionShareATransaction) {
+  OAKHANDLE A = Prepared(false);
+  OAKHANDLE B = OpenOk("adr");
+  auto Before = Files();
+  ASSERT_EQ(0u, OakBeginTransaction(Conn));
+  Add(A, {{"NAME", "fromA"}});
+  EXPECT_EQ(6u, Count(B));
+  Add(B, {{"NAME", "fromB"}});
+  Add(A, {{"NAME", "againA"}});
+  EXPECT_EQ(8u, Count(B));
+  ASSERT_EQ(0u, OakRollbackTransaction(Conn));
+  EXPECT_EQ(Before, Files());
+  EXPECT_EQ(5u, Count(A));
+  EXPECT_EQ(5u, Count(B));
+}
+
+}  // namespace
