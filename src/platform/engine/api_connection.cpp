@@ -2,13 +2,14 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
+#include <sstream>
 
 #include "platform/engine/connection.h"
 #include "platform/engine/errors.h"
 #include "platform/engine/expr_date.h"
+#include "platform/engine/table.h"
 #include "platform/os/files.h"
+#include "platform/os/find.h"
 
 using namespace oak;
 
@@ -22,22 +23,6 @@ class TFind : public THandled {
   size_t Next = 0;
 };
 
-bool WildMatch(const char* P, const char* S) {
-  for (; *P; ++P, ++S) {
-    if (*P == '*') {
-      for (const char* T = S;; ++T) {
-        if (WildMatch(P + 1, T)) return true;
-        if (!*T) return false;
-      }
-    }
-    if (!*S) return false;
-    if (*P != '?' && std::toupper(static_cast<unsigned char>(*P)) !=
-                         std::toupper(static_cast<unsigned char>(*S)))
-      return false;
-  }
-  return !*S;
-}
-
 std::vector<std::string> ListTables(const TConnection& C, const std::string& Mask) {
   std::string Folder = C.DataPath(), Pattern = Mask.empty() ? "*.oat" : Mask;
   size_t Slash = Pattern.find_last_of('/');
@@ -46,11 +31,10 @@ std::vector<std::string> ListTables(const TConnection& C, const std::string& Mas
     Pattern = Pattern.substr(Slash + 1);
   }
   std::vector<std::string> Names;
-  std::error_code Ec;
-  for (auto& E : std::filesystem::directory_iterator(Folder, Ec)) {
-    std::string Name = E.path().filename().string();
-    if (E.is_regular_file(Ec) && WildMatch(Pattern.c_str(), Name.c_str())) Names.push_back(Name);
-  }
+  TSearchRec Rec;
+  for (int R = FindFirst(Folder + "/" + Pattern, 0, Rec); R == 0; R = FindNext(Rec))
+    Names.push_back(Rec.Name);
+  FindClose(Rec);
   std::sort(Names.begin(), Names.end());
   return Names;
 }
@@ -58,7 +42,15 @@ std::vector<std::string> ListTables(const TConnection& C, const std::string& Mas
 // The data dictionary: "[section]" and "key=value" lines.
 std::map<std::string, std::map<std::string, std::string>> ReadDictionary(const TConnection& C) {
   std::map<std::string, std::map<std::string, std::string>> D;
-  std::ifstream In(os::ResolvePath(C.ConnectPath()));
+  os::File F;
+  os::Status S = F.Open(C.ConnectPath(), os::Access::Read, os::Share::DenyNone);
+  if (!S.ok()) FailOs(S, C.ConnectPath());
+  auto Size = F.Size();
+  std::string Text(Size.ok() ? Size.value() : 0, '\0');
+  size_t Got = 0;
+  if (!F.Read(0, Text.data(), Text.size(), &Got).ok()) Fail(E_IO, C.ConnectPath());
+  Text.resize(Got);
+  std::istringstream In(Text);
   std::string Line, Section;
   auto Up = [](std::string S) {
     for (char& Ch : S) Ch = static_cast<char>(std::toupper(static_cast<unsigned char>(Ch)));

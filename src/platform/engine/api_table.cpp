@@ -18,15 +18,6 @@ TOpenOptions MakeOptions(UNSIGNED16 usCharType, UNSIGNED32 ulOptions) {
   return O;
 }
 
-std::string MemoPathOf(const std::string& TablePath) {
-  size_t Slash = TablePath.find_last_of('/');
-  size_t Dot = TablePath.find_last_of('.');
-  std::string Base = (Dot != std::string::npos && (Slash == std::string::npos || Dot > Slash))
-                         ? TablePath.substr(0, Dot)
-                         : TablePath;
-  return Base + ".OAM";
-}
-
 }  // namespace
 
 extern "C" {
@@ -54,7 +45,7 @@ UNSIGNED32 OakCreateTable(OAKHANDLE hConnect, const char* pucName, const char*, 
     TTableFile::Create(Path, Fields, O.Chars);
     bool Blobs = false;
     for (auto& F : Fields) Blobs = Blobs || IsBlobType(F.Type);
-    if (Blobs) TMemoFile::Create(MemoPathOf(Path), usMemoSize);
+    if (Blobs) TMemoFile::Create(ChangeExtension(Path, ".OAM"), usMemoSize);
     auto* T = new TCursor(C, Path, O);
     Out(phTable) = T->Handle;
   });

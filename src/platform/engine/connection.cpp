@@ -2,11 +2,11 @@
 #include "platform/engine/connection.h"
 
 #include <map>
-#include <sys/stat.h>
 
 #include "platform/engine/cursor.h"
 #include "platform/engine/errors.h"
 #include "platform/engine/sql.h"
+#include "platform/os/fileapi.h"
 
 namespace oak {
 
@@ -29,10 +29,14 @@ bool EndsWithOad(const std::string& Path) {
   return Tail == ".OAD";
 }
 
-bool IsFolder(const std::string& Path) {
-  struct stat St;
-  return ::stat(Path.c_str(), &St) == 0 && S_ISDIR(St.st_mode);
+// Paths written with backslashes, as the original platform wrote them, work too.
+std::string ForwardSlashes(std::string Path) {
+  for (char& C : Path)
+    if (C == '\\') C = '/';
+  return Path;
 }
+
+bool IsFolder(const std::string& Path) { return ::DirectoryExists(Path); }
 
 }  // namespace
 
@@ -83,8 +87,10 @@ TConnection& ConnectionOf(OAKHANDLE H) {
   return *static_cast<TConnection*>(O);
 }
 
-TConnection::TConnection(const std::string& Path, UNSIGNED16 ServerTypes)
-    : FConnectPath(Path) {
+TConnection::TConnection(const std::string& APath, UNSIGNED16 ServerTypes)
+    : FConnectPath(APath) {
+  std::string Path = ForwardSlashes(APath);
+  FConnectPath = Path;
   FDictionary = EndsWithOad(Path);
   std::string Folder = Path;
   if (FDictionary) {
@@ -114,7 +120,8 @@ TConnection::~TConnection() {
 }
 
 std::string TConnection::TablePath(const std::string& Name) const {
-  std::string Path = Name.find('/') == std::string::npos ? FDataPath + "/" + Name : Name;
+  std::string Given = ForwardSlashes(Name);
+  std::string Path = Given.find('/') == std::string::npos ? FDataPath + "/" + Given : Given;
   size_t Slash = Path.find_last_of('/');
   size_t Dot = Path.find_last_of('.');
   if (Dot == std::string::npos || Dot < Slash) Path += ".OAT";

@@ -3,39 +3,19 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 
 #include "platform/engine/errors.h"
 #include "platform/engine/table_fields.h"
+#include "platform/os/fileapi.h"
+#include "platform/os/find.h"
 
 namespace oak {
-
-namespace {
-
-std::string WithExtension(const std::string& Path, const char* Ext) {
-  size_t Slash = Path.find_last_of('/');
-  size_t Dot = Path.find_last_of('.');
-  std::string Base = (Dot != std::string::npos && (Slash == std::string::npos || Dot > Slash))
-                         ? Path.substr(0, Dot)
-                         : Path;
-  return Base + Ext;
-}
-
-bool SameName(std::string_view A, std::string_view B) {
-  return A.size() == B.size() &&
-         std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
-           return std::toupper(static_cast<unsigned char>(X)) ==
-                  std::toupper(static_cast<unsigned char>(Y));
-         });
-}
 
 bool FileExists(const std::string& Path) {
   os::File F;
   os::Status S = F.Open(Path, os::Access::Read, os::Share::DenyNone);
   return S.ok() || S.code() == ERROR_SHARING_VIOLATION;
 }
-
-}  // namespace
 
 // ---- TRecordView ------------------------------------------------------------
 
@@ -86,12 +66,12 @@ TCursor::TCursor(TConnection& Conn, const std::string& Path, const TOpenOptions&
   FOptions.Chars = FTable->Chars();
   FLocks = std::make_unique<TLockSet>(FTable->File(), Options.Exclusive);
   if (FTable->HasBlobs())
-    FMemo = std::make_unique<TMemoFile>(WithExtension(FTable->Path(), ".OAM"), Options.Exclusive,
+    FMemo = std::make_unique<TMemoFile>(ChangeExtension(FTable->Path(), ".OAM"), Options.Exclusive,
                                         Options.ReadOnly);
   FRec.assign(FTable->RecordLength(), 0);
   ClearRecord(Fields(), FRec.data(), FRec.size());
   ShowDeleted = Settings().ShowDeleted;
-  if (FileExists(WithExtension(FTable->Path(), ".OAI"))) OpenStructuralIndex(false, 0);
+  if (FileExists(ChangeExtension(FTable->Path(), ".OAI"))) OpenStructuralIndex(false, 0);
   Handle = RegisterHandle(this);
   FConn.Attach(this);
   SetJournal(FConn.Journal());
@@ -121,8 +101,11 @@ TCursor::~TCursor() {
     FMemo.reset();
     FLocks.reset();
     FTable.reset();
-    std::error_code Ec;
-    std::filesystem::remove_all(RemoveOnClose, Ec);
+    TSearchRec Rec;
+    for (int R = FindFirst(RemoveOnClose + "/*", 0, Rec); R == 0; R = FindNext(Rec))
+      ::DeleteFile(RemoveOnClose + "/" + Rec.Name);
+    FindClose(Rec);
+    ::RemoveDirectory(RemoveOnClose);
   }
 }
 
@@ -135,11 +118,8 @@ void TCursor::SetJournal(TTxnJournal* J) {
 void TCursor::AfterRollback() {
   FDirty = FAppending = false;
   FPendingBlobs.clear();
-  for (auto& F : FIndexFiles) {
-    F->Discard();
-    F->Refresh();
-  }
-  ++FIndexGeneration;
+  DiscardIndexes();
+  for (auto& F : FIndexFiles) F->Refresh();
   FTable->Refresh();
   if (FRecNo > FTable->Counters().RecordCount)
     SetPosition(0, false, true);
@@ -164,7 +144,7 @@ std::unique_ptr<IndexFile> TCursor::OpenIndex(const std::string& Path, bool Crea
 }
 
 void TCursor::OpenStructuralIndex(bool Create, UNSIGNED32 PageSize) {
-  auto F = OpenIndex(WithExtension(FTable->Path(), ".OAI"), Create, PageSize);
+  auto F = OpenIndex(ChangeExtension(FTable->Path(), ".OAI"), Create, PageSize);
   FIndexFiles.insert(FIndexFiles.begin(), std::move(F));
   FHasStructural = true;
   AddOrders(*FIndexFiles.front());

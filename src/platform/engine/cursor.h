@@ -124,13 +124,22 @@ class TCursor : public THandled, public ExprRecordContext {
   ExprOptions EvalOptions() const;
 
   // ---- position and records (cursor_nav.cpp) ---------------------------
+  // Picks up what other handles wrote (counters, index files). Every move
+  // and count does this first.
   void Sync();
+  // Moves write pending changes first (like an explicit Write). Order null:
+  // natural order. Nothing visible: both BOF and EOF.
   void GotoTop(TIndexOrder* Order);
   void GotoBottom(TIndexOrder* Order);
+  // Before the first record: a Skip(1) reaches the first visible one.
   void GotoBOF(TIndexOrder* Order);
+  // N visible records on; past the last: EOF, before the first: BOF.
   void Skip(TIndexOrder* Order, SIGNED32 N);
+  // Record RecNo whether visible or not; 0 or past the end: EOF.
   void GotoRecord(UNSIGNED32 RecNo);
-  // Soft or hard seek of a key prefix; Last: the last matching key.
+  // Seeks Key (key bytes, a prefix of the tag's keys). Hard: EOF unless a
+  // visible record has the key; soft: stays on the next greater visible key
+  // (EOF when none). Last: the last record of the key. Returns found.
   bool Seek(TIndexOrder& Order, const std::string& Key, bool Soft, bool Last);
   bool AtBOF() const { return FAtBOF; }
   bool AtEOF() const { return FAtEOF; }
@@ -139,19 +148,31 @@ class TCursor : public THandled, public ExprRecordContext {
   // Raises E_NO_CURRENT_RECORD when the cursor stands on no record.
   void RequireRecord() const;
   const std::vector<std::uint8_t>& Record() const { return FRec; }
+  // True when Rec passes the deleted setting, the filter, the AOF and (with
+  // Order) the order's scopes.
   bool IsVisible(const std::uint8_t* Rec, std::uint32_t RecNo, TIndexOrder* Order);
+  // Counts per OakGetRecordCount's options (oak.h); keeps the position.
   UNSIGNED32 CountRecords(TIndexOrder* Order, UNSIGNED16 Option);
   // 1-based position of the current record in Order (0 when none).
   UNSIGNED32 KeyNumber(TIndexOrder& Order);
+  // Position as 0..1 in Order (natural order: by record number);
+  // E_NO_KEY_POSITION for an empty index.
   double RelativePosition(TIndexOrder* Order);
   void SetRelativePosition(TIndexOrder* Order, double Pos);
+  // Reads the current record again, dropping pending changes.
   void RefreshRecord();
 
   // ---- filters -----------------------------------------------------------
+  // Parses Text as the filter (or the AOF); expression errors raise their
+  // codes, a result that is not logical E_EXPRESSION.
   void SetFilter(const std::string& Text, bool Aof);
+  // E_NO_FILTER when none is set.
   void ClearFilter(bool Aof);
+  // The text of the filter or AOF, or null when none is set.
   const std::string* FilterText(bool Aof) const;
+  // String '=' of filters compares whole texts (OakSetExact22).
   bool Exact = false;
+  // Deleted records are visible (OakShowDeleted).
   bool ShowDeleted = true;
   // A cursor over the result of an SQL SELECT (OakGetHandleType: cursor).
   bool IsSqlResult = false;
@@ -161,6 +182,8 @@ class TCursor : public THandled, public ExprRecordContext {
   std::string RemoveOnClose;
 
   // ---- editing (cursor_edit.cpp) ---------------------------------------
+  // Starts a new record of null fields; its number is the next free one
+  // (given for good at Write).
   void Append();
   // Makes the buffer changeable: requires a record, a writable table.
   void BeginChange();
@@ -169,22 +192,37 @@ class TCursor : public THandled, public ExprRecordContext {
   // The current value of a blob field (pending change first).
   std::string BlobValue(UNSIGNED16 N) const;
   bool BlobIsEmpty(UNSIGNED16 N) const;
+  // Stores the pending changes or the new record: autoincrement values,
+  // memo values, the record, every index; E_LOCKED when another handle
+  // locks the record or the table, E_READ_ONLY on a read-only open.
   void Write();
   // Drops pending changes; false when there were none.
   bool Cancel();
+  // Marks the current record deleted or live and writes it.
   void SetDeleted(bool Deleted);
   UNSIGNED32 LastAutoinc() const { return FLastAutoinc; }
+  // Pack and zap need an exclusive open or the table lock (E_NOT_EXCLUSIVE);
+  // both rebuild every index and leave the cursor on the first record.
   void Pack();
   void Zap();
+  // Rebuilds every tag of every open index file from the records.
   void Reindex();
 
   // ---- indexes (cursor_index.cpp) ----------------------------------------
+  // Every tag of every open index file (structural first).
   std::vector<TIndexOrder*> Orders() const;
+  // The order of a tag (any case), or null.
   TIndexOrder* FindOrder(const std::string& Tag) const;
+  // Adds a tag to the structural index (FileName empty; the file is made
+  // when missing) or to the index file FileName (relative to the table's
+  // folder), and fills it. The new order is owned by the cursor.
   TIndexOrder& CreateIndex(const std::string& FileName, const TagDefinition& Def,
                            UNSIGNED32 PageSize);
+  // Drops the tag; Order is destroyed.
   void DeleteIndex(TIndexOrder& Order);
+  // Opens an extra index file (once) and returns its orders.
   std::vector<TIndexOrder*> OpenIndexFile(const std::string& Path);
+  // Closes an extra index file with its orders (not the structural one).
   void CloseIndexFile(IndexFile& File);
   // The path an index file was opened under.
   const std::string& IndexPath(const IndexFile& File) const;
@@ -251,6 +289,10 @@ class TCursor : public THandled, public ExprRecordContext {
   std::unique_ptr<Expression> FFilter, FAof;
   std::string FFilterText, FAofText;
 };
+
+// True when a file exists at Path (also while another handle holds it
+// exclusively).
+bool FileExists(const std::string& Path);
 
 // The cursor of a table handle, or of the table of an index handle.
 TCursor& CursorOf(OAKHANDLE H);

@@ -97,6 +97,7 @@ void TCursor::EndTransaction(bool Commit) {
 
 void TCursor::DiscardIndexes() {
   for (auto& F : FIndexFiles) F->Discard();
+  ++FIndexGeneration;  // the tags may have been read again
 }
 
 void TCursor::Write() {
@@ -104,6 +105,9 @@ void TCursor::Write() {
   CheckWritable();
   TWriteScope Guard = WriteLock();
   Sync();
+  // Another handle may have made the structural index since this one opened.
+  if (!FHasStructural && !FTxnHold && FileExists(ChangeExtension(FTable->Path(), ".OAI")))
+    OpenStructuralIndex(false, 0);
   if (FJournal && !FTxnHold) {
     FLocks->BeginWrite();  // held until the transaction ends
     FTxnHold = true;
@@ -132,10 +136,7 @@ void TCursor::Write() {
     }
     FlushIndexes();
   } catch (...) {
-    if (!FTxnHold) {
-      DiscardIndexes();
-      ++FIndexGeneration;
-    }
+    if (!FTxnHold) DiscardIndexes();
     throw;
   }
   FDirty = FAppending = false;
@@ -175,6 +176,7 @@ void TCursor::RebuildAfterMaintenance() {
     F->Reindex(Scan);
     F->Flush();
   }
+  FTable->Touch();
   ++FIndexGeneration;
 }
 

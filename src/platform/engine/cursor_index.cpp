@@ -8,13 +8,6 @@ namespace oak {
 
 namespace {
 
-bool SameText(const std::string& A, const std::string& B) {
-  return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
-           return std::toupper(static_cast<unsigned char>(X)) ==
-                  std::toupper(static_cast<unsigned char>(Y));
-         });
-}
-
 std::string FolderOf(const std::string& Path) {
   size_t Slash = Path.find_last_of('/');
   return Slash == std::string::npos ? std::string(".") : Path.substr(0, Slash);
@@ -29,7 +22,7 @@ std::vector<TIndexOrder*> TCursor::Orders() const {
     for (size_t I = 0; I < F->TagCount(); ++I) {
       const String& Name = F->Tag(I).Name();
       bool Known = std::any_of(FOrders.begin(), FOrders.end(), [&](auto& O) {
-        return &O->File() == F.get() && SameText(O->TagName(), Name);
+        return &O->File() == F.get() && SameName(O->TagName(), Name);
       });
       if (!Known) Self->FOrders.push_back(std::make_unique<TIndexOrder>(*Self, *F, Name));
     }
@@ -41,7 +34,7 @@ std::vector<TIndexOrder*> TCursor::Orders() const {
 
 TIndexOrder* TCursor::FindOrder(const std::string& Tag) const {
   for (TIndexOrder* O : Orders())
-    if (SameText(O->TagName(), Tag)) return O;
+    if (SameName(O->TagName(), Tag)) return O;
   return nullptr;
 }
 
@@ -75,11 +68,11 @@ TIndexOrder& TCursor::CreateIndex(const std::string& FileName, const TagDefiniti
   try {
     IndexTag& Tag = File->CreateTag(Def, Scan);
     File->Flush();
+    FTable->Touch();
     ++FIndexGeneration;
     FOrders.push_back(std::make_unique<TIndexOrder>(*this, *File, Tag.Name()));
   } catch (...) {
-    File->Discard();
-    ++FIndexGeneration;
+    DiscardIndexes();
     throw;
   }
   return *FOrders.back();
@@ -92,6 +85,7 @@ void TCursor::DeleteIndex(TIndexOrder& Order) {
   IndexFile& File = Order.File();
   File.DeleteTag(Order.TagName());
   File.Flush();
+  FTable->Touch();
   ++FIndexGeneration;
   FOrders.erase(std::remove_if(FOrders.begin(), FOrders.end(),
                                [&](auto& O) { return O.get() == &Order; }),

@@ -49,6 +49,27 @@ const std::map<UNSIGNED32, const char*>& Texts() {
       {E_NO_MORE_OBJECTS, "No more objects"},
       {E_PROPERTY_NOT_SET, "The property is not set"},
       {E_SQL, "Error 7200: the SQL statement failed"},
+      // Codes of the expression language and the index files (expr_error.h).
+      {kExprSyntax, "Expression syntax error"},
+      {kExprUnknownField, "Unknown field in expression"},
+      {kExprUnknownFunction, "Unknown function in expression"},
+      {kExprTypeMismatch, "Type mismatch in expression"},
+      {kExprArgCount, "Wrong number of function arguments"},
+      {kExprNotLogical, "The expression is not logical"},
+      {kExprTooComplex, "The expression is too complex"},
+      {kExprDivByZero, "Division by zero"},
+      {kExprKeyLength, "Key length exceeded"},
+      {kExprRange, "Value out of range"},
+      {kExprBadSeekKey, "The seek key does not fit the index"},
+      {kIndexCorrupt, "The index file is corrupt"},
+      {kIndexBadMagic, "The file is not an index file"},
+      {kIndexTagNotFound, "The index tag was not found"},
+      {kIndexTagExists, "The index tag already exists"},
+      {kIndexKeyTooLong, "The key is too long for the index page size"},
+      {kIndexDirectoryFull, "Too many index tags"},
+      {kIndexIOError, "A read or write of the index file failed"},
+      {kIndexBadTag, "The index tag definition is not valid"},
+      {kIndexReadOnly, "The index file is read only"},
   };
   return T;
 }

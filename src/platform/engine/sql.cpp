@@ -6,7 +6,6 @@
 #include <strings.h>
 
 #include <cmath>
-#include <filesystem>
 #include <memory>
 
 #include "platform/engine/cursor.h"
@@ -14,6 +13,7 @@
 #include "platform/engine/memo.h"
 #include "platform/engine/sql_vtab.h"
 #include "platform/engine/table_fields.h"
+#include "platform/os/folders.h"
 
 namespace oak {
 
@@ -211,7 +211,7 @@ OAKHANDLE TStatement::Materialise(sqlite3_stmt* St, sqlite3* Db) {
     Fields.back().Offset = Offset;
     Offset += Fields.back().Length;
   }
-  std::string Tmpl = (std::filesystem::temp_directory_path() / "oaksqlXXXXXX").string();
+  std::string Tmpl = GetTempPath() + "oaksqlXXXXXX";
   if (!mkdtemp(Tmpl.data())) Fail(E_IO, "temporary folder for an SQL result");
   std::string Path = Tmpl + "/result.OAT";
   TTableFile::Create(Path, Fields, CharType::Ansi);

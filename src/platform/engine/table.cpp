@@ -59,6 +59,21 @@ std::vector<std::uint8_t> BuildHeader(const std::vector<TFieldDesc>& Fields, Cha
 
 }  // namespace
 
+std::string ChangeExtension(const std::string& Path, const char* Ext) {
+  size_t Slash = Path.find_last_of('/');
+  size_t Dot = Path.find_last_of('.');
+  bool HasExt = Dot != std::string::npos && (Slash == std::string::npos || Dot > Slash);
+  return (HasExt ? Path.substr(0, Dot) : Path) + Ext;
+}
+
+bool SameName(std::string_view A, std::string_view B) {
+  if (A.size() != B.size()) return false;
+  for (size_t I = 0; I < A.size(); ++I)
+    if (std::toupper(static_cast<unsigned char>(A[I])) != std::toupper(static_cast<unsigned char>(B[I])))
+      return false;
+  return true;
+}
+
 std::uint32_t Crc32(const void* Data, std::size_t Len, std::uint32_t Seed) {
   static std::uint32_t Table[256];
   static bool Ready = [] {
@@ -248,6 +263,14 @@ void TTableFile::DropBatch() {
   FAppended.clear();
   FCountersDirty = false;
   FBatch = false;
+}
+
+void TTableFile::Touch() {
+  ++FCounters.ChangeCounter;
+  if (FBatch)
+    FCountersDirty = true;
+  else
+    WriteCounters();
 }
 
 UNSIGNED32 TTableFile::NextAutoinc() {

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/engine/keys.h"
@@ -94,6 +95,9 @@ class TTableFile {
   // Writes record RecNo (1-based; RecordCount + 1 appends) and bumps the
   // change counter. The caller holds the table's write lock.
   void WriteRecord(UNSIGNED32 RecNo, const void* Buf);
+  // Tells other handles that something beside the records changed (an
+  // index tag was made or dropped): bumps the change counter.
+  void Touch();
   // The next autoincrement value (stored at once).
   UNSIGNED32 NextAutoinc();
   // Sets the record count (pack, zap) and cuts the file after it.
@@ -139,6 +143,12 @@ class TTableFile {
 // Raises the engine code for a failed os call on Path (E_FILE_NOT_FOUND,
 // E_LOCKED for sharing and lock violations, else E_IO).
 [[noreturn]] void FailOs(const os::Status& S, const std::string& Path);
+
+// Path with its extension replaced by (or, without one, extended by) Ext
+// (".OAM", ".OAI").
+std::string ChangeExtension(const std::string& Path, const char* Ext);
+// Names compared without regard to ASCII case (fields, tags).
+bool SameName(std::string_view A, std::string_view B);
 
 // CRC-32 (the zlib polynomial) of Len bytes.
 std::uint32_t Crc32(const void* Data, std::size_t Len, std::uint32_t Seed = 0);

@@ -2,11 +2,11 @@
 #include "platform/engine/txn.h"
 
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "platform/engine/errors.h"
 #include "platform/engine/table.h"
+#include "platform/os/fileapi.h"
 
 namespace oak {
 
@@ -29,10 +29,7 @@ std::string ReadAll(const os::File& F) {
   return Data;
 }
 
-void RemoveFile(const std::string& Path) {
-  std::error_code Ec;
-  std::filesystem::remove(Path, Ec);
-}
+void RemoveFile(const std::string& Path) { ::DeleteFile(Path); }
 
 }  // namespace
 
@@ -68,6 +65,9 @@ void TTxnJournal::AppendToJournalFile(const TFileImage& Img, std::uint64_t Page,
     FJournalFile = std::make_unique<os::File>();
     os::Status S = FJournalFile->Open(FJournalPath, os::Access::ReadWrite, os::Share::DenyNone,
                                       os::Disposition::CreateAlways);
+    if (!S.ok()) FailOs(S, FJournalPath);
+    // The lock tells other handles that this journal is alive, not hot.
+    S = FJournalFile->Lock(0, 1, os::LockKind::Exclusive);
     if (!S.ok()) FailOs(S, FJournalPath);
     FJournalSize = 0;
   }
@@ -149,9 +149,17 @@ void TTxnJournal::Rollback() {
 }
 
 bool TTxnJournal::RecoverHotJournal(const std::string& TablePath) {
-  std::string JPath = TablePath + ".OAJ";
+  bool Any = false;
+  for (const char* Ext : {".OAT", ".OAM", ".OAI"})
+    Any = RecoverJournalFile(ChangeExtension(TablePath, Ext) + ".OAJ") || Any;
+  return Any;
+}
+
+bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
   os::File J;
   if (!J.Open(JPath, os::Access::Read, os::Share::DenyNone).ok()) return false;
+  // A journal whose transaction is still running is locked by its owner.
+  if (J.IsLockedByOther(0, 1, os::LockKind::Exclusive)) return false;
   std::string Data = ReadAll(J);
   J.Close();
   std::map<std::string, TFileImage> Files;

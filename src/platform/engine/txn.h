@@ -6,9 +6,11 @@
 // old pages back and cuts each file to its old size, so the files are
 // byte for byte what they were; commit forces the files to the disk and
 // forgets the journal. The journal is also written to a file beside the
-// first table ("<table>.OAJ") so that a process killed in the middle of a
-// transaction leaves a hot journal that the next open of the table rolls
-// back (RecoverHotJournal).
+// first file it touches ("<file>.OAJ", locked while the transaction runs),
+// so that a process killed in the middle of a transaction leaves a hot
+// journal that the next open of the table rolls back (RecoverHotJournal).
+// Within a transaction the tables hold their write lock and keep appended
+// records and index pages in memory until commit (cursor.h).
 //
 // Thread safety: none; the engine lock serialises every use.
 #pragma once
@@ -45,8 +47,10 @@ class TTxnJournal {
   // Restores every file to its state at the first touch.
   void Rollback();
 
-  // Rolls back the journal file that a killed process left for the table
-  // at TablePath, if any. Returns true when one was applied.
+  // Rolls back the journal files that a killed process left beside the
+  // table at TablePath or its memo or index file, if any (a journal whose
+  // transaction still runs is locked and left alone). Returns true when one
+  // was applied.
   static bool RecoverHotJournal(const std::string& TablePath);
 
  private:
@@ -59,6 +63,7 @@ class TTxnJournal {
   TFileImage& Touch(const os::File& F);
   void AppendToJournalFile(const TFileImage& Img, std::uint64_t Page, const std::string& Bytes);
   static void Restore(const os::File& F, const TFileImage& Img);
+  static bool RecoverJournalFile(const std::string& JournalPath);
 
   std::map<std::string, TFileImage> FFiles;
   std::unique_ptr<os::File> FJournalFile;

@@ -251,3 +251,63 @@ TEST_F(IndexTest, TagStaysEqualToASortedScanAfterRandomChangesAndReindex) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(IndexTest, ExtraIndexFileOpensAgainWithOakOpenIndex) {
+  OAKHANDLE T = People();
+  OAKHANDLE I = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, OakCreateIndex61(T, "extra.OAI", "BYCITY", "CITY+NAME", "", "", OAK_COMPOUND, 0, &I));
+  EXPECT_EQ("Zorn", Walk(I, "NAME").front());
+  ASSERT_EQ(0u, OakCloseTable(T));
+  T = OpenOk("people");
+  UNSIGNED16 N = 0;
+  ASSERT_EQ(0u, OakGetNumIndexes(T, &N));
+  EXPECT_EQ(0, N);
+  OAKHANDLE Handles[50];
+  UNSIGNED16 Count = 50;
+  ASSERT_EQ(0u, OakOpenIndex(T, "extra.oai", Handles, &Count));
+  ASSERT_EQ(1, Count);
+  Add(T, {{"NAME", "Abel"}, {"CITY", "Aachen"}});
+  auto Names = Walk(Handles[0], "NAME");
+  ASSERT_EQ(6u, Names.size());
+  EXPECT_EQ("Abel", Names[0]);
+  EXPECT_EQ("Zorn", Names[1]);
+  char Name[260];
+  UNSIGNED16 Len = sizeof Name;
+  ASSERT_EQ(0u, OakGetIndexFilename(Handles[0], 0, Name, &Len));
+  EXPECT_NE(std::string::npos, std::string(Name, Len).find("extra"));
+  ASSERT_EQ(0u, OakCloseIndex(Handles[0]));
+  ASSERT_EQ(0u, OakGetNumIndexes(T, &N));
+  EXPECT_EQ(0, N);
+}
+
+TEST_F(IndexTest, RelativePositionAndKeyNumberFollowTheOrder) {
+  OAKHANDLE T = People();
+  OAKHANDLE I = Tag(T, "BYNAME", "NAME");
+  ASSERT_TRUE(Seek(I, "Miller"));
+  UNSIGNED32 Key = 0;
+  ASSERT_EQ(0u, OakGetKeyNum(I, OAK_IGNOREFILTERS, &Key));
+  EXPECT_EQ(3u, Key);
+  ASSERT_EQ(0u, OakSetRelKeyPos(I, 1.0));
+  EXPECT_EQ("Zorn", Get(T, "NAME"));
+  ASSERT_EQ(0u, OakSetRelKeyPos(I, 0.0));
+  EXPECT_EQ("Adams", Get(T, "NAME"));
+  double Pos = -1;
+  ASSERT_EQ(0u, OakGetRelKeyPos(I, &Pos));
+  EXPECT_DOUBLE_EQ(0.0, Pos);
+}
+
+TEST_F(IndexTest, DeletedRecordsLeaveTheIndexOrderWhenHidden) {
+  OAKHANDLE T = People();
+  OAKHANDLE I = Tag(T, "BYNAME", "NAME");
+  ASSERT_TRUE(Seek(I, "Baker"));
+  ASSERT_EQ(0u, OakDeleteRecord(T));
+  ASSERT_EQ(0u, OakShowDeleted(0));
+  EXPECT_EQ((std::vector<std::string>{"Adams", "Miller", "Mills", "Zorn"}), Walk(I, "NAME"));
+  EXPECT_FALSE(Seek(I, "Baker"));
+  ASSERT_EQ(0u, OakShowDeleted(1));
+  EXPECT_TRUE(Seek(I, "Baker"));
+}
+
+}  // namespace

@@ -22,6 +22,7 @@ class EngineTest : public ::testing::Test {
     OakShowDeleted(1);
   }
   void TearDown() override {
+    for (OAKHANDLE C : Extra) OakDisconnect(C);
     OakDisconnect(Conn);
     std::filesystem::remove_all(Dir);
   }
@@ -47,6 +48,7 @@ class EngineTest : public ::testing::Test {
   OAKHANDLE Connect() {
     OAKHANDLE C = 0;
     EXPECT_EQ(0u, OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C));
+    Extra.push_back(C);
     return C;
   }
 
@@ -121,4 +123,5 @@ class EngineTest : public ::testing::Test {
 
   std::string Dir;
   OAKHANDLE Conn = 0;
+  std::vector<OAKHANDLE> Extra;  // connections of the other users, closed at the end
 };

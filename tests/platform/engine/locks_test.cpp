@@ -137,3 +137,50 @@ TEST_F(LocksTest, OptimisticCheckSeesTheOtherUsersChange) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LocksTest, TwoProcessesAppendingAtOnceKeepTableAndIndexWhole) {
+  OAKHANDLE T = OpenOk("orders");
+  OAKHANDLE I = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, OakCreateIndex61(T, "", "BYID", "ID", "", "", OAK_COMPOUND, 0, &I));
+  std::string D = Dir;
+  pid_t Pid = fork();
+  if (Pid == 0) {
+    OAKHANDLE C = 0, X = 0;
+    OakConnect60(D.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C);
+    OakOpenTable(C, "orders", nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &X);
+    int Bad = 0;
+    for (int N = 1000; N < 1200; ++N) {
+      std::string K = std::to_string(N);
+      Bad += OakAppendRecord(X) != 0;
+      Bad += OakSetField(X, 1, K.data(), K.size()) != 0;
+      Bad += OakWriteRecord(X) != 0;
+    }
+    _exit(Bad ? 1 : 0);
+  }
+  for (int N = 2000; N < 2200; ++N) Add(T, {{"ID", std::to_string(N)}});
+  int Status = 0;
+  waitpid(Pid, &Status, 0);
+  ASSERT_TRUE(WIFEXITED(Status));
+  EXPECT_EQ(0, WEXITSTATUS(Status));
+  EXPECT_EQ(403u, Count(T));
+  auto Ids = Walk(I, "ID");
+  ASSERT_EQ(403u, Ids.size());
+  EXPECT_EQ("1", Ids.front());
+  EXPECT_EQ("1000", Ids[3]);
+  EXPECT_EQ("2199", Ids.back());
+}
+
+TEST_F(LocksTest, TagMadeByOneHandleIsMaintainedByAnother) {
+  OAKHANDLE A = OpenOk("orders"), B = OtherUser();
+  OAKHANDLE I = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, OakCreateIndex61(A, "", "BYID", "ID", "", "", OAK_COMPOUND, 0, &I));
+  Add(B, {{"ID", "0"}});
+  EXPECT_EQ("0", Walk(I, "ID").front());
+  OAKHANDLE IB = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, OakGetIndexHandle(B, "BYID", &IB));
+  EXPECT_EQ(4u, Walk(IB, "ID").size());
+}
+
+}  // namespace

@@ -174,3 +174,18 @@ TEST_F(MaintenanceTest, TwoHandlesOfOneConnectionShareATransaction) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MaintenanceTest, RunningTransactionIsNotRolledBackByAnotherOpen) {
+  OAKHANDLE T = Prepared(false);
+  ASSERT_EQ(0u, OakBeginTransaction(Conn));
+  Add(T, {{"NAME", "pending"}, {"NOTE", "x"}});
+  OAKHANDLE C = Connect(), Other = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, Open("adr", &Other, false, C));
+  ASSERT_EQ(0u, OakCommitTransaction(Conn));
+  EXPECT_EQ(6u, Count(Other));
+  EXPECT_EQ(6u, Count(T));
+}
+
+}  // namespace

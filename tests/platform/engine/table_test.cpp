@@ -299,3 +299,27 @@ TEST_F(TableTest, CaseOfTheFileNameDoesNotMatter) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TableTest, BinaryValuesArriveInPiecesAndTimestampsRaw) {
+  OAKHANDLE T = Create("bin", "B,Binary;TS,TimeStamp;T,Time");
+  ASSERT_EQ(0u, OakAppendRecord(T));
+  ASSERT_EQ(0u, OakSetBinary(T, 1, OAK_BINARY, 6, 0, "abc", 3));
+  ASSERT_EQ(0u, OakSetBinary(T, 1, OAK_BINARY, 6, 3, "def", 3));
+  const std::uint8_t Stamp[8] = {0x04, 0x8B, 0x25, 0x00, 0x10, 0x27, 0x00, 0x00};  // day 2460420, 10 s
+  ASSERT_EQ(0u, OakSetTimeStampRaw(T, 2, Stamp, 8));
+  ASSERT_EQ(0u, OakSetMilliseconds(T, 3, 3600000));
+  ASSERT_EQ(0u, OakWriteRecord(T));
+  T = Reopen(T, "bin");
+  EXPECT_EQ("abcdef", Get(T, "B", OAK_NONE));
+  UNSIGNED32 Len = 0;
+  ASSERT_EQ(0u, OakGetBinaryLength(T, 1, &Len));
+  EXPECT_EQ(6u, Len);
+  auto R = Raw(T);
+  EXPECT_EQ(0, std::memcmp(At(R, T, "TS"), Stamp, 8));
+  EXPECT_EQ("01:00:00", Get(T, "T"));
+  EXPECT_EQ(5013u, OakSetMilliseconds(T, 3, -5));
+}
+
+}  // namespace
