@@ -12,8 +12,9 @@ namespace {
 
 constexpr char kMagic[8] = {'O', 'A', 'K', 'T', 'A', 'B', 'L', 0x1A};
 constexpr UNSIGNED32 kVersion = 1;
-// Offsets inside the header.
-constexpr UNSIGNED32 kOffCount = 20, kOffAutoinc = 24, kOffChange = 32;
+// Offset of the record count inside the header (the autoincrement counter
+// follows at 24, the change counter at 32; see FORMAT.md).
+constexpr UNSIGNED32 kOffCount = 20;
 
 void Put16(std::uint8_t* P, std::uint16_t V) {
   P[0] = V & 0xFF;
