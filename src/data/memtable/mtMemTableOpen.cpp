@@ -108,6 +108,8 @@ void TmtCustomMemTable::DoAfterOpen() {
   FBeforeCloseFired = false;
   LoadPersistent();
   UpdateFilterNeeded();
+  // A detail opened after its master shows the master's records at once.
+  if (MasterLink().Active() && !MasterLink().Fields().empty()) MasterChanged(this);
   TDataSet::DoAfterOpen();
 }
 

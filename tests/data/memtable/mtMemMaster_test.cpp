@@ -72,6 +72,19 @@ TEST_F(MemTableMasterDetail, LinkAppliesAtOnceToTheCurrentMaster) {
   EXPECT_EQ(Texts(), (std::vector<String>{"b1"}));
 }
 
+TEST_F(MemTableMasterDetail, ADetailOpenedAfterItsMasterIsRestrictedAtOnce) {
+  auto* Format = new TmtCSVStreamFormat(Root.get());
+  TMemoryStream Saved;
+  Positions->SaveToStreamWithFormat(&Saved, Format);
+  Positions->Close();
+  LinkByDetailFields();
+  GoToOrder(3);
+  Positions->Open();
+  Saved.SetPosition(0);
+  Positions->LoadFromStreamWithFormat(&Saved, Format);
+  EXPECT_EQ(Texts(), (std::vector<String>{"c1"}));
+}
+
 TEST_F(MemTableMasterDetail, NewDetailRecordTakesTheMasterKey) {
   LinkByDetailFields();
   GoToOrder(2);
