@@ -1,0 +1,112 @@
+// The application: forms, the message loop, exceptions, hints.
+#include "forms_fixture.h"
+
+namespace {
+
+class ApplicationTest : public FormsTest {};
+
+TEST_F(ApplicationTest, TheFirstFormCreatedBecomesTheMainForm) {
+  TForm* First = nullptr;
+  TForm* Second = nullptr;
+  Application->CreateForm(First);
+  Application->CreateForm(Second);
+  EXPECT_EQ(Application->MainForm(), First);
+  EXPECT_EQ(First->Owner(), static_cast<TComponent*>(Application));
+}
+
+TEST_F(ApplicationTest, CreateFormRefusesAClassThatIsNoForm) {
+  TCustomForm* F = nullptr;
+  EXPECT_THROW(Application->CreateForm(TComponent::StaticClass(), F), EClassNotFound);
+}
+
+TEST_F(ApplicationTest, RunShowsTheMainFormAndEndsWhenItCloses) {
+  TForm* Main = nullptr;
+  Application->CreateForm(Main);
+  bool ShownDuringRun = false;
+  Main->OnShow = [&](TObject*) {
+    ShownDuringRun = true;
+    PostMessage(Main->Handle(), WM_CLOSE);
+  };
+  Application->Run();
+  EXPECT_TRUE(ShownDuringRun);
+  EXPECT_TRUE(Application->Terminated());
+}
+
+TEST_F(ApplicationTest, AnExceptionInAHandlerGoesToOnException) {
+  TForm* F = NewPlainForm();
+  F->OnKeyDown = [](TObject*, Word&, TShiftState) { throw EConvertError("'abc' ist kein gültiger Integerwert"); };
+  F->Show();
+  String Seen;
+  Application->OnException = [&](TObject*, Exception& E) { Seen = E.Message(); };
+  PressKey('X');
+  Application->OnException = nullptr;
+  EXPECT_EQ(Seen, "'abc' ist kein gültiger Integerwert");
+}
+
+TEST_F(ApplicationTest, ShowExceptionShowsTheMessageWithAFinalPointUnderTheTitle) {
+  Application->SetTitle("Mobile Daten-Syncronisation");
+  Answers().AnswerWith("Mobile Daten-Syncronisation", mrOk, "Datei fehlt.");
+  Application->ShowException(Exception("Datei fehlt"));
+  ASSERT_EQ(Responder->Shown().size(), 1u);
+  EXPECT_EQ(Responder->Shown()[0].Text, "Datei fehlt.");
+}
+
+TEST_F(ApplicationTest, AbortIsSilent) {
+  Answers();
+  try {
+    Abort();
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+  EXPECT_TRUE(Responder->Shown().empty());
+}
+
+TEST_F(ApplicationTest, OnIdleRunsWhenTheQueueIsEmpty) {
+  int Idle = 0;
+  Application->OnIdle = [&](TObject*, bool& Done) {
+    ++Idle;
+    Done = false;  // do not wait
+  };
+  Pump();
+  Application->HandleMessage();
+  Application->OnIdle = nullptr;
+  EXPECT_EQ(Idle, 1);
+}
+
+TEST_F(ApplicationTest, TerminateEndsTheLoop) {
+  Application->Terminate();
+  EXPECT_TRUE(Application->Terminated());
+}
+
+TEST_F(ApplicationTest, HintOfTheControlUnderTheMouseShowsAfterCmHintShow) {
+  TCustomControl* C = ShownControlWithHint("Beschreibung|lang", true);
+  TPoint P = C->ClientToScreen(Point(5, 5));
+  ASSERT_TRUE(Application->ActivateHint(P));
+  ASSERT_NE(Application->HintWindow(), nullptr);
+  EXPECT_EQ(Application->HintWindow()->Caption(), "Beschreibung");
+  EXPECT_TRUE(Application->HintWindow()->Visible());
+  Application->CancelHint();
+  EXPECT_FALSE(Application->HintWindow()->Visible());
+}
+
+TEST_F(ApplicationTest, HintShowsWhenTheMouseRestsForTheHintPause) {
+  TCustomControl* C = ShownControlWithHint("Pfad", true);
+  TPoint P = C->ClientToScreen(Point(5, 5));
+  HeadlessMouseMove(P.X, P.Y);
+  Pump();
+  EXPECT_TRUE(!Application->HintWindow() || !Application->HintWindow()->HintShowing());
+  Clock->Advance(Application->HintPause() + 10);
+  Pump();
+  ASSERT_NE(Application->HintWindow(), nullptr);
+  EXPECT_TRUE(Application->HintWindow()->HintShowing());
+  EXPECT_EQ(Application->HintControl(), C);
+  HeadlessClick(P.X, P.Y);
+  Pump();
+  EXPECT_FALSE(Application->HintWindow()->HintShowing());
+}
+
+TEST_F(ApplicationTest, NoHintWithoutShowHint) {
+  TCustomControl* C = ShownControlWithHint("Beschreibung", false);
+  EXPECT_FALSE(Application->ActivateHint(C->ClientToScreen(Point(5, 5))));
+}
+}  // namespace
