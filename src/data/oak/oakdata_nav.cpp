@@ -1,0 +1,275 @@
+// TOakDataSet: record buffers, fetching records from the engine, and the
+// class library's navigation steps.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "data/oak/oakdata.h"
+
+TRecordBuffer TOakDataSet::AllocRecordBuffer() {
+  auto* Buffer =
+      static_cast<TRecordBuffer>(std::calloc(1, static_cast<std::size_t>(FRecordBufferSize)));
+  auto** Caches = reinterpret_cast<TOakBlobCache**>(Buffer + FBlobOffset);
+  for (std::size_t I = 0; I < FBlobFieldNos.size(); ++I) Caches[I] = new TOakBlobCache();
+  new (RecInfo(Buffer)) TOakRecInfo();
+  return Buffer;
+}
+
+void TOakDataSet::FreeRecordBuffer(TRecordBuffer& Buffer) {
+  if (!Buffer) return;
+  auto** Caches = reinterpret_cast<TOakBlobCache**>(Buffer + FBlobOffset);
+  for (std::size_t I = 0; I < FBlobFieldNos.size(); ++I) delete Caches[I];
+  std::free(Buffer);
+  Buffer = nullptr;
+}
+
+void TOakDataSet::GetBookmarkData(TRecordBuffer Buffer, void* Data) const {
+  std::memcpy(Data, BookmarkPtr(Buffer), FBookmarkLength);
+}
+
+void TOakDataSet::SetBookmarkData(TRecordBuffer Buffer, const void* Data) {
+  std::memcpy(BookmarkPtr(Buffer), Data, FBookmarkLength);
+}
+
+TBookmarkFlag TOakDataSet::GetBookmarkFlag(TRecordBuffer Buffer) const {
+  return RecInfo(Buffer)->BookmarkFlag;
+}
+
+void TOakDataSet::SetBookmarkFlag(TRecordBuffer Buffer, TBookmarkFlag Value) {
+  RecInfo(Buffer)->BookmarkFlag = Value;
+}
+
+void TOakDataSet::ClearCalcFields(TRecordBuffer Buffer) {
+  std::memset(CalcArea(Buffer), 0, static_cast<std::size_t>(CalcFieldsSize()));
+}
+
+void TOakDataSet::ResetRecordInfo(TRecordBuffer Buffer) {
+  TOakRecInfo* Info = RecInfo(Buffer);
+  Info->RecordNumber = -1;
+  Info->BookmarkFlag = bfCurrent;
+  Info->Inserted = false;
+  ClearCalcFields(Buffer);
+}
+
+// ---- Fetching ---------------------------------------------------------------------
+
+void TOakDataSet::ReadEngineRecord(TRecordBuffer Buffer) {
+  UNSIGNED32 Len = FRawRecordLength;
+  RaiseOakError(this, OakGetRecord(FTableHandle, Buffer, &Len));
+  UNSIGNED32 BmLen = FBookmarkLength;
+  RaiseOakError(this, OakGetBookmark60(HasActiveIndex() ? FOrderHandle : FTableHandle,
+                                       BookmarkPtr(Buffer), &BmLen));
+  for (auto& D : FOCEFieldDefs) {
+    if (!D.IsBlob()) continue;
+    UNSIGNED16 Empty = 1;
+    RaiseOakError(this, OakIsEmpty(FTableHandle, D.FieldNo, &Empty));
+    Integer Marker = Empty ? 0 : -1;
+    std::memcpy(Buffer + D.Offset, &Marker, 4);
+  }
+  auto** Caches = reinterpret_cast<TOakBlobCache**>(Buffer + FBlobOffset);
+  for (std::size_t I = 0; I < FBlobFieldNos.size(); ++I) Caches[I]->Reset();
+  if (FOptions->OakCharType() != OEM) return;
+  // The engine translates OEM characters when the field is read through it;
+  // the byte after the field is kept.
+  for (auto& D : FOCEFieldDefs) {
+    if (!D.IsCharacter()) continue;
+    Byte Kept = D.Offset + D.Length < FRawRecordLength ? Buffer[D.Offset + D.Length] : 0;
+    UNSIGNED32 FLen = D.Length + 1;
+    std::vector<Byte> Tmp(FLen + 1, 0);
+    RaiseOakError(this, OakGetField(FTableHandle, D.FieldNo, Tmp.data(), &FLen, OAK_ANSI_BYTES));
+    std::memcpy(Buffer + D.Offset, Tmp.data(), std::min<UNSIGNED32>(FLen, D.Length));
+    if (D.Offset + D.Length < FRawRecordLength) Buffer[D.Offset + D.Length] = Kept;
+  }
+}
+
+namespace {
+bool EngineFlag(TOakDataSet* D, UNSIGNED32 (*Fn)(OAKHANDLE, UNSIGNED16*), OAKHANDLE H) {
+  UNSIGNED16 Flag = 0;
+  RaiseOakError(D, Fn(H, &Flag));
+  return Flag != 0;
+}
+}  // namespace
+
+TGetResult TOakDataSet::GetRecord(TRecordBuffer Buffer, TGetMode GetMode, bool DoCheck) {
+  if (FTableHandle == OAK_INVALID_HANDLE || State() == dsInsert) return grError;
+  try {
+    if (GetMode == gmNext) RaiseOakError(this, OakSkip(FOrderHandle, 1));
+    if (GetMode == gmPrior) RaiseOakError(this, OakSkip(FOrderHandle, -1));
+    for (;;) {
+      if (EngineFlag(this, OakAtEOF, FTableHandle)) return grEOF;
+      if (EngineFlag(this, OakAtBOF, FTableHandle)) return grBOF;
+      UNSIGNED16 Visible = 0;
+      UNSIGNED32 Code = OakIsRecordVisible(FTableHandle, &Visible);
+      if (Code != OAK_NO_CURRENT_RECORD) RaiseOakError(this, Code);
+      bool Accept = Code == OAK_SUCCESS && Visible != 0;
+      if (Accept) {
+        ReadEngineRecord(Buffer);
+        bool Before = FOptions->OakCalcFieldsBeforeFilter();
+        if (Before) GetCalcFields(Buffer);
+        if (Filtered() && OnFilterRecord()) Accept = DoFilterRecord(Buffer);
+        if (Accept && !Before) GetCalcFields(Buffer);
+      }
+      if (Accept) break;
+      RaiseOakError(this, OakSkip(FOrderHandle, GetMode == gmPrior ? -1 : 1));
+    }
+    TOakRecInfo* Info = RecInfo(Buffer);
+    Info->RecordNumber = ReadRecordNumber();
+    Info->BookmarkFlag = bfCurrent;
+    Info->Inserted = false;
+    return grOK;
+  } catch (...) {
+    if (DoCheck) throw;
+    return grError;
+  }
+}
+
+// ---- Moving ----------------------------------------------------------------------
+
+void TOakDataSet::InternalFirst() { RaiseOakError(this, OakGotoBOF(FOrderHandle)); }
+
+void TOakDataSet::InternalLast() {
+  RaiseOakError(this, OakGotoBottom(FOrderHandle));
+  RaiseOakError(this, OakSkip(FOrderHandle, 1));
+}
+
+void TOakDataSet::InternalGotoBookmark(const void* Bookmark) {
+  if (State() == dsInsert) return;
+  UNSIGNED32 Code = OakGotoBookmark(FTableHandle, Bookmark, FBookmarkLength);
+  if (Code != OAK_INVALID_BOOKMARK) RaiseOakError(this, Code);
+}
+
+void TOakDataSet::InternalSetToRecord(TRecordBuffer Buffer) {
+  InternalGotoBookmark(BookmarkPtr(Buffer));
+}
+
+void TOakDataSet::InternalAddRecord(TRecordBuffer Buffer, bool Append) {
+  (void)Append;
+  if (Buffer != ActiveBuffer())
+    OakDatabaseError(this, OAK_ERR_STATE, "Unexpected error in InternalAddRecord.");
+  InternalPost();
+}
+
+void TOakDataSet::InternalRefresh() {
+  UNSIGNED32 Code = OakRefreshRecord(FTableHandle);
+  if (Code != OAK_NO_CURRENT_RECORD) RaiseOakError(this, Code);
+}
+
+// ---- Bookmarks ---------------------------------------------------------------------
+
+bool TOakDataSet::BookmarkValid(const TBookmark& Bookmark) {
+  if (FTableHandle == OAK_INVALID_HANDLE || Bookmark.size() < FBookmarkLength) return false;
+  bool Valid = OakGotoBookmark(FTableHandle, Bookmark.data(), FBookmarkLength) == OAK_SUCCESS;
+  if (Valid) {
+    UNSIGNED16 Deleted = 0, Eof = 0;
+    Valid = OakIsRecordDeleted(FTableHandle, &Deleted) == OAK_SUCCESS && !Deleted &&
+            OakAtEOF(FTableHandle, &Eof) == OAK_SUCCESS && !Eof;
+  }
+  CursorPosChanged();
+  UpdateCursorPos();
+  return Valid;
+}
+
+Integer TOakDataSet::CompareBookmarks(const TBookmark& A, const TBookmark& B) {
+  if (A.empty() || B.empty()) return A.empty() && B.empty() ? 0 : A.empty() ? -1 : 1;
+  SIGNED32 R = 0;
+  RaiseOakError(this, OakCompareBookmarks(A.data(), B.data(), &R));
+  return R < 0 ? -1 : R > 0 ? 1 : 0;
+}
+
+bool TOakDataSet::GetCurrentRecord(TRecordBuffer Buffer) {
+  if (IsEmpty() || CurrentRecord() != ActiveRecord()) return false;
+  std::memcpy(Buffer, ActiveBuffer(), FRawRecordLength);
+  return true;
+}
+
+// ---- Record numbers and counts --------------------------------------------------------
+
+Integer TOakDataSet::ReadRecordNumber() {
+  if (HasActiveIndex() && FSequenced) {
+    if (FSequencedLevel == slExact) {
+      UNSIGNED32 N = 0;
+      RaiseOakError(this, OakGetKeyNum(FOrderHandle, OAK_RESPECTFILTERS, &N));
+      return static_cast<Integer>(N);
+    }
+    UNSIGNED32 Count = 0;
+    RaiseOakError(this, OakGetRecordCount(FTableHandle, OAK_IGNOREFILTERS, &Count));
+    double Pos = 0;
+    UNSIGNED32 Code = OakGetRelKeyPos(FOrderHandle, &Pos);
+    if (Code == OAK_NO_KEY_POSITION)
+      Pos = 0;
+    else
+      RaiseOakError(this, Code);
+    return static_cast<Integer>(std::lround(Count * Pos));
+  }
+  return static_cast<Integer>(RawRecordNumber());
+}
+
+Integer TOakDataSet::GetRecNo() const {
+  TRecordBuffer B = IsCalculating() ? OakRecordBuffer() : ActiveBuffer();
+  if (!B || !Active() || IsEmpty()) return -1;
+  return RecInfo(B)->RecordNumber;
+}
+
+void TOakDataSet::SetRecNoValue(Integer Value) {
+  CheckBrowseMode();
+  DoBeforeScroll();
+  if (HasActiveIndex()) {
+    UNSIGNED32 Count = 0;
+    RaiseOakError(this, OakGetRecordCount(FTableHandle, OAK_IGNOREFILTERS, &Count));
+    double Pos = Count == 0 ? 0.0 : std::min(1.0, double(Value) / Count);
+    RaiseOakError(this, OakSetRelKeyPos(FOrderHandle, Pos));
+  } else if (Filtered()) {
+    RaiseOakError(this, OakGotoTop(FTableHandle));
+    RaiseOakError(this, OakSkip(FTableHandle, Value - 1));
+  } else {
+    RaiseOakError(this, OakGotoRecord(FTableHandle, static_cast<UNSIGNED32>(Value)));
+  }
+  Resync(TResyncMode{rmCenter});
+  DoAfterScroll();
+}
+
+Integer TOakDataSet::GetRecordCount() const {
+  if (FTableHandle == OAK_INVALID_HANDLE) return -1;
+  auto* Self = const_cast<TOakDataSet*>(this);
+  UNSIGNED16 Option = OAK_IGNOREFILTERS;
+  if (FOptions->OakFilterOptions() == RESPECT_WHEN_COUNTING)
+    Option = OAK_RESPECTFILTERS;
+  else if (FOptions->OakScopeOptions() == RESPECT_SCOPES_WHEN_COUNTING)
+    Option = OAK_RESPECTSCOPES;
+  // Respecting filters counts on the active index, whose condition and
+  // scope restrict the rows as well.
+  OAKHANDLE Handle = Option == OAK_RESPECTFILTERS && HasActiveIndex() ? FOrderHandle : FTableHandle;
+  UNSIGNED32 Count = 0;
+  RaiseOakError(Self, OakGetRecordCount(Handle, Option, &Count));
+  return static_cast<Integer>(Count);
+}
+
+// ---- Bringing the buffers in step with the engine ---------------------------------------
+
+void TOakDataSet::ResyncAfterMove() {
+  UNSIGNED16 Eof = 0, Bof = 0;
+  CheckOakResult(this, OakAtEOF(FTableHandle, &Eof));
+  CheckOakResult(this, OakAtBOF(FTableHandle, &Bof));
+  CursorPosChanged();
+  if (Bof)
+    First();
+  else if (Eof)
+    Last();
+  else
+    Resync(TResyncMode{});
+}
+
+void TOakDataSet::PositionOnCurrentRecord() {
+  UpdateCursorPos();
+  if (IsCalculating()) return;
+  UNSIGNED32 Mark = 0;
+  RaiseOakError(this, OakGetBookmark(FTableHandle, &Mark));
+  UNSIGNED32 Code = OakGotoRecord(FTableHandle, BufferRecordNumber(ActiveBuffer()));
+  if (Code != OAK_SUCCESS) {
+    UNSIGNED16 Bof = 0, Eof = 0;
+    OakAtBOF(FTableHandle, &Bof);
+    OakAtEOF(FTableHandle, &Eof);
+    if (!(Bof && Eof)) RaiseOakError(this, Code);
+  }
+  CursorPosChanged();
+}
