@@ -93,6 +93,7 @@ String CurrencySymbol() { return GSymbol; }
 String CountryCurrencyText() { return GCountryText; }
 bool IsNonEuroCountry() { return GNonEuro; }
 Integer AmountDecimalsMode() { return GDecimalsMode; }
+void SetAmountDecimalsMode(Integer Mode) { GDecimalsMode = Mode; }
 
 String AmountDisplayFormat() {
   switch (GDecimalsMode) {

@@ -27,6 +27,7 @@ struct TQXCurrencySetup {
   Byte AlterByte2 = 0;
   double AlterRate = 0;
   String AlterName;
+  Integer CurrencyOption = 0;  // setup.OAT Ident 216, handed on unchanged
 };
 extern TQXCurrencySetup QXCurrencySetup;
 
@@ -46,6 +47,9 @@ String CountryCurrencyText();
 bool IsNonEuroCountry();
 // The decimals mode of amounts: 0, 1 or 4.
 Integer AmountDecimalsMode();
+// Sets the decimals mode of amounts (the settings loader works with 0 and
+// restores the previous mode afterwards).
+void SetAmountDecimalsMode(Integer Mode);
 // "#############0.00", or with three ("...0.000", mode 1) or four
 // ("...0.0000", mode 4) decimals.
 String AmountDisplayFormat();

@@ -200,7 +200,13 @@ void TBackupFile::TWriter::WriteData(TStream& Source) {
   using backup_format::BlockSize;
   PutBytes(backup_format::EntryMarker, 4);
   std::vector<Byte> In(BlockSize), Out(BlockSize);
-  int Level = O.CompressionLevel == clNone ? 0 : O.CompressionLevel == clDefault ? -1 : O.CompressionLevel == clMax ? 9 : 1;
+  int Level = 1;
+  switch (O.CompressionLevel) {
+    case TCompressionLevel::clNone: Level = 0; break;
+    case TCompressionLevel::clDefault: Level = -1; break;
+    case TCompressionLevel::clMax: Level = 9; break;
+    case TCompressionLevel::clFastest: Level = 1; break;
+  }
   while (!FAborted) {
     Int64 Got = Source.Read(In.data(), BlockSize);
     if (Got <= 0) break;

@@ -15,7 +15,12 @@
 #include "platform/rtl/typinfo.h"
 
 RTL_ENUM(TBackupMode, bmAll, bmIncremental);
-RTL_ENUM(TCompressionLevel, clFastest, clNone, clDefault, clMax);
+// A scoped enumeration: clNone and clDefault are also colour names of the
+// class library. clFastest and clMax are spelled plainly as well.
+enum class TCompressionLevel { clFastest, clNone, clDefault, clMax };
+RTL_ENUM_INFO(TCompressionLevel, clFastest, clNone, clDefault, clMax)
+constexpr TCompressionLevel clFastest = TCompressionLevel::clFastest;
+constexpr TCompressionLevel clMax = TCompressionLevel::clMax;
 RTL_ENUM(TRestoreMode, rmAll, rmNoOverwrite, rmNewer, rmExisting, rmExistingNewer);
 
 using TPercentage = Integer;  // 0..100
