@@ -91,19 +91,26 @@ TScriptedResponder::TRule* TScriptedResponder::FindRule(const String& Caption, c
 }
 
 void TScriptedResponder::Answer(TCustomForm* Form, bool Again) {
-  if (!Again || FShown.empty()) FShown.push_back(TShown{Form->ClassName(), Form->Caption(), FormDialogText(Form)});
-  TShown& S = FShown.back();
-  TRule* Rule = FindRule(S.Caption, Again ? FormDialogText(Form) : S.Text);
+  // Indexes, not references: an answer may show further forms (and add
+  // records or rules) before it returns.
+  if (!Again || !FShowing.count(Form)) {
+    FShowing[Form] = FShown.size();
+    FShown.push_back(TShown{Form->ClassName(), Form->Caption(), FormDialogText(Form)});
+  }
+  size_t Index = FShowing[Form];
+  TRule* Rule = FindRule(FShown[Index].Caption, Again ? FormDialogText(Form) : FShown[Index].Text);
   String Failure = Again ? "der Dialog blieb offen" : "";
   if (Rule) {
     Rule->Used = true;
+    TAction Action = Rule->Action;
     Failure.clear();
     try {
-      Rule->Action(Form);
+      Action(Form);
     } catch (const Exception& E) {
       Failure = E.Message();
     }
   }
+  TShown& S = FShown[Index];
   if (!Failure.empty() || !Rule) {
     S.Expected = false;
     Form->SetModalResult(mrCancel);

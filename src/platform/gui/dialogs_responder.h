@@ -25,6 +25,7 @@
 // Thread safety: GUI thread only.
 #pragma once
 
+#include <map>
 #include <vector>
 
 #include "platform/gui/forms.h"
@@ -40,7 +41,9 @@ class TScriptedResponder {
     String ClassName;
     String Caption;
     String Text;
-    TModalResult Result = mrNone;  // as answered (mrCancel when unexpected)
+    // Right after the answer: mrNone when the form ends later, mrCancel
+    // when unexpected.
+    TModalResult Result = mrNone;
     bool Expected = true;
   };
   using TAction = std::function<void(TCustomForm* Form)>;
@@ -80,5 +83,6 @@ class TScriptedResponder {
 
   std::vector<TRule> FRules;
   std::vector<TShown> FShown;
+  std::map<TCustomForm*, size_t> FShowing;  // form -> its latest record
   TModalShowHook FPrevious;
 };

@@ -14,7 +14,8 @@
 // Hints: while ShowHint is set, resting the mouse HintPause milliseconds
 // over a control with ShowHint and a Hint shows the hint window (after the
 // control has seen CM_HINTSHOW and may change the text or cancel); the
-// window goes when the mouse leaves the control, on a click or a key.
+// window goes when the mouse leaves the control, on a click or a key, and
+// after HintHidePause milliseconds.
 //
 // The global Application is made on first use; it owns its forms.
 //
@@ -127,7 +128,7 @@ class TApplication : public TComponent {
   Integer ModalLevel() const { return FModalLevel; }
   void ModalStarted();
   void ModalFinished();
-  TNotifyEvent OnModalBegin, OnModalEnd, OnMinimize, OnRestore, OnActivate, OnDeactivate;
+  TNotifyEvent OnModalBegin, OnModalEnd, OnMinimize, OnRestore;
 
   // ---- Hints -------------------------------------------------------------------------
   bool ShowHint() const { return FShowHint; }
@@ -164,7 +165,9 @@ class TApplication : public TComponent {
   bool IsHintMsg(const MSG& Msg);
   void HintMouseMessage(const MSG& Msg);
   void SetHintControl(TControl* Control);
-  void StartHintTimer(Integer Ms);
+  // After Ms milliseconds shows the hint under the mouse (Show) or hides
+  // the hint shown.
+  void StartHintTimer(Integer Ms, bool Show);
   void StopHintTimer();
   void DestroyForms();
 

@@ -92,6 +92,7 @@ bool TApplication::ActivateHint(const TPoint& Pos) {
   FHintWindow->ActivateHint(R, Info.HintStr);
   SetHintControl(Control);
   FireEvent(OnHint, this);
+  if (Info.HideTimeout > 0) StartHintTimer(Info.HideTimeout, false);
   return true;
 }
 
@@ -108,11 +109,12 @@ void TApplication::SetHintControl(TControl* Control) {
   if (Control) Control->FreeNotification(this);
 }
 
-void TApplication::StartHintTimer(Integer Ms) {
+void TApplication::StartHintTimer(Integer Ms, bool Show) {
   StopHintTimer();
-  FHintTimer = SetTimer(nullptr, 0, UINT(Ms), [this](HWND, UINT, std::uintptr_t, DWORD) {
+  FHintTimer = SetTimer(nullptr, 0, UINT(Ms), [this, Show](HWND, UINT, std::uintptr_t, DWORD) {
     StopHintTimer();
-    ActivateHint(GetCursorPos());
+    if (Show) ActivateHint(GetCursorPos());
+    else CancelHint();
   });
 }
 
@@ -126,7 +128,7 @@ void TApplication::HintMouseMessage(const MSG& Msg) {
   if (Control == FHintControl) return;
   CancelHint();
   SetHintControl(Control);
-  if (FShowHint && Control && Control->ShowHint() && !Control->Hint().empty()) StartHintTimer(FHintPause);
+  if (FShowHint && Control && Control->ShowHint() && !Control->Hint().empty()) StartHintTimer(FHintPause, true);
 }
 
 bool TApplication::IsHintMsg(const MSG& Msg) {

@@ -15,7 +15,7 @@ TScreen* TScreenRef::Get() {
   static TScreen* S = new TScreen(nullptr);  // lives as long as the process
   // A screen made during static initialisation may see the controls' hook
   // variables initialised after it: install them (again) when empty.
-  if (!CursorHandleHook) S->InstallCursorHooks();
+  if (!CursorHandleHook || !ScreenCursorHook) S->InstallCursorHooks();
   return S;
 }
 

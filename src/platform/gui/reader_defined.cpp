@@ -1,5 +1,8 @@
 // The defined properties that the class library streams itself: the lines
-// of a string list and the binary data of pictures, bitmaps and icons.
+// of a string list, the binary data of pictures, bitmaps and icons, and the
+// designer's notes on controls (explicit bounds, design size), which a
+// running program does not need.
+#include "platform/gui/controls.h"
 #include "platform/gui/graphics.h"
 #include "platform/gui/reader.h"
 #include "platform/rtl/classreg.h"
@@ -66,7 +69,11 @@ void ReadPictureData(TObject* Instance, const TDfmValue& V) {
 
 }  // namespace
 
+static void IgnoreDesignerNote(TObject*, const TDfmValue&) {}
+
 void RegisterClassLibraryDefinedProperties() {
+  for (const char* Note : {"ExplicitLeft", "ExplicitTop", "ExplicitWidth", "ExplicitHeight", "DesignSize"})
+    RegisterDefinedProperty(TControl::StaticClass(), Note, &IgnoreDesignerNote);
   RegisterDefinedProperty(TStrings::StaticClass(), "Strings", &ReadStrings);
   RegisterDefinedProperty(TBitmap::StaticClass(), "Data", &ReadBitmapData);
   RegisterDefinedProperty(TIcon::StaticClass(), "Data", &ReadIconData);

@@ -126,23 +126,25 @@ struct WINDOWPOS {
 // ---- Windows ---------------------------------------------------------------------
 
 // The default handling of a message, for procedures that pass on what they
-// do not handle: WM_NCHITTEST gives HTCLIENT in the client area, HTBORDER
-// on the border, HTNOWHERE outside; WM_MOUSEACTIVATE asks the parent, else
-// MA_ACTIVATE; WM_CANCELMODE ends the window's capture; WM_SETCURSOR asks the parent and
-// then shows the arrow in the client area, WM_ACTIVATE focuses the window
-// when it becomes active, WM_PAINT validates, WM_NCPAINT draws the border
-// (WS_BORDER, WS_EX_CLIENTEDGE, WS_EX_STATICEDGE of child windows),
-// WM_MOUSEWHEEL and WM_CONTEXTMENU go on to the parent, WM_RBUTTONUP and
-// the keys VK_APPS and Shift+F10 send WM_CONTEXTMENU (wParam: the window,
-// lParam: the desktop point, -1 from the keyboard), Alt+F4 sends
-// WM_SYSCOMMAND SC_CLOSE to the top-level window, WM_SYSCOMMAND SC_CLOSE
-// sends WM_CLOSE (SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE show the window so),
-// WM_CLOSE destroys the window,
-// WM_SETTEXT (lParam: const String*) sets and WM_GETTEXT (lParam: String*)
-// reads the text, WM_GETTEXTLENGTH gives its length in characters.
+// do not handle:
+// - WM_NCHITTEST: HTCLIENT in the client area, HTBORDER on the border,
+//   HTNOWHERE outside; WM_MOUSEACTIVATE: the parent's answer, else
+//   MA_ACTIVATE; WM_SETCURSOR: asks the parent, then shows the arrow in the
+//   client area; WM_CANCELMODE ends the window's capture.
+// - WM_ACTIVATE focuses the window when it becomes active; WM_PAINT
+//   validates; WM_NCPAINT draws the border of a child window (WS_BORDER,
+//   WS_EX_STATICEDGE, WS_EX_CLIENTEDGE).
+// - WM_MOUSEWHEEL and WM_CONTEXTMENU go on to the parent; WM_RBUTTONUP,
+//   the key VK_APPS and Shift+F10 send WM_CONTEXTMENU (wParam: the window,
+//   lParam: the desktop point, -1 from the keyboard).
+// - Alt+F4 posts WM_SYSCOMMAND SC_CLOSE to the top-level window;
+//   WM_SYSCOMMAND SC_CLOSE sends WM_CLOSE (SC_MINIMIZE, SC_MAXIMIZE and
+//   SC_RESTORE show the window so); WM_CLOSE destroys the window.
+// - WM_SETTEXT (lParam: const String*) sets and WM_GETTEXT (lParam:
+//   String*) reads the text; WM_GETTEXTLENGTH gives its length in
+//   characters.
 // Everything else gives 0.
 LRESULT DefWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
-
 
 // Creates a window. Parent null makes a top-level window (Owner, when
 // given, stays above it and is destroyed with it); WS_CHILD requires a

@@ -68,6 +68,11 @@ TEST_F(MessageDialogTest, EnterChoosesTheFocusedDefaultButton) {
   EXPECT_EQ(MessageDlg("Achtung", mtWarning, mbOKCancel, 0), mrOk);
 }
 
+TEST_F(MessageDialogTest, MessageBoxDefaultButtonFlagChoosesWhatEnterPresses) {
+  Answers().Do("Frage", [](TCustomForm*) { HeadlessKey(VK_RETURN); });
+  EXPECT_EQ(Application->MessageBox("Löschen?", "Frage", MB_YESNO | MB_DEFBUTTON2), IDNO);
+}
+
 TEST_F(MessageDialogTest, TheDialogGrowsWithItsText) {
   std::unique_ptr<TMessageForm> Short(CreateMessageDialog("kurz", mtInformation, {mbOK}));
   std::unique_ptr<TMessageForm> Long(

@@ -73,6 +73,27 @@ TEST_F(ApplicationTest, OnIdleRunsWhenTheQueueIsEmpty) {
   EXPECT_EQ(Idle, 1);
 }
 
+TEST_F(ApplicationTest, MinimizeAndRestoreTellTheirEvents) {
+  NewPlainForm()->Show();
+  std::vector<std::string> Seen;
+  Application->OnMinimize = [&](TObject*) { Seen.push_back("min"); };
+  Application->OnRestore = [&](TObject*) { Seen.push_back("restore"); };
+  Application->Minimize();
+  Application->Restore();
+  Application->OnMinimize = nullptr;
+  Application->OnRestore = nullptr;
+  EXPECT_EQ(Seen, std::vector<std::string>({"min", "restore"}));
+}
+
+TEST_F(ApplicationTest, WithoutATitleTheProgramsNameIsTheTitle) {
+  Application->SetTitle("");
+  String Exe = Application->ExeName();
+  String Name = Exe.substr(Exe.find_last_of('/') + 1);
+  EXPECT_EQ(Application->Title(), Name.substr(0, Name.find('.')));
+  Application->SetTitle("Mobile Daten-Syncronisation");
+  EXPECT_EQ(Application->Title(), "Mobile Daten-Syncronisation");
+}
+
 TEST_F(ApplicationTest, TerminateEndsTheLoop) {
   Application->Terminate();
   EXPECT_TRUE(Application->Terminated());
@@ -101,6 +122,17 @@ TEST_F(ApplicationTest, HintShowsWhenTheMouseRestsForTheHintPause) {
   EXPECT_TRUE(Application->HintWindow()->HintShowing());
   EXPECT_EQ(Application->HintControl(), C);
   HeadlessClick(P.X, P.Y);
+  Pump();
+  EXPECT_FALSE(Application->HintWindow()->HintShowing());
+}
+
+TEST_F(ApplicationTest, AHintGoesAfterTheHidePause) {
+  TCustomControl* C = ShownControlWithHint("Pfad", true);
+  ASSERT_TRUE(Application->ActivateHint(C->ClientToScreen(Point(5, 5))));
+  Clock->Advance(Application->HintHidePause() - 100);
+  Pump();
+  EXPECT_TRUE(Application->HintWindow()->HintShowing());
+  Clock->Advance(200);
   Pump();
   EXPECT_FALSE(Application->HintWindow()->HintShowing());
 }

@@ -109,8 +109,15 @@ TEST_F(FormModalTest, ModalLevelCountsNestedShowings) {
         LevelInside = Application->ModalLevel();
         F->SetModalResult(mrOk);
       });
+  int Begins = 0, Ends = 0;
+  Application->OnModalBegin = [&](TObject*) { ++Begins; };
+  Application->OnModalEnd = [&](TObject*) { ++Ends; };
   Outer->ShowModal();
+  Application->OnModalBegin = nullptr;
+  Application->OnModalEnd = nullptr;
   EXPECT_EQ(LevelInside, 2);
   EXPECT_EQ(Application->ModalLevel(), 0);
+  EXPECT_EQ(Begins, 1);  // the outermost showing only
+  EXPECT_EQ(Ends, 1);
 }
 }  // namespace

@@ -139,6 +139,30 @@ TEST_F(FormWindowTest, OwnerCentredFormIsCentredOverItsOwnerForm) {
   EXPECT_EQ(F->Top(), 200);
 }
 
+TEST_F(FormWindowTest, MainFormCentredFormIsCentredOverTheMainForm) {
+  TForm* Main = NewPlainForm("Main", Bounds(40, 60, 600, 400));
+  Application->SetMainForm(Main);
+  Main->Show();
+  TForm* F = NewPlainForm("F", Bounds(0, 0, 200, 100));
+  F->SetPosition(poMainFormCenter);
+  F->Show();
+  EXPECT_EQ(F->Left(), 40 + (600 - 200) / 2);
+  EXPECT_EQ(F->Top(), 60 + (400 - 100) / 2);
+}
+
+TEST_F(FormWindowTest, DesktopCentredFormIsCentredOnAllMonitors) {
+  TMonitorInfo A, B;
+  A.rcMonitor = A.rcWork = Rect(0, 0, 1000, 800);
+  A.Primary = true;
+  B.rcMonitor = B.rcWork = Rect(1000, 0, 2000, 800);
+  HeadlessSetMonitors({A, B});
+  TForm* F = NewPlainForm("F", Bounds(0, 0, 200, 100));
+  F->SetPosition(poDesktopCenter);
+  F->Show();
+  EXPECT_EQ(F->Left(), 900);
+  EXPECT_EQ(F->Top(), 350);
+}
+
 TEST_F(FormWindowTest, DesignedPositionIsKept) {
   TForm* F = NewPlainForm("D", Bounds(33, 44, 200, 100));
   F->SetPosition(poDesigned);

@@ -320,6 +320,13 @@ TEST_F(ReaderTest, UnknownPropertyNamesTheComponentAndProperty) {
   }
 }
 
+TEST_F(ReaderTest, TheDesignersNotesOnControlsAreAccepted) {
+  TReaderForm* F = ReadForm(
+      "object ReaderForm: TReaderForm\n  object P: TRdPanel\n    Left = 5\n    ExplicitLeft = 7\n"
+      "    DesignSize = (\n      400\n      300)\n  end\nend");
+  EXPECT_EQ(Find<TRdPanel>(F, "P")->Left(), 5);
+}
+
 TEST_F(ReaderTest, UnknownClassAndUnknownMethodAreErrors) {
   EXPECT_THROW(ReadForm("object ReaderForm: TReaderForm\n  object X: TNoSuchThing\n  end\nend"), EClassNotFound);
   EXPECT_THROW(ReadForm("object ReaderForm: TReaderForm\n  OnCreate = NoSuchMethod\nend"), EReadError);
