@@ -1,0 +1,46 @@
+// The host application's main window: a top-level window of the window
+// class "T_KELPO_Mainform", as the business application shows it while it
+// runs. The synchronisation tool finds it by that class and sends it
+// WM_CLOSE; the window then goes at once (the default handling destroys
+// it within the WM_CLOSE call), so a search right after the send finds
+// nothing.
+//
+// The window belongs to the window manager of this process, so the tool's
+// search by class finds it only from the same process (the tests). A host
+// stand-in in a process of its own (kelpohost) is closed from outside by
+// the desktop's close request on X11 (WM_DELETE_WINDOW, which becomes
+// WM_CLOSE) or by SIGTERM / SIGINT; on the X server its window is found by
+// its title, HostMainWindowTitle.
+//
+// Thread safety: the window lives on the thread that created it; call
+// these routines on the GUI thread.
+#pragma once
+
+#include <functional>
+
+#include "platform/gui/winapi.h"
+
+extern const char* const HostMainWindowClass;  // "T_KELPO_Mainform"
+extern const char* const HostMainWindowTitle;  // "Torvane - Auftragsbearbeitung"
+
+// Creates and shows the host's main window on the calling thread. WM_CLOSE
+// destroys it; OnDestroyed, when given, runs from its WM_DESTROY. Returns
+// the window; the window manager owns it.
+HWND CreateHostMainWindow(std::function<void()> OnDestroyed = nullptr);
+
+// Installs the X11 back end when the display of $DISPLAY opens; otherwise
+// the window manager keeps its headless back end. True for X11.
+bool UseDisplayWhenAvailable();
+
+// Blocks SIGTERM and SIGINT in the calling thread and in every thread it
+// starts afterwards, so that RunHostMainWindow can turn them into WM_CLOSE.
+// Call it first in main, before anything starts threads.
+void TakeOverCloseSignals();
+
+// Runs the host stand-in: shows the main window and handles messages until
+// the window is gone (WM_CLOSE from the tool, the desktop's close button,
+// or SIGTERM / SIGINT, which are turned into WM_CLOSE). OnReady, when
+// given, runs once the window is shown and the signals are taken over (a
+// signal before that ends the process). Returns the exit code, 0 after a
+// close.
+int RunHostMainWindow(std::function<void()> OnReady = nullptr);
