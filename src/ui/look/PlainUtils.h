@@ -1,0 +1,169 @@
+// PlainUtils: what the flat controls and the flat progress bar share.
+//
+//  - HSL colour conversion, in reals (0..1) and in the "range" form of
+//    integers (hue 0..239, saturation and lightness 0..240);
+//  - ShadeColor, which derives hover, down and border colours from a base
+//    colour;
+//  - DrawFrame3D (a multi-pixel 3D frame) and DrawParentImage (the
+//    parent's picture as a control's background);
+//  - CalcButtonLayout, the glyph-and-caption layout of a button;
+//  - CreateDisabledGlyph, the greyed glyph of a disabled button, made with
+//    the 24-bit pixel buffer TFxBitmap;
+//  - the types the flat controls publish (TButtonLayout, TNumGlyphs,
+//    TDerivedColors, the flat controls' TTransparentMode).
+//
+// Thread safety: the routines keep no state; canvases and bitmaps passed
+// in belong to the calling (GUI) thread.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/gui/controls.h"
+#include "platform/gui/graphics_bitmap.h"
+#include "platform/rtl/typinfo.h"
+
+// Where a button's glyph lies relative to its caption.
+RTL_ENUM(TButtonLayout, blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom);
+// Number of images side by side in a button glyph (1..4).
+using TNumGlyphs = Integer;
+// A percentage (0..100) used to derive a colour from a base colour.
+using TDerivedColors = Byte;
+
+// The face source of a flat control: the parent's picture always, only
+// while the mouse is outside, or never. The class library has its own
+// TTransparentMode (of bitmaps), hence the namespace; the type keeps its
+// name in the property registry.
+namespace plain {
+RTL_ENUM(TTransparentMode, tmAlways, tmNotFocused, tmNone);
+}
+using TPlainTransparentMode = plain::TTransparentMode;
+using plain::tmAlways;
+using plain::tmNone;
+using plain::tmNotFocused;
+
+// The range constant of the integer HSL form.
+constexpr Integer HSLRange = 240;
+
+// ---- HSL ------------------------------------------------------------------------
+
+// The colour of hue H, saturation S and lightness L (each 0..1).
+TColor HSLtoRGB(double H, double S, double L);
+// One channel (0..255) of the HSL model for hue h between m1 and m2.
+Byte HueToRGB(double m1, double m2, double h);
+// Hue, saturation and lightness (0..1) of Color (system colours resolved).
+void RGBtoHSL(TColor Color, double& H, double& S, double& L);
+// As RGBtoHSL, in the range form: H 0..239, S and L 0..240.
+void RGBtoHSLRange(TColor Color, Integer& H, Integer& S, Integer& L);
+// The colour of range-form H, S, L.
+TColor HSLRangeToRGB(Integer H, Integer S, Integer L);
+
+// A colour derived from BaseColor: its range lightness plus 10, then
+// plus Percent (capped at 100) or, when Darker, minus Percent (not below
+// 0). Percent 0 returns OriginalColor unchanged.
+TColor ShadeColor(TColor BaseColor, TColor OriginalColor, Byte Percent, bool Darker);
+
+// ---- Small helpers ----------------------------------------------------------------
+
+// The channels of Color, system colours resolved.
+void ColorToRGBBytes(TColor Color, Byte& R, Byte& G, Byte& B);
+// The colour of the channels R, G, B.
+TColor RGBBytesToColor(Byte R, Byte G, Byte B);
+// Value clamped to 0..255.
+Byte ClampByte(Integer Value);
+// Value clamped to Min..Max.
+Integer ClampInt(Integer Value, Integer Min, Integer Max);
+Integer RectWidth(const TRect& R);
+Integer RectHeight(const TRect& R);
+
+// ---- Drawing ----------------------------------------------------------------------
+
+// Draws Width one-pixel 3D frames inside Rect, outermost first: the left
+// and top edges in TopLeftColor, the right and bottom edges (and the
+// bottom-left and top-right corners) in BottomRightColor. Changes the
+// canvas pen (width 1, the colours).
+void DrawFrame3D(TCanvas& Canvas, TRect Rect, TColor TopLeftColor, TColor BottomRightColor, Integer Width);
+
+// Paints Control's parent (background and painting) into Canvas so that
+// the parent's pixels under Control land at Canvas's (0, 0): the parent
+// gets WM_ERASEBKGND and WM_PAINT with Canvas. Does nothing without a
+// parent; an exception raised while the parent paints is swallowed. The
+// canvas state is restored afterwards.
+void DrawParentImage(TControl* Control, TCanvas& Canvas);
+
+// Lays a button's glyph and caption out in Client (speed-button rule):
+// Margin -1 centres, Spacing -1 spreads evenly; "<br>" in Caption breaks
+// the line and the text is word-wrapped to the client width with
+// Canvas's font. Both results are moved by Client's top-left and by
+// Offset (the pressed offset). Glyph may be null (no glyph).
+void CalcButtonLayout(TCanvas& Canvas, const TRect& Client, TPoint Offset, const String& Caption,
+                      TButtonLayout Layout, Integer Margin, Integer Spacing, TBitmap* Glyph,
+                      TNumGlyphs NumGlyphs, TPoint& GlyphPos, TRect& TextBounds);
+
+// A flat control's reaction to a system or parent colour change: with
+// derived colours it follows its parent's colour again (ParentColor) and
+// Recompute derives them anew; it repaints in any case.
+void FollowColorChange(TControl& Control, bool UseDerivedColors, const std::function<void()>& Recompute);
+
+// Replaces every "<br>" (any letter case) of Text by CR LF.
+String ReplaceBrTags(const String& Text);
+
+// ---- TFxBitmap and the disabled glyph ----------------------------------------
+
+// The device-independent bitmap header of a TFxBitmap.
+struct TFxBitmapHeader {
+  Cardinal Size = 40;
+  Integer Width = 0;
+  Integer Height = 0;  // negative: rows run top-down
+  Word Planes = 1;
+  Word BitCount = 24;
+  Cardinal Compression = 0;  // none
+};
+
+// A 24-bit top-down pixel buffer: blue, green, red per pixel, rows padded
+// to four bytes, with a 256-entry colour table. Owns its pixel memory.
+class TFxBitmap : public TGraphic {
+  RTL_DECLARE_CLASS(TFxBitmap)
+ public:
+  TFxBitmap();
+  void Draw(TCanvas& Canvas, const TRect& R) override;
+  Integer Width() const override { return FWidth; }
+  Integer Height() const override { return FHeight; }
+  // Resize; the pixels become black.
+  void SetWidth(Integer V) override;
+  void SetHeight(Integer V) override;
+  bool Empty() const override { return FWidth <= 0 || FHeight <= 0; }
+  // Not a file format: both raise EInvalidGraphicOperation.
+  void LoadFromStream(TStream* Stream) override;
+  void SaveToStream(TStream* Stream) override;
+
+  // Bytes per row (width * 3 rounded up to a multiple of 4).
+  Integer RowSize() const { return (FWidth * 3 + 3) & ~3; }
+  // Row Y's pixels; REQUIRES: 0 <= Y < Height.
+  Byte* ScanLine(Integer Y) { return FBits.data() + Y * RowSize(); }
+  // The pixels as a 3-byte surface (valid until the size changes).
+  TPixelSurface Surface();
+  // The header describing the buffer (Height is -Height()).
+  TFxBitmapHeader Header() const { return TFxBitmapHeader{40, FWidth, -FHeight, 1, 24, 0}; }
+  // The 256-entry colour table (0x00BBGGRR entries, a grey ramp).
+  const std::vector<TColorRef>& ColorTable() const { return FColorTable; }
+
+  // Copies Source's pixels (drawn at 0, 0) into the buffer.
+  void CopyFrom(TBitmap& Source);
+  // Every pixel's channels become B div 3 + G div 3 + R div 3.
+  void Grayscale();
+  // Amount > 0: x + (255 - x) * Amount div 256; Amount < 0:
+  // x - |Amount| * x div 256; each clamped to 0..255.
+  void Brightness(Integer Amount);
+
+ private:
+  void Resize(Integer W, Integer H);
+  Integer FWidth = 0, FHeight = 0;
+  std::vector<Byte> FBits;
+  std::vector<TColorRef> FColorTable;
+};
+
+// The greyed and lightened copy of Glyph for a disabled button. The
+// caller owns the new bitmap (24 bits per pixel, Glyph's size).
+std::unique_ptr<TBitmap> CreateDisabledGlyph(TBitmap* Glyph);
