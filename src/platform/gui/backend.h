@@ -13,6 +13,7 @@
 // which any thread may call.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -63,6 +64,28 @@ class TGuiDriver {
   virtual int PixelsPerInch() = 0;
   virtual String ClipboardText() = 0;
   virtual void SetClipboardText(const String& Text) = 0;
+
+  // ---- Top-level windows of other programs on the same desktop ----------
+  // The window manager reaches them through these (FindWindow hands out a
+  // proxy handle, see wm_foreign.h). A foreign window is named by an
+  // opaque id, non-zero, that the back end gives; it stays meaningful as
+  // long as that window exists. A back end without a shared desktop (the
+  // headless one) keeps these defaults and sees no foreign window.
+
+  // A top-level window of another program whose window class is ClassName
+  // (compared without regard to case) and whose title is Title; an empty
+  // text matches any. The topmost match first; 0 when there is none.
+  virtual std::uintptr_t FindForeignWindow(const String& /*ClassName*/, const String& /*Title*/) { return 0; }
+  // Whether the foreign window Id still exists.
+  virtual bool IsForeignWindow(std::uintptr_t /*Id*/) { return false; }
+  // The window class and the title of the foreign window Id ("" when it
+  // is gone or has none).
+  virtual String ForeignClassName(std::uintptr_t /*Id*/) { return String(); }
+  virtual String ForeignWindowText(std::uintptr_t /*Id*/) { return String(); }
+  // Asks the foreign window Id to close, as the desktop's close button
+  // would, and returns at once (the other program decides). False when
+  // the window is gone or takes no such request.
+  virtual bool PostForeignClose(std::uintptr_t /*Id*/) { return false; }
 };
 
 // Installs the process's back end (the window manager owns it) and returns

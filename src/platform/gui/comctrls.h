@@ -278,6 +278,9 @@ class TCustomTreeView : public TCustomControl {
   void Paint() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  // The wheel scrolls three rows per notch; the selection stays.
+  bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
   void Resize() override;
   void WndProc(TMessage& Message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -293,6 +296,7 @@ class TCustomTreeView : public TCustomControl {
   void PaintNode(TTreeNode* Node, Integer Y);
   void PaintLines(TTreeNode* Node, Integer Y);
   void UpdateScrollRange();
+  void ScrollRows(Integer Delta);
   void NodesChanged();
   void NodeDeleting(TTreeNode* Node);
   void Sorted(TTreeNode* Parent);

@@ -1,5 +1,6 @@
 // Image lists: storage as 32-bit pixels with alpha, drawing, overlays.
 #include "platform/gui/comctrls_imagelist.h"
+#include "platform/rtl/lists.h"
 
 #include "platform/rtl/format.h"
 
@@ -70,7 +71,7 @@ Integer TCustomImageList::AddMasked(TBitmap* Image, TColor MaskColor) {
 
 void TCustomImageList::Delete(Integer Index) {
   if (Index < 0 || Index >= Count())
-    throw EListError(Format("Listenindex überschreitet das Maximum (%d)", {Index}));
+    ListError(SListIndexError, Index);
   FImages.erase(FImages.begin() + Index);
   Change();
 }

@@ -39,7 +39,7 @@ class TCustomImageList : public TComponent {
   Integer Add(TBitmap* Image, TBitmap* Mask);
   // As Add, with every pixel of MaskColor transparent (clNone: opaque).
   Integer AddMasked(TBitmap* Image, TColor MaskColor);
-  // Raises EListError "Listenindex überschreitet das Maximum (%d)" for a bad index.
+  // Raises EListError "Der Index der Liste überschreitet das Maximum (%d)" for a bad index.
   void Delete(Integer Index);
   void Clear();
   // Copies image Index into Image (sized Width x Height, transparent pixels

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "platform/gui/comctrls.h"
+#include "platform/rtl/lists.h"
 #include "platform/rtl/format.h"
 
 RTL_IMPLEMENT_CLASS(TTreeNode, TPersistent, nullptr)
@@ -9,7 +10,7 @@ RTL_IMPLEMENT_CLASS(TTreeNodes, TPersistent, nullptr)
 
 namespace {
 [[noreturn]] void IndexError(Integer Index) {
-  throw EListError(Format("Listenindex überschreitet das Maximum (%d)", {Index}));
+  ListError(SListIndexError, Index);
 }
 }  // namespace
 

@@ -187,6 +187,21 @@ void TCustomTreeView::UpdateScrollRange() {
   SetScrollInfo(Handle(), SB_VERT, I, true);
 }
 
+void TCustomTreeView::ScrollRows(Integer Delta) {
+  FTopIndex = std::max<Integer>(0, FTopIndex + Delta);
+  NodesChanged();
+}
+
+bool TCustomTreeView::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
+  if (!TCustomControl::DoMouseWheelDown(Shift, MousePos)) ScrollRows(3);
+  return true;
+}
+
+bool TCustomTreeView::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
+  if (!TCustomControl::DoMouseWheelUp(Shift, MousePos)) ScrollRows(-3);
+  return true;
+}
+
 void TCustomTreeView::WMVScroll(TMessage& M) {
   Integer Page = VisibleRowCount(), Top = FTopIndex;
   switch (LOWORD(M.WParam)) {
@@ -199,8 +214,7 @@ void TCustomTreeView::WMVScroll(TMessage& M) {
     case SB_BOTTOM: Top = Integer(VisibleNodes().size()); break;
     default: return;
   }
-  FTopIndex = std::max<Integer>(0, Top);
-  NodesChanged();
+  ScrollRows(Top - FTopIndex);
 }
 
 TRect TCustomTreeView::GetClientRect() {

@@ -240,6 +240,7 @@ void TCustomTreeView::WMGetDlgCode(TMessage& M) { M.Result = DLGC_WANTARROWS | D
 
 void TCustomTreeView::WndProc(TMessage& Message) {
   if (Message.Msg == WM_TREE_ENDEDIT) return EndEditing(Message.WParam != 0);
+  if (Message.Msg == WM_NCDESTROY) ForgetScrollBars(FHandle);
   if (HandleAllocated() && ScrollBarMouse(FHandle, Message.Msg, Message.WParam, Message.LParam)) return;
   TCustomControl::WndProc(Message);
 }

@@ -159,8 +159,11 @@ class TDragManager {
     }
     if (FStarted)
       if (TDragImageList* I = FObject->GetDragImages()) I->EndDrag();
+    TControl* Source = FSource;
     Reset();
     ::SetCursor(DefaultCursorHandle(crDefault));
+    // The source's OnEndDrag comes now, whichever window the release reaches.
+    if (Source->Dragging()) Source->EndDrag(Drop);
   }
 
   void Reset() {

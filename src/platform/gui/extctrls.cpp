@@ -72,7 +72,7 @@ void TCustomPanel::SetBorderStyle(TBorderStyle V) {
 
 void TCustomPanel::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
-  if (FBorderStyle == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  ApplyBorderStyle(Params, FBorderStyle);
 }
 
 Integer TCustomPanel::BevelSize() const {

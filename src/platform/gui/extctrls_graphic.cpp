@@ -171,7 +171,7 @@ void TScrollBox::SetBorderStyle(TBorderStyle V) {
 
 void TScrollBox::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
-  if (FBorderStyle == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  ApplyBorderStyle(Params, FBorderStyle);
 }
 
 void TScrollBox::ScrollBy(Integer DX, Integer DY) {

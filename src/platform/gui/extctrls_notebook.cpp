@@ -1,4 +1,5 @@
 #include "platform/gui/extctrls_notebook.h"
+#include "platform/rtl/lists.h"
 
 #include <algorithm>
 
@@ -42,7 +43,7 @@ class TNotebookPages : public TStrings {
 
  private:
   TPage* Page(Integer Index) const {
-    if (Index < 0 || Index >= GetCount()) throw EStringListError(Format("Listenindex überschreitet das Maximum (%d)", {Index}));
+    if (Index < 0 || Index >= GetCount()) throw EStringListError(ListErrorText(SListIndexError, Index));
     return FNotebook->FPageList[Index];
   }
   TNotebook* FNotebook;

@@ -66,6 +66,8 @@ class TCustomForm : public TWinControl {
   virtual void AfterConstruction();
   // Fires OnDestroy once, while the object is whole; then Free.
   void DestroyForm();
+  // Free fires OnDestroy too (once).
+  void BeforeDestruction() override { DoDestroy(); }
 
   // ---- Showing ----------------------------------------------------------------
   // Makes the form visible and brings it to the front.

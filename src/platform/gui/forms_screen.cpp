@@ -4,6 +4,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include "platform/gui/backend.h"
+#include "platform/rtl/lists.h"
 #include "platform/gui/forms.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/strings.h"
@@ -67,7 +68,7 @@ Integer TScreen::MonitorCount() { return Integer(MonitorInfos().size()); }
 TMonitor* TScreen::Monitors(Integer Index) {
   Enumerate();
   if (Index < 0 || Index >= Integer(FMonitors.size()))
-    throw EListError("Listenindex überschreitet das Maximum (" + IntToStr(Index) + ")");
+    ListError(SListIndexError, Index);
   return FMonitors[size_t(Index)].get();
 }
 
@@ -136,7 +137,7 @@ TForm* TScreen::Forms(Integer Index) const { return static_cast<TForm*>(CustomFo
 
 TCustomForm* TScreen::CustomForms(Integer Index) const {
   if (Index < 0 || Index >= Integer(FForms.size()))
-    throw EListError("Listenindex überschreitet das Maximum (" + IntToStr(Index) + ")");
+    ListError(SListIndexError, Index);
   return FForms[size_t(Index)];
 }
 

@@ -56,8 +56,10 @@ class TCustomGrid : public TCustomControl {
   ~TCustomGrid() override;
 
   // ---- Cells --------------------------------------------------------------------------
-  // Counts; a count at or below the fixed count raises EInvalidGridOperation
-  // "Zu viele fixierte Spalten" / "... Zeilen" (fixed counts likewise).
+  // Counts (at least 1); a count at or below the fixed count lowers the
+  // fixed count to one less. A fixed count must stay below its count, else
+  // EInvalidGridOperation "Zu viele fixierte Spalten" / "Zu viele fixierte
+  // Zeilen".
   Integer ColCount() const { return FColCount; }
   void SetColCount(Integer V);
   Integer RowCount() const { return FRowCount; }
@@ -170,8 +172,6 @@ class TCustomGrid : public TCustomControl {
   // position SizingPos and the point's distance to it SizingOfs.
   virtual void CalcSizingState(Integer X, Integer Y, TGridState& State, Integer& Index, Integer& SizingPos,
                                Integer& SizingOfs);
-  // Raises OnTopLeftChanged and friends: nothing at this level.
-  virtual void DoExitGrid() {}
 
   // ---- Operations for descendants -------------------------------------------------------------
   // The rectangle covering the shown part of the block of cells.
@@ -211,7 +211,6 @@ class TCustomGrid : public TCustomControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
   bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
-  void DoExit() override;
   void Resize() override;
   void WndProc(TMessage& Message) override;
 

@@ -26,8 +26,18 @@ void TInplaceEdit::UpdateContents() {
   FUpdating = false;
 }
 
-void TInplaceEdit::Move(const TRect& Loc) {
+void TInplaceEdit::UpdateLoc(const TRect& Loc) {
   SetBoundsRect(Loc);
+  BoundsChanged();
+}
+
+void TInplaceEdit::BoundsChanged() {
+  TRect R = Rect(2, 2, Width() - 2, Height());
+  Perform(EM_SETRECTNP, 0, LPARAM(&R));
+}
+
+void TInplaceEdit::Move(const TRect& Loc) {
+  UpdateLoc(Loc);
   SetVisible(true);
   if (FGrid && FGrid->Focused() && CanFocus()) {
     SetFocus();

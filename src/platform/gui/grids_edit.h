@@ -28,9 +28,14 @@ class TInplaceEdit : public TCustomEdit {
   // Hides the editor; the grid takes the focus back when the editor had it.
   void HideEditor();
   // Places the editor at Loc without showing it.
-  void SetLocation(const TRect& Loc) { SetBoundsRect(Loc); }
+  void UpdateLoc(const TRect& Loc);
 
  protected:
+  // After the editor was placed: the text gets its formatting rectangle
+  // (2 pixels in at the left, top and right). Descendants that draw a
+  // button inside the editor narrow it here.
+  virtual void BoundsChanged();
+
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char32_t& Key) override;
   void Change() override;

@@ -175,6 +175,7 @@ bool TCustomGrid::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
 
 // The scroll bars take their mouse messages before the grid sees them.
 void TCustomGrid::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_NCDESTROY) ForgetScrollBars(FHandle);
   if (HandleAllocated() && FGridState == gsNormal && ScrollBarMouse(FHandle, Message.Msg, Message.WParam, Message.LParam))
     return;
   TCustomControl::WndProc(Message);
@@ -280,9 +281,4 @@ void TCustomGrid::WMSetFocus(TMessage& M) {
   Inherited(TCustomGrid::StaticClass(), M);
   if (FOptions.Contains(goAlwaysShowEditor) && FOptions.Contains(goEditing)) ShowEditor();
   Invalidate();
-}
-
-void TCustomGrid::DoExit() {
-  TCustomControl::DoExit();
-  DoExitGrid();
 }

@@ -193,7 +193,6 @@ TGridRect TCustomGrid::Selection() const {
 }
 
 void TCustomGrid::SetSelection(const TGridRect& V) {
-  InvalidateRect(HandleAllocated() ? Handle() : nullptr, nullptr, false);
   FAnchor = {V.Left, V.Top};
   FCurrent = {V.Right, V.Bottom};
   Invalidate();

@@ -49,7 +49,16 @@ TCustomComboBox::TCustomComboBox(TComponent* AOwner) : TWinControl(AOwner), FIte
   SetBounds(0, 0, 145, BoxHeight());
 }
 
-TCustomComboBox::~TCustomComboBox() { FItems->OnChange = nullptr; }
+TCustomComboBox::~TCustomComboBox() {
+  // The parts call back into the box: they go while it is whole.
+  FItems->OnChange = nullptr;
+  FDropped = false;
+  if (FList != FPopupList) delete FList;
+  delete FPopupList;
+  delete FEdit;
+  FList = FPopupList = nullptr;
+  FEdit = nullptr;
+}
 
 // The edit (editable styles) and the child list (csSimple) for the style.
 void TCustomComboBox::RebuildParts() {
@@ -122,10 +131,14 @@ void TCustomComboBox::Loaded() {
 
 String TCustomComboBox::GetText() const { return FEdit ? FEdit->Text() : FText; }
 
+Integer TCustomComboBox::IndexOfText(const String& S) const {
+  for (Integer I = 0; I < FItems->Count(); ++I)
+    if (AnsiSameText(FItems->Get(I), S)) return I;
+  return -1;
+}
+
 void TCustomComboBox::SetText(const String& V) {
-  Integer Index = -1;
-  for (Integer I = 0; I < FItems->Count() && Index < 0; ++I)
-    if (AnsiSameText(FItems->Get(I), V)) Index = I;
+  Integer Index = IndexOfText(V);
   FItemIndex = Index;
   if (FEdit) {
     FSettingText = true;
@@ -154,9 +167,7 @@ void TCustomComboBox::Select() {
 
 void TCustomComboBox::EditChanged() {
   if (FSettingText) return;
-  FItemIndex = -1;
-  for (Integer I = 0; I < FItems->Count() && FItemIndex < 0; ++I)
-    if (AnsiSameText(FItems->Get(I), FEdit->Text())) FItemIndex = I;
+  FItemIndex = IndexOfText(FEdit->Text());
   if (FList) FList->SetItemIndex(FItemIndex);
   Change();
 }

@@ -174,6 +174,8 @@ class TCustomComboBox : public TWinControl {
  private:
   friend class TComboListBox;
   friend class TComboEdit;
+  // The first item equal to S ignoring case; -1 when none.
+  Integer IndexOfText(const String& S) const;
   bool HasEdit() const { return FStyle == csDropDown || FStyle == csSimple; }
   bool IsOwnerDraw() const { return FStyle == csOwnerDrawFixed || FStyle == csOwnerDrawVariable; }
   Integer BoxHeight();

@@ -82,10 +82,7 @@ RTL_MESSAGE_MAP(TComboListBox) {
 // ---- Rows --------------------------------------------------------------------------------
 
 Integer TCustomComboBox::ItemHeight() {
-  if (IsOwnerDraw()) return FItemHeight;
-  TControlCanvas C(this);
-  C.Font()->Assign(Font());
-  return C.TextHeight("Wg");
+  return IsOwnerDraw() ? FItemHeight : TextLineHeight(Font());
 }
 
 void TCustomComboBox::MeasureItem(Integer Index, Integer& Height) {

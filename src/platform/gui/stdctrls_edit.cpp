@@ -84,7 +84,8 @@ void TCustomEdit::UserChanged() {
 void TCustomEdit::TextChanged() {
   ScrollCaret();
   Perform(CM_TEXTCHANGED, 0, 0);
-  Change();
+  // Text read from a form description is no change.
+  if (!ComponentState().Contains(csLoading)) Change();
 }
 
 void TCustomEdit::SelectionChanged() {
@@ -131,7 +132,9 @@ void TCustomEdit::SetReadOnly(bool V) {
 }
 
 void TCustomEdit::SetEditAlignment(TAlignment V) {
+  if (V == FAlignment) return;
   FAlignment = V;
+  RecreateWnd();
   SelectionChanged();
 }
 
@@ -146,13 +149,16 @@ DWORD TCustomEdit::EditStyle() const {
   return S;
 }
 
+void ApplyBorderStyle(TCreateParams& Params, TBorderStyle Style, bool Ctl3D) {
+  if (Style != bsSingle) return;
+  if (Ctl3D) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  else Params.Style |= WS_BORDER;
+}
+
 void TCustomEdit::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   Params.Style |= EditStyle();
-  if (FBorderStyle == bsSingle) {
-    if (FCtl3D) Params.ExStyle |= WS_EX_CLIENTEDGE;
-    else Params.Style |= WS_BORDER;
-  }
+  ApplyBorderStyle(Params, FBorderStyle, FCtl3D);
 }
 
 void TCustomEdit::DoEnter() {
@@ -232,12 +238,11 @@ void TCustomEdit::DefaultHandler(TMessage& M) {
       FBuffer.BreakUndoRun();
       Invalidate();
       return;
+    case WM_PRINTCLIENT:
+      if (M.WParam) PaintWindow(*reinterpret_cast<TCanvas*>(M.WParam));
+      return;
     case WM_KEYDOWN: EditKeyDown(Word(M.WParam)); return;
     case WM_CHAR: EditChar(char32_t(M.WParam)); return;
-    case WM_LBUTTONUP:
-      if (FMouseSelecting && GetCapture() == FHandle) ReleaseCapture();
-      FMouseSelecting = false;
-      return;
   }
   if (EditMessage(M) || EditMessageMore(M)) return;
   TWinControl::DefaultHandler(M);
@@ -323,6 +328,12 @@ void TCustomEdit::WMLButtonDown(TMessage& M) {
   Inherited(TCustomEdit::StaticClass(), M);
 }
 
+void TCustomEdit::WMLButtonUp(TMessage& M) {
+  if (FMouseSelecting && GetCapture() == FHandle) ReleaseCapture();
+  FMouseSelecting = false;
+  Inherited(TCustomEdit::StaticClass(), M);
+}
+
 void TCustomEdit::WMLButtonDblClk(TMessage& M) {
   Integer P = CharFromPos(GET_X_LPARAM(M.LParam));
   Integer Start = FBuffer.WordLeft(P < FBuffer.Length() ? P + 1 : P);
@@ -352,6 +363,7 @@ void TCustomEdit::CMEnabledChanged(TMessage& M) {
 
 RTL_MESSAGE_MAP(TCustomEdit) {
   M.On(WM_LBUTTONDOWN, &TCustomEdit::WMLButtonDown);
+  M.On(WM_LBUTTONUP, &TCustomEdit::WMLButtonUp);
   M.On(WM_LBUTTONDBLCLK, &TCustomEdit::WMLButtonDblClk);
   M.On(WM_MOUSEMOVE, &TCustomEdit::WMMouseMove);
   M.On(CM_FONTCHANGED, &TCustomEdit::CMFontChanged);

@@ -22,13 +22,15 @@
 //   EM_SCROLLCARET, EM_POSFROMCHAR (wParam index; returns MAKELONG(x, y)),
 //   EM_CHARFROMPOS (lParam MAKELPARAM(x, y); returns the index),
 //   EM_GETLINECOUNT (1), EM_LINEINDEX (0), EM_LINELENGTH, EM_LINEFROMCHAR (0)
-// and WM_CUT, WM_COPY, WM_PASTE, WM_CLEAR, WM_UNDO. Positions are
-// characters.
+// and WM_CUT, WM_COPY, WM_PASTE, WM_CLEAR, WM_UNDO, WM_SETTEXT,
+// WM_GETTEXT (String*), WM_PRINTCLIENT (wParam TCanvas*: paints the client
+// area into it). Positions are characters.
 //
 // Keys: Left/Right (Ctrl: by word), Home/End, with Shift extending the
 // selection; Delete, Backspace; Ctrl+C/X/V/Z/A, Ctrl+Insert,
-// Shift+Insert, Shift+Delete. Every change of the text fires OnChange;
-// changes made by the user set Modified, setting Text clears it.
+// Shift+Insert, Shift+Delete. Every change of the text fires OnChange
+// (not while the edit is being read from a form description); changes made
+// by the user set Modified, setting Text clears it.
 //
 // Thread safety: none; GUI thread only.
 #pragma once
@@ -49,6 +51,14 @@ enum : DWORD {
   ES_AUTOHSCROLL = 0x0080, ES_NOHIDESEL = 0x0100, ES_OEMCONVERT = 0x0400, ES_READONLY = 0x0800,
 };
 enum : WPARAM { EC_LEFTMARGIN = 0x0001, EC_RIGHTMARGIN = 0x0002 };
+
+// Adds the window border of Style to Params: bsSingle is a sunken client
+// edge, or a plain line without Ctl3D; other styles add nothing.
+void ApplyBorderStyle(TCreateParams& Params, TBorderStyle Style, bool Ctl3D = true);
+
+// The height of a line of text in Font (the rows of lists, the edit's
+// caret and text).
+Integer TextLineHeight(TFont* Font);
 
 class TCustomEdit : public TWinControl {
   RTL_DECLARE_CLASS(TCustomEdit)
@@ -138,6 +148,7 @@ class TCustomEdit : public TWinControl {
   std::u32string DisplayChars() const;
 
   void WMLButtonDown(TMessage& M);
+  void WMLButtonUp(TMessage& M);
   void WMLButtonDblClk(TMessage& M);
   void WMMouseMove(TMessage& M);
   void CMFontChanged(TMessage& M);

@@ -4,12 +4,18 @@
 
 #include "platform/gui/stdctrls_edit.h"
 
+Integer TextLineHeight(TFont* Font) {
+  TCanvas C;
+  C.Font()->Assign(Font);
+  return C.TextHeight("Wg");
+}
+
 TCanvas& TCustomEdit::Measure() {
   FMeasure->Font()->Assign(Font());
   return *FMeasure;
 }
 
-Integer TCustomEdit::FontHeight() { return Measure().TextHeight("Wg"); }
+Integer TCustomEdit::FontHeight() { return TextLineHeight(Font()); }
 
 std::u32string TCustomEdit::DisplayChars() const {
   if (FPasswordChar) return std::u32string(FBuffer.Length(), FPasswordChar);
@@ -48,9 +54,13 @@ void TCustomEdit::SetMargins(WPARAM Which, LPARAM Values) {
 Integer TCustomEdit::TextX() {
   TRect R = FormatRect();
   Integer Full = CharWidthSum(FBuffer.Length());
+  // The window's style decides (descendants may set ES_RIGHT or ES_CENTER
+  // in CreateParams); without a window the property does.
+  DWORD Align = FHandle ? DWORD(GetWindowLong(FHandle, GWL_STYLE)) & (ES_CENTER | ES_RIGHT)
+                        : (FAlignment == taRightJustify ? ES_RIGHT : FAlignment == taCenter ? ES_CENTER : ES_LEFT);
   if (Full < R.Width() && FScrollX == 0) {
-    if (FAlignment == taRightJustify) return R.Right - Full - 1;
-    if (FAlignment == taCenter) return R.Left + (R.Width() - Full) / 2;
+    if (Align == ES_RIGHT) return R.Right - Full - 1;
+    if (Align == ES_CENTER) return R.Left + (R.Width() - Full) / 2;
   }
   return R.Left - FScrollX;
 }

@@ -1,6 +1,7 @@
 // TCustomListBox: rows, selection, keys, mouse and the LB_* messages.
 // Geometry and painting are in stdctrls_listbox_paint.cpp.
 #include "platform/gui/stdctrls_listbox.h"
+#include "platform/rtl/lists.h"
 
 #include <algorithm>
 
@@ -57,6 +58,7 @@ void TCustomListBox::ItemsChanged(TObject*) {
   FSelected.resize(Count(), false);
   if (FItemIndex >= Count()) FItemIndex = Count() - 1;
   if (FAnchorIndex >= Count()) FAnchorIndex = -1;
+  UpdateScrollBar();
   SetTopIndex(FTopIndex);
   Invalidate();
 }
@@ -87,7 +89,7 @@ void TCustomListBox::SetMultiSelect(bool V) {
 }
 
 bool TCustomListBox::Selected(Integer Index) const {
-  if (Index < 0 || Index >= Count()) throw EListError(Format("Listenindex überschreitet das Maximum (%d)", {Index}));
+  if (Index < 0 || Index >= Count()) ListError(SListIndexError, Index);
   return FMultiSelect ? bool(FSelected[Index]) : Index == FItemIndex;
 }
 
@@ -204,6 +206,11 @@ void TCustomListBox::DefaultHandler(TMessage& M) {
     M.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
     return;
   }
+  // Paints the client area into the canvas in wParam.
+  if (M.Msg == WM_PRINTCLIENT) {
+    if (M.WParam) PaintRows(*reinterpret_cast<TCanvas*>(M.WParam));
+    return;
+  }
   if (ListMessage(M) || ListMessageMore(M)) return;
   TWinControl::DefaultHandler(M);
 }
@@ -270,6 +277,7 @@ RTL_MESSAGE_MAP(TCustomListBox) {
   M.On(WM_LBUTTONDOWN, &TCustomListBox::WMLButtonDown);
   M.On(WM_LBUTTONDBLCLK, &TCustomListBox::WMLButtonDblClk);
   M.On(WM_MOUSEMOVE, &TCustomListBox::WMMouseMove);
+  M.On(WM_VSCROLL, &TCustomListBox::WMVScroll);
   M.On(CM_FONTCHANGED, &TCustomListBox::CMFontChanged);
 }
 

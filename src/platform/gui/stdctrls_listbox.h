@@ -15,8 +15,10 @@
 // point; ItemRect gives a row's rectangle. Keys (Up, Down, PageUp,
 // PageDown, Home, End) and clicks move ItemIndex and keep it in view;
 // every change made by the user fires OnClick. The wheel scrolls three
-// rows a notch. The LB_* messages listed below answer as on the original
-// platform.
+// rows a notch. A vertical window scroll bar (scrollbars.h) shows while
+// the rows do not all fit; it moves TopIndex. The LB_* messages listed
+// below answer as on the original platform; WM_PRINTCLIENT paints the rows
+// into the TCanvas* in wParam.
 //
 // Thread safety: none; GUI thread only.
 #pragma once
@@ -24,6 +26,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/gui/scrollbars.h"
 #include "platform/gui/stdctrls_edit.h"
 #include "platform/rtl/strings.h"
 
@@ -116,6 +119,11 @@ class TCustomListBox : public TWinControl {
   // OnMeasureItem for lbOwnerDrawVariable.
   virtual void MeasureItem(Integer Index, Integer& Height);
   void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  // Leaves out the scroll bar.
+  TRect GetClientRect() override;
+  // Hands the scroll bar its mouse messages first.
+  void WndProc(TMessage& Message) override;
   void PaintWindow(TCanvas& DC) override;
   void DefaultHandler(TMessage& Message) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
@@ -127,11 +135,16 @@ class TCustomListBox : public TWinControl {
 
   void WMLButtonDown(TMessage& M);
   void WMLButtonDblClk(TMessage& M);
+  void WMVScroll(TMessage& M);
   void WMMouseMove(TMessage& M);
   void CMFontChanged(TMessage& M);
 
  private:
   void ItemsChanged(TObject* Sender);
+  // Shows the scroll bar while rows are out of view and sets its range,
+  // page and position.
+  void UpdateScrollBar();
+  void PaintRows(TCanvas& DC);
   Integer RowHeight(Integer Index);
   void DrawRow(TCanvas& DC, Integer Index, const TRect& R);
   bool ListMessage(TMessage& M);

@@ -4,10 +4,7 @@
 #include "platform/gui/stdctrls_listbox.h"
 
 Integer TCustomListBox::ItemHeight() {
-  if (FStyle != lbStandard) return FItemHeight;
-  TControlCanvas C(this);
-  C.Font()->Assign(Font());
-  return C.TextHeight("Wg");
+  return FStyle != lbStandard ? FItemHeight : TextLineHeight(Font());
 }
 
 Integer TCustomListBox::RowHeight(Integer Index) {
@@ -53,6 +50,7 @@ void TCustomListBox::SetTopIndex(Integer V) {
   V = std::clamp<Integer>(V, 0, std::max<Integer>(MaxTop, 0));
   if (V == FTopIndex) return;
   FTopIndex = V;
+  UpdateScrollBar();
   Invalidate();
 }
 
@@ -77,7 +75,7 @@ void TCustomListBox::SetBorderStyle(TBorderStyle V) {
 
 void TCustomListBox::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
-  if (FBorderStyle == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  ApplyBorderStyle(Params, FBorderStyle);
 }
 
 void TCustomListBox::DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) {
@@ -109,6 +107,11 @@ void TCustomListBox::DrawRow(TCanvas& DC, Integer Index, const TRect& R) {
 }
 
 void TCustomListBox::PaintWindow(TCanvas& DC) {
+  PaintRows(DC);
+  if (FHandle) PaintScrollBars(FHandle, DC);
+}
+
+void TCustomListBox::PaintRows(TCanvas& DC) {
   FCanvas.PaintOn(DC, [this] {
     TCanvas& C = *Canvas();
     Integer H = ClientHeight(), Y = 0;

@@ -2,6 +2,7 @@
 // messages; sending, posting and dispatching.
 #include <algorithm>
 
+#include "platform/gui/wm_foreign.h"
 #include "platform/gui/wm_internal.h"
 #include "platform/rtl/clock.h"
 #include "platform/rtl/threads.h"
@@ -105,6 +106,7 @@ MSG MakeMsg(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 }  // namespace
 
 LRESULT SendMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (IsProxyHandle(Wnd)) return ProxySendMessage(Wnd, Msg, WParam, LParam);
   DWORD tid;
   {
     auto L = WmLock();
@@ -134,6 +136,7 @@ LRESULT SendMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 
 bool PostMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   if (!Wnd) return PostThreadMessage(GetCurrentThreadID(), Msg, WParam, LParam);
+  if (IsProxyHandle(Wnd)) return ProxyPostMessage(Wnd, Msg, WParam, LParam);
   DWORD tid;
   {
     auto L = WmLock();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <strings.h>
 
+#include "platform/gui/wm_foreign.h"
 #include "platform/gui/wm_internal.h"
 
 using namespace wm;
@@ -166,6 +167,7 @@ bool DestroyWindow(HWND Wnd) {
 }
 
 bool IsWindow(HWND Wnd) {
+  if (IsProxyHandle(Wnd)) return ProxyIsWindow(Wnd);
   auto L = WmLock();
   return Rec(Wnd) != nullptr;
 }
@@ -234,17 +236,21 @@ HWND GetAncestorTopLevel(HWND Wnd) {
 }
 
 HWND FindWindow(const String& ClassName, const String& Title) {
-  auto L = WmLock();
-  for (HWND t : State().TopLevels) {
-    TWndRec* r = Rec(t);
-    if (!ClassName.empty() && strcasecmp(r->ClassName.c_str(), ClassName.c_str()) != 0) continue;
-    if (!Title.empty() && r->Text != Title) continue;
-    return t;
+  {
+    auto L = WmLock();
+    for (HWND t : State().TopLevels) {
+      TWndRec* r = Rec(t);
+      if (!ClassName.empty() && strcasecmp(r->ClassName.c_str(), ClassName.c_str()) != 0) continue;
+      if (!Title.empty() && r->Text != Title) continue;
+      return t;
+    }
   }
-  return nullptr;
+  // None of ours: a window of another program on the same desktop.
+  return FindForeignProxy(ClassName, Title);
 }
 
 String GetClassName(HWND Wnd) {
+  if (IsProxyHandle(Wnd)) return ProxyClassName(Wnd);
   auto L = WmLock();
   TWndRec* r = Rec(Wnd);
   return r ? r->ClassName : String();
@@ -257,6 +263,7 @@ DWORD GetWindowThreadProcessId(HWND Wnd) {
 }
 
 String GetWindowText(HWND Wnd) {
+  if (IsProxyHandle(Wnd)) return ProxyWindowText(Wnd);
   auto L = WmLock();
   TWndRec* r = Rec(Wnd);
   return r ? r->Text : String();

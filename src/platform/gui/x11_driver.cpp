@@ -1,6 +1,6 @@
 // The X11 driver: the connection, its atoms and pixel format, the screen's
-// monitors, cursors, and the table of our X windows. Event handling is in
-// x11_events.cpp.
+// monitors, cursors, the table of our X windows, and the top-level windows
+// of other clients. Event handling is in x11_events.cpp.
 #include "platform/gui/x11_internal.h"
 #include "platform/gui/wm_internal.h"
 
@@ -8,8 +8,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 
 namespace x11 {
@@ -139,6 +141,90 @@ std::vector<TMonitorInfo> TX11Driver::Monitors() {
   for (size_t i = 0; i < screens.size(); ++i)
     out.push_back(TMonitorInfo{screens[i], WorkArea(screens[i]), int(i) == primary});
   return out;
+}
+
+// ---- Windows of other clients -----------------------------------------------------
+
+std::vector<XId> TX11Driver::ChildrenTopFirst(XId W) {
+  Window root = 0, parent = 0, *kids = nullptr;
+  unsigned n = 0;
+  std::vector<XId> out;
+  if (!XQueryTree(FDpy, W, &root, &parent, &kids, &n)) return out;
+  // The server lists them bottom up.
+  for (unsigned i = n; i-- > 0;) out.push_back(kids[i]);
+  if (kids) XFree(kids);
+  return out;
+}
+
+String TX11Driver::TextProperty(XId W, XId Property) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long n = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(FDpy, W, Property, 0, 1024, False, AnyPropertyType, &type, &format, &n, &after, &data) !=
+          Success || !data)
+    return String();
+  String text = format == 8 ? String(reinterpret_cast<const char*>(data), n) : String();
+  XFree(data);
+  return type == XA_STRING ? Latin1ToUtf8(text) : text;
+}
+
+String TX11Driver::ForeignClassName(std::uintptr_t Id) {
+  XClassHint ch{};
+  if (!Id || !XGetClassHint(FDpy, Window(Id), &ch)) return String();
+  String cls = ch.res_class ? ch.res_class : "";
+  if (ch.res_name) XFree(ch.res_name);
+  if (ch.res_class) XFree(ch.res_class);
+  return cls;
+}
+
+String TX11Driver::ForeignWindowText(std::uintptr_t Id) {
+  if (!Id) return String();
+  String title = TextProperty(Id, FAtoms.NetWmName);
+  return title.empty() ? TextProperty(Id, XA_WM_NAME) : title;
+}
+
+bool TX11Driver::ForeignMatches(XId W, const String& ClassName, const String& Title) {
+  if (FWindows.count(W)) return false;
+  String cls = ForeignClassName(W);
+  // A window without WM_CLASS is no client's top-level (a frame, a helper).
+  if (cls.empty() || (!ClassName.empty() && strcasecmp(cls.c_str(), ClassName.c_str()) != 0)) return false;
+  return Title.empty() || ForeignWindowText(W) == Title;
+}
+
+std::uintptr_t TX11Driver::FindForeignWindow(const String& ClassName, const String& Title) {
+  for (XId top : ChildrenTopFirst(FRoot)) {
+    if (ForeignMatches(top, ClassName, Title)) return top;
+    // A reparenting window manager puts the client into a frame of its own.
+    for (XId inner : ChildrenTopFirst(top))
+      if (ForeignMatches(inner, ClassName, Title)) return inner;
+  }
+  return 0;
+}
+
+bool TX11Driver::IsForeignWindow(std::uintptr_t Id) {
+  XWindowAttributes a;
+  return Id && !FWindows.count(Id) && XGetWindowAttributes(FDpy, Window(Id), &a) != 0;
+}
+
+bool TX11Driver::PostForeignClose(std::uintptr_t Id) {
+  Atom* protocols = nullptr;
+  int n = 0;
+  if (!IsForeignWindow(Id) || !XGetWMProtocols(FDpy, Window(Id), &protocols, &n)) return false;
+  bool takesDelete = std::find(protocols, protocols + n, Atom(FAtoms.WmDeleteWindow)) != protocols + n;
+  XFree(protocols);
+  if (!takesDelete) return false;
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = Window(Id);
+  e.xclient.message_type = FAtoms.WmProtocols;
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = long(FAtoms.WmDeleteWindow);
+  e.xclient.data.l[1] = CurrentTime;
+  // No event mask: the event goes to the client that made the window.
+  bool sent = XSendEvent(FDpy, Window(Id), False, NoEventMask, &e) != 0;
+  XFlush(FDpy);
+  return sent;
 }
 
 }  // namespace x11

@@ -11,6 +11,7 @@
 
 #include <dlfcn.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -170,6 +171,17 @@ class TX11Driver final : public TGuiDriver {
   int PixelsPerInch() override { return 96; }
   String ClipboardText() override { return FClipboard->Text(); }
   void SetClipboardText(const String& Text) override { FClipboard->SetText(Text); }
+  // Top-level windows of other clients: the root's children and, under a
+  // reparenting desktop window manager, their children; a window's class
+  // is the res_class of its WM_CLASS, its title _NET_WM_NAME or WM_NAME.
+  // Ids are X window ids. Our own windows are never foreign.
+  std::uintptr_t FindForeignWindow(const String& ClassName, const String& Title) override;
+  bool IsForeignWindow(std::uintptr_t Id) override;
+  String ForeignClassName(std::uintptr_t Id) override;
+  String ForeignWindowText(std::uintptr_t Id) override;
+  // Sends WM_DELETE_WINDOW (a WM_PROTOCOLS client message) when the window
+  // takes it; false otherwise.
+  bool PostForeignClose(std::uintptr_t Id) override;
 
   _XDisplay* Display() const { return FDpy; }
   const TAtoms& Atoms() const { return FAtoms; }
@@ -195,6 +207,12 @@ class TX11Driver final : public TGuiDriver {
   bool IsAutoRepeatRelease(const _XEvent& E);
   void DrainWakePipe();
   TRect WorkArea(const TRect& Screen);
+  // The children of W, the top one first (empty when W is gone).
+  std::vector<XId> ChildrenTopFirst(XId W);
+  bool ForeignMatches(XId W, const String& ClassName, const String& Title);
+  // The text of a string property (UTF8_STRING as it is, STRING from
+  // Latin-1); "" when W has none.
+  String TextProperty(XId W, XId Property);
 
   _XDisplay* FDpy;
   std::unique_ptr<TX11EventSink> FSink;

@@ -7,7 +7,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <errno.h>
+
 #include <algorithm>
+#include <string>
 
 namespace x11 {
 
@@ -36,6 +39,18 @@ Window MakeWindow(Display* D, Window Root, TNativeKind Kind, const TRect& Bounds
   a.bit_gravity = NorthWestGravity;
   return XCreateWindow(D, Root, B.Left, B.Top, unsigned(B.Width()), unsigned(B.Height()), 0, CopyFromParent,
                        InputOutput, CopyFromParent, CWBackPixel | CWEventMask | CWOverrideRedirect | CWBitGravity, &a);
+}
+
+// WM_CLASS: the program's name, and the window manager's class of the
+// window (as the original platform's window class), so that other programs
+// on the desktop find a window by its class. A window without a class (of
+// a bare driver) is one of "MobileSync".
+void SetClassHint(Display* D, Window W, HWND Wnd) {
+  std::string name = program_invocation_short_name, cls = GetClassName(Wnd);
+  if (name.empty()) name = "mobilesync";
+  if (cls.empty()) cls = "MobileSync";
+  XClassHint ch{name.data(), cls.data()};
+  XSetClassHint(D, W, &ch);
 }
 
 void SetAtomProperty(Display* D, Window W, Atom Property, const std::vector<Atom>& Values) {
@@ -76,9 +91,7 @@ void TX11Window::SetProtocols(HWND Owner) {
   wm.input = FKind != TNativeKind::Popup;
   wm.initial_state = NormalState;
   XSetWMHints(FDpy, FId, &wm);
-  char name[] = "mobilesync", cls[] = "MobileSync";
-  XClassHint ch{name, cls};
-  XSetClassHint(FDpy, FId, &ch);
+  SetClassHint(FDpy, FId, FWnd);
   if (FKind == TNativeKind::Popup) return SetAtomProperty(FDpy, FId, a.NetWmWindowType, {a.TypePopupMenu});
   Atom del = a.WmDeleteWindow;
   XSetWMProtocols(FDpy, FId, &del, 1);

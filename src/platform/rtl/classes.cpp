@@ -38,6 +38,7 @@ TComponent::~TComponent() {
 }
 
 void TComponent::Free() {
+  BeforeDestruction();
   Destroying();
   RemoveFreeNotifications();
   delete this;
@@ -45,7 +46,7 @@ void TComponent::Free() {
 
 TComponent* TComponent::Components(int Index) const {
   if (Index < 0 || Index >= ComponentCount())
-    throw EListError("Listenindex überschreitet das Maximum (" + std::to_string(Index) + ")");
+    throw EListError("Der Index der Liste überschreitet das Maximum (" + std::to_string(Index) + ")");
   return FComponents[size_t(Index)];
 }
 

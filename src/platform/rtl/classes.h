@@ -68,6 +68,10 @@ class TComponent : public TPersistent {
   // Sends the destroy notifications while the object is whole, then
   // deletes it. Prefer it to delete when others watch the component.
   void Free();
+  // Called by Free while the object is still whole, before the destroy
+  // notifications; descendants run their last words here (a form fires
+  // OnDestroy).
+  virtual void BeforeDestruction() {}
 
   TComponent* Owner() const { return FOwner; }
   // The Index-th owned component; raises EListError on a bad index.

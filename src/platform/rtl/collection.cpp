@@ -1,4 +1,5 @@
 #include "platform/rtl/collection.h"
+#include "platform/rtl/lists.h"
 
 #include <algorithm>
 
@@ -9,7 +10,7 @@ RTL_IMPLEMENT_CLASS(TOwnedCollection, TCollection, nullptr)
 namespace {
 
 [[noreturn]] void IndexError(int Index) {
-  throw EListError("Listenindex überschreitet das Maximum (" + std::to_string(Index) + ")");
+  ListError(SListIndexError, Index);
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ class TCollection : public TPersistent {
   void Delete(int Index);
   // Deletes every item.
   void Clear();
-  // The item at Index; EListError "Listenindex überschreitet das Maximum
+  // The item at Index; EListError "Der Index der Liste überschreitet das Maximum
   // (%d)" on a bad index.
   TCollectionItem* Items(int Index) const;
   // Assigns Value to the item at Index.

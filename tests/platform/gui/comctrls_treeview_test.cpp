@@ -3,6 +3,7 @@
 // state and by the pixels of known rows.
 #include "controls_fixture.h"
 #include "platform/gui/comctrls.h"
+#include "platform/gui/wm_headless.h"
 #include "platform/rtl/charset.h"
 
 namespace {
@@ -231,6 +232,21 @@ TEST_F(TreeViewTest, NodeNavigationCoversTheWholeTree) {
   EXPECT_FALSE(A2->IsVisible());
   A2->MakeVisible();
   EXPECT_TRUE(A2->IsVisible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TreeViewTest, WheelAndScrollBarMoveTheTopRow) {
+  for (int I = 0; I < 40; ++I) Tree->Items()->Add(nullptr, "n" + std::to_string(I));
+  Pump();
+  Headless().Queue([] { TDesktopInput::MouseWheel(-WHEEL_DELTA, {RootX + TreeLeft + 50, RootY + TreeTop + 50}); });
+  Pump();
+  EXPECT_EQ(Tree->TopItem()->Text(), "n3");
+  TRect Bar = ScrollBarRect(Tree->Handle(), SB_VERT);
+  ClickAt(RootX + TreeLeft + (Bar.Left + Bar.Right) / 2, RootY + TreeTop + Bar.Top + 5);
+  EXPECT_EQ(Tree->TopItem()->Text(), "n2") << "the up arrow scrolls one row";
 }
 
 }  // namespace

@@ -44,6 +44,15 @@ class FormsTest : public ::testing::Test {
     std::filesystem::remove_all(Folder);
   }
 
+  // A monitor of the desktop for HeadlessSetMonitors.
+  static TMonitorInfo MonitorInfo(TRect Area, TRect Work, bool Primary) {
+    TMonitorInfo M;
+    M.rcMonitor = Area;
+    M.rcWork = Work;
+    M.Primary = Primary;
+    return M;
+  }
+
   // A plain form without description, owned by the application.
   TForm* NewPlainForm(const String& Caption = "Form", TRect B = Bounds(100, 100, 300, 200)) {
     auto* F = new TForm(Application, 0);

@@ -7,16 +7,9 @@ namespace {
 
 class ScreenTest : public FormsTest {
  protected:
-  static TMonitorInfo Monitor(TRect Area, TRect Work, bool Primary) {
-    TMonitorInfo M;
-    M.rcMonitor = Area;
-    M.rcWork = Work;
-    M.Primary = Primary;
-    return M;
-  }
   void TwoMonitors() {
-    HeadlessSetMonitors({Monitor(Rect(0, 0, 1280, 1024), Rect(0, 0, 1280, 984), true),
-                         Monitor(Rect(1280, 0, 3200, 1080), Rect(1280, 0, 3200, 1080), false)});
+    HeadlessSetMonitors({MonitorInfo(Rect(0, 0, 1280, 1024), Rect(0, 0, 1280, 984), true),
+                         MonitorInfo(Rect(1280, 0, 3200, 1080), Rect(1280, 0, 3200, 1080), false)});
   }
 };
 

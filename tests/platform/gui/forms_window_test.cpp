@@ -151,11 +151,8 @@ TEST_F(FormWindowTest, MainFormCentredFormIsCentredOverTheMainForm) {
 }
 
 TEST_F(FormWindowTest, DesktopCentredFormIsCentredOnAllMonitors) {
-  TMonitorInfo A, B;
-  A.rcMonitor = A.rcWork = Rect(0, 0, 1000, 800);
-  A.Primary = true;
-  B.rcMonitor = B.rcWork = Rect(1000, 0, 2000, 800);
-  HeadlessSetMonitors({A, B});
+  HeadlessSetMonitors({MonitorInfo(Rect(0, 0, 1000, 800), Rect(0, 0, 1000, 800), true),
+                       MonitorInfo(Rect(1000, 0, 2000, 800), Rect(1000, 0, 2000, 800), false)});
   TForm* F = NewPlainForm("F", Bounds(0, 0, 200, 100));
   F->SetPosition(poDesktopCenter);
   F->Show();

@@ -1,5 +1,5 @@
-// Test helpers of the grid tests: a 50 x 50 grid that keeps a text per
-// cell and paints column 7 red, and a fixture with verbs to press, drag
+// Test helpers of the grid tests: a grid that keeps a text per cell and
+// paints column 7 red, and a fixture with verbs to press, drag
 // and release the mouse on it, press keys and read pixels.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "controls_fixture.h"
+#include "platform/gui/grids_draw.h"
 #include "platform/gui/grids_edit.h"
 #include "platform/gui/wm_headless.h"
 
@@ -54,9 +55,10 @@ class TTextGrid : public TCustomGrid {
   void SetEditText(Integer C, Integer R, const String& V) override { Texts[{C, R}] = V; }
 };
 
-// Grid geometry of the fixture: no border, cells 40 x 20 with 1-pixel
-// lines, the grid's client origin at desktop (GridX, GridY).
-class GridFixture : public ControlsFixture {
+// Grid geometry of the fixture: a 50 x 50 grid G without border, cells
+// 40 x 20 with 1-pixel lines, its client origin at desktop (GridX, GridY).
+template <class G>
+class GridFixtureOf : public ControlsFixture {
  protected:
   static constexpr int RootX = 100, RootY = 100, GridLeft = 10, GridTop = 10;
   static constexpr int GridX = RootX + GridLeft, GridY = RootY + GridTop;
@@ -65,7 +67,7 @@ class GridFixture : public ControlsFixture {
   void SetUp() override {
     ControlsFixture::SetUp();
     Root = MakeRoot(RootX, RootY, 340, 240);
-    Grid = Add<TTextGrid>(Root, "Grid", GridLeft, GridTop, GridW, GridH);
+    Grid = this->template Add<G>(Root, "Grid", GridLeft, GridTop, GridW, GridH);
     Grid->SetBorderStyle(bsNone);
     Grid->SetDefaultColWidth(40);
     Grid->SetDefaultRowHeight(20);
@@ -102,5 +104,7 @@ class GridFixture : public ControlsFixture {
   }
 
   TTestRoot* Root = nullptr;
-  TTextGrid* Grid = nullptr;
+  G* Grid = nullptr;
 };
+
+using GridFixture = GridFixtureOf<TTextGrid>;

@@ -237,6 +237,17 @@ TEST_F(ComboBoxTest, LosingTheFocusClosesTheList) {
   EXPECT_FALSE(C->ListBox() && C->ListBox()->Visible());
 }
 
+TEST_F(ComboBoxTest, FreeingAnOpenBoxTakesItsListAlong) {
+  TComboBox* C = MakeCombo(csDropDown);
+  Focus(C);
+  DropDownByKeyboard();
+  HWND ListWnd = C->ListBox()->Handle();
+  delete C;
+  Pump();
+  EXPECT_FALSE(IsWindow(ListWnd));
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 TEST_F(ComboBoxTest, BoxesAndListsReadFromADescription) {
   ReadComponentFromText(
       "object Root: TTestRoot\n"

@@ -46,6 +46,17 @@ TEST_F(EditTest, SettingTextPutsTheCaretFirstAndClearsModified) {
   EXPECT_FALSE(E->CanUndo());
 }
 
+TEST_F(EditTest, TextReadFromADescriptionIsNoChange) {
+  TEdit* E = MakeEdit();
+  E->BeginReading();
+  E->SetText("gelesen");
+  E->EndReading();
+  E->Loaded();
+  EXPECT_EQ(Changes, 0);
+  E->SetText("geändert");
+  EXPECT_EQ(Changes, 1);
+}
+
 TEST_F(EditTest, ShiftArrowsSelectAndBackspaceDeletesTheSelection) {
   TEdit* E = MakeEdit("Hallo Welt");
   Focus(E);
@@ -227,6 +238,18 @@ TEST_F(EditTest, MarginsAndTheFormattingRectangleMoveTheText) {
   EXPECT_EQ(E->Perform(EM_CHARFROMPOS, 0, MAKELPARAM(30, 5)), 0);
 }
 
+TEST_F(EditTest, RightAlignedTextEndsAtTheRightMargin) {
+  TEdit* E = MakeEdit("abc");
+  E->SetEditAlignment(taRightJustify);
+  Pump();
+  EXPECT_NE(GetWindowLong(E->Handle(), GWL_STYLE) & ES_RIGHT, 0);
+  EXPECT_EQ(E->PosFromChar(3), E->FormatRect().Right - 1);
+  E->SetEditAlignment(taCenter);
+  Pump();
+  TRect R = E->FormatRect();
+  EXPECT_NEAR(E->PosFromChar(0) - R.Left, R.Right - E->PosFromChar(3), 1);
+}
+
 TEST_F(EditTest, LimitModifyAndReadOnlyMessages) {
   TEdit* E = MakeEdit();
   E->Perform(EM_LIMITTEXT, 3);
@@ -241,6 +264,17 @@ TEST_F(EditTest, LimitModifyAndReadOnlyMessages) {
   EXPECT_TRUE(E->ReadOnly());
   E->Perform(EM_SETPASSWORDCHAR, '#');
   EXPECT_EQ(E->Perform(EM_GETPASSWORDCHAR), '#');
+}
+
+TEST_F(EditTest, TextMessagesReadAndReplaceTheText) {
+  TEdit* E = MakeEdit("alt");
+  String New = "neu", Back;
+  E->Perform(WM_SETTEXT, 0, LPARAM(&New));
+  EXPECT_EQ(E->Text(), "neu");
+  EXPECT_EQ(Changes, 1);
+  EXPECT_EQ(E->Perform(WM_GETTEXT, 0, LPARAM(&Back)), 3);
+  EXPECT_EQ(Back, "neu");
+  EXPECT_EQ(GetWindowText(E->Handle()), "neu");
 }
 
 TEST_F(EditTest, ClipboardMessagesActOnTheSelection) {
@@ -265,6 +299,23 @@ TEST_F(EditTest, AClickPlacesTheCaretAtTheNearestCharacter) {
   EXPECT_TRUE(E->Focused());
   EXPECT_EQ(E->SelStart(), 3);
   EXPECT_EQ(E->SelLength(), 0);
+}
+
+TEST_F(EditTest, ADoubleClickSelectsTheWord) {
+  TEdit* E = MakeEdit("eins zwei drei");
+  TPoint P = OnScreen(E, E->PosFromChar(6), 5);
+  HeadlessDoubleClick(P.X, P.Y);
+  Pump();
+  EXPECT_EQ(E->SelText(), "zwei ");
+}
+
+TEST_F(EditTest, DraggingSelectsAndTheReleaseFreesTheMouse) {
+  TEdit* E = MakeEdit("abcdef");
+  E->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(E->PosFromChar(1), 5));
+  E->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(E->PosFromChar(4), 5));
+  E->Perform(WM_LBUTTONUP, 0, MAKELPARAM(E->PosFromChar(4), 5));
+  EXPECT_EQ(E->SelText(), "bcd");
+  EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST_F(EditTest, LongTextScrollsToKeepTheCaretInView) {

@@ -102,6 +102,46 @@ TEST_F(ListBoxTest, TopIndexScrollsTheRowsAndItemAtPosFollows) {
   EXPECT_EQ(L->TopIndex(), 30 - L->ClientHeight() / H);
 }
 
+TEST_F(ListBoxTest, TheWheelScrollsThreeRowsANotch) {
+  TListBox* L = MakeList(30);
+  L->SetFocus();
+  Pump();
+  TPoint P = OnScreen(L, 10, 10);
+  L->Perform(WM_MOUSEWHEEL, WPARAM(std::uint32_t(-WHEEL_DELTA) << 16), MAKELPARAM(P.X, P.Y));
+  EXPECT_EQ(L->TopIndex(), 3);
+  L->Perform(WM_MOUSEWHEEL, WPARAM(std::uint32_t(2 * WHEEL_DELTA) << 16), MAKELPARAM(P.X, P.Y));
+  EXPECT_EQ(L->TopIndex(), 0);
+}
+
+TEST_F(ListBoxTest, AScrollBarShowsWhileRowsAreOutOfView) {
+  TListBox* L = MakeList(3);
+  EXPECT_EQ(GetWindowLong(L->Handle(), GWL_STYLE) & WS_VSCROLL, 0);
+  Integer Full = L->ClientWidth();
+  for (int I = 3; I < 30; ++I) L->Items()->Add("Zeile " + std::to_string(I));
+  Pump();
+  EXPECT_NE(GetWindowLong(L->Handle(), GWL_STYLE) & WS_VSCROLL, 0);
+  EXPECT_EQ(L->ClientWidth(), Full - GetSystemMetrics(SM_CXVSCROLL));
+  // The bar is drawn right of the rows, in the button face colour.
+  TRect R = InRoot(L);
+  EXPECT_GT(CountColor(Rect(R.Right, R.Top, R.Right + GetSystemMetrics(SM_CXVSCROLL), R.Bottom), clBtnFace), 100);
+  L->Clear();
+  Pump();
+  EXPECT_EQ(GetWindowLong(L->Handle(), GWL_STYLE) & WS_VSCROLL, 0);
+}
+
+TEST_F(ListBoxTest, TheScrollBarMovesTheTopRow) {
+  TListBox* L = MakeList(30);
+  TPoint Arrow = OnScreen(L, L->ClientWidth() + 5, L->ClientHeight() - 5);
+  ClickAt(Arrow.X, Arrow.Y);
+  EXPECT_EQ(L->TopIndex(), 1);
+  EXPECT_EQ(L->ItemIndex(), -1);
+  L->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 10));
+  EXPECT_EQ(L->TopIndex(), 10);
+  EXPECT_EQ(GetScrollPos(L->Handle(), SB_VERT), 10);
+  L->Perform(WM_VSCROLL, MAKEWPARAM(SB_TOP, 0));
+  EXPECT_EQ(L->TopIndex(), 0);
+}
+
 TEST_F(ListBoxTest, ItemAtPosBelowTheLastRow) {
   TListBox* L = MakeList(2);
   EXPECT_EQ(L->ItemAtPos(Point(5, 90), true), -1);
@@ -167,6 +207,18 @@ TEST_F(ListBoxTest, RemovingRowsKeepsTheSelectionInRange) {
 }
 
 // ---- Messages --------------------------------------------------------------------
+
+TEST_F(ListBoxTest, PrintClientPaintsTheRowsIntoAGivenCanvas) {
+  TListBox* L = MakeList(4);
+  L->SetItemIndex(1);
+  TBitmap Bmp;
+  Bmp.SetSize(L->ClientWidth(), L->ClientHeight());
+  L->Perform(WM_PRINTCLIENT, WPARAM(Bmp.Canvas()), 0);
+  Integer H = L->ItemHeight();
+  EXPECT_EQ(ColorToRGB(Bmp.Canvas()->Pixel(L->ClientWidth() - 3, H + H / 2)), ColorToRGB(clHighlight));
+  EXPECT_EQ(ColorToRGB(Bmp.Canvas()->Pixel(L->ClientWidth() - 3, H / 2)), ColorToRGB(clWindow));
+}
+
 
 TEST_F(ListBoxTest, ListMessagesAnswerAsTheOriginal) {
   TListBox* L = MakeList(10);

@@ -93,7 +93,7 @@ TEST_F(ComponentTest, ComponentsAreIndexedAndMovable) {
     Form.Components(2);
     FAIL();
   } catch (const EListError& E) {
-    EXPECT_EQ(E.Message(), "Listenindex überschreitet das Maximum (2)");
+    EXPECT_EQ(E.Message(), "Der Index der Liste überschreitet das Maximum (2)");
   }
 }
 

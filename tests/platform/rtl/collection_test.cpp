@@ -145,7 +145,7 @@ TEST_F(CollectionTest, BadIndexRaisesListError) {
     Columns()->Items(3);
     FAIL();
   } catch (const EListError& E) {
-    EXPECT_EQ(E.Message(), "Listenindex überschreitet das Maximum (3)");
+    EXPECT_EQ(E.Message(), "Der Index der Liste überschreitet das Maximum (3)");
   }
 }
 

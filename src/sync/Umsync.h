@@ -1,0 +1,337 @@
+// Umsync: TFsync, the wizard main form of "Mobile Daten-Syncronisation".
+//
+// The form holds the whole state of the program: the office connection and
+// its three locked tables, the installation list KM (seven slots, kept as
+// compressed CSV text in row Ident 2 of setup.OAT), the selected slot, the
+// run mode found by the target check, the merge counters and the file-name
+// lists a run gathers. Its work is split over several files by topic:
+//   Umsync.cpp        construction of the components, FormCreate, FormShow,
+//                     the message helpers, InstallerDir, MarkStep
+//   Umsync_start.cpp  the deferred start (WM_USER+104) and CheckStartParams
+//   Umsync_lock.cpp   closing the host, connecting and locking the office
+//   Umsync_list.cpp   the office identity and the installation list
+//   Umsync_probe.cpp  the target check and the probe of a mobile installation
+// and the copy, merge and install steps in files of their own.
+//
+// Start: FormShow posts WM_USER+104 to the form; its handler StartUp runs
+// CheckStartParams and, when that lets it go on, the database start-up:
+// close the host's window, connect to ParamStr(1), lock "Auftraege.OAT",
+// "Adressen.OAT" and "setup.OAT" (retrying for 10 s), load the settings
+// object, the office identity and the installation list.
+//
+// Every message and question goes through ShowMsg / AskMsg,
+// which show the program's message box (tests answer it with the scripted
+// responder). Waits poll the tick count of the injectable clock.
+//
+// The form is created in code (CreateNew) with every component named as
+// the program's other units expect. The styled check box is not built yet:
+// TFsyncCheckBox stands for it with the Checked property the program uses.
+//
+// Thread safety: GUI thread only; the form, its components and the
+// process-wide HostProductName belong to the main thread.
+#pragma once
+
+#include <memory>
+
+#include "data/memtable/mtMemCSVStreamFormat.h"
+#include "data/memtable/mtMemTable.h"
+#include "data/oak/oaktable.h"
+#include "platform/db/datasource.h"
+#include "platform/gui/extctrls.h"
+#include "platform/gui/extctrls_notebook.h"
+#include "platform/gui/forms.h"
+#include "platform/gui/stdctrls_edit.h"
+#include "platform/gui/stdctrls_label.h"
+#include "platform/rtl/strings.h"
+#include "sync/backup.h"
+#include "ui/look/TPlainButtonUnit.h"
+#include "ui/look/TPlainProgressBarUnit.h"
+#include "ui/look/WizardNotebook.h"
+
+// ---- Exceptions of a run and of the probe ----------------------------------
+// Each is a direct descendant of Exception; the message text is what the
+// step adds to the step's own message (empty unless the step says so).
+RTL_DECLARE_EXCEPTION(ECanNotActiveMandant2TmpGrabbing, Exception)
+RTL_DECLARE_EXCEPTION(ECanNotMobileDataGrabbing, Exception)
+RTL_DECLARE_EXCEPTION(ECanNotDataCheck, Exception)
+RTL_DECLARE_EXCEPTION(ECanNotDataCopy2Server, Exception)
+RTL_DECLARE_EXCEPTION(ECanNotActiveMandantBak, Exception)
+RTL_DECLARE_EXCEPTION(ECanNotUpdateMandant, Exception)
+RTL_DECLARE_EXCEPTION(ECanNotInstall2Mobile, Exception)
+RTL_DECLARE_EXCEPTION(ECanNotTmpdelete, Exception)
+RTL_DECLARE_EXCEPTION(ENotMobilefound, Exception)
+RTL_DECLARE_EXCEPTION(EBadMobilefound, Exception)
+RTL_DECLARE_EXCEPTION(EOtherMobilefound, Exception)
+RTL_DECLARE_EXCEPTION(ENotEqualMobileIDorGUIDfound, Exception)
+RTL_DECLARE_EXCEPTION(EMobileDatetoNew, Exception)
+
+// The product name of the host put into the caption and several messages.
+// Nothing assigns it: it stays empty.
+extern String HostProductName;
+
+// The deferred start message the form posts to itself when shown.
+constexpr UINT WM_STARTUP = WM_USER + 104;  // 1128
+
+// The window class of the host's main window.
+extern const char* const HostMainWindowClass;  // "T_KELPO_Mainform"
+// The temporary tree of a run below the temporary folder.
+extern const char* const InstallerFolderName;  // "Kelpo-Laptop-Installer/"
+// The folder a mobile installation lives in below its target.
+extern const char* const MobileFolderName;  // "KelpoM/"
+// The mobile data folder below the mobile installation.
+extern const char* const MobileDataFolder;  // "KVS/DATA/REMOTE/"
+// The marker file of an installation (one line: its GUID).
+extern const char* const MarkerFileName;  // "KELPAMBO.FILE"
+
+// The table files of a run: the nine settings files and the eleven main
+// data files.
+extern const char* const SettingsFiles[9];
+extern const char* const MainDataFiles[11];
+
+// Splits Line at its first Separator into Name (the part before) and Value
+// (the part after, trimmed, at most 200 characters). A line without the
+// separator leaves Name and Value unchanged.
+void SplitNameValue(const String& Line, char Separator, String& Name, String& Value);
+
+// The command-line and host check of the start. Returns True when the
+// program must stop (Form, when given, has been asked to close): after a
+// registration of "INSTALL" in "ZS.MNU" (Title and SubFolder name the line
+// and the folder), for a missing argument and for a host older than
+// MinVersion. Returns False when the start may go on. Never raises.
+bool CheckStartParams(const String& Title, const String& SubFolder, Integer MinVersion,
+                      TForm* Form);
+
+// ---- Stand-in for the styled check box -----------------------------------------
+
+// A check box: a caption and a Checked state that a click toggles.
+class TFsyncCheckBox : public TCustomControl {
+  RTL_DECLARE_CLASS(TFsyncCheckBox)
+ public:
+  explicit TFsyncCheckBox(TComponent* AOwner);
+  bool Checked() const { return FChecked; }
+  void SetChecked(bool Value);
+
+ protected:
+  void Click() override;
+  void Paint() override;
+
+ private:
+  bool FChecked = false;
+};
+
+// ---- The main form -------------------------------------------------------------
+
+class TFsync : public TForm {
+  RTL_DECLARE_CLASS(TFsync)
+  RTL_MESSAGE_HANDLERS(TFsync)
+ public:
+  // Builds the form without description and all its components (named as
+  // below); OnCreate (FormCreate) follows in AfterConstruction. Owner:
+  // usually the application.
+  explicit TFsync(TComponent* AOwner);
+  ~TFsync() override;
+
+  // ---- Database components (owned by the form) -------------------------------
+  TOakSettings* OakSettingsmain;      // engine settings, date format "DD.MM.YYYY"
+  TOakConnection* OakConnection;      // the office data folder of ParamStr(1)
+  TOakConnection* OakConnectionRemote;  // spare connection for a mobile folder
+  TOakTable* Table_ORDERS;            // "Auftraege.OAT"
+  TOakTable* OakTable_ADR;            // "Adressen.OAT"
+  TOakTable* OakTableSettings;        // "setup.OAT", index IDENT
+  TOakTable* OakTableRemoteSettings;  // spare tables on OakConnectionRemote
+  TOakTable* OakTableRemoteOrders;
+  TOakTable* OakTableRemoteADR;
+  TOakTable* OakTableTemp;
+  TmtMemTable* KM;                    // the installation list
+  TmtCSVStreamFormat* mtCSVStreamFormat1;
+  TDataSource* KMD;
+  TBackupFile* BackupFile1;
+
+  // ---- Controls (owned by the form) ------------------------------------------
+  TWizardNotebook* WizardNotebook1;  // pages "0", "2", "3"
+  TLabel* LabelHeader;  // the wizard's header text
+  TLabel* LabelInfo;    // the wizard's info text
+  TPlainButton* FlatButton_next;
+  TPlainButton* FlatButton_back;
+  TPlainButton* FlatButton_cancel;
+  TPlainButton* FlatButton332423;  // "Hilfe"
+  TPanel* Panel298909;             // bottom panel
+  TLabel* lbinfo;                  // status line of the bottom panel
+  TPanel* Fpclose;                 // "Torvane wird beendet.."
+  // Page "0".
+  TPlainButton* flbname;
+  TPlainButton* flbpath;
+  TPlainButton* flbr23423;
+  TPlainButton* FlatButton3423423;
+  TPlainButton* FlatButton2;
+  // Page "2".
+  TLabel* Label62342;
+  TLabel* Label1;
+  TEdit* FlatInstalls2;
+  TLabel* BaseDir;
+  TFsyncCheckBox* snnoneKelpo;
+  TFsyncCheckBox* scignoreadr;
+  // Page "3".
+  TLabel* l1;
+  TLabel* l2;
+  TLabel* l3;
+  TLabel* l4;
+  TLabel* l5;
+  TLabel* l6;
+  TLabel* l7;
+  TLabel* l8;
+  TPlainButton* fbstepshow;
+  TPlainProgressBar* pgmain;
+  TLabel* Label3copy;
+
+  // ---- State of the program ----------------------------------------------------
+  // File names a run gathers (ReadCurrentMandant); created by FormCreate.
+  std::unique_ptr<TStringList> MacroFiles, LayoutFiles, TextFiles, PluginFiles, PostcodeFiles;
+  TDateTime LastSyncDate = 0;  // last synchronisation of the mobile side
+  Integer OrdersUpdated = 0, OrdersAdded = 0, AddressesUpdated = 0, AddressesAdded = 0;
+  bool ConfigChanged = false;  // the installation list must be saved
+  Byte RunMode = 0;            // 0 nothing tested, 1 install, 2 synchronise
+  Integer CurrentRights = 0;   // of the selected slot, 0..4
+  String CurrentPath;          // target of the selected slot
+  String CurrentGUID;
+  Byte CurrentID = 0;          // slot 1..7
+  bool RestartHost = false;    // start TOVAR.EXE again on close
+
+  // ---- Start-up (Umsync.cpp, Umsync_start.cpp) ---------------------------------
+  // Creates the string lists, clears the state, resets the wizard to page
+  // "0" and, unless one is installed, makes the program's message box the
+  // settings loader's SettingsMessageHook.
+  void FormCreate(TObject* Sender);
+  // Posts WM_STARTUP to the form's own window and sets the caption.
+  void FormShow(TObject* Sender);
+  // Handler of WM_STARTUP: CheckStartParams, then DatabaseStartUp.
+  void StartUp(TMessage& Message);
+
+  // ---- Connecting and locking (Umsync_lock.cpp) ----------------------------------
+  // The start after a passed check: connect and lock, then
+  // LoadSourceDatabase; Next and Close are disabled meanwhile and enabled
+  // again on success. Each failure shows its message, leaves the office
+  // disconnected and closes the form: no connection, a lock not obtained,
+  // any exception on the way ("Das Programm kann nicht direkt gestartet
+  // werden."), a settings table that cannot be read ("Die Quellatenbank
+  // kann nicht gelesen werden."). Never raises.
+  void DatabaseStartUp();
+  // On: closes the host, connects to ParamStr(1) (local server when
+  // ParamStr(2) is "1") and locks the three office tables, retrying for
+  // 10000 ms; on failure the connection ends up disconnected. Off:
+  // disconnects. Raises what connecting and opening raise.
+  void LockDatabase(TForm* Form, bool On);
+  // Sends WM_CLOSE to the host's main window until it is gone or 5000 ms
+  // have passed.
+  void CloseHostMainWindow(TForm* Form);
+  // Under the busy cursor: loads the settings object, the office identity
+  // and the list from setup.OAT, then closes it (ending its table lock).
+  // True on success; False when any of it raised. Never raises.
+  bool LoadSourceDatabase();
+
+  // ---- Installation list (Umsync_list.cpp) ---------------------------------------
+  // Loads the office identity (row 1, repaired silently when missing or
+  // malformed) into Settings()->DatabaseID and the list (row 2) from Table
+  // (setup.OAT, open, index IDENT); KM is left open, read-only, on its
+  // first row with seven slots of IDs 1..7 and valid GUIDs. Raises what
+  // reading the list's text raises.
+  void LoadSettings(TOakTable* Table);
+  // Writes KM into row 2 of setup.OAT (opened when closed; left open).
+  // Raises what the database raises.
+  void SaveInstallationList();
+  // After a completed run: Path := CurrentPath, RIGHTS 5 or more := 0,
+  // post and save the list.
+  void UpdateInstallationEntry();
+  // Refreshes CurrentRights, CurrentPath, CurrentGUID and CurrentID from
+  // the current row of KM.
+  void ReadCurrentEntry();
+  // Runs Edit on the current KM row with ReadOnly cleared, then posts and
+  // makes KM read-only again (also when Edit raises).
+  void EditInstallationEntry(const std::function<void()>& Edit);
+
+  // ---- Target check and probe (Umsync_probe.cpp) ----------------------------------
+  // Under the busy cursor: tests CurrentPath (given a trailing '/'; an
+  // empty, missing, unusable or unwritable folder is refused with its
+  // message), makes it end in "KelpoM/" and probes the installation there;
+  // after a probe FlatInstalls2, BaseDir and Label62342 show the finding.
+  // Sets RunMode; returns True when a mode was set.
+  bool CheckTarget();
+  // Creates the target folder and a test file in it; False (with a
+  // message) when the file cannot be made.
+  bool CheckTargetWritable();
+  // Inspects the mobile installation below CurrentPath; sets RunMode,
+  // LastSyncDate, Info (HTML for BaseDir) and DateText. Never raises.
+  void ProbeMobileInstallation(String& Info, String& DateText);
+
+  // ---- Run (other units of the program) --------------------------------------------
+  // The steps of a run. Each returns True or raises the exception class
+  // of its step (above); InstallToMobile returns False when only the
+  // temporary files could not be removed.
+  bool ReadCurrentMandant();
+  bool FetchMobileData();
+  bool CheckData(const String Files[4], bool FixAddressKeys);
+  void MergeMobileData();
+  bool BackupMandant();
+  bool WriteBackMandant();
+  bool InstallToMobile();
+  bool SetMobileRights(const String& Dest);
+  void BuildSelfExtractingInstaller(TStrings* List, const String& Folders);
+  void AddFilesByMask(const String& Mask, TStrings* List);
+  // Step marker of page "3": -1 grey, 0 black, 1..8 marks that step.
+  void MarkStep(Integer Step);
+  // Enables or disables Back and Close together.
+  void EnableWizardButtons(bool Enabled);
+  // Path := temporary folder + "Kelpo-Laptop-Installer/" + Sub + "/";
+  // Delete False creates it, True deletes it with everything below.
+  void InstallerDir(const String& Sub, bool Delete, String& Path);
+
+  // ---- Messages ----------------------------------------------------------------------
+  // The program's message box: Text and HelpText are HTML; the caption is
+  // the application's title.
+  void ShowMsg(const String& Text, const String& HelpText = String());
+  // The yes/no question of the message box; True for "Ja".
+  bool AskMsg(const String& Text, const String& HelpText = String());
+  // Shows Text in the status line lbinfo and hands it to OnInfo.
+  void ShowInfo(const String& Text);
+  // Told every status text as it is shown (a log or a test follows the
+  // countdown through it). Null: nobody.
+  std::function<void(const String& Text)> OnInfo;
+
+ private:
+  void CreateComponents();
+  void CreateControls();
+  void CreatePage0(TWinControl* Page);
+  void CreatePage2(TWinControl* Page);
+  void CreatePage3(TWinControl* Page);
+  bool AllTablesLocked();
+  void LockTablesWithCountdown();
+  void SetConnectionServerType(TOakConnection* Connection);
+  void LoadOfficeIdentity(TOakTable* Table);
+  void LoadInstallationList(TOakTable* Table);
+  void RepairInstallationList();
+  void ProbeMobileTables(const String& DataFolder, String& DateText);
+  void ProbeMarkerFile();
+  void ShowProbeFailure(const String& Message);
+  bool ApplyTargetPath();
+  void ShowProbeResult(const String& Info, const String& DateText);
+};
+
+// The stringItem of the current row of a setup table without the blanks
+// that pad the character column to its length.
+String SetupText(TDataSet* Table);
+
+// Helpers of the probe on an open mobile setup.oat (index Ident); each
+// seeks its row by the decimal text of its Ident.
+// Row 6 read as a time stamp; 0 when missing or unreadable. Never raises.
+TDateTime ReadMobileDate(TOakTable* Table);
+// Row 4 as a number; 0 when missing or outside 1..7. Raises EConvertError
+// for a text that is no number.
+Integer ReadMobileID(TOakTable* Table);
+// Row 5 (the office GUID) / row 1 (the installation GUID) equals GUID
+// exactly.
+bool IsOfficeGUID(TOakTable* Table, const String& GUID);
+bool IsMobileGUID(TOakTable* Table, const String& GUID);
+
+// The ID character of an installation ID (MobileIDChars; 0 for IDs
+// outside 1..7).
+char MobileIDChar(Integer ID);

@@ -1,0 +1,104 @@
+// BackupMandant: the dated copy of the office tables taken before the
+// merged tables are written back, and the removal of old copies.
+//
+// Backups live in the office data folder below "Sicherheitskopie/", one
+// folder per run named "Mobile Datensynchronisation vom <date> <time>"
+// (':' of the time replaced by '_'), the tables in its "Data/".
+#include <algorithm>
+
+#include "foundation/FileUtils.h"
+#include "platform/os/find.h"
+#include "platform/rtl/sysutils.h"
+#include "sync/Umsync_run.h"
+
+namespace {
+
+const char* const BackupRoot = "Sicherheitskopie/";
+const char* const BackupPrefix = "Mobile Datensynchronisation vom";
+
+// Backups kept without question, and the rule for the newest of a long row.
+constexpr Integer BackupsKeptAlways = 7;
+constexpr Integer FirstSparedPosition = 13;
+constexpr Integer SparedAgeDays = 3;
+
+struct TBackupEntry {
+  String Path;
+  String DateText;  // characters 33..42 of the name, or "" when no date
+};
+
+std::vector<TBackupEntry> ListBackups(const String& Root) {
+  std::vector<TBackupEntry> Backups;
+  TSearchRec F;
+  if (FindFirst(Root + "*", faDirectory, F) == 0) {
+    do {
+      if (F.Name == "." || F.Name == ".." || !(F.Attr & faDirectory)) continue;
+      if (F.Name.rfind(BackupPrefix, 0) != 0) continue;
+      String DateText = Copy(F.Name, 33, 10);
+      TDateTime Dummy;
+      if (!TryStrToDate(DateText, Dummy)) DateText.clear();
+      Backups.push_back({Root + F.Name, DateText});
+    } while (FindNext(F) == 0);
+  }
+  FindClose(F);
+  return Backups;
+}
+
+// Oldest first; equal dates keep their order. Raises EConvertError for an
+// empty date text.
+void SortByDate(std::vector<TBackupEntry>& Backups) {
+  std::vector<std::pair<TDateTime, TBackupEntry>> Dated;
+  for (const TBackupEntry& B : Backups) Dated.push_back({StrToDate(B.DateText), B});
+  std::stable_sort(Dated.begin(), Dated.end(),
+                   [](const auto& A, const auto& B) { return A.first < B.first; });
+  for (std::size_t I = 0; I < Dated.size(); ++I) Backups[I] = Dated[I].second;
+}
+
+}  // namespace
+
+String BackupFolderName(TDateTime Now) {
+  String Stamp = DateToStr(Now) + " " + TimeToStr(Now);
+  return String(BackupPrefix) + " " + StringReplace(Stamp, ":", "_", rfReplaceAll);
+}
+
+Integer RemoveOldBackups(TFsync& Form, const String& Root, TDateTime Today) {
+  std::vector<TBackupEntry> Backups = ListBackups(Root);
+  if (static_cast<Integer>(Backups.size()) <= BackupsKeptAlways) return 0;
+  Integer Removed = 0;
+  try {
+    SortByDate(Backups);
+    for (Integer I = static_cast<Integer>(Backups.size()) - 1; I >= 0; --I) {
+      bool Young = Today - StrToDate(Backups[I].DateText) < SparedAgeDays;
+      if (I >= FirstSparedPosition && Young) Backups.erase(Backups.begin() + I);
+    }
+    StartProgress(Form, 1, static_cast<Integer>(Backups.size()));
+    for (const TBackupEntry& B : Backups) {
+      if (B.Path.find(BackupPrefix) == String::npos) continue;
+      AdvanceProgress(Form);
+      DeleteDirectoryTree(IncludeTrailingBackslash(B.Path) + "DATA/", true);
+      DeleteDirectoryTree(B.Path, true);
+      ++Removed;
+    }
+  } catch (const Exception&) {
+    // A folder whose date part is no date ends the removal; the run goes on.
+  }
+  return Removed;
+}
+
+bool TFsync::BackupMandant() {
+  try {
+    const String Office = OfficeDataFolder(*this);
+    const TDateTime Today = Now();
+    const String Folder = Office + BackupRoot + BackupFolderName(Today) + "/";
+    ShowCopyText(*this, "Alte Sicherungen entfernen...");
+    RemoveOldBackups(*this, Office + BackupRoot, Date());
+    StartProgress(*this, 1, 20);
+    for (const String& Name : RunTableFiles())
+      CopyWithProgress(*this, "sichern von", Name, Office + Name, Folder + "Data/" + Name);
+    l5->SetCaption(
+        "Eine Kopie der Orignaldatenbank vor Synchronisation wurde in einem Unterverzeichnis der "
+        "Originaldatenbank hinterlegt.");
+  } catch (...) {
+    throw ECanNotActiveMandantBak("");
+  }
+  return true;
+}

@@ -1,0 +1,84 @@
+// CheckData: the table check of a run. Each of four copied tables is
+// opened, its address keys completed when asked, every record's deleted
+// state read and written again, and the table reindexed exclusively.
+#include "foundation/USettings.h"
+#include "platform/rtl/sysutils.h"
+#include "sync/Umsync_run.h"
+
+namespace {
+
+// Gives every address without a key the key with prefix 0.
+void CompleteAddressKeys(TFsync& Form, TOakTable& Table) {
+  const Integer Count = Table.RecordCount();
+  Integer Number = 0;
+  Table.First();
+  while (!Table.Eof()) {
+    ++Number;
+    ShowCopyText(Form, "Adressen überprüfen...  " + IntToStr(Number) + " von " + IntToStr(Count));
+    if (Trim(Table.FieldByName("ADR_46_")->AsString()).empty()) SetAddressKey(&Table, 0);
+    Table.Next();
+  }
+}
+
+// Reads and rewrites the deleted state of every record, deleted ones
+// included: a deleted record is deleted again, any other recalled.
+void RewriteRecordStates(TOakTable& Table) {
+  Table.First();
+  while (!Table.Eof()) {
+    if (Table.IsRecordDeleted(0))
+      Table.DeleteRecord();
+    else
+      Table.RecallRecord();
+    Table.Next();
+  }
+}
+
+void ReindexExclusively(TOakTable& Table) {
+  Table.Close();
+  Table.SetExclusive(true);
+  Table.Open();
+  Table.Reindex();
+  Table.Close();
+  Table.SetExclusive(false);
+}
+
+}  // namespace
+
+bool TFsync::CheckData(const String Files[4], bool FixAddressKeys) {
+  TBusyScope Busy;
+  String TableName;
+  try {
+    const String Tree = RunFolder(*this, "");
+    auto Connection = std::make_unique<TOakConnection>(nullptr);
+    Connection->SetOakServerTypes(TOakServerTypes{stOAK_LOCAL});
+    auto Table = MakeRunTable(Connection.get(), "");
+    pgmain->SetMin(0);
+    StartProgress(*this, 0, 2);
+    ShowCopyText(*this, "Datenbank überprüfen... Evt. wird das Programm einige Zeit nicht reagieren.");
+    AdvanceProgress(*this);
+    String Folder;
+    for (Integer I = 0; I < 4; ++I) {
+      const String Path = Tree + Files[I];
+      if (ExtractFilePath(Path) != Folder) {
+        Folder = ExtractFilePath(Path);
+        Connection->Disconnect();
+        Connection->SetConnectPath(Folder);
+        Connection->Connect();
+      }
+      TableName = ExtractFileName(Path);
+      Table->SetTableName(TableName);
+      ShowCopyText(*this, "Überprüfen von: " + TableName);
+      Table->Open();
+      if (FixAddressKeys && UpperCase(TableName) == "ADRESSEN.OAT") CompleteAddressKeys(*this, *Table);
+      ShowCopyText(*this, "Überprüfen von: " + TableName);
+      RewriteRecordStates(*Table);
+      ReindexExclusively(*Table);
+      AdvanceProgress(*this);
+    }
+    Table.reset();
+    Connection->Disconnect();
+  } catch (...) {
+    throw ECanNotDataCheck(TableName);
+  }
+  return true;
+}

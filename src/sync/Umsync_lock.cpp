@@ -1,0 +1,147 @@
+// Connecting to and locking the office database: the host's main window is
+// closed, the office data folder of the command line is connected, and the
+// orders, addresses and settings tables are opened and table-locked, with
+// a countdown of 10 seconds while another user still holds one of them.
+// Then the settings object and the installation list are loaded.
+#include "foundation/BusyCursor.h"
+#include "foundation/FileUtils.h"
+#include "foundation/USettings.h"
+#include "platform/os/folders.h"
+#include "platform/rtl/sysutils.h"
+#include "sync/Umsync.h"
+
+namespace {
+
+// How long the lock and the host waits pause between two attempts.
+constexpr Cardinal RetryPauseMs = 100;
+constexpr Cardinal LockWaitMs = 10000;
+constexpr Cardinal HostCloseWaitMs = 5000;
+
+String CountdownText(Integer Remaining) {
+  return "Es wird versucht die Datenbank sperren.... noch " + IntToStr(Remaining) +
+         " Sec.\r\nBitte beenden Sie einen evt. Bearbeitungsmodus.";
+}
+
+// Lets the windows repaint, then waits a little on the process clock.
+void PauseBetweenAttempts() {
+  DispatchPaintMessages();
+  ClockSleep(RetryPauseMs);
+}
+
+}  // namespace
+
+void TFsync::DatabaseStartUp() {
+  ShowInfo("Verbindung zur Datenbank aufbauen....");
+  FlatButton_next->SetEnabled(false);
+  FlatButton_cancel->SetEnabled(false);
+  Update();
+  SetCaption(Caption() + " [Version 6]");
+  try {
+    LockDatabase(this, true);
+    if (!OakConnection->IsConnected()) {
+      OakConnection->Disconnect();
+      ShowMsg("Verbindung zur Datenbank konnte nicht aufgebaut werden.");
+      Close();
+      return;
+    }
+  } catch (...) {
+    ShowMsg("<B>Das Programm kann nicht direkt gestartet werden.<BR>"
+            "Eventuell greifen andere Benutzer auf diese Datenbank exclusiv zu.</B>");
+    Close();
+    return;
+  }
+  if (!LoadSourceDatabase()) {
+    OakConnection->Disconnect();
+    ShowMsg("Die Quellatenbank kann nicht gelesen werden.");
+    Close();
+    return;
+  }
+  FlatButton_next->SetEnabled(true);
+  FlatButton_cancel->SetEnabled(true);
+}
+
+bool TFsync::LoadSourceDatabase() {
+  StartWait();
+  try {
+    ShowInfo("Quelldatenbank: " + OakConnection->ConnectPath());
+    OakTableSettings->Open();
+    Settings()->LoadFromDatabase(OakTableSettings);
+    LoadSettings(OakTableSettings);
+    OakTableSettings->Close();
+  } catch (...) {
+    // A settings table that cannot be read: reported by the caller.
+    StopWait();
+    return false;
+  }
+  StopWait();
+  return true;
+}
+
+void TFsync::SetConnectionServerType(TOakConnection* Connection) {
+  if (ParamStr(2) == "1")
+    Connection->SetOakServerTypes({stOAK_LOCAL});
+  else
+    Connection->SetOakServerTypes({stOAK_REMOTE});
+}
+
+void TFsync::LockDatabase(TForm* Form, bool On) {
+  if (!On) {
+    OakConnection->Disconnect();
+    return;
+  }
+  CloseHostMainWindow(Form);
+  OakConnection->Disconnect();
+  SetConnectionServerType(OakConnection);
+  OakConnection->SetConnectPath(ParamStr(1));
+  OakConnection->Connect();
+  if (!OakConnection->IsConnected()) return;
+  Table_ORDERS->Open();
+  OakTable_ADR->Open();
+  OakTableSettings->Open();
+  LockTablesWithCountdown();
+}
+
+bool TFsync::AllTablesLocked() {
+  return Table_ORDERS->IsTableLocked() && OakTable_ADR->IsTableLocked() &&
+         OakTableSettings->IsTableLocked();
+}
+
+void TFsync::LockTablesWithCountdown() {
+  const std::uint64_t Start = GetTickCount64();
+  Integer Last = -1;
+  for (std::uint64_t Elapsed = 0; Elapsed < LockWaitMs; Elapsed = GetTickCount64() - Start) {
+    Integer Remaining = 10 - Integer(Elapsed / 1000);
+    if (Remaining != Last) {
+      ShowInfo(CountdownText(Remaining));
+      Panel298909->Repaint();
+      Last = Remaining;
+    }
+    Table_ORDERS->LockTable();
+    OakTable_ADR->LockTable();
+    OakTableSettings->LockTable();
+    if (AllTablesLocked()) break;
+    PauseBetweenAttempts();
+  }
+  if (AllTablesLocked()) {
+    ShowInfo("Datenbank \"" + OakConnection->ConnectPath() + "\" ist jetzt gesperrt.");
+    return;
+  }
+  ShowInfo("Datenbank konnte nicht gesperrt werden.");
+  ShowMsg("Datenbank konnte nicht gesperrt werden.<BR>Evt. greifen andere Nutzer auf die Daten zu.");
+  OakConnection->Disconnect();
+}
+
+void TFsync::CloseHostMainWindow(TForm* Form) {
+  Fpclose->Show();
+  Fpclose->Repaint();
+  const std::uint64_t Start = GetTickCount64();
+  for (HWND Host = FindWindow(HostMainWindowClass, ""); Host;
+       Host = FindWindow(HostMainWindowClass, "")) {
+    SendMessage(Host, WM_CLOSE, 0, 0);
+    if (GetTickCount64() - Start > HostCloseWaitMs) break;
+    if (Form) Form->Repaint();
+    PauseBetweenAttempts();
+  }
+  Fpclose->Repaint();
+  Fpclose->Hide();
+}

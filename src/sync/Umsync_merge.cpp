@@ -1,0 +1,271 @@
+// MergeMobileData: orders and addresses entered or changed on the mobile
+// installation are carried into the office copy of the temporary tree.
+//
+// Orders match by ID_ORDER, addresses by their installation-unique key
+// ADR_46_. A record the office copy lacks is added when its change stamp
+// is later than the last synchronisation; a record both sides hold is
+// replaced only when the mobile stamp is strictly later, an order moreover
+// only while its office status is 0 or 3. The office addresses get a
+// temporary index tag on ADR_46_ for the duration of the merge.
+#include <algorithm>
+#include <functional>
+#include <unordered_set>
+
+#include "foundation/StringUtils.h"
+#include "foundation/USettings.h"
+#include "platform/rtl/sysutils.h"
+#include "sync/Umsync_run.h"
+
+namespace {
+
+// A stamp that does not read as a time.
+RTL_DECLARE_EXCEPTION(EUnreadableStamp, Exception)
+RTL_IMPLEMENT_CLASS(EUnreadableStamp, Exception, nullptr)
+
+// The time of a change stamp field; raises EUnreadableStamp when the text
+// is no stamp.
+TDateTime StampOf(TDataSet* Table, const char* Field) {
+  TDateTime Value = StampToDateTime(Trim(Table->FieldByName(Field)->AsString()));
+  if (Value == 0) throw EUnreadableStamp(Field);
+  return Value;
+}
+
+// The mobile stamp is strictly later than the office stamp.
+bool MobileIsNewer(TDataSet* Mobile, TDataSet* Office, const char* Field) {
+  return StampOf(Mobile, Field) > StampOf(Office, Field);
+}
+
+// The process-wide short date format := the engine's date format with
+// every 'C' or 'c' replaced by 'Y', so dates travel as text unchanged.
+void CopyDateFormat(TFsync& Form) {
+  String Format = Form.OakSettingsmain->DateFormat();
+  std::replace(Format.begin(), Format.end(), 'C', 'Y');
+  std::replace(Format.begin(), Format.end(), 'c', 'Y');
+  ShortDateFormat = Format;
+}
+
+// The four tables of a merge on its two connections, opened and indexed.
+class TMergeRun {
+ public:
+  // Makes the connections (connected) and the four tables (closed).
+  explicit TMergeRun(TFsync& Form);
+  // Closes everything and removes the temporary index tag (also after a
+  // failed Open).
+  ~TMergeRun();
+  // Opens the four tables and adds the temporary tag ADR_46_ to the
+  // office addresses.
+  void Open();
+  void MergeOrders();
+  void MergeAddresses();
+
+ private:
+  bool IsOrderNewerThanLastSync();
+  bool IsAddressNewerThanLastSync();
+  void CopyFields(TDataSet* Source, TDataSet* Dest);
+  void WriteRecord(TDataSet* Mobile, TDataSet* Office, bool New, Integer& Added, Integer& Updated);
+  void CopyOrder(bool New);
+  Integer CopyAddress(bool New, bool Track);
+  void LinkOrderAddress();
+  void ForEachRecord(TDataSet* Table, const String& What, const std::function<void()>& Visit);
+
+  TFsync& Form;
+  // The mobile ID of every address copied along with an order.
+  std::unordered_set<Integer> CopiedAddresses;
+  std::unique_ptr<TOakConnection> OfficeConnection, MobileConnection;
+  std::unique_ptr<TOakTable> OfficeOrders, OfficeAddresses, MobileOrders, MobileAddresses;
+  bool TagCreated = false;
+};
+
+TMergeRun::TMergeRun(TFsync& AForm) : Form(AForm) {
+  OfficeConnection = OpenLocalConnection(RunFolder(Form, "M_Temp/Server/Data"));
+  MobileConnection = OpenLocalConnection(RunFolder(Form, "M_Temp/Remote/Data"));
+  OfficeOrders = MakeRunTable(OfficeConnection.get(), "Auftraege.oat", "ID_ORDER");
+  OfficeAddresses = MakeRunTable(OfficeConnection.get(), "Adressen.oat");
+  MobileOrders = MakeRunTable(MobileConnection.get(), "Auftraege.oat", "ID_ORDER");
+  MobileAddresses = MakeRunTable(MobileConnection.get(), "Adressen.oat", "ID");
+}
+
+void TMergeRun::Open() {
+  OfficeOrders->Open();
+  OfficeAddresses->SetExclusive(true);
+  OfficeAddresses->Open();
+  OfficeAddresses->CreateIndex("", "ADR_46_", "ADR_46_", "", "", TOakIndexOptions{ioCompound});
+  TagCreated = true;
+  OfficeAddresses->SetIndexName("ADR_46_");
+  MobileOrders->Open();
+  MobileAddresses->Open();
+}
+
+TMergeRun::~TMergeRun() {
+  try {
+    OfficeOrders->Close();
+    if (TagCreated) {
+      OfficeAddresses->SetIndexName("");
+      OfficeAddresses->DeleteIndex("ADR_46_");
+    }
+  } catch (const Exception&) {
+  }
+  OfficeAddresses.reset();
+  MobileOrders.reset();
+  MobileAddresses.reset();
+  OfficeOrders.reset();
+  OfficeConnection.reset();
+  MobileConnection.reset();
+}
+
+// Walks Table from its first record, showing What and the running number
+// before Visit runs for each record.
+void TMergeRun::ForEachRecord(TDataSet* Table, const String& What, const std::function<void()>& Visit) {
+  const Integer Count = Table->RecordCount();
+  Integer Number = 0;
+  for (Table->First(); !Table->Eof(); Table->Next()) {
+    ShowCopyText(Form, What + "  " + IntToStr(++Number) + " von " + IntToStr(Count));
+    Form.Label3copy->Repaint();
+    Visit();
+  }
+}
+
+bool TMergeRun::IsOrderNewerThanLastSync() {
+  TDateTime Stamp = StampToDateTime(Trim(MobileOrders->FieldByName("ParentName")->AsString()));
+  return Stamp != 0 && Stamp > Form.LastSyncDate;
+}
+
+bool TMergeRun::IsAddressNewerThanLastSync() {
+  TDateTime Stamp = StampToDateTime(Trim(MobileAddresses->FieldByName("ADR_47_")->AsString()));
+  return Stamp != 0 && Stamp > Form.LastSyncDate;
+}
+
+// Copies every field of Source by position into the field of the same
+// name of Dest, except ID; a field that cannot be copied is skipped.
+void TMergeRun::CopyFields(TDataSet* Source, TDataSet* Dest) {
+  for (Integer I = 0; I < Source->FieldCount(); ++I) {
+    TField* From = Source->Fields()[I];
+    TField* To = Dest->FindField(From->FieldName());
+    if (!To || SameText(From->FieldName(), "ID")) continue;
+    try {
+      TFieldType Type = From->DataType();
+      if (Type == ftDate || Type == ftDateTime) {
+        CopyDateFormat(Form);
+        To->SetAsString(From->AsString());
+      } else {
+        To->SetValue(From->Value());
+      }
+    } catch (const Exception&) {
+    }
+  }
+}
+
+// Inserts (New) or edits the current record of Office, counting it as
+// added or updated, copies the mobile record's fields into it and posts.
+void TMergeRun::WriteRecord(TDataSet* Mobile, TDataSet* Office, bool New, Integer& Added,
+                            Integer& Updated) {
+  if (New) {
+    Office->Insert();
+    ++Added;
+  } else {
+    Office->Edit();
+    ++Updated;
+  }
+  CopyFields(Mobile, Office);
+  Office->Post();
+}
+
+void TMergeRun::CopyOrder(bool New) {
+  try {
+    WriteRecord(MobileOrders.get(), OfficeOrders.get(), New, Form.OrdersAdded, Form.OrdersUpdated);
+  } catch (const Exception& E) {
+    OfficeOrders->Cancel();
+    throw ECanNotDataCopy2Server(E.Message());
+  }
+  LinkOrderAddress();
+}
+
+// The address of the order just written: copied along when the office
+// lacks it or holds an older version; an order whose address has no key
+// is removed again from the office copy.
+void TMergeRun::LinkOrderAddress() {
+  const String AddressID = IntToStr(MobileOrders->FieldByName("AdressID")->AsInteger());
+  if (!MobileAddresses->Seek(AddressID, true)) return;
+  const String Key = MobileAddresses->FieldByName("ADR_46_")->AsString();
+  Integer NewID = 0;
+  if (Trim(Key).empty()) {
+    OfficeOrders->Delete();
+    return;
+  }
+  if (!OfficeAddresses->Seek(Key, true)) {
+    NewID = CopyAddress(true, true);
+  } else {
+    try {
+      if (MobileIsNewer(MobileAddresses.get(), OfficeAddresses.get(), "ADR_47_"))
+        NewID = CopyAddress(false, true);
+    } catch (const Exception&) {
+    }
+  }
+  if (NewID > 0) {
+    OfficeOrders->Edit();
+    OfficeOrders->FieldByName("AdressID")->SetAsInteger(NewID);
+    OfficeOrders->Post();
+  }
+}
+
+Integer TMergeRun::CopyAddress(bool New, bool Track) {
+  try {
+    WriteRecord(MobileAddresses.get(), OfficeAddresses.get(), New, Form.AddressesAdded,
+                Form.AddressesUpdated);
+    if (Trim(OfficeAddresses->FieldByName("ADR_46_")->AsString()).empty())
+      SetAddressKey(OfficeAddresses.get(), 0);
+    if (Track) CopiedAddresses.insert(MobileAddresses->FieldByName("ID")->AsInteger());
+    return OfficeAddresses->FieldByName("ID")->AsInteger();
+  } catch (const Exception& E) {
+    OfficeAddresses->Cancel();
+    throw ECanNotDataCopy2Server(E.Message());
+  }
+}
+
+void TMergeRun::MergeOrders() {
+  ForEachRecord(MobileOrders.get(), "Aufträge syncronisieren...", [this] {
+    const String Key = MobileOrders->FieldByName("ID_ORDER")->AsString();
+    if (!OfficeOrders->Seek(Key, true)) {
+      if (IsOrderNewerThanLastSync()) CopyOrder(true);
+    } else {
+      Integer Status = OfficeOrders->FieldByName("status")->AsInteger();
+      if (Status == 0 || Status == 3) {
+        try {
+          if (MobileIsNewer(MobileOrders.get(), OfficeOrders.get(), "ParentName")) CopyOrder(false);
+        } catch (const Exception&) {
+        }
+      }
+    }
+  });
+}
+
+void TMergeRun::MergeAddresses() {
+  ForEachRecord(MobileAddresses.get(), "Adressen syncronisieren...", [this] {
+    const Integer ID = MobileAddresses->FieldByName("ID")->AsInteger();
+    const String Key = MobileAddresses->FieldByName("ADR_46_")->AsString();
+    bool Copied = CopiedAddresses.count(ID) != 0;
+    if (!Copied && !Trim(Key).empty()) {
+      if (!OfficeAddresses->Seek(Key, true)) {
+        if (IsAddressNewerThanLastSync()) CopyAddress(true, false);
+      } else {
+        try {
+          if (MobileIsNewer(MobileAddresses.get(), OfficeAddresses.get(), "ADR_47_"))
+            CopyAddress(false, false);
+        } catch (const Exception&) {
+        }
+      }
+    }
+  });
+}
+
+}  // namespace
+
+void TFsync::MergeMobileData() {
+  if (RunMode != 2) return;
+  TMergeRun Run(*this);
+  Run.Open();
+  ShowCopyText(*this, "Syncronisation vorbereiten...");
+  OrdersUpdated = OrdersAdded = AddressesUpdated = AddressesAdded = 0;
+  Run.MergeOrders();
+  if (!scignoreadr->Checked()) Run.MergeAddresses();
+}

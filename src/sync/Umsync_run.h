@@ -1,0 +1,106 @@
+// Umsync_run: the helpers that the run steps of TFsync share (copy, check,
+// backup, write-back, merge, mobile installation, update package): the
+// folders of a run, the progress shown on page "3" and the copy of one
+// file with its progress line.
+//
+// Folders of a run (all with a trailing '/'):
+//   temporary tree    GetTempDir() + "Kelpo-Laptop-Installer/"
+//   office side       tree + "M_Temp/Server/"      (program files, INI files,
+//                     macros, layouts, plug-ins, postcode tables, marker)
+//   office tables     tree + "M_Temp/Server/Data/"
+//   mobile tables     tree + "M_Temp/Remote/Data/"
+//   office data       OakConnection's connect path
+//   mobile data       CurrentPath + "KVS/DATA/REMOTE/"
+//
+// Thread safety: GUI thread only, like the form.
+#pragma once
+
+#include <memory>
+
+#include "foundation/BusyCursor.h"
+#include "sync/Umsync.h"
+
+// The four table files CheckData looks at, relative to the temporary tree.
+extern const String ServerCheckFiles[4];
+extern const String RemoteCheckFiles[4];
+// The nine files of the tool's folder that a mobile installation receives.
+extern const char* const ProgramFiles[9];
+// The update package written into the temporary tree and the target.
+extern const char* const SelfExtractingPackage;  // "ZAVOZORUZIZOVAR.EXE"
+// The template that heads the package, in the tool's folder.
+extern const char* const UpdateTemplateName;  // "UPDATEMOBILE.EXE"
+
+// Shows the busy cursor for its lifetime (StartWait ... StopWait).
+struct TBusyScope {
+  TBusyScope() { StartWait(); }
+  ~TBusyScope() { StopWait(); }
+  TBusyScope(const TBusyScope&) = delete;
+  TBusyScope& operator=(const TBusyScope&) = delete;
+};
+
+// The temporary tree + Sub with a trailing '/', created with its parents.
+String RunFolder(TFsync& Form, const String& Sub);
+// The office data folder: the connect path of OakConnection with '/'.
+String OfficeDataFolder(TFsync& Form);
+// The mobile data folder: CurrentPath + "KVS/DATA/REMOTE/".
+String MobileDataPath(TFsync& Form);
+// The tool's folder with a trailing '/'.
+String ToolFolder();
+
+// pgmain: sets Max first, then Position.
+void StartProgress(TFsync& Form, Integer Position, Integer Max);
+// pgmain: one step on.
+void AdvanceProgress(TFsync& Form);
+// Label3copy := Text, painted at once.
+void ShowCopyText(TFsync& Form, const String& Text);
+
+// Shows Verb + " " + Name + "..", advances pgmain and copies Source to
+// Dest with CopyFileByStreams. Raises what the copy raises.
+void CopyWithProgress(TFsync& Form, const String& Verb, const String& Name, const String& Source,
+                      const String& Dest);
+
+// A connection of a step's own to Folder, local server, connected.
+// Raises what connecting raises. Owner: the caller.
+std::unique_ptr<TOakConnection> OpenLocalConnection(const String& Folder);
+// A table on Connection named TableName (index IndexName when given), not
+// yet open. Owner: the caller; free it before the connection.
+std::unique_ptr<TOakTable> MakeRunTable(TOakConnection* Connection, const String& TableName,
+                                        const String& IndexName = String());
+
+// The name of the backup folder for Now: "Mobile Datensynchronisation vom "
+// + short date + " " + long time of the process, ':' replaced by '_'.
+String BackupFolderName(TDateTime Now);
+// Deletes old backups below Root ("Sicherheitskopie/") by the retention
+// rule: with more than 7 backups, all go except those at sorted positions
+// 13 and later (oldest first) that are less than 3 days older than Today.
+// A folder whose date part is no date stops the removal (nothing more is
+// deleted); that is not reported. Returns the number of folders removed.
+Integer RemoveOldBackups(TFsync& Form, const String& Root, TDateTime Today);
+
+// Copies each of Names from SourceFolder to the same name in DestFolder,
+// all or nothing: every file is first copied beside its target under a
+// temporary name; only when all copies succeeded are the targets replaced.
+// On a failure the temporary copies are removed, the targets stay as they
+// were and the copy's exception passes on. Progress as CopyWithProgress.
+void ReplaceFilesAtomically(TFsync& Form, const std::vector<String>& Names,
+                            const String& SourceFolder, const String& DestFolder);
+
+// The twenty table files of a run: the nine settings files, then the
+// eleven main data files.
+std::vector<String> RunTableFiles();
+
+// The rights trimming of the copied orders (Auftraege.OAT in DataFolder):
+// rights 0 and 1 empty the table, 4 keeps only the orders whose trimmed
+// ID_ORDER is 9 characters long and starts with IDChar; other rights keep
+// everything. Raises what the database raises.
+void TrimMobileOrders(TFsync& Form, const String& DataFolder, Integer Rights, char IDChar);
+
+// The lines of "oaklocal.cfg" of a mobile installation.
+String OakLocalConfigText();
+
+// The pack list of the update package: Sources receives the source path of
+// every data file (plug-ins and postcode tables of Dest, the twenty tables
+// of Dest + "Data/", and the price and price-increase tables of the office
+// when all of their files exist); Folders the target sub-folder of each,
+// one line each, each ended by CR LF.
+void BuildPackList(TFsync& Form, const String& Dest, TStrings* Sources, String& Folders);

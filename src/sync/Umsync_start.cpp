@@ -1,0 +1,109 @@
+// The deferred start of TFsync and the command-line check: the host starts
+// the tool with the office data folder, "1" for a local server and its own
+// release number; started with "INSTALL" the tool registers itself in the
+// host's menu file "ZS.MNU" instead.
+#include "foundation/BusyCursor.h"
+#include "foundation/FileUtils.h"
+#include "platform/os/fileapi.h"
+#include "platform/os/folders.h"
+#include "platform/rtl/sysutils.h"
+#include "sync/Umsync.h"
+#include "ui/look/sb.h"
+
+namespace {
+
+const char* const MenuFileName = "ZS.MNU";
+
+// The folder of the menu file: the tool's folder, without SubFolder when
+// one is given.
+String MenuFolder(const String& SubFolder) {
+  String Folder = GetProgramDir();
+  if (SubFolder.empty()) return Folder;
+  Folder = IncludeTrailingBackslash(Folder);
+  Folder = StringReplace(Folder, IncludeTrailingBackslash(SubFolder), "", rfReplaceAll | rfIgnoreCase);
+  return IncludeTrailingBackslash(Folder);
+}
+
+// Puts Line into List in place of the first line registered for Title, or
+// appends it.
+void ReplaceMenuLine(TStrings& List, const String& Title, const String& Line) {
+  String Name, Value;
+  for (Integer I = 0; I < List.Count(); ++I) {
+    SplitNameValue(List[I], ';', Name, Value);
+    if (Value == Title) {
+      List.Put(I, Line);
+      return;
+    }
+  }
+  List.Add(Line);
+}
+
+// Adds or replaces the tool's line in the menu file. Raises on a file
+// error.
+void RegisterInMenuFile(const String& Title, const String& SubFolder) {
+  String FileName = MenuFolder(SubFolder) + MenuFileName;
+  String Line = GetModuleFileName() + ";" + Title;
+  TStringList List;
+  if (FileExists(FileName)) {
+    List.LoadFromFile(FileName);
+    ReplaceMenuLine(List, Title, Line);
+  } else {
+    List.Add(Line);
+  }
+  List.SaveToFile(FileName);
+}
+
+void CloseForm(TForm* Form) {
+  if (Form) PostMessage(Form->Handle(), WM_CLOSE, 0, 0);
+}
+
+// The argument checks; True when the start must stop.
+bool ArgumentsRefused(const String& Title, Integer MinVersion, TForm* Form) {
+  if (Form) Form->Update();
+  if (ParamStr(1).empty() || ParamStr(2).empty() || ParamStr(3).empty()) {
+    ShowMsgBox("Starten Sie das Programm über zusätzlich > " + Title);
+    CloseForm(Form);
+    return true;
+  }
+  if (StrToIntDef(ParamStr(3), 0) < MinVersion) {
+    ShowMsgBox("Das Programm benötigt mindestens " + HostProductName + " , Release " + IntToStr(MinVersion));
+    CloseForm(Form);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void SplitNameValue(const String& Line, char Separator, String& Name, String& Value) {
+  Integer P = Pos(String(1, Separator), Line);
+  if (P == 0) return;
+  Name = Copy(Line, 1, P - 1);
+  Value = Trim(Copy(Line, P + 1, 200));
+}
+
+bool CheckStartParams(const String& Title, const String& SubFolder, Integer MinVersion, TForm* Form) {
+  if (ParamStr(1) == "INSTALL") {
+    try {
+      RegisterInMenuFile(Title, SubFolder);
+      CloseForm(Form);
+      return true;
+    } catch (...) {
+      // A menu file that cannot be read or written: go on as for a start.
+    }
+  }
+  StartWait();
+  try {
+    bool Stop = ArgumentsRefused(Title, MinVersion, Form);
+    StopWait();
+    return Stop;
+  } catch (...) {
+    StopWait();
+    throw;
+  }
+}
+
+void TFsync::StartUp(TMessage&) {
+  if (CheckStartParams("Laptopabgleich - mobile Datenerfassung.", String(), 12340, this)) return;
+  DatabaseStartUp();
+}

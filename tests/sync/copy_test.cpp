@@ -1,0 +1,184 @@
+// The copy steps of a run, the table check, the backup with its retention
+// rule and the all-or-nothing write-back.
+#include "sync/run_fixture.h"
+
+#include "platform/os/files.h"
+
+namespace {
+
+class CopyStepTest : public RunStepTest {
+ protected:
+  void SetUp() override {
+    RunStepTest::SetUp();
+    GivenOfficeWithData();
+    GivenToolFolder();
+    MakeRunForm();
+  }
+  // A backup folder dated Day.Month.2026 below the office.
+  void GivenBackup(int Day, int Month, const String& Time = "08_00_00") {
+    String Name = "Mobile Datensynchronisation vom " + Format("%.2d.%.2d.2026 ", {Day, Month}) + Time;
+    WriteFile(Office + "Sicherheitskopie/" + Name + "/Data/setup.OAT", "old");
+  }
+  std::vector<String> Backups() {
+    std::vector<String> Names;
+    for (auto& E : std::filesystem::directory_iterator(Office + "Sicherheitskopie"))
+      Names.push_back(E.path().filename().string());
+    std::sort(Names.begin(), Names.end());
+    return Names;
+  }
+  Integer Prune() { return RemoveOldBackups(*Form, Office + "Sicherheitskopie/", Date()); }
+};
+
+// ---- Reading the office and the mobile side ---------------------------------------
+
+TEST_F(CopyStepTest, ReadCurrentMandantFillsTheServerSideOfTheTree) {
+  WriteFile(Office + "MACROS/Brief.RTF", "macro");
+  WriteFile(Office + "Liste.TXT", "text");
+  WriteFile(Office + "KundenLST_SLAYB.DA", "layout");
+  EXPECT_TRUE(Form->ReadCurrentMandant());
+  for (const String& Name : RunTableFiles())
+    EXPECT_EQ(ReadTable(Office + Name), ReadTable(Tree("M_Temp/Server/Data/") + Name)) << Name;
+  EXPECT_EQ("program tovar.exe", ReadFile(Tree("M_Temp/Server/tovar.exe")));
+  EXPECT_TRUE(Exists(Tree("M_Temp/Server/ZUVID.INI")));
+  EXPECT_EQ("macro", ReadFile(Tree("M_Temp/Server/Brief.RTF")));
+  EXPECT_EQ("layout", ReadFile(Tree("M_Temp/Server/KundenLST_SLAYB.DA")));
+  EXPECT_EQ(1, Form->MacroFiles->Count());
+  EXPECT_EQ(1, Form->TextFiles->Count());
+  EXPECT_EQ(1, Form->LayoutFiles->Count());
+  EXPECT_EQ(MobileGUID, Trim(ReadFile(Tree("M_Temp/Server/KELPAMBO.FILE"))));
+}
+
+TEST_F(CopyStepTest, PostcodeTablesAndPluginsTravelWhenPresent) {
+  WriteFile(Root + "common/Torvane-Installation/PLZVW/PLZ.OAT", "plz");
+  WriteFile(Tool + "PLUGINS/Extra.FMC", "plugin");
+  Form->ReadCurrentMandant();
+  EXPECT_EQ(1, Form->PostcodeFiles->Count());
+  EXPECT_EQ(1, Form->PluginFiles->Count());
+  EXPECT_EQ("plz", ReadFile(Tree("M_Temp/Server/PLZVW/PLZ.OAT")));
+  EXPECT_EQ("plugin", ReadFile(Tree("M_Temp/Server/PLUGINS/Extra.FMC")));
+}
+
+TEST_F(CopyStepTest, AMissingProgramFileFailsReadingTheOffice) {
+  std::filesystem::remove(Tool + "kvpm2.exe");
+  EXPECT_THROW(Form->ReadCurrentMandant(), ECanNotActiveMandant2TmpGrabbing);
+}
+
+TEST_F(CopyStepTest, FetchMobileDataCopiesTheTwentyMobileTables) {
+  GivenMobileTables();
+  EXPECT_TRUE(Form->FetchMobileData());
+  for (const String& Name : RunTableFiles()) EXPECT_TRUE(Exists(Tree("M_Temp/Remote/Data/") + Name)) << Name;
+}
+
+TEST_F(CopyStepTest, AMobileFolderWithoutSetupMemoFailsFetching) {
+  GivenMobileTables();
+  std::filesystem::remove(Target + "KVS/DATA/REMOTE/setup.OAM");
+  EXPECT_THROW(Form->FetchMobileData(), ECanNotMobileDataGrabbing);
+}
+
+// ---- The table check ----------------------------------------------------------------
+
+TEST_F(CopyStepTest, CheckDataGivesAddressesWithoutKeyTheOfficeKey) {
+  for (int I = 2; I <= 42; ++I) AddRow(Office, "Adressen", {{"Name", "Kunde"}, {"ADR_46_", I == 42 ? "" : "x"}});
+  Form->ReadCurrentMandant();
+  EXPECT_TRUE(Form->CheckData(ServerCheckFiles, true));
+  std::vector<String> Keys = LiveRows(Tree("M_Temp/Server/Data/"), "Adressen", "ADR_46_");
+  ASSERT_EQ(42u, Keys.size());
+  EXPECT_EQ("0        42", Keys[41]);
+  EXPECT_EQ("0         1", Keys[0]);
+}
+
+TEST_F(CopyStepTest, CheckDataKeepsKeysWhenNotAskedToFixThem) {
+  AddRow(Office, "Adressen", {{"Name", "Ohne Schlüssel"}});
+  Form->ReadCurrentMandant();
+  EXPECT_TRUE(Form->CheckData(ServerCheckFiles, false));
+  EXPECT_EQ("", LiveRows(Tree("M_Temp/Server/Data/"), "Adressen", "ADR_46_")[1]);
+}
+
+TEST_F(CopyStepTest, CheckDataNamesTheBrokenTable) {
+  Form->ReadCurrentMandant();
+  std::filesystem::remove(Tree("M_Temp/Server/Data/ArtikelSub.OAT"));
+  try {
+    Form->CheckData(ServerCheckFiles, false);
+    FAIL() << "no exception";
+  } catch (const ECanNotDataCheck& E) {
+    EXPECT_EQ("ArtikelSub.OAT", E.Message());
+  }
+}
+
+// ---- Backup and its retention -----------------------------------------------------------
+
+TEST_F(CopyStepTest, BackupCopiesTheTwentyTablesIntoADatedFolder) {
+  EXPECT_TRUE(Form->BackupMandant());
+  String Folder = Office + "Sicherheitskopie/Mobile Datensynchronisation vom 07.12.2026 10_00_00/Data/";
+  for (const String& Name : RunTableFiles()) EXPECT_EQ(ReadTable(Office + Name), ReadTable(Folder + Name)) << Name;
+  EXPECT_NE(String::npos, Form->l5->Caption().find("Kopie der Orignaldatenbank"));
+}
+
+TEST_F(CopyStepTest, SevenBackupsAreAllKept) {
+  for (int D = 1; D <= 7; ++D) GivenBackup(D, 11);
+  EXPECT_EQ(0, Prune());
+  EXPECT_EQ(7u, Backups().size());
+}
+
+TEST_F(CopyStepTest, EightToThirteenBackupsAreAllRemoved) {
+  for (int D = 1; D <= 13; ++D) GivenBackup(D, 11);
+  EXPECT_EQ(13, Prune());
+  EXPECT_TRUE(Backups().empty());
+}
+
+TEST_F(CopyStepTest, OfALongRowOnlyTheYoungNewestSurvive) {
+  for (int D = 1; D <= 12; ++D) GivenBackup(D, 11);
+  GivenBackup(20, 11);  // position 12: removed however young
+  GivenBackup(1, 12);   // position 13, six days old: removed
+  GivenBackup(5, 12);   // positions 14 and 15, less than 3 days old: kept
+  GivenBackup(6, 12);
+  EXPECT_EQ(14, Prune());
+  std::vector<String> Left = Backups();
+  ASSERT_EQ(2u, Left.size());
+  EXPECT_NE(String::npos, Left[0].find("05.12.2026"));
+  EXPECT_NE(String::npos, Left[1].find("06.12.2026"));
+}
+
+TEST_F(CopyStepTest, AFolderWithoutDateStopsTheRemovalButNotTheBackup) {
+  for (int D = 1; D <= 9; ++D) GivenBackup(D, 11);
+  WriteFile(Office + "Sicherheitskopie/Mobile Datensynchronisation vom gestern/x", "x");
+  EXPECT_TRUE(Form->BackupMandant());
+  EXPECT_EQ(11u, Backups().size());
+}
+
+// ---- Write-back -----------------------------------------------------------------------
+
+TEST_F(CopyStepTest, WriteBackReplacesTheOfficeTables) {
+  Form->ReadCurrentMandant();
+  WriteFile(Tree("M_Temp/Server/Data/TEXT.OAM"), "merged memo");
+  EXPECT_TRUE(Form->WriteBackMandant());
+  EXPECT_EQ("merged memo", ReadFile(Office + "TEXT.OAM"));
+  for (auto& E : std::filesystem::directory_iterator(Office))
+    EXPECT_EQ(String::npos, E.path().string().find(".~mds")) << E.path();
+}
+
+TEST_F(CopyStepTest, AFailingCopyLeavesTheOfficeTablesAsTheyWere) {
+  Form->ReadCurrentMandant();
+  for (const String& Name : RunTableFiles()) WriteFile(Tree("M_Temp/Server/Data/") + Name, "new " + Name);
+  String Before = ReadFile(Office + "setup.OAT");
+  os::FaultInjection::FailNextWrites(1);
+  EXPECT_THROW(Form->WriteBackMandant(), ECanNotUpdateMandant);
+  os::FaultInjection::Reset();
+  EXPECT_EQ(Before, ReadFile(Office + "setup.OAT"));
+  for (auto& E : std::filesystem::directory_iterator(Office))
+    EXPECT_EQ(String::npos, E.path().string().find(".~mds")) << E.path();
+}
+
+TEST_F(CopyStepTest, AFailureHalfWayReplacesNoTableAtAll) {
+  Form->ReadCurrentMandant();
+  for (const String& Name : RunTableFiles()) WriteFile(Tree("M_Temp/Server/Data/") + Name, "new " + Name);
+  std::filesystem::remove(Tree("M_Temp/Server/Data/Auftraege.OAT"));  // the 19th of twenty
+  std::map<String, String> Before;
+  for (const String& Name : RunTableFiles()) Before[Name] = ReadTable(Office + Name);
+  EXPECT_THROW(Form->WriteBackMandant(), ECanNotUpdateMandant);
+  for (const String& Name : RunTableFiles()) EXPECT_EQ(Before[Name], ReadTable(Office + Name)) << Name;
+  for (auto& E : std::filesystem::directory_iterator(Office))
+    EXPECT_EQ(String::npos, E.path().string().find(".~mds")) << E.path();
+}
+
+}  // namespace

@@ -1,0 +1,277 @@
+// Connecting to and locking the office database at start-up: the host's
+// window is closed, the three tables are locked with a countdown of ten
+// seconds (on the fake clock) while another user or another process holds
+// one of them, and every failure ends in its message and a closed form.
+#include "sync_fixture.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+const char* const HolderVariable = "MDS_SYNC_LOCK_HOLDER";
+
+// A fake clock that runs an action once its time has moved past a mark.
+class TTriggerClock : public TFakeClock {
+ public:
+  using TFakeClock::TFakeClock;
+  void Sleep(Cardinal Ms) override {
+    TFakeClock::Sleep(Ms);
+    Slept += Ms;
+    if (Action && Slept >= Mark) std::exchange(Action, nullptr)();
+  }
+  std::uint64_t Mark = 0, Slept = 0;
+  std::function<void()> Action;
+};
+
+// Waits (really, briefly) until Path exists; false after five seconds.
+bool WaitForFile(const String& Path) {
+  for (int I = 0; I < 1000; ++I) {
+    if (std::filesystem::exists(Path)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
+class LockTest : public SyncTest {
+ protected:
+  void SetUp() override {
+    SyncTest::SetUp();
+    GivenOffice();
+    UseClock.reset();
+    Trigger = std::make_shared<TTriggerClock>(TSystemTime{2026, 12, 1, 7, 10, 0, 0, 0});
+    UseClock = std::make_unique<TClockOverride>(Trigger);
+  }
+  void TearDown() override {
+    ReleaseOtherProcess();
+    if (OtherTable) OakCloseTable(OtherTable);
+    if (OtherUser) OakDisconnect(OtherUser);
+    SyncTest::TearDown();
+  }
+  TFsync* Start() {
+    MakeForm();
+    Form->OnInfo = [this](const String& Text) { Infos.push_back(Text); };
+    StartDatabase();
+    return Form;
+  }
+  // Another user of this process holds a table lock on Table (an engine
+  // connection of its own).
+  void AnotherUserLocks(const String& Table, bool Exclusive = false) {
+    ASSERT_EQ(0u, OakConnect60(Office.c_str(), OAK_LOCAL_SERVER, "", "", 0, &OtherUser));
+    ASSERT_EQ(0u, OakOpenTable(OtherUser, (Office + Table).c_str(), nullptr, OAK_OAT, OAK_ANSI, 1, 1,
+                               Exclusive ? OAK_EXCLUSIVE : 0, &OtherTable));
+    if (!Exclusive) {
+      ASSERT_EQ(0u, OakLockTable(OtherTable));
+    }
+  }
+  void AnotherUserLeavesAfter(std::uint64_t Ms) {
+    Trigger->Mark = Ms;
+    Trigger->Action = [this] {
+      OakCloseTable(OtherTable);
+      OtherTable = 0;
+    };
+  }
+  // Another process (this test program started again as the helper below)
+  // holds a table lock on the orders table until the test ends.
+  void AnotherProcessLocksTheOrders() {
+    setenv(HolderVariable, Office.c_str(), 1);
+    std::string Self = "/proc/self/exe", Filter = "--gtest_filter=LockHolder.HoldsTheOrdersTableLocked";
+    char* Argv[] = {Self.data(), Filter.data(), nullptr};
+    posix_spawn_file_actions_t Quiet;
+    posix_spawn_file_actions_init(&Quiet);
+    posix_spawn_file_actions_addopen(&Quiet, 1, "/dev/null", O_WRONLY, 0);
+    int Spawned = posix_spawn(&Holder, Self.c_str(), &Quiet, nullptr, Argv, environ);
+    posix_spawn_file_actions_destroy(&Quiet);
+    ASSERT_EQ(0, Spawned);
+    unsetenv(HolderVariable);
+    ASSERT_TRUE(WaitForFile(Office + "holder.ready"));
+  }
+  void ReleaseOtherProcess() {
+    if (!Holder) return;
+    WriteFile(Office + "holder.release", "");
+    int Status = 0;
+    waitpid(Holder, &Status, 0);
+    Holder = 0;
+  }
+  std::vector<String> Countdown() const {
+    std::vector<String> Values;
+    for (const String& I : Infos)
+      if (I.find("noch ") != String::npos) Values.push_back(I.substr(I.find("noch ") + 5, 2));
+    return Values;
+  }
+  // A top-level window of the host's class; Stubborn ignores WM_CLOSE.
+  HWND HostWindow(bool Stubborn) {
+    return CreateWindowEx(0, HostMainWindowClass, "Torvane", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                          nullptr, [Stubborn](HWND W, UINT Msg, WPARAM WP, LPARAM LP) -> LRESULT {
+                            if (Stubborn && Msg == WM_CLOSE) return 0;
+                            return DefWindowProc(W, Msg, WP, LP);
+                          });
+  }
+  const String DirectStartRefused = "Das Programm kann nicht direkt gestartet werden.";
+
+  std::shared_ptr<TTriggerClock> Trigger;
+  std::vector<String> Infos;
+  OAKHANDLE OtherUser = 0, OtherTable = 0;
+  pid_t Holder = 0;
+};
+
+TEST_F(LockTest, AFreeOfficeIsLockedAtTheFirstAttempt) {
+  Start();
+  EXPECT_TRUE(Form->OakConnection->IsConnected());
+  EXPECT_EQ(Countdown(), std::vector<String>{"10"});
+  EXPECT_EQ(Infos.at(0), "Verbindung zur Datenbank aufbauen....");
+  EXPECT_EQ(Infos.at(1),
+            "Es wird versucht die Datenbank sperren.... noch 10 Sec.\r\nBitte beenden Sie einen evt. Bearbeitungsmodus.");
+  EXPECT_NE(std::find(Infos.begin(), Infos.end(),
+                      "Datenbank \"" + Form->OakConnection->ConnectPath() + "\" ist jetzt gesperrt."),
+            Infos.end());
+  EXPECT_EQ(Infos.back(), "Quelldatenbank: " + Form->OakConnection->ConnectPath());
+  EXPECT_TRUE(Form->FlatButton_next->Enabled());
+  EXPECT_TRUE(Form->FlatButton_cancel->Enabled());
+  EXPECT_EQ(Form->Caption().substr(Form->Caption().size() - 12), " [Version 6]");
+  EXPECT_EQ(CloseCount, 0);
+  ExpectAllAnswered();
+}
+
+TEST_F(LockTest, AfterLoadingOnlyOrdersAndAddressesStayLocked) {
+  Start();
+  EXPECT_TRUE(Form->Table_ORDERS->IsTableLocked());
+  EXPECT_TRUE(Form->OakTable_ADR->IsTableLocked());
+  EXPECT_FALSE(Form->OakTableSettings->Active());
+  OAKHANDLE Other = 0, T = 0;
+  ASSERT_EQ(0u, OakConnect60(Office.c_str(), OAK_LOCAL_SERVER, "", "", 0, &Other));
+  ASSERT_EQ(0u, OakOpenTable(Other, (Office + "setup").c_str(), nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T));
+  EXPECT_EQ(0u, OakLockTable(T));
+  ASSERT_EQ(0u, OakOpenTable(Other, (Office + "Auftraege").c_str(), nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T));
+  EXPECT_NE(0u, OakLockTable(T));
+  OakDisconnect(Other);
+}
+
+TEST_F(LockTest, ATableHeldByAnotherProcessKeepsTheCountdownRunningThenTheToolCloses) {
+  AnotherProcessLocksTheOrders();
+  ExpectMessage("Datenbank konnte nicht gesperrt werden.");
+  ExpectMessage("Verbindung zur Datenbank konnte nicht aufgebaut werden.");
+  Start();
+  EXPECT_EQ(Countdown(), (std::vector<String>{"10", "9 ", "8 ", "7 ", "6 ", "5 ", "4 ", "3 ", "2 ", "1 "}));
+  EXPECT_GE(Trigger->Slept, 10000u);
+  EXPECT_LT(Trigger->Slept, 10200u);
+  EXPECT_FALSE(Form->OakConnection->IsConnected());
+  EXPECT_EQ(CloseCount, 1);
+  EXPECT_FALSE(Form->FlatButton_next->Enabled());
+  ExpectAllAnswered();
+}
+
+TEST_F(LockTest, ALockReleasedDuringTheCountdownIsTaken) {
+  AnotherUserLocks("Adressen");
+  AnotherUserLeavesAfter(3000);
+  Start();
+  EXPECT_TRUE(Form->OakConnection->IsConnected());
+  EXPECT_EQ(Countdown(), (std::vector<String>{"10", "9 ", "8 ", "7 "}));
+  EXPECT_TRUE(Form->OakTable_ADR->IsTableLocked());
+  EXPECT_EQ(CloseCount, 0);
+  ExpectAllAnswered();
+}
+
+TEST_F(LockTest, ATableHeldExclusivelyIsRefusedWithoutCountdown) {
+  AnotherUserLocks("setup", true);
+  ExpectMessage(DirectStartRefused);
+  Start();
+  EXPECT_TRUE(Countdown().empty());
+  EXPECT_EQ(CloseCount, 1);
+  ExpectAllAnswered();
+}
+
+TEST_F(LockTest, AMissingOfficeTableIsRefused) {
+  std::filesystem::remove(Office + "Adressen.OAT");
+  ExpectMessage(DirectStartRefused);
+  Start();
+  EXPECT_EQ(CloseCount, 1);
+  ExpectAllAnswered();
+}
+
+TEST_F(LockTest, AMissingOfficeFolderIsRefused) {
+  SetCommandLineArgs({Root + "nirgends/", "1", "12340"});
+  ExpectMessage(DirectStartRefused);
+  Start();
+  EXPECT_EQ(CloseCount, 1);
+  ExpectAllAnswered();
+}
+
+TEST_F(LockTest, AnUnreadableInstallationListEndsInTheSourceMessage) {
+  AddRow(Office, "setup", {{"Ident", "2"}, {"MemoItem", "@@FILE VERSION@@\r\nkaputt"}});
+  ExpectMessage("Die Quellatenbank kann nicht gelesen werden.");
+  Start();
+  EXPECT_EQ(CloseCount, 1);
+  EXPECT_FALSE(Form->OakConnection->IsConnected());
+  ExpectAllAnswered();
+}
+
+TEST_F(LockTest, TheHostWindowIsClosedBeforeConnecting) {
+  HWND Host = HostWindow(false);
+  Start();
+  EXPECT_FALSE(IsWindow(Host));
+  EXPECT_LT(Trigger->Slept, 200u);
+  EXPECT_FALSE(Form->Fpclose->Visible());
+}
+
+TEST_F(LockTest, AHostWindowIgnoringCloseDelaysTheStartByJustOverFiveSeconds) {
+  HWND Host = HostWindow(true);
+  Start();
+  EXPECT_TRUE(IsWindow(Host));
+  EXPECT_GT(Trigger->Slept, 5000u);
+  EXPECT_LE(Trigger->Slept, 5200u);
+  EXPECT_TRUE(Form->OakConnection->IsConnected());
+  DestroyWindow(Host);
+}
+
+TEST_F(LockTest, OnlyTheArgument1MeansALocalServer) {
+  MakeForm();
+  for (auto [Arg, Local] : std::vector<std::pair<String, bool>>{{"1", true}, {"01", false}, {"0", false}}) {
+    SetCommandLineArgs({Office, Arg, "12340"});
+    Form->LockDatabase(Form, true);
+    TOakServerTypes Types = Form->OakConnection->OakServerTypes();
+    EXPECT_EQ(Types.Contains(stOAK_LOCAL), Local) << Arg;
+    EXPECT_EQ(Types.Contains(stOAK_REMOTE), !Local) << Arg;
+  }
+}
+
+TEST_F(LockTest, LockingOffDisconnectsAndReleasesTheLocks) {
+  Start();
+  Form->LockDatabase(Form, false);
+  EXPECT_FALSE(Form->OakConnection->IsConnected());
+  AnotherUserLocks("Auftraege");
+  Form->LockDatabase(Form, true);
+  EXPECT_FALSE(Form->OakConnection->IsConnected());  // now the other user holds it
+}
+
+TEST_F(LockTest, TheDeferredStartMessageRunsTheWholeStart) {
+  MakeForm();
+  Form->Show();
+  Application->ProcessMessages();
+  EXPECT_TRUE(Form->OakConnection->IsConnected());
+  EXPECT_EQ(Form->KM->RecordCount(), 7);
+}
+
+// The helper process of the test above: holds a table lock on the orders
+// of the office named by MDS_SYNC_LOCK_HOLDER until told to let go.
+TEST(LockHolder, HoldsTheOrdersTableLocked) {
+  const char* Dir = getenv(HolderVariable);
+  if (!Dir) GTEST_SKIP() << "runs only as the helper process of the lock tests";
+  String Office = Dir;
+  OAKHANDLE C = 0, T = 0;
+  ASSERT_EQ(0u, OakConnect60(Office.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C));
+  ASSERT_EQ(0u, OakOpenTable(C, (Office + "Auftraege").c_str(), nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T));
+  ASSERT_EQ(0u, OakLockTable(T));
+  std::ofstream(Office + "holder.ready") << "";
+  for (int I = 0; I < 6000 && !std::filesystem::exists(Office + "holder.release"); ++I)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  OakDisconnect(C);
+}
+
+}  // namespace

@@ -1,0 +1,176 @@
+// The merge of mobile orders and addresses into the office copy: which
+// records are added, which replaced, which kept, and the four counters.
+#include "sync/run_fixture.h"
+
+namespace {
+
+// Change stamps around the last synchronisation (1 November 2026, 12:00).
+const String Before = "20261101-100000000";
+const String AtSync = "20261101-120000000";
+const String After = "20261105-100000000";
+const String Later = "20261106-100000000";
+
+class MergeTest : public RunStepTest {
+ protected:
+  void SetUp() override {
+    RunStepTest::SetUp();
+    Server = Tree("M_Temp/Server/Data/");
+    Remote = Tree("M_Temp/Remote/Data/");
+    for (const String& Folder : {Server, Remote}) {
+      std::filesystem::create_directories(Folder);
+      CreateTables(Folder);
+    }
+    MakeRunForm();
+    Form->RunMode = 2;
+    Form->LastSyncDate = EncodeDateTime(2026, 11, 1, 12, 0, 0, 0);
+  }
+  void OfficeOrder(const String& Number, const String& Status, const String& Stamp, const String& AddressID = "1") {
+    AddRow(Server, "Auftraege", {{"ID_ORDER", Number}, {"Status", Status}, {"ParentName", Stamp}, {"AdressID", AddressID}});
+  }
+  void MobileOrder(const String& Number, const String& Stamp, const String& AddressID = "0",
+                   const String& Note = "mobil") {
+    AddRow(Remote, "Auftraege",
+           {{"ID_ORDER", Number}, {"Status", "0"}, {"ParentName", Stamp}, {"AdressID", AddressID}, {"Notiz", Note}});
+  }
+  void OfficeAddress(const String& Key, const String& Stamp, const String& Name = "Büro") {
+    AddRow(Server, "Adressen", {{"ADR_46_", Key}, {"ADR_47_", Stamp}, {"Name", Name}});
+  }
+  void MobileAddress(const String& Key, const String& Stamp, const String& Name = "Mobil") {
+    AddRow(Remote, "Adressen", {{"ADR_46_", Key}, {"ADR_47_", Stamp}, {"Name", Name}});
+  }
+  void Merge() { Form->MergeMobileData(); }
+  std::vector<String> OfficeOrders(const char* Field) { return LiveRows(Server, "Auftraege", Field); }
+  std::vector<String> OfficeAddresses(const char* Field) { return LiveRows(Server, "Adressen", Field); }
+  void ExpectCounters(int OrdersUpdated, int OrdersAdded, int AddressesUpdated, int AddressesAdded) {
+    EXPECT_EQ(OrdersUpdated, Form->OrdersUpdated);
+    EXPECT_EQ(OrdersAdded, Form->OrdersAdded);
+    EXPECT_EQ(AddressesUpdated, Form->AddressesUpdated);
+    EXPECT_EQ(AddressesAdded, Form->AddressesAdded);
+  }
+
+  String Server, Remote;
+};
+
+// ---- Orders -------------------------------------------------------------------------
+
+TEST_F(MergeTest, ANewMobileOrderAfterTheLastSyncIsAddedWithItsAddress) {
+  OfficeAddress("0         1", Before);
+  MobileAddress("0         1", Before);
+  MobileAddress("3         2", After, "Neukunde");
+  MobileOrder("300000001", After, "2", "Anruf");
+  Merge();
+  ExpectCounters(0, 1, 0, 1);
+  EXPECT_EQ(std::vector<String>({"300000001"}), OfficeOrders("ID_ORDER"));
+  EXPECT_EQ(std::vector<String>({"Anruf"}), OfficeOrders("Notiz"));
+  EXPECT_EQ(std::vector<String>({"Büro", "Neukunde"}), OfficeAddresses("Name"));
+  EXPECT_EQ(std::vector<String>({"2"}), OfficeOrders("AdressID"));  // the office ID of the new address
+}
+
+TEST_F(MergeTest, ANewMobileOrderStampedAtTheLastSyncIsNotCopied) {
+  MobileOrder("300000001", AtSync);
+  MobileOrder("300000002", "kein Stempel");
+  Merge();
+  ExpectCounters(0, 0, 0, 0);
+  EXPECT_TRUE(OfficeOrders("ID_ORDER").empty());
+}
+
+TEST_F(MergeTest, AnOfficeOrderIsReplacedOnlyByAStrictlyNewerStamp) {
+  OfficeOrder("300000001", "0", After);
+  OfficeOrder("300000002", "0", After);
+  MobileOrder("300000001", Later, "0", "neuer");
+  MobileOrder("300000002", After, "0", "gleich alt");
+  Merge();
+  ExpectCounters(1, 0, 0, 0);
+  EXPECT_EQ(std::vector<String>({Later, After}), OfficeOrders("ParentName"));
+}
+
+TEST_F(MergeTest, OnlyOrdersOfStatusZeroOrThreeAreOverwritten) {
+  OfficeOrder("300000001", "1", Before);
+  OfficeOrder("300000002", "3", Before);
+  OfficeOrder("300000003", "2", Before);
+  for (const char* Number : {"300000001", "300000002", "300000003"}) MobileOrder(Number, Later);
+  Merge();
+  ExpectCounters(1, 0, 0, 0);
+  EXPECT_EQ(std::vector<String>({Before, Later, Before}), OfficeOrders("ParentName"));
+}
+
+TEST_F(MergeTest, AnOrderWhoseAddressHasNoKeyIsAddedAndRemovedAgain) {
+  MobileAddress("", After);
+  MobileOrder("300000001", After, "1");
+  Merge();
+  ExpectCounters(0, 1, 0, 0);
+  EXPECT_TRUE(OfficeOrders("ID_ORDER").empty());
+}
+
+TEST_F(MergeTest, AnOrderOfAnOfficeAddressKeepsItsAddressID) {
+  OfficeAddress("0         1", After);
+  MobileAddress("0         1", Before);
+  MobileOrder("300000001", After, "1");
+  Merge();
+  ExpectCounters(0, 1, 0, 0);
+  EXPECT_EQ(std::vector<String>({"1"}), OfficeOrders("AdressID"));
+  EXPECT_EQ(std::vector<String>({"Büro"}), OfficeAddresses("Name"));
+}
+
+// ---- Addresses -----------------------------------------------------------------------
+
+TEST_F(MergeTest, AnAddressCopiedWithItsOrderIsNotVisitedAgain) {
+  MobileAddress("3         1", After, "Neukunde");
+  MobileOrder("300000001", After, "1");
+  Merge();
+  ExpectCounters(0, 1, 0, 1);
+  EXPECT_EQ(1u, OfficeAddresses("ID").size());
+}
+
+TEST_F(MergeTest, AddressesFollowTheirStampsByKey) {
+  OfficeAddress("0         1", After, "Büro neuer");
+  OfficeAddress("0         2", Before, "Büro älter");
+  OfficeAddress("0         3", After, "Büro gleich");
+  MobileAddress("0         1", Before);
+  MobileAddress("0         2", Later, "Mobil neuer");
+  MobileAddress("0         3", After);
+  MobileAddress("3         4", After, "Neu mobil");
+  MobileAddress("3         5", Before, "Alt mobil");
+  MobileAddress("", Later, "Ohne Schlüssel");
+  Merge();
+  ExpectCounters(0, 0, 1, 1);
+  EXPECT_EQ(std::vector<String>({"Büro neuer", "Mobil neuer", "Büro gleich", "Neu mobil"}), OfficeAddresses("Name"));
+}
+
+TEST_F(MergeTest, IgnoringMobileAddressesLetsThemInOnlyWithTheirOrders) {
+  MobileAddress("3         1", After, "Mit Auftrag");
+  MobileAddress("3         2", After, "Ohne Auftrag");
+  MobileOrder("300000001", After, "1");
+  Form->scignoreadr->SetChecked(true);
+  Merge();
+  ExpectCounters(0, 1, 0, 1);
+  EXPECT_EQ(std::vector<String>({"Mit Auftrag"}), OfficeAddresses("Name"));
+}
+
+// ---- The run ---------------------------------------------------------------------------
+
+TEST_F(MergeTest, AMergeWithoutChangesReportsFourZeros) {
+  OfficeOrder("300000001", "0", After);
+  MobileOrder("300000001", After);
+  Form->OrdersAdded = 5;
+  Merge();
+  ExpectCounters(0, 0, 0, 0);
+}
+
+TEST_F(MergeTest, NothingIsMergedOutsideASynchronisation) {
+  MobileOrder("300000001", After);
+  Form->RunMode = 1;
+  Merge();
+  EXPECT_TRUE(OfficeOrders("ID_ORDER").empty());
+}
+
+TEST_F(MergeTest, TheTemporaryKeyIndexIsGoneAfterTheMerge) {
+  MobileAddress("3         1", After);
+  Merge();
+  OAKHANDLE T = OpenEngineTable(Server + "Adressen");
+  OAKHANDLE Index = OAK_INVALID_HANDLE;
+  EXPECT_NE(0u, OakGetIndexHandle(T, "ADR_46_", &Index));
+  OakCloseTable(T);
+}
+
+}  // namespace

@@ -1,0 +1,227 @@
+// The program: the form description of the main form, the start of the
+// form with the host's command line as the main block runs it, and the
+// executable itself registering in "ZS.MNU".
+#include "sync_fixture.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "platform/gui/reader.h"
+#include "platform/gui/resources.h"
+#include "platform/rtl/classreg.h"
+#include "platform/os/process.h"
+
+extern char** environ;
+
+void AttachRunDriver(TFsync* Form);
+
+namespace {
+
+// ---- The form description -------------------------------------------------------------
+
+String FormDescription() {
+  TResourceStream S("TFSYNC", RT_RCDATA);
+  String Text(static_cast<size_t>(S.Size()), '\0');
+  S.ReadBuffer(Text.data(), static_cast<Integer>(Text.size()));
+  return Text;
+}
+
+// The description without its event bindings (the methods they name
+// belong to the form's class, not to a plain form).
+String WithoutEvents(const String& Text) {
+  String Out;
+  TStringList Lines;
+  Lines.SetText(Text);
+  for (Integer I = 0; I < Lines.Count(); ++I) {
+    String Line = Trim(Lines[I]);
+    if (Line.rfind("On", 0) == 0 || Line.rfind("AfterScroll", 0) == 0) continue;
+    Out += Lines[I] + "\n";
+  }
+  return Out;
+}
+
+void CollectObjects(const TDfmObject& O, std::vector<const TDfmObject*>& All) {
+  for (const TDfmObject& C : O.Children) {
+    if (!C.Name.empty()) All.push_back(&C);
+    CollectObjects(C, All);
+  }
+}
+
+String PropertyText(const TDfmObject& O, const String& Name) {
+  for (const TDfmProperty& P : O.Properties)
+    if (P.Name == Name) return P.Value.Text;
+  return String();
+}
+
+class ProgramTest : public SyncTest {};
+
+TEST_F(ProgramTest, DescriptionIsEmbeddedUnderTheFormsClassName) {
+  TDfmObject Root = ParseFormDescription(FormDescription());
+  EXPECT_EQ("Fsync", Root.Name);
+  EXPECT_EQ("TFsync", Root.ClassName);
+}
+
+TEST_F(ProgramTest, DescriptionNamesTheComponentsOfTheFormWithTheirClasses) {
+  TDfmObject Root = ParseFormDescription(FormDescription());
+  std::vector<const TDfmObject*> All;
+  CollectObjects(Root, All);
+  MakeForm();
+  for (const TDfmObject* O : All) {
+    TComponent* C = Form->FindComponent(O->Name);
+    if (O->ClassName.find("Field") != String::npos) continue;  // the list's fields carry no names
+    ASSERT_NE(C, nullptr) << O->Name;
+    EXPECT_EQ(O->ClassName, C->ClassName()) << O->Name;
+    String Caption = PropertyText(*O, "Caption");
+    auto* Control = dynamic_cast<TControl*>(C);
+    if (Control && !Caption.empty()) {
+      EXPECT_EQ(Caption, Control->Caption()) << O->Name;
+    }
+  }
+  EXPECT_GE(All.size(), 40u);
+}
+
+TEST_F(ProgramTest, DescriptionReadsIntoLiveComponents) {
+  // The units of these classes do not register them for descriptions
+  // (yet); the program itself builds its form in code.
+  RegisterClasses({TFsyncCheckBox::StaticClass(), TmtCSVStreamFormat::StaticClass(),
+                   TmtMemTable::StaticClass(), TOakSettings::StaticClass(), TOakConnection::StaticClass(),
+                   TOakTable::StaticClass(), TDataSource::StaticClass(), TBackupFile::StaticClass(),
+                   TStringField::StaticClass(), TSmallintField::StaticClass(), TIntegerField::StaticClass(),
+                   TPlainProgressBar::StaticClass(), TPlainButton::StaticClass(), TPage::StaticClass()});
+  std::unique_ptr<TForm> Root(new TForm(nullptr, 0));
+  ReadComponentFromText(WithoutEvents(FormDescription()), Root.get());
+  auto* Book = dynamic_cast<TWizardNotebook*>(Root->FindComponent("WizardNotebook1"));
+  ASSERT_NE(Book, nullptr);
+  EXPECT_EQ(3, Book->Pages()->Count());
+  EXPECT_EQ("3", (*Book->Pages())[2]);
+  EXPECT_EQ(Root->FindComponent("FlatButton_next"), Book->btnNext());
+  EXPECT_EQ("Daten übertragen.", (*Book->HeaderCaption())[2]);
+  auto* KM = dynamic_cast<TDataSet*>(Root->FindComponent("KM"));
+  ASSERT_NE(KM, nullptr);
+  EXPECT_NE(KM->FindField("RIGHTS"), nullptr);
+  EXPECT_EQ(719, Root->ClientWidth());
+  EXPECT_EQ("Laptopabgleich - mobile Datenerfassung für", Root->Caption());
+}
+
+// ---- The start with the host's command line ---------------------------------------------
+
+class ProgramStartTest : public SyncTest {
+ protected:
+  // The main form shown as the main block shows it; the start message
+  // and what it posts are handled.
+  void StartTool() {
+    MakeForm();
+    AttachRunDriver(Form);
+    Form->Show();
+    for (int I = 0; I < 5; ++I) Application->ProcessMessages();
+    Application->ResetTerminated();
+  }
+};
+
+TEST_F(ProgramStartTest, WithoutArgumentsTheToolSaysHowToStartItAndCloses) {
+  SetCommandLineArgs({});
+  ExpectMessage("Starten Sie das Programm über zusätzlich > Laptopabgleich - mobile Datenerfassung.");
+  StartTool();
+  EXPECT_EQ(1, CloseCount);
+  EXPECT_FALSE(Form->OakConnection->IsConnected());
+  ExpectAllAnswered();
+}
+
+TEST_F(ProgramStartTest, TooOldHostIsRefusedAndTheToolCloses) {
+  GivenOffice();
+  SetCommandLineArgs({Office, "1", "12339"});
+  ExpectMessage("Das Programm benötigt mindestens");
+  StartTool();
+  EXPECT_EQ(1, CloseCount);
+  EXPECT_FALSE(Form->OakConnection->IsConnected());
+  ExpectAllAnswered();
+}
+
+TEST_F(ProgramStartTest, ClosingAfterARefusedStartLeavesNoTemporaryTreeAndNoHost) {
+  WriteFile(Root + "temp/Kelpo-Laptop-Installer/M_Temp/old.txt", "x");
+  SetCommandLineArgs({"install"});
+  ExpectMessage("Starten Sie das Programm");
+  StartTool();
+  EXPECT_FALSE(Exists(Root + "temp/Kelpo-Laptop-Installer"));
+  EXPECT_FALSE(Exists(Tool + "ZS.MNU"));
+  EXPECT_FALSE(Form->RestartHost);
+  ExpectAllAnswered();
+}
+
+TEST_F(ProgramStartTest, WithTheHostsArgumentsTheToolLocksTheOffice) {
+  GivenOffice();
+  StartTool();
+  EXPECT_EQ(0, CloseCount);
+  EXPECT_TRUE(Form->OakConnection->IsConnected());
+  EXPECT_TRUE(Form->Table_ORDERS->IsTableLocked());
+  EXPECT_TRUE(Form->FlatButton_next->Enabled());
+  ExpectAllAnswered();
+}
+
+// ---- The executable ---------------------------------------------------------------------------
+
+// The built program beside the test's build folder, or "" when absent.
+String BuiltProgram() {
+  std::error_code Error;
+  auto Self = std::filesystem::read_symlink("/proc/self/exe", Error);
+  if (Error) return String();
+  auto Program = Self.parent_path().parent_path() / "src" / "orvsync7";
+  return std::filesystem::exists(Program) ? Program.string() : String();
+}
+
+// Runs Program with Args without a display; waits at most 30 s. Returns
+// the exit status, or -1 when it had to be killed.
+int RunWithoutDisplay(const String& Program, const std::vector<String>& Args) {
+  std::vector<std::string> Env;
+  for (char** E = environ; *E; ++E)
+    if (std::strncmp(*E, "DISPLAY=", 8) != 0) Env.push_back(*E);
+  std::vector<char*> EnvP, ArgP{const_cast<char*>(Program.c_str())};
+  for (auto& E : Env) EnvP.push_back(E.data());
+  EnvP.push_back(nullptr);
+  for (auto& A : Args) ArgP.push_back(const_cast<char*>(A.c_str()));
+  ArgP.push_back(nullptr);
+  pid_t Pid = 0;
+  if (posix_spawn(&Pid, Program.c_str(), nullptr, nullptr, ArgP.data(), EnvP.data()) != 0) return -2;
+  for (int Waited = 0; Waited < 3000; ++Waited) {
+    int Status = 0;
+    if (waitpid(Pid, &Status, WNOHANG) == Pid) return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+    usleep(10000);
+  }
+  kill(Pid, SIGKILL);
+  waitpid(Pid, nullptr, 0);
+  return -1;
+}
+
+class ExecutableTest : public SyncTest {
+ protected:
+  // A copy of the built program in the tool's folder, as the host has it.
+  String InstalledProgram() {
+    String Built = BuiltProgram();
+    if (Built.empty()) return Built;
+    std::filesystem::copy_file(Built, Tool + "orvsync7");
+    return Tool + "orvsync7";
+  }
+};
+
+TEST_F(ExecutableTest, InstallRegistersTheToolInTheMenuFileAndEnds) {
+  String Program = InstalledProgram();
+  if (Program.empty()) GTEST_SKIP() << "orvsync7 is not built beside the tests";
+  WriteFile(Tool + "ZS.MNU", "/opt/other;Anderes Werkzeug\r\n");
+  EXPECT_EQ(0, RunWithoutDisplay(Program, {"INSTALL"}));
+  EXPECT_EQ("/opt/other;Anderes Werkzeug\r\n" + Program + ";Laptopabgleich - mobile Datenerfassung.\r\n",
+            ReadFile(Tool + "ZS.MNU"));
+}
+
+TEST_F(ExecutableTest, InstallTwiceKeepsOneLineForTheTool) {
+  String Program = InstalledProgram();
+  if (Program.empty()) GTEST_SKIP() << "orvsync7 is not built beside the tests";
+  EXPECT_EQ(0, RunWithoutDisplay(Program, {"INSTALL"}));
+  EXPECT_EQ(0, RunWithoutDisplay(Program, {"INSTALL"}));
+  EXPECT_EQ(Program + ";Laptopabgleich - mobile Datenerfassung.\r\n", ReadFile(Tool + "ZS.MNU"));
+}
+
+}  // namespace

@@ -1,0 +1,357 @@
+// The run driver: the wizard's pages drive an installation (RunMode 1) and
+// a synchronisation (RunMode 2) through the steps, each marked on page
+// "3"; a failed step ends in its message; closing cleans up and, after
+// "&Schließen", starts the host again.
+#include "sync_fixture.h"
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "platform/os/process.h"
+#include "sync/UStartStop.h"
+#include "sync/Umsync_run.h"
+
+void AttachRunDriver(TFsync* Form);
+
+namespace {
+
+class RunTest : public SyncTest {
+ protected:
+  void SetUp() override {
+    SyncTest::SetUp();
+    ServicesStopped = false;
+    PreviousLauncher = SetProcessLauncher([this](const TLaunchRequest& R, TProcessHandle& Process) -> DWORD {
+      Launched.push_back(R);
+      Process = TProcessHandle::Finished(0);
+      return 0;
+    });
+  }
+  void TearDown() override {
+    SetProcessLauncher(PreviousLauncher);
+    ServicesStopped = false;
+    SyncTest::TearDown();
+  }
+
+  // An office with its tables, the tool's folder with the program files
+  // and the update template, and slot 1 of the list aimed at the target.
+  TFsync* GivenToolAimedAtTarget() {
+    GivenOffice();
+    GivenToolFolder();
+    MakeForm();
+    AttachRunDriver(Form);
+    StartDatabase();
+    // Closing the host shows the panel "Torvane wird beendet.." of page
+    // "2" with Show, which turns the wizard to that page; start the
+    // scenario on the list page as the user sees it.
+    Form->WizardNotebook1->Reset();
+    Form->EditInstallationEntry([this] { Form->KM->FieldByName("Path")->SetAsString(Target); });
+    WatchStepMarks();
+    return Form;
+  }
+  // The tool's folder: the host's program files (TOVAR.EXE a script
+  // that starts), the update template (the built extractor when there is
+  // one) and the settings file.
+  void GivenToolFolder() {
+    for (const char* Name : ProgramFiles) WriteFile(Tool + StoredName(Name), String("program ") + Name);
+    WriteProgram(Tool + "tovar.exe");
+    String Extractor = BuiltProgram("updatemobile");
+    if (Extractor.empty()) WriteFile(Tool + UpdateTemplateName, "template");
+    else std::filesystem::copy_file(Extractor, Tool + UpdateTemplateName);
+    WriteFile(Tool + "ZUVID.INI", "[Allgemein]\r\n");
+  }
+  static void WriteProgram(const String& Path) {
+    WriteFile(Path, "#!/bin/sh\n");
+    std::filesystem::permissions(Path, std::filesystem::perms::owner_all);
+  }
+  // A program built beside the tests, or "" when there is none.
+  static String BuiltProgram(const String& Name) {
+    std::error_code Error;
+    auto Self = std::filesystem::read_symlink("/proc/self/exe", Error);
+    auto Program = Self.parent_path().parent_path() / "src" / Name;
+    return !Error && std::filesystem::exists(Program) ? Program.string() : String();
+  }
+  // The mobile side starts once: its update package unpacks the data.
+  void MobileSideUnpacksItsPackage() {
+    String Package = Form->CurrentPath + SelfExtractingPackage;
+    ASSERT_TRUE(Exists(Package)) << Package;
+    std::filesystem::permissions(Package, std::filesystem::perms::owner_all);
+    ASSERT_EQ(0, std::system(("'" + Package + "' >/dev/null").c_str()));
+  }
+  // A first installation whose package the mobile side has unpacked;
+  // skips the test when the extractor is not built.
+  bool GivenInstalledMobile() {
+    if (BuiltProgram("updatemobile").empty()) return false;
+    InstallOnce();
+    MobileSideUnpacksItsPackage();
+    Marks.clear();
+    return true;
+  }
+  // A file name as the file system keeps it: without a trailing dot.
+  static String StoredName(String Name) {
+    while (!Name.empty() && Name.back() == '.') Name.pop_back();
+    return Name;
+  }
+  // Records every step label that turns bold, in order.
+  void WatchStepMarks() {
+    TLabel* Labels[8] = {Form->l1, Form->l2, Form->l3, Form->l4, Form->l5, Form->l6, Form->l7, Form->l8};
+    for (int Step = 1; Step <= 8; ++Step) {
+      TLabel* L = Labels[Step - 1];
+      TWndMethod Old = L->WindowProc;
+      L->WindowProc = [this, Old, L, Step](TMessage& M) {
+        Old(M);
+        if (M.Msg == CM_FONTCHANGED && L->Font()->Style().Contains(fsBold) &&
+            (Marks.empty() || Marks.back() != Step))
+          Marks.push_back(Step);
+      };
+    }
+  }
+
+  // ---- Wizard verbs ----------------------------------------------------------------
+  void ClickNext() { Form->WizardNotebook1->Next(Form->FlatButton_next); }
+  void ClickBack() { Form->WizardNotebook1->Back(Form->FlatButton_back); }
+  String Page() const {
+    TWizardNotebook* W = Form->WizardNotebook1;
+    return (*W->Pages())[W->PageIndex()];
+  }
+  // From page "0" through the target check to the run.
+  void RunWizard() {
+    ClickNext();
+    ASSERT_EQ("2", Page());
+    ClickNext();
+  }
+  // A first installation into the target, its message answered.
+  void InstallOnce() {
+    ExpectMessage("Mobile wurde neu installiert");
+    RunWizard();
+  }
+  bool AnyShown(const String& Part) const {
+    for (const String& T : ShownTexts())
+      if (T.find(Part) != String::npos) return true;
+    return false;
+  }
+  bool Grey(TLabel* L) const { return L->Font()->Color() == clSilver; }
+  void ExpectBackOnListPage() {
+    EXPECT_EQ("0", Page());
+    EXPECT_EQ(0, Form->RunMode);
+    EXPECT_TRUE(Form->FlatButton_next->Visible());
+    EXPECT_EQ("&Weiter", Form->FlatButton_next->Caption());
+    EXPECT_FALSE(Form->FlatButton_back->Visible());
+    EXPECT_TRUE(Form->FlatButton_cancel->Enabled());
+  }
+
+  std::vector<int> Marks;
+  std::vector<TLaunchRequest> Launched;
+  TProcessLauncher PreviousLauncher;
+};
+
+// ---- Target page ---------------------------------------------------------------------------
+
+TEST_F(RunTest, TargetThatFailsItsCheckSendsTheWizardBackToTheList) {
+  GivenToolAimedAtTarget();
+  Form->EditInstallationEntry([this] { Form->KM->FieldByName("Path")->SetAsString(""); });
+  ExpectMessage("Sie müssen ein Laufwerk auf Ihrem Remotecomputer angeben.");
+  ClickNext();
+  ExpectBackOnListPage();
+  ExpectAllAnswered();
+}
+
+TEST_F(RunTest, ChangedListIsSavedWhenTheUserAgrees) {
+  GivenToolAimedAtTarget();
+  Form->ConfigChanged = true;
+  AnswerQuestion("Die Konfiguration wurde geändert. Jetzt speichern?", true);
+  ClickNext();
+  EXPECT_FALSE(Form->ConfigChanged);
+  EXPECT_EQ(Target, Form->KM->FieldByName("Path")->AsString());
+  ExpectAllAnswered();
+}
+
+TEST_F(RunTest, ChangedListStaysUnsavedWhenTheUserDeclines) {
+  GivenToolAimedAtTarget();
+  Form->ConfigChanged = true;
+  AnswerQuestion("Die Konfiguration wurde geändert. Jetzt speichern?", false);
+  ClickNext();
+  EXPECT_TRUE(Form->ConfigChanged);
+  EXPECT_EQ(1, Form->RunMode);
+  ExpectAllAnswered();
+}
+
+// ---- Installation (RunMode 1) ------------------------------------------------------
+
+TEST_F(RunTest, TargetPageFindsNoInstallationAndOffersToInstall) {
+  GivenToolAimedAtTarget();
+  ClickNext();
+  EXPECT_EQ("2", Page());
+  EXPECT_EQ(1, Form->RunMode);
+  EXPECT_EQ("&Ausführen", Form->FlatButton_next->Caption());
+  ExpectAllAnswered();
+}
+
+TEST_F(RunTest, InstallationMarksStepsOneThreeSevenEightOnly) {
+  GivenToolAimedAtTarget();
+  InstallOnce();
+  EXPECT_EQ((std::vector<int>{1, 3, 7, 8}), Marks);
+  for (TLabel* L : {Form->l2, Form->l4, Form->l5, Form->l6}) EXPECT_TRUE(Grey(L)) << L->Name();
+  EXPECT_EQ("Zustand Mandant vor Synchronisation sichern", Form->l5->Caption());
+  ExpectAllAnswered();
+}
+
+TEST_F(RunTest, InstallationReportsTheNewInstallationAndReturnsToTheList) {
+  GivenToolAimedAtTarget();
+  InstallOnce();
+  EXPECT_TRUE(AnyShown("TOVAR.EXE starten"));
+  ExpectBackOnListPage();
+  EXPECT_TRUE(Exists(Target + "KelpoM/"));
+  EXPECT_TRUE(ServicesStopped);
+  ExpectAllAnswered();
+}
+
+TEST_F(RunTest, InstallationThatCannotReadTheOfficeSaysSoAndGoesBackOnePage) {
+  GivenToolAimedAtTarget();
+  std::filesystem::remove(Tool + ProgramFiles[0]);
+  ExpectMessage("Die Daten des aktuellen Mandanten können nicht geholt werden.");
+  RunWizard();
+  EXPECT_EQ("2", Page());
+  EXPECT_EQ((std::vector<int>{1}), Marks);
+  EXPECT_TRUE(Form->FlatButton_back->Enabled());
+  EXPECT_TRUE(Form->FlatButton_cancel->Enabled());
+  EXPECT_EQ("&Weiter", Form->FlatButton_next->Caption());
+  ExpectAllAnswered();
+}
+
+TEST_F(RunTest, InstallationShowsABrokenTableOnlyByItsName) {
+  GivenToolAimedAtTarget();
+  WriteFile(Office + "ArtikelSub.OAT", "kein Tabellenkopf");
+  ExpectMessage("Folgender Fehler ist aufgetreten:\nArtikelSub.OAT");
+  RunWizard();
+  EXPECT_EQ((std::vector<int>{1, 3}), Marks);
+  EXPECT_FALSE(AnyShown("anscheinend defekt"));
+  EXPECT_EQ("2", Page());
+  ExpectAllAnswered();
+}
+
+// ---- Synchronisation (RunMode 2) -----------------------------------------------------
+
+// An installation whose package the mobile side has unpacked, ready for
+// a synchronisation.
+class SynchronisationTest : public RunTest {
+ protected:
+  void SetUp() override {
+    RunTest::SetUp();
+    GivenToolAimedAtTarget();
+    if (!GivenInstalledMobile()) GTEST_SKIP() << "updatemobile is not built beside the tests";
+  }
+};
+
+TEST_F(SynchronisationTest, SecondVisitOfTheTargetFindsTheInstallationToSynchronise) {
+  ClickNext();
+  EXPECT_EQ(2, Form->RunMode);
+  ExpectAllAnswered();
+}
+
+TEST_F(SynchronisationTest, SynchronisationMarksEveryStepAndRelocksTheOffice) {
+  ExpectMessage("Mobile wurde synchronisiert.");
+  RunWizard();
+  EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}), Marks);
+  for (TLabel* L : {Form->l2, Form->l4, Form->l6}) EXPECT_FALSE(Grey(L)) << L->Name();
+  EXPECT_TRUE(Form->OakConnection->IsConnected());
+  EXPECT_TRUE(Form->Table_ORDERS->IsTableLocked());
+  ExpectBackOnListPage();
+  ExpectAllAnswered();
+}
+
+TEST_F(SynchronisationTest, SynchronisationWithoutChangesReportsFourZeroCounters) {
+  ExpectMessage("Mobile wurde synchronisiert.");
+  RunWizard();
+  for (const char* Line : {"Aufträge aktualisiert:0\n", "Aufträge hinzugefügt:0\n", "Adressen aktualisiert:0\n",
+                           "Adressen hinzugefügt:0\n"})
+    EXPECT_TRUE(AnyShown(Line)) << Line;
+  EXPECT_EQ(0, Form->OrdersUpdated + Form->OrdersAdded + Form->AddressesUpdated + Form->AddressesAdded);
+  ExpectAllAnswered();
+}
+
+TEST_F(SynchronisationTest, MobileFileGoneAfterTheCheckFailsFetchingTheMobileData) {
+  ClickNext();
+  ASSERT_EQ(2, Form->RunMode);
+  std::filesystem::remove(Form->CurrentPath + MobileDataFolder + "setup.OAM");
+  ExpectMessage("Die Daten des mobilen Computers können nicht geholt werden.");
+  ClickNext();
+  EXPECT_EQ((std::vector<int>{1, 2}), Marks);
+  EXPECT_EQ("2", Page());
+  EXPECT_TRUE(Form->FlatButton_next->Visible());
+  ExpectAllAnswered();
+}
+
+TEST_F(SynchronisationTest, SynchronisationCountsWhatTheMobileSideAdded) {
+  String MobileData = Form->CurrentPath + MobileDataFolder;
+  AddRow(MobileData, "Adressen", {{"ADR_46_", "3000000099"}, {"ADR_47_", "20261207-110000000"}, {"Name", "Neu"}});
+  AddRow(MobileData, "Auftraege", {{"ID_ORDER", "300000099"}, {"Status", "0"}, {"ParentName", "20261207-110000000"}});
+  ExpectMessage("Mobile wurde synchronisiert.");
+  RunWizard();
+  EXPECT_TRUE(AnyShown("Aufträge hinzugefügt:1\n"));
+  EXPECT_TRUE(AnyShown("Adressen hinzugefügt:1\n"));
+  EXPECT_TRUE(AnyShown("Aufträge aktualisiert:0\n"));
+  ExpectAllAnswered();
+}
+
+TEST_F(SynchronisationTest, BrokenMobileTableIsNamedAsDefective) {
+  WriteFile(Form->CurrentPath + MobileDataFolder + "ArtikelSub.OAT", "kein Tabellenkopf");
+  ExpectMessage("Tabelle ArtikelSub.OAT anscheinend defekt.");
+  RunWizard();
+  EXPECT_TRUE(AnyShown("Das Überprüfen der Daten ist fehlgeschlagen."));
+  EXPECT_EQ((std::vector<int>{1, 2, 3}), Marks);
+  ExpectAllAnswered();
+}
+
+// ---- Back navigation -----------------------------------------------------------------------
+
+TEST_F(RunTest, BackToTheListForgetsTheTestedTarget) {
+  GivenToolAimedAtTarget();
+  ClickNext();
+  Form->scignoreadr->SetChecked(true);
+  ClickBack();
+  ExpectBackOnListPage();
+  EXPECT_FALSE(Form->scignoreadr->Checked());
+}
+
+TEST_F(RunTest, ArchiveProgressMovesTheProgressBar) {
+  GivenToolAimedAtTarget();
+  bool Continue = true;
+  Form->BackupFile1->OnProgress(Form->BackupFile1, "Adressen.OAT", 42, Continue);
+  EXPECT_EQ(42, Form->pgmain->Position());
+}
+
+// ---- Closing ------------------------------------------------------------------------------------
+
+TEST_F(RunTest, ClosingDeletesTheTemporaryTreeAndDisconnects) {
+  GivenToolAimedAtTarget();
+  WriteFile(Root + "temp/Kelpo-Laptop-Installer/M_Temp/left.txt", "x");
+  Form->Close();
+  EXPECT_FALSE(Exists(Root + "temp/Kelpo-Laptop-Installer"));
+  EXPECT_FALSE(Form->OakConnection->IsConnected());
+  EXPECT_TRUE(Launched.empty());
+}
+
+TEST_F(RunTest, CloseButtonStartsTheHostAgain) {
+  GivenToolAimedAtTarget();
+  Form->FlatButton_cancel->OnClick(Form->FlatButton_cancel);
+  EXPECT_EQ(1, CloseCount);
+  ASSERT_EQ(1u, Launched.size());
+  EXPECT_TRUE(SameText(Launched[0].Program, Tool + "TOVAR.EXE")) << Launched[0].Program;
+}
+
+TEST_F(RunTest, ServicesStoppedForARunStartAgainOnClose) {
+  String Service = Tool + "kelposervice";
+  WriteProgram(Service);
+  WriteFile(Root + "common/Torvane-Installation/srv.txt", Service + "\r\n");
+  GivenToolAimedAtTarget();
+  InstallOnce();
+  Form->Close();
+  std::vector<String> Arguments;
+  for (const TLaunchRequest& R : Launched)
+    if (R.Program == Service && R.Argv.size() > 1) Arguments.push_back(R.Argv[1]);
+  EXPECT_EQ((std::vector<String>{"STOP", "START"}), Arguments);
+  EXPECT_FALSE(ServicesStopped);
+}
+
+}  // namespace
