@@ -508,3 +508,7 @@ int GetScreenPixelsPerInch();
 // Text of the clipboard ("" when it holds none).
 String GetClipboardText();
 void SetClipboardText(const String& Text);
+// The number of the clipboard format Name (0xC000 and up; the same number
+// for the same name, compared without regard to case, for the life of the
+// process); 0 for an empty name. Thread-safe.
+UINT RegisterClipboardFormat(const String& Name);

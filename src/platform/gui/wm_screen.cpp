@@ -1,6 +1,9 @@
 // The back end in force, screen metrics, monitors and the clipboard.
 #include <climits>
 #include <mutex>
+#include <vector>
+
+#include "platform/rtl/charset.h"
 
 #include "platform/gui/wm_internal.h"
 
@@ -136,3 +139,15 @@ int GetScreenPixelsPerInch() { return GuiDriver().PixelsPerInch(); }
 String GetClipboardText() { return GuiDriver().ClipboardText(); }
 
 void SetClipboardText(const String& Text) { GuiDriver().SetClipboardText(Text); }
+
+UINT RegisterClipboardFormat(const String& Name) {
+  if (Name.empty()) return 0;
+  static std::mutex Lock;
+  static std::vector<String> Names;
+  std::lock_guard<std::mutex> G(Lock);
+  String Key = AnsiUpperCase(Name);
+  for (std::size_t i = 0; i < Names.size(); ++i)
+    if (Names[i] == Key) return UINT(0xC000 + i);
+  Names.push_back(Key);
+  return UINT(0xC000 + Names.size() - 1);
+}
