@@ -17,12 +17,13 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD_DIR:-$ROOT/build}
 HOST_RELEASE=12340
 
+bash "$ROOT/scripts/install-deps.sh"
 if [ -z "${DISPLAY:-}" ]; then
-  echo "Kein X-Display: \$DISPLAY ist leer. Starten Sie das Skript in einer grafischen Sitzung" >&2
-  echo "(oder unter Xvfb: xvfb-run -a $0 ...)." >&2
-  exit 1
+  # No graphical session: run on a virtual display instead, so that the
+  # tool still starts (its window is then not visible).
+  echo "Kein X-Display: das Werkzeug läuft auf einem virtuellen Display (xvfb-run)." >&2
+  exec xvfb-run -a "$0" "$@"
 fi
-
 if [ ! -f "$BUILD/build.ninja" ]; then
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi

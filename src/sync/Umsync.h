@@ -335,3 +335,8 @@ bool IsMobileGUID(TOakTable* Table, const String& GUID);
 // The ID character of an installation ID (MobileIDChars; 0 for IDs
 // outside 1..7).
 char MobileIDChar(Integer ID);
+
+// Binds the run driver (the wizard's Next, Back and page-change events, the
+// close button, the close query and the archive's progress) to Form; the
+// main block calls it right after creating the form.
+void AttachRunDriver(TFsync* Form);

@@ -132,7 +132,7 @@ void TFsync::LockTablesWithCountdown() {
 }
 
 void TFsync::CloseHostMainWindow(TForm* Form) {
-  Fpclose->Show();
+  // Only repainted: showing the panel would turn the wizard to its page.
   Fpclose->Repaint();
   const std::uint64_t Start = GetTickCount64();
   for (HWND Host = FindWindow(HostMainWindowClass, ""); Host;

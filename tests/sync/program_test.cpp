@@ -17,7 +17,6 @@
 
 extern char** environ;
 
-void AttachRunDriver(TFsync* Form);
 
 namespace {
 

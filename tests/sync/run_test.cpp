@@ -12,7 +12,6 @@
 #include "sync/UStartStop.h"
 #include "sync/Umsync_run.h"
 
-void AttachRunDriver(TFsync* Form);
 
 namespace {
 
@@ -41,10 +40,6 @@ class RunTest : public SyncTest {
     MakeForm();
     AttachRunDriver(Form);
     StartDatabase();
-    // Closing the host shows the panel "Torvane wird beendet.." of page
-    // "2" with Show, which turns the wizard to that page; start the
-    // scenario on the list page as the user sees it.
-    Form->WizardNotebook1->Reset();
     Form->EditInstallationEntry([this] { Form->KM->FieldByName("Path")->SetAsString(Target); });
     WatchStepMarks();
     return Form;

@@ -13,9 +13,6 @@
 #include "platform/os/folders.h"
 #include "sync/Umsync.h"
 
-// The run driver's handlers for the form's events (Umsync_run.cpp).
-void AttachRunDriver(TFsync* Form);
-
 namespace {
 
 // Shows the windows on the X display of $DISPLAY when it opens; otherwise
