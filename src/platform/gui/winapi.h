@@ -181,7 +181,10 @@ HWND GetWindow(HWND Wnd, UINT Cmd);
 // The top-level window that Wnd belongs to (Wnd itself for one).
 HWND GetAncestorTopLevel(HWND Wnd);
 // The first top-level window of class ClassName (and caption Title, when
-// not empty), or null.
+// not empty), or null. When no window of this process matches, the back
+// end is asked for another program's window (X11: by WM_CLASS); such a
+// window comes back as a proxy handle that answers IsWindow,
+// GetClassName, GetWindowText and WM_CLOSE (sent or posted) only.
 HWND FindWindow(const String& ClassName, const String& Title);
 String GetClassName(HWND Wnd);
 // The id of the thread that created the window (0 for an invalid one).

@@ -5,12 +5,11 @@
 // it within the WM_CLOSE call), so a search right after the send finds
 // nothing.
 //
-// The window belongs to the window manager of this process, so the tool's
-// search by class finds it only from the same process (the tests). A host
-// stand-in in a process of its own (kelpohost) is closed from outside by
-// the desktop's close request on X11 (WM_DELETE_WINDOW, which becomes
-// WM_CLOSE) or by SIGTERM / SIGINT; on the X server its window is found by
-// its title, HostMainWindowTitle.
+// In the same process the tool finds the window among its own; a host
+// stand-in in a process of its own (kelpohost) shown on X11 carries the
+// class in its WM_CLASS, so the tool finds it through the X server and its
+// WM_CLOSE arrives as the desktop's close request (WM_DELETE_WINDOW).
+// SIGTERM / SIGINT close it as well.
 //
 // Thread safety: the window lives on the thread that created it; call
 // these routines on the GUI thread.
