@@ -8,36 +8,13 @@
 #include <vector>
 
 #include "data/memtable/mtMemTable.h"
+#include "km_fixture.h"
 #include "platform/db/fieldkinds.h"
 
 namespace {
 
-class MemTableDataset : public ::testing::Test {
+class MemTableDataset : public KmTableTest {
  protected:
-  void SetUp() override {
-    Owner = std::make_unique<TComponent>(nullptr);
-    Table = new TmtMemTable(Owner.get());
-    Table->SetName("KM");
-    Table->FieldDefs().Add("Name", ftString, 20);
-    Table->FieldDefs().Add("ID", ftInteger);
-  }
-
-  void Open() { Table->Open(); }
-  // Appends a row with a name and an id.
-  void AddRow(const String& Name, Integer Id) {
-    Table->Append();
-    Table->FieldByName("Name")->SetAsString(Name);
-    Table->FieldByName("ID")->SetAsInteger(Id);
-    Table->Post();
-  }
-  String Name() const { return Table->FieldByName("Name")->AsString(); }
-  Integer Id() const { return Table->FieldByName("ID")->AsInteger(); }
-  // The names in navigation order.
-  std::vector<String> Names() {
-    std::vector<String> R;
-    for (Table->First(); !Table->Eof(); Table->Next()) R.push_back(Name());
-    return R;
-  }
   // Records every event of the class library's order into Log.
   void TraceEvents() {
     auto Note = [this](const char* What) {
@@ -57,8 +34,6 @@ class MemTableDataset : public ::testing::Test {
     Table->BeforeClose = Note("BeforeClose");
   }
 
-  std::unique_ptr<TComponent> Owner;
-  TmtMemTable* Table = nullptr;
   std::vector<String> Log;
 };
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/memtable/mtMemTable.h"
+#include "km_fixture.h"
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -16,34 +17,8 @@
 
 namespace {
 
-class MemTableVersions : public ::testing::Test {
+class MemTableVersions : public KmTableTest {
  protected:
-  void SetUp() override {
-    Owner = std::make_unique<TComponent>(nullptr);
-    Table = new TmtMemTable(Owner.get());
-    Table->SetName("KM");
-    Table->FieldDefs().Add("Name", ftString, 20);
-    Table->FieldDefs().Add("ID", ftInteger);
-  }
-
-  void Open() { Table->Open(); }
-  // Appends a row with a name and an id.
-  void AddRow(const String& Name, Integer Id) {
-    Table->Append();
-    Table->FieldByName("Name")->SetAsString(Name);
-    Table->FieldByName("ID")->SetAsInteger(Id);
-    Table->Post();
-  }
-  String Name() const { return Table->FieldByName("Name")->AsString(); }
-  Integer Id() const { return Table->FieldByName("ID")->AsInteger(); }
-  // The names in navigation order.
-  std::vector<String> Names() {
-    std::vector<String> R;
-    for (Table->First(); !Table->Eof(); Table->Next()) R.push_back(Name());
-    return R;
-  }
-  std::unique_ptr<TComponent> Owner;
-  TmtMemTable* Table = nullptr;
 };
 
 // ---- Transactions ------------------------------------------------------------
