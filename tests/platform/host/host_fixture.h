@@ -4,6 +4,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,7 +54,12 @@ inline pid_t StartProgram(const std::string& Program, const std::vector<std::str
   int Out[2] = {-1, -1};
   posix_spawn_file_actions_t Actions;
   posix_spawn_file_actions_init(&Actions);
+  // The program never writes into the test runner's own output: a program
+  // that outlives its test (a failed stop) must not keep the runner
+  // waiting for the end of that output.
   if (FirstLine && pipe(Out) == 0) posix_spawn_file_actions_adddup2(&Actions, Out[1], 1);
+  else posix_spawn_file_actions_addopen(&Actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&Actions, 2, "/dev/null", O_WRONLY, 0);
   pid_t Pid = 0;
   if (posix_spawn(&Pid, Program.c_str(), &Actions, nullptr, Argv.data(), Envp.data()) != 0) Pid = 0;
   posix_spawn_file_actions_destroy(&Actions);
