@@ -15,9 +15,7 @@ object Fsync: TFsync
   OldCreateOrder = False
   Position = poScreenCenter
   Scaled = False
-  OnCloseQuery = FormCloseQuery
   OnCreate = FormCreate
-  OnDestroy = FormDestroy
   OnShow = FormShow
   PixelsPerInch = 96
   TextHeight = 14
@@ -44,7 +42,6 @@ object Fsync: TFsync
     Width = 719
     Height = 270
     PageIndex = 0
-    OnPageChanged = WizardNotebook1PageChanged
     btnNext = FlatButton_next
     btnBack = FlatButton_back
     lblHeader = LabelHeader
@@ -57,19 +54,23 @@ object Fsync: TFsync
       'W'#228'hlen des Zieles..'
       #220'berpr'#252'fen des Zieles..'
       'Ausf'#252'hren. Der Vorgang kann einige Zeit andauern. ')
-    OnButtonBackClick = WizardNotebook1ButtonBackClick
-    OnButtonNextClick = WizardNotebook1ButtonNextClick
     object TPage
       Left = 0
       Top = 0
       Caption = '0'
+      object I_DBKMSYS: TKMGrid
+        Left = 8
+        Top = 8
+        Width = 700
+        Height = 148
+        DataSource = KMD
+      end
       object flbname: TPlainButton
         Left = 8
         Top = 236
         Width = 110
         Height = 25
         Caption = 'Beschreibung'
-        OnClick = flbnameClick
       end
       object flbpath: TPlainButton
         Left = 122
@@ -77,7 +78,6 @@ object Fsync: TFsync
         Width = 130
         Height = 25
         Caption = 'Verzeichnis w'#228'hlen'
-        OnClick = flbpathClick
       end
       object flbr23423: TPlainButton
         Left = 256
@@ -85,7 +85,6 @@ object Fsync: TFsync
         Width = 120
         Height = 25
         Caption = 'Rechte vergeben'
-        OnClick = flbr23423Click
       end
       object FlatButton3423423: TPlainButton
         Left = 380
@@ -93,7 +92,6 @@ object Fsync: TFsync
         Width = 100
         Height = 25
         Caption = #220'bernehmen'
-        OnClick = FlatButton3423423Click
       end
       object FlatButton2: TPlainButton
         Left = 560
@@ -101,7 +99,6 @@ object Fsync: TFsync
         Width = 150
         Height = 25
         Caption = 'Installation entfernen'
-        OnClick = FlatButton2Click
       end
     end
     object TPage
@@ -265,7 +262,6 @@ object Fsync: TFsync
       Width = 70
       Height = 25
       Caption = 'Hilfe'
-      OnClick = FlatButton332423Click
     end
     object FlatButton_back: TPlainButton
       Left = 485
@@ -273,7 +269,6 @@ object Fsync: TFsync
       Width = 75
       Height = 25
       Caption = 'Zu&r'#252'ck'
-      OnClick = FlatButton_backClick
     end
     object FlatButton_next: TPlainButton
       Left = 563
@@ -288,7 +283,6 @@ object Fsync: TFsync
       Width = 75
       Height = 25
       Caption = '&Schlie'#223'en'
-      OnClick = FlatButton_cancelClick
     end
   end
   object OakSettingsmain: TOakSettings
@@ -332,7 +326,6 @@ object Fsync: TFsync
   end
   object KM: TmtMemTable
     DefaultFormat = mtCSVStreamFormat1
-    AfterScroll = KMAfterScroll
     object KMName: TStringField
       FieldName = 'Name'
       Size = 100
@@ -377,6 +370,5 @@ object Fsync: TFsync
     DataSet = KM
   end
   object BackupFile1: TBackupFile
-    OnProgress = BackupFile1Progress
   end
 end

@@ -23,9 +23,10 @@
 // which show the program's message box (tests answer it with the scripted
 // responder). Waits poll the tick count of the injectable clock.
 //
-// The form is created in code (CreateNew) with every component named as
-// the program's other units expect. The styled check box is not built yet:
-// TFsyncCheckBox stands for it with the Checked property the program uses.
+// The form is read from its description (resource TFSYNC, resources/
+// Fsync.dfm); every component lands in the member of its name. The styled
+// check box and the data-aware list are not built yet: TFsyncCheckBox and
+// TKMGrid stand for them with what the program uses.
 //
 // Thread safety: GUI thread only; the form, its components and the
 // process-wide HostProductName belong to the main thread.
@@ -43,6 +44,7 @@
 #include "platform/gui/stdctrls_edit.h"
 #include "platform/gui/stdctrls_label.h"
 #include "platform/rtl/strings.h"
+#include "sync/UKMGrid.h"
 #include "sync/backup.h"
 #include "ui/look/TPlainButtonUnit.h"
 #include "ui/look/TPlainProgressBarUnit.h"
@@ -125,9 +127,10 @@ class TFsync : public TForm {
   RTL_DECLARE_CLASS(TFsync)
   RTL_MESSAGE_HANDLERS(TFsync)
  public:
-  // Builds the form without description and all its components (named as
-  // below); OnCreate (FormCreate) follows in AfterConstruction. Owner:
-  // usually the application.
+  // Registers the description's classes (RegisterFsyncClasses); the
+  // description is read and OnCreate (FormCreate) fired in
+  // AfterConstruction (NewForm, CreateForm, or at the latest when shown),
+  // which fills every member below. Owner: usually the application.
   explicit TFsync(TComponent* AOwner);
   ~TFsync() override;
 
@@ -159,6 +162,7 @@ class TFsync : public TForm {
   TLabel* lbinfo;                  // status line of the bottom panel
   TPanel* Fpclose;                 // "Torvane wird beendet.."
   // Page "0".
+  TKMGrid* I_DBKMSYS;  // the installation list over KMD
   TPlainButton* flbname;
   TPlainButton* flbpath;
   TPlainButton* flbr23423;
@@ -204,6 +208,11 @@ class TFsync : public TForm {
   void FormCreate(TObject* Sender);
   // Posts WM_STARTUP to the form's own window and sets the caption.
   void FormShow(TObject* Sender);
+  // Handler for KM's AfterScroll: refreshes the selected-entry state
+  // (ReadCurrentEntry) and clears RunMode. Never raises. Published, but
+  // not bound by the description yet: the run driver refreshes the state
+  // itself when the page changes.
+  void KMAfterScroll(TDataSet* DataSet);
   // Handler of WM_STARTUP: CheckStartParams, then DatabaseStartUp.
   void StartUp(TMessage& Message);
 
@@ -298,11 +307,6 @@ class TFsync : public TForm {
   std::function<void(const String& Text)> OnInfo;
 
  private:
-  void CreateComponents();
-  void CreateControls();
-  void CreatePage0(TWinControl* Page);
-  void CreatePage2(TWinControl* Page);
-  void CreatePage3(TWinControl* Page);
   bool AllTablesLocked();
   void LockTablesWithCountdown();
   void SetConnectionServerType(TOakConnection* Connection);
@@ -335,6 +339,10 @@ bool IsMobileGUID(TOakTable* Table, const String& GUID);
 // The ID character of an installation ID (MobileIDChars; 0 for IDs
 // outside 1..7).
 char MobileIDChar(Integer ID);
+
+// Registers every class the main form's description names (idempotent);
+// TFsync's constructor calls it.
+void RegisterFsyncClasses();
 
 // Binds the run driver (the wizard's Next, Back and page-change events, the
 // close button, the close query and the archive's progress) to Form; the

@@ -13,6 +13,7 @@
 #include "platform/gui/reader.h"
 #include "platform/gui/resources.h"
 #include "platform/rtl/classreg.h"
+#include "platform/rtl/typinfo_access.h"
 #include "platform/os/process.h"
 
 extern char** environ;
@@ -71,7 +72,6 @@ TEST_F(ProgramTest, DescriptionNamesTheComponentsOfTheFormWithTheirClasses) {
   MakeForm();
   for (const TDfmObject* O : All) {
     TComponent* C = Form->FindComponent(O->Name);
-    if (O->ClassName.find("Field") != String::npos) continue;  // the list's fields carry no names
     ASSERT_NE(C, nullptr) << O->Name;
     EXPECT_EQ(O->ClassName, C->ClassName()) << O->Name;
     String Caption = PropertyText(*O, "Caption");
@@ -84,13 +84,7 @@ TEST_F(ProgramTest, DescriptionNamesTheComponentsOfTheFormWithTheirClasses) {
 }
 
 TEST_F(ProgramTest, DescriptionReadsIntoLiveComponents) {
-  // The units of these classes do not register them for descriptions
-  // (yet); the program itself builds its form in code.
-  RegisterClasses({TFsyncCheckBox::StaticClass(), TmtCSVStreamFormat::StaticClass(),
-                   TmtMemTable::StaticClass(), TOakSettings::StaticClass(), TOakConnection::StaticClass(),
-                   TOakTable::StaticClass(), TDataSource::StaticClass(), TBackupFile::StaticClass(),
-                   TStringField::StaticClass(), TSmallintField::StaticClass(), TIntegerField::StaticClass(),
-                   TPlainProgressBar::StaticClass(), TPlainButton::StaticClass(), TPage::StaticClass()});
+  RegisterFsyncClasses();
   std::unique_ptr<TForm> Root(new TForm(nullptr, 0));
   ReadComponentFromText(WithoutEvents(FormDescription()), Root.get());
   auto* Book = dynamic_cast<TWizardNotebook*>(Root->FindComponent("WizardNotebook1"));
@@ -104,6 +98,101 @@ TEST_F(ProgramTest, DescriptionReadsIntoLiveComponents) {
   EXPECT_NE(KM->FindField("RIGHTS"), nullptr);
   EXPECT_EQ(719, Root->ClientWidth());
   EXPECT_EQ("Laptopabgleich - mobile Datenerfassung für", Root->Caption());
+}
+
+// ---- The form made from its description -------------------------------------------------
+
+class DescribedFormTest : public SyncTest {
+ protected:
+  // Every component of the description is the form's member of its name.
+  void ExpectMember(const char* Name, TComponent* Member) {
+    EXPECT_NE(nullptr, Member) << Name;
+    EXPECT_EQ(Form->FindComponent(Name), Member) << Name;
+  }
+  // Clicks row Row (0-based) of the installation list on page "0".
+  void ClickListRow(Integer Row) {
+    Integer Y = TKMGrid::RowHeight * (Row + 1) + 4;
+    Form->I_DBKMSYS->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, Y));
+    Form->I_DBKMSYS->Perform(WM_LBUTTONUP, 0, MAKELPARAM(30, Y));
+  }
+};
+
+TEST_F(DescribedFormTest, EveryComponentLandsInTheFormsMemberOfItsName) {
+  MakeForm();
+  Integer Members = 0;
+  for (PPropInfo P : GetPropList(Form)) {
+    if (P->Kind() != tkClass) continue;
+    auto* C = dynamic_cast<TComponent*>(GetObjectProp(Form, P));
+    if (!C || C->Owner() != Form) continue;  // the form's own sub-objects (Font ...)
+    ExpectMember(P->Name.c_str(), C);
+    ++Members;
+  }
+  EXPECT_EQ(47, Members);
+  ExpectMember("I_DBKMSYS", Form->I_DBKMSYS);
+}
+
+TEST_F(DescribedFormTest, ComponentsAreWiredAsDescribed) {
+  MakeForm();
+  EXPECT_EQ(Form->OakConnection, Form->OakTableSettings->OakConnection());
+  EXPECT_EQ("IDENT", Form->OakTableSettings->IndexName());
+  EXPECT_EQ(Form->OakConnectionRemote, Form->OakTableRemoteOrders->OakConnection());
+  EXPECT_EQ(Form->KM, Form->KMD->DataSet());
+  EXPECT_EQ(Form->KMD, Form->I_DBKMSYS->DataSource());
+  EXPECT_EQ(Form->WizardNotebook1->Page(0), Form->I_DBKMSYS->Parent());
+  EXPECT_EQ(Form->Panel298909, Form->FlatButton_next->Parent());
+  EXPECT_EQ(Form->FlatButton_next, Form->WizardNotebook1->btnNext());
+  EXPECT_EQ(Form->LabelHeader, Form->WizardNotebook1->lblHeader());
+  EXPECT_TRUE(Form->FlatInstalls2->ReadOnly());
+  EXPECT_FALSE(Form->Fpclose->Visible());
+}
+
+TEST_F(DescribedFormTest, TheFormsEventsAreBoundToItsHandlers) {
+  MakeForm();
+  EXPECT_TRUE(static_cast<bool>(Form->OnCreate));
+  EXPECT_TRUE(static_cast<bool>(Form->OnShow));
+  // FormCreate ran: the lists exist and the wizard stands on page "0".
+  ASSERT_NE(nullptr, Form->MacroFiles);
+  EXPECT_EQ(0, Form->WizardNotebook1->PageIndex());
+  EXPECT_FALSE(Form->FlatButton_back->Visible());
+}
+
+TEST_F(DescribedFormTest, TheFormHasTheDescribedLook) {
+  MakeForm();
+  EXPECT_EQ(719, Form->ClientWidth());
+  EXPECT_EQ(361, Form->ClientHeight());
+  EXPECT_EQ(bsDialog, Form->BorderStyle());
+  EXPECT_EQ("Tahoma", Form->Font()->Name());
+  EXPECT_TRUE(Form->KeyPreview());
+}
+
+TEST_F(DescribedFormTest, TheListOnPageZeroShowsTheSevenSlots) {
+  GivenOffice();
+  MakeForm();
+  StartDatabase();
+  EXPECT_EQ(7, Form->I_DBKMSYS->RowCount());
+  EXPECT_EQ(String(1, MobileIDChars[1]), Form->I_DBKMSYS->CellText(0, 0));
+  EXPECT_EQ(String(1, MobileIDChars[7]), Form->I_DBKMSYS->CellText(0, 6));
+}
+
+TEST_F(DescribedFormTest, ClickingARowOfPageZeroSelectsThatSlot) {
+  GivenOffice();
+  MakeForm();
+  StartDatabase();
+  ClickListRow(4);
+  EXPECT_EQ(5, Form->KM->FieldByName("ID")->AsInteger());
+  ClickListRow(0);
+  EXPECT_EQ(1, Form->KM->FieldByName("ID")->AsInteger());
+}
+
+TEST_F(DescribedFormTest, AFormMadeAgainAfterTheFirstIsFreedIsWiredAfresh) {
+  // The engine settings allow one form at a time: the tool's second start.
+  MakeForm();
+  delete Form;
+  Form = nullptr;
+  MakeForm();
+  EXPECT_EQ(Form, Form->KM->Owner());
+  EXPECT_EQ(Form->KMD, Form->I_DBKMSYS->DataSource());
+  EXPECT_EQ(Form->KM, Form->KMD->DataSet());
 }
 
 // ---- The start with the host's command line ---------------------------------------------
