@@ -3,44 +3,21 @@
 // after typing and choosing, and the screen compared pixel for pixel with
 // the headless rendering after the same input. Skipped when no display
 // (or no XTest) is available.
-#include <gtest/gtest.h>
-
 #include <X11/keysym.h>
 
-#include <chrono>
-#include <memory>
-
-#include "platform/gui/forms.h"
 #include "platform/gui/stdctrls.h"
-#include "platform/gui/x11.h"
-#include "platform/gui/x11_probe.h"
+#include "x11_form_fixture.h"
 
 namespace {
 
 constexpr int kFormLeft = 160, kFormTop = 140;
 const TRect kEdit = Bounds(10, 10, 140, 21), kList = Bounds(10, 40, 140, 100);
 
-class StdCtrlsX11Test : public ::testing::Test {
+class StdCtrlsX11Test : public X11FormTest {
  protected:
-  void SetUp() override {
-    std::unique_ptr<TGuiDriver> x11 = NewX11Driver();
-    if (!x11) GTEST_SKIP() << "no X display";
-    if (!Probe.Valid() || !Probe.HasXTest()) GTEST_SKIP() << "no XTest";
-    Previous = SetGuiDriver(std::move(x11));
-  }
-  void TearDown() override {
-    Forms.clear();
-    SetGuiDriver(Previous ? std::move(Previous) : NewHeadlessDriver());
-    X11 = nullptr;
-  }
-
   // The form: an edit above a list of five rows.
   TForm* MakeForm() {
-    auto* F = new TForm(nullptr, 0);
-    Forms.emplace_back(F);
-    F->SetPosition(poDesigned);
-    F->SetBorderStyle(bsNone);
-    F->SetBounds(kFormLeft, kFormTop, 170, 160);
+    TForm* F = NewPlacedForm(kFormLeft, kFormTop, 170, 160);
     auto* E = new TEdit(F);
     E->SetBoundsRect(kEdit);
     E->SetParent(F);
@@ -55,36 +32,6 @@ class StdCtrlsX11Test : public ::testing::Test {
   TListBox* List(TForm* F) { return static_cast<TListBox*>(F->Components(1)); }
   // A desktop point at client (X, Y) of the list.
   TPoint InList(TForm* F, int X, int Y) { return List(F)->ClientToScreen(Point(X, Y)); }
-
-  void Pump() {
-    MSG M;
-    while (PeekMessage(M, nullptr, 0, 0, PM_REMOVE)) {
-      if (IsKeyMsg(M)) continue;
-      TranslateMessage(M);
-      DispatchMessage(M);
-    }
-  }
-  template <class TPred>
-  bool PumpUntil(TPred Done) {
-    auto End = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    for (;;) {
-      Pump();
-      if (Done()) return true;
-      if (std::chrono::steady_clock::now() > End) return false;
-      GuiDriver().PumpEvents(10);
-    }
-  }
-  void Settle() {
-    for (int I = 0; I < 5; ++I) Pump(), GuiDriver().PumpEvents(10);
-    Pump();
-    X11Sync(GuiDriver());
-  }
-
-  TX11DisplayLock Lock{String()};
-  TX11Probe Probe;
-  std::unique_ptr<TGuiDriver> Previous;
-  std::unique_ptr<TGuiDriver> X11;
-  std::vector<std::unique_ptr<TForm>> Forms;
 };
 
 TEST_F(StdCtrlsX11Test, TypingAndChoosingThroughTheServerMatchesTheHeadlessScreen) {

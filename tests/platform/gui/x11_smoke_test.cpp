@@ -3,14 +3,7 @@
 // (XTest) changing the form's state, and the screen compared pixel for
 // pixel with the headless rendering of the same form after the same click.
 // Skipped when no display (or no XTest) is available.
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <memory>
-
-#include "platform/gui/forms.h"
-#include "platform/gui/x11.h"
-#include "platform/gui/x11_probe.h"
+#include "x11_form_fixture.h"
 
 namespace {
 
@@ -37,27 +30,11 @@ class TClickBox : public TCustomControl {
 constexpr int kFormLeft = 140, kFormTop = 120;
 const TRect kBoxInForm = Bounds(20, 30, 90, 40);
 
-class X11SmokeTest : public ::testing::Test {
+class X11SmokeTest : public X11FormTest {
  protected:
-  void SetUp() override {
-    std::unique_ptr<TGuiDriver> x11 = NewX11Driver();
-    if (!x11) GTEST_SKIP() << "no X display";
-    if (!Probe.Valid() || !Probe.HasXTest()) GTEST_SKIP() << "no XTest";
-    Previous = SetGuiDriver(std::move(x11));
-  }
-  void TearDown() override {
-    Forms.clear();
-    SetGuiDriver(Previous ? std::move(Previous) : NewHeadlessDriver());
-    X11 = nullptr;
-  }
-
   // The form of the test: a box on a plain form at a fixed place.
   TForm* MakeForm() {
-    auto* f = new TForm(nullptr, 0);
-    Forms.emplace_back(f);
-    f->SetPosition(poDesigned);
-    f->SetBorderStyle(bsNone);
-    f->SetBounds(kFormLeft, kFormTop, 220, 110);
+    TForm* f = NewPlacedForm(kFormLeft, kFormTop, 220, 110);
     auto* box = new TClickBox(f);
     box->SetBoundsRect(kBoxInForm);
     box->SetParent(f);
@@ -65,35 +42,6 @@ class X11SmokeTest : public ::testing::Test {
     return f;
   }
   TClickBox* Box(TForm* F) { return static_cast<TClickBox*>(F->Controls(0)); }
-  void Pump() {
-    MSG m;
-    while (PeekMessage(m, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(m);
-      DispatchMessage(m);
-    }
-  }
-  template <class TPred>
-  bool PumpUntil(TPred Done) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    for (;;) {
-      Pump();
-      if (Done()) return true;
-      if (std::chrono::steady_clock::now() > end) return false;
-      GuiDriver().PumpEvents(10);
-    }
-  }
-  // Lets the exposure of a new or changed window be painted and shown.
-  void Settle() {
-    for (int i = 0; i < 5; ++i) Pump(), GuiDriver().PumpEvents(10);
-    Pump();
-    X11Sync(GuiDriver());
-  }
-
-  TX11DisplayLock Lock{String()};
-  TX11Probe Probe;
-  std::unique_ptr<TGuiDriver> Previous;  // the back end before the test
-  std::unique_ptr<TGuiDriver> X11;       // kept while its windows live
-  std::vector<std::unique_ptr<TForm>> Forms;
 };
 
 TEST_F(X11SmokeTest, ClickThroughTheServerReachesTheFormAndTheScreenMatchesHeadless) {

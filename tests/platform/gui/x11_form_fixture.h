@@ -1,0 +1,72 @@
+// A test of forms on the real X server (Xvfb in CI): installs the X11 back
+// end for the test (skipped without a display or XTest), holds the display
+// lock, and offers the message-loop verbs the scenarios share. The forms a
+// test makes are kept in Forms and freed before the back end goes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "platform/gui/forms.h"
+#include "platform/gui/x11.h"
+#include "platform/gui/x11_probe.h"
+
+class X11FormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::unique_ptr<TGuiDriver> x11 = NewX11Driver();
+    if (!x11) GTEST_SKIP() << "no X display";
+    if (!Probe.Valid() || !Probe.HasXTest()) GTEST_SKIP() << "no XTest";
+    Previous = SetGuiDriver(std::move(x11));
+  }
+  void TearDown() override {
+    Forms.clear();
+    SetGuiDriver(Previous ? std::move(Previous) : NewHeadlessDriver());
+    X11 = nullptr;
+  }
+
+  // A plain borderless form at a fixed place, kept for the test.
+  TForm* NewPlacedForm(int Left, int Top, int Width, int Height) {
+    auto* F = new TForm(nullptr, 0);
+    Forms.emplace_back(F);
+    F->SetPosition(poDesigned);
+    F->SetBorderStyle(bsNone);
+    F->SetBounds(Left, Top, Width, Height);
+    return F;
+  }
+  // Handles every queued message as the application's loop would.
+  void Pump() {
+    MSG M;
+    while (PeekMessage(M, nullptr, 0, 0, PM_REMOVE)) {
+      if (IsKeyMsg(M)) continue;
+      TranslateMessage(M);
+      DispatchMessage(M);
+    }
+  }
+  // Pumps messages and X events until Done() holds (at most 3 s).
+  template <class TPred>
+  bool PumpUntil(TPred Done) {
+    auto End = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    for (;;) {
+      Pump();
+      if (Done()) return true;
+      if (std::chrono::steady_clock::now() > End) return false;
+      GuiDriver().PumpEvents(10);
+    }
+  }
+  // Lets the exposure of a new or changed window be painted and shown.
+  void Settle() {
+    for (int I = 0; I < 5; ++I) Pump(), GuiDriver().PumpEvents(10);
+    Pump();
+    X11Sync(GuiDriver());
+  }
+
+  TX11DisplayLock Lock{String()};
+  TX11Probe Probe;
+  std::unique_ptr<TGuiDriver> Previous;  // the back end before the test
+  std::unique_ptr<TGuiDriver> X11;       // kept while its windows live
+  std::vector<std::unique_ptr<TForm>> Forms;
+};
