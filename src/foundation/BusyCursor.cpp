@@ -6,6 +6,7 @@
 #include "platform/gui/resources.h"
 #include "platform/os/fileapi.h"
 #include "platform/os/filestream.h"
+#include "platform/os/process.h"
 #include "platform/rtl/format.h"
 
 namespace {
@@ -59,7 +60,9 @@ void StopWait() {
 void LoadAnimatedCursor(const String& ResName, Integer CursorId) {
   String FileName;
   try {
-    FileName = GetTempDir() + IntToStr(CursorId) + ".ani";
+    // The process number keeps two programs starting at the same moment
+    // from writing, loading and deleting each other's file.
+    FileName = GetTempDir() + IntToStr(CursorId) + "." + IntToStr(GetCurrentProcessId()) + ".ani";
     SaveResource(ResName, FileName);
     if (HCURSOR H = LoadCursorFromFile(FileName)) Screen->SetCursors(CursorId, H);
   } catch (...) {

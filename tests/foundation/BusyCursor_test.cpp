@@ -5,6 +5,8 @@
 #include "foundation/FileUtils.h"
 #include "platform/gui/forms_fixture.h"
 #include "platform/gui/resources.h"
+#include "platform/os/fileapi.h"
+#include "platform/os/filestream.h"
 
 namespace {
 
@@ -71,7 +73,20 @@ TEST_F(BusyCursorTest, LoadAnimatedCursorRegistersTheResourceAndDeletesItsTempor
   LoadAnimatedCursor("CRTESTCURSOR", TestCursorId);
   ASSERT_TRUE(Screen->HasCursor(TestCursorId));
   EXPECT_EQ(FindCursorImage(Screen->Cursors(TestCursorId))->Rate, 90);
-  EXPECT_FALSE(std::filesystem::exists(GetTempDir() + "-4990.ani"));
+  for (const auto& Entry : std::filesystem::directory_iterator(GetTempDir()))
+    EXPECT_NE(Entry.path().filename().string().rfind("-4990.", 0), 0u) << Entry.path();
+}
+
+TEST_F(BusyCursorTest, AnotherProgramsCursorFileIsNeitherReadNorDeleted) {
+  // Programs starting at the same moment share the temporary folder; a
+  // file of the plain name belongs to somebody else.
+  const String Foreign = GetTempDir() + "-4990.ani";
+  { TFileStream F(Foreign, fmCreate); F.Write("not a cursor", 12); }
+  RegisterTestCursor();
+  LoadAnimatedCursor("crTestCursor", TestCursorId);
+  EXPECT_TRUE(Screen->HasCursor(TestCursorId));
+  EXPECT_TRUE(std::filesystem::exists(Foreign));
+  DeleteFile(Foreign);
 }
 
 TEST_F(BusyCursorTest, AMissingCursorResourceLeavesTheNumberUnregisteredSilently) {

@@ -141,6 +141,8 @@ bool TerminateProcess(const TProcessHandle& Process, DWORD ExitCode) {
 
 void CloseHandle(TProcessHandle& Process) { Process.Close(); }
 
+DWORD GetCurrentProcessId() { return static_cast<DWORD>(::getpid()); }
+
 bool ExecuteAndWait(const String& CommandLine, const String& Directory, DWORD& ExitCode) {
   TProcessInformation info;
   if (!CreateProcess(String(), CommandLine, Directory, info)) return false;

@@ -98,6 +98,9 @@ bool TerminateProcess(const TProcessHandle& Process, DWORD ExitCode);
 // Releases the handle (the process goes on).
 void CloseHandle(TProcessHandle& Process);
 
+// The number of the running process.
+DWORD GetCurrentProcessId();
+
 // Starts CommandLine in Directory and waits for its end. Returns true and
 // the exit code, or false with GetLastError() when it could not start.
 bool ExecuteAndWait(const String& CommandLine, const String& Directory, DWORD& ExitCode);
