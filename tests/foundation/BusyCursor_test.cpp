@@ -1,5 +1,8 @@
 // The busy cursor and the animated cursors of the program's resources.
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "foundation/BusyCursor.h"
 #include "foundation/FileUtils.h"
@@ -14,6 +17,11 @@ class BusyCursorTest : public FormsTest {
  protected:
   void SetUp() override {
     FormsTest::SetUp();
+    // The temporary folder is the test's own, so that the files of other
+    // tests running beside it cannot be mistaken for this one's.
+    const char* Old = getenv("TMPDIR");
+    OldTmpDir = Old ? std::optional<std::string>(Old) : std::nullopt;
+    setenv("TMPDIR", Folder.c_str(), 1);
     SetBusyCursorHooks({});
     while (BusyCursorNesting() > 0) StopWait();
     while (BusyCursorNesting() < 0) StartWait(), Screen->SetCursor(crDefault);
@@ -21,6 +29,8 @@ class BusyCursorTest : public FormsTest {
   void TearDown() override {
     Screen->SetCursors(TestCursorId, 0);
     UnregisterResource("crTestCursor", RT_ANICURSOR);
+    if (OldTmpDir) setenv("TMPDIR", OldTmpDir->c_str(), 1);
+    else unsetenv("TMPDIR");
     FormsTest::TearDown();
   }
   // A resource in the cursor format, registered for the test.
@@ -29,6 +39,7 @@ class BusyCursorTest : public FormsTest {
   }
 
   static constexpr Integer TestCursorId = -4990;
+  std::optional<std::string> OldTmpDir;
 };
 
 TEST_F(BusyCursorTest, StartWaitShowsTheThirdAnimatedCursor) {
