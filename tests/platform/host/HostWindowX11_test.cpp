@@ -4,6 +4,7 @@
 // The test framework comes before Xlib, whose macros (None, Bool, Status)
 // would clash with its names.
 #include "host_fixture.h"
+#include "platform/gui/x11_probe.h"
 // clang-format off
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -30,6 +31,9 @@ class HostOnDisplayTest : public ::testing::Test {
     if (!Name || !*Name || !(Dpy = XOpenDisplay(nullptr))) GTEST_SKIP() << "no display";
     XSetErrorHandler(IgnoreXError);
     if (!std::filesystem::exists(HostProgram("kelpohost"))) GTEST_SKIP() << "kelpohost not built";
+    // The host's window may lie over the windows that other test programs
+    // click into; the display's test lock makes them take turns.
+    Lock = std::make_unique<TX11DisplayLock>(String());
   }
   void TearDown() override {
     if (Pid > 0 && WaitChild(0) < 0) {
@@ -97,6 +101,7 @@ class HostOnDisplayTest : public ::testing::Test {
 
   Display* Dpy = nullptr;
   pid_t Pid = 0;
+  std::unique_ptr<TX11DisplayLock> Lock;
 };
 
 }  // namespace
