@@ -44,7 +44,8 @@ void StartWait();
 void StopWait();
 
 // Registers one animated cursor: the resource ResName of type RT_ANICURSOR
-// is saved to GetTempDir + decimal CursorId + ".ani", loaded as a cursor
+// is saved to GetTempDir + decimal CursorId + "." + process number + ".ani"
+// (the process number keeps programs started together apart), loaded as a cursor
 // and stored as Screen.Cursors[CursorId]; the file is deleted again. Every
 // failure (missing resource, unwritable temporary folder, unloadable
 // cursor) is swallowed and leaves CursorId unregistered.
