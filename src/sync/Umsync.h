@@ -24,7 +24,7 @@
 // responder). Waits poll the tick count of the injectable clock.
 //
 // The form is read from its description (resource TFSYNC, resources/
-// Fsync.dfm); every component lands in the member of its name. The styled
+// Fsync.form); every component lands in the member of its name. The styled
 // check box and the data-aware list are not built yet: TFsyncCheckBox and
 // TKMGrid stand for them with what the program uses.
 //

@@ -219,7 +219,7 @@ String FormatTimeOfDay(std::int32_t Millis) {
 void DateTimeToJulianMs(TDateTime Value, std::int32_t& Julian, std::int32_t& Millis) {
   double Day = std::floor(Value);
   double Frac = Value - Day;
-  Julian = static_cast<std::int32_t>(Day) + kJulianOfDelphiZero;
+  Julian = static_cast<std::int32_t>(Day) + kJulianOfDateZero;
   Millis = static_cast<std::int32_t>(std::llround(Frac * 86400000.0));
   if (Millis >= 86400000) {
     Millis -= 86400000;

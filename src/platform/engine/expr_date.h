@@ -22,7 +22,7 @@
 namespace oak {
 
 // Offset between the class library's day number and the Julian day.
-constexpr std::int32_t kJulianOfDelphiZero = 2415019;
+constexpr std::int32_t kJulianOfDateZero = 2415019;
 
 // Julian day of a Gregorian date; 0 when the date is not valid (month 1..12,
 // day within the month, year 1..9999).

@@ -56,7 +56,7 @@ class TCustomForm : public TWinControl {
  public:
   // A form with a description resource (read in AfterConstruction).
   explicit TCustomForm(TComponent* AOwner);
-  // Delphi's CreateNew: a form without description.
+  // the class library's CreateNew: a form without description.
   TCustomForm(TComponent* AOwner, int Dummy);
   ~TCustomForm() override;
 

@@ -4,7 +4,7 @@
 // The files of the source tree's resources/ folder are compiled into the
 // binaries at build time (a generated .cpp that links one TEmbeddedResource
 // record per file into the list below, during static initialisation):
-//   *.dfm  type RT_RCDATA, named after the class of the description's root
+//   *.form  type RT_RCDATA, named after the class of the description's root
 //          object ("object Fsync: TFsync" gives "TFSYNC");
 //   *.ani  type RT_ANICURSOR; *.cur RT_CURSOR; *.ico RT_ICON; *.bmp RT_BITMAP;
 //   anything else RT_RCDATA; every other file is named after its file name

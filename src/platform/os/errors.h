@@ -75,7 +75,7 @@ void SetLastError(DWORD Code);
 // "Unbekannter Fehler (Code N)".
 String SysErrorMessage(DWORD Code);
 
-// Raises EOSError with the text of GetLastError() (Delphi's RaiseLastOSError);
+// Raises EOSError with the text of GetLastError() (the class library's RaiseLastOSError);
 // a last error of 0 gives "Ein Aufruf einer Betriebssystemfunktion ist
 // fehlgeschlagen".
 [[noreturn]] void RaiseLastOSError();

@@ -87,7 +87,7 @@ Integer Utf8CharPos(const String& S, std::size_t ByteOffset) {
 }
 
 // ---------------------------------------------------------------------------
-// Delphi's string primitives
+// the class library's string primitives
 
 Integer Length(const String& S) { return Utf8CharCount(S); }
 

@@ -38,7 +38,7 @@ std::size_t Utf8ByteOffset(const String& S, Integer CharIndex);
 Integer Utf8CharPos(const String& S, std::size_t ByteOffset);
 
 // ---------------------------------------------------------------------------
-// Delphi's string primitives, in characters
+// the class library's string primitives, in characters
 
 // Length of S in characters.
 Integer Length(const String& S);

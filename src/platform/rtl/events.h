@@ -26,7 +26,7 @@
 // The plain event: only the sender is passed.
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
-// True when the event holds a handler (Delphi's Assigned(OnClick)).
+// True when the event holds a handler (the class library's Assigned(OnClick)).
 template <class Sig>
 bool Assigned(const std::function<Sig>& Event) {
   return static_cast<bool>(Event);

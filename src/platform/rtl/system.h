@@ -68,7 +68,7 @@ class TObject {
   String ClassName() const { return ClassType()->Name; }
   TClass ClassParent() const { return ClassType()->Parent; }
   bool InheritsFrom(TClass C) const { return ClassType()->InheritsFrom(C); }
-  // Delphi's "Obj is TFoo" test.
+  // the class library's "Obj is TFoo" test.
   template <class T>
   bool Is() const { return InheritsFrom(T::StaticClass()); }
 };

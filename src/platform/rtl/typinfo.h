@@ -72,7 +72,7 @@ bool IsStringKind(TTypeKind Kind);
 // True for the kinds read through GetOrdProp (integer, char, enum, set, Int64).
 bool IsOrdinalKind(TTypeKind Kind);
 
-// A Delphi-style set over an enumeration with values 0..63.
+// A Pascal-style set over an enumeration with values 0..63.
 template <class E>
 class TSet {
  public:
@@ -177,7 +177,7 @@ PTypeInfo InternTypeInfo(const TTypeInfo& Base, const String& Name);
 using TIdentToInt = std::function<bool(const String& Ident, Int64& Value)>;
 using TIntToIdent = std::function<bool(Int64 Value, String& Ident)>;
 
-// Installs the name map of an integer type, by type name (as Delphi's
+// Installs the name map of an integer type, by type name (as the class library's
 // RegisterIntegerConsts). Replaces an earlier map of that type. With
 // HexText, values without a name are written as "$" and eight hex digits.
 // "TColor" comes preinstalled with the class library's colour names.

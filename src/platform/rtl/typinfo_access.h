@@ -71,7 +71,7 @@ void BindEventByName(TObject* Instance, PPropInfo Prop, TObject* MethodOwner,
 [[noreturn]] void RaiseMethodSignature(const String& MethodName);
 
 // The published method Name of Instance bound to it, as a callable of the
-// method's exact signature Sig (Delphi's MethodAddress). Returns an empty function when
+// method's exact signature Sig (the class library's MethodAddress). Returns an empty function when
 // there is no such method; raises EPropertyError on a signature mismatch.
 template <class Sig>
 std::function<Sig> MethodAddress(TObject* Instance, const String& Name) {

@@ -332,7 +332,7 @@ TEST_F(ExprTest, ContainsFindsWordsAndPrefixes) {
 
 TEST(ExprDateTest, JulianDaysRoundTripAndFormat) {
   EXPECT_EQ(JulianFromYMD(2000, 1, 1), 2451545);
-  EXPECT_EQ(JulianFromYMD(1899, 12, 30), kJulianOfDelphiZero);
+  EXPECT_EQ(JulianFromYMD(1899, 12, 30), kJulianOfDateZero);
   EXPECT_EQ(JulianFromYMD(2023, 2, 29), 0);
   for (std::int32_t J = JulianFromYMD(1899, 1, 1); J < JulianFromYMD(2101, 1, 1); J += 7) {
     int Y, M, D;

@@ -6,7 +6,7 @@
 #include "data/memtable/mtMemCSVStreamFormat.h"
 #include "foundation/ZLibStreams.h"
 #include "platform/db/fieldkinds.h"
-#include "platform/host/SampleOffice.h"
+#include "host/SampleOffice.h"
 #include "platform/rtl/guid.h"
 
 namespace {

@@ -8,7 +8,7 @@
 // standard error).
 #include <cstdio>
 
-#include "platform/host/ArchiveReader.h"
+#include "host/ArchiveReader.h"
 #include "platform/os/folders.h"
 #include "platform/rtl/sysutils.h"
 

@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/host/HostLocks.h"
-#include "platform/host/HostWindow.h"
+#include "host/HostLocks.h"
+#include "host/HostWindow.h"
 #include "platform/os/folders.h"
 
 namespace {

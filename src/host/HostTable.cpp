@@ -1,5 +1,5 @@
 // The host's table writer over the engine's entry points.
-#include "platform/host/HostTable.h"
+#include "host/HostTable.h"
 
 RTL_IMPLEMENT_CLASS(EHostSetupError, Exception, nullptr)
 

@@ -1,4 +1,4 @@
-#include "platform/host/ArchiveReader.h"
+#include "host/ArchiveReader.h"
 
 #include <zlib.h>
 

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "platform/host/HostTable.h"
+#include "host/HostTable.h"
 
 // The built programs that the tool folder receives as copies.
 struct TToolPrograms {

@@ -1,5 +1,5 @@
 // The host's main window and the message loop of the host stand-in.
-#include "platform/host/HostWindow.h"
+#include "host/HostWindow.h"
 
 #include <pthread.h>
 #include <signal.h>

@@ -1,5 +1,5 @@
 // The sample office: table layouts, index tags and the side files.
-#include "platform/host/SampleOffice.h"
+#include "host/SampleOffice.h"
 
 #include <vector>
 

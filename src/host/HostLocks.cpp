@@ -1,5 +1,5 @@
 // The table locks of the running host application.
-#include "platform/host/HostLocks.h"
+#include "host/HostLocks.h"
 
 const char* const HostLockedTables[3] = {"Auftraege", "Adressen", "setup"};
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "../../foundation/TempTree.h"
+#include "../foundation/TempTree.h"
 #include "platform/engine/oak.h"
 
 extern char** environ;

@@ -1,6 +1,6 @@
 // The start record of TOVAR.EXE and the service programs, and the sample
 // office program's command line.
-#include "platform/host/HostLog.h"
+#include "host/HostLog.h"
 
 #include <cstdlib>
 

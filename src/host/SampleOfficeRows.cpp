@@ -3,7 +3,7 @@
 // modules.
 #include <cstdio>
 
-#include "platform/host/SampleOffice.h"
+#include "host/SampleOffice.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // The table locks of the running host: held while the host is up, so that
 // the tool cannot lock the office tables, and released when it ends.
-#include "platform/host/HostLocks.h"
+#include "host/HostLocks.h"
 
 #include <signal.h>
 
 #include "host_fixture.h"
-#include "platform/host/SampleOffice.h"
+#include "host/SampleOffice.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The host's program folder: the program files a mobile installation
 // receives, the update template, the INI files, help page, menu file,
 // plug-in, and the service list.
-#include "platform/host/ToolFolder.h"
+#include "host/ToolFolder.h"
 
 #include <sys/stat.h>
 

@@ -8,8 +8,8 @@
 // wrong command line.
 #include <cstdio>
 
-#include "platform/host/SampleOffice.h"
-#include "platform/host/ToolFolder.h"
+#include "host/SampleOffice.h"
+#include "host/ToolFolder.h"
 #include "platform/os/folders.h"
 #include "platform/rtl/sysutils.h"
 

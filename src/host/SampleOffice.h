@@ -24,7 +24,7 @@
 // the installation list switches process-wide format settings).
 #pragma once
 
-#include "platform/host/HostTable.h"
+#include "host/HostTable.h"
 
 // Creates the sample office in DataFolder (created with its parents when
 // missing) and returns the office GUID written into setup row 1. Raises

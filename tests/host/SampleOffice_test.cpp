@@ -1,7 +1,7 @@
 // The sample office: the tables that a synchronisation copies, their index
 // tags and rows, the settings rows of the office identity and the
 // installation list, and the refusal to overwrite an office.
-#include "platform/host/SampleOffice.h"
+#include "host/SampleOffice.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -8,7 +8,7 @@
 #include "data/oak/oaktable.h"
 #include "foundation/Ucompress.h"
 #include "host_fixture.h"
-#include "platform/host/SampleOffice.h"
+#include "host/SampleOffice.h"
 #include "platform/rtl/guid.h"
 #include "platform/rtl/sysutils.h"
 

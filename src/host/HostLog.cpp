@@ -1,5 +1,5 @@
 // The start record of the host's companion stand-ins.
-#include "platform/host/HostLog.h"
+#include "host/HostLog.h"
 
 #include <fcntl.h>
 #include <unistd.h>

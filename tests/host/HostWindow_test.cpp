@@ -1,7 +1,7 @@
 // The host's main window: found by its class, gone within the WM_CLOSE
 // that the tool sends; and the host stand-in program, which ends on a
 // close request.
-#include "platform/host/HostWindow.h"
+#include "host/HostWindow.h"
 
 #include <signal.h>
 

@@ -1,4 +1,4 @@
-#include "platform/host/ArchiveReader.h"
+#include "host/ArchiveReader.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "../../foundation/TempTree.h"
+#include "../foundation/TempTree.h"
 #include "platform/os/filestream.h"
 #include "sync/backup.h"
 

@@ -11,7 +11,7 @@
 
 #include <vector>
 
-#include "platform/host/HostTable.h"
+#include "host/HostTable.h"
 
 // The tables the tool locks at start-up: "Auftraege", "Adressen", "setup".
 extern const char* const HostLockedTables[3];

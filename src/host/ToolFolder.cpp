@@ -1,6 +1,6 @@
 // The host's program folder: program files, template, INI files, help page,
 // menu file and plug-in.
-#include "platform/host/ToolFolder.h"
+#include "host/ToolFolder.h"
 
 #include "platform/os/fileapi.h"
 #include "platform/rtl/strings.h"
