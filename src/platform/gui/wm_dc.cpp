@@ -87,7 +87,7 @@ bool TakePaintJob(HWND Wnd, TPaintJob& Job) {
   if (!r) return false;
   ++r->PaintCount;
   TRect in = NcInsets(*r);
-  Job.Update = r->Update, Job.Erase = r->EraseNeeded, Job.Frame = r->FrameDirty && (in.Left || in.Top);
+  Job.Update = r->Update, Job.Erase = r->EraseNeeded, Job.Frame = r->FrameDirty && (in.Left || in.Top || in.Right || in.Bottom);
   r->Update = TRegion();
   r->EraseNeeded = r->InternalPaint = r->FrameDirty = false;
   Job.Top = TopOf(Wnd);
