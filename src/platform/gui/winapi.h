@@ -362,7 +362,8 @@ TCanvas* BeginPaint(HWND Wnd, PAINTSTRUCT& Ps);
 void EndPaint(HWND Wnd, const PAINTSTRUCT& Ps);
 // A canvas onto the client area outside a paint cycle (clipped to the
 // visible part); the window manager owns it, ReleaseDC frees it and shows
-// what was drawn. Null for an invalid window.
+// what was drawn. Null Wnd gives the desktop overlay's canvas
+// (desktop_overlay.h); null for an invalid window.
 TCanvas* GetDC(HWND Wnd);
 // Like GetDC, over the whole window (non-client border included), with
 // (0, 0) at the window's top-left.
