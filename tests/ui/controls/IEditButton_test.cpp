@@ -141,7 +141,7 @@ TEST_F(EditButtonTest, RaisedButtonIsPaintedOnItsOwner) {
   First->SetCaption("");
   First->Color = clRed;
   First->Invalidate();
-  EXPECT_EQ(PixelOfOwner(20, 15), ColorToRGB(clRed));
+  EXPECT_EQ(PixelOfOwner(8, 8), ColorToRGB(clRed));
   EXPECT_EQ(PixelOfOwner(5, 5), ColorToRGB(cl3DLight));
   EXPECT_EQ(PixelOfOwner(6, 6), ColorToRGB(clBtnHighlight));
   EXPECT_EQ(PixelOfOwner(34, 15), ColorToRGB(cl3DDkShadow));
