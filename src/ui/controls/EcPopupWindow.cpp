@@ -131,7 +131,7 @@ void TEcPopupWindow::WMMouseActivate(TMessage& M) {
 }
 
 void TEcPopupWindow::CMShowingChanged(TMessage& M) {
-  Inherited(TCustomControl::StaticClass(), M);
+  Inherited(TEcPopupWindow::StaticClass(), M);
   if (Showing() && FPopupShowing && !ComponentState().Contains(csDestroying)) {
     Integer R;
     TPoint P = PopupPlacementPoint(FPlacement, FPlacementRect, FOwnerControl, FKeepOnScreen, Width(), Height(), R);
@@ -352,7 +352,7 @@ void TEcMessageWindow::WMNCHitTest(TMessage& M) {
     M.Result = HTTRANSPARENT;
     return;
   }
-  Inherited(TEcPopupWindow::StaticClass(), M);
+  Inherited(TEcMessageWindow::StaticClass(), M);
 }
 
 void TEcMessageWindow::Popup() {
@@ -384,17 +384,17 @@ void TEcMessageWindow::WMTimer(TMessage& M) {
 }
 
 void TEcMessageWindow::CMTextChanged(TMessage& M) {
-  Inherited(TEcPopupWindow::StaticClass(), M);
+  Inherited(TEcMessageWindow::StaticClass(), M);
   RecalcSize();
 }
 
 void TEcMessageWindow::CMFontChanged(TMessage& M) {
-  Inherited(TEcPopupWindow::StaticClass(), M);
+  Inherited(TEcMessageWindow::StaticClass(), M);
   RecalcSize();
 }
 
 void TEcMessageWindow::CMMouseLeave(TMessage& M) {
-  Inherited(TEcPopupWindow::StaticClass(), M);
+  Inherited(TEcMessageWindow::StaticClass(), M);
   FButtons->ResetStates();
 }
 
@@ -496,14 +496,14 @@ bool TEcPopupListBox::DoMouseWheel(TShiftState, Integer WheelDelta, TPoint) {
 }
 
 void TEcPopupListBox::WMNCCalcSize(TMessage& M) {
-  Inherited(TCustomListBox::StaticClass(), M);
+  Inherited(TEcPopupListBox::StaticClass(), M);
   auto* P = reinterpret_cast<NCCALCSIZE_PARAMS*>(M.LParam);
   Integer F = FrameWidth();
   if (P) InflateRect(P->rgrc[0], -F, -F);
 }
 
 void TEcPopupListBox::WMNCPaint(TMessage& M) {
-  Inherited(TCustomListBox::StaticClass(), M);
+  Inherited(TEcPopupListBox::StaticClass(), M);
   if (FFrameStyle == 0 || !HandleAllocated()) return;
   TCanvas* DC = GetWindowDC(Handle());
   if (!DC) return;
@@ -520,13 +520,13 @@ void TEcPopupListBox::WMNCPaint(TMessage& M) {
 void TEcPopupListBox::WMMouseActivate(TMessage& M) { M.Result = MA_NOACTIVATE; }
 
 void TEcPopupListBox::WMMouseMove(TMessage& M) {
-  Inherited(TCustomListBox::StaticClass(), M);
+  Inherited(TEcPopupListBox::StaticClass(), M);
   // Hot tracking: the row under the mouse is selected.
   Integer Row = ItemAtPos({GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)}, true);
   if (Row >= 0 && Row != ItemIndex()) SetItemIndex(Row);
 }
 
 void TEcPopupListBox::CMFontChanged(TMessage& M) {
-  Inherited(TCustomListBox::StaticClass(), M);
+  Inherited(TEcPopupListBox::StaticClass(), M);
   SetItemHeight(TextHeight("Wg", Font()) + 3);
 }
