@@ -405,6 +405,9 @@ RTL_MESSAGE_MAP(TEcPopupListBox) {
   M.On(WM_NCPAINT, &TEcPopupListBox::WMNCPaint);
   M.On(WM_MOUSEACTIVATE, &TEcPopupListBox::WMMouseActivate);
   M.On(WM_MOUSEMOVE, &TEcPopupListBox::WMMouseMove);
+  M.On(WM_LBUTTONDOWN, &TEcPopupListBox::WMLButtonDown);
+  M.On(WM_LBUTTONDBLCLK, &TEcPopupListBox::WMLButtonDown);
+  M.On(WM_LBUTTONUP, &TEcPopupListBox::WMLButtonUp);
   M.On(CM_FONTCHANGED, &TEcPopupListBox::CMFontChanged);
 }
 
@@ -524,6 +527,16 @@ void TEcPopupListBox::WMMouseMove(TMessage& M) {
   // Hot tracking: the row under the mouse is selected.
   Integer Row = ItemAtPos({GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)}, true);
   if (Row >= 0 && Row != ItemIndex()) SetItemIndex(Row);
+}
+
+void TEcPopupListBox::WMLButtonDown(TMessage& M) {
+  Integer Row = ItemAtPos({GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)}, true);
+  if (Row >= 0) SetItemIndex(Row);
+}
+
+void TEcPopupListBox::WMLButtonUp(TMessage& M) {
+  Integer Row = ItemAtPos({GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)}, true);
+  if (Row >= 0 && Row == ItemIndex()) DoClick();
 }
 
 void TEcPopupListBox::CMFontChanged(TMessage& M) {

@@ -183,6 +183,9 @@ class TEcPopupListBox : public TCustomListBox {
   Integer FrameWidth() const { return FFrameStyle > 2 ? 0 : FFrameStyle; }
   Integer PlacementResult() const { return FPlacementResult; }
 
+  // A press selects the row under the mouse without taking the focus
+  // from the owner; the release over a row fires OnClick (the owner then
+  // takes the row and closes the list).
   // Rows = the item count, 1 .. DropDownCount; height = rows x item
   // height + 2 x frame width, at most half the screen height.
   void AdjustHeight();
@@ -200,6 +203,8 @@ class TEcPopupListBox : public TCustomListBox {
   void WMNCPaint(TMessage& M);
   void WMMouseActivate(TMessage& M);
   void WMMouseMove(TMessage& M);
+  void WMLButtonDown(TMessage& M);
+  void WMLButtonUp(TMessage& M);
   void CMFontChanged(TMessage& M);
 
  private:
