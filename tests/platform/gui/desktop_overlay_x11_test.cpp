@@ -1,7 +1,7 @@
 // The desktop overlay on a real X server (Xvfb in CI): a rubber frame
 // drawn on the desktop shows the same pixels as on the headless desktop,
 // lets a click through to the form below, and goes when drawn again.
-#include "platform/gui/desktop_overlay.h"
+#include "overlay_fixture.h"
 #include "x11_form_fixture.h"
 
 namespace {
@@ -11,13 +11,6 @@ class DesktopOverlayX11Test : public X11FormTest {
   void TearDown() override {
     ClearDesktopOverlay();
     X11FormTest::TearDown();
-  }
-  static void InvertFrame(TRect R) {
-    TCanvas* DC = GetDC(nullptr);
-    DC->Brush()->SetColor(ColorValue(0x999999));
-    TRegion Frame = TRegion(R).Subtract(TRegion(Rect(R.Left + 2, R.Top + 2, R.Right - 2, R.Bottom - 2)));
-    for (const TRect& P : Frame.Rects()) DC->PatBlt(P, PATINVERT);
-    ReleaseDC(nullptr, DC);
   }
 };
 
@@ -30,7 +23,7 @@ TEST_F(DesktopOverlayX11Test, FrameOnTheDesktopMatchesTheHeadlessOneAndLetsClick
   ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(Win); }));
   Settle();
   const TRect Frame = Bounds(320, 220, 80, 50);
-  InvertFrame(Frame);
+  InvertDesktopFrame(Frame);
   HWND O = DesktopOverlayWindow();
   ASSERT_NE(O, nullptr);
   unsigned long OverlayWin = X11WindowOfHandle(O);
@@ -41,11 +34,11 @@ TEST_F(DesktopOverlayX11Test, FrameOnTheDesktopMatchesTheHeadlessOneAndLetsClick
   ASSERT_GT(W, Frame.Right);
   Probe.Click(Frame.Left, Frame.Top + 10);  // on the frame: the form gets it
   ASSERT_TRUE(PumpUntil([&] { return Clicks == 1; }));
-  InvertFrame(Frame);
+  InvertDesktopFrame(Frame);
   EXPECT_EQ(DesktopOverlayWindow(), nullptr);
 
   X11 = SetGuiDriver(NewHeadlessDriver());
-  InvertFrame(Frame);
+  InvertDesktopFrame(Frame);
   TPixelSurface S = HeadlessSurface(DesktopOverlayWindow());
   int Differ = 0, Drawn = 0;
   for (int Y = Frame.Top; Y < Frame.Bottom; ++Y)
