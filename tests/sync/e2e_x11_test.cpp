@@ -10,6 +10,7 @@
 // Click positions come from the form's layout (client coordinates) added to
 // the window's place on the screen. With MDS_E2E_SHOTS naming a folder, the
 // test leaves pictures of the windows (PPM) there at each stage.
+#include "display_check.h"
 #include "sync_fixture.h"
 
 #include <fcntl.h>
@@ -85,16 +86,16 @@ class X11EndToEndTest : public SyncTest {
   void SetUp() override {
     SyncTest::SetUp();
     const char* Name = std::getenv("DISPLAY");
-    if (!Name || !*Name) GTEST_SKIP() << "no display";
+    if (!Name || !*Name) MDS_SKIP_WITHOUT_DISPLAY("no display");
     Bin = ProgramFolder();
     for (const char* P : {"orvsync7", "makeoffice", "updatemobile", "tovar"})
       if (Bin.empty() || !Exists(Bin + P)) GTEST_SKIP() << P << " is not built beside the tests";
     Lock = std::make_unique<TX11DisplayLock>(Name);
     Probe = std::make_unique<TX11Probe>();
-    if (!Probe->Valid() || !(Dpy = xlib::XOpenDisplay(nullptr))) GTEST_SKIP() << "display not reachable";
-    if (!Probe->HasXTest()) GTEST_SKIP() << "no XTest on the display";
+    if (!Probe->Valid() || !(Dpy = xlib::XOpenDisplay(nullptr))) MDS_SKIP_WITHOUT_DISPLAY("display not reachable");
+    if (!Probe->HasXTest()) MDS_SKIP_WITHOUT_DISPLAY("no XTest on the display");
     xlib::XSetErrorHandler(IgnoreXError);
-    setenv("KELPO_TOVAR_LOG", (Root + "tovar.log").c_str(), 1);
+    SetVariable("KELPO_TOVAR_LOG", Root + "tovar.log");
   }
   void TearDown() override {
     if (Pid > 0 && ChildExit(0) == -1) {
@@ -104,7 +105,6 @@ class X11EndToEndTest : public SyncTest {
     if (Dpy) xlib::XCloseDisplay(Dpy);
     Probe.reset();
     Lock.reset();
-    unsetenv("KELPO_TOVAR_LOG");
     SyncTest::TearDown();
   }
 
