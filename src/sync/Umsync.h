@@ -103,6 +103,22 @@ void SplitNameValue(const String& Line, char Separator, String& Name, String& Va
 bool CheckStartParams(const String& Title, const String& SubFolder, Integer MinVersion,
                       TForm* Form);
 
+// A start that does not go on: writes Html as plain text (line breaks for
+// the BR tags, other tags dropped) to stderr, notes the refusal for the
+// program's exit code and shows Html in the message box. GUI thread.
+void RefuseStart(const String& Html);
+// Whether a start was refused in this process (the program then ends with
+// exit code 1).
+bool StartRefused();
+// Forgets an earlier refusal (for tests that refuse starts on purpose).
+void ResetStartRefused();
+// What keeps the folder Folder (ParamStr(1)) from being an office data
+// folder, as the message naming it: missing, a file, empty, or without
+// the settings table setup.OAT. Empty when none of these holds.
+String OfficeFolderProblem(const String& Folder);
+// Html as plain text: each BR tag a line break, other tags dropped.
+String PlainMessageText(const String& Html);
+
 // ---- Stand-in for the styled check box -----------------------------------------
 
 // A check box: a caption and a Checked state that a click toggles.

@@ -7,7 +7,9 @@
 #include "foundation/FileUtils.h"
 #include "foundation/StringUtils.h"
 #include "foundation/USettings.h"
+#include "platform/os/errors.h"
 #include "platform/os/fileapi.h"
+#include "platform/os/fileperm.h"
 #include "platform/rtl/sysutils.h"
 #include "sync/Umsync_run.h"
 
@@ -114,6 +116,8 @@ void CopyProgramSide(TFsync& Form, const String& Dest, const String& Target) {
   for (const char* Name : ProgramFiles) {
     AdvanceProgress(Form);
     CopyFileByStreams(Tool + Name, Target + Name);
+    // A program of the tool's folder stays a program on the mobile side.
+    if (IsFileExecutable(Tool + Name)) SetFileExecutable(Target + Name);
   }
   TStringList Config;
   if (FileExistsEx(Target + "oaklocal.cfg")) Config.LoadFromFile(Target + "oaklocal.cfg");
@@ -170,6 +174,8 @@ bool TFsync::InstallToMobile() {
     StartProgress(*this, 1, 8);
     const String Package = RunFolder(*this, "") + SelfExtractingPackage;
     CopyFileByStreams(Package, Target + SelfExtractingPackage);
+    // The package is a program: the mobile side starts it to unpack.
+    if (!SetFileExecutable(Target + SelfExtractingPackage)) RaiseLastOSError();
     DeleteFile(Package);
     if (!snnoneKelpo->Checked())
       CopyProgramSide(*this, Dest, Target);

@@ -197,12 +197,34 @@ TEST_F(LockTest, AMissingOfficeTableIsRefused) {
   ExpectAllAnswered();
 }
 
-TEST_F(LockTest, AMissingOfficeFolderIsRefused) {
-  SetCommandLineArgs({Root + "nirgends/", "1", "12340"});
-  ExpectMessage(DirectStartRefused);
-  Start();
-  EXPECT_EQ(CloseCount, 1);
+// A folder that is no office gets a message naming it, not the lock text;
+// the start is refused (exit code of the program) and nothing is opened.
+TEST_F(LockTest, AFolderThatIsNoOfficeIsNamedInItsOwnMessage) {
+  std::filesystem::create_directories(Root + "leer");
+  WriteFile(Root + "datei", "x");
+  WriteFile(Root + "ohne/Auftraege.OAT", "x");
+  for (auto [Folder, Text] : std::vector<std::pair<String, String>>{
+           {Root + "nirgends/", "Das Datenverzeichnis \"" + Root + "nirgends/\" gibt es nicht."},
+           {Root + "datei", "\"" + Root + "datei\" ist kein Verzeichnis."},
+           {Root + "leer/", "Das Datenverzeichnis \"" + Root + "leer/\" ist leer."},
+           {Root + "ohne/", "Im Datenverzeichnis \"" + Root + "ohne/\" fehlt die Einstellungstabelle setup.OAT."}}) {
+    SetCommandLineArgs({Folder, "1", "12340"});
+    ExpectMessage(Text);
+    CloseCount = 0;
+    Start();
+    EXPECT_EQ(CloseCount, 1) << Folder;
+    EXPECT_FALSE(Form->OakConnection->IsConnected());
+    EXPECT_TRUE(StartRefused());
+    delete Form;
+    Form = nullptr;
+  }
   ExpectAllAnswered();
+  EXPECT_TRUE(OfficeFolderProblem(Office).empty());
+}
+
+TEST(StartMessageTest, TheTerminalGetsTheMessageWithoutMarkUp) {
+  EXPECT_EQ(PlainMessageText("<B>Das Programm kann nicht direkt gestartet werden.<br>Eventuell ...</B>"),
+            "Das Programm kann nicht direkt gestartet werden.\nEventuell ...");
 }
 
 TEST_F(LockTest, AnUnreadableInstallationListEndsInTheSourceMessage) {

@@ -74,6 +74,7 @@ class SyncTest : public ::testing::Test {
     UseClock.reset();
     SetProgramPath(String());
     SetCommandLineArgs({});
+    ResetStartRefused();
     Variables.clear();
     std::filesystem::remove_all(Root);
   }

@@ -1,11 +1,11 @@
 #include "platform/os/folders.h"
 
 #include <gtest/gtest.h>
-#include "scoped_env.h"
 #include <stdlib.h>
 
 #include "platform/os/fileapi.h"
 #include "platform/os/temp_dir.h"
+#include "scoped_env.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "platform/os/process.h"
 
 #include <gtest/gtest.h>
-#include "scoped_env.h"
 #include <stdlib.h>
 #include <sys/stat.h>
 
 #include "platform/os/temp_dir.h"
+#include "scoped_env.h"
 
 namespace {
 
