@@ -302,7 +302,8 @@ class TFsync : public TForm {
   bool SetMobileRights(const String& Dest);
   void BuildSelfExtractingInstaller(TStrings* List, const String& Folders);
   void AddFilesByMask(const String& Mask, TStrings* List);
-  // Step marker of page "3": -1 grey, 0 black, 1..8 marks that step.
+  // Step marker of page "3": -1 grey (InactiveStepColor), 0 black, 1..8
+  // marks that step; then paints what is pending (DispatchPaintMessages).
   void MarkStep(Integer Step);
   // Enables or disables Back and Close together.
   void EnableWizardButtons(bool Enabled);
@@ -355,6 +356,18 @@ bool IsMobileGUID(TOakTable* Table, const String& GUID);
 // The ID character of an installation ID (MobileIDChars; 0 for IDs
 // outside 1..7).
 char MobileIDChar(Integer ID);
+
+// The colour of the step labels 2..8 that a run does not use: a dark grey
+// that stays readable on the form's silver face (silver itself would
+// vanish on it).
+constexpr TColor InactiveStepColor = TColor(0x606060);
+
+// The program's paint pump (SetPaintMessagePump, DispatchPaintMessages):
+// takes the back end's device events and dispatches every pending
+// WM_PAINT, nothing else, so that the lock countdown and the steps of a
+// run show on screen while input waits for the message loop. The main
+// block installs it. GUI thread.
+void PaintPendingWindows();
 
 // Registers every class the main form's description names (idempotent);
 // TFsync's constructor calls it.

@@ -20,7 +20,9 @@
 #include "platform/gui/forms.h"
 #include "platform/gui/x11.h"
 #include "platform/os/folders.h"
+#include "foundation/FileUtils.h"
 #include "sync/Umsync.h"
+#include "sync/backup.h"
 
 namespace {
 
@@ -58,6 +60,10 @@ int main(int argc, char** argv) {
     TFsync* Fsync = nullptr;
     Application->CreateForm(Fsync);
     AttachRunDriver(Fsync);
+    // Long waits and runs paint between their steps; the archive writer
+    // between its blocks.
+    SetPaintMessagePump(PaintPendingWindows);
+    TBackupFile::ProcessMessagesHook = DispatchPaintMessages;
     Application->Run();
   } catch (const Exception& E) {
     std::fprintf(stderr, "%s\n", E.Message().c_str());
