@@ -10,6 +10,7 @@
 #include "platform/os/errors.h"
 #include "platform/os/fileapi.h"
 #include "platform/os/fileperm.h"
+#include "platform/os/files.h"
 #include "platform/rtl/sysutils.h"
 #include "sync/Umsync_run.h"
 
@@ -115,9 +116,12 @@ void CopyProgramSide(TFsync& Form, const String& Dest, const String& Target) {
   });
   for (const char* Name : ProgramFiles) {
     AdvanceProgress(Form);
-    CopyFileByStreams(Tool + Name, Target + Name);
-    // A program of the tool's folder stays a program on the mobile side.
-    if (IsFileExecutable(Tool + Name)) SetFileExecutable(Target + Name);
+    // The mobile side gets each file under the name it has in the tool's
+    // folder ("TOVAR.EXE", as the final message names it), and a program
+    // stays a program there.
+    const String Stored = ExtractFileName(os::ResolvePath(Tool + Name));
+    CopyFileByStreams(Tool + Stored, Target + Stored);
+    if (IsFileExecutable(Tool + Stored)) SetFileExecutable(Target + Stored);
   }
   TStringList Config;
   if (FileExistsEx(Target + "oaklocal.cfg")) Config.LoadFromFile(Target + "oaklocal.cfg");

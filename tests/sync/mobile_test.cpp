@@ -193,6 +193,16 @@ TEST_F(MobileTest, TheTargetReceivesProgramConfigurationAndMarker) {
   EXPECT_TRUE(Exists(Target + "ZUVID.INI"));
 }
 
+// A program file keeps the name it has in the tool's folder, so that the
+// final message's "TOVAR.EXE" names the file on the mobile side too.
+TEST_F(MobileTest, ProgramFilesKeepTheirNamesFromTheToolsFolder) {
+  std::filesystem::rename(Tool + "tovar.exe", Tool + "TOVAR.EXE");
+  PrepareTree();
+  Install();
+  EXPECT_TRUE(std::filesystem::exists(Target + "TOVAR.EXE"));
+  EXPECT_FALSE(std::filesystem::exists(Target + "tovar.exe"));
+}
+
 // The mobile side starts the package and the host's programs: they keep
 // (or get) the executable bit; data files stay plain.
 TEST_F(MobileTest, ThePackageAndTheProgramsAreExecutableOnTheMobileSide) {
