@@ -235,8 +235,10 @@ class TFsync : public TForm {
   // ---- Connecting and locking (Umsync_lock.cpp) ----------------------------------
   // The start after a passed check: connect and lock, then
   // LoadSourceDatabase; Next and Close are disabled meanwhile and enabled
-  // again on success. Each failure shows its message, leaves the office
-  // disconnected and closes the form: no connection, a lock not obtained,
+  // again on success. Each failure is a refused start (RefuseStart: its
+  // message, also on stderr), leaves the office disconnected and closes
+  // the form: a folder that is no office (OfficeFolderProblem, checked
+  // before anything is touched), no connection, a lock not obtained,
   // any exception on the way ("Das Programm kann nicht direkt gestartet
   // werden."), a settings table that cannot be read ("Die Quellatenbank
   // kann nicht gelesen werden."). Never raises.
