@@ -2,6 +2,7 @@
 # Starts the synchronisation tool on a sample office in a real window.
 #
 #   scripts/run-sample.sh [folder]
+#   scripts/run-sample.sh --help
 #
 # Builds the programs when needed (build folder $BUILD_DIR, default
 # build/ of the source tree), creates a sample office with makeoffice in
@@ -11,23 +12,36 @@
 # office data folder, "1" for a local database server and the host's
 # release. Temporary, common and documents folders of the run stay inside
 # <folder>, so nothing outside it is touched.
+#
+# The tool needs an X display ($DISPLAY). Without one the script stops
+# with a message and exit code 2 before it builds anything.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD_DIR:-$ROOT/build}
 HOST_RELEASE=12340
 
-bash "$ROOT/scripts/install-deps.sh"
+case "${1:-}" in
+  -h|--help)
+    sed -n '2,/^[^#]/{/^#/s/^# \{0,1\}//p}' "$0"
+    exit 0
+    ;;
+esac
+
 if [ -z "${DISPLAY:-}" ]; then
-  # No graphical session: run on a virtual display instead, so that the
-  # tool still starts (its window is then not visible).
-  echo "Kein X-Display: das Werkzeug läuft auf einem virtuellen Display (xvfb-run)." >&2
-  exec xvfb-run -a "$0" "$@"
+  # The tool shows one window; without a display nobody could see or
+  # answer it.
+  echo "Kein X-Display: DISPLAY ist nicht gesetzt. Starten Sie das Skript in einer grafischen Sitzung" >&2
+  echo "(oder mit DISPLAY=:<Nummer> eines laufenden X-Servers)." >&2
+  exit 2
 fi
+
+bash "$ROOT/scripts/install-deps.sh"
 if [ ! -f "$BUILD/build.ninja" ]; then
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build "$BUILD" --target orvsync7 makeoffice updatemobile tovar
+JOBS=$(nproc 2>/dev/null || echo 2)
+cmake --build "$BUILD" -j "$JOBS" --target orvsync7 makeoffice updatemobile tovar
 
 WORK=${1:-$(mktemp -d /tmp/mds-sample-XXXXXX)}
 WORK=$(mkdir -p "$WORK" && cd "$WORK" && pwd)

@@ -4,11 +4,35 @@
 
 #include "foundation/StringUtils.h"
 #include "foundation/USettingsRows.h"
+#include "platform/gui/component_stream.h"
 #include "platform/db/dataset.h"
 #include "platform/db/fields.h"
 
 RTL_IMPLEMENT_CLASS(TAutoActionItem, TCollectionItem, CollectionItemFactory<TAutoActionItem>)
 RTL_IMPLEMENT_CLASS(TAutoActionItems, TCollection, nullptr)
+RTL_IMPLEMENT_CLASS(TAutoActionItemsWrapper, TComponent, &ComponentFactory<TAutoActionItemsWrapper>)
+
+namespace {
+const char* const OptionNames[7] = {"Option1", "Option2", "Option3", "Option4",
+                                    "Option5", "Option6", "Option7"};
+
+// Option N (1..7) of an action item as a published byte property.
+template <int N>
+void PublishOption(TPublisher<TAutoActionItem>& P) {
+  P.Prop(
+      OptionNames[N - 1], [](TAutoActionItem* I) { return I->Options[N - 1]; },
+      [](TAutoActionItem* I, Byte V) { I->Options[N - 1] = V; });
+}
+}  // namespace
+
+RTL_PUBLISHED(TAutoActionItem) {
+  PublishOption<1>(P), PublishOption<2>(P), PublishOption<3>(P), PublishOption<4>(P);
+  PublishOption<5>(P), PublishOption<6>(P), PublishOption<7>(P);
+  P.Field("Text", &TAutoActionItem::Text);
+  P.Field("Byte1", &TAutoActionItem::Byte1);
+  P.Field("Byte2", &TAutoActionItem::Byte2);
+}
+RTL_PUBLISHED(TAutoActionItemsWrapper) { P.ReadOnly("Items", &TAutoActionItemsWrapper::Items); }
 
 namespace {
 
@@ -71,32 +95,23 @@ void TAutoActionItem::Assign(TPersistent* Source) {
 
 TAutoActionItems::TAutoActionItems() : TCollection(TAutoActionItem::StaticClass()) {}
 
-void TAutoActionItems::LoadFromText(const String& Text) {
+void TAutoActionItems::LoadFromStream(TStream* Stream) {
   Clear();
-  TStringList Lines;
-  Lines.SetText(Text);
-  for (Integer L = 0; L < Lines.Count(); ++L) {
-    std::vector<String> F;
-    SplitString(";", Lines[L], 0, F, 10);
-    if (F.empty()) continue;
-    auto* Item = Add<TAutoActionItem>();
-    for (int I = 0; I < 7; ++I) Item->Options[I] = Byte(ParseInteger(F[I], 0));
-    Item->Text = F[7];
-    Item->Byte1 = Byte(ParseInteger(F[8], 0));
-    Item->Byte2 = Byte(ParseInteger(F[9], 0));
-  }
+  if (Stream->Size() == 0) return;
+  Stream->SetPosition(0);
+  TAutoActionItemsWrapper Wrapper(nullptr);
+  ReadComponentFromStream(Stream, &Wrapper);
+  Assign(Wrapper.Items());
 }
 
-String TAutoActionItems::SaveToText() const {
-  TStringList Lines;
-  for (int I = 0; I < Count(); ++I) {
-    TAutoActionItem* It = Item(I);
-    String Line;
-    for (Byte O : It->Options) Line += IntToStr(O) + ";";
-    Lines.Add(Line + It->Text + ";" + IntToStr(It->Byte1) + ";" + IntToStr(It->Byte2));
-  }
-  return Lines.Text();
+void TAutoActionItems::SaveToStream(TStream* Stream) {
+  TAutoActionItemsWrapper Wrapper(nullptr);
+  Wrapper.Items()->Assign(this);
+  WriteComponentToStream(&Wrapper, Stream);
 }
+
+TAutoActionItemsWrapper::TAutoActionItemsWrapper(TComponent* AOwner)
+    : TComponent(AOwner), FItems(std::make_unique<TAutoActionItems>()) {}
 
 void TAutoActionItems::PadTo(int N) {
   while (Count() < N) Add();

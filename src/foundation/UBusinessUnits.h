@@ -3,16 +3,20 @@
 // info-field definitions) and the constant tables of the business library
 // that this program only holds.
 //
-// Stored forms chosen here: the automatic actions of Ident 1511 are kept
-// as text, one item per line "o1;o2;o3;o4;o5;o6;o7;text;b1;b2" (seven
-// option bytes, the text, two bytes); an empty memo gives no items.
+// The automatic actions of Ident 1511 are kept as one component in the
+// class library's component stream (a TAutoActionItemsWrapper whose
+// collection Items holds them, each item with the published properties
+// Option1 .. Option7, Text, Byte1 and Byte2); an empty memo gives no items.
 //
 // Thread safety: main thread only.
 #pragma once
 
 #include <array>
+#include <memory>
 
+#include "platform/rtl/classes.h"
 #include "platform/rtl/collection.h"
+#include "platform/rtl/streams.h"
 #include "platform/rtl/strings.h"
 
 class TSetupRows;
@@ -54,12 +58,29 @@ class TAutoActionItems : public TCollection {
  public:
   TAutoActionItems();
   TAutoActionItem* Item(int Index) const { return static_cast<TAutoActionItem*>(Items(Index)); }
-  // Clears, then reads one item per line of Text (the stored form above).
-  void LoadFromText(const String& Text);
-  // The stored form of the items.
-  String SaveToText() const;
+  // Clears the items; then, when Stream holds anything, reads one
+  // TAutoActionItemsWrapper from it (the component stream of
+  // component_stream.h) and takes over its items. Raises EReadError for a
+  // stream that is not such a component (the items stay cleared) and what
+  // reading the properties raises.
+  void LoadFromStream(TStream* Stream);
+  // Writes the items as one TAutoActionItemsWrapper component to Stream.
+  void SaveToStream(TStream* Stream);
   // Appends empty items up to Count.
   void PadTo(int Count);
+};
+
+// The component that carries the automatic actions through the component
+// stream: its published collection Items.
+class TAutoActionItemsWrapper : public TComponent {
+  RTL_DECLARE_CLASS(TAutoActionItemsWrapper)
+ public:
+  explicit TAutoActionItemsWrapper(TComponent* AOwner);
+  // Owned by the wrapper.
+  TAutoActionItems* Items() const { return FItems.get(); }
+
+ private:
+  std::unique_ptr<TAutoActionItems> FItems;
 };
 
 // ---- Two-font block (Ident 652) ------------------------------------------------

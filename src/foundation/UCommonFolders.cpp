@@ -2,8 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "foundation/FileUtils.h"
+#include "platform/gui/backend.h"
+#include "platform/gui/dialogs.h"
 #include "platform/os/errors.h"
 #include "platform/os/fileapi.h"
 #include "platform/os/folders.h"
@@ -33,8 +36,12 @@ String CommonDocumentsFolder() {
   if (Path.empty()) {
     // Without this folder there is no place for the look files: the
     // program cannot go on.
+    // The class library's plain message; on the terminal too, which is all
+    // the user has when there is no display.
     String Text = "Systemfehler:\r\n" + SysErrorMessage(GetLastError());
     std::fprintf(stderr, "%s\n", Text.c_str());
+    std::fflush(stderr);
+    if (std::strcmp(GuiDriver().Name(), "headless") != 0) ShowMessage(Text);
     std::exit(1);
   }
   return IncludeTrailingBackslash(Path);

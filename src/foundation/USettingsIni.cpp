@@ -5,6 +5,7 @@
 // kind, target, save group); reading and writing walk the same table.
 // Multi-line texts are stored on one line with "|" or "$$%%$$" in place of
 // each line break.
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -77,10 +78,12 @@ void ReadBinding(TFastIniFile& Ini, const TIniBinding& B) {
     case ibPath:
       *B.Text = IncludeTrailingBackslash(Ini.ReadString(B.Section, B.Key, *B.Text));
       break;
-    case ibInt:
-      *B.Int = Ini.ReadInteger(B.Section, B.Key, *B.Int);
-      if (B.Min <= B.Max) *B.Int = std::clamp(*B.Int, B.Min, B.Max);
+    case ibInt: {
+      Integer V = Ini.ReadInteger(B.Section, B.Key, B.Default.value_or(*B.Int));
+      if (B.Min <= B.Max) V = std::clamp(V, B.Min, B.Max);
+      std::fill(B.Int, B.Int + B.Count, V);
       break;
+    }
     case ibBool:
       *B.Bool = Ini.ReadBool(B.Section, B.Key, *B.Bool);
       break;

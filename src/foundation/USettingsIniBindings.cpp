@@ -22,11 +22,12 @@ class TBinder {
     B.Sep = Sep;
     B.EmptyDefault = EmptyDefault;
   }
-  void Int(const char* Sec, const String& Key, Integer& V, Integer Min = 1, Integer Max = 0) {
+  TIniBinding& Int(const char* Sec, const String& Key, Integer& V, Integer Min = 1, Integer Max = 0) {
     TIniBinding& B = Add(Sec, Key, ibInt);
     B.Int = &V;
     B.Min = Min;
     B.Max = Max;
+    return B;
   }
   void Bool(const char* Sec, const String& Key, bool& V) { Add(Sec, Key, ibBool).Bool = &V; }
   void Bit(const char* Sec, const String& Key, Byte& V, Byte Mask) {
@@ -54,7 +55,7 @@ class TBinder {
 void BindPrinters(TBinder& B, TUserPrinterDef& P) {
   for (int I = 0; I < 14; ++I)
     B.Lines("PRINTERS", "Copies_Caption_op" + IntToStr(I), P.CopyCaptions[I], "|", false);
-  for (int I = 0; I < 14; ++I) B.Int("PRINTERS", "Copies_Count_op" + IntToStr(I), P.CopyCounts[I], 1, 99);
+  for (int I = 0; I < 14; ++I) B.Int("PRINTERS", "Copies_Count_op" + IntToStr(I), P.CopyCounts[I], 1, 99).Default = 1;
   B.Int("PRINTERS", "DuplexType", P.DuplexType);
   B.Text("PRINTERS", "DEFAULT", P.DefaultPrinter);
   B.Text("PRINTERS", "FAX", P.FaxPrinter);
@@ -142,8 +143,7 @@ std::vector<TIniBinding> IniBindings(TSettings& S) {
   B.ValueBool("SchedulerWakeup", I.SchedulerWakeup);
   B.Group(2).Int("DoublettenCheck", "DoublecheckAdress_Sharpness", I.DoubleCheckSharpness);
   // The copy count of every document kind, replaced by the counts below.
-  Integer& Dokument = S.PrinterDef.CopyCounts[0];
-  B.Group(0).Int("COPIES", "Dokument", Dokument);
+  B.Group(0).Int("COPIES", "Dokument", S.PrinterDef.CopyCounts[0]).Count = 14;
   B.Group(2);
   BindPrinters(B, S.PrinterDef);
   BindValueSections(B, I);

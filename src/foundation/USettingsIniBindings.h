@@ -4,6 +4,7 @@
 // Thread safety: main thread only.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "platform/rtl/system.h"
@@ -34,12 +35,18 @@ struct TIniBinding {
   Byte* Bits = nullptr;
   TDateTime* Time = nullptr;
   Integer Min = 1, Max = 0;
+  // ibInt: the value of a missing key; without one the field keeps what
+  // it holds (its built-in default).
+  std::optional<Integer> Default{};
+  // ibInt: read into this many integers from Int on (a whole array).
+  Integer Count = 1;
   Byte Mask = 0;
   const char* Sep = "";
   bool EmptyDefault = false;  // a missing key gives "" rather than the current text
 };
 
-// The bindings of S in writing order (groups 4, 16, 8, 1, 2; the copy
-// count of COPIES Dokument, group 0, comes before the counts it is
-// replaced by).
+// The bindings of S in writing order (groups 4, 16, 8, 1, 2). COPIES
+// Dokument (group 0, never written) sets the copy count of all 14 document
+// kinds and comes before the 14 counts of PRINTERS, which replace it: each
+// of those is 1 when its key is missing.
 std::vector<TIniBinding> IniBindings(TSettings& S);

@@ -6,6 +6,8 @@
 #include "foundation/USettings.h"
 #include "foundation/USettingsLoadSupport.h"
 #include "foundation/USettingsRows.h"
+#include "platform/db/dataset.h"
+#include "platform/db/fields.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
@@ -64,7 +66,7 @@ void TSettings::LoadLists(TSetupRows& Rows) {
   if (!Rows.Seek(1501)) DefaultWhenEmpty(List(1501), {"Sehr geehrte Frau,", "Sehr geehrter Herr,"});
   for (Integer Ident : {1502, 1501, 1506, 1505}) SortText(List(Ident));
   if (Rows.Seek(1511))
-    AutoActions.LoadFromText(Rows.MemoItem());
+    AutoActions.LoadFromStream(Rows.Table()->CreateBlobStream(Rows.Table()->FieldByName("MemoItem"), bmRead).get());
   else
     AutoActions.Clear();
   AutoActions.PadTo(14);

@@ -102,11 +102,17 @@ void TFsync::EnableWizardButtons(bool Enabled) {
   FlatButton_cancel->SetEnabled(Enabled);
 }
 
+void PaintPendingWindows() {
+  // Bounded: a window that keeps invalidating itself must not hold the run.
+  MSG M;
+  for (int I = 0; I < 1000 && PeekMessage(M, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++I) DispatchMessage(M);
+}
+
 void TFsync::MarkStep(Integer Step) {
   TLabel* Labels[8] = {l1, l2, l3, l4, l5, l6, l7, l8};
   if (Step <= 0) {
     fbstepshow->SetVisible(false);
-    for (int I = 1; I < 8; ++I) Labels[I]->Font()->SetColor(Step < 0 ? clSilver : clBlack);
+    for (int I = 1; I < 8; ++I) Labels[I]->Font()->SetColor(Step < 0 ? InactiveStepColor : clBlack);
     for (TLabel* L : Labels) L->Font()->SetStyle(TFontStyles());
   } else if (Step <= 8) {
     TLabel* Marked = Labels[Step - 1];
@@ -115,6 +121,8 @@ void TFsync::MarkStep(Integer Step) {
     for (TLabel* L : Labels) L->Font()->SetStyle(L == Marked ? TFontStyles{fsBold} : TFontStyles());
   }
   BringToFront();
+  // The run goes on at once: the new step shows now, not when it is over.
+  DispatchPaintMessages();
 }
 
 // ---- Stand-in controls ---------------------------------------------------------

@@ -103,6 +103,22 @@ void SplitNameValue(const String& Line, char Separator, String& Name, String& Va
 bool CheckStartParams(const String& Title, const String& SubFolder, Integer MinVersion,
                       TForm* Form);
 
+// A start that does not go on: writes Html as plain text (line breaks for
+// the BR tags, other tags dropped) to stderr, notes the refusal for the
+// program's exit code and shows Html in the message box. GUI thread.
+void RefuseStart(const String& Html);
+// Whether a start was refused in this process (the program then ends with
+// exit code 1).
+bool StartRefused();
+// Forgets an earlier refusal (for tests that refuse starts on purpose).
+void ResetStartRefused();
+// What keeps the folder Folder (ParamStr(1)) from being an office data
+// folder, as the message naming it: missing, a file, empty, or without
+// the settings table setup.OAT. Empty when none of these holds.
+String OfficeFolderProblem(const String& Folder);
+// Html as plain text: each BR tag a line break, other tags dropped.
+String PlainMessageText(const String& Html);
+
 // ---- Stand-in for the styled check box -----------------------------------------
 
 // A check box: a caption and a Checked state that a click toggles.
@@ -219,8 +235,10 @@ class TFsync : public TForm {
   // ---- Connecting and locking (Umsync_lock.cpp) ----------------------------------
   // The start after a passed check: connect and lock, then
   // LoadSourceDatabase; Next and Close are disabled meanwhile and enabled
-  // again on success. Each failure shows its message, leaves the office
-  // disconnected and closes the form: no connection, a lock not obtained,
+  // again on success. Each failure is a refused start (RefuseStart: its
+  // message, also on stderr), leaves the office disconnected and closes
+  // the form: a folder that is no office (OfficeFolderProblem, checked
+  // before anything is touched), no connection, a lock not obtained,
   // any exception on the way ("Das Programm kann nicht direkt gestartet
   // werden."), a settings table that cannot be read ("Die Quellatenbank
   // kann nicht gelesen werden."). Never raises.
@@ -286,7 +304,8 @@ class TFsync : public TForm {
   bool SetMobileRights(const String& Dest);
   void BuildSelfExtractingInstaller(TStrings* List, const String& Folders);
   void AddFilesByMask(const String& Mask, TStrings* List);
-  // Step marker of page "3": -1 grey, 0 black, 1..8 marks that step.
+  // Step marker of page "3": -1 grey (InactiveStepColor), 0 black, 1..8
+  // marks that step; then paints what is pending (DispatchPaintMessages).
   void MarkStep(Integer Step);
   // Enables or disables Back and Close together.
   void EnableWizardButtons(bool Enabled);
@@ -339,6 +358,18 @@ bool IsMobileGUID(TOakTable* Table, const String& GUID);
 // The ID character of an installation ID (MobileIDChars; 0 for IDs
 // outside 1..7).
 char MobileIDChar(Integer ID);
+
+// The colour of the step labels 2..8 that a run does not use: a dark grey
+// that stays readable on the form's silver face (silver itself would
+// vanish on it).
+constexpr TColor InactiveStepColor = TColor(0x606060);
+
+// The program's paint pump (SetPaintMessagePump, DispatchPaintMessages):
+// takes the back end's device events and dispatches every pending
+// WM_PAINT, nothing else, so that the lock countdown and the steps of a
+// run show on screen while input waits for the message loop. The main
+// block installs it. GUI thread.
+void PaintPendingWindows();
 
 // Registers every class the main form's description names (idempotent);
 // TFsync's constructor calls it.

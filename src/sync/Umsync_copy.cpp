@@ -49,11 +49,15 @@ void StartProgress(TFsync& Form, Integer Position, Integer Max) {
   Form.pgmain->SetPosition(Position);
 }
 
-void AdvanceProgress(TFsync& Form) { Form.pgmain->SetPosition(Form.pgmain->Position() + 1); }
+void AdvanceProgress(TFsync& Form) {
+  Form.pgmain->SetPosition(Form.pgmain->Position() + 1);
+  DispatchPaintMessages();
+}
 
 void ShowCopyText(TFsync& Form, const String& Text) {
   Form.Label3copy->SetCaption(Text);
   Form.Label3copy->Update();
+  DispatchPaintMessages();
 }
 
 void CopyWithProgress(TFsync& Form, const String& Verb, const String& Name, const String& Source,

@@ -3,9 +3,12 @@
 // orders, addresses and settings tables are opened and table-locked, with
 // a countdown of 10 seconds while another user still holds one of them.
 // Then the settings object and the installation list are loaded.
+#include <filesystem>
+
 #include "foundation/BusyCursor.h"
 #include "foundation/FileUtils.h"
 #include "foundation/USettings.h"
+#include "platform/os/fileapi.h"
 #include "platform/os/folders.h"
 #include "platform/rtl/sysutils.h"
 #include "sync/Umsync.h"
@@ -23,6 +26,29 @@ String CountdownText(Integer Remaining) {
 }
 
 // Lets the windows repaint, then waits a little on the process clock.
+// (Declared below.)
+void PauseBetweenAttempts();
+
+}  // namespace
+
+String OfficeFolderProblem(const String& Folder) {
+  String Shown = "\"" + Folder + "\"";
+  bool IsFolder = !Folder.empty() && DirectoryExists(Folder);
+  if (!IsFolder && (Folder.empty() || !FileExists(ExcludeTrailingPathDelimiter(Folder))))
+    return "Das Datenverzeichnis " + Shown + " gibt es nicht.";
+  if (!IsFolder) return Shown + " ist kein Verzeichnis. Erwartet wird das Datenverzeichnis des Mandanten.";
+  std::error_code Error;
+  std::filesystem::directory_iterator Entries(std::filesystem::path(Folder), Error);
+  if (!Error && Entries == std::filesystem::directory_iterator())
+    return "Das Datenverzeichnis " + Shown + " ist leer.";
+  if (!FileExists(IncludeTrailingBackslash(Folder) + "setup.OAT"))
+    return "Im Datenverzeichnis " + Shown + " fehlt die Einstellungstabelle setup.OAT.";
+  return String();
+}
+
+namespace {
+
+// Lets the windows repaint, then waits a little on the process clock.
 void PauseBetweenAttempts() {
   DispatchPaintMessages();
   ClockSleep(RetryPauseMs);
@@ -36,23 +62,32 @@ void TFsync::DatabaseStartUp() {
   FlatButton_cancel->SetEnabled(false);
   Update();
   SetCaption(Caption() + " [Version 6]");
+  // A folder that is no office would only end in the lock text below,
+  // which sends the user looking for other users.
+  String Problem = OfficeFolderProblem(ParamStr(1));
+  if (!Problem.empty()) {
+    ShowInfo(Problem);
+    RefuseStart(Problem);
+    Close();
+    return;
+  }
   try {
     LockDatabase(this, true);
     if (!OakConnection->IsConnected()) {
       OakConnection->Disconnect();
-      ShowMsg("Verbindung zur Datenbank konnte nicht aufgebaut werden.");
+      RefuseStart("Verbindung zur Datenbank konnte nicht aufgebaut werden.");
       Close();
       return;
     }
   } catch (...) {
-    ShowMsg("<B>Das Programm kann nicht direkt gestartet werden.<BR>"
-            "Eventuell greifen andere Benutzer auf diese Datenbank exclusiv zu.</B>");
+    RefuseStart("<B>Das Programm kann nicht direkt gestartet werden.<BR>"
+                "Eventuell greifen andere Benutzer auf diese Datenbank exclusiv zu.</B>");
     Close();
     return;
   }
   if (!LoadSourceDatabase()) {
     OakConnection->Disconnect();
-    ShowMsg("Die Quellatenbank kann nicht gelesen werden.");
+    RefuseStart("Die Quellatenbank kann nicht gelesen werden.");
     Close();
     return;
   }

@@ -7,7 +7,10 @@
 #include "foundation/FileUtils.h"
 #include "foundation/StringUtils.h"
 #include "foundation/USettings.h"
+#include "platform/os/errors.h"
 #include "platform/os/fileapi.h"
+#include "platform/os/fileperm.h"
+#include "platform/os/files.h"
 #include "platform/rtl/sysutils.h"
 #include "sync/Umsync_run.h"
 
@@ -113,7 +116,12 @@ void CopyProgramSide(TFsync& Form, const String& Dest, const String& Target) {
   });
   for (const char* Name : ProgramFiles) {
     AdvanceProgress(Form);
-    CopyFileByStreams(Tool + Name, Target + Name);
+    // The mobile side gets each file under the name it has in the tool's
+    // folder ("TOVAR.EXE", as the final message names it), and a program
+    // stays a program there.
+    const String Stored = ExtractFileName(os::ResolvePath(Tool + Name));
+    CopyFileByStreams(Tool + Stored, Target + Stored);
+    if (IsFileExecutable(Tool + Stored)) SetFileExecutable(Target + Stored);
   }
   TStringList Config;
   if (FileExistsEx(Target + "oaklocal.cfg")) Config.LoadFromFile(Target + "oaklocal.cfg");
@@ -170,6 +178,8 @@ bool TFsync::InstallToMobile() {
     StartProgress(*this, 1, 8);
     const String Package = RunFolder(*this, "") + SelfExtractingPackage;
     CopyFileByStreams(Package, Target + SelfExtractingPackage);
+    // The package is a program: the mobile side starts it to unpack.
+    if (!SetFileExecutable(Target + SelfExtractingPackage)) RaiseLastOSError();
     DeleteFile(Package);
     if (!snnoneKelpo->Checked())
       CopyProgramSide(*this, Dest, Target);

@@ -237,6 +237,8 @@ void ArriveOnRunPage(TFsync& F, bool FinalState) {
   F.pgmain->SetPosition(0);
   F.EnableWizardButtons(false);
   StopServices();
+  // The page's header, buttons and labels show for the run before it starts.
+  DispatchPaintMessages();
   StartWait();
   if (F.RunMode == 1) RunInstallation(F);
   else if (F.RunMode == 2) RunSynchronisation(F);

@@ -2,6 +2,8 @@
 // the tool with the office data folder, "1" for a local server and its own
 // release number; started with "INSTALL" the tool registers itself in the
 // host's menu file "ZS.MNU" instead.
+#include <cstdio>
+
 #include "foundation/BusyCursor.h"
 #include "foundation/FileUtils.h"
 #include "platform/os/fileapi.h"
@@ -61,19 +63,45 @@ void CloseForm(TForm* Form) {
 bool ArgumentsRefused(const String& Title, Integer MinVersion, TForm* Form) {
   if (Form) Form->Update();
   if (ParamStr(1).empty() || ParamStr(2).empty() || ParamStr(3).empty()) {
-    ShowMsgBox("Starten Sie das Programm über zusätzlich > " + Title);
+    RefuseStart("Starten Sie das Programm über zusätzlich > " + Title);
     CloseForm(Form);
     return true;
   }
   if (StrToIntDef(ParamStr(3), 0) < MinVersion) {
-    ShowMsgBox("Das Programm benötigt mindestens " + HostProductName + " , Release " + IntToStr(MinVersion));
+    RefuseStart("Das Programm benötigt mindestens " + HostProductName + " , Release " + IntToStr(MinVersion));
     CloseForm(Form);
     return true;
   }
   return false;
 }
 
+bool Refused = false;
+
 }  // namespace
+
+String PlainMessageText(const String& Html) {
+  String Text = Html;
+  ReplaceAllNoCase(Text, "<BR>", "\n");
+  String Out;
+  bool InTag = false;
+  for (char C : Text) {
+    if (C == '<') InTag = true;
+    else if (C == '>' && InTag) InTag = false;
+    else if (!InTag) Out += C;
+  }
+  return Out;
+}
+
+void RefuseStart(const String& Html) {
+  Refused = true;
+  std::fprintf(stderr, "%s\n", PlainMessageText(Html).c_str());
+  std::fflush(stderr);
+  ShowMsgBox(Html);
+}
+
+bool StartRefused() { return Refused; }
+
+void ResetStartRefused() { Refused = false; }
 
 void SplitNameValue(const String& Line, char Separator, String& Name, String& Value) {
   Integer P = Pos(String(1, Separator), Line);

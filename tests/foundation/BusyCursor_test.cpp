@@ -10,6 +10,7 @@
 #include "platform/gui/resources.h"
 #include "platform/os/fileapi.h"
 #include "platform/os/filestream.h"
+#include "scoped_env.h"
 
 namespace {
 
@@ -19,9 +20,7 @@ class BusyCursorTest : public FormsTest {
     FormsTest::SetUp();
     // The temporary folder is the test's own, so that the files of other
     // tests running beside it cannot be mistaken for this one's.
-    const char* Old = getenv("TMPDIR");
-    OldTmpDir = Old ? std::optional<std::string>(Old) : std::nullopt;
-    setenv("TMPDIR", Folder.c_str(), 1);
+    TmpDir.emplace("TMPDIR", Folder);
     SetBusyCursorHooks({});
     while (BusyCursorNesting() > 0) StopWait();
     while (BusyCursorNesting() < 0) StartWait(), Screen->SetCursor(crDefault);
@@ -29,8 +28,7 @@ class BusyCursorTest : public FormsTest {
   void TearDown() override {
     Screen->SetCursors(TestCursorId, 0);
     UnregisterResource("crTestCursor", RT_ANICURSOR);
-    if (OldTmpDir) setenv("TMPDIR", OldTmpDir->c_str(), 1);
-    else unsetenv("TMPDIR");
+    TmpDir.reset();
     FormsTest::TearDown();
   }
   // A resource in the cursor format, registered for the test.
@@ -39,7 +37,7 @@ class BusyCursorTest : public FormsTest {
   }
 
   static constexpr Integer TestCursorId = -4990;
-  std::optional<std::string> OldTmpDir;
+  std::optional<ScopedEnv> TmpDir;  // the test's own temporary folder
 };
 
 TEST_F(BusyCursorTest, StartWaitShowsTheThirdAnimatedCursor) {

@@ -55,12 +55,16 @@ class SetupTable {
     TStringStream In(Data);
     TMemoryStream Packed;
     ZCompressStream(&In, &Packed, zcFastest, false, zsZLib);
+    BytesRow(Ident, &Packed);
+  }
+  // Adds a row Ident whose MemoItem holds the bytes of Data as they are.
+  void BytesRow(Integer Ident, TStream* Data) {
     Table->Append();
     Table->FieldByName("Ident")->SetAsInteger(Ident);
     {
       auto Blob = Table->CreateBlobStream(Table->FieldByName("MemoItem"), bmWrite);
-      Packed.SetPosition(0);
-      Blob->CopyFrom(&Packed, Packed.Size());
+      Data->SetPosition(0);
+      Blob->CopyFrom(Data, Data->Size());
     }
     Table->Post();
   }

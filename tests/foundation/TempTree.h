@@ -7,10 +7,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/os/folders.h"
+#include "scoped_env.h"
 
 class TempTree {
  public:
@@ -20,6 +23,7 @@ class TempTree {
     Root += "/";
   }
   ~TempTree() {
+    Variables.clear();
     SetProgramPath("");
     std::filesystem::remove_all(Root);
   }
@@ -46,10 +50,13 @@ class TempTree {
     SetProgramPath(Root + Rel + "msync");
   }
   // The special folder variable Name (e.g. MDS_COMMON_APPDATA) points to
-  // Root + Rel for this test.
+  // Root + Rel for this test (restored when the tree goes).
   void SetFolderVariable(const char* Name, const std::string& Rel) {
-    setenv(Name, (Root + Rel).c_str(), 1);
+    Variables.push_back(std::make_unique<ScopedEnv>(Name, Root + Rel));
   }
 
   std::string Root;
+
+ private:
+  std::vector<std::unique_ptr<ScopedEnv>> Variables;
 };

@@ -50,21 +50,49 @@ TEST_F(HTMLMailTest, MissingRowsGiveTheFallbacks) {
 
 // ---- Automatic actions ----------------------------------------------------------------
 
-TEST(AutoActionsTest, TextRoundTripAndPadding) {
+TEST(AutoActionsTest, StreamRoundTripAndPadding) {
   TAutoActionItems Items;
-  Items.LoadFromText("1;2;3;4;5;6;7;Mahnung senden;8;9\r\n0;0;0;0;0;0;1;Nur Text");
-  ASSERT_EQ(2, Items.Count());
-  EXPECT_EQ(7, Items.Item(0)->Options[6]);
-  EXPECT_EQ("Mahnung senden", Items.Item(0)->Text);
-  EXPECT_EQ(9, Items.Item(0)->Byte2);
-  EXPECT_EQ(0, Items.Item(1)->Byte1);
+  auto* A = Items.Add<TAutoActionItem>();
+  for (int I = 0; I < 7; ++I) A->Options[I] = Byte(I + 1);
+  A->Text = "Mahnung für Kunden";
+  A->Byte1 = 8;
+  A->Byte2 = 9;
+  Items.Add<TAutoActionItem>()->Text = "Nur Text";
+  TMemoryStream S;
+  Items.SaveToStream(&S);
   TAutoActionItems Copy;
-  Copy.LoadFromText(Items.SaveToText());
+  Copy.LoadFromStream(&S);
+  ASSERT_EQ(2, Copy.Count());
+  for (int I = 0; I < 7; ++I) EXPECT_EQ(I + 1, Copy.Item(0)->Options[I]);
+  EXPECT_EQ("Mahnung für Kunden", Copy.Item(0)->Text);
+  EXPECT_EQ(8, Copy.Item(0)->Byte1);
+  EXPECT_EQ(9, Copy.Item(0)->Byte2);
   EXPECT_EQ("Nur Text", Copy.Item(1)->Text);
   Copy.PadTo(14);
   EXPECT_EQ(14, Copy.Count());
-  Copy.LoadFromText("");
+  TMemoryStream Empty;
+  Copy.LoadFromStream(&Empty);
   EXPECT_EQ(0, Copy.Count());
+}
+
+// One wrapper component with the collection "Items", each item a list of
+// the byte, text and byte properties.
+TEST(AutoActionsTest, TheStreamHoldsOneWrapperComponent) {
+  TAutoActionItems Items;
+  Items.Add<TAutoActionItem>()->Options[0] = 3;
+  TMemoryStream S;
+  Items.SaveToStream(&S);
+  String Bytes(static_cast<const char*>(S.Memory()), std::size_t(S.Size()));
+  String Head = String("TPF0\x17TAutoActionItemsWrapper") + String(1, '\0') + "\x05Items\x0E\x01\x07Option1\x02\x03";
+  EXPECT_EQ(Bytes.substr(0, Head.size()), Head);
+}
+
+TEST(AutoActionsTest, AStreamOfAnotherFormatRaisesAndLeavesNoItems) {
+  TAutoActionItems Items;
+  Items.PadTo(3);
+  TStringStream S("1;2;3;4;5;6;7;Mahnung senden;8;9");
+  EXPECT_THROW(Items.LoadFromStream(&S), EReadError);
+  EXPECT_EQ(0, Items.Count());
 }
 
 TEST(AutoActionsTest, AssignCopiesEveryValue) {

@@ -55,6 +55,20 @@ TEST_F(ZuvidIniTest, CopyCountsAreClampedToOneToNinetyNine) {
   EXPECT_EQ(7, QXHelperSetup.Printer.CopyCounts[5]);
 }
 
+TEST_F(ZuvidIniTest, TheDocumentCopyCountIsReplacedByTheCountsWhichDefaultToOne) {
+  Given("[COPIES]\r\nDokument=5\r\n[PRINTERS]\r\nCopies_Count_op2=3\r\n");
+  TUserPrinterDef& P = Load().PrinterDef;
+  for (int I = 0; I < 14; ++I) EXPECT_EQ(I == 2 ? 3 : 1, P.CopyCounts[I]) << I;
+}
+
+TEST_F(ZuvidIniTest, AMissingCopyCountIsOneEvenWhenTheRecordHeldAnother) {
+  TSettings& S = Load();
+  S.PrinterDef.CopyCounts.fill(9);
+  S.LoadFromIni();
+  EXPECT_EQ(1, S.PrinterDef.CopyCounts[0]);
+  EXPECT_EQ(1, S.PrinterDef.CopyCounts[13]);
+}
+
 TEST_F(ZuvidIniTest, HeightsAreClampedToTheirRanges) {
   Given("[RTFX]\r\nRTFHeigth=50\r\n[Datagrid]\r\nDatagridHeigth=5000\r\n"
         "[TABLESECONDLINE]\r\nDatagridSecondHeigth=10\r\n[TimeColorsCount]\r\nValue=2\r\n"
@@ -154,7 +168,6 @@ class PdfFolderTest : public ZuvidIniTest {
     Settings()->Ini = TIniSettings();
   }
   void TearDown() override {
-    unsetenv("MDS_COMMON_DOCUMENTS");
     Settings()->Ini = TIniSettings();
     ZuvidIniTest::TearDown();
   }

@@ -94,6 +94,23 @@ TEST_F(SettingsLoadTest, EmptyTableGivesTheDunningAndNumberingDefaults) {
             Lines(S.DocumentNames));
 }
 
+TEST_F(SettingsLoadTest, TheAutomaticActionsComeFromTheComponentStreamAndArePadded) {
+  TAutoActionItems Stored;
+  auto* A = Stored.Add<TAutoActionItem>();
+  A->Text = "Mahnung senden";
+  A->Options[6] = 7;
+  Stored.Add<TAutoActionItem>()->Byte2 = 9;
+  TMemoryStream Bytes;
+  Stored.SaveToStream(&Bytes);
+  Setup.BytesRow(1511, &Bytes);
+  Load();
+  ASSERT_EQ(14, S.AutoActions.Count());
+  EXPECT_EQ("Mahnung senden", S.AutoActions.Item(0)->Text);
+  EXPECT_EQ(7, S.AutoActions.Item(0)->Options[6]);
+  EXPECT_EQ(9, S.AutoActions.Item(1)->Byte2);
+  EXPECT_EQ("", S.AutoActions.Item(13)->Text);
+}
+
 TEST_F(SettingsLoadTest, EmptyTableGivesTheUnitDefaults) {
   Load();
   EXPECT_EQ(14, S.AutoActions.Count());

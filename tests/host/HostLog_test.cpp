@@ -6,15 +6,15 @@
 
 #include "host_fixture.h"
 #include "platform/os/fileapi.h"
+#include "scoped_env.h"
 
 namespace {
 
 class HostLogTest : public ::testing::Test {
  protected:
-  void TearDown() override {
-    unsetenv(TovarLogVariable);
-    unsetenv(ServiceLogVariable);
-  }
+  // Both records' variables start unset and are restored afterwards.
+  ScopedEnv Tovar{TovarLogVariable, nullptr};
+  ScopedEnv Service{ServiceLogVariable, nullptr};
   // Copies the built program Name into the test's tree as Rel.
   std::string Install(const std::string& Name, const std::string& Rel) {
     std::string Dest = T.Root + Rel;

@@ -3,6 +3,7 @@
 // display ($DISPLAY unset or not reachable).
 // The test framework comes before Xlib, whose macros (None, Bool, Status)
 // would clash with its names.
+#include "display_check.h"
 #include "host_fixture.h"
 #include "platform/gui/x11_probe.h"
 // clang-format off
@@ -28,7 +29,7 @@ class HostOnDisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const char* Name = std::getenv("DISPLAY");
-    if (!Name || !*Name || !(Dpy = XOpenDisplay(nullptr))) GTEST_SKIP() << "no display";
+    if (!Name || !*Name || !(Dpy = XOpenDisplay(nullptr))) MDS_SKIP_WITHOUT_DISPLAY("no display");
     XSetErrorHandler(IgnoreXError);
     if (!std::filesystem::exists(HostProgram("kelpohost"))) GTEST_SKIP() << "kelpohost not built";
     // The host's window may lie over the windows that other test programs

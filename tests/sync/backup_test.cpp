@@ -79,12 +79,17 @@ Archive Parse(const std::string& Bytes) {
 
 class BackupTest : public ::testing::Test {
  protected:
+  // Packs Specs into memory and parses the result. A failed backup is a
+  // test failure unless the caller asks for the result in Ok.
   Archive Pack(const std::vector<std::string>& Specs, bool* Ok = nullptr) {
     TStringList Files;
     for (auto& S : Specs) Files.Add(S);
     TMemoryStream Dest;
     bool R = Backup.Backup(&Files, &Dest);
-    if (Ok) *Ok = R;
+    if (Ok)
+      *Ok = R;
+    else
+      EXPECT_TRUE(R) << "the backup failed";
     Bytes.assign(static_cast<char*>(Dest.Memory()), Dest.Size());
     return Parse(Bytes);
   }

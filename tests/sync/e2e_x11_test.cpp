@@ -7,9 +7,14 @@
 // then hold the update package and the marker file. Skipped without a
 // display, without XTest or without the built programs.
 //
-// Click positions come from the form's layout (client coordinates) added to
-// the window's place on the screen. With MDS_E2E_SHOTS naming a folder, the
-// test leaves pictures of the windows (PPM) there at each stage.
+// Buttons are found by name: their place comes from the form's own
+// description, read here into a form of the same class, added to the
+// window's place on the screen. Message boxes are answered with the key
+// Enter on the button that has the focus. Every step waits on a condition
+// (a window appears, goes, or changes what it shows), never for a fixed
+// time. With MDS_E2E_SHOTS naming a folder, the test leaves pictures of
+// the windows (PPM) there at each stage.
+#include "display_check.h"
 #include "sync_fixture.h"
 
 #include <fcntl.h>
@@ -55,15 +60,19 @@ String ProgramFolder() {
   return (Self.parent_path().parent_path() / "src").string() + "/";
 }
 
-// Starts Program with Args, its output to /dev/null; 0 when it fails.
-pid_t Spawn(const String& Program, const std::vector<String>& Args) {
+constexpr unsigned long XK_Return = 0xff0d;
+
+// Starts Program with Args, its output to /dev/null (its error output to
+// ErrorFile when given); 0 when it fails.
+pid_t Spawn(const String& Program, const std::vector<String>& Args, const String& ErrorFile = String()) {
   std::vector<char*> Argv{const_cast<char*>(Program.c_str())};
   for (auto& A : Args) Argv.push_back(const_cast<char*>(A.c_str()));
   Argv.push_back(nullptr);
   posix_spawn_file_actions_t Actions;
   posix_spawn_file_actions_init(&Actions);
   posix_spawn_file_actions_addopen(&Actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&Actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&Actions, 2, ErrorFile.empty() ? "/dev/null" : ErrorFile.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t Pid = 0;
   int Rc = posix_spawn(&Pid, Program.c_str(), &Actions, nullptr, Argv.data(), environ);
   posix_spawn_file_actions_destroy(&Actions);
@@ -85,16 +94,16 @@ class X11EndToEndTest : public SyncTest {
   void SetUp() override {
     SyncTest::SetUp();
     const char* Name = std::getenv("DISPLAY");
-    if (!Name || !*Name) GTEST_SKIP() << "no display";
+    if (!Name || !*Name) MDS_SKIP_WITHOUT_DISPLAY("no display");
     Bin = ProgramFolder();
     for (const char* P : {"orvsync7", "makeoffice", "updatemobile", "tovar"})
       if (Bin.empty() || !Exists(Bin + P)) GTEST_SKIP() << P << " is not built beside the tests";
     Lock = std::make_unique<TX11DisplayLock>(Name);
     Probe = std::make_unique<TX11Probe>();
-    if (!Probe->Valid() || !(Dpy = xlib::XOpenDisplay(nullptr))) GTEST_SKIP() << "display not reachable";
-    if (!Probe->HasXTest()) GTEST_SKIP() << "no XTest on the display";
+    if (!Probe->Valid() || !(Dpy = xlib::XOpenDisplay(nullptr))) MDS_SKIP_WITHOUT_DISPLAY("display not reachable");
+    if (!Probe->HasXTest()) MDS_SKIP_WITHOUT_DISPLAY("no XTest on the display");
     xlib::XSetErrorHandler(IgnoreXError);
-    setenv("KELPO_TOVAR_LOG", (Root + "tovar.log").c_str(), 1);
+    SetVariable("KELPO_TOVAR_LOG", Root + "tovar.log");
   }
   void TearDown() override {
     if (Pid > 0 && ChildExit(0) == -1) {
@@ -102,9 +111,9 @@ class X11EndToEndTest : public SyncTest {
       waitpid(Pid, nullptr, 0);
     }
     if (Dpy) xlib::XCloseDisplay(Dpy);
+    Layout.reset();
     Probe.reset();
     Lock.reset();
-    unsetenv("KELPO_TOVAR_LOG");
     SyncTest::TearDown();
   }
 
@@ -137,6 +146,13 @@ class X11EndToEndTest : public SyncTest {
     Pid = Spawn(Tool + "orvsync7", {Office, "1", "12340"});
     ASSERT_NE(Pid, 0);
   }
+  // Whether some program holds the table lock of the office's orders.
+  bool OfficeLocked() {
+    OAKHANDLE T = OpenEngineTable(Office + "Auftraege");
+    bool Locked = OakLockTable(T) != 0;
+    OakCloseTable(T);
+    return Locked;
+  }
   // The child's exit status once it ended within Seconds; -1 when still running.
   int ChildExit(int Seconds) {
     int Result = -1;
@@ -156,52 +172,89 @@ class X11EndToEndTest : public SyncTest {
     String T = Probe->Property(W, "_NET_WM_NAME");
     return T.empty() ? Probe->Property(W, "WM_NAME") : T;
   }
-  // A viewable window below Parent whose title starts with Prefix (0: none).
-  Window Search(Window Parent, const String& Prefix) {
+  // A viewable window below Parent whose title starts with Prefix, other
+  // than Except (0: none).
+  Window Search(Window Parent, const String& Prefix, Window Except = 0) {
     Window Root, Up, *Children = nullptr;
     unsigned Count = 0;
     if (!xlib::XQueryTree(Dpy, Parent, &Root, &Up, &Children, &Count)) return 0;
     Window Found = 0;
     for (unsigned I = 0; I < Count && !Found; ++I) {
-      if (Title(Children[I]).rfind(Prefix, 0) == 0 && Probe->Viewable(Children[I])) Found = Children[I];
-      if (!Found) Found = Search(Children[I], Prefix);
+      if (Children[I] != Except && Title(Children[I]).rfind(Prefix, 0) == 0 && Probe->Viewable(Children[I]))
+        Found = Children[I];
+      if (!Found) Found = Search(Children[I], Prefix, Except);
     }
     if (Children) xlib::XFree(Children);
     return Found;
   }
-  Window FindWindow(const String& Prefix, int Seconds) {
+  Window FindWindow(const String& Prefix, int Seconds, Window Except = 0) {
     Window Found = 0;
-    WaitUntil([&] { return (Found = Search(xlib::XDefaultRootWindow(Dpy), Prefix)) != 0; }, Seconds);
+    WaitUntil([&] { return (Found = Search(xlib::XDefaultRootWindow(Dpy), Prefix, Except)) != 0; }, Seconds);
     return Found;
   }
-  // Clicks at (X, Y) of W's client area and lets the tool handle it.
-  void ClickAt(Window W, int X, int Y) {
+  std::vector<TColorRef> Pixels(Window W) {
+    int Width = 0, Height = 0;
+    return Probe->Grab(W, Width, Height);
+  }
+  // Waits until W shows the same picture twice in a row (painted and idle).
+  bool WaitUntilSettled(Window W, int Seconds = 10) {
+    std::vector<TColorRef> Last;
+    return WaitUntil(
+        [&] {
+          std::vector<TColorRef> Now = Pixels(W);
+          bool Same = !Now.empty() && Now == Last;
+          Last = std::move(Now);
+          return Same;
+        },
+        Seconds);
+  }
+  // Clicks at P of W's client area; true once W shows something else.
+  bool ClickAndWaitForChange(Window W, TPoint P, int Seconds = 10) {
+    std::vector<TColorRef> Before = Pixels(W);
     TRect R = Probe->Geometry(W);
-    Probe->Click(R.Left + X, R.Top + Y);
+    Probe->Click(R.Left + P.X, R.Top + P.Y);
     Probe->Sync();
-    usleep(300000);
+    return WaitUntil([&] { return Pixels(W) != Before; }, Seconds);
   }
 
-  // ---- The main form's controls (client coordinates of the form) ------------------------
-  // Row 1 of the installation list: the grid at (8, 40 + 8), its header
-  // row and the first data row 18 pixels high each.
-  void ChooseSlotOne() { ClickAt(MainWindow, 108, 48 + 18 + 9 + 2); }
-  // The wizard's next button ("Weiter", later "Ausführen") in the bottom panel.
-  void PressNext() { ClickAt(MainWindow, 563 + 37, 310 + 12 + 12); }
-  void PressClose() { ClickAt(MainWindow, 641 + 37, 310 + 12 + 12); }
+  // ---- The main form's controls, found by name ------------------------------------
+  // The centre of the control Name in the form's client area, as the
+  // form's description places it.
+  TPoint ControlCentre(const String& Name) {
+    if (!Layout) {
+      Layout.reset(NewForm<TFsync>(nullptr));
+      Layout->HandleNeeded();
+    }
+    auto* C = dynamic_cast<TControl*>(Layout->FindComponent(Name));
+    if (!C) {
+      ADD_FAILURE() << "no control " << Name;
+      return TPoint{0, 0};
+    }
+    TPoint P = C->ClientToScreen(TPoint{C->Width() / 2, C->Height() / 2});
+    TPoint O = Layout->ClientToScreen(TPoint{0, 0});
+    return TPoint{P.X - O.X, P.Y - O.Y};
+  }
+  // The wizard's next button ("Weiter", later "Ausführen").
+  bool PressNext() { return ClickAndWaitForChange(MainWindow, ControlCentre("FlatButton_next")); }
+  void PressClose() {
+    TRect R = Probe->Geometry(MainWindow);
+    TPoint P = ControlCentre("FlatButton_cancel");
+    Probe->Click(R.Left + P.X, R.Top + P.Y);
+    Probe->Sync();
+  }
 
   // ---- The message box ------------------------------------------------------------
-  // The box is 406 wide; its button row (35 high) is at the bottom: "Ja"
-  // at x 238, "Nein" and "Schließen" at x 321, each 77 wide, 5 below the
-  // row's top.
-  Window WaitForBox(int Seconds) { return FindWindow(BoxTitle, Seconds); }
-  void PressInBox(Window Box, int Left) {
-    TRect R = Probe->Geometry(Box);
-    ClickAt(Box, Left + 38, (R.Bottom - R.Top) - 35 + 5 + 12);
-    WaitUntil([&] { return !Probe->Viewable(Box); }, 5);
+  // A box has the focus on "Ja" (question) or "Schließen" (message):
+  // Enter presses it. True once the box has gone.
+  Window WaitForBox(int Seconds, Window Except = 0) { return FindWindow(BoxTitle, Seconds, Except); }
+  bool PressFocusedButton(Window Box) {
+    WaitUntil([&] { return Probe->FocusWindow() == Box; }, 5);
+    Probe->TapKey(XK_Return);
+    Probe->Sync();
+    return WaitUntil([&] { return !Probe->Viewable(Box); }, 5);
   }
-  void AnswerYes(Window Box) { PressInBox(Box, 238); }
-  void CloseBox(Window Box) { PressInBox(Box, 321); }
+  bool AnswerYes(Window Box) { return PressFocusedButton(Box); }
+  bool CloseBox(Window Box) { return PressFocusedButton(Box); }
 
   // Diagnostics: with MDS_E2E_SHOTS set, W's picture as a PPM file there.
   void Shot(Window W, const String& Name) {
@@ -221,6 +274,7 @@ class X11EndToEndTest : public SyncTest {
   void InstallThroughTheWindow(const String& Mobile, bool ExpectQuestion);
 
   String Bin;
+  std::unique_ptr<TFsync> Layout;  // the form's layout, never shown
   std::unique_ptr<TX11DisplayLock> Lock;
   std::unique_ptr<TX11Probe> Probe;
   Display* Dpy = nullptr;
@@ -238,20 +292,25 @@ void X11EndToEndTest::InstallThroughTheWindow(const String& Mobile, bool ExpectQ
 
   MainWindow = FindWindow(MainTitlePrefix, 20);
   ASSERT_NE(MainWindow, 0u) << "the tool's window did not appear";
-  usleep(500000);
+  // Started: the office is locked and the window shows the list (slot 1,
+  // the first row, is the selected one).
+  ASSERT_TRUE(WaitUntil([&] { return OfficeLocked(); }, 20)) << "the tool did not lock the office";
+  ASSERT_TRUE(WaitUntilSettled(MainWindow));
   Shot(MainWindow, "1-start");
-  ChooseSlotOne();
-  PressNext();
-  Window Question = WaitForBox(ExpectQuestion ? 20 : 3);
+  ASSERT_TRUE(PressNext()) << "Weiter changed nothing";
+  Window Question = 0;
+  if (ExpectQuestion)
+    Question = WaitForBox(20);
+  else if (WaitUntilSettled(MainWindow))
+    Question = Search(xlib::XDefaultRootWindow(Dpy), BoxTitle);
   ASSERT_EQ(Question != 0, ExpectQuestion) << "question about a new installation";
   if (Question) {
     Shot(Question, "2-question");
-    AnswerYes(Question);
-    ASSERT_FALSE(Probe->Viewable(Question)) << "the question was not answered";
+    ASSERT_TRUE(AnswerYes(Question)) << "the question was not answered";
   }
-  usleep(500000);
+  ASSERT_TRUE(WaitUntilSettled(MainWindow));
   Shot(MainWindow, "3-target");
-  PressNext();  // now "Ausführen"
+  ASSERT_TRUE(PressNext()) << "Ausführen changed nothing";
 
   // The run ends with a final message once the mobile folder is filled.
   Window Final = 0;
@@ -265,8 +324,59 @@ void X11EndToEndTest::InstallThroughTheWindow(const String& Mobile, bool ExpectQ
   Shot(MainWindow, "5-end");
   EXPECT_TRUE(MobileHoldsTheInstallation(Mobile));
   ASSERT_TRUE(Done) << "the run did not end with a message";
-  CloseBox(Final);
+  ASSERT_TRUE(CloseBox(Final)) << "the final message did not close";
+  // The run ends its page changes, then "Schließen" takes the click.
+  ASSERT_TRUE(WaitUntilSettled(MainWindow));
   PressClose();
+  EXPECT_EQ(ChildExit(20), 0);
+}
+
+// A second start on an office that the first one holds: its window is
+// painted while it counts down (not left white and without buttons), then
+// the lock message and the follow-up message show one after the other,
+// and the second program ends with the exit code of a refused start and
+// the message on its error output. The first one keeps running.
+TEST_F(X11EndToEndTest, ASecondStartCountsDownOnAPaintedWindowThenCannotConnect) {
+  GivenSampleOffice();
+  StartTool();
+  MainWindow = FindWindow(MainTitlePrefix, 20);
+  ASSERT_NE(MainWindow, 0u);
+  ASSERT_TRUE(WaitUntil([&] { return OfficeLocked(); }, 20));
+  ASSERT_TRUE(WaitUntilSettled(MainWindow));
+  int W1 = 0, H1 = 0, W2 = 0, H2 = 0;
+  std::vector<TColorRef> A = Probe->Grab(MainWindow, W1, H1);  // before the second covers it
+  pid_t First = std::exchange(Pid, 0);
+
+  Pid = Spawn(Tool + "orvsync7", {Office, "1", "12340"}, Root + "second.err");
+  ASSERT_NE(Pid, 0);
+  Window Second = FindWindow(MainTitlePrefix, 20, MainWindow);
+  ASSERT_NE(Second, 0u) << "the second window did not appear";
+  // During the countdown the window is painted: its "Hilfe" button (enabled
+  // in both) shows the same picture as in the first window.
+  ASSERT_TRUE(WaitUntilSettled(Second, 8));
+  Shot(Second, "second-countdown");
+  std::vector<TColorRef> B = Probe->Grab(Second, W2, H2);
+  ASSERT_TRUE(W1 == W2 && H1 == H2);
+  TPoint Help = ControlCentre("FlatButton332423");
+  int Differ = 0, Seen = 0;
+  for (int Y = Help.Y - 8; Y <= Help.Y + 8; ++Y)
+    for (int X = Help.X - 30; X <= Help.X + 30; ++X, ++Seen) Differ += A[Y * W1 + X] != B[Y * W2 + X];
+  EXPECT_LT(Differ, Seen / 20) << "the second window's buttons are not painted";
+
+  Window LockBox = WaitForBox(20);
+  ASSERT_NE(LockBox, 0u) << "no message after the countdown";
+  Shot(LockBox, "second-lock");
+  ASSERT_TRUE(CloseBox(LockBox));
+  Window FollowUp = WaitForBox(10);
+  ASSERT_NE(FollowUp, 0u) << "the follow-up message did not show";
+  ASSERT_TRUE(CloseBox(FollowUp));
+  EXPECT_EQ(ChildExit(20), 1);
+  EXPECT_NE(ReadFile(Root + "second.err").find("Verbindung zur Datenbank konnte nicht aufgebaut werden."),
+            String::npos)
+      << ReadFile(Root + "second.err");
+
+  Pid = First;
+  Probe->RequestClose(MainWindow);
   EXPECT_EQ(ChildExit(20), 0);
 }
 

@@ -4,6 +4,8 @@
 // one of them, and every failure ends in its message and a closed form.
 #include "sync_fixture.h"
 
+#include "helper_process.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -80,16 +82,16 @@ class LockTest : public SyncTest {
   // Another process (this test program started again as the helper below)
   // holds a table lock on the orders table until the test ends.
   void AnotherProcessLocksTheOrders() {
-    setenv(HolderVariable, Office.c_str(), 1);
-    std::string Self = "/proc/self/exe", Filter = "--gtest_filter=LockHolder.HoldsTheOrdersTableLocked";
-    char* Argv[] = {Self.data(), Filter.data(), nullptr};
+    std::optional<ScopedEnv> HolderOffice(std::in_place, HolderVariable, Office);
+    std::string Self = "/proc/self/exe";
+    char* Argv[] = {Self.data(), nullptr};
     posix_spawn_file_actions_t Quiet;
     posix_spawn_file_actions_init(&Quiet);
     posix_spawn_file_actions_addopen(&Quiet, 1, "/dev/null", O_WRONLY, 0);
     int Spawned = posix_spawn(&Holder, Self.c_str(), &Quiet, nullptr, Argv, environ);
     posix_spawn_file_actions_destroy(&Quiet);
     ASSERT_EQ(0, Spawned);
-    unsetenv(HolderVariable);
+    HolderOffice.reset();
     ASSERT_TRUE(WaitForFile(Office + "holder.ready"));
   }
   void ReleaseOtherProcess() {
@@ -195,12 +197,34 @@ TEST_F(LockTest, AMissingOfficeTableIsRefused) {
   ExpectAllAnswered();
 }
 
-TEST_F(LockTest, AMissingOfficeFolderIsRefused) {
-  SetCommandLineArgs({Root + "nirgends/", "1", "12340"});
-  ExpectMessage(DirectStartRefused);
-  Start();
-  EXPECT_EQ(CloseCount, 1);
+// A folder that is no office gets a message naming it, not the lock text;
+// the start is refused (exit code of the program) and nothing is opened.
+TEST_F(LockTest, AFolderThatIsNoOfficeIsNamedInItsOwnMessage) {
+  std::filesystem::create_directories(Root + "leer");
+  WriteFile(Root + "datei", "x");
+  WriteFile(Root + "ohne/Auftraege.OAT", "x");
+  for (auto [Folder, Text] : std::vector<std::pair<String, String>>{
+           {Root + "nirgends/", "Das Datenverzeichnis \"" + Root + "nirgends/\" gibt es nicht."},
+           {Root + "datei", "\"" + Root + "datei\" ist kein Verzeichnis."},
+           {Root + "leer/", "Das Datenverzeichnis \"" + Root + "leer/\" ist leer."},
+           {Root + "ohne/", "Im Datenverzeichnis \"" + Root + "ohne/\" fehlt die Einstellungstabelle setup.OAT."}}) {
+    SetCommandLineArgs({Folder, "1", "12340"});
+    ExpectMessage(Text);
+    CloseCount = 0;
+    Start();
+    EXPECT_EQ(CloseCount, 1) << Folder;
+    EXPECT_FALSE(Form->OakConnection->IsConnected());
+    EXPECT_TRUE(StartRefused());
+    delete Form;
+    Form = nullptr;
+  }
   ExpectAllAnswered();
+  EXPECT_TRUE(OfficeFolderProblem(Office).empty());
+}
+
+TEST(StartMessageTest, TheTerminalGetsTheMessageWithoutMarkUp) {
+  EXPECT_EQ(PlainMessageText("<B>Das Programm kann nicht direkt gestartet werden.<br>Eventuell ...</B>"),
+            "Das Programm kann nicht direkt gestartet werden.\nEventuell ...");
 }
 
 TEST_F(LockTest, AnUnreadableInstallationListEndsInTheSourceMessage) {
@@ -258,20 +282,23 @@ TEST_F(LockTest, TheDeferredStartMessageRunsTheWholeStart) {
   EXPECT_EQ(Form->KM->RecordCount(), 7);
 }
 
-// The helper process of the test above: holds a table lock on the orders
-// of the office named by MDS_SYNC_LOCK_HOLDER until told to let go.
-TEST(LockHolder, HoldsTheOrdersTableLocked) {
-  const char* Dir = getenv(HolderVariable);
-  if (!Dir) GTEST_SKIP() << "runs only as the helper process of the lock tests";
+// The helper process of the lock tests (not a test): holds a table lock on
+// the orders of the office Dir until told to let go. Exit code 1 when it
+// cannot take the lock.
+int HoldTheOrdersTableLocked(const char* Dir) {
   String Office = Dir;
   OAKHANDLE C = 0, T = 0;
-  ASSERT_EQ(0u, OakConnect60(Office.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C));
-  ASSERT_EQ(0u, OakOpenTable(C, (Office + "Auftraege").c_str(), nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T));
-  ASSERT_EQ(0u, OakLockTable(T));
+  if (OakConnect60(Office.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C) != 0) return 1;
+  if (OakOpenTable(C, (Office + "Auftraege").c_str(), nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T) != 0 ||
+      OakLockTable(T) != 0)
+    return 1;
   std::ofstream(Office + "holder.ready") << "";
   for (int I = 0; I < 6000 && !std::filesystem::exists(Office + "holder.release"); ++I)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   OakDisconnect(C);
+  return 0;
 }
+
+MDS_HELPER_PROCESS(LockHolder, HolderVariable, HoldTheOrdersTableLocked);
 
 }  // namespace

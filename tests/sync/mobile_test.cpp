@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/os/fileperm.h"
 #include "sync/run_fixture.h"
 
 namespace {
@@ -190,6 +191,29 @@ TEST_F(MobileTest, TheTargetReceivesProgramConfigurationAndMarker) {
   EXPECT_EQ(OakLocalConfigText(), ReadFile(Target + "oaklocal.cfg"));
   EXPECT_EQ(MobileGUID, Trim(ReadFile(Target + "KELPAMBO.FILE")));
   EXPECT_TRUE(Exists(Target + "ZUVID.INI"));
+}
+
+// A program file keeps the name it has in the tool's folder, so that the
+// final message's "TOVAR.EXE" names the file on the mobile side too.
+TEST_F(MobileTest, ProgramFilesKeepTheirNamesFromTheToolsFolder) {
+  std::filesystem::rename(Tool + "tovar.exe", Tool + "TOVAR.EXE");
+  PrepareTree();
+  Install();
+  EXPECT_TRUE(std::filesystem::exists(Target + "TOVAR.EXE"));
+  EXPECT_FALSE(std::filesystem::exists(Target + "tovar.exe"));
+}
+
+// The mobile side starts the package and the host's programs: they keep
+// (or get) the executable bit; data files stay plain.
+TEST_F(MobileTest, ThePackageAndTheProgramsAreExecutableOnTheMobileSide) {
+  ASSERT_TRUE(SetFileExecutable(Tool + "tovar.exe"));
+  PrepareTree();
+  Install();
+  EXPECT_TRUE(IsFileExecutable(Package()));
+  EXPECT_TRUE(IsFileExecutable(Target + "tovar.exe"));
+  EXPECT_TRUE(Exists(Target + "extend.chr"));
+  EXPECT_FALSE(IsFileExecutable(Target + "extend.chr"));
+  EXPECT_FALSE(IsFileExecutable(Target + "KELPAMBO.FILE"));
 }
 
 TEST_F(MobileTest, OakLocalConfigHasExactlyItsElevenLines) {

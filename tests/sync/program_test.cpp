@@ -4,6 +4,7 @@
 #include "sync_fixture.h"
 
 #include <signal.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -261,19 +262,28 @@ String BuiltProgram() {
   return std::filesystem::exists(Program) ? Program.string() : String();
 }
 
-// Runs Program with Args without a display; waits at most 30 s. Returns
-// the exit status, or -1 when it had to be killed.
-int RunWithoutDisplay(const String& Program, const std::vector<String>& Args) {
+// Runs Program with Args without a display, on the headless back end
+// unless Headless is false; its error output goes to ErrorFile (when
+// given). Waits at most 30 s. Returns the exit status, or -1 when it had
+// to be killed.
+int RunWithoutDisplay(const String& Program, const std::vector<String>& Args, bool Headless = true,
+                      const String& ErrorFile = String()) {
   std::vector<std::string> Env;
   for (char** E = environ; *E; ++E)
-    if (std::strncmp(*E, "DISPLAY=", 8) != 0) Env.push_back(*E);
+    if (std::strncmp(*E, "DISPLAY=", 8) != 0 && std::strncmp(*E, "MDS_GUI=", 8) != 0) Env.push_back(*E);
+  if (Headless) Env.push_back("MDS_GUI=headless");
   std::vector<char*> EnvP, ArgP{const_cast<char*>(Program.c_str())};
   for (auto& E : Env) EnvP.push_back(E.data());
   EnvP.push_back(nullptr);
   for (auto& A : Args) ArgP.push_back(const_cast<char*>(A.c_str()));
   ArgP.push_back(nullptr);
   pid_t Pid = 0;
-  if (posix_spawn(&Pid, Program.c_str(), nullptr, nullptr, ArgP.data(), EnvP.data()) != 0) return -2;
+  posix_spawn_file_actions_t Files;
+  posix_spawn_file_actions_init(&Files);
+  if (!ErrorFile.empty()) posix_spawn_file_actions_addopen(&Files, 2, ErrorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  int Spawned = posix_spawn(&Pid, Program.c_str(), &Files, nullptr, ArgP.data(), EnvP.data());
+  posix_spawn_file_actions_destroy(&Files);
+  if (Spawned != 0) return -2;
   for (int Waited = 0; Waited < 3000; ++Waited) {
     int Status = 0;
     if (waitpid(Pid, &Status, WNOHANG) == Pid) return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
@@ -302,6 +312,16 @@ TEST_F(ExecutableTest, InstallRegistersTheToolInTheMenuFileAndEnds) {
   EXPECT_EQ(0, RunWithoutDisplay(Program, {"INSTALL"}));
   EXPECT_EQ("/opt/other;Anderes Werkzeug\r\n" + Program + ";Laptopabgleich - mobile Datenerfassung.\r\n",
             ReadFile(Tool + "ZS.MNU"));
+}
+
+// Without a display the tool does not run invisibly: it says so on its
+// error output and ends with exit code 2, before it touches the office.
+TEST_F(ExecutableTest, WithoutADisplayTheToolSaysSoAndEnds) {
+  String Program = InstalledProgram();
+  if (Program.empty()) GTEST_SKIP() << "orvsync7 is not built beside the tests";
+  GivenOffice();
+  EXPECT_EQ(2, RunWithoutDisplay(Program, {Office, "1", "12340"}, false, Root + "stderr.txt"));
+  EXPECT_NE(ReadFile(Root + "stderr.txt").find("Kein X-Display"), String::npos) << ReadFile(Root + "stderr.txt");
 }
 
 TEST_F(ExecutableTest, InstallTwiceKeepsOneLineForTheTool) {

@@ -6,8 +6,12 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <utility>
 
+#include "foundation/FileUtils.h"
+#include "platform/gui/graphics_colors.h"
 #include "platform/os/process.h"
 #include "sync/UStartStop.h"
 #include "sync/Umsync_run.h"
@@ -125,7 +129,7 @@ class RunTest : public SyncTest {
       if (T.find(Part) != String::npos) return true;
     return false;
   }
-  bool Grey(TLabel* L) const { return L->Font()->Color() == clSilver; }
+  bool Grey(TLabel* L) const { return L->Font()->Color() == InactiveStepColor; }
   void ExpectBackOnListPage() {
     EXPECT_EQ("0", Page());
     EXPECT_EQ(0, Form->RunMode);
@@ -309,6 +313,46 @@ TEST_F(RunTest, BackToTheListForgetsTheTestedTarget) {
   EXPECT_FALSE(Form->scignoreadr->Checked());
 }
 
+// The run paints between its steps (the program's paint pump runs at those
+// moments): every marked step reaches the screen while the run works, and
+// so does the progress bar while the package is built.
+TEST_F(RunTest, EachStepAndThePackagesProgressArePaintedWhileTheRunWorks) {
+  GivenToolAimedAtTarget();
+  Form->Show();
+  std::vector<int> PaintedSteps;
+  std::vector<Integer> PackageProgress;
+  TLabel* Labels[8] = {Form->l1, Form->l2, Form->l3, Form->l4, Form->l5, Form->l6, Form->l7, Form->l8};
+  auto Previous = SetPaintMessagePump([&] {
+    PaintPendingWindows();
+    for (int Step = 1; Step <= 8; ++Step)
+      if (Labels[Step - 1]->Font()->Style().Contains(fsBold) && (PaintedSteps.empty() || PaintedSteps.back() != Step))
+        PaintedSteps.push_back(Step);
+    if (Trim(Form->Label3copy->Caption()) == "Installer wird erzeugt..") PackageProgress.push_back(Form->pgmain->Position());
+  });
+  auto PreviousHook = std::exchange(TBackupFile::ProcessMessagesHook, DispatchPaintMessages);
+  InstallOnce();
+  SetPaintMessagePump(Previous);
+  TBackupFile::ProcessMessagesHook = PreviousHook;
+  EXPECT_EQ((std::vector<int>{1, 3, 7, 8}), PaintedSteps);
+  EXPECT_TRUE(std::any_of(PackageProgress.begin(), PackageProgress.end(), [](Integer P) { return P > 0 && P < 100; }))
+      << PackageProgress.size() << " paints while the package was built";
+  ExpectAllAnswered();
+}
+
+// The labels of steps a run skips stay readable on the page: clearly
+// darker than its face.
+TEST_F(RunTest, SkippedStepsStayReadableOnThePage) {
+  GivenToolAimedAtTarget();
+  InstallOnce();
+  auto Lightness = [](TColor C) {
+    TColorRef R = ColorToRGB(C);
+    return (299 * int(R & 0xFF) + 587 * int((R >> 8) & 0xFF) + 114 * int((R >> 16) & 0xFF)) / 1000;
+  };
+  TColor Face = Form->l2->Parent()->Color();
+  EXPECT_TRUE(Grey(Form->l2));
+  EXPECT_GE(Lightness(Face) - Lightness(Form->l2->Font()->Color()), 80);
+}
+
 TEST_F(RunTest, ArchiveProgressMovesTheProgressBar) {
   GivenToolAimedAtTarget();
   bool Continue = true;
@@ -350,3 +394,4 @@ TEST_F(RunTest, ServicesStoppedForARunStartAgainOnClose) {
 }
 
 }  // namespace
+

@@ -175,7 +175,7 @@ TEST_F(FormTest, CreatingTheFormBuildsTheNamedComponentsAndClearsTheState) {
 TEST_F(FormTest, MarkingAStepMakesOnlyItsLabelBoldAndMovesTheMarker) {
   MakeForm();
   Form->MarkStep(-1);
-  EXPECT_EQ(Form->l2->Font()->Color(), clSilver);
+  EXPECT_EQ(Form->l2->Font()->Color(), InactiveStepColor);
   EXPECT_EQ(Form->l1->Font()->Color(), clWindowText);
   EXPECT_FALSE(Form->fbstepshow->Visible());
   Form->MarkStep(3);
@@ -210,3 +210,27 @@ TEST_F(FormTest, TheWizardButtonsAreEnabledTogether) {
 }
 
 }  // namespace
+
+// The program's paint pump paints what is pending and leaves every other
+// message for the message loop.
+TEST_F(StartTest, ThePaintPumpPaintsAndLeavesOtherMessagesQueued) {
+  TForm Window(nullptr, 0);
+  auto* Panel = new TPanel(&Window);
+  Panel->SetParent(&Window);
+  Window.Show();
+  Application->ProcessMessages();
+  int Paints = 0;
+  TWndMethod Old = Panel->WindowProc;
+  Panel->WindowProc = [&](TMessage& M) {
+    if (M.Msg == WM_PAINT) ++Paints;
+    Old(M);
+  };
+  Panel->Invalidate();
+  PostMessage(Window.Handle(), WM_USER + 7, 0, 0);
+  PaintPendingWindows();
+  Panel->WindowProc = Old;
+  EXPECT_GE(Paints, 1);
+  MSG M;
+  EXPECT_FALSE(PeekMessage(M, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+  EXPECT_TRUE(PeekMessage(M, Window.Handle(), WM_USER + 7, WM_USER + 7, PM_REMOVE));
+}

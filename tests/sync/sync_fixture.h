@@ -42,6 +42,7 @@
 #include "platform/os/folders.h"
 #include "platform/rtl/clock.h"
 #include "platform/rtl/sysutils.h"
+#include "scoped_env.h"
 
 using TSyncRow = std::vector<std::pair<std::string, std::string>>;
 
@@ -55,9 +56,9 @@ class SyncTest : public ::testing::Test {
     Target = Root + "mobile/";
     for (const String& D : {Office, Tool, Target, Root + "temp/", Root + "common/", Root + "documents/"})
       std::filesystem::create_directories(D);
-    setenv("TMPDIR", (Root + "temp").c_str(), 1);
-    setenv("MDS_COMMON_APPDATA", (Root + "common").c_str(), 1);
-    setenv("MDS_COMMON_DOCUMENTS", (Root + "documents").c_str(), 1);
+    SetVariable("TMPDIR", Root + "temp");
+    SetVariable("MDS_COMMON_APPDATA", Root + "common");
+    SetVariable("MDS_COMMON_DOCUMENTS", Root + "documents");
     SetProgramPath(Tool + "orvsync7");
     SetCommandLineArgs({Office, "1", "12340"});
     Clock = TFakeClock::At(2026, 12, 7, 10, 0, 0);
@@ -73,7 +74,13 @@ class SyncTest : public ::testing::Test {
     UseClock.reset();
     SetProgramPath(String());
     SetCommandLineArgs({});
+    ResetStartRefused();
+    Variables.clear();
     std::filesystem::remove_all(Root);
+  }
+  // Sets the environment variable Name to Value until the test ends.
+  void SetVariable(const char* Name, const String& Value) {
+    Variables.push_back(std::make_unique<ScopedEnv>(Name, Value));
   }
 
   // ---- The office database ------------------------------------------------------
@@ -223,4 +230,5 @@ class SyncTest : public ::testing::Test {
   TFsync* Form = nullptr;
   int CloseCount = 0;
   OAKHANDLE Engine = 0;
+  std::vector<std::unique_ptr<ScopedEnv>> Variables;
 };

@@ -6,7 +6,8 @@
 const TGUID GUID_NULL{};
 
 namespace {
-const char* const SInvalidGUID = "'%s' ist keine gültige GUID";
+// The message for a text that is no GUID.
+String InvalidGUIDText(const String& S) { return "'" + S + "' ist keine gültige GUID"; }
 
 // Positions of the hyphens in the text form.
 bool IsHyphenPos(std::size_t I) { return I == 9 || I == 14 || I == 19 || I == 24; }
@@ -95,9 +96,7 @@ bool TryStringToGUID(const String& S, TGUID& Guid) {
 TGUID StringToGUID(const String& S) {
   TGUID Guid;
   if (!TryStringToGUID(S, Guid)) {
-    String Msg = SInvalidGUID;
-    Msg.replace(Msg.find("%s"), 2, S);
-    throw EConvertError(Msg);
+    throw EConvertError(InvalidGUIDText(S));
   }
   return Guid;
 }

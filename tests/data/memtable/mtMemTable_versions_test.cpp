@@ -10,6 +10,7 @@
 #include "km_fixture.h"
 #include <chrono>
 #include <cstring>
+#include <atomic>
 #include <thread>
 
 #include "platform/rtl/classreg.h"
@@ -238,19 +239,29 @@ TEST_F(MemTableVersions, StorageLockKeepsOtherThreadsOut) {
   Open();
   AddRow("A", 1);
   Table->Common().Lock();
-  bool Entered = false;
+  // The other thread says when it is at the lock; once inside, it notes
+  // whether the holder had already let go. A lock that kept nobody out
+  // would let it in while the holder still works below.
+  std::atomic<bool> AtTheLock{false}, Released{false};
+  std::atomic<int> SawReleased{-1};
   std::thread Other([&] {
+    AtTheLock = true;
+    AtTheLock.notify_all();
     Table->Common().Lock();
-    Entered = true;
+    SawReleased = Released ? 1 : 0;
     Table->Common().Unlock();
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_FALSE(Entered);
-  Table->Common().Lock();  // re-entrant for the holder
-  Table->Common().Unlock();
+  AtTheLock.wait(false);
+  for (int I = 0; I < 1000; ++I) {
+    Table->Common().Lock();  // re-entrant for the holder
+    Table->Common().Unlock();
+    std::this_thread::yield();
+  }
+  EXPECT_EQ(SawReleased, -1);
+  Released = true;
   Table->Common().Unlock();
   Other.join();
-  EXPECT_TRUE(Entered);
+  EXPECT_EQ(SawReleased, 1);
 }
 
 }  // namespace

@@ -32,9 +32,11 @@ class BTreeTest : public ::testing::Test {
     Model.clear();
   }
   std::string Key(std::uint32_t N) {
-    char Buf[32];
-    std::snprintf(Buf, sizeof Buf, "%0*u", static_cast<int>(State.KeyLength), N);
-    return std::string(Buf).substr(0, State.KeyLength);
+    // N in decimal, padded with zeros to the key length (cut to it when
+    // longer).
+    std::string Digits = std::to_string(N);
+    if (Digits.size() < State.KeyLength) Digits.insert(0, State.KeyLength - Digits.size(), '0');
+    return Digits.substr(0, State.KeyLength);
   }
   void Add(const std::string& K, std::uint32_t R) {
     ASSERT_EQ(Tree->Insert(K, R), Model.insert({K, R}).second);

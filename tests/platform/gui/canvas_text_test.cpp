@@ -1,6 +1,10 @@
 // Fonts, text output and measuring.
 #include "drawing_fixture.h"
 
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+
 class CanvasText : public DrawingTest {
  protected:
   void SetUp() override {
@@ -26,11 +30,40 @@ class CanvasText : public DrawingTest {
   void Transparent() { Canvas().Brush()->SetStyle(bsClear); }
 };
 
+namespace {
+
+// The spacing fontconfig gives for the installed family Family
+// (FC_PROPORTIONAL, FC_MONO ...); -1 when no such family is installed.
+int InstalledSpacing(const String& Family) {
+  FcPattern* P = FcPatternCreate();
+  FcPatternAddString(P, FC_FAMILY, reinterpret_cast<const FcChar8*>(Family.c_str()));
+  FcObjectSet* Os = FcObjectSetBuild(FC_FAMILY, FC_SPACING, nullptr);
+  FcFontSet* Set = FcFontList(nullptr, P, Os);
+  int Spacing = -1;
+  for (int I = 0; Set && I < Set->nfont; ++I) {
+    int S = FC_PROPORTIONAL;
+    FcPatternGetInteger(Set->fonts[I], FC_SPACING, 0, &S);
+    Spacing = std::max(Spacing, S);
+  }
+  if (Set) FcFontSetDestroy(Set);
+  FcObjectSetDestroy(Os);
+  FcPatternDestroy(P);
+  return Spacing;
+}
+
+}  // namespace
+
+// Whatever families the machine has: the Windows names come out as
+// installed families, proportional for the sans faces and fixed-width for
+// "Courier New", and an installed family stays itself.
 TEST_F(CanvasText, MissingWindowsFontsFallBackToInstalledFamilies) {
-  EXPECT_EQ(ResolveFontFamily("Tahoma"), "DejaVu Sans");
-  EXPECT_EQ(ResolveFontFamily("MS Sans Serif"), "DejaVu Sans");
-  EXPECT_EQ(ResolveFontFamily("Courier New"), "DejaVu Sans Mono");
-  EXPECT_EQ(ResolveFontFamily("DejaVu Serif"), "DejaVu Serif");
+  String Sans = ResolveFontFamily("Tahoma");
+  EXPECT_EQ(InstalledSpacing(Sans), FC_PROPORTIONAL) << Sans;
+  EXPECT_EQ(ResolveFontFamily("MS Sans Serif"), Sans);
+  String Mono = ResolveFontFamily("Courier New");
+  EXPECT_GE(InstalledSpacing(Mono), FC_MONO) << Mono;
+  EXPECT_EQ(ResolveFontFamily(Sans), Sans);
+  EXPECT_EQ(ResolveFontFamily(Mono), Mono);
 }
 
 TEST_F(CanvasText, SizeAndHeightFollowNinetySixPixelsPerInch) {

@@ -2,6 +2,7 @@
 // sized and a cell edited through real X input (XTest), the window's
 // pixels checked at known cells. Skipped without a display or XTest.
 #include <gtest/gtest.h>
+#include "display_check.h"
 
 #include <memory>
 
@@ -20,8 +21,8 @@ class GridX11Test : public ::testing::Test {
  protected:
   void SetUp() override {
     std::unique_ptr<TGuiDriver> X11 = NewX11Driver();
-    if (!X11) GTEST_SKIP() << "no X display";
-    if (!Probe.Valid() || !Probe.HasXTest()) GTEST_SKIP() << "no XTest";
+    if (!X11) MDS_SKIP_WITHOUT_DISPLAY("no X display");
+    if (!Probe.Valid() || !Probe.HasXTest()) MDS_SKIP_WITHOUT_DISPLAY("no XTest");
     Previous = SetGuiDriver(std::move(X11));
     Form = std::make_unique<TForm>(nullptr, 0);
     Form->SetPosition(poDesigned);

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include "display_check.h"
+#include "helper_process.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -106,7 +108,7 @@ class X11ForeignTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::unique_ptr<TGuiDriver> d = OpenDisplay();
-    if (!d) GTEST_SKIP() << "no X display";
+    if (!d) MDS_SKIP_WITHOUT_DISPLAY("no X display");
     SetGuiDriver(std::move(d));
   }
 
@@ -129,7 +131,7 @@ class X11ForeignTest : public ::testing::Test {
     std::vector<std::string> env{std::string(kTitleVar) + "=" + kHostTitle};
     if (IgnoresClose) env.push_back(std::string(kIgnoreVar) + "=1");
     Programs.push_back(
-        Spawn({SelfPath(), "--gtest_filter=X11ForeignOtherProgram.*"}, env, kReadyFd));
+        Spawn({SelfPath()}, env, kReadyFd));
     EXPECT_TRUE(WaitReady(Programs.back())) << "the other program did not show its window";
     return Programs.back();
   }
@@ -263,16 +265,15 @@ TEST_F(X11ForeignTest, TheHostStandInIsClosedByTheTool) {
 
 // ---- The other program -----------------------------------------------------------
 
-// Not a test of its own: the other program of the tests above, which start
-// this test program again with kTitleVar set. Shows the host window on the
-// display until it is closed, then ends.
-TEST(X11ForeignOtherProgram, ShowsTheHostWindowUntilItIsClosed) {
-  const char* title = std::getenv(kTitleVar);
-  if (!title) GTEST_SKIP() << "runs only when X11ForeignTest starts it";
+// The other program of the tests above, which start this test program
+// again with kTitleVar set (a helper process, not a test): shows the host
+// window on the display until it is closed, then ends. Exit code 1 when it
+// cannot show the window.
+int ShowTheHostWindowUntilItIsClosed(const char* title) {
   alarm(30);  // never outlives a test that went wrong
   bool ignoresClose = std::getenv(kIgnoreVar) != nullptr;
   std::unique_ptr<TGuiDriver> d = OpenDisplay();
-  ASSERT_TRUE(d);
+  if (!d) return 1;
   SetGuiDriver(std::move(d));
   auto proc = [ignoresClose](HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) -> LRESULT {
     if (Msg == WM_CLOSE && ignoresClose) return 0;
@@ -281,13 +282,16 @@ TEST(X11ForeignOtherProgram, ShowsTheHostWindowUntilItIsClosed) {
   };
   HWND w = CreateWindowEx(0, kHostClass, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 240, 160, nullptr,
                           nullptr, proc);
-  ASSERT_NE(w, nullptr);
+  if (!w) return 1;
   X11Sync(GuiDriver());
-  ASSERT_EQ(write(kReadyFd, "ready\n", 6), 6);
+  if (write(kReadyFd, "ready\n", 6) != 6) return 1;
   close(kReadyFd);
   MSG m;
   while (GetMessage(m)) DispatchMessage(m);
   SetGuiDriver(NewHeadlessDriver());
+  return 0;
 }
+
+MDS_HELPER_PROCESS(OtherProgram, kTitleVar, ShowTheHostWindowUntilItIsClosed);
 
 }  // namespace

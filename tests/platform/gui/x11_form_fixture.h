@@ -5,6 +5,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include "display_check.h"
 
 #include <chrono>
 #include <memory>
@@ -18,8 +19,8 @@ class X11FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::unique_ptr<TGuiDriver> x11 = NewX11Driver();
-    if (!x11) GTEST_SKIP() << "no X display";
-    if (!Probe.Valid() || !Probe.HasXTest()) GTEST_SKIP() << "no XTest";
+    if (!x11) MDS_SKIP_WITHOUT_DISPLAY("no X display");
+    if (!Probe.Valid() || !Probe.HasXTest()) MDS_SKIP_WITHOUT_DISPLAY("no XTest");
     Previous = SetGuiDriver(std::move(x11));
   }
   void TearDown() override {

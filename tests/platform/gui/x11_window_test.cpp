@@ -3,6 +3,7 @@
 // where it is, and its protocols with the desktop. Skipped when no
 // display can be opened.
 #include <gtest/gtest.h>
+#include "display_check.h"
 
 #include <algorithm>
 #include <memory>
@@ -21,7 +22,7 @@ HWND FakeHandle(std::uintptr_t N) { return reinterpret_cast<HWND>(N); }
 class X11WindowTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
-    if (!Bench.Valid()) GTEST_SKIP() << "no X display";
+    if (!Bench.Valid()) MDS_SKIP_WITHOUT_DISPLAY("no X display");
     if (!GetParam()) dynamic_cast<x11::TX11Driver&>(Bench.Driver()).DisableShm();
   }
 

@@ -5,28 +5,11 @@
 
 #include "platform/os/fileapi.h"
 #include "platform/os/temp_dir.h"
+#include "scoped_env.h"
 
 namespace {
 
-// Sets an environment variable for the life of the object.
-class EnvVar {
- public:
-  EnvVar(const char* Name, const std::string& Value) : FName(Name) {
-    const char* old = ::getenv(Name);
-    FHad = old != nullptr;
-    if (FHad) FOld = old;
-    ::setenv(Name, Value.c_str(), 1);
-  }
-  ~EnvVar() {
-    if (FHad) ::setenv(FName, FOld.c_str(), 1);
-    else ::unsetenv(FName);
-  }
-
- private:
-  const char* FName;
-  bool FHad = false;
-  std::string FOld;
-};
+using EnvVar = ScopedEnv;
 
 class FoldersTest : public ::testing::Test {
  protected:

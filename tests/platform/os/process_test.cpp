@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "platform/os/temp_dir.h"
+#include "scoped_env.h"
 
 namespace {
 
@@ -117,9 +118,7 @@ TEST_F(ProcessTest, DocumentGoesToTheDesktopOpener) {
   std::string bin = dir.MakeDir("bin");
   Script("bin/xdg-open", "exit 0");
   dir.Put("synchlp.htm");
-  const char* oldPath = ::getenv("PATH");
-  std::string saved = oldPath ? oldPath : "";
-  ::setenv("PATH", bin.c_str(), 1);
+  std::optional<ScopedEnv> path(std::in_place, "PATH", bin);
   TLaunchRequest seen;
   SetProcessLauncher([&](const TLaunchRequest& r, TProcessHandle& out) {
     seen = r;
@@ -127,7 +126,7 @@ TEST_F(ProcessTest, DocumentGoesToTheDesktopOpener) {
     return ERROR_SUCCESS;
   });
   int code = ShellExecute(nullptr, "open", dir / "SYNCHLP.HTM", "", "", SW_SHOWNORMAL);
-  ::setenv("PATH", saved.c_str(), 1);
+  path.reset();
   EXPECT_GT(code, 32);
   EXPECT_EQ(seen.Program, bin + "/xdg-open");
   EXPECT_EQ(seen.Argv, (std::vector<String>{"xdg-open", dir / "synchlp.htm"}));
@@ -135,11 +134,9 @@ TEST_F(ProcessTest, DocumentGoesToTheDesktopOpener) {
 
 TEST_F(ProcessTest, WithoutADesktopOpenerADocumentHasNoAssociation) {
   dir.Put("synchlp.htm");
-  const char* oldPath = ::getenv("PATH");
-  std::string saved = oldPath ? oldPath : "";
-  ::setenv("PATH", dir.MakeDir("empty").c_str(), 1);
+  std::optional<ScopedEnv> path(std::in_place, "PATH", dir.MakeDir("empty"));
   int code = ShellExecute(nullptr, "open", dir / "synchlp.htm", "", "", SW_SHOWNORMAL);
-  ::setenv("PATH", saved.c_str(), 1);
+  path.reset();
   EXPECT_EQ(code, SE_ERR_NOASSOC);
   EXPECT_EQ(GetLastError(), ERROR_NO_ASSOCIATION);
 }

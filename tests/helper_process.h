@@ -1,0 +1,41 @@
+// A helper process of a test program, kept out of the test list: the test
+// program starts itself again (/proc/self/exe, no arguments) with Variable
+// set in the environment; before any test runs, the helper's Body gets the
+// variable's value and the process ends with Body's result (0: success).
+// In an ordinary run, and when gtest only lists the tests, nothing happens.
+//
+//   int HoldTheLock(const char* Folder) { ...; return 0; }
+//   MDS_HELPER_PROCESS(LockHolder, "MDS_SYNC_LOCK_HOLDER", HoldTheLock);
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <utility>
+
+namespace mds_test {
+
+class THelperProcess : public ::testing::Environment {
+ public:
+  THelperProcess(const char* Variable, std::function<int(const char* Value)> Body)
+      : FVariable(Variable), FBody(std::move(Body)) {}
+  void SetUp() override {
+    const char* Value = std::getenv(FVariable);
+    if (!Value) return;
+    int Code = FBody(Value);
+    std::fflush(nullptr);
+    std::_Exit(Code);
+  }
+
+ private:
+  const char* FVariable;
+  std::function<int(const char*)> FBody;
+};
+
+}  // namespace mds_test
+
+#define MDS_HELPER_PROCESS(Name, Variable, Body)                     \
+  ::testing::Environment* const Name = ::testing::AddGlobalTestEnvironment( \
+      new ::mds_test::THelperProcess(Variable, Body))
