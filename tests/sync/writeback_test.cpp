@@ -1,0 +1,201 @@
+// The write-back of the merged tables: stopped at any of its file steps it
+// leaves the office all old or all new once the tool starts again; a table
+// another user holds or changed since the copy refuses it before anything
+// changed.
+#include <map>
+
+#include "platform/os/replace.h"
+#include "sync/run_fixture.h"
+
+namespace {
+
+const char* const HolderVariable = "MDS_SYNC_TABLE_HOLDER";
+
+class WriteBackTest : public RunStepTest {
+ protected:
+  using TSnapshot = std::map<String, String>;
+
+  void SetUp() override {
+    RunStepTest::SetUp();
+    GivenRunOnOffice();
+  }
+  void TearDown() override {
+    os::SetReplaceStepHook(nullptr);
+    RunStepTest::TearDown();
+  }
+
+  // The run has copied the office and merged: the copies hold a new order,
+  // a new address with a memo and a new article.
+  void GivenMergedCopies() {
+    ASSERT_TRUE(Form->ReadCurrentMandant());
+    const String Copies = Tree("M_Temp/Server/Data/");
+    AddRow(Copies, "Auftraege", {{"ID_ORDER", "300000002"}, {"Status", "0"}, {"AdressID", "2"}, {"Notiz", "neu"}});
+    AddRow(Copies, "Adressen", {{"ADR_46_", "3         2"}, {"Name", "Neukunde"}, {"Bemerkung", "Memo"}});
+    AddRow(Copies, "ArtikelMain", {{"ArtNr", "A-1"}, {"Text", "Artikeltext"}});
+  }
+  TSnapshot Snapshot(const String& Folder) {
+    TSnapshot Files;
+    for (const String& Name : RunTableFiles()) Files[Name] = ReadTable(Folder + Name);
+    return Files;
+  }
+  // The write-back stops before file step Step, as a killed tool would.
+  void StopAtStep(int Step) {
+    os::SetReplaceStepHook([Step](int At) { return At != Step; });
+  }
+  // A write-back of merged copies stopped before file step Step; returns
+  // what the copies held.
+  TSnapshot InterruptWriteBackAtStep(int Step) {
+    GivenMergedCopies();
+    const TSnapshot New = Snapshot(Tree("M_Temp/Server/Data/"));
+    StopAtStep(Step);
+    EXPECT_THROW(Form->WriteBackMandant(), ECanNotUpdateMandant);
+    os::SetReplaceStepHook(nullptr);
+    return New;
+  }
+  void ExpectNoLeftovers() {
+    for (auto& E : std::filesystem::directory_iterator(Office)) {
+      EXPECT_EQ(String::npos, E.path().string().find(".~md")) << E.path();
+    }
+  }
+  void ExpectEveryTableOpens() {
+    for (const char* Table : {"setup", "Auftraege", "Adressen", "ArtikelMain", "ArtikelSub", "OrderVL", "TEXT"}) {
+      OAKHANDLE T = OpenEngineTable(Office + Table);
+      if (T != OAK_INVALID_HANDLE) OakCloseTable(T);
+    }
+  }
+  std::vector<String> ArticleNumbers() { return LiveRows(Office, "ArtikelMain", "ArtNr"); }
+
+  // Another process (this test program started again as the helper below)
+  // holds ArtikelMain open as another user would, and appends an article
+  // once released.
+  void AnotherProcessHoldsTheArticles() {
+    StartOfficeHelper("TableHolder.HoldsTheArticlesOpen", HolderVariable);
+  }
+  // The text of the write-back's failure ("" when it went through).
+  String WriteBackFailure() {
+    try {
+      Form->WriteBackMandant();
+    } catch (const ECanNotUpdateMandant& E) {
+      return E.Message().empty() ? String("(leer)") : E.Message();
+    }
+    return String();
+  }
+
+};
+
+// ---- Killed half-way --------------------------------------------------------------------
+
+TEST_F(WriteBackTest, AWriteBackStoppedAtAnyFileStepIsAllOldOrAllNewAfterTheNextStart) {
+  // Steps: two while writing the intent record, one per table file, one
+  // before removing the record.
+  const int Steps = 2 + static_cast<int>(RunTableFiles().size()) + 1;
+  for (int Step = 0; Step < Steps; ++Step) {
+    SCOPED_TRACE(Step);
+    GivenMergedCopies();
+    const TSnapshot Old = Snapshot(Office), New = Snapshot(Tree("M_Temp/Server/Data/"));
+    ASSERT_NE(Old, New);
+    StopAtStep(Step);
+    EXPECT_THROW(Form->WriteBackMandant(), ECanNotUpdateMandant);
+    os::SetReplaceStepHook(nullptr);
+    delete std::exchange(Form, nullptr);  // the tool starts again
+    MakeRunForm();
+    StartDatabase();
+    ASSERT_TRUE(Form->OakConnection->IsConnected());
+    Form->LockDatabase(Form, false);
+    EXPECT_TRUE(Snapshot(Office) == (Step < 2 ? Old : New));
+    ExpectNoLeftovers();
+    ExpectEveryTableOpens();
+  }
+}
+
+TEST_F(WriteBackTest, AnInterruptedWriteBackIsCompletedBeforeTheNextRunReadsTheOffice) {
+  const TSnapshot New = InterruptWriteBackAtStep(5);
+  ASSERT_NE(New, Snapshot(Office));
+  EXPECT_TRUE(Form->ReadCurrentMandant());
+  EXPECT_EQ(New, Snapshot(Office));
+  ExpectNoLeftovers();
+  EXPECT_TRUE(Form->WriteBackMandant());
+  EXPECT_EQ(std::vector<String>({"A-1"}), ArticleNumbers());
+}
+
+TEST_F(WriteBackTest, AnInterruptedWriteBackFoundByTheNextWriteBackIsCompletedThenRefused) {
+  const TSnapshot New = InterruptWriteBackAtStep(5);
+  // The office is no longer what this run copied: nothing more is written.
+  EXPECT_THROW(Form->WriteBackMandant(), ECanNotUpdateMandant);
+  EXPECT_EQ(New, Snapshot(Office));
+  ExpectNoLeftovers();
+}
+
+// ---- Tables in use ------------------------------------------------------------------------
+
+TEST_F(WriteBackTest, ATableAnotherUserHoldsOpenRefusesTheWholeWriteBack) {
+  GivenMergedCopies();
+  const TSnapshot Old = Snapshot(Office);
+  OAKHANDLE Other = OpenEngineTable(Office + "ArtikelMain");
+  const String Failure = WriteBackFailure();
+  EXPECT_NE(String::npos, Failure.find("Die Datei ArtikelMain.OA")) << Failure;
+  EXPECT_NE(String::npos, Failure.find("anderen Benutzer")) << Failure;
+  EXPECT_EQ(Old, Snapshot(Office));
+  ExpectNoLeftovers();
+  // The other user's later write is kept.
+  ASSERT_EQ(0u, OakAppendRecord(Other));
+  UNSIGNED16 No = 0;
+  ASSERT_EQ(0u, OakGetFieldNum(Other, "ArtNr", &No));
+  ASSERT_EQ(0u, OakSetField(Other, No, "B-2", 3));
+  ASSERT_EQ(0u, OakWriteRecord(Other));
+  OakCloseTable(Other);
+  EXPECT_EQ(std::vector<String>({"B-2"}), ArticleNumbers());
+}
+
+TEST_F(WriteBackTest, ATableAnotherProcessHoldsRefusesAndItsLaterWriteIsKept) {
+  GivenMergedCopies();
+  const TSnapshot Old = Snapshot(Office);
+  AnotherProcessHoldsTheArticles();
+  EXPECT_THROW(Form->WriteBackMandant(), ECanNotUpdateMandant);
+  EXPECT_EQ(Old, Snapshot(Office));
+  EXPECT_TRUE(ReleaseOfficeHelper());
+  EXPECT_EQ(std::vector<String>({"B-2"}), ArticleNumbers());
+  ExpectNoLeftovers();
+}
+
+TEST_F(WriteBackTest, AnOfficeTableChangedSinceTheCopyRefusesTheWriteBackByName) {
+  GivenMergedCopies();
+  AddRow(Office, "ArtikelMain", {{"ArtNr", "im Büro erfasst"}});
+  const TSnapshot Changed = Snapshot(Office);
+  const String Failure = WriteBackFailure();
+  EXPECT_NE(String::npos, Failure.find("ArtikelMain.OAT")) << Failure;
+  EXPECT_NE(String::npos, Failure.find("geändert")) << Failure;
+  EXPECT_EQ(String::npos, Failure.find("Adressen")) << Failure;
+  EXPECT_EQ(Changed, Snapshot(Office));
+  EXPECT_EQ(std::vector<String>({"im Büro erfasst"}), ArticleNumbers());
+  ExpectNoLeftovers();
+}
+
+TEST_F(WriteBackTest, AnUnchangedOfficeIsReplacedWholly) {
+  GivenMergedCopies();
+  const TSnapshot New = Snapshot(Tree("M_Temp/Server/Data/"));
+  EXPECT_TRUE(Form->WriteBackMandant());
+  EXPECT_EQ(New, Snapshot(Office));
+  ExpectNoLeftovers();
+  ExpectEveryTableOpens();
+}
+
+// The helper process of AnotherProcessHoldsTheArticles.
+TEST(TableHolder, HoldsTheArticlesOpen) {
+  const char* Dir = getenv(HolderVariable);
+  if (!Dir) GTEST_SKIP() << "runs only as the helper process of the write-back tests";
+  String Office = Dir;
+  OAKHANDLE C = 0, T = 0;
+  ASSERT_EQ(0u, OakConnect60(Office.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C));
+  ASSERT_EQ(0u, OakOpenTable(C, (Office + "ArtikelMain").c_str(), nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T));
+  std::ofstream(Office + "holder.ready") << "";
+  ASSERT_TRUE(WaitForFile(Office + "holder.release"));
+  UNSIGNED16 No = 0;
+  ASSERT_EQ(0u, OakAppendRecord(T));
+  ASSERT_EQ(0u, OakGetFieldNum(T, "ArtNr", &No));
+  ASSERT_EQ(0u, OakSetField(T, No, "B-2", 3));
+  ASSERT_EQ(0u, OakWriteRecord(T));
+  OakDisconnect(C);
+}
+
+}  // namespace
