@@ -83,10 +83,9 @@ bool ReadWhole(const String& Path, String& Text) {
   return F.Read(0, Text.data(), Text.size(), &Got).ok() && Got == Text.size();
 }
 
-// Opens Path exclusively (deny all) for reading and writing.
-Status HoldExclusive(const String& Path, File& F) {
-  return F.Open(Path, Access::ReadWrite, Share::Exclusive);
-}
+// Opens Path exclusively (deny all). Read access is enough to hold, read
+// and flush it, and also takes a read-only file.
+Status HoldExclusive(const String& Path, File& F) { return F.Open(Path, Access::Read, Share::Exclusive); }
 
 // Splits Text at LF; the last line must be ended too.
 bool SplitLines(const String& Text, std::vector<String>& Lines) {

@@ -94,6 +94,13 @@ TEST_F(ReplaceTest, HeldTargetsStayExclusiveUntilReleased) {
   EXPECT_TRUE(Other.Open(Dir / "a.dat", os::Access::Read, os::Share::DenyNone).ok());
 }
 
+TEST_F(ReplaceTest, AReadOnlyTargetIsReplacedToo) {
+  GivenOldAndPrepared();
+  ASSERT_EQ(0, ::chmod((Dir / "b.dat").c_str(), 0444));
+  ASSERT_TRUE(Replace().ok());
+  EXPECT_EQ("new", State());
+}
+
 TEST_F(ReplaceTest, AMissingTargetIsCreated) {
   Dir.Put("a.dat.new", "new a.dat");
   os::FileReplacement Group(Dir.Path(), Record);
