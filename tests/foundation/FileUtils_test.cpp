@@ -174,21 +174,6 @@ TEST_F(FileUtilsTest, DeleteTreeOfALinkUnlinksItOnlyWithTheRoot) {
   EXPECT_EQ("someone else's", Read("other/keep.txt"));
 }
 
-TEST_F(FileUtilsTest, PrivateTempDirIsAFreshOwnerOnlyFolderInTheTempFolder) {
-  const char* Old = ::getenv("TMPDIR");
-  std::string Saved = Old ? Old : "";
-  ::setenv("TMPDIR", root.c_str(), 1);
-  String A = CreatePrivateTempDir("mds-"), B = CreatePrivateTempDir("mds-");
-  if (Old) ::setenv("TMPDIR", Saved.c_str(), 1);
-  else ::unsetenv("TMPDIR");
-  EXPECT_NE(A, B);
-  EXPECT_EQ(0u, A.rfind(root + "/mds-", 0));
-  EXPECT_EQ('/', A.back());
-  struct stat St;
-  ASSERT_EQ(0, ::lstat(A.c_str(), &St));
-  EXPECT_EQ(0700u, St.st_mode & 0777);
-}
-
 TEST_F(FileUtilsTest, CopyCreatesTheDestinationFolderAndCopiesEveryByte) {
   std::string content(CopyBlockSize * 2 + 17, '\0');
   for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);

@@ -4,8 +4,14 @@
 // one of them, and every failure ends in its message and a closed form.
 #include "sync_fixture.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <chrono>
 #include <thread>
+
+extern char** environ;
 
 namespace {
 
@@ -25,6 +31,13 @@ class TTriggerClock : public TFakeClock {
 };
 
 // Waits (really, briefly) until Path exists; false after five seconds.
+bool WaitForFile(const String& Path) {
+  for (int I = 0; I < 1000; ++I) {
+    if (std::filesystem::exists(Path)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
 
 class LockTest : public SyncTest {
  protected:
@@ -36,7 +49,7 @@ class LockTest : public SyncTest {
     UseClock = std::make_unique<TClockOverride>(Trigger);
   }
   void TearDown() override {
-    ReleaseOfficeHelper();
+    ReleaseOtherProcess();
     if (OtherTable) OakCloseTable(OtherTable);
     if (OtherUser) OakDisconnect(OtherUser);
     SyncTest::TearDown();
@@ -67,7 +80,24 @@ class LockTest : public SyncTest {
   // Another process (this test program started again as the helper below)
   // holds a table lock on the orders table until the test ends.
   void AnotherProcessLocksTheOrders() {
-    StartOfficeHelper("LockHolder.HoldsTheOrdersTableLocked", HolderVariable);
+    setenv(HolderVariable, Office.c_str(), 1);
+    std::string Self = "/proc/self/exe", Filter = "--gtest_filter=LockHolder.HoldsTheOrdersTableLocked";
+    char* Argv[] = {Self.data(), Filter.data(), nullptr};
+    posix_spawn_file_actions_t Quiet;
+    posix_spawn_file_actions_init(&Quiet);
+    posix_spawn_file_actions_addopen(&Quiet, 1, "/dev/null", O_WRONLY, 0);
+    int Spawned = posix_spawn(&Holder, Self.c_str(), &Quiet, nullptr, Argv, environ);
+    posix_spawn_file_actions_destroy(&Quiet);
+    ASSERT_EQ(0, Spawned);
+    unsetenv(HolderVariable);
+    ASSERT_TRUE(WaitForFile(Office + "holder.ready"));
+  }
+  void ReleaseOtherProcess() {
+    if (!Holder) return;
+    WriteFile(Office + "holder.release", "");
+    int Status = 0;
+    waitpid(Holder, &Status, 0);
+    Holder = 0;
   }
   std::vector<String> Countdown() const {
     std::vector<String> Values;
@@ -88,6 +118,7 @@ class LockTest : public SyncTest {
   std::shared_ptr<TTriggerClock> Trigger;
   std::vector<String> Infos;
   OAKHANDLE OtherUser = 0, OtherTable = 0;
+  pid_t Holder = 0;
 };
 
 TEST_F(LockTest, AFreeOfficeIsLockedAtTheFirstAttempt) {

@@ -25,16 +25,11 @@
 // Umsync.h first: it includes the archive unit under its own terms.
 #include "sync/Umsync.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,18 +44,7 @@
 #include "platform/rtl/clock.h"
 #include "platform/rtl/sysutils.h"
 
-extern char** environ;
-
 using TSyncRow = std::vector<std::pair<std::string, std::string>>;
-
-// Waits until Path exists (at most ten seconds); false when it never does.
-inline bool WaitForFile(const String& Path) {
-  for (int I = 0; I < 2000; ++I) {
-    if (std::filesystem::exists(Path)) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return false;
-}
 
 class SyncTest : public ::testing::Test {
  protected:
@@ -87,7 +71,6 @@ class SyncTest : public ::testing::Test {
     OakShowDeleted(1);
   }
   void TearDown() override {
-    ReleaseOfficeHelper();
     delete Form;
     Form = nullptr;
     if (Engine) OakDisconnect(Engine);
@@ -231,41 +214,6 @@ class SyncTest : public ::testing::Test {
   }
   static bool Exists(const String& Path) { return std::filesystem::exists(Path); }
 
-  // ---- Helper processes ------------------------------------------------------------
-  // Starts this test program again running only the test Filter (a helper
-  // that skips itself unless Variable is set), with Variable=Value in its
-  // environment and its output discarded. Returns its process ID (0 when it
-  // could not start).
-  static pid_t StartHelperProcess(const std::string& Filter, const char* Variable, const String& Value) {
-    setenv(Variable, Value.c_str(), 1);
-    std::string Self = "/proc/self/exe", Argument = "--gtest_filter=" + Filter;
-    char* Argv[] = {Self.data(), Argument.data(), nullptr};
-    posix_spawn_file_actions_t Quiet;
-    posix_spawn_file_actions_init(&Quiet);
-    posix_spawn_file_actions_addopen(&Quiet, 1, "/dev/null", O_WRONLY, 0);
-    pid_t Helper = 0;
-    if (posix_spawn(&Helper, Self.c_str(), &Quiet, nullptr, Argv, environ) != 0) Helper = 0;
-    posix_spawn_file_actions_destroy(&Quiet);
-    unsetenv(Variable);
-    return Helper;
-  }
-  // Starts the helper Filter on the office (Variable names the office
-  // folder to it) and waits until it reports ready ("holder.ready").
-  void StartOfficeHelper(const std::string& Filter, const char* Variable) {
-    Holder = StartHelperProcess(Filter, Variable, Office);
-    ASSERT_NE(0, Holder);
-    ASSERT_TRUE(WaitForFile(Office + "holder.ready"));
-  }
-  // Lets the office helper finish ("holder.release") and waits for it; true
-  // when it ended with success or none runs.
-  bool ReleaseOfficeHelper() {
-    if (!Holder) return true;
-    WriteFile(Office + "holder.release", "");
-    int Status = 0;
-    bool Done = waitpid(std::exchange(Holder, 0), &Status, 0) > 0;
-    return Done && WIFEXITED(Status) && WEXITSTATUS(Status) == 0;
-  }
-
   OAKHANDLE EngineConnection() {
     if (!Engine) {
       EXPECT_EQ(0u, OakConnect60(Root.c_str(), OAK_LOCAL_SERVER, "", "", 0, &Engine));
@@ -281,7 +229,6 @@ class SyncTest : public ::testing::Test {
 
   String Root, Office, Tool, Target;
   std::vector<std::pair<std::string, std::optional<std::string>>> SavedEnvironment;
-  pid_t Holder = 0;  // the office helper process, when one runs
   std::shared_ptr<TFakeClock> Clock;
   std::unique_ptr<TClockOverride> UseClock;
   std::unique_ptr<TScriptedResponder> Responder;
