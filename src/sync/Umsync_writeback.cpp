@@ -90,6 +90,7 @@ void CommitPending(const std::vector<String>& Names, const std::vector<String>& 
 }  // namespace
 
 void RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names) {
+  if (DestFolder.empty()) return;  // no office named: nothing of ours to complete
   os::Status S = os::RecoverReplacement(DestFolder, IntentRecordName);
   if (!S.ok())
     throw EInOutError("Das Zurückschreiben nach " + DestFolder + " kann nicht abgeschlossen werden: " +

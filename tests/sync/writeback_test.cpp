@@ -90,6 +90,15 @@ TEST_F(WriteBackTest, AWriteBackStoppedAtAnyFileStepIsAllOldOrAllNewAfterTheNext
   }
 }
 
+TEST_F(WriteBackTest, CopiesLeftByAToolKilledWhileCopyingAreRemovedAtTheNextStart) {
+  const TSnapshot Old = Snapshot(Office);
+  WriteFile(Office + "Adressen.OAT.~mds", "half a copy");
+  StartDatabase();
+  EXPECT_TRUE(Form->OakConnection->IsConnected());
+  EXPECT_EQ(Old, Snapshot(Office));
+  ExpectNoLeftovers();
+}
+
 TEST_F(WriteBackTest, AnInterruptedWriteBackIsCompletedBeforeTheNextRunReadsTheOffice) {
   GivenMergedCopies();
   const TSnapshot New = Snapshot(Tree("M_Temp/Server/Data/"));
