@@ -187,8 +187,10 @@ void TIniItems::Parse(TIniLine& Line) {
   std::size_t B = 0;
   while (B < Line.Text.size() && IsBlank(Line.Text[B])) ++B;
   std::size_t Eq = Line.Text.find('=', B);
+  // Lines keep their own text until their value is written: a rewrite
+  // gives back every other line byte for byte (an indented "[...]" line
+  // that is no header must not turn into one).
   if (Eq == String::npos) {
-    Line.Text.erase(0, B);
     Line.Kind = ikNoEquals;
     return;
   }
@@ -196,6 +198,7 @@ void TIniItems::Parse(TIniLine& Line) {
   while (KeyEnd > B && IsBlank(Line.Text[KeyEnd - 1])) --KeyEnd;
   String Key = Line.Text.substr(B, KeyEnd - B);
   String Value = TrimBlanks(Line.Text.substr(Eq + 1));
+  Line.Original = std::move(Line.Text);
   Line.Text = std::move(Key);
   Line.Value = std::move(Value);
   Line.Hash = FHash(Line.Text);
@@ -204,7 +207,8 @@ void TIniItems::Parse(TIniLine& Line) {
 
 String TIniItems::LineText(Integer Index) {
   TIniLine& L = Lines(Index);
-  return L.Kind == ikKey ? L.Text + "=" + L.Value : L.Text;
+  if (L.Kind != ikKey) return L.Text;
+  return L.Original.empty() ? L.Text + "=" + L.Value : L.Original;
 }
 
 TSectionItems::TSectionNode* TIniItems::FindNode(const String& Section) {
@@ -274,9 +278,9 @@ Integer TIniItems::FindOrAddKey(const String& Section, const String& Key, bool& 
   Created = true;
   Integer Header = FindSection(Section);
   if (Header < 0) {
-    if (Count() > 0 && FLines.back().Kind != ikEmpty) InsertLine(Count(), TIniLine{ikEmpty, 0, "", ""});
+    if (Count() > 0 && FLines.back().Kind != ikEmpty) InsertLine(Count(), TIniLine{ikEmpty, 0, "", "", ""});
     Header = Count();
-    InsertLine(Header, TIniLine{ikSection, 0, "[" + Section + "]", ""});
+    InsertLine(Header, TIniLine{ikSection, 0, "[" + Section + "]", "", ""});
     FSections.Add(Section, FHash(Section), Header);
   }
   Integer First, End;
@@ -287,7 +291,7 @@ Integer TIniItems::FindOrAddKey(const String& Section, const String& Key, bool& 
     if (FLines[i].Kind == ikKey || FLines[i].Kind == ikNoEquals) At = i + 1;
   }
   String Trimmed = Trim(Key);
-  InsertLine(At, TIniLine{ikKey, FHash(Trimmed), Trimmed, ""});
+  InsertLine(At, TIniLine{ikKey, FHash(Trimmed), Trimmed, "", ""});
   return At;
 }
 
@@ -418,6 +422,7 @@ void TFastIniFile::WriteString(const String& Section, const String& Ident, const
   }
   if (Created || NewValue != Line.Value) {
     Line.Value = NewValue;
+    Line.Original.clear();
     FModified = true;
   }
 }

@@ -36,6 +36,9 @@ struct TIniLine {
   Cardinal Hash = 0;  // hash of the key (key lines)
   String Text;
   String Value;
+  // A key line as it was read, written back unchanged until its value is
+  // written ("" for lines made or written since).
+  String Original;
 };
 
 // How names are compared: exactly, ignoring ASCII case, or ignoring case

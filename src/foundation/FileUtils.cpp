@@ -9,6 +9,7 @@
 #include "platform/os/filestream.h"
 #include "platform/os/find.h"
 #include "platform/os/folders.h"
+#include "platform/os/private_folder.h"
 #include "platform/os/process.h"
 #include "platform/rtl/charset.h"
 #include "platform/rtl/strings.h"
@@ -35,6 +36,11 @@ TScratchDir& Scratch() {
 }
 
 bool IsRoot(const String& Path) { return Path.empty() || Path == "/"; }
+
+String ExcludeTrailingSlash(String Path) {
+  while (Path.size() > 1 && Path.back() == '/') Path.pop_back();
+  return Path;
+}
 
 // Everything up to and including the last '/', or "".
 String FolderPart(const String& Path) {
@@ -85,6 +91,9 @@ void ForceDirectoryTree(const String& Dir) {
 }
 
 bool DeleteDirectoryTree(const String& Dir, bool RemoveRoot) {
+  // A link is never followed: the folder it points to belongs to someone
+  // else. Only the link itself goes, and only when the root is removed.
+  if (os::IsSymbolicLink(Dir)) return RemoveRoot && DeleteFile(ExcludeTrailingSlash(Dir));
   bool result = IsDirectory(Dir);
   if (!result) return false;
   String base = IncludeTrailingBackslash(Dir);
@@ -95,7 +104,9 @@ bool DeleteDirectoryTree(const String& Dir, bool RemoveRoot) {
     // platform a leading dot marks an ordinary (hidden) file or folder,
     // which must go with the tree like any other.
     if (sr.Name.empty() || sr.Name == "." || sr.Name == ".." || sr.Attr == faVolumeID) continue;
-    if (sr.Attr & faDirectory)
+    if (os::IsSymbolicLink(base + sr.Name))
+      result = DeleteFile(base + sr.Name) && result;
+    else if (sr.Attr & faDirectory)
       result = DeleteDirectoryTree(base + sr.Name, RemoveRoot) && result;
     else if ((sr.Attr & faVolumeID) == 0)
       result = DeleteTreeFile(base + sr.Name, sr.Attr) && result;
@@ -170,6 +181,13 @@ int ShellExecuteAndWait(const void* Wnd, const String& Verb, const String& File,
 }
 
 String GetTempDir() { return IncludeTrailingBackslash(GetTempPath()); }
+
+String CreatePrivateTempDir(const String& Prefix) {
+  os::Result<String> Made = os::CreatePrivateFolder(GetTempDir(), Prefix);
+  if (!Made.ok())
+    throw EInOutError("Das Verzeichnis kann nicht erstellt werden", static_cast<int>(Made.status().code()));
+  return IncludeTrailingBackslash(Made.value());
+}
 
 void EnumFiles(const String& Mask, TStrings* List, bool UpperCase, const String& Prefix) {
   List->Clear();

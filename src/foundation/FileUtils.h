@@ -46,6 +46,9 @@ void ForceDirectoryTree(const String& Dir);
 // but kept. Names beginning with '.' are skipped. Returns false when Dir is
 // no folder (nothing is deleted) or when anything could not be deleted; it
 // goes on deleting what it can and never raises for file-system errors.
+// Symbolic links are never followed: a link inside the tree is deleted as
+// a link (its target stays untouched), and a Dir that is itself a link is
+// only unlinked, and only when RemoveRoot.
 bool DeleteDirectoryTree(const String& Dir, bool RemoveRoot);
 
 // Copies Source to Dest byte for byte in blocks of 61440 bytes under the
@@ -72,6 +75,13 @@ int ShellExecuteAndWait(const void* Wnd, const String& Verb, const String& File,
 
 // The temporary folder with a trailing '/'.
 String GetTempDir();
+
+// A new folder of this process alone in the temporary folder: Prefix plus
+// a unique ending, created atomically with mode 0700 (no other local user
+// can read, plant or replace anything in it). Returns it with a trailing
+// '/'. Raises EInOutError "Das Verzeichnis kann nicht erstellt werden" when
+// it cannot be made. The caller removes it (DeleteDirectoryTree).
+String CreatePrivateTempDir(const String& Prefix);
 
 // Clears List, then adds Prefix + name of every ordinary file matching Mask
 // (no folders, hidden or system files), upper-cased as a whole when

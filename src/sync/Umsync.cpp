@@ -90,11 +90,22 @@ void TFsync::ShowInfo(const String& Text) {
 }
 
 void TFsync::InstallerDir(const String& Sub, bool Delete, String& Path) {
-  Path = IncludeTrailingBackslash(IncludeTrailingBackslash(GetTempDir()) + InstallerFolderName + Sub);
-  if (Delete)
-    DeleteDirectoryTree(Path, true);
-  else
+  Path.clear();
+  // The tree holds copies of the office database: it lives in a folder of
+  // this session alone, never under a fixed name others could plant.
+  if (PrivateTempRoot.empty()) {
+    if (Delete) return;
+    PrivateTempRoot = CreatePrivateTempDir("mds-");
+  }
+  Path = IncludeTrailingBackslash(PrivateTempRoot + InstallerFolderName + Sub);
+  if (!Delete) {
     ForceDirectoryTree(Path);
+  } else if (Sub.empty()) {
+    DeleteDirectoryTree(PrivateTempRoot, true);
+    PrivateTempRoot.clear();
+  } else {
+    DeleteDirectoryTree(Path, true);
+  }
 }
 
 void TFsync::EnableWizardButtons(bool Enabled) {

@@ -32,6 +32,7 @@
 // process-wide HostProductName belong to the main thread.
 #pragma once
 
+#include <map>
 #include <memory>
 
 #include "data/memtable/mtMemCSVStreamFormat.h"
@@ -43,6 +44,7 @@
 #include "platform/gui/forms.h"
 #include "platform/gui/stdctrls_edit.h"
 #include "platform/gui/stdctrls_label.h"
+#include "platform/os/replace.h"
 #include "platform/rtl/strings.h"
 #include "sync/UKMGrid.h"
 #include "sync/backup.h"
@@ -216,6 +218,12 @@ class TFsync : public TForm {
   String CurrentGUID;
   Byte CurrentID = 0;          // slot 1..7
   bool RestartHost = false;    // start TOVAR.EXE again on close
+  // The private folder of this session that holds the temporary tree
+  // (CreatePrivateTempDir; empty until the first InstallerDir).
+  String PrivateTempRoot;
+  // What each office table file was when ReadCurrentMandant copied it (by
+  // its name in RunTableFiles); the write-back refuses a table changed since.
+  std::map<String, os::FileIdentity> CopiedOfficeTables;
 
   // ---- Start-up (Umsync.cpp, Umsync_start.cpp) ---------------------------------
   // Creates the string lists, clears the state, resets the wizard to page
@@ -248,6 +256,10 @@ class TFsync : public TForm {
   // 10000 ms; on failure the connection ends up disconnected. Off:
   // disconnects. Raises what connecting and opening raise.
   void LockDatabase(TForm* Form, bool On);
+  // Before a run: when the office orders and addresses are not locked (after
+  // a failed run), connects and locks again (LockDatabase). True when they
+  // are locked afterwards. Raises what LockDatabase raises.
+  bool RelockDatabase();
   // Sends WM_CLOSE to the host's main window until it is gone or 5000 ms
   // have passed.
   void CloseHostMainWindow(TForm* Form);
@@ -309,8 +321,11 @@ class TFsync : public TForm {
   void MarkStep(Integer Step);
   // Enables or disables Back and Close together.
   void EnableWizardButtons(bool Enabled);
-  // Path := temporary folder + "Kelpo-Laptop-Installer/" + Sub + "/";
-  // Delete False creates it, True deletes it with everything below.
+  // Path := the session's private folder (made on first use below the
+  // temporary folder, mode 0700) + "Kelpo-Laptop-Installer/" + Sub + "/";
+  // Delete False creates it, True deletes it with everything below (an
+  // empty Sub: the private folder itself; Path is then "" when none was
+  // made). Raises EInOutError when the private folder cannot be made.
   void InstallerDir(const String& Sub, bool Delete, String& Path);
 
   // ---- Messages ----------------------------------------------------------------------

@@ -137,8 +137,14 @@ void CopyOfficeSide(TFsync& Form, const String& Dest) {
     CopyWithProgress(Form, Verb, Name, Tool + Name, Dest + Name);
   }
   for (const char* Name : ProgramFiles) CopyWithProgress(Form, Verb, Name, Tool + Name, Dest + Name);
-  for (const String& Name : RunTableFiles())
+  // A write-back killed half-way is completed before the office is read.
+  RecoverWriteBack(Office, RunTableFiles());
+  Form.CopiedOfficeTables.clear();
+  for (const String& Name : RunTableFiles()) {
+    // Taken before the copy: a change during the copy then shows too.
+    RememberOfficeTable(Form, Name, Office + Name);
     CopyWithProgress(Form, Verb, Name, Office + Name, Dest + "Data/" + Name);
+  }
   CopyWithProgress(Form, Verb, "ZUVID.INI", Tool + "ZUVID.INI", Dest + "ZUVID.INI");
   for (const char* Name : {"FONTSUSER.INI", "ALTEURO.INI", "ALTCUR.INI", "D5006.TXT"})
     if (FileExistsEx(Tool + Name)) CopyWithProgress(Form, Verb, Name, Tool + Name, Dest + Name);

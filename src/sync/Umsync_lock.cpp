@@ -12,6 +12,7 @@
 #include "platform/os/folders.h"
 #include "platform/rtl/sysutils.h"
 #include "sync/Umsync.h"
+#include "sync/Umsync_run.h"
 
 namespace {
 
@@ -126,6 +127,8 @@ void TFsync::LockDatabase(TForm* Form, bool On) {
   }
   CloseHostMainWindow(Form);
   OakConnection->Disconnect();
+  // A write-back killed half-way is completed before anyone reads the office.
+  RecoverWriteBack(IncludeTrailingBackslash(ParamStr(1)), RunTableFiles());
   SetConnectionServerType(OakConnection);
   OakConnection->SetConnectPath(ParamStr(1));
   OakConnection->Connect();
@@ -164,6 +167,18 @@ void TFsync::LockTablesWithCountdown() {
   ShowInfo("Datenbank konnte nicht gesperrt werden.");
   ShowMsg("Datenbank konnte nicht gesperrt werden.<BR>Evt. greifen andere Nutzer auf die Daten zu.");
   OakConnection->Disconnect();
+}
+
+bool TFsync::RelockDatabase() {
+  // The settings table is closed after loading; the orders and addresses
+  // stay locked for the whole session.
+  auto Locked = [this] {
+    return OakConnection->IsConnected() && Table_ORDERS->Active() && OakTable_ADR->Active() &&
+           Table_ORDERS->IsTableLocked() && OakTable_ADR->IsTableLocked();
+  };
+  if (Locked()) return true;
+  LockDatabase(this, true);
+  return Locked();
 }
 
 void TFsync::CloseHostMainWindow(TForm* Form) {

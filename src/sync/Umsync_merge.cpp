@@ -7,8 +7,17 @@
 // replaced only when the mobile stamp is strictly later, an order moreover
 // only while its office status is 0 or 3. The office addresses get a
 // temporary index tag on ADR_46_ for the duration of the merge.
+//
+// An order is linked to the office address of its mobile address's key;
+// every order of one mobile address gets the same office address. An order
+// whose mobile address has no key is not carried over at all (neither added
+// nor updated, and not counted). Only unreadable change stamps are skipped
+// quietly: a record that cannot be written (a locked office record, a
+// failed post) ends the merge with ECanNotDataCopy2Server, so that nothing
+// half-merged is written back.
 #include <algorithm>
 #include <functional>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "foundation/StringUtils.h"
@@ -30,9 +39,14 @@ TDateTime StampOf(TDataSet* Table, const char* Field) {
   return Value;
 }
 
-// The mobile stamp is strictly later than the office stamp.
+// The mobile stamp is strictly later than the office stamp; false when
+// either stamp does not read as a time (the comparison is skipped).
 bool MobileIsNewer(TDataSet* Mobile, TDataSet* Office, const char* Field) {
-  return StampOf(Mobile, Field) > StampOf(Office, Field);
+  try {
+    return StampOf(Mobile, Field) > StampOf(Office, Field);
+  } catch (const EUnreadableStamp&) {
+    return false;
+  }
 }
 
 // The process-wide short date format := the engine's date format with
@@ -65,12 +79,18 @@ class TMergeRun {
   void WriteRecord(TDataSet* Mobile, TDataSet* Office, bool New, Integer& Added, Integer& Updated);
   void CopyOrder(bool New);
   Integer CopyAddress(bool New, bool Track);
+  bool OrderAddressHasNoKey();
+  Integer OfficeAddressOfOrder();
   void LinkOrderAddress();
   void ForEachRecord(TDataSet* Table, const String& What, const std::function<void()>& Visit);
 
   TFsync& Form;
   // The mobile ID of every address copied along with an order.
   std::unordered_set<Integer> CopiedAddresses;
+  // Mobile address ID -> office address ID of every address an order of
+  // this run was linked to, so that every order of one new mobile address
+  // gets the same office address.
+  std::unordered_map<Integer, Integer> OfficeAddressIDs;
   std::unique_ptr<TOakConnection> OfficeConnection, MobileConnection;
   std::unique_ptr<TOakTable> OfficeOrders, OfficeAddresses, MobileOrders, MobileAddresses;
   bool TagCreated = false;
@@ -171,6 +191,9 @@ void TMergeRun::WriteRecord(TDataSet* Mobile, TDataSet* Office, bool New, Intege
 }
 
 void TMergeRun::CopyOrder(bool New) {
+  // An order whose mobile address has no key cannot be linked to an office
+  // address: it is neither added nor does it overwrite the office order.
+  if (OrderAddressHasNoKey()) return;
   try {
     WriteRecord(MobileOrders.get(), OfficeOrders.get(), New, Form.OrdersAdded, Form.OrdersUpdated);
   } catch (const Exception& E) {
@@ -180,31 +203,46 @@ void TMergeRun::CopyOrder(bool New) {
   LinkOrderAddress();
 }
 
-// The address of the order just written: copied along when the office
-// lacks it or holds an older version; an order whose address has no key
-// is removed again from the office copy.
+// The order's mobile address exists and has an empty ADR_46_. Leaves
+// MobileAddresses on that address when it exists.
+bool TMergeRun::OrderAddressHasNoKey() {
+  const String AddressID = IntToStr(MobileOrders->FieldByName("AdressID")->AsInteger());
+  return MobileAddresses->Seek(AddressID, true) && Trim(MobileAddresses->FieldByName("ADR_46_")->AsString()).empty();
+}
+
+// The office ID of the order's mobile address (current in MobileAddresses,
+// with a key): the one this run linked before, else the address copied
+// along when the office lacks it or holds an older version, else the office
+// address of the same key.
+Integer TMergeRun::OfficeAddressOfOrder() {
+  const Integer MobileID = MobileAddresses->FieldByName("ID")->AsInteger();
+  auto Known = OfficeAddressIDs.find(MobileID);
+  if (Known != OfficeAddressIDs.end()) return Known->second;
+  Integer OfficeID;
+  if (!OfficeAddresses->Seek(MobileAddresses->FieldByName("ADR_46_")->AsString(), true))
+    OfficeID = CopyAddress(true, true);
+  else if (MobileIsNewer(MobileAddresses.get(), OfficeAddresses.get(), "ADR_47_"))
+    OfficeID = CopyAddress(false, true);
+  else
+    OfficeID = OfficeAddresses->FieldByName("ID")->AsInteger();
+  OfficeAddressIDs[MobileID] = OfficeID;
+  return OfficeID;
+}
+
+// Points the order just written at the office ID of its address. An order
+// whose mobile address is missing keeps the AdressID it came with.
 void TMergeRun::LinkOrderAddress() {
   const String AddressID = IntToStr(MobileOrders->FieldByName("AdressID")->AsInteger());
   if (!MobileAddresses->Seek(AddressID, true)) return;
-  const String Key = MobileAddresses->FieldByName("ADR_46_")->AsString();
-  Integer NewID = 0;
-  if (Trim(Key).empty()) {
-    OfficeOrders->Delete();
-    return;
-  }
-  if (!OfficeAddresses->Seek(Key, true)) {
-    NewID = CopyAddress(true, true);
-  } else {
-    try {
-      if (MobileIsNewer(MobileAddresses.get(), OfficeAddresses.get(), "ADR_47_"))
-        NewID = CopyAddress(false, true);
-    } catch (const Exception&) {
-    }
-  }
-  if (NewID > 0) {
+  const Integer NewID = OfficeAddressOfOrder();
+  if (NewID <= 0 || NewID == OfficeOrders->FieldByName("AdressID")->AsInteger()) return;
+  try {
     OfficeOrders->Edit();
     OfficeOrders->FieldByName("AdressID")->SetAsInteger(NewID);
     OfficeOrders->Post();
+  } catch (const Exception& E) {
+    OfficeOrders->Cancel();
+    throw ECanNotDataCopy2Server(E.Message());
   }
 }
 
@@ -229,12 +267,8 @@ void TMergeRun::MergeOrders() {
       if (IsOrderNewerThanLastSync()) CopyOrder(true);
     } else {
       Integer Status = OfficeOrders->FieldByName("status")->AsInteger();
-      if (Status == 0 || Status == 3) {
-        try {
-          if (MobileIsNewer(MobileOrders.get(), OfficeOrders.get(), "ParentName")) CopyOrder(false);
-        } catch (const Exception&) {
-        }
-      }
+      if ((Status == 0 || Status == 3) && MobileIsNewer(MobileOrders.get(), OfficeOrders.get(), "ParentName"))
+        CopyOrder(false);
     }
   });
 }
@@ -247,12 +281,8 @@ void TMergeRun::MergeAddresses() {
     if (!Copied && !Trim(Key).empty()) {
       if (!OfficeAddresses->Seek(Key, true)) {
         if (IsAddressNewerThanLastSync()) CopyAddress(true, false);
-      } else {
-        try {
-          if (MobileIsNewer(MobileAddresses.get(), OfficeAddresses.get(), "ADR_47_"))
-            CopyAddress(false, false);
-        } catch (const Exception&) {
-        }
+      } else if (MobileIsNewer(MobileAddresses.get(), OfficeAddresses.get(), "ADR_47_")) {
+        CopyAddress(false, false);
       }
     }
   });

@@ -63,11 +63,12 @@ void TFsync::BuildSelfExtractingInstaller(TStrings* List, const String& Folders)
     return;
   }
   TBusyScope Busy;
+  InstallArchiveWriterHooks();
+  const String Package = RunFolder(*this, "") + SelfExtractingPackage;
   try {
     BackupFile1->BackupTitle = Folders;
     StartProgress(*this, 0, 100);
     ShowCopyText(*this, "Installer wird erzeugt.. ");
-    const String Package = RunFolder(*this, "") + SelfExtractingPackage;
     CopyFileByStreams(Template, Package);
     bool Done = false;
     {
@@ -88,6 +89,14 @@ void TFsync::BuildSelfExtractingInstaller(TStrings* List, const String& Folders)
       ShowMsgBox("Creation of self extracting EXE failed or aborted");
     }
   } catch (const Exception& E) {
+    // A package without its trailer must not reach the target as if it
+    // were complete: without it, the copy to the target fails the step.
+    if (FileExists(Package)) DeleteFile(Package);
     ShowMsgBox("Folgender Fehler ist aufgetreten:<BR>" + E.Message());
   }
+}
+
+void InstallArchiveWriterHooks() {
+  if (!TBackupFile::ErrorDialogHook) TBackupFile::ErrorDialogHook = [](const String& Text) { ShowMsgBox(Text); };
+  if (!TBackupFile::ProcessMessagesHook) TBackupFile::ProcessMessagesHook = [] { DispatchPaintMessages(); };
 }

@@ -164,19 +164,34 @@ void FinishRun(TFsync& F) {
   F.BringToFront();
 }
 
+// Locks the office again when a failed run left it unlocked; true when it
+// is locked. A failure to connect is shown.
+bool RetakeLock(TFsync& F) {
+  try {
+    return F.RelockDatabase();
+  } catch (const Exception& E) {
+    F.ShowMsg(FailureText(E, {}));
+  } catch (const std::exception& E) {
+    F.ShowMsg(FailureText(Exception(E.what()), {}));
+  }
+  return false;
+}
+
 // Runs Steps; a failure shows its message (the classes Handled with their
-// own text) and goes back one page.
+// own text), locks the office again when the write-back had released it,
+// and goes back one page.
 template <class TSteps>
 void Guarded(TFsync& F, std::initializer_list<TClass> Handled, TSteps Steps) {
   try {
     Steps();
+    return;
   } catch (const Exception& E) {
     F.ShowMsg(FailureText(E, Handled));
-    GoBack(F, 1);
   } catch (const std::exception& E) {
     F.ShowMsg(FailureText(Exception(E.what()), Handled));
-    GoBack(F, 1);
   }
+  RetakeLock(F);
+  GoBack(F, 1);
 }
 
 // RunMode 1: a new mobile installation.
@@ -240,7 +255,10 @@ void ArriveOnRunPage(TFsync& F, bool FinalState) {
   // The page's header, buttons and labels show for the run before it starts.
   DispatchPaintMessages();
   StartWait();
-  if (F.RunMode == 1) RunInstallation(F);
+  // A run reads the office only while it holds the lock (a failed run may
+  // have left it released).
+  if ((F.RunMode == 1 || F.RunMode == 2) && !RetakeLock(F)) GoBack(F, 1);
+  else if (F.RunMode == 1) RunInstallation(F);
   else if (F.RunMode == 2) RunSynchronisation(F);
   F.EnableWizardButtons(true);
   if (CurrentPage(F) == "0") {

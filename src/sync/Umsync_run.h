@@ -4,7 +4,8 @@
 // file with its progress line.
 //
 // Folders of a run (all with a trailing '/'):
-//   temporary tree    GetTempDir() + "Kelpo-Laptop-Installer/"
+//   temporary tree    a private folder of the session below GetTempDir()
+//                     + "Kelpo-Laptop-Installer/" (InstallerDir)
 //   office side       tree + "M_Temp/Server/"      (program files, INI files,
 //                     macros, layouts, plug-ins, postcode tables, marker)
 //   office tables     tree + "M_Temp/Server/Data/"
@@ -78,12 +79,31 @@ String BackupFolderName(TDateTime Now);
 Integer RemoveOldBackups(TFsync& Form, const String& Root, TDateTime Today);
 
 // Copies each of Names from SourceFolder to the same name in DestFolder,
-// all or nothing: every file is first copied beside its target under a
-// temporary name; only when all copies succeeded are the targets replaced.
-// On a failure the temporary copies are removed, the targets stay as they
-// were and the copy's exception passes on. Progress as CopyWithProgress.
+// all or nothing: a write-back interrupted before is completed first
+// (RecoverWriteBack); every file is copied beside its target under a
+// temporary name; then every target is taken exclusively and, when
+// Expected is given, compared with the identity recorded for its name; only
+// then are the targets replaced through an intent record
+// (os::FileReplacement). A target held by another handle or changed since
+// it was copied refuses the whole write-back (the exception's text names the
+// file); on any refusal or failure before the commit the temporary copies
+// are removed, the targets stay as they were and the exception passes on.
+// Progress as CopyWithProgress.
 void ReplaceFilesAtomically(TFsync& Form, const std::vector<String>& Names,
-                            const String& SourceFolder, const String& DestFolder);
+                            const String& SourceFolder, const String& DestFolder,
+                            const std::map<String, os::FileIdentity>* Expected = nullptr);
+
+// Completes a write-back into DestFolder that was interrupted (a process
+// killed half-way): a committed intent record is carried out, a half-written
+// one thrown away, and the temporary copies of Names left beside their
+// targets are removed. Raises EInOutError when a file of the record is held
+// by another handle or the record cannot be read (it stays for later).
+void RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names);
+
+// Records in Form.CopiedOfficeTables what the office table file Path is now
+// (under Name), before it is copied. Raises EInOutError when it cannot be
+// read.
+void RememberOfficeTable(TFsync& Form, const String& Name, const String& Path);
 
 // The twenty table files of a run: the nine settings files, then the
 // eleven main data files.
@@ -94,6 +114,12 @@ std::vector<String> RunTableFiles();
 // ID_ORDER is 9 characters long and starts with IDChar; other rights keep
 // everything. Raises what the database raises.
 void TrimMobileOrders(TFsync& Form, const String& DataFolder, Integer Rights, char IDChar);
+
+// Installs the archive writer's hooks unless installed before: its errors
+// show in the program's message box, and the paint pump runs between
+// blocks (only painting: no input reaches the form in the middle of a
+// run). BuildSelfExtractingInstaller calls it.
+void InstallArchiveWriterHooks();
 
 // The lines of "oaklocal.cfg" of a mobile installation.
 String OakLocalConfigText();

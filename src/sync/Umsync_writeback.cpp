@@ -1,40 +1,114 @@
 // WriteBackMandant: the merged tables of the temporary tree replace the
 // office tables.
 //
-// The twenty files are replaced all or nothing: each is first copied
-// beside its target under a temporary name, and only when every copy
-// succeeded are the targets replaced (each by a rename within its folder).
-// A failure half-way (disk full, a locked or missing file) removes the
-// temporary copies and leaves the office tables as they were, so the office
-// database never ends up made of old and new files.
-#include <cstdio>
-
+// The twenty files are replaced all or nothing, and only while nobody else
+// uses them:
+//  - each is first copied beside its target under a temporary name;
+//  - every target is then taken exclusively: a table another user or
+//    program still holds open refuses the write-back before anything
+//    changed (that user's later writes would otherwise be lost);
+//  - every target must still be what ReadCurrentMandant copied: a table
+//    changed in the meantime (an order entered at the office during the
+//    run) refuses the write-back, naming the table;
+//  - the replacement itself goes through an intent record in the office
+//    folder (os::FileReplacement), so that a write-back killed half-way is
+//    completed on the next start: the office is all old or all new.
+// A refusal or failure before the record is committed removes the copies
+// and leaves the office tables as they were.
 #include "platform/os/fileapi.h"
 #include "platform/os/files.h"
+#include "platform/os/replace.h"
+#include "platform/rtl/sysutils.h"
 #include "sync/Umsync_run.h"
 
 namespace {
 
 // The suffix of a file copied beside its target and not yet in place.
 const char* const PendingSuffix = ".~mds";
+// The intent record of a write-back in the office data folder.
+const char* const IntentRecordName = "Mobile-Zurueckschreiben.~mdj";
+
+// A write-back refused before anything changed; the text says why.
+RTL_DECLARE_EXCEPTION(EWriteBackRefused, Exception)
+RTL_IMPLEMENT_CLASS(EWriteBackRefused, Exception, nullptr)
 
 void RemovePending(const std::vector<String>& Pending) {
   for (const String& Path : Pending) DeleteFile(Path);
 }
 
-// Puts Pending in the place of Target in one step (replacing Target as the
-// file system spells it). Raises EInOutError when the system refuses.
-void MovePendingIntoPlace(const String& Pending, const String& Target) {
-  const String From = os::ResolvePath(Pending);
-  const String To = os::ResolvePath(Target);
-  if (std::rename(From.c_str(), To.c_str()) != 0)
-    throw EInOutError("Die Datei " + Target + " kann nicht ersetzt werden");
+// The names of the held targets that are no longer what was copied (a
+// target without a recorded identity counts as changed).
+String ChangedTables(const os::FileReplacement& Group, const std::vector<String>& Names,
+                     const std::map<String, os::FileIdentity>& Expected) {
+  String Changed;
+  for (std::size_t I = 0; I < Names.size(); ++I) {
+    auto It = Expected.find(Names[I]);
+    const os::File& Held = Group.HeldTarget(I);
+    os::Result<os::FileIdentity> Now =
+        Held.IsOpen() ? os::IdentityOf(Held) : os::Result<os::FileIdentity>(os::Status::Error(ERROR_FILE_NOT_FOUND));
+    if (It != Expected.end() && Now.ok() && Now.value() == It->second) continue;
+    Changed += (Changed.empty() ? "" : ", ") + Names[I];
+  }
+  return Changed;
+}
+
+// Replaces the targets by the copies Pending, all or nothing. Raises
+// EWriteBackRefused when a target is held elsewhere or changed, EInOutError
+// when the replacement fails.
+void CommitPending(const std::vector<String>& Names, const std::vector<String>& Pending,
+                   const String& DestFolder, const std::map<String, os::FileIdentity>* Expected) {
+  os::FileReplacement Group(DestFolder, IntentRecordName);
+  for (const String& Name : Names) Group.Add(Name + PendingSuffix, Name);
+  if (os::Status S = Group.Hold(); !S.ok()) {
+    RemovePending(Pending);
+    if (S.code() == ERROR_SHARING_VIOLATION)
+      throw EWriteBackRefused("Die Datei " + ExtractFileName(S.context()) +
+                              " wird von einem anderen Benutzer verwendet.");
+    throw EInOutError(S.ToString(), static_cast<int>(S.code()));
+  }
+  if (Expected) {
+    String Changed = ChangedTables(Group, Names, *Expected);
+    if (!Changed.empty()) {
+      Group.Release();
+      RemovePending(Pending);
+      throw EWriteBackRefused("Die Tabelle " + Changed + " wurde seit dem Kopieren geändert.");
+    }
+  }
+  os::Status S = Group.Commit();
+  if (S.ok()) return;
+  // Stopped by the test hook: everything stays as a killed tool leaves it.
+  if (S.code() == ERROR_OPERATION_ABORTED) throw EInOutError(S.ToString(), static_cast<int>(S.code()));
+  Group.Release();
+  if (!FileExists(DestFolder + IntentRecordName)) {
+    RemovePending(Pending);  // not committed: the office is as it was
+    throw EInOutError(S.ToString(), static_cast<int>(S.code()));
+  }
+  // Committed: finishing it now leaves the office all new.
+  RecoverWriteBack(DestFolder, Names);
 }
 
 }  // namespace
 
-void ReplaceFilesAtomically(TFsync& Form, const std::vector<String>& Names,
-                            const String& SourceFolder, const String& DestFolder) {
+void RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names) {
+  if (DestFolder.empty()) return;  // no office named: nothing of ours to complete
+  os::Status S = os::RecoverReplacement(DestFolder, IntentRecordName);
+  if (!S.ok())
+    throw EInOutError("Das Zurückschreiben nach " + DestFolder + " kann nicht abgeschlossen werden: " +
+                          S.ToString(),
+                      static_cast<int>(S.code()));
+  for (const String& Name : Names)
+    if (FileExists(DestFolder + Name + PendingSuffix)) DeleteFile(DestFolder + Name + PendingSuffix);
+}
+
+void RememberOfficeTable(TFsync& Form, const String& Name, const String& Path) {
+  os::Result<os::FileIdentity> Id = os::IdentityOf(Path);
+  if (!Id.ok()) throw EInOutError(Id.status().ToString(), static_cast<int>(Id.status().code()));
+  Form.CopiedOfficeTables[Name] = Id.value();
+}
+
+void ReplaceFilesAtomically(TFsync& Form, const std::vector<String>& Names, const String& SourceFolder,
+                            const String& DestFolder, const std::map<String, os::FileIdentity>* Expected) {
+  RecoverWriteBack(DestFolder, Names);
   std::vector<String> Pending;
   try {
     for (const String& Name : Names) {
@@ -46,13 +120,7 @@ void ReplaceFilesAtomically(TFsync& Form, const std::vector<String>& Names,
     RemovePending(Pending);
     throw;
   }
-  std::size_t Moved = 0;
-  try {
-    for (; Moved < Names.size(); ++Moved) MovePendingIntoPlace(Pending[Moved], DestFolder + Names[Moved]);
-  } catch (...) {
-    RemovePending(std::vector<String>(Pending.begin() + static_cast<std::ptrdiff_t>(Moved), Pending.end()));
-    throw;
-  }
+  CommitPending(Names, Pending, DestFolder, Expected);
 }
 
 bool TFsync::WriteBackMandant() {
@@ -60,7 +128,10 @@ bool TFsync::WriteBackMandant() {
   LockDatabase(this, false);
   try {
     StartProgress(*this, 1, 19);
-    ReplaceFilesAtomically(*this, RunTableFiles(), RunFolder(*this, "M_Temp/Server/Data"), Office);
+    ReplaceFilesAtomically(*this, RunTableFiles(), RunFolder(*this, "M_Temp/Server/Data"), Office,
+                           &CopiedOfficeTables);
+  } catch (const EWriteBackRefused& E) {
+    throw ECanNotUpdateMandant(E.Message());
   } catch (...) {
     throw ECanNotUpdateMandant("");
   }

@@ -63,7 +63,30 @@ TEST_F(FastIniFileTest, AHeaderWithLeadingBlanksIsNoHeader) {
   EXPECT_EQ(Ini->Items().Lines(0).Kind, ikUnparsed);
   Ini->Items().Parse(Ini->Items().Lines(0));
   EXPECT_EQ(Ini->Items().Lines(0).Kind, ikNoEquals);
-  EXPECT_EQ(Ini->Items().Lines(0).Text, "[S]");
+  EXPECT_EQ(Ini->Items().Lines(0).Text, "  [S]");  // kept as it was read
+}
+
+TEST_F(FastIniFileTest, ARewriteKeepsEveryLineButTheWrittenKeyByteForByte) {
+  const std::string Before =
+      "; head\r\n[S]\r\n  [old copy]\r\n\tloose text\r\n  A  =  1 ;one\r\nKey = v\r\n"
+      "   ; indented comment\r\n  B=2\r\n[T]\r\nC = 3\r\n";
+  WriteFile(Before);
+  {
+    auto Ini = Open();
+    EXPECT_EQ(Ini->ReadString("S", "B", ""), "2");  // every line of [S] parsed
+    Ini->WriteString("S", "Key", "w");
+  }
+  std::string Expected = Before;
+  Expected.replace(Expected.find("Key = v"), 7, "Key=w");
+  EXPECT_EQ(ReadFile(), Expected);
+  auto Again = Open();
+  Again->ReadString("S", "B", "");
+  Again->WriteString("T", "C", "4");
+  Again->UpdateFile();
+  TStringList Sections;
+  Again->ReadSections(&Sections);
+  EXPECT_EQ(Sections.Count(), 2);  // "  [old copy]" never becomes a header
+  EXPECT_EQ(Again->ReadString("S", "Key", ""), "w");
 }
 
 TEST_F(FastIniFileTest, NewSectionsAreSeparatedByAnEmptyLine) {

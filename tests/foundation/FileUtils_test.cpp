@@ -154,6 +154,26 @@ TEST_F(FileUtilsTest, DeleteTreeRemovesHiddenDotFilesAndFolders) {
 
 // ---- CopyFileByStreams ----------------------------------------------------------
 
+TEST_F(FileUtilsTest, DeleteTreeRemovesAPlantedLinkButNeverWhatItPointsTo) {
+  MakeOfficeTree();
+  Put("other/keep.txt", "someone else's");
+  fs::create_directory_symlink(At("other"), At("tree/sub/planted"));
+  fs::create_symlink(At("other/keep.txt"), At("tree/file-link"));
+  EXPECT_TRUE(DeleteDirectoryTree(At("tree"), true));
+  EXPECT_FALSE(Has("tree"));
+  EXPECT_EQ("someone else's", Read("other/keep.txt"));
+}
+
+TEST_F(FileUtilsTest, DeleteTreeOfALinkUnlinksItOnlyWithTheRoot) {
+  Put("other/keep.txt", "someone else's");
+  fs::create_directory_symlink(At("other"), At("tree"));
+  EXPECT_FALSE(DeleteDirectoryTree(At("tree/"), false));
+  EXPECT_TRUE(fs::is_symlink(At("tree")));
+  EXPECT_TRUE(DeleteDirectoryTree(At("tree/"), true));
+  EXPECT_FALSE(fs::is_symlink(At("tree")));
+  EXPECT_EQ("someone else's", Read("other/keep.txt"));
+}
+
 TEST_F(FileUtilsTest, CopyCreatesTheDestinationFolderAndCopiesEveryByte) {
   std::string content(CopyBlockSize * 2 + 17, '\0');
   for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);

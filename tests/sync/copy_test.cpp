@@ -10,9 +10,7 @@ class CopyStepTest : public RunStepTest {
  protected:
   void SetUp() override {
     RunStepTest::SetUp();
-    GivenOfficeWithData();
-    GivenToolFolder();
-    MakeRunForm();
+    GivenRunOnOffice();
   }
   // A backup folder dated Day.Month.2026 below the office.
   void GivenBackup(int Day, int Month, const String& Time = "08_00_00") {

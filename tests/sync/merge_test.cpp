@@ -14,13 +14,13 @@ class MergeTest : public RunStepTest {
  protected:
   void SetUp() override {
     RunStepTest::SetUp();
+    MakeRunForm();
     Server = Tree("M_Temp/Server/Data/");
     Remote = Tree("M_Temp/Remote/Data/");
     for (const String& Folder : {Server, Remote}) {
       std::filesystem::create_directories(Folder);
       CreateTables(Folder);
     }
-    MakeRunForm();
     Form->RunMode = 2;
     Form->LastSyncDate = EncodeDateTime(2026, 11, 1, 12, 0, 0, 0);
   }
@@ -94,12 +94,44 @@ TEST_F(MergeTest, OnlyOrdersOfStatusZeroOrThreeAreOverwritten) {
   EXPECT_EQ(std::vector<String>({Before, Later, Before}), OfficeOrders("ParentName"));
 }
 
-TEST_F(MergeTest, AnOrderWhoseAddressHasNoKeyIsAddedAndRemovedAgain) {
+TEST_F(MergeTest, ANewOrderWhoseAddressHasNoKeyIsNeitherAddedNorCounted) {
   MobileAddress("", After);
   MobileOrder("300000001", After, "1");
   Merge();
-  ExpectCounters(0, 1, 0, 0);
+  ExpectCounters(0, 0, 0, 0);
   EXPECT_TRUE(OfficeOrders("ID_ORDER").empty());
+}
+
+TEST_F(MergeTest, AnUpdateWhoseAddressHasNoKeyLeavesTheOfficeOrderAsItWas) {
+  OfficeOrder("300000001", "0", Before, "1");
+  MobileAddress("", After);
+  MobileOrder("300000001", Later, "1", "mobil geändert");
+  Merge();
+  ExpectCounters(0, 0, 0, 0);
+  EXPECT_EQ(std::vector<String>({"300000001"}), OfficeOrders("ID_ORDER"));
+  EXPECT_EQ(std::vector<String>({Before}), OfficeOrders("ParentName"));
+}
+
+TEST_F(MergeTest, EveryOrderOfANewMobileAddressGetsItsNewOfficeAddress) {
+  OfficeAddress("0         1", Before, "Büro eins");
+  OfficeAddress("0         2", Before, "Büro zwei");  // office ID 2: another customer
+  MobileAddress("0         1", Before);
+  MobileAddress("3         2", After, "Neukunde");  // mobile ID 2
+  for (const char* Number : {"300000001", "300000002", "300000003"}) MobileOrder(Number, After, "2");
+  Merge();
+  ExpectCounters(0, 3, 0, 1);
+  EXPECT_EQ(std::vector<String>({"Büro eins", "Büro zwei", "Neukunde"}), OfficeAddresses("Name"));
+  EXPECT_EQ(std::vector<String>({"3", "3", "3"}), OfficeOrders("AdressID"));
+}
+
+TEST_F(MergeTest, ALockedOfficeRecordEndsTheMergeInsteadOfBeingSkipped) {
+  OfficeOrder("300000001", "0", Before);
+  MobileOrder("300000001", Later);
+  OAKHANDLE Other = OpenEngineTable(Server + "Auftraege");
+  ASSERT_EQ(0u, OakLockRecord(Other, 1));
+  EXPECT_THROW(Merge(), ECanNotDataCopy2Server);
+  OakCloseTable(Other);
+  EXPECT_EQ(std::vector<String>({Before}), OfficeOrders("ParentName"));
 }
 
 TEST_F(MergeTest, AnOrderOfAnOfficeAddressKeepsItsAddressID) {

@@ -7,6 +7,8 @@
 #include "platform/os/fileperm.h"
 #include "sync/run_fixture.h"
 
+#include "foundation/FileUtils.h"
+
 namespace {
 
 String LoadBytes(const String& Path) {
@@ -139,6 +141,52 @@ TEST_F(MobileTest, AMissingTemplateIsReportedAndFailsTheStep) {
   Responder->AnswerWith("*", mrOk, "Cannot find the template");
   PrepareTree();
   EXPECT_THROW(Install(), ECanNotInstall2Mobile);
+  ExpectAllAnswered();
+}
+
+TEST_F(MobileTest, APackageWhoseTrailerCannotBeWrittenIsDeletedAndFailsTheStep) {
+  PrepareTree();
+  // The archive's last progress report comes right before the trailer.
+  // The archive's final report (its temporary file list already gone) comes
+  // right before the trailer.
+  Form->BackupFile1->OnProgress = [this](TObject*, const String&, TPercentage Percent, bool&) {
+    bool ListGone = true;
+    for (auto& E : std::filesystem::directory_iterator(Root + "temp"))
+      if (E.path().filename().string().rfind("FID", 0) == 0) ListGone = false;
+    if (Percent == 100 && ListGone) os::FaultInjection::FailNextWrites(1);
+  };
+  ExpectMessage("Folgender Fehler ist aufgetreten");
+  EXPECT_THROW(Install(), ECanNotInstall2Mobile);
+  os::FaultInjection::Reset();
+  EXPECT_FALSE(Exists(Package()));
+  EXPECT_FALSE(Exists(Tree(SelfExtractingPackage)));
+  ExpectAllAnswered();
+}
+
+TEST_F(MobileTest, AnArchiveErrorShowsInTheMessageBoxWhileTheWindowKeepsPainting) {
+  auto OldDialog = std::exchange(TBackupFile::ErrorDialogHook, nullptr);
+  auto OldPump = std::exchange(TBackupFile::ProcessMessagesHook, nullptr);
+  int Painted = 0;
+  auto OldPaint = SetPaintMessagePump([&Painted] { ++Painted; });
+  PrepareTree();
+  int Reports = 0, AtStart = -1, AtFirstBlock = -1;
+  // The first report opens the archive, the second follows its first
+  // block: the next archive write fails.
+  Form->BackupFile1->OnProgress = [&](TObject*, const String&, TPercentage, bool&) {
+    if (++Reports == 1) AtStart = Painted;
+    if (Reports != 2) return;
+    AtFirstBlock = Painted;
+    os::FaultInjection::FailNextWrites(1);
+  };
+  ExpectMessage("Cannot write to archive");
+  ExpectMessage("Creation of self extracting EXE failed or aborted");
+  EXPECT_THROW(Install(), ECanNotInstall2Mobile);
+  os::FaultInjection::Reset();
+  EXPECT_GT(AtFirstBlock, AtStart);  // painted between the blocks
+  EXPECT_FALSE(Exists(Package()));
+  SetPaintMessagePump(OldPaint);
+  TBackupFile::ErrorDialogHook = OldDialog;
+  TBackupFile::ProcessMessagesHook = OldPump;
   ExpectAllAnswered();
 }
 

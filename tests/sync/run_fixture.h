@@ -36,6 +36,12 @@ class RunStepTest : public SyncTest {
     AddRow(Office, "Auftraege",
            {{"ID_ORDER", "300000001"}, {"Status", "0"}, {"ParentName", "20261101-100000000"}, {"AdressID", "1"}});
   }
+  // The office with its data, the tool's folder and the run form on them.
+  void GivenRunOnOffice() {
+    GivenOfficeWithData();
+    GivenToolFolder();
+    MakeRunForm();
+  }
   // The main form on the office (not connected), slot 1 with the target.
   TFsync* MakeRunForm() {
     MakeForm();
@@ -54,7 +60,9 @@ class RunStepTest : public SyncTest {
     std::filesystem::create_directories(Target + "KVS/DATA/REMOTE");
     CreateTables(Target + "KVS/DATA/REMOTE/");
   }
-  String Tree(const String& Sub) { return Root + "temp/Kelpo-Laptop-Installer/" + Sub; }
+  // A folder of the form's temporary tree (its private folder is made on
+  // first use). REQUIRES: a form.
+  String Tree(const String& Sub) { return RunFolder(*Form, "") + Sub; }
 
   // Field of every live (not deleted) row of Folder + Table, in record order.
   std::vector<String> LiveRows(const String& Folder, const String& Table, const char* Field) {

@@ -12,6 +12,7 @@
 
 #include "foundation/FileUtils.h"
 #include "platform/gui/graphics_colors.h"
+#include "platform/os/files.h"
 #include "platform/os/process.h"
 #include "sync/UStartStop.h"
 #include "sync/Umsync_run.h"
@@ -302,6 +303,41 @@ TEST_F(SynchronisationTest, BrokenMobileTableIsNamedAsDefective) {
   ExpectAllAnswered();
 }
 
+TEST_F(SynchronisationTest, AFailedWriteBackLocksTheOfficeAgainAndARetryGoesThrough) {
+  os::File Other;  // another user holds a table the write-back must replace
+  ASSERT_TRUE(Other.Open(Office + "TEXT.OAT", os::Access::ReadWrite, os::Share::DenyNone).ok());
+  ExpectMessage("Die syncronisierten Daten können nicht in die Hauptdatenbank geschrieben werden");
+  RunWizard();
+  EXPECT_TRUE(AnyShown("TEXT.OAT wird von einem anderen Benutzer verwendet."));
+  EXPECT_EQ("2", Page());
+  EXPECT_TRUE(Form->OakConnection->IsConnected());
+  EXPECT_TRUE(Form->Table_ORDERS->IsTableLocked());
+  EXPECT_TRUE(Form->OakTable_ADR->IsTableLocked());
+  Other.Close();
+  ExpectMessage("Mobile wurde synchronisiert.");
+  ClickNext();
+  ExpectBackOnListPage();
+  ExpectAllAnswered();
+}
+
+TEST_F(SynchronisationTest, AnUnlockedOfficeIsLockedBeforeARunReadsAnything) {
+  ClickNext();
+  ASSERT_EQ(2, Form->RunMode);
+  Form->LockDatabase(Form, false);
+  bool LockedAtFirstStep = false;
+  TWndMethod Old = Form->l1->WindowProc;
+  Form->l1->WindowProc = [this, Old, &LockedAtFirstStep](TMessage& M) {
+    Old(M);
+    if (M.Msg == CM_FONTCHANGED && Form->l1->Font()->Style().Contains(fsBold))
+      LockedAtFirstStep = Form->OakConnection->IsConnected() && Form->Table_ORDERS->Active() &&
+                          Form->Table_ORDERS->IsTableLocked();
+  };
+  ExpectMessage("Mobile wurde synchronisiert.");
+  ClickNext();
+  EXPECT_TRUE(LockedAtFirstStep);
+  ExpectAllAnswered();
+}
+
 // ---- Back navigation -----------------------------------------------------------------------
 
 TEST_F(RunTest, BackToTheListForgetsTheTestedTarget) {
@@ -364,9 +400,11 @@ TEST_F(RunTest, ArchiveProgressMovesTheProgressBar) {
 
 TEST_F(RunTest, ClosingDeletesTheTemporaryTreeAndDisconnects) {
   GivenToolAimedAtTarget();
-  WriteFile(Root + "temp/Kelpo-Laptop-Installer/M_Temp/left.txt", "x");
+  WriteFile(RunFolder(*Form, "M_Temp") + "left.txt", "x");
+  String Private = Form->PrivateTempRoot;
   Form->Close();
-  EXPECT_FALSE(Exists(Root + "temp/Kelpo-Laptop-Installer"));
+  EXPECT_FALSE(Exists(Private));
+  EXPECT_TRUE(Form->PrivateTempRoot.empty());
   EXPECT_FALSE(Form->OakConnection->IsConnected());
   EXPECT_TRUE(Launched.empty());
 }

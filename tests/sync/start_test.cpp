@@ -189,15 +189,17 @@ TEST_F(FormTest, MarkingAStepMakesOnlyItsLabelBoldAndMovesTheMarker) {
   EXPECT_FALSE(Form->fbstepshow->Visible());
 }
 
-TEST_F(FormTest, TheTemporaryTreeIsMadeAndDeletedBelowTheTemporaryFolder) {
+TEST_F(FormTest, TheTemporaryTreeIsMadeAndDeletedInAPrivateFolderBelowTheTemporaryFolder) {
   MakeForm();
   String Path;
   Form->InstallerDir("M_Temp/Server", false, Path);
-  EXPECT_EQ(Path, Root + "temp/Kelpo-Laptop-Installer/M_Temp/Server/");
+  EXPECT_EQ(0u, Path.rfind(Root + "temp/mds-", 0)) << Path;
+  EXPECT_EQ(Path, Form->PrivateTempRoot + "Kelpo-Laptop-Installer/M_Temp/Server/");
   EXPECT_TRUE(std::filesystem::is_directory(Path));
+  const String Private = Form->PrivateTempRoot;
   Form->InstallerDir("", true, Path);
-  EXPECT_EQ(Path, Root + "temp/Kelpo-Laptop-Installer/");
-  EXPECT_FALSE(Exists(Path));
+  EXPECT_EQ(Path, Private + "Kelpo-Laptop-Installer/");
+  EXPECT_FALSE(Exists(Private));
 }
 
 TEST_F(FormTest, TheWizardButtonsAreEnabledTogether) {

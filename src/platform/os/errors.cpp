@@ -47,6 +47,8 @@ constexpr CodeText kTexts[] = {
      "Die Syntax für den Dateinamen, Verzeichnisnamen oder die "
      "Datenträgerbezeichnung ist falsch"},
     {ERROR_DIR_NOT_EMPTY, "Das Verzeichnis ist nicht leer"},
+    {ERROR_INVALID_DATA, "Die Daten sind unzulässig"},
+    {ERROR_OPERATION_ABORTED, "Der E/A-Vorgang wurde wegen eines Threadendes oder einer Anwendungsanforderung abgebrochen"},
     {ERROR_NOT_LOCKED, "Die Sperrung des Segments wurde bereits aufgehoben"},
     {ERROR_ALREADY_EXISTS,
      "Eine Datei kann nicht erstellt werden, wenn sie bereits vorhanden ist"},

@@ -51,6 +51,8 @@ constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr DWORD ERROR_DIRECTORY = 267;
 constexpr DWORD ERROR_NOT_LOCKED = 158;
 constexpr DWORD ERROR_NO_ASSOCIATION = 1155;
+constexpr DWORD ERROR_INVALID_DATA = 13;
+constexpr DWORD ERROR_OPERATION_ABORTED = 995;
 
 // Waits (WaitForSingleObject on processes and change notifications);
 // INFINITE comes from platform/rtl/syncobjs.h.

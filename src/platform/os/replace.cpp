@@ -1,0 +1,288 @@
+// FileReplacement and RecoverReplacement: a group of files replaced all or
+// nothing through an intent record (see replace.h for the steps).
+#include "platform/os/replace.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+
+#include "platform/os/internal.h"
+
+namespace os {
+namespace {
+
+const char* const RecordHead = "MDS-REPLACE 1";
+const char* const RecordEnd = "END";
+// The suffix of a record not yet committed.
+const char* const UnfinishedSuffix = ".tmp";
+
+std::mutex gHookMutex;
+ReplaceStepHook gHook;
+
+// Asks the test hook whether step Step may run; false: stop as if killed.
+class TStepCounter {
+ public:
+  bool Go() {
+    std::lock_guard<std::mutex> Lock(gHookMutex);
+    return !gHook || gHook(FStep++);
+  }
+
+ private:
+  int FStep = 0;
+};
+
+Status Aborted(const String& Context) { return Status::Error(ERROR_OPERATION_ABORTED, Context); }
+
+String Join(const String& Folder, const String& Name) {
+  return Folder.empty() || Folder.back() == '/' ? Folder + Name : Folder + "/" + Name;
+}
+
+bool ValidName(const String& Name) {
+  if (Name.empty() || Name == "." || Name == "..") return false;
+  for (char C : Name)
+    if (C == '/' || C == '\t' || C == '\n' || C == '\r' || C == '\0') return false;
+  return true;
+}
+
+// Forces the entries of Folder (renames, removals) to the disk.
+Status SyncFolder(const String& Folder) {
+  int Fd = ::open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (Fd < 0) return Status::FromErrno(errno, Folder);
+  int Rc = ::fsync(Fd);
+  int Err = errno;
+  ::close(Fd);
+  return Rc == 0 ? Status::OK() : Status::FromErrno(Err, Folder);
+}
+
+Status RenameOver(const String& From, const String& To) {
+  if (::rename(From.c_str(), To.c_str()) != 0) return Status::FromErrno(errno, To);
+  return Status::OK();
+}
+
+Status RemoveFile(const String& Path) {
+  if (::unlink(Path.c_str()) != 0 && errno != ENOENT) return Status::FromErrno(errno, Path);
+  return Status::OK();
+}
+
+bool Present(const String& Path) {
+  struct stat St;
+  return ::lstat(Path.c_str(), &St) == 0;
+}
+
+// Reads the whole file Path; false when it cannot be read.
+bool ReadWhole(const String& Path, String& Text) {
+  File F;
+  if (!F.Open(Path, Access::Read, Share::DenyNone).ok()) return false;
+  Result<std::uint64_t> Size = F.Size();
+  if (!Size.ok() || Size.value() > (1u << 20)) return false;
+  Text.resize(static_cast<std::size_t>(Size.value()));
+  std::size_t Got = 0;
+  return F.Read(0, Text.data(), Text.size(), &Got).ok() && Got == Text.size();
+}
+
+// Opens Path exclusively (deny all). Read access is enough to hold, read
+// and flush it, and also takes a read-only file.
+Status HoldExclusive(const String& Path, File& F) { return F.Open(Path, Access::Read, Share::Exclusive); }
+
+// Splits Text at LF; the last line must be ended too.
+bool SplitLines(const String& Text, std::vector<String>& Lines) {
+  std::size_t Start = 0;
+  while (Start < Text.size()) {
+    std::size_t End = Text.find('\n', Start);
+    if (End == String::npos) return false;
+    Lines.push_back(Text.substr(Start, End - Start));
+    Start = End + 1;
+  }
+  return true;
+}
+
+bool ParseCount(const String& Text, std::size_t& Count) {
+  if (Text.empty() || Text.size() > 6) return false;
+  Count = 0;
+  for (char C : Text) {
+    if (C < '0' || C > '9') return false;
+    Count = Count * 10 + static_cast<std::size_t>(C - '0');
+  }
+  return true;
+}
+
+// Writes the intent record for Items under its temporary name, forces it
+// to the disk and commits it by renaming it to RecordName.
+Status WriteIntentRecord(const String& Folder, const String& RecordName,
+                         const std::vector<Replacement>& Items, TStepCounter& Steps) {
+  const String Text = FormatReplaceRecord(Items);
+  const String Unfinished = Join(Folder, RecordName + UnfinishedSuffix);
+  File F;
+  Status S = F.Open(Unfinished, Access::ReadWrite, Share::Exclusive, Disposition::CreateAlways);
+  // Written in two halves so that a test can stop between them (a torn
+  // record must be thrown away, not read).
+  const std::size_t Half = Text.size() / 2;
+  if (S.ok()) S = F.Write(0, Text.data(), Half);
+  if (S.ok() && !Steps.Go()) return Aborted(Unfinished);
+  if (S.ok()) S = F.Write(Half, Text.data() + Half, Text.size() - Half);
+  if (S.ok()) S = F.Flush();
+  F.Close();
+  if (S.ok() && !Steps.Go()) return Aborted(Unfinished);
+  if (S.ok()) S = RenameOver(Unfinished, Join(Folder, RecordName));
+  if (S.ok()) S = SyncFolder(Folder);
+  if (!S.ok()) RemoveFile(Unfinished);
+  return S;
+}
+
+}  // namespace
+
+// ---- identity -----------------------------------------------------------------
+
+Result<FileIdentity> IdentityOf(const File& F) {
+  struct stat St;
+  if (!F.IsOpen()) return Status::Error(ERROR_INVALID_HANDLE, F.Path());
+  if (::fstat(F.fd(), &St) != 0) return Status::FromErrno(errno, F.Path());
+  FileIdentity Id;
+  Id.Size = static_cast<std::uint64_t>(St.st_size);
+  Id.ModifiedNs = static_cast<std::int64_t>(St.st_mtim.tv_sec) * 1000000000 + St.st_mtim.tv_nsec;
+  std::uint64_t Hash = 14695981039346656037ULL;
+  std::vector<unsigned char> Buffer(1 << 16);
+  std::uint64_t Offset = 0;
+  for (;;) {
+    std::size_t Got = 0;
+    if (Status S = F.Read(Offset, Buffer.data(), Buffer.size(), &Got); !S.ok()) return S;
+    if (Got == 0) break;
+    for (std::size_t I = 0; I < Got; ++I) Hash = (Hash ^ Buffer[I]) * 1099511628211ULL;
+    Offset += Got;
+  }
+  Id.Checksum = Hash;
+  return Id;
+}
+
+Result<FileIdentity> IdentityOf(const String& Path) {
+  File F;
+  if (Status S = F.Open(Path, Access::Read, Share::DenyNone); !S.ok()) return S;
+  return IdentityOf(F);
+}
+
+// ---- record -------------------------------------------------------------------
+
+String FormatReplaceRecord(const std::vector<Replacement>& Items) {
+  String Text = String(RecordHead) + "\n" + std::to_string(Items.size()) + "\n";
+  for (const Replacement& R : Items) Text += R.Prepared + "\t" + R.Target + "\n";
+  return Text + RecordEnd + "\n";
+}
+
+bool ParseReplaceRecord(const String& Text, std::vector<Replacement>& Items) {
+  Items.clear();
+  std::vector<String> Lines;
+  std::size_t Count = 0;
+  if (!SplitLines(Text, Lines) || Lines.size() < 3 || Lines[0] != RecordHead ||
+      !ParseCount(Lines[1], Count) || Lines.size() != Count + 3 || Lines.back() != RecordEnd)
+    return false;
+  std::vector<Replacement> Read;
+  for (std::size_t I = 2; I < 2 + Count; ++I) {
+    std::size_t Tab = Lines[I].find('\t');
+    if (Tab == String::npos) return false;
+    Replacement R{Lines[I].substr(0, Tab), Lines[I].substr(Tab + 1)};
+    if (!ValidName(R.Prepared) || !ValidName(R.Target) || R.Prepared == R.Target) return false;
+    Read.push_back(std::move(R));
+  }
+  Items = std::move(Read);
+  return true;
+}
+
+// ---- FileReplacement -------------------------------------------------------------
+
+FileReplacement::FileReplacement(String Folder, String RecordName)
+    : FFolder(ResolvePath(std::move(Folder))), FRecord(std::move(RecordName)) {}
+
+FileReplacement::~FileReplacement() { Release(); }
+
+void FileReplacement::Add(const String& PreparedName, const String& TargetName) {
+  Item I;
+  I.Prepared = Join(FFolder, PreparedName);
+  I.Target = ResolvePath(Join(FFolder, TargetName));
+  FItems.push_back(std::move(I));
+}
+
+Status FileReplacement::Hold() {
+  for (Item& I : FItems) {
+    Status S = HoldExclusive(I.Prepared, I.PreparedFile);
+    if (S.ok() && Present(I.Target)) S = HoldExclusive(I.Target, I.TargetFile);
+    if (!S.ok()) {
+      Release();
+      return S;
+    }
+  }
+  return Status::OK();
+}
+
+const File& FileReplacement::HeldTarget(std::size_t I) const { return FItems[I].TargetFile; }
+
+void FileReplacement::Release() {
+  for (Item& I : FItems) {
+    I.PreparedFile.Close();
+    I.TargetFile.Close();
+  }
+}
+
+Status FileReplacement::Commit() {
+  bool Held = true;
+  for (const Item& I : FItems) Held = Held && I.PreparedFile.IsOpen();
+  if (!Held)
+    if (Status S = Hold(); !S.ok()) return S;
+  for (const Item& I : FItems)
+    if (Status S = I.PreparedFile.Flush(); !S.ok()) return S;
+  std::vector<Replacement> Items;
+  for (const Item& I : FItems) Items.push_back({detail::NameOf(I.Prepared), detail::NameOf(I.Target)});
+  TStepCounter Steps;
+  if (Status S = WriteIntentRecord(FFolder, FRecord, Items, Steps); !S.ok()) return S;
+  // Committed: from here on a failure is completed by RecoverReplacement.
+  for (const Item& I : FItems) {
+    if (!Steps.Go()) return Aborted(I.Target);
+    if (Status S = RenameOver(I.Prepared, I.Target); !S.ok()) return S;
+  }
+  if (Status S = SyncFolder(FFolder); !S.ok()) return S;
+  if (!Steps.Go()) return Aborted(FRecord);
+  if (Status S = RemoveFile(Join(FFolder, FRecord)); !S.ok()) return S;
+  Status S = SyncFolder(FFolder);
+  Release();
+  return S;
+}
+
+// ---- recovery --------------------------------------------------------------------
+
+Status RecoverReplacement(const String& AFolder, const String& RecordName) {
+  const String Folder = ResolvePath(AFolder);
+  const String Record = Join(Folder, RecordName);
+  if (Status S = RemoveFile(Record + UnfinishedSuffix); !S.ok()) return S;
+  if (!Present(Record)) return Status::OK();
+  String Text;
+  std::vector<Replacement> Items;
+  if (!ReadWhole(Record, Text) || !ParseReplaceRecord(Text, Items))
+    return Status::Error(ERROR_INVALID_DATA, Record);
+  // Only the replacements whose prepared copy is still there are left to do.
+  FileReplacement Rest(Folder, RecordName);
+  for (const Replacement& R : Items)
+    if (Present(Join(Folder, R.Prepared))) Rest.Add(R.Prepared, R.Target);
+  if (Status S = Rest.Hold(); !S.ok()) return S;
+  TStepCounter Steps;
+  for (const Replacement& R : Items) {
+    const String Prepared = Join(Folder, R.Prepared);
+    if (!Present(Prepared)) continue;
+    if (!Steps.Go()) return Aborted(R.Target);
+    if (Status S = RenameOver(Prepared, Join(Folder, R.Target)); !S.ok()) return S;
+  }
+  if (Status S = SyncFolder(Folder); !S.ok()) return S;
+  if (!Steps.Go()) return Aborted(Record);
+  if (Status S = RemoveFile(Record); !S.ok()) return S;
+  return SyncFolder(Folder);
+}
+
+ReplaceStepHook SetReplaceStepHook(ReplaceStepHook Hook) {
+  std::lock_guard<std::mutex> Lock(gHookMutex);
+  ReplaceStepHook Old = std::move(gHook);
+  gHook = std::move(Hook);
+  return Old;
+}
+
+}  // namespace os

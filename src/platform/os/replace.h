@@ -1,0 +1,139 @@
+// Replacing a group of files in one folder all or nothing, also across a
+// crash, while no other handle uses them.
+//
+// The caller writes a complete copy of every new file beside its target
+// (the "prepared" copy). FileReplacement then
+//   1. takes every target and every prepared copy exclusively (deny all,
+//      the share modes of os::File), so that no other handle of this or
+//      another process holds a target while it is replaced: a target still
+//      open elsewhere refuses the whole group before anything changed;
+//   2. forces the prepared copies to the disk;
+//   3. writes the intent record (which prepared copy replaces which target)
+//      under a temporary name, forces it to the disk, renames it to its
+//      final name and forces the folder: from this point on the group is
+//      committed;
+//   4. renames every prepared copy over its target and forces the folder;
+//   5. removes the intent record and forces the folder;
+// and only then lets the files go. The handles taken in 1 stay on the new
+// files (a rename keeps the open file), so nobody opens a target in the
+// middle of the group.
+//
+// A process killed before the record has its final name leaves the targets
+// untouched (a half-written record keeps its temporary name); a process
+// killed after leaves a committed record. RecoverReplacement on the next
+// start completes a committed record (every prepared copy still present
+// replaces its target) and throws a half-written one away, so the group is
+// all old or all new afterwards. Removing stale prepared copies that no
+// record names is the caller's part: only the caller knows their names.
+//
+// Record format (text, LF-ended lines, names relative to the folder):
+//   MDS-REPLACE 1
+//   <count>
+//   <prepared name> TAB <target name>     (count lines)
+//   END
+// A name is non-empty, not "." or "..", and holds no '/', TAB, CR, LF or
+// NUL. A record that does not read exactly so is refused.
+//
+// Thread safety: a FileReplacement belongs to one thread; the step hook is
+// process-wide and meant for tests.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "platform/os/files.h"
+
+namespace os {
+
+// What identifies a file's content at one moment: its size, its last
+// modification time (nanoseconds since 1970) and a 64-bit checksum
+// (FNV-1a) of its bytes.
+struct FileIdentity {
+  std::uint64_t Size = 0;
+  std::int64_t ModifiedNs = 0;
+  std::uint64_t Checksum = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of an open file (read through the handle; its position is
+// not involved). Fails with what reading fails with.
+Result<FileIdentity> IdentityOf(const File& F);
+// The identity of the file Path, opened for reading sharing everything.
+// Fails with 2/3 when missing, 32 never (deny none).
+Result<FileIdentity> IdentityOf(const String& Path);
+
+// One replacement of a group: Prepared takes the place of Target; both are
+// names in the group's folder.
+struct Replacement {
+  String Prepared;
+  String Target;
+  bool operator==(const Replacement&) const = default;
+};
+
+// The text of an intent record for Items.
+String FormatReplaceRecord(const std::vector<Replacement>& Items);
+// Reads an intent record; false (Items left empty) for anything that is not
+// a complete, well-formed record. Never raises.
+bool ParseReplaceRecord(const String& Text, std::vector<Replacement>& Items);
+
+class FileReplacement {
+ public:
+  // A group of replacements in Folder whose intent record is called
+  // RecordName there.
+  FileReplacement(String Folder, String RecordName);
+  // Lets every held file go; removes nothing.
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  // Adds one replacement (names in the folder; the target is looked up
+  // without regard to case when it exists).
+  void Add(const String& PreparedName, const String& TargetName);
+
+  // Takes every prepared copy and every existing target exclusively.
+  // ERROR_SHARING_VIOLATION (32) with the target's path as context when
+  // another handle holds one; 2 when a prepared copy is missing. On failure
+  // nothing stays held and nothing was changed.
+  Status Hold();
+  // The held target of replacement I, or a closed File when that target
+  // does not exist. REQUIRES: Hold() succeeded, I < number added.
+  const File& HeldTarget(std::size_t I) const;
+
+  // Steps 2 to 5 of the header. Holds first when Hold was not called.
+  // A failure before the record is committed leaves every target as it
+  // was; a failure after it leaves a committed record for
+  // RecoverReplacement. The prepared copies are never removed here.
+  Status Commit();
+
+  // Lets every held file go.
+  void Release();
+
+ private:
+  struct Item {
+    String Prepared;  // full path
+    String Target;    // full path, resolved
+    File PreparedFile;
+    File TargetFile;
+  };
+  String FFolder;
+  String FRecord;
+  std::vector<Item> FItems;
+};
+
+// Completes or throws away an interrupted replacement in Folder (see the
+// header). OK when there was nothing to do or the record was carried out;
+// ERROR_SHARING_VIOLATION when a file of the record is held by another
+// handle (the record stays for a later attempt); ERROR_INVALID_DATA when
+// the committed record cannot be read (it stays; nothing is changed).
+Status RecoverReplacement(const String& Folder, const String& RecordName);
+
+// Test hook: called before each step of Commit and of RecoverReplacement
+// that changes the disk, with a running step number from 0. Returning
+// false stops the routine right there, leaving the disk as a process
+// killed at that point would (the result is ERROR_OPERATION_ABORTED).
+// Returns the previous hook; null: none.
+using ReplaceStepHook = std::function<bool(int Step)>;
+ReplaceStepHook SetReplaceStepHook(ReplaceStepHook Hook);
+
+}  // namespace os
