@@ -114,15 +114,14 @@ TMergeRun::~TMergeRun() {
 }
 
 // Walks Table from its first record, showing What and the running number
-// before Visit runs for each record.
+// (throttled, the last one always) before Visit runs for each record.
 void TMergeRun::ForEachRecord(TDataSet* Table, const String& What, const std::function<void()>& Visit) {
-  const Integer Count = Table->RecordCount();
-  Integer Number = 0;
+  TCountProgress Progress(Form, What, Table->RecordCount());
   for (Table->First(); !Table->Eof(); Table->Next()) {
-    ShowCopyText(Form, What + "  " + IntToStr(++Number) + " von " + IntToStr(Count));
-    Form.Label3copy->Repaint();
+    Progress.Step();
     Visit();
   }
+  Progress.Finish();
 }
 
 bool TMergeRun::IsOrderNewerThanLastSync() {

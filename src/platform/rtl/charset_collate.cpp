@@ -175,6 +175,48 @@ Integer AnsiCompareText(const String& S1, const String& S2) {
   return LocaleCompare(NORM_IGNORECASE, S1, S2) - CSTR_EQUAL;
 }
 
-bool AnsiSameText(const String& S1, const String& S2) { return AnsiCompareText(S1, S2) == 0; }
+namespace {
+
+// The next byte of S from I on that is (Ignorable) or is not an ignorable
+// character of word sort, folded to lower case; -1 at the end.
+int NextAsciiOfKind(const String& S, std::size_t& I, bool Ignorable) {
+  for (; I < S.size(); ++I) {
+    const char32_t C = static_cast<unsigned char>(S[I]);
+    if (IsIgnorable(C, false) == Ignorable) return static_cast<int>(AnsiLowerChar(S[I++]));
+  }
+  return -1;
+}
+
+// Case-insensitive equality of two ASCII texts as the collation sees it,
+// without building keys: every ASCII character is one element or one
+// ignorable, so the texts are equal when their non-ignorable characters
+// match after folding and their ignorables match in order.
+bool AsciiSameText(const String& S1, const String& S2) {
+  for (bool Ignorable : {false, true}) {
+    std::size_t I = 0, J = 0;
+    for (;;) {
+      const int A = NextAsciiOfKind(S1, I, Ignorable), B = NextAsciiOfKind(S2, J, Ignorable);
+      if (A != B) return false;
+      if (A < 0) break;
+    }
+  }
+  return true;
+}
+
+bool IsAscii(const String& S) {
+  for (char C : S)
+    if (static_cast<unsigned char>(C) >= 0x80) return false;
+  return true;
+}
+
+}  // namespace
+
+bool AnsiSameText(const String& S1, const String& S2) {
+  // Names and keys are nearly always ASCII: compare them without the
+  // allocations of the full collation.
+  if (S1.size() == S2.size() && S1 == S2) return true;
+  if (IsAscii(S1) && IsAscii(S2)) return AsciiSameText(S1, S2);
+  return AnsiCompareText(S1, S2) == 0;
+}
 
 bool AnsiSameStr(const String& S1, const String& S2) { return AnsiCompareStr(S1, S2) == 0; }

@@ -184,3 +184,28 @@ TEST(GermanCollation, CompareStringATakesCountsOrTerminators) {
 TEST(GermanCollation, IgnoreSymbolsDropsPunctuation) {
   EXPECT_EQ(LocaleCompare(NORM_IGNORESYMBOLS, "a.b c", "abc"), CSTR_EQUAL);
 }
+
+// AnsiSameText answers ASCII texts without building collation keys; it
+// must agree with the full comparison on every pair, word-sort quirks
+// (hyphen, apostrophe and control characters) included.
+TEST(GermanCollation, SameTextAgreesWithFullComparisonOnAsciiTexts) {
+  const char Alphabet[] = {'a', 'A', 'b', 'B', '-', '\'', '\x01', '1', ' ', '_'};
+  unsigned Seed = 12345;
+  auto Next = [&Seed] { return (Seed = Seed * 1103515245u + 12345u) >> 16; };
+  auto RandomText = [&] {
+    String S;
+    for (unsigned N = Next() % 5; N > 0; --N) S += Alphabet[Next() % sizeof Alphabet];
+    return S;
+  };
+  int Equal = 0;
+  for (int I = 0; I < 20000; ++I) {
+    const String A = RandomText(), B = RandomText();
+    const bool Full = LocaleCompare(NORM_IGNORECASE, A, B) == CSTR_EQUAL;
+    Equal += Full;
+    ASSERT_EQ(AnsiSameText(A, B), Full) << '"' << A << "\" / \"" << B << '"';
+  }
+  EXPECT_GT(Equal, 100);  // the pairs did reach the equal case
+  EXPECT_TRUE(AnsiSameText("a-b", "AB-"));  // ignorables count only in order
+  EXPECT_FALSE(AnsiSameText("a-b", "ab"));
+  EXPECT_TRUE(AnsiSameText("Straße", "STRAßE"));
+}
