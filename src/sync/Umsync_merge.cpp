@@ -52,9 +52,11 @@ class TMergeRun {
   // Closes everything and removes the temporary index tag (also after a
   // failed Open).
   ~TMergeRun();
-  // Opens the four tables and adds the temporary tag ADR_46_ to the
-  // office addresses.
+  // Opens the four tables, adds the temporary tag ADR_46_ to the office
+  // addresses and starts the office copy's transaction.
   void Open();
+  // Makes the office copy's changes final.
+  void Commit();
   void MergeOrders();
   void MergeAddresses();
 
@@ -94,9 +96,18 @@ void TMergeRun::Open() {
   OfficeAddresses->SetIndexName("ADR_46_");
   MobileOrders->Open();
   MobileAddresses->Open();
+  // One transaction over the office copy: the engine then writes changed
+  // records and index pages once at the commit instead of after each post.
+  OfficeConnection->BeginTransaction();
 }
 
+void TMergeRun::Commit() { OfficeConnection->Commit(); }
+
 TMergeRun::~TMergeRun() {
+  try {
+    if (OfficeConnection->TransactionActive()) OfficeConnection->Rollback();
+  } catch (const Exception&) {
+  }
   try {
     OfficeOrders->Close();
     if (TagCreated) {
@@ -267,4 +278,5 @@ void TFsync::MergeMobileData() {
   OrdersUpdated = OrdersAdded = AddressesUpdated = AddressesAdded = 0;
   Run.MergeOrders();
   if (!scignoreadr->Checked()) Run.MergeAddresses();
+  Run.Commit();
 }
