@@ -53,12 +53,19 @@ class TRatio {
     const std::size_t N = S.size();
     return N % 2 ? S[N / 2] : (S[N / 2 - 1] + S[N / 2]) / 2;
   }
+  // A goal of 0 marks a ratio shown for reference only.
+  bool Reference() const { return FGoal == 0; }
   // The median meets the goal.
   bool Met() const { return FAtMost ? Median() <= FGoal : Median() >= FGoal; }
   // One line: name, min and median of the pairs, goal, verdict.
   void Print() const {
     if (FRatios.empty()) {
       std::printf("%s: not measured\n", FName.c_str());
+      return;
+    }
+    if (Reference()) {
+      std::printf("%s = %.2f median, %.2f min of %zu pairs (for reference, no goal)\n", FName.c_str(), Median(),
+                  Min(), FRatios.size());
       return;
     }
     std::printf("%s = %.2f median, %.2f min of %zu pairs (goal: %s %.2f) %s\n", FName.c_str(), Median(), Min(),

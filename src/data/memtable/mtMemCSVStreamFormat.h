@@ -195,6 +195,8 @@ class TmtCustomCSVStreamFormat : public TmtCustomStreamFormat {
   bool FLinesLeft = false;    // the stream holds lines after the waiting one
   bool FSettingsSaved = false;
   TmtCSVFormatSettings FSavedSettings{};
+  // The line being built and written, kept to reuse their memory.
+  String FRecordLine, FLineOut;
 };
 
 // The published CSV format (mtCSVStreamFormat1 on the main form).

@@ -4,9 +4,9 @@
 #include "data/memtable/mtMemCSVStreamFormatText.h"
 
 void TmtCustomCSVStreamFormat::WriteLine(const String& Line) {
-  String L = Line;
-  L += mtCSVLineEnd;
-  WorkStream()->WriteBuffer(L.data(), static_cast<Int64>(L.size()));
+  FLineOut.assign(Line);
+  FLineOut += mtCSVLineEnd;
+  WorkStream()->WriteBuffer(FLineOut.data(), static_cast<Int64>(FLineOut.size()));
 }
 
 // ---- Definition block --------------------------------------------------------
@@ -70,7 +70,8 @@ bool TmtCustomCSVStreamFormat::SaveRecord(TmtCustomMemTable* Table, TmtRecord* R
   const std::vector<Integer>& Map = SaveFields();
   bool Placeholders = FPlaceHolders.Contains(sfSavePlaceholders);
   bool QuoteOnlyStrings = FQuoteOnlyStrings.Contains(sfSaveQuoteOnlyStrings);
-  String Line;
+  String& Line = FRecordLine;
+  Line.clear();
   bool First = true;
   for (Integer I = 0; I < Table->FieldCount(); ++I) {
     bool TakesPart = static_cast<size_t>(I) < Map.size() && Map[I] >= 0;

@@ -11,6 +11,8 @@ String mtCSVUnquoteLine(const String& Line, char Quote) {
 }
 
 String mtCSVEscape(const String& S, char Escape) {
+  const char Special[] = {'\0', '\n', '\r', Escape};
+  if (S.find_first_of(Special, 0, sizeof Special) == String::npos) return S;  // the usual value
   String R;
   R.reserve(S.size());
   for (char C : S) {
@@ -34,6 +36,7 @@ String mtCSVEscape(const String& S, char Escape) {
 }
 
 String mtCSVUnescape(const String& S, char Escape) {
+  if (S.find(Escape) == String::npos) return S;  // the usual value
   String R;
   R.reserve(S.size());
   for (size_t I = 0; I < S.size(); ++I) {

@@ -48,6 +48,12 @@ Integer mtCompareFieldValues(const TmtCommon& Common, const TmtFieldLayout& Layo
 Integer mtCompareRecords(const TmtCommon& Common, const TmtFieldList& Fields, const Byte* A,
                          Integer IdA, const Byte* B, Integer IdB, Integer Count,
                          const TmtCompareFlags& Flags);
+// Sorts Items (records of Common) in the unique order of mtCompareRecords
+// over Fields, making each locale-compared string's sort key once per
+// record instead of at every comparison. Returns false, leaving Items as
+// they were, when the order depends on what keys cannot express (an
+// OnCompareFields handler, partial keys, an unknown locale).
+bool mtSortRecordsByKeys(const TmtCommon& Common, const TmtFieldList& Fields, std::vector<void*>& Items);
 // Byte-wise comparison of two texts (case-folded through the class
 // library's upper-case table when CaseInsensitive): -1, 0 or 1.
 Integer mtCompareBytes(const String& A, const String& B, bool CaseInsensitive);

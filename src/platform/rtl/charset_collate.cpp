@@ -161,6 +161,76 @@ Integer LocaleCompare(Cardinal Flags, const String& S1, const String& S2) {
   return R < 0 ? CSTR_LESS_THAN : R > 0 ? CSTR_GREATER_THAN : CSTR_EQUAL;
 }
 
+namespace {
+
+void PutWeight3(String& Key, Cardinal W) {
+  Key += static_cast<char>((W >> 16) & 0xFF);
+  Key += static_cast<char>((W >> 8) & 0xFF);
+  Key += static_cast<char>(W & 0xFF);
+}
+
+// The sort key of an ASCII text, written level by level without building
+// the elements; false (Key untouched) for any other text.
+bool AsciiSortKey(Cardinal Flags, const String& S, String& Key) {
+  for (char C : S)
+    if (static_cast<unsigned char>(C) >= 0x80) return false;
+  String Accents, Cases, Ignorables;
+  for (char Ch : S) {
+    const char32_t C = static_cast<unsigned char>(Ch);
+    if (IsIgnorable(C, Flags & SORT_STRINGSORT)) {
+      PutWeight3(Ignorables, static_cast<Cardinal>(C) + 1);
+      continue;
+    }
+    Cardinal Primary;
+    Byte Upper = 0;
+    if (C >= 'a' && C <= 'z') {
+      Primary = LetterWeight(static_cast<char>(C));
+    } else if (C >= 'A' && C <= 'Z') {
+      Primary = LetterWeight(static_cast<char>(C + 32));
+      Upper = 1;
+    } else if (C >= '0' && C <= '9') {
+      Primary = kDigitBase + (C - '0');
+    } else if (Flags & NORM_IGNORESYMBOLS) {
+      continue;
+    } else {
+      Primary = kSymbolBase + C;
+    }
+    PutWeight3(Key, Primary);
+    Accents += static_cast<char>(acNone + 1);
+    Cases += static_cast<char>(Upper + 1);
+  }
+  PutWeight3(Key, 0);
+  if (!(Flags & NORM_IGNORENONSPACE)) Key += Accents + '\0';
+  if (!(Flags & NORM_IGNORECASE)) Key += Cases + '\0';
+  if (!(Flags & NORM_IGNORESYMBOLS)) Key += Ignorables;
+  return true;
+}
+
+}  // namespace
+
+String LocaleSortKey(Cardinal Flags, const String& S) {
+  String Fast;
+  if (AsciiSortKey(Flags, S, Fast)) return Fast;
+  const TKeys K = BuildKeys(S.data(), S.size(), Flags);
+  String Key;
+  Key.reserve(K.Elements.size() * 5 + 8);
+  // Each level's weights, then a terminator below every weight, so that a
+  // shorter level sorts first as in CompareLevel.
+  for (const TElement& E : K.Elements) PutWeight3(Key, E.Primary);
+  PutWeight3(Key, 0);
+  if (!(Flags & NORM_IGNORENONSPACE)) {
+    for (const TElement& E : K.Elements) Key += static_cast<char>(E.Secondary + 1);
+    Key += '\0';
+  }
+  if (!(Flags & NORM_IGNORECASE)) {
+    for (const TElement& E : K.Elements) Key += static_cast<char>(E.Tertiary + 1);
+    Key += '\0';
+  }
+  if (!(Flags & NORM_IGNORESYMBOLS))
+    for (char32_t C : K.Ignorables) PutWeight3(Key, static_cast<Cardinal>(C) + 1);
+  return Key;
+}
+
 Integer CompareStringA(Cardinal /*Locale*/, Cardinal Flags, const char* S1, Integer Count1,
                        const char* S2, Integer Count2) {
   if (!S1 || !S2) return 0;

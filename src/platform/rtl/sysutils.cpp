@@ -97,12 +97,22 @@ bool AnsiContainsText(const String& S, const String& Sub) {
 String QuotedStr(const String& S) { return AnsiQuotedStr(S, '\''); }
 
 String AnsiQuotedStr(const String& S, char Quote) {
-  String R(1, Quote);
-  for (char C : S) {
-    R += C;
-    if (C == Quote) R += Quote;
+  String R;
+  R.reserve(S.size() + 2);
+  R += Quote;
+  // The pieces between quotes at once, each quote doubled.
+  for (std::size_t From = 0;;) {
+    const std::size_t At = S.find(Quote, From);
+    if (At == String::npos) {
+      R.append(S, From, String::npos);
+      break;
+    }
+    R.append(S, From, At - From + 1);
+    R += Quote;
+    From = At + 1;
   }
-  return R + Quote;
+  R += Quote;
+  return R;
 }
 
 String AnsiExtractQuotedStr(const String& S, char Quote) {

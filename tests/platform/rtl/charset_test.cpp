@@ -209,3 +209,23 @@ TEST(GermanCollation, SameTextAgreesWithFullComparisonOnAsciiTexts) {
   EXPECT_FALSE(AnsiSameText("a-b", "ab"));
   EXPECT_TRUE(AnsiSameText("Straße", "STRAßE"));
 }
+
+// Sort keys order texts as the comparison does, at every flag combination.
+TEST(GermanCollation, SortKeysOrderAsTheComparison) {
+  const std::vector<String> Pieces = {"a", "A", "ä", "Ä", "b", "ß", "ss", "-", "'", "1", " ", "é", "\x01", "z", "Z", "€"};
+  unsigned Seed = 99;
+  auto Next = [&Seed] { return (Seed = Seed * 1103515245u + 12345u) >> 16; };
+  auto RandomText = [&] {
+    String S;
+    for (unsigned N = Next() % 5; N > 0; --N) S += Pieces[Next() % Pieces.size()];
+    return S;
+  };
+  for (Cardinal Flags : {Cardinal(0), NORM_IGNORECASE, NORM_IGNORECASE | NORM_IGNORENONSPACE, NORM_IGNORESYMBOLS}) {
+    for (int I = 0; I < 5000; ++I) {
+      const String A = RandomText(), B = RandomText();
+      const int ByKey = LocaleSortKey(Flags, A).compare(LocaleSortKey(Flags, B));
+      const int Expected = LocaleCompare(Flags, A, B) - CSTR_EQUAL;
+      ASSERT_EQ((ByKey > 0) - (ByKey < 0), Expected) << Flags << ": \"" << A << "\" / \"" << B << '"';
+    }
+  }
+}
