@@ -174,7 +174,9 @@ class TmtCustomCSVStreamFormat : public TmtCustomStreamFormat {
   void ApplyDefinition(TmtCustomMemTable* Table, const std::vector<TmtCSVDefLine>& Lines);
   void ApplyFieldLine(TmtCustomMemTable* Table, const TmtCSVDefLine& Line);
   void ApplyIndexLine(TmtCustomMemTable* Table, const TmtCSVDefLine& Line);
-  void LoadRecord(TmtCustomMemTable* Table);
+  // One record line: appended and posted, or with Bulk stored through the
+  // table's bulk load.
+  void LoadRecord(TmtCustomMemTable* Table, bool Bulk);
   bool SaveRecord(TmtCustomMemTable* Table, TmtRecord* Record);
   void WriteHeader(TmtCustomMemTable* Table);
   void RestoreSettings();

@@ -11,8 +11,9 @@ String mtCSVUnquoteLine(const String& Line, char Quote) {
 }
 
 String mtCSVEscape(const String& S, char Escape) {
-  const char Special[] = {'\0', '\n', '\r', Escape};
-  if (S.find_first_of(Special, 0, sizeof Special) == String::npos) return S;  // the usual value
+  bool Plain = true;  // the usual value: nothing to escape
+  for (char C : S) Plain = Plain && C != '\0' && C != '\n' && C != '\r' && C != Escape;
+  if (Plain) return S;
   String R;
   R.reserve(S.size());
   for (char C : S) {
