@@ -55,7 +55,10 @@ String TmtCustomCSVStreamFormat::SaveValueText(TField* Field, bool& IsNull) {
   IsNull = Field->IsNull();
   if (IsNull) return String();
   TFieldType T = Field->DataType();
-  if (mtCSVIsStringType(T)) return mtCSVEscape(Field->AsString(), FEscapeChar);
+  if (mtCSVIsStringType(T)) {
+    String Text = Field->AsString();
+    return mtCSVNeedsEscape(Text, FEscapeChar) ? mtCSVEscape(Text, FEscapeChar) : Text;
+  }
   if (mtCSVIsBinaryType(T)) return mtCSVArmour(Field->AsString());
   if (T == ftBoolean) return Field->AsBoolean() ? FCSVTrueString : FCSVFalseString;
   return Field->AsString();
@@ -89,7 +92,7 @@ bool TmtCustomCSVStreamFormat::SaveRecord(TmtCustomMemTable* Table, TmtRecord* R
     if (QuoteOnlyStrings && !mtCSVIsStringType(T) && !mtCSVIsBinaryType(T))
       Line += Text;
     else
-      Line += mtCSVQuote(Text, FCSVQuote);
+      mtCSVAppendQuoted(Line, Text, FCSVQuote);
   }
   if (FCSVRecordDelimiter != '\0') Line += FCSVRecordDelimiter;
   WriteLine(Line);

@@ -169,51 +169,68 @@ void PutWeight3(String& Key, Cardinal W) {
   Key += static_cast<char>(W & 0xFF);
 }
 
-// The sort key of an ASCII text, written level by level without building
-// the elements; false (Key untouched) for any other text.
-bool AsciiSortKey(Cardinal Flags, const String& S, String& Key) {
+// The primary weight of an ASCII character that is no ignorable, with its
+// case; false for a symbol that NORM_IGNORESYMBOLS drops.
+bool AsciiElement(char32_t C, Cardinal Flags, Cardinal& Primary, Byte& Upper) {
+  Upper = 0;
+  if (C >= 'a' && C <= 'z') {
+    Primary = LetterWeight(static_cast<char>(C));
+  } else if (C >= 'A' && C <= 'Z') {
+    Primary = LetterWeight(static_cast<char>(C + 32));
+    Upper = 1;
+  } else if (C >= '0' && C <= '9') {
+    Primary = kDigitBase + (C - '0');
+  } else if (Flags & NORM_IGNORESYMBOLS) {
+    return false;
+  } else {
+    Primary = kSymbolBase + C;
+  }
+  return true;
+}
+
+// Appends the sort key of an ASCII text to Key level by level, without
+// building the elements; false (Key untouched) for any other text.
+bool AppendAsciiSortKey(String& Key, Cardinal Flags, const String& S) {
   for (char C : S)
     if (static_cast<unsigned char>(C) >= 0x80) return false;
-  String Accents, Cases, Ignorables;
-  for (char Ch : S) {
-    const char32_t C = static_cast<unsigned char>(Ch);
-    if (IsIgnorable(C, Flags & SORT_STRINGSORT)) {
-      PutWeight3(Ignorables, static_cast<Cardinal>(C) + 1);
+  const bool StringSort = Flags & SORT_STRINGSORT;
+  // Level by level: 0 primary, 1 accents, 2 case, 3 ignorables.
+  for (int Level = 0; Level < 4; ++Level) {
+    if ((Level == 1 && (Flags & NORM_IGNORENONSPACE)) || (Level == 2 && (Flags & NORM_IGNORECASE)) ||
+        (Level == 3 && (Flags & NORM_IGNORESYMBOLS)))
       continue;
+    for (char Ch : S) {
+      const char32_t C = static_cast<unsigned char>(Ch);
+      const bool Ignorable = IsIgnorable(C, StringSort);
+      if (Level == 3) {
+        if (Ignorable) PutWeight3(Key, static_cast<Cardinal>(C) + 1);
+        continue;
+      }
+      Cardinal Primary;
+      Byte Upper;
+      if (Ignorable || !AsciiElement(C, Flags, Primary, Upper)) continue;
+      if (Level == 0)
+        PutWeight3(Key, Primary);
+      else
+        Key += static_cast<char>((Level == 1 ? acNone : Upper) + 1);
     }
-    Cardinal Primary;
-    Byte Upper = 0;
-    if (C >= 'a' && C <= 'z') {
-      Primary = LetterWeight(static_cast<char>(C));
-    } else if (C >= 'A' && C <= 'Z') {
-      Primary = LetterWeight(static_cast<char>(C + 32));
-      Upper = 1;
-    } else if (C >= '0' && C <= '9') {
-      Primary = kDigitBase + (C - '0');
-    } else if (Flags & NORM_IGNORESYMBOLS) {
-      continue;
-    } else {
-      Primary = kSymbolBase + C;
-    }
-    PutWeight3(Key, Primary);
-    Accents += static_cast<char>(acNone + 1);
-    Cases += static_cast<char>(Upper + 1);
+    if (Level == 0) PutWeight3(Key, 0);
+    if (Level == 1 || Level == 2) Key += '\0';
   }
-  PutWeight3(Key, 0);
-  if (!(Flags & NORM_IGNORENONSPACE)) Key += Accents + '\0';
-  if (!(Flags & NORM_IGNORECASE)) Key += Cases + '\0';
-  if (!(Flags & NORM_IGNORESYMBOLS)) Key += Ignorables;
   return true;
 }
 
 }  // namespace
 
 String LocaleSortKey(Cardinal Flags, const String& S) {
-  String Fast;
-  if (AsciiSortKey(Flags, S, Fast)) return Fast;
-  const TKeys K = BuildKeys(S.data(), S.size(), Flags);
   String Key;
-  Key.reserve(K.Elements.size() * 5 + 8);
+  AppendLocaleSortKey(Key, Flags, S);
+  return Key;
+}
+
+void AppendLocaleSortKey(String& Key, Cardinal Flags, const String& S) {
+  if (AppendAsciiSortKey(Key, Flags, S)) return;
+  const TKeys K = BuildKeys(S.data(), S.size(), Flags);
   // Each level's weights, then a terminator below every weight, so that a
   // shorter level sorts first as in CompareLevel.
   for (const TElement& E : K.Elements) PutWeight3(Key, E.Primary);
@@ -228,7 +245,6 @@ String LocaleSortKey(Cardinal Flags, const String& S) {
   }
   if (!(Flags & NORM_IGNORESYMBOLS))
     for (char32_t C : K.Ignorables) PutWeight3(Key, static_cast<Cardinal>(C) + 1);
-  return Key;
 }
 
 Integer CompareStringA(Cardinal /*Locale*/, Cardinal Flags, const char* S1, Integer Count1,

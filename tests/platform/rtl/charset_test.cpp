@@ -220,7 +220,8 @@ TEST(GermanCollation, SortKeysOrderAsTheComparison) {
     for (unsigned N = Next() % 5; N > 0; --N) S += Pieces[Next() % Pieces.size()];
     return S;
   };
-  for (Cardinal Flags : {Cardinal(0), NORM_IGNORECASE, NORM_IGNORECASE | NORM_IGNORENONSPACE, NORM_IGNORESYMBOLS}) {
+  for (Cardinal Flags : {Cardinal(0), NORM_IGNORECASE, NORM_IGNORECASE | NORM_IGNORENONSPACE, NORM_IGNORESYMBOLS,
+                         SORT_STRINGSORT}) {
     for (int I = 0; I < 5000; ++I) {
       const String A = RandomText(), B = RandomText();
       const int ByKey = LocaleSortKey(Flags, A).compare(LocaleSortKey(Flags, B));
