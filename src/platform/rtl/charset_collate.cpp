@@ -299,8 +299,18 @@ bool IsAscii(const String& S) {
 
 bool AnsiSameText(const String& S1, const String& S2) {
   // Names and keys are nearly always ASCII: compare them without the
-  // allocations of the full collation.
-  if (S1.size() == S2.size() && S1 == S2) return true;
+  // allocations of the full collation. In step from the start, while both
+  // sides hold plain ASCII (no ignorables), a difference decides at once,
+  // and so does one text ending first (every further character adds an
+  // element or an ignorable the other lacks).
+  const std::size_t N = std::min(S1.size(), S2.size());
+  std::size_t I = 0;
+  for (; I < N; ++I) {
+    const unsigned char A = static_cast<unsigned char>(S1[I]), B = static_cast<unsigned char>(S2[I]);
+    if (A >= 0x80 || B >= 0x80 || IsIgnorable(A, false) || IsIgnorable(B, false)) break;
+    if (A != B && AnsiLowerChar(A) != AnsiLowerChar(B)) return false;
+  }
+  if (I == N) return S1.size() == S2.size();
   if (IsAscii(S1) && IsAscii(S2)) return AsciiSameText(S1, S2);
   return AnsiCompareText(S1, S2) == 0;
 }
