@@ -116,7 +116,8 @@ class TmtIndex : public TObject {
   // index holds (deleted ones only with versioning) that the table's
   // OnFilterIndex accepts.
   void LoadReferences();
-  // Sorts in unique order (quicksort, insertion-sort finish), reports
+  // Sorts in unique order (by sort keys made once per record where
+  // mtSortRecordsByKeys can, else quicksort with insertion-sort finish), reports
   // progress mtpcSort, checks uniqueness (EMemTableDupKey), marks ordered.
   void Sort();
   // Load and sort (open table), else only mark ordered; keeps the table's
