@@ -134,6 +134,32 @@ Int64 CopyStreamBlocks(TStream* Source, TStream* Dest, Int64 Count) {
   return result;
 }
 
+namespace {
+
+// Copies the first Count bytes of Source to Dest inside the kernel, in
+// steps of CopyBlockSize with the paint pump as CopyStreamBlocks runs it.
+// Returns false, having copied nothing, when the kernel cannot copy
+// between the two files; raises EReadError when Source ends early and
+// EWriteError when Dest refuses.
+bool CopyBlocksInKernel(const os::File& Source, const os::File& Dest, Int64 Count) {
+  Int64 done = 0;
+  for (int block = 0; done < Count; ++block) {
+    std::size_t n = static_cast<std::size_t>(std::min(Count - done, CopyBlockSize)), got = 0;
+    os::Status s = Dest.CopyFrom(Source, static_cast<std::uint64_t>(done),
+                                 static_cast<std::uint64_t>(done), n, &got);
+    if (!s.ok()) {
+      if (block == 0 && s.code() == ERROR_NOT_SUPPORTED) return false;
+      throw EWriteError(SWriteError);
+    }
+    if (got < n) throw EReadError(SReadError);
+    done += static_cast<Int64>(n);
+    if (block % PaintEveryBlocks == 0) DispatchPaintMessages();
+  }
+  return true;
+}
+
+}  // namespace
+
 void CopyFileByStreams(const String& Source, const String& Dest) {
   StartWait();
   std::unique_ptr<TFileStream> source, dest;
@@ -145,7 +171,10 @@ void CopyFileByStreams(const String& Source, const String& Dest) {
     // Reserving the space up front spares the file system a block-by-block
     // allocation; a full disk still shows at the first write that fails.
     dest->Handle().Reserve(static_cast<std::uint64_t>(source->Size()));
-    CopyStreamBlocks(source.get(), dest.get(), source->Size());
+    // The kernel copies file to file where both file systems allow it;
+    // otherwise the bytes pass through the streams.
+    if (!CopyBlocksInKernel(source->Handle(), dest->Handle(), source->Size()))
+      CopyStreamBlocks(source.get(), dest.get(), source->Size());
   } catch (...) {
     if (dest) {  // a partial copy must not pass for a complete one
       String made = dest->Handle().Path();

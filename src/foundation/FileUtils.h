@@ -52,7 +52,9 @@ void ForceDirectoryTree(const String& Dir);
 bool DeleteDirectoryTree(const String& Dir, bool RemoveRoot);
 
 // Copies Source to Dest byte for byte in blocks of 61440 bytes under the
-// busy cursor, creating Dest's folder. Source is opened sharing everything
+// busy cursor, creating Dest's folder; the kernel copies file to file
+// where the two file systems allow it, else the blocks pass through the
+// streams (the paint pump runs as with CopyStreamBlocks either way). Source is opened sharing everything
 // (a file another process holds open for writing can be read); Dest is
 // created or replaced. Dest carries the time of the copy. Raises
 // EFOpenError / EFCreateError / EReadError / EWriteError; on any failure

@@ -43,7 +43,21 @@ bool MatchesAt(const String& S, std::size_t At, const String& Pattern) {
 
 // The integer in characters From..From+Count-1 of S, 0 when unparsable.
 Integer StampField(const String& Stamp, Integer From, Integer Count) {
-  return StrToIntDef(Copy(Stamp, From, Count), 0);
+  // The usual stamp is ASCII digits: read them in place (characters are
+  // bytes up to the field then).
+  const std::size_t First = static_cast<std::size_t>(From - 1), End = First + static_cast<std::size_t>(Count);
+  bool Plain = From >= 1 && Count > 0 && End <= Stamp.size();
+  Integer Value = 0;
+  for (std::size_t I = 0; Plain && I < End; ++I) {
+    const char C = Stamp[I];
+    if (I < First)
+      Plain = static_cast<unsigned char>(C) < 0x80;
+    else if (C >= '0' && C <= '9')
+      Value = Value * 10 + (C - '0');
+    else
+      Plain = false;
+  }
+  return Plain ? Value : StrToIntDef(Copy(Stamp, From, Count), 0);
 }
 
 }  // namespace

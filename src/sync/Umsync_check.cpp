@@ -9,15 +9,14 @@ namespace {
 
 // Gives every address without a key the key with prefix 0.
 void CompleteAddressKeys(TFsync& Form, TOakTable& Table) {
-  const Integer Count = Table.RecordCount();
-  Integer Number = 0;
+  TCountProgress Progress(Form, "Adressen überprüfen...", Table.RecordCount());
   Table.First();
   while (!Table.Eof()) {
-    ++Number;
-    ShowCopyText(Form, "Adressen überprüfen...  " + IntToStr(Number) + " von " + IntToStr(Count));
+    Progress.Step();
     if (Trim(Table.FieldByName("ADR_46_")->AsString()).empty()) SetAddressKey(&Table, 0);
     Table.Next();
   }
+  Progress.Finish();
 }
 
 // Reads and rewrites the deleted state of every record, deleted ones

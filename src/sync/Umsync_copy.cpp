@@ -5,6 +5,7 @@
 #include "foundation/UCommonFolders.h"
 #include "platform/os/find.h"
 #include "platform/os/folders.h"
+#include "platform/rtl/clock.h"
 #include "platform/rtl/sysutils.h"
 #include "sync/Umsync_run.h"
 
@@ -58,6 +59,24 @@ void ShowCopyText(TFsync& Form, const String& Text) {
   Form.Label3copy->SetCaption(Text);
   Form.Label3copy->Update();
   DispatchPaintMessages();
+}
+
+TCountProgress::TCountProgress(TFsync& Form, const String& What, Integer Count)
+    : FForm(Form), FWhat(What), FCount(Count) {}
+
+void TCountProgress::Step() {
+  ++FNumber;
+  if (FNumber == 1 || GetTickCount64() >= FNextTick) Show();
+}
+
+void TCountProgress::Finish() {
+  if (FShown != FNumber && FNumber > 0) Show();
+}
+
+void TCountProgress::Show() {
+  ShowCopyText(FForm, FWhat + "  " + IntToStr(FNumber) + " von " + IntToStr(FCount));
+  FShown = FNumber;
+  FNextTick = GetTickCount64() + CountTextInterval;
 }
 
 void CopyWithProgress(TFsync& Form, const String& Verb, const String& Name, const String& Source,

@@ -66,9 +66,11 @@ class TMergeRun {
   // Closes everything and removes the temporary index tag (also after a
   // failed Open).
   ~TMergeRun();
-  // Opens the four tables and adds the temporary tag ADR_46_ to the
-  // office addresses.
+  // Opens the four tables, adds the temporary tag ADR_46_ to the office
+  // addresses and starts the office copy's transaction.
   void Open();
+  // Makes the office copy's changes final.
+  void Commit();
   void MergeOrders();
   void MergeAddresses();
 
@@ -114,9 +116,18 @@ void TMergeRun::Open() {
   OfficeAddresses->SetIndexName("ADR_46_");
   MobileOrders->Open();
   MobileAddresses->Open();
+  // One transaction over the office copy: the engine then writes changed
+  // records and index pages once at the commit instead of after each post.
+  OfficeConnection->BeginTransaction();
 }
 
+void TMergeRun::Commit() { OfficeConnection->Commit(); }
+
 TMergeRun::~TMergeRun() {
+  try {
+    if (OfficeConnection->TransactionActive()) OfficeConnection->Rollback();
+  } catch (const Exception&) {
+  }
   try {
     OfficeOrders->Close();
     if (TagCreated) {
@@ -134,15 +145,14 @@ TMergeRun::~TMergeRun() {
 }
 
 // Walks Table from its first record, showing What and the running number
-// before Visit runs for each record.
+// (throttled, the last one always) before Visit runs for each record.
 void TMergeRun::ForEachRecord(TDataSet* Table, const String& What, const std::function<void()>& Visit) {
-  const Integer Count = Table->RecordCount();
-  Integer Number = 0;
+  TCountProgress Progress(Form, What, Table->RecordCount());
   for (Table->First(); !Table->Eof(); Table->Next()) {
-    ShowCopyText(Form, What + "  " + IntToStr(++Number) + " von " + IntToStr(Count));
-    Form.Label3copy->Repaint();
+    Progress.Step();
     Visit();
   }
+  Progress.Finish();
 }
 
 bool TMergeRun::IsOrderNewerThanLastSync() {
@@ -298,4 +308,5 @@ void TFsync::MergeMobileData() {
   OrdersUpdated = OrdersAdded = AddressesUpdated = AddressesAdded = 0;
   Run.MergeOrders();
   if (!scignoreadr->Checked()) Run.MergeAddresses();
+  Run.Commit();
 }

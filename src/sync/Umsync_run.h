@@ -55,6 +55,30 @@ void AdvanceProgress(TFsync& Form);
 // Label3copy := Text, painted at once.
 void ShowCopyText(TFsync& Form, const String& Text);
 
+// The running number of a table walk on Label3copy: What + "  " + N +
+// " von " + Count. Painting the label for every record would cost more
+// than the walk itself, so the text changes at most once every
+// CountTextInterval milliseconds of the clock in force; the first number
+// and, through Finish, the last one are always shown.
+class TCountProgress {
+ public:
+  static constexpr std::uint64_t CountTextInterval = 200;
+
+  TCountProgress(TFsync& Form, const String& What, Integer Count);
+  // One record further; shows the number when the interval has passed.
+  void Step();
+  // Shows the number reached (when not already shown).
+  void Finish();
+  Integer Number() const { return FNumber; }
+
+ private:
+  void Show();
+  TFsync& FForm;
+  String FWhat;
+  Integer FCount, FNumber = 0, FShown = -1;
+  std::uint64_t FNextTick = 0;
+};
+
 // Shows Verb + " " + Name + "..", advances pgmain and copies Source to
 // Dest with CopyFileByStreams. Raises what the copy raises.
 void CopyWithProgress(TFsync& Form, const String& Verb, const String& Name, const String& Source,

@@ -85,6 +85,11 @@ bool SplitRecursiveSwitch(const String& Line, String& Spec) {
 class TBackupFile::TWriter {
  public:
   TWriter(TBackupFile& Owner, TStream* Dest) : O(Owner), FDest(Dest) {}
+  ~TWriter() {
+    if (FDeflating) deflateEnd(&FZ);
+  }
+  TWriter(const TWriter&) = delete;
+  TWriter& operator=(const TWriter&) = delete;
 
   bool Run(TStrings* Files);
 
@@ -98,6 +103,8 @@ class TBackupFile::TWriter {
   void Progress(const String& Name, TPercentage Percent);
   void PutInt(Integer V);
   void PutBytes(const void* Data, Int64 Count);
+  void FlushOut();
+  Int64 PackBlock(const Byte* In, Int64 Count, Byte* Out);
 
   TBackupFile& O;
   TStream* FDest;
@@ -107,7 +114,16 @@ class TBackupFile::TWriter {
   Int64 FDone = 0;
   Integer FFileCount = 0;
   bool FAborted = false;
+  // One deflate state for every block, reset between blocks: making and
+  // freeing it per block costs more than the compression at level 1.
+  z_stream FZ{};
+  bool FDeflating = false;
+  // Archive bytes not yet written to FDest: written in large pieces.
+  std::string FOut;
 };
+
+// Bytes gathered before they go to the destination stream.
+constexpr std::size_t ArchiveOutBufferSize = 1 << 20;
 
 void TBackupFile::TWriter::AddMatch(const String& Path) {
   for (const String& F : FFiles)
@@ -136,11 +152,48 @@ void TBackupFile::TWriter::Expand(const String& Spec, bool Recursive) {
 }
 
 void TBackupFile::TWriter::PutBytes(const void* Data, Int64 Count) {
+  FOut.append(static_cast<const char*>(Data), static_cast<std::size_t>(Count));
+  if (FOut.size() >= ArchiveOutBufferSize) FlushOut();
+}
+
+void TBackupFile::TWriter::FlushOut() {
+  if (FOut.empty()) return;
   try {
-    FDest->WriteBuffer(Data, Count);
+    FDest->WriteBuffer(FOut.data(), static_cast<Int64>(FOut.size()));
   } catch (const Exception&) {
+    FOut.clear();
     throw TWriteFailure{beCannotWriteArchive};
   }
+  FOut.clear();
+}
+
+// Deflates one block of Count bytes into Out (BlockSize bytes) as an
+// independent zlib stream. Returns the packed size, or -1 when the block
+// does not shrink into Out.
+Int64 TBackupFile::TWriter::PackBlock(const Byte* In, Int64 Count, Byte* Out) {
+  using backup_format::BlockSize;
+  if (!FDeflating) {
+    int Level = 1;
+    switch (O.CompressionLevel) {
+      case TCompressionLevel::clNone: Level = 0; break;
+      case TCompressionLevel::clDefault: Level = -1; break;
+      case TCompressionLevel::clMax: Level = 9; break;
+      case TCompressionLevel::clFastest: Level = 1; break;
+    }
+    if (deflateInit2(&FZ, Level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+      throw TWriteFailure{beCompressionError};
+    FDeflating = true;
+  } else if (deflateReset(&FZ) != Z_OK) {
+    throw TWriteFailure{beCompressionError};
+  }
+  FZ.next_in = const_cast<Byte*>(In);
+  FZ.avail_in = static_cast<uInt>(Count);
+  FZ.next_out = Out;
+  FZ.avail_out = BlockSize;
+  int R = deflate(&FZ, Z_FINISH);
+  if (R == Z_STREAM_END) return static_cast<Int64>(FZ.total_out);
+  if (R == Z_OK) return -1;
+  throw TWriteFailure{beCompressionError};
 }
 
 void TBackupFile::TWriter::PutInt(Integer V) {
@@ -200,34 +253,17 @@ void TBackupFile::TWriter::WriteData(TStream& Source) {
   using backup_format::BlockSize;
   PutBytes(backup_format::EntryMarker, 4);
   std::vector<Byte> In(BlockSize), Out(BlockSize);
-  int Level = 1;
-  switch (O.CompressionLevel) {
-    case TCompressionLevel::clNone: Level = 0; break;
-    case TCompressionLevel::clDefault: Level = -1; break;
-    case TCompressionLevel::clMax: Level = 9; break;
-    case TCompressionLevel::clFastest: Level = 1; break;
-  }
   while (!FAborted) {
     Int64 Got = Source.Read(In.data(), BlockSize);
     if (Got <= 0) break;
-    z_stream Z{};
-    if (deflateInit2(&Z, Level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) throw TWriteFailure{beCompressionError};
-    Z.next_in = In.data();
-    Z.avail_in = static_cast<uInt>(Got);
-    Z.next_out = Out.data();
-    Z.avail_out = BlockSize;
-    int R = deflate(&Z, Z_FINISH);
-    uLong Packed = Z.total_out;
-    deflateEnd(&Z);
-    if (R == Z_STREAM_END) {
+    Int64 Packed = PackBlock(In.data(), Got, Out.data());
+    if (Packed >= 0) {
       PutInt(static_cast<Integer>(Packed));
-      PutBytes(Out.data(), static_cast<Int64>(Packed));
-    } else if (R == Z_OK) {
+      PutBytes(Out.data(), Packed);
+    } else {
       // The block does not shrink: store it.
       PutInt(-static_cast<Integer>(Got));
       PutBytes(In.data(), Got);
-    } else {
-      throw TWriteFailure{beCompressionError};
     }
     FDone += Got;
     if (ProcessMessagesHook) ProcessMessagesHook();
@@ -268,10 +304,17 @@ bool TBackupFile::TWriter::Run(TStrings* Files) {
       WriteEntry(Path, Path == FListFile);
     }
     if (!FAborted) PutInt(0);
+    FlushOut();
   } catch (const TWriteFailure& F) {
     Error = F.Code;
   } catch (const Exception&) {
     Error = beCannotReadFile;
+  }
+  if (Error) {
+    try {
+      FlushOut();  // what was packed before the failure, as it came
+    } catch (const TWriteFailure&) {
+    }
   }
   if (!FListFile.empty()) DeleteFile(FListFile);
   Progress(String(), 100);

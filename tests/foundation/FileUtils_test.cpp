@@ -257,6 +257,28 @@ TEST_F(FileUtilsTest, CopyRunsTheBusyCursorAndThePaintPump) {
   EXPECT_EQ(painted, 1);  // once, after the first block
 }
 
+// Between two file systems the kernel cannot copy across, the blocks pass
+// through the streams: every byte still arrives, the pump still runs.
+TEST_F(FileUtilsTest, CopyFallsBackToTheStreamsWhenTheKernelRefuses) {
+  std::string content(CopyBlockSize * 3 + 5, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 13 + 1);
+  Put("office/Auftraege.OAT", content);
+  int painted = 0;
+  SetPaintMessagePump([&] { ++painted; });
+  os::FaultInjection::SetKernelCopyRefused(true);
+  CopyFileByStreams(At("office/Auftraege.OAT"), At("out/Auftraege.OAT"));
+  EXPECT_EQ(Read("out/Auftraege.OAT"), content);
+  EXPECT_EQ(painted, 1);
+}
+
+TEST_F(FileUtilsTest, FallbackCopyOnAFullDiskDeletesThePartialDestination) {
+  Put("big.OAT", std::string(CopyBlockSize * 2, 'b'));
+  os::FaultInjection::SetKernelCopyRefused(true);
+  SetPaintMessagePump([] { os::FaultInjection::SetDiskFull(true); });
+  EXPECT_THROW(CopyFileByStreams(At("big.OAT"), At("out/big.OAT")), EWriteError);
+  EXPECT_FALSE(Has("out/big.OAT"));
+}
+
 // ---- CopyStreamBlocks -------------------------------------------------------------
 
 TEST_F(FileUtilsTest, CopyStreamBlocksWithCountZeroCopiesTheWholeSource) {

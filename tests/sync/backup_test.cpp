@@ -191,3 +191,39 @@ TEST_F(BackupTest, PublishedPropertiesAreReachableByName) {
   SetEnumProp(&Backup, "CompressionLevel", "clMax");
   EXPECT_EQ(Backup.CompressionLevel, clMax);
 }
+
+// Every deflated block is exactly what a fresh zlib stream makes of it, at
+// each level, so archives stay byte for byte what readers have always
+// seen although the writer reuses one deflate state across blocks.
+TEST_F(BackupTest, EachBlockIsPackedAsByAFreshDeflateStream) {
+  Backup.SaveFileID = false;
+  std::mt19937 Rng(7);
+  std::string Content;
+  for (int Block = 0; Block < 6; ++Block)  // text blocks and noise blocks in turn
+    for (int I = 0; I < 16384; ++I)
+      Content += Block % 2 ? char(Rng()) : "Auftrag 300000001 Kunde Meyer\r\n"[I % 31];
+  Content += "Rest";
+  std::string P = T.Write("d/mixed.oat", Content);
+  for (TCompressionLevel Level : {clFastest, clMax}) {
+    Backup.CompressionLevel = Level;
+    Archive A = Pack({P});
+    ASSERT_EQ(A.Entries.size(), 1u);
+    EXPECT_EQ(A.Entries[0].Data, Content);
+    Reader R(Bytes);
+    R.Take(R.Int() + 8);                            // title, size, count
+    R.Take(R.Int() + 8);                            // name, date, marker
+    for (std::size_t At = 0; At < Content.size(); At += 16384) {
+      const std::string Plain = Content.substr(At, 16384);
+      std::string Fresh(compressBound(Plain.size()), '\0');
+      uLongf Len = Fresh.size();
+      ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(Fresh.data()), &Len, reinterpret_cast<const Bytef*>(Plain.data()),
+                          Plain.size(), Level == clMax ? 9 : 1),
+                Z_OK);
+      Fresh.resize(Len);
+      const int Stored = R.Int();
+      ASSERT_EQ(Stored > 0, Len <= 16384) << "block at " << At;
+      EXPECT_EQ(R.Take(Stored > 0 ? Stored : -Stored), Stored > 0 ? Fresh : Plain) << "block at " << At;
+    }
+    EXPECT_EQ(R.Int(), 0);
+  }
+}

@@ -174,7 +174,9 @@ class TmtCustomCSVStreamFormat : public TmtCustomStreamFormat {
   void ApplyDefinition(TmtCustomMemTable* Table, const std::vector<TmtCSVDefLine>& Lines);
   void ApplyFieldLine(TmtCustomMemTable* Table, const TmtCSVDefLine& Line);
   void ApplyIndexLine(TmtCustomMemTable* Table, const TmtCSVDefLine& Line);
-  void LoadRecord(TmtCustomMemTable* Table);
+  // One record line: appended and posted, or with Bulk stored through the
+  // table's bulk load.
+  void LoadRecord(TmtCustomMemTable* Table, bool Bulk);
   bool SaveRecord(TmtCustomMemTable* Table, TmtRecord* Record);
   void WriteHeader(TmtCustomMemTable* Table);
   void RestoreSettings();
@@ -195,6 +197,8 @@ class TmtCustomCSVStreamFormat : public TmtCustomStreamFormat {
   bool FLinesLeft = false;    // the stream holds lines after the waiting one
   bool FSettingsSaved = false;
   TmtCSVFormatSettings FSavedSettings{};
+  // The line being built and written, kept to reuse their memory.
+  String FRecordLine, FLineOut;
 };
 
 // The published CSV format (mtCSVStreamFormat1 on the main form).

@@ -165,8 +165,11 @@ void TmtCustomCSVStreamFormat::LoadValueText(TField* Field, const String& Text, 
     Field->SetAsString(Text);
 }
 
-void TmtCustomCSVStreamFormat::LoadRecord(TmtCustomMemTable* Table) {
-  Table->Append();
+void TmtCustomCSVStreamFormat::LoadRecord(TmtCustomMemTable* Table, bool Bulk) {
+  if (Bulk)
+    Table->BulkNewRow();
+  else
+    Table->Append();
   try {
     const std::vector<Integer>& Map = LoadFields();
     bool AllKinds = sfFieldKind().Contains(sfLoadFieldKind);
@@ -186,12 +189,15 @@ void TmtCustomCSVStreamFormat::LoadRecord(TmtCustomMemTable* Table) {
     bool Accept = true;
     if (Table->OnLoadRecord) Table->OnLoadRecord(Table, Accept);
     if (!Accept) {
-      Table->Cancel();
+      if (!Bulk) Table->Cancel();
       return;
     }
-    Table->Post();
+    if (Bulk)
+      Table->BulkPostRow();
+    else
+      Table->Post();
   } catch (...) {
-    if (Table->State() == dsInsert) Table->Cancel();
+    if (!Bulk && Table->State() == dsInsert) Table->Cancel();
     throw;
   }
   Table->SetLoadedRecordCount(Table->LoadedRecordCount() + 1);
@@ -210,13 +216,22 @@ void TmtCustomCSVStreamFormat::ReadRecords(TmtCustomMemTable* Table) {
   Table->Common().ResetAutoInc();
   Table->SetLoadedCompletely(true);
   Table->SetLoadedRecordCount(0);
-  for (;;) {
-    if (Table->LoadLimit() > 0 && Table->LoadedRecordCount() >= Table->LoadLimit()) {
-      Table->SetLoadedCompletely(false);
-      break;
+  // Rows go straight into the storage where that leaves the same table.
+  const bool Bulk = Table->CanBulkLoad();
+  if (Bulk) Table->BeginBulkLoad();
+  try {
+    for (;;) {
+      if (Table->LoadLimit() > 0 && Table->LoadedRecordCount() >= Table->LoadLimit()) {
+        Table->SetLoadedCompletely(false);
+        break;
+      }
+      if (!FReader->Line().empty()) LoadRecord(Table, Bulk);
+      if (!More) break;
+      More = FReader->ReadLine();
     }
-    if (!FReader->Line().empty()) LoadRecord(Table);
-    if (!More) break;
-    More = FReader->ReadLine();
+  } catch (...) {
+    if (Bulk) Table->EndBulkLoad();
+    throw;
   }
+  if (Bulk) Table->EndBulkLoad();
 }

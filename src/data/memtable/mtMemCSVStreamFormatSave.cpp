@@ -4,9 +4,9 @@
 #include "data/memtable/mtMemCSVStreamFormatText.h"
 
 void TmtCustomCSVStreamFormat::WriteLine(const String& Line) {
-  String L = Line;
-  L += mtCSVLineEnd;
-  WorkStream()->WriteBuffer(L.data(), static_cast<Int64>(L.size()));
+  FLineOut.assign(Line);
+  FLineOut += mtCSVLineEnd;
+  WorkStream()->WriteBuffer(FLineOut.data(), static_cast<Int64>(FLineOut.size()));
 }
 
 // ---- Definition block --------------------------------------------------------
@@ -55,7 +55,10 @@ String TmtCustomCSVStreamFormat::SaveValueText(TField* Field, bool& IsNull) {
   IsNull = Field->IsNull();
   if (IsNull) return String();
   TFieldType T = Field->DataType();
-  if (mtCSVIsStringType(T)) return mtCSVEscape(Field->AsString(), FEscapeChar);
+  if (mtCSVIsStringType(T)) {
+    String Text = Field->AsString();
+    return mtCSVNeedsEscape(Text, FEscapeChar) ? mtCSVEscape(Text, FEscapeChar) : Text;
+  }
   if (mtCSVIsBinaryType(T)) return mtCSVArmour(Field->AsString());
   if (T == ftBoolean) return Field->AsBoolean() ? FCSVTrueString : FCSVFalseString;
   return Field->AsString();
@@ -70,7 +73,8 @@ bool TmtCustomCSVStreamFormat::SaveRecord(TmtCustomMemTable* Table, TmtRecord* R
   const std::vector<Integer>& Map = SaveFields();
   bool Placeholders = FPlaceHolders.Contains(sfSavePlaceholders);
   bool QuoteOnlyStrings = FQuoteOnlyStrings.Contains(sfSaveQuoteOnlyStrings);
-  String Line;
+  String& Line = FRecordLine;
+  Line.clear();
   bool First = true;
   for (Integer I = 0; I < Table->FieldCount(); ++I) {
     bool TakesPart = static_cast<size_t>(I) < Map.size() && Map[I] >= 0;
@@ -88,7 +92,7 @@ bool TmtCustomCSVStreamFormat::SaveRecord(TmtCustomMemTable* Table, TmtRecord* R
     if (QuoteOnlyStrings && !mtCSVIsStringType(T) && !mtCSVIsBinaryType(T))
       Line += Text;
     else
-      Line += mtCSVQuote(Text, FCSVQuote);
+      mtCSVAppendQuoted(Line, Text, FCSVQuote);
   }
   if (FCSVRecordDelimiter != '\0') Line += FCSVRecordDelimiter;
   WriteLine(Line);

@@ -6,11 +6,25 @@ String mtCSVQuote(const String& X, char Quote) {
   return Quote == '\0' ? X : AnsiQuotedStr(X, Quote);
 }
 
+void mtCSVAppendQuoted(String& Line, const String& X, char Quote) {
+  if (Quote == '\0')
+    Line += X;
+  else
+    AppendQuotedStr(Line, X, Quote);
+}
+
 String mtCSVUnquoteLine(const String& Line, char Quote) {
   return Quote == '\0' ? Line : AnsiExtractQuotedStr(Line, Quote);
 }
 
+bool mtCSVNeedsEscape(const String& S, char Escape) {
+  for (char C : S)
+    if (C == '\0' || C == '\n' || C == '\r' || C == Escape) return true;
+  return false;
+}
+
 String mtCSVEscape(const String& S, char Escape) {
+  if (!mtCSVNeedsEscape(S, Escape)) return S;  // the usual value
   String R;
   R.reserve(S.size());
   for (char C : S) {
@@ -34,6 +48,7 @@ String mtCSVEscape(const String& S, char Escape) {
 }
 
 String mtCSVUnescape(const String& S, char Escape) {
+  if (S.find(Escape) == String::npos) return S;  // the usual value
   String R;
   R.reserve(S.size());
   for (size_t I = 0; I < S.size(); ++I) {

@@ -39,6 +39,8 @@ constexpr const char* mtCSVLineEnd = "\r\n";
 // X enclosed in Quote with every Quote inside doubled; X itself when Quote
 // is #0.
 String mtCSVQuote(const String& X, char Quote);
+// Line += mtCSVQuote(X, Quote), without the intermediate text.
+void mtCSVAppendQuoted(String& Line, const String& X, char Quote);
 
 // The text between a leading Quote and its closing quote, doubled quotes
 // turned into one; an empty text when Line does not begin with Quote (an
@@ -47,6 +49,8 @@ String mtCSVQuote(const String& X, char Quote);
 String mtCSVUnquoteLine(const String& Line, char Quote);
 
 // Escapes a string value: NUL -> E "0", LF -> E "n", CR -> E "c", E -> E E.
+// Whether mtCSVEscape would change S.
+bool mtCSVNeedsEscape(const String& S, char Escape);
 String mtCSVEscape(const String& S, char Escape);
 
 // Reverses mtCSVEscape. An escape character at the very end is dropped; an

@@ -241,6 +241,25 @@ class TmtCustomMemTable : public TDataSet {
   void SetLoading(bool V) { FLoading = V; }
   // Fires OnProgress when Code is among ProgressFlags.
   void Progress(Integer Percent, TmtProgressCode Code);
+  // ---- Bulk load (the stream formats) ----------------------------------
+  // Rows of a load stored without a full Append and Post each: one insert
+  // state lasts the whole load, each row is checked (required fields,
+  // unique keys) and stored as a Post stores it, and the sorted indexes are
+  // rebuilt at the end of the load as they are anyway. Allowed only where
+  // that leaves the same table and fires the same events: open, in browse
+  // state, no insert, post, cancel, scroll, new-record or calculation
+  // event, only data fields without default expressions, no active master
+  // link, no other open table on the storage.
+  bool CanBulkLoad() const;
+  // Enters the one insert state of the load.
+  void BeginBulkLoad();
+  // Empties the insert buffer for the next row (every field null).
+  void BulkNewRow();
+  // Stores the buffer's row as Post stores an appended record. Raises
+  // what Post raises for the row.
+  void BulkPostRow();
+  // Leaves the insert state; the stored rows stay.
+  void EndBulkLoad();
   // The record that field access reads and writes while set (save and
   // load walk records this way); null: the state decides.
   TmtRecord* OverrideRecord() const { return FOverrideRecord; }

@@ -130,8 +130,10 @@ void TmtIndex::Sort() {
   }
   FTable->Progress(0, mtpcSort);
   std::vector<void*> Items = FReferences.ToVector();
-  if (!Items.empty()) QuickSort(Items, 0, static_cast<Integer>(Items.size()) - 1);
-  InsertionSort(Items);
+  if (!mtSortRecordsByKeys(FTable->Common(), FFieldList, Items)) {
+    if (!Items.empty()) QuickSort(Items, 0, static_cast<Integer>(Items.size()) - 1);
+    InsertionSort(Items);
+  }
   if (IsUnique()) CheckSortedUnique(Items);
   FReferences.Assign(Items);
   FOrdered = true;

@@ -48,6 +48,12 @@ Integer mtCompareFieldValues(const TmtCommon& Common, const TmtFieldLayout& Layo
 Integer mtCompareRecords(const TmtCommon& Common, const TmtFieldList& Fields, const Byte* A,
                          Integer IdA, const Byte* B, Integer IdB, Integer Count,
                          const TmtCompareFlags& Flags);
+// Sorts Items (records of Common) in the unique order of mtCompareRecords
+// over Fields, making each locale-compared string's sort key once per
+// record instead of at every comparison. Returns false, leaving Items as
+// they were, when the order depends on what keys cannot express (an
+// OnCompareFields handler, partial keys, an unknown locale).
+bool mtSortRecordsByKeys(const TmtCommon& Common, const TmtFieldList& Fields, std::vector<void*>& Items);
 // Byte-wise comparison of two texts (case-folded through the class
 // library's upper-case table when CaseInsensitive): -1, 0 or 1.
 Integer mtCompareBytes(const String& A, const String& B, bool CaseInsensitive);
@@ -110,7 +116,8 @@ class TmtIndex : public TObject {
   // index holds (deleted ones only with versioning) that the table's
   // OnFilterIndex accepts.
   void LoadReferences();
-  // Sorts in unique order (quicksort, insertion-sort finish), reports
+  // Sorts in unique order (by sort keys made once per record where
+  // mtSortRecordsByKeys can, else quicksort with insertion-sort finish), reports
   // progress mtpcSort, checks uniqueness (EMemTableDupKey), marks ordered.
   void Sort();
   // Load and sort (open table), else only mark ordered; keeps the table's

@@ -81,9 +81,14 @@ void TStringField::SetFieldType(TFieldType Value) {
 }
 
 bool TStringField::GetValue(String& Value) const {
-  std::vector<char> Buf(static_cast<size_t>(DataSize()) + 1, '\0');
-  if (!GetData(Buf.data())) return false;
-  Value.assign(Buf.data());
+  // The usual field fits a buffer on the stack.
+  const size_t Bytes = static_cast<size_t>(DataSize()) + 1;
+  char Small[512];
+  std::vector<char> Large(Bytes > sizeof Small ? Bytes : 0);
+  char* Buf = Bytes > sizeof Small ? Large.data() : Small;
+  std::memset(Buf, 0, Bytes);
+  if (!GetData(Buf)) return false;
+  Value.assign(Buf);
   if (FFixedChar) Value = TrimRight(Value);
   return true;
 }
@@ -95,10 +100,15 @@ String TStringField::GetAsString() const {
 
 void TStringField::SetAsStringValue(const String& V) {
   // Up to Size characters; a longer text is cut at a character boundary.
-  std::vector<char> Buf(static_cast<size_t>(DataSize()), '\0');
-  size_t N = Utf8ByteOffset(V, Size());
-  std::memcpy(Buf.data(), V.data(), std::min(N, Buf.size() - 1));
-  SetData(Buf.data());
+  // The usual field fits a buffer on the stack.
+  const size_t Bytes = static_cast<size_t>(DataSize());
+  char Small[512];
+  std::vector<char> Large(Bytes > sizeof Small ? Bytes : 0);
+  char* Buf = Bytes > sizeof Small ? Large.data() : Small;
+  size_t N = std::min(Utf8ByteOffset(V, Size()), Bytes - 1);
+  std::memcpy(Buf, V.data(), N);
+  std::memset(Buf + N, 0, Bytes - N);
+  SetData(Buf);
 }
 
 Integer TStringField::GetAsInteger() const {

@@ -1,6 +1,7 @@
 // The .OAT table file: header, field descriptors and records.
 #include "platform/engine/table.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/engine/errors.h"
@@ -183,6 +184,7 @@ bool TTableFile::Refresh() {
       Fail(E_CORRUPT_TABLE, Path() + ": file shorter than its record count");
   }
   FCounters = C;
+  if (Changed) ForgetReadAhead();
   return Changed;
 }
 
@@ -203,14 +205,41 @@ void TTableFile::ReadRecord(UNSIGNED32 RecNo, void* Buf) const {
                 FRecordLength);
     return;
   }
+  if (ReadAhead(RecNo, Buf)) return;
   size_t Got = 0;
   os::Status S = FFile.Read(RecordOffset(RecNo), Buf, FRecordLength, &Got);
   if (!S.ok()) FailOs(S, Path());
   if (Got < FRecordLength) Fail(E_CORRUPT_TABLE, Path() + ": record cut short");
 }
 
+// Bytes read at once while records are read one after the other.
+constexpr std::size_t kReadAheadBytes = 64 * 1024;
+
+bool TTableFile::ReadAhead(UNSIGNED32 RecNo, void* Buf) const {
+  const bool Next = RecNo == FLastRead + 1;
+  FLastRead = RecNo;
+  if (RecNo < FAheadFirst || RecNo - FAheadFirst >= FAheadCount) {
+    // Only records on the disk: in batch mode the later ones are in memory.
+    const UNSIGNED32 Last = FBatch ? FFlushedCount : FCounters.RecordCount;
+    const UNSIGNED32 PerBlock = static_cast<UNSIGNED32>(kReadAheadBytes / FRecordLength);
+    if (!Next || PerBlock < 2 || RecNo > Last) return false;
+    const UNSIGNED32 Count = std::min(PerBlock, Last - RecNo + 1);
+    FAhead.resize(std::size_t(Count) * FRecordLength);
+    FAheadCount = 0;
+    size_t Got = 0;
+    os::Status S = FFile.Read(RecordOffset(RecNo), FAhead.data(), FAhead.size(), &Got);
+    if (!S.ok()) FailOs(S, Path());
+    if (Got < FAhead.size()) Fail(E_CORRUPT_TABLE, Path() + ": record cut short");
+    FAheadFirst = RecNo;
+    FAheadCount = Count;
+  }
+  std::memcpy(Buf, &FAhead[std::size_t(RecNo - FAheadFirst) * FRecordLength], FRecordLength);
+  return true;
+}
+
 void TTableFile::WriteRecord(UNSIGNED32 RecNo, const void* Buf) {
   if (FReadOnly) Fail(E_READ_ONLY, Path());
+  ForgetReadAhead();
   if (RecNo == 0 || RecNo > FCounters.RecordCount + 1) Fail(E_NO_CURRENT_RECORD);
   if (FBatch) {
     if (RecNo > FFlushedCount) {
@@ -261,6 +290,7 @@ void TTableFile::FlushBatch() {
 }
 
 void TTableFile::DropBatch() {
+  ForgetReadAhead();
   FAppended.clear();
   FCountersDirty = false;
   FBatch = false;
@@ -291,6 +321,7 @@ void TTableFile::Truncate(UNSIGNED32 RecordCount) {
     FCountersDirty = false;
   }
   if (FJournal) FJournal->BeforeResize(FFile);
+  ForgetReadAhead();
   FCounters.RecordCount = RecordCount;
   ++FCounters.ChangeCounter;
   WriteCounters();

@@ -106,7 +106,10 @@ class TTableFile {
   void Sync();
   // The journal of the transaction in progress (null: none); every write
   // is announced to it first.
-  void SetJournal(TTxnJournal* J) { FJournal = J; }
+  void SetJournal(TTxnJournal* J) {
+    FJournal = J;
+    ForgetReadAhead();
+  }
   TTxnJournal* Journal() const { return FJournal; }
 
   // Batch mode, for a handle that holds the write lock through a
@@ -123,6 +126,16 @@ class TTableFile {
   void ReadHeader();
   void WriteCounters();
   std::uint64_t RecordOffset(UNSIGNED32 RecNo) const;
+
+  // Read-ahead of a walk: records FAheadFirst .. FAheadFirst + FAheadCount
+  // - 1 as last read from the file. A read of the record after the last
+  // one read fills it with a block of records; a write, a truncation, a
+  // transaction boundary or a change by another handle seen by Refresh
+  // empties it.
+  void ForgetReadAhead() const { FAheadCount = 0; }
+  bool ReadAhead(UNSIGNED32 RecNo, void* Buf) const;
+  mutable std::vector<std::uint8_t> FAhead;
+  mutable UNSIGNED32 FAheadFirst = 0, FAheadCount = 0, FLastRead = 0;
 
   os::File FFile;
   bool FExclusive = false;

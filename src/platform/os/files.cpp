@@ -31,6 +31,7 @@ constexpr unsigned kNeedWrite = static_cast<unsigned>(Access::Write);
 std::atomic<int> gFailWrites{0};
 std::atomic<DWORD> gFailCode{ERROR_DISK_FULL};
 std::atomic<bool> gDiskFull{false};
+std::atomic<bool> gKernelCopyRefused{false};
 
 int OfdLock(int Fd, short Type, std::uint64_t Offset, std::uint64_t Length) {
   struct flock fl = {};
@@ -215,6 +216,32 @@ Status File::Write(std::uint64_t Offset, const void* Buffer, std::size_t Count) 
   return Status::OK();
 }
 
+Status File::CopyFrom(const File& Source, std::uint64_t SourceOffset, std::uint64_t Offset,
+                      std::size_t Count, std::size_t* Copied) const {
+  *Copied = 0;
+  if (Status s = Usable(kNeedWrite); !s.ok()) return s;
+  if (Status s = Source.Usable(kNeedRead); !s.ok()) return s;
+  if (FaultInjection::KernelCopyRefused()) return Failure(ERROR_NOT_SUPPORTED, FPath);
+  if (DWORD fault = FaultInjection::TakeWriteFault()) return Failure(fault, FPath);
+  while (*Copied < Count) {
+    loff_t in = static_cast<loff_t>(SourceOffset + *Copied), out = static_cast<loff_t>(Offset + *Copied);
+    ssize_t n = ::copy_file_range(Source.FFd, &in, FFd, &out, Count - *Copied, 0);
+    if (n < 0) {
+      int err = errno;
+      if (err == EINTR) continue;
+      // Nothing copied yet and a reason that says "not between these two
+      // files": the caller's buffer copy can still do it.
+      if (*Copied == 0 && (err == EXDEV || err == EINVAL || err == ENOSYS || err == EOPNOTSUPP ||
+                           err == EBADF || err == ETXTBSY))
+        return Failure(ERROR_NOT_SUPPORTED, FPath);
+      return Status::FromErrno(err, FPath);
+    }
+    if (n == 0) break;
+    *Copied += static_cast<std::size_t>(n);
+  }
+  return Status::OK();
+}
+
 Result<std::uint64_t> File::Size() const {
   struct stat st;
   if (Status s = Usable(0); !s.ok()) return s;
@@ -276,9 +303,14 @@ void FaultInjection::FailNextWrites(int Count, DWORD Code) {
 
 void FaultInjection::SetDiskFull(bool On) { gDiskFull = On; }
 
+void FaultInjection::SetKernelCopyRefused(bool On) { gKernelCopyRefused = On; }
+
+bool FaultInjection::KernelCopyRefused() { return gKernelCopyRefused; }
+
 void FaultInjection::Reset() {
   gFailWrites = 0;
   gDiskFull = false;
+  gKernelCopyRefused = false;
 }
 
 DWORD FaultInjection::TakeWriteFault() {

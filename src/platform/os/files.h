@@ -149,6 +149,14 @@ class File {
   // that a long sequential write need not allocate block by block. File
   // systems that cannot reserve give OK; a full disk gives 112.
   Status Reserve(std::uint64_t Size) const;
+  // Copies up to Count bytes of Source from SourceOffset to this file at
+  // Offset inside the kernel, without passing them through user space;
+  // *Copied receives the count copied (less than Count only at Source's
+  // end). ERROR_NOT_SUPPORTED (50) when the kernel cannot copy between the
+  // two files (other file systems, special files): copy through a buffer
+  // then. Armed write faults apply as to Write.
+  Status CopyFrom(const File& Source, std::uint64_t SourceOffset, std::uint64_t Offset,
+                  std::size_t Count, std::size_t* Copied) const;
   // Forces written data to the disk (fsync).
   Status Flush() const;
 
@@ -181,6 +189,10 @@ struct FaultInjection {
   static void FailNextWrites(int Count, DWORD Code = ERROR_DISK_FULL);
   // While on, every write fails with ERROR_DISK_FULL.
   static void SetDiskFull(bool On);
+  // While on, CopyFrom refuses with ERROR_NOT_SUPPORTED, as between two
+  // file systems the kernel cannot copy across.
+  static void SetKernelCopyRefused(bool On);
+  static bool KernelCopyRefused();
   // Disarms every fault.
   static void Reset();
   // Consumes one armed fault: returns its code, or 0 when the write may go.

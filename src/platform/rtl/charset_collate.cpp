@@ -161,6 +161,92 @@ Integer LocaleCompare(Cardinal Flags, const String& S1, const String& S2) {
   return R < 0 ? CSTR_LESS_THAN : R > 0 ? CSTR_GREATER_THAN : CSTR_EQUAL;
 }
 
+namespace {
+
+void PutWeight3(String& Key, Cardinal W) {
+  Key += static_cast<char>((W >> 16) & 0xFF);
+  Key += static_cast<char>((W >> 8) & 0xFF);
+  Key += static_cast<char>(W & 0xFF);
+}
+
+// The primary weight of an ASCII character that is no ignorable, with its
+// case; false for a symbol that NORM_IGNORESYMBOLS drops.
+bool AsciiElement(char32_t C, Cardinal Flags, Cardinal& Primary, Byte& Upper) {
+  Upper = 0;
+  if (C >= 'a' && C <= 'z') {
+    Primary = LetterWeight(static_cast<char>(C));
+  } else if (C >= 'A' && C <= 'Z') {
+    Primary = LetterWeight(static_cast<char>(C + 32));
+    Upper = 1;
+  } else if (C >= '0' && C <= '9') {
+    Primary = kDigitBase + (C - '0');
+  } else if (Flags & NORM_IGNORESYMBOLS) {
+    return false;
+  } else {
+    Primary = kSymbolBase + C;
+  }
+  return true;
+}
+
+// Appends the sort key of an ASCII text to Key level by level, without
+// building the elements; false (Key untouched) for any other text.
+bool AppendAsciiSortKey(String& Key, Cardinal Flags, const String& S) {
+  for (char C : S)
+    if (static_cast<unsigned char>(C) >= 0x80) return false;
+  const bool StringSort = Flags & SORT_STRINGSORT;
+  // Level by level: 0 primary, 1 accents, 2 case, 3 ignorables.
+  for (int Level = 0; Level < 4; ++Level) {
+    if ((Level == 1 && (Flags & NORM_IGNORENONSPACE)) || (Level == 2 && (Flags & NORM_IGNORECASE)) ||
+        (Level == 3 && (Flags & NORM_IGNORESYMBOLS)))
+      continue;
+    for (char Ch : S) {
+      const char32_t C = static_cast<unsigned char>(Ch);
+      const bool Ignorable = IsIgnorable(C, StringSort);
+      if (Level == 3) {
+        if (Ignorable) PutWeight3(Key, static_cast<Cardinal>(C) + 1);
+        continue;
+      }
+      Cardinal Primary;
+      Byte Upper;
+      if (Ignorable || !AsciiElement(C, Flags, Primary, Upper)) continue;
+      if (Level == 0)
+        PutWeight3(Key, Primary);
+      else
+        Key += static_cast<char>((Level == 1 ? acNone : Upper) + 1);
+    }
+    if (Level == 0) PutWeight3(Key, 0);
+    if (Level == 1 || Level == 2) Key += '\0';
+  }
+  return true;
+}
+
+}  // namespace
+
+String LocaleSortKey(Cardinal Flags, const String& S) {
+  String Key;
+  AppendLocaleSortKey(Key, Flags, S);
+  return Key;
+}
+
+void AppendLocaleSortKey(String& Key, Cardinal Flags, const String& S) {
+  if (AppendAsciiSortKey(Key, Flags, S)) return;
+  const TKeys K = BuildKeys(S.data(), S.size(), Flags);
+  // Each level's weights, then a terminator below every weight, so that a
+  // shorter level sorts first as in CompareLevel.
+  for (const TElement& E : K.Elements) PutWeight3(Key, E.Primary);
+  PutWeight3(Key, 0);
+  if (!(Flags & NORM_IGNORENONSPACE)) {
+    for (const TElement& E : K.Elements) Key += static_cast<char>(E.Secondary + 1);
+    Key += '\0';
+  }
+  if (!(Flags & NORM_IGNORECASE)) {
+    for (const TElement& E : K.Elements) Key += static_cast<char>(E.Tertiary + 1);
+    Key += '\0';
+  }
+  if (!(Flags & NORM_IGNORESYMBOLS))
+    for (char32_t C : K.Ignorables) PutWeight3(Key, static_cast<Cardinal>(C) + 1);
+}
+
 Integer CompareStringA(Cardinal /*Locale*/, Cardinal Flags, const char* S1, Integer Count1,
                        const char* S2, Integer Count2) {
   if (!S1 || !S2) return 0;
@@ -175,6 +261,58 @@ Integer AnsiCompareText(const String& S1, const String& S2) {
   return LocaleCompare(NORM_IGNORECASE, S1, S2) - CSTR_EQUAL;
 }
 
-bool AnsiSameText(const String& S1, const String& S2) { return AnsiCompareText(S1, S2) == 0; }
+namespace {
+
+// The next byte of S from I on that is (Ignorable) or is not an ignorable
+// character of word sort, folded to lower case; -1 at the end.
+int NextAsciiOfKind(const String& S, std::size_t& I, bool Ignorable) {
+  for (; I < S.size(); ++I) {
+    const char32_t C = static_cast<unsigned char>(S[I]);
+    if (IsIgnorable(C, false) == Ignorable) return static_cast<int>(AnsiLowerChar(S[I++]));
+  }
+  return -1;
+}
+
+// Case-insensitive equality of two ASCII texts as the collation sees it,
+// without building keys: every ASCII character is one element or one
+// ignorable, so the texts are equal when their non-ignorable characters
+// match after folding and their ignorables match in order.
+bool AsciiSameText(const String& S1, const String& S2) {
+  for (bool Ignorable : {false, true}) {
+    std::size_t I = 0, J = 0;
+    for (;;) {
+      const int A = NextAsciiOfKind(S1, I, Ignorable), B = NextAsciiOfKind(S2, J, Ignorable);
+      if (A != B) return false;
+      if (A < 0) break;
+    }
+  }
+  return true;
+}
+
+bool IsAscii(const String& S) {
+  for (char C : S)
+    if (static_cast<unsigned char>(C) >= 0x80) return false;
+  return true;
+}
+
+}  // namespace
+
+bool AnsiSameText(const String& S1, const String& S2) {
+  // Names and keys are nearly always ASCII: compare them without the
+  // allocations of the full collation. In step from the start, while both
+  // sides hold plain ASCII (no ignorables), a difference decides at once,
+  // and so does one text ending first (every further character adds an
+  // element or an ignorable the other lacks).
+  const std::size_t N = std::min(S1.size(), S2.size());
+  std::size_t I = 0;
+  for (; I < N; ++I) {
+    const unsigned char A = static_cast<unsigned char>(S1[I]), B = static_cast<unsigned char>(S2[I]);
+    if (A >= 0x80 || B >= 0x80 || IsIgnorable(A, false) || IsIgnorable(B, false)) break;
+    if (A != B && AnsiLowerChar(A) != AnsiLowerChar(B)) return false;
+  }
+  if (I == N) return S1.size() == S2.size();
+  if (IsAscii(S1) && IsAscii(S2)) return AsciiSameText(S1, S2);
+  return AnsiCompareText(S1, S2) == 0;
+}
 
 bool AnsiSameStr(const String& S1, const String& S2) { return AnsiCompareStr(S1, S2) == 0; }

@@ -167,7 +167,12 @@ void TMemoryStream::SetSize(Int64 NewSize) {
 Int64 TMemoryStream::Write(const void* Buffer, Int64 Count) {
   if (Count <= 0) return 0;
   Int64 End = FPosition + Count;
-  if (End > Size()) SetSize(End);
+  if (FPosition > Size()) SetSize(FPosition);  // the gap reads as zeros
+  if (End > Size()) {
+    // The new bytes are written at once: no zero fill first.
+    Grow(End);
+    SetPointer(FData.data(), End);
+  }
   std::memcpy(FData.data() + FPosition, Buffer, static_cast<std::size_t>(Count));
   FPosition = End;
   return Count;

@@ -96,13 +96,27 @@ bool AnsiContainsText(const String& S, const String& Sub) {
 
 String QuotedStr(const String& S) { return AnsiQuotedStr(S, '\''); }
 
-String AnsiQuotedStr(const String& S, char Quote) {
-  String R(1, Quote);
-  for (char C : S) {
-    R += C;
-    if (C == Quote) R += Quote;
+void AppendQuotedStr(String& Out, const String& S, char Quote) {
+  Out += Quote;
+  // The pieces between quotes at once, each quote doubled.
+  for (std::size_t From = 0;;) {
+    const std::size_t At = S.find(Quote, From);
+    if (At == String::npos) {
+      Out.append(S, From, String::npos);
+      break;
+    }
+    Out.append(S, From, At - From + 1);
+    Out += Quote;
+    From = At + 1;
   }
-  return R + Quote;
+  Out += Quote;
+}
+
+String AnsiQuotedStr(const String& S, char Quote) {
+  String R;
+  R.reserve(S.size() + 2);
+  AppendQuotedStr(R, S, Quote);
+  return R;
 }
 
 String AnsiExtractQuotedStr(const String& S, char Quote) {

@@ -62,6 +62,8 @@ bool AnsiContainsText(const String& S, const String& Sub);
 String QuotedStr(const String& S);
 // S between Quote characters, inner Quote characters doubled.
 String AnsiQuotedStr(const String& S, char Quote);
+// Out += AnsiQuotedStr(S, Quote), without the intermediate text.
+void AppendQuotedStr(String& Out, const String& S, char Quote);
 // The text of a quoted S: S must begin with Quote; doubled quotes give one,
 // a single quote ends the text; a missing closing quote ends it at the end
 // of S. Returns '' when S does not begin with Quote.

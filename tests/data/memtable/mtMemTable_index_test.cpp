@@ -2,11 +2,13 @@
 // upkeep on changes, the locale and searching with Locate and Lookup.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "data/memtable/mtMemTable.h"
+#include "platform/rtl/charset.h"
 
 namespace {
 
@@ -145,6 +147,33 @@ TEST_F(MemTableIndex, LargeTablesSortAcrossListBlocks) {
   std::vector<Integer> Got = Ids();
   ASSERT_EQ(2500u, Got.size());
   for (Integer I = 0; I < 2500; ++I) ASSERT_EQ(I, Got[static_cast<size_t>(I)]);
+}
+
+// The sort compares collation sort keys made once per record; the order
+// must be the one the pairwise comparison gives: German collation, case
+// ignored, ties by the second field descending.
+TEST_F(MemTableIndex, SortByKeysGivesTheCollationOrder) {
+  Open();
+  const std::vector<String> Pieces = {"a", "A", "ä", "Ö", "o", "ß", "ss", "-", "z", "1", " "};
+  std::vector<std::pair<String, Integer>> Rows;
+  unsigned Seed = 5;
+  auto Next = [&Seed] { return (Seed = Seed * 1103515245u + 12345u) >> 16; };
+  Table->DisableControls();
+  for (Integer I = 0; I < 600; ++I) {
+    String Name = "x";
+    for (unsigned N = Next() % 4; N > 0; --N) Name += Pieces[Next() % Pieces.size()];
+    AddRow(Name, I);
+    Rows.emplace_back(Name, I);
+  }
+  Table->EnableControls();
+  std::sort(Rows.begin(), Rows.end(), [](const auto& A, const auto& B) {
+    const Integer R = LocaleCompare(NORM_IGNORECASE, A.first, B.first);
+    return R != CSTR_EQUAL ? R == CSTR_LESS_THAN : A.second > B.second;
+  });
+  Table->SortOn("Name:C;ID:D", {});
+  std::vector<Integer> Expected;
+  for (const auto& R : Rows) Expected.push_back(R.second);
+  EXPECT_EQ(Expected, Ids());
 }
 
 // ---- Upkeep --------------------------------------------------------------------

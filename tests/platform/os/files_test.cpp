@@ -108,6 +108,26 @@ TEST_F(FilesTest, WritesAndReadsAtOffsets) {
   EXPECT_TRUE(f.Flush().ok());
 }
 
+TEST_F(FilesTest, KernelCopyIsShortOnlyAtTheSourcesEndAndTellsARefusal) {
+  File from, to;
+  ASSERT_EQ(OpenCode(from, "a.bin", Access::ReadWrite, Share::DenyNone, Disposition::CreateAlways), 0u);
+  ASSERT_TRUE(from.Write(0, std::string(100, 'a').data(), 100).ok());
+  ASSERT_EQ(OpenCode(to, "b.bin", Access::ReadWrite, Share::DenyNone, Disposition::CreateAlways), 0u);
+  std::size_t copied = 99;
+  ASSERT_TRUE(to.CopyFrom(from, 10, 5, 200, &copied).ok());
+  EXPECT_EQ(copied, 90u);
+  EXPECT_EQ(to.Size().value(), 95u);
+  os::FaultInjection::SetKernelCopyRefused(true);
+  EXPECT_EQ(to.CopyFrom(from, 0, 0, 100, &copied).code(), ERROR_NOT_SUPPORTED);
+  EXPECT_EQ(copied, 0u);
+  os::FaultInjection::Reset();
+  os::FaultInjection::FailNextWrites(1);
+  EXPECT_EQ(to.CopyFrom(from, 0, 0, 100, &copied).code(), ERROR_DISK_FULL);
+  File reader;
+  ASSERT_EQ(OpenCode(reader, "a.bin", Access::Read, Share::DenyNone), 0u);
+  EXPECT_EQ(reader.CopyFrom(from, 0, 0, 10, &copied).code(), 5u);  // not open for writing
+}
+
 TEST_F(FilesTest, CreateAlwaysEmptiesAnExistingFile) {
   dir.Put("a.txt", "old content");
   File f;

@@ -184,3 +184,49 @@ TEST(GermanCollation, CompareStringATakesCountsOrTerminators) {
 TEST(GermanCollation, IgnoreSymbolsDropsPunctuation) {
   EXPECT_EQ(LocaleCompare(NORM_IGNORESYMBOLS, "a.b c", "abc"), CSTR_EQUAL);
 }
+
+// AnsiSameText answers ASCII texts without building collation keys; it
+// must agree with the full comparison on every pair, word-sort quirks
+// (hyphen, apostrophe and control characters) included.
+TEST(GermanCollation, SameTextAgreesWithFullComparisonOnAsciiTexts) {
+  const char Alphabet[] = {'a', 'A', 'b', 'B', '-', '\'', '\x01', '1', ' ', '_'};
+  unsigned Seed = 12345;
+  auto Next = [&Seed] { return (Seed = Seed * 1103515245u + 12345u) >> 16; };
+  auto RandomText = [&] {
+    String S;
+    for (unsigned N = Next() % 5; N > 0; --N) S += Alphabet[Next() % sizeof Alphabet];
+    return S;
+  };
+  int Equal = 0;
+  for (int I = 0; I < 20000; ++I) {
+    const String A = RandomText(), B = RandomText();
+    const bool Full = LocaleCompare(NORM_IGNORECASE, A, B) == CSTR_EQUAL;
+    Equal += Full;
+    ASSERT_EQ(AnsiSameText(A, B), Full) << '"' << A << "\" / \"" << B << '"';
+  }
+  EXPECT_GT(Equal, 100);  // the pairs did reach the equal case
+  EXPECT_TRUE(AnsiSameText("a-b", "AB-"));  // ignorables count only in order
+  EXPECT_FALSE(AnsiSameText("a-b", "ab"));
+  EXPECT_TRUE(AnsiSameText("Straße", "STRAßE"));
+}
+
+// Sort keys order texts as the comparison does, at every flag combination.
+TEST(GermanCollation, SortKeysOrderAsTheComparison) {
+  const std::vector<String> Pieces = {"a", "A", "ä", "Ä", "b", "ß", "ss", "-", "'", "1", " ", "é", "\x01", "z", "Z", "€"};
+  unsigned Seed = 99;
+  auto Next = [&Seed] { return (Seed = Seed * 1103515245u + 12345u) >> 16; };
+  auto RandomText = [&] {
+    String S;
+    for (unsigned N = Next() % 5; N > 0; --N) S += Pieces[Next() % Pieces.size()];
+    return S;
+  };
+  for (Cardinal Flags : {Cardinal(0), NORM_IGNORECASE, NORM_IGNORECASE | NORM_IGNORENONSPACE, NORM_IGNORESYMBOLS,
+                         SORT_STRINGSORT}) {
+    for (int I = 0; I < 5000; ++I) {
+      const String A = RandomText(), B = RandomText();
+      const int ByKey = LocaleSortKey(Flags, A).compare(LocaleSortKey(Flags, B));
+      const int Expected = LocaleCompare(Flags, A, B) - CSTR_EQUAL;
+      ASSERT_EQ((ByKey > 0) - (ByKey < 0), Expected) << Flags << ": \"" << A << "\" / \"" << B << '"';
+    }
+  }
+}

@@ -1,0 +1,112 @@
+// The bulk load of the in-memory table: a CSV load that stores rows
+// without a full Append and Post each must leave the same table as the
+// row-by-row load (values, row order, every index's order, counters), and
+// fail in the same way.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "data/memtable/mtMemCSVStreamFormat.h"
+
+namespace {
+
+// A table of the shape the tests load: a number, a name, a note; a unique
+// index on the number and a case-insensitive one on the name.
+struct TLoadTarget {
+  std::unique_ptr<TComponent> Root = std::make_unique<TComponent>(nullptr);
+  TmtMemTable* Table = new TmtMemTable(Root.get());
+  TmtCSVStreamFormat* Format = new TmtCSVStreamFormat(Root.get());
+  int Posts = 0;
+
+  // RowByRow: a BeforePost handler makes the table take the row-by-row
+  // path (the handler only counts).
+  explicit TLoadTarget(bool RowByRow) {
+    Table->FieldDefs().Add("Nr", ftInteger, 0);
+    Table->FieldDefs().Add("Name", ftString, 20);
+    Table->FieldDefs().Add("Note", ftString, 40);
+    Table->AddIndex("ByNr", "Nr", TIndexOptions{ixUnique});
+    Table->AddIndex("ByName", "Name", TIndexOptions{ixCaseInsensitive});
+    Table->SetDefaultFormat(Format);
+    Format->Set_sfDef({});
+    Table->Open();
+    if (RowByRow) Table->BeforePost = [this](TDataSet*) { ++Posts; };
+  }
+  void Load(const String& Text) {
+    TStringStream S(Text);
+    Table->LoadFromStream(&S);
+  }
+  // Every row in the order of Index ("" = row order) as "Nr|Name|Note".
+  std::vector<String> Rows(const String& Index) {
+    Table->SetIndexName(Index);
+    std::vector<String> R;
+    for (Table->First(); !Table->Eof(); Table->Next()) {
+      String Row;
+      for (TField* F : Table->Fields().Items()) Row += (F->IsNull() ? String("<null>") : F->AsString()) + "|";
+      R.push_back(Row);
+    }
+    return R;
+  }
+};
+
+// The CSV text of Count rows with names in mixed case and some empty
+// notes.
+String TextOf(int Count, int DuplicateAt = -1) {
+  String Text = "\"Nr\",\"Name\",\"Note\"\r\n";
+  for (int I = 0; I < Count; ++I) {
+    const int Nr = I == DuplicateAt ? 0 : (I * 37) % Count;
+    Text += std::to_string(Nr) + ",\"" + (I % 3 ? "kunde " : "Kunde ") + std::to_string(I % 50) + "\"," +
+            (I % 4 ? "\"Notiz " + std::to_string(I) + "\"" : String()) + "\r\n";
+  }
+  return Text;
+}
+
+class BulkLoadTest : public ::testing::Test {
+ protected:
+  TLoadTarget Bulk{false}, RowByRow{true};
+  void LoadBoth(const String& Text) {
+    Bulk.Load(Text);
+    RowByRow.Load(Text);
+  }
+};
+
+TEST_F(BulkLoadTest, LeavesTheSameTableAsTheRowByRowLoad) {
+  LoadBoth(TextOf(500));
+  ASSERT_EQ(RowByRow.Posts, 500);  // the row-by-row path did run
+  EXPECT_EQ(Bulk.Table->RecordCount(), 500);
+  EXPECT_EQ(Bulk.Table->LoadedRecordCount(), RowByRow.Table->LoadedRecordCount());
+  for (const char* Index : {"", "ByNr", "ByName"}) EXPECT_EQ(Bulk.Rows(Index), RowByRow.Rows(Index)) << Index;
+}
+
+TEST_F(BulkLoadTest, RowsAddedAfterTheLoadGoToTheirIndexPositions) {
+  LoadBoth(TextOf(50));
+  for (TLoadTarget* T : {&Bulk, &RowByRow}) T->Table->AppendRecord({Variant(1000), Variant("aaa"), Variant()});
+  EXPECT_EQ(Bulk.Rows("ByName"), RowByRow.Rows("ByName"));
+  EXPECT_EQ(Bulk.Rows("ByName").front(), "1000|aaa|<null>|");
+}
+
+TEST_F(BulkLoadTest, ADuplicateKeyFailsAndLeavesTheTableAsItWas) {
+  LoadBoth(TextOf(20));
+  for (TLoadTarget* T : {&Bulk, &RowByRow}) {
+    EXPECT_THROW(T->Load(TextOf(30, 29)), EMemTableDupKey);
+    EXPECT_EQ(T->Table->RecordCount(), 20);
+    EXPECT_EQ(T->Table->State(), dsBrowse);
+  }
+  EXPECT_EQ(Bulk.Rows("ByNr"), RowByRow.Rows("ByNr"));
+}
+
+TEST_F(BulkLoadTest, RejectedRowsAndBadValuesAreHandledAlike) {
+  for (TLoadTarget* T : {&Bulk, &RowByRow})
+    T->Table->OnLoadRecord = [T](TDataSet*, bool& Accept) {
+      Accept = T->Table->FieldByName("Nr")->AsInteger() % 2 == 0;
+    };
+  LoadBoth(TextOf(40));
+  EXPECT_EQ(Bulk.Table->RecordCount(), 20);
+  EXPECT_EQ(Bulk.Rows(""), RowByRow.Rows(""));
+  for (TLoadTarget* T : {&Bulk, &RowByRow}) {
+    EXPECT_THROW(T->Load("\"Nr\",\"Name\",\"Note\"\r\n1,\"a\",\r\nzwei,\"b\",\r\n"), EDatabaseError);
+    EXPECT_EQ(T->Table->RecordCount(), 20);
+  }
+}
+
+}  // namespace
