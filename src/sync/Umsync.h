@@ -46,6 +46,7 @@
 #include "platform/rtl/strings.h"
 #include "sync/UKMGrid.h"
 #include "sync/backup.h"
+#include "ui/look/MarkupLabel.h"
 #include "ui/look/TPlainButtonUnit.h"
 #include "ui/look/TPlainProgressBarUnit.h"
 #include "ui/look/WizardNotebook.h"
@@ -159,7 +160,7 @@ class TFsync : public TForm {
   TPlainButton* FlatButton_cancel;
   TPlainButton* FlatButton332423;  // "Hilfe"
   TPanel* Panel298909;             // bottom panel
-  TLabel* lbinfo;                  // status line of the bottom panel
+  TMarkupLabel* lbinfo;            // status line of the bottom panel (mark-up)
   TPanel* Fpclose;                 // "Torvane wird beendet.."
   // Page "0".
   TKMGrid* I_DBKMSYS;  // the installation list over KMD
@@ -172,7 +173,7 @@ class TFsync : public TForm {
   TLabel* Label62342;
   TLabel* Label1;
   TEdit* FlatInstalls2;
-  TLabel* BaseDir;
+  TMarkupLabel* BaseDir;  // mark-up of the probe
   TFsyncCheckBox* snnoneKelpo;
   TFsyncCheckBox* scignoreadr;
   // Page "3".

@@ -24,10 +24,10 @@ class TPlainPanel : public TCustomPanel {
 
   // Draws the panel into Canvas (what Paint copies to the screen).
   void PaintTo(TCanvas& Canvas);
+  void SetEnabled(bool V) override;
 
  protected:
   void Paint() override;
-  void SetEnabled(bool V) override;
 
  private:
   bool FTransparent = false;
