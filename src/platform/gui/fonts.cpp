@@ -54,7 +54,6 @@ class TFreeTypeFace final : public TFontFace {
   Integer FPpem = 12;
   bool FEmbolden = false;
   bool FMono = false;
-  bool FTransformed = false;  // slanted or turned: outlines only
   TTextMetric FMetrics;
   std::unordered_map<char32_t, TGlyphImage> FGlyphs;
 };
@@ -72,10 +71,7 @@ TFreeTypeFace::TFreeTypeFace(const TFontSpec& Spec, const TFontFileMatch& Match)
                   FT_Fixed(std::sin(a) * 0x10000), FT_Fixed(std::cos(a) * 0x10000)};
     FT_Matrix_Multiply(&rot, &m);
   }
-  if (m.xy != 0 || m.yx != 0) {
-    FT_Set_Transform(FFace, &m, nullptr);
-    FTransformed = true;
-  }
+  if (m.xy != 0 || m.yx != 0) FT_Set_Transform(FFace, &m, nullptr);
   ChooseSize(Spec.Height);
   ComputeMetrics();
 }
@@ -120,8 +116,10 @@ void TFreeTypeFace::ComputeMetrics() {
 
 void TFreeTypeFace::Render(char32_t Ch, TGlyphImage& Out) {
   FT_Int32 flags = FT_LOAD_DEFAULT | (FMono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
-  // Embedded bitmaps (small sizes of Tahoma) cannot be slanted or turned.
-  if (FTransformed) flags |= FT_LOAD_NO_BITMAP;
+  // Outlines only: the embedded bitmaps of small sizes (Wine's Tahoma) can
+  // be neither slanted nor turned, and its bold face repeats the regular
+  // ones.
+  flags |= FT_LOAD_NO_BITMAP;
   if (FT_Load_Char(FFace, Ch, flags) != 0 && FT_Load_Glyph(FFace, 0, flags) != 0) return;
   FT_GlyphSlot slot = FFace->glyph;
   Integer extra = 0;

@@ -80,6 +80,16 @@ THtmlRun::~THtmlRun() {
 
 Integer THtmlRun::TextHeightGh() { return C.TextHeight("gh"); }
 
+size_t THtmlRun::NextTag(const String& Text, size_t Pos) {
+  // The last answer holds for every position between its question and it:
+  // long texts without tags are not searched to their end again and again.
+  if (Pos < FTagFrom || Pos > FTagAt) {
+    FTagFrom = Pos;
+    FTagAt = std::min(Text.find('<', Pos), Text.size());
+  }
+  return FTagAt;
+}
+
 Cardinal THtmlRun::TextFlags(const String& Text) const {
   Cardinal F = DT_SINGLELINE | DT_BOTTOM | DT_EXPANDTABS | DT_EXTERNALLEADING;
   bool Reduced = P.Build == THtmlBuild::Reduced;
@@ -119,7 +129,7 @@ TLineInfo THtmlRun::Line(const String& Text, size_t& Pos, TPass Pass, Integer X,
       if (End != TTagEnd::Go) break;
       continue;
     }
-    size_t Next = std::min(Text.find('<', Pos), Text.size());
+    size_t Next = NextTag(Text, Pos);
     if (P.WordWrap) {
       size_t Blank = Text.find(' ', Pos);
       if (Blank != String::npos && Blank < Next) Next = Blank + 1;

@@ -78,6 +78,8 @@ class THtmlRun {
   void DrawWavyLine(Integer X1, Integer X2, Integer Baseline);
   void DrawBody(const String& TagText);
   Cardinal TextFlags(const String& Text) const;
+  // The position of the next "<" at or after Pos (Text.size() when none).
+  size_t NextTag(const String& Text, size_t Pos);
 
   const THtmlDrawParams& P;
   THtmlDrawResult& R;
@@ -85,6 +87,7 @@ class THtmlRun {
   TFont FStartFont;
   TColor FStartBrushColor;
   TBrushStyle FStartBrushStyle;
+  size_t FTagFrom = 1, FTagAt = 0;  // NextTag's last answer (none yet)
 };
 
 }  // namespace html_detail

@@ -48,6 +48,7 @@ void TCustomMarkupLabel::SetText(const String& V) {
 }
 
 void TCustomMarkupLabel::Changed() {
+  FSizedWidth = FSizedHeight = -1;
   if (FAutoSizing && !ComponentState().Contains(csLoading)) LayOut();
   Invalidate();
 }
@@ -134,10 +135,16 @@ TRect TCustomMarkupLabel::TextRect() {
 }
 
 void TCustomMarkupLabel::ApplyAutoSize(Integer TextWidth, Integer TextHeight) {
-  if (!FAutoSizing) return;
+  // Once per change of the text's size: a parent that aligns the label
+  // back to another size must not make painting and sizing chase each other.
+  if (!FAutoSizing || FSizing || (TextWidth == FSizedWidth && TextHeight == FSizedHeight)) return;
+  FSizedWidth = TextWidth;
+  FSizedHeight = TextHeight;
+  FSizing = true;
   if (FAutoSizeType != asHorizontal && Height() != TextHeight + kAutoSizeMargin)
     SetHeight(TextHeight + kAutoSizeMargin);
   if (FAutoSizeType != asVertical && Width() != TextWidth + kAutoSizeMargin) SetWidth(TextWidth + kAutoSizeMargin);
+  FSizing = false;
 }
 
 void TCustomMarkupLabel::LayOut() {
@@ -148,6 +155,7 @@ void TCustomMarkupLabel::LayOut() {
   P.MeasureOnly = true;
   THtmlDrawResult R;
   HtmlDraw(P, R);
+  FSizedWidth = FSizedHeight = -1;
   ApplyAutoSize(R.Width, R.Height);
 }
 

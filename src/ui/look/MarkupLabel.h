@@ -149,6 +149,8 @@ class TCustomMarkupLabel : public TCustomLabel {
   String FLastAnchor;
   TPoint FMouse{-1, -1};
   TMarkupPictureCache FCache;
+  bool FSizing = false;
+  Integer FSizedWidth = -1, FSizedHeight = -1;  // text size auto-sizing last applied
 };
 
 class TMarkupLabel : public TCustomMarkupLabel {

@@ -50,6 +50,7 @@ TPlainButton* TFSB_BOX::AddButton(TWinControl* Parent, const String& Caption, In
   B->SetCaption(Caption);
   B->SetBounds(Left, Top, Width, 25);
   B->SetTabStop(true);
+  B->SetLayout(blGlyphLeft);
   if (TBitmap* G = ResourceBitmap(Glyph)) B->SetGlyph(G);
   return B;
 }
@@ -78,8 +79,8 @@ TFSB_BOX::TFSB_BOX(TComponent* AOwner) : TForm(AOwner, 0) {
   Image2 = new TImage(this);
   Image2->SetParent(Pquestion);
   Image2->SetBounds(5, 5, 24, 24);
-  Image2->SetTransparent(true);
   if (TBitmap* B = ResourceBitmap("MSGQUESTION")) Image2->Picture()->SetGraphic(B);
+  Image2->SetTransparent(true);
   Panel1 = AddPanel(Pquestion, alRight, 35);
   Panel1->SetWidth(173);
   FB_OK = AddButton(Panel1, "Ja", 8, 5, 77, "GLYPHYES");
@@ -90,8 +91,8 @@ TFSB_BOX::TFSB_BOX(TComponent* AOwner) : TForm(AOwner, 0) {
   Image1 = new TImage(this);
   Image1->SetParent(Pmsg);
   Image1->SetBounds(5, 5, 24, 24);
-  Image1->SetTransparent(true);
   if (TBitmap* B = ResourceBitmap("MSGINFORMATION")) Image1->Picture()->SetGraphic(B);
+  Image1->SetTransparent(true);
   Panel2 = AddPanel(Pmsg, alRight, 35);
   Panel2->SetWidth(89);
   FB_BREAK2 = AddButton(Panel2, "Schließen", 7, 5, 77, "GLYPHCLOSE");
@@ -172,6 +173,9 @@ TFSB_BOX::TFSB_BOX(TComponent* AOwner) : TForm(AOwner, 0) {
   FB_BREAK1->OnSelectNext = SelectNext(mrCancel);
   FB_ICANCEL->OnSelectNext = SelectNext(mrCancel);
   FB_BREAK2->OnSelectNext = SelectNext(mrOk);
+  // The answer buttons take Left and Right before the form sees them.
+  for (TPlainButton* B : {FB_OK, FB_BREAK1, FB_IOK, FB_ICANCEL})
+    B->OnLeftRightKeyPressed = [this](TObject*, bool) { SwitchAnswer(); };
   FINPE->OnDrawItem = [this](TWinControl* C, Integer I, TRect R, TOwnerDrawState S) { FINPEDrawItem(C, I, R, S); };
   SetMode(TSBBoxMode::Message);
 }
@@ -244,6 +248,18 @@ void TFSB_BOX::FINPEDrawItem(TWinControl*, Integer Index, TRect Rect, TOwnerDraw
 
 // ---- Showing and keys ------------------------------------------------------------------------
 
+bool TFSB_BOX::SwitchAnswer() {
+  TWinControl* Focused = ActiveControl();
+  TWinControl* Next = Focused == FB_OK        ? FB_BREAK1
+                      : Focused == FB_BREAK1  ? FB_OK
+                      : Focused == FB_IOK     ? (FB_ICANCEL->CanFocus() ? FB_ICANCEL : nullptr)
+                      : Focused == FB_ICANCEL ? FB_IOK
+                                              : nullptr;
+  if (!Next) return false;
+  Next->SetFocus();
+  return true;
+}
+
 void TFSB_BOX::FitToText() {
   FText->LayOut();
   TPlainPanel* Row = Pquestion->Visible() ? Pquestion : Pinput->Visible() ? Pinput : Pmsg;
@@ -262,7 +278,9 @@ bool TFSB_BOX::ForceForeground(HWND Wnd) { return SetForegroundWindow(Wnd); }
 
 void TFSB_BOX::Deactivate() {
   TForm::Deactivate();
-  if (!FLinkClosed && HandleAllocated() && ModalResult() == mrNone) SetForegroundWindow(Handle());
+  // Only a box that waits for its answer pulls itself back.
+  if (!FLinkClosed && HandleAllocated() && ModalResult() == mrNone && FormState().Contains(fsModal))
+    SetForegroundWindow(Handle());
 }
 
 void TFSB_BOX::KeyDown(Word& Key, TShiftState Shift) {
@@ -292,19 +310,9 @@ void TFSB_BOX::KeyDown(Word& Key, TShiftState Shift) {
       else if (!FINPE->DroppedDown()) Answer(mrCancel);
       break;
     case VK_LEFT:
-    case VK_RIGHT: {
-      TWinControl* Focused = ActiveControl();
-      TWinControl* Next = Focused == FB_OK       ? FB_BREAK1
-                          : Focused == FB_BREAK1 ? FB_OK
-                          : Focused == FB_IOK    ? (FB_ICANCEL->CanFocus() ? FB_ICANCEL : nullptr)
-                          : Focused == FB_ICANCEL ? FB_IOK
-                                                  : nullptr;
-      if (Next) {
-        Next->SetFocus();
-        Key = 0;
-      }
+    case VK_RIGHT:
+      if (SwitchAnswer()) Key = 0;
       break;
-    }
     default:
       break;
   }

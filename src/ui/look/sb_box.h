@@ -101,6 +101,9 @@ class TFSB_BOX : public TForm {
   void FBhelpQClick(TObject* Sender);
   void FINPEDrawItem(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State);
   void Answer(TModalResult Result) { SetModalResult(Result); }
+  // Left and Right: moves the focus to the other answer button; false when
+  // the focus is on none of them.
+  bool SwitchAnswer();
 
   TSBHTM* FText = nullptr;
   TSBHTM* FHelp = nullptr;

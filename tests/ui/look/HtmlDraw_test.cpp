@@ -34,11 +34,20 @@ class HtmlDrawTest : public ::testing::Test {
   }
   THtmlDrawResult Measure(const String& Text) { return Draw(Text, true); }
   Integer Gh() { return Paper.Canvas()->TextHeight("gh"); }
-  // Pixels of exactly Colour in the bitmap.
+  // Pixels inked mostly in Colour's channel (R, G or B of a pure colour),
+  // antialiased edges included.
   int Count(TColor Colour) {
     int N = 0;
+    auto Channel = [](TColorRef C, int I) { return int((C >> (8 * I)) & 0xFF); };
+    int Main = Channel(Colour, 0) ? 0 : Channel(Colour, 1) ? 1 : 2;
     for (int Y = 0; Y < Paper.Height(); ++Y)
-      for (int X = 0; X < Paper.Width(); ++X) N += TColor(Paper.PixelSurface().Get(X, Y)) == Colour;
+      for (int X = 0; X < Paper.Width(); ++X) {
+        TColorRef P = Paper.PixelSurface().Get(X, Y);
+        bool Inked = Channel(P, Main) > 150;
+        for (int I = 0; I < 3; ++I)
+          if (I != Main && Channel(P, I) > Channel(P, Main) - 100) Inked = false;
+        N += Inked;
+      }
     return N;
   }
   TBitmap Paper;
