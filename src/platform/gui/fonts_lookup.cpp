@@ -127,6 +127,12 @@ bool Match(const String& Family, bool Bold, bool Italic, TFontFileMatch& Out) {
   Out.Index = GetInt(found, FC_INDEX, 0);
   Out.RealBold = GetInt(found, FC_WEIGHT, FC_WEIGHT_REGULAR) >= FC_WEIGHT_DEMIBOLD;
   Out.RealItalic = GetInt(found, FC_SLANT, FC_SLANT_ROMAN) != FC_SLANT_ROMAN;
+  // Wine's bold Tahoma has bold advances but the regular outlines: its
+  // strokes are emboldened like those of a family without a bold face.
+  static const String kWineTahomaBold = "/wine/fonts/tahomabd.ttf";
+  if (Out.File.size() >= kWineTahomaBold.size() &&
+      Out.File.compare(Out.File.size() - kWineTahomaBold.size(), kWineTahomaBold.size(), kWineTahomaBold) == 0)
+    Out.RealBold = false;
   FcPatternDestroy(found);
   return !Out.File.empty();
 }
