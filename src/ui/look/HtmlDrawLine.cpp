@@ -153,7 +153,8 @@ void THtmlRun::Segment(const String& Text, TCursor& L) {
   R.PlainText += Text;
   if (State.Hidden || Text.empty()) return;
   TRect Calc = Rect(0, 0, 0, 0);
-  DrawText(C, Text, Calc, TextFlags(Text) | DT_CALCRECT);
+  // The whole segment is measured; only drawing cuts it with an ellipsis.
+  DrawText(C, Text, Calc, (TextFlags(Text) & ~(DT_END_ELLIPSIS | DT_PATH_ELLIPSIS)) | DT_CALCRECT);
   Integer W = Calc.Width(), H = Calc.Height();
   L.Info.Height = std::max(L.Info.Height, H);
   if (State.Sub) L.Info.SubExtra = std::max(L.Info.SubExtra, H / 4);
