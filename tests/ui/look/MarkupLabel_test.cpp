@@ -149,6 +149,43 @@ TEST_F(MarkupLabelTest, APictureFromTheStoreTakesItsPlaceInTheLine) {
   L->SetPictureStore(nullptr);
 }
 
+// A 1x1 GIF of five frames in black, red, green, blue and black.
+std::vector<Byte> FiveFrameGif() {
+  std::vector<Byte> G = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x81, 0, 0,
+                         0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
+  for (Byte Index : {0, 1, 2, 3, 0}) {
+    std::vector<Byte> Frame = {0x21, 0xF9, 4, 0, 0, 0, 0, 0, ',', 0, 0, 0, 0, 1, 0, 1, 0, 0,
+                               2, 2, Byte(4 | (Index << 3) | (1 << 6)), 1, 0};
+    G.insert(G.end(), Frame.begin(), Frame.end());
+  }
+  G.push_back(0x3B);
+  return G;
+}
+
+TColor FramePixel(TMarkupPicture& Pic) {
+  TBitmap Paper;
+  Paper.SetSize(4, 4);
+  Pic.Draw(*Paper.Canvas(), Rect(0, 0, 4, 4));
+  return TColor(Paper.PixelSurface().Get(1, 1));
+}
+
+TEST_F(MarkupLabelTest, FrameThreeOfAnAnimatedGifShowsTheThirdFrame) {
+  std::vector<Byte> Gif = FiveFrameGif();
+  TMarkupPicture Pic;
+  TReadOnlyMemoryStream S(Gif.data(), Int64(Gif.size()));
+  Pic.LoadFromStream(&S);
+  EXPECT_EQ(Pic.FrameCount(), 5);
+  EXPECT_EQ(FramePixel(Pic), clBlack);
+  Pic.SetFrame(3);
+  EXPECT_EQ(FramePixel(Pic), RGB(0, 255, 0));
+  Pic.SetFrame(2);
+  EXPECT_EQ(FramePixel(Pic), RGB(255, 0, 0));
+  std::vector<Byte> Bad = {'G', 'I', 'F', '8', 'x'};
+  TReadOnlyMemoryStream B(Bad.data(), Int64(Bad.size()));
+  EXPECT_THROW(Pic.LoadFromStream(&B), EInvalidGraphic);
+  EXPECT_TRUE(Pic.Empty());
+}
+
 TEST_F(MarkupLabelTest, ADisabledPlainPanelShowsItsCaptionEmbossed) {
   TBitmap Paper;
   Paper.SetSize(185, 41);
