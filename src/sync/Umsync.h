@@ -48,6 +48,7 @@
 #include "sync/backup.h"
 #include "ui/look/MarkupLabel.h"
 #include "ui/look/TPlainButtonUnit.h"
+#include "ui/look/TPlainEditUnit.h"
 #include "ui/look/TPlainProgressBarUnit.h"
 #include "ui/look/WizardNotebook.h"
 
@@ -172,7 +173,7 @@ class TFsync : public TForm {
   // Page "2".
   TLabel* Label62342;
   TLabel* Label1;
-  TEdit* FlatInstalls2;
+  TPlainEdit* FlatInstalls2;  // read-only flat edit with the target path
   TMarkupLabel* BaseDir;  // mark-up of the probe
   TFsyncCheckBox* snnoneKelpo;
   TFsyncCheckBox* scignoreadr;
