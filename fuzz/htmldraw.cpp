@@ -7,6 +7,10 @@
 
 #include "ui/look/HtmlDraw.h"
 
+// The font libraries keep their configuration and caches for the life of
+// the process; what they hold at exit is not a leak of the renderer.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\nleak:libfreetype\n"; }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (Size > 4096) return 0;
   static TBitmap* Paper = [] {
