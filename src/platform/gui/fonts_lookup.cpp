@@ -131,8 +131,10 @@ bool Match(const String& Family, bool Bold, bool Italic, TFontFileMatch& Out) {
   // strokes are emboldened like those of a family without a bold face.
   static const String kWineTahomaBold = "/wine/fonts/tahomabd.ttf";
   if (Out.File.size() >= kWineTahomaBold.size() &&
-      Out.File.compare(Out.File.size() - kWineTahomaBold.size(), kWineTahomaBold.size(), kWineTahomaBold) == 0)
+      Out.File.compare(Out.File.size() - kWineTahomaBold.size(), kWineTahomaBold.size(), kWineTahomaBold) == 0) {
     Out.RealBold = false;
+    Out.BoldAdvances = true;
+  }
   FcPatternDestroy(found);
   return !Out.File.empty();
 }

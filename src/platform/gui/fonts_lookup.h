@@ -12,6 +12,7 @@ struct TFontFileMatch {
   String Family;        // family of the file found
   bool RealBold = false;    // the face itself is bold
   bool RealItalic = false;  // the face itself is italic or oblique
+  bool BoldAdvances = false;  // not bold itself, but spaced as bold already
 };
 
 // Finds the file for family Name in the given style. The original
