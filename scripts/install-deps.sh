@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           zlib1g-dev libpng-dev libjpeg-dev libsqlite3-dev
-          libfreetype-dev libfontconfig-dev fonts-dejavu-core libx11-dev
+          libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2 fonts-wine libx11-dev
           clang libclang-rt-14-dev xvfb libxtst-dev libxext6 libxrandr2)
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -48,7 +48,9 @@
 #include "platform/rtl/strings.h"
 #include "sync/UKMGrid.h"
 #include "sync/backup.h"
+#include "ui/look/MarkupLabel.h"
 #include "ui/look/TPlainButtonUnit.h"
+#include "ui/look/TPlainEditUnit.h"
 #include "ui/look/TPlainProgressBarUnit.h"
 #include "ui/look/WizardNotebook.h"
 
@@ -177,7 +179,7 @@ class TFsync : public TForm {
   TPlainButton* FlatButton_cancel;
   TPlainButton* FlatButton332423;  // "Hilfe"
   TPanel* Panel298909;             // bottom panel
-  TLabel* lbinfo;                  // status line of the bottom panel
+  TMarkupLabel* lbinfo;            // status line of the bottom panel (mark-up)
   TPanel* Fpclose;                 // "Torvane wird beendet.."
   // Page "0".
   TKMGrid* I_DBKMSYS;  // the installation list over KMD
@@ -189,8 +191,8 @@ class TFsync : public TForm {
   // Page "2".
   TLabel* Label62342;
   TLabel* Label1;
-  TEdit* FlatInstalls2;
-  TLabel* BaseDir;
+  TPlainEdit* FlatInstalls2;  // read-only flat edit with the target path
+  TMarkupLabel* BaseDir;  // mark-up of the probe
   TFsyncCheckBox* snnoneKelpo;
   TFsyncCheckBox* scignoreadr;
   // Page "3".

@@ -23,6 +23,18 @@ void CollectControls(TWinControl* Parent, std::vector<TControl*>& Out) {
   }
 }
 
+std::vector<TDialogTextReader>& TextReaders() {
+  static std::vector<TDialogTextReader> Readers;
+  return Readers;
+}
+
+String ControlText(TControl* C) {
+  String T;
+  for (const TDialogTextReader& Read : TextReaders())
+    if (Read(C, T)) return T;
+  return C->Text();
+}
+
 TControl* FindButton(TCustomForm* Form, const String& Caption) {
   std::vector<TControl*> All;
   CollectControls(Form, All);
@@ -33,13 +45,15 @@ TControl* FindButton(TCustomForm* Form, const String& Caption) {
 }
 }  // namespace
 
+void AddDialogTextReader(TDialogTextReader Reader) { TextReaders().push_back(std::move(Reader)); }
+
 String FormDialogText(TCustomForm* Form) {
   if (auto* M = dynamic_cast<TMessageForm*>(Form)) return M->Message();
   std::vector<TControl*> All;
   CollectControls(Form, All);
   String Text;
   for (TControl* C : All) {
-    String T = C->Text();
+    String T = ControlText(C);
     if (T.empty()) continue;
     if (!Text.empty()) Text += "\n";
     Text += T;

@@ -34,6 +34,13 @@
 // message; otherwise the texts of its controls, one per line.
 String FormDialogText(TCustomForm* Form);
 
+// Reads what a control shows when that is more than its Text (a label of
+// mark-up shows its text without the tags): true with the text found.
+// Units register their readers once at start-up; the first reader that
+// answers wins.
+using TDialogTextReader = std::function<bool(TControl* Control, String& Text)>;
+void AddDialogTextReader(TDialogTextReader Reader);
+
 class TScriptedResponder {
  public:
   // One shown form.

@@ -53,6 +53,7 @@ class TFreeTypeFace final : public TFontFace {
   String FFamily, FFile;
   Integer FPpem = 12;
   bool FEmbolden = false;
+  bool FWiden = false;  // emboldened glyphs also advance further
   bool FMono = false;
   TTextMetric FMetrics;
   std::unordered_map<char32_t, TGlyphImage> FGlyphs;
@@ -63,6 +64,7 @@ TFreeTypeFace::TFreeTypeFace(const TFontSpec& Spec, const TFontFileMatch& Match)
   if (FT_New_Face(Library(), Match.File.c_str(), Match.Index, &FFace) != 0)
     throw EOutOfResources("Schriftart " + Spec.Name + " kann nicht geladen werden");
   FEmbolden = Spec.Bold && !Match.RealBold;
+  FWiden = FEmbolden && !Match.BoldAdvances;
   FT_Matrix m{0x10000, 0, 0, 0x10000};
   if (Spec.Italic && !Match.RealItalic) m.xy = 0x0366A;  // slant of about 12 degrees
   if (Spec.Escapement % 3600 != 0) {
@@ -108,7 +110,7 @@ void TFreeTypeFace::ComputeMetrics() {
   m.StrikeOutThickness = os2 ? std::max(1, Round(os2->yStrikeoutSize * scale))
                              : m.UnderlineThickness;
   m.StrikeOutPos = os2 ? Round(os2->yStrikeoutPosition * scale) : m.tmAscent / 3;
-  if (FEmbolden) {
+  if (FWiden) {
     m.tmAveCharWidth += 1;
     m.tmMaxCharWidth += 1;
   }
@@ -116,13 +118,17 @@ void TFreeTypeFace::ComputeMetrics() {
 
 void TFreeTypeFace::Render(char32_t Ch, TGlyphImage& Out) {
   FT_Int32 flags = FT_LOAD_DEFAULT | (FMono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
+  // Outlines only: the embedded bitmaps of small sizes (Wine's Tahoma) can
+  // be neither slanted nor turned, and its bold face repeats the regular
+  // ones.
+  flags |= FT_LOAD_NO_BITMAP;
   if (FT_Load_Char(FFace, Ch, flags) != 0 && FT_Load_Glyph(FFace, 0, flags) != 0) return;
   FT_GlyphSlot slot = FFace->glyph;
   Integer extra = 0;
   if (FEmbolden && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
     FT_Pos strength = std::max<FT_Pos>(64, FPpem * 64 / 24);
     FT_Outline_Embolden(&slot->outline, strength);
-    extra = static_cast<Integer>((strength + 32) / 64);
+    if (FWiden) extra = static_cast<Integer>((strength + 32) / 64);
   }
   Out.Advance = static_cast<Integer>((slot->advance.x + 32) >> 6) + extra;
   Out.AdvanceX64 = static_cast<Integer>(slot->advance.x) + extra * 64;

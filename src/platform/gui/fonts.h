@@ -2,10 +2,11 @@
 // fontconfig, renders glyphs with FreeType and keeps sized faces, their
 // metrics and their rendered glyphs in a process-wide cache.
 //
-// Names of the original platform's fonts that are not installed ("Tahoma",
-// "MS Sans Serif", "Arial", "Courier New" ...) fall back to an installed
-// family of the same kind (DejaVu Sans, DejaVu Sans Mono, DejaVu Serif), so
-// that text layout is the same on every run on one machine. Bold and
+// Names of the original platform's fonts map to the installed family
+// closest in width (fonts_lookup.h): Wine's Tahoma for "Tahoma" and "MS
+// Sans Serif", Liberation for "Arial", "Times New Roman" and "Courier New",
+// DejaVu for the rest; MDS_FONT_DIRS pins the font folders (tests), so
+// that text layout does not depend on what else is installed. Bold and
 // italic use real faces when the family has them, otherwise the outline is
 // emboldened or slanted.
 //

@@ -12,10 +12,15 @@ struct TFontFileMatch {
   String Family;        // family of the file found
   bool RealBold = false;    // the face itself is bold
   bool RealItalic = false;  // the face itself is italic or oblique
+  bool BoldAdvances = false;  // not bold itself, but spaced as bold already
 };
 
-// Finds the file for family Name in the given style. A family that is not
-// installed falls back to an installed family of its kind (sans-serif for
-// "Tahoma", "MS Sans Serif", "Arial"; monospace for "Courier New"; serif for
-// "Times New Roman"). Returns false only when no font is found at all.
+// Finds the file for family Name in the given style. The original
+// platform's families map to their closest installed stand-ins first
+// (Tahoma and MS Sans Serif: Wine's Tahoma; Arial, Times New Roman,
+// Courier New: Liberation; Verdana and the symbol fonts: DejaVu Sans); any
+// other name not installed falls back to DejaVu of its kind (sans, serif,
+// mono), then to fontconfig's choice. With MDS_FONT_DIRS set (folders
+// separated by ":"), only the fonts of those folders are known. Returns
+// false only when no font is found at all.
 bool FindFontFile(const String& Name, bool Bold, bool Italic, TFontFileMatch& Out);

@@ -59,6 +59,9 @@ struct THintInfo {
   TColor HintColor = clInfoBk;
   TRect CursorRect{};
   Integer HideTimeout = 0;
+  // Where the hint window's top-left goes (desktop); below the cursor
+  // unless the control moves it.
+  TPoint HintPos{};
 };
 
 using TExceptionEvent = std::function<void(TObject* Sender, Exception& E)>;

@@ -84,11 +84,12 @@ bool TApplication::ActivateHint(const TPoint& Pos) {
   Info.HintMaxWidth = HintMaxWidth;
   Info.HintColor = FHintColor;
   Info.HideTimeout = FHintHidePause;
+  Info.HintPos = Point(Pos.X, Pos.Y + HintOffsetY);
   if (Control->Perform(CM_HINTSHOW, 0, LPARAM(&Info)) != 0 || Info.HintStr.empty()) return false;
   if (!FHintWindow) FHintWindow = new THintWindow(this);
   FHintWindow->SetColor(Info.HintColor);
   TRect R = FHintWindow->CalcHintRect(Info.HintMaxWidth, Info.HintStr);
-  OffsetRect(R, Pos.X, Pos.Y + HintOffsetY);
+  OffsetRect(R, Info.HintPos.X, Info.HintPos.Y);
   FHintWindow->ActivateHint(R, Info.HintStr);
   SetHintControl(Control);
   FireEvent(OnHint, this);

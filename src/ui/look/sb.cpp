@@ -7,7 +7,7 @@
 
 #include "platform/rtl/format.h"
 #include "platform/rtl/sysutils.h"
-#include "ui/look/sbPlainBox.h"
+#include "ui/look/sb_box.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ String CaptionOrTitle(const String& Caption) { return Caption.empty() ? Applicat
 
 // Shows Box modally, lets Read take the answer out, frees the box and
 // returns its modal result.
-TModalResult ShowAndFree(TSBPlainBox* Box, const std::function<void(TModalResult)>& Read = nullptr) {
+TModalResult ShowAndFree(TFSB_BOX* Box, const std::function<void(TModalResult)>& Read = nullptr) {
   TModalResult Result = mrCancel;
   try {
     Box->FocusModeControl();
@@ -54,7 +54,7 @@ TModalResult ShowAndFree(TSBPlainBox* Box, const std::function<void(TModalResult
 }
 
 TModalResult ShowTextBox(TSBBoxMode Mode, const String& Text, const String& HelpText, const String& Caption) {
-  TSBPlainBox* Box = CreateMsgBoxForm();
+  TFSB_BOX* Box = CreateMsgBoxForm();
   String Html;
   PrepareBoxText(Text, Html);
   Box->SetMessageHtml(Html);
@@ -113,25 +113,26 @@ bool AskMsgBox(const String& Text, const String& HelpText, const String& Caption
 
 void InputMsgBox(const String& Default, const String& Prompt, bool NoCancel, bool PickOnly, TStrings* Items,
                  String& Result) {
-  TSBPlainBox* Box = CreateMsgBoxForm();
+  TFSB_BOX* Box = CreateMsgBoxForm();
   String Html;
   PrepareBoxText(Prompt, Html);
   Box->SetMessageHtml(Html);
   bool PickList = PickOnly && Items;
-  if (PickList) Box->SetPickList(true);
-  if (Items) Box->Items()->Assign(Items);
+  TBoxChoiceEdit* Edit = Box->FINPE;
+  if (PickList) Edit->SetStyle(csOwnerDrawFixed);
+  if (Items) Edit->Items()->Assign(Items);
   if (PickOnly)
-    Box->SetItemIndex(Box->Items()->IndexOf(Default));
+    Edit->SetItemIndex(Edit->Items()->IndexOf(Default));
   else
-    Box->SetInputText(Default);
-  Box->SetDropDownCount(std::min(20, Box->Items()->Count()));
+    Edit->SetText(Default);
+  Edit->SetDropDownCount(std::min(20, Edit->Items()->Count()));
   Box->SetMode(TSBBoxMode::Input);
   Box->SetHelpText("");
-  Box->SetCancelVisible(!NoCancel);
+  Box->FB_ICANCEL->SetVisible(!NoCancel);
   Box->SetCaption(Application->Title());
   ShowAndFree(Box, [&](TModalResult Answer) {
     if (Answer == mrOk)
-      Result = PickList ? IntToStr(Box->ItemIndex()) : Trim(Box->InputText());
+      Result = PickList ? IntToStr(Edit->ItemIndex()) : Trim(Edit->Text());
     else
       Result = PickList ? "-1" : "";
   });

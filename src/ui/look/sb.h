@@ -3,7 +3,7 @@
 // InputMsgBox. The text is HTML mark-up (BR, B, FONT ...) or plain text
 // with CR LF line breaks; PrepareBoxText turns every line break into one
 // BR tag and shortens long texts. Each call makes a fresh modal box
-// (sbPlainBox.h), shows it and frees it; nothing survives between calls.
+// (TFSB_BOX, sb_box.h), shows it and frees it; nothing survives between calls.
 // The routines never raise.
 //
 // Modal results: mrOk (1) for "Ja" and "Übernehmen"; mrCancel (2) for

@@ -1,9 +1,6 @@
 // Fonts, text output and measuring.
 #include "drawing_fixture.h"
 
-#include <fontconfig/fontconfig.h>
-
-#include <algorithm>
 
 class CanvasText : public DrawingTest {
  protected:
@@ -30,40 +27,24 @@ class CanvasText : public DrawingTest {
   void Transparent() { Canvas().Brush()->SetStyle(bsClear); }
 };
 
-namespace {
-
-// The spacing fontconfig gives for the installed family Family
-// (FC_PROPORTIONAL, FC_MONO ...); -1 when no such family is installed.
-int InstalledSpacing(const String& Family) {
-  FcPattern* P = FcPatternCreate();
-  FcPatternAddString(P, FC_FAMILY, reinterpret_cast<const FcChar8*>(Family.c_str()));
-  FcObjectSet* Os = FcObjectSetBuild(FC_FAMILY, FC_SPACING, nullptr);
-  FcFontSet* Set = FcFontList(nullptr, P, Os);
-  int Spacing = -1;
-  for (int I = 0; Set && I < Set->nfont; ++I) {
-    int S = FC_PROPORTIONAL;
-    FcPatternGetInteger(Set->fonts[I], FC_SPACING, 0, &S);
-    Spacing = std::max(Spacing, S);
-  }
-  if (Set) FcFontSetDestroy(Set);
-  FcObjectSetDestroy(Os);
-  FcPatternDestroy(P);
-  return Spacing;
+TEST_F(CanvasText, WindowsFontsMapToTheirClosestInstalledFamilies) {
+  EXPECT_EQ(ResolveFontFamily("Tahoma"), "Tahoma");
+  EXPECT_EQ(ResolveFontFamily("MS Sans Serif"), "Tahoma");
+  EXPECT_EQ(ResolveFontFamily("Arial"), "Liberation Sans");
+  EXPECT_EQ(ResolveFontFamily("Courier New"), "Liberation Mono");
+  EXPECT_EQ(ResolveFontFamily("Times New Roman"), "Liberation Serif");
+  EXPECT_EQ(ResolveFontFamily("Verdana"), "DejaVu Sans");
+  EXPECT_EQ(ResolveFontFamily("Symbol"), "DejaVu Sans");
+  EXPECT_EQ(ResolveFontFamily("Unbekannte Schrift"), "DejaVu Sans");
+  EXPECT_EQ(ResolveFontFamily("DejaVu Serif"), "DejaVu Serif");
 }
 
-}  // namespace
-
-// Whatever families the machine has: the Windows names come out as
-// installed families, proportional for the sans faces and fixed-width for
-// "Courier New", and an installed family stays itself.
-TEST_F(CanvasText, MissingWindowsFontsFallBackToInstalledFamilies) {
-  String Sans = ResolveFontFamily("Tahoma");
-  EXPECT_EQ(InstalledSpacing(Sans), FC_PROPORTIONAL) << Sans;
-  EXPECT_EQ(ResolveFontFamily("MS Sans Serif"), Sans);
-  String Mono = ResolveFontFamily("Courier New");
-  EXPECT_GE(InstalledSpacing(Mono), FC_MONO) << Mono;
-  EXPECT_EQ(ResolveFontFamily(Sans), Sans);
-  EXPECT_EQ(ResolveFontFamily(Mono), Mono);
+TEST_F(CanvasText, ArialKeepsItsOwnAdvanceWidths) {
+  // Metric-compatible stand-ins keep the widths the forms were laid out for.
+  TFontSpec Spec;
+  Spec.Name = "Arial";
+  Spec.Height = -2048;
+  EXPECT_EQ(GetFontFace(Spec).TextWidth("W"), 1933);
 }
 
 TEST_F(CanvasText, SizeAndHeightFollowNinetySixPixelsPerInch) {

@@ -94,6 +94,7 @@ TEST_F(PanelTest, LayoutPlacesTheTextVertically) {
   L->SetBounds(10, 10, 80, 60);
   L->SetCaption("Wg");
   L->Font()->SetColor(clBlack);
+  L->Font()->SetHeight(-16);  // stems wide enough for fully inked pixels
   L->SetColor(clWhite);
   auto Ink = [&](int Y0, int Y1) { return CountColor(Rect(10, 10 + Y0, 90, 10 + Y1), clBlack); };
   EXPECT_GT(Ink(0, 20), 0);

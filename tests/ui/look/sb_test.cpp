@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "look_fixture.h"
+#include "ui/look/HtmlDraw.h"
 #include "ui/look/sb.h"
-#include "ui/look/sbPlainBox.h"
+#include "ui/look/sb_box.h"
 
 namespace {
 
@@ -71,8 +72,8 @@ TEST(ReplaceNoCase, LongerReplacementsAndEmptyInputs) {
 }
 
 TEST(PlainText, TagsAreDroppedAndBreaksKept) {
-  EXPECT_EQ(PlainTextOfHtml("<B>Fehler</B><br>a &amp; b"), "Fehler\na & b");
-  EXPECT_EQ(PlainTextOfHtml("a < b"), "a < b");
+  EXPECT_EQ(HtmlToPlainText("<B>Fehler</B><br>a &amp; b"), "Fehler\na & b");
+  EXPECT_EQ(HtmlToPlainText("a &lt;b&gt; c"), "a <b> c");
 }
 
 // ---- The boxes ----------------------------------------------------------------------------
@@ -84,9 +85,9 @@ class MessageRoutinesTest : public LookTest {
     Application->SetTitle("Mobile Daten-Syncronisation");
   }
   // Runs Fn on the box of caption Caption, then presses Button.
-  void OnBox(const String& Caption, std::function<void(TSBPlainBox*)> Fn, const String& Button = "") {
+  void OnBox(const String& Caption, std::function<void(TFSB_BOX*)> Fn, const String& Button = "") {
     Answers().Do(Caption, [Fn, Button](TCustomForm* F) {
-      auto* Box = dynamic_cast<TSBPlainBox*>(F);
+      auto* Box = dynamic_cast<TFSB_BOX*>(F);
       ASSERT_NE(Box, nullptr);
       Fn(Box);
       if (!Button.empty()) Box->ButtonByCaption(Button)->DoClick();
@@ -97,23 +98,23 @@ class MessageRoutinesTest : public LookTest {
     for (int I = 0; I < Count; ++I) L->Add("Eintrag " + std::to_string(I));
     return L;
   }
-  TSBPlainBox* Seen = nullptr;
+  TFSB_BOX* Seen = nullptr;
 };
 
 TEST_F(MessageRoutinesTest, AMessageIsCaptionedWithTheTitleAndClosedWithSchliessen) {
   Answers().PressButton("Mobile Daten-Syncronisation", "Schließen", "gesichert");
   ShowMsgBox("Daten<br>gesichert");
   ASSERT_EQ(Responder->Shown().size(), 1u);
-  EXPECT_EQ(Responder->Shown()[0].ClassName, "TSBPlainBox");
+  EXPECT_EQ(Responder->Shown()[0].ClassName, "TFSB_BOX");
   EXPECT_TRUE(Responder->Unexpected().empty());
 }
 
 TEST_F(MessageRoutinesTest, TheHelpButtonShowsOnlyWithAHelpText) {
   bool HelpVisible = true;
-  OnBox("Hinweis", [&](TSBPlainBox* B) { HelpVisible = B->ButtonByCaption("Hilfe")->Visible(); }, "Schließen");
+  OnBox("Hinweis", [&](TFSB_BOX* B) { HelpVisible = B->ButtonByCaption("Hilfe")->Visible(); }, "Schließen");
   ShowMsgBox("Text", "", "Hinweis");
   EXPECT_FALSE(HelpVisible);
-  OnBox("Hinweis", [&](TSBPlainBox* B) {
+  OnBox("Hinweis", [&](TFSB_BOX* B) {
     HelpVisible = B->ButtonByCaption("Hilfe")->Visible();
     Integer Before = B->ClientHeight();
     B->ButtonByCaption("Hilfe")->DoClick();
@@ -132,24 +133,24 @@ TEST_F(MessageRoutinesTest, AskIsTrueExactlyForJa) {
 }
 
 TEST_F(MessageRoutinesTest, EscCancelsAQuestion) {
-  OnBox("Frage", [](TSBPlainBox*) { HeadlessKey(VK_ESCAPE); });
+  OnBox("Frage", [](TFSB_BOX*) { HeadlessKey(VK_ESCAPE); });
   EXPECT_FALSE(AskMsgBox("Weiter?", "", "Frage"));
   EXPECT_TRUE(Responder->Unexpected().empty());
 }
 
 TEST_F(MessageRoutinesTest, FreeInputIsTrimmedOnAcceptanceAndEmptyOnCancel) {
   String Result = "alt";
-  OnBox("Mobile Daten-Syncronisation", [](TSBPlainBox* B) { B->SetInputText("  Laptop 3  "); }, "Übernehmen");
+  OnBox("Mobile Daten-Syncronisation", [](TFSB_BOX* B) { B->FINPE->SetText("  Laptop 3  "); }, "Übernehmen");
   InputMsgBox("Vorgabe", "Name:", false, false, nullptr, Result);
   EXPECT_EQ(Result, "Laptop 3");
-  OnBox("Mobile Daten-Syncronisation", [](TSBPlainBox*) {}, "Abbrechen");
+  OnBox("Mobile Daten-Syncronisation", [](TFSB_BOX*) {}, "Abbrechen");
   InputMsgBox("Vorgabe", "Name:", false, false, nullptr, Result);
   EXPECT_EQ(Result, "");
 }
 
 TEST_F(MessageRoutinesTest, TheDefaultFillsTheInputLine) {
   String Result, Seen;
-  OnBox("Mobile Daten-Syncronisation", [&](TSBPlainBox* B) { Seen = B->InputText(); }, "Übernehmen");
+  OnBox("Mobile Daten-Syncronisation", [&](TFSB_BOX* B) { Seen = B->FINPE->Text(); }, "Übernehmen");
   InputMsgBox("Vorgabe", "Name:", false, false, nullptr, Result);
   EXPECT_EQ(Seen, "Vorgabe");
   EXPECT_EQ(Result, "Vorgabe");
@@ -159,9 +160,9 @@ TEST_F(MessageRoutinesTest, APickListReturnsTheChosenIndex) {
   auto L = Items(5);
   String Result;
   Integer Chosen = -2;
-  OnBox("Mobile Daten-Syncronisation", [&](TSBPlainBox* B) {
-    Chosen = B->ItemIndex();
-    B->SetItemIndex(3);
+  OnBox("Mobile Daten-Syncronisation", [&](TFSB_BOX* B) {
+    Chosen = B->FINPE->ItemIndex();
+    B->FINPE->SetItemIndex(3);
   }, "Übernehmen");
   InputMsgBox("Eintrag 2", "Wählen:", false, true, L.get(), Result);
   EXPECT_EQ(Chosen, 2);
@@ -171,7 +172,7 @@ TEST_F(MessageRoutinesTest, APickListReturnsTheChosenIndex) {
 TEST_F(MessageRoutinesTest, APickListWithAnAbsentDefaultChoosesNothing) {
   auto L = Items(5);
   String Result;
-  OnBox("Mobile Daten-Syncronisation", [](TSBPlainBox* B) { EXPECT_EQ(B->ItemIndex(), -1); }, "Übernehmen");
+  OnBox("Mobile Daten-Syncronisation", [](TFSB_BOX* B) { EXPECT_EQ(B->FINPE->ItemIndex(), -1); }, "Übernehmen");
   InputMsgBox("fehlt", "Wählen:", false, true, L.get(), Result);
   EXPECT_EQ(Result, "-1");
 }
@@ -179,7 +180,7 @@ TEST_F(MessageRoutinesTest, APickListWithAnAbsentDefaultChoosesNothing) {
 TEST_F(MessageRoutinesTest, ACancelledPickListReturnsMinusOne) {
   auto L = Items(5);
   String Result;
-  OnBox("Mobile Daten-Syncronisation", [](TSBPlainBox*) {}, "Abbrechen");
+  OnBox("Mobile Daten-Syncronisation", [](TFSB_BOX*) {}, "Abbrechen");
   InputMsgBox("Eintrag 1", "Wählen:", false, true, L.get(), Result);
   EXPECT_EQ(Result, "-1");
 }
@@ -187,10 +188,10 @@ TEST_F(MessageRoutinesTest, ACancelledPickListReturnsMinusOne) {
 TEST_F(MessageRoutinesTest, TheDropDownShowsAtMostTwentyLines) {
   Integer Count = 0;
   String Result;
-  OnBox("Mobile Daten-Syncronisation", [&](TSBPlainBox* B) { Count = B->DropDownCount(); }, "Abbrechen");
+  OnBox("Mobile Daten-Syncronisation", [&](TFSB_BOX* B) { Count = B->FINPE->DropDownCount(); }, "Abbrechen");
   InputMsgBox("", "Wählen:", false, false, Items(10).get(), Result);
   EXPECT_EQ(Count, 10);
-  OnBox("Mobile Daten-Syncronisation", [&](TSBPlainBox* B) { Count = B->DropDownCount(); }, "Abbrechen");
+  OnBox("Mobile Daten-Syncronisation", [&](TFSB_BOX* B) { Count = B->FINPE->DropDownCount(); }, "Abbrechen");
   InputMsgBox("", "Wählen:", false, false, Items(50).get(), Result);
   EXPECT_EQ(Count, 20);
 }
@@ -198,9 +199,9 @@ TEST_F(MessageRoutinesTest, TheDropDownShowsAtMostTwentyLines) {
 TEST_F(MessageRoutinesTest, WithNoCancelEscAcceptsTheInput) {
   String Result;
   bool CancelShown = true;
-  OnBox("Mobile Daten-Syncronisation", [&](TSBPlainBox* B) {
-    CancelShown = B->CancelVisible();
-    B->SetInputText(" Wert ");
+  OnBox("Mobile Daten-Syncronisation", [&](TFSB_BOX* B) {
+    CancelShown = B->FB_ICANCEL->Visible();
+    B->FINPE->SetText(" Wert ");
     HeadlessKey(VK_ESCAPE);
   });
   InputMsgBox("", "Wert:", true, false, nullptr, Result);
@@ -210,8 +211,8 @@ TEST_F(MessageRoutinesTest, WithNoCancelEscAcceptsTheInput) {
 
 TEST_F(MessageRoutinesTest, EnterInTheInputLineAccepts) {
   String Result;
-  OnBox("Mobile Daten-Syncronisation", [](TSBPlainBox* B) {
-    B->SetInputText("Eingabe");
+  OnBox("Mobile Daten-Syncronisation", [](TFSB_BOX* B) {
+    B->FINPE->SetText("Eingabe");
     HeadlessKey(VK_RETURN);
   });
   InputMsgBox("", "Wert:", false, false, nullptr, Result);

@@ -1,0 +1,187 @@
+// The mark-up renderer, headless: colours, sizes, entities, line breaks,
+// links and pictures, measured and drawn into a bitmap.
+#include <gtest/gtest.h>
+
+#include "platform/gui/comctrls_imagelist.h"
+#include "platform/gui/graphics.h"
+#include "ui/look/HtmlDraw.h"
+
+namespace {
+
+class HtmlDrawTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Paper.SetSize(300, 120);
+    Paper.Canvas()->Brush()->SetColor(clWhite);
+    Paper.Canvas()->FillRect(Rect(0, 0, 300, 120));
+    Paper.Canvas()->Font()->SetName("Tahoma");
+    Paper.Canvas()->Font()->SetHeight(-11);
+  }
+  // Draws Text (or only measures it) and returns what the renderer found.
+  THtmlDrawResult Draw(const String& Text, bool MeasureOnly = false, TPoint Mouse = Point(-1, -1),
+                       TRect Area = Rect(0, 0, 300, 120)) {
+    THtmlDrawParams P;
+    P.Canvas = Paper.Canvas();
+    P.Text = Text;
+    P.Rect = Area;
+    P.MeasureOnly = MeasureOnly;
+    P.MouseX = Mouse.X;
+    P.MouseY = Mouse.Y;
+    P.Images = Images;
+    THtmlDrawResult R;
+    HtmlDraw(P, R);
+    return R;
+  }
+  THtmlDrawResult Measure(const String& Text) { return Draw(Text, true); }
+  Integer Gh() { return Paper.Canvas()->TextHeight("gh"); }
+  // Pixels inked mostly in Colour's channel (R, G or B of a pure colour),
+  // antialiased edges included.
+  int Count(TColor Colour) {
+    int N = 0;
+    auto Channel = [](TColorRef C, int I) { return int((C >> (8 * I)) & 0xFF); };
+    int Main = Channel(Colour, 0) ? 0 : Channel(Colour, 1) ? 1 : 2;
+    for (int Y = 0; Y < Paper.Height(); ++Y)
+      for (int X = 0; X < Paper.Width(); ++X) {
+        TColorRef P = Paper.PixelSurface().Get(X, Y);
+        bool Inked = Channel(P, Main) > 150;
+        for (int I = 0; I < 3; ++I)
+          if (I != Main && Channel(P, I) > Channel(P, Main) - 100) Inked = false;
+        N += Inked;
+      }
+    return N;
+  }
+  TBitmap Paper;
+  TCustomImageList* Images = nullptr;
+};
+
+TEST(HtmlColors, HexAndNamesInAnyLetterCase) {
+  EXPECT_EQ(HtmlColorToColor("#ff0000"), RGB(255, 0, 0));
+  EXPECT_EQ(HtmlColorToColor("#FF0000"), RGB(255, 0, 0));
+  EXPECT_EQ(HtmlColorToColor("#0080Fe"), RGB(0, 128, 254));
+  EXPECT_EQ(ColorNameToColor("clred"), RGB(255, 0, 0));
+  EXPECT_EQ(ColorNameToColor("CLRED"), RGB(255, 0, 0));
+  EXPECT_EQ(ColorNameToColor("clBtnFace"), clBtnFace);
+  EXPECT_EQ(ColorNameToColor("clRosa"), clBlack);
+}
+
+TEST(HtmlHelpers, CaseInsensitiveSearchAndLineBreaks) {
+  EXPECT_EQ(PosNoCase("<br>", "a<BR>b"), 1u);
+  String S = "x FILE://a file://b";
+  EXPECT_TRUE(ReplaceFirstNoCase(S, "file://", ""));
+  EXPECT_EQ(S, "x a file://b");
+  EXPECT_EQ(CrToBr("a\r\nb\nc"), "a<BR>bc");
+}
+
+TEST_F(HtmlDrawTest, FontColoursByNameAndHexAreDrawn) {
+  Draw("<FONT color=\"#FF0000\">Rot</FONT> <FONT color=\"clBlue\">Blau</FONT>");
+  EXPECT_GT(Count(RGB(255, 0, 0)), 5);
+  EXPECT_GT(Count(RGB(0, 0, 255)), 5);
+}
+
+TEST_F(HtmlDrawTest, SizeNumbersOneToFiveArePresetsOthersArePoints) {
+  TFont Twelve, Twenty;
+  Twelve.SetName("Tahoma");
+  Twelve.SetSize(12);
+  Twenty.SetName("Tahoma");
+  Twenty.SetSize(20);
+  TBitmap B;
+  B.SetSize(1, 1);
+  B.Canvas()->SetFont(&Twelve);
+  Integer H12 = B.Canvas()->TextHeight("Text");
+  B.Canvas()->SetFont(&Twenty);
+  Integer H20 = B.Canvas()->TextHeight("Text");
+  EXPECT_EQ(Measure("<FONT size=\"3\">Text</FONT>").Height, H12);
+  EXPECT_EQ(Measure("<FONT size=\"20\">Text</FONT>").Height, H20);
+  EXPECT_EQ(Paper.Canvas()->Font()->Height(), -11);  // the canvas font comes back
+}
+
+TEST_F(HtmlDrawTest, CrBreaksALineButLfAloneDoesNot) {
+  EXPECT_EQ(Measure("eins\rzwei").Height, 2 * Gh());
+  EXPECT_EQ(Measure("eins\nzwei").Height, Gh());
+  EXPECT_EQ(Measure("eins<br>zwei<BR>drei").Height, 3 * Gh());
+}
+
+TEST_F(HtmlDrawTest, EscapedTagsShowLiterallyAndDoNotSwitchBold) {
+  THtmlDrawResult R = Measure("&lt;B&gt;x&lt;/B&gt;");
+  EXPECT_EQ(R.PlainText, "<B>x</B>");
+  EXPECT_EQ(R.Width, Paper.Canvas()->TextWidth("<B>x</B>"));
+  EXPECT_FALSE(Paper.Canvas()->Font()->Style().Contains(fsBold));
+}
+
+TEST_F(HtmlDrawTest, EntitiesOfTheWholeText) {
+  EXPECT_EQ(Measure("a&quot;b &euro; &copy;").PlainText, "a\"b € ©");
+  THtmlDrawParams P;
+  P.Canvas = Paper.Canvas();
+  P.Text = "A &amp; B";
+  P.Rect = Rect(0, 0, 300, 100);
+  P.MeasureOnly = true;
+  P.Build = THtmlBuild::Reduced;
+  THtmlDrawResult R;
+  HtmlDraw(P, R);
+  EXPECT_EQ(R.PlainText, "A & B");
+}
+
+TEST_F(HtmlDrawTest, AnEmptyTextIsAsHighAsGh) {
+  EXPECT_EQ(Measure("").Height, Gh());
+  EXPECT_EQ(Draw("").Height, Gh());
+}
+
+TEST_F(HtmlDrawTest, LinksAreFoundUnderTheMouse) {
+  String Text = "<A href=\"ziel\">Verweis</A> danach";
+  Integer LinkWidth = Paper.Canvas()->TextWidth("Verweis");
+  THtmlDrawResult On = Draw(Text, false, Point(LinkWidth / 2, Gh() / 2));
+  EXPECT_TRUE(On.OnLink);
+  EXPECT_EQ(On.Anchor, "ziel");
+  EXPECT_EQ(On.LinkCount, 1);
+  THtmlDrawResult Off = Draw(Text, false, Point(LinkWidth + 20, Gh() / 2));
+  EXPECT_FALSE(Off.OnLink);
+  EXPECT_EQ(Off.Anchor, "");
+  EXPECT_GT(Count(RGB(0, 0, 255)), 5);  // links are blue
+}
+
+TEST_F(HtmlDrawTest, WordWrapBreaksAtBlanksWithinTheRectangle) {
+  String Text = "ein zwei drei vier fünf sechs sieben acht neun zehn";
+  EXPECT_EQ(Draw(Text, false, Point(-1, -1), Rect(0, 0, 300, 120)).Height, Gh());
+  THtmlDrawResult Narrow = Draw(Text, false, Point(-1, -1), Rect(0, 0, 60, 120));
+  EXPECT_GT(Narrow.Height, 3 * Gh());
+  EXPECT_LE(Narrow.Width, 60);
+}
+
+TEST_F(HtmlDrawTest, UnquotedAttributesReadAsEmpty) {
+  TImageList List(nullptr);
+  List.SetWidth(16);
+  List.SetHeight(16);
+  TBitmap Pic;
+  Pic.SetSize(16, 16);
+  List.Add(&Pic, nullptr);
+  Images = &List;
+  // WIDTH=40 unquoted: the list's own 16 pixels count.
+  EXPECT_EQ(Measure("<IMG src=\"IDX:0\" width=40 height=40>").Width, 16);
+  EXPECT_EQ(Measure("<IMG src=\"IDX:0\" width=\"40\" height=\"40\">").Width, 40);
+  EXPECT_EQ(Measure("<IMG src=\"IDX:0\" width=\"40\" height=\"40\">").Height, 40);
+  EXPECT_EQ(Measure("<IMG src=\"IDX:7\">x").Width, Paper.Canvas()->TextWidth("x"));  // no such picture
+}
+
+TEST_F(HtmlDrawTest, BadMarkUpIsDrawnAsFarAsItGoes) {
+  for (const char* Bad : {"<B>offen", "</FONT></A></UL></P>x", "<FONT size=\"999999999\">riesig",
+                          "<IMG src=\"fehlt.png\">", "<", "a<", "<<<>>>", "<IND x=\"-5\">x", "<R a=\"90\">x",
+                          "<UL><LI>a<LI>b</UL>", "<P align=\"right\" bgcolor=\"clRed\">r</P>"}) {
+    THtmlDrawResult R = Draw(Bad);
+    EXPECT_GE(R.Height, Gh()) << Bad;
+    EXPECT_EQ(Paper.Canvas()->Font()->Height(), -11) << Bad;
+  }
+}
+
+TEST_F(HtmlDrawTest, TextBelowTheRectangleIsDropped) {
+  String Lines;
+  for (int I = 0; I < 40; ++I) Lines += "Zeile<br>";
+  EXPECT_LT(Draw(Lines, false, Point(-1, -1), Rect(0, 0, 300, 50)).Height, 40 * Gh());
+  EXPECT_EQ(Measure(Lines).Height, 40 * Gh());
+}
+
+TEST(HtmlPlain, TheReaderSeesTextAndLineBreaks) {
+  EXPECT_EQ(HtmlToPlainText("<B>Fehler:</B><BR>Datei <I>a.txt</I>"), "Fehler:\nDatei a.txt");
+  EXPECT_EQ(HtmlToPlainText("a<HR>b", "\r\n"), "a\r\nb");
+}
+
+}  // namespace

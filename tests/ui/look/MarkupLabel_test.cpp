@@ -1,0 +1,209 @@
+// The HTML labels and the flat panel on a headless form: joined lines,
+// auto-sizing, links with their cursor, hint and click, the picture store.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <mutex>
+#include <thread>
+
+#include "foundation/uShellEx.h"
+#include "look_fixture.h"
+#include "platform/gui/dialogs_responder.h"
+#include "platform/os/process.h"
+#include "ui/look/MarkupLabel.h"
+#include "ui/look/SB_markuplabel.h"
+#include "ui/look/TPlainPanelUnit.h"
+
+namespace {
+
+class MarkupLabelTest : public LookTest {
+ protected:
+  template <class T>
+  T* LabelWith(const String& Html, TRect B = Bounds(10, 10, 280, 60)) {
+    TForm* F = ShownForm();
+    auto* L = Put<T>(F, B);
+    L->Font()->SetName("Tahoma");
+    L->SetText(Html);
+    Pump();
+    return L;
+  }
+  Integer Gh(TCustomMarkupLabel* L) {
+    TBitmap B;
+    B.SetSize(1, 1);
+    B.Canvas()->SetFont(L->Font());
+    return B.Canvas()->TextHeight("gh");
+  }
+};
+
+TEST_F(MarkupLabelTest, LinesOfTheTextJoinWithoutABreakButBrBreaks) {
+  auto* L = LabelWith<TMarkupLabel>("");
+  L->SetAutoSizing(true);
+  L->HTMLText()->Add("erste");
+  L->HTMLText()->Add("zweite");
+  EXPECT_EQ(L->Height(), Gh(L) + 6);  // auto-sized: 6 pixels above the text
+  EXPECT_EQ(L->PlainText(), "erstezweite");
+  L->SetText("erste<BR>zweite");
+  EXPECT_EQ(L->Height(), 2 * Gh(L) + 6);
+  EXPECT_EQ(L->Caption(), "erste<BR>zweite");
+}
+
+TEST_F(MarkupLabelTest, TheResponderReadsTheTextWithoutTags) {
+  TForm* F = ShownForm();
+  auto* L = Put<TMarkupLabel>(F, Bounds(5, 5, 200, 40));
+  L->SetText("<B>Fehler</B> in<br>Zeile 3");
+  EXPECT_NE(FormDialogText(F).find("Fehler in\nZeile 3"), String::npos);
+}
+
+TEST_F(MarkupLabelTest, OverALinkTheCursorIsAHandAndTheHintShowsTheTarget) {
+  auto* L = LabelWith<TMarkupLabel>("<A href=\"info.htm\">Hilfe</A> lesen");
+  L->SetAnchorHint(true);
+  L->SetShowHint(true);
+  String Entered;
+  L->OnAnchorEnter = [&](TObject*, const String& A) { Entered = A; };
+  MoveOver(L, 5, 5);
+  EXPECT_EQ(L->Cursor(), crHandPoint);
+  EXPECT_EQ(Entered, "info.htm");
+  EXPECT_EQ(L->HoverLink(), 0);
+  THintInfo Info;
+  Info.CursorPos = L->ClientToScreen(Point(5, 5));
+  L->Perform(CM_HINTSHOW, 0, LPARAM(&Info));
+  EXPECT_EQ(Info.HintStr, "info.htm");
+  EXPECT_EQ(Info.HintPos, Point(Info.CursorPos.X + 10, Info.CursorPos.Y - 10));
+  MoveOver(L, 250, 5);
+  EXPECT_EQ(L->Cursor(), crDefault);
+  EXPECT_EQ(L->HoverLink(), -1);
+}
+
+TEST_F(MarkupLabelTest, ALinkWithoutSchemeFiresOnAnchorClick) {
+  auto* L = LabelWith<TMarkupLabel>("<A href=\"weiter\">Weiter</A>");
+  String Clicked;
+  L->OnAnchorClick = [&](TObject*, const String& A) { Clicked = A; };
+  ClickOn(L, 5, 5);
+  EXPECT_EQ(Clicked, "weiter");
+}
+
+TEST_F(MarkupLabelTest, TheMessageLabelIgnoresLinksWithoutScheme) {
+  auto* L = LabelWith<TSBHTM>("<A href=\"weiter\">Weiter</A>");
+  bool Fired = false;
+  L->OnLinkClick = [&](TObject*) { Fired = true; };
+  ClickOn(L, 5, 5);
+  EXPECT_FALSE(Fired);
+}
+
+// A file link of the message label goes to the shell as its bare path, on
+// the shell worker's thread.
+TEST_F(MarkupLabelTest, AFileLinkIsOpenedAsItsPathOnTheWorker) {
+  String Bin = Folder + "/bin";
+  std::filesystem::create_directories(Bin);
+  std::ofstream(Bin + "/xdg-open") << "#!/bin/sh\n";
+  std::filesystem::permissions(Bin + "/xdg-open", std::filesystem::perms::owner_all);
+  std::ofstream(Folder + "/bericht.txt") << "Bericht\n";
+  const char* OldPath = getenv("PATH");
+  String SavedPath = OldPath ? OldPath : "";
+  setenv("PATH", Bin.c_str(), 1);
+  std::mutex M;
+  std::vector<String> Argv;
+  std::thread::id Thread;
+  TProcessLauncher Old = SetProcessLauncher([&](const TLaunchRequest& R, TProcessHandle& H) {
+    std::lock_guard<std::mutex> G(M);
+    Argv = R.Argv;
+    Thread = std::this_thread::get_id();
+    H = TProcessHandle::Finished(0);
+    return DWORD(0);
+  });
+  auto* L = LabelWith<TSBHTM>("<A href=\"FILE://" + Folder + "/bericht.txt\">Bericht</A>");
+  bool Fired = false;
+  L->OnLinkClick = [&](TObject*) { Fired = true; };
+  ClickOn(L, 5, 5);
+  ShutdownShellPool();
+  SetProcessLauncher(Old);
+  setenv("PATH", SavedPath.c_str(), 1);
+  EXPECT_TRUE(Fired);
+  ASSERT_EQ(Argv.size(), 2u);
+  EXPECT_EQ(Argv[1], Folder + "/bericht.txt");
+  EXPECT_NE(Thread, std::this_thread::get_id());
+}
+
+TEST_F(MarkupLabelTest, PicturesAreFoundByNameInAnyLetterCase) {
+  TPictureStore Store(nullptr);
+  TPictureItem* Item = Store.Add("Logo");
+  EXPECT_EQ(FindPicture(&Store, "LOGO"), Item->Picture());
+  EXPECT_EQ(FindPicture(&Store, "anders"), nullptr);
+  EXPECT_EQ(FindPicture(nullptr, "Logo"), nullptr);
+}
+
+TEST_F(MarkupLabelTest, APictureFromTheStoreTakesItsPlaceInTheLine) {
+  TPictureStore Store(nullptr);
+  TBitmap Red;
+  Red.SetSize(20, 12);
+  Red.Canvas()->Brush()->SetColor(clRed);
+  Red.Canvas()->FillRect(Rect(0, 0, 20, 12));
+  String Path = Folder + "/rot.bmp";
+  Red.SaveToFile(Path);
+  Store.Add("rot")->Picture()->LoadFromFile(Path);
+  auto* L = LabelWith<TMarkupLabel>("<IMG src=\"rot\">");
+  L->SetPictureStore(&Store);
+  Pump();
+  EXPECT_EQ(PixelOf(L, 5, 5), clRed);
+  L->SetPictureStore(nullptr);
+}
+
+// A 1x1 GIF of five frames in black, red, green, blue and black.
+std::vector<Byte> FiveFrameGif() {
+  std::vector<Byte> G = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x81, 0, 0,
+                         0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
+  for (Byte Index : {0, 1, 2, 3, 0}) {
+    std::vector<Byte> Frame = {0x21, 0xF9, 4, 0, 0, 0, 0, 0, ',', 0, 0, 0, 0, 1, 0, 1, 0, 0,
+                               2, 2, Byte(4 | (Index << 3) | (1 << 6)), 1, 0};
+    G.insert(G.end(), Frame.begin(), Frame.end());
+  }
+  G.push_back(0x3B);
+  return G;
+}
+
+TColor FramePixel(TMarkupPicture& Pic) {
+  TBitmap Paper;
+  Paper.SetSize(4, 4);
+  Pic.Draw(*Paper.Canvas(), Rect(0, 0, 4, 4));
+  return TColor(Paper.PixelSurface().Get(1, 1));
+}
+
+TEST_F(MarkupLabelTest, FrameThreeOfAnAnimatedGifShowsTheThirdFrame) {
+  std::vector<Byte> Gif = FiveFrameGif();
+  TMarkupPicture Pic;
+  TReadOnlyMemoryStream S(Gif.data(), Int64(Gif.size()));
+  Pic.LoadFromStream(&S);
+  EXPECT_EQ(Pic.FrameCount(), 5);
+  EXPECT_EQ(FramePixel(Pic), clBlack);
+  Pic.SetFrame(3);
+  EXPECT_EQ(FramePixel(Pic), RGB(0, 255, 0));
+  Pic.SetFrame(2);
+  EXPECT_EQ(FramePixel(Pic), RGB(255, 0, 0));
+  std::vector<Byte> Bad = {'G', 'I', 'F', '8', 'x'};
+  TReadOnlyMemoryStream B(Bad.data(), Int64(Bad.size()));
+  EXPECT_THROW(Pic.LoadFromStream(&B), EInvalidGraphic);
+  EXPECT_TRUE(Pic.Empty());
+}
+
+TEST_F(MarkupLabelTest, ADisabledPlainPanelShowsItsCaptionEmbossed) {
+  TBitmap Paper;
+  Paper.SetSize(185, 41);
+  TPlainPanel Panel(nullptr);
+  Panel.SetCaption("Torvane wird beendet..");
+  Panel.SetColor(clWhite);
+  Panel.PaintTo(*Paper.Canvas());
+  EXPECT_EQ(TColor(Paper.PixelSurface().Get(0, 0)), ColorValue(0x8396A0));  // the frame
+  auto Count = [&](TColor C) {
+    int N = 0;
+    for (int Y = 0; Y < 41; ++Y)
+      for (int X = 0; X < 185; ++X) N += TColor(Paper.PixelSurface().Get(X, Y)) == ColorToRGB(C);
+    return N;
+  };
+  int ShadowBefore = Count(clBtnShadow);
+  Panel.SetEnabled(false);
+  Panel.PaintTo(*Paper.Canvas());
+  EXPECT_GT(Count(clBtnShadow), ShadowBefore);
+}
+
+}  // namespace

@@ -1,0 +1,135 @@
+// The message box form: its keys, its size for long and empty texts, the
+// help panel, links that close it, and a picture of it.
+#include <gtest/gtest.h>
+
+#include "look_fixture.h"
+#include "ui/look/sb.h"
+#include "ui/look/sb_box.h"
+
+namespace {
+
+class MessageBoxTest : public LookTest {
+ protected:
+  // A box in Mode with Html, shown (not modally) and laid out.
+  TFSB_BOX* ShownBox(TSBBoxMode Mode, const String& Text, const String& Help = "") {
+    TFSB_BOX* Box = CreateMsgBoxForm();
+    String Html;
+    PrepareBoxText(Text, Html);
+    Box->SetMessageHtml(Html);
+    Box->SetMode(Mode);
+    Box->SetHelpText(Help);
+    Box->SetCaption("Hinweis");
+    Box->Show();
+    Box->FocusModeControl();
+    Pump();
+    return Box;
+  }
+  // Presses Key (with Shift held when asked) and returns the box's answer.
+  TModalResult Press(TFSB_BOX* Box, Word Key, bool Shift = false) {
+    Box->SetModalResult(mrNone);
+    HeadlessKey(Key, Shift ? 1 : 0);
+    Pump();
+    return Box->ModalResult();
+  }
+};
+
+TEST_F(MessageBoxTest, InMessageModeALetterClosesButShiftLetterDoesNot) {
+  TFSB_BOX* Box = ShownBox(TSBBoxMode::Message, "Gespeichert.");
+  EXPECT_EQ(Press(Box, 'A', true), mrNone);
+  EXPECT_EQ(Press(Box, 'A'), mrCancel);
+  EXPECT_EQ(Press(Box, VK_F1), mrNone);
+}
+
+TEST_F(MessageBoxTest, QuestionKeysAnswerJaNeinAndMoveBetweenThem) {
+  TFSB_BOX* Box = ShownBox(TSBBoxMode::Question, "Weiter?");
+  EXPECT_EQ(Press(Box, 'A'), mrNone);
+  EXPECT_EQ(Press(Box, VK_RETURN), mrOk);
+  EXPECT_EQ(Press(Box, VK_ESCAPE), mrCancel);
+  EXPECT_EQ(Box->ActiveControl(), Box->FB_OK);
+  Press(Box, VK_RIGHT);
+  EXPECT_EQ(Box->ActiveControl(), Box->FB_BREAK1);
+  EXPECT_EQ(Press(Box, VK_RETURN), mrCancel);  // "Nein" answers Enter itself
+  Press(Box, VK_LEFT);
+  EXPECT_EQ(Box->ActiveControl(), Box->FB_OK);
+}
+
+TEST_F(MessageBoxTest, TheBoxFitsItsTextAndStaysOnTheScreen) {
+  TFSB_BOX* Short = ShownBox(TSBBoxMode::Message, "Eine Zeile");
+  Integer ShortHeight = Short->ClientHeight();
+  EXPECT_EQ(ShortHeight, Short->Text()->Height() + 37);
+  String Long;
+  for (int I = 1; I <= 30; ++I) Long += "Zeile " + std::to_string(I) + "\r\n";
+  TFSB_BOX* Box = ShownBox(TSBBoxMode::Message, Long);
+  String Plain = Box->Text()->PlainText();
+  EXPECT_NE(Plain.find("Zeile 21\n................\nZeile 30"), String::npos);
+  EXPECT_EQ(Plain.find("Zeile 22"), String::npos);
+  EXPECT_GT(Box->ClientHeight(), ShortHeight);
+  EXPECT_LE(Box->Height(), Screen->Height() * 7 / 10 + 1);
+  TFSB_BOX* Empty = ShownBox(TSBBoxMode::Message, "");
+  EXPECT_GT(Empty->Text()->Height(), 6);
+  String Huge;
+  for (int I = 0; I < 10000; ++I) Huge += "sehr langer Text ohne Umbruch ";
+  TFSB_BOX* Wide = ShownBox(TSBBoxMode::Message, Huge);
+  EXPECT_LE(Wide->Height(), Screen->Height() * 7 / 10 + 1);
+  EXPECT_TRUE(Wide->Pmsg->Visible());
+}
+
+TEST_F(MessageBoxTest, HelpUnfoldsOnceAndGrowsTheBox) {
+  TFSB_BOX* Box = ShownBox(TSBBoxMode::Question, "Frage?", "Zur <B>Hilfe</B>");
+  ASSERT_TRUE(Box->FBhelpQ->Visible());
+  Integer Before = Box->ClientHeight();
+  Box->FBhelpQ->DoClick();
+  Pump();
+  EXPECT_TRUE(Box->HelpShown());
+  EXPECT_FALSE(Box->FBhelpQ->Enabled());
+  EXPECT_EQ(Box->ClientHeight(), Before + Box->FP_help->Height());
+  EXPECT_EQ(Box->HelpLabel()->PlainText(), "Zur Hilfe");
+}
+
+TEST_F(MessageBoxTest, OddPickListLinesAreYellowEvenOnesWhite) {
+  TFSB_BOX* Box = ShownBox(TSBBoxMode::Input, "Wählen:");
+  Box->FINPE->SetStyle(csOwnerDrawFixed);
+  for (int I = 0; I < 4; ++I) Box->FINPE->Items()->Add("Eintrag " + std::to_string(I));
+  Box->FINPE->SetItemIndex(3);
+  Box->FINPE->SetDroppedDown(true);
+  Pump();
+  TCustomListBox* List = Box->FINPE->ListBox();
+  ASSERT_NE(List, nullptr);
+  Integer H = List->ItemHeight();
+  auto Pixel = [&](int Y) {
+    TPoint P = List->ClientToScreen(Point(1, Y));
+    TRect W = GetWindowRect(List->Handle());
+    return TColor(HeadlessSurface(List->Handle()).Get(P.X - W.Left, P.Y - W.Top));
+  };
+  EXPECT_EQ(Pixel(H / 2), clWhite);
+  EXPECT_EQ(Pixel(H + H / 2), RGB(254, 245, 188));
+  EXPECT_EQ(Pixel(3 * H + H / 2), ColorToRGB(clHighlight));  // the chosen line
+  Box->FINPE->SetDroppedDown(false);
+}
+
+TEST_F(MessageBoxTest, ALinkInTheTextClosesTheBox) {
+  TFSB_BOX* Box = ShownBox(TSBBoxMode::Message, "Siehe <A href=\"http://beispiel\">Seite</A>");
+  Box->Text()->OnLinkClick(Box->Text());
+  EXPECT_EQ(Box->ModalResult(), mrCancel);
+  EXPECT_TRUE(Box->LinkClosed());
+}
+
+TEST_F(MessageBoxTest, APictureOfAMessage) {
+  TFSB_BOX* Box = ShownBox(TSBBoxMode::Question,
+                           "<B>Folgender Fehler ist aufgetreten:</B><BR>Die Datei <FONT color=\"clRed\">"
+                           "setup.OAT</FONT> ist gesperrt.<BR>Trotzdem fortfahren?",
+                           "Hilfe");
+  Pump();
+  TPixelSurface S = HeadlessSurface(Box->Handle());
+  TBitmap Shot;
+  Shot.SetSize(S.Width, S.Height);
+  Shot.Canvas()->StretchBltSurface(Rect(0, 0, S.Width, S.Height), S, Rect(0, 0, S.Width, S.Height), SRCCOPY);
+  TPngImage Png;
+  Png.Assign(&Shot);
+  Png.SaveToFile(PngPath("messagebox.png"));
+  // Red text of the mark-up, not the tag, is on the box.
+  EXPECT_GT(Box->Text()->Height(), 3 * 13);
+  EXPECT_EQ(Box->Text()->PlainText().find("<"), String::npos);
+}
+
+}  // namespace
