@@ -212,7 +212,7 @@ bool AppendAsciiSortKey(String& Key, Cardinal Flags, const String& S) {
       if (Level == 0)
         PutWeight3(Key, Primary);
       else
-        Key += static_cast<char>((Level == 1 ? acNone : Upper) + 1);
+        Key += static_cast<char>((Level == 1 ? Byte(acNone) : Upper) + 1);
     }
     if (Level == 0) PutWeight3(Key, 0);
     if (Level == 1 || Level == 2) Key += '\0';

@@ -1,7 +1,6 @@
 // Fonts, text output and measuring.
 #include "drawing_fixture.h"
 
-
 class CanvasText : public DrawingTest {
  protected:
   void SetUp() override {

@@ -197,7 +197,7 @@ TEST_F(MarkupLabelTest, ADisabledPlainPanelShowsItsCaptionEmbossed) {
   auto Count = [&](TColor C) {
     int N = 0;
     for (int Y = 0; Y < 41; ++Y)
-      for (int X = 0; X < 185; ++X) N += TColor(Paper.PixelSurface().Get(X, Y)) == ColorToRGB(C);
+      for (int X = 0; X < 185; ++X) N += Paper.PixelSurface().Get(X, Y) == TColorRef(ColorToRGB(C));
     return N;
   };
   int ShadowBefore = Count(clBtnShadow);
