@@ -143,6 +143,9 @@ class TCustomGrid : public TCustomControl {
   // ---- What descendants override --------------------------------------------------------
   // Draws the content of a cell; the canvas brush and font are set up.
   virtual void DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState);
+  // Frames a cell after DrawCell (with DefaultDrawing): fixed cells get a
+  // raised edge here; a grid with flat or own frames draws them itself.
+  virtual void DrawCellFrame(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState);
   // May the cell become current? True here.
   virtual bool SelectCell(Integer ACol, Integer ARow);
   // After LeftCol or TopRow changed.
