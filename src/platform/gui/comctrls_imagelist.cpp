@@ -6,6 +6,7 @@
 
 RTL_IMPLEMENT_CLASS(TCustomImageList, TComponent, &ComponentFactory<TCustomImageList>)
 RTL_IMPLEMENT_CLASS(TImageList, TCustomImageList, &ComponentFactory<TImageList>)
+RTL_IMPLEMENT_CLASS(TChangeLink, TObject, nullptr)
 
 TCustomImageList::TCustomImageList(TComponent* AOwner) : TComponent(AOwner) {}
 
@@ -13,10 +14,38 @@ TCustomImageList::TCustomImageList(Integer AWidth, Integer AHeight) : TComponent
   SetSize(AWidth, AHeight);
 }
 
-TCustomImageList::~TCustomImageList() = default;
+TCustomImageList::~TCustomImageList() {
+  for (TChangeLink* L : FLinks) L->FSender = nullptr;
+}
 
 void TCustomImageList::Change() {
   if (OnChange) OnChange(this);
+  // A handler may unregister links: walk a copy, skipping the ones gone.
+  std::vector<TChangeLink*> Links = FLinks;
+  for (TChangeLink* L : Links)
+    if (std::find(FLinks.begin(), FLinks.end(), L) != FLinks.end()) L->Change();
+}
+
+void TCustomImageList::RegisterChanges(TChangeLink* Value) {
+  if (!Value || Value->FSender == this) return;
+  if (Value->FSender) Value->FSender->UnRegisterChanges(Value);
+  Value->FSender = this;
+  FLinks.push_back(Value);
+}
+
+void TCustomImageList::UnRegisterChanges(TChangeLink* Value) {
+  auto It = std::find(FLinks.begin(), FLinks.end(), Value);
+  if (It == FLinks.end()) return;
+  FLinks.erase(It);
+  Value->FSender = nullptr;
+}
+
+TChangeLink::~TChangeLink() {
+  if (FSender) FSender->UnRegisterChanges(this);
+}
+
+void TChangeLink::Change() {
+  if (OnChange) OnChange(FSender);
 }
 
 void TCustomImageList::SetSize(Integer AWidth, Integer AHeight) {

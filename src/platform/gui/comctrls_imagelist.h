@@ -14,6 +14,29 @@
 #include "platform/gui/graphics.h"
 #include "platform/rtl/classes.h"
 
+class TCustomImageList;
+
+// A client's link to an image list: the list calls OnChange (Sender = the
+// list) after every change of its images or size. A link registered with
+// a list leaves it when either is destroyed (the list clears the link's
+// Sender first), so a control that holds one never sees a freed list.
+class TChangeLink : public TObject {
+  RTL_DECLARE_CLASS(TChangeLink)
+ public:
+  TChangeLink() = default;
+  // Unregisters from its list.
+  ~TChangeLink() override;
+  // The list it is registered with, or null.
+  TCustomImageList* Sender() const { return FSender; }
+  // Calls OnChange.
+  virtual void Change();
+  TNotifyEvent OnChange;
+
+ private:
+  TCustomImageList* FSender = nullptr;
+  friend class TCustomImageList;
+};
+
 class TCustomImageList : public TComponent {
   RTL_DECLARE_CLASS(TCustomImageList)
  public:
@@ -53,8 +76,14 @@ class TCustomImageList : public TComponent {
   void DrawOverlay(TCanvas* Canvas, Integer X, Integer Y, Integer Index, Integer Overlay, bool Enabled = true);
 
   TNotifyEvent OnChange;
+  // Adds a link that is told of every change (not owned; a link sits on
+  // one list at a time, so registering moves it). Null is ignored.
+  void RegisterChanges(TChangeLink* Value);
+  // Removes the link; unknown links are ignored.
+  void UnRegisterChanges(TChangeLink* Value);
 
  protected:
+  // Raises OnChange and tells every registered link.
   void Change();
 
  private:
@@ -65,6 +94,7 @@ class TCustomImageList : public TComponent {
   TColor FBkColor = clNone;
   std::vector<std::unique_ptr<TBitmap>> FImages;
   Integer FOverlays[4] = {-1, -1, -1, -1};
+  std::vector<TChangeLink*> FLinks;
 };
 
 class TImageList : public TCustomImageList {

@@ -17,6 +17,7 @@
 
 #include <memory>
 
+#include "platform/gui/extctrls_timer.h"
 #include "platform/gui/stdctrls_edit.h"
 
 RTL_ENUM(TBevelCut, bvNone, bvLowered, bvRaised, bvSpace);

@@ -190,10 +190,7 @@ int SetScrollInfo(HWND Wnd, int Bar, const SCROLLINFO& Info, bool Redraw) {
     Clamp(I);
     Pos = I.nPos;
   }
-  if (Redraw && Shown(Wnd, Bar)) {
-    TRect R = ScrollBarRect(Wnd, Bar);
-    InvalidateRect(Wnd, &R, false);
-  }
+  if (Redraw && Shown(Wnd, Bar)) RedrawWindow(Wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
   return Pos;
 }
 
@@ -246,36 +243,45 @@ bool ShowScrollBar(HWND Wnd, int Bar, bool Show) {
   DWORD Style = DWORD(GetWindowLong(Wnd, GWL_STYLE));
   DWORD NewStyle = Show ? (Style | Bits) : (Style & ~Bits);
   if (NewStyle == Style) return true;
+  // The style change gives the strip to the frame; the window lays out
+  // its smaller (or larger) client area on WM_SIZE.
   SetWindowLong(Wnd, GWL_STYLE, std::intptr_t(NewStyle));
+  SetWindowPos(Wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   InvalidateRect(Wnd, nullptr, true);
   return true;
 }
 
-TRect ScrollBarClientRect(HWND Wnd) {
-  TRect R = GetClientRect(Wnd);
-  if (Shown(Wnd, SB_VERT)) R.Right = std::max(R.Left, R.Right - BarSize());
-  if (Shown(Wnd, SB_HORZ)) R.Bottom = std::max(R.Top, R.Bottom - BarSize());
-  return R;
-}
+TRect ScrollBarClientRect(HWND Wnd) { return GetClientRect(Wnd); }
 
 TRect ScrollBarRect(HWND Wnd, int Bar) {
   if (!IsWindow(Wnd) || !Shown(Wnd, Bar)) return TRect{};
-  TRect C = GetClientRect(Wnd), In = ScrollBarClientRect(Wnd);
-  if (Bar == SB_VERT) return Rect(In.Right, C.Top, C.Right, In.Bottom);
-  return Rect(C.Left, In.Bottom, In.Right, C.Bottom);
+  TRect C = GetClientRect(Wnd);
+  if (Bar == SB_VERT) return Rect(C.Right, C.Top, C.Right + BarSize(), C.Bottom);
+  return Rect(C.Left, C.Bottom, C.Right, C.Bottom + BarSize());
 }
 
 void PaintScrollBars(HWND Wnd, TCanvas& Canvas) {
   PaintBar(Wnd, SB_HORZ, Canvas);
   PaintBar(Wnd, SB_VERT, Canvas);
   if (Shown(Wnd, SB_HORZ) && Shown(Wnd, SB_VERT)) {
-    TRect C = GetClientRect(Wnd), In = ScrollBarClientRect(Wnd);
+    TRect C = GetClientRect(Wnd);
     Canvas.Brush()->SetColor(clBtnFace);
-    Canvas.FillRect(Rect(In.Right, In.Bottom, C.Right, C.Bottom));
+    Canvas.FillRect(Bounds(C.Right, C.Bottom, BarSize(), BarSize()));
   }
 }
 
-bool ScrollBarMouse(HWND Wnd, UINT Msg, WPARAM, LPARAM LParam) {
+int ScrollBarHitTest(HWND Wnd, TPoint ScreenPos) {
+  int Bar = BarAt(Wnd, ScreenToClient(Wnd, ScreenPos));
+  return Bar == SB_VERT ? HTVSCROLL : Bar == SB_HORZ ? HTHSCROLL : HTNOWHERE;
+}
+
+bool ScrollBarMouse(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if ((Msg == WM_NCLBUTTONDOWN || Msg == WM_NCLBUTTONDBLCLK) && (WParam == HTVSCROLL || WParam == HTHSCROLL)) {
+    TPoint P = ScreenToClient(Wnd, Point(GET_X_LPARAM(LParam), GET_Y_LPARAM(LParam)));
+    Press(Wnd, WParam == HTVSCROLL ? SB_VERT : SB_HORZ, P);
+    return true;
+  }
+  if (Msg >= WM_NCMOUSEMOVE && Msg <= WM_NCMBUTTONDBLCLK) return WParam == HTVSCROLL || WParam == HTHSCROLL;
   if (Msg < WM_MOUSEFIRST || Msg > WM_MOUSELAST || Msg == WM_MOUSEWHEEL) return false;
   TPoint P = Point(GET_X_LPARAM(LParam), GET_Y_LPARAM(LParam));
   int Captured;

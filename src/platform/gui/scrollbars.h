@@ -3,16 +3,16 @@
 // original platform's calls (SetScrollInfo, GetScrollInfo, ShowScrollBar
 // ...) and the WM_HSCROLL / WM_VSCROLL messages they send.
 //
-// The window manager's client area of a window only leaves out its
-// border, so a control that carries window scroll bars gives up the strip
-// along its right and bottom edges itself: it answers GetClientRect with
-// ScrollBarClientRect, paints the bars with PaintScrollBars after its own
-// content and hands its mouse messages to ScrollBarMouse first. For the
-// window's code the bars then behave as if they lay outside the client
-// area: a press on an arrow sends SB_LINEUP / SB_LINEDOWN (repeated on
-// further presses), on the track SB_PAGEUP / SB_PAGEDOWN, a drag of the
-// thumb SB_THUMBTRACK with the tracked position and at the release
-// SB_THUMBPOSITION, and SB_ENDSCROLL after each release.
+// The bars lie in the window's non-client area: the window manager's
+// default WM_NCCALCSIZE leaves their strips (inside the border) out of the
+// client area, DefWindowProc paints them on WM_NCPAINT, answers
+// HTVSCROLL / HTHSCROLL over them and runs their mouse handling. A
+// control that handles its mouse messages itself hands them (the WM_NC*
+// ones included) to ScrollBarMouse first. A press on an arrow sends
+// SB_LINEUP / SB_LINEDOWN (repeated on further presses), on the track
+// SB_PAGEUP / SB_PAGEDOWN, a drag of the thumb SB_THUMBTRACK with the
+// tracked position and at the release SB_THUMBPOSITION, and SB_ENDSCROLL
+// after each release.
 //
 // Thread safety: the bar state is kept per window under one lock, so the
 // calls may come from any thread; painting and mouse handling belong to
@@ -64,26 +64,32 @@ int GetScrollPos(HWND Wnd, int Bar);
 bool SetScrollRange(HWND Wnd, int Bar, int Min, int Max, bool Redraw);
 bool GetScrollRange(HWND Wnd, int Bar, int& Min, int& Max);
 // Shows or hides the bar(s) (SB_HORZ, SB_VERT or SB_BOTH) by setting or
-// clearing WS_HSCROLL / WS_VSCROLL and repainting the window; the window's
-// control lays out its client area anew on its next GetClientRect. False
-// for an invalid window.
+// clearing WS_HSCROLL / WS_VSCROLL; the frame changes (WM_NCCALCSIZE, then
+// WM_SIZE with the new client size) and the window repaints. False for an
+// invalid window.
 bool ShowScrollBar(HWND Wnd, int Bar, bool Show);
 
 // ---- For controls that carry window scroll bars ------------------------------------------
 
-// The window manager's client area of Wnd less the strips of its shown
-// bars (each GetSystemMetrics(SM_CXVSCROLL) wide / SM_CYHSCROLL high).
+// The client area of Wnd (the bars' strips lie outside it; kept for the
+// controls that ask for it by this name).
 TRect ScrollBarClientRect(HWND Wnd);
-// The rectangle of a shown bar in the window manager's client
-// coordinates; empty when the bar is hidden.
+// The rectangle of a shown bar in Wnd's client coordinates (it lies just
+// outside the client area: right of it, each GetSystemMetrics(SM_CXVSCROLL)
+// wide, or below it, SM_CYHSCROLL high); empty when the bar is hidden.
 TRect ScrollBarRect(HWND Wnd, int Bar);
 // Paints the shown bars (arrows, track, thumb, and the size box between
-// two bars) onto the window's paint canvas.
+// two bars) onto Canvas, whose origin is Wnd's client origin (the window
+// DC moved there, or a picture of the whole window).
 void PaintScrollBars(HWND Wnd, TCanvas& Canvas);
-// Handles a mouse message of Wnd that falls on a bar or belongs to a drag
-// of a thumb: sends the WM_HSCROLL / WM_VSCROLL messages described above
-// and returns true (the window must not handle the message itself).
-// False for every other message.
+// HTVSCROLL or HTHSCROLL when the desktop point lies on a shown bar, else
+// HTNOWHERE.
+int ScrollBarHitTest(HWND Wnd, TPoint ScreenPos);
+// Handles a mouse message of Wnd that falls on a bar (WM_NC* with
+// HTVSCROLL / HTHSCROLL) or belongs to a drag of a thumb (client mouse
+// messages while the bar holds the capture): sends the WM_HSCROLL /
+// WM_VSCROLL messages described above and returns true (the window must
+// not handle the message itself). False for every other message.
 bool ScrollBarMouse(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
 // Forgets the state of a destroyed window.
 void ForgetScrollBars(HWND Wnd);

@@ -123,6 +123,15 @@ struct WINDOWPOS {
   UINT flags = 0;
 };
 
+// What WM_NCCALCSIZE points to (lParam; wParam is 1): rgrc[0] holds the
+// window's rectangle in its parent's client area (desktop for top-level
+// windows) and the procedure shrinks it to the client rectangle; rgrc[1]
+// is the rectangle before the change, lppos the position being applied.
+struct NCCALCSIZE_PARAMS {
+  TRect rgrc[3]{};
+  WINDOWPOS* lppos = nullptr;
+};
+
 // ---- Windows ---------------------------------------------------------------------
 
 // The default handling of a message, for procedures that pass on what they
@@ -133,7 +142,8 @@ struct WINDOWPOS {
 //   client area; WM_CANCELMODE ends the window's capture.
 // - WM_ACTIVATE focuses the window when it becomes active; WM_PAINT
 //   validates; WM_NCPAINT draws the border of a child window (WS_BORDER,
-//   WS_EX_STATICEDGE, WS_EX_CLIENTEDGE).
+//   WS_EX_STATICEDGE, WS_EX_CLIENTEDGE); WM_NCCALCSIZE leaves that border
+//   out of the client rectangle (a top-level window has none).
 // - WM_MOUSEWHEEL and WM_CONTEXTMENU go on to the parent; WM_RBUTTONUP,
 //   the key VK_APPS and Shift+F10 send WM_CONTEXTMENU (wParam: the window,
 //   lParam: the desktop point, -1 from the keyboard).
@@ -149,13 +159,19 @@ LRESULT DefWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
 // Creates a window. Parent null makes a top-level window (Owner, when
 // given, stays above it and is destroyed with it); WS_CHILD requires a
 // Parent.
-// The procedure gets WM_NCCREATE, WM_CREATE, WM_SIZE and WM_MOVE before
-// this returns; a WM_CREATE result of -1 destroys the window again and
-// gives null. Bounds are relative to the parent's client area (desktop for
-// top-level windows). The whole area of a top-level window is its client
-// area (the desktop's own frame lies outside); a child window's border
-// styles (WS_BORDER 1, WS_EX_STATICEDGE 1, WS_EX_CLIENTEDGE 2 pixels, added
-// up) form its non-client area. The window belongs to the calling thread.
+// The procedure gets WM_NCCREATE, WM_NCCALCSIZE, WM_CREATE, WM_SIZE and
+// WM_MOVE before this returns; a WM_CREATE result of -1 destroys the window
+// again and gives null. Bounds are relative to the parent's client area
+// (desktop for top-level windows). The non-client area is what the
+// procedure's answer to WM_NCCALCSIZE leaves around the client rectangle,
+// asked again after each size change, SWP_FRAMECHANGED, SetParent and
+// change of a border or scroll-bar style: by default a top-level window's
+// whole area is its client area (the desktop's own frame lies outside),
+// and a child window's border styles (WS_BORDER 1, WS_EX_STATICEDGE 1,
+// WS_EX_CLIENTEDGE 2 pixels, added up) form its non-client area. The
+// non-client area is painted on WM_NCPAINT (GetWindowDC), and input over
+// it comes as WM_NC* messages with the WM_NCHITTEST code. The window
+// belongs to the calling thread.
 // Raises EInvalidOperation for WS_CHILD without a valid Parent.
 HWND CreateWindowEx(DWORD ExStyle, const String& ClassName, const String& Text, DWORD Style, int X, int Y,
                     int Width, int Height, HWND Parent, HWND Owner, TWndProc Proc);
@@ -228,7 +244,8 @@ String GetWindowText(HWND Wnd);
 void SetWindowText(HWND Wnd, const String& Text);
 // GWL_STYLE, GWL_EXSTYLE, GWL_ID and GWL_USERDATA (others give 0).
 // Setting a style only stores it (use ShowWindow, EnableWindow and
-// SetWindowPos with SWP_FRAMECHANGED for their effects); returns the
+// SetWindowPos with SWP_FRAMECHANGED for their effects), except that a
+// changed border or scroll-bar style asks WM_NCCALCSIZE again; returns the
 // previous value.
 std::intptr_t GetWindowLong(HWND Wnd, int Index);
 std::intptr_t SetWindowLong(HWND Wnd, int Index, std::intptr_t Value);
@@ -345,7 +362,8 @@ TCanvas* BeginPaint(HWND Wnd, PAINTSTRUCT& Ps);
 void EndPaint(HWND Wnd, const PAINTSTRUCT& Ps);
 // A canvas onto the client area outside a paint cycle (clipped to the
 // visible part); the window manager owns it, ReleaseDC frees it and shows
-// what was drawn. Null for an invalid window.
+// what was drawn. Null Wnd gives the desktop overlay's canvas
+// (desktop_overlay.h); null for an invalid window.
 TCanvas* GetDC(HWND Wnd);
 // Like GetDC, over the whole window (non-client border included), with
 // (0, 0) at the window's top-left.

@@ -2,6 +2,7 @@
 // was painted (dirty areas presented through the native windows).
 #include <unordered_map>
 
+#include "platform/gui/desktop_overlay.h"
 #include "platform/gui/wm_internal.h"
 
 using namespace wm;
@@ -87,7 +88,7 @@ bool TakePaintJob(HWND Wnd, TPaintJob& Job) {
   if (!r) return false;
   ++r->PaintCount;
   TRect in = NcInsets(*r);
-  Job.Update = r->Update, Job.Erase = r->EraseNeeded, Job.Frame = r->FrameDirty && (in.Left || in.Top);
+  Job.Update = r->Update, Job.Erase = r->EraseNeeded, Job.Frame = r->FrameDirty && (in.Left || in.Top || in.Right || in.Bottom);
   r->Update = TRegion();
   r->EraseNeeded = r->InternalPaint = r->FrameDirty = false;
   Job.Top = TopOf(Wnd);
@@ -128,12 +129,14 @@ void EndPaint(HWND Wnd, const PAINTSTRUCT& Ps) {
 }
 
 TCanvas* GetDC(HWND Wnd) {
+  if (!Wnd) return GetDesktopDC();
   auto L = WmLock();
   if (!Rec(Wnd)) return nullptr;
   return HandOut(TopOf(Wnd), ClientOriginInTop(Wnd), ClientVisibleInTop(Wnd));
 }
 
 TCanvas* GetWindowDC(HWND Wnd) {
+  if (!Wnd) return GetDesktopDC();
   auto L = WmLock();
   TWndRec* r = Rec(Wnd);
   if (!r) return nullptr;
@@ -152,4 +155,7 @@ TCanvas* GetWindowDC(HWND Wnd) {
   return HandOut(TopOf(Wnd), o, vis);
 }
 
-void ReleaseDC(HWND /*Wnd*/, TCanvas* DC) { TakeBack(DC); }
+void ReleaseDC(HWND /*Wnd*/, TCanvas* DC) {
+  if (IsDesktopDC(DC)) return ReleaseDesktopDC(DC);
+  TakeBack(DC);
+}

@@ -1,5 +1,6 @@
 // The default window procedure, and the border it draws for child windows.
 #include "platform/gui/graphics.h"
+#include "platform/gui/scrollbars.h"
 #include "platform/gui/wm_internal.h"
 #include "platform/rtl/charset.h"
 
@@ -31,6 +32,12 @@ void PaintBorder(HWND Wnd) {
     Frame3D(*c, r, clBtnShadow, clBtnHighlight);
     Frame3D(*c, r, cl3DDkShadow, cl3DLight);
   }
+  if (style & (WS_HSCROLL | WS_VSCROLL)) {
+    // The bars are drawn in client coordinates.
+    TPoint o = ClientToScreen(Wnd, {0, 0});
+    c->SetWindowOrgEx(w.Left - o.X, w.Top - o.Y);
+    PaintScrollBars(Wnd, *c);
+  }
   ReleaseDC(Wnd, c);
 }
 
@@ -38,7 +45,9 @@ LRESULT HitTest(HWND Wnd, LPARAM LParam) {
   TPoint p{GET_X_LPARAM(LParam), GET_Y_LPARAM(LParam)};
   if (!PtInRect(GetWindowRect(Wnd), p)) return HTNOWHERE;
   TPoint c = ScreenToClient(Wnd, p);
-  return PtInRect(GetClientRect(Wnd), c) ? HTCLIENT : HTBORDER;
+  if (PtInRect(GetClientRect(Wnd), c)) return HTCLIENT;
+  if (int bar = ScrollBarHitTest(Wnd, p); bar != HTNOWHERE) return bar;
+  return HTBORDER;
 }
 
 HWND ParentOf(HWND Wnd) {
@@ -74,6 +83,8 @@ LRESULT SysCommand(HWND Wnd, WPARAM Cmd) {
 }  // namespace
 
 LRESULT DefWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if ((Msg >= WM_NCMOUSEMOVE && Msg <= WM_NCMBUTTONDBLCLK) || (Msg >= WM_MOUSEFIRST && Msg <= WM_MOUSELAST))
+    if (ScrollBarMouse(Wnd, Msg, WParam, LParam)) return 0;
   switch (Msg) {
     case WM_NCHITTEST:
       return HitTest(Wnd, LParam);
@@ -98,6 +109,8 @@ LRESULT DefWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     case WM_NCPAINT:
       PaintBorder(Wnd);
       return 0;
+    case WM_NCCALCSIZE:
+      return DefNcCalcSize(Wnd, LParam);
     case WM_MOUSEWHEEL:
     case WM_CONTEXTMENU:
       if (HWND p = ParentOf(Wnd)) return SendMessage(p, Msg, WParam, LParam);

@@ -42,6 +42,8 @@ struct TWndRec {
   bool EraseNeeded = false;
   bool InternalPaint = false;
   bool FrameDirty = false;
+  TRect NcArea{};                // non-client insets (left, top, right, bottom) from WM_NCCALCSIZE
+  bool NcKnown = false;          // NcArea was asked for (else the border styles count)
   unsigned PaintCount = 0;       // BeginPaint calls, to notice unanswered WM_PAINT
   TNativeKind Kind = TNativeKind::Normal;
   std::unique_ptr<TNativeWindow> Native;  // top-level windows only
@@ -112,8 +114,21 @@ HWND TopOf(HWND Wnd);
 bool VisibleChain(HWND Wnd);
 // Enabled itself and every ancestor.
 bool EnabledChain(HWND Wnd);
-// The widths of the non-client border (left, top, right, bottom).
+// The widths of the non-client area (left, top, right, bottom): what the
+// window procedure answered to WM_NCCALCSIZE, before the first answer the
+// default border below (wm_nonclient.cpp).
 TRect NcInsets(const TWndRec& R);
+// The default non-client border: a child window's border styles (WS_BORDER
+// 1, WS_EX_STATICEDGE 1, WS_EX_CLIENTEDGE 2 pixels); none for top-level.
+TRect DefaultNcInsets(const TWndRec& R);
+// DefWindowProc's WM_NCCALCSIZE: shrinks rgrc[0] by DefaultNcInsets.
+LRESULT DefNcCalcSize(HWND Wnd, LPARAM LParam);
+// Asks the window procedure for the client rectangle (WM_NCCALCSIZE; lock
+// not held) and keeps the insets; the frame is repainted when they
+// changed. Returns whether they changed.
+bool RecalcNonClient(HWND Wnd);
+// True when a style change touches the frame (borders, edges, scroll bars).
+bool FrameStyleChange(DWORD OldStyle, DWORD NewStyle, DWORD OldEx, DWORD NewEx);
 // The client area in window coordinates.
 TRect ClientInWindow(const TWndRec& R);
 // Where the window's top-left / client origin lies in its top-level window.

@@ -13,7 +13,7 @@ enum { kChildDefault = 0, kChildAll = 1 };
 
 bool WaitsForPaint(const TWndRec& R) {
   TRect in = NcInsets(R);
-  bool frame = R.FrameDirty && (in.Left || in.Top);
+  bool frame = R.FrameDirty && (in.Left || in.Top || in.Right || in.Bottom);
   return !R.Update.IsEmpty() || R.InternalPaint || frame;
 }
 

@@ -204,6 +204,7 @@ bool SetWindowPos(HWND Wnd, HWND InsertAfter, int X, int Y, int Width, int Heigh
   CallProc(Wnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
   std::vector<TNativeWindow*> raised;
   TPosChange ch = ApplyPos(wp, old, raised);
+  if (ch.Sized) RecalcNonClient(Wnd);
   RaiseAll(raised);
   bool repaint = ch.Top ? ch.Sized : (ch.Moved || ch.Sized || !(wp.flags & SWP_NOZORDER));
   if (repaint && ch.Visible && !(wp.flags & SWP_NOREDRAW))

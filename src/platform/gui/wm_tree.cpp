@@ -40,15 +40,6 @@ bool EnabledChain(HWND Wnd) {
   return false;
 }
 
-TRect NcInsets(const TWndRec& R) {
-  if (!R.Parent) return {};
-  int n = 0;
-  if (R.Style & WS_BORDER) n += 1;
-  if (R.ExStyle & WS_EX_STATICEDGE) n += 1;
-  if (R.ExStyle & WS_EX_CLIENTEDGE) n += 2;
-  return {n, n, n, n};
-}
-
 TRect ClientInWindow(const TWndRec& R) {
   TRect in = NcInsets(R);
   TRect c{in.Left, in.Top, R.Bounds.Width() - in.Right, R.Bounds.Height() - in.Bottom};

@@ -126,6 +126,7 @@ HWND CreateWindowEx(DWORD ExStyle, const String& ClassName, const String& Text, 
   }
   if (!Parent) AttachNative(h);
   CallProc(h, WM_NCCREATE, 0, 0);
+  RecalcNonClient(h);
   if (CallProc(h, WM_CREATE, 0, 0) == -1) {
     DestroyWindow(h);
     return nullptr;
@@ -209,6 +210,7 @@ HWND SetParent(HWND Wnd, HWND NewParent) {
   }
   dropped.reset();
   if (becameTop) AttachNative(Wnd);
+  RecalcNonClient(Wnd);
   RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
   return old;
 }
@@ -295,16 +297,24 @@ std::intptr_t GetWindowLong(HWND Wnd, int Index) {
 }
 
 std::intptr_t SetWindowLong(HWND Wnd, int Index, std::intptr_t Value) {
-  auto L = WmLock();
-  TWndRec* r = Rec(Wnd);
-  if (!r) return 0;
-  std::intptr_t old = GetWindowLong(Wnd, Index);
-  switch (Index) {
-    case GWL_STYLE: r->Style = DWORD(Value); break;
-    case GWL_EXSTYLE: r->ExStyle = DWORD(Value); break;
-    case GWL_ID: r->Id = Value; break;
-    case GWL_USERDATA: r->UserData = Value; break;
+  std::intptr_t old;
+  bool frame;
+  {
+    auto L = WmLock();
+    TWndRec* r = Rec(Wnd);
+    if (!r) return 0;
+    old = GetWindowLong(Wnd, Index);
+    DWORD style = r->Style, ex = r->ExStyle;
+    switch (Index) {
+      case GWL_STYLE: r->Style = DWORD(Value); break;
+      case GWL_EXSTYLE: r->ExStyle = DWORD(Value); break;
+      case GWL_ID: r->Id = Value; break;
+      case GWL_USERDATA: r->UserData = Value; break;
+    }
+    frame = FrameStyleChange(style, r->Style, ex, r->ExStyle);
   }
+  // Borders and scroll bars are part of the frame: the client area follows.
+  if (frame) RecalcNonClient(Wnd);
   return old;
 }
 

@@ -93,3 +93,46 @@ TEST_F(ImageListTest, GetBitmapCopiesOneImage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ImageListTest, ChangeLinksHearOfEveryChange) {
+  TChangeLink A, B;
+  int CountA = 0, CountB = 0;
+  A.OnChange = [&](TObject* Sender) { CountA += Sender == &List; };
+  B.OnChange = [&](TObject*) { ++CountB; };
+  List.RegisterChanges(&A);
+  List.RegisterChanges(&B);
+  EXPECT_EQ(A.Sender(), &List);
+  auto S = Strip({clRed, clLime});
+  List.AddMasked(S.get(), clNone);
+  List.Delete(0);
+  EXPECT_EQ(CountA, 2);
+  EXPECT_EQ(CountB, 2);
+  List.UnRegisterChanges(&B);
+  List.Clear();
+  EXPECT_EQ(CountA, 3);
+  EXPECT_EQ(CountB, 2);
+  EXPECT_EQ(B.Sender(), nullptr);
+}
+
+TEST_F(ImageListTest, LinkAndListMayGoInEitherOrder) {
+  auto Other = std::make_unique<TCustomImageList>(8, 8);
+  {
+    TChangeLink Gone;
+    Other->RegisterChanges(&Gone);
+  }
+  Other->Clear();  // the freed link was unregistered
+  TChangeLink L;
+  int Count = 0;
+  L.OnChange = [&](TObject*) { ++Count; };
+  Other->RegisterChanges(&L);
+  List.RegisterChanges(&L);  // moves to the other list
+  Other->Clear();
+  EXPECT_EQ(Count, 0);
+  Other->RegisterChanges(&L);
+  Other.reset();
+  EXPECT_EQ(L.Sender(), nullptr);
+}
+
+}  // namespace
