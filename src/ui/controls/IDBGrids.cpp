@@ -69,6 +69,15 @@ void TI_CustomDBGrid::LoadIndicators() {
 
 void TI_CustomDBGrid::CreateWnd() {
   TI_CustomGrid::CreateWnd();
+  if (!FClipPopup) {
+    FClipPopup = new TDBClipPopup(this);
+    FClipPopup->OnClick = [this](TObject* Sender) {
+      // "#goto" is the command line (item 0), "#Goto<i>" mark i + 1.
+      const String& Name = static_cast<TI_EditButton*>(Sender)->Name;
+      FClipPopup->HidePopup();
+      ClipItemClick(Name == "#goto" ? 0 : StrToIntDef(Name.substr(5), -1) + 1);
+    };
+  }
   LayoutChanged();
 }
 
@@ -83,6 +92,7 @@ void TI_CustomDBGrid::Notification(TComponent* AComponent, TOperation Operation)
   if (AComponent == DataSource()) FDataLink->SetDataSource(nullptr);
   if (AComponent == FImages) SetImages(nullptr);
   if (AComponent == FPopupTitle) FPopupTitle = nullptr;
+  if (AComponent == FClipPopup) FClipPopup = nullptr;
   if (FColumns)
     for (Integer I = 0; I < FColumns->Count(); ++I)
       if (FColumns->Items(I)->PopupMenu() == AComponent) FColumns->Items(I)->SetPopupMenu(nullptr);

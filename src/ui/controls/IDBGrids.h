@@ -37,6 +37,7 @@
 #include "platform/rtl/collection.h"
 #include "platform/rtl/variants.h"
 #include "ui/controls/IGrids.h"
+#include "ui/controls/IPopupWindow.h"
 
 RTL_ENUM(TDBGridOption, dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines,
          dgTabs, dgRowSelect, dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit, dgMultiSelect, dgMarker,
@@ -320,6 +321,8 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   TDBGridColumns* Columns() const { return FColumns.get(); }
   void SetColumns(TDBGridColumns* V) { FColumns->Assign(V); }
   TBookmarkList* SelectedRows() const { return FBookmarks.get(); }
+  // The marked-rows popup (made with the window; owned by the grid).
+  TDBClipPopup* ClipPopup() const { return FClipPopup; }
   // True at design time, or with at least one column and a data source
   // with a dataset (open or not).
   virtual bool HasData();
@@ -476,6 +479,7 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   std::unique_ptr<TBookmarkList> FBookmarks;
   TCustomImageList* FImages = nullptr;
   TPopupMenu* FPopupTitle = nullptr;
+  TDBClipPopup* FClipPopup = nullptr;
   TDBGridOptions FOptions;
   Integer FIndicatorOffset = 1, FTitleOffset = 1, FFrozenCols = 0, FLayoutLock = 0;
   Integer FUserResizedCol = -1, FPressedTitle = -1;
