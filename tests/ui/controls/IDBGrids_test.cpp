@@ -7,6 +7,7 @@
 #include "data/memtable/mtMemTable.h"
 #include "platform/gui/forms_fixture.h"
 #include "platform/gui/wm_headless.h"
+#include "platform/gui/dialogs.h"
 #include "platform/gui/stdctrls_edit.h"
 #include "platform/rtl/sysutils.h"
 
@@ -425,6 +426,59 @@ TEST_F(DBGridTest, TheIndicatorImagesAreTheElevenGlyphs) {
     EXPECT_EQ(10, B.Width()) << Name;
     EXPECT_LE(B.Width(), TI_CustomDBGrid::IndicatorWidth) << Name;
   }
+}
+
+// ---- Keys -------------------------------------------------------------------------------------------
+
+TEST_F(DBGridTest, TabOnTheLastColumnGoesToTheFirstOfTheNextRowAndShiftTabBack) {
+  AddColumn("Name", 80);
+  AddColumn("Ort", 80);
+  GivenRows(3);
+  Grid->SetDataSource(Source);
+  Show();
+  ClickCell(2, 1);
+  Grid->SetFocus();
+  HeadlessKey(VK_TAB);
+  Pump();
+  EXPECT_EQ(0, Grid->SelectedIndex()) << "the first data column of the next row";
+  EXPECT_EQ(2, Table->FieldByName("Nr")->AsInteger());
+  HeadlessKey(VK_TAB, 1);
+  Pump();
+  EXPECT_EQ(1, Grid->SelectedIndex());
+  EXPECT_EQ(1, Table->FieldByName("Nr")->AsInteger()) << "back to the last column of the previous row";
+}
+
+TEST_F(DBGridTest, CtrlDeleteAsksFirstAndCancelKeepsTheRecord) {
+  AddColumn("Name", 80);
+  GivenRows(3);
+  Grid->SetDataSource(Source);
+  Show();
+  ClickCell(1, 2);
+  Answers().AnswerWith(MsgDlgCaption(mtConfirmation), mrCancel, "Datensatz löschen?");
+  HeadlessKey(VK_DELETE, 4);
+  Pump();
+  EXPECT_EQ(3, Table->RecordCount());
+  Answers().AnswerWith(MsgDlgCaption(mtConfirmation), mrOk, "Datensatz löschen?");
+  HeadlessKey(VK_DELETE, 4);
+  Pump();
+  EXPECT_EQ(2, Table->RecordCount());
+  EXPECT_EQ(2u, Responder->Shown().size());
+}
+
+TEST_F(DBGridTest, AReadOnlyGridNeitherInsertsNorDeletes) {
+  AddColumn("Name", 80);
+  GivenRows(2);
+  Grid->SetReadOnly(true);
+  Grid->SetDataSource(Source);
+  Show();
+  ClickCell(1, 1);
+  HeadlessKey(VK_INSERT);
+  HeadlessKey(VK_DELETE, 4);
+  HeadlessKey(VK_DOWN);
+  HeadlessKey(VK_DOWN);
+  Pump();
+  EXPECT_EQ(2, Table->RecordCount());
+  EXPECT_EQ(dsBrowse, Table->State());
 }
 
 }  // namespace
