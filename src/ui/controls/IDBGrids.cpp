@@ -318,7 +318,9 @@ void TI_CustomDBGrid::Scroll(Integer Distance) {
 
 void TI_CustomDBGrid::RecordChangedAt(TField*) {
   if (!HandleAllocated()) return;
-  InvalidateRow(Row());
+  // With complete lines the row's box reaches the client's right edge.
+  if (FOptions.Contains(dgCompleteLines)) Invalidate();
+  else InvalidateRow(Row());
   if (EditorMode()) UpdateEditor();
 }
 

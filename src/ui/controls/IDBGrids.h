@@ -438,6 +438,7 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void DblClick() override;
+  void Paint() override;
   void Resize() override;
   void CreateWnd() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -463,6 +464,8 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void TitleFontChanged();
   void LoadIndicators();
   void PaintEmptyMessage(TCanvas* Canvas, const TRect& R);
+  // The strip right of the last column with dgCompleteLines.
+  void PaintCompleteLines(TCanvas* C, const TRect& Strip);
   void DrawFixedCell(Integer ACol, Integer ARow, const TRect& ARect);
   void DrawDataCell2(Integer DataCol, Integer DataRow, const TRect& ARect, TGridDrawState AState);
   void DrawDataText(TCanvas* C, const TRect& R, const String& Text, TAlignment Alignment);

@@ -272,6 +272,71 @@ void TI_CustomDBGrid::DrawDataCell2(Integer DataCol, Integer DataRow, const TRec
     C->DrawFocusRect(R);
 }
 
+// ---- Complete lines -------------------------------------------------------------------------------
+
+// With dgCompleteLines (and without auto-fit) the rows go on right of the
+// last column up to the client's right edge.
+void TI_CustomDBGrid::Paint() {
+  bool Complete = FOptions.Contains(dgCompleteLines) && !FOptions.Contains(dgAutoSize);
+  TCanvas* C = Canvas();
+  TRect Clip = C->ClipRect();
+  TRect Strip = Rect(GridWidth(), Clip.Top, ClientRect().Right, Clip.Bottom);
+  if (!Complete || Strip.IsEmpty()) return TI_CustomGrid::Paint();
+  Integer Saved = C->SaveDC();
+  C->ExcludeClipRect(Strip.Left, Strip.Top, Strip.Right, Strip.Bottom);
+  TI_CustomGrid::Paint();
+  C->RestoreDC(Saved);
+  PaintCompleteLines(C, Strip);
+}
+
+void TI_CustomDBGrid::PaintCompleteLines(TCanvas* C, const TRect& Strip) {
+  TColor LineColor = ColorToRGB(Color()) == ColorToRGB(clSilver) ? TColor(0x808080) : TColor(0xC0C0C0);
+  bool RowLines = FOptions.Contains(dgRowLines);
+  Integer Style = GetFixedCellStyle();
+  TColor TitleColor =
+      FColumns->Count() > 0 ? FColumns->Items(FColumns->Count() - 1)->Title()->Color() : FixedColor();
+  auto HLine = [&](TColor Ink, Integer Y, Integer L, Integer R) {
+    C->Brush()->SetColor(Ink);
+    C->FillRect(Rect(L, Y, R, Y + 1));
+  };
+  Integer Bottom = 0;
+  for (Integer Row = 0; Row < FTitleOffset; ++Row) {
+    TRect Band = Rect(Strip.Left, Bottom, Strip.Right, Bottom + RowHeights(Row));
+    Bottom = Band.Bottom;
+    TRect Shown{};
+    if (!IntersectRect(Shown, Band, Strip)) continue;
+    C->Brush()->SetColor(TitleColor);
+    C->FillRect(Band);
+    if (Style != 2) {
+      TRect Frame = Rect(Band.Left, Band.Top, Band.Right + 1, Band.Bottom);
+      if (Style == 3) InflateRect(Frame, 1, 1);
+      DrawButtonFrame(C, Frame, Style, FixedColor(), false);
+    }
+    if (RowLines) HLine(FOptions.Contains(dgFlatButtons) ? FixedColor() : clBlack, Band.Bottom, Band.Left, Band.Right);
+  }
+  bool Focus = Focused();
+  bool ShowsRow = (FOptions.Contains(dgRowSelect) || FOptions.Contains(dgHighlightRow)) &&
+                  (FOptions.Contains(dgAlwaysShowSelection) || Focus) && FDataLink->Active();
+  for (Integer Row = FTitleOffset; Row < RowCount() && Bottom < Strip.Bottom; ++Row) {
+    Integer Top = RowLines ? Bottom + 1 : Bottom;
+    TRect Band = Rect(Strip.Left, Top, Strip.Right, Bottom + RowHeights(Row) + (RowLines ? 1 : 0));
+    Bottom = Band.Bottom;
+    TRect Shown{};
+    bool InClip = IntersectRect(Shown, Band, Strip);
+    bool Current = InClip && ShowsRow && Row - FTitleOffset == FDataLink->ActiveRecord();
+    C->Brush()->SetColor(Current ? (Focus ? clHighlight : UnfocusedHighlight) : Color());
+    C->Pen()->SetColor(FixedColor());
+    bool Fill = true;
+    if (OnDrawCompleteLine) OnDrawCompleteLine(this, C, Band, Focus, Row - FTitleOffset, Fill);
+    if (Fill) C->FillRect(Band);
+    if (RowLines && InClip) HLine(LineColor, Band.Bottom, Band.Left, Band.Right);
+  }
+  if (Bottom < Strip.Bottom) {
+    C->Brush()->SetColor(Color());
+    C->FillRect(Rect(Strip.Left, Bottom, Strip.Right, Strip.Bottom));
+  }
+}
+
 // ---- Empty message --------------------------------------------------------------------------------
 
 void TI_CustomDBGrid::PaintEmptyMessage(TCanvas* C, const TRect& R) {

@@ -481,4 +481,53 @@ TEST_F(DBGridTest, AReadOnlyGridNeitherInsertsNorDeletes) {
   EXPECT_EQ(dsBrowse, Table->State());
 }
 
+// ---- Complete lines -----------------------------------------------------------------------------------
+
+class CompleteLinesTest : public DBGridTest {
+ protected:
+  // A grid of one 80-pixel column with complete lines and row lines.
+  void ShowCompleteLines(TColor GridColor) {
+    AddColumn("Name", 80, "Name")->Title()->SetColor(clTeal);
+    GivenRows(3);
+    Grid->SetColor(GridColor);
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgCompleteLines});
+    Grid->SetDataSource(Source);
+    Show();
+  }
+  // The colour of the row line under data row DataRow, right of the cells.
+  TColorRef RowLineRightOfCells(Integer DataRow) {
+    TRect R = Grid->CellRect(1, Grid->TitleOffset() + DataRow);
+    return PixelAt(Grid->GridWidth() + 30, R.Bottom);
+  }
+};
+
+TEST_F(CompleteLinesTest, RowLinesGoOnInSilverAndTheTitleBandTakesTheLastTitleColour) {
+  ShowCompleteLines(clWindow);
+  EXPECT_EQ(TColorRef(0xC0C0C0), RowLineRightOfCells(0));
+  TRect Title = Grid->CellRect(1, 0);
+  EXPECT_EQ(ColorToRGB(clTeal), PixelAt(Grid->GridWidth() + 30, (Title.Top + Title.Bottom) / 2));
+}
+
+TEST_F(CompleteLinesTest, OnASilverGridTheLinesAreGrey) {
+  ShowCompleteLines(clSilver);
+  EXPECT_EQ(TColorRef(0x808080), RowLineRightOfCells(0));
+}
+
+TEST_F(CompleteLinesTest, TheEventMayDrawABandItself) {
+  std::vector<Integer> Rows;
+  Grid->OnDrawCompleteLine = [&](TObject*, TCanvas* C, TRect R, bool, Integer ARow, bool& Default) {
+    Rows.push_back(ARow);
+    if (ARow != 1) return;
+    C->Brush()->SetColor(clLime);
+    C->FillRect(R);
+    Default = false;
+  };
+  ShowCompleteLines(clWindow);
+  ASSERT_FALSE(Rows.empty());
+  TRect R = Grid->CellRect(1, Grid->TitleOffset() + 1);
+  EXPECT_EQ(ColorToRGB(clLime), PixelAt(Grid->GridWidth() + 30, (R.Top + R.Bottom) / 2));
+  TRect Other = Grid->CellRect(1, Grid->TitleOffset() + 2);
+  EXPECT_EQ(ColorToRGB(clWindow), PixelAt(Grid->GridWidth() + 30, (Other.Top + Other.Bottom) / 2));
+}
+
 }  // namespace
