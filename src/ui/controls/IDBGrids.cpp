@@ -498,24 +498,33 @@ Integer TI_CustomDBGrid::AdjustedFontSize(Integer N, double F, Integer Ppi) {
 
 // "N F": the titles and every column get the size N scaled by the screen
 // and zoomed by F; the rows become 1.6 times the text height at size N.
-void TI_CustomDBGrid::SetAdjustGrid(const String& V) {
-  FAdjustGrid = V;
+bool TI_CustomDBGrid::ParseAdjustGrid(const String& Value, Integer& N, double& F) {
   std::vector<String> Words;
   size_t Pos = 0;
-  while (Pos < V.size()) {
-    size_t Blank = V.find(' ', Pos);
-    if (Blank == String::npos) Blank = V.size();
-    if (Blank > Pos) Words.push_back(V.substr(Pos, Blank - Pos));
+  while (Pos < Value.size()) {
+    size_t Blank = Value.find(' ', Pos);
+    if (Blank == String::npos) Blank = Value.size();
+    if (Blank > Pos) Words.push_back(Value.substr(Pos, Blank - Pos));
     Pos = Blank + 1;
   }
-  if (Words.empty()) return;
-  Integer N = StrToIntDef(Words[0], 0);
-  if (N <= 0 || N > 200) return;
+  if (Words.empty()) return false;
+  Integer Size = StrToIntDef(Words[0], 0);
+  if (Size <= 0 || Size > 200) return false;
   String FText = Words.size() > 1 ? Words[1] : String("1");
   std::replace(FText.begin(), FText.end(), ',', '.');
   char* End = nullptr;
-  double F = std::strtod(FText.c_str(), &End);
-  if (End == FText.c_str() || !(F > 0) || F > 20) F = 1;
+  double Zoom = std::strtod(FText.c_str(), &End);
+  if (End == FText.c_str() || !(Zoom > 0) || Zoom > 20) Zoom = 1;
+  N = Size;
+  F = Zoom;
+  return true;
+}
+
+void TI_CustomDBGrid::SetAdjustGrid(const String& V) {
+  FAdjustGrid = V;
+  Integer N = 0;
+  double F = 1;
+  if (!ParseAdjustGrid(V, N, F)) return;
   Integer Size = AdjustedFontSize(N, F, GetScreenPixelsPerInch());
   BeginLayout();
   try {

@@ -357,6 +357,11 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   // The font size AdjustGrid sets for N and F on a screen of Ppi pixels
   // per inch: the larger of N and round(max(N, round(N * 96 / Ppi)) * F).
   static Integer AdjustedFontSize(Integer N, double F, Integer Ppi);
+  // Reads an AdjustGrid value "N F" (words split at blanks; the decimal
+  // mark of F may be "." or ","): false (N, F untouched) unless N is a
+  // size of 1..200; a missing or unusable F (not above 0 and up to 20)
+  // reads as 1.
+  static bool ParseAdjustGrid(const String& Value, Integer& N, double& F);
 
   // ---- Geometry -------------------------------------------------------------------------------
   Integer IndicatorOffset() const { return FIndicatorOffset; }

@@ -530,10 +530,9 @@ void TI_CustomDBGrid::GetDataDragImage(Integer, Integer ARow, TCustomImageList*&
   Image.Canvas()->SetBkMode(TRANSPARENT);
   DrawText(*Image.Canvas(), Text, T, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
   Images = DragImageList(Image.Width(), Image.Height());
-  if (Images->Width() == Image.Width() && Images->Height() == Image.Height()) {
-    Images->Clear();
-    Images->AddMasked(&Image, clNone);
-  }
+  Images->Clear();
+  Images->SetSize(Image.Width(), Image.Height());
+  Images->AddMasked(&Image, clNone);
 }
 
 // ---- Keys ------------------------------------------------------------------------------------------------

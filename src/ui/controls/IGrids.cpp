@@ -10,6 +10,50 @@
 #include "platform/gui/graphics_drawtext.h"
 
 RTL_IMPLEMENT_CLASS(TI_CustomGrid, TCustomGrid, nullptr)
+RTL_IMPLEMENT_CLASS(TDragImageWindow, TCustomControl, nullptr)
+
+// ---- Drag image window ----------------------------------------------------------------------
+
+RTL_MESSAGE_MAP(TDragImageWindow) { M.On(WM_NCHITTEST, &TDragImageWindow::WMNCHitTest); }
+
+TDragImageWindow::TDragImageWindow(TComponent* AOwner) : TCustomControl(AOwner) { FVisible = false; }
+
+void TDragImageWindow::CreateParams(TCreateParams& Params) {
+  TCustomControl::CreateParams(Params);
+  Params.Style = WS_POPUP;
+  Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+  Params.WndParent = nullptr;
+}
+
+// The mouse goes through to the window below, where the drop would land.
+void TDragImageWindow::WMNCHitTest(TMessage& M) { M.Result = HTTRANSPARENT; }
+
+void TDragImageWindow::ShowImage(TCustomImageList* List, Integer Index, TPoint HotSpot, TPoint Screen) {
+  if (!List || Index < 0 || Index >= List->Count()) return;
+  List->GetBitmap(Index, &FImage);
+  FHotSpot = HotSpot;
+  SetBounds(Screen.X - HotSpot.X, Screen.Y - HotSpot.Y, FImage.Width(), FImage.Height());
+  if (!Visible()) {
+    HandleNeeded();
+    SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    FVisible = true;
+  }
+  Invalidate();
+}
+
+void TDragImageWindow::MoveTo(TPoint Screen) {
+  if (Visible()) SetBounds(Screen.X - FHotSpot.X, Screen.Y - FHotSpot.Y, Width(), Height());
+}
+
+void TDragImageWindow::HideImage() {
+  if (!Visible()) return;
+  if (HandleAllocated())
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
+  FVisible = false;
+}
+
+void TDragImageWindow::Paint() { Canvas()->Draw(0, 0, &FImage); }
 
 // ---- Multi-line titles ---------------------------------------------------------------------
 
@@ -189,6 +233,20 @@ std::unique_ptr<TBitmap> TI_CustomGrid::TitleDragImage(Integer ACol) {
   return Image;
 }
 
+void TI_CustomGrid::ShowDragImage(TPoint HotSpot) {
+  if (!FDragImages || FDragImages->Count() == 0) return;
+  if (!FDragWindow) FDragWindow = new TDragImageWindow(this);
+  FDragWindow->ShowImage(FDragImages.get(), FDragImages->Count() - 1, HotSpot, GetCursorPos());
+}
+
+void TI_CustomGrid::MoveDragImage() {
+  if (FDragWindow) FDragWindow->MoveTo(GetCursorPos());
+}
+
+void TI_CustomGrid::HideDragImage() {
+  if (FDragWindow) FDragWindow->HideImage();
+}
+
 // ---- Title drag --------------------------------------------------------------------------------------
 
 // The class library's grid would start moving the column now: this grid
@@ -198,7 +256,13 @@ bool TI_CustomGrid::BeginColumnDrag(Integer& Origin, Integer&, const TPoint&) {
   FDragCol = FDropCol = Origin;
   if (auto Image = TitleDragImage(Origin)) {
     TCustomImageList* List = DragImageList(Image->Width(), Image->Height());
-    if (List->Width() == Image->Width() && List->Height() == Image->Height()) List->AddMasked(Image.get(), clNone);
+    // One list serves every drag: it takes the size of the newest image.
+    List->Clear();
+    List->SetSize(Image->Width(), Image->Height());
+    List->AddMasked(Image.get(), clNone);
+    TPoint Cell = CellRect(Origin, 0).TopLeft();
+    TPoint Mouse = ScreenToClient(GetCursorPos());
+    ShowDragImage(Point(Mouse.X - Cell.X, Mouse.Y - Cell.Y));
   }
   CreateArrows(FArrows, this);
   FDragMode = 2;
@@ -207,6 +271,7 @@ bool TI_CustomGrid::BeginColumnDrag(Integer& Origin, Integer&, const TPoint&) {
 }
 
 void TI_CustomGrid::TitleDragMove(Integer X, Integer Y) {
+  MoveDragImage();
   Integer TitleBottom = FixedRows() > 0 ? CellRect(LeftCol(), FixedRows() - 1).Bottom : 0;
   if (TitleBottom <= 0) TitleBottom = RowHeights(0);
   if (Y < -12 || Y > TitleBottom) {
@@ -236,6 +301,7 @@ void TI_CustomGrid::TitleDragEnd(bool Drop) {
   FDragSource = 0;
   FDragCol = FDropCol = -1;
   HideDropMarker(FArrows);
+  HideDragImage();
   if (Drop && To >= 0 && To != From && ColumnMayMove(From)) MoveColumn(From, To);
   Invalidate();
 }
@@ -251,6 +317,7 @@ void TI_CustomGrid::StartDataDrag(Integer X, Integer Y) {
   FAccept = false;
   FTarget = nullptr;
   FDragData.clear();
+  ShowDragImage(Point(2, 8));
   DataDragMove(X, Y);
 }
 
@@ -259,6 +326,7 @@ void TI_CustomGrid::CancelTarget(TControl* Target) {
 }
 
 void TI_CustomGrid::DataDragMove(Integer X, Integer Y) {
+  MoveDragImage();
   TPoint Screen = ClientToScreen(Point(X, Y));
   TControl* Previous = FTarget;
   TControl* Target = FindDragTarget(Screen, false);
@@ -274,6 +342,7 @@ void TI_CustomGrid::DataDragEnd(bool Drop, Integer X, Integer Y) {
   TPoint Screen = ClientToScreen(Point(X, Y));
   bool Accepted = Drop && FAccept;
   TControl* Target = FTarget;
+  HideDragImage();
   if (Accepted && OnDragDropData) OnDragDropData(FAccept, Target, FDragData, Screen);
   FDragMode = 0;
   FAccept = false;

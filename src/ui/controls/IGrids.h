@@ -43,6 +43,31 @@ void DrawTitleText(TCanvas* Canvas, const TRect& Rect, const String& Text, TSize
 // The caption's lines as DrawTitleText splits them.
 std::vector<String> SplitTitleLines(const String& Text);
 
+// The picture that follows the mouse while a title or data is dragged: a
+// top-most window that takes no activation and lets the mouse through.
+class TDragImageWindow : public TCustomControl {
+  RTL_DECLARE_CLASS(TDragImageWindow)
+  RTL_MESSAGE_HANDLERS(TDragImageWindow)
+ public:
+  explicit TDragImageWindow(TComponent* AOwner);
+  // Shows image Index of List with its point HotSpot under the desktop
+  // point Screen.
+  void ShowImage(TCustomImageList* List, Integer Index, TPoint HotSpot, TPoint Screen);
+  void MoveTo(TPoint Screen);
+  void HideImage();
+  TPoint HotSpot() const { return FHotSpot; }
+  bool IsWindowRoot() const override { return true; }
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+  void WMNCHitTest(TMessage& M);
+
+ private:
+  TBitmap FImage;
+  TPoint FHotSpot{};
+};
+
 class TI_CustomGrid : public TCustomGrid {
   RTL_DECLARE_CLASS(TI_CustomGrid)
  public:
@@ -69,6 +94,8 @@ class TI_CustomGrid : public TCustomGrid {
   Integer DropColumn() const { return FDropCol; }
   // The image list of the drags (null until the first drag); owned.
   TCustomImageList* DragImages() const { return FDragImages.get(); }
+  // The window that shows the drag image (null until the first drag).
+  TDragImageWindow* DragImageWindow() const { return FDragWindow; }
   // The auto-fit switch (the data grid sets it from dgAutoSize).
   bool AutoFit() const { return FAutoFit; }
   void SetAutoFit(bool V) { FAutoFit = V; }
@@ -136,6 +163,10 @@ class TI_CustomGrid : public TCustomGrid {
   void DataDragEnd(bool Drop, Integer X, Integer Y);
   void StartDataDrag(Integer X, Integer Y);
   void CancelTarget(TControl* Target);
+  // Shows the last image of the drag list with HotSpot under the mouse.
+  void ShowDragImage(TPoint HotSpot);
+  void MoveDragImage();
+  void HideDragImage();
 
   Byte FDragMode = 0, FDragSource = 0;
   Integer FDragCol = -1, FDropCol = -1;
@@ -144,6 +175,7 @@ class TI_CustomGrid : public TCustomGrid {
   TControl* FTarget = nullptr;
   String FDragData;
   std::unique_ptr<TCustomImageList> FDragImages;
+  TDragImageWindow* FDragWindow = nullptr;  // owned as a component
   TArrowWindows FArrows{};
   bool FAutoFit = false;
   Integer FAutoFitLock = 0;

@@ -298,6 +298,24 @@ TEST_F(DBGridTest, AdjustGridZoomsTheFontNeverBelowTheGivenSize) {
   EXPECT_EQ(Integer(std::lround(1.6 * TextHeight("Wg", &At9))), Grid->DefaultRowHeight());
 }
 
+TEST_F(DBGridTest, AnUnreadableAdjustGridValueChangesNothing) {
+  Integer N = -1;
+  double F = -1;
+  for (const char* Bad : {"", "   ", "abc 1.2", "0 1.5", "-3 1", "500 1"})
+    EXPECT_FALSE(TI_CustomDBGrid::ParseAdjustGrid(Bad, N, F)) << Bad;
+  EXPECT_EQ(-1, N);
+  ASSERT_TRUE(TI_CustomDBGrid::ParseAdjustGrid("  10   x ", N, F));
+  EXPECT_EQ(10, N);
+  EXPECT_EQ(1.0, F) << "an unreadable zoom reads as 1";
+  ASSERT_TRUE(TI_CustomDBGrid::ParseAdjustGrid("8 1.5", N, F));
+  EXPECT_EQ(1.5, F);
+  AddColumn("Name", 100);
+  Integer Before = Grid->TitleFont()->Size();
+  Grid->SetAdjustGrid("groß");
+  EXPECT_EQ(Before, Grid->TitleFont()->Size());
+  EXPECT_FALSE(Grid->Options().Contains(dgUserRowHeight));
+}
+
 TEST_F(DBGridTest, GlobalFontNameReachesTitlesAndColumns) {
   AddColumn("Name", 100);
   Grid->SetDataSource(Source);
@@ -367,9 +385,13 @@ TEST_F(DBGridTest, DataDragStartsAtFourPixelsNotThree) {
   EXPECT_GT(Asked, 0);
   ASSERT_NE(nullptr, Grid->DragImages());
   EXPECT_GE(Grid->DragImages()->Height(), 22);
+  ASSERT_NE(nullptr, Grid->DragImageWindow());
+  EXPECT_TRUE(Grid->DragImageWindow()->Visible()) << "the image follows the mouse";
+  EXPECT_EQ(Point(P.X + 4 - 2, P.Y - 8), Grid->DragImageWindow()->BoundsRect().TopLeft()) << "hot spot (2, 8)";
   Button(Point(P.X + 4, P.Y), false);
   Pump();
   EXPECT_EQ(0, Grid->DragMode2());
+  EXPECT_FALSE(Grid->DragImageWindow()->Visible());
 }
 
 TEST_F(DBGridTest, EscapeEndsAColumnDragWithoutMovingAndNeverReachesTheKeyEvent) {
@@ -412,6 +434,9 @@ TEST_F(DBGridTest, DroppingATitleOnAnotherColumnMovesTheColumn) {
   EXPECT_EQ(2, Grid->DropColumn());
   ASSERT_NE(nullptr, Grid->DragImages());
   EXPECT_EQ(100, Grid->DragImages()->Width()) << "the title's drag image is as wide as the column";
+  ASSERT_NE(nullptr, Grid->DragImageWindow());
+  EXPECT_TRUE(Grid->DragImageWindow()->Visible());
+  EXPECT_EQ(100, Grid->DragImageWindow()->Width());
   Button(Point(Q.X, Q.Y), false);
   Pump();
   EXPECT_EQ("Ort", Grid->Columns()->Items(0)->FieldName());
