@@ -136,8 +136,10 @@ struct NCCALCSIZE_PARAMS {
 
 // The default handling of a message, for procedures that pass on what they
 // do not handle:
-// - WM_NCHITTEST: HTCLIENT in the client area, HTBORDER on the border,
-//   HTNOWHERE outside; WM_MOUSEACTIVATE: the parent's answer, else
+// - WM_NCHITTEST: HTCLIENT in the client area, HTVSCROLL / HTHSCROLL on
+//   a window scroll bar, HTBORDER elsewhere on the frame, HTNOWHERE
+//   outside; the mouse messages of a window scroll bar run the bar
+//   (scrollbars.h); WM_MOUSEACTIVATE: the parent's answer, else
 //   MA_ACTIVATE; WM_SETCURSOR: asks the parent, then shows the arrow in the
 //   client area; WM_CANCELMODE ends the window's capture.
 // - WM_ACTIVATE focuses the window when it becomes active; WM_PAINT

@@ -85,9 +85,14 @@ char32_t TI_EditButton::Accelerator() const {
 }
 
 void TI_EditButton::MeasureCaption() {
+  // The caption font is the owner's: without an owner there is nothing to measure.
+  if (!FOwner) {
+    FCaptionExtent = TSize{};
+    return;
+  }
   TBitmap* B = EditButtonBuffer();
   if (B->Empty()) B->SetSize(1, 1);
-  if (FOwner) B->Canvas()->SetFont(FOwner->Font());
+  B->Canvas()->SetFont(FOwner->Font());
   FCaptionExtent = FCaption.empty() ? TSize{} : B->Canvas()->TextExtent(FCaption);
 }
 

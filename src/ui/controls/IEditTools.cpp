@@ -85,8 +85,17 @@ void PlaceArrow(TArrowWindow* A, Integer X, Integer Y, bool Show) {
 }  // namespace
 
 void ShowDropMarker(Integer Orientation, Integer SourceIndex, Integer TargetIndex, const TRect& TargetCell,
-                    TArrowWindows& Arrows, bool ForceRight) {
+                    TArrowWindows& Arrows, bool ForceRight, TDragImageList* DragImage) {
   bool Show = TargetIndex >= 0 && TargetIndex != SourceIndex;
+  // The marker reaches 8 pixels (and an arrow's size) beyond the cell.
+  TRect Marker = TargetCell;
+  InflateRect(Marker, 12, 12);
+  bool HideImage = false;
+  if (DragImage && DragImage->Dragging() && DragImage->DragWindow()) {
+    TRect Image = GetWindowRect(DragImage->DragWindow()), Common;
+    HideImage = IntersectRect(Common, Image, Marker);
+  }
+  if (HideImage) DragImage->HideDragImage();
   if (Orientation == 1) {
     // A horizontal marker through the middle of the cell, 8 pixels beyond it.
     Integer Mid = (TargetCell.Top + TargetCell.Bottom) / 2;
@@ -111,6 +120,7 @@ void ShowDropMarker(Integer Orientation, Integer SourceIndex, Integer TargetInde
   } else {
     HideDropMarker(Arrows);
   }
+  if (HideImage) DragImage->ShowDragImage();
 }
 
 // ---- Dates ---------------------------------------------------------------------------

@@ -21,6 +21,7 @@
 
 #include "platform/gui/comctrls_imagelist.h"
 #include "platform/gui/controls.h"
+#include "platform/gui/dragdrop.h"
 #include "platform/gui/extctrls.h"
 #include "platform/gui/graphics_bitmap.h"
 
@@ -58,9 +59,10 @@ void CreateArrows(TArrowWindows& Arrows, TComponent* Owner);
 // and up arrows at its right edge (moving forward from index 1 on, or with
 // ForceRight) or its left edge. The arrows show only while the target is a
 // valid index (>= 0) other than the source; the others are hidden. Null
-// slots are skipped.
+// slots are skipped. A drag image (when given) that overlaps the marker is
+// hidden while the arrows move and shown again after.
 void ShowDropMarker(Integer Orientation, Integer SourceIndex, Integer TargetIndex, const TRect& TargetCell,
-                    TArrowWindows& Arrows, bool ForceRight = false);
+                    TArrowWindows& Arrows, bool ForceRight = false, TDragImageList* DragImage = nullptr);
 // Hides every arrow.
 void HideDropMarker(TArrowWindows& Arrows);
 

@@ -27,7 +27,8 @@
 
 // Asked while data is dragged: Accept whether AControl takes Data at the
 // desktop point ScreenPoints (AControl may be changed to the real target).
-RTL_DECLARE_EVENT(TDragOverEvent, void(bool& Accept, TControl*& AControl, String& Data, TPoint ScreenPoints));
+// (The class library's TDragOverEvent of OnDragOver is another type.)
+RTL_DECLARE_EVENT(TDataDragOverEvent, void(bool& Accept, TControl*& AControl, String& Data, TPoint ScreenPoints));
 // The control AControl no longer receives the dragged data.
 RTL_DECLARE_EVENT(TDragOverCancelEvent, void(TControl*& AControl));
 // The three code-only events of DoGridEvent1..3.
@@ -81,8 +82,8 @@ class TI_CustomGrid : public TCustomGrid {
 
   bool DataDraggingEnabled() const { return FDataDraggingEnabled; }
   void SetDataDraggingEnabled(bool V) { FDataDraggingEnabled = V; }
-  TDragOverEvent OnDragOverData;
-  TDragOverEvent OnDragDropData;
+  TDataDragOverEvent OnDragOverData;
+  TDataDragOverEvent OnDragDropData;
   TDragOverCancelEvent OnDragOverCancel;
   // Code-only handlers of DoGridEvent1..3.
   TGridEvent OnGridEvent1, OnGridEvent2, OnGridEvent3;

@@ -1,7 +1,7 @@
 // The desktop overlay: exclusive-or drawing on the desktop shows in a
 // shaped, top-most window that lets clicks through, and drawing the same
 // again takes it away.
-#include "platform/gui/desktop_overlay.h"
+#include "overlay_fixture.h"
 
 #include "wm_fixture.h"
 
@@ -13,20 +13,12 @@ class DesktopOverlayTest : public WmTest {
     ClearDesktopOverlay();
     WmTest::TearDown();
   }
-  // Inverts a grey frame of R on the desktop.
-  void InvertFrame(TRect R) {
-    TCanvas* DC = GetDC(nullptr);
-    DC->Brush()->SetColor(ColorValue(0x999999));
-    TRegion Frame = TRegion(R).Subtract(TRegion(Rect(R.Left + 2, R.Top + 2, R.Right - 2, R.Bottom - 2)));
-    for (const TRect& P : Frame.Rects()) DC->PatBlt(P, PATINVERT);
-    ReleaseDC(nullptr, DC);
-  }
 };
 
 TEST_F(DesktopOverlayTest, InvertedFrameShowsAboveWindows) {
   HWND F = Form("F", Bounds(100, 100, 200, 150));
   ProcessMessages();
-  InvertFrame(Bounds(150, 120, 60, 40));
+  InvertDesktopFrame(Bounds(150, 120, 60, 40));
   HWND O = DesktopOverlayWindow();
   ASSERT_NE(O, nullptr);
   EXPECT_EQ(GetWindowRect(O), Rect(0, 0, 1280, 1024));
@@ -42,19 +34,19 @@ TEST_F(DesktopOverlayTest, InvertedFrameShowsAboveWindows) {
 }
 
 TEST_F(DesktopOverlayTest, SameFrameDrawnTwiceLeavesNothing) {
-  InvertFrame(Bounds(10, 10, 50, 50));
+  InvertDesktopFrame(Bounds(10, 10, 50, 50));
   ASSERT_NE(DesktopOverlayWindow(), nullptr);
-  InvertFrame(Bounds(12, 10, 50, 50));  // a moved frame: old and new at once
+  InvertDesktopFrame(Bounds(12, 10, 50, 50));  // a moved frame: old and new at once
   ASSERT_NE(DesktopOverlayWindow(), nullptr);
-  InvertFrame(Bounds(10, 10, 50, 50));
-  InvertFrame(Bounds(12, 10, 50, 50));
+  InvertDesktopFrame(Bounds(10, 10, 50, 50));
+  InvertDesktopFrame(Bounds(12, 10, 50, 50));
   EXPECT_EQ(DesktopOverlayWindow(), nullptr);
 }
 
 TEST_F(DesktopOverlayTest, DesktopCanvasUsesDesktopCoordinatesOnEveryMonitor) {
   HeadlessSetMonitors({{Rect(0, 0, 800, 600), Rect(0, 0, 800, 600), true},
                        {Rect(-640, 0, 0, 480), Rect(-640, 0, 0, 480), false}});
-  InvertFrame(Bounds(-100, 50, 20, 20));
+  InvertDesktopFrame(Bounds(-100, 50, 20, 20));
   HWND O = DesktopOverlayWindow();
   ASSERT_NE(O, nullptr);
   EXPECT_EQ(GetWindowRect(O), Rect(-640, 0, 800, 600));

@@ -254,3 +254,29 @@ TEST_F(ListTest, MouseTracksRowsAndWheelStaysInRange) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PopupTest, PlacementOffEveryMonitorLandsOnTheScreen) {
+  TCustomControl* O = OwnerAt(Bounds(-900, -700, 300, 200));
+  TEcPopupWindow* P = PopupFor(O, 1);
+  P->Popup();
+  EXPECT_EQ(P->BoundsRect().TopLeft(), (TPoint{0, 0}));
+  TEcPopupWindow* Far = PopupFor(Application, 0);
+  Far->SetPlacementRect(Bounds(5000, 5000, 60, 40));
+  Far->Popup();
+  EXPECT_EQ(Far->BoundsRect(), Bounds(740, 560, 60, 40));
+}
+
+TEST_F(ListTest, OwnerDestroyedWhileItsListShowsTakesTheListAlong) {
+  TCustomControl* O = OwnerAt(Bounds(100, 100, 300, 200));
+  TEcPopupListBox* L = ListWith(O, 3);
+  L->Popup();
+  HWND Wnd = L->Handle();
+  ASSERT_TRUE(IsWindowVisible(Wnd));
+  delete O;
+  Pump();
+  EXPECT_FALSE(IsWindow(Wnd));
+}
+
+}  // namespace

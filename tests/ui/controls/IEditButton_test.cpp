@@ -227,3 +227,56 @@ TEST_F(EditButtonTest, DefaultGlyphIsThePopupArrow) {
 }
 
 }  // namespace
+
+namespace {
+
+// An owner whose frame keeps a 20-pixel strip at the right for a button.
+class FramedButtonTest : public EditButtonTest {
+ protected:
+  void SetUp() override {
+    EditButtonTest::SetUp();
+    List.reset();
+    TWndMethod Plain = Owner->WindowProc;
+    Owner->WindowProc = [Plain](TMessage& M) {
+      Plain(M);
+      if (M.Msg == WM_NCCALCSIZE) reinterpret_cast<NCCALCSIZE_PARAMS*>(M.LParam)->rgrc[0].Right -= 20;
+    };
+    SetWindowPos(Owner->Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    List = std::make_unique<TI_EditButtons>(Owner);
+    List->DefaultWindowCoordinates = true;
+    List->Subclass();
+    First = AddButton(Bounds(180, 0, 20, 60));
+    First->SetCaption("");
+    First->Color = clRed;
+    RedrawWindow(Owner->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+  }
+  // The desktop point of the owner's window point (X, Y).
+  TPoint InWindow(Integer X, Integer Y) {
+    TRect W = GetWindowRect(Owner->Handle());
+    return {W.Left + X, W.Top + Y};
+  }
+};
+
+TEST_F(FramedButtonTest, ButtonInTheFrameIsPaintedHitAndClicked) {
+  EXPECT_EQ(Owner->ClientWidth(), 180);
+  TPoint P = InWindow(190, 30);
+  EXPECT_EQ(SendMessage(Owner->Handle(), WM_NCHITTEST, 0, MAKELPARAM(P.X, P.Y)), HTCLIENT);
+  Pump();
+  TRect W = GetWindowRect(Form->Handle());
+  TPoint Face = InWindow(183, 10);
+  EXPECT_EQ(HeadlessSurface(Form->Handle()).Get(Face.X - W.Left, Face.Y - W.Top), ColorToRGB(clRed));
+  HeadlessClick(P.X, P.Y);
+  Pump();
+  EXPECT_EQ(Clicks, 1);
+  TPoint Client = InWindow(100, 30);
+  EXPECT_EQ(SendMessage(Owner->Handle(), WM_NCHITTEST, 0, MAKELPARAM(Client.X, Client.Y)), HTCLIENT);
+}
+
+TEST_F(FramedButtonTest, ResizingTheOwnerMovesTheFrameButton) {
+  First->Anchor = 1;
+  Owner->SetBounds(10, 10, 230, 60);
+  EXPECT_EQ(First->Left, 210);
+  EXPECT_EQ(Owner->ClientWidth(), 210);
+}
+
+}  // namespace
