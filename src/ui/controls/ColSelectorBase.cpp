@@ -42,7 +42,7 @@ TModalResult ShowColSelectForm(TCustomGrid* Grid, const String& Text, bool CallP
   std::unique_ptr<TColSelectBase> Form(static_cast<TColSelectBase*>(Class->Create(Application)));
   Form->SetGrid(Grid);
   if (CallPrepare) Form->Prepare();
-  Form->SetText(Text);
+  Form->SetCallerText(Text);
   Form->AfterConstruction();
   return Form->ShowModal();
 }

@@ -24,8 +24,8 @@ class TColSelectBase : public TForm {
   TCustomGrid* Grid() const { return FGrid; }
   void SetGrid(TCustomGrid* V) { FGrid = V; }
   // The text handed over by the caller.
-  const String& Text() const { return FText; }
-  void SetText(const String& V) { FText = V; }
+  const String& CallerText() const { return FText; }
+  void SetCallerText(const String& V) { FText = V; }
   // Called before showing when the caller asks for it; empty here.
   virtual void Prepare();
   // Published handlers: FormCreate makes this form the current column

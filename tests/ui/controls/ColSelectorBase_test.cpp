@@ -15,7 +15,7 @@ class TTestColSelector : public TColSelectBase {
   explicit TTestColSelector(TComponent* AOwner) : TColSelectBase(AOwner, 0) {
     OnShow = [this](TObject*) {
       SeenGrid = Grid();
-      SeenText = Text();
+      SeenText = CallerText();
       SetModalResult(mrOk);
     };
   }
