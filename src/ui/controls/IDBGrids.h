@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "platform/db/datasource.h"
+#include "platform/gui/grids_edit.h"
 #include "platform/gui/menus.h"
 #include "platform/rtl/collection.h"
 #include "platform/rtl/variants.h"
@@ -265,6 +266,74 @@ class TBookmarkList {
   bool FLinkActive = false;
 };
 
+// ---- In-place editor ---------------------------------------------------------------------------------
+
+RTL_ENUM(TEditStyle, esSimple, esEllipsis, esPickList, esDataList);
+
+class TDBGridInplaceEdit;
+
+// The editor's pick list: a popup list under the cell. A click or Enter
+// accepts, Escape cancels; typing selects the first item that starts with
+// the typed text, which starts anew after a pause of more than 2000 ms.
+class TPopupListbox : public TEcPopupListBox {
+  RTL_DECLARE_CLASS(TPopupListbox)
+ public:
+  explicit TPopupListbox(TDBGridInplaceEdit* Editor);
+  static constexpr Cardinal SearchPause = 2000;
+  // Handles a typed character (KeyPress of the list or of the editor).
+  void TypeChar(char32_t Ch);
+  const String& SearchText() const { return FSearchText; }
+
+ protected:
+  void KeyPress(char32_t& Key) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+
+ private:
+  TDBGridInplaceEdit* FEditor;
+  String FSearchText;
+  Cardinal FSearchTick = 0;
+};
+
+// The grid's editor: a plain edit, or with a button at its right end that
+// opens the pick list (esPickList) or raises the grid's
+// OnEditButtonClick (esEllipsis).
+class TDBGridInplaceEdit : public TInplaceEdit {
+  RTL_DECLARE_CLASS(TDBGridInplaceEdit)
+ public:
+  explicit TDBGridInplaceEdit(TComponent* AOwner);
+  TEditStyle EditStyle() const { return FEditStyle; }
+  void SetEditStyle(TEditStyle V);
+  // The system's vertical scroll-bar width.
+  Integer ButtonWidth() const { return FButtonWidth; }
+  // The button's rectangle (client coordinates); empty for esSimple.
+  TRect ButtonRect() const;
+  bool ListVisible() const { return FListVisible; }
+  TPopupListbox* PickList() const { return FPickList; }
+  // Opens the pick list with the column's items (at most DropDownRows rows)
+  // under the editor, the current text selected.
+  void DropDown();
+  // Closes the list; with Accept the chosen item becomes the field's text.
+  void CloseUp(bool Accept);
+  // Style from the column (see the .cpp), font, text.
+  void UpdateContents() override;
+
+ protected:
+  void BoundsChanged() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char32_t& Key) override;
+  void WndProc(TMessage& Message) override;
+  void DoExit() override;
+
+ private:
+  TI_CustomDBGrid* DBGrid() const;
+  void PaintButton();
+  void ButtonClicked();
+  TEditStyle FEditStyle = esSimple;
+  Integer FButtonWidth;
+  bool FPressed = false, FListVisible = false;
+  TPopupListbox* FPickList = nullptr;
+};
+
 // ---- Events ----------------------------------------------------------------------------------------
 
 RTL_DECLARE_EVENT(TDBGridClickEvent, void(TColumn* Column));
@@ -437,6 +506,7 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void ColWidthsChanged() override;
   bool CanEditShow() override;
   bool CanEditModify() override;
+  TInplaceEdit* CreateEditor() override;
   String GetEditText(Integer ACol, Integer ARow) override;
   void SetEditText(Integer ACol, Integer ARow, const String& Value) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
@@ -457,6 +527,7 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   friend class TColumn;
   friend class TDBGridColumns;
   friend class TBookmarkList;
+  friend class TDBGridInplaceEdit;
   void InternalLayout();
   void SetRowHeights();
   void UpdateRowCount();
