@@ -2,7 +2,6 @@
 // fields and handlers, through which the description fills TFsync.
 #include "platform/db/fieldkinds.h"
 #include "platform/rtl/classreg.h"
-#include "sync/UKMGrid.h"
 #include "sync/Umsync.h"
 
 // Every component of the description is stored in the form's member of
@@ -58,10 +57,13 @@ RTL_PUBLISHED(TFsync) {
   P.Method("FormCreate", &TFsync::FormCreate);
   P.Method("FormShow", &TFsync::FormShow);
   P.Method("KMAfterScroll", &TFsync::KMAfterScroll);
+  P.Method("I_DBKMSYSDrawTextFormat", &TFsync::I_DBKMSYSDrawTextFormat);
+  P.Method("I_DBKMSYSBeforeHint", &TFsync::I_DBKMSYSBeforeHint);
+  P.Method("I_DBKMSYSKeyDown", &TFsync::I_DBKMSYSKeyDown);
 }
 
 void RegisterFsyncClasses() {
-  RegisterClasses({TFsync::StaticClass(), TFsyncCheckBox::StaticClass(), TKMGrid::StaticClass(),
+  RegisterClasses({TFsync::StaticClass(), TFsyncCheckBox::StaticClass(), TI_DBGrid::StaticClass(),
                      TmtCSVStreamFormat::StaticClass(), TmtMemTable::StaticClass(),
                      TOakSettings::StaticClass(), TOakConnection::StaticClass(),
                      TOakTable::StaticClass(), TDataSource::StaticClass(), TBackupFile::StaticClass(),

@@ -74,6 +74,34 @@ void TFsync::KMAfterScroll(TDataSet*) {
   RunMode = 0;
 }
 
+namespace {
+// The index of a stored number into a table of Count entries: the value
+// masked to 0..127; anything outside the table counts as 0.
+Integer ListTableIndex(TField* Field, Integer Count) {
+  Integer V = StrToIntDef(Trim(Field->AsString()), 0) & 127;
+  return V < Count ? V : 0;
+}
+}  // namespace
+
+void TFsync::I_DBKMSYSDrawTextFormat(TField* Field, String& Text) {
+  if (!Field) return;
+  if (SameText(Field->FieldName(), "ID")) Text = String(1, MobileIDChars[ListTableIndex(Field, 8)]);
+  else if (SameText(Field->FieldName(), "RIGHTS")) Text = MobileLevelTexts[ListTableIndex(Field, 5)];
+  else Text = TrimRight(Text);
+}
+
+void TFsync::I_DBKMSYSBeforeHint(TField* Field, String& Text) {
+  if (!Field) return;
+  if (SameText(Field->FieldName(), "ID")) Text = String(1, MobileIDChars[ListTableIndex(Field, 8)]);
+  else if (SameText(Field->FieldName(), "RIGHTS")) Text = MobileDataModeTexts[ListTableIndex(Field, 5)];
+}
+
+void TFsync::I_DBKMSYSKeyDown(TObject*, Word& Key, TShiftState) {
+  if (Key == VK_INSERT || Key == VK_DELETE) Key = 0;
+  TDataSet* DS = I_DBKMSYS->DataSource() ? I_DBKMSYS->DataSource()->DataSet() : nullptr;
+  if (Key == VK_DOWN && DS && DS->Active() && (DS->Eof() || DS->RecNo() >= DS->RecordCount())) Key = 0;
+}
+
 void TFsync::FormShow(TObject*) {
   PostMessage(Handle(), WM_STARTUP, 0, 0);
   SetCaption("Laptopabgleich - mobile Datenerfassung für " + HostProductName);

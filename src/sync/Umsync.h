@@ -25,8 +25,8 @@
 //
 // The form is read from its description (resource TFSYNC, resources/
 // Fsync.form); every component lands in the member of its name. The styled
-// check box and the data-aware list are not built yet: TFsyncCheckBox and
-// TKMGrid stand for them with what the program uses.
+// check box is not built yet: TFsyncCheckBox stands for it with what the
+// program uses.
 //
 // Thread safety: GUI thread only; the form, its components and the
 // process-wide HostProductName belong to the main thread.
@@ -46,13 +46,13 @@
 #include "platform/gui/stdctrls_label.h"
 #include "platform/os/replace.h"
 #include "platform/rtl/strings.h"
-#include "sync/UKMGrid.h"
 #include "sync/backup.h"
 #include "ui/look/MarkupLabel.h"
 #include "ui/look/TPlainButtonUnit.h"
 #include "ui/look/TPlainEditUnit.h"
 #include "ui/look/TPlainProgressBarUnit.h"
 #include "ui/look/WizardNotebook.h"
+#include "ui/controls/IDBGrids.h"
 
 // ---- Exceptions of a run and of the probe ----------------------------------
 // Each is a direct descendant of Exception; the message text is what the
@@ -182,7 +182,7 @@ class TFsync : public TForm {
   TMarkupLabel* lbinfo;            // status line of the bottom panel (mark-up)
   TPanel* Fpclose;                 // "Torvane wird beendet.."
   // Page "0".
-  TKMGrid* I_DBKMSYS;  // the installation list over KMD
+  TI_DBGrid* I_DBKMSYS;  // the installation list over KMD
   TPlainButton* flbname;
   TPlainButton* flbpath;
   TPlainButton* flbr23423;
@@ -239,6 +239,15 @@ class TFsync : public TForm {
   // not bound by the description yet: the run driver refreshes the state
   // itself when the page changes.
   void KMAfterScroll(TDataSet* DataSet);
+  // The installation list's cell texts: the ID column shows the slot's ID
+  // character, the RIGHTS column the level text (values read as integers,
+  // masked to 0..127, anything outside the tables as 0).
+  void I_DBKMSYSDrawTextFormat(TField* Field, String& Text);
+  // Its hints: the ID character, and the data-mode text for RIGHTS.
+  void I_DBKMSYSBeforeHint(TField* Field, String& Text);
+  // The list has fixed slots: Insert and Delete are swallowed, and Down
+  // on the last row too.
+  void I_DBKMSYSKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   // Handler of WM_STARTUP: CheckStartParams, then DatabaseStartUp.
   void StartUp(TMessage& Message);
 

@@ -1,46 +1,30 @@
-// The installation list on its own: a list of seven slots over a memory
-// table, driven by desktop input (clicks and keys) on a shown form.
-#include "sync/UKMGrid.h"
-
+// The installation list of page "0": the main form's data-aware grid
+// I_DBKMSYS over KMD / KM as the form's description sets it up, driven by
+// clicks and keys and read back through its texts, hints and pixels.
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "data/memtable/mtMemTable.h"
-#include "foundation/USettings.h"
-#include "platform/gui/backend.h"
-#include "platform/gui/forms.h"
-#include "platform/gui/messages.h"
-#include "platform/rtl/sysutils.h"
+#include "sync_fixture.h"
 
 namespace {
 
-class KMGridTest : public ::testing::Test {
+class InstallationListTest : public SyncTest {
  protected:
   void SetUp() override {
-    Form.reset(new TForm(nullptr, 0));
-    Form->SetBounds(10, 10, 760, 220);
-    KM = new TmtMemTable(Form.get());
-    KM->FieldDefs().Add("Name", ftString, 100);
-    KM->FieldDefs().Add("Path", ftString, 200);
-    KM->FieldDefs().Add("ID", ftSmallint, 0);
-    KM->FieldDefs().Add("RIGHTS", ftInteger, 0);
-    KM->Open();
-    Source = new TDataSource(Form.get());
-    Source->SetDataSet(KM);
-    Grid = new TKMGrid(Form.get());
-    Grid->SetParent(Form.get());
-    Grid->SetBounds(4, 4, 700, 150);
-    Grid->SetDataSource(Source);
+    SyncTest::SetUp();
+    MakeForm();
+    Grid = Form->I_DBKMSYS;
+    Form->KM->SetReadOnly(false);
+    Form->KM->Open();
   }
 
   // ---- Verbs ---------------------------------------------------------------------------
   // Slots 1..Count named "Slot n" on "/mobil/n/" with rights n mod 5.
   void GivenSlots(Integer Count) {
     for (Integer I = 1; I <= Count; ++I) GivenSlot(I, "Slot " + IntToStr(I), "/mobil/" + IntToStr(I) + "/", I % 5);
-    KM->First();
+    Form->KM->First();
   }
   void GivenSlot(Integer ID, const String& Name, const String& Path, Integer Rights) {
+    TDataSet* KM = Form->KM;
     KM->Append();
     KM->FieldByName("ID")->SetAsInteger(ID);
     KM->FieldByName("Name")->SetAsString(Name);
@@ -48,216 +32,158 @@ class KMGridTest : public ::testing::Test {
     KM->FieldByName("RIGHTS")->SetAsInteger(Rights);
     KM->Post();
   }
-  void ShowList() {
-    Form->Show();
-    Pump();
-  }
-  void Pump() {
-    for (int I = 0; I < 3; ++I) Application->ProcessMessages();
+  // Grid column of a field (indicator first).
+  Integer ColumnOf(const String& Field) {
+    for (Integer I = 0; I < Grid->Columns()->Count(); ++I)
+      if (Grid->Columns()->Items(I)->FieldName() == Field) return I;
+    return -1;
   }
   // Clicks into visible row Row (0-based) of the list.
-  void ClickRow(Integer Row) { ClickAt(30, TKMGrid::RowHeight * (Row + 1) + TKMGrid::RowHeight / 2); }
-  void ClickAt(Integer X, Integer Y) {
-    TPoint P = Grid->ClientToScreen(Point(X, Y));
-    HeadlessClick(P.X, P.Y);
-    Pump();
+  void ClickRow(Integer Row) {
+    TRect R = Grid->CellRect(Grid->IndicatorOffset() + 1, Grid->TitleOffset() + Row);
+    Integer Y = R.IsEmpty() ? Grid->ClientHeight() - 2 : (R.Top + R.Bottom) / 2;
+    Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, Y));
+    Grid->Perform(WM_LBUTTONUP, 0, MAKELPARAM(30, Y));
   }
   void Press(Word Key, Integer Times = 1) {
-    for (Integer I = 0; I < Times; ++I) HeadlessKey(Key);
-    Pump();
+    for (Integer I = 0; I < Times; ++I) Grid->Perform(WM_KEYDOWN, Key, 0);
   }
-  Integer CurrentSlot() { return KM->FieldByName("ID")->AsInteger(); }
-  // The colour drawn at the list's client point (X, Y).
-  TColorRef PixelAt(Integer X, Integer Y) {
-    Pump();
-    TPoint P = Grid->ClientToScreen(Point(X, Y));
-    TRect W = GetWindowRect(Form->Handle());
-    return HeadlessSurface(Form->Handle()).Get(P.X - W.Left, P.Y - W.Top);
+  Integer CurrentSlot() { return Form->KM->FieldByName("ID")->AsInteger(); }
+  String Cell(const String& Field, Integer Row) { return Grid->CellText(ColumnOf(Field), Row); }
+  // The hint the grid gives for the cell of Field in visible row Row ("" none).
+  String HintOf(const String& Field, Integer Row) {
+    TRect R = Grid->CellRect(Grid->IndicatorOffset() + ColumnOf(Field), Grid->TitleOffset() + Row);
+    THintInfo Info;
+    Info.HintControl = Grid;
+    Info.CursorPos = Point(R.Left + 2, R.Top + 2);
+    return Grid->Perform(CM_HINTSHOW, 0, LPARAM(&Info)) == 0 ? Info.HintStr : String();
   }
-  // Whether anything but the window colour is drawn in row Row between
-  // the client columns X1 and X2.
-  bool InkInRow(Integer Row, Integer X1, Integer X2) {
-    Integer Top = TKMGrid::RowHeight * (Row + 1);
-    for (Integer Y = Top + 1; Y < Top + TKMGrid::RowHeight - 1; ++Y)
-      for (Integer X = X1; X < X2; ++X)
-        if (PixelAt(X, Y) != ColorToRGB(clWindow)) return true;
-    return false;
-  }
-  // A point of row Row's name cell right of its text.
-  TColorRef RowBackground(Integer Row) { return PixelAt(215, TKMGrid::RowHeight * (Row + 1) + 1); }
 
-  std::unique_ptr<TForm> Form;
-  TmtMemTable* KM = nullptr;
-  TDataSource* Source = nullptr;
-  TKMGrid* Grid = nullptr;
+  TI_DBGrid* Grid = nullptr;
 };
+
+// ---- The grid as described ------------------------------------------------------------------
+
+TEST_F(InstallationListTest, TheDescriptionMakesAReadOnlyRowSelectingGridOfFourColumns) {
+  EXPECT_TRUE(Grid->ReadOnly());
+  EXPECT_TRUE(Grid->Options().Contains(dgRowSelect));
+  EXPECT_TRUE(Grid->Options().Contains(dgAutoSize));
+  EXPECT_EQ(18, Grid->DefaultRowHeight());
+  ASSERT_EQ(4, Grid->Columns()->Count());
+  EXPECT_EQ("Beschreibung", Grid->Columns()->Items(1)->Title()->Caption());
+  EXPECT_EQ("Pfad/Zielcomputer", Grid->Columns()->Items(3)->Title()->Caption());
+  EXPECT_EQ(taRightJustify, Grid->Columns()->Items(3)->Alignment());
+  EXPECT_EQ(TColor(0xFF8080), Grid->Columns()->Items(2)->Title()->Color());
+  EXPECT_EQ(clRed, Grid->Columns()->Items(0)->Title()->Color());
+}
 
 // ---- Selecting with the mouse --------------------------------------------------------------
 
-TEST_F(KMGridTest, ClickingARowMakesItsSlotTheCurrentRecord) {
+TEST_F(InstallationListTest, ClickingARowMakesItsSlotTheCurrentRecord) {
   GivenSlots(7);
-  ShowList();
   ClickRow(4);
   EXPECT_EQ(5, CurrentSlot());
-  EXPECT_EQ(4, Grid->SelectedRow());
   ClickRow(1);
   EXPECT_EQ(2, CurrentSlot());
 }
 
-TEST_F(KMGridTest, ClickingTheTitlesOrBelowTheLastRowKeepsTheCurrentSlot) {
+TEST_F(InstallationListTest, ClickingTheTitlesOrBelowTheLastRowKeepsTheCurrentSlot) {
   GivenSlots(3);
-  ShowList();
   ClickRow(2);
-  ClickAt(30, TKMGrid::RowHeight / 2);
+  Grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 3));
+  Grid->Perform(WM_LBUTTONUP, 0, MAKELPARAM(30, 3));
   EXPECT_EQ(3, CurrentSlot());
   ClickRow(5);
   EXPECT_EQ(3, CurrentSlot());
 }
 
-TEST_F(KMGridTest, ClickingGivesTheListTheFocus) {
-  GivenSlots(2);
-  ShowList();
-  ClickRow(1);
-  EXPECT_TRUE(Grid->Focused());
-}
-
 // ---- Selecting with the keyboard ------------------------------------------------------------
 
-TEST_F(KMGridTest, DownAndUpMoveOneSlot) {
+TEST_F(InstallationListTest, DownAndUpMoveOneSlot) {
   GivenSlots(7);
-  ShowList();
-  ClickRow(0);
   Press(VK_DOWN, 2);
   EXPECT_EQ(3, CurrentSlot());
   Press(VK_UP);
   EXPECT_EQ(2, CurrentSlot());
 }
 
-TEST_F(KMGridTest, DownStopsAtTheSeventhSlotAndUpAtTheFirst) {
+TEST_F(InstallationListTest, DownStopsAtTheSeventhSlotAndUpAtTheFirst) {
   GivenSlots(7);
-  ShowList();
   ClickRow(5);
   Press(VK_DOWN, 4);
   EXPECT_EQ(7, CurrentSlot());
+  EXPECT_EQ(7, Form->KM->RecordCount());
   Press(VK_UP, 9);
   EXPECT_EQ(1, CurrentSlot());
 }
 
-TEST_F(KMGridTest, InsertAndDeleteNeitherAddNorRemoveSlots) {
+TEST_F(InstallationListTest, InsertAndDeleteNeitherAddNorRemoveSlots) {
   GivenSlots(7);
-  ShowList();
   ClickRow(3);
   Press(VK_INSERT);
-  Press(VK_DELETE);
-  EXPECT_EQ(7, KM->RecordCount());
+  Grid->Perform(WM_KEYDOWN, VK_DELETE, 0);
+  EXPECT_EQ(7, Form->KM->RecordCount());
   EXPECT_EQ(4, CurrentSlot());
-  EXPECT_EQ(dsBrowse, KM->State());
+  EXPECT_EQ(dsBrowse, Form->KM->State());
 }
 
 // ---- What the cells show ------------------------------------------------------------------
 
-TEST_F(KMGridTest, TheIDColumnShowsTheSlotsCharacter) {
+TEST_F(InstallationListTest, TheIDColumnShowsTheSlotsCharacter) {
   GivenSlots(7);
-  for (Integer Row = 0; Row < 7; ++Row)
-    EXPECT_EQ(String(1, MobileIDChars[Row + 1]), Grid->CellText(0, Row)) << Row;
+  for (Integer Row = 0; Row < 7; ++Row) EXPECT_EQ(String(1, MobileIDChars[Row + 1]), Cell("ID", Row)) << Row;
 }
 
-TEST_F(KMGridTest, TheRightsColumnShowsTheLevelTextAndHighValuesAsLevelZero) {
+TEST_F(InstallationListTest, TheRightsColumnShowsTheLevelTextAndHighValuesAsLevelZero) {
   GivenSlot(1, "Laptop", "/mnt/a/", 3);
   GivenSlot(2, "Stick", "/mnt/b/", 6);
-  EXPECT_EQ(MobileLevelTexts[3], Grid->CellText(2, 0));
-  EXPECT_EQ(MobileLevelTexts[0], Grid->CellText(2, 1));
+  EXPECT_EQ(MobileLevelTexts[3], Cell("RIGHTS", 0));
+  EXPECT_EQ(MobileLevelTexts[0], Cell("RIGHTS", 1));
 }
 
-TEST_F(KMGridTest, TheRightsHintNamesTheDataModeOfTheLevel) {
+TEST_F(InstallationListTest, NameAndPathAreShownAsStoredWithoutPadding) {
+  GivenSlot(1, "Außendienst Müller", "/media/laptop/", 0);
+  EXPECT_EQ("Außendienst Müller", Cell("Name", 0));
+  EXPECT_EQ("/media/laptop/", Cell("Path", 0));
+  EXPECT_EQ("", Cell("Path", 1));
+}
+
+TEST_F(InstallationListTest, TheRightsHintNamesTheDataModeOfTheLevelWhenItIsCut) {
   GivenSlot(1, "Laptop", "/mnt/a/", 2);
   GivenSlot(2, "Stick", "/mnt/b/", 77);
-  EXPECT_EQ(MobileDataModeTexts[2], Grid->CellHint(2, 0));
-  EXPECT_EQ(MobileDataModeTexts[0], Grid->CellHint(2, 1));
-  EXPECT_EQ("Laptop", Grid->CellHint(1, 0));
+  Grid->HandleNeeded();
+  String Long = MobileDataModeTexts[2];
+  String Shown = HintOf("RIGHTS", 0);
+  TBitmap Measure;
+  Measure.Canvas()->SetFont(Grid->Font());
+  bool Cut = Measure.Canvas()->TextWidth(Long) > Grid->ColWidths(Grid->IndicatorOffset() + ColumnOf("RIGHTS")) - 4;
+  EXPECT_EQ(Cut ? Long : String(), Shown);
+  EXPECT_EQ("", HintOf("Name", 0)) << "\"Laptop\" fits its cell";
 }
 
-TEST_F(KMGridTest, MovingTheMouseOverACellMakesItsHintTheLists) {
-  GivenSlot(1, "Laptop", "/mnt/a/", 3);
-  ShowList();
-  TPoint P = Grid->ClientToScreen(Point(20 + 202 + 10, TKMGrid::RowHeight + 5));
-  HeadlessMouseMove(P.X, P.Y);
-  Pump();
-  EXPECT_EQ(MobileDataModeTexts[3], Grid->Hint());
-  EXPECT_EQ(2, Grid->ColumnAt(20 + 202 + 10));
-  EXPECT_EQ(-1, Grid->ColumnAt(700));
-}
-
-TEST_F(KMGridTest, NameAndPathAreShownAsStoredWithoutPadding) {
-  GivenSlot(1, "Außendienst Müller", "/media/laptop/", 0);
-  EXPECT_EQ("Außendienst Müller", Grid->CellText(1, 0));
-  EXPECT_EQ("/media/laptop/", Grid->CellText(3, 0));
-  EXPECT_EQ("", Grid->CellText(3, 1));
-  EXPECT_EQ("", Grid->CellText(4, 0));
-}
-
-TEST_F(KMGridTest, ReadingCellsLeavesTheCurrentSlotWhereItWas) {
+TEST_F(InstallationListTest, ReadingCellsLeavesTheCurrentSlotWhereItWas) {
   GivenSlots(7);
-  KM->MoveBy(3);
-  for (Integer Row = 0; Row < 7; ++Row) Grid->CellText(1, Row);
+  Form->KM->MoveBy(3);
+  for (Integer Row = 0; Row < 7; ++Row) Cell("Name", Row);
   EXPECT_EQ(4, CurrentSlot());
-  EXPECT_EQ(3, Grid->SelectedRow());
-}
-
-// ---- Drawing ---------------------------------------------------------------------------------
-
-TEST_F(KMGridTest, OnlyTheCurrentSlotIsDrawnHighlighted) {
-  GivenSlots(7);
-  ShowList();
-  ClickRow(2);
-  EXPECT_EQ(ColorToRGB(clHighlight), RowBackground(2));
-  EXPECT_EQ(ColorToRGB(clWindow), RowBackground(1));
-  Press(VK_DOWN);
-  EXPECT_EQ(ColorToRGB(clHighlight), RowBackground(3));
-  EXPECT_EQ(ColorToRGB(clWindow), RowBackground(2));
-}
-
-TEST_F(KMGridTest, ThePathIsDrawnAtTheRightEndOfItsColumn) {
-  GivenSlots(2);
-  ShowList();
-  ClickRow(1);
-  Integer PathLeft = 20 + 202 + 160, PathRight = PathLeft + 314;
-  EXPECT_FALSE(InkInRow(0, PathLeft + 2, PathLeft + 150));
-  EXPECT_TRUE(InkInRow(0, PathRight - 60, PathRight - 1));
-}
-
-TEST_F(KMGridTest, TheTitlesAreDrawnOnTheirColours) {
-  GivenSlots(1);
-  ShowList();
-  EXPECT_EQ(ColorToRGB(clRed), PixelAt(1, 1));
-  EXPECT_EQ(TColorRef(0xFF8080), PixelAt(215, 1));
 }
 
 // ---- Following the data source -------------------------------------------------------------
 
-TEST_F(KMGridTest, TheSelectionFollowsMovesOfTheDataSet) {
+TEST_F(InstallationListTest, TheCurrentRowFollowsMovesOfTheDataSet) {
   GivenSlots(7);
-  KM->Last();
-  EXPECT_EQ(6, Grid->SelectedRow());
-  KM->First();
-  EXPECT_EQ(0, Grid->SelectedRow());
+  Form->KM->Last();
+  EXPECT_EQ(Grid->TitleOffset() + 6, Grid->Row());
+  Form->KM->First();
+  EXPECT_EQ(Grid->TitleOffset(), Grid->Row());
 }
 
-TEST_F(KMGridTest, AClosedDataSetShowsNoRows) {
+TEST_F(InstallationListTest, AClosedListShowsNoRowsAndClicksSelectNothing) {
   GivenSlots(7);
-  KM->Close();
-  EXPECT_EQ(0, Grid->RowCount());
-  EXPECT_EQ(-1, Grid->SelectedRow());
-  EXPECT_EQ(-1, Grid->RowAt(TKMGrid::RowHeight + 2));
-}
-
-TEST_F(KMGridTest, FreeingTheDataSourceDetachesTheList) {
-  GivenSlots(2);
-  delete Source;
-  EXPECT_EQ(nullptr, Grid->DataSource());
-  EXPECT_EQ(0, Grid->RowCount());
-  ShowList();
-  ClickRow(0);  // nothing to select, nothing raised
+  Form->KM->Close();
+  EXPECT_EQ("", Cell("Name", 0));
+  ClickRow(1);  // nothing to select, nothing raised
+  EXPECT_FALSE(Grid->DataLink()->Active());
 }
 
 }  // namespace

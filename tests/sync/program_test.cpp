@@ -112,7 +112,8 @@ class DescribedFormTest : public SyncTest {
   }
   // Clicks row Row (0-based) of the installation list on page "0".
   void ClickListRow(Integer Row) {
-    Integer Y = TKMGrid::RowHeight * (Row + 1) + 4;
+    TRect R = Form->I_DBKMSYS->CellRect(2, Form->I_DBKMSYS->TitleOffset() + Row);
+    Integer Y = (R.Top + R.Bottom) / 2;
     Form->I_DBKMSYS->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, Y));
     Form->I_DBKMSYS->Perform(WM_LBUTTONUP, 0, MAKELPARAM(30, Y));
   }
@@ -170,7 +171,7 @@ TEST_F(DescribedFormTest, TheListOnPageZeroShowsTheSevenSlots) {
   GivenOffice();
   MakeForm();
   StartDatabase();
-  EXPECT_EQ(7, Form->I_DBKMSYS->RowCount());
+  EXPECT_EQ(Form->I_DBKMSYS->TitleOffset() + 7, Form->I_DBKMSYS->RowCount());
   EXPECT_EQ(String(1, MobileIDChars[1]), Form->I_DBKMSYS->CellText(0, 0));
   EXPECT_EQ(String(1, MobileIDChars[7]), Form->I_DBKMSYS->CellText(0, 6));
 }

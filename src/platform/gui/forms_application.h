@@ -12,10 +12,13 @@
 // ShowException shows the message in a message box.
 //
 // Hints: while ShowHint is set, resting the mouse HintPause milliseconds
-// over a control with ShowHint and a Hint shows the hint window (after the
-// control has seen CM_HINTSHOW and may change the text or cancel); the
-// window goes when the mouse leaves the control, on a click or a key, and
-// after HintHidePause milliseconds.
+// over a control with ShowHint shows the hint window (after the control has
+// seen CM_HINTSHOW: it may change the text, which starts as its Hint, the
+// place and the rectangle the hint belongs to, or cancel); the window goes
+// when the mouse leaves the control or that rectangle, on a click or a key,
+// and after HintHidePause milliseconds. Leaving the rectangle within the
+// same control asks the control again, after HintShortPause when a hint was
+// showing (so a grid shows the hint of the next cell at once).
 //
 // The global Application is made on first use; it owns its forms.
 //
@@ -51,6 +54,10 @@ class THintWindow : public TCustomControl {
 
 // What a control sees in CM_HINTSHOW (lParam points to it); setting
 // HintStr changes the text, a non-zero Result of the message cancels.
+// CursorPos is the mouse in the control's client coordinates; CursorRect
+// (client coordinates, the whole client area on entry) is where the hint
+// stays valid; HintPos (screen) is the hint window's top-left corner, below
+// the cursor on entry.
 struct THintInfo {
   TControl* HintControl = nullptr;
   TPoint CursorPos{};
@@ -58,10 +65,8 @@ struct THintInfo {
   Integer HintMaxWidth = 0;
   TColor HintColor = clInfoBk;
   TRect CursorRect{};
-  Integer HideTimeout = 0;
-  // Where the hint window's top-left goes (desktop); below the cursor
-  // unless the control moves it.
   TPoint HintPos{};
+  Integer HideTimeout = 0;
 };
 
 using TExceptionEvent = std::function<void(TObject* Sender, Exception& E)>;
@@ -142,6 +147,8 @@ class TApplication : public TComponent {
   void SetHintPause(Integer V) { FHintPause = V; }
   Integer HintHidePause() const { return FHintHidePause; }
   void SetHintHidePause(Integer V) { FHintHidePause = V; }
+  Integer HintShortPause() const { return FHintShortPause; }
+  void SetHintShortPause(Integer V) { FHintShortPause = V; }
   // Shows the hint of the control under desktop point Pos now (what the
   // hint timer does); true when a hint is shown.
   bool ActivateHint(const TPoint& Pos);
@@ -172,6 +179,7 @@ class TApplication : public TComponent {
   // the hint shown.
   void StartHintTimer(Integer Ms, bool Show);
   void StopHintTimer();
+  void HideHintWindow();
   void DestroyForms();
 
   String FTitle;
@@ -183,6 +191,11 @@ class TApplication : public TComponent {
   TColor FHintColor = clInfoBk;
   Integer FHintPause = 500;
   Integer FHintHidePause = 2500;
+  Integer FHintShortPause = 50;
+  // Where the shown (or last asked) hint stays valid, in screen coordinates.
+  TRect FHintCursorRect{};
+  // A hint was showing when the mouse moved on: the next one comes sooner.
+  bool FHintActive = false;
   THintWindow* FHintWindow = nullptr;
   TControl* FHintControl = nullptr;
   std::uintptr_t FHintTimer = 0;

@@ -76,22 +76,28 @@ void TApplication::SetShowHint(bool V) {
 bool TApplication::ActivateHint(const TPoint& Pos) {
   StopHintTimer();
   TControl* Control = FindDragTarget(Pos, false);
-  if (!FShowHint || !Control || !Control->ShowHint() || Control->Hint().empty()) return false;
+  if (!FShowHint || !Control || !Control->ShowHint()) return false;
+  SetHintControl(Control);
   THintInfo Info;
   Info.HintControl = Control;
-  Info.CursorPos = Pos;
+  Info.CursorPos = Control->ScreenToClient(Pos);
   Info.HintStr = ShortHint(Control->Hint());
   Info.HintMaxWidth = HintMaxWidth;
   Info.HintColor = FHintColor;
   Info.HideTimeout = FHintHidePause;
+  Info.CursorRect = Control->ClientRect();
   Info.HintPos = Point(Pos.X, Pos.Y + HintOffsetY);
-  if (Control->Perform(CM_HINTSHOW, 0, LPARAM(&Info)) != 0 || Info.HintStr.empty()) return false;
+  bool Cancelled = Control->Perform(CM_HINTSHOW, 0, LPARAM(&Info)) != 0;
+  // Even a refused hint is not asked for again while the mouse stays there.
+  TPoint TopLeft = Control->ClientToScreen(Point(Info.CursorRect.Left, Info.CursorRect.Top));
+  FHintCursorRect = Bounds(TopLeft.X, TopLeft.Y, Info.CursorRect.Width(), Info.CursorRect.Height());
+  if (Cancelled || Info.HintStr.empty()) return false;
   if (!FHintWindow) FHintWindow = new THintWindow(this);
   FHintWindow->SetColor(Info.HintColor);
   TRect R = FHintWindow->CalcHintRect(Info.HintMaxWidth, Info.HintStr);
   OffsetRect(R, Info.HintPos.X, Info.HintPos.Y);
   FHintWindow->ActivateHint(R, Info.HintStr);
-  SetHintControl(Control);
+  FHintActive = true;
   FireEvent(OnHint, this);
   if (Info.HideTimeout > 0) StartHintTimer(Info.HideTimeout, false);
   return true;
@@ -99,6 +105,11 @@ bool TApplication::ActivateHint(const TPoint& Pos) {
 
 void TApplication::CancelHint() {
   StopHintTimer();
+  FHintActive = false;
+  HideHintWindow();
+}
+
+void TApplication::HideHintWindow() {
   if (FHintWindow && FHintWindow->HintShowing()) FHintWindow->ReleaseHandle();
 }
 
@@ -126,10 +137,21 @@ void TApplication::StopHintTimer() {
 
 void TApplication::HintMouseMessage(const MSG& Msg) {
   TControl* Control = FindDragTarget(Msg.pt, false);
-  if (Control == FHintControl) return;
-  CancelHint();
+  if (!Control || !Control->ShowHint() || !FShowHint) {
+    CancelHint();
+    SetHintControl(Control);
+    return;
+  }
+  if (Control == FHintControl && PtInRect(FHintCursorRect, Msg.pt)) return;
+  // A new control, or another part (cell) of the same one: ask again, soon
+  // when a hint was showing.
+  bool WasActive = FHintActive && FHintWindow && FHintWindow->HintShowing();
+  HideHintWindow();
+  StopHintTimer();
+  FHintActive = WasActive;
+  FHintCursorRect = TRect{};
   SetHintControl(Control);
-  if (FShowHint && Control && Control->ShowHint() && !Control->Hint().empty()) StartHintTimer(FHintPause, true);
+  StartHintTimer(WasActive ? FHintShortPause : FHintPause, true);
 }
 
 bool TApplication::IsHintMsg(const MSG& Msg) {

@@ -124,6 +124,8 @@ class TCustomGrid : public TCustomControl {
   TRect CellRect(Integer ACol, Integer ARow);
   // The cell under a client point; (-1, -1) outside every cell.
   TGridCoord MouseCoord(Integer X, Integer Y);
+  // The same as column and row.
+  void MouseToCell(Integer X, Integer Y, Integer& ACol, Integer& ARow);
   // Width / height of the shown cells with their lines.
   Integer GridWidth();
   Integer GridHeight();
@@ -141,6 +143,9 @@ class TCustomGrid : public TCustomControl {
   // ---- What descendants override --------------------------------------------------------
   // Draws the content of a cell; the canvas brush and font are set up.
   virtual void DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState);
+  // Frames a cell after DrawCell (with DefaultDrawing): fixed cells get a
+  // raised edge here; a grid with flat or own frames draws them itself.
+  virtual void DrawCellFrame(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState);
   // May the cell become current? True here.
   virtual bool SelectCell(Integer ACol, Integer ARow);
   // After LeftCol or TopRow changed.
@@ -167,6 +172,12 @@ class TCustomGrid : public TCustomControl {
   virtual Integer GetEditLimit();
   // Makes the editor (a TInplaceEdit here); the grid owns it.
   virtual TInplaceEdit* CreateEditor();
+  // Whether the window shows the scroll bar of an axis, and its range,
+  // page and position. Here from the cells: shown (as ScrollBars allows)
+  // while not every scrollable cell fits, range FixedCount..MaxTopLeft,
+  // position LeftCol / TopRow. A grid that scrolls something else (a data
+  // grid scrolls its dataset) answers for that axis itself.
+  virtual void GetScrollBarInfo(bool Horizontal, bool& Show, SCROLLINFO& Info);
   // Which sizing a mouse point offers: State gsColSizing / gsRowSizing
   // (else gsNormal), the column / row Index being sized, the line's
   // position SizingPos and the point's distance to it SizingOfs.

@@ -108,6 +108,12 @@ TGridCoord TCustomGrid::MouseCoord(Integer X, Integer Y) {
   return G;
 }
 
+void TCustomGrid::MouseToCell(Integer X, Integer Y, Integer& ACol, Integer& ARow) {
+  TGridCoord G = MouseCoord(X, Y);
+  ACol = G.X;
+  ARow = G.Y;
+}
+
 // ---- Scrolling --------------------------------------------------------------------------------------
 
 void TCustomGrid::MoveTopLeft(Integer ALeft, Integer ATop) {
@@ -121,22 +127,29 @@ void TCustomGrid::MoveTopLeft(Integer ALeft, Integer ATop) {
   TopLeftChanged();
 }
 
+void TCustomGrid::GetScrollBarInfo(bool Horizontal, bool& Show, SCROLLINFO& Info) {
+  bool Allowed = FScrollBars == ssBoth || FScrollBars == (Horizontal ? ssHorizontal : ssVertical);
+  Show = Allowed && MaxTopLeft(Horizontal) > FixedCount(Horizontal);
+  Info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  Info.nMin = FixedCount(Horizontal);
+  Info.nMax = std::max(Info.nMin, MaxTopLeft(Horizontal));
+  Info.nPos = TopLeftOf(Horizontal);
+}
+
 void TCustomGrid::UpdateScrollRange() {
   if (!HandleAllocated()) return;
   HWND H = Handle();
+  SCROLLINFO I;
   // Showing one bar narrows the room of the other axis: settle twice.
-  for (int Pass = 0; Pass < 2; ++Pass) {
-    bool Horz = FScrollBars == ssHorizontal || FScrollBars == ssBoth;
-    bool Vert = FScrollBars == ssVertical || FScrollBars == ssBoth;
-    ShowScrollBar(H, SB_HORZ, Horz && MaxTopLeft(true) > FFixedCols);
-    ShowScrollBar(H, SB_VERT, Vert && MaxTopLeft(false) > FFixedRows);
-  }
+  for (int Pass = 0; Pass < 2; ++Pass)
+    for (bool Horizontal : {true, false}) {
+      bool Show = false;
+      GetScrollBarInfo(Horizontal, Show, I);
+      ShowScrollBar(H, Horizontal ? SB_HORZ : SB_VERT, Show);
+    }
   for (bool Horizontal : {true, false}) {
-    SCROLLINFO I;
-    I.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    I.nMin = FixedCount(Horizontal);
-    I.nMax = std::max(I.nMin, MaxTopLeft(Horizontal));
-    I.nPos = TopLeftOf(Horizontal);
+    bool Show = false;
+    GetScrollBarInfo(Horizontal, Show, I);
     SetScrollInfo(H, Horizontal ? SB_HORZ : SB_VERT, I, true);
   }
   MoveTopLeft(FTopLeft.X, FTopLeft.Y);
@@ -144,8 +157,12 @@ void TCustomGrid::UpdateScrollRange() {
 
 void TCustomGrid::UpdateScrollPos() {
   if (!HandleAllocated()) return;
-  SetScrollPos(Handle(), SB_HORZ, FTopLeft.X, true);
-  SetScrollPos(Handle(), SB_VERT, FTopLeft.Y, true);
+  for (bool Horizontal : {true, false}) {
+    bool Show = false;
+    SCROLLINFO I;
+    GetScrollBarInfo(Horizontal, Show, I);
+    SetScrollPos(Handle(), Horizontal ? SB_HORZ : SB_VERT, I.nPos, true);
+  }
 }
 
 void TCustomGrid::ScrollBy(bool Horizontal, Integer Code, Integer Pos) {

@@ -52,14 +52,17 @@ void TCustomGrid::PaintCells(const TAxis& Cols, const TAxis& Rows) {
       }
       if (FDefaultDrawing) C->FillRect(Cell);
       DrawCell(Cl, R, Cell, State);
-      if (FDefaultDrawing && Fixed) {
-        TRect E = Cell;
-        DrawEdge(*C, E, BDR_RAISEDINNER, BF_RECT);
-      }
+      if (FDefaultDrawing) DrawCellFrame(Cl, R, Cell, State);
       if (FDefaultDrawing && State.Contains(gdFocused) && !EditorShown && !FOptions.Contains(goRowSelect))
         C->DrawFocusRect(Cell);
     }
   }
+}
+
+void TCustomGrid::DrawCellFrame(Integer, Integer, const TRect& ARect, TGridDrawState AState) {
+  if (!AState.Contains(gdFixed)) return;
+  TRect E = ARect;
+  DrawEdge(*Canvas(), E, BDR_RAISEDINNER, BF_RECT);
 }
 
 // The line right of and below each cell, in the fixed or the cell colour

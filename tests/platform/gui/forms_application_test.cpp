@@ -1,5 +1,6 @@
 // The application: forms, the message loop, exceptions, hints.
 #include "forms_fixture.h"
+#include "platform/rtl/sysutils.h"
 
 namespace {
 
@@ -141,4 +142,81 @@ TEST_F(ApplicationTest, NoHintWithoutShowHint) {
   TCustomControl* C = ShownControlWithHint("Beschreibung", false);
   EXPECT_FALSE(Application->ActivateHint(C->ClientToScreen(Point(5, 5))));
 }
+
+// A control that hints per 50-pixel column ("Zelle n") without a Hint of
+// its own, placing the hint at the column's top-left corner.
+class TCellHintControl : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  int Asked = 0;
+
+ protected:
+  void WndProc(TMessage& M) override {
+    if (M.Msg != CM_HINTSHOW) return TCustomControl::WndProc(M);
+    auto* Info = reinterpret_cast<THintInfo*>(M.LParam);
+    ++Asked;
+    Integer Cell = Info->CursorPos.X / 50;
+    Info->CursorRect = Rect(Cell * 50, 0, Cell * 50 + 50, Height());
+    Info->HintStr = "Zelle " + IntToStr(Cell);
+    Info->HintPos = ClientToScreen(Point(Cell * 50, 0));
+    M.Result = 0;
+  }
+};
+
+class CellHintTest : public FormsTest {
+ protected:
+  void SetUp() override {
+    FormsTest::SetUp();
+    TForm* F = NewPlainForm("Zellen", Bounds(100, 100, 300, 200));
+    Cells = new TCellHintControl(F);
+    Cells->SetBounds(10, 10, 200, 50);
+    Cells->SetParent(F);
+    Cells->SetShowHint(true);
+    F->Show();
+    Pump();
+  }
+  void RestAt(Integer X, Integer Wait) {
+    TPoint P = Cells->ClientToScreen(Point(X, 5));
+    HeadlessMouseMove(P.X, P.Y);
+    Pump();
+    Clock->Advance(Wait);
+    Pump();
+  }
+  bool Showing() { return Application->HintWindow() && Application->HintWindow()->HintShowing(); }
+  TCellHintControl* Cells = nullptr;
+};
+
+TEST_F(CellHintTest, TheControlNamesTextAndPlaceOfTheHintOfTheCellUnderTheMouse) {
+  RestAt(70, Application->HintPause() + 10);
+  ASSERT_TRUE(Showing());
+  EXPECT_EQ(Application->HintWindow()->Caption(), "Zelle 1");
+  EXPECT_EQ(Application->HintWindow()->BoundsRect().TopLeft(), Cells->ClientToScreen(Point(50, 0)));
+}
+
+TEST_F(CellHintTest, MovingWithinTheCellKeepsTheHintWithoutAskingAgain) {
+  RestAt(70, Application->HintPause() + 10);
+  RestAt(95, 10);
+  EXPECT_TRUE(Showing());
+  EXPECT_EQ(Cells->Asked, 1);
+}
+
+TEST_F(CellHintTest, MovingToTheNextCellHidesTheHintAndShowsTheNextSoon) {
+  RestAt(70, Application->HintPause() + 10);
+  RestAt(120, 0);
+  EXPECT_FALSE(Showing()) << "the old cell's hint goes at once";
+  Clock->Advance(Application->HintShortPause() + 5);
+  Pump();
+  ASSERT_TRUE(Showing());
+  EXPECT_EQ(Application->HintWindow()->Caption(), "Zelle 2");
+}
+
+TEST_F(CellHintTest, WithoutAHintShowingTheNextCellWaitsTheFullPause) {
+  RestAt(20, 10);
+  RestAt(120, Application->HintShortPause() + 5);
+  EXPECT_FALSE(Showing());
+  Clock->Advance(Application->HintPause());
+  Pump();
+  EXPECT_TRUE(Showing());
+}
+
 }  // namespace

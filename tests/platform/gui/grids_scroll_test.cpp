@@ -88,3 +88,57 @@ TEST_F(GridScrollTest, MouseCoordFollowsTheScrolledView) {
 }
 
 }  // namespace
+
+namespace {
+
+// A grid that scrolls something other than its rows vertically (as a data
+// grid scrolls its dataset): its vertical bar always shows, range 0..4.
+class TOwnBarGrid : public TTextGrid {
+ public:
+  using TTextGrid::TTextGrid;
+  Integer Position = 2;
+  Integer VScrolls = 0;
+
+ protected:
+  void GetScrollBarInfo(bool Horizontal, bool& Show, SCROLLINFO& Info) override {
+    TTextGrid::GetScrollBarInfo(Horizontal, Show, Info);
+    if (Horizontal) return;
+    Show = true;
+    Info.nMin = 0;
+    Info.nMax = 4;
+    Info.nPos = Position;
+  }
+};
+
+class GridOwnBarTest : public GridFixtureOf<TOwnBarGrid> {};
+
+TEST_F(GridOwnBarTest, ADescendantDecidesItsVerticalBarWhileTheCellsStillDecideTheOther) {
+  Grid->SetColCount(3);
+  Grid->SetRowCount(3);
+  Pump();
+  EXPECT_FALSE(ScrollBarRect(Grid->Handle(), SB_VERT).IsEmpty()) << "shown although every row fits";
+  EXPECT_TRUE(ScrollBarRect(Grid->Handle(), SB_HORZ).IsEmpty());
+  SCROLLINFO I;
+  I.fMask = SIF_RANGE | SIF_POS;
+  ASSERT_TRUE(GetScrollInfo(Grid->Handle(), SB_VERT, I));
+  EXPECT_EQ(I.nMin, 0);
+  EXPECT_EQ(I.nMax, 4);
+  EXPECT_EQ(I.nPos, 2);
+  Grid->Position = 4;
+  Grid->SetLeftCol(1);  // any scroll position update asks the descendant again
+  Grid->SetColCount(60);
+  Pump();
+  EXPECT_EQ(GetScrollPos(Grid->Handle(), SB_VERT), 4);
+}
+
+TEST_F(GridOwnBarTest, MouseToCellNamesTheCellOrMinusOneOutside) {
+  Integer C = 0, R = 0;
+  Grid->MouseToCell(45, 25, C, R);
+  EXPECT_EQ(C, 1);
+  EXPECT_EQ(R, 1);
+  Grid->MouseToCell(-5, 25, C, R);
+  EXPECT_EQ(C, -1);
+  EXPECT_EQ(R, -1);
+}
+
+}  // namespace
