@@ -206,7 +206,12 @@ TEST_F(DBGridTest, AnEmptyDataSetShowsTheEmptyGridNotTheMessage) {
   Grid->OnPaintEmptyMessage = [&](TObject*, TCanvas*, TRect, String) { Painted = true; };
   Show();
   EXPECT_FALSE(Painted);
-  EXPECT_EQ(ColorToRGB(Grid->FixedColor()), PixelAt(40, 4)) << "the title is drawn";
+  // The title cell is mostly its fixed colour around the caption's letters.
+  TRect Title = Grid->CellRect(1, 0);
+  int Fixed = 0;
+  for (Integer X = Title.Left + 2; X < Title.Right - 2; ++X)
+    Fixed += PixelAt(X, Title.Top + 2) == ColorToRGB(Grid->FixedColor());
+  EXPECT_GT(Fixed, (Title.Width() - 4) / 2) << "the title is drawn";
 }
 
 TEST_F(DBGridTest, TheCurrentRowIsSelectedWhenFocusedAndLightWhenNot) {
