@@ -42,11 +42,17 @@ class TLockSet {
   bool HoldsAnyRecord() const { return !FRecords.empty(); }
   // True when another handle holds record RecNo or the table.
   bool LockedByOther(std::uint32_t RecNo) const;
+  // Raises E_LOCKED when another handle holds the table lock: appends and
+  // every other change wait for it to go, as updates of locked records do.
+  void RequireNoTableLockOfOther() const;
 
   // Takes the write byte, waiting up to TimeoutMs for other writers.
   // Nests: only the outermost EndWrite releases it.
   void BeginWrite(int TimeoutMs = 5000);
   void EndWrite();
+  // Takes the write byte when nobody holds it; false (and nothing held)
+  // when another writer does. Pair a true result with EndWrite.
+  bool TryBeginWrite();
 
  private:
   void SetTableByte(bool Exclusive);
