@@ -63,6 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     TLoaded L = NewTable(Local);
     TStringStream In(Text);
     L.Table->LoadFromStream(&In);
+    // A new record takes the default expressions, so a null value (written
+    // as nothing) of such a field reads back as the default: the format
+    // cannot tell the two apart. Compared without them.
+    for (Integer I = 0; I < L.Table->FieldCount(); ++I) L.Table->Fields()[I]->SetDefaultExpression("");
     First = Save(L.Table);
   } catch (const std::exception&) {
     return 0;  // refused with an exception of the system: fine

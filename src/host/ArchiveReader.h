@@ -11,7 +11,8 @@
 // intent record (UpdateIntent.h): after a kill the next run leaves every
 // target old or every target new, and no temporary file. A user's file is
 // never deleted: the new one is renamed over it. A fault raises
-// EArchiveError and leaves the destination as it was.
+// EArchiveError (or the file layer's exception for a file or folder the
+// system refuses to make) and leaves the destination as it was.
 //
 // Thread safety: none; one reader per thread.
 #pragma once

@@ -10,7 +10,8 @@
 //                       write (record, its memo values and index keys);
 //   kLockBase + 16 + n  record n, exclusive.
 // A table lock thus fails while another handle holds any record lock, and
-// a record lock fails while another handle holds the table lock.
+// a record lock fails while another handle holds the table lock; so do the
+// appends and other changes of other handles (RequireNoTableLockOfOther).
 // A handle opened exclusively takes no locks (nobody else can open).
 //
 // Thread safety: none; the engine lock serialises every use.
