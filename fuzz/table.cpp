@@ -17,20 +17,10 @@
 #include <sstream>
 #include <string>
 
+#include "fuzz_input.h"
 #include "platform/engine/oak.h"
 
 namespace {
-
-std::string ReadAll(const std::string& Path) {
-  std::ifstream In(Path, std::ios::binary);
-  std::stringstream S;
-  S << In.rdbuf();
-  return S.str();
-}
-
-void WriteAll(const std::string& Path, const std::string& Data) {
-  std::ofstream(Path, std::ios::binary | std::ios::trunc) << Data;
-}
 
 struct Images {
   std::string Dir, Oat, Oam;
@@ -59,19 +49,11 @@ const Images& Sound() {
     }
     OakCloseTable(T);
     OakDisconnect(Conn);
-    R.Oat = ReadAll(R.Dir + "/T.OAT");
-    R.Oam = ReadAll(R.Dir + "/T.OAM");
+    R.Oat = fuzz::ReadAll(R.Dir + "/T.OAT");
+    R.Oam = fuzz::ReadAll(R.Dir + "/T.OAM");
     return R;
   }();
   return I;
-}
-
-std::string Patched(std::string Image, const uint8_t* Data, size_t Size) {
-  for (size_t i = 0; i + 3 <= Size && !Image.empty(); i += 3) {
-    size_t Offset = (Data[i] | (Data[i + 1] << 8)) % Image.size();
-    Image[Offset] = static_cast<char>(Data[i + 2]);
-  }
-  return Image;
 }
 
 void Walk(OAKHANDLE T) {
@@ -110,9 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   std::string Input(reinterpret_cast<const char*>(Data + 1), Size - 1);
   std::string Oat = S.Oat, Oam = S.Oam;
   std::string& Target = Memo ? Oam : Oat;
-  Target = Whole ? Input : Patched(Target, Data + 1, Size - 1);
-  WriteAll(Dir + "/T.OAT", Oat);
-  WriteAll(Dir + "/T.OAM", Oam);
+  Target = Whole ? Input : fuzz::Patched(Target, Data + 1, Size - 1);
+  fuzz::WriteAll(Dir + "/T.OAT", Oat);
+  fuzz::WriteAll(Dir + "/T.OAM", Oam);
   OAKHANDLE Conn = 0, T = 0;
   if (OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &Conn)) return 0;
   if (OakOpenTable(Conn, "T", nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T) == 0) {

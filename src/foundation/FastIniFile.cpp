@@ -400,7 +400,18 @@ String TFastIniFile::ReadString(const String& Section, const String& Ident, cons
   return I < 0 ? Default : CleanValue(FItems.Lines(I).Value);
 }
 
+// A CR, LF or NUL would split the line on the next load (or cut it): such
+// a text is refused before anything changes.
+static void RequireOneLine(const String& Text, const char* What) {
+  if (Text.find_first_of(String("\r\n\0", 3)) != String::npos)
+    throw EIniFileException(String("Zeilenumbruch oder NUL-Zeichen im ") + What +
+                            " einer INI-Datei sind nicht erlaubt");
+}
+
 void TFastIniFile::WriteString(const String& Section, const String& Ident, const String& Value) {
+  RequireOneLine(Section, "Abschnittsnamen");
+  RequireOneLine(Ident, "Schlüssel");
+  RequireOneLine(Value, "Wert");
   EnsureLoaded();
   if (Ident.empty() && Value.empty()) {
     if (Section.empty()) {

@@ -105,7 +105,9 @@ bool TCtKontoStack::Add(const TKontoEntry& Entry, Byte Kind) {
   Copy->Kind = Kind;
   Copy->Name = StringReplace(Copy->Name, ";", "", rfReplaceAll);
   EntryAt(FItems->InsertLast()) = Copy.release();
-  FItems->Sort(CompareItems);
+  // In order already when the ID is past the last one (the built-in chart
+  // is added that way): the sort is needed only for one that is not.
+  if (Index < FItems->Count() - 1) FItems->Sort(CompareItems);
   return true;
 }
 

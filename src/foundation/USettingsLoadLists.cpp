@@ -53,8 +53,11 @@ void TSettings::LoadLists(TSetupRows& Rows) {
   for (Integer P = 0; P < 2; ++P) {
     String S;
     if (!Rows.ReadText(949 + P, S)) continue;
+    // "amount;amount": an empty text, one without ";" or one ending in it
+    // gives fewer parts, and a missing amount reads as 0.
     std::vector<String> Parts;
     SplitString(";", S, 0, Parts, 2);
+    Parts.resize(2);
     AmountPairs[P] = {ParseAmount(Parts[0]), ParseAmount(Parts[1])};
   }
   QXClipBrdSetup.Amounts = AmountPairs;

@@ -24,6 +24,9 @@ void LoadBlobFieldToStream(TDataSet* DataSet, const String& FieldName, TMemorySt
   Blob->Seek(0, soBeginning);
   try {
     ZDecompressStream(Blob.get(), Stream);
+  } catch (const EDecompressionLimitError&) {
+    Stream->Clear();  // no half value
+    throw;
   } catch (const EZlibError&) {
     // Not compressed (or damaged): the stored bytes as they stand.
     Blob->Seek(0, soBeginning);

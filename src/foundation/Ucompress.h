@@ -21,5 +21,6 @@ void SaveStreamToBlobField(TDataSet* DataSet, TStream* Stream, const String& Fie
 // Replaces Stream's content with the decompressed value of DataSet's field
 // FieldName in the active row; a value that does not decompress is copied
 // as it stands. Stream ends at position 0. Raises what the dataset raises
-// for a missing field.
+// for a missing field, and EDecompressionLimitError (Stream left empty)
+// for a value that inflates beyond ZMaxInflatedSize.
 void LoadBlobFieldToStream(TDataSet* DataSet, const String& FieldName, TMemoryStream* Stream);

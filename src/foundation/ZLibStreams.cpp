@@ -3,9 +3,12 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/rtl/sysutils.h"
+
 RTL_IMPLEMENT_CLASS(EZlibError, Exception, nullptr)
 RTL_IMPLEMENT_CLASS(ECompressionError, EZlibError, nullptr)
 RTL_IMPLEMENT_CLASS(EDecompressionError, EZlibError, nullptr)
+RTL_IMPLEMENT_CLASS(EDecompressionLimitError, EDecompressionError, nullptr)
 
 namespace {
 
@@ -163,7 +166,9 @@ struct TInflateWork {
   TCustomMemoryStream* InMem;
   std::vector<Byte> Buffer = std::vector<Byte>(BufferSize);
   std::vector<Byte> Window = std::vector<Byte>(WindowSize);
+  Int64 Room = ZMaxInflatedSize;  // bytes OutStream may still receive
   bool FirstChunkTaken = false;
+  bool OverLimit = false;
 
   // The next piece of input: the rest of a memory stream at once, else up
   // to 64 KB read into the buffer. Zero bytes at the end.
@@ -187,13 +192,19 @@ unsigned InFunc(void* Desc, z_const unsigned char** Buf) { return static_cast<TI
 
 int OutFunc(void* Desc, unsigned char* Buf, unsigned Len) {
   auto* W = static_cast<TInflateWork*>(Desc);
+  if (Int64(Len) > W->Room) {
+    W->OverLimit = true;
+    return 1;
+  }
+  W->Room -= Len;
   return W->Out->Write(Buf, Len) == Int64(Len) ? 0 : 1;
 }
 
 }  // namespace
 
-void ZDecompressStream(TStream* InStream, TStream* OutStream) {
+void ZDecompressStream(TStream* InStream, TStream* OutStream, Int64 MaxOutput) {
   TInflateWork W{InStream, OutStream, AsMemory(InStream)};
+  W.Room = MaxOutput;
   z_stream Z{};
   z_const unsigned char* First = nullptr;
   Z.avail_in = W.NextChunk(&First);
@@ -204,6 +215,9 @@ void ZDecompressStream(TStream* InStream, TStream* OutStream) {
   // Z_BUF_ERROR: the input ended before the deflate data did.
   if (R != Z_STREAM_END) {
     inflateBackEnd(&Z);
+    if (W.OverLimit)
+      throw EDecompressionLimitError("Die entpackten Daten überschreiten die zulässige Größe von " +
+                                     IntToStr(Integer(MaxOutput / 1024)) + " KB");
     throw EDecompressionError("error");
   }
   if (Z.avail_in) InStream->Seek(-Int64(Z.avail_in), soCurrent);

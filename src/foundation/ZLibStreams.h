@@ -20,6 +20,15 @@
 RTL_DECLARE_EXCEPTION(EZlibError, Exception)
 RTL_DECLARE_EXCEPTION(ECompressionError, EZlibError)
 RTL_DECLARE_EXCEPTION(EDecompressionError, EZlibError)
+// Raised when inflated data would pass the limit of ZDecompressStream
+// (data crafted to inflate without end, or a value far beyond what any
+// memo of the tool holds).
+RTL_DECLARE_EXCEPTION(EDecompressionLimitError, EDecompressionError)
+
+// The default limit of inflated bytes: no compressed memo or stream of the
+// tool comes near it (the installation list and the settings texts are a
+// few kilobytes).
+constexpr Int64 ZMaxInflatedSize = 16 * 1024 * 1024;
 
 // zlib levels: none 0, fastest 1, default -1, max 9.
 enum TZCompressionLevel { zcNone, zcFastest, zcDefault, zcMax };
@@ -41,7 +50,9 @@ void ZCompressStream(TStream* InStream, TStream* OutStream, TZCompressionLevel L
 // Inflates InStream from its position (zlib, gzip or raw deflate) into
 // OutStream; InStream ends right after the deflate data. Truncated or
 // corrupt data raise EDecompressionError (OutStream may then hold a part).
-void ZDecompressStream(TStream* InStream, TStream* OutStream);
+// Inflation stops with EDecompressionLimitError before OutStream would
+// receive more than MaxOutput bytes.
+void ZDecompressStream(TStream* InStream, TStream* OutStream, Int64 MaxOutput = ZMaxInflatedSize);
 
 // Looks at the input of Z (next_in/avail_in set): 0 zlib, 1 gzip, 2 raw.
 // For zlib and gzip the input is left behind the header, at the first

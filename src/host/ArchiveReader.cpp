@@ -8,6 +8,8 @@
 
 #include "platform/os/fileapi.h"
 #include "platform/os/filestream.h"
+#include "platform/os/files.h"
+#include "host/UpdateIntent.h"
 #include "platform/rtl/charset.h"
 #include "platform/rtl/strings.h"
 #include "platform/rtl/sysutils.h"
@@ -96,9 +98,16 @@ std::vector<String> TitleLines(const String& Title) {
   return Lines;
 }
 
+// NUL and the other control characters have no place in a file name.
+void RequirePrintable(const String& Text, const String& What) {
+  for (unsigned char C : Text)
+    if (C < 32 || C == 127) Fail("Steuerzeichen in " + What);
+}
+
 // A relative folder or name that stays inside its root, with '/' as
 // delimiter; raises for anything else.
 String SafeRelative(String Path, bool IsFolder) {
+  RequirePrintable(Path, IsFolder ? String("Ordner") : String("Dateiname"));
   for (char& C : Path)
     if (C == '\\') C = '/';
   if (!Path.empty() && (Path[0] == '/' || (Path.size() > 1 && Path[1] == ':'))) Fail("absoluter Pfad " + Path);
@@ -109,6 +118,8 @@ String SafeRelative(String Path, bool IsFolder) {
   for (Integer i = 0; i < Parts.Count(); ++i)
     if (Parts.Strings(i) == "..") Fail("Pfad " + Path);
   if (IsFolder && !Path.empty() && Path.back() != '/') Path += '/';
+  if (!IsFolder && (Path.empty() || Path == "." || Path.find('/') != String::npos)) Fail("Dateiname " + Path);
+  if (!IsFolder && Path.size() > 240) Fail("Dateiname zu lang");  // with room for the temporary suffix
   return Path;
 }
 
@@ -121,73 +132,157 @@ std::map<String, Int64> ParseFileList(const String& Text) {
     String Line = L.Strings(i);
     std::size_t Tab = Line.find('\t'), Eq = Line.rfind('=');
     if (Tab == String::npos || Eq == String::npos || Eq < Tab) Fail("Dateiliste");
-    Sizes[Line.substr(0, Tab)] = StrToInt64(Line.substr(Eq + 1));
+    Sizes[Line.substr(0, Tab)] = StrToInt64Def(Line.substr(Eq + 1), -1);
   }
   return Sizes;
 }
 
-struct TPending {
-  String Temp, Final;
-  Integer Date;
+// Counts what is written to it and keeps nothing: the check pass inflates
+// every entry without writing a byte.
+class TCountingStream : public TStream {
+ public:
+  Int64 Read(void*, Int64) override { return 0; }
+  Int64 Write(const void*, Int64 Count) override {
+    FSize += Count;
+    return Count;
+  }
+  Int64 Seek(Int64, TSeekOrigin) override { return FSize; }
+
+ private:
+  Int64 FSize = 0;
 };
+
+// What the check pass found: the files in archive order and the folders to
+// make (parents first).
+struct TUpdatePlan {
+  std::vector<TUpdateStep> Steps;
+  std::vector<String> NewFolders;
+  Int64 Bytes = 0;
+};
+
+// The folders of Final's path below Root that do not exist yet (parents
+// first), added to Plan once each; raises when a part of the path is a
+// file.
+void PlanFolders(const String& Root, const String& Final, TUpdatePlan& Plan) {
+  String Folder = Root;
+  String Rest = ExtractFilePath(Final).substr(Root.size());
+  for (std::size_t Start = 0, Slash; (Slash = Rest.find('/', Start)) != String::npos; Start = Slash + 1) {
+    Folder = os::ResolvePath(Folder + Rest.substr(Start, Slash - Start)) + "/";
+    if (FileExists(ExcludeTrailingPathDelimiter(Folder))) Fail("Ordner " + Folder + " ist eine Datei");
+    if (DirectoryExists(Folder)) continue;
+    bool Known = false;
+    for (const String& F : Plan.NewFolders) Known = Known || os::SameFileName(F, Folder);
+    if (!Known) Plan.NewFolders.push_back(Folder);
+  }
+}
+
+// A name beside Final that nothing uses yet.
+String FreeTempName(const String& Final, const TUpdatePlan& Plan) {
+  for (Integer N = 0;; ++N) {
+    String Temp = Final + (N ? "." + IntToStr(N) : String()) + ".part";
+    bool Taken = FileExists(Temp) || DirectoryExists(Temp);
+    for (const TUpdateStep& S : Plan.Steps) Taken = Taken || os::SameFileName(S.Temp, Temp);
+    if (!Taken) return Temp;
+  }
+}
+
+// Walks the archive at Offset. Check pass (Plan empty on entry): reads and
+// inflates every entry, checks names, folders, duplicates, sizes and the
+// targets on disk, and fills Plan. Write pass: writes each entry to its
+// step's temporary file.
+void WalkArchive(TStream& Package, Int64 Offset, Int64 End, const String& Root, TUpdatePlan& Plan, bool Write) {
+  Package.Seek(Offset, soBeginning);
+  TArchiveReader Reader(&Package, End);
+  std::vector<String> Folders = TitleLines(Reader.Title());
+  std::map<String, Int64> Sizes;
+  bool HaveList = false;
+  std::size_t Index = 0;
+  TArchiveEntry E;
+  while (Reader.Next(E)) {
+    if (E.Name == backup_format::FileListName) {
+      TStringStream ListText;
+      Reader.ReadData(&ListText);
+      Sizes = ParseFileList(AnsiToUtf8(ListText.DataString()));
+      HaveList = true;
+      continue;
+    }
+    if (Index >= Folders.size()) Fail("kein Zielordner für " + E.Name);
+    RequirePrintable(E.Name, "Dateiname");
+    Int64 Written;
+    if (Write) {
+      TFileStream Out(Plan.Steps[Index].Temp, fmCreate);
+      Written = Reader.ReadData(&Out);
+    } else {
+      String Name = E.Name;
+      for (char& C : Name)
+        if (C == '\\') C = '/';
+      String Final =
+          os::ResolvePath(Root + SafeRelative(Folders[Index], true) + SafeRelative(ExtractFileName(Name), false));
+      if (DirectoryExists(Final)) Fail("Ziel " + Final + " ist ein Ordner");
+      for (const TUpdateStep& S : Plan.Steps)
+        if (os::SameFileName(S.Final, Final)) Fail("Ziel " + Final + " kommt zweimal vor");
+      for (const String& F : Plan.NewFolders)
+        if (os::SameFileName(F, Final + "/")) Fail("Ziel " + Final + " ist zugleich ein Ordner");
+      PlanFolders(Root, Final, Plan);
+      for (const TUpdateStep& S : Plan.Steps)
+        for (const String& F : Plan.NewFolders)
+          if (os::SameFileName(F, S.Final + "/")) Fail("Ziel " + S.Final + " ist zugleich ein Ordner");
+      Plan.Steps.push_back({FreeTempName(Final, Plan), Final, E.Date});
+      TCountingStream Count;
+      Written = Reader.ReadData(&Count);
+      Plan.Bytes += Written;
+    }
+    if (HaveList && (!Sizes.count(E.Name) || Sizes[E.Name] != Written)) Fail("Größe von " + E.Name);
+    ++Index;
+  }
+  if (Index != std::size_t(Reader.FileCount()) || Index != Plan.Steps.size()) Fail("Dateianzahl");
+}
+
+// The free bytes where Folder is (or would be made), or -1.
+Int64 FreeBytesFor(String Folder) {
+  while (!Folder.empty() && !DirectoryExists(Folder)) Folder = ExtractFilePath(ExcludeTrailingPathDelimiter(Folder));
+  return Folder.empty() ? -1 : DiskFree(Folder);
+}
+
+// Forces a written file's bytes to the disk before it may replace anything.
+void SyncFile(const String& Path) {
+  os::File F;
+  if (!F.Open(Path, os::Access::Read, os::Share::DenyNone).ok() || !F.Flush().ok())
+    throw EArchiveError("Datei " + Path + " kann nicht geschrieben werden");
+}
 
 }  // namespace
 
 Integer ExtractUpdatePackage(const String& PackagePath, const String& DestRoot) {
+  String Root = os::ResolvePath(IncludeTrailingPathDelimiter(DestRoot));
+  Root = IncludeTrailingPathDelimiter(Root);
+  // What a killed run left is finished or undone before anything else.
+  TUpdateIntent Intent(Root);
+  Intent.Recover();
+
   TFileStream Package(PackagePath, fmOpenRead | fmShareDenyWrite);
   Int64 Size = Package.Size();
   if (Size < 4) Fail("kein Archiv angehängt");
   Package.Seek(Size - 4, soBeginning);
   Int64 Offset = Package.ReadInteger();
   if (Offset <= 0 || Offset >= Size - 4) Fail("Archivbeginn");
-  Package.Seek(Offset, soBeginning);
 
-  std::vector<TPending> Pending;
-  auto Discard = [&] {
-    for (const TPending& P : Pending) DeleteFile(P.Temp);
-  };
+  TUpdatePlan Plan;
+  if (FileExists(ExcludeTrailingPathDelimiter(Root))) Fail("Zielordner " + Root + " ist eine Datei");
+  WalkArchive(Package, Offset, Size - 4, Root, Plan, false);
+  Int64 Free = FreeBytesFor(Root);
+  if (Free >= 0 && Free < Plan.Bytes) throw EArchiveError("Nicht genug Speicherplatz für die Aktualisierung in " + Root);
+
+  Intent.BeginWriting(Plan.Steps, Plan.NewFolders);
   try {
-    TArchiveReader Reader(&Package, Size - 4);
-    std::vector<String> Folders = TitleLines(Reader.Title());
-    std::map<String, Int64> Sizes;
-    bool HaveList = false;
-    TArchiveEntry E;
-    for (std::size_t Index = 0; Reader.Next(E);) {
-      if (E.Name == backup_format::FileListName) {
-        TStringStream ListText;
-        Reader.ReadData(&ListText);
-        Sizes = ParseFileList(AnsiToUtf8(ListText.DataString()));
-        HaveList = true;
-        continue;
-      }
-      if (Index >= Folders.size()) Fail("kein Zielordner für " + E.Name);
-      String Name = E.Name;
-      for (char& C : Name)
-        if (C == '\\') C = '/';
-      String Final = IncludeTrailingPathDelimiter(DestRoot) + SafeRelative(Folders[Index++], true) +
-                     SafeRelative(ExtractFileName(Name), false);
-      ForceDirectories(ExtractFilePath(Final));
-      String Temp = Final + ".part";
-      Pending.push_back({Temp, Final, E.Date});
-      Int64 Written;
-      {
-        TFileStream Out(Temp, fmCreate);
-        Written = Reader.ReadData(&Out);
-      }
-      if (HaveList && (!Sizes.count(E.Name) || Sizes[E.Name] != Written)) Fail("Größe von " + E.Name);
-    }
-    if (Pending.size() != std::size_t(Reader.FileCount())) Fail("Dateianzahl");
+    for (const String& F : Plan.NewFolders)
+      if (!CreateDir(F)) throw EArchiveError("Ordner " + F + " kann nicht erstellt werden");
+    WalkArchive(Package, Offset, Size - 4, Root, Plan, true);
+    for (const TUpdateStep& S : Plan.Steps) SyncFile(S.Temp);
   } catch (...) {
-    Discard();
+    Intent.Undo();
     throw;
   }
-  for (const TPending& P : Pending) {
-    DeleteFile(P.Final);
-    if (!RenameFile(P.Temp, P.Final)) {
-      Discard();
-      throw EArchiveError("Datei " + P.Final + " kann nicht geschrieben werden");
-    }
-    FileSetDate(P.Final, P.Date);
-  }
-  return Integer(Pending.size());
+  Intent.Replace();
+  return Integer(Plan.Steps.size());
 }

@@ -2,12 +2,17 @@
 // unpacking an update package into the mobile installation's folders. The
 // byte layout is in src/sync/ARCHIVE_FORMAT.md.
 //
-// Unpacking is all or nothing: every file is first written beside its
-// target under a temporary name and the targets are replaced only when the
-// whole archive was read and checked. A truncated archive (no final 0), a
-// bad marker or block, a size that disagrees with the file list, or a
-// folder or name that would lead outside the destination folder (an
-// absolute path, "..") raises EArchiveError and leaves no file behind.
+// Unpacking is all or nothing. The whole archive is read and checked first
+// without writing anything: names and folders (no NUL or other control
+// character, no absolute path, no ".."), one target per file, no target
+// that is a folder or lies under a file, the sizes of the file list, every
+// block inflating, the free space. Then every file is written beside its
+// target under a temporary name and the targets are replaced through the
+// intent record (UpdateIntent.h): after a kill the next run leaves every
+// target old or every target new, and no temporary file. A user's file is
+// never deleted: the new one is renamed over it. A fault raises
+// EArchiveError (or the file layer's exception for a file or folder the
+// system refuses to make) and leaves the destination as it was.
 //
 // Thread safety: none; one reader per thread.
 #pragma once

@@ -183,3 +183,20 @@ TEST_F(FastIniFileTest, LineIndexOutsideTheStoreRaisesTheListIndexError) {
   auto Ini = Open();
   EXPECT_THROW(Ini->Items().Lines(0), EListError);
 }
+
+TEST_F(FastIniFileTest, LineBreaksAndNulInSectionKeyOrValueAreRefusedAndChangeNothing) {
+  WriteFile("[S]\r\nA=1\r\n");
+  {
+    auto Ini = Open();
+    const std::string Bad[] = {"first\r\n[T]\r\nx=injected", "a\rb", "a\nb", std::string("a\0b", 3)};
+    for (const std::string& B : Bad) {
+      EXPECT_THROW(Ini->WriteString("S", "A", B), EIniFileException);
+      EXPECT_THROW(Ini->WriteString("S", B, "v"), EIniFileException);
+      EXPECT_THROW(Ini->WriteString(B, "A", "v"), EIniFileException);
+    }
+    EXPECT_EQ(Ini->ReadString("S", "A", ""), "1");
+  }
+  EXPECT_EQ(ReadFile(), "[S]\r\nA=1\r\n");
+  auto Ini = Open();
+  EXPECT_FALSE(Ini->SectionExists("T"));
+}

@@ -409,6 +409,28 @@ TEST_F(SettingsLoadTest, GuardedIdentFailureIsSkippedSilently) {
   EXPECT_EQ(9, S.IntValue(76));
 }
 
+// ---- Malformed rows ----------------------------------------------------------------
+
+TEST_F(SettingsLoadTest, EmptyShortAndMalformedAmountPairsReadAsZeroAndLoadingGoesOn) {
+  const std::pair<String, std::array<double, 2>> Cases[] = {
+      {"", {0, 0}}, {"5", {5, 0}}, {"5;", {5, 0}}, {";7", {0, 7}}, {"x;y;z", {0, 0}}, {"1,5;2,5", {1.5, 2.5}}};
+  for (const auto& [Text, Want] : Cases) {
+    SetupTable Rows;
+    Rows.Row(949, Text);
+    Rows.Row(950, Text, "\r\n;");
+    Rows.Row(1507, "", "Zahlbar netto");
+    bool Shown = false;
+    SettingsMessageHook = [&](const String&) { Shown = true; };
+    TSettings Fresh;
+    Fresh.LoadFromDatabase(Rows.Open());
+    EXPECT_FALSE(Shown) << Text;
+    EXPECT_EQ(Want, Fresh.AmountPairs[0]) << Text;
+    EXPECT_EQ(Want, Fresh.AmountPairs[1]) << Text;
+    ASSERT_EQ(1, Fresh.List(1507).Count()) << Text;  // read after the pairs
+    EXPECT_EQ("Zahlbar netto", Fresh.List(1507)[0]);
+  }
+}
+
 // ---- Identity and address key -----------------------------------------------------------------
 
 TEST(SettingsIdentity, SettingsIsOneObject) { EXPECT_EQ(Settings(), Settings()); }

@@ -3,6 +3,8 @@
 // plain and damaged field contents.
 #include "foundation/Ucompress.h"
 
+#include <cstring>
+
 #include "../data/oak/oak_fixture.h"
 
 namespace {
@@ -121,6 +123,27 @@ TEST_F(UcompressTest, StoringOutsideEditIsTheDatasetsError) {
 TEST_F(UcompressTest, MissingFieldIsTheDatasetsError) {
   TMemoryStream M;
   EXPECT_THROW(LoadBlobFieldToStream(Table, "NOSUCHFIELD", &M), EDatabaseError);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(UcompressTest, MemoBombIsRefusedWithAClearErrorAndLeavesTheStreamEmpty) {
+  TMemoryStream Plain;
+  Plain.SetSize(ZMaxInflatedSize + 65536);
+  std::memset(Plain.Memory(), 0, std::size_t(Plain.Size()));
+  TMemoryStream Packed;
+  ZCompressStream(&Plain, &Packed, zcFastest, false, zsZLib);
+  StoreRaw(std::string(static_cast<char*>(Packed.Memory()), Packed.Size()));
+  TMemoryStream Out;
+  try {
+    LoadBlobFieldToStream(Table, "MEMOITEM", &Out);
+    ADD_FAILURE() << "no error";
+  } catch (const EDecompressionLimitError& E) {
+    EXPECT_NE(std::string::npos, E.Message().find("zulässige Größe")) << E.Message();
+  }
+  EXPECT_EQ(0, Out.Size());
 }
 
 }  // namespace

@@ -128,3 +128,19 @@ TEST(ZLibStreams, PlainTextAndTruncatedDataRaise) {
     EXPECT_EQ(E.Message(), "error");
   }
 }
+
+TEST(ZLibStreams, DataInflatingBeyondTheLimitIsRefusedBeforeItIsKept) {
+  std::string Bomb = Deflated(std::string(ZMaxInflatedSize + 1, '\0'), 15);
+  ASSERT_LT(Bomb.size(), 64u * 1024);
+  TStringStream In(Bomb);
+  TPlainStream Out;
+  EXPECT_THROW(ZDecompressStream(&In, &Out), EDecompressionLimitError);
+  EXPECT_LE(Int64(Out.Data.size()), ZMaxInflatedSize);
+  TStringStream Small(Deflated(std::string(5000, 'x'), 15));
+  TMemoryStream Kept;
+  EXPECT_THROW(ZDecompressStream(&Small, &Kept, 4999), EDecompressionLimitError);
+  Small.Seek(0, soBeginning);
+  Kept.Clear();
+  ZDecompressStream(&Small, &Kept, 5000);
+  EXPECT_EQ(std::string(5000, 'x'), Bytes(Kept));
+}

@@ -146,7 +146,8 @@ void Pager::ReadHeader() {
   FDirHead = Dir;
   FChangeCounter = Get32(H + 28);
   FOwnerFlags = Get32(H + 32);
-  FHeaderDirty = false;
+  FTableStamp = Get32(H + 40);
+  FHeaderDirty = FStampDirty = false;
 }
 
 void Pager::WriteHeader() {
@@ -160,8 +161,9 @@ void Pager::WriteHeader() {
   Put32(H + 28, FChangeCounter);
   Put32(H + 32, FOwnerFlags);
   Put32(H + 36, Checksum(H, 36));
+  Put32(H + 40, FTableStamp);
   FFile->WriteAt(0, H, kHeaderBytes);
-  FHeaderDirty = false;
+  FHeaderDirty = FStampDirty = false;
 }
 
 std::uint8_t* Pager::Load(std::uint32_t Page) {
@@ -230,8 +232,18 @@ void Pager::SetDirectoryHead(std::uint32_t Page) {
   ++FGeneration;
 }
 
+void Pager::SetTableStamp(std::uint32_t Stamp) {
+  if (Stamp == FTableStamp) return;
+  FTableStamp = Stamp;
+  FStampDirty = true;
+}
+
 void Pager::Flush() {
-  if (FReadOnly || !HasChanges()) return;
+  if (FReadOnly) return;
+  if (!HasChanges()) {
+    if (FStampDirty) WriteHeader();
+    return;
+  }
   std::vector<std::uint32_t> Pages(FDirty.begin(), FDirty.end());
   std::sort(Pages.begin(), Pages.end());
   for (std::uint32_t Page : Pages)

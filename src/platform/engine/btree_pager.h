@@ -7,6 +7,7 @@
 //   8  format version (1)        24 directory head page (0: none)
 //   12 page size                 28 change counter (+1 per flush)
 //   16 page count (incl. 0)      32 owner flags      36 checksum of 0..35
+//   40 table stamp: the table's change counter that the last flush matched
 // A freed page holds the number of the next free page in its first word,
 // after the page-type byte 0xFE.
 //
@@ -90,6 +91,13 @@ class Pager {
   void SetDirectoryHead(std::uint32_t Page);
   std::uint32_t OwnerFlags() const { return FOwnerFlags; }
 
+  // The table's change counter as of the last flush (0 in files of older
+  // writers). SetTableStamp marks the header for the next Flush when the
+  // stamp differs; a flush of the stamp alone does not bump the change
+  // counter, so other handles keep their page caches.
+  std::uint32_t TableStamp() const { return FTableStamp; }
+  void SetTableStamp(std::uint32_t Stamp);
+
   // Changes with every page change and every cache drop: cursors compare it
   // to know whether their position still holds.
   std::uint64_t Generation() const { return FGeneration; }
@@ -125,7 +133,9 @@ class Pager {
   std::uint32_t FDirHead = 0;
   std::uint32_t FChangeCounter = 0;
   std::uint32_t FOwnerFlags = 0;
+  std::uint32_t FTableStamp = 0;
   bool FHeaderDirty = false;
+  bool FStampDirty = false;
   std::uint64_t FGeneration = 1;
   std::size_t FCacheLimit = 8192;
   std::unordered_map<std::uint32_t, std::unique_ptr<std::uint8_t[]>> FCache;

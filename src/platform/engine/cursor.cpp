@@ -71,7 +71,10 @@ TCursor::TCursor(TConnection& Conn, const std::string& Path, const TOpenOptions&
   FRec.assign(FTable->RecordLength(), 0);
   ClearRecord(Fields(), FRec.data(), FRec.size());
   ShowDeleted = Settings().ShowDeleted;
-  if (FileExists(ChangeExtension(FTable->Path(), ".OAI"))) OpenStructuralIndex(false, 0);
+  if (FileExists(ChangeExtension(FTable->Path(), ".OAI"))) {
+    OpenStructuralIndex(false, 0);
+    CatchUpOnOpen();
+  }
   Handle = RegisterHandle(this);
   FConn.Attach(this);
   SetJournal(FConn.Journal());
@@ -107,6 +110,22 @@ TCursor::~TCursor() {
     FindClose(Rec);
     ::RemoveDirectory(RemoveOnClose);
   }
+}
+
+void TCursor::CatchUpOnOpen() {
+  if (FOptions.ReadOnly) return;
+  // A writer at work now is not to be waited for: its own next write, or
+  // this handle's first one, checks the stamp under the write lock.
+  if (!FLocks->TryBeginWrite()) return;
+  try {
+    FTable->Refresh();
+    FIndexFiles.front()->Refresh();
+    CatchUpIndexes();
+  } catch (...) {
+    FLocks->EndWrite();
+    throw;
+  }
+  FLocks->EndWrite();
 }
 
 void TCursor::SetJournal(TTxnJournal* J) {

@@ -255,8 +255,20 @@ class TCursor : public THandled, public ExprRecordContext {
   void AddOrders(IndexFile& File);
   void UpdateIndexes(const std::uint8_t* Old, const std::uint8_t* New, UNSIGNED32 RecNo);
   void FlushIndexes();
+  // Flushes one index file stamped with the table's change counter.
+  void FlushIndexFile(IndexFile& File);
+  // Rebuilds the structural index when its stamp is not the table's change
+  // counter (a writer died between its record and its index). REQUIRES:
+  // the write lock, Sync done.
+  void CatchUpIndexes();
+  // CatchUpIndexes at open, when no other writer is at work.
+  void CatchUpOnOpen();
   void DiscardIndexes();
+  // Stores the pending memo values; the runs they replace are kept in
+  // FReplacedRuns and freed by FreeReplacedRuns once the record refers to
+  // the new ones, so that a crash in between leaves the old value readable.
   void StoreBlobs(const std::uint8_t* Old);
+  void FreeReplacedRuns();
   void RebuildAfterMaintenance();
   void CheckWritable() const;
   // The table's write lock for one operation (other cursors of this
@@ -280,6 +292,7 @@ class TCursor : public THandled, public ExprRecordContext {
   std::vector<std::uint8_t> FRec;
   bool FDirty = false, FAppending = false;
   std::map<UNSIGNED16, std::string> FPendingBlobs;  // field number -> new value
+  std::vector<UNSIGNED32> FReplacedRuns;             // memo runs to free after the write
   UNSIGNED32 FLastAutoinc = 0;
 
   TTxnJournal* FJournal = nullptr;

@@ -17,12 +17,14 @@ void TCursor::RequireExclusiveUse() const {
 
 TWriteScope TCursor::WriteLock() {
   if (FJournal && !FTxnHold) FConn.ReleaseHolds(this, FTable->Path());
+  FLocks->RequireNoTableLockOfOther();
   return TWriteScope(*FLocks);
 }
 
 void TCursor::Append() {
   if (FDirty || FAppending) Write();
   CheckWritable();
+  FLocks->RequireNoTableLockOfOther();
   Sync();
   ClearRecord(Fields(), FRec.data(), FRec.size());
   FPendingBlobs.clear();
@@ -52,12 +54,18 @@ void TCursor::StoreBlobs(const std::uint8_t* Old) {
     UNSIGNED32 Block = 0, Len = 0;
     if (Old) {
       GetBlobRef(F, Old, Block, Len);
-      if (Block) FMemo->Free(Block);
+      if (Block) FReplacedRuns.push_back(Block);
     }
     Block = Data.empty() ? 0 : FMemo->Write(Data, F.Type);
     SetBlobRef(F, FRec.data(), Block, Block ? static_cast<UNSIGNED32>(Data.size()) : 0);
   }
   FPendingBlobs.clear();
+}
+
+void TCursor::FreeReplacedRuns() {
+  std::vector<UNSIGNED32> Runs;
+  Runs.swap(FReplacedRuns);
+  for (UNSIGNED32 Block : Runs) FMemo->Free(Block);
 }
 
 void TCursor::UpdateIndexes(const std::uint8_t* Old, const std::uint8_t* New, UNSIGNED32 RecNo) {
@@ -74,7 +82,24 @@ void TCursor::UpdateIndexes(const std::uint8_t* Old, const std::uint8_t* New, UN
 
 void TCursor::FlushIndexes() {
   if (FTxnHold) return;  // written at commit
-  for (auto& F : FIndexFiles) F->Flush();
+  for (auto& F : FIndexFiles) FlushIndexFile(*F);
+}
+
+void TCursor::FlushIndexFile(IndexFile& File) {
+  // The table is written before its indexes: a stamp behind the table's
+  // counter tells the next writer or opener that the index missed a write.
+  File.GetPager().SetTableStamp(FTable->Counters().ChangeCounter);
+  File.Flush();
+}
+
+void TCursor::CatchUpIndexes() {
+  if (!FHasStructural || FTxnHold || FOptions.ReadOnly) return;
+  IndexFile& File = *FIndexFiles.front();
+  if (File.GetPager().TableStamp() == FTable->Counters().ChangeCounter) return;
+  RecordScan Scan = [this](const RecordVisitor& Visit) { ScanAll(Visit); };
+  File.Reindex(Scan);
+  FlushIndexFile(File);
+  ++FIndexGeneration;
 }
 
 void TCursor::EndTransaction(bool Commit) {
@@ -108,6 +133,7 @@ void TCursor::Write() {
   // Another handle may have made the structural index since this one opened.
   if (!FHasStructural && !FTxnHold && FileExists(ChangeExtension(FTable->Path(), ".OAI")))
     OpenStructuralIndex(false, 0);
+  CatchUpIndexes();
   if (FJournal && !FTxnHold) {
     FLocks->BeginWrite();  // held until the transaction ends
     FTxnHold = true;
@@ -125,6 +151,7 @@ void TCursor::Write() {
       StoreBlobs(nullptr);
       FTable->WriteRecord(R, FRec.data());
       FRecNo = R;
+      FreeReplacedRuns();
     } else {
       if (!FLocks->HoldsRecord(FRecNo) && FLocks->LockedByOther(FRecNo))
         Fail(E_LOCKED, FTable->Path() + ", record " + std::to_string(FRecNo));
@@ -133,9 +160,11 @@ void TCursor::Write() {
       UpdateIndexes(Old.data(), FRec.data(), FRecNo);
       StoreBlobs(Old.data());
       FTable->WriteRecord(FRecNo, FRec.data());
+      FreeReplacedRuns();
     }
     FlushIndexes();
   } catch (...) {
+    FReplacedRuns.clear();  // the record still refers to them
     if (!FTxnHold) DiscardIndexes();
     throw;
   }
@@ -172,11 +201,11 @@ void TCursor::ScanAll(const RecordVisitor& Visit) {
 
 void TCursor::RebuildAfterMaintenance() {
   RecordScan Scan = [this](const RecordVisitor& Visit) { ScanAll(Visit); };
+  FTable->Touch();
   for (auto& F : FIndexFiles) {
     F->Reindex(Scan);
-    F->Flush();
+    FlushIndexFile(*F);
   }
-  FTable->Touch();
   ++FIndexGeneration;
 }
 

@@ -67,8 +67,8 @@ TIndexOrder& TCursor::CreateIndex(const std::string& FileName, const TagDefiniti
   RecordScan Scan = [this](const RecordVisitor& Visit) { ScanAll(Visit); };
   try {
     IndexTag& Tag = File->CreateTag(Def, Scan);
-    File->Flush();
     FTable->Touch();
+    FlushIndexFile(*File);
     ++FIndexGeneration;
     FOrders.push_back(std::make_unique<TIndexOrder>(*this, *File, Tag.Name()));
   } catch (...) {
@@ -84,8 +84,8 @@ void TCursor::DeleteIndex(TIndexOrder& Order) {
   Sync();
   IndexFile& File = Order.File();
   File.DeleteTag(Order.TagName());
-  File.Flush();
   FTable->Touch();
+  FlushIndexFile(File);
   ++FIndexGeneration;
   FOrders.erase(std::remove_if(FOrders.begin(), FOrders.end(),
                                [&](auto& O) { return O.get() == &Order; }),

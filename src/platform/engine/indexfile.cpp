@@ -225,9 +225,9 @@ void IndexFile::Verify() {
 }
 
 void IndexFile::Flush() {
-  if (FOptions.ReadOnly || !FPager->HasChanges()) return;
-  SaveDirectory();
-  FPager->Flush();
+  if (FOptions.ReadOnly) return;
+  if (FPager->HasChanges()) SaveDirectory();
+  FPager->Flush();  // writes a changed table stamp alone, too
 }
 
 void IndexFile::Discard() {

@@ -69,6 +69,11 @@ bool TLockSet::LockedByOther(std::uint32_t RecNo) const {
          FFile.IsLockedByOther(RecordByte(RecNo), 1, os::LockKind::Exclusive);
 }
 
+void TLockSet::RequireNoTableLockOfOther() const {
+  if (FNoLocks || FTable) return;
+  if (FFile.IsLockedByOther(kTableByte, 1, os::LockKind::Shared)) Fail(E_LOCKED, FFile.Path() + " (table lock)");
+}
+
 void TLockSet::BeginWrite(int TimeoutMs) {
   if (FNoLocks || FWriteDepth++ > 0) return;
   auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
@@ -79,6 +84,16 @@ void TLockSet::BeginWrite(int TimeoutMs) {
     }
     std::this_thread::sleep_for(std::chrono::microseconds(200));
   }
+}
+
+bool TLockSet::TryBeginWrite() {
+  if (FNoLocks || FWriteDepth > 0) {
+    if (!FNoLocks) ++FWriteDepth;
+    return true;
+  }
+  if (!FFile.Lock(kWriteByte, 1, os::LockKind::Exclusive).ok()) return false;
+  FWriteDepth = 1;
+  return true;
 }
 
 void TLockSet::EndWrite() {

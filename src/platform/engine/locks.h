@@ -10,7 +10,8 @@
 //                       write (record, its memo values and index keys);
 //   kLockBase + 16 + n  record n, exclusive.
 // A table lock thus fails while another handle holds any record lock, and
-// a record lock fails while another handle holds the table lock.
+// a record lock fails while another handle holds the table lock; so do the
+// appends and other changes of other handles (RequireNoTableLockOfOther).
 // A handle opened exclusively takes no locks (nobody else can open).
 //
 // Thread safety: none; the engine lock serialises every use.
@@ -42,11 +43,17 @@ class TLockSet {
   bool HoldsAnyRecord() const { return !FRecords.empty(); }
   // True when another handle holds record RecNo or the table.
   bool LockedByOther(std::uint32_t RecNo) const;
+  // Raises E_LOCKED when another handle holds the table lock: appends and
+  // every other change wait for it to go, as updates of locked records do.
+  void RequireNoTableLockOfOther() const;
 
   // Takes the write byte, waiting up to TimeoutMs for other writers.
   // Nests: only the outermost EndWrite releases it.
   void BeginWrite(int TimeoutMs = 5000);
   void EndWrite();
+  // Takes the write byte when nobody holds it; false (and nothing held)
+  // when another writer does. Pair a true result with EndWrite.
+  bool TryBeginWrite();
 
  private:
   void SetTableByte(bool Exclusive);

@@ -153,8 +153,11 @@ UNSIGNED32 TMemoFile::Write(const std::string& Data, UNSIGNED16 Type) {
   Store32(&Buf[4], static_cast<std::uint32_t>(Data.size()));
   Store32(&Buf[8], Blocks);
   if (!Data.empty()) std::memcpy(&Buf[kRunHeader], Data.data(), Data.size());
-  WriteAt(std::uint64_t(Block) * FHeader.BlockSize, Buf.data(), Buf.size());
+  // The header first: a crash before the value is written leaves the run
+  // taken off the free list (lost space), never a free-list entry that
+  // points at a value.
   WriteHeader();
+  WriteAt(std::uint64_t(Block) * FHeader.BlockSize, Buf.data(), Buf.size());
   return Block;
 }
 

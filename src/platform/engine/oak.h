@@ -254,7 +254,9 @@ UNSIGNED32 OakDDGetUserProperty(OAKHANDLE hConnect, const char* pucUserName,
 
 // ---- tables (api_table.cpp) ----------------------------------------------
 // Opens a table file (".OAT" added when the name has no extension); its
-// structural index and memo file open with it. Shared opens of one file
+// structural index and memo file open with it; a structural index that
+// missed a write of a killed process is rebuilt from the records (when no
+// other writer is at work; else by the first write). Shared opens of one file
 // coexist; an exclusive open is refused (5035) while any other handle of
 // any process has the table open, and keeps others out while it lasts.
 UNSIGNED32 OakOpenTable(OAKHANDLE hConnect, const char* pucName, const char* pucAlias,
@@ -373,6 +375,8 @@ UNSIGNED32 OakGetRecordCRC(OAKHANDLE hTable, UNSIGNED32* pulCRC, UNSIGNED32 ulOp
 
 // ---- editing and locks (api_edit.cpp) --------------------------------------
 // Starts a new record (all fields null, autoincrement assigned at write).
+// Refused (5035) while another handle of any process holds the table lock,
+// as is every change (write, delete, reindex, index creation) then.
 UNSIGNED32 OakAppendRecord(OAKHANDLE hTable);
 // Writes the pending changes of the current record (or the new record) to
 // the files and updates every index. A unique key clash answers 5030.

@@ -39,6 +39,11 @@ std::vector<Byte> ReadRemainingBytes(TStream* Stream) {
   return out;
 }
 
+void CheckPictureSize(Int64 Width, Int64 Height, const String& Invalid) {
+  if (Width <= 0 || Height <= 0) throw EInvalidGraphic(Invalid + ": Größe");
+  if (Width > MaxPicturePixels / Height) throw EInvalidGraphic(Invalid + ": zu groß");
+}
+
 TBitmap::TBitmap() = default;
 TBitmap::~TBitmap() = default;
 

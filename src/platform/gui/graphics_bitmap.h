@@ -197,3 +197,11 @@ class TIcon : public TPixelGraphic {
 
 // Reads all of Stream from its position (helper of the image readers).
 std::vector<Byte> ReadRemainingBytes(TStream* Stream);
+
+// The most pixels an image read from a file or stream may have (32
+// megapixels, 128 MB as 32-bit pixels). The readers check the size an
+// image claims against it before they allocate anything.
+constexpr Int64 MaxPicturePixels = Int64(1) << 25;
+// Raises EInvalidGraphic (Invalid + ": zu groß" or ": Größe") unless
+// 0 < Width, 0 < Height and Width x Height <= MaxPicturePixels.
+void CheckPictureSize(Int64 Width, Int64 Height, const String& Invalid);

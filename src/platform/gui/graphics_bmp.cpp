@@ -42,12 +42,15 @@ TDibInfo ReadHeader(TReader& R, size_t& PixelOffset) {
   TDibInfo info;
   bool core = headerSize == 12;
   if (!core && headerSize < 40) Invalid();
-  info.Width = core ? Integer(R.U16()) : Integer(R.U32());
-  Integer h = core ? Integer(std::int16_t(R.U16())) : Integer(R.U32());
+  Int64 w = core ? Int64(R.U16()) : Int64(Integer(R.U32()));
+  Int64 h = core ? Int64(std::int16_t(R.U16())) : Int64(Integer(R.U32()));
   if (R.U16() != 1) Invalid();
   info.Bpp = Integer(R.U16());
   info.TopDown = h < 0;
-  info.Height = h < 0 ? -h : h;
+  if (h < 0) h = -h;  // in 64 bits: INT_MIN has no 32-bit negation
+  CheckPictureSize(w, h, SInvalidBitmap);
+  info.Width = Integer(w);
+  info.Height = Integer(h);
   Cardinal colorsUsed = 0;
   if (!core) {
     info.Compression = R.U32();
@@ -60,7 +63,6 @@ TDibInfo ReadHeader(TReader& R, size_t& PixelOffset) {
         info.Masks[i] = R.U32();
     }
   }
-  if (info.Width <= 0 || info.Height <= 0 || Int64(info.Width) * info.Height > (1 << 28)) Invalid();
   static const int kBpp[] = {1, 4, 8, 16, 24, 32};
   if (std::find(std::begin(kBpp), std::end(kBpp), info.Bpp) == std::end(kBpp)) Invalid();
   R.Pos = std::max(R.Pos, headerStart + headerSize);
@@ -185,6 +187,10 @@ void TBitmap::LoadFromStream(TStream* Stream) {
   if (info.Compression != BI_RGB && info.Compression != BI_BITFIELDS &&
       info.Compression != BI_ALPHABITFIELDS && !rle)
     Invalid();
+  // Uncompressed rows must be there before the pixels are allocated.
+  size_t stride = ((size_t(info.Width) * info.Bpp + 31) / 32) * 4;
+  size_t have = offset <= data.size() ? data.size() - offset : 0;
+  if (!rle && have / stride < size_t(info.Height)) Invalid();
   TBitmap loaded;
   loaded.SetPixelFormat(info.Bpp == 24 ? pf24bit : pf32bit);
   loaded.SetSize(info.Width, info.Height);

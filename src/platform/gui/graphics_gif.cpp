@@ -40,6 +40,9 @@ struct TGifReader {
 // Expands LZW data into Count colour indices.
 std::vector<Byte> Decompress(const std::vector<Byte>& Data, int MinCodeSize, size_t Count) {
   if (MinCodeSize < 2 || MinCodeSize > 8) Invalid();
+  // A code of at least MinCodeSize + 1 bits gives at most 4096 indices: a
+  // count beyond that cannot come from Data.
+  if (Count / 4096 > Data.size() * 8 / size_t(MinCodeSize + 1)) Invalid();
   const int clear = 1 << MinCodeSize, end = clear + 1;
   std::vector<uint16_t> prefix(4096);
   std::vector<Byte> suffix(4096), stack;
@@ -110,7 +113,7 @@ std::unique_ptr<TBitmap> DecodeGif(const std::vector<Byte>& Data) {
   Byte flags = r.U8();
   r.U8();
   r.U8();
-  if (w <= 0 || h <= 0) Invalid();
+  CheckPictureSize(w, h, SInvalidGif);
   std::vector<TColorRef> global = (flags & 0x80) ? r.Palette(flags) : std::vector<TColorRef>();
   int transparent = -1;
   while (true) {
@@ -126,7 +129,8 @@ std::unique_ptr<TBitmap> DecodeGif(const std::vector<Byte>& Data) {
     Integer fw = Integer(r.U16()), fh = Integer(r.U16());
     Byte imageFlags = r.U8();
     std::vector<TColorRef> palette = (imageFlags & 0x80) ? r.Palette(imageFlags) : global;
-    if (palette.empty() || fw <= 0 || fh <= 0) Invalid();
+    if (palette.empty()) Invalid();
+    CheckPictureSize(fw, fh, SInvalidGif);
     int minCode = r.U8();
     std::vector<Byte> indices = Decompress(r.SubBlocks(), minCode, size_t(fw) * fh);
     auto bmp = std::make_unique<TBitmap>();

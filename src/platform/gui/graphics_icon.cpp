@@ -67,9 +67,10 @@ void TIcon::LoadFromStream(TStream* Stream) {
   std::vector<Byte> d = ReadRemainingBytes(Stream);
   if (Le16(d, 0) != 0 || Le16(d, 2) != 1 || Le16(d, 4) == 0) throw EInvalidGraphic(SInvalidIcon);
   Cardinal count = Le16(d, 4), best = 0, bestScore = 0;
+  if (6 + 16 * size_t(count) > d.size()) throw EInvalidGraphic(SInvalidIcon);  // the directory is cut short
   for (Cardinal i = 0; i < count; ++i) {
     size_t e = 6 + 16 * i;
-    Cardinal w = d.at(e) ? d.at(e) : 256, h = d.at(e + 1) ? d.at(e + 1) : 256;
+    Cardinal w = d[e] ? d[e] : 256, h = d[e + 1] ? d[e + 1] : 256;
     Cardinal score = w * h * 64 + Le16(d, e + 6);
     if (score > bestScore) { bestScore = score; best = i; }
   }
@@ -77,7 +78,7 @@ void TIcon::LoadFromStream(TStream* Stream) {
   auto image = std::make_unique<TBitmap>();
   static const Byte kPng[] = {0x89, 'P', 'N', 'G'};
   if (offset + 4 <= d.size() && std::memcmp(&d[offset], kPng, 4) == 0) {
-    if (offset + size > d.size()) throw EInvalidGraphic(SInvalidIcon);
+    if (size > d.size() - offset) throw EInvalidGraphic(SInvalidIcon);
     TReadOnlyMemoryStream s(&d[offset], Int64(size));
     TPngImage png;
     png.LoadFromStream(&s);

@@ -45,15 +45,18 @@ bool DecodeJpeg(const Byte* Data, size_t Size, std::vector<Byte>* Pixels, Intege
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, Data, static_cast<unsigned long>(Size));
   jpeg_read_header(&info, TRUE);
-  info.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&info);
-  *W = Integer(info.output_width);
-  *H = Integer(info.output_height);
-  if (Int64(*W) * *H > (1 << 28)) {
+  // Checked before the decoder allocates (a progressive image keeps all
+  // its coefficients in memory).
+  Int64 Wide = info.image_width, High = info.image_height;
+  if (Wide <= 0 || High <= 0 || Wide > MaxPicturePixels / High) {
     std::snprintf(Err->Message, sizeof Err->Message, "Bild zu groß");
     jpeg_destroy_decompress(&info);
     return false;
   }
+  info.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&info);
+  *W = Integer(info.output_width);
+  *H = Integer(info.output_height);
   Pixels->resize(size_t(*W) * *H * 3);
   while (info.output_scanline < info.output_height) {
     JSAMPROW row = Pixels->data() + size_t(info.output_scanline) * *W * 3;

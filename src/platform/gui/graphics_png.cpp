@@ -20,9 +20,11 @@ std::unique_ptr<TBitmap> DecodePng(const std::vector<Byte>& Data) {
     throw EInvalidGraphic(String("PNG-Bild ist ungültig: ") + image.message);
   bool alpha = image.format & PNG_FORMAT_FLAG_ALPHA;
   image.format = PNG_FORMAT_BGRA;
-  if (Int64(image.width) * image.height > (1 << 28)) {
+  try {
+    CheckPictureSize(image.width, image.height, "PNG-Bild ist ungültig");
+  } catch (...) {
     png_image_free(&image);
-    throw EInvalidGraphic("PNG-Bild ist ungültig: zu groß");
+    throw;
   }
   auto bmp = std::make_unique<TBitmap>();
   bmp->SetPixelFormat(pf32bit);

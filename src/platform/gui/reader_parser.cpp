@@ -1,5 +1,6 @@
 // The parser of the text form of form descriptions.
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/gui/reader.h"
@@ -36,6 +37,10 @@ int HexDigit(char C) {
 bool IsIdentStart(char C) { return std::isalpha(static_cast<unsigned char>(C)) || C == '_'; }
 bool IsIdentChar(char C) { return std::isalnum(static_cast<unsigned char>(C)) || C == '_' || C == '.'; }
 
+// Objects, lists and collections nest at most this deep: real forms stay
+// far below, and a deeper text would only exhaust the stack.
+constexpr int MaxNesting = 64;
+
 class TDfmParser {
  public:
   explicit TDfmParser(const String& Text) : S(Text) {}
@@ -51,6 +56,16 @@ class TDfmParser {
   const String& S;
   size_t P = 0;
   int Line = 1;
+  int Depth = 0;
+
+  // Counts one level of nesting for its scope.
+  struct TNested {
+    TDfmParser& Parser;
+    explicit TNested(TDfmParser& Owner) : Parser(Owner) {
+      if (++Parser.Depth > MaxNesting) Parser.Error("Zu tief verschachtelte Beschreibung");
+    }
+    ~TNested() { --Parser.Depth; }
+  };
 
   [[noreturn]] void Error(const String& Msg) {
     throw EParserError(Msg + " in Zeile " + IntToStr(Line));
@@ -106,6 +121,7 @@ class TDfmParser {
   }
 
   TDfmObject ParseObject() {
+    TNested Level(*this);
     TDfmObject O;
     O.Line = (SkipBlanks(), Line);
     String Kind = ReadIdent();
@@ -146,6 +162,7 @@ class TDfmParser {
   }
 
   TDfmValue ParseValue() {
+    TNested Level(*this);
     TDfmValue V;
     char C = Peek();
     V.Line = Line;
@@ -246,8 +263,10 @@ class TDfmParser {
     bool Hex = P < S.size() && S[P] == '$';
     if (Hex) ++P;
     size_t Start = P;
-    while (P < S.size() && (Hex ? HexDigit(S[P]) >= 0 : std::isdigit(static_cast<unsigned char>(S[P])) != 0))
+    while (P < S.size() && (Hex ? HexDigit(S[P]) >= 0 : std::isdigit(static_cast<unsigned char>(S[P])) != 0)) {
       Code = Code * (Hex ? 16 : 10) + char32_t(HexDigit(S[P++]));
+      if (Code > 0x10FFFF) Error("Ungültiger Zeichencode");
+    }
     if (P == Start) Error("Zahl erwartet");
     if (Code >= 0xD800 && Code < 0xDC00) {
       PendingHigh = Code;
@@ -282,7 +301,10 @@ class TDfmParser {
       ++P;
       Int64 N = 0;
       size_t Digits = P;
-      while (P < S.size() && HexDigit(S[P]) >= 0) N = N * 16 + HexDigit(S[P++]);
+      while (P < S.size() && HexDigit(S[P]) >= 0) {
+        if (N > (INT64_MAX >> 4)) Error("Zahl zu groß");
+        N = N * 16 + HexDigit(S[P++]);
+      }
       if (P == Digits) Error("Zahl erwartet");
       V.Kind = TDfmValueKind::Integer;
       V.Int = S[Start] == '-' ? -N : N;

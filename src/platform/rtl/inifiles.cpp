@@ -4,6 +4,7 @@
 
 #include "platform/rtl/sysutils.h"
 
+RTL_IMPLEMENT_CLASS(EIniFileException, Exception, nullptr)
 RTL_IMPLEMENT_CLASS(TCustomIniFile, TObject, nullptr)
 
 bool TCustomIniFile::SectionExists(const String& Section) {

@@ -8,7 +8,12 @@
 // Thread safety: none; an INI object belongs to the thread that uses it.
 #pragma once
 
+#include "platform/rtl/exceptions.h"
 #include "platform/rtl/strings.h"
+
+// Raised for what an INI file cannot hold (a line break or NUL in a
+// section name, key or value, which would change the file's lines).
+RTL_DECLARE_EXCEPTION(EIniFileException, Exception)
 
 class TCustomIniFile : public TObject {
   RTL_DECLARE_CLASS(TCustomIniFile)

@@ -321,3 +321,36 @@ TEST_F(GifTest, CorruptGifIsAnInvalidGraphic) {
   TMemoryStream out;
   EXPECT_THROW(gif.SaveToStream(&out), EInvalidGraphicOperation);
 }
+
+// Sizes claimed by a few bytes are checked against the limit and the data
+// before anything is allocated.
+TEST_F(GifTest, ImagesClaimingHugeSizesOrCutShortAreInvalidGraphics) {
+  TPicture p;
+  std::vector<Byte> gif = Gif(4, 4, std::vector<Byte>(16, 2), -1);
+  for (size_t at : {size_t(6), size_t(8), size_t(30), size_t(32)}) gif[at] = gif[at + 1] = 0xFF;
+  EXPECT_THROW(Load(p, gif), EInvalidGraphic);
+
+  auto Bmp = [](Cardinal W, Cardinal H, Cardinal Compression, size_t Pixels) {
+    std::vector<Byte> b(54 + 1024 + Pixels, 0);
+    auto put = [&](size_t at, Cardinal v) { for (int i = 0; i < 4; ++i) b[at + i] = Byte(v >> (8 * i)); };
+    b[0] = 'B', b[1] = 'M';
+    put(10, 54 + 1024);
+    put(14, 40), put(18, W), put(22, H), b[26] = 1, b[28] = 8, put(30, Compression);
+    return b;
+  };
+  TBitmap bmp;
+  auto LoadBmp = [&](const std::vector<Byte>& B) {
+    TReadOnlyMemoryStream s(B.data(), Int64(B.size()));
+    bmp.LoadFromStream(&s);
+  };
+  EXPECT_NO_THROW(LoadBmp(Bmp(4, 4, 0, 16)));
+  EXPECT_THROW(LoadBmp(Bmp(4, 0x80000000u, 0, 16)), EInvalidGraphic);  // INT_MIN rows
+  EXPECT_THROW(LoadBmp(Bmp(1028, 131072, 1, 1300)), EInvalidGraphic);  // run-length bomb
+  EXPECT_THROW(LoadBmp(Bmp(4000, 4000, 0, 16)), EInvalidGraphic);      // rows missing
+  EXPECT_EQ(4, bmp.Width());  // the last good image stays
+
+  TIcon icon;
+  std::vector<Byte> ico = {0, 0, 1, 0, 5, 0, 16, 16, 0, 0};  // five entries, one half there
+  TReadOnlyMemoryStream s(ico.data(), Int64(ico.size()));
+  EXPECT_THROW(icon.LoadFromStream(&s), EInvalidGraphic);
+}

@@ -201,6 +201,18 @@ TEST_F(ReaderTest, SyntaxErrorsTellTheLine) {
   EXPECT_THROW(ParseFormDescription("object A: TForm\n  Data = {ABC}\nend"), EParserError);
 }
 
+TEST_F(ReaderTest, DeepNestingAndOverlongNumbersAreSyntaxErrors) {
+  std::string Deep = "object A: TForm\n  Items = " + std::string(100000, '(') + "\nend";
+  EXPECT_THROW(ParseFormDescription(Deep), EParserError);
+  std::string Objects;
+  for (int I = 0; I < 5000; ++I) Objects += "object B: TPanel\n";
+  EXPECT_THROW(ParseFormDescription(Objects), EParserError);
+  EXPECT_THROW(ParseFormDescription("object A: TForm\n  Tag = $1FFFFFFFFFFFFFFFF\nend"), EParserError);
+  EXPECT_THROW(ParseFormDescription("object A: TForm\n  Caption = #99999999999\nend"), EParserError);
+  TDfmObject O = ParseFormDescription("object A: TForm\n  Tag = $7FFFFFFFFFFFFFFF\n  L = ((((1))))\nend");
+  EXPECT_EQ(INT64_MAX, O.Properties[0].Value.Int);
+}
+
 TEST_F(ReaderTest, FormPropertiesAreReadIncludingDottedFontProperties) {
   TReaderForm* F = ReadForm();
   EXPECT_EQ(F->Name(), "ReaderForm");

@@ -1,0 +1,154 @@
+// Crash recovery: a writer that dies between its record and its index
+// keys, or anywhere else in a write, leaves tags that match their table
+// (and memo values that read) for the next handle; another handle's table
+// lock refuses appends.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+
+#include "engine_fixture.h"
+
+namespace {
+
+class CrashTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    OAKHANDLE T = Create("orders", "ID,Integer;TXT,Character,12;NOTE,Memo");
+    OAKHANDLE I = OAK_INVALID_HANDLE;
+    ASSERT_EQ(0u, OakCreateIndex61(T, "", "BYID", "ID", "", "", OAK_COMPOUND, 0, &I));
+    ASSERT_EQ(0u, OakCreateIndex61(T, "", "BYTXT", "TXT", "", "", OAK_COMPOUND, 0, &I));
+    for (int N = 1; N <= 3; ++N) Order(T, N);
+    ASSERT_EQ(0u, OakCloseTable(T));
+  }
+  // Appends order N: its text and memo say N.
+  static void Order(OAKHANDLE T, int N) {
+    Add(T, {{"ID", std::to_string(N)}, {"TXT", "order " + std::to_string(N)},
+            {"NOTE", std::string(50 + N % 300, 'a' + N % 26)}});
+  }
+  // A child that opens the table and appends orders (and rewrites memos of
+  // earlier ones) without end from order First on, one byte down Pipe
+  // after each. Returns its process id.
+  pid_t Writer(int Pipe, int First) {
+    pid_t Pid = fork();
+    if (Pid != 0) return Pid;
+    OAKHANDLE C = 0, T = 0;
+    OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C);
+    if (OakOpenTable(C, "orders", nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T)) _exit(2);
+    for (int N = First;; ++N) {
+      std::string Id = std::to_string(N), Txt = "order " + Id, Note(50 + N % 300, 'a' + N % 26);
+      OakAppendRecord(T);
+      OakSetField(T, 1, Id.data(), Id.size());
+      OakSetField(T, 2, Txt.data(), Txt.size());
+      OakSetField(T, 3, Note.data(), Note.size());
+      if (OakWriteRecord(T)) _exit(3);
+      OakGotoRecord(T, 1 + N % 3);
+      OakSetField(T, 3, Note.data(), Note.size() / 2);
+      if (OakWriteRecord(T)) _exit(3);
+      if (write(Pipe, "x", 1) != 1) _exit(4);
+    }
+  }
+  // Kills a writer (orders from First on) after Steps appends plus Spin
+  // microseconds.
+  void KillWriterAfter(int First, int Steps, int Spin) {
+    int P[2];
+    ASSERT_EQ(0, pipe(P));
+    pid_t Pid = Writer(P[1], First);
+    close(P[1]);
+    char B;
+    for (int I = 0; I < Steps && read(P[0], &B, 1) == 1; ++I) {
+    }
+    auto Until = std::chrono::steady_clock::now() + std::chrono::microseconds(Spin);
+    while (std::chrono::steady_clock::now() < Until) {
+    }
+    kill(Pid, SIGKILL);
+    int Status = 0;
+    waitpid(Pid, &Status, 0);
+    close(P[0]);
+    ASSERT_TRUE(WIFSIGNALED(Status)) << "writer ended by itself: " << WEXITSTATUS(Status);
+  }
+  // Each tag holds exactly the table's records in key order, and every
+  // record's memo reads.
+  void ExpectTagsMatchTable(OAKHANDLE T) {
+    UNSIGNED32 Records = Count(T);
+    OAKHANDLE ById = OAK_INVALID_HANDLE, ByTxt = OAK_INVALID_HANDLE;
+    ASSERT_EQ(0u, OakGetIndexHandle(T, "BYID", &ById));
+    ASSERT_EQ(0u, OakGetIndexHandle(T, "BYTXT", &ByTxt));
+    auto Ids = Walk(ById, "ID");
+    ASSERT_EQ(Records, Ids.size());
+    for (size_t I = 1; I < Ids.size(); ++I) ASSERT_LT(std::stoi(Ids[I - 1]), std::stoi(Ids[I]));
+    ASSERT_EQ(Records, Walk(ByTxt, "TXT").size());
+    ASSERT_EQ(0u, OakGotoTop(ByTxt));
+    while (!Eof(ByTxt)) {
+      ASSERT_EQ("order " + Get(ByTxt, "ID"), Get(ByTxt, "TXT"));
+      ASSERT_FALSE(Get(ByTxt, "NOTE").empty());
+      ASSERT_EQ(0u, OakSkip(ByTxt, 1));
+    }
+  }
+};
+
+TEST_F(CrashTest, AppendIsRefusedWhileAnotherHandleHoldsTheTableLock) {
+  OAKHANDLE A = OpenOk("orders"), B = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, Open("orders", &B, false, Connect()));
+  ASSERT_EQ(0u, OakLockTable(A));
+  EXPECT_EQ(5035u, OakAppendRecord(B));
+  ASSERT_EQ(0u, OakGotoRecord(B, 1));
+  EXPECT_EQ(5035u, OakDeleteRecord(B));
+  EXPECT_EQ(5035u, OakReindex61(B, 0));
+  pid_t Pid = fork();
+  if (Pid == 0) {
+    OAKHANDLE C = 0, X = 0;
+    OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C);
+    OakOpenTable(C, "orders", nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &X);
+    _exit(OakAppendRecord(X) == 5035 ? 0 : 1);
+  }
+  int Status = 0;
+  waitpid(Pid, &Status, 0);
+  EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0);
+  Order(A, 7);  // the holder itself appends
+  ASSERT_EQ(0u, OakUnlockTable(A));
+  Order(B, 8);
+  EXPECT_EQ(5u, Count(B));
+}
+
+TEST_F(CrashTest, IndexThatMissedAWriteIsRebuiltOnOpen) {
+  std::string Before = ReadFile("orders.OAI");
+  OAKHANDLE T = OpenOk("orders");
+  Order(T, 4);
+  ASSERT_EQ(0u, OakCloseTable(T));
+  // As if the writer died after the record, before its index keys.
+  std::ofstream(PathOf("orders.OAI"), std::ios::binary | std::ios::trunc) << Before;
+  T = OpenOk("orders");
+  ExpectTagsMatchTable(T);
+  EXPECT_EQ(4u, Count(T));
+}
+
+TEST_F(CrashTest, IndexThatMissedAWriteIsRebuiltByTheNextWriterAlreadyOpen) {
+  OAKHANDLE Other = OpenOk("orders");
+  std::string Before = ReadFile("orders.OAI");
+  OAKHANDLE T = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, Open("orders", &T, false, Connect()));
+  Order(T, 4);
+  std::ofstream(PathOf("orders.OAI"), std::ios::binary | std::ios::trunc) << Before;
+  Order(Other, 5);
+  ExpectTagsMatchTable(Other);
+  EXPECT_EQ(5u, Count(Other));
+}
+
+TEST_F(CrashTest, WritersKilledAtRandomPointsLeaveTagsThatMatchTheTable) {
+  std::mt19937 Rng(20240131);
+  for (int Round = 0; Round < 40; ++Round) {
+    KillWriterAfter(1000 * (Round + 1), 1 + Rng() % 8, Rng() % 400);
+    OAKHANDLE T = OpenOk("orders");
+    ExpectTagsMatchTable(T);
+    ASSERT_FALSE(HasFailure()) << "round " << Round;
+    ASSERT_EQ(0u, OakCloseTable(T));
+  }
+  EXPECT_FALSE(std::filesystem::exists(PathOf("orders.OAT.OAJ")));
+}
+
+}  // namespace
