@@ -12,6 +12,7 @@
 #include "platform/gui/x11.h"
 #include "platform/os/folders.h"
 #include "sync/Umsync.h"
+#include "ui/look/ULookAndFeel.h"
 
 namespace {
 
@@ -26,6 +27,10 @@ void ChooseBackEnd() {
 int main(int argc, char** argv) {
   SetCommandLine(argc, argv);
   ChooseBackEnd();
+  // The look engine's unit initialisation: the look for every form, the
+  // class library's popup parent and themed edge.
+  ULookAndFeelInit();
+  int ExitCode = 0;
   try {
     Application->Initialize();
     Application->SetTitle("Mobile Daten-Syncronisation");
@@ -35,7 +40,8 @@ int main(int argc, char** argv) {
     Application->Run();
   } catch (const Exception& E) {
     std::fprintf(stderr, "%s\n", E.Message().c_str());
-    return 1;
+    ExitCode = 1;
   }
-  return 0;
+  ULookAndFeelDone();
+  return ExitCode;
 }
