@@ -107,6 +107,10 @@ void CalcButtonLayout(TCanvas& Canvas, const TRect& Client, TPoint Offset, const
 // Recompute derives them anew; it repaints in any case.
 void FollowColorChange(TControl& Control, bool UseDerivedColors, const std::function<void()>& Recompute);
 
+// True when Key is the accelerator of Caption: the character after the
+// first single "&" ("&&" stands for "&"), letters compared without case.
+bool IsCaptionAccelerator(char32_t Key, const String& Caption);
+
 // Replaces every "<br>" (any letter case) of Text by CR LF.
 String ReplaceBrTags(const String& Text);
 
