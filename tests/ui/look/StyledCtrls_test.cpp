@@ -100,6 +100,11 @@ TEST_F(StyledCheck, PaintsARaisedBoxAndTheTickInCheckColor) {
   EXPECT_EQ(PixelOf(C, Box.Right - 1, Box.Top + 4), ColorToRGB(clBtnShadow));
   // The first stroke of the tick: column L+2 from T+6 down.
   EXPECT_EQ(PixelOf(C, Box.Left + 2, Box.Top + 7), clRed);
+  auto* Grey = Put<TStyledCheckBox>(Form, Bounds(20, 60, 160, 24));
+  Grey->SetCaption("Adressen abgleichen");
+  Grey->SetState(cbGrayed);
+  Grey->SetStyle(cbsSunken);
+  HeadlessSavePng(Form->Handle(), PngPath("styledcheckbox.png"));
   C->SetChecked(false);
   EXPECT_NE(PixelOf(C, Box.Left + 2, Box.Top + 7), clRed);
 }
