@@ -256,4 +256,16 @@ TEST_F(LookFiles, DefaultFormLookHandsOverToTheEngineOnceItIsThere) {
   EXPECT_EQ(Panel->Color(), clWhite);
 }
 
+TEST_F(LookFiles, ExtremeNumbersDoNotBreakTheForm) {
+  ULookAndFeelInit();
+  TForm* F = FormWithPanel();
+  F->Show();
+  UseLook("TPanel<>Width=-2147483648<>Height=99999999<>Left=-5<>Font.Size=-1000<>Font.Height=2147483647\r\n"
+          "TForm<>Width=0<>Height=-1");
+  ApplyLookToForm(F, true);
+  Pump();
+  EXPECT_EQ(Panel->Left(), -5);
+  EXPECT_GE(F->Width(), 0);
+}
+
 }  // namespace
