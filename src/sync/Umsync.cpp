@@ -5,6 +5,7 @@
 #include "foundation/FileUtils.h"
 #include "foundation/USettings.h"
 #include "platform/rtl/sysutils.h"
+#include "ui/look/ULookAndFeel.h"
 #include "ui/look/sb.h"
 
 RTL_IMPLEMENT_CLASS(ECanNotActiveMandant2TmpGrabbing, Exception, nullptr)
@@ -49,6 +50,7 @@ TFsync::TFsync(TComponent* AOwner) : TForm(AOwner) { RegisterFsyncClasses(); }
 TFsync::~TFsync() = default;
 
 void TFsync::FormCreate(TObject*) {
+  ApplyLookToForm(this, true);
   MacroFiles = std::make_unique<TStringList>();
   LayoutFiles = std::make_unique<TStringList>();
   TextFiles = std::make_unique<TStringList>();

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/gui/classhooks.h"
 #include "platform/gui/controls.h"
 #include "platform/rtl/format.h"
 
@@ -286,6 +287,8 @@ LRESULT TWinControl::MainWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LPara
 
 void TWinControl::DefaultHandler(TMessage& Message) {
   if (FHandle) Message.Result = DefWindowProc(FHandle, Message.Msg, Message.WParam, Message.LParam);
+  if (Message.Msg == WM_NCPAINT && FHandle)
+    if (const TNCPaintHook& Hook = NCPaintHook()) Hook(*this);
 }
 
 // ---- Message map and published properties ------------------------------------------------

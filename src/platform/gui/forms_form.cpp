@@ -1,5 +1,6 @@
 // TCustomForm: construction, showing and hiding, closing, placement,
 // painting and the form's window.
+#include "platform/gui/classhooks.h"
 #include "platform/gui/forms.h"
 #include "platform/gui/reader.h"
 #include "platform/gui/resources.h"
@@ -120,6 +121,7 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
   }
   if (FFormStyle == fsStayOnTop) Params.ExStyle |= WS_EX_TOPMOST;
   Params.Style &= ~DWORD(WS_VISIBLE);
+  if (const TFormParamsHook& Hook = FormParamsHook()) Hook(*this, Params);
 }
 
 void TCustomForm::CreateWnd() {

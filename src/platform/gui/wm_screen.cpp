@@ -5,6 +5,7 @@
 
 #include "platform/rtl/charset.h"
 
+#include "platform/gui/system_metrics.h"
 #include "platform/gui/wm_internal.h"
 
 using namespace wm;
@@ -72,6 +73,7 @@ void wm::WakeDriver() {
 }
 
 int GetSystemMetrics(int Index) {
+  if (int Value; FindSystemMetricOverride(Index, Value)) return Value;
   switch (Index) {
     case SM_CXSCREEN: case SM_CYSCREEN: case SM_CXFULLSCREEN: case SM_CYFULLSCREEN: {
       auto m = Monitors();

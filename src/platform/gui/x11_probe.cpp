@@ -72,6 +72,17 @@ bool TX11Probe::Viewable(unsigned long Window) {
   return XGetWindowAttributes(FDpy, Window, &wa) && wa.map_state == IsViewable;
 }
 
+std::vector<unsigned long> TX11Probe::StackingOrder() {
+  std::vector<unsigned long> Order;
+  Window RootOut = 0, ParentOut = 0;
+  Window* Children = nullptr;
+  unsigned Count = 0;
+  if (!XQueryTree(FDpy, DefaultRootWindow(FDpy), &RootOut, &ParentOut, &Children, &Count)) return Order;
+  Order.assign(Children, Children + Count);
+  if (Children) XFree(Children);
+  return Order;
+}
+
 bool TX11Probe::OverrideRedirect(unsigned long Window) {
   XWindowAttributes wa;
   return XGetWindowAttributes(FDpy, Window, &wa) && wa.override_redirect;

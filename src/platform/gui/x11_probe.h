@@ -43,6 +43,9 @@ class TX11Probe {
   String Property(unsigned long Window, const String& Name);
   // The id of the atom Name on this server.
   unsigned long AtomOf(const String& Name);
+  // The top-level windows of the screen, bottom first (the server's
+  // stacking order); a window manager's frames stand for what they hold.
+  std::vector<unsigned long> StackingOrder();
   // The window that has the input focus (0: none).
   unsigned long FocusWindow();
 

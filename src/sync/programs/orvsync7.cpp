@@ -23,6 +23,8 @@
 #include "foundation/FileUtils.h"
 #include "sync/Umsync.h"
 #include "sync/backup.h"
+#include "ui/controls/IEditButton.h"
+#include "ui/look/ULookAndFeel.h"
 
 namespace {
 
@@ -54,6 +56,12 @@ bool ChooseBackEnd() {
 int main(int argc, char** argv) {
   SetCommandLine(argc, argv);
   if (!ChooseBackEnd()) return 2;
+  // The units' initialisation: the edit controls set the short date
+  // format; the look engine installs the look for every form, the class
+  // library's popup parent and themed edge.
+  InitializeEditButtonUnit();
+  ULookAndFeelInit();
+  int ExitCode = 0;
   try {
     Application->Initialize();
     Application->SetTitle("Mobile Daten-Syncronisation");
@@ -67,7 +75,9 @@ int main(int argc, char** argv) {
     Application->Run();
   } catch (const Exception& E) {
     std::fprintf(stderr, "%s\n", E.Message().c_str());
-    return 1;
+    ExitCode = 1;
   }
-  return StartRefused() ? 1 : 0;
+  ULookAndFeelDone();
+  if (ExitCode == 0 && StartRefused()) ExitCode = 1;
+  return ExitCode;
 }

@@ -32,6 +32,19 @@ Byte ClampByte(Integer Value) { return static_cast<Byte>(ClampInt(Value, 0, 255)
 
 Integer ClampInt(Integer Value, Integer Min, Integer Max) { return std::max(Min, std::min(Max, Value)); }
 
+bool IsCaptionAccelerator(char32_t Key, const String& Caption) {
+  auto Up = [](char32_t C) { return (C >= 'a' && C <= 'z') ? C - 'a' + 'A' : C; };
+  for (size_t I = 0; I + 1 < Caption.size(); ++I) {
+    if (Caption[I] != '&') continue;
+    if (Caption[I + 1] == '&') {
+      ++I;
+      continue;
+    }
+    return Up(char32_t(static_cast<unsigned char>(Caption[I + 1]))) == Up(Key);
+  }
+  return false;
+}
+
 Integer RectWidth(const TRect& R) { return R.Right - R.Left; }
 
 Integer RectHeight(const TRect& R) { return R.Bottom - R.Top; }

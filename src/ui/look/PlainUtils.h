@@ -8,7 +8,7 @@
 //    parent's picture as a control's background);
 //  - CalcButtonLayout, the glyph-and-caption layout of a button;
 //  - CreateDisabledGlyph, the greyed glyph of a disabled button, made with
-//    the 24-bit pixel buffer TFxBitmap;
+//    the 24-bit pixel buffer TFxBitmap (PlainUtilsFx.h);
 //  - the types the flat controls publish (TButtonLayout, TNumGlyphs,
 //    TDerivedColors, the flat controls' TTransparentMode).
 //
@@ -23,6 +23,7 @@
 #include "platform/gui/controls.h"
 #include "platform/gui/graphics_bitmap.h"
 #include "platform/rtl/typinfo.h"
+#include "ui/look/PlainUtilsFx.h"
 
 // Where a button's glyph lies relative to its caption.
 RTL_ENUM(TButtonLayout, blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom);
@@ -106,64 +107,15 @@ void CalcButtonLayout(TCanvas& Canvas, const TRect& Client, TPoint Offset, const
 // Recompute derives them anew; it repaints in any case.
 void FollowColorChange(TControl& Control, bool UseDerivedColors, const std::function<void()>& Recompute);
 
+// True when Key is the accelerator of Caption: the character after the
+// first single "&" ("&&" stands for "&"), letters compared without case.
+bool IsCaptionAccelerator(char32_t Key, const String& Caption);
+
 // Replaces every "<br>" (any letter case) of Text by CR LF.
 String ReplaceBrTags(const String& Text);
 
-// ---- TFxBitmap and the disabled glyph ----------------------------------------
-
-// The device-independent bitmap header of a TFxBitmap.
-struct TFxBitmapHeader {
-  Cardinal Size = 40;
-  Integer Width = 0;
-  Integer Height = 0;  // negative: rows run top-down
-  Word Planes = 1;
-  Word BitCount = 24;
-  Cardinal Compression = 0;  // none
-};
-
-// A 24-bit top-down pixel buffer: blue, green, red per pixel, rows padded
-// to four bytes, with a 256-entry colour table. Owns its pixel memory.
-class TFxBitmap : public TGraphic {
-  RTL_DECLARE_CLASS(TFxBitmap)
- public:
-  TFxBitmap();
-  void Draw(TCanvas& Canvas, const TRect& R) override;
-  Integer Width() const override { return FWidth; }
-  Integer Height() const override { return FHeight; }
-  // Resize; the pixels become black.
-  void SetWidth(Integer V) override;
-  void SetHeight(Integer V) override;
-  bool Empty() const override { return FWidth <= 0 || FHeight <= 0; }
-  // Not a file format: both raise EInvalidGraphicOperation.
-  void LoadFromStream(TStream* Stream) override;
-  void SaveToStream(TStream* Stream) override;
-
-  // Bytes per row (width * 3 rounded up to a multiple of 4).
-  Integer RowSize() const { return (FWidth * 3 + 3) & ~3; }
-  // Row Y's pixels; REQUIRES: 0 <= Y < Height.
-  Byte* ScanLine(Integer Y) { return FBits.data() + Y * RowSize(); }
-  // The pixels as a 3-byte surface (valid until the size changes).
-  TPixelSurface Surface();
-  // The header describing the buffer (Height is -Height()).
-  TFxBitmapHeader Header() const { return TFxBitmapHeader{40, FWidth, -FHeight, 1, 24, 0}; }
-  // The 256-entry colour table (0x00BBGGRR entries, a grey ramp).
-  const std::vector<TColorRef>& ColorTable() const { return FColorTable; }
-
-  // Copies Source's pixels (drawn at 0, 0) into the buffer.
-  void CopyFrom(TBitmap& Source);
-  // Every pixel's channels become B div 3 + G div 3 + R div 3.
-  void Grayscale();
-  // Amount > 0: x + (255 - x) * Amount div 256; Amount < 0:
-  // x - |Amount| * x div 256; each clamped to 0..255.
-  void Brightness(Integer Amount);
-
- private:
-  void Resize(Integer W, Integer H);
-  Integer FWidth = 0, FHeight = 0;
-  std::vector<Byte> FBits;
-  std::vector<TColorRef> FColorTable;
-};
+// ---- The disabled glyph -------------------------------------------------------------
 
 // The greyed and lightened copy of Glyph for a disabled button. The
-// caller owns the new bitmap (24 bits per pixel, Glyph's size).
+// caller owns the new bitmap (Glyph's pixel format and size).
 std::unique_ptr<TBitmap> CreateDisabledGlyph(TBitmap* Glyph);

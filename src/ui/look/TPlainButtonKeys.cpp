@@ -7,9 +7,6 @@ namespace {
 
 bool ShiftHeld() { return GetKeyState(VK_SHIFT) < 0; }
 
-// Upper-cases an ASCII letter; other code points stay.
-char32_t UpKey(char32_t C) { return (C >= 'a' && C <= 'z') ? C - 'a' + 'A' : C; }
-
 }  // namespace
 
 void TPlainButton::SelectNextButton(bool GoForward, Word CharCode) {
@@ -87,18 +84,7 @@ void TPlainButton::CNKeyDown(TMessage& M) {
   Inherited(TPlainButton::StaticClass(), M);
 }
 
-bool TPlainButton::IsAccelerator(char32_t Key) const {
-  const String Text = Caption();
-  for (size_t I = 0; I + 1 < Text.size(); ++I) {
-    if (Text[I] != '&') continue;
-    if (Text[I + 1] == '&') {
-      ++I;
-      continue;
-    }
-    return UpKey(char32_t(static_cast<unsigned char>(Text[I + 1]))) == UpKey(Key);
-  }
-  return false;
-}
+bool TPlainButton::IsAccelerator(char32_t Key) const { return IsCaptionAccelerator(Key, Caption()); }
 
 void TPlainButton::CMDialogChar(TMessage& M) {
   bool AltHeld = GetKeyState(VK_MENU) < 0;

@@ -15,6 +15,19 @@
 #include "platform/gui/x11.h"
 #include "platform/gui/x11_probe.h"
 
+// Runs Pump (the message loop's turn) and the back end's events until
+// Done() holds; false after 3 s.
+template <class TPump, class TPred>
+bool PumpEventsUntil(TPump Pump, TPred Done) {
+  auto End = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  for (;;) {
+    Pump();
+    if (Done()) return true;
+    if (std::chrono::steady_clock::now() > End) return false;
+    GuiDriver().PumpEvents(10);
+  }
+}
+
 class X11FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -50,13 +63,7 @@ class X11FormTest : public ::testing::Test {
   // Pumps messages and X events until Done() holds (at most 3 s).
   template <class TPred>
   bool PumpUntil(TPred Done) {
-    auto End = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    for (;;) {
-      Pump();
-      if (Done()) return true;
-      if (std::chrono::steady_clock::now() > End) return false;
-      GuiDriver().PumpEvents(10);
-    }
+    return PumpEventsUntil([this] { Pump(); }, Done);
   }
   // Lets the exposure of a new or changed window be painted and shown.
   void Settle() {
