@@ -35,12 +35,21 @@ inline std::string ImageOrPatches(const std::string& Sound, const uint8_t* Data,
 
 // A folder of its own for the whole fuzzing run (Name: a word for its
 // path), in memory where the system has such a file system (the targets
-// write and sync files for every input).
+// write and sync files for every input); removed when the run ends.
 inline std::string RunFolder(const char* Name) {
+  struct TMade {
+    std::vector<std::string> Folders;
+    ~TMade() {
+      std::error_code E;
+      for (const std::string& F : Folders) std::filesystem::remove_all(F, E);
+    }
+  };
+  static TMade Made;
   std::error_code E;
   std::string Base = std::filesystem::is_directory("/dev/shm", E) ? "/dev/shm" : "/tmp";
   std::string Tmpl = Base + "/fuzz_" + Name + "_XXXXXX";
-  return std::string(mkdtemp(Tmpl.data()));
+  Made.Folders.push_back(std::string(mkdtemp(Tmpl.data())));
+  return Made.Folders.back();
 }
 
 inline std::string ReadAll(const std::string& Path) {

@@ -15,9 +15,11 @@ class MainFormLookX11 : public SyncTest {
  protected:
   void SetUp() override {
     SyncTest::SetUp();
-    std::unique_ptr<TGuiDriver> X11 = NewX11Driver();
-    if (!X11 || !Probe.Valid()) GTEST_SKIP() << "no X display";
+    // The display's test lock first: no connection before it is ours.
     Lock = std::make_unique<TX11DisplayLock>(String());
+    std::unique_ptr<TGuiDriver> X11 = NewX11Driver();
+    Probe = std::make_unique<TX11Probe>();
+    if (!X11 || !Probe->Valid()) GTEST_SKIP() << "no X display";
     Previous = SetGuiDriver(std::move(X11));
     FreeFormScalingHook();
     ULookAndFeelInit();
@@ -28,6 +30,7 @@ class MainFormLookX11 : public SyncTest {
     ULookAndFeelDone();
     ResetFormHookForTesting();
     if (Previous) SetGuiDriver(std::move(Previous));
+    Probe.reset();
     Lock.reset();
     SyncTest::TearDown();
   }
@@ -68,16 +71,16 @@ class MainFormLookX11 : public SyncTest {
     SetGuiDriver(std::move(X11));
 
     // The pointer away from the form, so that no button shows its hover.
-    if (Probe.HasXTest()) Probe.MoveMouse(0, 0);
+    if (Probe->HasXTest()) Probe->MoveMouse(0, 0);
     ShowMainForm();
     unsigned long Win = X11WindowOfHandle(Form->Handle());
     EXPECT_NE(Win, 0u);
-    EXPECT_TRUE(PumpUntil([&] { return Probe.Viewable(Win); }));
+    EXPECT_TRUE(PumpUntil([&] { return Probe->Viewable(Win); }));
     int W = 0, H = 0;
     std::vector<TColorRef> Shown;
     PumpUntil([&] {
       X11Sync(GuiDriver());
-      Shown = Probe.Grab(Win, W, H);
+      Shown = Probe->Grab(Win, W, H);
       return Shown == Headless;
     });
     TBitmap Picture;
@@ -91,7 +94,7 @@ class MainFormLookX11 : public SyncTest {
     return Differ;
   }
 
-  TX11Probe Probe;
+  std::unique_ptr<TX11Probe> Probe;
   std::unique_ptr<TX11DisplayLock> Lock;
   std::unique_ptr<TGuiDriver> Previous;
 };
