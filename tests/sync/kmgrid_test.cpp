@@ -68,7 +68,10 @@ TEST_F(InstallationListTest, TheDescriptionMakesAReadOnlyRowSelectingGridOfFourC
   EXPECT_TRUE(Grid->ReadOnly());
   EXPECT_TRUE(Grid->Options().Contains(dgRowSelect));
   EXPECT_TRUE(Grid->Options().Contains(dgAutoSize));
-  EXPECT_EQ(18, Grid->DefaultRowHeight());
+  // The described 18 pixels give way to the look's font adjustment: rows
+  // 1.6 times the height of Tahoma at 9 points.
+  EXPECT_EQ(22, Grid->DefaultRowHeight());
+  EXPECT_EQ("9 1", Grid->AdjustGrid());
   ASSERT_EQ(4, Grid->Columns()->Count());
   EXPECT_EQ("Beschreibung", Grid->Columns()->Items(1)->Title()->Caption());
   EXPECT_EQ("Pfad/Zielcomputer", Grid->Columns()->Items(3)->Title()->Caption());

@@ -174,6 +174,10 @@ TEST_F(DescribedFormTest, TheListOnPageZeroShowsTheSevenSlots) {
   EXPECT_EQ(Form->I_DBKMSYS->TitleOffset() + 7, Form->I_DBKMSYS->RowCount());
   EXPECT_EQ(String(1, MobileIDChars[1]), Form->I_DBKMSYS->CellText(0, 0));
   EXPECT_EQ(String(1, MobileIDChars[7]), Form->I_DBKMSYS->CellText(0, 6));
+  // The seventh row lies whole inside the grid's window.
+  TRect Last = Form->I_DBKMSYS->CellRect(1, Form->I_DBKMSYS->TitleOffset() + 6);
+  EXPECT_FALSE(Last.IsEmpty());
+  EXPECT_LE(Last.Bottom, Form->I_DBKMSYS->ClientHeight());
 }
 
 TEST_F(DescribedFormTest, ClickingARowOfPageZeroSelectsThatSlot) {

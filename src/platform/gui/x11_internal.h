@@ -128,6 +128,7 @@ class TX11Window final : public TNativeWindow {
   int FWidth = 0, FHeight = 0;     // of the buffer
   TRect FBounds{};
   std::vector<TRect> FPendingBounds;  // SetBounds not yet confirmed by the server
+  XId FParent = 0;                    // the X parent (a window manager's frame, else the root)
   bool FVisible = false, FMapped = false, FFocusPending = false, FTopmost = false;
   HCURSOR FCursor = 0;  // the one defined last (0: none yet)
 };

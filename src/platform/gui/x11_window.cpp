@@ -211,6 +211,9 @@ void TX11Window::HandleEvent(const _XEvent& E) {
     }
     case ConfigureNotify:
       return OnConfigure(E);
+    case ReparentNotify:
+      FParent = E.xreparent.parent;
+      return;
     case MapNotify:
       FMapped = true;
       if (FFocusPending) FFocusPending = false, Activate();
@@ -235,13 +238,16 @@ void TX11Window::HandleEvent(const _XEvent& E) {
 // The server tells where the window is now. The echoes of our own
 // SetBounds are dropped; a move or resize by the user or the desktop's
 // window manager resizes the buffer and goes to the window manager.
+// The server's own event places the window in its parent: the root's
+// coordinates while no window manager has framed it; inside a frame only
+// its size counts, as the desktop's window manager tells every move by a
+// sent event in the root's coordinates. No reply is awaited here: the
+// event is handled in the middle of the queue, and a round trip there
+// stalls the whole loop while the server is slow to answer.
 void TX11Window::OnConfigure(const _XEvent& E) {
   const XConfigureEvent& c = E.xconfigure;
   int x = c.x, y = c.y;
-  if (!c.send_event) {
-    Window child = 0;
-    XTranslateCoordinates(FDpy, FId, FDriver.Root(), 0, 0, &x, &y, &child);
-  }
+  if (!c.send_event && FParent && FParent != FDriver.Root()) x = FBounds.Left, y = FBounds.Top;
   TRect b = Bounds(x, y, c.width, c.height);
   auto it = std::find(FPendingBounds.begin(), FPendingBounds.end(), b);
   if (it != FPendingBounds.end()) {

@@ -61,14 +61,16 @@ class TDensityDriver : public TGuiDriver {
 
 class Scaling : public LookEngineTest {
  protected:
-  // A TScaledForm with a panel, a list box, a combo box, a grid and a
-  // menu; the messages sent to it are counted from creation.
+  // A TScaledForm with a panel, an owner-drawn list box (a standard one
+  // takes its item height from its font), a combo box, a grid and a menu;
+  // the messages sent to it are counted from creation.
   TScaledForm* NewScaledForm() {
     auto* F = new TScaledForm(Application);
     F->AfterConstruction();
     F->SetBounds(10, 10, 400, 300);
     Panel = Put<TPanel>(F, Bounds(10, 10, 100, 50));
     List = Put<TListBox>(F, Bounds(10, 70, 100, 50));
+    List->SetStyle(lbOwnerDrawFixed);
     Combo = Put<TComboBox>(F, Bounds(10, 130, 100, 20));
     Grid = Put<TDataGrid>(F, Bounds(150, 10, 200, 100));
     Menu = new TFontMenu(F);
