@@ -118,17 +118,23 @@ class TVirtualDisplay {
     char C = 0;
     while (read(Pipe[0], &C, 1) == 1 && C != '\n') Number += C;
     close(Pipe[0]);
-    Require(!Number.empty(), "Xvfb hat keine Anzeige geöffnet.");
+    if (Number.empty()) {
+      Stop();
+      throw EWalkFailed("Xvfb hat keine Anzeige geöffnet.");
+    }
     FName = ":" + Number;
   }
-  ~TVirtualDisplay() {
-    if (FPid <= 0) return;
-    kill(FPid, SIGTERM);
-    waitpid(FPid, nullptr, 0);
-  }
+  ~TVirtualDisplay() { Stop(); }
   const String& Name() const { return FName; }
 
  private:
+  void Stop() {
+    if (FPid <= 0) return;
+    kill(FPid, SIGTERM);
+    waitpid(FPid, nullptr, 0);
+    FPid = 0;
+  }
+
   pid_t FPid = 0;
   String FName;
 };
