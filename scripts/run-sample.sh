@@ -1,20 +1,28 @@
 #!/bin/sh
-# Starts the synchronisation tool on a sample office in a real window.
+# Starts the synchronisation tool on a sample office.
 #
 #   scripts/run-sample.sh [folder]
 #   scripts/run-sample.sh --help
 #
-# Builds the programs when needed (build folder $BUILD_DIR, default
-# build/ of the source tree), creates a sample office with makeoffice in
-# <folder>/office/Data and the host's program folder <folder>/tool (folder
-# default: a new one under /tmp), puts orvsync7 into the program folder as
-# the host would, and starts it with the host's three arguments: the
-# office data folder, "1" for a local database server and the host's
-# release. Temporary, common and documents folders of the run stay inside
-# <folder>, so nothing outside it is touched.
+# Builds the programs when needed (build folder $BUILD_DIR, default build/
+# of the source tree, with -j and the machine's processor count), then:
 #
-# The tool needs an X display ($DISPLAY). Without one the script stops
-# with a message and exit code 2 before it builds anything.
+# With an X display ($DISPLAY set): creates the sample office once in
+# <folder>/office/Data and the host's program folder <folder>/tool, puts
+# orvsync7 there as the host would and starts it in a window with the
+# host's three arguments (the office data folder, "1" for a local server,
+# the host's release). A mobile installation can go to <folder>/mobile/.
+#
+# Without a display: samplewalk walks an installation and a
+# synchronisation through the real window on a virtual display (Xvfb) by
+# pointer clicks and keys, prints each step and the counters of the final
+# message, and saves a picture (PNG) of every page in
+# <folder>/screenshots/. The walk makes the office, the program folder
+# and the mobile folder afresh each time.
+#
+# <folder> defaults to ${XDG_CACHE_HOME:-$HOME/.cache}/mobile-daten-sync
+# and is reused by every run; temporary, common and documents folders of
+# the tool stay inside it, so nothing outside it is touched.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,29 +34,32 @@ case "${1:-}" in
     sed -n '2,/^[^#]/{/^#/s/^# \{0,1\}//p}' "$0"
     exit 0
     ;;
+  -*)
+    echo "Unbekannte Option: $1 (siehe --help)" >&2
+    exit 2
+    ;;
 esac
 
-if [ -z "${DISPLAY:-}" ]; then
-  # The tool shows one window; without a display nobody could see or
-  # answer it.
-  echo "Kein X-Display: DISPLAY ist nicht gesetzt. Starten Sie das Skript in einer grafischen Sitzung" >&2
-  echo "(oder mit DISPLAY=:<Nummer> eines laufenden X-Servers)." >&2
-  exit 2
-fi
+WORK=${1:-${XDG_CACHE_HOME:-$HOME/.cache}/mobile-daten-sync}
+WORK=$(mkdir -p "$WORK" && cd "$WORK" && pwd)
 
 bash "$ROOT/scripts/install-deps.sh"
 if [ ! -f "$BUILD/build.ninja" ]; then
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
 JOBS=$(nproc 2>/dev/null || echo 2)
-cmake --build "$BUILD" -j "$JOBS" --target orvsync7 makeoffice updatemobile tovar
+cmake --build "$BUILD" -j "$JOBS" --target orvsync7 makeoffice updatemobile tovar samplewalk
 
-WORK=${1:-$(mktemp -d /tmp/mds-sample-XXXXXX)}
-WORK=$(mkdir -p "$WORK" && cd "$WORK" && pwd)
+echo "Beispielordner: $WORK"
+if [ -z "${DISPLAY:-}" ]; then
+  echo "Kein X-Display: Installation und Synchronisation laufen auf einer virtuellen Anzeige durch."
+  exec "$BUILD/src/samplewalk" "$WORK" "$BUILD/src"
+fi
+
 OFFICE="$WORK/office/Data"
 TOOL="$WORK/tool"
-
 if [ ! -e "$OFFICE/setup.OAT" ]; then
+  rm -rf "$WORK/office" "$TOOL"
   "$BUILD/src/makeoffice" "$OFFICE" "$TOOL" "$BUILD/src/updatemobile" "$BUILD/src/tovar"
 fi
 cp "$BUILD/src/orvsync7" "$TOOL/orvsync7"

@@ -38,6 +38,12 @@ THostTable::THostTable(const THostConnection& Connection, const String& Name, co
            Name);
 }
 
+THostTable::THostTable(const THostConnection& Connection, const String& Name) : FName(Name) {
+  CheckOak(OakOpenTable(Connection.Handle(), Name.c_str(), nullptr, OAK_OAT, OAK_ANSI, OAK_PROPRIETARY_LOCKING,
+                        OAK_IGNORERIGHTS, 0, &FHandle),
+           Name);
+}
+
 THostTable::~THostTable() { Close(); }
 
 void THostTable::Close() {

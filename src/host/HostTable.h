@@ -41,14 +41,17 @@ class THostConnection {
 
 using THostValues = std::initializer_list<std::pair<const char*, String>>;
 
-// A table created on a connection and open exclusively until the object
-// ends (or Close).
+// A table created (open exclusively) or opened on a connection until the
+// object ends (or Close).
 class THostTable {
  public:
   // Creates Name (".OAT" added by the engine) with Fields in the engine's
   // "NAME,Type[,Len[,Dec]];..." form, ANSI characters. Raises
   // EHostSetupError, e.g. when the file exists already.
   THostTable(const THostConnection& Connection, const String& Name, const String& Fields);
+  // Opens the existing table Name (shared, as the engine opens by
+  // default). Raises EHostSetupError when the engine refuses.
+  THostTable(const THostConnection& Connection, const String& Name);
   ~THostTable();
   THostTable(const THostTable&) = delete;
   THostTable& operator=(const THostTable&) = delete;

@@ -201,3 +201,27 @@ TEST_F(SampleOfficeTest, AnExistingOfficeIsNotOverwritten) {
 TEST_F(SampleOfficeTest, EachOfficeGetsItsOwnIdentity) {
   EXPECT_NE(CreateSampleOffice(T.Root + "Zweiter Mandant/"), GUID);
 }
+
+// ---- A later writer: a row added to an existing table --------------------------------
+
+TEST_F(SampleOfficeTest, AnOpenedTableTakesANewOrderFoundByItsKey) {
+  UNSIGNED32 Before = OfficeTable(Office, "Auftraege").Count();
+  {
+    THostConnection Connection(Office);
+    THostTable Orders(Connection, Office + "Auftraege");
+    EXPECT_GT(Orders.Append({{"ID_ORDER", "M-2026-0001"}, {"Status", "0"}, {"AdressID", "1"}}), 0u);
+  }
+  OfficeTable Orders(Office, "Auftraege");
+  EXPECT_EQ(Orders.Count(), Before + 1);
+  EXPECT_TRUE(Orders.Seek("ID_ORDER", "M-2026-0001"));
+}
+
+TEST_F(SampleOfficeTest, OpeningAMissingTableRaisesWithItsName) {
+  THostConnection Connection(Office);
+  try {
+    THostTable Missing(Connection, Office + "Fehlt");
+    FAIL() << "no exception";
+  } catch (const EHostSetupError& E) {
+    EXPECT_NE(E.Message().find("Fehlt"), String::npos) << E.Message();
+  }
+}

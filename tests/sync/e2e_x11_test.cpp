@@ -79,16 +79,6 @@ pid_t Spawn(const String& Program, const std::vector<String>& Args, const String
   return Rc == 0 ? Pid : 0;
 }
 
-// Polls Done every 50 ms for up to Seconds; true once it held.
-bool WaitUntil(const std::function<bool()>& Done, int Seconds) {
-  auto End = std::chrono::steady_clock::now() + std::chrono::seconds(Seconds);
-  while (std::chrono::steady_clock::now() < End) {
-    if (Done()) return true;
-    usleep(50000);
-  }
-  return Done();
-}
-
 class X11EndToEndTest : public SyncTest {
  protected:
   void SetUp() override {

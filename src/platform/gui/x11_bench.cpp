@@ -42,6 +42,15 @@ void TX11EventLog::Configured(HWND H, const TRect& B) { FLog->push_back("configu
 
 void TX11EventLog::Activated(HWND H, bool A) { FLog->push_back(String(A ? "activated " : "deactivated ") + Hw(H)); }
 
+bool WaitUntil(const std::function<bool()>& Done, int Seconds) {
+  auto End = std::chrono::steady_clock::now() + std::chrono::seconds(Seconds);
+  while (std::chrono::steady_clock::now() < End) {
+    if (Done()) return true;
+    usleep(50000);
+  }
+  return Done();
+}
+
 bool X11PumpUntil(TGuiDriver& Driver, const std::function<bool()>& Done, int TimeoutMs) {
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
   while (!Done()) {

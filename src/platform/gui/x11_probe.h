@@ -91,6 +91,10 @@ class TX11EventLog final : public TX11EventSink {
   std::shared_ptr<std::vector<String>> FLog;
 };
 
+// Polls Done every 50 ms for up to Seconds; true once it held. For waits
+// on what another program shows, which no event of ours announces.
+bool WaitUntil(const std::function<bool()>& Done, int Seconds);
+
 // Pumps the driver's events until Done holds; false when TimeoutMs passed
 // first.
 bool X11PumpUntil(TGuiDriver& Driver, const std::function<bool()>& Done, int TimeoutMs = 2000);

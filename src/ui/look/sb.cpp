@@ -2,6 +2,8 @@
 #include "ui/look/sb.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <vector>
 
@@ -53,10 +55,22 @@ TModalResult ShowAndFree(TFSB_BOX* Box, const std::function<void(TModalResult)>&
   return Result;
 }
 
+// With MDS_MESSAGE_LOG naming a file, the prepared text of every message
+// and question is appended to it as one line, for whoever drives the
+// program from outside and cannot read the screen. Failures to write are
+// ignored: the box shows all the same.
+void AppendToTranscript(const String& Html) {
+  const char* File = std::getenv("MDS_MESSAGE_LOG");
+  if (!File || !*File) return;
+  std::ofstream Out(File, std::ios::app | std::ios::binary);
+  Out << Html << "\n";
+}
+
 TModalResult ShowTextBox(TSBBoxMode Mode, const String& Text, const String& HelpText, const String& Caption) {
   TFSB_BOX* Box = CreateMsgBoxForm();
   String Html;
   PrepareBoxText(Text, Html);
+  AppendToTranscript(Html);
   Box->SetMessageHtml(Html);
   Box->SetMode(Mode);
   Box->SetCaption(CaptionOrTitle(Caption));

@@ -4,7 +4,9 @@
 // with CR LF line breaks; PrepareBoxText turns every line break into one
 // BR tag and shortens long texts. Each call makes a fresh modal box
 // (TFSB_BOX, sb_box.h), shows it and frees it; nothing survives between calls.
-// The routines never raise.
+// The routines never raise. With the environment variable MDS_MESSAGE_LOG
+// naming a file, ShowMsgBox and AskMsgBox append their prepared text (one
+// line of mark-up, breaks as "<br>") to it before the box shows.
 //
 // Modal results: mrOk (1) for "Ja" and "Übernehmen"; mrCancel (2) for
 // "Nein", "Schließen" and "Abbrechen".
