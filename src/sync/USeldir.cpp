@@ -17,7 +17,7 @@ RTL_PUBLISHED(TFSelDir) {
 }
 
 void RegisterSelDirClasses() {
-  RegisterClasses({TFSelDir::StaticClass(), TPlainPanel::StaticClass(), TPlainButton::StaticClass()});
+  RegisterClasses({TFSelDir::StaticClass(), TshSystemTreeView::StaticClass(), TPlainButton::StaticClass()});
 }
 
 TFSelDir::TFSelDir(TComponent* AOwner) : TSelDialog(AOwner) { RegisterSelDirClasses(); }

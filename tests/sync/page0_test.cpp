@@ -9,6 +9,15 @@
 
 namespace {
 
+// Selects Path in the folder dialog's tree; "" selects the desktop (a
+// node without a path).
+void SelectInTree(TFSelDir* D, const String& Path) {
+  if (Path.empty())
+    D->trv->SetSelected(D->trv->Items()->GetFirstNode());
+  else
+    D->trv->SetSelection(Path);
+}
+
 // A press and release of the left button at (6, 6) of C, as a user's click.
 void Press(TControl* C) {
   C->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(6, 6));
@@ -38,7 +47,7 @@ class EditPageZero : public SyncTest {
   void PickFolder(const String& Path) {
     Responder->Do("Verzeichnis oder Laufwerk wählen", [Path](TCustomForm* F) {
       auto* D = dynamic_cast<TFSelDir*>(F);
-      D->TreeSelectedPath = [Path] { return Path; };
+      SelectInTree(D, Path);
       Press(D->FlatButton_next);
     });
   }
@@ -87,25 +96,27 @@ TEST_F(EditPageZero, TheChosenFolderBecomesThePathAndTheSelectedTarget) {
   GoToSlot(4);
   PickFolder(Target);
   Press(Form->flbpath);
-  EXPECT_EQ(Target, Field("Path"));
-  EXPECT_EQ(Target, Form->CurrentPath);
+  EXPECT_EQ(ExcludeTrailingPathDelimiter(Target), ExcludeTrailingPathDelimiter(Field("Path")));
+  EXPECT_EQ(Field("Path"), Form->CurrentPath);
   // Cancelling the dialog leaves the path as it was.
   Responder->AnswerWith("Verzeichnis oder Laufwerk wählen", mrCancel);
   Press(Form->flbpath);
-  EXPECT_EQ(Target, Field("Path"));
+  EXPECT_EQ(ExcludeTrailingPathDelimiter(Target), ExcludeTrailingPathDelimiter(Field("Path")));
   ExpectAllAnswered();
 }
 
-TEST_F(EditPageZero, TheFolderDialogRefusesAFileAndAnEmptySelection) {
+TEST_F(EditPageZero, TheFolderDialogRefusesAVirtualNodeAndGivesAFilesFolder) {
   StartedTool();
-  WriteFile(Root + "datei.txt", "x");
-  PickFolder(Root + "datei.txt");
-  ExpectMessage("ist eine Datei");
   PickFolder("");
   ExpectMessage("Sie müssen ein Laufwerk und/oder ein Verzeichnis angeben.");
   Responder->AnswerWith("Verzeichnis oder Laufwerk wählen", mrCancel);
   Press(Form->flbpath);
   EXPECT_EQ("", Field("Path"));
+  // A file is never the answer: the tree selects the folder it lies in.
+  WriteFile(Target + "datei.txt", "x");
+  PickFolder(Target + "datei.txt");
+  Press(Form->flbpath);
+  EXPECT_EQ(ExcludeTrailingPathDelimiter(Target), ExcludeTrailingPathDelimiter(Field("Path")));
   ExpectAllAnswered();
 }
 
@@ -239,15 +250,15 @@ class PickFolderDialog : public SyncTest {};
 TEST_F(PickFolderDialog, OkGivesTheFolderAndAnythingElseAnEmptyPath) {
   Responder->Do("Verzeichnis oder Laufwerk wählen", [this](TCustomForm* F) {
     auto* D = dynamic_cast<TFSelDir*>(F);
-    D->TreeSelectedPath = [this] { return Target; };
+    SelectInTree(D, Target);
     Press(D->FlatButton_next);
   });
   String Path;
   ExecuteSelDir(Path);
-  EXPECT_EQ(Target, Path);
+  EXPECT_EQ(ExcludeTrailingPathDelimiter(Target), ExcludeTrailingPathDelimiter(Path));
   Responder->Do("Verzeichnis oder Laufwerk wählen", [this](TCustomForm* F) {
     auto* D = dynamic_cast<TFSelDir*>(F);
-    D->TreeSelectedPath = [this] { return Target; };
+    SelectInTree(D, Target);
     Press(D->FlatButton_cancel);
   });
   ExecuteSelDir(Path);
