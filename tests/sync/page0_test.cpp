@@ -3,6 +3,10 @@
 // and the rights and folder dialogs on their own.
 #include "sync_fixture.h"
 
+#include <sys/stat.h>
+
+#include "platform/os/process.h"
+
 #include "sync/USelID.h"
 #include "sync/USeldir.h"
 #include "ui/look/sb_box.h"
@@ -118,6 +122,40 @@ TEST_F(EditPageZero, TheFolderDialogRefusesAVirtualNodeAndGivesAFilesFolder) {
   Press(Form->flbpath);
   EXPECT_EQ(ExcludeTrailingPathDelimiter(Target), ExcludeTrailingPathDelimiter(Field("Path")));
   ExpectAllAnswered();
+}
+
+TEST_F(EditPageZero, AFolderPathLongerThanTheFieldIsRefusedAndThePathStays) {
+  StartedTool();
+  PickFolder(Target);
+  Press(Form->flbpath);
+  String Deep = Target;
+  while (Deep.size() <= 200) Deep += "ein-langer-ordnername/";
+  std::filesystem::create_directories(Deep);
+  PickFolder(Deep);
+  ExpectMessage("zu lang");
+  Press(Form->flbpath);
+  EXPECT_EQ(ExcludeTrailingPathDelimiter(Target), ExcludeTrailingPathDelimiter(Field("Path")));
+  ExpectAllAnswered();
+}
+
+TEST_F(EditPageZero, HelpOpensTheHelpPageOfTheToolsFolder) {
+  StartedTool();
+  WriteFile(Tool + "synchlp.htm", "<html></html>");
+  // A stand-in "xdg-open" on PATH; the launcher records instead of starting it.
+  WriteFile(Root + "bin/xdg-open", "#!/bin/sh\n");
+  chmod((Root + "bin/xdg-open").c_str(), 0755);
+  SetVariable("PATH", Root + "bin");
+  std::vector<TLaunchRequest> Started;
+  TProcessLauncher Old = SetProcessLauncher([&](const TLaunchRequest& R, TProcessHandle&) {
+    Started.push_back(R);
+    return DWORD(0);
+  });
+  Press(Form->FlatButton332423);
+  SetProcessLauncher(Old);
+  ASSERT_EQ(1u, Started.size());
+  bool NamesHelpPage = false;
+  for (const String& A : Started[0].Argv) NamesHelpPage |= A == Tool + "synchlp.htm";
+  EXPECT_TRUE(NamesHelpPage);
 }
 
 TEST_F(EditPageZero, TheRightsDialogWritesTheTickedLevel) {
