@@ -81,7 +81,7 @@ TEST_F(PageZeroLookTest, TheRightsDialogShowsAllFiveLevelsAndItsWholeQuestion) {
   ExpectAllAnswered();
 }
 
-TEST_F(PageZeroLookTest, TheFolderDialogKeepsTheTreesPlaceAboveItsButtons) {
+TEST_F(PageZeroLookTest, TheFolderDialogShowsTheSelectedFolderAboveItsButtons) {
   Responder->Do("Verzeichnis oder Laufwerk wählen", [this](TCustomForm* F) {
     auto* D = dynamic_cast<TFSelDir*>(F);
     EXPECT_EQ(395, D->ClientWidth());
@@ -89,6 +89,9 @@ TEST_F(PageZeroLookTest, TheFolderDialogKeepsTheTreesPlaceAboveItsButtons) {
     EXPECT_LE(D->trv->Top() + D->trv->Height(), D->FlatButton_next->Top());
     ExpectCaptionFits(D->FlatButton_next, 4);
     ExpectCaptionFits(D->FlatButton_cancel, 4);
+    D->trv->SetSelection(Target);
+    Application->ProcessMessages();
+    EXPECT_EQ(ExcludeTrailingPathDelimiter(Target), ExcludeTrailingPathDelimiter(D->SelectedPath()));
     SaveShot(D->Handle(), "folder");
     D->SetModalResult(mrCancel);
   });

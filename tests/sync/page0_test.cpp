@@ -283,25 +283,4 @@ TEST_F(PickLevel, AnUnknownStoredLevelIsPresetAsLevelZero) {
   EXPECT_EQ(0, Level);
 }
 
-class PickFolderDialog : public SyncTest {};
-
-TEST_F(PickFolderDialog, OkGivesTheFolderAndAnythingElseAnEmptyPath) {
-  Responder->Do("Verzeichnis oder Laufwerk wählen", [this](TCustomForm* F) {
-    auto* D = dynamic_cast<TFSelDir*>(F);
-    SelectInTree(D, Target);
-    Press(D->FlatButton_next);
-  });
-  String Path;
-  ExecuteSelDir(Path);
-  EXPECT_EQ(ExcludeTrailingPathDelimiter(Target), ExcludeTrailingPathDelimiter(Path));
-  Responder->Do("Verzeichnis oder Laufwerk wählen", [this](TCustomForm* F) {
-    auto* D = dynamic_cast<TFSelDir*>(F);
-    SelectInTree(D, Target);
-    Press(D->FlatButton_cancel);
-  });
-  ExecuteSelDir(Path);
-  EXPECT_EQ("", Path);
-  ExpectAllAnswered();
-}
-
 }  // namespace
