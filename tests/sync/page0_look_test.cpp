@@ -48,12 +48,13 @@ TEST_F(PageZeroLookTest, TheButtonsOfPageZeroShowTheirWholeCaptions) {
   GivenOffice();
   MakeForm();
   StartDatabase();
+  Form->Show();
+  Application->ProcessMessages();
   Form->EditInstallationEntry([&] {
     Form->KM->FieldByName("Name")->SetAsString("Laptop Vertrieb");
     Form->KM->FieldByName("Path")->SetAsString(Target);
     Form->KM->FieldByName("RIGHTS")->SetAsInteger(2);
   });
-  Form->Show();
   Application->ProcessMessages();
   for (TControl* B : {static_cast<TControl*>(Form->flbname), static_cast<TControl*>(Form->flbpath),
                       static_cast<TControl*>(Form->flbr23423), static_cast<TControl*>(Form->FlatButton3423423),
