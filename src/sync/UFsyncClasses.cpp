@@ -60,16 +60,22 @@ RTL_PUBLISHED(TFsync) {
   P.Method("I_DBKMSYSDrawTextFormat", &TFsync::I_DBKMSYSDrawTextFormat);
   P.Method("I_DBKMSYSBeforeHint", &TFsync::I_DBKMSYSBeforeHint);
   P.Method("I_DBKMSYSKeyDown", &TFsync::I_DBKMSYSKeyDown);
+  P.Method("flbnameClick", &TFsync::flbnameClick);
+  P.Method("flbpathClick", &TFsync::flbpathClick);
+  P.Method("flbr23423Click", &TFsync::flbr23423Click);
+  P.Method("FlatButton3423423Click", &TFsync::FlatButton3423423Click);
+  P.Method("FlatButton2Click", &TFsync::FlatButton2Click);
+  P.Method("FlatButton332423Click", &TFsync::FlatButton332423Click);
 }
 
 void RegisterFsyncClasses() {
-  RegisterClasses({TFsync::StaticClass(), TFsyncCheckBox::StaticClass(), TI_DBGrid::StaticClass(),
+  RegisterClasses({TFsync::StaticClass(), TStyledCheckBox::StaticClass(), TPlainPanel::StaticClass(),
+                   TPlainEdit::StaticClass(), TI_DBGrid::StaticClass(),
                      TmtCSVStreamFormat::StaticClass(), TmtMemTable::StaticClass(),
                      TOakSettings::StaticClass(), TOakConnection::StaticClass(),
                      TOakTable::StaticClass(), TDataSource::StaticClass(), TBackupFile::StaticClass(),
                      TStringField::StaticClass(), TSmallintField::StaticClass(),
                      TIntegerField::StaticClass(), TPlainButton::StaticClass(),
                      TPlainProgressBar::StaticClass(), TWizardNotebook::StaticClass(),
-                     TPage::StaticClass(), TLabel::StaticClass(), TPanel::StaticClass(),
-                     TEdit::StaticClass()});
+                     TPage::StaticClass(), TLabel::StaticClass()});
 }

@@ -165,36 +165,3 @@ void TFsync::MarkStep(Integer Step) {
   // The run goes on at once: the new step shows now, not when it is over.
   DispatchPaintMessages();
 }
-
-// ---- Stand-in controls ---------------------------------------------------------
-
-RTL_IMPLEMENT_CLASS(TFsyncCheckBox, TCustomControl, &ComponentFactory<TFsyncCheckBox>)
-
-TFsyncCheckBox::TFsyncCheckBox(TComponent* AOwner) : TCustomControl(AOwner) {
-  SetBounds(Left(), Top(), 97, 17);
-}
-
-void TFsyncCheckBox::SetChecked(bool Value) {
-  if (FChecked == Value) return;
-  FChecked = Value;
-  Invalidate();
-}
-
-void TFsyncCheckBox::Click() {
-  SetChecked(!FChecked);
-  TCustomControl::Click();
-}
-
-void TFsyncCheckBox::Paint() {
-  TCanvas* C = Canvas();
-  TRect R = ClientRect();
-  C->Brush()->SetColor(Color());
-  C->FillRect(R);
-  C->Brush()->SetColor(Enabled() ? clBtnShadow : clSilver);
-  C->FrameRect(TRect{2, 2, 16, 16});
-  C->Brush()->SetColor(FChecked ? clBlack : clWhite);
-  C->FillRect(TRect{4, 4, 14, 14});
-  C->Brush()->SetStyle(bsClear);
-  C->Font()->Assign(Font());
-  C->TextOut(20, (R.Height() - C->TextHeight("Ag")) / 2, Caption());
-}

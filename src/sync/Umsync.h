@@ -24,9 +24,9 @@
 // responder). Waits poll the tick count of the injectable clock.
 //
 // The form is read from its description (resource TFSYNC, resources/
-// Fsync.form); every component lands in the member of its name. The styled
-// check box is not built yet: TFsyncCheckBox stands for it with what the
-// program uses.
+// Fsync.form); every component lands in the member of its name.
+//   Umsync_page0.cpp  the handlers of page "0": description, folder, rights,
+//                     "Übernehmen", "Installation entfernen" and "Hilfe"
 //
 // Thread safety: GUI thread only; the form, its components and the
 // process-wide HostProductName belong to the main thread.
@@ -48,8 +48,10 @@
 #include "platform/rtl/strings.h"
 #include "sync/backup.h"
 #include "ui/look/MarkupLabel.h"
+#include "ui/look/StyledCtrls.h"
 #include "ui/look/TPlainButtonUnit.h"
 #include "ui/look/TPlainEditUnit.h"
+#include "ui/look/TPlainPanelUnit.h"
 #include "ui/look/TPlainProgressBarUnit.h"
 #include "ui/look/WizardNotebook.h"
 #include "ui/controls/IDBGrids.h"
@@ -123,24 +125,6 @@ String OfficeFolderProblem(const String& Folder);
 // Html as plain text: each BR tag a line break, other tags dropped.
 String PlainMessageText(const String& Html);
 
-// ---- Stand-in for the styled check box -----------------------------------------
-
-// A check box: a caption and a Checked state that a click toggles.
-class TFsyncCheckBox : public TCustomControl {
-  RTL_DECLARE_CLASS(TFsyncCheckBox)
- public:
-  explicit TFsyncCheckBox(TComponent* AOwner);
-  bool Checked() const { return FChecked; }
-  void SetChecked(bool Value);
-
- protected:
-  void Click() override;
-  void Paint() override;
-
- private:
-  bool FChecked = false;
-};
-
 // ---- The main form -------------------------------------------------------------
 
 class TFsync : public TForm {
@@ -178,9 +162,9 @@ class TFsync : public TForm {
   TPlainButton* FlatButton_back;
   TPlainButton* FlatButton_cancel;
   TPlainButton* FlatButton332423;  // "Hilfe"
-  TPanel* Panel298909;             // bottom panel
+  TPlainPanel* Panel298909;        // bottom panel
   TMarkupLabel* lbinfo;            // status line of the bottom panel (mark-up)
-  TPanel* Fpclose;                 // "Torvane wird beendet.."
+  TPlainPanel* Fpclose;            // "Torvane wird beendet.."
   // Page "0".
   TI_DBGrid* I_DBKMSYS;  // the installation list over KMD
   TPlainButton* flbname;
@@ -193,8 +177,8 @@ class TFsync : public TForm {
   TLabel* Label1;
   TPlainEdit* FlatInstalls2;  // read-only flat edit with the target path
   TMarkupLabel* BaseDir;  // mark-up of the probe
-  TFsyncCheckBox* snnoneKelpo;
-  TFsyncCheckBox* scignoreadr;
+  TStyledCheckBox* snnoneKelpo;
+  TStyledCheckBox* scignoreadr;
   // Page "3".
   TLabel* l1;
   TLabel* l2;
@@ -235,9 +219,7 @@ class TFsync : public TForm {
   // Posts WM_STARTUP to the form's own window and sets the caption.
   void FormShow(TObject* Sender);
   // Handler for KM's AfterScroll: refreshes the selected-entry state
-  // (ReadCurrentEntry) and clears RunMode. Never raises. Published, but
-  // not bound by the description yet: the run driver refreshes the state
-  // itself when the page changes.
+  // (ReadCurrentEntry) and clears RunMode. Never raises.
   void KMAfterScroll(TDataSet* DataSet);
   // The installation list's cell texts: the ID column shows the slot's ID
   // character, the RIGHTS column the level text (values read as integers,
@@ -248,6 +230,32 @@ class TFsync : public TForm {
   // The list has fixed slots: Insert and Delete are swallowed, and Down
   // on the last row too.
   void I_DBKMSYSKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  // ---- Page "0" (Umsync_page0.cpp) -------------------------------------------------
+  // Each edits the current slot of KM (EditInstallationEntry) and sets
+  // ConfigChanged first, also when its dialog is then cancelled; a RIGHTS
+  // value of 5 or more becomes 0 with every edit. Database failures while
+  // saving are shown in the message box, never raised; the stored list
+  // keeps what it held then.
+  // "Beschreibung": asks for the description (input box, the current Name
+  // as default); a non-empty answer becomes Name. An answer longer than
+  // the field is refused with a message and Name stays.
+  void flbnameClick(TObject* Sender);
+  // "Verzeichnis wählen": the folder dialog (ExecuteSelDir); a non-empty
+  // choice becomes Path. A choice that is no folder (a file) or longer
+  // than the field is refused with a message and Path stays.
+  void flbpathClick(TObject* Sender);
+  // "Rechte vergeben": the rights dialog (ExecuteSelID) preset with RIGHTS;
+  // on OK the chosen level becomes RIGHTS.
+  void flbr23423Click(TObject* Sender);
+  // "Übernehmen": saves the list and stays on the slot just edited;
+  // clears ConfigChanged when the save succeeded.
+  void FlatButton3423423Click(TObject* Sender);
+  // "Installation entfernen": after "Eintrag entfernen?" is answered yes,
+  // clears Name, Path and the spare fields 2..6 of the slot and saves the
+  // list; ID, GUID, RIGHTS, 7 and 8 stay.
+  void FlatButton2Click(TObject* Sender);
+  // "Hilfe": opens "synchlp.htm" of the tool's folder through the shell.
+  void FlatButton332423Click(TObject* Sender);
   // Handler of WM_STARTUP: CheckStartParams, then DatabaseStartUp.
   void StartUp(TMessage& Message);
 

@@ -28,9 +28,6 @@ std::vector<TMount> Mounts() {
 
 bool StartsWith(const String& S, const String& Prefix) { return S.rfind(Prefix, 0) == 0; }
 
-bool IsDriveMount(const String& Dir) {
-  return StartsWith(Dir, "/media/") || StartsWith(Dir, "/mnt/") || StartsWith(Dir, "/run/media/");
-}
 
 String Trimmed(String P) {
   while (P.size() > 1 && P.back() == '/') P.pop_back();
@@ -55,17 +52,21 @@ unsigned KindOf(const TMount& M) {
   for (const char* t : kCd) if (M.Type == t) return DRIVE_CDROM;
   if (M.Dir != "/")
     for (const char* t : kRam) if (M.Type == t) return DRIVE_RAMDISK;
-  if (IsDriveMount(M.Dir)) return DRIVE_REMOVABLE;
+  if (IsDriveMountPoint(M.Dir)) return DRIVE_REMOVABLE;
   return DRIVE_FIXED;
 }
 
 
 }  // namespace
 
+bool IsDriveMountPoint(const String& Dir) {
+  return StartsWith(Dir, "/media/") || StartsWith(Dir, "/mnt/") || StartsWith(Dir, "/run/media/");
+}
+
 std::vector<String> GetLogicalDriveStrings() {
   std::vector<String> drives;
   for (const TMount& m : Mounts())
-    if (IsDriveMount(m.Dir)) drives.push_back(m.Dir + "/");
+    if (IsDriveMountPoint(m.Dir)) drives.push_back(m.Dir + "/");
   std::sort(drives.begin(), drives.end());
   drives.erase(std::unique(drives.begin(), drives.end()), drives.end());
   drives.insert(drives.begin(), "/");

@@ -22,6 +22,10 @@ constexpr unsigned DRIVE_RAMDISK = 6;
 // each with a trailing '/'.
 std::vector<String> GetLogicalDriveStrings();
 
+// True when the mount point Dir (without trailing '/') is a drive of its
+// own: it lies under /media, /mnt or /run/media.
+bool IsDriveMountPoint(const String& Dir);
+
 // The kind of the drive whose root is Root (with or without trailing '/');
 // DRIVE_NO_ROOT_DIR when Root is no folder. A folder that is not a mount
 // point belongs to the drive it lies on.

@@ -1,0 +1,126 @@
+#include "platform/os/filechange.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace {
+
+// How long a watcher waits before it looks whether it was told to end.
+constexpr DWORD kPollMs = 100;
+
+bool SameDrives(const std::vector<TShellDrive>& A, const std::vector<TShellDrive>& B, bool& Arrived, bool& Gone) {
+  auto Has = [](const std::vector<TShellDrive>& L, const TShellDrive& D) {
+    return std::any_of(L.begin(), L.end(), [&](const TShellDrive& E) { return E.Dir == D.Dir; });
+  };
+  Arrived = std::any_of(B.begin(), B.end(), [&](const TShellDrive& D) { return !Has(A, D); });
+  Gone = std::any_of(A.begin(), A.end(), [&](const TShellDrive& D) { return !Has(B, D); });
+  return !Arrived && !Gone;
+}
+
+}  // namespace
+
+DWORD FileChangeFilter(TFileChangeKinds Kinds) {
+  static const DWORD kFlags[] = {FILE_NOTIFY_CHANGE_FILE_NAME, FILE_NOTIFY_CHANGE_DIR_NAME,
+                                 FILE_NOTIFY_CHANGE_ATTRIBUTES, FILE_NOTIFY_CHANGE_SIZE,
+                                 FILE_NOTIFY_CHANGE_LAST_WRITE, FILE_NOTIFY_CHANGE_SECURITY};
+  DWORD Filter = 0;
+  for (int K = fcFileName; K <= fcSecurity; ++K)
+    if (Kinds.Contains(TFileChangeKind(K))) Filter |= kFlags[K];
+  return Filter;
+}
+
+// ---- TFileChangeThread -------------------------------------------------------------------------
+
+TFileChangeThread::TFileChangeThread(const String& Folder, bool WatchSubtree, TFileChangeKinds Kinds,
+                                     TNotifyEvent OnDone)
+    : TThread(true), FFolder(Folder), FWatchSubtree(WatchSubtree), FFilter(FileChangeFilter(Kinds)) {
+  OnTerminate = std::move(OnDone);
+  SetFreeOnTerminate(true);
+  Start();
+}
+
+TFileChangeThread::~TFileChangeThread() = default;
+
+void TFileChangeThread::Execute() {
+  TChangeHandle H = FindFirstChangeNotification(FFolder, FWatchSubtree, FFilter);
+  if (!H.Valid()) return;  // nothing to watch: end at once
+  while (!Terminated()) {
+    DWORD R = WaitForSingleObject(H, kPollMs);
+    if (R == WAIT_OBJECT_0) {
+      FChangeSeen = !Terminated();
+      break;
+    }
+    if (R != WAIT_TIMEOUT) break;
+  }
+  FindCloseChangeNotification(H);
+}
+
+// ---- TMountTableWatcher ------------------------------------------------------------------------
+
+TMountTableWatcher::TMountTableWatcher(std::function<void(unsigned Event)> Handler)
+    : TThread(true), FHandler(std::move(Handler)), FTable(MountTablePath()) {
+  Start();
+}
+
+TMountTableWatcher::~TMountTableWatcher() {
+  Terminate();
+  WaitFor();
+  RemoveQueuedEvents(this);
+}
+
+void TMountTableWatcher::Compare(std::vector<TShellDrive>& Known) {
+  std::vector<TShellDrive> Now = ShellDrives(FTable);
+  bool Arrived, Gone;
+  if (SameDrives(Known, Now, Arrived, Gone)) return;
+  Known = std::move(Now);
+  for (unsigned Event : {DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE}) {
+    if (Event == DBT_DEVICEARRIVAL ? !Arrived : !Gone) continue;
+    Queue([this, Event] {
+      if (FHandler) FHandler(Event);
+    });
+  }
+}
+
+void TMountTableWatcher::Execute() {
+  const String& Table = FTable;
+  std::vector<TShellDrive> Known = ShellDrives(FTable);
+  if (Table.rfind("/proc/", 0) == 0) {
+    // The kernel's table signals a change as an exceptional condition.
+    int Fd = ::open(Table.c_str(), O_RDONLY | O_CLOEXEC);
+    while (!Terminated()) {
+      pollfd P{Fd, POLLPRI | POLLERR, 0};
+      int N = Fd >= 0 ? ::poll(&P, 1, int(kPollMs)) : ::poll(nullptr, 0, int(kPollMs));
+      if (N > 0) Compare(Known);
+    }
+    if (Fd >= 0) ::close(Fd);
+    return;
+  }
+  // A table in a plain file: watch its folder for the file being written
+  // or replaced.
+  String Dir = Table.substr(0, Table.rfind('/') == 0 ? 1 : Table.rfind('/'));
+  TChangeHandle H;
+  while (!Terminated()) {
+    if (!H.Valid()) {
+      H = FindFirstChangeNotification(Dir, false,
+                                      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE |
+                                          FILE_NOTIFY_CHANGE_SIZE);
+      Compare(Known);
+      if (!H.Valid()) {
+        ::poll(nullptr, 0, int(kPollMs));
+        continue;
+      }
+    }
+    DWORD R = WaitForSingleObject(H, kPollMs);
+    if (R == WAIT_OBJECT_0) {
+      FindNextChangeNotification(H);
+      Compare(Known);
+    } else if (R != WAIT_TIMEOUT) {
+      FindCloseChangeNotification(H);
+      H.Reset();
+    }
+  }
+  if (H.Valid()) FindCloseChangeNotification(H);
+}

@@ -1,0 +1,476 @@
+#include "ui/controls/SystemTreeView.h"
+
+#include "platform/gui/dialogs.h"
+#include "platform/gui/forms.h"
+#include "platform/os/internal.h"
+#include "platform/rtl/classreg.h"
+#include "ui/controls/MaskSearch.h"
+
+RTL_IMPLEMENT_CLASS(TshSystemTreeView, TshCustomSystemTreeView, &ComponentFactory<TshSystemTreeView>)
+
+RTL_PUBLISHED(TshSystemTreeView) {
+  using T = TshSystemTreeView;
+  P.Prop("ListView", &T::ListView, &T::SetListView);
+  P.Prop("ComboBox", &T::ComboBox, &T::SetComboBox);
+  P.Prop("ReadDelay", &T::ReadDelay, &T::SetReadDelay).Default(Word(500));
+  P.Prop("Version", &T::Version, &T::SetVersion).Stored(false);
+  P.Prop("PopupMenuMethod", &T::PopupMenuMethod, &T::SetPopupMenuMethod).Default(pmmContext);
+  P.Prop("Selection", &T::GetSelection, &T::SetSelection);
+  P.Prop("Directory", &T::Directory, &T::SetDirectory).Stored(false);
+  P.Prop("RootFolder", &T::RootFolder, &T::SetRootFolder).Default(rfDesktop);
+  P.Prop("CustomDir", &T::CustomDir, &T::SetCustomDir);
+  P.Prop("CustomDirCaption", &T::CustomDirCaption, &T::SetCustomDirCaption);
+  P.Prop("ShowFiles", &T::ShowFiles, &T::SetShowFiles).Default(false);
+  P.Prop("ShowHiddenDirs", &T::ShowHiddenDirs, &T::SetShowHiddenDirs).Default(true);
+  P.Prop("ExpandRoot", &T::ExpandRoot, &T::SetExpandRoot).Default(true);
+  P.Prop("Checkboxes", &T::Checkboxes, &T::SetCheckboxes).Default(false);
+  P.Prop("Autoscroll", &T::Autoscroll, &T::SetAutoscroll).Default(false);
+  P.Prop("FileMask", &T::FileMask, &T::SetFileMask);
+  P.Field("OnPopulated", &T::OnPopulated);
+}
+
+namespace {
+
+const bool ShellTreeRegistered = (RegisterClasses({TshSystemTreeView::StaticClass()}), true);
+
+// The attributes a node asks for.
+constexpr DWORD kNodeAttributes = 0xF20B0177;
+// Tree-view style of the check boxes.
+constexpr DWORD TVS_CHECKBOXES = 0x100;
+
+TItemIDList Concat(const TItemIDList& A, const TItemIDList& B) {
+  TItemIDList L = A;
+  L.insert(L.end(), B.begin(), B.end());
+  return L;
+}
+
+bool StartsWithList(const TItemIDList& L, const TItemIDList& Prefix) {
+  return L.size() >= Prefix.size() && std::equal(Prefix.begin(), Prefix.end(), L.begin());
+}
+
+String ParentPath(const String& Path) {
+  size_t Slash = Path.rfind('/');
+  return Slash == String::npos ? String() : Slash == 0 ? String("/") : Path.substr(0, Slash);
+}
+
+}  // namespace
+
+int RootFolderCsidl(TRootFolder Root) {
+  static const int kCsidl[] = {0, 10, 3, 16, 17, 6, 20, 18, 19, 5, 4, 2, 8, 9, 11, 7, 21, 17, -1};
+  return kCsidl[Root];
+}
+
+TshSystemTreeView::TshSystemTreeView(TComponent* AOwner)
+    : TshCustomSystemTreeView(AOwner), FDesktop(SHGetDesktopFolder()), FMasks(std::make_unique<TStringList>()) {
+  SplitMaskList(String(), FMasks.get());
+  SetShowRoot(true);
+  SetSortType(stNone);
+  SetImages(ShellSmallImages());
+}
+
+TshSystemTreeView::~TshSystemTreeView() {
+  FDestroying = true;
+  if (FReadTimer) KillTimer(nullptr, FReadTimer);
+  StopWatchers();
+  FAlive.reset();
+  Items()->Clear();
+}
+
+// ---- Selection ---------------------------------------------------------------------------------
+
+String TshSystemTreeView::GetSelection() {
+  if (!HandleAllocated() || !Selected()) return String();
+  return NodePath(Selected());
+}
+
+void TshSystemTreeView::SetSelection(const String& Path) {
+  if (!HandleAllocated() || Loading()) {
+    FPendingSelection = Path;
+    FHasPending = true;
+    return;
+  }
+  SelectPath(Path);
+}
+
+String TshSystemTreeView::NodePath(TTreeNode* Node) {
+  auto* D = Node ? static_cast<TFolderItemData*>(Node->Data()) : nullptr;
+  String Path;
+  if (D) SHGetPathFromIDList(D->Absolute, Path);
+  return Path;
+}
+
+TFolderItemData* TshSystemTreeView::NodeData(TTreeNode* Node) {
+  auto* D = Node ? static_cast<TFolderItemData*>(Node->Data()) : nullptr;
+  if (!D) Application->MessageBox("Could not get folder data.", Application->Title(), MB_OK);
+  return D;
+}
+
+void TshSystemTreeView::SelectPath(const String& Path) {
+  TTreeNode* Top = Items()->GetFirstNode();
+  auto* Root = Top ? static_cast<TFolderItemData*>(Top->Data()) : nullptr;
+  if (!Root || Path.empty()) return;
+  // The deepest existing folder on the way (a path that is missing or a
+  // file selects what is left of it).
+  String P = Path;
+  while (P.size() > 1 && P.back() == '/') P.pop_back();
+  TItemIDList Target;
+  String RootPath;
+  for (;;) {
+    bool Found;
+    if (SHGetPathFromIDList(Root->Absolute, RootPath) &&
+        (P == RootPath || P.rfind(RootPath == "/" ? RootPath : RootPath + "/", 0) == 0)) {
+      TItemIDList Rel;
+      Found = TShellFolder(Root->Absolute).ParseDisplayName(P, Rel) == S_OK;
+      Target = Concat(Root->Absolute, Rel);
+    } else {
+      Found = FDesktop->ParseDisplayName(P, Target) == S_OK;
+    }
+    if (Found) break;
+    String Up = ParentPath(P);
+    if (Up.empty() || Up == P) return;
+    P = Up;
+  }
+  SelectList(Target);
+}
+
+TTreeNode* TshSystemTreeView::ChildOf(TTreeNode* Node, const TShellItem& Item) {
+  for (TTreeNode* C = Node->getFirstChild(); C; C = C->getNextSibling()) {
+    auto* D = static_cast<TFolderItemData*>(C->Data());
+    if (D && !D->Relative.empty() && D->Relative.back() == Item) return C;
+  }
+  return nullptr;
+}
+
+void TshSystemTreeView::SelectList(const TItemIDList& Absolute) {
+  TTreeNode* Node = Items()->GetFirstNode();
+  auto* Root = Node ? static_cast<TFolderItemData*>(Node->Data()) : nullptr;
+  if (!Root || !StartsWithList(Absolute, Root->Absolute)) return;
+  for (size_t K = Root->Absolute.size(); K < Absolute.size(); ++K) {
+    Node->Expand(false);
+    TTreeNode* Child = ChildOf(Node, Absolute[K]);
+    if (!Child) break;
+    Node = Child;
+  }
+  SetSelected(Node);
+  Node->MakeVisible();
+}
+
+// ---- Building ----------------------------------------------------------------------------------
+
+DWORD TshSystemTreeView::EnumFlags() const {
+  return SHCONTF_FOLDERS | (FShowHiddenDirs ? SHCONTF_INCLUDEHIDDEN : 0) | (FShowFiles ? SHCONTF_NONFOLDERS : 0);
+}
+
+void TshSystemTreeView::RebuildTree() {
+  if (!HandleAllocated() || Loading() || FDestroying) return;
+  TItemIDList Remembered;
+  bool HadSelection = false, WasExpanded = false;
+  if (auto* D = Selected() ? static_cast<TFolderItemData*>(Selected()->Data()) : nullptr) {
+    Remembered = D->Absolute;
+    HadSelection = true;
+    WasExpanded = Selected()->Expanded();
+  }
+  FRebuilding = true;
+  Items()->BeginUpdate();
+  StopWatchers();
+  SetSelected(nullptr);
+  Items()->Clear();
+  TItemIDList Root;
+  HRESULT R = FRootFolder == rfCustom ? FDesktop->ParseDisplayName(FCustomDir, Root)
+                                      : SHGetSpecialFolderLocation(RootFolderCsidl(FRootFolder), Root);
+  if (R == S_OK)
+    if (TTreeNode* Top = AddNode(FDesktop, Root, nullptr, Root); Top && FExpandRoot) Top->Expand(false);
+  if (SortType() != stNone) AlphaSortShell();
+  if (FHasPending) {
+    FHasPending = false;
+    SelectPath(FPendingSelection);
+    FPendingSelection.clear();
+  } else if (HadSelection) {
+    SelectList(Remembered);
+    if (WasExpanded && Selected()) Selected()->Expand(false);
+  }
+  Items()->EndUpdate();
+  FRebuilding = false;
+  ++FRebuildCount;
+  // The watchers follow the selection the rebuild ended with.
+  if (Selected()) Change(Selected());
+}
+
+TTreeNode* TshSystemTreeView::AddNode(const std::shared_ptr<TShellFolder>& Folder, const TItemIDList& Absolute,
+                                      TTreeNode* Parent, const TItemIDList& Relative) {
+  String Text = Folder->GetDisplayNameOf(Relative);
+  if (!Parent && FRootFolder == rfCustom && !FCustomDirCaption.empty()) Text = FCustomDirCaption;
+  DWORD Attributes = Folder->GetAttributesOf(Relative, kNodeAttributes);
+  if (FRootFolder == rfFileSystem && !(Attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR))) return nullptr;
+  String Path;
+  if (!FFileMask.empty() && !(Attributes & SFGAO_FOLDER) && SHGetPathFromIDList(Absolute, Path) &&
+      !MatchesMaskList(Path.substr(Path.rfind('/') + 1), FMasks.get()))
+    return nullptr;
+  auto* D = new TFolderItemData(Folder, Relative, Attributes, Absolute);
+  TTreeNode* Node = Items()->AddChildObject(Parent, Text, D);
+  int Normal = ShellIconOf(Absolute, false), Open = ShellIconOf(Absolute, true);
+  if (Open == 0 && Normal != 0) Open = Normal;
+  bool Folderish = Attributes & SFGAO_FOLDER;
+  Node->SetImageIndex(Folderish ? Normal : Open);
+  Node->SetSelectedIndex(Open);
+  if (Attributes & SFGAO_LINK) Node->SetOverlayIndex(1);
+  else if (Attributes & SFGAO_SHARE) Node->SetOverlayIndex(0);
+  bool Expander = Attributes & SFGAO_HASSUBFOLDER;
+  if (!Expander && FShowFiles)
+    if (auto Sub = Folder->BindToObject(Relative))
+      Expander = !Sub->EnumObjects(SHCONTF_NONFOLDERS | (FShowHiddenDirs ? SHCONTF_INCLUDEHIDDEN : 0)).empty();
+  Node->SetHasChildren(Expander);
+  return Node;
+}
+
+bool TshSystemTreeView::FillNode(TTreeNode* Node, const std::shared_ptr<TShellFolder>& Folder) {
+  auto* D = static_cast<TFolderItemData*>(Node->Data());
+  TCursor Saved = Screen->Cursor();
+  Screen->SetCursor(crHourGlass);
+  Items()->BeginUpdate();
+  std::vector<TItemIDList> Found = Folder->EnumObjects(EnumFlags());
+  for (const TItemIDList& Rel : Found) AddNode(Folder, Concat(D->Absolute, Rel), Node, Rel);
+  Items()->EndUpdate();
+  Screen->SetCursor(Saved);
+  return !Found.empty();
+}
+
+bool TshSystemTreeView::CanExpand(TTreeNode* Node) {
+  if (!TshCustomSystemTreeView::CanExpand(Node)) return false;
+  TFolderItemData* D = NodeData(Node);
+  if (!D) return false;
+  if (!D->Filled) {
+    std::shared_ptr<TShellFolder> Folder =
+        Node->Parent() || FRootFolder != rfDesktop ? D->ParentFolder->BindToObject(D->Relative) : FDesktop;
+    bool Any = Folder && FillNode(Node, Folder);
+    D->Filled = true;
+    if (Any && OnPopulated) OnPopulated(this, Node);
+    if (Node->Count() == 0) Node->SetHasChildren(false);
+  }
+  return true;
+}
+
+void TshSystemTreeView::Expand(TTreeNode* Node) {
+  Items()->BeginUpdate();
+  SortChildren(Node);
+  Items()->EndUpdate();
+  TshCustomSystemTreeView::Expand(Node);
+}
+
+Integer TshSystemTreeView::ShellCompare(TTreeNode* A, TTreeNode* B) {
+  if (A == B) return 0;
+  if (!A) return -1;
+  if (!B) return 1;
+  auto* DA = static_cast<TFolderItemData*>(A->Data());
+  auto* DB = static_cast<TFolderItemData*>(B->Data());
+  if (!DA || !DB) return 0;
+  return DA->ParentFolder->CompareIDs(DA->Relative, DB->Relative);
+}
+
+void TshSystemTreeView::SortChildren(TTreeNode* Node) {
+  Node->CustomSort([this](TTreeNode* A, TTreeNode* B, Integer) { return ShellCompare(A, B); }, 0, false);
+}
+
+void TshSystemTreeView::AlphaSortShell() {
+  CustomSort([this](TTreeNode* A, TTreeNode* B, Integer) { return ShellCompare(A, B); }, 0, true);
+}
+
+void TshSystemTreeView::RefreshNode(TTreeNode* Node) {
+  auto* D = static_cast<TFolderItemData*>(Node->Data());
+  if (!D) return;
+  bool Was = Node->Expanded();
+  Node->DeleteChildren();
+  D->Filled = false;
+  Node->SetHasChildren(true);
+  if (Was) Node->Expand(false);
+}
+
+// ---- Node events -------------------------------------------------------------------------------
+
+void TshSystemTreeView::FreeNodeData(TTreeNode* Node) {
+  if (Node == FWatchNode) {
+    StopWatchers();
+    FWatchNode = nullptr;
+  }
+  delete static_cast<TFolderItemData*>(Node->Data());
+  if (!FDestroying) Node->SetData(nullptr);
+}
+
+void TshSystemTreeView::Delete(TTreeNode* Node) {
+  FreeNodeData(Node);
+  TshCustomSystemTreeView::Delete(Node);
+}
+
+bool TshSystemTreeView::CanEdit(TTreeNode* Node) {
+  auto* D = static_cast<TFolderItemData*>(Node->Data());
+  return D && D->HasAttributes(SFGAO_CANRENAME) && TshCustomSystemTreeView::CanEdit(Node);
+}
+
+void TshSystemTreeView::Edit(TTreeNode* Node, String& S) {
+  TshCustomSystemTreeView::Edit(Node, S);
+  auto* D = static_cast<TFolderItemData*>(Node->Data());
+  TItemIDList NewItem;
+  if (!D || S == Node->Text() || D->ParentFolder->SetNameOf(D->Relative, S, NewItem) != S_OK) {
+    S = Node->Text();  // refused: the old name stays
+    return;
+  }
+  D->Absolute.resize(D->Absolute.size() - D->Relative.size());
+  D->Relative = NewItem;
+  D->Absolute = Concat(D->Absolute, NewItem);
+  if (D->Filled) RefreshNode(Node);
+}
+
+void TshSystemTreeView::Change(TTreeNode* Node) {
+  TshCustomSystemTreeView::Change(Node);
+  if (FRebuilding || FDestroying) return;
+  if (FReadTimer) KillTimer(nullptr, FReadTimer);
+  FReadTimer = 0;
+  if (FReadDelay == 0) {
+    if (Node && Node->Data()) StartWatchers(Node);
+    return;
+  }
+  std::weak_ptr<char> Alive = FAlive;
+  FReadTimer = SetTimer(nullptr, 0, FReadDelay, [this, Alive](HWND, UINT, std::uintptr_t Id, DWORD) {
+    KillTimer(nullptr, Id);
+    if (Alive.expired() || Id != FReadTimer) return;
+    FReadTimer = 0;
+    StartWatchers(Selected());
+  });
+}
+
+// ---- Watchers ----------------------------------------------------------------------------------
+
+void TshSystemTreeView::StopWatchers() {
+  ++FWatchGeneration;
+  for (TFileChangeThread*& W : FWatchers) {
+    if (W) W->Terminate();
+    W = nullptr;
+  }
+}
+
+void TshSystemTreeView::StartWatchers(TTreeNode* Node) {
+  StopWatchers();
+  FWatchNode = nullptr;
+  if (!Node || !Node->Data()) return;
+  String Path = NodePath(Node);
+  if (FShowFiles && !Path.empty() && !os::detail::IsFolder(Path)) Path = ParentPath(Path);
+  if (Path.empty()) return;
+  FWatchNode = Node;
+  std::weak_ptr<char> Alive = FAlive;
+  unsigned Generation = FWatchGeneration;
+  auto Report = [this, Alive, Generation](int Which) {
+    return [this, Alive, Generation, Which](TObject* Sender) {
+      if (Alive.expired() || Generation != FWatchGeneration) return;
+      FWatchers[Which] = nullptr;
+      if (!static_cast<TFileChangeThread*>(Sender)->ChangeSeen()) return;
+      Which == 0 ? FolderChanged() : ParentChanged();
+    };
+  };
+  TFileChangeKinds Kinds = FShowFiles || ListView()
+                               ? TFileChangeKinds{fcFileName, fcDirName, fcAttributes, fcSize, fcLastWrite}
+                               : TFileChangeKinds{fcDirName};
+  FWatchers[0] = new TFileChangeThread(Path, false, Kinds, Report(0));
+  String Parent = Node->Parent() ? NodePath(Node->Parent()) : String();
+  if (!Parent.empty()) FWatchers[1] = new TFileChangeThread(Parent, false, {fcDirName}, Report(1));
+}
+
+String TshSystemTreeView::WatchedFolder() const { return FWatchers[0] ? FWatchers[0]->Folder() : String(); }
+String TshSystemTreeView::WatchedParent() const { return FWatchers[1] ? FWatchers[1]->Folder() : String(); }
+
+void TshSystemTreeView::FolderChanged() {
+  TTreeNode* Node = FWatchNode;
+  if (!Node) return;
+  Items()->BeginUpdate();
+  StopWatchers();
+  String Path = NodePath(Node);
+  struct stat St;
+  bool Exists = os::detail::StatPath(Path, St);
+  if (Exists && S_ISDIR(St.st_mode)) {
+    bool Was = Node->Expanded();
+    RefreshNode(Node);
+    if (Was) Node->MakeVisible();
+    StartWatchers(Node);
+  } else if (Exists) {
+    StartWatchers(Node->Parent());
+  } else if (TTreeNode* Parent = Node->Parent()) {
+    // The folder is gone: its parent, refreshed, takes the selection.
+    bool Was = Parent->Expanded();
+    RefreshNode(Parent);
+    if (Was) Parent->MakeVisible();
+    SetSelected(Parent);
+  }
+  Items()->EndUpdate();
+}
+
+void TshSystemTreeView::ParentChanged() {
+  TTreeNode* Node = FWatchNode;
+  if (!Node) return;
+  if (os::detail::IsFolder(NodePath(Node))) {
+    StartWatchers(Node);  // the parent watcher has ended: watch again
+    return;
+  }
+  if (TTreeNode* Parent = Node->Parent()) SetSelected(Parent);
+  RebuildTree();
+}
+
+// ---- Properties and window ---------------------------------------------------------------------
+
+void TshSystemTreeView::SetShowFiles(bool V) {
+  if (V == FShowFiles) return;
+  FShowFiles = V;
+  RebuildTree();
+}
+
+void TshSystemTreeView::SetFileMask(const String& V) {
+  if (V == FFileMask) return;
+  FFileMask = V;
+  SplitMaskList(V, FMasks.get());
+  RebuildTree();
+}
+
+void TshSystemTreeView::SetCustomDir(const String& V) {
+  if (V == FCustomDir) return;
+  FCustomDir = V;
+  RebuildTree();
+}
+
+void TshSystemTreeView::SetRootFolder(TRootFolder V) {
+  if (V == FRootFolder) return;
+  FRootFolder = V;
+  RebuildTree();
+}
+
+void TshSystemTreeView::SetCustomDirCaption(const String& V) {
+  if (V == FCustomDirCaption) return;
+  FCustomDirCaption = V;
+  if (TTreeNode* First = Items()->GetFirstNode()) First->SetText(V);
+}
+
+void TshSystemTreeView::SetCheckboxes(bool V) {
+  if (V == FCheckboxes) return;
+  FCheckboxes = V;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TshSystemTreeView::CreateParams(TCreateParams& Params) {
+  TshCustomSystemTreeView::CreateParams(Params);
+  if (FCheckboxes) Params.Style |= TVS_CHECKBOXES;
+}
+
+void TshSystemTreeView::CreateWnd() {
+  TshCustomSystemTreeView::CreateWnd();
+  if (!Loading()) RebuildTree();
+}
+
+void TshSystemTreeView::DestroyWnd() {
+  if (Selected() && !FDestroying) {
+    FPendingSelection = GetSelection();
+    FHasPending = !FPendingSelection.empty();
+  }
+  TshCustomSystemTreeView::DestroyWnd();
+}
+
+void TshSystemTreeView::Loaded() {
+  TshCustomSystemTreeView::Loaded();
+  RebuildTree();
+}
