@@ -31,19 +31,23 @@ namespace {
 RTL_DECLARE_EXCEPTION(EUnreadableStamp, Exception)
 RTL_IMPLEMENT_CLASS(EUnreadableStamp, Exception, nullptr)
 
-// The time of a change stamp field; raises EUnreadableStamp when the text
+// The time of a change stamp text; raises EUnreadableStamp when the text
 // is no stamp.
-TDateTime StampOf(TDataSet* Table, const char* Field) {
-  TDateTime Value = StampToDateTime(Trim(Table->FieldByName(Field)->AsString()));
-  if (Value == 0) throw EUnreadableStamp(Field);
+TDateTime StampOf(const String& Text) {
+  TDateTime Value = StampToDateTime(Trim(Text));
+  if (Value == 0) throw EUnreadableStamp("stamp");
   return Value;
 }
 
 // The mobile stamp is strictly later than the office stamp; false when
-// either stamp does not read as a time (the comparison is skipped).
-bool MobileIsNewer(TDataSet* Mobile, TDataSet* Office, const char* Field) {
+// either stamp does not read as a time (the comparison is skipped). Two
+// stamps of the same text read as the same time, or both not at all: the
+// mobile one is then not later, without reading either.
+bool MobileIsNewer(TField* Mobile, TField* Office) {
+  const String MobileText = Mobile->AsString(), OfficeText = Office->AsString();
+  if (MobileText == OfficeText) return false;
   try {
-    return StampOf(Mobile, Field) > StampOf(Office, Field);
+    return StampOf(MobileText) > StampOf(OfficeText);
   } catch (const EUnreadableStamp&) {
     return false;
   }
@@ -96,6 +100,13 @@ class TMergeRun {
   std::unique_ptr<TOakConnection> OfficeConnection, MobileConnection;
   std::unique_ptr<TOakTable> OfficeOrders, OfficeAddresses, MobileOrders, MobileAddresses;
   bool TagCreated = false;
+  // The fields the walks read for every record, resolved once the tables
+  // are open (they live as long as the open tables).
+  struct TWalkFields {
+    TField *MobileOrderKey, *MobileOrderStamp, *MobileOrderAddress, *OfficeOrderStatus, *OfficeOrderStamp,
+        *OfficeOrderAddress, *MobileAddressID, *MobileAddressKey, *MobileAddressStamp, *OfficeAddressID,
+        *OfficeAddressKey, *OfficeAddressStamp;
+  } F{};
 };
 
 TMergeRun::TMergeRun(TFsync& AForm) : Form(AForm) {
@@ -116,6 +127,12 @@ void TMergeRun::Open() {
   OfficeAddresses->SetIndexName("ADR_46_");
   MobileOrders->Open();
   MobileAddresses->Open();
+  F = {MobileOrders->FieldByName("ID_ORDER"),    MobileOrders->FieldByName("ParentName"),
+       MobileOrders->FieldByName("AdressID"),    OfficeOrders->FieldByName("status"),
+       OfficeOrders->FieldByName("ParentName"),  OfficeOrders->FieldByName("AdressID"),
+       MobileAddresses->FieldByName("ID"),       MobileAddresses->FieldByName("ADR_46_"),
+       MobileAddresses->FieldByName("ADR_47_"),  OfficeAddresses->FieldByName("ID"),
+       OfficeAddresses->FieldByName("ADR_46_"),  OfficeAddresses->FieldByName("ADR_47_")};
   // One transaction over the office copy: the engine then writes changed
   // records and index pages once at the commit instead of after each post.
   OfficeConnection->BeginTransaction();
@@ -156,12 +173,12 @@ void TMergeRun::ForEachRecord(TDataSet* Table, const String& What, const std::fu
 }
 
 bool TMergeRun::IsOrderNewerThanLastSync() {
-  TDateTime Stamp = StampToDateTime(Trim(MobileOrders->FieldByName("ParentName")->AsString()));
+  TDateTime Stamp = StampToDateTime(Trim(F.MobileOrderStamp->AsString()));
   return Stamp != 0 && Stamp > Form.LastSyncDate;
 }
 
 bool TMergeRun::IsAddressNewerThanLastSync() {
-  TDateTime Stamp = StampToDateTime(Trim(MobileAddresses->FieldByName("ADR_47_")->AsString()));
+  TDateTime Stamp = StampToDateTime(Trim(F.MobileAddressStamp->AsString()));
   return Stamp != 0 && Stamp > Form.LastSyncDate;
 }
 
@@ -216,8 +233,8 @@ void TMergeRun::CopyOrder(bool New) {
 // The order's mobile address exists and has an empty ADR_46_. Leaves
 // MobileAddresses on that address when it exists.
 bool TMergeRun::OrderAddressHasNoKey() {
-  const String AddressID = IntToStr(MobileOrders->FieldByName("AdressID")->AsInteger());
-  return MobileAddresses->Seek(AddressID, true) && Trim(MobileAddresses->FieldByName("ADR_46_")->AsString()).empty();
+  const String AddressID = IntToStr(F.MobileOrderAddress->AsInteger());
+  return MobileAddresses->Seek(AddressID, true) && Trim(F.MobileAddressKey->AsString()).empty();
 }
 
 // The office ID of the order's mobile address (current in MobileAddresses,
@@ -225,16 +242,16 @@ bool TMergeRun::OrderAddressHasNoKey() {
 // along when the office lacks it or holds an older version, else the office
 // address of the same key.
 Integer TMergeRun::OfficeAddressOfOrder() {
-  const Integer MobileID = MobileAddresses->FieldByName("ID")->AsInteger();
+  const Integer MobileID = F.MobileAddressID->AsInteger();
   auto Known = OfficeAddressIDs.find(MobileID);
   if (Known != OfficeAddressIDs.end()) return Known->second;
   Integer OfficeID;
-  if (!OfficeAddresses->Seek(MobileAddresses->FieldByName("ADR_46_")->AsString(), true))
+  if (!OfficeAddresses->Seek(F.MobileAddressKey->AsString(), true))
     OfficeID = CopyAddress(true, true);
-  else if (MobileIsNewer(MobileAddresses.get(), OfficeAddresses.get(), "ADR_47_"))
+  else if (MobileIsNewer(F.MobileAddressStamp, F.OfficeAddressStamp))
     OfficeID = CopyAddress(false, true);
   else
-    OfficeID = OfficeAddresses->FieldByName("ID")->AsInteger();
+    OfficeID = F.OfficeAddressID->AsInteger();
   OfficeAddressIDs[MobileID] = OfficeID;
   return OfficeID;
 }
@@ -242,13 +259,13 @@ Integer TMergeRun::OfficeAddressOfOrder() {
 // Points the order just written at the office ID of its address. An order
 // whose mobile address is missing keeps the AdressID it came with.
 void TMergeRun::LinkOrderAddress() {
-  const String AddressID = IntToStr(MobileOrders->FieldByName("AdressID")->AsInteger());
+  const String AddressID = IntToStr(F.MobileOrderAddress->AsInteger());
   if (!MobileAddresses->Seek(AddressID, true)) return;
   const Integer NewID = OfficeAddressOfOrder();
-  if (NewID <= 0 || NewID == OfficeOrders->FieldByName("AdressID")->AsInteger()) return;
+  if (NewID <= 0 || NewID == F.OfficeOrderAddress->AsInteger()) return;
   try {
     OfficeOrders->Edit();
-    OfficeOrders->FieldByName("AdressID")->SetAsInteger(NewID);
+    F.OfficeOrderAddress->SetAsInteger(NewID);
     OfficeOrders->Post();
   } catch (const Exception& E) {
     OfficeOrders->Cancel();
@@ -260,10 +277,10 @@ Integer TMergeRun::CopyAddress(bool New, bool Track) {
   try {
     WriteRecord(MobileAddresses.get(), OfficeAddresses.get(), New, Form.AddressesAdded,
                 Form.AddressesUpdated);
-    if (Trim(OfficeAddresses->FieldByName("ADR_46_")->AsString()).empty())
+    if (Trim(F.OfficeAddressKey->AsString()).empty())
       SetAddressKey(OfficeAddresses.get(), 0);
-    if (Track) CopiedAddresses.insert(MobileAddresses->FieldByName("ID")->AsInteger());
-    return OfficeAddresses->FieldByName("ID")->AsInteger();
+    if (Track) CopiedAddresses.insert(F.MobileAddressID->AsInteger());
+    return F.OfficeAddressID->AsInteger();
   } catch (const Exception& E) {
     OfficeAddresses->Cancel();
     throw ECanNotDataCopy2Server(E.Message());
@@ -272,12 +289,12 @@ Integer TMergeRun::CopyAddress(bool New, bool Track) {
 
 void TMergeRun::MergeOrders() {
   ForEachRecord(MobileOrders.get(), "Aufträge syncronisieren...", [this] {
-    const String Key = MobileOrders->FieldByName("ID_ORDER")->AsString();
+    const String Key = F.MobileOrderKey->AsString();
     if (!OfficeOrders->Seek(Key, true)) {
       if (IsOrderNewerThanLastSync()) CopyOrder(true);
     } else {
-      Integer Status = OfficeOrders->FieldByName("status")->AsInteger();
-      if ((Status == 0 || Status == 3) && MobileIsNewer(MobileOrders.get(), OfficeOrders.get(), "ParentName"))
+      Integer Status = F.OfficeOrderStatus->AsInteger();
+      if ((Status == 0 || Status == 3) && MobileIsNewer(F.MobileOrderStamp, F.OfficeOrderStamp))
         CopyOrder(false);
     }
   });
@@ -285,13 +302,13 @@ void TMergeRun::MergeOrders() {
 
 void TMergeRun::MergeAddresses() {
   ForEachRecord(MobileAddresses.get(), "Adressen syncronisieren...", [this] {
-    const Integer ID = MobileAddresses->FieldByName("ID")->AsInteger();
-    const String Key = MobileAddresses->FieldByName("ADR_46_")->AsString();
+    const Integer ID = F.MobileAddressID->AsInteger();
+    const String Key = F.MobileAddressKey->AsString();
     bool Copied = CopiedAddresses.count(ID) != 0;
     if (!Copied && !Trim(Key).empty()) {
       if (!OfficeAddresses->Seek(Key, true)) {
         if (IsAddressNewerThanLastSync()) CopyAddress(true, false);
-      } else if (MobileIsNewer(MobileAddresses.get(), OfficeAddresses.get(), "ADR_47_")) {
+      } else if (MobileIsNewer(F.MobileAddressStamp, F.OfficeAddressStamp)) {
         CopyAddress(false, false);
       }
     }

@@ -84,6 +84,25 @@ TEST_F(MergeTest, AnOfficeOrderIsReplacedOnlyByAStrictlyNewerStamp) {
   EXPECT_EQ(std::vector<String>({Later, After}), OfficeOrders("ParentName"));
 }
 
+TEST_F(MergeTest, EqualOrUnreadableStampsNeverReplaceAnOfficeRecord) {
+  OfficeOrder("300000001", "0", "kein Stempel");
+  OfficeOrder("300000002", "0", "kein Stempel");
+  OfficeOrder("300000003", "0", After);
+  OfficeOrder("300000004", "3", Before);
+  MobileOrder("300000001", "kein Stempel", "0", "gleicher Text");
+  MobileOrder("300000002", Later, "0", "Büro unlesbar");
+  MobileOrder("300000003", "unlesbar", "0", "mobil unlesbar");
+  MobileOrder("300000004", After, "0", "neuer");
+  OfficeAddress("0         1", After, "Büro");
+  OfficeAddress("0         2", Before, "Büro älter");
+  MobileAddress("0         1", After, "gleicher Stempel");
+  MobileAddress("0         2", After, "Mobil neuer");
+  Merge();
+  ExpectCounters(1, 0, 1, 0);
+  EXPECT_EQ(std::vector<String>({"kein Stempel", "kein Stempel", After, After}), OfficeOrders("ParentName"));
+  EXPECT_EQ(std::vector<String>({"Büro", "Mobil neuer"}), OfficeAddresses("Name"));
+}
+
 TEST_F(MergeTest, OnlyOrdersOfStatusZeroOrThreeAreOverwritten) {
   OfficeOrder("300000001", "1", Before);
   OfficeOrder("300000002", "3", Before);

@@ -529,6 +529,11 @@ class TOakDataSet : public TDataSet {
   // Reads the engine's current record into Buffer (bookmark, blob markers,
   // OEM re-read); the caller has checked visibility.
   void ReadEngineRecord(TRecordBuffer Buffer);
+  // The part of ReadEngineRecord after the raw image and the bookmark are
+  // in Buffer: blob markers, blob caches, OEM re-read.
+  void CompleteEngineRecord(TRecordBuffer Buffer);
+  // Puts the bookmark of record RecNo into Buffer.
+  void StoreBookmark(TRecordBuffer Buffer, UNSIGNED32 RecNo);
   // The base part of a new record: record number -1, bookmark flag and
   // inserted mark cleared, calculated area cleared (InternalInitRecord
   // starts with it).

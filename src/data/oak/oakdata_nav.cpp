@@ -59,6 +59,10 @@ void TOakDataSet::ReadEngineRecord(TRecordBuffer Buffer) {
   UNSIGNED32 BmLen = FBookmarkLength;
   RaiseOakError(this, OakGetBookmark60(HasActiveIndex() ? FOrderHandle : FTableHandle,
                                        BookmarkPtr(Buffer), &BmLen));
+  CompleteEngineRecord(Buffer);
+}
+
+void TOakDataSet::CompleteEngineRecord(TRecordBuffer Buffer) {
   for (auto& D : FOCEFieldDefs) {
     if (!D.IsBlob()) continue;
     UNSIGNED16 Empty = 1;
@@ -82,38 +86,39 @@ void TOakDataSet::ReadEngineRecord(TRecordBuffer Buffer) {
   }
 }
 
-namespace {
-bool EngineFlag(TOakDataSet* D, UNSIGNED32 (*Fn)(OAKHANDLE, UNSIGNED16*), OAKHANDLE H) {
-  UNSIGNED16 Flag = 0;
-  RaiseOakError(D, Fn(H, &Flag));
-  return Flag != 0;
+void TOakDataSet::StoreBookmark(TRecordBuffer Buffer, UNSIGNED32 RecNo) {
+  // The engine's bookmark: the record number, 4 bytes little-endian.
+  Byte* Mark = BookmarkPtr(Buffer);
+  for (int I = 0; I < 4; ++I) Mark[I] = static_cast<Byte>((RecNo >> (8 * I)) & 0xFF);
 }
-}  // namespace
 
 TGetResult TOakDataSet::GetRecord(TRecordBuffer Buffer, TGetMode GetMode, bool DoCheck) {
   if (FTableHandle == OAK_INVALID_HANDLE || State() == dsInsert) return grError;
   try {
-    if (GetMode == gmNext) RaiseOakError(this, OakSkip(FOrderHandle, 1));
-    if (GetMode == gmPrior) RaiseOakError(this, OakSkip(FOrderHandle, -1));
+    // One engine call per step: the move, the flags, the record and its
+    // number (the bookmark).
+    SIGNED32 Step = GetMode == gmNext ? 1 : GetMode == gmPrior ? -1 : 0;
+    UNSIGNED32 RecNo = 0;
     for (;;) {
-      if (EngineFlag(this, OakAtEOF, FTableHandle)) return grEOF;
-      if (EngineFlag(this, OakAtBOF, FTableHandle)) return grBOF;
-      UNSIGNED16 Visible = 0;
-      UNSIGNED32 Code = OakIsRecordVisible(FTableHandle, &Visible);
-      if (Code != OAK_NO_CURRENT_RECORD) RaiseOakError(this, Code);
-      bool Accept = Code == OAK_SUCCESS && Visible != 0;
+      UNSIGNED32 Len = FRawRecordLength;
+      UNSIGNED16 State = 0;
+      RaiseOakError(this, OakSkipAndRead(FOrderHandle, Step, Buffer, &Len, &RecNo, &State));
+      Step = GetMode == gmPrior ? -1 : 1;
+      if (State & OAK_STEP_EOF) return grEOF;
+      if (State & OAK_STEP_BOF) return grBOF;
+      bool Accept = RecNo != 0 && (State & OAK_STEP_VISIBLE) != 0;
       if (Accept) {
-        ReadEngineRecord(Buffer);
+        StoreBookmark(Buffer, RecNo);
+        CompleteEngineRecord(Buffer);
         bool Before = FOptions->OakCalcFieldsBeforeFilter();
         if (Before) GetCalcFields(Buffer);
         if (Filtered() && OnFilterRecord()) Accept = DoFilterRecord(Buffer);
         if (Accept && !Before) GetCalcFields(Buffer);
       }
       if (Accept) break;
-      RaiseOakError(this, OakSkip(FOrderHandle, GetMode == gmPrior ? -1 : 1));
     }
     TOakRecInfo* Info = RecInfo(Buffer);
-    Info->RecordNumber = ReadRecordNumber();
+    Info->RecordNumber = HasActiveIndex() && FSequenced ? ReadRecordNumber() : static_cast<Integer>(RecNo);
     Info->BookmarkFlag = bfCurrent;
     Info->Inserted = false;
     return grOK;

@@ -135,6 +135,29 @@ UNSIGNED32 OakIsRecordVisible(OAKHANDLE hObj, UNSIGNED16* pbVisible) {
   });
 }
 
+UNSIGNED32 OakSkipAndRead(OAKHANDLE hOrder, SIGNED32 lRecs, UNSIGNED8* pucRec, UNSIGNED32* pulLen,
+                          UNSIGNED32* pulRecNo, UNSIGNED16* pusState) {
+  return Call([&] {
+    TCursor& C = CursorOf(hOrder);
+    UNSIGNED32& Len = Out(pulLen);
+    const UNSIGNED32 Need = C.Table().RecordLength();
+    if (!pucRec || Len < Need) {
+      Len = Need;
+      Fail(E_BUFFER_TOO_SMALL);
+    }
+    if (lRecs != 0) C.Skip(OrderOf(hOrder), lRecs);
+    UNSIGNED16 State = (C.AtEOF() ? OAK_STEP_EOF : 0) | (C.AtBOF() ? OAK_STEP_BOF : 0);
+    const UNSIGNED32 RecNo = C.RecNo();
+    if (RecNo) {
+      std::memcpy(pucRec, C.Record().data(), Need);
+      Len = Need;
+      if (C.IsVisible(C.Record().data(), RecNo, nullptr)) State |= OAK_STEP_VISIBLE;
+    }
+    Out(pulRecNo) = RecNo;
+    Out(pusState) = State;
+  });
+}
+
 UNSIGNED32 OakIsRecordDeleted(OAKHANDLE hTable, UNSIGNED16* pbDeleted) {
   return Call([&] {
     TCursor& C = CursorOf(hTable);

@@ -15,6 +15,16 @@ namespace {
 struct THandleTable {
   std::map<OAKHANDLE, THandled*> Objects;
   OAKHANDLE Next = 1;
+  // The handles found last, one slot per low bits of the handle: every
+  // engine call looks its handle up, a walk over a few tables mostly the
+  // same handles. A slot is emptied when its handle is unregistered.
+  struct TSlot {
+    OAKHANDLE Handle = OAK_INVALID_HANDLE;
+    THandled* Object = nullptr;
+  };
+  static constexpr std::size_t kSlots = 16;
+  TSlot Recent[kSlots];
+  TSlot& SlotOf(OAKHANDLE H) { return Recent[H % kSlots]; }
 };
 
 THandleTable& Handles() {
@@ -50,16 +60,25 @@ OAKHANDLE RegisterHandle(THandled* Obj) {
   OAKHANDLE H = T.Next++;
   if (T.Next == OAK_INVALID_HANDLE) T.Next = 1;
   T.Objects[H] = Obj;
+  T.SlotOf(H) = {H, Obj};
   Obj->Handle = H;
   return H;
 }
 
-void UnregisterHandle(OAKHANDLE H) { Handles().Objects.erase(H); }
+void UnregisterHandle(OAKHANDLE H) {
+  THandleTable& T = Handles();
+  T.Objects.erase(H);
+  if (T.SlotOf(H).Handle == H) T.SlotOf(H) = {};
+}
 
 THandled* FindHandle(OAKHANDLE H) {
-  auto& M = Handles().Objects;
-  auto It = M.find(H);
-  return It == M.end() ? nullptr : It->second;
+  THandleTable& T = Handles();
+  THandleTable::TSlot& Slot = T.SlotOf(H);
+  if (Slot.Handle == H && H != OAK_INVALID_HANDLE) return Slot.Object;
+  auto It = T.Objects.find(H);
+  if (It == T.Objects.end()) return nullptr;
+  Slot = {H, It->second};
+  return It->second;
 }
 
 THandled* LookupHandle(OAKHANDLE H, THandleKind K) {

@@ -326,6 +326,16 @@ UNSIGNED32 OakGotoBookmark(OAKHANDLE hTable, const void* pvBookmark, UNSIGNED32 
 UNSIGNED32 OakCompareBookmarks(const void* pvBookmark1, const void* pvBookmark2,
                                SIGNED32* plResult);
 UNSIGNED32 OakIsRecordVisible(OAKHANDLE hObj, UNSIGNED16* pbVisible);
+// One step of a walk in one call: skips lRecs records in the order of
+// hOrder (0: does not move), then reports in *pusState what OakAtEOF,
+// OakAtBOF and OakIsRecordVisible on the table handle answer
+// (OAK_STEP_EOF, OAK_STEP_BOF, OAK_STEP_VISIBLE), in *pulRecNo the
+// physical number of the current record (0: none) and, with a current
+// record, copies its raw image into pucRec (*pulLen bytes at least the
+// record length; else 5005 with the length needed in *pulLen).
+constexpr UNSIGNED16 OAK_STEP_EOF = 1, OAK_STEP_BOF = 2, OAK_STEP_VISIBLE = 4;
+UNSIGNED32 OakSkipAndRead(OAKHANDLE hOrder, SIGNED32 lRecs, UNSIGNED8* pucRec, UNSIGNED32* pulLen,
+                          UNSIGNED32* pulRecNo, UNSIGNED16* pusState);
 UNSIGNED32 OakIsRecordDeleted(OAKHANDLE hTable, UNSIGNED16* pbDeleted);
 UNSIGNED32 OakRefreshRecord(OAKHANDLE hTable);
 

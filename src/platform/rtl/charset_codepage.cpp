@@ -1,5 +1,6 @@
 // Single-byte code pages and the ANSI case mapping.
 #include <array>
+#include <string_view>
 #include <unordered_map>
 
 #include "platform/rtl/charset.h"
@@ -49,10 +50,21 @@ TReverseMap Reverse(const TUpperHalf& Table) {
   return M;
 }
 
+// The length of the leading run of ASCII bytes of S: the same bytes in a
+// single-byte code page and in UTF-8, copied as they stand.
+std::size_t AsciiPrefix(std::string_view S) {
+  std::size_t I = 0;
+  while (I < S.size() && static_cast<unsigned char>(S[I]) < 0x80) ++I;
+  return I;
+}
+
 String DecodeSingleByte(const std::string& Bytes, const TUpperHalf& Table) {
+  const std::size_t Plain = AsciiPrefix(Bytes);
+  if (Plain == Bytes.size()) return Bytes;
   String Out;
   Out.reserve(Bytes.size() + Bytes.size() / 4);
-  for (unsigned char B : Bytes) {
+  Out.assign(Bytes, 0, Plain);
+  for (unsigned char B : std::string_view(Bytes).substr(Plain)) {
     if (B < 0x80)
       Out += static_cast<char>(B);
     else
@@ -62,9 +74,12 @@ String DecodeSingleByte(const std::string& Bytes, const TUpperHalf& Table) {
 }
 
 std::string EncodeSingleByte(const String& S, const TReverseMap& Map) {
+  std::size_t I = AsciiPrefix(S);
+  if (I == S.size()) return S;
   std::string Out;
   Out.reserve(S.size());
-  for (std::size_t I = 0; I < S.size();) {
+  Out.assign(S, 0, I);
+  while (I < S.size()) {
     const char32_t C = Utf8Decode(S, I);
     if (C < 0x80) {
       Out += static_cast<char>(C);

@@ -1,6 +1,7 @@
 // The entry points' contract: last error per thread, texts, buffers too
 // small, settings, connections, handles and the data dictionary.
 #include <thread>
+#include <vector>
 
 #include "engine_fixture.h"
 
@@ -93,6 +94,36 @@ TEST_F(ApiTest, DisconnectClosesTheTablesOfTheConnection) {
   ASSERT_EQ(0u, OakDisconnect(C));
   EXPECT_EQ(5018u, OakGotoTop(T));
   EXPECT_EQ(0u, Open("t", &T, true));  // the exclusive open ended
+}
+
+// Handles found once are remembered; a handle that shares the memory slot
+// of another, or one just closed, must still resolve to its own object.
+TEST_F(ApiTest, HandlesResolveToTheirOwnTableEvenWhenRecentlyUsedOrClosed) {
+  for (int Records : {1, 2}) {
+    OAKHANDLE T = Create(Records == 1 ? "one" : "two", "A,Integer");
+    for (int I = 0; I < Records; ++I) {
+      ASSERT_EQ(0u, OakAppendRecord(T));
+      ASSERT_EQ(0u, OakWriteRecord(T));
+    }
+    ASSERT_EQ(0u, OakCloseTable(T));
+  }
+  auto Count = [](OAKHANDLE T) {
+    UNSIGNED32 N = 0;
+    return OakGetRecordCount(T, OAK_IGNOREFILTERS, &N) == 0 ? int(N) : -1;
+  };
+  const OAKHANDLE One = OpenOk("one");
+  ASSERT_EQ(1, Count(One));
+  std::vector<OAKHANDLE> Twos;
+  while (Twos.size() < 64 && (Twos.empty() || Twos.back() % 16 != One % 16)) Twos.push_back(OpenOk("two"));
+  const OAKHANDLE Alias = Twos.back();
+  ASSERT_EQ(One % 16, Alias % 16);
+  EXPECT_EQ(2, Count(Alias));
+  EXPECT_EQ(1, Count(One));
+  ASSERT_EQ(0u, OakCloseTable(One));
+  EXPECT_EQ(-1, Count(One));
+  EXPECT_EQ(2, Count(Alias));
+  for (OAKHANDLE T : Twos) EXPECT_EQ(0u, OakCloseTable(T));
+  EXPECT_EQ(-1, Count(Alias));
 }
 
 TEST_F(ApiTest, DataDictionaryAnswersPropertiesAndObjects) {

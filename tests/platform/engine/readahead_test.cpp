@@ -72,3 +72,78 @@ TEST_F(ReadAheadTest, ARolledBackChangeIsNotShownByTheNextWalk) {
 }
 
 }  // namespace
+
+// The one-call step a dataset walks with: the same record, flags and
+// number as the separate calls, and another handle's writes still seen.
+class StepAndReadTest : public ReadAheadTest {
+ protected:
+  struct TStep {
+    UNSIGNED32 RecNo = 0;
+    UNSIGNED16 State = 0;
+    std::string Name;  // the NAME bytes of the record image, blanks cut
+  };
+  static TStep StepOn(OAKHANDLE T, SIGNED32 By) {
+    TStep S;
+    char Rec[64] = {};
+    UNSIGNED32 Len = sizeof Rec;
+    EXPECT_EQ(0u, OakSkipAndRead(T, By, reinterpret_cast<UNSIGNED8*>(Rec), &Len, &S.RecNo, &S.State));
+    if (S.RecNo) {
+      EXPECT_EQ(11u, Len);
+      S.Name.assign(Rec + 1, 10);
+      S.Name.erase(S.Name.find_last_not_of(' ') + 1);
+    }
+    return S;
+  }
+};
+
+TEST_F(StepAndReadTest, AStepReportsWhatTheSeparateCallsReport) {
+  MakeTable(3);
+  OAKHANDLE T = OpenOk("walk");
+  ASSERT_EQ(0u, OakGotoRecord(T, 2));
+  ASSERT_EQ(0u, OakDeleteRecord(T));
+  ASSERT_EQ(0u, OakGotoBOF(T));
+  TStep S = StepOn(T, 0);
+  EXPECT_EQ(OAK_STEP_BOF, S.State);
+  EXPECT_EQ(0u, S.RecNo);
+  S = StepOn(T, 1);
+  EXPECT_EQ(OAK_STEP_VISIBLE, S.State);
+  EXPECT_EQ(1u, S.RecNo);
+  EXPECT_EQ("r1", S.Name);
+  EXPECT_EQ("r1", Get(T, "NAME"));
+  ASSERT_EQ(0u, OakSetFilter(T, "NAME <> 'r3'"));
+  S = StepOn(T, 0);  // stays; the filter now hides nothing here
+  EXPECT_EQ(1u, S.RecNo);
+  EXPECT_EQ(OAK_STEP_VISIBLE, S.State);
+  ASSERT_EQ(0u, OakGotoRecord(T, 3));
+  S = StepOn(T, 0);
+  EXPECT_EQ(3u, S.RecNo);
+  EXPECT_EQ(0, S.State & OAK_STEP_VISIBLE);
+  UNSIGNED16 Visible = 1;
+  ASSERT_EQ(0u, OakIsRecordVisible(T, &Visible));
+  EXPECT_EQ(0, Visible);
+  ASSERT_EQ(0u, OakClearFilter(T));
+  S = StepOn(T, 1);
+  EXPECT_EQ(OAK_STEP_EOF, S.State);
+  EXPECT_EQ(0u, S.RecNo);
+  char Small[4];
+  UNSIGNED32 Len = sizeof Small, RecNo = 0;
+  UNSIGNED16 State = 0;
+  EXPECT_EQ(5005u, OakSkipAndRead(T, 0, reinterpret_cast<UNSIGNED8*>(Small), &Len, &RecNo, &State));
+  EXPECT_EQ(11u, Len);
+}
+
+TEST_F(StepAndReadTest, StepsSeeWhatAnotherHandleWroteAheadOfThem) {
+  MakeTable(Records);
+  OAKHANDLE A = OpenOk("walk"), B = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, Open("walk", &B, false, Connect()));
+  ASSERT_EQ(0u, OakGotoTop(A));
+  EXPECT_EQ("r2", StepOn(A, 1).Name);
+  Change(B, 3, "neu3");
+  Add(B, {{"NAME", "r2001"}});
+  EXPECT_EQ("neu3", StepOn(A, 1).Name);
+  TStep S;
+  for (int I = 4; I <= Records + 1; ++I) S = StepOn(A, 1);
+  EXPECT_EQ("r2001", S.Name);
+  EXPECT_EQ(UNSIGNED32(Records + 1), S.RecNo);
+  EXPECT_EQ(OAK_STEP_EOF, StepOn(A, 1).State);
+}

@@ -75,6 +75,16 @@ TEST(CodePages, AnsiKnowsTheEuroAndTheUmlauts) {
   EXPECT_EQ(Utf8ToAnsi("Größe €"), "Gr\xF6\xDF" "e \x80");
 }
 
+TEST(CodePages, PlainTextAndTextThatTurnsLateConvertBothWays) {
+  EXPECT_EQ(AnsiToUtf8("20261105-100000000"), "20261105-100000000");
+  EXPECT_EQ(Utf8ToAnsi("300000001"), "300000001");
+  EXPECT_EQ(AnsiToUtf8(""), "");
+  EXPECT_EQ(AnsiToUtf8("Kunde M\xFCller \x80"), "Kunde Müller €");
+  EXPECT_EQ(Utf8ToAnsi("Kunde Müller €"), "Kunde M\xFCller \x80");
+  EXPECT_EQ(OemToUtf8("Stra\xE1" "e 1"), "Straße 1");
+  EXPECT_EQ(Utf8ToOem("Straße 1"), "Stra\xE1" "e 1");
+}
+
 TEST(CodePages, UnmappableCharactersBecomeQuestionMarks) {
   EXPECT_EQ(Utf8ToAnsi("a😀b"), "a?b");
   EXPECT_EQ(Utf8ToAnsi("╔"), "?");
