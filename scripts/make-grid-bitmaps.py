@@ -213,6 +213,24 @@ GLYPHS = {
 ~~~~bb~~~~bb~~~~
 ~~~~b~~~~~~b~~~~
 ~~~~~~~~~~~~~~~~""",
+    'EC_FLATCHOICE': """
+~~~~~~~
+kkkkkkk
+~kkkkk~
+~~kkk~~
+~~~k~~~""",
+    'EC_BTNCOMBO': """
+~~~~~~~~~
+~kkkkkkk~
+~~kkkkk~~
+~~~kkk~~~
+~~~~k~~~~
+~~~~~~~~~""",
+    'EC_BTNELLIPSIS': """
+~~~~~~~~~~
+~kk~kk~kk~
+~kk~kk~kk~
+~~~~~~~~~~""",
 }
 
 

@@ -88,12 +88,12 @@ TEST_F(MessageBoxTest, HelpUnfoldsOnceAndGrowsTheBox) {
 
 TEST_F(MessageBoxTest, OddPickListLinesAreYellowEvenOnesWhite) {
   TFSB_BOX* Box = ShownBox(TSBBoxMode::Input, "Wählen:");
-  Box->FINPE->SetStyle(csOwnerDrawFixed);
+  Box->FINPE->SetStyle(csDropDownList);
   for (int I = 0; I < 4; ++I) Box->FINPE->Items()->Add("Eintrag " + std::to_string(I));
   Box->FINPE->SetItemIndex(3);
   Box->FINPE->SetDroppedDown(true);
   Pump();
-  TCustomListBox* List = Box->FINPE->ListBox();
+  TCustomListBox* List = Box->FINPE->DropDownList();
   ASSERT_NE(List, nullptr);
   Integer H = List->ItemHeight();
   auto Pixel = [&](int Y) {
