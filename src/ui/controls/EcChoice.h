@@ -368,6 +368,8 @@ class TEcCustomComboBox : public TEcCustomChoiceEdit {
   void ECMDropDown(TMessage& M);
   void WMChar(TMessage& M);
   void WMKillFocus(TMessage& M);
+  // csDropDownList shows no caret.
+  void WMSetFocus(TMessage& M);
 
  private:
   void OpenList();

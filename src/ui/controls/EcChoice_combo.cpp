@@ -44,6 +44,7 @@ RTL_MESSAGE_MAP(TEcCustomComboBox) {
   M.On(ECM_DROPDOWN, &TEcCustomComboBox::ECMDropDown);
   M.On(WM_CHAR, &TEcCustomComboBox::WMChar);
   M.On(WM_KILLFOCUS, &TEcCustomComboBox::WMKillFocus);
+  M.On(WM_SETFOCUS, &TEcCustomComboBox::WMSetFocus);
 }
 
 TEcCustomComboBox::TEcCustomComboBox(TComponent* AOwner)
@@ -64,7 +65,11 @@ void TEcCustomComboBox::SetStyle(TComboBoxStyle V) {
   FStyle = V;
   SetShowButton(V != csSimple);
   if (V == csDropDownList) TCustomEdit::SetText("");
-  if (HandleAllocated()) RecreateWnd();
+  if (HandleAllocated()) {
+    bool HadFocus = Focused();
+    RecreateWnd();
+    if (HadFocus && CanFocus()) ::SetFocus(Handle());
+  }
   Invalidate();
 }
 
@@ -315,6 +320,10 @@ void TEcCustomComboBox::DoEnter() {
   TEcCustomChoiceEdit::DoEnter();
   FSavedText = Text();
   FSavedIndex = FItemIndex;
+}
+
+void TEcCustomComboBox::WMSetFocus(TMessage& M) {
+  Inherited(TEcCustomComboBox::StaticClass(), M);
   if (FStyle == csDropDownList && HandleAllocated()) HideCaret(Handle());
 }
 

@@ -53,6 +53,8 @@ TEcCustomChoiceEdit::~TEcCustomChoiceEdit() {
 
 void TEcCustomChoiceEdit::CreateWnd() {
   TEcParentEdit::CreateWnd();
+  // The old window's destruction undid the buttons' subclassing.
+  if (FButtons && !FButtons->Subclassed()) FButtons->Subclass();
   UpdateEditRect();
 }
 

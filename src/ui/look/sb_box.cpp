@@ -1,6 +1,7 @@
 // TFSB_BOX: the message box form of the message routines.
 #include "ui/look/sb_box.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "foundation/UFormHook.h"
@@ -149,6 +150,11 @@ TFSB_BOX::TFSB_BOX(TComponent* AOwner) : TForm(AOwner, 0) {
     FB_IOK->SetWidth(Integer(std::trunc(FB_IOK->Width() * 1.2)));
   }
   FlatPanel1->SetHeight(FINPE->Height() + 4);
+  // "Eingabe:" ends just left of the input line, however wide the font draws it.
+  TCanvas Measure;
+  Measure.SetFont(Label1->Font());
+  Integer LabelWidth = std::max(40, Measure.TextWidth(Label1->Caption()) + 1);
+  Label1->SetBounds(std::min(72, FINPE->Left() - LabelWidth - 3), 6, LabelWidth, 14);
   FText->OnLinkClick = [this](TObject*) {
     FLinkClosed = true;
     SetModalResult(mrCancel);

@@ -280,8 +280,12 @@ TEST_F(ComboBoxTest, TheButtonSitsInTheFrameAndGoesWhenItDoesNotFit) {
   EXPECT_EQ(Combo->RightMargin(), 20);
   Combo->SetStyle(csSimple);
   EXPECT_EQ(Combo->Button(), nullptr);
-  Combo->SetStyle(csDropDown);
+  Combo->SetStyle(csDropDownList);  // a new window, the same button
   ASSERT_NE(Combo->Button(), nullptr);
+  TPoint P = Combo->ClientToScreen({Combo->Width() - 10, 10});
+  HeadlessClick(P.X, P.Y);
+  Pump();
+  EXPECT_TRUE(Combo->DroppedDown());
   Combo->SetWidth(15);
   EXPECT_EQ(Combo->Button(), nullptr);
   EXPECT_EQ(Combo->RightMargin(), 0);

@@ -107,6 +107,35 @@ TEST_F(MessageBoxTest, OddPickListLinesAreYellowEvenOnesWhite) {
   Box->FINPE->SetDroppedDown(false);
 }
 
+TEST_F(MessageBoxTest, APictureOfAPickListShowsTheChosenLineAndItsListUnderIt) {
+  TFSB_BOX* Box = ShownBox(TSBBoxMode::Input, "Bitte die <B>Installation</B> wählen:");
+  TEcComboBox* E = Box->FINPE;
+  E->SetStyle(csDropDownList);
+  for (const char* L : {"Laptop Außendienst", "Laptop Messe", "Notebook Büro"}) E->Items()->Add(L);
+  E->SetItemIndex(1);
+  Box->FocusModeControl();
+  E->SetDroppedDown(true);
+  Pump();
+  TEcPopupListBox* List = E->DropDownList();
+  ASSERT_NE(List, nullptr);
+  EXPECT_EQ(E->Text(), "Laptop Messe");
+  EXPECT_EQ(List->Top(), E->ClientToScreen({0, E->Height()}).Y);
+  EXPECT_EQ(List->Width(), E->Width());
+  TCanvas Measure;
+  Measure.SetFont(Box->Label1->Font());
+  EXPECT_GE(Box->Label1->Width(), Measure.TextWidth("Eingabe:"));  // the colon is not cut
+  EXPECT_LE(Box->Label1->Left() + Box->Label1->Width(), E->Left());
+  HeadlessSavePng(Box->Handle(), PngPath("inputbox_picklist.png"));
+  HeadlessSavePng(List->Handle(), PngPath("inputbox_picklist_list.png"));
+  // Escape closes only the list; the box waits.
+  Box->SetModalResult(mrNone);
+  HeadlessKey(VK_ESCAPE);
+  Pump();
+  EXPECT_FALSE(E->DroppedDown());
+  EXPECT_EQ(Box->ModalResult(), mrNone);
+  EXPECT_EQ(E->ItemIndex(), 1);
+}
+
 TEST_F(MessageBoxTest, ALinkInTheTextClosesTheBox) {
   TFSB_BOX* Box = ShownBox(TSBBoxMode::Message, "Siehe <A href=\"http://beispiel\">Seite</A>");
   Box->Text()->OnLinkClick(Box->Text());
