@@ -25,6 +25,7 @@
 #include "platform/gui/stdctrls_combo.h"
 #include "platform/gui/stdctrls_edit.h"
 #include "ui/controls/EcPopupWindow.h"
+#include "ui/controls/IGrids.h"
 #include "ui/controls/IMaskTools.h"
 
 // Error codes of the validating edits.
@@ -221,7 +222,17 @@ class TEcCustomChoiceEdit : public TEcParentEdit {
   bool CueShown() const;
 
   bool MouseInControl = false, ButtonMouseDown = false, OverButton = false, OverCheckGlyph = false;
+  // Text drag: a press on selected text and a move start it; the text
+  // goes to the choice edit under the mouse at the release (the grid's
+  // data-drag events and picture window).
   bool DataDraggingEnabled = true;
+  bool Dragging = false, DragStarted = false, DragAccept = false;
+  TEcCustomChoiceEdit* DropTarget() const { return FDropTarget; }
+  const String& DraggedText() const { return FDragText; }
+  // The picture that follows the mouse (owned while dragging).
+  TCustomImageList* DragImages() const { return FDragImages.get(); }
+  TDataDragOverEvent OnDragOverData, OnDragDropData;
+  TDragOverCancelEvent OnDragOverCancel;
   bool WantReturns = false;
   TNotifyEvent OnCheckClick, OnButtonClick;
   TEcSelectNext OnSelectNext;
@@ -278,11 +289,24 @@ class TEcCustomChoiceEdit : public TEcParentEdit {
   void WMMouseMove(TMessage& M);
   void WMLButtonDown(TMessage& M);
   void WMLButtonDblClk(TMessage& M);
+  void WMLButtonUp(TMessage& M);
   void WMKillFocus(TMessage& M);
 
  private:
   void HitTest(TPoint P);
   void PaintCue(TCanvas& DC);
+  void BeginTextDrag();
+  void TextDragMove();
+  // Ends the drag; Drop puts the text into the target.
+  void EndTextDrag(bool Drop);
+  void CancelDropTarget(TEcCustomChoiceEdit* Target);
+
+  bool FDragPending = false;
+  TPoint FDragPress{};
+  std::unique_ptr<TCustomImageList> FDragImages;
+  TDragImageWindow* FDragWindow = nullptr;
+  TEcCustomChoiceEdit* FDropTarget = nullptr;
+  String FDragText;
 
   String FEmptyText;
   bool FShowButton = true;

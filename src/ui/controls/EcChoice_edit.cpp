@@ -14,6 +14,8 @@ RTL_IMPLEMENT_CLASS(TEcCustomChoiceEdit, TEcParentEdit, &ComponentFactory<TEcCus
 namespace {
 // Colour of the cue text.
 constexpr TColor kCueColor = ColorValue(0x808080);
+// How far the mouse moves with the button held before a text drag starts.
+constexpr Integer kDragThreshold = 4;
 // Glyphs of button kinds 0, 1 and 2.
 const char* const kButtonGlyphs[] = {"EC_FLATCHOICE", "EC_BTNCOMBO", "EC_BTNELLIPSIS"};
 
@@ -33,6 +35,7 @@ RTL_MESSAGE_MAP(TEcCustomChoiceEdit) {
   M.On(WM_MOUSEMOVE, &TEcCustomChoiceEdit::WMMouseMove);
   M.On(WM_LBUTTONDOWN, &TEcCustomChoiceEdit::WMLButtonDown);
   M.On(WM_LBUTTONDBLCLK, &TEcCustomChoiceEdit::WMLButtonDblClk);
+  M.On(WM_LBUTTONUP, &TEcCustomChoiceEdit::WMLButtonUp);
   M.On(WM_KILLFOCUS, &TEcCustomChoiceEdit::WMKillFocus);
 }
 
@@ -318,7 +321,13 @@ void TEcCustomChoiceEdit::CMMouseLeave(TMessage& M) {
 }
 
 void TEcCustomChoiceEdit::WMMouseMove(TMessage& M) {
-  HitTest({GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)});
+  TPoint P{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
+  if (FDragPending && !Dragging &&
+      (std::abs(P.X - FDragPress.X) >= kDragThreshold || std::abs(P.Y - FDragPress.Y) >= kDragThreshold))
+    BeginTextDrag();
+  if (Dragging) return TextDragMove();
+  if (FDragPending) return;
+  HitTest(P);
   if (!MouseInControl) {
     MouseInControl = true;
     if (FDrawStyle == fsFlat) Invalidate();
@@ -337,7 +346,90 @@ void TEcCustomChoiceEdit::WMLButtonDown(TMessage& M) {
     if (CanFocus() && !Focused()) SetFocus();
     return;
   }
+  TPoint P{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
+  Integer At = CharFromPos(P.X);
+  if (DataDraggingEnabled && Focused() && SelLength() > 0 && At >= SelStart() && At < SelStart() + SelLength()) {
+    // A press on the selection may start a drag: the selection stays.
+    FDragPending = true;
+    FDragPress = P;
+    SetCapture(Handle());
+    return;
+  }
   Inherited(TEcCustomChoiceEdit::StaticClass(), M);
+}
+
+void TEcCustomChoiceEdit::WMLButtonUp(TMessage& M) {
+  if (Dragging) return EndTextDrag(true);
+  if (FDragPending) {
+    // No drag after all: the click puts the caret.
+    FDragPending = false;
+    ReleaseCapture();
+    SetSelStart(CharFromPos(GET_X_LPARAM(M.LParam)));
+    return;
+  }
+  Inherited(TEcCustomChoiceEdit::StaticClass(), M);
+}
+
+// ---- Text drag -------------------------------------------------------------------------------
+
+void TEcCustomChoiceEdit::BeginTextDrag() {
+  Dragging = DragStarted = true;
+  DragAccept = false;
+  FDropTarget = nullptr;
+  FDragText = SelText();
+  TBitmap Image;
+  Image.Canvas()->SetFont(Font());
+  Integer W = std::min(Image.Canvas()->TextWidth(FDragText) + 27, 200), H = 20;
+  Image.SetSize(W, H);
+  TCanvas* C = Image.Canvas();
+  C->Brush()->SetColor(clBtnFace);
+  C->FillRect(Rect(0, 0, W, H));
+  TRect Edge = Rect(0, 0, W, H);
+  DrawEdge(*C, Edge, BDR_RAISEDINNER, BF_RECT);
+  TRect Text = Rect(5, 0, W - 2, H);
+  TRect Used = DrawStyledText(C, FDragText, Text, nullptr, 0, false);
+  Text.Top = (H - Used.Height()) / 2;
+  DrawStyledText(C, FDragText, Text, nullptr, 0, true);
+  FDragImages = std::make_unique<TCustomImageList>(W, H);
+  FDragImages->AddMasked(&Image, clNone);
+  if (!FDragWindow) FDragWindow = new TDragImageWindow(this);
+  // The picture hangs below right of the pointer, so that the pointer finds the target.
+  FDragWindow->ShowImage(FDragImages.get(), 0, Point(-8, -8), GetCursorPos());
+}
+
+void TEcCustomChoiceEdit::CancelDropTarget(TEcCustomChoiceEdit* Target) {
+  TControl* C = Target;
+  if (OnDragOverCancel && C) OnDragOverCancel(C);
+}
+
+void TEcCustomChoiceEdit::TextDragMove() {
+  TPoint Screen = GetCursorPos();
+  if (FDragWindow) FDragWindow->MoveTo(Screen);
+  auto* Under = dynamic_cast<TEcCustomChoiceEdit*>(FindDragTarget(Screen, false));
+  TControl* Target = Under && Under != this && Under->DataDraggingEnabled && !Under->ReadOnly() ? Under : nullptr;
+  DragAccept = Target != nullptr;
+  if (OnDragOverData) OnDragOverData(DragAccept, Target, FDragText, Screen);
+  auto* NewTarget = dynamic_cast<TEcCustomChoiceEdit*>(Target);
+  if (NewTarget != FDropTarget) CancelDropTarget(FDropTarget);
+  FDropTarget = NewTarget;
+  ::SetCursor(DefaultCursorHandle(DragAccept && FDropTarget ? crHandPoint : crDefault));
+}
+
+void TEcCustomChoiceEdit::EndTextDrag(bool Drop) {
+  TEcCustomChoiceEdit* Target = FDropTarget;
+  bool Accepted = Drop && DragAccept && Target;
+  if (FDragWindow) FDragWindow->HideImage();
+  ReleaseCapture();
+  if (Accepted) {
+    Target->SetText(FDragText);
+    TControl* C = Target;
+    if (OnDragDropData) OnDragDropData(DragAccept, C, FDragText, GetCursorPos());
+  }
+  Dragging = FDragPending = DragAccept = false;
+  FDropTarget = nullptr;
+  FDragImages.reset();
+  CancelDropTarget(Target);
+  ::SetCursor(DefaultCursorHandle(crDefault));
 }
 
 void TEcCustomChoiceEdit::WMLButtonDblClk(TMessage& M) {
@@ -384,6 +476,8 @@ void TEcCustomChoiceEdit::CMExit(TMessage& M) {
 
 void TEcCustomChoiceEdit::WMKillFocus(TMessage& M) {
   if (IsDroppedDown() && !KeepPopupOnKillFocus()) CloseUp(false, true);
+  if (Dragging) EndTextDrag(false);
+  FDragPending = false;
   Inherited(TEcCustomChoiceEdit::StaticClass(), M);
 }
 

@@ -268,6 +268,34 @@ TEST_F(ComboBoxTest, ReturnMovesToTheNextControlShiftReturnBackSkippingReadOnlyO
   EXPECT_TRUE(Combo->Focused());
 }
 
+TEST_F(ComboBoxTest, DraggedSelectedTextLandsInAnotherWritableChoiceEdit) {
+  Combo->SetText("Hamburg");
+  Combo->SelectAll();
+  std::vector<String> Events;
+  Combo->OnDragDropData = [&](bool&, TControl*& C, String& Data, TPoint) { Events.push_back(C->Name() + "<" + Data); };
+  Combo->OnDragOverCancel = [&](TControl*& C) { Events.push_back("cancel " + C->Name()); };
+  Other->SetName("Other");
+  auto DragTo = [&](TWinControl* Target) {
+    TPoint Press = {10, 10}, To = Target->ClientToScreen({20, 10});
+    Combo->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(Press.X, Press.Y));
+    HeadlessMouseMove(To.X, To.Y);
+    Pump();
+    bool Started = Combo->Dragging;
+    Combo->Perform(WM_LBUTTONUP, 0, MAKELPARAM(Press.X, Press.Y));
+    Pump();
+    return Started;
+  };
+  Other->SetReadOnly(true);
+  EXPECT_TRUE(DragTo(Other));
+  EXPECT_EQ(Other->Text(), "");
+  Other->SetReadOnly(false);
+  EXPECT_TRUE(DragTo(Other));
+  EXPECT_EQ(Other->Text(), "Hamburg");
+  EXPECT_EQ(Events, (std::vector<String>{"Other<Hamburg", "cancel Other"}));
+  EXPECT_FALSE(Combo->Dragging);
+  EXPECT_EQ(Combo->DragImages(), nullptr);
+}
+
 // ---- Button and cue ----------------------------------------------------------------------------
 
 TEST_F(ComboBoxTest, TheButtonSitsInTheFrameAndGoesWhenItDoesNotFit) {
