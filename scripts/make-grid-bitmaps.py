@@ -5,7 +5,8 @@ so the build does not need this script).
 
 Each glyph is a small picture in characters; every character names a
 colour of PALETTE. The indicator images (arrow, edit, insert, selected dot,
-arrow with dot) lie on white, which the grid treats as transparent; the
+arrow with dot) and the choice edit's button glyphs (EC_*) lie on white,
+which the grid and the edit buttons treat as transparent; the
 others lie on a colour of their own that their top-left pixel gives.
 """
 import os
@@ -213,6 +214,24 @@ GLYPHS = {
 ~~~~bb~~~~bb~~~~
 ~~~~b~~~~~~b~~~~
 ~~~~~~~~~~~~~~~~""",
+    'EC_FLATCHOICE': """
+.......
+kkkkkkk
+.kkkkk.
+..kkk..
+...k...""",
+    'EC_BTNCOMBO': """
+.........
+.kkkkkkk.
+..kkkkk..
+...kkk...
+....k....
+.........""",
+    'EC_BTNELLIPSIS': """
+..........
+.kk.kk.kk.
+.kk.kk.kk.
+..........""",
 }
 
 

@@ -138,6 +138,11 @@ void TEcCustomEdit::Validate(bool& Error) {
 
 void TEcCustomEdit::CMExit(TMessage& M) {
   if (!Visible()) return Inherited(TEcCustomEdit::StaticClass(), M);
+  // An edit that was about to be entered when another one took the focus
+  // back has nothing to validate; validating it would take the focus back
+  // again, for ever.
+  if (!FEntered) return;
+  FEntered = false;
   ErrorCode = 0;
   bool Error = false;
   Validate(Error);
@@ -156,6 +161,7 @@ void TEcCustomEdit::CMExit(TMessage& M) {
 }
 
 void TEcCustomEdit::DoEnter() {
+  FEntered = true;
   TCustomEdit::DoEnter();
   if (!MouseActivated) SelectAll();
   MouseActivated = false;

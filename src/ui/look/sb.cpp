@@ -132,8 +132,8 @@ void InputMsgBox(const String& Default, const String& Prompt, bool NoCancel, boo
   PrepareBoxText(Prompt, Html);
   Box->SetMessageHtml(Html);
   bool PickList = PickOnly && Items;
-  TBoxChoiceEdit* Edit = Box->FINPE;
-  if (PickList) Edit->SetStyle(csOwnerDrawFixed);
+  TEcComboBox* Edit = Box->FINPE;
+  if (PickList) Edit->SetStyle(csDropDownList);
   if (Items) Edit->Items()->Assign(Items);
   if (PickOnly)
     Edit->SetItemIndex(Edit->Items()->IndexOf(Default));

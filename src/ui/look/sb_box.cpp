@@ -1,6 +1,7 @@
 // TFSB_BOX: the message box form of the message routines.
 #include "ui/look/sb_box.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "foundation/UFormHook.h"
@@ -18,13 +19,6 @@ constexpr Integer kNoTag = 20;
 // Odd lines of the pick list.
 constexpr TColor kOddLine = RGB(254, 245, 188);
 }  // namespace
-
-TBoxChoiceEdit* CreateBoxChoiceEdit(TComponent* AOwner) {
-  auto* E = new TBoxChoiceEdit(AOwner);
-  E->SetStyle(csDropDown);
-  E->SetItemHeight(19);
-  return E;
-}
 
 TFSB_BOX* CreateMsgBoxForm() {
   auto* Box = NewForm<TFSB_BOX>(Application);
@@ -105,9 +99,17 @@ TFSB_BOX::TFSB_BOX(TComponent* AOwner) : TForm(AOwner, 0) {
   Label1->Font()->SetName("Arial");
   Label1->SetBounds(72, 6, 40, 14);
   Label1->SetTransparent(true);
-  FINPE = CreateBoxChoiceEdit(this);
-  FINPE->SetParent(FlatPanel1);
+  FINPE = new TEcComboBox(this);
+  FINPE->SetName("FINPE");
+  FINPE->SetEmptyText("Eingabe");
+  FINPE->SetDrawStyle(fsFlat);
+  FINPE->DataDraggingEnabled = false;
+  FINPE->SetItemHeight(19);
+  FINPE->SetDropDownWidth(0);
+  FINPE->SetStyle(csDropDown);
+  FINPE->SetShowCheckBox(true);
   FINPE->SetBounds(116, 2, 289, 21);
+  FINPE->SetParent(FlatPanel1);
   Panel3 = AddPanel(Pinput, alRight, 36);
   Panel3->SetWidth(185);
   FB_ICANCEL = AddButton(Panel3, "Abbrechen", 7, 5, 82, "GLYPHNO");
@@ -148,6 +150,11 @@ TFSB_BOX::TFSB_BOX(TComponent* AOwner) : TForm(AOwner, 0) {
     FB_IOK->SetWidth(Integer(std::trunc(FB_IOK->Width() * 1.2)));
   }
   FlatPanel1->SetHeight(FINPE->Height() + 4);
+  // "Eingabe:" ends just left of the input line, however wide the font draws it.
+  TCanvas Measure;
+  Measure.SetFont(Label1->Font());
+  Integer LabelWidth = std::max(40, Measure.TextWidth(Label1->Caption()) + 1);
+  Label1->SetBounds(std::min(72, FINPE->Left() - LabelWidth - 3), 6, LabelWidth, 14);
   FText->OnLinkClick = [this](TObject*) {
     FLinkClosed = true;
     SetModalResult(mrCancel);
@@ -231,8 +238,10 @@ void TFSB_BOX::FBhelpQClick(TObject* Sender) {
   FP_help->SetVisible(true);
 }
 
-void TFSB_BOX::FINPEDrawItem(TWinControl*, Integer Index, TRect Rect, TOwnerDrawState State) {
-  TCanvas& C = *FINPE->Canvas();
+void TFSB_BOX::FINPEDrawItem(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State) {
+  auto* List = dynamic_cast<TEcPopupListBox*>(Control);
+  if (!List) return;
+  TCanvas& C = *List->Canvas();
   bool Marked = State.Contains(odSelected) || State.Contains(odFocused);
   C.Brush()->SetColor(Marked ? clHighlight : (Index % 2 == 1 ? kOddLine : clWhite));
   C.Font()->SetColor(Marked ? clHighlightText : clWindowText);

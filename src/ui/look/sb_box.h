@@ -15,9 +15,9 @@
 // Right move between the two answer buttons; F1 is swallowed. A link
 // opened in the text closes the box with mrCancel.
 //
-// The input line is the class library's combo box behind TBoxChoiceEdit
-// and CreateBoxChoiceEdit, the one place to change when the tool's own
-// choice edit takes its place.
+// The input line is the tool's choice edit (TEcComboBox): a flat drop-down
+// edit with the cue "Eingabe", or for a pick list a csDropDownList whose
+// drop-down list draws its odd lines yellow.
 //
 // Each box is made for one showing (CreateMsgBoxForm) and freed by the
 // caller afterwards.
@@ -26,15 +26,10 @@
 #pragma once
 
 #include "platform/gui/forms.h"
-#include "platform/gui/stdctrls_combo.h"
+#include "ui/controls/EcChoice.h"
 #include "ui/look/SB_markuplabel.h"
 #include "ui/look/TPlainButtonUnit.h"
 #include "ui/look/TPlainPanelUnit.h"
-
-// The input line and pick list of the box.
-using TBoxChoiceEdit = TComboBox;
-// A new input line owned by AOwner: a drop-down edit with flat look.
-TBoxChoiceEdit* CreateBoxChoiceEdit(TComponent* AOwner);
 
 enum class TSBBoxMode { Message, Question, Input };
 
@@ -62,7 +57,7 @@ class TFSB_BOX : public TForm {
   TPlainButton* FB_ICANCEL = nullptr;
   TPlainButton* FB_IOK = nullptr;
   TPlainButton* FB_HELPI = nullptr;
-  TBoxChoiceEdit* FINPE = nullptr;
+  TEcComboBox* FINPE = nullptr;
 
   // The message label and the help label (owned by the box).
   TSBHTM* Text() const { return FText; }

@@ -88,12 +88,12 @@ TEST_F(MessageBoxTest, HelpUnfoldsOnceAndGrowsTheBox) {
 
 TEST_F(MessageBoxTest, OddPickListLinesAreYellowEvenOnesWhite) {
   TFSB_BOX* Box = ShownBox(TSBBoxMode::Input, "Wählen:");
-  Box->FINPE->SetStyle(csOwnerDrawFixed);
+  Box->FINPE->SetStyle(csDropDownList);
   for (int I = 0; I < 4; ++I) Box->FINPE->Items()->Add("Eintrag " + std::to_string(I));
   Box->FINPE->SetItemIndex(3);
   Box->FINPE->SetDroppedDown(true);
   Pump();
-  TCustomListBox* List = Box->FINPE->ListBox();
+  TCustomListBox* List = Box->FINPE->DropDownList();
   ASSERT_NE(List, nullptr);
   Integer H = List->ItemHeight();
   auto Pixel = [&](int Y) {
@@ -105,6 +105,35 @@ TEST_F(MessageBoxTest, OddPickListLinesAreYellowEvenOnesWhite) {
   EXPECT_EQ(Pixel(H + H / 2), RGB(254, 245, 188));
   EXPECT_EQ(Pixel(3 * H + H / 2), ColorToRGB(clHighlight));  // the chosen line
   Box->FINPE->SetDroppedDown(false);
+}
+
+TEST_F(MessageBoxTest, APictureOfAPickListShowsTheChosenLineAndItsListUnderIt) {
+  TFSB_BOX* Box = ShownBox(TSBBoxMode::Input, "Bitte die <B>Installation</B> wählen:");
+  TEcComboBox* E = Box->FINPE;
+  E->SetStyle(csDropDownList);
+  for (const char* L : {"Laptop Außendienst", "Laptop Messe", "Notebook Büro"}) E->Items()->Add(L);
+  E->SetItemIndex(1);
+  Box->FocusModeControl();
+  E->SetDroppedDown(true);
+  Pump();
+  TEcPopupListBox* List = E->DropDownList();
+  ASSERT_NE(List, nullptr);
+  EXPECT_EQ(E->Text(), "Laptop Messe");
+  EXPECT_EQ(List->Top(), E->ClientToScreen({0, E->Height()}).Y);
+  EXPECT_EQ(List->Width(), E->Width());
+  TCanvas Measure;
+  Measure.SetFont(Box->Label1->Font());
+  EXPECT_GE(Box->Label1->Width(), Measure.TextWidth("Eingabe:"));  // the colon is not cut
+  EXPECT_LE(Box->Label1->Left() + Box->Label1->Width(), E->Left());
+  HeadlessSavePng(Box->Handle(), PngPath("inputbox_picklist.png"));
+  HeadlessSavePng(List->Handle(), PngPath("inputbox_picklist_list.png"));
+  // Escape closes only the list; the box waits.
+  Box->SetModalResult(mrNone);
+  HeadlessKey(VK_ESCAPE);
+  Pump();
+  EXPECT_FALSE(E->DroppedDown());
+  EXPECT_EQ(Box->ModalResult(), mrNone);
+  EXPECT_EQ(E->ItemIndex(), 1);
 }
 
 TEST_F(MessageBoxTest, ALinkInTheTextClosesTheBox) {

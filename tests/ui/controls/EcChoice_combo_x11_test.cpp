@@ -1,0 +1,115 @@
+// A choice edit near the bottom of the screen on a real X server (Xvfb in
+// CI), driven through the server (XTest): a click on its button opens the
+// list above the edit, a click on a row takes it. The form and the open
+// list are compared pixel for pixel with the headless rendering after the
+// same input. Skipped without a display (or XTest).
+#include "platform/gui/x11_form_fixture.h"
+#include "platform/rtl/clock.h"
+#include "ui/controls/EcChoice.h"
+
+namespace {
+
+constexpr int kFormLeft = 300, kFormWidth = 200, kFormHeight = 40;
+
+struct TComboScene {
+  TForm* Form = nullptr;
+  TEcComboBox* Combo = nullptr;
+};
+
+class ComboX11Test : public X11FormTest {
+ protected:
+  void SetUp() override {
+    X11FormTest::SetUp();
+    UseClock = std::make_unique<TClockOverride>(std::make_shared<TFakeClock>());
+  }
+  void TearDown() override {
+    X11FormTest::TearDown();
+    UseClock.reset();
+  }
+  // The form sits 10 pixels above the screen's bottom edge.
+  TComboScene MakeScene() {
+    TComboScene S;
+    S.Form = NewPlacedForm(kFormLeft, Screen->Height() - kFormHeight - 10, kFormWidth, kFormHeight);
+    S.Form->SetColor(clBtnFace);
+    S.Combo = new TEcComboBox(S.Form);
+    S.Combo->SetBounds(10, 9, 170, 22);
+    S.Combo->SetDrawStyle(fsFlat);
+    S.Combo->SetEmptyText("Eingabe");
+    S.Combo->SetParent(S.Form);
+    for (const char* T : {"Aachen", "Berlin", "Bern", "Bonn", "Dresden"}) S.Combo->Items()->Add(T);
+    S.Form->Show();
+    return S;
+  }
+  static TPoint At(TControl* C, int X, int Y) { return C->ClientToScreen({X, Y}); }
+  // Pixels that differ, outside Covered (window coordinates).
+  static int Differ(const std::vector<TColorRef>& Shot, int W, int H, HWND Headless, TRect Covered = TRect{}) {
+    TPixelSurface S = HeadlessSurface(Headless);
+    int N = 0;
+    for (int Y = 0; Y < H; ++Y)
+      for (int X = 0; X < W; ++X) N += !PtInRect(Covered, {X, Y}) && Shot[size_t(Y) * W + X] != S.Get(X, Y);
+    return N;
+  }
+  static void SavePng(const std::vector<TColorRef>& Shot, int W, int H, const String& File) {
+    TBitmap B;
+    B.SetSize(W, H);
+    for (int Y = 0; Y < H; ++Y)
+      for (int X = 0; X < W; ++X) B.PixelSurface().Set(X, Y, Shot[size_t(Y) * W + X]);
+    B.SavePng(File);
+  }
+  std::unique_ptr<TClockOverride> UseClock;
+};
+
+TEST_F(ComboX11Test, NearTheScreensBottomTheListOpensAboveAndMatchesTheHeadlessScreen) {
+  TComboScene S = MakeScene();
+  unsigned long Win = X11WindowOfHandle(S.Form->Handle());
+  ASSERT_NE(Win, 0u);
+  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(Win); }));
+  Settle();
+  TPoint InEdit = At(S.Combo, 30, 10), OnButton = At(S.Combo, S.Combo->Width() - 10, 10);
+  Probe.Click(InEdit.X, InEdit.Y);
+  ASSERT_TRUE(PumpUntil([&] { return S.Combo->Focused(); }));
+  Probe.Click(OnButton.X, OnButton.Y);
+  ASSERT_TRUE(PumpUntil([&] { return S.Combo->DroppedDown(); }));
+  TEcPopupListBox* L = S.Combo->DropDownList();
+  unsigned long ListWin = X11WindowOfHandle(L->Handle());
+  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(ListWin); }));
+  EXPECT_EQ(L->PlacementResult(), 1);
+  EXPECT_EQ(L->BoundsRect().Bottom, At(S.Combo, 0, 0).Y);
+  Settle();
+  int W = 0, H = 0, LW = 0, LH = 0;
+  std::vector<TColorRef> Form = Probe.Grab(Win, W, H);
+  std::vector<TColorRef> List = Probe.Grab(ListWin, LW, LH);
+  ASSERT_EQ(W, kFormWidth);
+  ASSERT_EQ(LW, L->Width());
+  Integer RowH = L->ItemHeight();
+  TPoint Row = At(L, 20, 3 * RowH + RowH / 2);
+  Probe.Click(Row.X, Row.Y);
+  ASSERT_TRUE(PumpUntil([&] { return !S.Combo->DroppedDown(); }));
+  EXPECT_EQ(S.Combo->Text(), "Bonn");
+  EXPECT_EQ(S.Combo->ItemIndex(), 3);
+
+  // The same input on the in-memory desktop.
+  X11 = SetGuiDriver(NewHeadlessDriver());
+  TComboScene T = MakeScene();
+  Pump();
+  HeadlessClick(InEdit.X, InEdit.Y);
+  Pump();
+  HeadlessClick(OnButton.X, OnButton.Y);
+  Pump();
+  ASSERT_TRUE(T.Combo->DroppedDown());
+  // The server keeps no pixels of the form where the list covers it.
+  TRect Covered = T.Combo->DropDownList()->BoundsRect();
+  OffsetRect(Covered, -T.Form->Left(), -T.Form->Top());
+  EXPECT_EQ(Differ(Form, W, H, T.Form->Handle(), Covered), 0) << "form pixels that differ";
+  EXPECT_EQ(Differ(List, LW, LH, T.Combo->DropDownList()->Handle()), 0) << "list pixels that differ";
+  if (const char* Dir = getenv("EDIT_PNG_DIR")) {
+    SavePng(Form, W, H, String(Dir) + "/combo_form_x11.png");
+    SavePng(List, LW, LH, String(Dir) + "/combo_list_x11.png");
+    HeadlessSavePng(T.Form->Handle(), String(Dir) + "/combo_form.png");
+  }
+  HeadlessClick(Row.X, Row.Y);
+  Pump();
+  EXPECT_EQ(T.Combo->Text(), "Bonn");
+}
+
+}  // namespace
