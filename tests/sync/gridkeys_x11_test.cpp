@@ -49,26 +49,11 @@ class InstallationListX11 : public SyncTest {
     Application->ProcessMessages();
     Application->ResetTerminated();
   }
-  bool PumpUntil(const std::function<bool()>& Done) {
-    return PumpEventsUntil([this] { Pump(); }, Done);
-  }
+  bool PumpUntil(const std::function<bool()>& Done) { return PumpEventsUntil([this] { Pump(); }, Done); }
   // The screen point in the middle of the grid cell (ACol, ARow).
   TPoint CellCentre(Integer ACol, Integer ARow) {
     TRect R = Grid->CellRect(ACol, ARow);
     return Grid->ClientToScreen(Point((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2));
-  }
-  // With LOOK_PNG_DIR naming a folder, leaves the picture of window Win there.
-  void SavePicture(unsigned long Win, const String& Name) {
-    const char* Dir = getenv("LOOK_PNG_DIR");
-    if (!Dir) return;
-    X11Sync(GuiDriver());
-    int W = 0, H = 0;
-    std::vector<TColorRef> Shown = Probe.Grab(Win, W, H);
-    TBitmap Picture;
-    Picture.SetSize(W, H);
-    for (int Y = 0; Y < H; ++Y)
-      for (int X = 0; X < W; ++X) Picture.PixelSurface().Set(X, Y, Shown[size_t(Y) * W + X]);
-    Picture.SavePng(String(Dir) + "/" + Name + ".png");
   }
   Integer CurrentSlot() { return Form->KM->FieldByName("ID")->AsInteger(); }
   Integer NameColumn() {
@@ -98,8 +83,6 @@ TEST_F(InstallationListX11, AUserTypesANameToFindItsSlotAndMarksTheRow) {
   ASSERT_TRUE(Grid->SearchRunning());
   unsigned long Balloon = X11WindowOfHandle(Grid->SearchBalloon()->Handle());
   EXPECT_TRUE(PumpUntil([&] { return Probe.Viewable(Balloon); }));
-  SavePicture(Balloon, "search-balloon");
-  SavePicture(Win, "search-list");
   Probe.TapKey(XK_Escape);
   ASSERT_TRUE(PumpUntil([&] { return !Grid->SearchRunning(); }));
 
@@ -109,8 +92,6 @@ TEST_F(InstallationListX11, AUserTypesANameToFindItsSlotAndMarksTheRow) {
   EXPECT_EQ(3, CurrentSlot());
   EXPECT_TRUE(Grid->SelectedRows()->CurrentRowSelected());
   EXPECT_EQ("Merker", Grid->SelectedRows()->Texts(0));
-  Pump();
-  SavePicture(Win, "marked-list");
 }
 
 }  // namespace

@@ -93,6 +93,7 @@ void TI_CustomDBGrid::Notification(TComponent* AComponent, TOperation Operation)
   if (AComponent == FImages) SetImages(nullptr);
   if (AComponent == FPopupTitle) FPopupTitle = nullptr;
   if (AComponent == FClipPopup) FClipPopup = nullptr;
+  if (AComponent == FSearchBalloon) FSearchBalloon = nullptr;
   if (FColumns)
     for (Integer I = 0; I < FColumns->Count(); ++I)
       if (FColumns->Items(I)->PopupMenu() == AComponent) FColumns->Items(I)->SetPopupMenu(nullptr);
