@@ -74,7 +74,7 @@ void TI_CustomDBGrid::CreateWnd() {
     FClipPopup->OnClick = [this](TObject* Sender) {
       // "#goto" is the command line (item 0), "#Goto<i>" mark i + 1.
       const String& Name = static_cast<TI_EditButton*>(Sender)->Name;
-      FClipPopup->HidePopup();
+      HideMarkedRows();
       ClipItemClick(Name == "#goto" ? 0 : StrToIntDef(Name.substr(5), -1) + 1);
     };
   }
@@ -93,6 +93,7 @@ void TI_CustomDBGrid::Notification(TComponent* AComponent, TOperation Operation)
   if (AComponent == FImages) SetImages(nullptr);
   if (AComponent == FPopupTitle) FPopupTitle = nullptr;
   if (AComponent == FClipPopup) FClipPopup = nullptr;
+  if (AComponent == FSearchBalloon) FSearchBalloon = nullptr;
   if (FColumns)
     for (Integer I = 0; I < FColumns->Count(); ++I)
       if (FColumns->Items(I)->PopupMenu() == AComponent) FColumns->Items(I)->SetPopupMenu(nullptr);
@@ -296,7 +297,10 @@ void TI_CustomDBGrid::UpdateActive() {
 // ---- Data link notifications -------------------------------------------------------------------------------
 
 void TI_CustomDBGrid::LinkActive(bool Value) {
-  if (!Value) HideEditor();
+  if (!Value) {
+    HideEditor();
+    EndSearch();
+  }
   FBookmarks->LinkActive(Value);
   LayoutChanged();
   if (Value && FOptions.Contains(dgAlwaysShowEditor)) ShowEditor();
@@ -350,8 +354,11 @@ void TI_CustomDBGrid::ColumnComment(Integer, TColumn* Column) { FireEvent(OnColu
 void TI_CustomDBGrid::ClipItemClick(Integer Item) {
   FireEvent(OnClipButtonClick, this);
   TDataSet* DS = FDataLink->DataSet();
-  if (Item == 0) FBookmarks->Clear();
-  else if (DS && Item <= FBookmarks->Count() && DS->BookmarkValid(FBookmarks->Items(Item - 1)))
+  if (Item == 0) {
+    FBookmarks->Clear();
+    InvalidateCol(FIndicatorOffset - 1);
+    MarksChanged();
+  } else if (DS && Item <= FBookmarks->Count() && DS->BookmarkValid(FBookmarks->Items(Item - 1)))
     DS->GotoBookmark(FBookmarks->Items(Item - 1));
 }
 

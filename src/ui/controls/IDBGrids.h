@@ -50,6 +50,8 @@ RTL_ENUM(TDBGridColumnsState, csDefault, csCustomized);
 
 class TI_CustomDBGrid;
 class TColumn;
+class TBookmarkList;
+class TI_MessageWindow;
 
 // ---- Titles and columns -------------------------------------------------------------------------
 
@@ -252,7 +254,8 @@ class TBookmarkList {
   bool CurrentRowSelected() const;
   void SetCurrentRowSelected(bool Value);
   bool Find(const TBookmark& Item, Integer& Index) const;
-  // Deletes every listed record from the dataset, last listed first.
+  // Deletes every listed record from the dataset, last listed first; a
+  // listed record the dataset no longer knows is only taken off the list.
   void DeleteSelected();
   void LinkActive(bool Value);
 
@@ -364,6 +367,8 @@ RTL_DECLARE_EVENT(TDrawRichText, void(TCanvas* ACanvas, TField* Field, TRect ARe
 RTL_DECLARE_EVENT(TDragTextEvent, void(String& Text));
 RTL_DECLARE_EVENT(TDoubleClickEvent2, void(Integer X, Integer Y));
 RTL_DECLARE_EVENT(TGetBookMarkString, void(String& Text));
+// Code-only: the marked rows changed (the dataset position is kept around it).
+RTL_DECLARE_EVENT(TMarksChangedEvent, void(TBookmarkList* List));
 
 // ---- The grid ---------------------------------------------------------------------------------------
 
@@ -461,6 +466,35 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   // The column selector, then the grid laid out again and OnAfterCustomizeDialog.
   void ShowCustomizeDialog();
 
+  // ---- Marked rows -----------------------------------------------------------------------------
+  // The marked-rows popup under the top-left cell: its buttons list the
+  // first MaxClipMarks marks; OnClipClick may keep it hidden.
+  static constexpr Integer MaxClipMarks = 20;
+  void ShowMarkedRows();
+  void HideMarkedRows();
+  bool MarkedRowsShown() const { return FClipShown; }
+  // Raises OnMarksChanged with the dataset position kept around it.
+  void MarksChanged();
+  TMarksChangedEvent OnMarksChanged;
+
+  // ---- Incremental search ------------------------------------------------------------------------
+  // Typing while no editor shows (AutoSearch) looks the text up in the
+  // current column, shown in a balloon; timer SearchTimerId ends it after
+  // SearchTime ms without a key. The finder form takes over when
+  // OnEditorGetConvert names one.
+  static constexpr UINT SearchTimerId = 174;
+  static constexpr Cardinal SearchTime = 5000;
+  bool SearchRunning() const { return FSearchBalloon != nullptr; }
+  const String& SearchText() const { return FSearchText; }
+  TI_MessageWindow* SearchBalloon() const { return FSearchBalloon; }
+  // Kills the timer, hides and frees the balloon, forgets the text.
+  void EndSearch();
+  // Handles one typed character as the search does (Ctrl: the clipboard's
+  // text); false when the search did not take it.
+  bool SearchKey(char32_t Key, bool Ctrl);
+  // The search text as a value of Field's type; Null when it is none.
+  static Variant SearchValue(TField* Field, const String& Text, bool FirstCharUpper);
+
   // ---- Events -----------------------------------------------------------------------------------------
   TDBGridClickEvent OnCellClick, OnTitleClick;
   TNotifyEvent OnColEnter, OnColExit, OnEditButtonClick, OnClipButtonClick, OnAfterCustomizeDialog,
@@ -510,6 +544,7 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   String GetEditText(Integer ACol, Integer ARow) override;
   void SetEditText(Integer ACol, Integer ARow, const String& Value) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char32_t& Key) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void DblClick() override;
@@ -521,6 +556,8 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void WMPaint(TMessage& M);
   void WMVScroll(TMessage& M);
   void CMHintShow(TMessage& M);
+  void WMTimer(TMessage& M);
+  void WMDestroy(TMessage& M);
 
  private:
   friend class TGridDataLink;
@@ -545,6 +582,11 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void DrawFixedCell(Integer ACol, Integer ARow, const TRect& ARect);
   void DrawDataCell2(Integer DataCol, Integer DataRow, const TRect& ARect, TGridDrawState AState);
   void DrawDataText(TCanvas* C, const TRect& R, const String& Text, TAlignment Alignment);
+  // The finder named by OnEditorGetConvert (step of the search): true when
+  // the key was handled there.
+  bool SearchByFinder(char32_t Key);
+  void ShowSearchBalloon();
+  void LocateSearch(const String& Text, const String& Caption);
   void MoveCol(Integer DataCol);
   Integer DataRowCount();
   // Runs Fn with the link's active record at DataRow, restoring it after.
@@ -559,6 +601,9 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   TCustomImageList* FImages = nullptr;
   TPopupMenu* FPopupTitle = nullptr;
   TDBClipPopup* FClipPopup = nullptr;
+  TI_MessageWindow* FSearchBalloon = nullptr;  // owned as a component
+  String FSearchText;
+  bool FClipShown = false;
   TDBGridOptions FOptions;
   Integer FIndicatorOffset = 1, FTitleOffset = 1, FFrozenCols = 0, FLayoutLock = 0;
   Integer FUserResizedCol = -1, FPressedTitle = -1;

@@ -470,6 +470,7 @@ void TBookmarkList::SetCurrentRowSelected(bool Value) {
   FCacheIndex = -1;
   FCache.clear();
   FGrid->InvalidateRow(FGrid->Row());
+  FGrid->MarksChanged();
 }
 
 void TBookmarkList::DeleteSelected() {
@@ -478,8 +479,11 @@ void TBookmarkList::DeleteSelected() {
   DS->DisableControls();
   try {
     while (!FList.empty()) {
-      DS->GotoBookmark(FList.back());
-      DS->Delete();
+      // A record deleted elsewhere meanwhile is only taken off the list.
+      if (DS->BookmarkValid(FList.back())) {
+        DS->GotoBookmark(FList.back());
+        DS->Delete();
+      }
       FList.pop_back();
       FTexts.pop_back();
     }

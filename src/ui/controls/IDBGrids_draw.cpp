@@ -13,6 +13,8 @@ RTL_MESSAGE_MAP(TI_CustomDBGrid) {
   M.On(WM_PAINT, &TI_CustomDBGrid::WMPaint);
   M.On(WM_VSCROLL, &TI_CustomDBGrid::WMVScroll);
   M.On(CM_HINTSHOW, &TI_CustomDBGrid::CMHintShow);
+  M.On(WM_TIMER, &TI_CustomDBGrid::WMTimer);
+  M.On(WM_DESTROY, &TI_CustomDBGrid::WMDestroy);
 }
 
 namespace {
@@ -109,7 +111,14 @@ void TI_CustomDBGrid::DrawFixedCell(Integer ACol, Integer ARow, const TRect& R) 
   bool IsIndicator = FOptions.Contains(dgIndicator) && ACol == 0;
   bool IsMarker = FOptions.Contains(dgMarker) && ACol == FIndicatorOffset - 1;
   if (ARow < FTitleOffset) {
-    if (FOptions.Contains(dgMarker) && ACol == 0) DrawCentred(C, FIndicators.get(), 6, R);
+    if (FOptions.Contains(dgMarker) && ACol == 0) {
+      // Pressed while the marked-rows popup shows.
+      if (FClipShown) {
+        TRect E = R;
+        DrawEdge(*C, E, BDR_SUNKENOUTER, BF_RECT);
+      }
+      DrawCentred(C, FIndicators.get(), 6, R, FClipShown ? 1 : 0);
+    }
     else if (IsMarker && IsIndicator == false && FOptions.Contains(dgIndicator)) DrawCentred(C, FIndicators.get(), 10, R);
     return;
   }
@@ -414,11 +423,24 @@ void TI_CustomDBGrid::CMHintShow(TMessage& M) {
 
 void TI_CustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   if (!ComponentState().Contains(csDesigning) && !Focused() && CanFocus()) SetFocus();
+  if (!Focused() && !(InplaceEditor() && InplaceEditor()->Focused()) && CanFocus()) return;
   if (!HasData()) return TCustomControl::MouseDown(Button, Shift, X, Y);
   TGridCoord Cell = X < 0 || Y < 0 ? TGridCoord{0, -1} : MouseCoord(X, Y);
   if (Button == mbLeft) {
     FPressPoint2 = Point(X, Y);
     FLeftDown = true;
+  }
+  bool FixedArea = Cell.X < FIndicatorOffset && Cell.Y < FTitleOffset;
+  if (DragMode() == dmAutomatic && Button == mbLeft && FixedArea && !ComponentState().Contains(csDesigning)) {
+    BeginDrag(false);
+    return;
+  }
+  if (FClipShown) {
+    HideMarkedRows();
+    if (FixedArea && Cell.X == 0 && Button == mbLeft) return;
+  } else if (Button == mbLeft && FOptions.Contains(dgMarker) && Cell.X == 0 && Cell.Y == 0) {
+    ShowMarkedRows();
+    return;
   }
   if (Cell.Y >= 0 && Cell.Y < FTitleOffset) {
     FPressedTitle = Cell.X >= FIndicatorOffset ? Cell.X : -1;
@@ -450,10 +472,13 @@ void TI_CustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
     Integer Target = Cell.Y - FTitleOffset;
     if (Target < FDataLink->RecordCount()) FDataLink->MoveBy(Target - FDataLink->ActiveRecord());
     if (Cell.X >= FIndicatorOffset) MoveCol(Cell.X - FIndicatorOffset);
+    // A right press asks the application for a finder first.
+    if (Button == mbRight && OnEditorGetConvert && Cell.X >= FIndicatorOffset) SearchByFinder(' ');
     if (Button == mbLeft && FOptions.Contains(dgMultiSelect)) {
       if (!Shift.Contains(ssCtrl)) FBookmarks->Clear();
       FBookmarks->SetCurrentRowSelected(!FBookmarks->CurrentRowSelected() || !Shift.Contains(ssCtrl));
-    } else if (Button == mbLeft && FOptions.Contains(dgMarker) && Cell.X == FIndicatorOffset - 1) {
+    } else if (Button == mbLeft && FOptions.Contains(dgMarker) && Cell.X == FIndicatorOffset - 1 &&
+               Target < FDataLink->RecordCount()) {
       FBookmarks->SetCurrentRowSelected(!FBookmarks->CurrentRowSelected());
       InvalidateCell(Cell.X, Cell.Y);
     }
@@ -539,7 +564,15 @@ void TI_CustomDBGrid::GetDataDragImage(Integer, Integer ARow, TCustomImageList*&
 
 void TI_CustomDBGrid::KeyDown(Word& Key, TShiftState Shift) {
   if (DragMode2() != 0) return TI_CustomGrid::KeyDown(Key, Shift);
+  // The marked-rows popup takes every key; Escape closes it.
+  if (FClipShown) {
+    if (Key == VK_ESCAPE) HideMarkedRows();
+    else if (FClipPopup) FClipPopup->Perform(WM_KEYDOWN, Key, 0);
+    Key = 0;
+    return;
+  }
   TCustomControl::KeyDown(Key, Shift);
+  if (Key == VK_UP || Key == VK_DOWN) EndSearch();
   if (Key == 0 || !FDataLink->Active() || !CanGridAcceptKey(Key, Shift)) return;
   TDataSet* DS = FDataLink->DataSet();
   bool Ctrl = Shift.Contains(ssCtrl), RowSel = FOptions.Contains(dgRowSelect);

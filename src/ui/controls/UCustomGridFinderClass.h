@@ -37,6 +37,11 @@ class TFCustomGridFinder : public TForm {
   Byte LastKey = 0;
   Integer FinderLeft = 0, FinderTop = 0;
   String FinderText;
+  // Given by the grid that opens the finder: the key lines, the searched
+  // field's name and the typed character (empty for a blank). Set by the
+  // finder before it closes: the found key value and its caption.
+  String KeyText, FieldName, TypedChar;
+  String FoundValue, FoundCaption;
 
   // Returns LastKey and resets it to 0.
   Byte TakeLastKey();

@@ -4,6 +4,8 @@
 // a closing dataset, and the grid base's drags.
 #include "ui/controls/IDBGrids.h"
 
+#include "dbgrid_fixture.h"
+
 #include "data/memtable/mtMemTable.h"
 #include "platform/gui/forms_fixture.h"
 #include "platform/gui/wm_headless.h"
@@ -15,23 +17,8 @@
 
 namespace {
 
-class DBGridTest : public FormsTest {
+class DBGridTest : public DBGridFixture {
  protected:
-  void SetUp() override {
-    FormsTest::SetUp();
-    Form = NewPlainForm("Liste", Bounds(50, 50, 500, 300));
-    Table = new TmtMemTable(Form);
-    Table->FieldDefs().Add("Name", ftString, 60);
-    Table->FieldDefs().Add("Ort", ftString, 60);
-    Table->FieldDefs().Add("Nr", ftInteger, 0);
-    Table->Open();
-    Source = new TDataSource(Form);
-    Source->SetDataSet(Table);
-    Grid = new TI_DBGrid(Form);
-    Grid->SetParent(Form);
-    Grid->SetBounds(10, 10, 400, 200);
-  }
-
   // ---- Verbs --------------------------------------------------------------------------------
   void GivenRows(Integer Count, const String& Name = "Kunde") {
     for (Integer I = 1; I <= Count; ++I) {
@@ -92,10 +79,6 @@ class DBGridTest : public FormsTest {
     return Info;
   }
 
-  TForm* Form = nullptr;
-  TmtMemTable* Table = nullptr;
-  TDataSource* Source = nullptr;
-  TI_DBGrid* Grid = nullptr;
 };
 
 // ---- Layout ----------------------------------------------------------------------------------------

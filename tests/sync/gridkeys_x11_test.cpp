@@ -1,0 +1,97 @@
+// The installation list of page "0" on a real X server, driven by XTest as
+// a user would: a click into the list, a name typed to search it (the
+// balloon shows the text and the list moves to the slot), and a click into
+// the marker column that marks the row. The list is given the search and
+// the marker column here; its description has neither. Skipped without a
+// display or XTest.
+#include <X11/keysym.h>
+
+#include "sync_fixture.h"
+
+#include "platform/gui/x11_form_fixture.h"
+
+namespace {
+
+class InstallationListX11 : public SyncTest {
+ protected:
+  void SetUp() override {
+    SyncTest::SetUp();
+    std::unique_ptr<TGuiDriver> X11 = NewX11Driver();
+    if (!X11 || !Probe.Valid() || !Probe.HasXTest()) MDS_SKIP_WITHOUT_DISPLAY("no X display or XTest");
+    Lock = std::make_unique<TX11DisplayLock>(String());
+    Previous = SetGuiDriver(std::move(X11));
+    MakeForm();
+    Form->OnShow = nullptr;
+    Grid = Form->I_DBKMSYS;
+    auto* KM = Form->KM;
+    KM->SetReadOnly(false);
+    KM->Open();
+    Integer ID = 0;
+    for (const char* Name : {"Meier", "Braun", "Schulz", "Zander"}) {
+      KM->Append();
+      KM->FieldByName("ID")->SetAsInteger(++ID);
+      KM->FieldByName("Name")->SetAsString(Name);
+      KM->FieldByName("Path")->SetAsString("/mobil/" + IntToStr(ID) + "/");
+      KM->Post();
+    }
+    KM->First();
+    Grid->SetAutoSearch(true);
+    Grid->SetOptions(Grid->Options() + TDBGridOptions{dgMarker});
+  }
+  void TearDown() override {
+    delete Form;
+    Form = nullptr;
+    if (Previous) SetGuiDriver(std::move(Previous));
+    Lock.reset();
+    SyncTest::TearDown();
+  }
+  void Pump() {
+    Application->ProcessMessages();
+    Application->ResetTerminated();
+  }
+  bool PumpUntil(const std::function<bool()>& Done) { return PumpEventsUntil([this] { Pump(); }, Done); }
+  // The screen point in the middle of the grid cell (ACol, ARow).
+  TPoint CellCentre(Integer ACol, Integer ARow) {
+    TRect R = Grid->CellRect(ACol, ARow);
+    return Grid->ClientToScreen(Point((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2));
+  }
+  Integer CurrentSlot() { return Form->KM->FieldByName("ID")->AsInteger(); }
+  Integer NameColumn() {
+    for (Integer I = 0; I < Grid->Columns()->Count(); ++I)
+      if (Grid->Columns()->Items(I)->FieldName() == "Name") return I;
+    return -1;
+  }
+
+  TX11Probe Probe;
+  std::unique_ptr<TX11DisplayLock> Lock;
+  std::unique_ptr<TGuiDriver> Previous;
+  TI_DBGrid* Grid = nullptr;
+};
+
+TEST_F(InstallationListX11, AUserTypesANameToFindItsSlotAndMarksTheRow) {
+  Form->Show();
+  unsigned long Win = X11WindowOfHandle(Form->Handle());
+  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(Win); }));
+  TPoint First = CellCentre(Grid->IndicatorOffset() + NameColumn(), Grid->TitleOffset());
+  Probe.Click(First.X, First.Y);
+  ASSERT_TRUE(PumpUntil([&] { return Grid->Focused(); }));
+  ASSERT_EQ(NameColumn(), Grid->SelectedIndex());
+
+  for (unsigned long Key : {XK_s, XK_c, XK_h}) Probe.TapKey(Key);
+  ASSERT_TRUE(PumpUntil([&] { return Grid->SearchText() == "sch"; }));
+  EXPECT_EQ(3, CurrentSlot());
+  ASSERT_TRUE(Grid->SearchRunning());
+  unsigned long Balloon = X11WindowOfHandle(Grid->SearchBalloon()->Handle());
+  EXPECT_TRUE(PumpUntil([&] { return Probe.Viewable(Balloon); }));
+  Probe.TapKey(XK_Escape);
+  ASSERT_TRUE(PumpUntil([&] { return !Grid->SearchRunning(); }));
+
+  TPoint Marker = CellCentre(Grid->IndicatorOffset() - 1, Grid->Row());
+  Probe.Click(Marker.X, Marker.Y);
+  ASSERT_TRUE(PumpUntil([&] { return Grid->SelectedRows()->Count() == 1; }));
+  EXPECT_EQ(3, CurrentSlot());
+  EXPECT_TRUE(Grid->SelectedRows()->CurrentRowSelected());
+  EXPECT_EQ("Merker", Grid->SelectedRows()->Texts(0));
+}
+
+}  // namespace
