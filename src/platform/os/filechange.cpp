@@ -36,7 +36,9 @@ DWORD FileChangeFilter(TFileChangeKinds Kinds) {
 
 TFileChangeThread::TFileChangeThread(const String& Folder, bool WatchSubtree, TFileChangeKinds Kinds,
                                      TNotifyEvent OnDone)
-    : TThread(true), FFolder(Folder), FWatchSubtree(WatchSubtree), FFilter(FileChangeFilter(Kinds)) {
+    : TThread(true),
+      FFolder(Folder),
+      FHandle(FindFirstChangeNotification(Folder, WatchSubtree, FileChangeFilter(Kinds))) {
   OnTerminate = std::move(OnDone);
   SetFreeOnTerminate(true);
   Start();
@@ -45,7 +47,7 @@ TFileChangeThread::TFileChangeThread(const String& Folder, bool WatchSubtree, TF
 TFileChangeThread::~TFileChangeThread() = default;
 
 void TFileChangeThread::Execute() {
-  TChangeHandle H = FindFirstChangeNotification(FFolder, FWatchSubtree, FFilter);
+  TChangeHandle& H = FHandle;
   if (!H.Valid()) return;  // nothing to watch: end at once
   while (!Terminated()) {
     DWORD R = WaitForSingleObject(H, kPollMs);
@@ -62,6 +64,9 @@ void TFileChangeThread::Execute() {
 
 TMountTableWatcher::TMountTableWatcher(std::function<void(unsigned Event)> Handler)
     : TThread(true), FHandler(std::move(Handler)), FTable(MountTablePath()) {
+  if (FTable.rfind("/proc/", 0) == 0) FFd = ::open(FTable.c_str(), O_RDONLY | O_CLOEXEC);
+  else WatchFile();
+  FKnown = ShellDrives(FTable);
   Start();
 }
 
@@ -69,13 +74,23 @@ TMountTableWatcher::~TMountTableWatcher() {
   Terminate();
   WaitFor();
   RemoveQueuedEvents(this);
+  if (FFd >= 0) ::close(FFd);
+  if (FHandle.Valid()) FindCloseChangeNotification(FHandle);
 }
 
-void TMountTableWatcher::Compare(std::vector<TShellDrive>& Known) {
+// A table in a plain file: its folder is watched for the file being
+// written or replaced.
+void TMountTableWatcher::WatchFile() {
+  String Dir = FTable.substr(0, FTable.rfind('/') == 0 ? 1 : FTable.rfind('/'));
+  FHandle = FindFirstChangeNotification(
+      Dir, false, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE);
+}
+
+void TMountTableWatcher::Compare() {
   std::vector<TShellDrive> Now = ShellDrives(FTable);
   bool Arrived, Gone;
-  if (SameDrives(Known, Now, Arrived, Gone)) return;
-  Known = std::move(Now);
+  if (SameDrives(FKnown, Now, Arrived, Gone)) return;
+  FKnown = std::move(Now);
   for (unsigned Event : {DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE}) {
     if (Event == DBT_DEVICEARRIVAL ? !Arrived : !Gone) continue;
     Queue([this, Event] {
@@ -85,42 +100,28 @@ void TMountTableWatcher::Compare(std::vector<TShellDrive>& Known) {
 }
 
 void TMountTableWatcher::Execute() {
-  const String& Table = FTable;
-  std::vector<TShellDrive> Known = ShellDrives(FTable);
-  if (Table.rfind("/proc/", 0) == 0) {
-    // The kernel's table signals a change as an exceptional condition.
-    int Fd = ::open(Table.c_str(), O_RDONLY | O_CLOEXEC);
-    while (!Terminated()) {
-      pollfd P{Fd, POLLPRI | POLLERR, 0};
-      int N = Fd >= 0 ? ::poll(&P, 1, int(kPollMs)) : ::poll(nullptr, 0, int(kPollMs));
-      if (N > 0) Compare(Known);
-    }
-    if (Fd >= 0) ::close(Fd);
-    return;
-  }
-  // A table in a plain file: watch its folder for the file being written
-  // or replaced.
-  String Dir = Table.substr(0, Table.rfind('/') == 0 ? 1 : Table.rfind('/'));
-  TChangeHandle H;
+  bool Kernel = FTable.rfind("/proc/", 0) == 0;
   while (!Terminated()) {
-    if (!H.Valid()) {
-      H = FindFirstChangeNotification(Dir, false,
-                                      FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE |
-                                          FILE_NOTIFY_CHANGE_SIZE);
-      Compare(Known);
-      if (!H.Valid()) {
-        ::poll(nullptr, 0, int(kPollMs));
-        continue;
-      }
+    if (Kernel) {
+      // The kernel's table signals a change as an exceptional condition.
+      pollfd P{FFd, POLLPRI | POLLERR, 0};
+      if ((FFd >= 0 ? ::poll(&P, 1, int(kPollMs)) : ::poll(nullptr, 0, int(kPollMs))) > 0) Compare();
+      continue;
     }
-    DWORD R = WaitForSingleObject(H, kPollMs);
+    if (!FHandle.Valid()) {
+      // The folder is missing: look again a little later.
+      ::poll(nullptr, 0, int(kPollMs));
+      WatchFile();
+      Compare();
+      continue;
+    }
+    DWORD R = WaitForSingleObject(FHandle, kPollMs);
     if (R == WAIT_OBJECT_0) {
-      FindNextChangeNotification(H);
-      Compare(Known);
+      FindNextChangeNotification(FHandle);
+      Compare();
     } else if (R != WAIT_TIMEOUT) {
-      FindCloseChangeNotification(H);
-      H.Reset();
+      FindCloseChangeNotification(FHandle);
+      FHandle.Reset();
     }
   }
-  if (H.Valid()) FindCloseChangeNotification(H);
 }

@@ -50,8 +50,7 @@ class TFileChangeThread : public TThread {
 
  private:
   String FFolder;
-  bool FWatchSubtree;
-  DWORD FFilter;
+  TChangeHandle FHandle;  // made by the constructor: no change is missed
   std::atomic<bool> FChangeSeen{false};
 };
 
@@ -71,7 +70,15 @@ class TMountTableWatcher : public TThread {
   void Execute() override;
 
  private:
-  void Compare(std::vector<TShellDrive>& Known);
+  void Compare();
+  void WatchFile();
   std::function<void(unsigned Event)> FHandler;
-  String FTable;  // read once, on the main thread
+  // Made by the constructor, so that no change after it is missed: the
+  // table's path (read once, on the main thread), the drives known, and
+  // what the thread waits on (the kernel table's descriptor, or a change
+  // handle of a plain file's folder).
+  String FTable;
+  std::vector<TShellDrive> FKnown;
+  int FFd = -1;
+  TChangeHandle FHandle;
 };

@@ -140,6 +140,8 @@ TEST_F(ShellTreeTest, SelectingAPathExpandsTheWayAndAFileSelectsItsFolder) {
   TshSystemTreeView* T = ShownTree();
   T->SetSelection(Deep);
   EXPECT_EQ(T->GetSelection(), Deep);
+  Pump();
+  if (const char* Dir = getenv("TREE_PNG_DIR")) HeadlessSavePng(Form->Handle(), String(Dir) + "/shell_tree.png");
   std::ofstream(Deep + "/file.txt") << "x";
   T->SetSelection(Deep + "/file.txt");
   EXPECT_EQ(T->GetSelection(), Deep);
