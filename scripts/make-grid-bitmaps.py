@@ -251,15 +251,22 @@ def bmp_bytes(rows):
     return header + info + bytes(pixels)
 
 
-def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else 'resources'
-    for name, picture in GLYPHS.items():
+def write_pictures(pictures, palette, out, size=None):
+    """Writes each picture (name -> rows of palette characters) as
+    <out>/<name>.bmp; size, when given, is the (width, height) each must have."""
+    for name, picture in pictures.items():
         lines = picture.strip('\n').split('\n')
         if len({len(line) for line in lines}) != 1:
             sys.exit(f'{name}: rows of different length')
-        rows = [[PALETTE[c] for c in line] for line in lines]
+        if size and (len(lines[0]), len(lines)) != size:
+            sys.exit(f'{name}: not {size[0]} x {size[1]}')
+        rows = [[palette[c] for c in line] for line in lines]
         with open(os.path.join(out, name + '.bmp'), 'wb') as f:
             f.write(bmp_bytes(rows))
+
+
+def main():
+    write_pictures(GLYPHS, PALETTE, sys.argv[1] if len(sys.argv) > 1 else 'resources')
 
 
 if __name__ == '__main__':

@@ -13,7 +13,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from importlib import import_module
 
-bmp_bytes = import_module('make-grid-bitmaps').bmp_bytes
+write_pictures = import_module('make-grid-bitmaps').write_pictures
 
 PALETTE = {
     '~': (255, 0, 255),    # transparent
@@ -154,14 +154,7 @@ dddddddddddddddd
 
 
 def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else 'resources'
-    for name, picture in ICONS.items():
-        lines = picture.strip('\n').split('\n')
-        if len(lines) != 16 or {len(line) for line in lines} != {16}:
-            sys.exit(f'{name}: not 16 x 16')
-        rows = [[PALETTE[c] for c in line] for line in lines]
-        with open(os.path.join(out, name + '.bmp'), 'wb') as f:
-            f.write(bmp_bytes(rows))
+    write_pictures(ICONS, PALETTE, sys.argv[1] if len(sys.argv) > 1 else 'resources', (16, 16))
 
 
 if __name__ == '__main__':

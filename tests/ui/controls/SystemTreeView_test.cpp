@@ -176,6 +176,32 @@ TEST_F(ShellTreeTest, UnchangedPropertyWritesDoNotRebuild) {
   EXPECT_EQ(T->RebuildCount(), Built + 1);
 }
 
+TEST_F(ShellTreeTest, CheckboxesRecreateTheWindowKeepingTheSelection) {
+  std::string Deep = MakeDir("k/l");
+  TshSystemTreeView* T = ShownTree();
+  T->SetSelection(Deep);
+  HWND Before = T->Handle();
+  T->SetCheckboxes(true);
+  Pump();
+  EXPECT_NE(T->Handle(), Before);
+  EXPECT_EQ(T->GetSelection(), Deep);
+}
+
+TEST_F(ShellTreeTest, ACustomRootShowsItsCaption) {
+  MakeDir("root/child");
+  TshSystemTreeView* T = ShownTree();
+  T->SetRootFolder(rfCustom);
+  T->SetCustomDir(Home + "/root");
+  EXPECT_EQ(T->Items()->GetFirstNode()->Text(), "root");
+  T->SetCustomDirCaption("Ablage");
+  EXPECT_EQ(T->Items()->GetFirstNode()->Text(), "Ablage");
+  T->SetSelection(Home + "/root/child");
+  EXPECT_EQ(T->Selected()->Text(), "child");
+  T->SetCustomDir(Home + "/none");
+  EXPECT_EQ(T->Items()->GetFirstNode(), nullptr);
+  EXPECT_EQ(T->GetSelection(), "");
+}
+
 TEST_F(ShellTreeTest, HiddenFoldersFollowTheDotRuleAndFilesTheMask) {
   MakeDir("visible");
   MakeDir(".hidden");
