@@ -271,6 +271,23 @@ TEST_F(FileUtilsTest, CopyFallsBackToTheStreamsWhenTheKernelRefuses) {
   EXPECT_EQ(painted, 1);
 }
 
+// The kernel copies several blocks per call, but the pump runs after the
+// same blocks as in the stream loop: after the first and every thousandth.
+TEST_F(FileUtilsTest, KernelCopyPaintsAfterTheSameBlocksAsTheStreamLoop) {
+  std::string content(CopyBlockSize * (PaintEveryBlocks + 1) + 7, '\0');
+  for (std::size_t i = 0; i < content.size(); i += 4093) content[i] = static_cast<char>(i % 251 + 1);
+  Put("large.OAT", content);
+  int kernel = 0, streams = 0;
+  SetPaintMessagePump([&] { ++kernel; });
+  CopyFileByStreams(At("large.OAT"), At("out/kernel.OAT"));
+  os::FaultInjection::SetKernelCopyRefused(true);
+  SetPaintMessagePump([&] { ++streams; });
+  CopyFileByStreams(At("large.OAT"), At("out/streams.OAT"));
+  EXPECT_EQ(kernel, 2);
+  EXPECT_EQ(streams, 2);
+  EXPECT_EQ(Read("out/kernel.OAT"), content);
+}
+
 TEST_F(FileUtilsTest, FallbackCopyOnAFullDiskDeletesThePartialDestination) {
   Put("big.OAT", std::string(CopyBlockSize * 2, 'b'));
   os::FaultInjection::SetKernelCopyRefused(true);
