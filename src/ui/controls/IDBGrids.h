@@ -545,6 +545,8 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void DrawFixedCell(Integer ACol, Integer ARow, const TRect& ARect);
   void DrawDataCell2(Integer DataCol, Integer DataRow, const TRect& ARect, TGridDrawState AState);
   void DrawDataText(TCanvas* C, const TRect& R, const String& Text, TAlignment Alignment);
+  // Sets the brush and font of a selected data cell (Focus: the grid has the focus).
+  void MarkSelected(TCanvas* C, bool Focus);
   void MoveCol(Integer DataCol);
   Integer DataRowCount();
   // Runs Fn with the link's active record at DataRow, restoring it after.
