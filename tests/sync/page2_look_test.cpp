@@ -65,4 +65,27 @@ TEST_F(PageTwoLookTest, TheProbeTextAndBothExplanationsFitTheirLabels) {
   Png.SaveToFile((Dir ? String(Dir) + "/" : Root) + "page2.png");
 }
 
+TEST_F(PageTwoLookTest, ALongStatusLineWrapsInsideThePageAboveTheTarget) {
+  SetGuiDriver(NewHeadlessDriver());
+  GivenOffice();
+  MakeForm();
+  Form->Show();
+  Form->WizardNotebook1->SetPageIndex(1);
+  Form->Label62342->SetCaption(
+      "Das Verzeichnis für \"Kelpa Mobile\" ist: /home/vertrieb/Laptopabgleich/Aussendienst/Nord/KelpoM/"
+      "  / Die ID ist: A / letzter Abgleich: 07.12.2026 13:42:36");
+  Application->ProcessMessages();
+  TLabel* Status = Form->Label62342;
+  TWinControl* Page = Status->Parent();
+  EXPECT_LE(Status->Left() + Status->Width(), Page->ClientWidth());
+  TBitmap B;
+  B.SetSize(1, 1);
+  B.Canvas()->SetFont(Status->Font());
+  TRect Need = Rect(0, 0, Status->Width(), 0);
+  DrawText(*B.Canvas(), Status->Caption(), Need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+  EXPECT_LE(Need.Width(), Status->Width());
+  EXPECT_LE(Need.Height(), Status->Height()) << "no line of the status is cut";
+  EXPECT_LE(Status->Top() + Status->Height(), Form->Label1->Top()) << "the status stays above the target";
+}
+
 }  // namespace

@@ -196,6 +196,10 @@ Integer DrawText(TCanvas& Canvas, const String& Text, Integer Count, TRect& R, C
   Integer y = R.Top;
   if (single && (Flags & DT_VCENTER)) y = R.Top + (R.Height() - height) / 2;
   else if (single && (Flags & DT_BOTTOM)) y = R.Bottom - height;
+  // As in a multi-line edit, a last line that would show only in part is
+  // left out (the first line is always drawn).
+  if ((Flags & DT_EDITCONTROL) && !single)
+    while (lines.size() > 1 && y + lineHeight * Integer(lines.size()) > R.Bottom) lines.pop_back();
   TPoint pen = Canvas.PenPos();
   Canvas.SaveDC();
   if (!(Flags & DT_NOCLIP)) Canvas.IntersectClipRect(R.Left, R.Top, R.Right, R.Bottom);

@@ -35,7 +35,8 @@ constexpr Cardinal DT_PREFIXONLY = 0x200000;
 // OPAQUE. Lines break at CR, LF or CR LF (not with DT_SINGLELINE); with
 // DT_WORDBREAK also at spaces where a line would pass R's right edge (a
 // longer word stays whole, or is cut between characters with
-// DT_EDITCONTROL). Unless DT_NOPREFIX, "&x" underlines x and "&&" is "&".
+// DT_EDITCONTROL, which also leaves out lines below the first that would
+// not show whole in R). Unless DT_NOPREFIX, "&x" underlines x and "&&" is "&".
 // DT_VCENTER and DT_BOTTOM act on single-line text only. DT_END_ELLIPSIS
 // and DT_PATH_ELLIPSIS shorten a line that is too wide with "...". With
 // DT_CALCRECT nothing is drawn: R's right and bottom are set to the

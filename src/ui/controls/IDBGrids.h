@@ -587,6 +587,8 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   bool SearchByFinder(char32_t Key);
   void ShowSearchBalloon();
   void LocateSearch(const String& Text, const String& Caption);
+  // Sets the brush and font of a selected data cell (Focus: the grid has the focus).
+  void MarkSelected(TCanvas* C, bool Focus);
   void MoveCol(Integer DataCol);
   Integer DataRowCount();
   // Runs Fn with the link's active record at DataRow, restoring it after.

@@ -218,6 +218,24 @@ void TI_CustomDBGrid::DrawDataText(TCanvas* C, const TRect& R, const String& Tex
   DrawText(*C, Text, T, Flags);
 }
 
+namespace {
+// Lightness of a colour, 0..255 (weights of the eye's sensitivity).
+Integer Lightness(TColor Color) {
+  TColorRef C = ColorToRGB(Color);
+  return (Integer(GetRValue(C)) * 299 + Integer(GetGValue(C)) * 587 + Integer(GetBValue(C)) * 114) / 1000;
+}
+}  // namespace
+
+// The focused selection draws in the selection colours. The unfocused one
+// keeps the column's font colour on its light brush unless that colour is
+// itself so light the text could not be read (white on a red column):
+// then the text takes the window text colour.
+void TI_CustomDBGrid::MarkSelected(TCanvas* C, bool Focus) {
+  C->Brush()->SetColor(Focus ? clHighlight : UnfocusedHighlight);
+  if (Focus) C->Font()->SetColor(clHighlightText);
+  else if (Lightness(UnfocusedHighlight) - Lightness(C->Font()->Color()) < 96) C->Font()->SetColor(clWindowText);
+}
+
 bool TI_CustomDBGrid::HighlightCell(Integer, Integer, const String&, TGridDrawState State) {
   if (FOptions.Contains(dgMultiSelect) && FDataLink->Active() && FBookmarks->Count() > 0)
     return FBookmarks->CurrentRowSelected();
@@ -236,8 +254,7 @@ void TI_CustomDBGrid::DrawDataCell2(Integer DataCol, Integer DataRow, const TRec
   bool CurrentRow = HasRecord && DataRow == FDataLink->ActiveRecord();
   bool Selected = false;
   if (FOptions.Contains(dgHighlightRow) && (Focus || Always) && CurrentRow && DataCol >= FFrozenCols) {
-    C->Brush()->SetColor(Focus ? clHighlight : UnfocusedHighlight);
-    if (Focus) C->Font()->SetColor(clHighlightText);
+    MarkSelected(C, Focus);
     Selected = true;
   }
   bool Highlight = HasRecord && AtRecord(DataRow, [&] { return HighlightCell(DataCol, DataRow, String(), State); });
@@ -246,8 +263,7 @@ void TI_CustomDBGrid::DrawDataCell2(Integer DataCol, Integer DataRow, const TRec
     C->Brush()->SetColor(BookmarkHighlight);
     C->Font()->SetColor(!Focus && Always ? clGreen : clRed);
   } else if (Highlight && !FOptions.Contains(dgHighlightRow)) {
-    C->Brush()->SetColor(Focus ? clHighlight : UnfocusedHighlight);
-    if (Focus) C->Font()->SetColor(clHighlightText);
+    MarkSelected(C, Focus);
     Selected = true;
   }
   if (!Enabled()) C->Font()->SetColor(clGrayText);

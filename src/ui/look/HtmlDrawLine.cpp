@@ -1,5 +1,6 @@
 // HtmlDraw: one line of mark-up, its segments, tags and pictures.
 #include <algorithm>
+#include <vector>
 
 #include "platform/gui/comctrls_imagelist.h"
 #include "platform/rtl/sysutils.h"
@@ -135,9 +136,16 @@ TLineInfo THtmlRun::Line(const String& Text, size_t& Pos, TPass Pass, Integer X,
       if (Blank != String::npos && Blank < Next) Next = Blank + 1;
     }
     String Seg = ReplaceSegmentEntities(Text.substr(Pos, Next - Pos));
-    if (P.WordWrap && L.HasContent && L.EndsInBlank && !State.Hidden &&
-        L.X + C.TextWidth(Seg) > P.Rect.Right)
-      break;
+    if (P.WordWrap && !State.Hidden && L.X + C.TextWidth(Seg) > P.Rect.Right) {
+      if (L.HasContent && L.EndsInBlank) break;
+      // A word wider than the room left (a long path) is broken between
+      // characters rather than cut at the right edge; the rest goes on in
+      // the next line. A line holds at least one character.
+      size_t Fit = FittingPrefix(Text.substr(Pos, Next - Pos), P.Rect.Right - L.X);
+      if (L.HasContent && (Fit == 0 || P.Rect.Right - L.X <= C.TextWidth("W"))) break;
+      Next = Pos + std::max<size_t>(Fit, Utf8CharLength(Text, Pos));
+      Seg = ReplaceSegmentEntities(Text.substr(Pos, Next - Pos));
+    }
     Pos = Next;
     Segment(Seg, L);
   }
@@ -147,6 +155,30 @@ TLineInfo THtmlRun::Line(const String& Text, size_t& Pos, TPass Pass, Integer X,
     L.Info.Raise = L.RaiseMode == 1 ? Free : L.RaiseMode == 2 ? Free / 2 : 0;
   }
   return L.Info;
+}
+
+size_t THtmlRun::Utf8CharLength(const String& Text, size_t Pos) {
+  size_t End = Pos + 1;
+  while (End < Text.size() && (Byte(Text[End]) & 0xC0) == 0x80) ++End;
+  // An entity stays whole.
+  if (Text[Pos] == '&') {
+    size_t Semi = Text.find(';', Pos);
+    if (Semi != String::npos && Semi - Pos <= 8) End = Semi + 1;
+  }
+  return End - Pos;
+}
+
+size_t THtmlRun::FittingPrefix(const String& Raw, Integer Room) {
+  std::vector<size_t> Ends;
+  for (size_t End = 0; End < Raw.size();) Ends.push_back(End += Utf8CharLength(Raw, End));
+  // The width grows with the prefix: search the last end that fits.
+  size_t Lo = 0, Hi = Ends.size();
+  while (Lo < Hi) {
+    size_t Mid = (Lo + Hi) / 2;
+    if (C.TextWidth(ReplaceSegmentEntities(Raw.substr(0, Ends[Mid]))) <= Room) Lo = Mid + 1;
+    else Hi = Mid;
+  }
+  return Lo == 0 ? 0 : Ends[Lo - 1];
 }
 
 void THtmlRun::Segment(const String& Text, TCursor& L) {

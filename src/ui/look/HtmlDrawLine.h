@@ -73,6 +73,11 @@ class THtmlRun {
   TTagEnd OpenTag(const String& TagText, const String& Up, TCursor& L);
   void CloseTag(const String& Up, TCursor& L);
   TTagEnd Picture(const String& TagText, const String& Up, TCursor& L);
+  // The bytes of the character (or entity) at Pos of Text.
+  static size_t Utf8CharLength(const String& Text, size_t Pos);
+  // The bytes of the longest start of the raw segment Raw that fits into
+  // Room pixels (0 when not even one character does).
+  size_t FittingPrefix(const String& Raw, Integer Room);
   void Segment(const String& Text, TCursor& L);
   void DrawSegment(const String& Text, const TRect& Box, Integer Bottom, TCursor& L);
   void DrawWavyLine(Integer X1, Integer X2, Integer Baseline);

@@ -152,3 +152,20 @@ TEST_F(DrawTextTest, CountLimitsTheCharacters) {
   DrawText(Canvas(), "Größe", 3, r, DT_CALCRECT | DT_SINGLELINE);
   EXPECT_EQ(r.Width(), Canvas().TextWidth("Grö"));
 }
+
+TEST_F(DrawTextTest, EditControlLeavesOutALastLineThatWouldShowOnlyInPart) {
+  String text = "Lesen und Schreiben aller Daten";
+  int width = Canvas().TextWidth("Lesen und");
+  TRect r = Rect(0, 0, width, LineHeight() + 5);
+  DrawText(Canvas(), text, r, DT_WORDBREAK | DT_EDITCONTROL);
+  for (int x = 0; x < Paper.Width(); ++x)
+    for (int y = LineHeight(); y < Paper.Height(); ++y) ASSERT_EQ(At(x, y), clWhite) << x << "," << y;
+  EXPECT_GE(InkTop(), 0) << "the first line shows";
+  Clear();
+  r = Rect(0, 0, width, LineHeight() + 5);
+  DrawText(Canvas(), text, r, DT_WORDBREAK);
+  bool Peeks = false;
+  for (int x = 0; x < Paper.Width(); ++x)
+    for (int y = LineHeight(); y < LineHeight() + 5; ++y) Peeks |= At(x, y) != clWhite;
+  EXPECT_TRUE(Peeks) << "without DT_EDITCONTROL the cut line shows its top";
+}

@@ -223,6 +223,51 @@ TEST_F(DBGridTest, TheCurrentRowIsSelectedWhenFocusedAndLightWhenNot) {
   EXPECT_EQ(TColorRef(0x79E1FF), PixelAt(Row.Right - 3, Row.Top + 2)) << "red 255, green 225, blue 121";
 }
 
+TEST_F(DBGridTest, ACutCellTextKeepsToOneLineInLowRows) {
+  Grid->SetOptions(TDBGridOptions{dgTitles, dgIndicator, dgColLines, dgRowLines, dgUserRowHeight});
+  Grid->SetDefaultRowHeight(18);
+  AddColumn("Name", 60);
+  GivenRows(2, "Lesen und Schreiben aller Daten");
+  Grid->SetDataSource(Source);
+  Show();
+  for (Integer Height : {18, 22}) {
+    Grid->SetDefaultRowHeight(Height);
+    Grid->Invalidate();
+    TRect Cell = Grid->CellRect(1, 2);
+    TColorRef Ground = ColorToRGB(Grid->Color());
+    EXPECT_TRUE(InkIn(Rect(Cell.Left, Cell.Top, Cell.Right, Cell.Top + 14), Ground)) << "the first line shows";
+    EXPECT_FALSE(InkIn(Rect(Cell.Left, Cell.Bottom - 3, Cell.Right, Cell.Bottom), Ground))
+        << "no second line peeks out under row height " << Height;
+  }
+}
+
+TEST_F(DBGridTest, WhiteTextOfTheUnfocusedRowTurnsDarkOnTheLightBrush) {
+  TColumn* Id = AddColumn("Nr", 40);
+  Id->SetColor(clRed);
+  Id->Font()->SetColor(clWhite);
+  AddColumn("Name", 100);
+  GivenRows(3);
+  Grid->SetOptions(TDBGridOptions{dgTitles, dgIndicator, dgColLines, dgRowSelect, dgAlwaysShowSelection});
+  Grid->SetDataSource(Source);
+  TEdit* Elsewhere = new TEdit(Form);
+  Elsewhere->SetParent(Form);
+  Elsewhere->SetBounds(10, 220, 100, 22);
+  Show();
+  Elsewhere->SetFocus();
+  Pump();
+  ASSERT_FALSE(Grid->Focused());
+  TRect Cell = Grid->CellRect(1, 1);
+  bool Dark = false;
+  for (Integer Y = Cell.Top; Y < Cell.Bottom && !Dark; ++Y)
+    for (Integer X = Cell.Left; X < Cell.Right && !Dark; ++X) {
+      TColorRef P = PixelAt(X, Y);
+      Dark = GetRValue(P) + GetGValue(P) + GetBValue(P) < 300;
+    }
+  EXPECT_TRUE(Dark) << "the number must be readable on red 255, green 225, blue 121";
+  TRect Other = Grid->CellRect(1, 2);
+  EXPECT_EQ(ColorToRGB(clRed), PixelAt(Other.Left + 1, Other.Top + 1)) << "other rows keep the column colour";
+}
+
 TEST_F(DBGridTest, TheIndicatorMarksTheCurrentRow) {
   AddColumn("Name", 100);
   GivenRows(3);

@@ -147,6 +147,23 @@ TEST_F(HtmlDrawTest, WordWrapBreaksAtBlanksWithinTheRectangle) {
   EXPECT_LE(Narrow.Width, 60);
 }
 
+TEST_F(HtmlDrawTest, AWordWiderThanTheLineBreaksBetweenCharactersAndLosesNothing) {
+  String Path = "/home/vertrieb/Laptopabgleich/Kelpa&amp;Mobile/KelpoM/TOVAR.EXE";
+  String Text = "Installiert nach <B>" + Path + "</B> fertig.";
+  THtmlDrawResult R = Draw(Text, false, Point(-1, -1), Rect(0, 0, 100, 120));
+  EXPECT_LE(R.Width, 100) << "no part of the path runs past the right edge";
+  EXPECT_GE(R.Height, 4 * Gh());
+  EXPECT_EQ(Draw(Text, true, Point(-1, -1), Rect(0, 0, 100, 120)).PlainText,
+            Draw(Text, true, Point(-1, -1), Rect(0, 0, 2000, 120)).PlainText)
+      << "every character of the path is laid out, the entity whole";
+  bool InkRight = false;
+  for (int Y = 0; Y < R.Height && !InkRight; ++Y)
+    for (int X = 100; X < Paper.Width() && !InkRight; ++X) InkRight = Paper.PixelSurface().Get(X, Y) != clWhite;
+  EXPECT_FALSE(InkRight);
+  EXPECT_EQ(Measure("x").Height, Draw("x", true, Point(-1, -1), Rect(0, 0, 1, 120)).Height)
+      << "a line narrower than one character still takes one";
+}
+
 TEST_F(HtmlDrawTest, UnquotedAttributesReadAsEmpty) {
   TImageList List(nullptr);
   List.SetWidth(16);
