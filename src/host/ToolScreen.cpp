@@ -17,6 +17,7 @@ namespace xlib {
 namespace {
 
 constexpr unsigned long XK_Return = 0xff0d;
+constexpr unsigned long XK_Shift_L = 0xffe1;
 
 // Windows of other programs may vanish while the search looks at them;
 // such errors only mean "not this one".
@@ -106,6 +107,25 @@ bool TToolScreen::PressFocusedButton(unsigned long Box) {
   FProbe->TapKey(XK_Return);
   FProbe->Sync();
   return WaitUntil([&] { return !FProbe->Viewable(Box); }, 5);
+}
+
+void TToolScreen::Type(unsigned long W, const String& Text) {
+  for (char C : Text) {
+    bool Shifted = (C >= 'A' && C <= 'Z');
+    if (Shifted) FProbe->Key(XK_Shift_L, true);
+    FProbe->TapKey(Shifted ? (unsigned long)(C - 'A' + 'a') : (unsigned long)(unsigned char)C);
+    if (Shifted) FProbe->Key(XK_Shift_L, false);
+  }
+  FProbe->Sync();
+  WaitUntilSettled(W);
+}
+
+void TToolScreen::Press(unsigned long W, unsigned long Keysym, int Times) {
+  for (int I = 0; I < Times; ++I) {
+    FProbe->TapKey(Keysym);
+    FProbe->Sync();
+    WaitUntilSettled(W);
+  }
 }
 
 void TToolScreen::SavePng(unsigned long W, const String& FileName) {

@@ -51,6 +51,12 @@ class TToolScreen {
   // Presses Enter once Box has the focus (a message box's focused button:
   // "Ja" of a question, "Schließen" of a message); true once Box has gone.
   bool PressFocusedButton(unsigned long Box);
+  // Types Text (printable ASCII) into whatever has the focus, then waits
+  // until W is idle again.
+  void Type(unsigned long W, const String& Text);
+  // Presses and releases the key of Keysym Times times, waiting after each
+  // press until W is idle again (a tree expands, a row moves).
+  void Press(unsigned long W, unsigned long Keysym, int Times = 1);
   // Saves what the screen shows at W's place (windows above W included) as
   // a PNG file. Raises EFCreateError when the file cannot be written,
   // EInvalidGraphicOperation when W is not on the screen.
@@ -64,6 +70,12 @@ class TToolScreen {
   void* FDpy = nullptr;  // the Xlib display of the window search
 };
 
+class TCustomForm;
+
+// The place of Form's control Name in Form's client area. Raises
+// EComponentError when Form has no control of that name.
+TRect ControlRectOf(TCustomForm& Form, const String& Name);
+
 // The places of the main form's controls as its description gives them:
 // a form of the tool's class, made once and never shown.
 class TFsyncLayout {
@@ -76,6 +88,8 @@ class TFsyncLayout {
   // The centre of the control Name in the form's client area. Raises
   // EComponentError when the form has no control of that name.
   TPoint ControlCentre(const String& Name);
+  // The place of the control Name in the form's client area (as above).
+  TRect ControlRect(const String& Name);
 
  private:
   std::unique_ptr<TFsync> FForm;

@@ -14,10 +14,17 @@ TFsyncLayout::TFsyncLayout() {
 
 TFsyncLayout::~TFsyncLayout() = default;
 
+TRect ControlRectOf(TCustomForm& Form, const String& Name) {
+  auto* C = dynamic_cast<TControl*>(Form.FindComponent(Name));
+  if (!C) throw EComponentError("Das Fenster " + Form.Name() + " hat kein Steuerelement " + Name + ".");
+  TPoint P = C->ClientToScreen(TPoint{0, 0});
+  TPoint O = Form.ClientToScreen(TPoint{0, 0});
+  return TRect{P.X - O.X, P.Y - O.Y, P.X - O.X + C->Width(), P.Y - O.Y + C->Height()};
+}
+
+TRect TFsyncLayout::ControlRect(const String& Name) { return ControlRectOf(*FForm, Name); }
+
 TPoint TFsyncLayout::ControlCentre(const String& Name) {
-  auto* C = dynamic_cast<TControl*>(FForm->FindComponent(Name));
-  if (!C) throw EComponentError("Das Hauptfenster hat kein Steuerelement " + Name + ".");
-  TPoint P = C->ClientToScreen(TPoint{C->Width() / 2, C->Height() / 2});
-  TPoint O = FForm->ClientToScreen(TPoint{0, 0});
-  return TPoint{P.X - O.X, P.Y - O.Y};
+  TRect R = ControlRect(Name);
+  return TPoint{(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2};
 }

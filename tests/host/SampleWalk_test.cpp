@@ -66,8 +66,14 @@ TEST_F(SampleWalkTest, InstallsSynchronisesAndCountsTheMobileOrder) {
   EXPECT_NE(Output.find("Aufträge hinzugefügt: 1\n"), std::string::npos) << Output;
   EXPECT_NE(Output.find("Adressen hinzugefügt: 0\n"), std::string::npos) << Output;
   EXPECT_NE(Output.find("Bilder der Seiten: " + T.Root + "sample/screenshots/"), std::string::npos) << Output;
+  // Slot 1 was set up in the dialogs: the installation sits in the folder
+  // picked in the tree, and the stored list holds the typed description.
+  EXPECT_TRUE(std::filesystem::exists(T.Root + "sample/mobile/KelpoM/ZAVOZORUZIZOVAR.EXE"));
+  EXPECT_NE(Output.find("Gespeicherte Liste: Eintrag 1 \"Laptop Vertrieb\" in " + T.Root + "sample/mobile"),
+            std::string::npos)
+      << Output;
   std::vector<std::string> Names = Pictures();
-  for (const char* Page : {"installation-liste", "installation-ziel", "installation-meldung", "synchronisation-ziel",
+  for (const char* Page : {"beschreibung", "verzeichnis", "rechte", "eintrag", "installation-liste", "installation-ziel", "installation-meldung", "synchronisation-ziel",
                            "synchronisation-meldung", "synchronisation-ende"})
     EXPECT_TRUE(std::any_of(Names.begin(), Names.end(), [&](auto& N) { return N.find(Page) != std::string::npos; }))
         << Page;

@@ -11,15 +11,18 @@
 // documents/, and screenshots/ with a PNG of every page and message.
 // Without $DISPLAY it starts its own virtual display (Xvfb) and ends it.
 //
-// Steps: slot 1 gets a description and the mobile folder; the tool starts
-// with the host's command line; "Weiter" tests the target, "Ausführen"
-// installs; the mobile side unpacks its package and enters a new order;
+// Steps: the tool starts with the host's command line; on page "0" slot 1
+// gets a description, the mobile folder (through the folder dialog's tree,
+// by keys) and a rights level, and "Übernehmen" stores it; "Weiter" tests
+// the target, "Ausführen" installs; the stored list is read back; the mobile side unpacks its package and enters a new order;
 // the tool starts again and "Ausführen" synchronises. Each step is printed;
 // at the end the counters of the final message.
 //
 // Exit code 0 when the walk reached its end, 1 with the reason on
 // standard error, 2 for a wrong command line.
 #include "sync/Umsync.h"
+
+#include <X11/keysym.h>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -39,6 +42,10 @@
 #include "host/ToolScreen.h"
 #include "platform/os/folders.h"
 #include "platform/rtl/sysutils.h"
+#include "sync/USelID.h"
+#include "ui/look/sb.h"
+#include "ui/look/sb_box.h"
+#include "sync/USeldir.h"
 
 namespace {
 
@@ -148,8 +155,12 @@ class TSampleWalk {
  private:
   void PrepareFolder();
   void MakeOffice();
-  void AimSlotOne();
   void StartTool();
+  unsigned long Dialog(const String& TitlePrefix, const String& Button, const String& Caption);
+  void WaitGone(unsigned long D, const String& What);
+  void WalkTreeTo(unsigned long D, const String& Path);
+  void SetUpSlotOne();
+  void ReportStoredSlotOne();
   void Shot(unsigned long W, const String& Name);
   void PassPages(const String& Kind);
   void CloseTool();
@@ -158,6 +169,7 @@ class TSampleWalk {
   void ReportLastMessage();
 
   String Root, Bin;
+  const String Description = "Laptop Vertrieb";
   String Office, Tool, Mobile, Pictures, Log, Transcript;
   std::unique_ptr<TToolScreen> Screen;
   std::unique_ptr<TFsyncLayout> Layout;
@@ -194,24 +206,132 @@ void TSampleWalk::MakeOffice() {
   Say("1. Musterbüro angelegt: " + Office);
 }
 
-// Slot 1 gets a description and the mobile folder, stored in the office's
-// installation list as the tool saves it.
-void TSampleWalk::AimSlotOne() {
+// The stored installation list as the tool reads it: slot 1's description
+// and folder, printed for the reader (and the test) to compare.
+void TSampleWalk::ReportStoredSlotOne() {
+  // One main form per process: the layout's form makes room meanwhile.
+  Layout.reset();
   SetProgramPath(Tool + "orvsync7");
   SetCommandLineArgs({Office, "1", HostRelease});
   std::unique_ptr<TFsync> Form(NewForm<TFsync>(nullptr));
   Form->DatabaseStartUp();
   Form->KM->First();
-  Form->KM->SetReadOnly(false);
-  Form->KM->Edit();
-  Form->KM->FieldByName("Name")->SetAsString("Laptop Außendienst");
-  Form->KM->Post();
-  Form->KM->SetReadOnly(true);
-  Form->CurrentPath = Mobile;
-  Form->UpdateInstallationEntry();
+  String Name = Form->KM->FieldByName("Name")->AsString();
+  String Path = Form->KM->FieldByName("Path")->AsString();
   Form.reset();
   SetCommandLineArgs({});
-  Say("2. Eintrag 1 \"Laptop Außendienst\" zeigt auf " + Mobile);
+  Layout = std::make_unique<TFsyncLayout>();
+  Say("   Gespeicherte Liste: Eintrag 1 \"" + Name + "\" in " + Path);
+  Require(Name == Description, "Die Beschreibung fehlt in der gespeicherten Liste.");
+  // The installation stores the folder of the installed program below it.
+  Require(Path.rfind(ExcludeTrailingPathDelimiter(Mobile), 0) == 0,
+          "Die gespeicherte Liste zeigt nicht in " + Mobile + ".");
+}
+
+// A modal dialog of the tool, found by the start of its title.
+unsigned long TSampleWalk::Dialog(const String& TitlePrefix, const String& Button, const String& Caption) {
+  Say("   \"" + Caption + "\"");
+  unsigned long Before = Screen->Search(TitlePrefix, Main);
+  Require(Before == 0, "Ein Dialog \"" + TitlePrefix + "\" ist schon offen.");
+  Screen->Click(Main, Layout->ControlCentre(Button));
+  unsigned long D = Screen->FindWindow(TitlePrefix, 20, Main);
+  Require(D != 0, "Der Dialog \"" + TitlePrefix + "\" erscheint nicht.");
+  Screen->WaitUntilSettled(D);
+  return D;
+}
+
+void TSampleWalk::WaitGone(unsigned long D, const String& What) {
+  Require(WaitUntil([&] { return !Screen->Viewable(D); }, 20), What + " schließt nicht.");
+  Screen->WaitUntilSettled(Main, 30);
+}
+
+// The folder tree of the folder dialog reaches Path by keys as a user
+// would: Home to the first node, then per level Right (expanding first
+// where the node is still closed) and Down to the child. The way is read
+// from a dialog of the same description made here and never shown.
+void TSampleWalk::WalkTreeTo(unsigned long D, const String& Path) {
+  std::unique_ptr<TFSelDir> Model(NewForm<TFSelDir>(nullptr));
+  Model->HandleNeeded();
+  TTreeNode* First = Model->trv->Items()->GetFirstNode();
+  Require(First != nullptr, "Der Verzeichnisbaum ist leer.");
+  bool FirstOpen = First->Expanded();
+  Model->trv->SetSelection(ExcludeTrailingPathDelimiter(Path));
+  Require(ExcludeTrailingPathDelimiter(Model->SelectedPath()) == ExcludeTrailingPathDelimiter(Path),
+          "Der Verzeichnisbaum erreicht " + Path + " nicht.");
+  std::vector<TTreeNode*> Way;
+  for (TTreeNode* N = Model->trv->Selected(); N; N = N->Parent()) Way.insert(Way.begin(), N);
+  TRect Tree = ControlRectOf(*Model, "trv");
+  // A click below the nodes gives the tree the focus.
+  Screen->Click(D, TPoint{Tree.Right - 40, Tree.Bottom - 6});
+  Screen->WaitUntilSettled(D);
+  Screen->Press(D, XK_Home);
+  Screen->Press(D, XK_Down, Way.front()->Index());
+  for (size_t Level = 1; Level < Way.size(); ++Level) {
+    bool Open = Way[Level - 1] == First && FirstOpen;
+    Screen->Press(D, XK_Right, Open ? 1 : 2);
+    Screen->Press(D, XK_Down, Way[Level]->Index());
+  }
+}
+
+// Slot 1 set up on page "0" through the window: its row clicked,
+// "Beschreibung" typed into the input box, "Verzeichnis wählen" walked to
+// the mobile folder, a rights level ticked, "Übernehmen".
+void TSampleWalk::SetUpSlotOne() {
+  Shot(Main, "start");
+  TRect Grid = Layout->ControlRect("I_DBKMSYS");
+  // Row 1 sits below the title row.
+  Screen->Click(Main, TPoint{Grid.Left + 60, Grid.Top + 18 + 9});
+  Screen->WaitUntilSettled(Main);
+
+  unsigned long Box = Dialog(BoxTitle, "flbname", "Beschreibung");
+  {
+    // The input line's place in a box of the same text, made here and never shown.
+    std::unique_ptr<TFSB_BOX> Model(CreateMsgBoxForm());
+    String Html;
+    PrepareBoxText("Beschreibung:", Html);
+    Model->SetMessageHtml(Html);
+    Model->SetMode(TSBBoxMode::Input);
+    Model->HandleNeeded();
+    Model->FitToText();
+    TRect Line = ControlRectOf(*Model, "FINPE");
+    Screen->Click(Box, TPoint{Line.Left + 20, (Line.Top + Line.Bottom) / 2});
+    Screen->WaitUntilSettled(Box);
+  }
+  Screen->Type(Box, Description);
+  Shot(Box, "beschreibung");
+  Screen->Press(Box, XK_Return);
+  WaitGone(Box, "Die Eingabe");
+
+  unsigned long Dir = Dialog("Verzeichnis oder Laufwerk", "flbpath", "Verzeichnis wählen");
+  WalkTreeTo(Dir, Mobile);
+  Shot(Dir, "verzeichnis");
+  {
+    std::unique_ptr<TFSelDir> Model(NewForm<TFSelDir>(nullptr));
+    Model->HandleNeeded();
+    TRect Next = ControlRectOf(*Model, "FlatButton_next");
+    Screen->Click(Dir, TPoint{(Next.Left + Next.Right) / 2, (Next.Top + Next.Bottom) / 2});
+  }
+  WaitGone(Dir, "Der Verzeichnisdialog");
+
+  unsigned long Rights = Dialog("Rechte f", "flbr23423", "Rechte vergeben");
+  {
+    std::unique_ptr<TFSelID> Model(NewForm<TFSelID>(nullptr));
+    Model->HandleNeeded();
+    TRect List = ControlRectOf(*Model, "flb");
+    TRect Next = ControlRectOf(*Model, "FlatButton_next");
+    // The check box of level 2 at the left of its row (rows of 20 pixels).
+    Screen->Click(Rights, TPoint{List.Left + 10, List.Top + 2 * 20 + 10});
+    Screen->WaitUntilSettled(Rights);
+    Shot(Rights, "rechte");
+    Screen->Click(Rights, TPoint{(Next.Left + Next.Right) / 2, (Next.Top + Next.Bottom) / 2});
+  }
+  WaitGone(Rights, "Der Rechtedialog");
+
+  Say("   \"Übernehmen\"");
+  Screen->Click(Main, Layout->ControlCentre("FlatButton3423423"));
+  Screen->WaitUntilSettled(Main, 30);
+  Shot(Main, "eintrag");
+  Say("2. Eintrag 1 \"" + Description + "\" zeigt auf " + Mobile);
 }
 
 void TSampleWalk::StartTool() {
@@ -330,14 +450,16 @@ void TSampleWalk::Run() {
   Require(Screen->HasXTest(), "Die Anzeige hat kein XTest.");
   try {
     MakeOffice();
-    AimSlotOne();
     Layout = std::make_unique<TFsyncLayout>();
-    Say("3. Installation: orvsync7 " + Office + " 1 " + HostRelease);
+    Say("2. Einrichtung: orvsync7 " + Office + " 1 " + HostRelease);
     StartTool();
+    SetUpSlotOne();
+    Say("3. Installation");
     PassPages("installation");
     Require(std::filesystem::exists(Mobile + "KelpoM/ZAVOZORUZIZOVAR.EXE"),
             "Die mobile Installation fehlt in " + Mobile + "KelpoM/.");
     CloseTool();
+    ReportStoredSlotOne();
     MobileSideEntersAnOrder();
     Say("5. Synchronisation: orvsync7 " + Office + " 1 " + HostRelease);
     StartTool();
