@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "foundation/BusyCursor.h"
 #include "platform/os/fileapi.h"
@@ -286,6 +287,42 @@ TEST_F(FileUtilsTest, KernelCopyPaintsAfterTheSameBlocksAsTheStreamLoop) {
   EXPECT_EQ(kernel, 2);
   EXPECT_EQ(streams, 2);
   EXPECT_EQ(Read("out/kernel.OAT"), content);
+}
+
+// The kernel's calls end on a grid of their own, not on block ends; the
+// pump must still run when exactly the same bytes have arrived as in the
+// stream loop, for sizes at and around the blocks it runs after.
+TEST_F(FileUtilsTest, KernelCopyPaintsAtTheSameBytesAsTheStreamLoopForEdgeSizes) {
+  const Int64 Paint = CopyBlockSize * PaintEveryBlocks;
+  for (Int64 size : {Int64(1), CopyBlockSize - 1, CopyBlockSize, CopyBlockSize + 1, Int64(1) << 20,
+                     (Int64(1) << 20) + CopyBlockSize, Paint, Paint + 1, Paint + CopyBlockSize,
+                     Paint + CopyBlockSize + 1, 2 * Paint + 3}) {
+    SCOPED_TRACE(size);
+    // Sparse, with a mark at the start, at the paint blocks and at the end.
+    std::string source = Put("edge.OAT", "");
+    ASSERT_EQ(::truncate(source.c_str(), size), 0);
+    {
+      std::fstream f(source, std::ios::in | std::ios::out | std::ios::binary);
+      for (Int64 at : {Int64(0), Paint, size - 1})
+        if (at < size) f.seekp(at).put(static_cast<char>('A' + at % 23));
+    }
+    std::vector<Int64> kernel, streams;
+    auto record = [&](std::vector<Int64>& into, const std::string& dest) {
+      SetPaintMessagePump([&into, dest] {
+        struct stat st;
+        into.push_back(::stat(dest.c_str(), &st) == 0 ? st.st_size : -1);
+      });
+    };
+    record(kernel, At("out/kernel.OAT"));
+    CopyFileByStreams(source, At("out/kernel.OAT"));
+    os::FaultInjection::SetKernelCopyRefused(true);
+    record(streams, At("out/streams.OAT"));
+    CopyFileByStreams(source, At("out/streams.OAT"));
+    os::FaultInjection::SetKernelCopyRefused(false);
+    EXPECT_EQ(kernel, streams);
+    EXPECT_EQ(kernel.size(), static_cast<std::size_t>((size + Paint - 1) / Paint));
+    EXPECT_EQ(Read("out/kernel.OAT"), Read("edge.OAT"));
+  }
 }
 
 TEST_F(FileUtilsTest, FallbackCopyOnAFullDiskDeletesThePartialDestination) {
