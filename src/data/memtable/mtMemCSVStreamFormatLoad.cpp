@@ -155,6 +155,8 @@ void TmtCustomCSVStreamFormat::LoadValueText(TField* Field, const String& Text, 
   TFieldType T = Field->DataType();
   if (IsNull)
     Field->Clear();
+  else if (mtCSVIsStringType(T) && Text.find(FEscapeChar) == String::npos)
+    Field->SetAsString(Text);  // the usual value: nothing to unescape, no copy
   else if (mtCSVIsStringType(T))
     Field->SetAsString(mtCSVUnescape(Text, FEscapeChar));
   else if (mtCSVIsBinaryType(T))

@@ -57,10 +57,10 @@ void TmtIndex::LoadReferences() {
   FReferences.SetCapacity(C.RecordCount());
   std::vector<void*> Items;
   Items.reserve(static_cast<size_t>(C.RecordCount()));
-  for (Integer Slot = 0; Slot < C.Records().Count(); ++Slot) {
-    TmtRecord* R = C.RecordAt(Slot);
-    if (!R || !HoldsStatus(R)) continue;
-    if (R->Status == mtrsDeleted && !C.EnableVersioning()) continue;
+  C.Records().ForEach([&](void* Item) {
+    TmtRecord* R = static_cast<TmtRecord*>(Item);
+    if (!R || !HoldsStatus(R)) return;
+    if (R->Status == mtrsDeleted && !C.EnableVersioning()) return;
     if (FTable->OnFilterIndex) {
       bool Accept = true;
       FTable->SetOverrideRecord(R);
@@ -71,10 +71,10 @@ void TmtIndex::LoadReferences() {
         throw;
       }
       FTable->SetOverrideRecord(nullptr);
-      if (!Accept) continue;
+      if (!Accept) return;
     }
     Items.push_back(R);
-  }
+  });
   FReferences.Assign(Items);
 }
 

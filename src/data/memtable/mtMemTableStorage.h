@@ -61,6 +61,13 @@ class TmtList : public TObject {
   void SetCapacity(Integer Capacity);
   // Number of blocks (for tests of the block structure).
   Integer BlockCount() const { return static_cast<Integer>(FBlocks.size()); }
+  // Calls Action(item) for every item in order, block by block (no lookup
+  // per item). Action must not change the list.
+  template <class Fn>
+  void ForEach(Fn Action) const {
+    for (std::size_t B = 0; B < FBlocks.size(); ++B)
+      for (Integer I = 0; I < FCounts[B]; ++I) Action(FBlocks[B].Items[static_cast<std::size_t>(I)]);
+  }
   // Copies the items into / from a plain vector (sorting works on it).
   std::vector<void*> ToVector() const;
   void Assign(const std::vector<void*>& Items);

@@ -69,6 +69,9 @@ Integer Utf8CharCount(const String& S) {
 
 std::size_t Utf8ByteOffset(const String& S, Integer CharIndex) {
   if (CharIndex <= 0) return 0;
+  // Every character takes at least one byte: a text of at most CharIndex
+  // bytes has no character at CharIndex.
+  if (S.size() <= static_cast<std::size_t>(CharIndex)) return S.size();
   Integer Seen = 0;
   for (std::size_t I = 0; I < S.size(); ++I) {
     if (IsContinuation(static_cast<unsigned char>(S[I]))) continue;

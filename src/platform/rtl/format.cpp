@@ -66,6 +66,7 @@ bool ScanInteger(const String& S, std::uint64_t Limit, std::uint64_t& Magnitude,
   const std::uint64_t Base = Hex ? 16 : 10;
   std::uint64_t V = 0;
   const std::size_t Start = i;
+  const std::uint64_t Cut = Limit / Base;  // above it, one more digit overflows
   for (; i < n; ++i) {
     const char C = S[i];
     int Digit;
@@ -73,7 +74,7 @@ bool ScanInteger(const String& S, std::uint64_t Limit, std::uint64_t& Magnitude,
     else if (Hex && C >= 'a' && C <= 'f') Digit = C - 'a' + 10;
     else if (Hex && C >= 'A' && C <= 'F') Digit = C - 'A' + 10;
     else return false;
-    if (V > (Limit - Digit) / Base) return false;
+    if (V > Cut || V * Base > Limit - Digit) return false;
     V = V * Base + Digit;
   }
   Magnitude = V;

@@ -1,6 +1,7 @@
 #include "platform/rtl/streams.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 const char* const SReadError = "Stream-Lesefehler";
@@ -142,10 +143,21 @@ void TCustomMemoryStream::SetPointer(void* Ptr, Int64 Size) {
 
 // ---- TMemoryStream ---------------------------------------------------------
 
+void TMemoryStream::TFreeBlock::operator()(Byte* P) const { std::free(P); }
+
 void TMemoryStream::SetCapacity(Int64 NewCapacity) {
   NewCapacity = std::max(NewCapacity, Size());
-  FData.resize(static_cast<std::size_t>(NewCapacity));
-  SetPointer(FData.empty() ? nullptr : FData.data(), Size());
+  if (NewCapacity == FCapacity) return;
+  if (NewCapacity == 0) {
+    FData.reset();
+  } else {
+    void* Grown = std::realloc(FData.get(), static_cast<std::size_t>(NewCapacity));
+    if (!Grown) throw EOutOfMemory("Zu wenig Arbeitsspeicher");
+    static_cast<void>(FData.release());
+    FData.reset(static_cast<Byte*>(Grown));
+  }
+  FCapacity = NewCapacity;
+  SetPointer(FData.get(), Size());
 }
 
 // Grows the block in steps that at least double it, so that many small
@@ -159,8 +171,8 @@ void TMemoryStream::SetSize(Int64 NewSize) {
   if (NewSize < 0) NewSize = 0;
   Int64 OldSize = Size();
   Grow(NewSize);
-  if (NewSize > OldSize) std::fill(FData.begin() + OldSize, FData.begin() + NewSize, Byte(0));
-  SetPointer(FData.empty() ? nullptr : FData.data(), NewSize);
+  if (NewSize > OldSize) std::memset(FData.get() + OldSize, 0, static_cast<std::size_t>(NewSize - OldSize));
+  SetPointer(FData.get(), NewSize);
   if (FPosition > NewSize) FPosition = NewSize;
 }
 
@@ -171,16 +183,16 @@ Int64 TMemoryStream::Write(const void* Buffer, Int64 Count) {
   if (End > Size()) {
     // The new bytes are written at once: no zero fill first.
     Grow(End);
-    SetPointer(FData.data(), End);
+    SetPointer(FData.get(), End);
   }
-  std::memcpy(FData.data() + FPosition, Buffer, static_cast<std::size_t>(Count));
+  std::memcpy(FData.get() + FPosition, Buffer, static_cast<std::size_t>(Count));
   FPosition = End;
   return Count;
 }
 
 void TMemoryStream::Clear() {
-  FData.clear();
-  FData.shrink_to_fit();
+  FData.reset();
+  FCapacity = 0;
   SetPointer(nullptr, 0);
   FPosition = 0;
 }
@@ -190,7 +202,7 @@ void TMemoryStream::LoadFromStream(TStream* Stream) {
   Int64 N = Stream->Size();
   SetSize(N);
   FPosition = 0;
-  if (N > 0) Stream->ReadBuffer(FData.data(), N);
+  if (N > 0) Stream->ReadBuffer(FData.get(), N);
 }
 
 // ---- TStringStream ---------------------------------------------------------

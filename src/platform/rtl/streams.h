@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "platform/rtl/exceptions.h"
@@ -154,13 +155,20 @@ class TMemoryStream : public TCustomMemoryStream {
   // cannot be opened). Defined in platform/os/rtl_files.cpp.
   void LoadFromFile(const String& FileName);
 
-  // Bytes reserved for the block (at least Size).
-  Int64 Capacity() const { return static_cast<Int64>(FData.size()); }
+  // Bytes reserved for the block (at least Size). Raises EOutOfMemory
+  // when the block cannot grow; the content is then unchanged.
+  Int64 Capacity() const { return FCapacity; }
   void SetCapacity(Int64 NewCapacity);
 
  private:
+  struct TFreeBlock {
+    void operator()(Byte* P) const;
+  };
   void Grow(Int64 MinSize);
-  std::vector<Byte> FData;
+  // The block comes from the C heap, so that growing a large one moves
+  // pages instead of copying bytes, and reserved room is never zero-filled.
+  std::unique_ptr<Byte, TFreeBlock> FData;
+  Int64 FCapacity = 0;
 };
 
 // A memory stream with a string's bytes, as text travels in the class

@@ -87,36 +87,44 @@ TWaitResult TSynchroObject::WaitForMultiple(const std::vector<TSynchroObject*>& 
 
 // ---- TCriticalSection ------------------------------------------------------
 
+// FOwner names the holding thread (empty when free). Only the holder
+// stores its own id there, so a thread that reads its own id holds the
+// section and may nest without the mutex; FDepth is touched by the holder
+// only. Taking and handing over the section goes through the mutex.
+
 void TCriticalSection::Acquire() {
-  std::unique_lock<std::mutex> Guard(FLock);
   auto Me = std::this_thread::get_id();
-  if (FDepth > 0 && FOwner == Me) {
+  if (FOwner.load(std::memory_order_relaxed) == Me) {
     ++FDepth;
     return;
   }
-  FFreed.wait(Guard, [&] { return FDepth == 0; });
-  FOwner = Me;
+  std::unique_lock<std::mutex> Guard(FLock);
+  FFreed.wait(Guard, [&] { return FOwner.load(std::memory_order_relaxed) == std::thread::id(); });
+  FOwner.store(Me, std::memory_order_relaxed);
   FDepth = 1;
 }
 
 bool TCriticalSection::TryEnter() {
-  std::lock_guard<std::mutex> Guard(FLock);
   auto Me = std::this_thread::get_id();
-  if (FDepth > 0 && FOwner != Me) return false;
-  FOwner = Me;
-  ++FDepth;
+  if (FOwner.load(std::memory_order_relaxed) == Me) {
+    ++FDepth;
+    return true;
+  }
+  std::lock_guard<std::mutex> Guard(FLock);
+  if (FOwner.load(std::memory_order_relaxed) != std::thread::id()) return false;
+  FOwner.store(Me, std::memory_order_relaxed);
+  FDepth = 1;
   return true;
 }
 
 void TCriticalSection::Release() {
-  std::lock_guard<std::mutex> Guard(FLock);
-  if (FDepth == 0 || FOwner != std::this_thread::get_id())
+  if (FOwner.load(std::memory_order_relaxed) != std::this_thread::get_id())
     throw ESyncObjectException(SNotLockOwner);
-  if (--FDepth == 0) {
-    FOwner = std::thread::id();
-    FFreed.notify_one();
-    NotifyMultiWaiters();
-  }
+  if (--FDepth > 0) return;
+  std::lock_guard<std::mutex> Guard(FLock);
+  FOwner.store(std::thread::id(), std::memory_order_relaxed);
+  FFreed.notify_one();
+  NotifyMultiWaiters();
 }
 
 // ---- TEvent ----------------------------------------------------------------

@@ -10,6 +10,7 @@
 // their purpose. An object must outlive all threads waiting on it.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -73,7 +74,7 @@ class TCriticalSection : public TSynchroObject {
  private:
   std::mutex FLock;
   std::condition_variable FFreed;
-  std::thread::id FOwner;
+  std::atomic<std::thread::id> FOwner{};
   Integer FDepth = 0;
 };
 

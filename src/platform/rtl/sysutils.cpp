@@ -28,7 +28,13 @@ std::size_t ExtensionStart(const String& FileName) {
 // ---------------------------------------------------------------------------
 // Trimming and case
 
-String Trim(const String& S) { return TrimLeft(TrimRight(S)); }
+String Trim(const String& S) {
+  std::size_t N = S.size();
+  while (N > 0 && IsBlank(S[N - 1])) --N;
+  std::size_t I = 0;
+  while (I < N && IsBlank(S[I])) ++I;
+  return I == 0 && N == S.size() ? S : S.substr(I, N - I);
+}
 
 String TrimLeft(const String& S) {
   std::size_t I = 0;

@@ -1,6 +1,7 @@
 // The CSV stream format of the in-memory table: the installation list's
 // exact text, round trips, every rule of the format, and corrupt input.
 #include "data/memtable/mtMemCSVStreamFormat.h"
+#include "data/memtable/mtMemCSVStreamFormatReader.h"
 
 #include <gtest/gtest.h>
 
@@ -738,3 +739,31 @@ TEST(CSVTextTest, FieldLineParsesKindDefaultAndFlags) {
 }
 
 }  // namespace
+
+// Lines of every length around the search window and the read buffer, each
+// ended by LF, CR, CRLF or NUL (and runs of them), come back whole and in
+// order: what a plain split at runs of line ends gives.
+TEST(CSVLineReaderTest, LinesEndAtAnyRunOfLineEndsWhateverTheirLength) {
+  const std::vector<std::string> Ends = {"\n", "\r", "\r\n", std::string(1, '\0'), "\n\r\n\r"};
+  std::string Text;
+  std::vector<std::string> Expected;
+  for (int I = 0; I < 400; ++I) {
+    std::size_t Length = (I * 131) % 700 + (I % 37 == 0 ? 9000 : 1);  // some span a buffer
+    std::string Line(Length, 'a' + I % 26);
+    Line[Length / 2] = ';';
+    Expected.push_back(Line);
+    Text += Line;
+    Text += Ends[I % 5];
+  }
+  Text += "letzte";  // a last line without an end
+  Expected.push_back("letzte");
+  TStringStream Stream(Text);
+  TmtCSVLineReader Reader(&Stream);
+  std::vector<std::string> Got;
+  for (bool More = true; More;) {
+    More = Reader.ReadLine();
+    if (!Reader.Line().empty()) Got.push_back(Reader.Line());
+  }
+  ASSERT_EQ(Got.size(), Expected.size());
+  for (std::size_t I = 0; I < Got.size(); ++I) EXPECT_EQ(Got[I], Expected[I]) << "line " << I;
+}

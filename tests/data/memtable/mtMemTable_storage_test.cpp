@@ -21,11 +21,14 @@ class ChunkedList : public ::testing::Test {
   void Fill(int N) {
     for (int I = 0; I < N; ++I) List.Add(Item(I));
   }
-  // Whether the list reads 0, 1, 2 ... with the gaps of Skipped.
+  // Whether the list reads 0, 1, 2 ... with the gaps of Skipped, by index
+  // and by the walk over its blocks alike.
   bool ReadsInOrder() const {
     for (Integer I = 0; I < List.Count(); ++I)
       if (Num(List.Get(I)) != Expected[static_cast<size_t>(I)]) return false;
-    return true;
+    std::vector<intptr_t> Walked;
+    List.ForEach([&](void* P) { Walked.push_back(Num(P)); });
+    return Walked == Expected;
   }
   TmtList List;
   std::vector<intptr_t> Expected;

@@ -53,6 +53,19 @@ TEST(Utf8Text, ByteOffsetAndCharPosAreInverse) {
   EXPECT_EQ(CharAt(S, 9), "");
 }
 
+// A field cut to N characters: the byte offset of character N, or the
+// whole text when it has no more than N characters, however many bytes.
+TEST(Utf8Text, ByteOffsetAtAndAroundTheTextsEnd) {
+  const String S = "\xC3\xA4\xE2\x82\xAC" "b";  // "ä€b": 3 characters, 6 bytes
+  EXPECT_EQ(Utf8ByteOffset(S, 1), 2u);
+  EXPECT_EQ(Utf8ByteOffset(S, 2), 5u);
+  EXPECT_EQ(Utf8ByteOffset(S, 3), 6u);
+  EXPECT_EQ(Utf8ByteOffset(S, 5), 6u);  // fewer bytes than asked for
+  EXPECT_EQ(Utf8ByteOffset(S, 6), 6u);
+  EXPECT_EQ(Utf8ByteOffset(S, 0), 0u);
+  EXPECT_EQ(Utf8ByteOffset("", 3), 0u);
+}
+
 TEST(Utf8Text, InvalidBytesDecodeAsReplacementCharacter) {
   const String S = "a\xFF" "b";
   std::size_t I = 1;

@@ -126,6 +126,10 @@ TEST_F(FormatTest, StrToIntAcceptsDecimalAndHex) {
   EXPECT_EQ(StrToInt("$FFFFFFFF"), -1);
   EXPECT_EQ(StrToInt("-2147483648"), -2147483647 - 1);
   EXPECT_EQ(StrToInt64("9223372036854775807"), std::numeric_limits<Int64>::max());
+  // The last digit that still fits, at each limit.
+  EXPECT_EQ(StrToInt64("-9223372036854775808"), std::numeric_limits<Int64>::min());
+  EXPECT_EQ(StrToInt64("$FFFFFFFFFFFFFFFF"), -1);
+  EXPECT_EQ(StrToInt("2147483647"), 2147483647);
 }
 
 TEST_F(FormatTest, StrToIntRejectsWithGermanText) {
@@ -135,6 +139,10 @@ TEST_F(FormatTest, StrToIntRejectsWithGermanText) {
   EXPECT_THROW(StrToInt("2147483648"), EConvertError);
   EXPECT_THROW(StrToInt("$"), EConvertError);
   EXPECT_THROW(StrToInt64("9223372036854775808"), EConvertError);
+  EXPECT_THROW(StrToInt64("99999999999999999999"), EConvertError);  // beyond 64 bits
+  EXPECT_THROW(StrToInt64("$10000000000000000"), EConvertError);
+  EXPECT_THROW(StrToInt("4294967296"), EConvertError);
+  EXPECT_THROW(StrToInt("$100000000"), EConvertError);
   EXPECT_EQ(StrToIntDef("x", -9), -9);
   Integer V = 5;
   EXPECT_FALSE(TryStrToInt("1.5", V));

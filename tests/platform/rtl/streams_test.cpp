@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -200,6 +201,36 @@ TEST_F(StreamTest, CapacityGrowsAheadOfSize) {
   Mem.SetCapacity(10);  // never below the size
   EXPECT_EQ(Mem.Capacity(), 1000);
   EXPECT_EQ(static_cast<const Byte*>(Mem.Memory())[999], static_cast<Byte>(999));
+}
+
+// The block grows without zero-filling its reserve: bytes a shrink left
+// behind in the reserve must not come back when the stream grows again.
+TEST_F(StreamTest, GrowingAgainAfterAShrinkReadsZerosNotOldBytes) {
+  String Text(100, 'x');
+  Mem.WriteString(Text);
+  Mem.SetSize(10);
+  EXPECT_EQ(Mem.Capacity() >= 100, true);  // the reserve is kept
+  Mem.SetSize(100);
+  EXPECT_EQ(Content(Mem), String(10, 'x') + String(90, '\0'));
+  Mem.SetPosition(200);  // a gap written over reads as zeros too
+  Mem.WriteByte(7);
+  EXPECT_EQ(Content(Mem).substr(100), String(100, '\0') + '\7');
+}
+
+TEST_F(StreamTest, AGrowingBlockKeepsEveryByteThroughManyMoves) {
+  std::string Expected;
+  for (int I = 0; I < 300000; ++I) {
+    std::string Piece = std::to_string(I * 7919LL) + ";";
+    Mem.WriteString(Piece);
+    Expected += Piece;
+  }
+  EXPECT_EQ(Content(Mem), Expected);
+  Mem.SetCapacity(Mem.Size());  // trimming to the size keeps the content
+  EXPECT_EQ(Mem.Capacity(), Mem.Size());
+  EXPECT_EQ(Content(Mem), Expected);
+  Mem.Clear();
+  EXPECT_EQ(Mem.Capacity(), 0);
+  EXPECT_EQ(Mem.Memory(), nullptr);
 }
 
 TEST(StringStreamTest, StartsWithTheTextAtPositionZero) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <deque>
 #include <thread>
@@ -68,20 +69,29 @@ TEST(CriticalSectionTest, LeavingALockOfAnotherThreadRaises) {
   CS.Leave();
 }
 
-TEST(CriticalSectionTest, GuardsACounterAcrossThreads) {
+// Nested entries by the holder pass without the mutex; under contention
+// each thread's depth must still be its own and the last leave hand over.
+TEST(CriticalSectionTest, GuardsACounterAcrossThreadsAlsoWhenNested) {
   TCriticalSection CS;
-  int Counter = 0;
+  int Counter = 0, Inside = 0, MaxInside = 0;
   {
     std::deque<TOtherThread> Threads;
     for (int t = 0; t < 4; ++t)
-      Threads.emplace_back([&] {
+      Threads.emplace_back([&, t] {
         for (int i = 0; i < 1000; ++i) {
           TCriticalSectionGuard Guard(CS);
+          MaxInside = std::max(MaxInside, ++Inside);
+          for (int Depth = 0; Depth < t; ++Depth) CS.Enter();
           ++Counter;
+          for (int Depth = 0; Depth < t; ++Depth) CS.Leave();
+          --Inside;
         }
       });
   }
   EXPECT_EQ(Counter, 4000);
+  EXPECT_EQ(MaxInside, 1);
+  EXPECT_TRUE(CS.TryEnter());  // free again
+  CS.Leave();
 }
 
 // ---- events ----------------------------------------------------------------
