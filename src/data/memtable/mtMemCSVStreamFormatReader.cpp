@@ -1,27 +1,8 @@
 #include "data/memtable/mtMemCSVStreamFormatReader.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace {
 
 bool IsLineEnd(int C) { return C == '\0' || C == '\n' || C == '\r'; }
-
-// Bytes before the first line end among the N bytes at P (N when none).
-// Searched window by window, each by block scans that narrow the range for
-// the next, so that a line end missing from the text (no CR in a file with
-// LF ends) costs one window, not the rest of the buffer, per line.
-std::size_t LineEndOffset(const char* P, std::size_t N) {
-  constexpr std::size_t Window = 256;
-  for (std::size_t From = 0; From < N; From += Window) {
-    std::size_t Len = std::min(Window, N - From);
-    for (char End : {'\n', '\r', '\0'})
-      if (const void* At = std::memchr(P + From, End, Len))
-        Len = static_cast<std::size_t>(static_cast<const char*>(At) - (P + From));
-    if (Len < std::min(Window, N - From)) return From + Len;
-  }
-  return N;
-}
 
 }  // namespace
 
@@ -65,7 +46,9 @@ bool TmtCSVLineReader::ReadLine() {
     while (IsLineEnd(PeekChar())) NextChar();  // leading line ends
     for (int C = PeekChar(); C >= 0 && !IsLineEnd(C); C = PeekChar()) {
       // Take the run of ordinary characters straight from the buffer.
-      Integer Run = static_cast<Integer>(LineEndOffset(FBuffer + FBufPos, static_cast<std::size_t>(FBufLeft)));
+      Integer Run = 0;
+      while (Run < FBufLeft && !IsLineEnd(static_cast<unsigned char>(FBuffer[FBufPos + Run])))
+        ++Run;
       FLine.append(FBuffer + FBufPos, static_cast<size_t>(Run));
       FBufPos += Run;
       FBufLeft -= Run;
