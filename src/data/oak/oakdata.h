@@ -530,8 +530,10 @@ class TOakDataSet : public TDataSet {
   // OEM re-read); the caller has checked visibility.
   void ReadEngineRecord(TRecordBuffer Buffer);
   // The part of ReadEngineRecord after the raw image and the bookmark are
-  // in Buffer: blob markers, blob caches, OEM re-read.
-  void CompleteEngineRecord(TRecordBuffer Buffer);
+  // in Buffer: blob markers, blob caches, OEM re-read. BlobRefsTell: the
+  // image's blob references tell emptiness (the engine's step reported no
+  // pending blob value), so no engine call is made per blob field.
+  void CompleteEngineRecord(TRecordBuffer Buffer, bool BlobRefsTell);
   // Puts the bookmark of record RecNo into Buffer.
   void StoreBookmark(TRecordBuffer Buffer, UNSIGNED32 RecNo);
   // The base part of a new record: record number -1, bookmark flag and
@@ -581,6 +583,15 @@ class TOakDataSet : public TDataSet {
   Integer FIndexMode = 0;
   bool FIndexDefsUpToDate = false;
   std::vector<String> FIndexFileNames;  // entries of IndexFiles (TOakTable)
+
+  // The engine's answer to the step of 0 made by ResyncAfterMove, valid
+  // only until the first fetch of the current record that follows it.
+  struct TStepAhead {
+    std::vector<Byte> Record;
+    UNSIGNED32 RecNo = 0;
+    UNSIGNED16 State = 0;
+    bool Valid = false;
+  } FStepAhead;
 
   // Editing.
   std::vector<Byte> FOldRecord;

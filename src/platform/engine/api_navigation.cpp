@@ -152,6 +152,7 @@ UNSIGNED32 OakSkipAndRead(OAKHANDLE hOrder, SIGNED32 lRecs, UNSIGNED8* pucRec, U
       std::memcpy(pucRec, C.Record().data(), Need);
       Len = Need;
       if (C.IsVisible(C.Record().data(), RecNo, nullptr)) State |= OAK_STEP_VISIBLE;
+      if (C.HasPendingBlobs()) State |= OAK_STEP_PENDING_BLOBS;
     }
     Out(pulRecNo) = RecNo;
     Out(pusState) = State;

@@ -192,6 +192,8 @@ class TCursor : public THandled, public ExprRecordContext {
   // The current value of a blob field (pending change first).
   std::string BlobValue(UNSIGNED16 N) const;
   bool BlobIsEmpty(UNSIGNED16 N) const;
+  // Blob values set on the current record and not yet written.
+  bool HasPendingBlobs() const { return !FPendingBlobs.empty(); }
   // Stores the pending changes or the new record: autoincrement values,
   // memo values, the record, every index; E_LOCKED when another handle
   // locks the record or the table, E_READ_ONLY on a read-only open.

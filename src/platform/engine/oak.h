@@ -333,7 +333,12 @@ UNSIGNED32 OakIsRecordVisible(OAKHANDLE hObj, UNSIGNED16* pbVisible);
 // physical number of the current record (0: none) and, with a current
 // record, copies its raw image into pucRec (*pulLen bytes at least the
 // record length; else 5005 with the length needed in *pulLen).
-constexpr UNSIGNED16 OAK_STEP_EOF = 1, OAK_STEP_BOF = 2, OAK_STEP_VISIBLE = 4;
+// OAK_STEP_PENDING_BLOBS: the record has memo, binary, image or varchar
+// values set but not yet written, so the image's references do not tell
+// them (ask OakIsEmpty). Without it a blob field's first four bytes in the
+// image are zero exactly when OakIsEmpty answers empty.
+constexpr UNSIGNED16 OAK_STEP_EOF = 1, OAK_STEP_BOF = 2, OAK_STEP_VISIBLE = 4,
+                     OAK_STEP_PENDING_BLOBS = 8;
 UNSIGNED32 OakSkipAndRead(OAKHANDLE hOrder, SIGNED32 lRecs, UNSIGNED8* pucRec, UNSIGNED32* pulLen,
                           UNSIGNED32* pulRecNo, UNSIGNED16* pusState);
 UNSIGNED32 OakIsRecordDeleted(OAKHANDLE hTable, UNSIGNED16* pbDeleted);

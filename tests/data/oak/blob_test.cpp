@@ -75,6 +75,26 @@ TEST_F(BlobTest, EachRecordShowsItsOwnValue) {
   EXPECT_EQ("first memo", ReadBlob(T, "MEMOITEM"));
 }
 
+TEST_F(BlobTest, WalkAndSeekTellFilledEmptyAndNullMemos) {
+  GivenSettings();
+  AddRow("SETUP", {{"IDENT", "4"}, {"MEMOITEM", ""}});
+  AddRow("SETUP", {{"IDENT", "5"}, {"MEMOITEM", "fifth"}});
+  TOakTable* T = Settings();
+  std::vector<std::string> Seen;
+  for (T->First(); !T->Eof(); T->Next()) {
+    TField* Memo = T->FieldByName("MEMOITEM");
+    Seen.push_back(Memo->IsNull() ? "<null>" : Memo->AsString());
+  }
+  EXPECT_EQ((std::vector<std::string>{"first memo", "<null>", "<null>", "<null>", "fifth"}), Seen);
+  // Another user fills the memo of row 2: a seek shows it.
+  OtherUserSets("SETUP", 2, "MEMOITEM", "second");
+  ASSERT_TRUE(T->Seek("2", true));
+  EXPECT_FALSE(T->FieldByName("MEMOITEM")->IsNull());
+  EXPECT_EQ("second", ReadBlob(T, "MEMOITEM"));
+  ASSERT_TRUE(T->Seek("5", true));
+  EXPECT_EQ("fifth", T->FieldByName("MEMOITEM")->AsString());
+}
+
 TEST_F(BlobTest, WriteModeOutsideEditIsRefused) {
   GivenSettings();
   TOakTable* T = Settings();

@@ -132,6 +132,41 @@ TEST_F(StepAndReadTest, AStepReportsWhatTheSeparateCallsReport) {
   EXPECT_EQ(11u, Len);
 }
 
+// A dataset tells a memo's emptiness from the image's reference while no
+// value is pending; the step must say when one is.
+TEST_F(StepAndReadTest, MemoReferencesTellEmptinessUnlessAValueIsPending) {
+  OAKHANDLE T = Create("memos", "NAME,Character,10;NOTIZ,Memo");
+  Add(T, {{"NAME", "voll"}, {"NOTIZ", "Text"}});
+  Add(T, {{"NAME", "leer"}, {"NOTIZ", ""}});
+  Add(T, {{"NAME", "null"}});
+  struct TImage {
+    UNSIGNED16 State = 0;
+    bool RefEmpty = false;
+  };
+  auto StepHere = [&] {
+    UNSIGNED8 Rec[64] = {};
+    UNSIGNED32 Len = sizeof Rec, RecNo = 0;
+    TImage I;
+    EXPECT_EQ(0u, OakSkipAndRead(T, 0, Rec, &Len, &RecNo, &I.State));
+    I.RefEmpty = Rec[11] == 0 && Rec[12] == 0 && Rec[13] == 0 && Rec[14] == 0;  // NOTIZ at 11
+    return I;
+  };
+  for (UNSIGNED32 R : {1u, 2u, 3u}) {
+    ASSERT_EQ(0u, OakGotoRecord(T, R));
+    TImage I = StepHere();
+    EXPECT_EQ(0, I.State & OAK_STEP_PENDING_BLOBS) << R;
+    EXPECT_EQ(R != 1, I.RefEmpty) << R;
+    EXPECT_EQ(I.RefEmpty, Empty(T, "NOTIZ")) << R;
+  }
+  Set(T, "NOTIZ", "gesetzt");  // on record 3, not yet written
+  EXPECT_NE(0, StepHere().State & OAK_STEP_PENDING_BLOBS);
+  EXPECT_FALSE(Empty(T, "NOTIZ"));
+  ASSERT_EQ(0u, OakWriteRecord(T));
+  TImage After = StepHere();
+  EXPECT_EQ(0, After.State & OAK_STEP_PENDING_BLOBS);
+  EXPECT_FALSE(After.RefEmpty);
+}
+
 TEST_F(StepAndReadTest, StepsSeeWhatAnotherHandleWroteAheadOfThem) {
   MakeTable(Records);
   OAKHANDLE A = OpenOk("walk"), B = OAK_INVALID_HANDLE;

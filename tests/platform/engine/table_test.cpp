@@ -251,6 +251,22 @@ TEST_F(TableTest, MemoValuesAreReplacedAndTheirBlocksReused) {
   EXPECT_TRUE(Empty(T, "M"));
 }
 
+TEST_F(TableTest, MemoReferenceLongerThanTheMemoFileGivesMemoCode) {
+  OAKHANDLE T = Create("memo", "M,Memo");
+  Add(T, {{"M", "hello"}});
+  ASSERT_EQ(0u, OakCloseTable(T));
+  // The reference's length (the field's last four bytes) claims 2 GB.
+  std::string Table = ReadFile("memo.OAT");
+  const std::size_t Record = 64 + 64;  // after the header and one descriptor
+  Table[Record + 8] = '\x80';
+  std::ofstream(PathOf("memo.OAT"), std::ios::binary) << Table;
+  T = OpenOk("memo");
+  ASSERT_EQ(0u, OakGotoTop(T));
+  char Buf[16];
+  UNSIGNED32 Len = sizeof Buf;
+  EXPECT_EQ(5011u, OakGetField(T, 1, Buf, &Len, 0));
+}
+
 TEST_F(TableTest, CorruptMemoReferenceGivesMemoCode) {
   OAKHANDLE T = Create("memo", "M,Memo");
   Add(T, {{"M", "hello"}});
