@@ -192,6 +192,9 @@ class TCursor : public THandled, public ExprRecordContext {
   // The current value of a blob field (pending change first).
   std::string BlobValue(UNSIGNED16 N) const;
   bool BlobIsEmpty(UNSIGNED16 N) const;
+  // The length of BlobValue(N), from the pending change or the record's
+  // reference (the memo file is not read).
+  UNSIGNED32 BlobLength(UNSIGNED16 N) const;
   // Blob values set on the current record and not yet written.
   bool HasPendingBlobs() const { return !FPendingBlobs.empty(); }
   // Stores the pending changes or the new record: autoincrement values,

@@ -267,6 +267,28 @@ TEST_F(TableTest, MemoReferenceLongerThanTheMemoFileGivesMemoCode) {
   EXPECT_EQ(5011u, OakGetField(T, 1, Buf, &Len, 0));
 }
 
+TEST_F(TableTest, MemoLengthIsThatOfTheStoredOrPendingValue) {
+  OAKHANDLE T = Create("memo", "M,Memo;C,Character,4");
+  Add(T, {{"M", "Grüße"}});
+  Add(T, {{"M", ""}});
+  Add(T, {{"C", "x"}});
+  auto Length = [&] {
+    UNSIGNED32 Len = 99;
+    EXPECT_EQ(0u, OakGetMemoLength(T, 1, &Len));
+    return Len;
+  };
+  const UNSIGNED32 Expected[] = {7, 0, 0};  // the stored bytes (UTF-8 here)
+  for (UNSIGNED32 R = 1; R <= 3; ++R) {
+    ASSERT_EQ(0u, OakGotoRecord(T, R));
+    EXPECT_EQ(Expected[R - 1], Length()) << R;
+    EXPECT_EQ(Length(), Get(T, "M", OAK_NONE).size()) << R;
+  }
+  Set(T, "M", "neu, noch nicht geschrieben");
+  EXPECT_EQ(27u, Length());
+  UNSIGNED32 Len = 0;
+  EXPECT_EQ(5012u, OakGetMemoLength(T, 2, &Len));
+}
+
 TEST_F(TableTest, CorruptMemoReferenceGivesMemoCode) {
   OAKHANDLE T = Create("memo", "M,Memo");
   Add(T, {{"M", "hello"}});
