@@ -54,6 +54,16 @@ void TOakDataSet::ResetRecordInfo(TRecordBuffer Buffer) {
 // ---- Fetching ---------------------------------------------------------------------
 
 void TOakDataSet::ReadEngineRecord(TRecordBuffer Buffer) {
+  // One engine step of 0 gives the record, its number (the bookmark) and
+  // whether blob values are pending. Without a current record (or should
+  // the step fail) the separate calls below raise what they raise.
+  UNSIGNED32 StepLen = FRawRecordLength, RecNo = 0;
+  UNSIGNED16 State = 0;
+  if (OakSkipAndRead(FTableHandle, 0, Buffer, &StepLen, &RecNo, &State) == OAK_SUCCESS && RecNo != 0) {
+    StoreBookmark(Buffer, RecNo);
+    CompleteEngineRecord(Buffer, (State & OAK_STEP_PENDING_BLOBS) == 0);
+    return;
+  }
   UNSIGNED32 Len = FRawRecordLength;
   RaiseOakError(this, OakGetRecord(FTableHandle, Buffer, &Len));
   UNSIGNED32 BmLen = FBookmarkLength;

@@ -95,6 +95,22 @@ TEST_F(BlobTest, WalkAndSeekTellFilledEmptyAndNullMemos) {
   EXPECT_EQ("fifth", T->FieldByName("MEMOITEM")->AsString());
 }
 
+TEST_F(BlobTest, EditShowsMemosAsAnotherUserLeftThem) {
+  GivenSettings();
+  TOakTable* T = Settings();
+  OtherUserSets("SETUP", 1, "MEMOITEM", "");
+  OtherUserSets("SETUP", 2, "MEMOITEM", "von nebenan");
+  GoTo(T, 1);
+  T->Edit();
+  EXPECT_TRUE(T->FieldByName("MEMOITEM")->IsNull());
+  T->Cancel();
+  GoTo(T, 2);
+  T->Edit();
+  EXPECT_FALSE(T->FieldByName("MEMOITEM")->IsNull());
+  EXPECT_EQ("von nebenan", ReadBlob(T, "MEMOITEM"));
+  T->Cancel();
+}
+
 TEST_F(BlobTest, WriteModeOutsideEditIsRefused) {
   GivenSettings();
   TOakTable* T = Settings();
