@@ -187,6 +187,7 @@ UNSIGNED32 TMemoFile::Write(const std::string& Data, UNSIGNED16 Type) {
   std::uint64_t Need = (Data.size() + kRunHeader + FHeader.BlockSize - 1) / FHeader.BlockSize;
   if (Need > 0x7FFFFFFF) Fail(E_BAD_VALUE, "value too large for the memo file");
   UNSIGNED32 Blocks = static_cast<UNSIGNED32>(Need);
+  const std::uint32_t End = FHeader.EndBlock;
   UNSIGNED32 Block = Allocate(Blocks);
   std::vector<std::uint8_t> Buf(std::uint64_t(Blocks) * FHeader.BlockSize, 0);
   Store32(&Buf[0], Type);
@@ -196,8 +197,12 @@ UNSIGNED32 TMemoFile::Write(const std::string& Data, UNSIGNED16 Type) {
   // The header first: a crash before the value is written leaves the run
   // taken off the free list (lost space), never a free-list entry that
   // points at a value. (In batch mode the transaction's journal covers
-  // both.)
-  HeaderChanged();
+  // both; a run past the old end is still announced at once, so that
+  // readers of other handles find it.)
+  if (FHeader.EndBlock != End)
+    WriteHeader();
+  else
+    HeaderChanged();
   WriteAt(std::uint64_t(Block) * FHeader.BlockSize, Buf.data(), Buf.size());
   return Block;
 }

@@ -48,9 +48,10 @@ class TMemoFile {
 
   // Batch mode, for a handle that holds the table's write lock through a
   // transaction: no other handle can store or free a value meanwhile, so
-  // the header is read once at BeginBatch and written once at FlushBatch
-  // instead of around every Write and Free. Values and free-list links are
-  // still written at once.
+  // the header is read once at BeginBatch and written at FlushBatch
+  // instead of around every Write and Free; only a Write that extends the
+  // file writes it at once (readers of other handles find new runs by the
+  // header's end). Values and free-list links are still written at once.
   void BeginBatch();
   // Writes the header when it changed and leaves batch mode.
   void FlushBatch();

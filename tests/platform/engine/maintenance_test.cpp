@@ -162,6 +162,19 @@ TEST_F(MaintenanceTest, MemosOfATransactionKeepTheirBlocksAfterTheCommit) {
             Notes);
 }
 
+TEST_F(MaintenanceTest, AnotherConnectionReadsAMemoStoredInARunningTransaction) {
+  OAKHANDLE T = Prepared(false);
+  OAKHANDLE Reader = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, Open("adr", &Reader, false, Connect()));
+  ASSERT_EQ(0u, OakBeginTransaction(Conn));
+  ASSERT_EQ(0u, OakGotoRecord(T, 1));
+  Set(T, "NOTE", std::string(500, 'n'));  // past the memo file's end
+  ASSERT_EQ(0u, OakWriteRecord(T));
+  ASSERT_EQ(0u, OakGotoRecord(Reader, 1));
+  EXPECT_EQ(std::string(500, 'n'), Get(Reader, "NOTE"));
+  ASSERT_EQ(0u, OakCommitTransaction(Conn));
+}
+
 TEST_F(MaintenanceTest, MemosOfARolledBackTransactionLeaveTheMemoFileAsItWas) {
   OAKHANDLE T = Prepared(false);
   const std::string Before = ReadFile("adr.OAM");
