@@ -403,6 +403,11 @@ class TOakDataSet : public TDataSet {
   // Brings the buffers in step after a direct engine move (used by the
   // table operations): First at BOF, Last at EOF, else Resync([]).
   void ResyncAfterMove();
+  // ResyncAfterMove after the engine's report of its position is in
+  // FStepAhead (Valid set when it was made).
+  void ResyncAfterStep();
+  // FStepAhead's record buffer for a report, Valid cleared.
+  UNSIGNED8* StepAheadBuffer();
   // Moves the engine to the active record (the table operations).
   void PositionOnCurrentRecord();
   // The class library's cursor update, public for the table operations.

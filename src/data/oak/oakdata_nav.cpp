@@ -276,16 +276,24 @@ Integer TOakDataSet::GetRecordCount() const {
 // ---- Bringing the buffers in step with the engine ---------------------------------------
 
 void TOakDataSet::ResyncAfterMove() {
-  UNSIGNED16 Eof = 0, Bof = 0;
   // One engine step of 0 tells where the engine stands and hands over the
   // current record, which Resync's first fetch then takes from FStepAhead.
-  // Should the step fail, the flags are asked for one by one and Resync
-  // asks the engine itself, as it would without the step.
-  FStepAhead.Record.resize(FRawRecordLength);
   UNSIGNED32 Len = FRawRecordLength;
   FStepAhead.Valid =
-      OakSkipAndRead(FOrderHandle, 0, FStepAhead.Record.data(), &Len, &FStepAhead.RecNo, &FStepAhead.State) ==
-      OAK_SUCCESS;
+      OakSkipAndRead(FOrderHandle, 0, StepAheadBuffer(), &Len, &FStepAhead.RecNo, &FStepAhead.State) == OAK_SUCCESS;
+  ResyncAfterStep();
+}
+
+UNSIGNED8* TOakDataSet::StepAheadBuffer() {
+  FStepAhead.Valid = false;
+  FStepAhead.Record.resize(FRawRecordLength);
+  return FStepAhead.Record.data();
+}
+
+void TOakDataSet::ResyncAfterStep() {
+  // Without the engine's report the flags are asked for one by one and
+  // Resync asks the engine itself.
+  UNSIGNED16 Eof = 0, Bof = 0;
   struct TForget {
     TStepAhead& Ahead;
     ~TForget() { Ahead.Valid = false; }

@@ -147,6 +147,11 @@ class TCursor : public THandled, public ExprRecordContext {
   bool HasRecord() const { return FRecNo != 0; }
   // Raises E_NO_CURRENT_RECORD when the cursor stands on no record.
   void RequireRecord() const;
+  // Where the cursor stands, as OakSkipAndRead reports it: the OAK_STEP_*
+  // flags, the record number (0: none) and, on a record, its raw image in
+  // Rec. Len: Rec's size in, the record length out; E_BUFFER_TOO_SMALL
+  // when Rec cannot hold the record.
+  void ReportPosition(UNSIGNED8* Rec, UNSIGNED32& Len, UNSIGNED32& RecNo, UNSIGNED16& State);
   const std::vector<std::uint8_t>& Record() const { return FRec; }
   // True when Rec passes the deleted setting, the filter, the AOF and (with
   // Order) the order's scopes.

@@ -132,6 +132,42 @@ TEST_F(StepAndReadTest, AStepReportsWhatTheSeparateCallsReport) {
   EXPECT_EQ(11u, Len);
 }
 
+// A seek that reports where it left the cursor: what OakSeek and a step
+// of 0 give, and the seek standing when the report cannot be made.
+TEST_F(StepAndReadTest, ASeekReportsWhatAStepOfZeroReports) {
+  MakeTable(5);
+  OAKHANDLE T = OpenOk("walk"), I = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, OakCreateIndex61(T, "", "NAME", "NAME", "", "", OAK_COMPOUND, 0, &I));
+  auto Seek = [&](const std::string& Key, UNSIGNED16 Type, UNSIGNED32 BufLen, TStep& S) {
+    char Rec[64] = {};
+    UNSIGNED32 Len = BufLen;
+    UNSIGNED16 Found = 9;
+    EXPECT_EQ(0u, OakSeekAndRead(I, Key.data(), UNSIGNED16(Key.size()), OAK_STRINGKEY, Type, &Found,
+                                 reinterpret_cast<UNSIGNED8*>(Rec), &Len, &S.RecNo, &S.State));
+    S.Name.assign(Rec + 1, 10);
+    S.Name.erase(S.Name.find_last_not_of(' ') + 1);
+    return Found;
+  };
+  TStep S;
+  EXPECT_EQ(1, Seek("r3", OAK_HARDSEEK, 64, S));
+  EXPECT_EQ(OAK_STEP_VISIBLE | OAK_STEP_READ, S.State);
+  EXPECT_EQ(3u, S.RecNo);
+  EXPECT_EQ("r3", S.Name);
+  EXPECT_EQ(0, Seek("r31", OAK_SOFTSEEK, 64, S));  // stops on r4
+  EXPECT_EQ(4u, S.RecNo);
+  EXPECT_EQ("r4", Get(T, "NAME"));
+  EXPECT_EQ(0, Seek("r9", OAK_HARDSEEK, 64, S));
+  EXPECT_EQ(OAK_STEP_EOF | OAK_STEP_READ, S.State);
+  EXPECT_EQ(0u, S.RecNo);
+  EXPECT_EQ(1, Seek("r2", OAK_HARDSEEK, 4, S));  // no room for the image
+  EXPECT_EQ(0, S.State);
+  EXPECT_EQ("r2", Get(T, "NAME"));
+  UNSIGNED16 Found = 0, State = 0;
+  UNSIGNED32 Len = 0, RecNo = 0;
+  EXPECT_EQ(OakSeek(I, "r1", 2, OAK_STRINGKEY, 7, &Found),
+            OakSeekAndRead(I, "r1", 2, OAK_STRINGKEY, 7, &Found, nullptr, &Len, &RecNo, &State));
+}
+
 // A dataset tells a memo's emptiness from the image's reference while no
 // value is pending; the step must say when one is.
 TEST_F(StepAndReadTest, MemoReferencesTellEmptinessUnlessAValueIsPending) {
