@@ -36,28 +36,38 @@ bool CanHoldCache(TDataSetState S) {
 
 // ---- The cache ----------------------------------------------------------------------
 
-void TOakBlobCache::Load(TOakDataSet* DataSet, OAKHANDLE ATable, UNSIGNED16 AField, bool Force,
+bool TOakBlobCache::Load(TOakDataSet* DataSet, OAKHANDLE ATable, UNSIGNED16 AField, bool Force,
                          UNSIGNED32 ARecord) {
   if (!Force && TableHandle == ATable && RecordNumber == ARecord && FieldNumber == AField) {
     Seek(0, soBeginning);
-    return;
+    return false;
   }
   Clear();
   TableHandle = ATable;
   RecordNumber = ARecord;
   FieldNumber = AField;
   Modified = false;
-  if (ARecord == 0) return;
+  if (ARecord == 0) return false;
   UNSIGNED32 Current = 0;
   RaiseOakError(DataSet, OakGetRecordNum(ATable, OAK_IGNOREFILTERS, &Current));
-  if (Current != ARecord) RaiseOakError(DataSet, OakGotoRecord(ATable, ARecord));
+  const bool Moved = Current != ARecord;
+  // Moved or not, the caller learns of it (a failure below leaves the
+  // engine on ARecord).
+  struct TTell {
+    const bool& Moved;
+    TOakDataSet* D;
+    ~TTell() {
+      if (Moved) D->CursorPosChanged();
+    }
+  } Tell{Moved, DataSet};
+  if (Moved) RaiseOakError(DataSet, OakGotoRecord(ATable, ARecord));
   bool Text = IsTextBlob(DataSet, ATable, AField);
   UNSIGNED32 Length = 0;
   UNSIGNED32 Code = Text ? OakGetMemoLength(ATable, AField, &Length)
                          : OakGetBinaryLength(ATable, AField, &Length);
   if (Code == OAK_NO_CURRENT_RECORD) {
     RecordNumber = 0;
-    return;
+    return Moved;
   }
   RaiseOakError(DataSet, Code);
   if (Text) ++Length;  // room for the engine's terminator
@@ -67,6 +77,7 @@ void TOakBlobCache::Load(TOakDataSet* DataSet, OAKHANDLE ATable, UNSIGNED16 AFie
   if (Got != Length) TMemoryStream::SetSize(Got);
   Seek(0, soBeginning);
   Modified = false;
+  return Moved;
 }
 
 void TOakBlobCache::Truncate() {
@@ -107,13 +118,14 @@ TOakBlobStream::TOakBlobStream(TBlobField* Field, TBlobStreamMode Mode)
   // A record being inserted has no engine record (and no value) until a
   // post appended it.
   bool New = D->State() == dsInsert && !D->RecInfo(Buffer)->Inserted;
+  // Only a load that moved the engine to the record makes the dataset
+  // find its place again (Load tells it then).
   FCache->Load(D, D->TableHandle(), static_cast<UNSIGNED16>(Field->FieldNo()), !KeepChanges,
                New ? 0 : D->BufferRecordNumber(Buffer));
   if (Mode == bmWrite) {
     FCache->Truncate();
     FModified = true;
   }
-  D->CursorPosChanged();
 }
 
 TOakBlobStream::~TOakBlobStream() {

@@ -111,6 +111,22 @@ TEST_F(BlobTest, EditShowsMemosAsAnotherUserLeftThem) {
   T->Cancel();
 }
 
+TEST_F(BlobTest, AWalkReadingEachMemoVisitsEveryRowOnce) {
+  GivenSettings();
+  TOakTable* T = Settings();
+  std::vector<std::string> Seen;
+  for (T->First(); !T->Eof(); T->Next())
+    Seen.push_back(T->FieldByName("IDENT")->AsString() + ":" + ReadBlob(T, "MEMOITEM"));
+  EXPECT_EQ((std::vector<std::string>{"1:first memo", "2:", "3:"}), Seen);
+  // The engine left elsewhere: reading the memo brings it back, and the
+  // walk goes on from the row shown.
+  GoTo(T, 1);
+  EXPECT_FALSE(T->IsRecordDeleted(3));
+  EXPECT_EQ("first memo", ReadBlob(T, "MEMOITEM"));
+  T->Next();
+  EXPECT_EQ(2, T->FieldByName("IDENT")->AsInteger());
+}
+
 TEST_F(BlobTest, WriteModeOutsideEditIsRefused) {
   GivenSettings();
   TOakTable* T = Settings();
