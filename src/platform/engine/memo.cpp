@@ -95,10 +95,24 @@ void TMemoFile::DecodeRunHeader(UNSIGNED32 Block, const void* Bytes, std::uint32
 }
 
 void TMemoFile::ReadBlockHeader(UNSIGNED32 Block, std::uint32_t W[3]) const {
+  if (FBatch) {
+    auto It = FRunHeads.find(Block);
+    if (It != FRunHeads.end()) {
+      std::memcpy(W, It->second.data(), sizeof(std::uint32_t) * 3);
+      return;
+    }
+  }
   std::uint8_t B[kRunHeader];
   std::size_t Got = 0;
   ReadRun(Block, B, sizeof B, Got);
   DecodeRunHeader(Block, B, W);
+  Remember(Block, W);
+}
+
+void TMemoFile::Remember(UNSIGNED32 Block, const std::uint32_t W[3]) const {
+  if (!FBatch) return;
+  if (FRunHeads.size() >= kMaxRunHeads) FRunHeads.clear();
+  FRunHeads[Block] = {W[0], W[1], W[2]};
 }
 
 std::string TMemoFile::Read(UNSIGNED32 Block, UNSIGNED32 Len) const {
@@ -115,6 +129,7 @@ std::string TMemoFile::Read(UNSIGNED32 Block, UNSIGNED32 Len) const {
   ReadRun(Block, Run.data(), Run.size(), Got);
   std::uint32_t W[3];
   DecodeRunHeader(Block, Run.data(), W);
+  Remember(Block, W);
   if (W[0] == kFreeRun || W[1] != Len ||
       std::uint64_t(Len) + kRunHeader > std::uint64_t(W[2]) * FHeader.BlockSize)
     Fail(E_CORRUPT_MEMO, Path() + ": value does not match its reference");
@@ -144,6 +159,8 @@ UNSIGNED32 TMemoFile::Allocate(UNSIGNED32 Blocks) {
         Store32(B + 4, Next);
         Store32(B + 8, W[2] - Blocks);
         WriteAt(std::uint64_t(Rest) * FHeader.BlockSize, B, sizeof B);
+        const std::uint32_t RestHead[3] = {kFreeRun, Next, W[2] - Blocks};
+        Remember(Rest, RestHead);
         Next = Rest;
       }
       if (Prev == 0) {
@@ -152,6 +169,8 @@ UNSIGNED32 TMemoFile::Allocate(UNSIGNED32 Blocks) {
         std::uint8_t B[4];
         Store32(B, Next);
         WriteAt(std::uint64_t(Prev) * FHeader.BlockSize + 4, B, 4);
+        auto Known = FRunHeads.find(Prev);
+        if (Known != FRunHeads.end()) Known->second[1] = Next;
       }
       return Cur;
     }
@@ -167,12 +186,19 @@ void TMemoFile::BeginBatch() {
   ReadHeader();
   FBatch = true;
   FHeaderDirty = false;
+  FRunHeads.clear();
 }
 
 void TMemoFile::FlushBatch() {
   const bool Dirty = FBatch && FHeaderDirty;
   FBatch = FHeaderDirty = false;
+  FRunHeads.clear();
   if (Dirty) WriteHeader();
+}
+
+void TMemoFile::DropBatch() {
+  FBatch = FHeaderDirty = false;
+  FRunHeads.clear();
 }
 
 void TMemoFile::HeaderChanged() {
@@ -194,6 +220,7 @@ UNSIGNED32 TMemoFile::Write(const std::string& Data, UNSIGNED16 Type) {
   Store32(&Buf[4], static_cast<std::uint32_t>(Data.size()));
   Store32(&Buf[8], Blocks);
   if (!Data.empty()) std::memcpy(&Buf[kRunHeader], Data.data(), Data.size());
+
   // The header first: a crash before the value is written leaves the run
   // taken off the free list (lost space), never a free-list entry that
   // points at a value. (In batch mode the transaction's journal covers
@@ -204,6 +231,8 @@ UNSIGNED32 TMemoFile::Write(const std::string& Data, UNSIGNED16 Type) {
   else
     HeaderChanged();
   WriteAt(std::uint64_t(Block) * FHeader.BlockSize, Buf.data(), Buf.size());
+  const std::uint32_t Head[3] = {Type, static_cast<std::uint32_t>(Data.size()), Blocks};
+  Remember(Block, Head);
   return Block;
 }
 
@@ -216,6 +245,8 @@ void TMemoFile::Free(UNSIGNED32 Block) {
   Store32(B, kFreeRun);
   Store32(B + 4, FHeader.FreeHead);
   WriteAt(std::uint64_t(Block) * FHeader.BlockSize, B, sizeof B);
+  const std::uint32_t Freed[3] = {kFreeRun, FHeader.FreeHead, W[2]};
+  Remember(Block, Freed);
   FHeader.FreeHead = Block;
   HeaderChanged();
 }
@@ -225,6 +256,7 @@ void TMemoFile::Clear() {
   FHeader.EndBlock = 1;
   FHeader.FreeHead = 0;
   FHeaderDirty = false;
+  FRunHeads.clear();
   WriteHeader();
   os::Status S = FFile.Truncate(FHeader.BlockSize);
   if (!S.ok()) FailOs(S, Path());

@@ -8,8 +8,10 @@
 // Thread safety: none; the engine lock serialises every use.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "platform/engine/oak.h"
 #include "platform/os/files.h"
@@ -57,7 +59,7 @@ class TMemoFile {
   void FlushBatch();
   // Leaves batch mode without writing (rollback: the journal restores the
   // file; the next Write reads the header again).
-  void DropBatch() { FBatch = FHeaderDirty = false; }
+  void DropBatch();
 
  private:
   struct THeader {
@@ -85,6 +87,12 @@ class TMemoFile {
   bool FReadOnly = false;
   TTxnJournal* FJournal = nullptr;
   bool FBatch = false, FHeaderDirty = false;
+  // In batch mode, the run headers this handle read or wrote (block ->
+  // the three words), so that freeing a value it read and reusing a run it
+  // freed need not read them again. Forgotten when the batch ends.
+  static constexpr std::size_t kMaxRunHeads = 1 << 16;
+  mutable std::unordered_map<UNSIGNED32, std::array<std::uint32_t, 3>> FRunHeads;
+  void Remember(UNSIGNED32 Block, const std::uint32_t W[3]) const;
   // WriteHeader now, or at FlushBatch in batch mode.
   void HeaderChanged();
 };

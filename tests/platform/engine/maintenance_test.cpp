@@ -2,6 +2,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <random>
+
 #include "engine_fixture.h"
 
 namespace {
@@ -160,6 +162,40 @@ TEST_F(MaintenanceTest, MemosOfATransactionKeepTheirBlocksAfterTheCommit) {
                                       "im Lauf 3" + std::string(120, '+'), "im Lauf 4" + std::string(160, '+'),
                                       "im Lauf 5" + std::string(200, '+'), "neu im Lauf", "danach"}),
             Notes);
+}
+
+// Values of every size replaced at random, inside a transaction (where
+// the memo file keeps its header and the run headers it knows in memory)
+// and after it, must read back as a plain model has them.
+TEST_F(MaintenanceTest, MemoValuesChangedAtRandomReadBackAsAModelHasThem) {
+  OAKHANDLE T = Create("memos", "NOTE,Memo");
+  std::vector<std::string> Model(40, "x");
+  for (size_t I = 0; I < Model.size(); ++I) Add(T, {{"NOTE", "x"}});
+  std::mt19937 Rng(7);
+  auto Change = [&] {
+    UNSIGNED32 R = 1 + Rng() % Model.size();
+    std::string V(Rng() % 300, char('a' + Rng() % 26));
+    ASSERT_EQ(0u, OakGotoRecord(T, R));
+    Set(T, "NOTE", V);
+    ASSERT_EQ(0u, OakWriteRecord(T));
+    Model[R - 1] = V;
+  };
+  auto Stored = [&] {
+    std::vector<std::string> Notes;
+    for (UNSIGNED32 R = 1; R <= Model.size(); ++R) {
+      EXPECT_EQ(0u, OakGotoRecord(T, R));
+      Notes.push_back(Get(T, "NOTE", OAK_NONE));
+    }
+    return Notes;
+  };
+  ASSERT_EQ(0u, OakBeginTransaction(Conn));
+  for (int I = 0; I < 400; ++I) Change();
+  EXPECT_EQ(Model, Stored());
+  ASSERT_EQ(0u, OakCommitTransaction(Conn));
+  for (int I = 0; I < 100; ++I) Change();
+  ASSERT_EQ(0u, OakCloseTable(T));
+  T = OpenOk("memos");
+  EXPECT_EQ(Model, Stored());
 }
 
 TEST_F(MaintenanceTest, AnotherConnectionReadsAMemoStoredInARunningTransaction) {
