@@ -36,30 +36,29 @@ bool CanHoldCache(TDataSetState S) {
 
 // ---- The cache ----------------------------------------------------------------------
 
-bool TOakBlobCache::Load(TOakDataSet* DataSet, OAKHANDLE ATable, UNSIGNED16 AField, bool Force,
+void TOakBlobCache::Load(TOakDataSet* DataSet, OAKHANDLE ATable, UNSIGNED16 AField, bool Force,
                          UNSIGNED32 ARecord) {
   if (!Force && TableHandle == ATable && RecordNumber == ARecord && FieldNumber == AField) {
     Seek(0, soBeginning);
-    return false;
+    return;
   }
   Clear();
   TableHandle = ATable;
   RecordNumber = ARecord;
   FieldNumber = AField;
   Modified = false;
-  if (ARecord == 0) return false;
+  if (ARecord == 0) return;
   UNSIGNED32 Current = 0;
   RaiseOakError(DataSet, OakGetRecordNum(ATable, OAK_IGNOREFILTERS, &Current));
   const bool Moved = Current != ARecord;
-  // Moved or not, the caller learns of it (a failure below leaves the
-  // engine on ARecord).
+  // Having moved the engine, the dataset must find its place again (also
+  // when a call below fails).
   struct TTell {
-    const bool& Moved;
     TOakDataSet* D;
     ~TTell() {
-      if (Moved) D->CursorPosChanged();
+      if (D) D->CursorPosChanged();
     }
-  } Tell{Moved, DataSet};
+  } Tell{Moved ? DataSet : nullptr};
   if (Moved) RaiseOakError(DataSet, OakGotoRecord(ATable, ARecord));
   bool Text = IsTextBlob(DataSet, ATable, AField);
   UNSIGNED32 Length = 0;
@@ -67,7 +66,7 @@ bool TOakBlobCache::Load(TOakDataSet* DataSet, OAKHANDLE ATable, UNSIGNED16 AFie
                          : OakGetBinaryLength(ATable, AField, &Length);
   if (Code == OAK_NO_CURRENT_RECORD) {
     RecordNumber = 0;
-    return Moved;
+    return;
   }
   RaiseOakError(DataSet, Code);
   if (Text) ++Length;  // room for the engine's terminator
@@ -77,7 +76,6 @@ bool TOakBlobCache::Load(TOakDataSet* DataSet, OAKHANDLE ATable, UNSIGNED16 AFie
   if (Got != Length) TMemoryStream::SetSize(Got);
   Seek(0, soBeginning);
   Modified = false;
-  return Moved;
 }
 
 void TOakBlobCache::Truncate() {
@@ -118,8 +116,8 @@ TOakBlobStream::TOakBlobStream(TBlobField* Field, TBlobStreamMode Mode)
   // A record being inserted has no engine record (and no value) until a
   // post appended it.
   bool New = D->State() == dsInsert && !D->RecInfo(Buffer)->Inserted;
-  // Only a load that moved the engine to the record makes the dataset
-  // find its place again (Load tells it then).
+  // Only a load that moved the engine makes the dataset find its place
+  // again.
   FCache->Load(D, D->TableHandle(), static_cast<UNSIGNED16>(Field->FieldNo()), !KeepChanges,
                New ? 0 : D->BufferRecordNumber(Buffer));
   if (Mode == bmWrite) {

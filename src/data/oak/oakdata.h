@@ -212,10 +212,10 @@ class TOakBlobCache : public TMemoryStream {
     Modified = false;
   }
   // Loads the value of field AField of record ARecord from ATable (see the
-  // blob topic); only rewinds when not forced and already loaded. Returns
-  // whether it moved the engine to ARecord; DataSet's cursor position is
-  // then marked changed (also when the load fails after the move).
-  bool Load(TOakDataSet* DataSet, OAKHANDLE ATable, UNSIGNED16 AField, bool Force,
+  // blob topic); only rewinds when not forced and already loaded. When it
+  // moves the engine to ARecord, DataSet's cursor position is marked
+  // changed (also when the load fails after the move).
+  void Load(TOakDataSet* DataSet, OAKHANDLE ATable, UNSIGNED16 AField, bool Force,
             UNSIGNED32 ARecord);
   // Empties the value and marks it modified.
   void Truncate();

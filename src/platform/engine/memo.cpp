@@ -220,7 +220,6 @@ UNSIGNED32 TMemoFile::Write(const std::string& Data, UNSIGNED16 Type) {
   Store32(&Buf[4], static_cast<std::uint32_t>(Data.size()));
   Store32(&Buf[8], Blocks);
   if (!Data.empty()) std::memcpy(&Buf[kRunHeader], Data.data(), Data.size());
-
   // The header first: a crash before the value is written leaves the run
   // taken off the free list (lost space), never a free-list entry that
   // points at a value. (In batch mode the transaction's journal covers
