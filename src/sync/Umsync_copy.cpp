@@ -62,11 +62,11 @@ void ShowCopyText(TFsync& Form, const String& Text) {
 }
 
 TCountProgress::TCountProgress(TFsync& Form, const String& What, Integer Count)
-    : FForm(Form), FWhat(What), FCount(Count) {}
+    : FForm(Form), FWhat(What), FCount(Count), FClock(GetClockSource()) {}
 
 void TCountProgress::Step() {
   ++FNumber;
-  if (FNumber == 1 || GetTickCount64() >= FNextTick) Show();
+  if (FNumber == 1 || FClock->TickCount64() >= FNextTick) Show();
 }
 
 void TCountProgress::Finish() {
@@ -76,7 +76,7 @@ void TCountProgress::Finish() {
 void TCountProgress::Show() {
   ShowCopyText(FForm, FWhat + "  " + IntToStr(FNumber) + " von " + IntToStr(FCount));
   FShown = FNumber;
-  FNextTick = GetTickCount64() + CountTextInterval;
+  FNextTick = FClock->TickCount64() + CountTextInterval;
 }
 
 void CopyWithProgress(TFsync& Form, const String& Verb, const String& Name, const String& Source,

@@ -16,6 +16,7 @@
 // failed post) ends the merge with ECanNotDataCopy2Server, so that nothing
 // half-merged is written back.
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <unordered_map>
 #include <unordered_set>
@@ -39,15 +40,27 @@ TDateTime StampOf(const String& Text) {
   return Value;
 }
 
+// The two fields hold the same value, compared in their field buffers
+// (no texts are built); values that differ there may still read as the
+// same text (blanks at the right), which the stamps then tell.
+bool SameStoredValue(TField* A, TField* B) {
+  char BufA[256], BufB[256];
+  const Integer Size = A->DataSize();
+  if (Size <= 0 || Size > Integer(sizeof BufA) || Size != B->DataSize()) return A->AsString() == B->AsString();
+  std::memset(BufA, 0, std::size_t(Size));
+  std::memset(BufB, 0, std::size_t(Size));
+  const bool HasA = A->GetData(BufA), HasB = B->GetData(BufB);
+  return HasA == HasB && std::memcmp(BufA, BufB, std::size_t(Size)) == 0;
+}
+
 // The mobile stamp is strictly later than the office stamp; false when
 // either stamp does not read as a time (the comparison is skipped). Two
 // stamps of the same text read as the same time, or both not at all: the
 // mobile one is then not later, without reading either.
 bool MobileIsNewer(TField* Mobile, TField* Office) {
-  const String MobileText = Mobile->AsString(), OfficeText = Office->AsString();
-  if (MobileText == OfficeText) return false;
+  if (SameStoredValue(Mobile, Office)) return false;
   try {
-    return StampOf(MobileText) > StampOf(OfficeText);
+    return StampOf(Mobile->AsString()) > StampOf(Office->AsString());
   } catch (const EUnreadableStamp&) {
     return false;
   }
@@ -82,10 +95,13 @@ class TMergeRun {
   bool IsOrderNewerThanLastSync();
   bool IsAddressNewerThanLastSync();
   void CopyFields(TDataSet* Source, TDataSet* Dest);
+  // The fields CopyFields copies from Source into Dest, From and To (found
+  // once per table: the fields live as long as the open tables).
+  const std::vector<std::pair<TField*, TField*>>& CopiedFields(TDataSet* Source, TDataSet* Dest);
   void WriteRecord(TDataSet* Mobile, TDataSet* Office, bool New, Integer& Added, Integer& Updated);
   void CopyOrder(bool New);
   Integer CopyAddress(bool New, bool Track);
-  bool OrderAddressHasNoKey();
+  bool OrderAddressHasNoKey(bool& Found);
   Integer OfficeAddressOfOrder();
   void LinkOrderAddress();
   void ForEachRecord(TDataSet* Table, const String& What, const std::function<void()>& Visit);
@@ -97,6 +113,7 @@ class TMergeRun {
   // this run was linked to, so that every order of one new mobile address
   // gets the same office address.
   std::unordered_map<Integer, Integer> OfficeAddressIDs;
+  std::unordered_map<TDataSet*, std::vector<std::pair<TField*, TField*>>> FieldPairs;
   std::unique_ptr<TOakConnection> OfficeConnection, MobileConnection;
   std::unique_ptr<TOakTable> OfficeOrders, OfficeAddresses, MobileOrders, MobileAddresses;
   bool TagCreated = false;
@@ -185,10 +202,7 @@ bool TMergeRun::IsAddressNewerThanLastSync() {
 // Copies every field of Source by position into the field of the same
 // name of Dest, except ID; a field that cannot be copied is skipped.
 void TMergeRun::CopyFields(TDataSet* Source, TDataSet* Dest) {
-  for (Integer I = 0; I < Source->FieldCount(); ++I) {
-    TField* From = Source->Fields()[I];
-    TField* To = Dest->FindField(From->FieldName());
-    if (!To || SameText(From->FieldName(), "ID")) continue;
+  for (auto [From, To] : CopiedFields(Source, Dest)) {
     try {
       TFieldType Type = From->DataType();
       if (Type == ftDate || Type == ftDateTime) {
@@ -200,6 +214,17 @@ void TMergeRun::CopyFields(TDataSet* Source, TDataSet* Dest) {
     } catch (const Exception&) {
     }
   }
+}
+
+const std::vector<std::pair<TField*, TField*>>& TMergeRun::CopiedFields(TDataSet* Source, TDataSet* Dest) {
+  auto& Pairs = FieldPairs[Source];
+  if (Pairs.empty())
+    for (Integer I = 0; I < Source->FieldCount(); ++I) {
+      TField* From = Source->Fields()[I];
+      TField* To = Dest->FindField(From->FieldName());
+      if (To && !SameText(From->FieldName(), "ID")) Pairs.emplace_back(From, To);
+    }
+  return Pairs;
 }
 
 // Inserts (New) or edits the current record of Office, counting it as
@@ -220,21 +245,24 @@ void TMergeRun::WriteRecord(TDataSet* Mobile, TDataSet* Office, bool New, Intege
 void TMergeRun::CopyOrder(bool New) {
   // An order whose mobile address has no key cannot be linked to an office
   // address: it is neither added nor does it overwrite the office order.
-  if (OrderAddressHasNoKey()) return;
+  bool AddressFound = false;
+  if (OrderAddressHasNoKey(AddressFound)) return;
   try {
     WriteRecord(MobileOrders.get(), OfficeOrders.get(), New, Form.OrdersAdded, Form.OrdersUpdated);
   } catch (const Exception& E) {
     OfficeOrders->Cancel();
     throw ECanNotDataCopy2Server(E.Message());
   }
-  LinkOrderAddress();
+  // Writing the office order leaves MobileAddresses where the seek put it.
+  if (AddressFound) LinkOrderAddress();
 }
 
 // The order's mobile address exists and has an empty ADR_46_. Leaves
-// MobileAddresses on that address when it exists.
-bool TMergeRun::OrderAddressHasNoKey() {
+// MobileAddresses on that address when it exists (Found).
+bool TMergeRun::OrderAddressHasNoKey(bool& Found) {
   const String AddressID = IntToStr(F.MobileOrderAddress->AsInteger());
-  return MobileAddresses->Seek(AddressID, true) && Trim(F.MobileAddressKey->AsString()).empty();
+  Found = MobileAddresses->Seek(AddressID, true);
+  return Found && Trim(F.MobileAddressKey->AsString()).empty();
 }
 
 // The office ID of the order's mobile address (current in MobileAddresses,
@@ -256,11 +284,10 @@ Integer TMergeRun::OfficeAddressOfOrder() {
   return OfficeID;
 }
 
-// Points the order just written at the office ID of its address. An order
-// whose mobile address is missing keeps the AdressID it came with.
+// Points the order just written at the office ID of its address (current
+// in MobileAddresses). An order whose mobile address is missing is not
+// linked: it keeps the AdressID it came with.
 void TMergeRun::LinkOrderAddress() {
-  const String AddressID = IntToStr(F.MobileOrderAddress->AsInteger());
-  if (!MobileAddresses->Seek(AddressID, true)) return;
   const Integer NewID = OfficeAddressOfOrder();
   if (NewID <= 0 || NewID == F.OfficeOrderAddress->AsInteger()) return;
   try {

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "foundation/BusyCursor.h"
+#include "platform/rtl/clock.h"
 #include "sync/Umsync.h"
 
 // The four table files CheckData looks at, relative to the temporary tree.
@@ -77,6 +78,9 @@ class TCountProgress {
   String FWhat;
   Integer FCount, FNumber = 0, FShown = -1;
   std::uint64_t FNextTick = 0;
+  // The clock of the process when the count began, asked at every step
+  // without looking it up again.
+  std::shared_ptr<TClockSource> FClock;
 };
 
 // Shows Verb + " " + Name + "..", advances pgmain and copies Source to

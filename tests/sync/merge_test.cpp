@@ -163,6 +163,18 @@ TEST_F(MergeTest, AnOrderOfAnOfficeAddressKeepsItsAddressID) {
   EXPECT_EQ(std::vector<String>({"Büro"}), OfficeAddresses("Name"));
 }
 
+TEST_F(MergeTest, AnOrderWhoseMobileAddressIsMissingKeepsItsAddressID) {
+  OfficeAddress("0         1", Before);
+  MobileAddress("0         1", Before);
+  OfficeOrder("300000002", "0", Before, "1");
+  MobileOrder("300000001", After, "7", "ohne Adresse");
+  MobileOrder("300000002", Later, "8", "auch ohne");
+  Merge();
+  ExpectCounters(1, 1, 0, 0);
+  EXPECT_EQ(std::vector<String>({"8", "7"}), OfficeOrders("AdressID"));
+  EXPECT_EQ(std::vector<String>({"auch ohne", "ohne Adresse"}), OfficeOrders("Notiz"));
+}
+
 // ---- Addresses -----------------------------------------------------------------------
 
 TEST_F(MergeTest, AnAddressCopiedWithItsOrderIsNotVisitedAgain) {

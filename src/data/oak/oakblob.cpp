@@ -50,7 +50,16 @@ void TOakBlobCache::Load(TOakDataSet* DataSet, OAKHANDLE ATable, UNSIGNED16 AFie
   if (ARecord == 0) return;
   UNSIGNED32 Current = 0;
   RaiseOakError(DataSet, OakGetRecordNum(ATable, OAK_IGNOREFILTERS, &Current));
-  if (Current != ARecord) RaiseOakError(DataSet, OakGotoRecord(ATable, ARecord));
+  const bool Moved = Current != ARecord;
+  // Having moved the engine, the dataset must find its place again (also
+  // when a call below fails).
+  struct TTell {
+    TOakDataSet* D;
+    ~TTell() {
+      if (D) D->CursorPosChanged();
+    }
+  } Tell{Moved ? DataSet : nullptr};
+  if (Moved) RaiseOakError(DataSet, OakGotoRecord(ATable, ARecord));
   bool Text = IsTextBlob(DataSet, ATable, AField);
   UNSIGNED32 Length = 0;
   UNSIGNED32 Code = Text ? OakGetMemoLength(ATable, AField, &Length)
@@ -107,13 +116,14 @@ TOakBlobStream::TOakBlobStream(TBlobField* Field, TBlobStreamMode Mode)
   // A record being inserted has no engine record (and no value) until a
   // post appended it.
   bool New = D->State() == dsInsert && !D->RecInfo(Buffer)->Inserted;
+  // Only a load that moved the engine makes the dataset find its place
+  // again.
   FCache->Load(D, D->TableHandle(), static_cast<UNSIGNED16>(Field->FieldNo()), !KeepChanges,
                New ? 0 : D->BufferRecordNumber(Buffer));
   if (Mode == bmWrite) {
     FCache->Truncate();
     FModified = true;
   }
-  D->CursorPosChanged();
 }
 
 TOakBlobStream::~TOakBlobStream() {

@@ -212,7 +212,9 @@ class TOakBlobCache : public TMemoryStream {
     Modified = false;
   }
   // Loads the value of field AField of record ARecord from ATable (see the
-  // blob topic); only rewinds when not forced and already loaded.
+  // blob topic); only rewinds when not forced and already loaded. When it
+  // moves the engine to ARecord, DataSet's cursor position is marked
+  // changed (also when the load fails after the move).
   void Load(TOakDataSet* DataSet, OAKHANDLE ATable, UNSIGNED16 AField, bool Force,
             UNSIGNED32 ARecord);
   // Empties the value and marks it modified.
@@ -403,6 +405,11 @@ class TOakDataSet : public TDataSet {
   // Brings the buffers in step after a direct engine move (used by the
   // table operations): First at BOF, Last at EOF, else Resync([]).
   void ResyncAfterMove();
+  // ResyncAfterMove after the engine's report of its position is in
+  // FStepAhead (Valid set when it was made).
+  void ResyncAfterStep();
+  // FStepAhead's record buffer for a report, Valid cleared.
+  UNSIGNED8* StepAheadBuffer();
   // Moves the engine to the active record (the table operations).
   void PositionOnCurrentRecord();
   // The class library's cursor update, public for the table operations.
@@ -530,8 +537,10 @@ class TOakDataSet : public TDataSet {
   // OEM re-read); the caller has checked visibility.
   void ReadEngineRecord(TRecordBuffer Buffer);
   // The part of ReadEngineRecord after the raw image and the bookmark are
-  // in Buffer: blob markers, blob caches, OEM re-read.
-  void CompleteEngineRecord(TRecordBuffer Buffer);
+  // in Buffer: blob markers, blob caches, OEM re-read. BlobRefsTell: the
+  // image's blob references tell emptiness (the engine's step reported no
+  // pending blob value), so no engine call is made per blob field.
+  void CompleteEngineRecord(TRecordBuffer Buffer, bool BlobRefsTell);
   // Puts the bookmark of record RecNo into Buffer.
   void StoreBookmark(TRecordBuffer Buffer, UNSIGNED32 RecNo);
   // The base part of a new record: record number -1, bookmark flag and
@@ -581,6 +590,15 @@ class TOakDataSet : public TDataSet {
   Integer FIndexMode = 0;
   bool FIndexDefsUpToDate = false;
   std::vector<String> FIndexFileNames;  // entries of IndexFiles (TOakTable)
+
+  // The engine's answer to the step of 0 made by ResyncAfterMove, valid
+  // only until the first fetch of the current record that follows it.
+  struct TStepAhead {
+    std::vector<Byte> Record;
+    UNSIGNED32 RecNo = 0;
+    UNSIGNED16 State = 0;
+    bool Valid = false;
+  } FStepAhead;
 
   // Editing.
   std::vector<Byte> FOldRecord;

@@ -179,7 +179,16 @@ void StoreNumber(TField* Field, double V, void* Buffer) {
 
 void StoreText(TField* Field, const Byte* Raw, UNSIGNED32 Len, void* Buffer) {
   UNSIGNED32 N = 0;
-  while (N < Len && Raw[N] != 0) ++N;
+  bool Ascii = true;
+  for (; N < Len && Raw[N] != 0; ++N) Ascii = Ascii && Raw[N] < 0x80;
+  if (Ascii) {
+    // ASCII is the same bytes in the code page and in UTF-8: copied as it
+    // stands, without building texts.
+    std::size_t Copied = std::min<std::size_t>(N, static_cast<std::size_t>(Field->DataSize() - 1));
+    std::memcpy(Buffer, Raw, Copied);
+    static_cast<char*>(Buffer)[Copied] = 0;
+    return;
+  }
   String Text = AnsiToUtf8(std::string(reinterpret_cast<const char*>(Raw), N));
   std::size_t Max = static_cast<std::size_t>(Field->DataSize() - 1);
   if (Text.size() > Max) Text.resize(Max);

@@ -54,19 +54,35 @@ void TOakDataSet::ResetRecordInfo(TRecordBuffer Buffer) {
 // ---- Fetching ---------------------------------------------------------------------
 
 void TOakDataSet::ReadEngineRecord(TRecordBuffer Buffer) {
+  // One engine step of 0 gives the record, its number (the bookmark) and
+  // whether blob values are pending. Without a current record (or should
+  // the step fail) the separate calls below raise what they raise.
+  UNSIGNED32 StepLen = FRawRecordLength, RecNo = 0;
+  UNSIGNED16 State = 0;
+  if (OakSkipAndRead(FTableHandle, 0, Buffer, &StepLen, &RecNo, &State) == OAK_SUCCESS && RecNo != 0) {
+    StoreBookmark(Buffer, RecNo);
+    CompleteEngineRecord(Buffer, (State & OAK_STEP_PENDING_BLOBS) == 0);
+    return;
+  }
   UNSIGNED32 Len = FRawRecordLength;
   RaiseOakError(this, OakGetRecord(FTableHandle, Buffer, &Len));
   UNSIGNED32 BmLen = FBookmarkLength;
   RaiseOakError(this, OakGetBookmark60(HasActiveIndex() ? FOrderHandle : FTableHandle,
                                        BookmarkPtr(Buffer), &BmLen));
-  CompleteEngineRecord(Buffer);
+  CompleteEngineRecord(Buffer, false);
 }
 
-void TOakDataSet::CompleteEngineRecord(TRecordBuffer Buffer) {
+void TOakDataSet::CompleteEngineRecord(TRecordBuffer Buffer, bool BlobRefsTell) {
   for (auto& D : FOCEFieldDefs) {
     if (!D.IsBlob()) continue;
     UNSIGNED16 Empty = 1;
-    RaiseOakError(this, OakIsEmpty(FTableHandle, D.FieldNo, &Empty));
+    if (BlobRefsTell) {
+      UNSIGNED32 Ref = 0;
+      std::memcpy(&Ref, Buffer + D.Offset, 4);
+      Empty = Ref == 0;
+    } else {
+      RaiseOakError(this, OakIsEmpty(FTableHandle, D.FieldNo, &Empty));
+    }
     Integer Marker = Empty ? 0 : -1;
     std::memcpy(Buffer + D.Offset, &Marker, 4);
   }
@@ -102,14 +118,22 @@ TGetResult TOakDataSet::GetRecord(TRecordBuffer Buffer, TGetMode GetMode, bool D
     for (;;) {
       UNSIGNED32 Len = FRawRecordLength;
       UNSIGNED16 State = 0;
-      RaiseOakError(this, OakSkipAndRead(FOrderHandle, Step, Buffer, &Len, &RecNo, &State));
+      if (Step == 0 && FStepAhead.Valid) {
+        // ResyncAfterMove asked the engine already, a moment ago.
+        FStepAhead.Valid = false;
+        std::memcpy(Buffer, FStepAhead.Record.data(), FRawRecordLength);
+        RecNo = FStepAhead.RecNo;
+        State = FStepAhead.State;
+      } else {
+        RaiseOakError(this, OakSkipAndRead(FOrderHandle, Step, Buffer, &Len, &RecNo, &State));
+      }
       Step = GetMode == gmPrior ? -1 : 1;
       if (State & OAK_STEP_EOF) return grEOF;
       if (State & OAK_STEP_BOF) return grBOF;
       bool Accept = RecNo != 0 && (State & OAK_STEP_VISIBLE) != 0;
       if (Accept) {
         StoreBookmark(Buffer, RecNo);
-        CompleteEngineRecord(Buffer);
+        CompleteEngineRecord(Buffer, (State & OAK_STEP_PENDING_BLOBS) == 0);
         bool Before = FOptions->OakCalcFieldsBeforeFilter();
         if (Before) GetCalcFields(Buffer);
         if (Filtered() && OnFilterRecord()) Accept = DoFilterRecord(Buffer);
@@ -252,9 +276,36 @@ Integer TOakDataSet::GetRecordCount() const {
 // ---- Bringing the buffers in step with the engine ---------------------------------------
 
 void TOakDataSet::ResyncAfterMove() {
+  // One engine step of 0 tells where the engine stands and hands over the
+  // current record, which Resync's first fetch then takes from FStepAhead.
+  UNSIGNED32 Len = FRawRecordLength;
+  FStepAhead.Valid =
+      OakSkipAndRead(FOrderHandle, 0, StepAheadBuffer(), &Len, &FStepAhead.RecNo, &FStepAhead.State) == OAK_SUCCESS;
+  ResyncAfterStep();
+}
+
+UNSIGNED8* TOakDataSet::StepAheadBuffer() {
+  FStepAhead.Valid = false;
+  FStepAhead.Record.resize(FRawRecordLength);
+  return FStepAhead.Record.data();
+}
+
+void TOakDataSet::ResyncAfterStep() {
+  // Without the engine's report the flags are asked for one by one and
+  // Resync asks the engine itself.
   UNSIGNED16 Eof = 0, Bof = 0;
-  CheckOakResult(this, OakAtEOF(FTableHandle, &Eof));
-  CheckOakResult(this, OakAtBOF(FTableHandle, &Bof));
+  struct TForget {
+    TStepAhead& Ahead;
+    ~TForget() { Ahead.Valid = false; }
+  } Forget{FStepAhead};
+  if (FStepAhead.Valid) {
+    Eof = (FStepAhead.State & OAK_STEP_EOF) != 0;
+    Bof = (FStepAhead.State & OAK_STEP_BOF) != 0;
+    if (Eof || Bof) FStepAhead.Valid = false;
+  } else {
+    CheckOakResult(this, OakAtEOF(FTableHandle, &Eof));
+    CheckOakResult(this, OakAtBOF(FTableHandle, &Bof));
+  }
   CursorPosChanged();
   if (Bof)
     First();

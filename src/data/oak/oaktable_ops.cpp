@@ -30,13 +30,23 @@ UNSIGNED32 OakIndexOptionBits(TOakIndexOptions Options) {
 bool TOakExtendedTable::Seek(const String& Key, bool Flag) {
   CheckBrowseMode();
   UNSIGNED16 SeekType = Flag ? OAK_HARDSEEK : OAK_SOFTSEEK;
-  String Buffer = Copy(Key, 1, MaxSeekKey);
+  // A key of no more bytes than the limit has no more characters either:
+  // it goes as it is, without a copy.
+  const bool Short = Key.size() <= static_cast<std::size_t>(MaxSeekKey);
+  const String Cut = Short ? String() : Copy(Key, 1, MaxSeekKey);
+  const String& Buffer = Short ? Key : Cut;
   UNSIGNED16 Found = 0;
   // Without an active index the seek handle is invalid and the engine
-  // refuses, rather than seeking in record order.
-  CheckOakResult(this, OakSeek(SeekHandle(), Buffer.c_str(), static_cast<UNSIGNED16>(Buffer.size()),
-                               OAK_STRINGKEY, SeekType, &Found));
-  ResyncAfterMove();
+  // refuses, rather than seeking in record order. The engine reports where
+  // the seek left it in the same call.
+  UNSIGNED32 Len = FRawRecordLength;
+  UNSIGNED8* Record = StepAheadBuffer();
+  FStepAhead.State = 0;
+  CheckOakResult(this, OakSeekAndRead(SeekHandle(), Buffer.c_str(), static_cast<UNSIGNED16>(Buffer.size()),
+                                      OAK_STRINGKEY, SeekType, &Found, Record, &Len, &FStepAhead.RecNo,
+                                      &FStepAhead.State));
+  FStepAhead.Valid = (FStepAhead.State & OAK_STEP_READ) != 0;
+  ResyncAfterStep();
   return Found != 0;
 }
 

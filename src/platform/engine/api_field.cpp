@@ -161,7 +161,7 @@ UNSIGNED32 OakGetMemoLength(OAKHANDLE hTable, UNSIGNED16 usFld, UNSIGNED32* pulL
   return Call([&] {
     TCursor& C = CursorOf(hTable);
     C.RequireRecord();
-    Out(pulLength) = static_cast<UNSIGNED32>(C.BlobValue(usFld).size());
+    Out(pulLength) = C.BlobLength(usFld);
   });
 }
 

@@ -25,6 +25,15 @@ std::string KeyBytes(TIndexOrder& O, const void* pvKey, UNSIGNED16 usLen, UNSIGN
   return SeekKeyFromText(Raw, Spec, Settings().DateFormat);
 }
 
+// OakSeek's work on order O.
+void SeekIn(TIndexOrder& O, const void* pvKey, UNSIGNED16 usKeyLen, UNSIGNED16 usDataType,
+            UNSIGNED16 usSeekType, UNSIGNED16* pbFound) {
+  if (usSeekType != OAK_SOFTSEEK && usSeekType != OAK_HARDSEEK) Fail(E_INVALID_OPTION, "seek type");
+  bool Found =
+      O.Owner().Seek(O, KeyBytes(O, pvKey, usKeyLen, usDataType), usSeekType == OAK_SOFTSEEK, false);
+  if (pbFound) *pbFound = Found ? 1 : 0;
+}
+
 std::vector<std::string> SegmentFields(TIndexOrder& O) {
   std::vector<std::string> Names;
   TCursor& C = O.Owner();
@@ -195,13 +204,27 @@ UNSIGNED32 OakGetSegmentFieldname(OAKHANDLE hIndex, UNSIGNED16 usSegment, char* 
 
 UNSIGNED32 OakSeek(OAKHANDLE hIndex, const void* pvKey, UNSIGNED16 usKeyLen,
                    UNSIGNED16 usDataType, UNSIGNED16 usSeekType, UNSIGNED16* pbFound) {
+  return Call([&] { SeekIn(IndexOf(hIndex), pvKey, usKeyLen, usDataType, usSeekType, pbFound); });
+}
+
+UNSIGNED32 OakSeekAndRead(OAKHANDLE hIndex, const void* pvKey, UNSIGNED16 usKeyLen,
+                          UNSIGNED16 usDataType, UNSIGNED16 usSeekType, UNSIGNED16* pbFound,
+                          UNSIGNED8* pucRec, UNSIGNED32* pulLen, UNSIGNED32* pulRecNo,
+                          UNSIGNED16* pusState) {
   return Call([&] {
     TIndexOrder& O = IndexOf(hIndex);
-    if (usSeekType != OAK_SOFTSEEK && usSeekType != OAK_HARDSEEK)
-      Fail(E_INVALID_OPTION, "seek type");
-    bool Found = O.Owner().Seek(O, KeyBytes(O, pvKey, usKeyLen, usDataType),
-                                usSeekType == OAK_SOFTSEEK, false);
-    if (pbFound) *pbFound = Found ? 1 : 0;
+    UNSIGNED16& State = Out(pusState);
+    State = 0;
+    SeekIn(O, pvKey, usKeyLen, usDataType, usSeekType, pbFound);
+    // The seek stands whatever the report meets (a buffer too small, a
+    // filter that cannot be evaluated): the flag tells the caller.
+    try {
+      UNSIGNED16 Report = 0;
+      O.Owner().ReportPosition(pucRec, Out(pulLen), Out(pulRecNo), Report);
+      State = Report | OAK_STEP_READ;
+    } catch (const std::exception&) {
+      State = 0;
+    }
   });
 }
 

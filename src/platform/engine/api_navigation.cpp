@@ -140,21 +140,15 @@ UNSIGNED32 OakSkipAndRead(OAKHANDLE hOrder, SIGNED32 lRecs, UNSIGNED8* pucRec, U
   return Call([&] {
     TCursor& C = CursorOf(hOrder);
     UNSIGNED32& Len = Out(pulLen);
-    const UNSIGNED32 Need = C.Table().RecordLength();
-    if (!pucRec || Len < Need) {
-      Len = Need;
+    // A buffer too small is refused before the cursor moves.
+    if (!pucRec || Len < C.Table().RecordLength()) {
+      Len = C.Table().RecordLength();
       Fail(E_BUFFER_TOO_SMALL);
     }
+    UNSIGNED32& RecNo = Out(pulRecNo);
+    UNSIGNED16& State = Out(pusState);
     if (lRecs != 0) C.Skip(OrderOf(hOrder), lRecs);
-    UNSIGNED16 State = (C.AtEOF() ? OAK_STEP_EOF : 0) | (C.AtBOF() ? OAK_STEP_BOF : 0);
-    const UNSIGNED32 RecNo = C.RecNo();
-    if (RecNo) {
-      std::memcpy(pucRec, C.Record().data(), Need);
-      Len = Need;
-      if (C.IsVisible(C.Record().data(), RecNo, nullptr)) State |= OAK_STEP_VISIBLE;
-    }
-    Out(pulRecNo) = RecNo;
-    Out(pusState) = State;
+    C.ReportPosition(pucRec, Len, RecNo, State);
   });
 }
 

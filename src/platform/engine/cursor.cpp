@@ -241,6 +241,16 @@ std::string TCursor::BlobValue(UNSIGNED16 N) const {
   return ValueOf(FRec.data(), N, true).Str;
 }
 
+UNSIGNED32 TCursor::BlobLength(UNSIGNED16 N) const {
+  const TFieldDesc& F = Field(N);
+  if (!IsBlobType(F.Type)) Fail(E_INVALID_FIELD, F.Name + " is no memo field");
+  auto It = FPendingBlobs.find(N);
+  if (It != FPendingBlobs.end()) return static_cast<UNSIGNED32>(It->second.size());
+  UNSIGNED32 Block, Len;
+  GetBlobRef(F, FRec.data(), Block, Len);
+  return Block == 0 || !FMemo ? 0 : Len;
+}
+
 bool TCursor::BlobIsEmpty(UNSIGNED16 N) const {
   auto It = FPendingBlobs.find(N);
   if (It != FPendingBlobs.end()) return It->second.empty();

@@ -147,6 +147,11 @@ class TCursor : public THandled, public ExprRecordContext {
   bool HasRecord() const { return FRecNo != 0; }
   // Raises E_NO_CURRENT_RECORD when the cursor stands on no record.
   void RequireRecord() const;
+  // Where the cursor stands, as OakSkipAndRead reports it: the OAK_STEP_*
+  // flags, the record number (0: none) and, on a record, its raw image in
+  // Rec. Len: Rec's size in, the record length out; E_BUFFER_TOO_SMALL
+  // when Rec cannot hold the record.
+  void ReportPosition(UNSIGNED8* Rec, UNSIGNED32& Len, UNSIGNED32& RecNo, UNSIGNED16& State);
   const std::vector<std::uint8_t>& Record() const { return FRec; }
   // True when Rec passes the deleted setting, the filter, the AOF and (with
   // Order) the order's scopes.
@@ -192,6 +197,11 @@ class TCursor : public THandled, public ExprRecordContext {
   // The current value of a blob field (pending change first).
   std::string BlobValue(UNSIGNED16 N) const;
   bool BlobIsEmpty(UNSIGNED16 N) const;
+  // The length of BlobValue(N), from the pending change or the record's
+  // reference (the memo file is not read).
+  UNSIGNED32 BlobLength(UNSIGNED16 N) const;
+  // Blob values set on the current record and not yet written.
+  bool HasPendingBlobs() const { return !FPendingBlobs.empty(); }
   // Stores the pending changes or the new record: autoincrement values,
   // memo values, the record, every index; E_LOCKED when another handle
   // locks the record or the table, E_READ_ONLY on a read-only open.

@@ -107,9 +107,11 @@ void TCursor::EndTransaction(bool Commit) {
   FTxnHold = false;
   try {
     if (Commit) {
+      if (FMemo) FMemo->FlushBatch();
       FTable->FlushBatch();
       FlushIndexes();
     } else {
+      if (FMemo) FMemo->DropBatch();
       FTable->DropBatch();
       DiscardIndexes();
     }
@@ -138,6 +140,7 @@ void TCursor::Write() {
     FLocks->BeginWrite();  // held until the transaction ends
     FTxnHold = true;
     FTable->BeginBatch();
+    if (FMemo) FMemo->BeginBatch();
   }
   try {
     if (FAppending) {

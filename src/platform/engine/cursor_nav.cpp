@@ -1,5 +1,6 @@
 // Cursor: position, navigation in natural and index order, seeks, counts.
 #include <cmath>
+#include <cstring>
 
 #include "platform/engine/cursor.h"
 #include "platform/engine/errors.h"
@@ -44,6 +45,21 @@ void TCursor::SetPosition(UNSIGNED32 RecNo, bool Bof, bool Eof) {
 
 void TCursor::RequireRecord() const {
   if (FRecNo == 0 && !FAppending) Fail(E_NO_CURRENT_RECORD);
+}
+
+void TCursor::ReportPosition(UNSIGNED8* Rec, UNSIGNED32& Len, UNSIGNED32& RecNo, UNSIGNED16& State) {
+  const UNSIGNED32 Need = FTable->RecordLength();
+  if (!Rec || Len < Need) {
+    Len = Need;
+    Fail(E_BUFFER_TOO_SMALL);
+  }
+  State = (FAtEOF ? OAK_STEP_EOF : 0) | (FAtBOF ? OAK_STEP_BOF : 0);
+  RecNo = FRecNo;
+  if (!FRecNo) return;
+  std::memcpy(Rec, FRec.data(), Need);
+  Len = Need;
+  if (IsVisible(FRec.data(), FRecNo, nullptr)) State |= OAK_STEP_VISIBLE;
+  if (!FPendingBlobs.empty()) State |= OAK_STEP_PENDING_BLOBS;
 }
 
 bool TCursor::IsVisible(const std::uint8_t* Rec, std::uint32_t RecNo, TIndexOrder* Order) {

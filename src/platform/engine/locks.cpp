@@ -70,7 +70,9 @@ bool TLockSet::LockedByOther(std::uint32_t RecNo) const {
 }
 
 void TLockSet::RequireNoTableLockOfOther() const {
-  if (FNoLocks || FTable) return;
+  // The table byte this handle holds, shared for its record locks or
+  // exclusive for its table lock, keeps every other table lock out.
+  if (FNoLocks || FTable || !FRecords.empty()) return;
   if (FFile.IsLockedByOther(kTableByte, 1, os::LockKind::Shared)) Fail(E_LOCKED, FFile.Path() + " (table lock)");
 }
 

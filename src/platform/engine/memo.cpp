@@ -46,7 +46,7 @@ TMemoFile::TMemoFile(const std::string& Path, bool Exclusive, bool ReadOnly)
   ReadHeader();
 }
 
-void TMemoFile::ReadHeader() {
+void TMemoFile::ReadHeader() const {
   std::uint8_t H[24];
   size_t Got = 0;
   os::Status S = FFile.Read(0, H, sizeof H, &Got);
@@ -76,30 +76,66 @@ void TMemoFile::WriteAt(std::uint64_t Offset, const void* Data, std::size_t Len)
   if (!S.ok()) FailOs(S, Path());
 }
 
-void TMemoFile::ReadBlockHeader(UNSIGNED32 Block, std::uint32_t W[3]) const {
+void TMemoFile::CatchUpWith(UNSIGNED32 Block) const {
+  if (Block >= FHeader.EndBlock && !FBatch) ReadHeader();
+}
+
+void TMemoFile::ReadRun(UNSIGNED32 Block, void* Buf, std::size_t Len, std::size_t& Got) const {
+  CatchUpWith(Block);
   if (Block == 0 || Block >= FHeader.EndBlock) Fail(E_CORRUPT_MEMO, Path() + ": block number");
-  std::uint8_t B[kRunHeader];
-  size_t Got = 0;
-  os::Status S = FFile.Read(std::uint64_t(Block) * FHeader.BlockSize, B, sizeof B, &Got);
+  Got = 0;
+  os::Status S = FFile.Read(std::uint64_t(Block) * FHeader.BlockSize, Buf, Len, &Got);
   if (!S.ok()) FailOs(S, Path());
-  if (Got < sizeof B) Fail(E_CORRUPT_MEMO, Path() + ": file cut short");
-  for (int I = 0; I < 3; ++I) W[I] = Load32(B + 4 * I);
+  if (Got < kRunHeader) Fail(E_CORRUPT_MEMO, Path() + ": file cut short");
+}
+
+void TMemoFile::DecodeRunHeader(UNSIGNED32 Block, const void* Bytes, std::uint32_t W[3]) const {
+  for (int I = 0; I < 3; ++I) W[I] = Load32(static_cast<const std::uint8_t*>(Bytes) + 4 * I);
   if (W[2] == 0 || W[2] > FHeader.EndBlock - Block) Fail(E_CORRUPT_MEMO, Path() + ": run length");
 }
 
+void TMemoFile::ReadBlockHeader(UNSIGNED32 Block, std::uint32_t W[3]) const {
+  if (FBatch) {
+    auto It = FRunHeads.find(Block);
+    if (It != FRunHeads.end()) {
+      std::memcpy(W, It->second.data(), sizeof(std::uint32_t) * 3);
+      return;
+    }
+  }
+  std::uint8_t B[kRunHeader];
+  std::size_t Got = 0;
+  ReadRun(Block, B, sizeof B, Got);
+  DecodeRunHeader(Block, B, W);
+  Remember(Block, W);
+}
+
+void TMemoFile::Remember(UNSIGNED32 Block, const std::uint32_t W[3]) const {
+  if (!FBatch) return;
+  if (FRunHeads.size() >= kMaxRunHeads) FRunHeads.clear();
+  FRunHeads[Block] = {W[0], W[1], W[2]};
+}
+
 std::string TMemoFile::Read(UNSIGNED32 Block, UNSIGNED32 Len) const {
+  // The run header and the value in one read: the reference gives the
+  // length (no more than the file holds from Block on), the run header
+  // must then agree with it.
+  CatchUpWith(Block);
+  const std::uint64_t Room =
+      Block < FHeader.EndBlock ? std::uint64_t(FHeader.EndBlock - Block) * FHeader.BlockSize : 0;
+  if (Block != 0 && Room != 0 && std::uint64_t(Len) + kRunHeader > Room)
+    Fail(E_CORRUPT_MEMO, Path() + ": value does not match its reference");
+  std::string Run(std::size_t(Len) + kRunHeader, '\0');
+  std::size_t Got = 0;
+  ReadRun(Block, Run.data(), Run.size(), Got);
   std::uint32_t W[3];
-  ReadBlockHeader(Block, W);
+  DecodeRunHeader(Block, Run.data(), W);
+  Remember(Block, W);
   if (W[0] == kFreeRun || W[1] != Len ||
       std::uint64_t(Len) + kRunHeader > std::uint64_t(W[2]) * FHeader.BlockSize)
     Fail(E_CORRUPT_MEMO, Path() + ": value does not match its reference");
-  std::string Data(Len, '\0');
-  size_t Got = 0;
-  os::Status S =
-      FFile.Read(std::uint64_t(Block) * FHeader.BlockSize + kRunHeader, Data.data(), Len, &Got);
-  if (!S.ok()) FailOs(S, Path());
-  if (Got < Len) Fail(E_CORRUPT_MEMO, Path() + ": file cut short");
-  return Data;
+  if (Got < Run.size()) Fail(E_CORRUPT_MEMO, Path() + ": file cut short");
+  Run.erase(0, kRunHeader);
+  return Run;
 }
 
 UNSIGNED16 TMemoFile::TypeOf(UNSIGNED32 Block) const {
@@ -123,6 +159,8 @@ UNSIGNED32 TMemoFile::Allocate(UNSIGNED32 Blocks) {
         Store32(B + 4, Next);
         Store32(B + 8, W[2] - Blocks);
         WriteAt(std::uint64_t(Rest) * FHeader.BlockSize, B, sizeof B);
+        const std::uint32_t RestHead[3] = {kFreeRun, Next, W[2] - Blocks};
+        Remember(Rest, RestHead);
         Next = Rest;
       }
       if (Prev == 0) {
@@ -131,6 +169,8 @@ UNSIGNED32 TMemoFile::Allocate(UNSIGNED32 Blocks) {
         std::uint8_t B[4];
         Store32(B, Next);
         WriteAt(std::uint64_t(Prev) * FHeader.BlockSize + 4, B, 4);
+        auto Known = FRunHeads.find(Prev);
+        if (Known != FRunHeads.end()) Known->second[1] = Next;
       }
       return Cur;
     }
@@ -142,11 +182,38 @@ UNSIGNED32 TMemoFile::Allocate(UNSIGNED32 Blocks) {
   return Block;
 }
 
+void TMemoFile::BeginBatch() {
+  ReadHeader();
+  FBatch = true;
+  FHeaderDirty = false;
+  FRunHeads.clear();
+}
+
+void TMemoFile::FlushBatch() {
+  const bool Dirty = FBatch && FHeaderDirty;
+  FBatch = FHeaderDirty = false;
+  FRunHeads.clear();
+  if (Dirty) WriteHeader();
+}
+
+void TMemoFile::DropBatch() {
+  FBatch = FHeaderDirty = false;
+  FRunHeads.clear();
+}
+
+void TMemoFile::HeaderChanged() {
+  if (FBatch)
+    FHeaderDirty = true;
+  else
+    WriteHeader();
+}
+
 UNSIGNED32 TMemoFile::Write(const std::string& Data, UNSIGNED16 Type) {
-  ReadHeader();  // another handle may have written since
+  if (!FBatch) ReadHeader();  // another handle may have written since
   std::uint64_t Need = (Data.size() + kRunHeader + FHeader.BlockSize - 1) / FHeader.BlockSize;
   if (Need > 0x7FFFFFFF) Fail(E_BAD_VALUE, "value too large for the memo file");
   UNSIGNED32 Blocks = static_cast<UNSIGNED32>(Need);
+  const std::uint32_t End = FHeader.EndBlock;
   UNSIGNED32 Block = Allocate(Blocks);
   std::vector<std::uint8_t> Buf(std::uint64_t(Blocks) * FHeader.BlockSize, 0);
   Store32(&Buf[0], Type);
@@ -155,14 +222,21 @@ UNSIGNED32 TMemoFile::Write(const std::string& Data, UNSIGNED16 Type) {
   if (!Data.empty()) std::memcpy(&Buf[kRunHeader], Data.data(), Data.size());
   // The header first: a crash before the value is written leaves the run
   // taken off the free list (lost space), never a free-list entry that
-  // points at a value.
-  WriteHeader();
+  // points at a value. (In batch mode the transaction's journal covers
+  // both; a run past the old end is still announced at once, so that
+  // readers of other handles find it.)
+  if (FHeader.EndBlock != End)
+    WriteHeader();
+  else
+    HeaderChanged();
   WriteAt(std::uint64_t(Block) * FHeader.BlockSize, Buf.data(), Buf.size());
+  const std::uint32_t Head[3] = {Type, static_cast<std::uint32_t>(Data.size()), Blocks};
+  Remember(Block, Head);
   return Block;
 }
 
 void TMemoFile::Free(UNSIGNED32 Block) {
-  ReadHeader();
+  if (!FBatch) ReadHeader();
   std::uint32_t W[3];
   ReadBlockHeader(Block, W);
   if (W[0] == kFreeRun) return;  // freed already: keep the list a list
@@ -170,14 +244,18 @@ void TMemoFile::Free(UNSIGNED32 Block) {
   Store32(B, kFreeRun);
   Store32(B + 4, FHeader.FreeHead);
   WriteAt(std::uint64_t(Block) * FHeader.BlockSize, B, sizeof B);
+  const std::uint32_t Freed[3] = {kFreeRun, FHeader.FreeHead, W[2]};
+  Remember(Block, Freed);
   FHeader.FreeHead = Block;
-  WriteHeader();
+  HeaderChanged();
 }
 
 void TMemoFile::Clear() {
   if (FJournal) FJournal->BeforeResize(FFile);
   FHeader.EndBlock = 1;
   FHeader.FreeHead = 0;
+  FHeaderDirty = false;
+  FRunHeads.clear();
   WriteHeader();
   os::Status S = FFile.Truncate(FHeader.BlockSize);
   if (!S.ok()) FailOs(S, Path());

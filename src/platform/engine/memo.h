@@ -8,8 +8,10 @@
 // Thread safety: none; the engine lock serialises every use.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "platform/engine/oak.h"
 #include "platform/os/files.h"
@@ -46,22 +48,53 @@ class TMemoFile {
   void Sync();
   void SetJournal(TTxnJournal* J) { FJournal = J; }
 
+  // Batch mode, for a handle that holds the table's write lock through a
+  // transaction: no other handle can store or free a value meanwhile, so
+  // the header is read once at BeginBatch and written at FlushBatch
+  // instead of around every Write and Free; only a Write that extends the
+  // file writes it at once (readers of other handles find new runs by the
+  // header's end). Values and free-list links are still written at once.
+  void BeginBatch();
+  // Writes the header when it changed and leaves batch mode.
+  void FlushBatch();
+  // Leaves batch mode without writing (rollback: the journal restores the
+  // file; the next Write reads the header again).
+  void DropBatch();
+
  private:
   struct THeader {
     std::uint32_t BlockSize = kDefaultMemoBlockSize;
     std::uint32_t EndBlock = 1;
     std::uint32_t FreeHead = 0;
   };
-  void ReadHeader();
+  void ReadHeader() const;
+  // A reader's header is the one of its open or its last write: a block at
+  // or past its end may have been stored by another handle since, so the
+  // header is read again (not in batch mode, whose header is the newest).
+  void CatchUpWith(UNSIGNED32 Block) const;
   void WriteHeader();
   void ReadBlockHeader(UNSIGNED32 Block, std::uint32_t W[3]) const;
+  // Reads up to Len bytes of the run at Block (a valid block number) into
+  // Buf; Got receives the bytes read, at least the run header.
+  void ReadRun(UNSIGNED32 Block, void* Buf, std::size_t Len, std::size_t& Got) const;
+  // The three words of the run header in Bytes, the run length checked.
+  void DecodeRunHeader(UNSIGNED32 Block, const void* Bytes, std::uint32_t W[3]) const;
   void WriteAt(std::uint64_t Offset, const void* Data, std::size_t Len);
   UNSIGNED32 Allocate(UNSIGNED32 Blocks);
 
   os::File FFile;
-  THeader FHeader;
+  mutable THeader FHeader;
   bool FReadOnly = false;
   TTxnJournal* FJournal = nullptr;
+  bool FBatch = false, FHeaderDirty = false;
+  // In batch mode, the run headers this handle read or wrote (block ->
+  // the three words), so that freeing a value it read and reusing a run it
+  // freed need not read them again. Forgotten when the batch ends.
+  static constexpr std::size_t kMaxRunHeads = 1 << 16;
+  mutable std::unordered_map<UNSIGNED32, std::array<std::uint32_t, 3>> FRunHeads;
+  void Remember(UNSIGNED32 Block, const std::uint32_t W[3]) const;
+  // WriteHeader now, or at FlushBatch in batch mode.
+  void HeaderChanged();
 };
 
 }  // namespace oak

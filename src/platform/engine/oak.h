@@ -333,7 +333,12 @@ UNSIGNED32 OakIsRecordVisible(OAKHANDLE hObj, UNSIGNED16* pbVisible);
 // physical number of the current record (0: none) and, with a current
 // record, copies its raw image into pucRec (*pulLen bytes at least the
 // record length; else 5005 with the length needed in *pulLen).
-constexpr UNSIGNED16 OAK_STEP_EOF = 1, OAK_STEP_BOF = 2, OAK_STEP_VISIBLE = 4;
+// OAK_STEP_PENDING_BLOBS: the record has memo, binary, image or varchar
+// values set but not yet written, so the image's references do not tell
+// them (ask OakIsEmpty). Without it a blob field's first four bytes in the
+// image are zero exactly when OakIsEmpty answers empty.
+constexpr UNSIGNED16 OAK_STEP_EOF = 1, OAK_STEP_BOF = 2, OAK_STEP_VISIBLE = 4,
+                     OAK_STEP_PENDING_BLOBS = 8, OAK_STEP_READ = 16;
 UNSIGNED32 OakSkipAndRead(OAKHANDLE hOrder, SIGNED32 lRecs, UNSIGNED8* pucRec, UNSIGNED32* pulLen,
                           UNSIGNED32* pulRecNo, UNSIGNED16* pusState);
 UNSIGNED32 OakIsRecordDeleted(OAKHANDLE hTable, UNSIGNED16* pbDeleted);
@@ -450,6 +455,15 @@ UNSIGNED32 OakGetSegmentFieldname(OAKHANDLE hIndex, UNSIGNED16 usSegment, char* 
 // equal key (EOF otherwise). *pbFound tells whether the key matched.
 UNSIGNED32 OakSeek(OAKHANDLE hIndex, const void* pvKey, UNSIGNED16 usKeyLen,
                    UNSIGNED16 usDataType, UNSIGNED16 usSeekType, UNSIGNED16* pbFound);
+// OakSeek, then OakSkipAndRead's report of where the cursor stands (a step
+// of 0) in the same call. The result and *pbFound are the seek's. With the
+// report made, *pusState holds its flags and OAK_STEP_READ; when the report
+// cannot be made (pucRec too small, a filter that cannot be evaluated) the
+// seek still stands, *pusState is 0 and OakSkipAndRead tells why.
+UNSIGNED32 OakSeekAndRead(OAKHANDLE hIndex, const void* pvKey, UNSIGNED16 usKeyLen,
+                          UNSIGNED16 usDataType, UNSIGNED16 usSeekType, UNSIGNED16* pbFound,
+                          UNSIGNED8* pucRec, UNSIGNED32* pulLen, UNSIGNED32* pulRecNo,
+                          UNSIGNED16* pusState);
 UNSIGNED32 OakSeekLast(OAKHANDLE hIndex, const void* pvKey, UNSIGNED16 usKeyLen,
                        UNSIGNED16 usDataType, UNSIGNED16* pbFound);
 // Raw keys: an empty key record, fields set with OakSetField/OakSetFieldRaw/

@@ -75,6 +75,58 @@ TEST_F(BlobTest, EachRecordShowsItsOwnValue) {
   EXPECT_EQ("first memo", ReadBlob(T, "MEMOITEM"));
 }
 
+TEST_F(BlobTest, WalkAndSeekTellFilledEmptyAndNullMemos) {
+  GivenSettings();
+  AddRow("SETUP", {{"IDENT", "4"}, {"MEMOITEM", ""}});
+  AddRow("SETUP", {{"IDENT", "5"}, {"MEMOITEM", "fifth"}});
+  TOakTable* T = Settings();
+  std::vector<std::string> Seen;
+  for (T->First(); !T->Eof(); T->Next()) {
+    TField* Memo = T->FieldByName("MEMOITEM");
+    Seen.push_back(Memo->IsNull() ? "<null>" : Memo->AsString());
+  }
+  EXPECT_EQ((std::vector<std::string>{"first memo", "<null>", "<null>", "<null>", "fifth"}), Seen);
+  // Another user fills the memo of row 2: a seek shows it.
+  OtherUserSets("SETUP", 2, "MEMOITEM", "second");
+  ASSERT_TRUE(T->Seek("2", true));
+  EXPECT_FALSE(T->FieldByName("MEMOITEM")->IsNull());
+  EXPECT_EQ("second", ReadBlob(T, "MEMOITEM"));
+  ASSERT_TRUE(T->Seek("5", true));
+  EXPECT_EQ("fifth", T->FieldByName("MEMOITEM")->AsString());
+}
+
+TEST_F(BlobTest, EditShowsMemosAsAnotherUserLeftThem) {
+  GivenSettings();
+  TOakTable* T = Settings();
+  OtherUserSets("SETUP", 1, "MEMOITEM", "");
+  OtherUserSets("SETUP", 2, "MEMOITEM", "von nebenan");
+  GoTo(T, 1);
+  T->Edit();
+  EXPECT_TRUE(T->FieldByName("MEMOITEM")->IsNull());
+  T->Cancel();
+  GoTo(T, 2);
+  T->Edit();
+  EXPECT_FALSE(T->FieldByName("MEMOITEM")->IsNull());
+  EXPECT_EQ("von nebenan", ReadBlob(T, "MEMOITEM"));
+  T->Cancel();
+}
+
+TEST_F(BlobTest, AWalkReadingEachMemoVisitsEveryRowOnce) {
+  GivenSettings();
+  TOakTable* T = Settings();
+  std::vector<std::string> Seen;
+  for (T->First(); !T->Eof(); T->Next())
+    Seen.push_back(T->FieldByName("IDENT")->AsString() + ":" + ReadBlob(T, "MEMOITEM"));
+  EXPECT_EQ((std::vector<std::string>{"1:first memo", "2:", "3:"}), Seen);
+  // The engine left elsewhere: reading the memo brings it back, and the
+  // walk goes on from the row shown.
+  GoTo(T, 1);
+  EXPECT_FALSE(T->IsRecordDeleted(3));
+  EXPECT_EQ("first memo", ReadBlob(T, "MEMOITEM"));
+  T->Next();
+  EXPECT_EQ(2, T->FieldByName("IDENT")->AsInteger());
+}
+
 TEST_F(BlobTest, WriteModeOutsideEditIsRefused) {
   GivenSettings();
   TOakTable* T = Settings();

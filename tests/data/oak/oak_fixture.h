@@ -107,14 +107,25 @@ class OakTest : public ::testing::Test {
   // of values, e.g. null markers).
   void PokeRaw(const std::string& Table, UNSIGNED32 RecNo, const std::string& Field,
                const void* Bytes, UNSIGNED32 Len) {
+    Poke(Table, RecNo, Field, Bytes, Len, OakSetFieldRaw, Engine);
+  }
+  // Another user of this process sets Field of record RecNo to Value (a
+  // text, or a memo's data) under a record lock.
+  void OtherUserSets(const std::string& Table, UNSIGNED32 RecNo, const std::string& Field,
+                     const std::string& Value) {
+    Poke(Table, RecNo, Field, Value.data(), static_cast<UNSIGNED32>(Value.size()), OakSetField, OtherUser());
+  }
+  void Poke(const std::string& Table, UNSIGNED32 RecNo, const std::string& Field, const void* Bytes,
+            UNSIGNED32 Len, UNSIGNED32 (*Setter)(OAKHANDLE, UNSIGNED16, const void*, UNSIGNED32),
+            OAKHANDLE OnConn) {
     OAKHANDLE T = OAK_INVALID_HANDLE;
-    ASSERT_EQ(0u, OakOpenTable(Engine, (Dir + "/" + Table).c_str(), nullptr, OAK_OAT, OAK_ANSI, 1,
+    ASSERT_EQ(0u, OakOpenTable(OnConn, (Dir + "/" + Table).c_str(), nullptr, OAK_OAT, OAK_ANSI, 1,
                                1, 0, &T));
     ASSERT_EQ(0u, OakGotoRecord(T, RecNo));
     ASSERT_EQ(0u, OakLockRecord(T, RecNo));
-    ASSERT_EQ(0u, OakSetFieldRaw(T, FieldNo(T, Field), Bytes, Len));
+    ASSERT_EQ(0u, Setter(T, FieldNo(T, Field), Bytes, Len));
     ASSERT_EQ(0u, OakWriteRecord(T));
-    OakUnlockRecord(T, RecNo);
+    ASSERT_EQ(0u, OakUnlockRecord(T, RecNo));
     OakCloseTable(T);
   }
 

@@ -160,6 +160,20 @@ TEST_F(TableOpsTest, SeekPostsAPendingEditFirst) {
   EXPECT_EQ("Anker2", Name(T));
 }
 
+TEST_F(TableOpsTest, SeekShowsTheSoughtRecordAsAnotherUserLastWroteIt) {
+  GivenArticles();
+  auto* T = Articles("NR");
+  EXPECT_TRUE(T->Seek("3", true));
+  EXPECT_EQ("Boje", Name(T));
+  OtherUserSets("ARTIKEL", 3, "NAME", "Boje rot");
+  EXPECT_TRUE(T->Seek("3", true));
+  EXPECT_EQ("Boje rot", Name(T));
+  EXPECT_EQ(3, T->FieldByName("NR")->AsInteger());
+  EXPECT_TRUE(T->Seek("1", true));
+  EXPECT_EQ("Anker", Name(T));
+  EXPECT_FALSE(T->Eof());
+}
+
 // ---- Table locks ----------------------------------------------------------------------
 
 TEST_F(TableOpsTest, LockTableTwiceOnOneHandleSucceedsAndIsReported) {

@@ -2,6 +2,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <random>
+
 #include "engine_fixture.h"
 
 namespace {
@@ -126,6 +128,60 @@ TEST_F(MaintenanceTest, CommittedTransactionKeepsEveryChange) {
   T = OpenOk("adr");
   EXPECT_EQ(6u, Count(T));
   EXPECT_TRUE(Seek(Order(T), "new"));
+}
+
+// Values of every size replaced at random, inside a transaction (where
+// the memo file keeps its header and the run headers it knows in memory),
+// after its commit and after a rolled-back one, must read back as a plain
+// model has them.
+TEST_F(MaintenanceTest, MemoValuesChangedAtRandomReadBackAsAModelHasThem) {
+  OAKHANDLE T = Create("memos", "NOTE,Memo");
+  std::vector<std::string> Model(40, "x");
+  for (size_t I = 0; I < Model.size(); ++I) Add(T, {{"NOTE", "x"}});
+  std::mt19937 Rng(7);
+  auto Change = [&] {
+    UNSIGNED32 R = 1 + Rng() % Model.size();
+    std::string V(Rng() % 300, char('a' + Rng() % 26));
+    ASSERT_EQ(0u, OakGotoRecord(T, R));
+    Set(T, "NOTE", V);
+    ASSERT_EQ(0u, OakWriteRecord(T));
+    Model[R - 1] = V;
+  };
+  auto Stored = [&] {
+    std::vector<std::string> Notes;
+    for (UNSIGNED32 R = 1; R <= Model.size(); ++R) {
+      EXPECT_EQ(0u, OakGotoRecord(T, R));
+      Notes.push_back(Get(T, "NOTE", OAK_NONE));
+    }
+    return Notes;
+  };
+  ASSERT_EQ(0u, OakBeginTransaction(Conn));
+  for (int I = 0; I < 400; ++I) Change();
+  EXPECT_EQ(Model, Stored());
+  ASSERT_EQ(0u, OakCommitTransaction(Conn));
+  for (int I = 0; I < 100; ++I) Change();
+  const std::vector<std::string> Kept = Model;
+  ASSERT_EQ(0u, OakBeginTransaction(Conn));
+  for (int I = 0; I < 50; ++I) Change();
+  ASSERT_EQ(0u, OakRollbackTransaction(Conn));
+  Model = Kept;
+  for (int I = 0; I < 50; ++I) Change();
+  ASSERT_EQ(0u, OakCloseTable(T));
+  T = OpenOk("memos");
+  EXPECT_EQ(Model, Stored());
+}
+
+TEST_F(MaintenanceTest, AnotherConnectionReadsAMemoStoredInARunningTransaction) {
+  OAKHANDLE T = Prepared(false);
+  OAKHANDLE Reader = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, Open("adr", &Reader, false, Connect()));
+  ASSERT_EQ(0u, OakBeginTransaction(Conn));
+  ASSERT_EQ(0u, OakGotoRecord(T, 1));
+  Set(T, "NOTE", std::string(500, 'n'));  // past the memo file's end
+  ASSERT_EQ(0u, OakWriteRecord(T));
+  ASSERT_EQ(0u, OakGotoRecord(Reader, 1));
+  EXPECT_EQ(std::string(500, 'n'), Get(Reader, "NOTE"));
+  ASSERT_EQ(0u, OakCommitTransaction(Conn));
 }
 
 TEST_F(MaintenanceTest, HotJournalOfAKilledProcessIsRolledBackOnOpen) {

@@ -132,6 +132,77 @@ TEST_F(StepAndReadTest, AStepReportsWhatTheSeparateCallsReport) {
   EXPECT_EQ(11u, Len);
 }
 
+// A seek that reports where it left the cursor: what OakSeek and a step
+// of 0 give, and the seek standing when the report cannot be made.
+TEST_F(StepAndReadTest, ASeekReportsWhatAStepOfZeroReports) {
+  MakeTable(5);
+  OAKHANDLE T = OpenOk("walk"), I = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, OakCreateIndex61(T, "", "NAME", "NAME", "", "", OAK_COMPOUND, 0, &I));
+  auto Seek = [&](const std::string& Key, UNSIGNED16 Type, UNSIGNED32 BufLen, TStep& S) {
+    char Rec[64] = {};
+    UNSIGNED32 Len = BufLen;
+    UNSIGNED16 Found = 9;
+    EXPECT_EQ(0u, OakSeekAndRead(I, Key.data(), UNSIGNED16(Key.size()), OAK_STRINGKEY, Type, &Found,
+                                 reinterpret_cast<UNSIGNED8*>(Rec), &Len, &S.RecNo, &S.State));
+    S.Name.assign(Rec + 1, 10);
+    S.Name.erase(S.Name.find_last_not_of(' ') + 1);
+    return Found;
+  };
+  TStep S;
+  EXPECT_EQ(1, Seek("r3", OAK_HARDSEEK, 64, S));
+  EXPECT_EQ(OAK_STEP_VISIBLE | OAK_STEP_READ, S.State);
+  EXPECT_EQ(3u, S.RecNo);
+  EXPECT_EQ("r3", S.Name);
+  EXPECT_EQ(0, Seek("r31", OAK_SOFTSEEK, 64, S));  // stops on r4
+  EXPECT_EQ(4u, S.RecNo);
+  EXPECT_EQ("r4", Get(T, "NAME"));
+  EXPECT_EQ(0, Seek("r9", OAK_HARDSEEK, 64, S));
+  EXPECT_EQ(OAK_STEP_EOF | OAK_STEP_READ, S.State);
+  EXPECT_EQ(0u, S.RecNo);
+  EXPECT_EQ(1, Seek("r2", OAK_HARDSEEK, 4, S));  // no room for the image
+  EXPECT_EQ(0, S.State);
+  EXPECT_EQ("r2", Get(T, "NAME"));
+  UNSIGNED16 Found = 0, State = 0;
+  UNSIGNED32 Len = 0, RecNo = 0;
+  EXPECT_EQ(OakSeek(I, "r1", 2, OAK_STRINGKEY, 7, &Found),
+            OakSeekAndRead(I, "r1", 2, OAK_STRINGKEY, 7, &Found, nullptr, &Len, &RecNo, &State));
+}
+
+// A dataset tells a memo's emptiness from the image's reference while no
+// value is pending; the step must say when one is.
+TEST_F(StepAndReadTest, MemoReferencesTellEmptinessUnlessAValueIsPending) {
+  OAKHANDLE T = Create("memos", "NAME,Character,10;NOTIZ,Memo");
+  Add(T, {{"NAME", "voll"}, {"NOTIZ", "Text"}});
+  Add(T, {{"NAME", "leer"}, {"NOTIZ", ""}});
+  Add(T, {{"NAME", "null"}});
+  struct TImage {
+    UNSIGNED16 State = 0;
+    bool RefEmpty = false;
+  };
+  auto StepHere = [&] {
+    UNSIGNED8 Rec[64] = {};
+    UNSIGNED32 Len = sizeof Rec, RecNo = 0;
+    TImage I;
+    EXPECT_EQ(0u, OakSkipAndRead(T, 0, Rec, &Len, &RecNo, &I.State));
+    I.RefEmpty = Rec[11] == 0 && Rec[12] == 0 && Rec[13] == 0 && Rec[14] == 0;  // NOTIZ at 11
+    return I;
+  };
+  for (UNSIGNED32 R : {1u, 2u, 3u}) {
+    ASSERT_EQ(0u, OakGotoRecord(T, R));
+    TImage I = StepHere();
+    EXPECT_EQ(0, I.State & OAK_STEP_PENDING_BLOBS) << R;
+    EXPECT_EQ(R != 1, I.RefEmpty) << R;
+    EXPECT_EQ(I.RefEmpty, Empty(T, "NOTIZ")) << R;
+  }
+  Set(T, "NOTIZ", "gesetzt");  // on record 3, not yet written
+  EXPECT_NE(0, StepHere().State & OAK_STEP_PENDING_BLOBS);
+  EXPECT_FALSE(Empty(T, "NOTIZ"));
+  ASSERT_EQ(0u, OakWriteRecord(T));
+  TImage After = StepHere();
+  EXPECT_EQ(0, After.State & OAK_STEP_PENDING_BLOBS);
+  EXPECT_FALSE(After.RefEmpty);
+}
+
 TEST_F(StepAndReadTest, StepsSeeWhatAnotherHandleWroteAheadOfThem) {
   MakeTable(Records);
   OAKHANDLE A = OpenOk("walk"), B = OAK_INVALID_HANDLE;

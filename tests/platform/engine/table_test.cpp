@@ -251,6 +251,44 @@ TEST_F(TableTest, MemoValuesAreReplacedAndTheirBlocksReused) {
   EXPECT_TRUE(Empty(T, "M"));
 }
 
+TEST_F(TableTest, MemoReferenceLongerThanTheMemoFileGivesMemoCode) {
+  OAKHANDLE T = Create("memo", "M,Memo");
+  Add(T, {{"M", "hello"}});
+  ASSERT_EQ(0u, OakCloseTable(T));
+  // The reference's length (the field's last four bytes) claims 2 GB.
+  std::string Table = ReadFile("memo.OAT");
+  const std::size_t Record = 64 + 64;  // after the header and one descriptor
+  Table[Record + 8] = '\x80';
+  std::ofstream(PathOf("memo.OAT"), std::ios::binary) << Table;
+  T = OpenOk("memo");
+  ASSERT_EQ(0u, OakGotoTop(T));
+  char Buf[16];
+  UNSIGNED32 Len = sizeof Buf;
+  EXPECT_EQ(5011u, OakGetField(T, 1, Buf, &Len, 0));
+}
+
+TEST_F(TableTest, MemoLengthIsThatOfTheStoredOrPendingValue) {
+  OAKHANDLE T = Create("memo", "M,Memo;C,Character,4");
+  Add(T, {{"M", "Grüße"}});
+  Add(T, {{"M", ""}});
+  Add(T, {{"C", "x"}});
+  auto Length = [&] {
+    UNSIGNED32 Len = 99;
+    EXPECT_EQ(0u, OakGetMemoLength(T, 1, &Len));
+    return Len;
+  };
+  const UNSIGNED32 Expected[] = {7, 0, 0};  // the stored bytes (UTF-8 here)
+  for (UNSIGNED32 R = 1; R <= 3; ++R) {
+    ASSERT_EQ(0u, OakGotoRecord(T, R));
+    EXPECT_EQ(Expected[R - 1], Length()) << R;
+    EXPECT_EQ(Length(), Get(T, "M", OAK_NONE).size()) << R;
+  }
+  Set(T, "M", "neu, noch nicht geschrieben");
+  EXPECT_EQ(27u, Length());
+  UNSIGNED32 Len = 0;
+  EXPECT_EQ(5012u, OakGetMemoLength(T, 2, &Len));
+}
+
 TEST_F(TableTest, CorruptMemoReferenceGivesMemoCode) {
   OAKHANDLE T = Create("memo", "M,Memo");
   Add(T, {{"M", "hello"}});
