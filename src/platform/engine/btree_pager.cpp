@@ -147,6 +147,16 @@ void Pager::ReadHeader() {
   FChangeCounter = Get32(H + 28);
   FOwnerFlags = Get32(H + 32);
   FTableStamp = Get32(H + 40);
+  // The directory copy after the header words; one that does not fit the
+  // page or fails its checksum is ignored (the chain then holds the tags).
+  FDirCopy.clear();
+  std::uint32_t CopyLength = Get32(H + 44);
+  if (CopyLength > 0 && CopyLength <= Size - kHeaderBytes) {
+    std::string Copy(CopyLength, '\0');
+    if (FFile->ReadAt(kHeaderBytes, Copy.data(), CopyLength) == CopyLength &&
+        Checksum(reinterpret_cast<const std::uint8_t*>(Copy.data()), CopyLength) == Get32(H + 48))
+      FDirCopy = std::move(Copy);
+  }
   FHeaderDirty = FStampDirty = false;
 }
 
@@ -162,8 +172,22 @@ void Pager::WriteHeader() {
   Put32(H + 32, FOwnerFlags);
   Put32(H + 36, Checksum(H, 36));
   Put32(H + 40, FTableStamp);
-  FFile->WriteAt(0, H, kHeaderBytes);
+  // Header and directory copy in one write of the header page.
+  std::string Page(reinterpret_cast<const char*>(H), kHeaderBytes);
+  if (!FDirCopy.empty()) {
+    Put32(reinterpret_cast<std::uint8_t*>(Page.data()) + 44, static_cast<std::uint32_t>(FDirCopy.size()));
+    Put32(reinterpret_cast<std::uint8_t*>(Page.data()) + 48,
+          Checksum(reinterpret_cast<const std::uint8_t*>(FDirCopy.data()), FDirCopy.size()));
+    Page += FDirCopy;
+  }
+  FFile->WriteAt(0, Page.data(), Page.size());
   FHeaderDirty = FStampDirty = false;
+}
+
+void Pager::SetDirectoryCopy(const std::string& Bytes) {
+  CheckWritable();
+  FDirCopy = Bytes.size() <= FPageSize - kHeaderBytes ? Bytes : std::string();
+  FHeaderDirty = true;
 }
 
 std::uint8_t* Pager::Load(std::uint32_t Page) {
@@ -290,6 +314,7 @@ void Pager::Reset() {
   FPageCount = 1;
   FFreeHead = 0;
   FDirHead = 0;
+  FDirCopy.clear();
   FHeaderDirty = true;
   ++FGeneration;
 }

@@ -89,6 +89,15 @@ class Pager {
 
   std::uint32_t DirectoryHead() const { return FDirHead; }
   void SetDirectoryHead(std::uint32_t Page);
+  // A copy of the tag directory's bytes that travels in the header page,
+  // written with the header in one write: it always matches the header,
+  // even when a writer died after rewriting the directory pages in place
+  // and before its header. Empty when the file has none (older writers, or
+  // a directory larger than the header page's room).
+  const std::string& DirectoryCopy() const { return FDirCopy; }
+  // Sets the copy for the next header write; one that does not fit the
+  // header page is dropped (the chain alone then holds the directory).
+  void SetDirectoryCopy(const std::string& Bytes);
   std::uint32_t OwnerFlags() const { return FOwnerFlags; }
 
   // The table's change counter as of the last flush (0 in files of older
@@ -126,6 +135,7 @@ class Pager {
   void CheckWritable() const;
 
   std::unique_ptr<BlockFile> FFile;
+  std::string FDirCopy;
   bool FReadOnly = false;
   std::uint32_t FPageSize = kDefaultPageSize;
   std::uint32_t FPageCount = 1;

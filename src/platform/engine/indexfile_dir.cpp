@@ -76,8 +76,10 @@ void FreeChain(Pager& P) {
 
 std::vector<DirectoryEntry> ReadDirectory(Pager& P) {
   std::vector<DirectoryEntry> Out;
-  if (P.DirectoryHead() == 0) return Out;
-  std::string Blob = ReadChain(P);
+  // The header's copy first: it matches the header even when a writer
+  // died between rewriting the directory pages and writing the header.
+  if (P.DirectoryHead() == 0 && P.DirectoryCopy().empty()) return Out;
+  std::string Blob = P.DirectoryCopy().empty() ? ReadChain(P) : P.DirectoryCopy();
   BlobReader R(Blob);
   std::uint32_t Count = R.U(4);
   if (Count > kMaxTags) TreeCorrupt("too many tags in the directory");
@@ -117,6 +119,7 @@ void WriteDirectory(Pager& P, const std::vector<DirectoryEntry>& Entries) {
     PutU(Blob, E.State.Root, 4);
     PutU(Blob, E.State.KeyCount, 4);
   }
+  P.SetDirectoryCopy(Blob);
   FreeChain(P);
   std::size_t Room = P.PageSize() - kNodeHeader;
   std::uint32_t Prev = 0;

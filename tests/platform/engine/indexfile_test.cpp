@@ -386,12 +386,21 @@ TEST_F(DamagedIndexTest, DamagedTreeIsFoundAndReindexRepairsIt) {
   EXPECT_EQ(Order(*Index->FindTag("NUM")), SortedScan(*Index->FindTag("NUM")));
 }
 
-TEST_F(DamagedIndexTest, DamagedDirectoryIsCorrupt) {
+// The header page carries a checked copy of the directory: while it holds,
+// damage to the directory pages does not matter; without it the pages are
+// read and their damage reported.
+TEST_F(DamagedIndexTest, DamagedDirectoryIsCorruptOnceItsHeaderCopyIsDamagedToo) {
   Build();
   auto Probe = IndexFile::Open(Path, Table, Options);
   std::uint32_t Dir = Probe->GetPager().DirectoryHead();
+  ASSERT_FALSE(Probe->GetPager().DirectoryCopy().empty());
   Probe.reset();
   Poke(static_cast<std::uint64_t>(Dir) * 512 + 16, "\xFF\xFF\x00\x00");  // 65535 tags
+  EXPECT_EQ(OpenError(), 0u);
+  ASSERT_TRUE(Index->FindTag("NAME") && Index->FindTag("NUM"));
+  EXPECT_EQ(Order(*Index->FindTag("NAME")), SortedScan(*Index->FindTag("NAME")));
+  Index.reset();
+  Poke(64, "\x03");  // the copy's tag count: its checksum fails, the copy is ignored
   EXPECT_EQ(OpenError(), kIndexCorrupt);
   Poke(static_cast<std::uint64_t>(Dir) * 512 + 16, "\x02\x00\x00\x00");
   Poke(static_cast<std::uint64_t>(Dir) * 512 + 2, "\xFF\x7F");  // used bytes beyond the page
