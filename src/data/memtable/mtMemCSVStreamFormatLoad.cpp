@@ -185,7 +185,11 @@ void TmtCustomCSVStreamFormat::LoadRecord(TmtCustomMemTable* Table, bool Bulk) {
       TField* Field = Table->Fields()[FieldIndex];
       if (Field->FieldKind() != fkData && !AllKinds) continue;
       if (OnFormatLoadField) OnFormatLoadField(this, Field, Text, IsNull);
-      LoadValueText(Field, Text, IsNull);
+      // Plain text straight into the row where nothing else would see it.
+      bool Stored = Bulk && mtCSVIsStringType(Field->DataType()) &&
+                    (IsNull || Text.find(FEscapeChar) == String::npos) &&
+                    Table->BulkStoreString(Field, Text, IsNull);
+      if (!Stored) LoadValueText(Field, Text, IsNull);
       if (Table->OnLoadField) Table->OnLoadField(Table, FieldIndex, Field);
     }
     bool Accept = true;

@@ -260,6 +260,13 @@ class TmtCustomMemTable : public TDataSet {
   void BulkPostRow();
   // Leaves the insert state; the stored rows stay.
   void EndBulkLoad();
+  // Stores Text (already unescaped) as the value of the string field
+  // Field in the row being loaded, straight into the insert buffer, as
+  // AsString would store it. Returns false, having stored nothing, where
+  // that would skip something AsString does (another field type, a value
+  // outside the record, OnValidate or OnChange assigned, controls
+  // enabled): the caller then sets the value through the field.
+  bool BulkStoreString(TField* Field, const String& Text, bool IsNull);
   // The record that field access reads and writes while set (save and
   // load walk records this way); null: the state decides.
   TmtRecord* OverrideRecord() const { return FOverrideRecord; }

@@ -2,6 +2,13 @@
 // Post for each.
 #include "data/memtable/mtMemTable.h"
 
+#include <algorithm>
+#include <cstring>
+#include <typeinfo>
+
+#include "platform/db/fieldkinds.h"
+#include "platform/rtl/charset.h"
+
 bool TmtCustomMemTable::CanBulkLoad() const {
   if (!Active() || State() != dsBrowse) return false;
   if (BeforeInsert || AfterInsert || OnNewRecord || BeforePost || AfterPost || OnPostError || BeforeCancel ||
@@ -31,3 +38,26 @@ void TmtCustomMemTable::BulkPostRow() {
 }
 
 void TmtCustomMemTable::EndBulkLoad() { Cancel(); }
+
+bool TmtCustomMemTable::BulkStoreString(TField* Field, const String& Text, bool IsNull) {
+  // Only the plain string field: a subclass may store its text otherwise.
+  if (typeid(*Field) != typeid(TStringField) || Field->FieldKind() != fkData || Field->OnValidate ||
+      Field->OnChange || !ControlsDisabled() || State() != dsInsert || FOverrideRecord)
+    return false;
+  const TmtFieldLayout* L = FCommon->FieldLayout(Field->FieldNo());
+  Byte* Data = FieldAccessData();
+  if (!L || L->Offset < 0 || !Data) return false;
+  // The bytes AsString gives the buffer: up to Size characters, cut at a
+  // character boundary, the rest of the value zero; a null value all zero.
+  const std::size_t Room = static_cast<std::size_t>(std::min(L->ValueSize, Field->DataSize()));
+  Byte* Value = Data + L->Offset + 1;
+  std::size_t N = 0;
+  if (!IsNull) {
+    N = std::min({Utf8ByteOffset(Text, Field->Size()), static_cast<std::size_t>(Field->DataSize() - 1), Room});
+    std::memcpy(Value, Text.data(), N);
+  }
+  std::memset(Value + N, 0, Room - N);
+  Data[L->Offset] = IsNull ? 0 : 2;
+  SetModified(true);
+  return true;
+}

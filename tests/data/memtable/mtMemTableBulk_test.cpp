@@ -110,3 +110,43 @@ TEST_F(BulkLoadTest, RejectedRowsAndBadValuesAreHandledAlike) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names are cut at 20 characters, also where a two- or three-byte
+// character stands at the cut; empty texts stay empty, missing ones null,
+// escaped ones unescaped: stored straight into the row, they must read as
+// through the field.
+TEST_F(BulkLoadTest, TextsCutEmptyNullAndEscapedReadAsThroughTheField) {
+  String Text = "\"Nr\",\"Name\",\"Note\"\r\n";
+  const String Names[] = {"abcdefghijklmnopqrstuvwxyz", "abcdefghijklmnopqrs\xC3\xA4\xC3\xB6",
+                          "\xE2\x82\xAC\xE2\x82\xAC Stra\xC3\x9F" "e mit vielen Zeichen", "", "kurz"};
+  for (int I = 0; I < 40; ++I) {
+    const String& Name = Names[I % 5];
+    Text += std::to_string(I) + "," + (I % 7 == 6 ? String() : "\"" + Name + "\"") + "," +
+            (I % 3 == 0 ? String("\"Zeile\\neins\"") : "\"Notiz " + std::to_string(I) + "\"") + "\r\n";
+  }
+  LoadBoth(Text);
+  ASSERT_EQ(Bulk.Table->RecordCount(), 40);
+  EXPECT_EQ(Bulk.Rows(""), RowByRow.Rows(""));
+  EXPECT_EQ(Bulk.Rows("ByName"), RowByRow.Rows("ByName"));
+  Bulk.Table->SetIndexName("");
+  Bulk.Table->First();
+  EXPECT_EQ(Bulk.Table->FieldByName("Name")->AsString(), "abcdefghijklmnopqrst");
+  Bulk.Table->Next();
+  EXPECT_EQ(Bulk.Table->FieldByName("Name")->AsString(), "abcdefghijklmnopqrs\xC3\xA4");
+}
+
+// A field whose change is watched gets its value through the field, so the
+// handler sees every value of the load.
+TEST_F(BulkLoadTest, AWatchedFieldStillReportsEveryChange) {
+  int Changes = 0, RowByRowChanges = 0;
+  Bulk.Table->FieldByName("Note")->OnChange = [&](TField*) { ++Changes; };
+  RowByRow.Table->FieldByName("Note")->OnChange = [&](TField*) { ++RowByRowChanges; };
+  LoadBoth(TextOf(30));
+  EXPECT_EQ(Bulk.Table->RecordCount(), 30);
+  EXPECT_EQ(Changes, RowByRowChanges);
+  EXPECT_GE(Changes, 22);  // every note that has a value
+}
+
+}  // namespace
