@@ -7,7 +7,6 @@
 #include <typeinfo>
 
 #include "platform/db/fieldkinds.h"
-#include "platform/rtl/charset.h"
 
 bool TmtCustomMemTable::CanBulkLoad() const {
   if (!Active() || State() != dsBrowse) return false;
@@ -53,7 +52,7 @@ bool TmtCustomMemTable::BulkStoreString(TField* Field, const String& Text, bool 
   Byte* Value = Data + L->Offset + 1;
   std::size_t N = 0;
   if (!IsNull) {
-    N = std::min({Utf8ByteOffset(Text, Field->Size()), static_cast<std::size_t>(Field->DataSize() - 1), Room});
+    N = std::min(static_cast<TStringField*>(Field)->StoredLength(Text), Room);
     std::memcpy(Value, Text.data(), N);
   }
   std::memset(Value + N, 0, Room - N);

@@ -51,6 +51,9 @@ class TStringField : public TField {
   void SetFieldType(TFieldType Value) override;
   // The value, or false when null (no conversion errors).
   bool GetValue(String& Value) const;
+  // Bytes of V the field keeps: up to Size characters, cut at a character
+  // boundary, and room for the closing zero.
+  std::size_t StoredLength(const String& V) const;
 
  protected:
   void CheckSize(Integer Value) const override;

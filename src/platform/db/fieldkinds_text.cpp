@@ -98,6 +98,10 @@ String TStringField::GetAsString() const {
   return GetValue(V) ? V : String();
 }
 
+std::size_t TStringField::StoredLength(const String& V) const {
+  return std::min(Utf8ByteOffset(V, Size()), static_cast<std::size_t>(DataSize()) - 1);
+}
+
 void TStringField::SetAsStringValue(const String& V) {
   // Up to Size characters; a longer text is cut at a character boundary.
   // The usual field fits a buffer on the stack.
@@ -105,7 +109,7 @@ void TStringField::SetAsStringValue(const String& V) {
   char Small[512];
   std::vector<char> Large(Bytes > sizeof Small ? Bytes : 0);
   char* Buf = Bytes > sizeof Small ? Large.data() : Small;
-  size_t N = std::min(Utf8ByteOffset(V, Size()), Bytes - 1);
+  size_t N = StoredLength(V);
   std::memcpy(Buf, V.data(), N);
   std::memset(Buf + N, 0, Bytes - N);
   SetData(Buf);
