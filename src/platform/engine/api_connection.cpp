@@ -128,7 +128,11 @@ UNSIGNED32 OakConnect(const char* pucServerName, OAKHANDLE* phConnect) {
 }
 
 UNSIGNED32 OakDisconnect(OAKHANDLE hConnect) {
-  return Call([&] { delete &ConnectionOf(hConnect); });
+  return Call([&] {
+    // The connection goes in any case; a rollback that fails is reported.
+    std::unique_ptr<TConnection> Gone(&ConnectionOf(hConnect));
+    if (Gone->InTransaction()) Gone->Rollback();
+  });
 }
 
 UNSIGNED32 OakGetConnectionType(OAKHANDLE hConnect, UNSIGNED16* pusConnectType) {

@@ -130,10 +130,13 @@ TConnection::TConnection(const std::string& APath, UNSIGNED16 ServerTypes)
 }
 
 TConnection::~TConnection() {
+  // Nothing may escape a destructor: a failed close or rollback is the
+  // thread's last error (and a rollback's journal stays for the next open).
   try {
     CloseAll();
     if (FJournal) Rollback();
-  } catch (...) {
+  } catch (const std::exception& E) {
+    StoreLastError(E);
   }
   UnregisterHandle(Handle);
 }

@@ -105,6 +105,15 @@ void SetLastError(UNSIGNED32 Code, const std::string& Text) {
 
 void ClearLastError() { SetLastError(0, std::string()); }
 
+UNSIGNED32 StoreLastError(const std::exception& E) {
+  if (auto* Engine = dynamic_cast<const EEngineError*>(&E)) {
+    SetLastError(Engine->Code, Engine->Message());
+    return Engine->Code;
+  }
+  SetLastError(E_INTERNAL, ErrorText(E_INTERNAL) + ": " + E.what());
+  return E_INTERNAL;
+}
+
 void PutText32(const std::string& Text, char* Buf, UNSIGNED32* Len) {
   if (!Len) Fail(E_INVALID_OPTION, "missing length parameter");
   UNSIGNED32 Size = *Len;

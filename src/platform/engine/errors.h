@@ -69,6 +69,10 @@ std::string ErrorText(UNSIGNED32 Code);
 void SetLastError(UNSIGNED32 Code, const std::string& Text);
 // Clears it (code 0, empty text).
 void ClearLastError();
+// Stores E as the last error, an EEngineError with its code, any other
+// exception as E_INTERNAL, and returns the code. For entry points and for
+// destructors, which must not raise.
+UNSIGNED32 StoreLastError(const std::exception& E);
 
 // Runs the body of an entry point: returns 0 on success; an EEngineError
 // becomes its code, any other exception E_INTERNAL; either is stored as the
@@ -98,12 +102,8 @@ UNSIGNED32 Call(F&& Body) {
   UNSIGNED32 Result = 0;
   try {
     Body();
-  } catch (const EEngineError& E) {
-    SetLastError(E.Code, E.Message());
-    Result = E.Code;
   } catch (const std::exception& E) {
-    SetLastError(E_INTERNAL, ErrorText(E_INTERNAL) + ": " + E.what());
-    Result = E_INTERNAL;
+    Result = StoreLastError(E);
   }
   UnlockEngine();
   return Result;

@@ -1,12 +1,15 @@
 // Before-image journal of a transaction.
 #include "platform/engine/txn.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <vector>
 
 #include "platform/engine/errors.h"
 #include "platform/engine/table.h"
 #include "platform/os/fileapi.h"
+#include "platform/os/find.h"
 
 namespace oak {
 
@@ -31,14 +34,52 @@ std::string ReadAll(const os::File& F) {
 
 void RemoveFile(const std::string& Path) { ::DeleteFile(Path); }
 
+std::string FolderOf(const std::string& Path) {
+  size_t Slash = Path.find_last_of('/');
+  if (Slash == std::string::npos) return ".";
+  return Slash == 0 ? "/" : Path.substr(0, Slash);
+}
+
+// The file kinds a transaction writes: their extension and the first bytes
+// of their header.
+struct TJournaledKind {
+  const char* Ext;
+  char Magic[8];
+};
+constexpr TJournaledKind kJournaledKinds[] = {
+    {".OAT", {'O', 'A', 'K', 'T', 'A', 'B', 'L', 0x1A}},
+    {".OAM", {'O', 'A', 'K', 'M', 'E', 'M', 'O', 0x1A}},
+    {".OAI", {'O', 'A', 'K', 'I', 'N', 'D', 'X', 0x1A}},
+};
+
+const TJournaledKind* KindOf(const std::string& Path) {
+  size_t Dot = Path.find_last_of('.');
+  if (Dot == std::string::npos || Path.find('/', Dot) != std::string::npos) return nullptr;
+  for (const TJournaledKind& K : kJournaledKinds)
+    if (SameName(Path.substr(Dot), K.Ext)) return &K;
+  return nullptr;
+}
+
+bool SameFolder(const std::string& A, const std::string& B) {
+  struct stat SA, SB;
+  return ::stat(A.c_str(), &SA) == 0 && ::stat(B.c_str(), &SB) == 0 && SA.st_dev == SB.st_dev &&
+         SA.st_ino == SB.st_ino;
+}
+
+[[noreturn]] void RefuseJournal(const std::string& JPath, const std::string& Why) {
+  Fail(E_TRANSACTION, "journal " + JPath + " is not applied and stays in place: " + Why);
+}
+
 }  // namespace
 
 TTxnJournal::~TTxnJournal() {
-  if (!FFiles.empty()) {
-    try {
-      Rollback();
-    } catch (...) {
-    }
+  if (FFiles.empty()) return;
+  // A destructor cannot raise: a rollback that fails is left as the
+  // thread's last error, and its journal files stay for the next open.
+  try {
+    Rollback();
+  } catch (const std::exception& E) {
+    StoreLastError(E);
   }
 }
 
@@ -60,16 +101,20 @@ TTxnJournal::TFileImage& TTxnJournal::Touch(const os::File& F) {
 
 void TTxnJournal::AppendToJournalFile(const TFileImage& Img, std::uint64_t Page,
                                       const std::string& Bytes) {
-  if (!FJournalFile) {
-    FJournalPath = Img.Path + ".OAJ";
-    FJournalFile = std::make_unique<os::File>();
-    os::Status S = FJournalFile->Open(FJournalPath, os::Access::ReadWrite, os::Share::DenyNone,
-                                      os::Disposition::CreateAlways);
-    if (!S.ok()) FailOs(S, FJournalPath);
+  // Each folder has a journal of its own: a journal is replayed only into
+  // files of the folder it lies in.
+  TJournalFile& J = FJournals[FolderOf(Img.Path)];
+  if (!J.File) {
+    J.Path = Img.Path + ".OAJ";
+    auto F = std::make_unique<os::File>();
+    os::Status S = F->Open(J.Path, os::Access::ReadWrite, os::Share::DenyNone,
+                           os::Disposition::CreateAlways);
+    if (!S.ok()) FailOs(S, J.Path);
     // The lock tells other handles that this journal is alive, not hot.
-    S = FJournalFile->Lock(0, 1, os::LockKind::Exclusive);
-    if (!S.ok()) FailOs(S, FJournalPath);
-    FJournalSize = 0;
+    S = F->Lock(0, 1, os::LockKind::Exclusive);
+    if (!S.ok()) FailOs(S, J.Path);
+    J.File = std::move(F);
+    J.Size = 0;
   }
   std::string Rec;
   std::uint32_t PathLen = static_cast<std::uint32_t>(Img.Path.size());
@@ -80,9 +125,17 @@ void TTxnJournal::AppendToJournalFile(const TFileImage& Img, std::uint64_t Page,
   Append(Rec, &Page, 8);
   Append(Rec, &Len, 4);
   Rec += Bytes;
-  os::Status S = FJournalFile->Write(FJournalSize, Rec.data(), Rec.size());
-  if (!S.ok()) FailOs(S, FJournalPath);
-  FJournalSize += Rec.size();
+  os::Status S = J.File->Write(J.Size, Rec.data(), Rec.size());
+  if (!S.ok()) FailOs(S, J.Path);
+  J.Size += Rec.size();
+}
+
+void TTxnJournal::DropJournalFiles() {
+  for (auto& [Folder, J] : FJournals) {
+    J.File.reset();
+    RemoveFile(J.Path);
+  }
+  FJournals.clear();
 }
 
 void TTxnJournal::BeforeWrite(const os::File& F, std::uint64_t Offset, std::size_t Len) {
@@ -124,34 +177,52 @@ void TTxnJournal::Commit() {
   for (auto& [Path, Img] : FFiles)
     if (Img.Live) Img.Live->Flush();
   FFiles.clear();
-  if (FJournalFile) {
-    FJournalFile.reset();
-    RemoveFile(FJournalPath);
-  }
+  DropJournalFiles();
 }
 
 void TTxnJournal::Rollback() {
+  // Every file is restored even when one fails; then the first failure is
+  // raised and the journal files stay, so that the next open of a table
+  // there completes the rollback.
+  std::string Failure;
+  UNSIGNED32 Code = 0;
   for (auto& [Path, Img] : FFiles) {
-    if (Img.Live) {
-      Restore(*Img.Live, Img);
-      continue;
+    try {
+      if (Img.Live) {
+        Restore(*Img.Live, Img);
+        continue;
+      }
+      os::File Own;
+      os::Status S = Own.Open(Img.Path, os::Access::ReadWrite, os::Share::DenyNone);
+      if (!S.ok()) FailOs(S, Img.Path);
+      Restore(Own, Img);
+    } catch (const EEngineError& E) {
+      if (Failure.empty()) Code = E.Code, Failure = E.Message();
     }
-    os::File Own;
-    os::Status S = Own.Open(Img.Path, os::Access::ReadWrite, os::Share::DenyNone);
-    if (!S.ok()) FailOs(S, Img.Path);
-    Restore(Own, Img);
+  }
+  if (!Failure.empty()) {
+    std::string Kept;
+    for (auto& [Folder, J] : FJournals) Kept += (Kept.empty() ? "" : ", ") + J.Path;
+    Fail(Code, "rollback failed (journal " + Kept + " kept for the next open): " + Failure);
   }
   FFiles.clear();
-  if (FJournalFile) {
-    FJournalFile.reset();
-    RemoveFile(FJournalPath);
-  }
+  DropJournalFiles();
 }
 
 bool TTxnJournal::RecoverHotJournal(const std::string& TablePath) {
+  // A transaction over several tables writes one journal per folder, named
+  // after the first file it touched there: every journal of the folder may
+  // hold this table's before-images.
+  const std::string Folder = FolderOf(TablePath);
+  std::vector<std::string> Journals;
+  TSearchRec Rec;
+  for (int R = FindFirst(Folder + "/*.OAJ", 0, Rec); R == 0; R = FindNext(Rec)) {
+    const std::string Written = Rec.Name.substr(0, Rec.Name.size() - 4);
+    if (Written.size() > 4 && KindOf(Written)) Journals.push_back(Rec.Name);
+  }
+  FindClose(Rec);
   bool Any = false;
-  for (const char* Ext : {".OAT", ".OAM", ".OAI"})
-    Any = RecoverJournalFile(ChangeExtension(TablePath, Ext) + ".OAJ") || Any;
+  for (const std::string& Name : Journals) Any = RecoverJournalFile(Folder + "/" + Name) || Any;
   return Any;
 }
 
@@ -173,20 +244,57 @@ bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
   for (;;) {  // a record cut short by the crash ends the journal
     std::uint32_t PathLen = 0, Len = 0;
     std::uint64_t Orig = 0, Page = 0;
-    if (!Take(&PathLen, 4) || Pos + PathLen > Data.size()) break;
+    if (!Take(&PathLen, 4) || PathLen > Data.size() - Pos) break;
     std::string Path = Data.substr(Pos, PathLen);
     Pos += PathLen;
-    if (!Take(&Orig, 8) || !Take(&Page, 8) || !Take(&Len, 4) || Pos + Len > Data.size()) break;
-    TFileImage& Img = Files[Path];
-    Img.Path = Path;
-    Img.OriginalSize = Orig;
-    if (Page != kSizeRecord) Img.Pages.emplace(Page, Data.substr(Pos, Len));
+    if (!Take(&Orig, 8) || !Take(&Page, 8) || !Take(&Len, 4) || Len > Data.size() - Pos) break;
+    auto [It, New] = Files.try_emplace(Path);
+    TFileImage& Img = It->second;
+    if (New) {
+      Img.Path = Path;
+      Img.OriginalSize = Orig;
+    } else if (Img.OriginalSize != Orig) {
+      RefuseJournal(JPath, "two sizes for " + Path);
+    }
+    if (Page != kSizeRecord) {
+      // Only whole pages below the file's size at the transaction's start
+      // were kept.
+      if (Len > kPage || Page > Orig / kPage || Page * kPage >= Orig)
+        RefuseJournal(JPath, "page beyond the size of " + Path);
+      Img.Pages.emplace(Page, Data.substr(Pos, Len));
+    }
     Pos += Len;
   }
+  // Everything is checked before the first byte is written back.
+  const std::string Folder = FolderOf(JPath);
+  std::vector<std::pair<std::unique_ptr<os::File>, TFileImage*>> Targets;
   for (auto& [Path, Img] : Files) {
-    os::File F;
-    if (F.Open(Path, os::Access::ReadWrite, os::Share::DenyNone).ok()) Restore(F, Img);
+    const TJournaledKind* Kind = KindOf(Path);
+    if (!Kind || Path.empty() || Path.back() == '/' || !SameFolder(FolderOf(Path), Folder))
+      RefuseJournal(JPath, Path + " is not a table, memo or index file of its folder");
+    struct stat St;
+    if (::lstat(Path.c_str(), &St) != 0) continue;  // gone: nothing to restore
+    if (!S_ISREG(St.st_mode)) RefuseJournal(JPath, Path + " is not a plain file");
+    auto F = std::make_unique<os::File>();
+    os::Status S = F->Open(Path, os::Access::ReadWrite, os::Share::DenyNone);
+    if (!S.ok()) FailOs(S, Path);
+    char Head[8] = {};
+    size_t Got = 0;
+    F->Read(0, Head, sizeof Head, &Got);
+    auto First = Img.Pages.find(0);
+    bool Known = Got == sizeof Head && std::memcmp(Head, Kind->Magic, 8) == 0;
+    if (First != Img.Pages.end())  // the header as the transaction found it
+      Known = Known || (First->second.size() >= 8 && std::memcmp(First->second.data(), Kind->Magic, 8) == 0);
+    if (!Known) RefuseJournal(JPath, Path + " does not carry the header of its kind");
+    // A file cut inside the transaction had every page kept first: a size
+    // beyond the file is covered page by page, never a hole.
+    auto Size = F->Size();
+    if (!Size.ok()) FailOs(Size.status(), Path);
+    for (std::uint64_t P = Size.value() / kPage; P * kPage < Img.OriginalSize; ++P)
+      if (!Img.Pages.count(P)) RefuseJournal(JPath, "no page kept where " + Path + " grows back");
+    Targets.emplace_back(std::move(F), &Img);
   }
+  for (auto& [F, Img] : Targets) Restore(*F, *Img);
   RemoveFile(JPath);
   return true;
 }

@@ -6,9 +6,10 @@
 // old pages back and cuts each file to its old size, so the files are
 // byte for byte what they were; commit forces the files to the disk and
 // forgets the journal. The journal is also written to a file beside the
-// first file it touches ("<file>.OAJ", locked while the transaction runs),
-// so that a process killed in the middle of a transaction leaves a hot
-// journal that the next open of the table rolls back (RecoverHotJournal).
+// first file it touches in each folder ("<file>.OAJ", locked while the
+// transaction runs; it names only files of its own folder), so that a
+// process killed in the middle of a transaction leaves a hot journal that
+// the next open of a table in that folder rolls back (RecoverHotJournal).
 // Within a transaction the tables hold their write lock and keep appended
 // records and index pages in memory until commit (cursor.h).
 //
@@ -47,10 +48,14 @@ class TTxnJournal {
   // Restores every file to its state at the first touch.
   void Rollback();
 
-  // Rolls back the journal files that a killed process left beside the
-  // table at TablePath or its memo or index file, if any (a journal whose
-  // transaction still runs is locked and left alone). Returns true when one
-  // was applied.
+  // Rolls back the journal files that a killed process left in the folder
+  // of the table at TablePath ("<table, memo or index file>.OAJ"), if any;
+  // a journal whose transaction still runs is locked and left alone.
+  // Returns true when one was applied. A journal is applied only when every
+  // file it names is a table, memo or index file of its own folder
+  // (recognised by name and header) and its entries fit the files;
+  // otherwise nothing is written, the journal stays, and E_TRANSACTION is
+  // raised naming it.
   static bool RecoverHotJournal(const std::string& TablePath);
 
  private:
@@ -60,15 +65,21 @@ class TTxnJournal {
     std::uint64_t OriginalSize = 0;
     std::map<std::uint64_t, std::string> Pages;  // page number -> old bytes
   };
+  // The journal file of one folder.
+  struct TJournalFile {
+    std::unique_ptr<os::File> File;
+    std::uint64_t Size = 0;
+    std::string Path;
+  };
   TFileImage& Touch(const os::File& F);
   void AppendToJournalFile(const TFileImage& Img, std::uint64_t Page, const std::string& Bytes);
+  // Closes and removes every journal file.
+  void DropJournalFiles();
   static void Restore(const os::File& F, const TFileImage& Img);
   static bool RecoverJournalFile(const std::string& JournalPath);
 
   std::map<std::string, TFileImage> FFiles;
-  std::unique_ptr<os::File> FJournalFile;
-  std::uint64_t FJournalSize = 0;
-  std::string FJournalPath;
+  std::map<std::string, TJournalFile> FJournals;  // folder -> its journal file
 };
 
 // An index file's block file over the os layer whose writes go through the
