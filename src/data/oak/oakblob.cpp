@@ -2,9 +2,15 @@
 // field of one buffered record, loaded from and flushed to the engine),
 // TOakBlobStream (the stream CreateBlobStream returns) and
 // TOakDataSet::CreateBlobStream.
+#include <algorithm>
+
 #include "data/oak/oakdata.h"
 
 namespace {
+
+// The most a blob value's first read takes before the engine confirms a
+// longer value.
+constexpr UNSIGNED32 kFirstBlobRead = 1 << 20;
 
 // Whether the engine keeps the field's value as text (memo of text type,
 // variable character) rather than bytes.
@@ -69,11 +75,22 @@ void TOakBlobCache::Load(TOakDataSet* DataSet, OAKHANDLE ATable, UNSIGNED16 AFie
     return;
   }
   RaiseOakError(DataSet, Code);
-  if (Text) ++Length;  // room for the engine's terminator
-  TMemoryStream::SetSize(Length);
-  UNSIGNED32 Got = Length;
-  RaiseOakError(DataSet, OakGetField(ATable, AField, Memory(), &Got, OAK_NONE));
-  if (Got != Length) TMemoryStream::SetSize(Got);
+  // The buffer grows by what the engine hands out, not by the length the
+  // record claims: a first read of at most kFirstBlobRead bytes, and only
+  // a value the engine has read (and found longer) sizes a second one.
+  UNSIGNED32 Room = std::min<UNSIGNED32>(Length, kFirstBlobRead);
+  if (Text) ++Room;  // room for the engine's terminator
+  TMemoryStream::SetSize(Room);
+  UNSIGNED32 Got = Room;
+  Code = OakGetField(ATable, AField, Memory(), &Got, OAK_NONE);
+  if (Code == OAK_BUFFER_TOO_SMALL) {
+    Room = Got + (Text ? 1 : 0);
+    TMemoryStream::SetSize(Room);
+    Got = Room;
+    Code = OakGetField(ATable, AField, Memory(), &Got, OAK_NONE);
+  }
+  RaiseOakError(DataSet, Code);
+  if (Got != Room) TMemoryStream::SetSize(Got);
   Seek(0, soBeginning);
   Modified = false;
 }

@@ -248,7 +248,10 @@ UNSIGNED32 TCursor::BlobLength(UNSIGNED16 N) const {
   if (It != FPendingBlobs.end()) return static_cast<UNSIGNED32>(It->second.size());
   UNSIGNED32 Block, Len;
   GetBlobRef(F, FRec.data(), Block, Len);
-  return Block == 0 || !FMemo ? 0 : Len;
+  if (Block == 0 || !FMemo) return 0;
+  // Callers size buffers by this length: it must be one the file can hold.
+  FMemo->CheckReference(Block, Len);
+  return Len;
 }
 
 bool TCursor::BlobIsEmpty(UNSIGNED16 N) const {

@@ -198,7 +198,8 @@ class TCursor : public THandled, public ExprRecordContext {
   std::string BlobValue(UNSIGNED16 N) const;
   bool BlobIsEmpty(UNSIGNED16 N) const;
   // The length of BlobValue(N), from the pending change or the record's
-  // reference (the memo file is not read).
+  // reference (checked against the memo file, whose value is not read;
+  // E_CORRUPT_MEMO for a reference the file cannot hold).
   UNSIGNED32 BlobLength(UNSIGNED16 N) const;
   // Blob values set on the current record and not yet written.
   bool HasPendingBlobs() const { return !FPendingBlobs.empty(); }

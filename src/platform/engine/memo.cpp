@@ -17,6 +17,9 @@ constexpr char kMagic[8] = {'O', 'A', 'K', 'M', 'E', 'M', 'O', 0x1A};
 constexpr std::uint32_t kVersion = 1;
 constexpr std::uint32_t kFreeRun = 0xFFFFFFFFu;
 constexpr std::uint32_t kRunHeader = 12;
+// Values up to this size are allocated on the header's word; larger ones
+// only after the file's size confirmed them.
+constexpr std::uint64_t kSmallValue = 64 * 1024;
 // A free list longer than this is taken as a broken chain.
 constexpr int kMaxFreeWalk = 4096;
 
@@ -115,15 +118,28 @@ void TMemoFile::Remember(UNSIGNED32 Block, const std::uint32_t W[3]) const {
   FRunHeads[Block] = {W[0], W[1], W[2]};
 }
 
+void TMemoFile::CheckReference(UNSIGNED32 Block, UNSIGNED32 Len) const {
+  CatchUpWith(Block);
+  if (Block == 0 || Block >= FHeader.EndBlock) Fail(E_CORRUPT_MEMO, Path() + ": block number");
+  const std::uint64_t Need = std::uint64_t(Len) + kRunHeader;
+  const std::uint64_t Start = std::uint64_t(Block) * FHeader.BlockSize;
+  if (Need > std::uint64_t(FHeader.EndBlock - Block) * FHeader.BlockSize)
+    Fail(E_CORRUPT_MEMO, Path() + ": value does not match its reference");
+  // A damaged header may claim an end far past the file: a large value is
+  // also checked against the file's size (a small one is read and checked
+  // by its run header).
+  if (Need <= kSmallValue) return;
+  auto Size = FFile.Size();
+  if (!Size.ok()) FailOs(Size.status(), Path());
+  if (Size.value() < Start || Need > Size.value() - Start)
+    Fail(E_CORRUPT_MEMO, Path() + ": value reaches past the end of the file");
+}
+
 std::string TMemoFile::Read(UNSIGNED32 Block, UNSIGNED32 Len) const {
   // The run header and the value in one read: the reference gives the
   // length (no more than the file holds from Block on), the run header
   // must then agree with it.
-  CatchUpWith(Block);
-  const std::uint64_t Room =
-      Block < FHeader.EndBlock ? std::uint64_t(FHeader.EndBlock - Block) * FHeader.BlockSize : 0;
-  if (Block != 0 && Room != 0 && std::uint64_t(Len) + kRunHeader > Room)
-    Fail(E_CORRUPT_MEMO, Path() + ": value does not match its reference");
+  CheckReference(Block, Len);
   std::string Run(std::size_t(Len) + kRunHeader, '\0');
   std::size_t Got = 0;
   ReadRun(Block, Run.data(), Run.size(), Got);

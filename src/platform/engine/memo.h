@@ -35,8 +35,13 @@ class TMemoFile {
   const os::File& File() const { return FFile; }
 
   // Reads the value at Block (Len bytes expected). Raises E_CORRUPT_MEMO
-  // when the block does not hold a value of that length.
+  // when the block does not hold a value of that length; nothing larger
+  // than the file can hold is allocated (CheckReference first).
   std::string Read(UNSIGNED32 Block, UNSIGNED32 Len) const;
+  // Raises E_CORRUPT_MEMO unless a value of Len bytes can start at Block:
+  // the block lies inside the used file, and the run header and Len bytes
+  // fit both the header's end block and the file's size from there on.
+  void CheckReference(UNSIGNED32 Block, UNSIGNED32 Len) const;
   // The stored type (OAK_MEMO_TEXT, OAK_BINARY ...) of the value at Block.
   UNSIGNED16 TypeOf(UNSIGNED32 Block) const;
   // Stores a value and returns its first block (never 0).

@@ -1,6 +1,8 @@
 // Memo and binary fields through the dataset's blob streams and the blob
 // cache: reading, writing in edit and insert, the refusals of the wrong
 // state, mode or field, and values that reach the engine only on post.
+#include "largest_allocation.h"
+#include "memo_reference.h"
 #include "oak_fixture.h"
 
 namespace {
@@ -55,6 +57,27 @@ TEST_F(BlobTest, MemoReadsBackWithExactLength) {
   TOakTable* T = Settings();
   EXPECT_EQ("first memo", ReadBlob(T, "MEMOITEM"));
   EXPECT_EQ("first memo", T->FieldByName("MEMOITEM")->AsString());
+}
+
+// A record whose memo reference claims 1.2 GB of a small memo file: the
+// stream refuses with the memo file's corruption code and allocates
+// nothing near the claim.
+TEST_F(BlobTest, MemoReferencePastTheMemoFileRaisesAndAllocatesNothingLarge) {
+  GivenSettings();
+  OAKHANDLE Raw = EngineOpen("SETUP");
+  UNSIGNED32 Offset = 0;
+  ASSERT_EQ(0u, OakGetFieldOffset(Raw, FieldNo(Raw, "MEMOITEM"), &Offset));
+  mds_test::SetMemoReference(Dir + "/SETUP.OAT", 1, Offset, 1, 0x48000000u);
+  TOakTable* T = Settings();
+  GoTo(T, 1);
+  mds_test::TLargestAllocation Probe;
+  try {
+    ReadBlob(T, "MEMOITEM");
+    ADD_FAILURE() << "the damaged memo was read";
+  } catch (const EOAKDatabaseError& E) {
+    EXPECT_EQ(5011, E.ErrorCode) << Text(E);
+  }
+  EXPECT_LT(Probe.Bytes(), 1u << 20);
 }
 
 TEST_F(BlobTest, EmptyMemoGivesEmptyStreamAndNullField) {

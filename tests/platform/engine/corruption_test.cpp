@@ -3,6 +3,8 @@
 #include <random>
 
 #include "engine_fixture.h"
+#include "largest_allocation.h"
+#include "memo_reference.h"
 #include "platform/engine/errors.h"
 
 namespace {
@@ -108,6 +110,42 @@ TEST_F(CorruptionTest, TableWithoutItsMemoFileGivesNotFound) {
   std::filesystem::remove(PathOf("db.OAM"));
   OAKHANDLE T = OAK_INVALID_HANDLE;
   EXPECT_EQ(5002u, Open("db", &T));
+}
+
+}  // namespace
+
+namespace {
+
+// A memo reference that claims more than the memo file holds (a block past
+// its end, a length past it, or a header whose end block lies far beyond
+// the file) is the memo file's corruption code, and nothing of the claimed
+// size is allocated.
+TEST_F(CorruptionTest, MemoReferencePastTheFileIsCorruptAndAllocatesNothingLarge) {
+  MakeTable();
+  struct TDamage {
+    std::uint32_t Block, Len, EndBlock;  // EndBlock 0: header as it is
+  };
+  const TDamage Damages[] = {{0x7FFFFFF0u, 0xF0000000u, 0},
+                             {1, 0x48000000u, 0},
+                             {1, 0xFFFFFFF0u, 0xFFFFFFF0u}};
+  const std::string Memo = ReadFile("db.OAM");
+  for (const TDamage& D : Damages) {
+    std::string Header = Memo;
+    if (D.EndBlock)
+      for (int I = 0; I < 4; ++I) Header[16 + I] = static_cast<char>(D.EndBlock >> (8 * I));
+    std::ofstream(PathOf("db.OAM"), std::ios::binary | std::ios::trunc) << Header;
+    mds_test::SetMemoReference(PathOf("db.OAT"), 2, 1 + 8 + 4, D.Block, D.Len);
+    OAKHANDLE T = OpenOk("db");
+    ASSERT_EQ(0u, OakGotoRecord(T, 2));
+    mds_test::TLargestAllocation Probe;
+    UNSIGNED32 Len = 0;
+    EXPECT_EQ(5011u, OakGetMemoLength(T, 3, &Len));
+    char Buf[64];
+    Len = sizeof Buf;
+    EXPECT_EQ(5011u, OakGetField(T, 3, Buf, &Len, OAK_NONE));
+    EXPECT_LT(Probe.Bytes(), 1u << 20) << D.Block << " " << D.Len;
+    ASSERT_EQ(0u, OakCloseTable(T));
+  }
 }
 
 }  // namespace
