@@ -264,6 +264,24 @@ void Pager::SetTableStamp(std::uint32_t Stamp) {
 
 void Pager::Flush() {
   if (FReadOnly) return;
+  if (!FReplaced) return WritePages();
+  // A rebuild: the new file is complete and on the disk before it takes
+  // the old one's place; anything failing on the way leaves the old one.
+  try {
+    WritePages();
+    FFile->TakePlaceOf(*FReplaced);
+  } catch (...) {
+    try {
+      Discard();  // back to the old file
+    } catch (...) {
+      // The failure of the flush is the one to report.
+    }
+    throw;
+  }
+  FReplaced.reset();
+}
+
+void Pager::WritePages() {
   if (!HasChanges()) {
     if (FStampDirty) WriteHeader();
     return;
@@ -281,7 +299,14 @@ void Pager::Flush() {
 
 void Pager::Sync() { FFile->Sync(); }
 
+void Pager::AbandonReplacement() {
+  std::unique_ptr<BlockFile> Replacement = std::move(FFile);
+  FFile = std::move(FReplaced);
+  Replacement->Abandon();
+}
+
 void Pager::Discard() {
+  if (FReplaced) AbandonReplacement();
   FCache.clear();
   FDirty.clear();
   ++FGeneration;
@@ -290,6 +315,13 @@ void Pager::Discard() {
 
 bool Pager::Refresh() {
   if (HasChanges()) return false;
+  if (FFile->Replaced()) {
+    FFile->Reopen();
+    FCache.clear();
+    ++FGeneration;
+    ReadHeader();
+    return true;
+  }
   std::uint32_t Before = FChangeCounter;
   std::uint32_t Count = FPageCount;
   ReadHeader();
@@ -309,6 +341,14 @@ void Pager::Trim() {
 
 void Pager::Reset() {
   CheckWritable();
+  if (!FReplaced) {
+    if (std::unique_ptr<BlockFile> Fresh = FFile->NewReplacement()) {
+      std::vector<std::uint8_t> Zero(FPageSize, 0);  // the header page, whole
+      Fresh->WriteAt(0, Zero.data(), Zero.size());
+      FReplaced = std::move(FFile);
+      FFile = std::move(Fresh);
+    }
+  }
   for (auto It = FCache.begin(); It != FCache.end();) It = FCache.erase(It);
   FDirty.clear();
   FPageCount = 1;

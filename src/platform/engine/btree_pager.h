@@ -45,6 +45,23 @@ class BlockFile {
   virtual void Truncate(std::uint64_t Size) = 0;
   // Forces written data to the disk.
   virtual void Sync() = 0;
+
+  // A rebuild of the whole file writes a new, empty file beside it that
+  // then takes its place at once, so that a process killed at any step
+  // leaves the old file or the new one, never a mix. NewReplacement makes
+  // that file; null when this file is rebuilt in place (a memory image; a
+  // file under a transaction's journal, which restores it page by page).
+  virtual std::unique_ptr<BlockFile> NewReplacement() { return nullptr; }
+  // Forces this replacement to the disk and puts it in Old's place (Old:
+  // the file whose NewReplacement made it; it is dropped afterwards).
+  virtual void TakePlaceOf(BlockFile& Old) { (void)Old; }
+  // Removes this replacement (its rebuild failed).
+  virtual void Abandon() {}
+  // True when the file's name now names another file (another handle's
+  // rebuild put its replacement there); Reopen then opens that file with
+  // this file's modes.
+  virtual bool Replaced() { return false; }
+  virtual void Reopen() {}
 };
 
 // Opens (Create: creates or truncates) Path through the os layer, shared
@@ -119,12 +136,18 @@ class Pager {
   // Drops every change since the last Flush and re-reads the header.
   void Discard();
   // Re-reads the header; when another handle flushed since (change counter
-  // differs) the cache is dropped. Returns true then. REQUIRES: no changes.
+  // differs), or put a rebuilt file in this one's place, the cache is
+  // dropped (and the new file opened). Returns true then. REQUIRES: no
+  // changes.
   bool Refresh();
   // Drops clean pages beyond the cache limit.
   void Trim();
   void SetCacheLimit(std::size_t Pages) { FCacheLimit = Pages; }
   // Empties the file to its header page (no directory, no free pages).
+  // Where the file offers a replacement (BlockFile::NewReplacement), the
+  // empty file is that replacement: the old file stays untouched until
+  // the next Flush puts the new one in its place; a Discard, or a Flush
+  // that fails, removes it and returns to the old file.
   void Reset();
 
  private:
@@ -133,8 +156,13 @@ class Pager {
   void WriteHeader();
   std::uint8_t* Load(std::uint32_t Page);
   void CheckWritable() const;
+  void WritePages();
+  // Back to the file a Reset replaced: the replacement is removed.
+  void AbandonReplacement();
 
   std::unique_ptr<BlockFile> FFile;
+  // While a rebuild runs: the file it replaces (FFile is the replacement).
+  std::unique_ptr<BlockFile> FReplaced;
   std::string FDirCopy;
   bool FReadOnly = false;
   std::uint32_t FPageSize = kDefaultPageSize;

@@ -98,6 +98,9 @@ void TCursor::CatchUpIndexes() {
   if (File.GetPager().TableStamp() == FTable->Counters().ChangeCounter) return;
   RecordScan Scan = [this](const RecordVisitor& Visit) { ScanAll(Visit); };
   File.Reindex(Scan);
+  // The rebuilt file takes the old one's place: the moved counter makes
+  // every other handle re-read its indexes (and open the new file).
+  FTable->Touch();
   FlushIndexFile(File);
   ++FIndexGeneration;
 }

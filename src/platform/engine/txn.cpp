@@ -303,9 +303,15 @@ namespace {
 
 class TJournaledBlockFile : public BlockFile {
  public:
-  TJournaledBlockFile(TTxnJournal* const* Journal) : FJournal(Journal) {}
+  TJournaledBlockFile(TTxnJournal* const* Journal, bool Exclusive, bool ReadOnly)
+      : FJournal(Journal), FExclusive(Exclusive), FReadOnly(ReadOnly) {}
   ~TJournaledBlockFile() override {
     if (*FJournal) (*FJournal)->Forget(File);
+  }
+  void Open(const std::string& Path, os::Disposition D) {
+    os::Status S = File.Open(Path, FReadOnly ? os::Access::Read : os::Access::ReadWrite,
+                             FExclusive ? os::Share::Exclusive : os::Share::DenyNone, D);
+    if (!S.ok()) FailOs(S, Path);
   }
   std::size_t ReadAt(std::uint64_t Offset, void* Buffer, std::size_t Count) override {
     size_t Got = 0;
@@ -315,8 +321,7 @@ class TJournaledBlockFile : public BlockFile {
   }
   void WriteAt(std::uint64_t Offset, const void* Buffer, std::size_t Count) override {
     if (*FJournal) (*FJournal)->BeforeWrite(File, Offset, Count);
-    os::Status S = File.Write(Offset, Buffer, Count);
-    if (!S.ok()) FailOs(S, File.Path());
+    Check(File.Write(Offset, Buffer, Count));
   }
   std::uint64_t Size() override {
     auto R = File.Size();
@@ -325,17 +330,38 @@ class TJournaledBlockFile : public BlockFile {
   }
   void Truncate(std::uint64_t Size) override {
     if (*FJournal) (*FJournal)->BeforeResize(File);
-    os::Status S = File.Truncate(Size);
-    if (!S.ok()) FailOs(S, File.Path());
+    Check(File.Truncate(Size));
   }
-  void Sync() override {
-    os::Status S = File.Flush();
-    if (!S.ok()) FailOs(S, File.Path());
+  void Sync() override { Check(File.Flush()); }
+
+  // A transaction's journal restores the file page by page: inside one the
+  // file is rebuilt in place.
+  std::unique_ptr<BlockFile> NewReplacement() override {
+    if (*FJournal || FReadOnly) return nullptr;
+    auto New = std::make_unique<TJournaledBlockFile>(FJournal, FExclusive, FReadOnly);
+    New->Open(File.Path() + ".rebuild", os::Disposition::CreateAlways);
+    return New;
   }
+  void TakePlaceOf(BlockFile& Old) override {
+    Sync();
+    Check(File.Rename(static_cast<TJournaledBlockFile&>(Old).File.Path()));
+  }
+  void Abandon() override {
+    std::string Path = File.Path();
+    File.Close();
+    ::DeleteFile(Path);
+  }
+  bool Replaced() override { return !File.StillNamed(); }
+  void Reopen() override { Open(File.Path(), os::Disposition::OpenExisting); }
+
   os::File File;
 
  private:
+  void Check(const os::Status& S) {
+    if (!S.ok()) FailOs(S, File.Path());
+  }
   TTxnJournal* const* FJournal;
+  bool FExclusive, FReadOnly;
 };
 
 }  // namespace
@@ -343,11 +369,8 @@ class TJournaledBlockFile : public BlockFile {
 std::unique_ptr<BlockFile> OpenJournaledBlockFile(const std::string& Path, bool Create,
                                                   bool Exclusive, bool ReadOnly,
                                                   TTxnJournal* const* Journal) {
-  auto F = std::make_unique<TJournaledBlockFile>(Journal);
-  os::Status S = F->File.Open(Path, ReadOnly ? os::Access::Read : os::Access::ReadWrite,
-                              Exclusive ? os::Share::Exclusive : os::Share::DenyNone,
-                              Create ? os::Disposition::CreateAlways : os::Disposition::OpenExisting);
-  if (!S.ok()) FailOs(S, Path);
+  auto F = std::make_unique<TJournaledBlockFile>(Journal, Exclusive, ReadOnly);
+  F->Open(Path, Create ? os::Disposition::CreateAlways : os::Disposition::OpenExisting);
   return F;
 }
 

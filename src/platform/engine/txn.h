@@ -85,6 +85,8 @@ class TTxnJournal {
 // An index file's block file over the os layer whose writes go through the
 // journal that *Journal points to (when not null). Opens Path with the
 // table's share mode (Create: a new, empty file). Raises like TTableFile.
+// Outside a transaction a rebuild of the whole file goes to a replacement
+// ("<path>.rebuild") renamed over it (BlockFile::NewReplacement).
 std::unique_ptr<BlockFile> OpenJournaledBlockFile(const std::string& Path, bool Create,
                                                   bool Exclusive, bool ReadOnly,
                                                   TTxnJournal* const* Journal);

@@ -32,6 +32,7 @@ std::atomic<int> gFailWrites{0};
 std::atomic<DWORD> gFailCode{ERROR_DISK_FULL};
 std::atomic<bool> gDiskFull{false};
 std::atomic<bool> gKernelCopyRefused{false};
+std::atomic<void (*)()> gChangeHook{nullptr};
 
 int OfdLock(int Fd, short Type, std::uint64_t Offset, std::uint64_t Length) {
   struct flock fl = {};
@@ -202,6 +203,7 @@ Status File::Read(std::uint64_t Offset, void* Buffer, std::size_t Count,
 
 Status File::Write(std::uint64_t Offset, const void* Buffer, std::size_t Count) const {
   if (Status s = Usable(kNeedWrite); !s.ok()) return s;
+  FaultInjection::BeforeChange();
   if (DWORD fault = FaultInjection::TakeWriteFault()) return Failure(fault, FPath);
   const char* p = static_cast<const char*>(Buffer);
   std::size_t done = 0;
@@ -222,6 +224,7 @@ Status File::CopyFrom(const File& Source, std::uint64_t SourceOffset, std::uint6
   if (Status s = Usable(kNeedWrite); !s.ok()) return s;
   if (Status s = Source.Usable(kNeedRead); !s.ok()) return s;
   if (FaultInjection::KernelCopyRefused()) return Failure(ERROR_NOT_SUPPORTED, FPath);
+  FaultInjection::BeforeChange();
   if (DWORD fault = FaultInjection::TakeWriteFault()) return Failure(fault, FPath);
   while (*Copied < Count) {
     loff_t in = static_cast<loff_t>(SourceOffset + *Copied), out = static_cast<loff_t>(Offset + *Copied);
@@ -251,6 +254,7 @@ Result<std::uint64_t> File::Size() const {
 
 Status File::Truncate(std::uint64_t Size) const {
   if (Status s = Usable(kNeedWrite); !s.ok()) return s;
+  FaultInjection::BeforeChange();
   if (::ftruncate(FFd, static_cast<off_t>(Size)) != 0) return Status::FromErrno(errno, FPath);
   return Status::OK();
 }
@@ -266,8 +270,28 @@ Status File::Reserve(std::uint64_t Size) const {
 
 Status File::Flush() const {
   if (Status s = Usable(0); !s.ok()) return s;
+  FaultInjection::BeforeChange();
   if (::fsync(FFd) != 0) return Status::FromErrno(errno, FPath);
   return Status::OK();
+}
+
+Status File::Rename(const String& NewPath) {
+  if (Status s = Usable(0); !s.ok()) return s;
+  FaultInjection::BeforeChange();
+  if (::rename(FPath.c_str(), NewPath.c_str()) != 0) return Status::FromErrno(errno, NewPath);
+  FPath = NewPath;
+  const String Folder = detail::ParentOf(NewPath);
+  int Fd = ::open(Folder.empty() ? "." : Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (Fd < 0) return Status::FromErrno(errno, Folder);
+  int Rc = ::fsync(Fd), Err = errno;
+  ::close(Fd);
+  return Rc == 0 ? Status::OK() : Status::FromErrno(Err, Folder);
+}
+
+bool File::StillNamed() const {
+  struct stat Open, Named;
+  return FFd >= 0 && ::fstat(FFd, &Open) == 0 && ::stat(FPath.c_str(), &Named) == 0 &&
+         Open.st_dev == Named.st_dev && Open.st_ino == Named.st_ino;
 }
 
 Status File::Lock(std::uint64_t Offset, std::uint64_t Length, LockKind Kind) const {
@@ -307,7 +331,14 @@ void FaultInjection::SetKernelCopyRefused(bool On) { gKernelCopyRefused = On; }
 
 bool FaultInjection::KernelCopyRefused() { return gKernelCopyRefused; }
 
+void FaultInjection::SetChangeHook(void (*Hook)()) { gChangeHook = Hook; }
+
+void FaultInjection::BeforeChange() {
+  if (void (*Hook)() = gChangeHook.load()) Hook();
+}
+
 void FaultInjection::Reset() {
+  gChangeHook = nullptr;
   gFailWrites = 0;
   gDiskFull = false;
   gKernelCopyRefused = false;

@@ -159,6 +159,14 @@ class File {
                   std::size_t Count, std::size_t* Copied) const;
   // Forces written data to the disk (fsync).
   Status Flush() const;
+  // Gives the open file the name NewPath (in the same file system),
+  // replacing a file of that name, and forces the folder's entries to the
+  // disk; the handle stays open, Path() becomes NewPath. For files written
+  // under a temporary name and then put in place all at once.
+  Status Rename(const String& NewPath);
+  // True when Path() still names this open file (false once another file
+  // was renamed over the name or the name was removed).
+  bool StillNamed() const;
 
   // Locks Length bytes from Offset without waiting; ERROR_LOCK_VIOLATION
   // (33) when another handle (of this or another process) holds a
@@ -197,6 +205,11 @@ struct FaultInjection {
   static void Reset();
   // Consumes one armed fault: returns its code, or 0 when the write may go.
   static DWORD TakeWriteFault();
+  // Hook called before every change of a file through os::File (write,
+  // copy, truncate, flush, rename): a test ends its process there to see
+  // what a kill at that step leaves. Null: none.
+  static void SetChangeHook(void (*Hook)());
+  static void BeforeChange();
 };
 
 }  // namespace os
