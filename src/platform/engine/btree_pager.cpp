@@ -315,8 +315,17 @@ void Pager::Discard() {
 
 bool Pager::Refresh() {
   if (HasChanges()) return false;
+  bool Other = false;
+  if (FOnDisk) {  // back from memory to the file
+    FFile = std::move(FOnDisk);
+    FReadOnly = FOnDiskReadOnly;
+    Other = true;
+  }
   if (FFile->Replaced()) {
     FFile->Reopen();
+    Other = true;
+  }
+  if (Other) {
     FCache.clear();
     ++FGeneration;
     ReadHeader();
@@ -337,6 +346,16 @@ void Pager::Trim() {
     if (FDirty.count(It->first)) ++It;
     else It = FCache.erase(It);
   }
+}
+
+void Pager::UseMemoryImage() {
+  if (!FOnDisk) {
+    FOnDisk = std::move(FFile);
+    FOnDiskReadOnly = FReadOnly;
+  }
+  FFile = NewMemoryBlockFile(std::string(FPageSize, '\0'));
+  FReadOnly = false;
+  Reset();
 }
 
 void Pager::Reset() {

@@ -149,6 +149,12 @@ class Pager {
   // the next Flush puts the new one in its place; a Discard, or a Flush
   // that fails, removes it and returns to the old file.
   void Reset();
+  // Moves the pager onto an empty file in memory, writable also when the
+  // file is not: a handle that may not write the file builds its own view
+  // there (a read-only handle's rebuild of a stale index). The next Refresh
+  // returns to the file.
+  void UseMemoryImage();
+  bool InMemory() const { return FOnDisk != nullptr; }
 
  private:
   Pager(std::unique_ptr<BlockFile> File, bool ReadOnly);
@@ -163,6 +169,10 @@ class Pager {
   std::unique_ptr<BlockFile> FFile;
   // While a rebuild runs: the file it replaces (FFile is the replacement).
   std::unique_ptr<BlockFile> FReplaced;
+  // While the pager works in memory (UseMemoryImage): the file, and
+  // whether it was opened read only.
+  std::unique_ptr<BlockFile> FOnDisk;
+  bool FOnDiskReadOnly = false;
   std::string FDirCopy;
   bool FReadOnly = false;
   std::uint32_t FPageSize = kDefaultPageSize;

@@ -11,6 +11,12 @@
 
 namespace oak {
 
+namespace {
+// How long a read-only handle waits for a writer at work before it takes
+// a stale index for one that missed a write.
+constexpr int kWriterWaitMs = 2000;
+}  // namespace
+
 bool FileExists(const std::string& Path) {
   os::File F;
   os::Status S = F.Open(Path, os::Access::Read, os::Share::DenyNone);
@@ -112,8 +118,26 @@ TCursor::~TCursor() {
   }
 }
 
+void TCursor::CatchUpInMemory() {
+  if (!FHasStructural || !FOptions.ReadOnly) return;
+  IndexFile& File = *FIndexFiles.front();
+  auto Current = [&] { return File.GetPager().TableStamp() == FTable->Counters().ChangeCounter; };
+  if (Current()) return;
+  // A writer between its record and its index flush is given the time to
+  // finish before the index counts as one that missed a write.
+  if (FLocks->WaitWhileOthersWrite(kWriterWaitMs)) {
+    FTable->Refresh();
+    for (auto& F : FIndexFiles) F->Refresh();
+    ++FIndexGeneration;
+    if (Current()) return;
+  }
+  RecordScan Scan = [this](const RecordVisitor& Visit) { ScanAll(Visit); };
+  File.RebuildInMemory(Scan, FTable->Counters().ChangeCounter);
+  ++FIndexGeneration;
+}
+
 void TCursor::CatchUpOnOpen() {
-  if (FOptions.ReadOnly) return;
+  if (FOptions.ReadOnly) return CatchUpInMemory();
   // A writer at work now is not to be waited for: its own next write, or
   // this handle's first one, checks the stamp under the write lock.
   if (!FLocks->TryBeginWrite()) return;

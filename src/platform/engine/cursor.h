@@ -274,6 +274,11 @@ class TCursor : public THandled, public ExprRecordContext {
   void CatchUpIndexes();
   // CatchUpIndexes at open, when no other writer is at work.
   void CatchUpOnOpen();
+  // For a read-only handle, which may not write the index: a structural
+  // index whose stamp is not the table's change counter (once a writer at
+  // work finished, or did not within a while) is rebuilt in memory for
+  // this handle, so that no tag answers short.
+  void CatchUpInMemory();
   void DiscardIndexes();
   // Stores the pending memo values; the runs they replace are kept in
   // FReplacedRuns and freed by FreeReplacedRuns once the record refers to

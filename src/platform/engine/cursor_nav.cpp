@@ -23,6 +23,7 @@ void TCursor::Sync() {
   for (auto& F : FIndexFiles)
     if (F->Refresh()) Any = true;
   if (Any) ++FIndexGeneration;
+  CatchUpInMemory();
 }
 
 void TCursor::LoadRecord(UNSIGNED32 RecNo) {

@@ -214,6 +214,17 @@ void IndexFile::UpdateRecord(const ExprRecordContext& Old, const ExprRecordConte
 void IndexFile::Reindex(const RecordScan& Scan) {
   if (FOptions.ReadOnly) ThrowEngineError(kIndexReadOnly, "Index file is opened read only");
   FPager->Reset();
+  RebuildTrees(Scan);
+}
+
+void IndexFile::RebuildInMemory(const RecordScan& Scan, std::uint32_t TableStamp) {
+  FPager->UseMemoryImage();
+  RebuildTrees(Scan);
+  FPager->SetTableStamp(TableStamp);
+  FPager->Flush();
+}
+
+void IndexFile::RebuildTrees(const RecordScan& Scan) {
   std::vector<IndexTag*> Tags;
   for (auto& T : FTags) Tags.push_back(T.get());
   BuildTrees(Tags, Scan);

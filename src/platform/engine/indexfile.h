@@ -167,6 +167,11 @@ class IndexFile {
   // into a fresh file image; the tag definitions stay. Works on a file
   // whose trees are corrupt.
   void Reindex(const RecordScan& Scan);
+  // The same in memory, for a handle that may not write the file (a
+  // read-only handle whose index missed a write): the rebuilt trees, with
+  // TableStamp as their stamp, serve this handle until the next Refresh,
+  // which returns to the file. The file is not written.
+  void RebuildInMemory(const RecordScan& Scan, std::uint32_t TableStamp);
   // Checks every tree (order, links, counts); raises 5320 on a fault.
   void Verify();
 
@@ -185,6 +190,8 @@ class IndexFile {
   void LoadDirectory();
   void SaveDirectory();
   void BuildTrees(const std::vector<IndexTag*>& Tags, const RecordScan& Scan);
+  // Empties the pager and builds every tag's tree and the directory.
+  void RebuildTrees(const RecordScan& Scan);
 
   std::unique_ptr<Pager> FPager;
   const ExprFieldCatalog& FCatalog;

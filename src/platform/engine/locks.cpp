@@ -98,6 +98,16 @@ bool TLockSet::TryBeginWrite() {
   return true;
 }
 
+bool TLockSet::WaitWhileOthersWrite(int TimeoutMs) {
+  if (FNoLocks || FWriteDepth > 0) return true;
+  auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
+  while (FFile.IsLockedByOther(kWriteByte, 1, os::LockKind::Exclusive)) {
+    if (std::chrono::steady_clock::now() > Deadline) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return true;
+}
+
 void TLockSet::EndWrite() {
   if (!FNoLocks && FWriteDepth > 0 && --FWriteDepth == 0) FFile.Unlock(kWriteByte, 1);
 }

@@ -54,6 +54,10 @@ class TLockSet {
   // Takes the write byte when nobody holds it; false (and nothing held)
   // when another writer does. Pair a true result with EndWrite.
   bool TryBeginWrite();
+  // Waits up to TimeoutMs while another handle holds the write byte (a
+  // write in progress), without taking it (read-only handles cannot).
+  // False when the wait ran out.
+  bool WaitWhileOthersWrite(int TimeoutMs);
 
  private:
   void SetTableByte(bool Exclusive);

@@ -256,7 +256,8 @@ UNSIGNED32 OakDDGetUserProperty(OAKHANDLE hConnect, const char* pucUserName,
 // Opens a table file (".OAT" added when the name has no extension); its
 // structural index and memo file open with it; a structural index that
 // missed a write of a killed process is rebuilt from the records (when no
-// other writer is at work; else by the first write). Shared opens of one file
+// other writer is at work; else by the first write; a read-only open
+// rebuilds it in memory for itself and leaves the file alone). Shared opens of one file
 // coexist; an exclusive open is refused (5035) while any other handle of
 // any process has the table open, and keeps others out while it lasts.
 UNSIGNED32 OakOpenTable(OAKHANDLE hConnect, const char* pucName, const char* pucAlias,
