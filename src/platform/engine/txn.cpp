@@ -351,7 +351,7 @@ class TJournaledBlockFile : public BlockFile {
     File.Close();
     ::DeleteFile(Path);
   }
-  bool Replaced() override { return !File.StillNamed(); }
+  bool Replaced() override { return File.NameTakenByAnother(); }
   void Reopen() override { Open(File.Path(), os::Disposition::OpenExisting); }
 
   os::File File;

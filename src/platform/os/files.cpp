@@ -278,6 +278,11 @@ Status File::Flush() const {
 Status File::Rename(const String& NewPath) {
   if (Status s = Usable(0); !s.ok()) return s;
   FaultInjection::BeforeChange();
+  // Who may use the replaced file may use its replacement (a shared
+  // folder's group rights, say).
+  struct stat Replaced;
+  if (::stat(NewPath.c_str(), &Replaced) == 0 && ::fchmod(FFd, Replaced.st_mode & 07777) != 0)
+    return Status::FromErrno(errno, FPath);
   if (::rename(FPath.c_str(), NewPath.c_str()) != 0) return Status::FromErrno(errno, NewPath);
   FPath = NewPath;
   const String Folder = detail::ParentOf(NewPath);
@@ -288,10 +293,10 @@ Status File::Rename(const String& NewPath) {
   return Rc == 0 ? Status::OK() : Status::FromErrno(Err, Folder);
 }
 
-bool File::StillNamed() const {
+bool File::NameTakenByAnother() const {
   struct stat Open, Named;
   return FFd >= 0 && ::fstat(FFd, &Open) == 0 && ::stat(FPath.c_str(), &Named) == 0 &&
-         Open.st_dev == Named.st_dev && Open.st_ino == Named.st_ino;
+         (Open.st_dev != Named.st_dev || Open.st_ino != Named.st_ino);
 }
 
 Status File::Lock(std::uint64_t Offset, std::uint64_t Length, LockKind Kind) const {

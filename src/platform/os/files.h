@@ -160,13 +160,14 @@ class File {
   // Forces written data to the disk (fsync).
   Status Flush() const;
   // Gives the open file the name NewPath (in the same file system),
-  // replacing a file of that name, and forces the folder's entries to the
-  // disk; the handle stays open, Path() becomes NewPath. For files written
-  // under a temporary name and then put in place all at once.
+  // replacing a file of that name, whose permission bits it takes over,
+  // and forces the folder's entries to the disk; the handle stays open,
+  // Path() becomes NewPath. For files written under a temporary name and
+  // then put in place all at once.
   Status Rename(const String& NewPath);
-  // True when Path() still names this open file (false once another file
-  // was renamed over the name or the name was removed).
-  bool StillNamed() const;
+  // True when Path() names another file than this open one (one renamed
+  // over the name since); false while it names this one, or nothing.
+  bool NameTakenByAnother() const;
 
   // Locks Length bytes from Offset without waiting; ERROR_LOCK_VIOLATION
   // (33) when another handle (of this or another process) holds a

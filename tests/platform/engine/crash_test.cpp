@@ -197,6 +197,10 @@ TEST_F(CrashTest, ReindexKilledAtEachStepLeavesAnIndexThatOpens) {
   // half full: larger than the rebuilt one, which is cut to its size).
   ASSERT_EQ(0u, OakCloseTable(T));
   const std::string Saved[] = {ReadFile("orders.OAT"), ReadFile("orders.OAI")};
+  namespace fs = std::filesystem;
+  const auto Shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                      fs::perms::group_write;
+  fs::permissions(PathOf("orders.OAI"), Shared);
   for (int Step = 1;; ++Step) {
     std::ofstream(PathOf("orders.OAT"), std::ios::binary | std::ios::trunc) << Saved[0];
     std::ofstream(PathOf("orders.OAI"), std::ios::binary | std::ios::trunc) << Saved[1];
@@ -214,6 +218,7 @@ TEST_F(CrashTest, ReindexKilledAtEachStepLeavesAnIndexThatOpens) {
     }
   }
   EXPECT_FALSE(std::filesystem::exists(PathOf("orders.OAI.rebuild")));
+  EXPECT_EQ(Shared, fs::status(PathOf("orders.OAI")).permissions());  // as the old file had
 }
 
 // A writer killed before each file change of an append in turn, among
