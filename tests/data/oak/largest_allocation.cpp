@@ -1,3 +1,2 @@
-// The measuring allocator of largest_allocation.h for this test program.
 #define MDS_LARGEST_ALLOCATION_OPERATORS
 #include "largest_allocation.h"

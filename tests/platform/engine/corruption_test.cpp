@@ -1,5 +1,6 @@
 // Damaged files: whatever bytes a table, memo or index file holds, every
 // entry point answers with a code and never crashes.
+#include <array>
 #include <random>
 
 #include "engine_fixture.h"
@@ -117,33 +118,27 @@ TEST_F(CorruptionTest, TableWithoutItsMemoFileGivesNotFound) {
 namespace {
 
 // A memo reference that claims more than the memo file holds (a block past
-// its end, a length past it, or a header whose end block lies far beyond
-// the file) is the memo file's corruption code, and nothing of the claimed
-// size is allocated.
+// its end, a length past it, or both within a header whose end block lies
+// far past the file) is corrupt, and nothing near the claim is allocated.
 TEST_F(CorruptionTest, MemoReferencePastTheFileIsCorruptAndAllocatesNothingLarge) {
   MakeTable();
-  struct TDamage {
-    std::uint32_t Block, Len, EndBlock;  // EndBlock 0: header as it is
-  };
-  const TDamage Damages[] = {{0x7FFFFFF0u, 0xF0000000u, 0},
-                             {1, 0x48000000u, 0},
-                             {1, 0xFFFFFFF0u, 0xFFFFFFF0u}};
   const std::string Memo = ReadFile("db.OAM");
-  for (const TDamage& D : Damages) {
+  // Block, length, and an end block for the header (0: as it is).
+  const std::array<std::uint32_t, 3> Damages[] = {
+      {0x7FFFFFF0u, 0xF0000000u, 0}, {1, 0x48000000u, 0}, {1, 0xFFFFFFF0u, 0xFFFFFFF0u}};
+  for (const auto& Damage : Damages) {
     std::string Header = Memo;
-    if (D.EndBlock)
-      for (int I = 0; I < 4; ++I) Header[16 + I] = static_cast<char>(D.EndBlock >> (8 * I));
+    if (Damage[2]) Header.replace(16, 4, reinterpret_cast<const char*>(&Damage[2]), 4);
     std::ofstream(PathOf("db.OAM"), std::ios::binary | std::ios::trunc) << Header;
-    mds_test::SetMemoReference(PathOf("db.OAT"), 2, 1 + 8 + 4, D.Block, D.Len);
+    mds_test::SetMemoReference(PathOf("db.OAT"), 2, 1 + 8 + 4, Damage[0], Damage[1]);
     OAKHANDLE T = OpenOk("db");
     ASSERT_EQ(0u, OakGotoRecord(T, 2));
     mds_test::TLargestAllocation Probe;
-    UNSIGNED32 Len = 0;
-    EXPECT_EQ(5011u, OakGetMemoLength(T, 3, &Len));
     char Buf[64];
-    Len = sizeof Buf;
+    UNSIGNED32 Len = sizeof Buf;
+    EXPECT_EQ(5011u, OakGetMemoLength(T, 3, &Len));
     EXPECT_EQ(5011u, OakGetField(T, 3, Buf, &Len, OAK_NONE));
-    EXPECT_LT(Probe.Bytes(), 1u << 20) << D.Block << " " << D.Len;
+    EXPECT_LT(Probe.Bytes(), 1u << 20) << Damage[0] << " " << Damage[1];
     ASSERT_EQ(0u, OakCloseTable(T));
   }
 }

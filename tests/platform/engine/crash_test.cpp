@@ -79,9 +79,8 @@ class CrashTest : public EngineTest {
     close(P[0]);
     ASSERT_TRUE(WIFSIGNALED(Status)) << "writer ended by itself: " << WEXITSTATUS(Status);
   }
-  // A child that opens the table, runs Body on it and dies before its
-  // Step-th file change from then on (or ends by itself when Body makes
-  // fewer). Returns when it is gone: true when it was killed.
+  // A child opens the table and runs Body, dying before its Step-th file
+  // change from then on. True when it was killed (Body made fewer).
   bool KilledBeforeChange(int Step, void (*Body)(OAKHANDLE)) {
     pid_t Pid = fork();
     if (Pid == 0) {
@@ -189,13 +188,12 @@ TEST_F(CrashTest, IndexWhoseHeaderMissedTheLastFlushOpensAndIsRebuilt) {
 // new one: the table opens and its tags match it; a handle that had the
 // table open throughout reads on, from the old file or the new one.
 TEST_F(CrashTest, ReindexKilledAtEachStepLeavesAnIndexThatOpens) {
-  OAKHANDLE T = OpenOk("orders");
+  OAKHANDLE T = OpenOk("orders"), Other = OAK_INVALID_HANDLE;
   for (int N = 4; N <= 600; ++N) Order(T, N);  // trees of several pages
-  OAKHANDLE Other = OAK_INVALID_HANDLE;
   ASSERT_EQ(0u, Open("orders", &Other, false, Connect()));
-  // Each step starts from the index as the writes left it (its pages
-  // half full: larger than the rebuilt one, which is cut to its size).
   ASSERT_EQ(0u, OakCloseTable(T));
+  // Each step starts from the index as the writes left it: pages half
+  // full, larger than the rebuilt one, which is cut to its size.
   const std::string Saved[] = {ReadFile("orders.OAT"), ReadFile("orders.OAI")};
   namespace fs = std::filesystem;
   const auto Shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
@@ -208,9 +206,10 @@ TEST_F(CrashTest, ReindexKilledAtEachStepLeavesAnIndexThatOpens) {
       if (OakReindex61(X, 0)) _exit(3);
     });
     OAKHANDLE Again = OAK_INVALID_HANDLE;
-    ASSERT_EQ(0u, Open("orders", &Again, false, Connect())) << "step " << Step << ": " << LastErrorText();
+    ASSERT_EQ(0u, Open("orders", &Again)) << "step " << Step << ": " << LastErrorText();
     ExpectTagsMatchTable(Again);
     ExpectTagsMatchTable(Other);
+    ASSERT_EQ(0u, OakCloseTable(Again));
     ASSERT_FALSE(HasFailure()) << "step " << Step;
     if (!Killed) {
       ASSERT_GT(Step, 4);  // the reindex ran through; no step was left out
