@@ -52,7 +52,12 @@ UNSIGNED32 OakCreateTable(OAKHANDLE hConnect, const char* pucName, const char*, 
 }
 
 UNSIGNED32 OakCloseTable(OAKHANDLE hTable) {
-  return Call([&] { delete static_cast<TCursor*>(LookupHandle(hTable, THandleKind::Table)); });
+  return Call([&] {
+    // The handle goes in any case; what a transaction deferred is written
+    // here, where a failure can be reported.
+    std::unique_ptr<TCursor> Gone(static_cast<TCursor*>(LookupHandle(hTable, THandleKind::Table)));
+    Gone->EndTransaction(true);
+  });
 }
 
 UNSIGNED32 OakGetTableOpenOptions(OAKHANDLE hTable, UNSIGNED32* pulOptions) {

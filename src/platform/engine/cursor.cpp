@@ -91,9 +91,11 @@ TCursor::~TCursor() {
   UnregisterHandle(Handle);
   try {
     // Closed inside a transaction: its deferred part goes to the files
-    // now, still under the journal, so a rollback restores it too.
+    // now, still under the journal, so a rollback restores it too. A
+    // failure stays as the last error (OakCloseTable reports its own).
     EndTransaction(true);
-  } catch (...) {
+  } catch (const std::exception& E) {
+    StoreLastError(E);
   }
   if (FJournal) {
     FJournal->Forget(FTable->File());
@@ -164,6 +166,7 @@ void TCursor::AfterRollback() {
   DiscardIndexes();
   for (auto& F : FIndexFiles) F->Refresh();
   FTable->Refresh();
+  CatchUpInMemory();
   if (FRecNo > FTable->Counters().RecordCount)
     SetPosition(0, false, true);
   else if (FRecNo)
