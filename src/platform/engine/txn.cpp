@@ -308,9 +308,12 @@ class TJournaledBlockFile : public BlockFile {
   ~TJournaledBlockFile() override {
     if (*FJournal) (*FJournal)->Forget(File);
   }
+  os::Status TryOpen(const std::string& Path, os::Disposition D) {
+    return File.Open(Path, FReadOnly ? os::Access::Read : os::Access::ReadWrite,
+                     FExclusive ? os::Share::Exclusive : os::Share::DenyNone, D);
+  }
   void Open(const std::string& Path, os::Disposition D) {
-    os::Status S = File.Open(Path, FReadOnly ? os::Access::Read : os::Access::ReadWrite,
-                             FExclusive ? os::Share::Exclusive : os::Share::DenyNone, D);
+    os::Status S = TryOpen(Path, D);
     if (!S.ok()) FailOs(S, Path);
   }
   std::size_t ReadAt(std::uint64_t Offset, void* Buffer, std::size_t Count) override {
@@ -335,11 +338,12 @@ class TJournaledBlockFile : public BlockFile {
   void Sync() override { Check(File.Flush()); }
 
   // A transaction's journal restores the file page by page: inside one the
-  // file is rebuilt in place.
+  // file is rebuilt in place. So it is, as ever, in a folder where no new
+  // file can be made (the file itself writable).
   std::unique_ptr<BlockFile> NewReplacement() override {
     if (*FJournal || FReadOnly) return nullptr;
     auto New = std::make_unique<TJournaledBlockFile>(FJournal, FExclusive, FReadOnly);
-    New->Open(File.Path() + ".rebuild", os::Disposition::CreateAlways);
+    if (!New->TryOpen(File.Path() + ".rebuild", os::Disposition::CreateAlways).ok()) return nullptr;
     return New;
   }
   void TakePlaceOf(BlockFile& Old) override {
