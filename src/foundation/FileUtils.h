@@ -43,7 +43,7 @@ void ForceDirectoryTree(const String& Dir);
 
 // Deletes the content of Dir recursively (read-only files too) and, when
 // RemoveRoot, Dir itself. With RemoveRoot false every sub-folder is emptied
-// but kept. Names beginning with '.' are skipped. Returns false when Dir is
+// but kept. Names beginning with '.' are deleted like any other. Returns false when Dir is
 // no folder (nothing is deleted) or when anything could not be deleted; it
 // goes on deleting what it can and never raises for file-system errors.
 // Symbolic links are never followed: a link inside the tree is deleted as

@@ -8,14 +8,14 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include "temp_dir.h"
 
 namespace {
 
 class FastIniFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char Tmpl[] = "/tmp/ini_test_XXXXXX";
-    Dir = mkdtemp(Tmpl);
+    Dir = MakeTempFolder("ini_test_");
     Path = Dir + "/ZUVID.INI";
   }
   void TearDown() override { std::filesystem::remove_all(Dir); }

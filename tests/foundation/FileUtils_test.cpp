@@ -16,6 +16,7 @@
 #include "platform/os/files.h"
 #include "platform/os/process.h"
 #include "platform/rtl/strings.h"
+#include "temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -26,8 +27,7 @@ class FileUtilsTest : public ::testing::Test {
   std::string root;
 
   void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "mds-fu-XXXXXX").string();
-    root = ::mkdtemp(tmpl.data());
+    root = MakeTempFolder("mds-fu-");
   }
   void TearDown() override {
     SetPaintMessagePump(nullptr);

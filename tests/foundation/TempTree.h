@@ -14,13 +14,12 @@
 
 #include "platform/os/folders.h"
 #include "scoped_env.h"
+#include "temp_dir.h"
 
 class TempTree {
  public:
   TempTree() {
-    char Tmpl[] = "/tmp/mds_test_XXXXXX";
-    Root = mkdtemp(Tmpl);
-    Root += "/";
+    Root = MakeTempFolder("mds_test_") + "/";
   }
   ~TempTree() {
     Variables.clear();

@@ -43,14 +43,14 @@
 #include "platform/rtl/clock.h"
 #include "platform/rtl/sysutils.h"
 #include "scoped_env.h"
+#include "temp_dir.h"
 
 using TSyncRow = std::vector<std::pair<std::string, std::string>>;
 
 class SyncTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char Tmpl[] = "/tmp/synctestXXXXXX";
-    Root = String(mkdtemp(Tmpl)) + "/";
+    Root = MakeTempFolder("synctest") + "/";
     Office = Root + "office/";
     Tool = Root + "tool/";
     Target = Root + "mobile/";

@@ -102,9 +102,15 @@ class TParams : public TPersistent {
   TParam* Items(Integer Index) const;
   TParam* operator[](Integer Index) const { return Items(Index); }
 
+  // Appends a new, empty parameter and returns it. The list owns it: the
+  // pointer stays valid until RemoveParam, Clear or the list's end.
   TParam* AddParam();
+  // AddParam with name, data type and parameter type set; owned as above.
   TParam* CreateParam(TFieldType DataType, const String& Name, TParamType ParamType);
+  // Takes Param out of the list and frees it (the pointer dangles
+  // afterwards); a parameter of another list is left alone.
   void RemoveParam(TParam* Param);
+  // Frees every parameter; pointers handed out before dangle.
   void Clear() { FItems.clear(); }
   // Case-insensitive search; null when absent.
   TParam* FindParam(const String& Name) const;

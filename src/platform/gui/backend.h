@@ -69,23 +69,34 @@ class TGuiDriver {
   // The window manager reaches them through these (FindWindow hands out a
   // proxy handle, see wm_foreign.h). A foreign window is named by an
   // opaque id, non-zero, that the back end gives; it stays meaningful as
-  // long as that window exists. A back end without a shared desktop (the
-  // headless one) keeps these defaults and sees no foreign window.
+  // long as that window exists. Every back end says what it sees: one
+  // without a shared desktop derives from TDriverWithoutDesktop below.
 
   // A top-level window of another program whose window class is ClassName
   // (compared without regard to case) and whose title is Title; an empty
   // text matches any. The topmost match first; 0 when there is none.
-  virtual std::uintptr_t FindForeignWindow(const String& /*ClassName*/, const String& /*Title*/) { return 0; }
+  virtual std::uintptr_t FindForeignWindow(const String& ClassName, const String& Title) = 0;
   // Whether the foreign window Id still exists.
-  virtual bool IsForeignWindow(std::uintptr_t /*Id*/) { return false; }
+  virtual bool IsForeignWindow(std::uintptr_t Id) = 0;
   // The window class and the title of the foreign window Id ("" when it
   // is gone or has none).
-  virtual String ForeignClassName(std::uintptr_t /*Id*/) { return String(); }
-  virtual String ForeignWindowText(std::uintptr_t /*Id*/) { return String(); }
+  virtual String ForeignClassName(std::uintptr_t Id) = 0;
+  virtual String ForeignWindowText(std::uintptr_t Id) = 0;
   // Asks the foreign window Id to close, as the desktop's close button
   // would, and returns at once (the other program decides). False when
   // the window is gone or takes no such request.
-  virtual bool PostForeignClose(std::uintptr_t /*Id*/) { return false; }
+  virtual bool PostForeignClose(std::uintptr_t Id) = 0;
+};
+
+// A back end without a shared desktop (the headless one, test doubles):
+// no other program's window is ever found.
+class TDriverWithoutDesktop : public TGuiDriver {
+ public:
+  std::uintptr_t FindForeignWindow(const String&, const String&) override { return 0; }
+  bool IsForeignWindow(std::uintptr_t) override { return false; }
+  String ForeignClassName(std::uintptr_t) override { return String(); }
+  String ForeignWindowText(std::uintptr_t) override { return String(); }
+  bool PostForeignClose(std::uintptr_t) override { return false; }
 };
 
 // Installs the process's back end (the window manager owns it) and returns

@@ -12,7 +12,7 @@
 
 #include "platform/gui/backend.h"
 
-class THeadlessDriver : public TGuiDriver {
+class THeadlessDriver : public TDriverWithoutDesktop {
  public:
   THeadlessDriver(int ScreenWidth, int ScreenHeight);
 

@@ -249,6 +249,11 @@ bool TMultiReadExclusiveWriteSynchronizer::BeginWrite() {
   return FWriteCount == Before;
 }
 
+Integer TMultiReadExclusiveWriteSynchronizer::WaitingWriters() {
+  std::lock_guard Guard(FLock);
+  return FWaitingWriters;
+}
+
 void TMultiReadExclusiveWriteSynchronizer::EndWrite() {
   std::lock_guard<std::mutex> Guard(FLock);
   if (!HeldByMe()) throw ESyncObjectException(SNotLockOwner);

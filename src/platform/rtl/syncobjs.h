@@ -164,6 +164,9 @@ class TMultiReadExclusiveWriteSynchronizer : public TObject {
   // reading, since then another writer may have gone first).
   bool BeginWrite();
   void EndWrite();
+  // Writers blocked in BeginWrite at this moment (a snapshot, for
+  // diagnostics and tests). Any thread.
+  Integer WaitingWriters();
 
  private:
   // Read nesting of the calling thread on this object.

@@ -72,7 +72,7 @@ bool IsStringKind(TTypeKind Kind);
 // True for the kinds read through GetOrdProp (integer, char, enum, set, Int64).
 bool IsOrdinalKind(TTypeKind Kind);
 
-// A Pascal-style set over an enumeration with values 0..63.
+// A set over an enumeration with values 0..63.
 template <class E>
 class TSet {
  public:
@@ -199,6 +199,9 @@ using TTextToObject = std::function<void(TObject* Obj, const String& Text)>;
 // Lets object properties of Class (and subclasses) be read and written as
 // text, e.g. TStrings through its Text (installed by default).
 void RegisterObjectTextAdapter(TClass Class, TObjectToText ToText, TTextToObject FromText);
+// Removes the adapter registered for exactly Class; returns false when it
+// had none. Subclasses fall back to their nearest remaining ancestor's.
+bool UnregisterObjectTextAdapter(TClass Class);
 // The adapter of Class or of its nearest ancestor that has one; false
 // when none applies.
 bool FindObjectTextAdapter(TClass Class, TObjectToText* ToText, TTextToObject* FromText);

@@ -139,6 +139,12 @@ void RegisterObjectTextAdapter(TClass Class, TObjectToText ToText, TTextToObject
   R.Adapters.push_back(TAdapter{Class, std::move(ToText), std::move(FromText)});
 }
 
+bool UnregisterObjectTextAdapter(TClass Class) {
+  TIdentRegistry& R = Idents();
+  std::lock_guard Guard(R.Lock);
+  return std::erase_if(R.Adapters, [Class](const TAdapter& A) { return A.Class == Class; }) > 0;
+}
+
 bool FindObjectTextAdapter(TClass Class, TObjectToText* ToText, TTextToObject* FromText) {
   TIdentRegistry& R = Idents();
   std::lock_guard Guard(R.Lock);

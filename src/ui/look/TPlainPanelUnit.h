@@ -22,7 +22,10 @@ class TPlainPanel : public TCustomPanel {
   TColor ColorShadow() const { return FColorShadow; }
   void SetColorShadow(TColor V);
 
-  // Draws the panel into Canvas (what Paint copies to the screen).
+  // Draws the panel into Canvas (what Paint copies to the screen). The
+  // control's own PaintTo (a copy of the control and its children at X,Y)
+  // stays callable beside it.
+  using TCustomPanel::PaintTo;
   void PaintTo(TCanvas& Canvas);
   void SetEnabled(bool V) override;
 

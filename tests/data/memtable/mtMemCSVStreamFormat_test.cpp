@@ -14,6 +14,7 @@
 #include "platform/db/fieldkinds.h"
 #include "platform/rtl/datetime.h"
 #include "platform/rtl/formatsettings.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -167,9 +168,8 @@ TEST_F(CSVFormatTest, FreshTableGetsTheStructureFromTheText) {
 }
 
 TEST_F(CSVFormatTest, InstallationListTravelsThroughAFile) {
-  char Tmpl[] = "/tmp/mtcsvXXXXXX";
-  ASSERT_NE(mkdtemp(Tmpl), nullptr);
-  String File = String(Tmpl) + "/km.csv";
+  const std::string Tmpl = MakeTempFolder("mtcsv");
+  String File = Tmpl + "/km.csv";
   MakeInstallationList();
   AddInstallation("Laptop", "/x/", 2, "{2}", 5);
   Table->SaveToFile(File);

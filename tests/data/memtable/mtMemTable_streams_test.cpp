@@ -14,6 +14,7 @@
 #include "platform/os/fileapi.h"
 #include "platform/os/filestream.h"
 #include "platform/rtl/strings.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -92,8 +93,7 @@ class TLineFormat : public TmtCustomStreamFormat {
 class MemTableStreams : public ::testing::Test {
  protected:
   void SetUp() override {
-    char Tmpl[] = "/tmp/mtstreamXXXXXX";
-    Dir = mkdtemp(Tmpl);
+    Dir = MakeTempFolder("mtstream");
     Owner = std::make_unique<TComponent>(nullptr);
     Format = new TLineFormat(Owner.get());
     Table = new TmtMemTable(Owner.get());

@@ -24,14 +24,14 @@
 #include "data/oak/oaktable.h"
 #include "platform/os/folders.h"
 #include "platform/rtl/sysutils.h"
+#include "temp_dir.h"
 
 using TOakRowValues = std::vector<std::pair<std::string, std::string>>;
 
 class OakTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char Tmpl[] = "/tmp/oaklayerXXXXXX";
-    Dir = mkdtemp(Tmpl);
+    Dir = MakeTempFolder("oaklayer");
     ASSERT_EQ(0u, OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &Engine));
     OakShowDeleted(1);
     Form = new TComponent(nullptr);

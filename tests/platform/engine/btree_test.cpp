@@ -13,6 +13,7 @@
 #include <set>
 
 #include "platform/engine/expr_error.h"
+#include "temp_dir.h"
 
 namespace oak {
 namespace {
@@ -277,8 +278,7 @@ TEST_F(BTreeTest, PagesReachedTwiceAreCaughtBeforeAnythingIsFreed) {
 class PagerFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char Tmpl[] = "/tmp/pagerXXXXXX";
-    Dir = mkdtemp(Tmpl);
+    Dir = MakeTempFolder("pager");
     Path = Dir + "/test.OAI";
   }
   void TearDown() override { std::filesystem::remove_all(Dir); }

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "platform/engine/oak.h"
+#include "temp_dir.h"
 
 class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char Tmpl[] = "/tmp/oaktestXXXXXX";
-    Dir = mkdtemp(Tmpl);
+    Dir = MakeTempFolder("oaktest");
     ASSERT_EQ(0u, OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &Conn));
     OakShowDeleted(1);
   }

@@ -11,6 +11,7 @@
 #include <random>
 
 #include "platform/engine/expr_date.h"
+#include "temp_dir.h"
 
 namespace oak {
 namespace {
@@ -80,8 +81,7 @@ class AddressTable : public ExprFieldCatalog {
 class IndexFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char Tmpl[] = "/tmp/oaiXXXXXX";
-    Dir = mkdtemp(Tmpl);
+    Dir = MakeTempFolder("oai");
     Path = Dir + "/adressen.OAI";
     Options.PageSize = 512;
     Index = IndexFile::Create(Path, Table, Options);

@@ -9,13 +9,12 @@
 #include <string>
 
 #include "platform/gui/graphics.h"
+#include "temp_dir.h"
 
 class DrawingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/gui_test_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    FolderPath = tmpl;
+    FolderPath = MakeTempFolder("gui_test_");
     Paper.SetPixelFormat(pf32bit);
     Paper.SetSize(24, 16);
     Clear();

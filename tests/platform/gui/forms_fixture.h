@@ -15,6 +15,7 @@
 #include "platform/gui/dialogs_responder.h"
 #include "platform/gui/forms.h"
 #include "platform/rtl/clock.h"
+#include "temp_dir.h"
 
 class FormsTest : public ::testing::Test {
  protected:
@@ -25,9 +26,7 @@ class FormsTest : public ::testing::Test {
     Application->ResetTerminated();
     Application->SetMainForm(nullptr);
     ControlsHandleException = [](TObject* Sender) { Application->HandleException(Sender); };
-    char Tmpl[] = "/tmp/forms_test_XXXXXX";
-    ASSERT_NE(mkdtemp(Tmpl), nullptr);
-    Folder = Tmpl;
+    Folder = MakeTempFolder("forms_test_");
   }
 
   void TearDown() override {

@@ -18,6 +18,7 @@
 #include "platform/gui/backend.h"
 #include "platform/gui/graphics.h"
 #include "platform/rtl/clock.h"
+#include "temp_dir.h"
 
 class WmTest : public ::testing::Test {
  protected:
@@ -33,9 +34,7 @@ class WmTest : public ::testing::Test {
     Clock = std::make_shared<TFakeClock>();
     UseClock = std::make_unique<TClockOverride>(Clock);
     SetGuiDriver(NewHeadlessDriver());
-    char tmpl[] = "/tmp/wm_test_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    Folder = tmpl;
+    Folder = MakeTempFolder("wm_test_");
   }
 
   void TearDown() override {

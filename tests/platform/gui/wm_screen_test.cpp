@@ -70,7 +70,7 @@ TEST_F(WmScreenTest, ResizeByTheDesktopRepaints) {
 namespace {
 
 // A back end that records what its windows are asked to do.
-class TRecordingDriver : public TGuiDriver {
+class TRecordingDriver : public TDriverWithoutDesktop {
  public:
   struct TWindow : TNativeWindow {
     explicit TWindow(TRecordingDriver& D, const TRect& B) : Owner(D), Pixels(size_t(B.Width()) * B.Height() * 4) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/os/temp_dir.h"
+#include "temp_dir.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/os/files.h"
-#include "platform/os/temp_dir.h"
+#include "temp_dir.h"
 #include "platform/rtl/exceptions.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 
 #include "platform/os/errors.h"
-#include "platform/os/temp_dir.h"
+#include "temp_dir.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/os/temp_dir.h"
+#include "temp_dir.h"
 
 using os::Access;
 using os::Disposition;

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "platform/os/temp_dir.h"
+#include "temp_dir.h"
 #include "platform/rtl/strings.h"
 
 namespace {

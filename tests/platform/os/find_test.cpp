@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/os/temp_dir.h"
+#include "temp_dir.h"
 
 namespace {
 

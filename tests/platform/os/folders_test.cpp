@@ -4,7 +4,7 @@
 #include <stdlib.h>
 
 #include "platform/os/fileapi.h"
-#include "platform/os/temp_dir.h"
+#include "temp_dir.h"
 #include "scoped_env.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "platform/os/temp_dir.h"
+#include "temp_dir.h"
 
 namespace {
 

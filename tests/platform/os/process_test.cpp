@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
-#include "platform/os/temp_dir.h"
+#include "temp_dir.h"
 #include "scoped_env.h"
 
 namespace {

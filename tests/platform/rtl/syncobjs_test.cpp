@@ -242,8 +242,10 @@ TEST(MultiReadTest, ReadersShareWritersExclude) {
     Wrote = true;
     Sync.EndWrite();
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_FALSE(Wrote);  // still held out by our read
+  // Once the writer waits inside BeginWrite it has not written: our read
+  // holds it out.
+  while (Sync.WaitingWriters() == 0) std::this_thread::yield();
+  EXPECT_FALSE(Wrote);
   Sync.EndRead();
   Writer.Join();
   EXPECT_TRUE(Wrote);

@@ -380,6 +380,9 @@ TEST_F(TypInfoTest, ObjectTextAdaptersServeNonComponentClasses) {
   RegisterObjectTextAdapter(
       TTiFont::StaticClass(), [](TObject* O) { return static_cast<TTiFont*>(O)->Name; },
       [](TObject* O, const String& S) { static_cast<TTiFont*>(O)->Name = S; });
+  struct Unregister {
+    ~Unregister() { UnregisterObjectTextAdapter(TTiFont::StaticClass()); }
+  } Guard;
   Set(Button, "Font", "Arial");
   EXPECT_EQ(Button->Font()->Name, "Arial");
   EXPECT_EQ(Get(Button, "Font"), "Arial");

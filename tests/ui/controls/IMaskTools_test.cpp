@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdio>
+
 namespace {
 
 TMaskElements Compiled(const std::string& Mask) {
@@ -21,6 +24,19 @@ struct TMatchCase {
 };
 
 class MaskMatchTest : public ::testing::TestWithParam<TMatchCase> {};
+
+// "03_00_00_1234" for case 3, mask "00!.00", text "1234": the case number
+// keeps names unique, the letters and digits of mask and text tell them apart.
+std::string MatchCaseName(const ::testing::TestParamInfo<TMatchCase>& Info) {
+  auto Word = [](const char* S) {
+    std::string W;
+    for (; *S; ++S) W += std::isalnum(static_cast<unsigned char>(*S)) ? *S : '_';
+    return W.empty() ? std::string("empty") : W;
+  };
+  char Number[8];
+  std::snprintf(Number, sizeof Number, "%02zu", Info.index);
+  return std::string(Number) + "_" + Word(Info.param.Mask) + "_" + Word(Info.param.Text);
+}
 
 TEST_P(MaskMatchTest, MatchesAsTheTableSays) {
   const TMatchCase& C = GetParam();
@@ -70,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
         TMatchCase{"", "", false, true, 0, ""},
         TMatchCase{"", "x", false, true, -1, ""},
         TMatchCase{"xyz", "", false, true, 0, ""},
-        TMatchCase{"c!-c", " - ", false, true, 0, " - "}));
+        TMatchCase{"c!-c", " - ", false, true, 0, " - "}),
+    MatchCaseName);
 
 TEST(MaskCompileTest, CountsRepeatTheElement) {
   EXPECT_EQ(Compiled("L{3}"), Compiled("LLL"));

@@ -13,9 +13,13 @@ class MenuHtmlTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Paper.SetSize(200, 20);
+    Blank();
+    Item = std::make_unique<TMenuItem>(nullptr);
+  }
+  // Paints the paper white again for the next drawing.
+  void Blank() {
     Paper.Canvas()->Brush()->SetColor(clWhite);
     Paper.Canvas()->FillRect(Rect(0, 0, 200, 20));
-    Item = std::make_unique<TMenuItem>(nullptr);
   }
   // Pixels of the caption that are neither white nor grey.
   int ColouredPixels() {
@@ -47,12 +51,12 @@ TEST_F(MenuHtmlTest, ADisabledItemIsGreyAnEnabledOneShowsItsColours) {
   String Caption = "<FONT color=\"clRed\">Rot</FONT>";
   Drawer.Draw(Item.get(), *Paper.Canvas(), false, Caption, Rect(0, 0, 200, 20));
   EXPECT_GT(ColouredPixels(), 5);
-  SetUp();
+  Blank();
   Item->SetEnabled(false);
   EXPECT_EQ(MenuHtmlText(Item.get(), "x"), "<FONT color=\"#808080\">x</Font>");
   Drawer.Draw(Item.get(), *Paper.Canvas(), false, "Datei", Rect(0, 0, 200, 20));
   EXPECT_GT(DarkestChannel(), 0x60);  // grey, never black
-  SetUp();
+  Blank();
   Item->SetEnabled(true);
   Drawer.Draw(Item.get(), *Paper.Canvas(), true, Caption, Rect(0, 0, 200, 20));  // selected keeps colours
   EXPECT_EQ(ColouredPixels(), 0);

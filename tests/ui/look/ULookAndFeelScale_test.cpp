@@ -53,6 +53,13 @@ class TDensityDriver : public TGuiDriver {
   int PixelsPerInch() override { return FPpi; }
   String ClipboardText() override { return FInner->ClipboardText(); }
   void SetClipboardText(const String& Text) override { FInner->SetClipboardText(Text); }
+  std::uintptr_t FindForeignWindow(const String& Class, const String& Title) override {
+    return FInner->FindForeignWindow(Class, Title);
+  }
+  bool IsForeignWindow(std::uintptr_t Id) override { return FInner->IsForeignWindow(Id); }
+  String ForeignClassName(std::uintptr_t Id) override { return FInner->ForeignClassName(Id); }
+  String ForeignWindowText(std::uintptr_t Id) override { return FInner->ForeignWindowText(Id); }
+  bool PostForeignClose(std::uintptr_t Id) override { return FInner->PostForeignClose(Id); }
 
  private:
   std::unique_ptr<TGuiDriver> FInner;

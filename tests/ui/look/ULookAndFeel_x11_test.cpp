@@ -30,39 +30,46 @@ class PopupParentX11 : public X11FormTest {
     return F;
   }
   // Shows the main form and a dialog over it, then clicks the main form
-  // where the dialog does not cover it; true when the dialog is still
-  // above the main form on the server.
-  bool DialogStaysAboveAfterClickOnMain() {
+  // where the dialog does not cover it and waits until the click has made
+  // the main form active.
+  void ClickMainBesideDialog() {
     TForm* Main = ShownDialogForm(100, 100, true);
-    unsigned long MainWin = X11WindowOfHandle(Main->Handle());
-    EXPECT_TRUE(PumpUntil([&] { return Probe.Viewable(MainWin); }));
+    MainWin = X11WindowOfHandle(Main->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(MainWin); }));
     TForm* Dialog = ShownDialogForm(250, 150, false);
-    unsigned long DialogWin = X11WindowOfHandle(Dialog->Handle());
-    EXPECT_TRUE(PumpUntil([&] { return Probe.Viewable(DialogWin); }));
+    DialogWin = X11WindowOfHandle(Dialog->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(DialogWin); }));
     Settle();
     Probe.Click(120, 160);
-    PumpUntil([&] { return Screen->ActiveCustomForm() == Main; });
+    ASSERT_TRUE(PumpUntil([&] { return Screen->ActiveCustomForm() == Main; }));
     Settle();
+    Owner = Probe.Property(DialogWin, "WM_TRANSIENT_FOR");
+  }
+  // True when the dialog is above the main form on the server.
+  bool DialogAbove() {
     auto Order = Probe.StackingOrder();
     auto At = [&](unsigned long W) { return std::find(Order.begin(), Order.end(), W) - Order.begin(); };
-    Owner = Probe.Property(DialogWin, "WM_TRANSIENT_FOR");
-    MainId = MainWin;
     return At(DialogWin) > At(MainWin);
   }
+  unsigned long MainWin = 0;
+  unsigned long DialogWin = 0;
   String Owner;
-  unsigned long MainId = 0;
 };
 
 TEST_F(PopupParentX11, WithoutThePatchTheMainFormComesOverTheDialog) {
-  EXPECT_FALSE(DialogStaysAboveAfterClickOnMain());
+  ClickMainBesideDialog();
+  EXPECT_TRUE(PumpUntil([&] { return !DialogAbove(); }));
   EXPECT_TRUE(Owner.empty());
 }
 
 TEST_F(PopupParentX11, WithThePatchTheDialogStaysAboveItsOwner) {
   ULookAndFeelInit();
-  EXPECT_TRUE(DialogStaysAboveAfterClickOnMain());
+  ClickMainBesideDialog();
+  // The click has been handled and the requests it made have reached the
+  // server: the order is final.
+  EXPECT_TRUE(DialogAbove());
   ASSERT_EQ(Owner.size(), sizeof(long));
-  EXPECT_EQ(*reinterpret_cast<const unsigned long*>(Owner.data()), MainId);
+  EXPECT_EQ(*reinterpret_cast<const unsigned long*>(Owner.data()), MainWin);
 }
 
 }  // namespace

@@ -159,6 +159,13 @@ TEST_F(MessageBoxTest, APictureOfAMessage) {
   // Red text of the mark-up, not the tag, is on the box.
   EXPECT_GT(Box->Text()->Height(), 3 * 13);
   EXPECT_EQ(Box->Text()->PlainText().find("<"), String::npos);
+  int Red = 0;
+  for (int Y = 0; Y < S.Height; ++Y)
+    for (int X = 0; X < S.Width; ++X) {
+      TColorRef C = S.Get(X, Y);
+      Red += (C & 0xFF) > 160 && ((C >> 8) & 0xFF) < 90 && ((C >> 16) & 0xFF) < 90;
+    }
+  EXPECT_GT(Red, 20);
 }
 
 }  // namespace

@@ -1,19 +1,28 @@
-// A fresh temporary folder per test, removed with its content afterwards.
+// The tests' temporary folders: every one is made here, under $TMPDIR (the
+// system's temporary folder when TMPDIR is unset), so that a test run can
+// be given a folder of its own and nothing lands in a fixed /tmp.
 #pragma once
 
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 
+// Makes a new, empty folder "<temp>/<Prefix>XXXXXX" and returns its path
+// (without a trailing slash); the caller removes it. Throws
+// std::runtime_error when the folder cannot be made.
+inline std::string MakeTempFolder(const std::string& Prefix) {
+  std::string Tmpl = (std::filesystem::temp_directory_path() / (Prefix + "XXXXXX")).string();
+  if (!::mkdtemp(Tmpl.data())) throw std::runtime_error("cannot make a temporary folder " + Tmpl);
+  return Tmpl;
+}
+
+// A fresh temporary folder per test, removed with its content afterwards.
 class TempDir {
  public:
-  TempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "mds-os-XXXXXX").string();
-    char* made = ::mkdtemp(tmpl.data());
-    FPath = made ? made : "";
-  }
+  explicit TempDir(const std::string& Prefix = "mds-test-") : FPath(MakeTempFolder(Prefix)) {}
   ~TempDir() {
     std::error_code ec;
     std::filesystem::permissions(FPath, std::filesystem::perms::owner_all,
