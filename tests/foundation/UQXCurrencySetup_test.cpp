@@ -11,13 +11,18 @@ class CurrencySetupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Saved = FormatSettings;
+    SavedDecimalsMode = AmountDecimalsMode();
     Tree.SetProgramFolder();
   }
-  void TearDown() override { FormatSettings = Saved; }
+  void TearDown() override {
+    FormatSettings = Saved;
+    SetAmountDecimalsMode(SavedDecimalsMode);
+  }
   void Alteuro(const std::string& Text) { Tree.Write("prog/ALTEURO.INI", Text); }
 
   TempTree Tree;
   TFormatSettings Saved;
+  Integer SavedDecimalsMode = 0;
 };
 
 }  // namespace

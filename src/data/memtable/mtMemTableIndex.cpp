@@ -248,7 +248,7 @@ void TmtIndex::CheckUnique(const Byte* Data, const TmtRecord* Except) const {
 
 // ---- TmtIndexes -------------------------------------------------------------
 
-TmtIndexes::TmtIndexes(TmtCustomMemTable* Table) : FTable(Table) {
+TmtIndexes::TmtIndexes(TmtCustomMemTable* Table) {
   FItems.push_back(std::make_unique<TmtIndex>(Table, MT_ROWORDER_INDEX_NAME, String(),
                                               TmtMemTableCompareOptions{},
                                               MT_DEFAULT_INDEX_STATUSES, false, true));

@@ -195,6 +195,5 @@ class TmtIndexes : public TObject {
   TmtIndex* FindServing(const TmtFieldList& Fields, Integer Count) const;
 
  private:
-  TmtCustomMemTable* FTable;
   std::vector<std::unique_ptr<TmtIndex>> FItems;
 };

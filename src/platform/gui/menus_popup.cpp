@@ -19,7 +19,7 @@ constexpr Integer MinWidth = 100;
 // One window of a popped-up menu: the visible sub-items of one item.
 class TMenuWindow : public TCustomControl {
  public:
-  TMenuWindow(TMenuItem* Item, TMenu* Menu) : TCustomControl(nullptr), FItem(Item), FMenu(Menu) {
+  TMenuWindow(TMenuItem* Item, TMenu* Menu) : TCustomControl(nullptr), FMenu(Menu) {
     FVisible = false;
     FParentColor = false;
     SetColor(clMenu);
@@ -140,7 +140,6 @@ class TMenuWindow : public TCustomControl {
     FExtent = {Width + 2 * FrameWidth, Y + FrameWidth};
   }
 
-  TMenuItem* FItem;
   TMenu* FMenu;
   std::vector<TMenuItem*> FShown;
   std::vector<TRect> FRects;
