@@ -6,14 +6,22 @@
 //
 //   int HoldTheLock(const char* Folder) { ...; return 0; }
 //   MDS_HELPER_PROCESS(LockHolder, "MDS_SYNC_LOCK_HOLDER", HoldTheLock);
+//   EXPECT_EQ(0, mds_test::RunHelperProcess("MDS_SYNC_LOCK_HOLDER", Folder));
 #pragma once
 
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <string>
 #include <utility>
+#include <vector>
+
+extern char** environ;
 
 namespace mds_test {
 
@@ -33,6 +41,26 @@ class THelperProcess : public ::testing::Environment {
   const char* FVariable;
   std::function<int(const char*)> FBody;
 };
+
+// Runs this test program as the helper of Variable with Value and waits for
+// it to end. Returns its exit code; -1 when it did not end by itself or
+// could not be started.
+inline int RunHelperProcess(const char* Variable, const std::string& Value) {
+  const std::size_t Len = std::strlen(Variable);
+  std::vector<std::string> Env{std::string(Variable) + "=" + Value};
+  for (char** E = environ; *E; ++E)
+    if (std::strncmp(*E, Variable, Len) != 0 || (*E)[Len] != '=') Env.push_back(*E);
+  std::vector<char*> EnvP;
+  for (std::string& E : Env) EnvP.push_back(E.data());
+  EnvP.push_back(nullptr);
+  std::string Self = "/proc/self/exe";
+  char* Argv[] = {Self.data(), nullptr};
+  pid_t Pid = 0;
+  if (posix_spawn(&Pid, Self.c_str(), nullptr, nullptr, Argv, EnvP.data()) != 0) return -1;
+  int Status = 0;
+  if (waitpid(Pid, &Status, 0) != Pid) return -1;
+  return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+}
 
 }  // namespace mds_test
 
