@@ -132,6 +132,11 @@ void TFsync::DatabaseStartUp() {
       return;
     }
   } catch (const std::exception& E) {
+    try {
+      OakConnection->Disconnect();
+    } catch (const std::exception&) {
+      // The refusal below is what the user needs to read.
+    }
     RefuseStart(StartFailureText(E));
     Close();
     return;
