@@ -15,11 +15,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <utility>
-#include <vector>
+
+#include "scoped_env.h"
 
 extern char** environ;
 
@@ -43,22 +43,15 @@ class THelperProcess : public ::testing::Environment {
 };
 
 // Runs this test program as the helper of Variable with Value and waits for
-// it to end. Returns its exit code; -1 when it did not end by itself or
-// could not be started.
+// it to end. Returns its exit code; -1 when it did not end by itself.
 inline int RunHelperProcess(const char* Variable, const std::string& Value) {
-  const std::size_t Len = std::strlen(Variable);
-  std::vector<std::string> Env{std::string(Variable) + "=" + Value};
-  for (char** E = environ; *E; ++E)
-    if (std::strncmp(*E, Variable, Len) != 0 || (*E)[Len] != '=') Env.push_back(*E);
-  std::vector<char*> EnvP;
-  for (std::string& E : Env) EnvP.push_back(E.data());
-  EnvP.push_back(nullptr);
+  ScopedEnv Set(Variable, Value);
   std::string Self = "/proc/self/exe";
   char* Argv[] = {Self.data(), nullptr};
   pid_t Pid = 0;
-  if (posix_spawn(&Pid, Self.c_str(), nullptr, nullptr, Argv, EnvP.data()) != 0) return -1;
   int Status = 0;
-  if (waitpid(Pid, &Status, 0) != Pid) return -1;
+  if (posix_spawn(&Pid, Self.c_str(), nullptr, nullptr, Argv, environ) != 0 || waitpid(Pid, &Status, 0) != Pid)
+    return -1;
   return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
 }
 

@@ -23,15 +23,13 @@ namespace {
 const char* const HolderVariable = "MDS_SYNC_LOCK_HOLDER";
 
 // Folder mounted read-only for the calling thread (in a mount namespace of
-// its own) while the object lives. Mounted() is false where the process
-// may not mount.
+// its own) while the object lives; Mounted() is false where the process may
+// not mount.
 class TReadOnlyMount {
  public:
-  explicit TReadOnlyMount(const String& Folder) : FFolder(Folder) {
-    FOwn = ::open("/proc/thread-self/ns/mnt", O_RDONLY | O_CLOEXEC);
-    if (FOwn < 0 || ::unshare(CLONE_NEWNS) != 0) return;
-    FUnshared = true;
-    FMounted = ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+  explicit TReadOnlyMount(const String& Folder) : FFolder(Folder), FOwn(::open("/proc/thread-self/ns/mnt", O_RDONLY)) {
+    FUnshared = FOwn >= 0 && ::unshare(CLONE_NEWNS) == 0;
+    FMounted = FUnshared && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
                ::mount(Folder.c_str(), Folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
                ::mount(nullptr, Folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
   }
@@ -40,11 +38,8 @@ class TReadOnlyMount {
     if (FUnshared) EXPECT_EQ(0, ::setns(FOwn, CLONE_NEWNS));
     if (FOwn >= 0) ::close(FOwn);
   }
-  bool Mounted() const { return FMounted; }
-
- private:
   String FFolder;
-  int FOwn = -1;
+  int FOwn;
   bool FUnshared = false, FMounted = false;
 };
 
@@ -255,55 +250,38 @@ TEST_F(LockTest, AFolderThatIsNoOfficeIsNamedInItsOwnMessage) {
 // other users; the start is refused (exit code 1). An unreadable record of
 // a write-back is set aside and the start goes on.
 TEST_F(LockTest, DamagedFilesAtTheStartAreNamedWithTheirReason) {
-  auto Garbage = [this](const char* Name, std::size_t Bytes) {
-    std::fstream F(os::ResolvePath(Office + Name), std::ios::in | std::ios::out | std::ios::binary);
-    F << String(Bytes, '\x5a');
+  auto Overwrite = [this](const char* Name, std::size_t Bytes) {
+    std::fstream(os::ResolvePath(Office + Name), std::ios::in | std::ios::out | std::ios::binary) << String(Bytes, 'Z');
   };
-  auto Cut = [this](const char* Name, std::uintmax_t By) {
-    const String Path = os::ResolvePath(Office + Name);
-    std::filesystem::resize_file(Path, std::filesystem::file_size(Path) - By);
+  auto Cut = [this](const char* Name, std::uintmax_t Keep) {
+    std::filesystem::resize_file(os::ResolvePath(Office + Name), Keep);
   };
-  struct TCase {
-    const char* Damage;
-    std::function<void()> Do;
-    String Shown;
-    bool Refused;
-  };
-  std::vector<TCase> Cases = {
-      {"corrupt setup table", [&] { Garbage("setup.OAT", 40); },
-       "Die Tabelle \"" + Office + "setup.OAT\" ist beschädigt", true},
-      {"empty setup table", [&] { Cut("setup.OAT", std::filesystem::file_size(Office + "setup.OAT")); },
-       "Die Tabelle \"" + Office + "setup.OAT\" ist beschädigt", true},
-      {"cut orders", [&] { AddRow(Office, "Auftraege", {{"ID_ORDER", "1"}}), Cut("Auftraege.OAT", 5); },
-       "Die Tabelle \"" + Office + "Auftraege.OAT\" ist beschädigt", true},
-      {"garbage index header", [&] { Garbage("Adressen.OAI", 64); },
-       "Die Indexdatei \"" + Office + "Adressen.OAI\" ist beschädigt", true},
-      {"garbage memo header", [&] { Garbage("Auftraege.OAM", 32); },
-       "Die Memodatei \"" + Office + "Auftraege.OAM\" ist beschädigt", true},
-      {"garbage write-back record", [&] { WriteFile(Office + "Mobile-Zurueckschreiben.~mdj", "MDS-REPLACE 7\n"); },
-       "Mobile-Zurueckschreiben.~mdj eines früheren Zurückschreibens ist beschädigt", false},
-  };
+  const String Record = Office + "Mobile-Zurueckschreiben.~mdj";
   std::unique_ptr<TReadOnlyMount> ReadOnly;
-  Cases.push_back({"read-only office", [&] { ReadOnly = std::make_unique<TReadOnlyMount>(Office); },
-                   "Auf die Tabelle \"" + Office + "Auftraege.OAT\" kann nicht zugegriffen werden", true});
-  for (const TCase& C : Cases) {
-    SCOPED_TRACE(C.Damage);
+  std::vector<std::tuple<std::function<void()>, String, bool>> Cases = {
+      {[&] { Overwrite("setup.OAT", 40); }, "Die Tabelle \"" + Office + "setup.OAT\" ist beschädigt", true},
+      {[&] { Cut("setup.OAT", 0); }, "Die Tabelle \"" + Office + "setup.OAT\" ist beschädigt", true},
+      {[&] { Cut("Auftraege.OAT", 100); }, "Die Tabelle \"" + Office + "Auftraege.OAT\" ist beschädigt", true},
+      {[&] { Overwrite("Adressen.OAI", 64); }, "Die Indexdatei \"" + Office + "Adressen.OAI\" ist beschädigt", true},
+      {[&] { Overwrite("Auftraege.OAM", 32); }, "Die Memodatei \"" + Office + "Auftraege.OAM\" ist beschädigt", true},
+      {[&] { WriteFile(Record, "MDS-REPLACE 7\n"); }, "Die Datei " + Record + " eines früheren Zurückschreibens ist beschädigt", false},
+      {[&] { ReadOnly = std::make_unique<TReadOnlyMount>(Office); },
+       "Auf die Tabelle \"" + Office + "Auftraege.OAT\" kann nicht zugegriffen werden: Zugriff verweigert", true}};
+  for (auto& [Damage, Shown, Refused] : Cases) {
+    SCOPED_TRACE(Shown);
     std::filesystem::remove_all(Office);
     GivenOffice();
-    C.Do();
-    if (ReadOnly && !ReadOnly->Mounted()) break;  // not allowed to mount here
-    ExpectMessage(C.Shown);
-    Infos.clear();
+    Damage();
+    if (ReadOnly && !ReadOnly->FMounted) break;  // not allowed to mount here
+    ExpectMessage(Shown);
     Start();
     ReadOnly.reset();
     ExpectAllAnswered();
     for (const String& Text : ShownTexts()) EXPECT_EQ(String::npos, Text.find("andere Benutzer")) << Text;
-    EXPECT_EQ(C.Refused, StartRefused());
-    EXPECT_EQ(!C.Refused, Form->OakConnection->IsConnected());
-    if (!C.Refused) {
-      EXPECT_FALSE(Exists(Office + "Mobile-Zurueckschreiben.~mdj"));
-      EXPECT_EQ("MDS-REPLACE 7\n", ReadFile(Office + "Mobile-Zurueckschreiben.~mdj.unlesbar"));
-    }
+    EXPECT_EQ(Refused, StartRefused());
+    EXPECT_EQ(!Refused, Form->OakConnection->IsConnected());
+    EXPECT_FALSE(Exists(Record));
+    if (!Refused) EXPECT_EQ("MDS-REPLACE 7\n", ReadFile(Record + ".unlesbar"));
     delete std::exchange(Form, nullptr);
     ResetStartRefused();
   }

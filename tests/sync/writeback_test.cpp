@@ -66,12 +66,8 @@ class WriteBackTest : public RunStepTest {
     OAKHANDLE T = OAK_INVALID_HANDLE;
     UNSIGNED32 Code =
         OakOpenTable(EngineConnection(), (Office + Table).c_str(), nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T);
-    char Text[600] = {};
-    UNSIGNED16 Len = sizeof Text;
-    UNSIGNED32 Last = 0;
-    OakGetLastError(&Last, Text, &Len);
     if (Code == 0) OakCloseTable(T);
-    return {Code, Code ? String(Text, Len) : String()};
+    return {Code, Code ? OakLastErrorText() : String()};
   }
   void ExpectNoLeftovers() {
     for (auto& E : std::filesystem::directory_iterator(Office)) {
@@ -153,7 +149,7 @@ TEST_F(WriteBackTest, AWriteBackKilledAfterItsCommitIsAllNewToTheNextProgramThat
   ASSERT_NE(Old, Half);
   ASSERT_NE(New, Half);
   ASSERT_EQ(0, mds_test::RunHelperProcess(ReaderVariable, Office));
-  EXPECT_EQ("300000001\n300000002\nA-1\n0         1\n3         2\n", ReadFile(Root + "reader.out"));
+  EXPECT_EQ("2 1 2 ", ReadFile(Root + "reader.out"));
   EXPECT_FALSE(Exists(Office + oak::kReplacementRecord));
 }
 
@@ -235,28 +231,21 @@ TEST_F(WriteBackTest, AnOfficeTableChangedSinceTheCopyRefusesTheWriteBackByName)
 }
 
 // The helper process of the write-back tests (not a test): another program
-// on the office Dir. Writes the orders', articles' and addresses' keys, one
-// a line, to "reader.out" beside the office; exit code 1 when a table does
+// on the office Dir. Writes the record counts of the orders, articles and
+// addresses to "reader.out" beside the office; exit code 1 when a table does
 // not open.
 int ReadTheOffice(const char* Dir) {
   const String Office = Dir;
-  OAKHANDLE C = 0;
-  if (OakConnect60(Office.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C) != 0) return 1;
+  OAKHANDLE C = 0, T = 0;
+  UNSIGNED32 Count = 0;
   String Out;
-  for (auto [Table, Field] : {std::pair{"Auftraege", "ID_ORDER"}, {"ArtikelMain", "ArtNr"}, {"Adressen", "ADR_46_"}}) {
-    OAKHANDLE T = 0;
-    UNSIGNED16 No = 0, Eof = 0;
+  if (OakConnect60(Office.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C) != 0) return 1;
+  for (const char* Table : {"Auftraege", "ArtikelMain", "Adressen"}) {
     if (OakOpenTable(C, (Office + Table).c_str(), nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T) != 0 ||
-        OakGetFieldNum(T, Field, &No) != 0)
+        OakGetRecordCount(T, OAK_IGNOREFILTERS, &Count) != 0)
       return 1;
-    for (OakGotoTop(T); OakAtEOF(T, &Eof) == 0 && !Eof; OakSkip(T, 1)) {
-      char Buf[64];
-      UNSIGNED32 Len = sizeof Buf;
-      OakGetField(T, No, Buf, &Len, OAK_RTRIM);
-      Out += String(Buf, Len) + "\n";
-    }
+    Out += std::to_string(Count) + " ";
   }
-  OakDisconnect(C);
   std::ofstream(Office + "../reader.out") << Out;
   return 0;
 }
