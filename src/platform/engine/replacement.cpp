@@ -5,6 +5,7 @@
 #include "platform/engine/errors.h"
 #include "platform/os/replace.h"
 #include "platform/os/ticks.h"
+#include "platform/rtl/sysutils.h"
 
 namespace oak {
 
@@ -16,11 +17,6 @@ namespace {
 constexpr UNSIGNED32 kRetryPauseMs = 50;
 // The suffix of a record and its copies set aside.
 const char* const kAsideSuffix = ".unlesbar";
-
-std::string FolderOf(const std::string& Path) {
-  std::string::size_type Slash = Path.rfind('/');
-  return Slash == std::string::npos ? std::string("./") : Path.substr(0, Slash + 1);
-}
 
 }  // namespace
 
@@ -35,7 +31,7 @@ os::Status CompletePendingReplacement(const std::string& Folder, UNSIGNED32 Wait
 
 void CompletePendingReplacementBeforeOpen(const std::string& Path) {
   const std::string TablePath = os::ResolvePath(Path);
-  const std::string Folder = FolderOf(TablePath);
+  const std::string Folder = ExtractFilePath(TablePath);
   // The common case costs one look at the folder.
   if (!os::ReplacementPending(Folder, kReplacementRecord)) return;
   os::Status S = CompletePendingReplacement(Folder, kReplacementWaitMs);

@@ -235,8 +235,6 @@ Result<FileIdentity> IdentityOf(const String& Path) {
   return IdentityOf(F);
 }
 
-// ---- record -------------------------------------------------------------------
-
 Result<FileStamp> StampOf(const File& F) {
   struct stat St;
   if (!F.IsOpen()) return Status::Error(ERROR_INVALID_HANDLE, F.Path());
