@@ -73,11 +73,11 @@ String EngineReason(const EOAKDatabaseError& E) {
     case oak::E_IO:
     case oak::E_READ_ONLY: {
       // The engine's text ends with the system's German reason.
-      String Reason;
+      String Reason = SysErrorMessage(ERROR_ACCESS_DENIED);
       auto At = E.Message().rfind(": ");
-      if (Code == oak::E_IO && At != String::npos) Reason = ": " + E.Message().substr(At + 2);
-      return "Auf die Tabelle " + Quoted + " kann nicht zugegriffen werden" + Reason +
-             ". Ist das Datenverzeichnis schreibgeschützt?";
+      if (Code == oak::E_IO && At != String::npos) Reason = E.Message().substr(At + 2);
+      return "Auf die Tabelle " + Quoted + " kann nicht zugegriffen werden: " + Reason + "." +
+             (Reason == SysErrorMessage(ERROR_ACCESS_DENIED) ? " Ist das Datenverzeichnis schreibgeschützt?" : "");
     }
     case oak::E_REPLACEMENT:
       return "Ein früheres Zurückschreiben in das Datenverzeichnis kann nicht abgeschlossen werden (" + Quoted + ").";
@@ -123,28 +123,31 @@ void TFsync::DatabaseStartUp() {
     Close();
     return;
   }
+  // Every failure from here on leaves the office disconnected.
+  auto RefuseDisconnected = [this](const String& Html) {
+    try {
+      OakConnection->Disconnect();
+    } catch (...) {
+      // The refusal is what the user needs to read.
+    }
+    RefuseStart(Html);
+    Close();
+  };
   try {
     LockDatabase(this, true);
     if (!OakConnection->IsConnected()) {
-      OakConnection->Disconnect();
-      RefuseStart("Verbindung zur Datenbank konnte nicht aufgebaut werden.");
-      Close();
+      RefuseDisconnected("Verbindung zur Datenbank konnte nicht aufgebaut werden.");
       return;
     }
   } catch (const std::exception& E) {
-    try {
-      OakConnection->Disconnect();
-    } catch (const std::exception&) {
-      // The refusal below is what the user needs to read.
-    }
-    RefuseStart(StartFailureText(E));
-    Close();
+    RefuseDisconnected(StartFailureText(E));
+    return;
+  } catch (...) {
+    RefuseDisconnected(String(StartRefusedHead) + "Unbekannter Fehler.</B>");
     return;
   }
   if (!LoadSourceDatabase()) {
-    OakConnection->Disconnect();
-    RefuseStart("Die Quellatenbank kann nicht gelesen werden.");
-    Close();
+    RefuseDisconnected("Die Quellatenbank kann nicht gelesen werden.");
     return;
   }
   FlatButton_next->SetEnabled(true);

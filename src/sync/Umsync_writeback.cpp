@@ -104,7 +104,8 @@ void RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names
     if (!Aside.ok())
       throw EInOutError(Failed + Aside.status().ToString(), static_cast<int>(Aside.status().code()));
     ShowMsgBox("Die Datei " + S.context() + " eines früheren Zurückschreibens ist beschädigt.<BR>Sie wurde als " +
-               Aside.value() + " beiseitegelegt; die Tabellen im Datenverzeichnis blieben, wie sie waren.");
+               Aside.value() + " beiseitegelegt. Die Tabellen im Datenverzeichnis wurden dabei nicht verändert; bitte prüfen Sie die "
+               "zuletzt zurückgeschriebenen Daten.");
     return;
   }
   if (S.code() == ERROR_FILE_INVALID)
