@@ -6,14 +6,22 @@
 //
 //   int HoldTheLock(const char* Folder) { ...; return 0; }
 //   MDS_HELPER_PROCESS(LockHolder, "MDS_SYNC_LOCK_HOLDER", HoldTheLock);
+//   EXPECT_EQ(0, mds_test::RunHelperProcess("MDS_SYNC_LOCK_HOLDER", Folder));
 #pragma once
 
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <utility>
+
+#include "scoped_env.h"
+
+extern char** environ;
 
 namespace mds_test {
 
@@ -33,6 +41,19 @@ class THelperProcess : public ::testing::Environment {
   const char* FVariable;
   std::function<int(const char*)> FBody;
 };
+
+// Runs this test program as the helper of Variable with Value and waits for
+// it to end. Returns its exit code; -1 when it did not end by itself.
+inline int RunHelperProcess(const char* Variable, const std::string& Value) {
+  ScopedEnv Set(Variable, Value);
+  std::string Self = "/proc/self/exe";
+  char* Argv[] = {Self.data(), nullptr};
+  pid_t Pid = 0;
+  int Status = 0;
+  if (posix_spawn(&Pid, Self.c_str(), nullptr, nullptr, Argv, environ) != 0 || waitpid(Pid, &Status, 0) != Pid)
+    return -1;
+  return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+}
 
 }  // namespace mds_test
 

@@ -267,8 +267,10 @@ class TFsync : public TForm {
   // the form: a folder that is no office (OfficeFolderProblem, checked
   // before anything is touched), no connection, a lock not obtained,
   // any exception on the way ("Das Programm kann nicht direkt gestartet
-  // werden."), a settings table that cannot be read ("Die Quellatenbank
-  // kann nicht gelesen werden."). Never raises.
+  // werden." and the reason: other users only for a table locked by one,
+  // else the failure in German naming the damaged file), a settings table
+  // that cannot be read ("Die Quellatenbank kann nicht gelesen werden.").
+  // Never raises.
   void DatabaseStartUp();
   // On: closes the host, connects to ParamStr(1) (local server when
   // ParamStr(2) is "1") and locks the three office tables, retrying for

@@ -8,6 +8,7 @@
 #include "foundation/BusyCursor.h"
 #include "foundation/FileUtils.h"
 #include "foundation/USettings.h"
+#include "platform/engine/errors.h"
 #include "platform/os/fileapi.h"
 #include "platform/os/folders.h"
 #include "platform/rtl/sysutils.h"
@@ -49,6 +50,56 @@ String OfficeFolderProblem(const String& Folder) {
 
 namespace {
 
+const char* const StartRefusedHead = "<B>Das Programm kann nicht direkt gestartet werden.<BR>";
+const char* const OtherUsersText = "Eventuell greifen andere Benutzer auf diese Datenbank exclusiv zu.";
+
+// The German reason for an engine failure of the start, naming the file:
+// the table file the dataset stands for, or its memo or index file.
+String EngineReason(const EOAKDatabaseError& E) {
+  String Table = E.TableName;
+  if (ExtractFileExt(Table).empty()) Table += ".OAT";
+  if (!E.DataPath.empty()) Table = IncludeTrailingBackslash(E.DataPath) + Table;
+  const String Quoted = "\"" + Table + "\"";
+  const auto Code = static_cast<UNSIGNED32>(E.ErrorCode);
+  if (Code >= oak::kIndexCorrupt && Code <= oak::kIndexReadOnly)
+    return "Die Indexdatei \"" + ChangeFileExt(Table, ".OAI") + "\" ist beschädigt.";
+  switch (Code) {
+    case oak::E_CORRUPT_TABLE:
+      return "Die Tabelle " + Quoted + " ist beschädigt oder unvollständig.";
+    case oak::E_CORRUPT_MEMO:
+      return "Die Memodatei \"" + ChangeFileExt(Table, ".OAM") + "\" ist beschädigt.";
+    case oak::E_FILE_NOT_FOUND:
+      return "Die Datei " + Quoted + " oder ihre Memo- oder Indexdatei fehlt.";
+    case oak::E_IO:
+    case oak::E_READ_ONLY: {
+      // The engine's text ends with the system's German reason.
+      String Reason = SysErrorMessage(ERROR_ACCESS_DENIED);
+      auto At = E.Message().rfind(": ");
+      if (Code == oak::E_IO && At != String::npos) Reason = E.Message().substr(At + 2);
+      return "Auf die Tabelle " + Quoted + " kann nicht zugegriffen werden: " + Reason + "." +
+             (Reason == SysErrorMessage(ERROR_ACCESS_DENIED) ? " Ist das Datenverzeichnis schreibgeschützt?" : "");
+    }
+    case oak::E_REPLACEMENT:
+      return "Ein früheres Zurückschreiben in das Datenverzeichnis kann nicht abgeschlossen werden (" + Quoted + ").";
+    default:
+      return "Die Tabelle " + Quoted + " kann nicht geöffnet werden (Fehler " + IntToStr(E.ErrorCode) + ").";
+  }
+}
+
+// The message of a start that failed with E: the other users are named only
+// when a table is locked.
+String StartFailureText(const std::exception& E) {
+  String Reason = OtherUsersText;
+  if (auto* Db = dynamic_cast<const EOAKDatabaseError*>(&E)) {
+    if (static_cast<UNSIGNED32>(Db->ErrorCode) != OAK_LOCKED) Reason = EngineReason(*Db);
+  } else if (auto* Other = dynamic_cast<const Exception*>(&E)) {
+    Reason = Other->Message();
+  } else {
+    Reason = E.what();
+  }
+  return StartRefusedHead + Reason + "</B>";
+}
+
 // Lets the windows repaint, then waits a little on the process clock.
 void PauseBetweenAttempts() {
   DispatchPaintMessages();
@@ -72,24 +123,31 @@ void TFsync::DatabaseStartUp() {
     Close();
     return;
   }
+  // Every failure from here on leaves the office disconnected.
+  auto RefuseDisconnected = [this](const String& Html) {
+    try {
+      OakConnection->Disconnect();
+    } catch (...) {
+      // The refusal is what the user needs to read.
+    }
+    RefuseStart(Html);
+    Close();
+  };
   try {
     LockDatabase(this, true);
     if (!OakConnection->IsConnected()) {
-      OakConnection->Disconnect();
-      RefuseStart("Verbindung zur Datenbank konnte nicht aufgebaut werden.");
-      Close();
+      RefuseDisconnected("Verbindung zur Datenbank konnte nicht aufgebaut werden.");
       return;
     }
+  } catch (const std::exception& E) {
+    RefuseDisconnected(StartFailureText(E));
+    return;
   } catch (...) {
-    RefuseStart("<B>Das Programm kann nicht direkt gestartet werden.<BR>"
-                "Eventuell greifen andere Benutzer auf diese Datenbank exclusiv zu.</B>");
-    Close();
+    RefuseDisconnected(String(StartRefusedHead) + "Unbekannter Fehler.</B>");
     return;
   }
   if (!LoadSourceDatabase()) {
-    OakConnection->Disconnect();
-    RefuseStart("Die Quellatenbank kann nicht gelesen werden.");
-    Close();
+    RefuseDisconnected("Die Quellatenbank kann nicht gelesen werden.");
     return;
   }
   FlatButton_next->SetEnabled(true);

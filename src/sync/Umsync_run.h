@@ -122,10 +122,13 @@ void ReplaceFilesAtomically(TFsync& Form, const std::vector<String>& Names,
                             const std::map<String, os::FileIdentity>* Expected = nullptr);
 
 // Completes a write-back into DestFolder that was interrupted (a process
-// killed half-way): a committed intent record is carried out, a half-written
-// one thrown away, and the temporary copies of Names left beside their
-// targets are removed. Raises EInOutError when a file of the record is held
-// by another handle or the record cannot be read (it stays for later).
+// killed half-way): a committed replacement record is carried out, a
+// half-written one thrown away, and the temporary copies of Names left
+// beside their targets are removed. A record that cannot be read is set
+// aside with the copies (renamed, see oak::SetAsidePendingReplacement) and
+// a message says so. Raises EInOutError when a file of the record is still
+// held by another handle after a short wait, or when a table was changed
+// after the record was written (the text names it; nothing is replaced).
 void RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names);
 
 // Records in Form.CopiedOfficeTables what the office table file Path is now

@@ -10,23 +10,25 @@
 //  - every target must still be what ReadCurrentMandant copied: a table
 //    changed in the meantime (an order entered at the office during the
 //    run) refuses the write-back, naming the table;
-//  - the replacement itself goes through an intent record in the office
-//    folder (os::FileReplacement), so that a write-back killed half-way is
-//    completed on the next start: the office is all old or all new.
+//  - the replacement itself goes through the folder's replacement record
+//    (os::FileReplacement, oak::kReplacementRecord), so that a write-back
+//    killed half-way is completed by the next open of any office table, in
+//    whatever program, or by the tool's next start: the office is all old
+//    or all new, and a table changed after the commit is never replaced.
 // A refusal or failure before the record is committed removes the copies
 // and leaves the office tables as they were.
+#include "platform/engine/replacement.h"
 #include "platform/os/fileapi.h"
 #include "platform/os/files.h"
 #include "platform/os/replace.h"
 #include "platform/rtl/sysutils.h"
 #include "sync/Umsync_run.h"
+#include "ui/look/sb.h"
 
 namespace {
 
 // The suffix of a file copied beside its target and not yet in place.
 const char* const PendingSuffix = ".~mds";
-// The intent record of a write-back in the office data folder.
-const char* const IntentRecordName = "Mobile-Zurueckschreiben.~mdj";
 
 // A write-back refused before anything changed; the text says why.
 RTL_DECLARE_EXCEPTION(EWriteBackRefused, Exception)
@@ -57,7 +59,7 @@ String ChangedTables(const os::FileReplacement& Group, const std::vector<String>
 // when the replacement fails.
 void CommitPending(const std::vector<String>& Names, const std::vector<String>& Pending,
                    const String& DestFolder, const std::map<String, os::FileIdentity>* Expected) {
-  os::FileReplacement Group(DestFolder, IntentRecordName);
+  os::FileReplacement Group(DestFolder, oak::kReplacementRecord);
   for (const String& Name : Names) Group.Add(Name + PendingSuffix, Name);
   if (os::Status S = Group.Hold(); !S.ok()) {
     RemovePending(Pending);
@@ -79,7 +81,7 @@ void CommitPending(const std::vector<String>& Names, const std::vector<String>& 
   // Stopped by the test hook: everything stays as a killed tool leaves it.
   if (S.code() == ERROR_OPERATION_ABORTED) throw EInOutError(S.ToString(), static_cast<int>(S.code()));
   Group.Release();
-  if (!FileExists(DestFolder + IntentRecordName)) {
+  if (!FileExists(DestFolder + oak::kReplacementRecord)) {
     RemovePending(Pending);  // not committed: the office is as it was
     throw EInOutError(S.ToString(), static_cast<int>(S.code()));
   }
@@ -91,13 +93,29 @@ void CommitPending(const std::vector<String>& Names, const std::vector<String>& 
 
 void RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names) {
   if (DestFolder.empty()) return;  // no office named: nothing of ours to complete
-  os::Status S = os::RecoverReplacement(DestFolder, IntentRecordName);
-  if (!S.ok())
-    throw EInOutError("Das Zurückschreiben nach " + DestFolder + " kann nicht abgeschlossen werden: " +
-                          S.ToString(),
+  const String Failed = "Das Zurückschreiben nach " + DestFolder + " kann nicht abgeschlossen werden: ";
+  std::vector<String> Pending;
+  for (const String& Name : Names) Pending.push_back(Name + PendingSuffix);
+  os::Status S = oak::CompletePendingReplacement(DestFolder, oak::kReplacementWaitMs);
+  if (S.code() == ERROR_INVALID_DATA) {
+    // Nobody can tell what an unreadable record meant: it is kept for a
+    // look by hand, but no longer stops every start.
+    os::Result<String> Aside = oak::SetAsidePendingReplacement(DestFolder, Pending);
+    if (!Aside.ok())
+      throw EInOutError(Failed + Aside.status().ToString(), static_cast<int>(Aside.status().code()));
+    ShowMsgBox("Die Datei " + S.context() + " eines früheren Zurückschreibens ist beschädigt.<BR>Sie wurde als " +
+               Aside.value() + " beiseitegelegt. Die Tabellen im Datenverzeichnis wurden dabei nicht verändert; bitte prüfen Sie die "
+               "zuletzt zurückgeschriebenen Daten.");
+    return;
+  }
+  if (S.code() == ERROR_FILE_INVALID)
+    throw EInOutError(Failed + "Die Tabelle " + S.context() +
+                          " wurde danach von einem anderen Programm geändert. Die Tabelle und ihr Ersatz (" +
+                          PendingSuffix + ") bleiben beide erhalten.",
                       static_cast<int>(S.code()));
-  for (const String& Name : Names)
-    if (FileExists(DestFolder + Name + PendingSuffix)) DeleteFile(DestFolder + Name + PendingSuffix);
+  if (!S.ok()) throw EInOutError(Failed + S.ToString(), static_cast<int>(S.code()));
+  for (const String& Name : Pending)
+    if (FileExists(DestFolder + Name)) DeleteFile(DestFolder + Name);
 }
 
 void RememberOfficeTable(TFsync& Form, const String& Name, const String& Path) {

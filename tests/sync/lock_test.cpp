@@ -7,8 +7,11 @@
 #include "helper_process.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <spawn.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -18,6 +21,27 @@ extern char** environ;
 namespace {
 
 const char* const HolderVariable = "MDS_SYNC_LOCK_HOLDER";
+
+// Folder mounted read-only for the calling thread (in a mount namespace of
+// its own) while the object lives; Mounted() is false where the process may
+// not mount.
+class TReadOnlyMount {
+ public:
+  explicit TReadOnlyMount(const String& Folder) : FFolder(Folder), FOwn(::open("/proc/thread-self/ns/mnt", O_RDONLY)) {
+    FUnshared = FOwn >= 0 && ::unshare(CLONE_NEWNS) == 0;
+    FMounted = FUnshared && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               ::mount(Folder.c_str(), Folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+               ::mount(nullptr, Folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+  }
+  ~TReadOnlyMount() {
+    if (FMounted) ::umount2(FFolder.c_str(), MNT_DETACH);
+    if (FUnshared) EXPECT_EQ(0, ::setns(FOwn, CLONE_NEWNS));
+    if (FOwn >= 0) ::close(FOwn);
+  }
+  String FFolder;
+  int FOwn;
+  bool FUnshared = false, FMounted = false;
+};
 
 // A fake clock that runs an action once its time has moved past a mark.
 class TTriggerClock : public TFakeClock {
@@ -220,6 +244,47 @@ TEST_F(LockTest, AFolderThatIsNoOfficeIsNamedInItsOwnMessage) {
   }
   ExpectAllAnswered();
   EXPECT_TRUE(OfficeFolderProblem(Office).empty());
+}
+
+// A damaged office file is named with the engine's reason, never blamed on
+// other users; the start is refused (exit code 1). An unreadable record of
+// a write-back is set aside and the start goes on.
+TEST_F(LockTest, DamagedFilesAtTheStartAreNamedWithTheirReason) {
+  auto Overwrite = [this](const char* Name, std::size_t Bytes) {
+    std::fstream(os::ResolvePath(Office + Name), std::ios::in | std::ios::out | std::ios::binary) << String(Bytes, 'Z');
+  };
+  auto Cut = [this](const char* Name, std::uintmax_t Keep) {
+    std::filesystem::resize_file(os::ResolvePath(Office + Name), Keep);
+  };
+  const String Record = Office + "Mobile-Zurueckschreiben.~mdj";
+  std::unique_ptr<TReadOnlyMount> ReadOnly;
+  std::vector<std::tuple<std::function<void()>, String, bool>> Cases = {
+      {[&] { Overwrite("setup.OAT", 40); }, "Die Tabelle \"" + Office + "setup.OAT\" ist beschädigt", true},
+      {[&] { Cut("setup.OAT", 0); }, "Die Tabelle \"" + Office + "setup.OAT\" ist beschädigt", true},
+      {[&] { Cut("Auftraege.OAT", 100); }, "Die Tabelle \"" + Office + "Auftraege.OAT\" ist beschädigt", true},
+      {[&] { Overwrite("Adressen.OAI", 64); }, "Die Indexdatei \"" + Office + "Adressen.OAI\" ist beschädigt", true},
+      {[&] { Overwrite("Auftraege.OAM", 32); }, "Die Memodatei \"" + Office + "Auftraege.OAM\" ist beschädigt", true},
+      {[&] { WriteFile(Record, "MDS-REPLACE 7\n"); }, "Die Datei " + Record + " eines früheren Zurückschreibens ist beschädigt", false},
+      {[&] { ReadOnly = std::make_unique<TReadOnlyMount>(Office); },
+       "Auf die Tabelle \"" + Office + "Auftraege.OAT\" kann nicht zugegriffen werden: Zugriff verweigert", true}};
+  for (auto& [Damage, Shown, Refused] : Cases) {
+    SCOPED_TRACE(Shown);
+    std::filesystem::remove_all(Office);
+    GivenOffice();
+    Damage();
+    if (ReadOnly && !ReadOnly->FMounted) break;  // not allowed to mount here
+    ExpectMessage(Shown);
+    Start();
+    ReadOnly.reset();
+    ExpectAllAnswered();
+    for (const String& Text : ShownTexts()) EXPECT_EQ(String::npos, Text.find("andere Benutzer")) << Text;
+    EXPECT_EQ(Refused, StartRefused());
+    EXPECT_EQ(!Refused, Form->OakConnection->IsConnected());
+    EXPECT_FALSE(Exists(Record));
+    if (!Refused) EXPECT_EQ("MDS-REPLACE 7\n", ReadFile(Record + ".unlesbar"));
+    delete std::exchange(Form, nullptr);
+    ResetStartRefused();
+  }
 }
 
 TEST(StartMessageTest, TheTerminalGetsTheMessageWithoutMarkUp) {

@@ -1,14 +1,20 @@
 // The write-back of the merged tables: stopped at any of its file steps it
-// leaves the office all old or all new once the tool starts again; a table
+// leaves the office all old or all new once the tool starts again, and to
+// any other program as soon as that opens an office table; a table
 // another user holds or changed since the copy refuses it before anything
-// changed. (Another process holding a table meets the same share modes:
+// changed, and a table changed after the commit is never replaced. (Another
+// process holding a table meets the same share modes:
 // tests/platform/os/replace_test.cpp.)
 #include <map>
 
+#include "helper_process.h"
+#include "platform/engine/replacement.h"
 #include "platform/os/replace.h"
 #include "sync/run_fixture.h"
 
 namespace {
+
+const char* const ReaderVariable = "MDS_SYNC_OFFICE_READER";
 
 class WriteBackTest : public RunStepTest {
  protected:
@@ -40,6 +46,32 @@ class WriteBackTest : public RunStepTest {
   // The write-back stops before file step Step, as a killed tool would.
   void StopAtStep(int Step) {
     os::SetReplaceStepHook([Step](int At) { return At != Step; });
+  }
+  // The file step that puts the table file Name in place: two steps write
+  // the record, then one per file.
+  static int StepBefore(const String& Name) {
+    std::vector<String> Names = RunTableFiles();
+    return 2 + static_cast<int>(std::find(Names.begin(), Names.end(), Name) - Names.begin());
+  }
+  // The write-back is killed past its commit point: the addresses are new,
+  // the articles and orders still old. Meanwhile runs just before the kill,
+  // while the write-back still holds every file.
+  void KilledAfterTheCommit(std::function<void()> Meanwhile = [] {}) {
+    os::SetReplaceStepHook([&, Step = StepBefore("ArtikelMain.OAT")](int At) {
+      if (At == Step) Meanwhile();
+      return At != Step;
+    });
+    EXPECT_THROW(Form->WriteBackMandant(), ECanNotUpdateMandant);
+    os::SetReplaceStepHook(nullptr);
+  }
+  // Opens an office table as another program would; the engine's code and
+  // text.
+  std::pair<UNSIGNED32, String> OpenAsAnotherProgram(const String& Table) {
+    OAKHANDLE T = OAK_INVALID_HANDLE;
+    UNSIGNED32 Code =
+        OakOpenTable(EngineConnection(), (Office + Table).c_str(), nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T);
+    if (Code == 0) OakCloseTable(T);
+    return {Code, Code ? OakLastErrorText() : String()};
   }
   void ExpectNoLeftovers() {
     for (auto& E : std::filesystem::directory_iterator(Office)) {
@@ -113,6 +145,50 @@ TEST_F(WriteBackTest, AnInterruptedWriteBackIsCompletedBeforeTheNextRunReadsTheO
   EXPECT_EQ(std::vector<String>({"A-1"}), ArticleNumbers());
 }
 
+TEST_F(WriteBackTest, AnotherProgramWaitsForAWriteBackAtWorkAndSeesTheOfficeAllNewAfterItsKill) {
+  GivenMergedCopies();
+  const TSnapshot Old = Snapshot(Office), New = Snapshot(Tree("M_Temp/Server/Data/"));
+  std::pair<UNSIGNED32, String> Opened;
+  std::uint64_t Waited = 0;
+  KilledAfterTheCommit([&] {
+    const std::uint64_t Before = GetTickCount64();
+    Opened = OpenAsAnotherProgram("Auftraege");
+    Waited = GetTickCount64() - Before;
+  });
+  // The record was left to the write-back at work, after a bounded wait.
+  EXPECT_EQ(5035u, Opened.first) << Opened.second;
+  EXPECT_GE(Waited, oak::kReplacementWaitMs);
+  EXPECT_LT(Waited, oak::kReplacementWaitMs + 200);
+  const TSnapshot Half = Snapshot(Office);
+  ASSERT_NE(Old, Half);
+  ASSERT_NE(New, Half);
+  ASSERT_EQ(0, mds_test::RunHelperProcess(ReaderVariable, Office));
+  EXPECT_EQ("2 1 2 ", ReadFile(Root + "reader.out"));
+  EXPECT_FALSE(Exists(Office + oak::kReplacementRecord));
+}
+
+TEST_F(WriteBackTest, ATableChangedAfterTheCommitIsNeverReplacedAndIsNamed) {
+  GivenMergedCopies();
+  KilledAfterTheCommit();
+  // A program that knows nothing of the record writes to the old articles.
+  std::ofstream(os::ResolvePath(Office + "ArtikelMain.OAT"), std::ios::app | std::ios::binary) << "fremd";
+  const String Changed = ReadTable(Office + "ArtikelMain.OAT"), Prepared = ReadTable(Office + "ArtikelMain.OAT.~mds");
+  auto [Code, Text] = OpenAsAnotherProgram("Auftraege");
+  EXPECT_EQ(5190u, Code);
+  EXPECT_NE(String::npos, Text.find("ArtikelMain.OAT")) << Text;
+  EXPECT_EQ(String::npos, Text.find("Auftraege.OAT")) << Text;
+  // The tool's next start says the same, in German.
+  ExpectMessage("ArtikelMain.OAT wurde danach von einem anderen Programm geändert");
+  delete std::exchange(Form, nullptr);
+  MakeRunForm();
+  StartDatabase();
+  EXPECT_TRUE(StartRefused());
+  ExpectAllAnswered();
+  EXPECT_EQ(Changed, ReadTable(Office + "ArtikelMain.OAT"));
+  EXPECT_EQ(Prepared, ReadTable(Office + "ArtikelMain.OAT.~mds"));
+  EXPECT_TRUE(Exists(Office + oak::kReplacementRecord));
+}
+
 // ---- Tables in use ------------------------------------------------------------------------
 
 TEST_F(WriteBackTest, ATableAnotherUserHoldsOpenRefusesTheWholeWriteBack) {
@@ -146,5 +222,27 @@ TEST_F(WriteBackTest, AnOfficeTableChangedSinceTheCopyRefusesTheWriteBackByName)
   EXPECT_EQ(std::vector<String>({"im Büro erfasst"}), ArticleNumbers());
   ExpectNoLeftovers();
 }
+
+// The helper process of the write-back tests (not a test): another program
+// on the office Dir. Writes the record counts of the orders, articles and
+// addresses to "reader.out" beside the office; exit code 1 when a table does
+// not open.
+int ReadTheOffice(const char* Dir) {
+  const String Office = Dir;
+  OAKHANDLE C = 0, T = 0;
+  UNSIGNED32 Count = 0;
+  String Out;
+  if (OakConnect60(Office.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C) != 0) return 1;
+  for (const char* Table : {"Auftraege", "ArtikelMain", "Adressen"}) {
+    if (OakOpenTable(C, (Office + Table).c_str(), nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T) != 0 ||
+        OakGetRecordCount(T, OAK_IGNOREFILTERS, &Count) != 0)
+      return 1;
+    Out += std::to_string(Count) + " ";
+  }
+  std::ofstream(Office + "../reader.out") << Out;
+  return 0;
+}
+
+MDS_HELPER_PROCESS(OfficeReader, ReaderVariable, ReadTheOffice);
 
 }  // namespace

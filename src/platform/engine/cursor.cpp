@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/engine/errors.h"
+#include "platform/engine/replacement.h"
 #include "platform/engine/table_fields.h"
 #include "platform/os/fileapi.h"
 #include "platform/os/find.h"
@@ -67,6 +68,7 @@ bool TIndexOrder::InScope(std::string_view Key) const {
 
 TCursor::TCursor(TConnection& Conn, const std::string& Path, const TOpenOptions& Options)
     : FConn(Conn), FOptions(Options) {
+  CompletePendingReplacementBeforeOpen(Path);
   TTxnJournal::RecoverHotJournal(os::ResolvePath(Path));
   FTable = std::make_unique<TTableFile>(Path, Options.Exclusive, Options.ReadOnly);
   FOptions.Chars = FTable->Chars();

@@ -48,6 +48,7 @@ const std::map<UNSIGNED32, const char*>& Texts() {
       {E_NOT_IN_DICTIONARY, "The table is not in the data dictionary"},
       {E_NO_MORE_OBJECTS, "No more objects"},
       {E_PROPERTY_NOT_SET, "The property is not set"},
+      {E_REPLACEMENT, "A pending replacement of the folder's tables cannot be completed"},
       {E_SQL, "Error 7200: the SQL statement failed"},
       // Codes of the expression language and the index files (expr_error.h).
       {kExprSyntax, "Expression syntax error"},

@@ -53,6 +53,7 @@ enum Code : UNSIGNED32 {
   E_NOT_IN_DICTIONARY = 5132,  // table not in the data dictionary
   E_NO_MORE_OBJECTS = 5137,    // end of a dictionary object list
   E_PROPERTY_NOT_SET = 5138,   // dictionary property not set
+  E_REPLACEMENT = 5190,        // pending replacement of the folder's tables cannot be completed
   E_SQL = 7200,                // SQL statement failed
 };
 

@@ -49,6 +49,9 @@ constexpr CodeText kTexts[] = {
     {ERROR_DIR_NOT_EMPTY, "Das Verzeichnis ist nicht leer"},
     {ERROR_INVALID_DATA, "Die Daten sind unzulässig"},
     {ERROR_OPERATION_ABORTED, "Der E/A-Vorgang wurde wegen eines Threadendes oder einer Anwendungsanforderung abgebrochen"},
+    {ERROR_FILE_INVALID,
+     "Das Volume für eine Datei wurde extern so geändert, dass die geöffnete Datei nicht mehr "
+     "gültig ist"},
     {ERROR_NOT_LOCKED, "Die Sperrung des Segments wurde bereits aufgehoben"},
     {ERROR_ALREADY_EXISTS,
      "Eine Datei kann nicht erstellt werden, wenn sie bereits vorhanden ist"},

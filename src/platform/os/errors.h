@@ -53,6 +53,7 @@ constexpr DWORD ERROR_NOT_LOCKED = 158;
 constexpr DWORD ERROR_NO_ASSOCIATION = 1155;
 constexpr DWORD ERROR_INVALID_DATA = 13;
 constexpr DWORD ERROR_OPERATION_ABORTED = 995;
+constexpr DWORD ERROR_FILE_INVALID = 1006;
 
 // Waits (WaitForSingleObject on processes and change notifications);
 // INFINITE comes from platform/rtl/syncobjs.h.

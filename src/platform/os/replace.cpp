@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <mutex>
 
 #include "platform/os/internal.h"
@@ -14,7 +15,8 @@
 namespace os {
 namespace {
 
-const char* const RecordHead = "MDS-REPLACE 1";
+const char* const RecordHeadStampless = "MDS-REPLACE 1";
+const char* const RecordHead = "MDS-REPLACE 2";
 const char* const RecordEnd = "END";
 // The suffix of a record not yet committed.
 const char* const UnfinishedSuffix = ".tmp";
@@ -72,17 +74,6 @@ bool Present(const String& Path) {
   return ::lstat(Path.c_str(), &St) == 0;
 }
 
-// Reads the whole file Path; false when it cannot be read.
-bool ReadWhole(const String& Path, String& Text) {
-  File F;
-  if (!F.Open(Path, Access::Read, Share::DenyNone).ok()) return false;
-  Result<std::uint64_t> Size = F.Size();
-  if (!Size.ok() || Size.value() > (1u << 20)) return false;
-  Text.resize(static_cast<std::size_t>(Size.value()));
-  std::size_t Got = 0;
-  return F.Read(0, Text.data(), Text.size(), &Got).ok() && Got == Text.size();
-}
-
 // Opens Path exclusively (deny all). Read access is enough to hold, read
 // and flush it, and also takes a read-only file.
 Status HoldExclusive(const String& Path, File& F) { return F.Open(Path, Access::Read, Share::Exclusive); }
@@ -124,12 +115,93 @@ Status WriteIntentRecord(const String& Folder, const String& RecordName,
   if (S.ok() && !Steps.Go()) return Aborted(Unfinished);
   if (S.ok()) S = F.Write(Half, Text.data() + Half, Text.size() - Half);
   if (S.ok()) S = F.Flush();
-  F.Close();
   if (S.ok() && !Steps.Go()) return Aborted(Unfinished);
+  // Held until committed: a recovery meanwhile leaves an unfinished record
+  // alone only while its writer holds it.
   if (S.ok()) S = RenameOver(Unfinished, Join(Folder, RecordName));
   if (S.ok()) S = SyncFolder(Folder);
   if (!S.ok()) RemoveFile(Unfinished);
   return S;
+}
+
+// Takes Path exclusively and makes sure the name still leads to the file
+// taken (another process may have renamed or removed it meanwhile).
+// ERROR_FILE_NOT_FOUND when there is no such file (any more).
+Status HoldNamed(const String& Path, File& F) {
+  if (Status S = HoldExclusive(Path, F); !S.ok()) return S;
+  struct stat Named, Held;
+  if (::stat(Path.c_str(), &Named) != 0 || ::fstat(F.fd(), &Held) != 0 || Named.st_ino != Held.st_ino ||
+      Named.st_dev != Held.st_dev) {
+    F.Close();
+    return Status::Error(Present(Path) ? ERROR_SHARING_VIOLATION : ERROR_FILE_NOT_FOUND, Path);
+  }
+  return Status::OK();
+}
+
+// Throws away a record its writer did not commit. One still being written
+// is held by its writer and stays.
+Status RemoveUnfinished(const String& Path) {
+  File F;
+  Status S = HoldNamed(Path, F);
+  if (S.code() == ERROR_FILE_NOT_FOUND || S.code() == ERROR_SHARING_VIOLATION) return Status::OK();
+  return S.ok() ? RemoveFile(Path) : S;
+}
+
+// Reads the whole open file F; false when it cannot be read.
+bool ReadWhole(const File& F, String& Text) {
+  Result<std::uint64_t> Size = F.Size();
+  if (!Size.ok() || Size.value() > (1u << 20)) return false;
+  Text.resize(static_cast<std::size_t>(Size.value()));
+  std::size_t Got = 0;
+  return F.Read(0, Text.data(), Text.size(), &Got).ok() && Got == Text.size();
+}
+
+std::int64_t Nanoseconds(const struct timespec& T) {
+  return static_cast<std::int64_t>(T.tv_sec) * 1000000000 + T.tv_nsec;
+}
+
+String FormatStamp(const Replacement& R) {
+  if (!R.TargetExisted) return "-";
+  const FileStamp& S = R.Stamp;
+  return std::to_string(S.Inode) + ":" + std::to_string(S.Size) + ":" + std::to_string(S.ModifiedNs) + ":" +
+         std::to_string(S.ChangedNs);
+}
+
+template <class T>
+bool ParseNumber(const String& Text, std::size_t& At, T& Value, bool Last) {
+  const char* End = Text.data() + Text.size();
+  auto [P, Err] = std::from_chars(Text.data() + At, End, Value);
+  if (Err != std::errc() || P == Text.data() + At) return false;
+  At = static_cast<std::size_t>(P - Text.data());
+  if (Last) return At == Text.size();
+  if (At >= Text.size() || Text[At] != ':') return false;
+  ++At;
+  return true;
+}
+
+bool ParseStamp(const String& Text, Replacement& R) {
+  R.Stamped = true;
+  if (Text == "-") return true;
+  R.TargetExisted = true;
+  std::size_t At = 0;
+  return ParseNumber(Text, At, R.Stamp.Inode, false) && ParseNumber(Text, At, R.Stamp.Size, false) &&
+         ParseNumber(Text, At, R.Stamp.ModifiedNs, false) && ParseNumber(Text, At, R.Stamp.ChangedNs, true);
+}
+
+// Whether the target of R, held as Target (closed: missing), is no longer
+// as the record Record (held) found it.
+bool TargetChanged(const Replacement& R, const File& Target, const File& Record) {
+  if (R.Stamped) {
+    if (!Target.IsOpen()) return R.TargetExisted;
+    Result<FileStamp> Now = StampOf(Target);
+    return !R.TargetExisted || !Now.ok() || !(Now.value() == R.Stamp);
+  }
+  // A record of the first format: a target whose status changed after the
+  // record was last written was touched by someone else.
+  struct stat T, Rec;
+  if (!Target.IsOpen()) return false;
+  if (::fstat(Target.fd(), &T) != 0 || ::fstat(Record.fd(), &Rec) != 0) return true;
+  return Nanoseconds(T.st_ctim) > Nanoseconds(Rec.st_mtim);
 }
 
 }  // namespace
@@ -163,11 +235,22 @@ Result<FileIdentity> IdentityOf(const String& Path) {
   return IdentityOf(F);
 }
 
+Result<FileStamp> StampOf(const File& F) {
+  struct stat St;
+  if (!F.IsOpen()) return Status::Error(ERROR_INVALID_HANDLE, F.Path());
+  if (::fstat(F.fd(), &St) != 0) return Status::FromErrno(errno, F.Path());
+  return FileStamp{static_cast<std::uint64_t>(St.st_ino), static_cast<std::uint64_t>(St.st_size),
+                   Nanoseconds(St.st_mtim), Nanoseconds(St.st_ctim)};
+}
+
 // ---- record -------------------------------------------------------------------
 
 String FormatReplaceRecord(const std::vector<Replacement>& Items) {
-  String Text = String(RecordHead) + "\n" + std::to_string(Items.size()) + "\n";
-  for (const Replacement& R : Items) Text += R.Prepared + "\t" + R.Target + "\n";
+  bool Stamped = true;
+  for (const Replacement& R : Items) Stamped = Stamped && R.Stamped;
+  String Text = String(Stamped ? RecordHead : RecordHeadStampless) + "\n" + std::to_string(Items.size()) + "\n";
+  for (const Replacement& R : Items)
+    Text += R.Prepared + "\t" + R.Target + (Stamped ? "\t" + FormatStamp(R) : String()) + "\n";
   return Text + RecordEnd + "\n";
 }
 
@@ -175,15 +258,21 @@ bool ParseReplaceRecord(const String& Text, std::vector<Replacement>& Items) {
   Items.clear();
   std::vector<String> Lines;
   std::size_t Count = 0;
-  if (!SplitLines(Text, Lines) || Lines.size() < 3 || Lines[0] != RecordHead ||
+  if (!SplitLines(Text, Lines) || Lines.size() < 3 || (Lines[0] != RecordHead && Lines[0] != RecordHeadStampless) ||
       !ParseCount(Lines[1], Count) || Lines.size() != Count + 3 || Lines.back() != RecordEnd)
     return false;
+  const bool Stamped = Lines[0] == RecordHead;
   std::vector<Replacement> Read;
   for (std::size_t I = 2; I < 2 + Count; ++I) {
     std::size_t Tab = Lines[I].find('\t');
     if (Tab == String::npos) return false;
-    Replacement R{Lines[I].substr(0, Tab), Lines[I].substr(Tab + 1)};
+    std::size_t Tab2 = Stamped ? Lines[I].find('\t', Tab + 1) : String::npos;
+    if (Stamped && Tab2 == String::npos) return false;
+    Replacement R;
+    R.Prepared = Lines[I].substr(0, Tab);
+    R.Target = Lines[I].substr(Tab + 1, Tab2 == String::npos ? String::npos : Tab2 - Tab - 1);
     if (!ValidName(R.Prepared) || !ValidName(R.Target) || R.Prepared == R.Target) return false;
+    if (Stamped && !ParseStamp(Lines[I].substr(Tab2 + 1), R)) return false;
     Read.push_back(std::move(R));
   }
   Items = std::move(Read);
@@ -233,7 +322,17 @@ Status FileReplacement::Commit() {
   for (const Item& I : FItems)
     if (Status S = I.PreparedFile.Flush(); !S.ok()) return S;
   std::vector<Replacement> Items;
-  for (const Item& I : FItems) Items.push_back({detail::NameOf(I.Prepared), detail::NameOf(I.Target)});
+  for (const Item& I : FItems) {
+    Replacement R{detail::NameOf(I.Prepared), detail::NameOf(I.Target)};
+    R.Stamped = true;
+    R.TargetExisted = I.TargetFile.IsOpen();
+    if (R.TargetExisted) {
+      Result<FileStamp> Stamp = StampOf(I.TargetFile);
+      if (!Stamp.ok()) return Stamp.status();
+      R.Stamp = Stamp.value();
+    }
+    Items.push_back(std::move(R));
+  }
   TStepCounter Steps;
   if (Status S = WriteIntentRecord(FFolder, FRecord, Items, Steps); !S.ok()) return S;
   // Committed: from here on a failure is completed by RecoverReplacement.
@@ -251,31 +350,68 @@ Status FileReplacement::Commit() {
 
 // ---- recovery --------------------------------------------------------------------
 
+bool ReplacementPending(const String& Folder, const String& RecordName) {
+  return Present(Join(Folder, RecordName));
+}
+
 Status RecoverReplacement(const String& AFolder, const String& RecordName) {
   const String Folder = ResolvePath(AFolder);
   const String Record = Join(Folder, RecordName);
-  if (Status S = RemoveFile(Record + UnfinishedSuffix); !S.ok()) return S;
+  if (Status S = RemoveUnfinished(Record + UnfinishedSuffix); !S.ok()) return S;
   if (!Present(Record)) return Status::OK();
+  // Held through the recovery: one recovery at a time carries it out.
+  File Held;
+  if (Status S = HoldNamed(Record, Held); !S.ok())
+    return S.code() == ERROR_FILE_NOT_FOUND ? Status::OK() : S;
   String Text;
   std::vector<Replacement> Items;
-  if (!ReadWhole(Record, Text) || !ParseReplaceRecord(Text, Items))
+  if (!ReadWhole(Held, Text) || !ParseReplaceRecord(Text, Items))
     return Status::Error(ERROR_INVALID_DATA, Record);
   // Only the replacements whose prepared copy is still there are left to do.
   FileReplacement Rest(Folder, RecordName);
+  std::vector<const Replacement*> Left;
   for (const Replacement& R : Items)
-    if (Present(Join(Folder, R.Prepared))) Rest.Add(R.Prepared, R.Target);
-  if (Status S = Rest.Hold(); !S.ok()) return S;
+    if (Present(Join(Folder, R.Prepared))) {
+      Rest.Add(R.Prepared, R.Target);
+      Left.push_back(&R);
+    }
+  if (Status S = Rest.Hold(); !S.ok())
+    // A prepared copy gone meanwhile was moved by the replacement still at work.
+    return S.code() == ERROR_FILE_NOT_FOUND ? Status::Error(ERROR_SHARING_VIOLATION, S.context()) : S;
+  String Changed;
+  for (std::size_t I = 0; I < Left.size(); ++I)
+    if (TargetChanged(*Left[I], Rest.HeldTarget(I), Held))
+      Changed += (Changed.empty() ? "" : ", ") + Join(Folder, Left[I]->Target);
+  if (!Changed.empty()) return Status::Error(ERROR_FILE_INVALID, Changed);
   TStepCounter Steps;
-  for (const Replacement& R : Items) {
-    const String Prepared = Join(Folder, R.Prepared);
-    if (!Present(Prepared)) continue;
-    if (!Steps.Go()) return Aborted(R.Target);
-    if (Status S = RenameOver(Prepared, Join(Folder, R.Target)); !S.ok()) return S;
+  for (const Replacement* R : Left) {
+    if (!Steps.Go()) return Aborted(R->Target);
+    if (Status S = RenameOver(Join(Folder, R->Prepared), Join(Folder, R->Target)); !S.ok()) return S;
   }
   if (Status S = SyncFolder(Folder); !S.ok()) return S;
   if (!Steps.Go()) return Aborted(Record);
   if (Status S = RemoveFile(Record); !S.ok()) return S;
   return SyncFolder(Folder);
+}
+
+Result<String> SetRecordAside(const String& AFolder, const String& RecordName,
+                              const std::vector<String>& PreparedNames, const String& Suffix) {
+  const String Folder = ResolvePath(AFolder);
+  // The first free name Path + Suffix, Path + Suffix + "2" ...
+  auto FreeName = [&Suffix](const String& Path) {
+    String Name = Path + Suffix;
+    for (int N = 2; Present(Name) && N < 1000; ++N) Name = Path + Suffix + std::to_string(N);
+    return Name;
+  };
+  const String Record = Join(Folder, RecordName), Aside = FreeName(Record);
+  if (Status S = RenameOver(Record, Aside); !S.ok()) return S;
+  for (const String& Name : PreparedNames) {
+    const String Path = Join(Folder, Name);
+    if (!Present(Path)) continue;
+    if (Status S = RenameOver(Path, FreeName(Path)); !S.ok()) return S;
+  }
+  if (Status S = SyncFolder(Folder); !S.ok()) return S;
+  return Aside;
 }
 
 ReplaceStepHook SetReplaceStepHook(ReplaceStepHook Hook) {

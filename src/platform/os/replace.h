@@ -8,10 +8,10 @@
 //      another process holds a target while it is replaced: a target still
 //      open elsewhere refuses the whole group before anything changed;
 //   2. forces the prepared copies to the disk;
-//   3. writes the intent record (which prepared copy replaces which target)
-//      under a temporary name, forces it to the disk, renames it to its
-//      final name and forces the folder: from this point on the group is
-//      committed;
+//   3. writes the intent record (which prepared copy replaces which target,
+//      and the stamp of each target as it stands) under a temporary name,
+//      forces it to the disk, renames it to its final name and forces the
+//      folder: from this point on the group is committed;
 //   4. renames every prepared copy over its target and forces the folder;
 //   5. removes the intent record and forces the folder;
 // and only then lets the files go. The handles taken in 1 stay on the new
@@ -20,22 +20,30 @@
 //
 // A process killed before the record has its final name leaves the targets
 // untouched (a half-written record keeps its temporary name); a process
-// killed after leaves a committed record. RecoverReplacement on the next
-// start completes a committed record (every prepared copy still present
-// replaces its target) and throws a half-written one away, so the group is
-// all old or all new afterwards. Removing stale prepared copies that no
-// record names is the caller's part: only the caller knows their names.
+// killed after leaves a committed record. RecoverReplacement completes a
+// committed record (every prepared copy still present replaces its target)
+// and throws a half-written one away, so the group is all old or all new
+// afterwards. It never replaces a target that changed after the record was
+// written: it then stops before renaming anything and keeps both files.
+// Removing stale prepared copies that no record names is the caller's part:
+// only the caller knows their names.
 //
 // Record format (text, LF-ended lines, names relative to the folder):
-//   MDS-REPLACE 1
+//   MDS-REPLACE 2
 //   <count>
-//   <prepared name> TAB <target name>     (count lines)
+//   <prepared name> TAB <target name> TAB <stamp>     (count lines)
 //   END
-// A name is non-empty, not "." or "..", and holds no '/', TAB, CR, LF or
-// NUL. A record that does not read exactly so is refused.
+// where <stamp> is "-" for a target that did not exist, else
+// "<inode>:<size>:<modified ns>:<changed ns>" (decimal). The first format
+// ("MDS-REPLACE 1", lines without the stamp) is still read; for it a target
+// counts as changed when its status changed after the record was last
+// written. A name is non-empty, not "." or "..", and holds no '/', TAB, CR,
+// LF or NUL. A record that does not read exactly so is refused.
 //
-// Thread safety: a FileReplacement belongs to one thread; the step hook is
-// process-wide and meant for tests.
+// Thread safety: a FileReplacement belongs to one thread; RecoverReplacement
+// may run in several threads and processes at once (one carries the record
+// out, the others find it held); the step hook is process-wide and meant
+// for tests.
 #pragma once
 
 #include <cstdint>
@@ -63,15 +71,37 @@ Result<FileIdentity> IdentityOf(const File& F);
 // Fails with 2/3 when missing, 32 never (deny none).
 Result<FileIdentity> IdentityOf(const String& Path);
 
+// What tells whether a file was touched since a moment, read from its
+// status alone: any write, truncation or change of mode moves the changed
+// time, which no program can set back; a new file has another inode.
+struct FileStamp {
+  std::uint64_t Inode = 0;
+  std::uint64_t Size = 0;
+  std::int64_t ModifiedNs = 0;
+  std::int64_t ChangedNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of an open file. Fails with what fstat fails with.
+Result<FileStamp> StampOf(const File& F);
+
 // One replacement of a group: Prepared takes the place of Target; both are
-// names in the group's folder.
+// names in the group's folder. Stamped tells whether the record holds the
+// target's state when it was written (a record of the first format does
+// not); TargetExisted and Stamp are that state.
 struct Replacement {
+  Replacement() = default;
+  Replacement(String APrepared, String ATarget) : Prepared(std::move(APrepared)), Target(std::move(ATarget)) {}
   String Prepared;
   String Target;
+  bool Stamped = false;
+  bool TargetExisted = false;
+  FileStamp Stamp;
   bool operator==(const Replacement&) const = default;
 };
 
-// The text of an intent record for Items.
+// The text of an intent record for Items: the second format when every
+// item is stamped, else the first.
 String FormatReplaceRecord(const std::vector<Replacement>& Items);
 // Reads an intent record; false (Items left empty) for anything that is not
 // a complete, well-formed record. Never raises.
@@ -121,12 +151,28 @@ class FileReplacement {
   std::vector<Item> FItems;
 };
 
+// True when Folder holds the committed record RecordName (exact names, one
+// status call; Folder as resolved by ResolvePath).
+bool ReplacementPending(const String& Folder, const String& RecordName);
+
 // Completes or throws away an interrupted replacement in Folder (see the
 // header). OK when there was nothing to do or the record was carried out;
-// ERROR_SHARING_VIOLATION when a file of the record is held by another
-// handle (the record stays for a later attempt); ERROR_INVALID_DATA when
-// the committed record cannot be read (it stays; nothing is changed).
+// ERROR_SHARING_VIOLATION when the record or a file it names is held by
+// another handle, such as the replacement still at work or another
+// recovery (the record stays for a later attempt); ERROR_FILE_INVALID, with
+// the paths of the changed targets as context (", " between them), when a
+// target not yet replaced changed after the record was written (nothing is
+// renamed; record, targets and prepared copies stay); ERROR_INVALID_DATA
+// when the committed record cannot be read (it stays; nothing is changed).
 Status RecoverReplacement(const String& Folder, const String& RecordName);
+
+// Moves the record RecordName of Folder and the prepared copies named in
+// PreparedNames that exist out of the way, each renamed by appending
+// Suffix (and a number when that name is taken), so that an unreadable
+// record no longer stops every later recovery. Returns the record's new
+// path. Fails with what renaming fails with.
+Result<String> SetRecordAside(const String& Folder, const String& RecordName,
+                              const std::vector<String>& PreparedNames, const String& Suffix);
 
 // Test hook: called before each step of Commit and of RecoverReplacement
 // that changes the disk, with a running step number from 0. Returning

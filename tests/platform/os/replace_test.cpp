@@ -162,16 +162,29 @@ TEST_F(ReplaceTest, RecoveryWaitsWhileAFileOfTheRecordIsHeld) {
   EXPECT_EQ("new", State());
 }
 
+TEST_F(ReplaceTest, ARecordOfTheFirstFormatIsStillCompleted) {
+  GivenOldAndPrepared();
+  std::vector<os::Replacement> Items;  // unstamped, as the first format wrote them
+  for (const std::string& N : Names) Items.emplace_back(N + ".new", N);
+  Dir.Put(Record, os::FormatReplaceRecord(Items));
+  ASSERT_EQ(0u, Dir.Read(Record).rfind("MDS-REPLACE 1\n", 0));
+  ASSERT_EQ(0, ::rename((Dir / "a.dat.new").c_str(), (Dir / "a.dat").c_str()));
+  ASSERT_TRUE(Recover().ok());
+  EXPECT_EQ("new", State());
+}
+
 // ---- The record -------------------------------------------------------------------------
 
 TEST(ReplaceRecordTest, RefusesTornOrForeignRecords) {
-  const std::string Good = os::FormatReplaceRecord({{"a.~p", "a"}});
+  const std::string Good = os::FormatReplaceRecord({os::Replacement("a.~p", "a")});
   std::vector<os::Replacement> Read;
   for (std::size_t Cut = 0; Cut < Good.size(); ++Cut)
     EXPECT_FALSE(os::ParseReplaceRecord(Good.substr(0, Cut), Read)) << Cut;
   for (const char* Bad : {"MDS-REPLACE 1\n1\n../x\ta\nEND\n", "MDS-REPLACE 1\n1\na\t/etc/passwd\nEND\n",
                           "MDS-REPLACE 1\n1\na\ta\nEND\n", "MDS-REPLACE 1\n2\na\tb\nEND\n",
-                          "MDS-REPLACE 2\n1\na\tb\nEND\n", "MDS-REPLACE 1\n1\nab\nEND\n"}) {
+                          "MDS-REPLACE 2\n1\na\tb\nEND\n", "MDS-REPLACE 1\n1\nab\nEND\n",
+                          "MDS-REPLACE 2\n1\na\tb\t1:2:3\nEND\n", "MDS-REPLACE 2\n1\na\tb\t1:2:3:x\nEND\n",
+                          "MDS-REPLACE 2\n1\na\tb\t:1:2:3\nEND\n", "MDS-REPLACE 2\n1\na\tb\t\nEND\n"}) {
     EXPECT_FALSE(os::ParseReplaceRecord(Bad, Read)) << Bad;
     EXPECT_TRUE(Read.empty());
   }

@@ -1,0 +1,58 @@
+// The replacement record of a data folder, completed before a table there
+// opens (see replacement.h).
+#include "platform/engine/replacement.h"
+
+#include "platform/engine/errors.h"
+#include "platform/os/replace.h"
+#include "platform/os/ticks.h"
+#include "platform/rtl/sysutils.h"
+
+namespace oak {
+
+const char* const kReplacementRecord = "Mobile-Zurueckschreiben.~mdj";
+
+namespace {
+
+// The pause between two attempts while a replacement is at work.
+constexpr UNSIGNED32 kRetryPauseMs = 50;
+// The suffix of a record and its copies set aside.
+const char* const kAsideSuffix = ".unlesbar";
+
+}  // namespace
+
+os::Status CompletePendingReplacement(const std::string& Folder, UNSIGNED32 WaitMs) {
+  const std::uint64_t Start = GetTickCount64();
+  for (;;) {
+    os::Status S = os::RecoverReplacement(Folder, kReplacementRecord);
+    if (S.code() != ERROR_SHARING_VIOLATION || GetTickCount64() - Start >= WaitMs) return S;
+    ClockSleep(kRetryPauseMs);
+  }
+}
+
+void CompletePendingReplacementBeforeOpen(const std::string& Path) {
+  const std::string TablePath = os::ResolvePath(Path);
+  const std::string Folder = ExtractFilePath(TablePath);
+  // The common case costs one look at the folder.
+  if (!os::ReplacementPending(Folder, kReplacementRecord)) return;
+  os::Status S = CompletePendingReplacement(Folder, kReplacementWaitMs);
+  switch (S.code()) {
+    case ERROR_SUCCESS:
+      return;
+    case ERROR_SHARING_VIOLATION:
+      Fail(E_LOCKED, TablePath + ": the tables of the folder are being replaced (" + S.context() + ")");
+    case ERROR_FILE_INVALID:
+      Fail(E_REPLACEMENT, S.context() + ": changed after the replacement record " + Folder +
+                              kReplacementRecord + " was written; the table and its replacement are both kept");
+    case ERROR_INVALID_DATA:
+      Fail(E_REPLACEMENT, S.context() + ": the replacement record cannot be read");
+    default:
+      Fail(E_IO, S.ToString());
+  }
+}
+
+os::Result<std::string> SetAsidePendingReplacement(const std::string& Folder,
+                                                   const std::vector<std::string>& PreparedNames) {
+  return os::SetRecordAside(Folder, kReplacementRecord, PreparedNames, kAsideSuffix);
+}
+
+}  // namespace oak
