@@ -156,6 +156,10 @@ void InstallArchiveWriterHooks();
 
 // The lines of "oaklocal.cfg" of a mobile installation.
 String OakLocalConfigText();
+// Reads the "oaklocal.cfg" in the folder Target (when there is one) and
+// writes OakLocalConfigText in its place. Raises what the file layer
+// raises.
+void WriteOakLocalConfig(const String& Target);
 
 // The pack list of the update package: Sources receives the source path of
 // every data file (plug-ins and postcode tables of Dest, the twenty tables
