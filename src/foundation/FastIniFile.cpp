@@ -1,6 +1,7 @@
 #include "foundation/FastIniFile.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -390,7 +391,11 @@ void TFastIniFile::SaveToFile(const String& AFileName) {
   String Fresh;
   try {
     std::unique_ptr<TFileStreamEx> Old;
-    if (FileExistsEx(Target)) Old = std::make_unique<TFileStreamEx>(Target, fmOpenRead);
+    if (FileExistsEx(Target)) {
+      Old = std::make_unique<TFileStreamEx>(Target, fmOpenRead);
+      // A file the system would not let us write stays as it is.
+      if (::access(Target.c_str(), W_OK) != 0) RaiseLastOSError(os::ErrnoToWin32(errno));
+    }
     TFileStreamEx Stream(Target + ".new", fmCreate);
     Fresh = Stream.Handle().Path();
     SaveToStream(&Stream);
