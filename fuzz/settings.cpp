@@ -2,11 +2,17 @@
 // the loader, any StringItem, any MemoItem bytes) loads without an
 // exception escaping and without a crash, as LoadFromRows promises; and
 // since an in-memory table never fails, a row that stops the load (the
-// failure message) is a finding too: each row's reader keeps its default.
+// failure message) is a finding too: a damaged row is reported as skipped
+// and keeps its default, and the rows after it load (a marker row read
+// near the end must arrive).
 //
-// Input: parts separated by 0xFF bytes, in threes: the Ident (two bytes
-// pick a known Ident, a third adds 0..15 for the numbered runs), the
-// StringItem and the MemoItem.
+// Input: parts separated by 0xFF bytes. The first part makes the memo of
+// the automatic actions (row 1511, a component stream, so that every input
+// meets that parser): its first byte's bit 1 takes the rest as the whole
+// memo, else the rest patches a sound stream of three actions; bits 2..7,
+// when not 0, cut the memo to that many 64ths. Then threes: the Ident (two bytes pick a known
+// Ident, a third adds 0..15 for the numbered runs), the StringItem and the
+// MemoItem.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -32,6 +38,29 @@ const int Idents[] = {
     21003, 21004, 21005, 21006, 21007, 21009, 23001, 23002, 23003, 29002, 29004, 29005, 29007, 31009, 51000, 51001,
     51002, 51003, 51004, 51008, 51009, 200011, 200030, 200031};
 
+// A sound stream of the automatic actions, as the office stores it.
+std::string SoundActions() {
+  TAutoActionItems Items;
+  for (int I = 0; I < 3; ++I) {
+    auto* A = Items.Add<TAutoActionItem>();
+    A->Text = "Aktion " + std::to_string(I);
+    A->Options[I] = Byte(I + 1);
+    A->Byte2 = Byte(I);
+  }
+  TMemoryStream Bytes;
+  Items.SaveToStream(&Bytes);
+  return std::string(static_cast<const char*>(Bytes.Memory()), Bytes.Size());
+}
+
+// The memo of row 1511 made from the first part of the input.
+std::string ActionsMemo(const std::string& Part) {
+  static const std::string Sound = SoundActions();
+  std::string Memo = fuzz::ImageOrPatches(Sound, reinterpret_cast<const uint8_t*>(Part.data()), Part.size());
+  unsigned Cut = Part.empty() ? 0 : Byte(Part[0]) >> 2;
+  if (Cut) Memo.resize(Memo.size() * Cut / 64);
+  return Memo;
+}
+
 int IdentOf(const std::string& Spec) {
   if (Spec.size() < 2) return 949;
   unsigned Pick = Byte(Spec[0]) | Byte(Spec[1]) << 8;
@@ -44,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   static const bool Folder = [] {
     SetProgramPath(fuzz::RunFolder("settings") + "/msync");  // ZUVID.INI: none there
     SettingsMessageHook = [](const String& Html) {
+      if (Html.find("Einstellung 1511 ist beschädigt und wurde übersprungen") != String::npos) return;
       std::fprintf(stderr, "load stopped: %s\n", Html.c_str());
       std::abort();
     };
@@ -57,10 +87,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   Table->FieldDefs().Add("StringItem", ftString, 100);
   Table->FieldDefs().Add("MemoItem", ftMemo, 0);
   Table->Open();
-  for (size_t I = 0; I + 2 < Parts.size() && I < 300; I += 3)
+  // The marker first: a row is found at its first occurrence.
+  Table->AppendRecord({Variant(752), Variant(""), Variant("marker")});
+  Table->AppendRecord({Variant(1511), Variant(""), Variant(ActionsMemo(Parts[0]))});
+  for (size_t I = 1; I + 2 < Parts.size() && I < 300; I += 3)
     Table->AppendRecord({Variant(IdentOf(Parts[I])), Variant(Parts[I + 1].substr(0, 100)), Variant(Parts[I + 2])});
   TSettings Settings;
   TSetupRows Rows(Table);
   Settings.LoadFromRows(Rows);
+  if (Settings.List(752).Count() != 1 || Settings.List(752)[0] != "marker") {
+    std::fprintf(stderr, "the rows after a damaged one did not load\n");
+    std::abort();
+  }
   return 0;
 }

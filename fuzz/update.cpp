@@ -7,7 +7,9 @@
 //
 // Input: first byte bit 0 picks the intent record (the rest is its text),
 // else the archive; bit 1 whole archive, else patches to a sound archive
-// (two folders, a raw and a compressed file, and the file list).
+// (two folders, a raw and a compressed file, and the file list); bit 2
+// makes the destination's PLUGINS a symbolic link to a folder outside,
+// which nothing may write through.
 #include <zlib.h>
 
 #include <algorithm>
@@ -71,9 +73,12 @@ std::vector<std::pair<std::string, long>> Tree(const std::string& Root) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   static const std::string Run = fuzz::RunFolder("update"), Sound = SoundArchive();
   static const std::string Dest = Run + "/dest/", Package = Run + "/ZAVOZORUZIZOVAR.EXE",
-                           Outside = Run + "/outside";
+                           Outside = Run + "/outside", OutsideFolder = Run + "/outside.d/";
   fs::remove_all(Dest);
+  fs::remove_all(OutsideFolder);
   fs::create_directories(Dest + "KVS/DATA");
+  fs::create_directories(OutsideFolder);
+  if (Size > 0 && (Data[0] & 4)) fs::create_directory_symlink(OutsideFolder, Dest + "PLUGINS");
   fuzz::WriteAll(Dest + "KVS/DATA/a.oat", "old");
   fuzz::WriteAll(Outside, "keep");
   if (Size > 0 && (Data[0] & 1)) {
@@ -82,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
       TUpdateIntent(Dest).Recover();
     } catch (const EArchiveError&) {
     }
-    if (fuzz::ReadAll(Outside) != "keep") std::abort();
+    if (fuzz::ReadAll(Outside) != "keep" || !fs::is_empty(OutsideFolder)) std::abort();
     return 0;
   }
   std::string Archive = fuzz::ImageOrPatches(Sound, Data, Size);
@@ -95,6 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   } catch (const Exception&) {
     if (Tree(Dest) != Before) std::abort();  // a refused archive changes nothing
   }
-  if (fs::exists(Dest + "ZAVOZORUZIZOVAR.intent") || fuzz::ReadAll(Outside) != "keep") std::abort();
+  if (fs::exists(Dest + "ZAVOZORUZIZOVAR.intent") || fuzz::ReadAll(Outside) != "keep" || !fs::is_empty(OutsideFolder))
+    std::abort();
   return 0;
 }

@@ -1,6 +1,14 @@
 #include "foundation/FastIniFile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <exception>
+
 #include "foundation/FileUtils.h"
+#include "platform/gui/forms_application.h"
 #include "platform/rtl/clock.h"
 #include "platform/rtl/sysutils.h"
 
@@ -338,6 +346,9 @@ TFastIniFile::~TFastIniFile() {
   try {
     UpdateFile();
   } catch (...) {
+    // With an exception on its way out, that one tells what went wrong;
+    // else the failed write goes to the application's exception display.
+    if (std::uncaught_exceptions() == 0) Application->HandleException(this);
   }
 }
 
@@ -372,9 +383,31 @@ void TFastIniFile::LoadFromFile(const String& AFileName) {
 }
 
 void TFastIniFile::SaveToFile(const String& AFileName) {
-  TFileStreamEx Stream(AFileName, fmCreate);
-  SaveToStream(&Stream);
-  if (FlushBuffers) Stream.Handle().Flush();
+  // The text goes to a new file beside the old one and replaces it only
+  // when complete and on the disk: a failed write leaves the old file
+  // whole. The old file is held meanwhile, so that a write waits (as an
+  // open does) while another handle writes it.
+  const String Target = os::ResolvePath(AFileName);
+  String Fresh;
+  try {
+    std::unique_ptr<TFileStreamEx> Old;
+    if (FileExistsEx(Target)) {
+      Old = std::make_unique<TFileStreamEx>(Target, fmOpenRead);
+      // A file the system would not let us write stays as it is.
+      if (::access(Target.c_str(), W_OK) != 0) RaiseLastOSError(os::ErrnoToWin32(errno));
+    }
+    TFileStreamEx Stream(Target + ".new", fmCreate);
+    Fresh = Stream.Handle().Path();
+    SaveToStream(&Stream);
+    os::Status Synced = Stream.Handle().Flush();
+    if (!Synced.ok()) throw EWriteError(Synced.Message());
+    struct stat St;
+    if (Old && ::fstat(Old->Handle().fd(), &St) == 0) ::fchmod(Stream.Handle().fd(), St.st_mode & 07777);
+    if (std::rename(Fresh.c_str(), Target.c_str()) != 0) RaiseLastOSError(os::ErrnoToWin32(errno));
+  } catch (const Exception& E) {
+    if (!Fresh.empty()) std::remove(Fresh.c_str());
+    throw EIniFileException("INI-Datei " + AFileName + " kann nicht geschrieben werden: " + E.Message());
+  }
 }
 
 void TFastIniFile::UpdateFile() {

@@ -9,7 +9,9 @@
 //
 // The file is loaded on first access (a missing file gives an empty
 // store) and written back by UpdateFile, only when something changed;
-// destroying the object updates the file first.
+// destroying the object updates the file first. A write replaces the file
+// only once the new text is complete on the disk: a failed one raises
+// EIniFileException naming the file and leaves the old file as it was.
 //
 // Thread safety: none; an INI object belongs to the thread that uses it.
 #pragma once
@@ -154,8 +156,9 @@ class TFastIniFile : public TCustomIniFile {
   RTL_DECLARE_CLASS(TFastIniFile)
  public:
   explicit TFastIniFile(const String& AFileName, TIniCaseMode Mode = icmAnsiCaseInsensitive);
-  // Updates the file when modified; errors are swallowed here (call
-  // UpdateFile first to see them).
+  // Updates the file when modified. A failure goes to the application's
+  // exception display (Application->HandleException), unless an exception
+  // is already on its way out; writers call UpdateFile to get it raised.
   ~TFastIniFile() override;
 
   String ReadString(const String& Section, const String& Ident, const String& Default) override;
@@ -174,11 +177,14 @@ class TFastIniFile : public TCustomIniFile {
   void LoadFromStream(TStream* Stream);
   void SaveToStream(TStream* Stream);
   void LoadFromFile(const String& AFileName);
+  // Writes the store to a new file beside AFileName and renames it over
+  // AFileName; raises EIniFileException naming the file when anything
+  // fails (the old file stays).
   void SaveToFile(const String& AFileName);
 
   bool InlineComments = true;  // ';' outside double quotes ends a value
   bool StripQuotes = false;    // "x" or 'x' lose their quotes on reading
-  bool FlushBuffers = false;   // fsync after writing the file
+  bool FlushBuffers = false;   // kept for callers; every write is forced to the disk
 
   bool Modified() const { return FModified; }
   TIniItems& Items() { return FItems; }

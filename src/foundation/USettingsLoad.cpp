@@ -88,6 +88,10 @@ void ShowSettingsFailure(const String& Message) {
                         "<BR>Führen Sie das Datenbankdienstprogramm aus.");
 }
 
+void ShowSkippedRow(Integer Ident, const String& Reason) {
+  ShowSettingsFailure("Einstellung " + IntToStr(Ident) + " ist beschädigt und wurde übersprungen: " + Reason);
+}
+
 void TSettings::ResetDefaults() {
   KontoStack()->Reset();
   PartsGroups.Clear();

@@ -68,10 +68,13 @@ void TSettings::LoadLists(TSetupRows& Rows) {
   PadList(List(1510), 81);
   if (!Rows.Seek(1501)) DefaultWhenEmpty(List(1501), {"Sehr geehrte Frau,", "Sehr geehrter Herr,"});
   for (Integer Ident : {1502, 1501, 1506, 1505}) SortText(List(Ident));
-  if (Rows.Seek(1511))
-    AutoActions.LoadFromStream(Rows.Table()->CreateBlobStream(Rows.Table()->FieldByName("MemoItem"), bmRead).get());
-  else
-    AutoActions.Clear();
+  // A damaged list of automatic actions is reported and left empty; the
+  // rows after it still load.
+  AutoActions.Clear();
+  ReportedRow(1511, [&] {
+    if (Rows.Seek(1511))
+      AutoActions.LoadFromStream(Rows.Table()->CreateBlobStream(Rows.Table()->FieldByName("MemoItem"), bmRead).get());
+  });
   AutoActions.PadTo(14);
   Rows.ReadList(1507, List(1507), true);
   DefaultWhenEmpty(List(1507), {"bei Zahlung bis zum ", " erhalten Sie 3% Skonto, das entspricht: ",

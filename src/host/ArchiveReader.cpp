@@ -176,12 +176,17 @@ void PlanFolders(const String& Root, const String& Final, TUpdatePlan& Plan) {
   }
 }
 
-// A name beside Final that nothing uses yet.
+// A name beside Final that nothing uses yet: no file or link on the disk,
+// no target, folder or temporary name of the plan. Chosen once every
+// target is known, so that an entry named like another one's temporary
+// file ("keep.txt.part" beside "keep.txt") keeps its own bytes.
 String FreeTempName(const String& Final, const TUpdatePlan& Plan) {
   for (Integer N = 0;; ++N) {
     String Temp = Final + (N ? "." + IntToStr(N) : String()) + ".part";
     bool Taken = FileExists(Temp) || DirectoryExists(Temp);
-    for (const TUpdateStep& S : Plan.Steps) Taken = Taken || os::SameFileName(S.Temp, Temp);
+    for (const TUpdateStep& S : Plan.Steps)
+      Taken = Taken || os::SameFileName(S.Temp, Temp) || os::SameFileName(S.Final, Temp);
+    for (const String& F : Plan.NewFolders) Taken = Taken || os::SameFileName(F, Temp + "/");
     if (!Taken) return Temp;
   }
 }
@@ -190,7 +195,8 @@ String FreeTempName(const String& Final, const TUpdatePlan& Plan) {
 // inflates every entry, checks names, folders, duplicates, sizes and the
 // targets on disk, and fills Plan. Write pass: writes each entry to its
 // step's temporary file.
-void WalkArchive(TStream& Package, Int64 Offset, Int64 End, const String& Root, TUpdatePlan& Plan, bool Write) {
+void WalkArchive(TStream& Package, Int64 Offset, Int64 End, const String& Root, const TUpdateIntent& Intent,
+                 TUpdatePlan& Plan, bool Write) {
   Package.Seek(Offset, soBeginning);
   TArchiveReader Reader(&Package, End);
   std::vector<String> Folders = TitleLines(Reader.Title());
@@ -210,7 +216,14 @@ void WalkArchive(TStream& Package, Int64 Offset, Int64 End, const String& Root, 
     RequirePrintable(E.Name, "Dateiname");
     Int64 Written;
     if (Write) {
-      TFileStream Out(Plan.Steps[Index].Temp, fmCreate);
+      // A new file of its own: never one that appeared since the check,
+      // never through a link.
+      const String& Temp = Plan.Steps[Index].Temp;
+      Intent.RequireNoLink(Temp);
+      os::File F;
+      os::Status S = F.Open(Temp, os::Access::Write, os::Share::DenyNone, os::Disposition::CreateNew);
+      if (!S.ok()) throw EArchiveError("Datei " + Temp + " kann nicht erstellt werden: " + S.Message());
+      THandleStream Out(std::move(F));
       Written = Reader.ReadData(&Out);
     } else {
       String Name = E.Name;
@@ -219,15 +232,19 @@ void WalkArchive(TStream& Package, Int64 Offset, Int64 End, const String& Root, 
       String Final =
           os::ResolvePath(Root + SafeRelative(Folders[Index], true) + SafeRelative(ExtractFileName(Name), false));
       if (DirectoryExists(Final)) Fail("Ziel " + Final + " ist ein Ordner");
+      if (Intent.IsRecordName(Final)) Fail("Ziel " + Final + " ist das Aktualisierungsprotokoll");
+      Intent.RequireNoLink(Final);
       for (const TUpdateStep& S : Plan.Steps)
         if (os::SameFileName(S.Final, Final)) Fail("Ziel " + Final + " kommt zweimal vor");
       for (const String& F : Plan.NewFolders)
         if (os::SameFileName(F, Final + "/")) Fail("Ziel " + Final + " ist zugleich ein Ordner");
       PlanFolders(Root, Final, Plan);
+      for (const String& F : Plan.NewFolders)
+        if (Intent.IsRecordName(ExcludeTrailingPathDelimiter(F))) Fail("Ordner " + F + " ist das Aktualisierungsprotokoll");
       for (const TUpdateStep& S : Plan.Steps)
         for (const String& F : Plan.NewFolders)
           if (os::SameFileName(F, S.Final + "/")) Fail("Ziel " + S.Final + " ist zugleich ein Ordner");
-      Plan.Steps.push_back({FreeTempName(Final, Plan), Final, E.Date});
+      Plan.Steps.push_back({String(), Final, E.Date});
       TCountingStream Count;
       Written = Reader.ReadData(&Count);
       Plan.Bytes += Written;
@@ -236,6 +253,8 @@ void WalkArchive(TStream& Package, Int64 Offset, Int64 End, const String& Root, 
     ++Index;
   }
   if (Index != std::size_t(Reader.FileCount()) || Index != Plan.Steps.size()) Fail("Dateianzahl");
+  if (!Write)
+    for (TUpdateStep& S : Plan.Steps) S.Temp = FreeTempName(S.Final, Plan);
 }
 
 // The free bytes where Folder is (or would be made), or -1.
@@ -269,15 +288,17 @@ Integer ExtractUpdatePackage(const String& PackagePath, const String& DestRoot) 
 
   TUpdatePlan Plan;
   if (FileExists(ExcludeTrailingPathDelimiter(Root))) Fail("Zielordner " + Root + " ist eine Datei");
-  WalkArchive(Package, Offset, Size - 4, Root, Plan, false);
+  WalkArchive(Package, Offset, Size - 4, Root, Intent, Plan, false);
   Int64 Free = FreeBytesFor(Root);
   if (Free >= 0 && Free < Plan.Bytes) throw EArchiveError("Nicht genug Speicherplatz für die Aktualisierung in " + Root);
 
   Intent.BeginWriting(Plan.Steps, Plan.NewFolders);
   try {
-    for (const String& F : Plan.NewFolders)
+    for (const String& F : Plan.NewFolders) {
+      Intent.RequireNoLink(F);
       if (!CreateDir(F)) throw EArchiveError("Ordner " + F + " kann nicht erstellt werden");
-    WalkArchive(Package, Offset, Size - 4, Root, Plan, true);
+    }
+    WalkArchive(Package, Offset, Size - 4, Root, Intent, Plan, true);
     for (const TUpdateStep& S : Plan.Steps) SyncFile(S.Temp);
   } catch (...) {
     Intent.Undo();

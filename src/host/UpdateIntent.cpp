@@ -1,6 +1,7 @@
 #include "host/UpdateIntent.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -41,6 +42,16 @@ bool Inside(const String& Folder, const String& Path) {
   return Rest.find("/../") == String::npos && Rest.find("/./") == String::npos && Rest.find("//") == String::npos;
 }
 
+// The first folder on Path below Folder that is a symbolic link, or "".
+String LinkedFolder(const String& Folder, const String& Path) {
+  for (std::size_t Slash = Path.find('/', Folder.size()); Slash != String::npos; Slash = Path.find('/', Slash + 1)) {
+    String Part = Path.substr(0, Slash);
+    struct stat St;
+    if (::lstat(Part.c_str(), &St) == 0 && S_ISLNK(St.st_mode)) return Part;
+  }
+  return String();
+}
+
 void WriteDurably(const String& Path, const String& Text) {
   os::File F;
   os::Status S = F.Open(Path, os::Access::Write, os::Share::DenyNone, os::Disposition::CreateAlways);
@@ -53,6 +64,15 @@ void WriteDurably(const String& Path, const String& Text) {
 
 TUpdateIntent::TUpdateIntent(const String& Folder)
     : FFolder(IncludeTrailingPathDelimiter(Folder)), FPath(os::ResolvePath(FFolder + RecordName)) {}
+
+bool TUpdateIntent::IsRecordName(const String& Path) const {
+  return os::SameFileName(Path, FPath) || os::SameFileName(Path, FPath + ".new");
+}
+
+void TUpdateIntent::RequireNoLink(const String& Path) const {
+  String Link = LinkedFolder(FFolder, Path);
+  if (!Link.empty()) throw EArchiveError("Ordner " + Link + " ist eine Verknüpfung: die Aktualisierung schreibt nicht hindurch");
+}
 
 void TUpdateIntent::Save(char State) {
   // Names hold no control characters (the extractor refuses them), so TAB
@@ -96,6 +116,8 @@ bool TUpdateIntent::Load() {
     else
       FailRecord(FPath, "ist beschädigt");
   }
+  for (const String& D : FFolders) RequireNoLink(D);
+  for (const TUpdateStep& S : FSteps) RequireNoLink(S.Final);
   return true;
 }
 
@@ -120,14 +142,18 @@ void TUpdateIntent::BeginWriting(const std::vector<TUpdateStep>& Steps, const st
 }
 
 void TUpdateIntent::Undo() {
-  for (const TUpdateStep& S : FSteps) ::DeleteFile(S.Temp);
-  for (auto It = FFolders.rbegin(); It != FFolders.rend(); ++It) RemoveDirectory(*It);
+  // Nothing is deleted through a link that appeared since the check.
+  for (const TUpdateStep& S : FSteps)
+    if (LinkedFolder(FFolder, S.Temp).empty()) ::DeleteFile(S.Temp);
+  for (auto It = FFolders.rbegin(); It != FFolders.rend(); ++It)
+    if (LinkedFolder(FFolder, *It).empty()) RemoveDirectory(*It);
   Remove();
 }
 
 void TUpdateIntent::Replace() {
   if (FState != 'R') Save('R');
   for (const TUpdateStep& S : FSteps) {
+    RequireNoLink(S.Final);
     // A temporary file that is gone was renamed before a kill.
     if (FileExists(S.Temp) && ::rename(S.Temp.c_str(), S.Final.c_str()) != 0)
       throw EArchiveError("Datei " + S.Final + " kann nicht geschrieben werden");

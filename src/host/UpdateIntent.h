@@ -13,6 +13,8 @@
 //        never deleted first). A run that dies here is finished: the rest
 //        are renamed, every target ends new.
 // When the record is gone the update is complete (or never began).
+// Every path of a record lies inside its folder and is reached without a
+// symbolic link; a record naming anything else is refused.
 //
 // Thread safety: none; one extractor per destination folder at a time.
 #pragma once
@@ -49,6 +51,15 @@ class TUpdateIntent {
   void Replace();
 
   const String& RecordPath() const { return FPath; }
+  // True when Path (resolved) is the record or its fresh copy: names no
+  // file of an update may take, since the run itself writes and removes
+  // them.
+  bool IsRecordName(const String& Path) const;
+  // Raises EArchiveError when a folder on Path between the record's folder
+  // and Path's last component is a symbolic link: the extractor never
+  // writes, renames or makes anything through a link, which could lead
+  // anywhere.
+  void RequireNoLink(const String& Path) const;
 
  private:
   void Save(char State);

@@ -197,6 +197,12 @@ class TFsync : public TForm {
   std::unique_ptr<TStringList> MacroFiles, LayoutFiles, TextFiles, PluginFiles, PostcodeFiles;
   TDateTime LastSyncDate = 0;  // last synchronisation of the mobile side
   Integer OrdersUpdated = 0, OrdersAdded = 0, AddressesUpdated = 0, AddressesAdded = 0;
+  // The mobile orders (ID_ORDER) the last merge could not take over (their
+  // address has no key); the closing message names them.
+  std::vector<String> OrdersNotTakenOver;
+  // The dated folder of the last run's backup ("" before BackupMandant):
+  // the office tables in "Data/", the mobile tables of the run in "Mobil/".
+  String BackupFolder;
   bool ConfigChanged = false;  // the installation list must be saved
   Byte RunMode = 0;            // 0 nothing tested, 1 install, 2 synchronise
   Integer CurrentRights = 0;   // of the selected slot, 0..4

@@ -3,7 +3,10 @@
 //
 // Backups live in the office data folder below "Sicherheitskopie/", one
 // folder per run named "Mobile Datensynchronisation vom <date> <time>"
-// (':' of the time replaced by '_'), the tables in its "Data/".
+// (':' of the time replaced by '_'), the office tables in its "Data/" and
+// the mobile tables the run fetched in its "Mobil/": the refresh of the
+// mobile side replaces them, and what the merge did not take over stays
+// there.
 #include <algorithm>
 
 #include "foundation/FileUtils.h"
@@ -91,9 +94,13 @@ bool TFsync::BackupMandant() {
     const String Folder = Office + BackupRoot + BackupFolderName(Today) + "/";
     ShowCopyText(*this, "Alte Sicherungen entfernen...");
     RemoveOldBackups(*this, Office + BackupRoot, Date());
-    StartProgress(*this, 1, 20);
+    const String Mobile = RunFolder(*this, "M_Temp/Remote/Data");
+    StartProgress(*this, 1, 40);
     for (const String& Name : RunTableFiles())
       CopyWithProgress(*this, "sichern von", Name, Office + Name, Folder + "Data/" + Name);
+    for (const String& Name : RunTableFiles())
+      CopyWithProgress(*this, "sichern von", Name, Mobile + Name, Folder + "Mobil/" + Name);
+    BackupFolder = Folder;
     l5->SetCaption(
         "Eine Kopie der Orignaldatenbank vor Synchronisation wurde in einem Unterverzeichnis der "
         "Originaldatenbank hinterlegt.");

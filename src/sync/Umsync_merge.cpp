@@ -9,12 +9,16 @@
 // temporary index tag on ADR_46_ for the duration of the merge.
 //
 // An order is linked to the office address of its mobile address's key;
-// every order of one mobile address gets the same office address. An order
-// whose mobile address has no key is not carried over at all (neither added
-// nor updated, and not counted). Only unreadable change stamps are skipped
+// every order of one mobile address gets the same office address. An
+// office order whose mobile address cannot be found keeps its own
+// AdressID. An order whose mobile address has no key is not carried over
+// (neither added nor updated, and not counted): it is listed in
+// OrdersNotTakenOver for the closing message, and the run's backup keeps
+// the mobile tables it came in. Only unreadable change stamps are skipped
 // quietly: a record that cannot be written (a locked office record, a
-// failed post) ends the merge with ECanNotDataCopy2Server, so that nothing
-// half-merged is written back.
+// failed post) and a temporary tag that cannot be removed end the merge
+// with ECanNotDataCopy2Server, so that nothing half-merged (and no stray
+// tag) is written back.
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -86,7 +90,8 @@ class TMergeRun {
   // Opens the four tables, adds the temporary tag ADR_46_ to the office
   // addresses and starts the office copy's transaction.
   void Open();
-  // Makes the office copy's changes final.
+  // Makes the office copy's changes final and removes the temporary tag;
+  // raises ECanNotDataCopy2Server when the tag stays.
   void Commit();
   void MergeOrders();
   void MergeAddresses();
@@ -98,7 +103,9 @@ class TMergeRun {
   // The fields CopyFields copies from Source into Dest, From and To (found
   // once per table: the fields live as long as the open tables).
   const std::vector<std::pair<TField*, TField*>>& CopiedFields(TDataSet* Source, TDataSet* Dest);
-  void WriteRecord(TDataSet* Mobile, TDataSet* Office, bool New, Integer& Added, Integer& Updated);
+  void WriteRecord(TDataSet* Mobile, TDataSet* Office, bool New, Integer& Added, Integer& Updated,
+                   TField* Kept = nullptr);
+  void RemoveTag();
   void CopyOrder(bool New);
   Integer CopyAddress(bool New, bool Track);
   bool OrderAddressHasNoKey(bool& Found);
@@ -155,19 +162,33 @@ void TMergeRun::Open() {
   OfficeConnection->BeginTransaction();
 }
 
-void TMergeRun::Commit() { OfficeConnection->Commit(); }
+void TMergeRun::Commit() {
+  OfficeConnection->Commit();
+  try {
+    RemoveTag();
+  } catch (const Exception& E) {
+    throw ECanNotDataCopy2Server("Der temporäre Index ADR_46_ der Adressen kann nicht entfernt werden: " +
+                                 E.Message());
+  }
+}
+
+void TMergeRun::RemoveTag() {
+  OfficeOrders->Close();
+  if (!TagCreated) return;
+  OfficeAddresses->SetIndexName("");
+  OfficeAddresses->DeleteIndex("ADR_46_");
+  TagCreated = false;
+}
 
 TMergeRun::~TMergeRun() {
+  // After a failed merge: the run ends with that failure, and its office
+  // copy is never written back, tag or not.
   try {
     if (OfficeConnection->TransactionActive()) OfficeConnection->Rollback();
   } catch (const Exception&) {
   }
   try {
-    OfficeOrders->Close();
-    if (TagCreated) {
-      OfficeAddresses->SetIndexName("");
-      OfficeAddresses->DeleteIndex("ADR_46_");
-    }
+    RemoveTag();
   } catch (const Exception&) {
   }
   OfficeAddresses.reset();
@@ -228,9 +249,10 @@ const std::vector<std::pair<TField*, TField*>>& TMergeRun::CopiedFields(TDataSet
 }
 
 // Inserts (New) or edits the current record of Office, counting it as
-// added or updated, copies the mobile record's fields into it and posts.
-void TMergeRun::WriteRecord(TDataSet* Mobile, TDataSet* Office, bool New, Integer& Added,
-                            Integer& Updated) {
+// added or updated, copies the mobile record's fields into it (but Kept,
+// a field of Office that keeps its value) and posts.
+void TMergeRun::WriteRecord(TDataSet* Mobile, TDataSet* Office, bool New, Integer& Added, Integer& Updated,
+                            TField* Kept) {
   if (New) {
     Office->Insert();
     ++Added;
@@ -238,17 +260,26 @@ void TMergeRun::WriteRecord(TDataSet* Mobile, TDataSet* Office, bool New, Intege
     Office->Edit();
     ++Updated;
   }
+  const Variant KeptValue = Kept ? Kept->Value() : Variant();
   CopyFields(Mobile, Office);
+  if (Kept) Kept->SetValue(KeptValue);
   Office->Post();
 }
 
 void TMergeRun::CopyOrder(bool New) {
   // An order whose mobile address has no key cannot be linked to an office
   // address: it is neither added nor does it overwrite the office order.
+  // The closing message names it; the run's backup keeps it.
   bool AddressFound = false;
-  if (OrderAddressHasNoKey(AddressFound)) return;
+  if (OrderAddressHasNoKey(AddressFound)) {
+    Form.OrdersNotTakenOver.push_back(Trim(F.MobileOrderKey->AsString()));
+    return;
+  }
+  // An office order whose mobile address is missing keeps its address: the
+  // mobile AdressID would point at no office address or at another one.
+  TField* Kept = !New && !AddressFound ? F.OfficeOrderAddress : nullptr;
   try {
-    WriteRecord(MobileOrders.get(), OfficeOrders.get(), New, Form.OrdersAdded, Form.OrdersUpdated);
+    WriteRecord(MobileOrders.get(), OfficeOrders.get(), New, Form.OrdersAdded, Form.OrdersUpdated, Kept);
   } catch (const Exception& E) {
     OfficeOrders->Cancel();
     throw ECanNotDataCopy2Server(E.Message());
@@ -286,7 +317,8 @@ Integer TMergeRun::OfficeAddressOfOrder() {
 
 // Points the order just written at the office ID of its address (current
 // in MobileAddresses). An order whose mobile address is missing is not
-// linked: it keeps the AdressID it came with.
+// linked: a new one keeps the AdressID it came with, an updated one its
+// office AdressID.
 void TMergeRun::LinkOrderAddress() {
   const Integer NewID = OfficeAddressOfOrder();
   if (NewID <= 0 || NewID == F.OfficeOrderAddress->AsInteger()) return;
@@ -350,7 +382,16 @@ void TFsync::MergeMobileData() {
   Run.Open();
   ShowCopyText(*this, "Syncronisation vorbereiten...");
   OrdersUpdated = OrdersAdded = AddressesUpdated = AddressesAdded = 0;
+  OrdersNotTakenOver.clear();
   Run.MergeOrders();
   if (!scignoreadr->Checked()) Run.MergeAddresses();
   Run.Commit();
+}
+
+String OrdersNotTakenOverText(TFsync& Form) {
+  if (Form.OrdersNotTakenOver.empty()) return String();
+  String Numbers;
+  for (const String& N : Form.OrdersNotTakenOver) Numbers += (Numbers.empty() ? "" : ", ") + N;
+  return "<B>Nicht übernommene Aufträge (Adresse ohne Schlüssel): " + Numbers +
+         "</B><BR>Die mobilen Tabellen dieses Abgleichs liegen in " + Form.BackupFolder + "Mobil/<BR>";
 }

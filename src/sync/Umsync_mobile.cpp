@@ -20,6 +20,13 @@ String OakLocalConfigText() {
          "OEM_CHAR_SET=GERMAN\r\nFLUSH_FREQUENCY=20000\r\nLOWERCASE_ALL_PATHS=\r\n";
 }
 
+void WriteOakLocalConfig(const String& Target) {
+  TStringList Config;
+  if (FileExistsEx(Target + "oaklocal.cfg")) Config.LoadFromFile(Target + "oaklocal.cfg");
+  Config.SetText(OakLocalConfigText());
+  Config.SaveToFile(Target + "oaklocal.cfg");
+}
+
 namespace {
 
 // Writes Value into the row Ident of the open settings table (edited when
@@ -123,10 +130,7 @@ void CopyProgramSide(TFsync& Form, const String& Dest, const String& Target) {
     CopyFileByStreams(Tool + Stored, Target + Stored);
     if (IsFileExecutable(Tool + Stored)) SetFileExecutable(Target + Stored);
   }
-  TStringList Config;
-  if (FileExistsEx(Target + "oaklocal.cfg")) Config.LoadFromFile(Target + "oaklocal.cfg");
-  Config.SetText(OakLocalConfigText());
-  Config.SaveToFile(Target + "oaklocal.cfg");
+  WriteOakLocalConfig(Target);
   if (!FileExistsEx(Target + "ZUVID.INI")) CopyFileByStreams(Dest + "ZUVID.INI", Target + "ZUVID.INI");
   for (const char* Name : {"ALTEURO.INI", "ALTCUR.INI", "D5006.TXT"})
     CopyIfPresent(Form, Dest + Name, Target + Name);

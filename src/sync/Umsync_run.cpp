@@ -149,7 +149,7 @@ void ReportSynchronisation(TFsync& F) {
                 CounterLine("Aufträge aktualisiert:", F.OrdersUpdated) +
                 CounterLine("Aufträge hinzugefügt:", F.OrdersAdded) +
                 CounterLine("Adressen aktualisiert:", F.AddressesUpdated) +
-                CounterLine("Adressen hinzugefügt:", F.AddressesAdded) +
+                CounterLine("Adressen hinzugefügt:", F.AddressesAdded) + OrdersNotTakenOverText(F) +
                 "Sie können die aktualisierte Version Installation aus dem Verzeichis " + F.CurrentPath +
                 "TOVAR.EXE starten.<BR>" + "Zum Datenabgleich führen Sie dieses Programm wieder aus.",
             "Die aktualisierten Daten werden nach Neustart von " + HostProductName +

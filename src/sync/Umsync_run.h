@@ -106,6 +106,11 @@ String BackupFolderName(TDateTime Now);
 // deleted); that is not reported. Returns the number of folders removed.
 Integer RemoveOldBackups(TFsync& Form, const String& Root, TDateTime Today);
 
+// The closing message's paragraph on the orders the merge could not take
+// over (Form.OrdersNotTakenOver) and where the run's backup keeps the
+// mobile tables they are in; "" when it took over every order.
+String OrdersNotTakenOverText(TFsync& Form);
+
 // Copies each of Names from SourceFolder to the same name in DestFolder,
 // all or nothing: a write-back interrupted before is completed first
 // (RecoverWriteBack); every file is copied beside its target under a
@@ -154,6 +159,10 @@ void InstallArchiveWriterHooks();
 
 // The lines of "oaklocal.cfg" of a mobile installation.
 String OakLocalConfigText();
+// Reads the "oaklocal.cfg" in the folder Target (when there is one) and
+// writes OakLocalConfigText in its place. Raises what the file layer
+// raises.
+void WriteOakLocalConfig(const String& Target);
 
 // The pack list of the update package: Sources receives the source path of
 // every data file (plug-ins and postcode tables of Dest, the twenty tables

@@ -10,6 +10,9 @@
 #include <sstream>
 #include "temp_dir.h"
 
+#include "platform/gui/forms_application.h"
+#include "platform/os/files.h"
+
 namespace {
 
 class FastIniFileTest : public ::testing::Test {
@@ -199,4 +202,30 @@ TEST_F(FastIniFileTest, LineBreaksAndNulInSectionKeyOrValueAreRefusedAndChangeNo
   EXPECT_EQ(ReadFile(), "[S]\r\nA=1\r\n");
   auto Ini = Open();
   EXPECT_FALSE(Ini->SectionExists("T"));
+}
+
+TEST_F(FastIniFileTest, AFailedWriteIsReportedNamingTheFileAndLeavesTheOldFileWhole) {
+  WriteFile("[S]\r\nA=1\r\n");
+  auto Ini = Open();
+  Ini->WriteString("S", "A", "2");
+  os::FaultInjection::FailNextWrites(1);
+  try {
+    Ini->UpdateFile();
+    ADD_FAILURE() << "no exception";
+  } catch (const EIniFileException& E) {
+    EXPECT_NE(E.Message().find(Path), std::string::npos) << E.Message();
+  }
+  EXPECT_EQ(ReadFile(), "[S]\r\nA=1\r\n");
+  EXPECT_FALSE(std::filesystem::exists(Path + ".new"));
+  // The write on destruction has no caller to raise to: the application's
+  // exception display gets it.
+  String Reported;
+  TExceptionEvent Saved = Application->OnException;
+  Application->OnException = [&](TObject*, Exception& E) { Reported = E.Message(); };
+  os::FaultInjection::FailNextWrites(1);
+  Ini.reset();
+  Application->OnException = Saved;
+  os::FaultInjection::Reset();
+  EXPECT_NE(Reported.find(Path), std::string::npos) << Reported;
+  EXPECT_EQ(ReadFile(), "[S]\r\nA=1\r\n");
 }

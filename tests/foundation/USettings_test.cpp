@@ -111,6 +111,31 @@ TEST_F(SettingsLoadTest, TheAutomaticActionsComeFromTheComponentStreamAndArePadd
   EXPECT_EQ("", S.AutoActions.Item(13)->Text);
 }
 
+TEST_F(SettingsLoadTest, ADamagedListOfAutomaticActionsIsReportedAndTheRowsAfterItLoad) {
+  TAutoActionItems Stored;
+  Stored.Add<TAutoActionItem>()->Text = "Mahnung senden";
+  TMemoryStream Whole;
+  Stored.SaveToStream(&Whole);
+  const std::string Good(static_cast<const char*>(Whole.Memory()), Whole.Size());
+  for (const std::string& Bad : {Good.substr(0, 3), Good.substr(0, Good.size() / 2), std::string("garbage!")}) {
+    SetupTable Rows;
+    TMemoryStream Bytes;
+    Bytes.WriteBuffer(Bad.data(), Bad.size());
+    Rows.BytesRow(1511, &Bytes);
+    Rows.Row(1507, "", "Zahlbar in 10 Tagen");
+    Rows.Row(752, "", "HTML");
+    String Shown;
+    SettingsMessageHook = [&](const String& Html) { Shown += Html; };
+    TSettings Loaded;
+    Loaded.LoadFromDatabase(Rows.Open());
+    EXPECT_NE(Shown.find("Einstellung 1511 ist beschädigt und wurde übersprungen"), String::npos) << Bad.size();
+    EXPECT_EQ(14, Loaded.AutoActions.Count());
+    EXPECT_EQ("", Loaded.AutoActions.Item(0)->Text);
+    EXPECT_EQ((std::vector<String>{"Zahlbar in 10 Tagen"}), Lines(Loaded.List(1507)));
+    EXPECT_EQ((std::vector<String>{"HTML"}), Lines(Loaded.List(752)));
+  }
+}
+
 TEST_F(SettingsLoadTest, EmptyTableGivesTheUnitDefaults) {
   Load();
   EXPECT_EQ(14, S.AutoActions.Count());

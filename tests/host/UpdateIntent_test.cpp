@@ -95,6 +95,27 @@ TEST_F(UpdateIntentTest, AGoodArchiveReplacesEveryTargetAndLeavesNoTraces) {
   EXPECT_EQ(Want, Mobile());
 }
 
+TEST_F(UpdateIntentTest, TheRunsOwnNamesAndLinksAreNeverWrittenThrough) {
+  // An entry named like another one's temporary file keeps its own bytes,
+  // whichever comes first.
+  ASSERT_EQ(2, ExtractUpdatePackage(Package("DATA\\\r\nDATA\\\r\n", {{"keep.txt.part", "part"}, {"keep.txt", "keep"}}), Root));
+  EXPECT_EQ((std::map<std::string, std::string>{{"DATA", "<dir>"}, {"DATA/keep.txt", "keep"}, {"DATA/keep.txt.part", "part"}}),
+            Mobile());
+  // The intent record and its fresh copy are no entry's target.
+  ExpectRefusedAndUntouched(Package("\r\n", {{"zavozoruzizovar.INTENT", "x"}}));
+  ExpectRefusedAndUntouched(Package("ZAVOZORUZIZOVAR.intent.new\\\r\n", {{"a", "x"}}));
+  // A link below the destination leads nowhere: not on extracting, not on
+  // finishing a record that names a path through it.
+  T.Write("outside/a.oat", "outside");
+  fs::create_directory_symlink(T.Root + "outside", Root + "DATA/LINK");
+  ExpectRefusedAndUntouched(Package("DATA\\LINK\\\r\n", {{"a.oat", "new"}}));
+  T.Write("m/ZAVOZORUZIZOVAR.intent", "UPDATEMOBILE INTENT 1\nR\nF\t0\t" + Root + "DATA/LINK/a.oat.part\t" + Root +
+                                         "DATA/LINK/a.oat\nEND\n");
+  T.Write("outside/a.oat.part", "new");
+  EXPECT_THROW(TUpdateIntent(Root).Recover(), EArchiveError);
+  EXPECT_EQ(T.Read("outside/a.oat"), "outside");
+}
+
 TEST_F(UpdateIntentTest, ARunKilledWhileWritingIsUndoneAndOneKilledWhileReplacingIsFinished) {
   T.Write("m/DATA/a.oat", "old");
   TUpdateStep Step{Root + "DATA/a.oat.part", Root + "DATA/a.oat", 0x58210000};

@@ -105,10 +105,18 @@ TEST_F(CopyStepTest, CheckDataNamesTheBrokenTable) {
 
 // ---- Backup and its retention -----------------------------------------------------------
 
-TEST_F(CopyStepTest, BackupCopiesTheTwentyTablesIntoADatedFolder) {
+TEST_F(CopyStepTest, BackupCopiesTheOfficeAndTheFetchedMobileTablesIntoADatedFolder) {
+  GivenMobileTables();
+  AddRow(Target + "KVS/DATA/REMOTE/", "Auftraege", {{"ID_ORDER", "300000001"}});
+  Form->FetchMobileData();
   EXPECT_TRUE(Form->BackupMandant());
-  String Folder = Office + "Sicherheitskopie/Mobile Datensynchronisation vom 07.12.2026 10_00_00/Data/";
-  for (const String& Name : RunTableFiles()) EXPECT_EQ(ReadTable(Office + Name), ReadTable(Folder + Name)) << Name;
+  String Folder = Office + "Sicherheitskopie/Mobile Datensynchronisation vom 07.12.2026 10_00_00/";
+  EXPECT_EQ(Folder, Form->BackupFolder);
+  for (const String& Name : RunTableFiles()) {
+    EXPECT_EQ(ReadTable(Office + Name), ReadTable(Folder + "Data/" + Name)) << Name;
+    EXPECT_EQ(ReadTable(Tree("M_Temp/Remote/Data/") + Name), ReadTable(Folder + "Mobil/" + Name)) << Name;
+  }
+  EXPECT_EQ(std::vector<String>({"300000001"}), LiveRows(Folder + "Mobil/", "Auftraege", "ID_ORDER"));
   EXPECT_NE(String::npos, Form->l5->Caption().find("Kopie der Orignaldatenbank"));
 }
 
@@ -140,6 +148,8 @@ TEST_F(CopyStepTest, OfALongRowOnlyTheYoungNewestSurvive) {
 TEST_F(CopyStepTest, AFolderWithoutDateStopsTheRemovalButNotTheBackup) {
   for (int D = 1; D <= 9; ++D) GivenBackup(D, 11);
   WriteFile(Office + "Sicherheitskopie/Mobile Datensynchronisation vom gestern/x", "x");
+  GivenMobileTables();
+  Form->FetchMobileData();
   EXPECT_TRUE(Form->BackupMandant());
   EXPECT_EQ(11u, Backups().size());
 }

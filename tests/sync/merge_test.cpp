@@ -2,6 +2,8 @@
 // records are added, which replaced, which kept, and the four counters.
 #include "sync/run_fixture.h"
 
+#include "foundation/FileUtils.h"
+
 namespace {
 
 // Change stamps around the last synchronisation (1 November 2026, 12:00).
@@ -113,22 +115,20 @@ TEST_F(MergeTest, OnlyOrdersOfStatusZeroOrThreeAreOverwritten) {
   EXPECT_EQ(std::vector<String>({Before, Later, Before}), OfficeOrders("ParentName"));
 }
 
-TEST_F(MergeTest, ANewOrderWhoseAddressHasNoKeyIsNeitherAddedNorCounted) {
-  MobileAddress("", After);
-  MobileOrder("300000001", After, "1");
-  Merge();
-  ExpectCounters(0, 0, 0, 0);
-  EXPECT_TRUE(OfficeOrders("ID_ORDER").empty());
-}
-
-TEST_F(MergeTest, AnUpdateWhoseAddressHasNoKeyLeavesTheOfficeOrderAsItWas) {
+TEST_F(MergeTest, OrdersWhoseAddressHasNoKeyAreNotTakenOverButNamed) {
   OfficeOrder("300000001", "0", Before, "1");
   MobileAddress("", After);
   MobileOrder("300000001", Later, "1", "mobil geändert");
+  MobileOrder("300000002", After, "1", "neu");
   Merge();
   ExpectCounters(0, 0, 0, 0);
   EXPECT_EQ(std::vector<String>({"300000001"}), OfficeOrders("ID_ORDER"));
   EXPECT_EQ(std::vector<String>({Before}), OfficeOrders("ParentName"));
+  EXPECT_EQ(std::vector<String>({"300000001", "300000002"}), Form->OrdersNotTakenOver);
+  Form->BackupFolder = "/Sicherung/";
+  EXPECT_EQ("<B>Nicht übernommene Aufträge (Adresse ohne Schlüssel): 300000001, 300000002</B><BR>"
+            "Die mobilen Tabellen dieses Abgleichs liegen in /Sicherung/Mobil/<BR>",
+            OrdersNotTakenOverText(*Form));
 }
 
 TEST_F(MergeTest, EveryOrderOfANewMobileAddressGetsItsNewOfficeAddress) {
@@ -163,7 +163,7 @@ TEST_F(MergeTest, AnOrderOfAnOfficeAddressKeepsItsAddressID) {
   EXPECT_EQ(std::vector<String>({"Büro"}), OfficeAddresses("Name"));
 }
 
-TEST_F(MergeTest, AnOrderWhoseMobileAddressIsMissingKeepsItsAddressID) {
+TEST_F(MergeTest, AnOrderWhoseMobileAddressIsMissingKeepsTheAddressIDItHad) {
   OfficeAddress("0         1", Before);
   MobileAddress("0         1", Before);
   OfficeOrder("300000002", "0", Before, "1");
@@ -171,7 +171,7 @@ TEST_F(MergeTest, AnOrderWhoseMobileAddressIsMissingKeepsItsAddressID) {
   MobileOrder("300000002", Later, "8", "auch ohne");
   Merge();
   ExpectCounters(1, 1, 0, 0);
-  EXPECT_EQ(std::vector<String>({"8", "7"}), OfficeOrders("AdressID"));
+  EXPECT_EQ(std::vector<String>({"1", "7"}), OfficeOrders("AdressID"));  // the office's, the new order's own
   EXPECT_EQ(std::vector<String>({"auch ohne", "ohne Adresse"}), OfficeOrders("Notiz"));
 }
 
@@ -225,6 +225,25 @@ TEST_F(MergeTest, NothingIsMergedOutsideASynchronisation) {
   Form->RunMode = 1;
   Merge();
   EXPECT_TRUE(OfficeOrders("ID_ORDER").empty());
+}
+
+TEST_F(MergeTest, ATemporaryKeyIndexThatCannotBeRemovedFailsTheMerge) {
+  OfficeOrder("300000001", "0", After);
+  MobileOrder("300000001", After);
+  Form->scignoreadr->SetChecked(true);
+  // The disk fills up once the last walk has begun: the merge writes
+  // nothing more, but removing the tag does.
+  auto Previous = SetPaintMessagePump([this] {
+    if (Form->Label3copy->Caption().rfind("Aufträge syncronisieren", 0) == 0) os::FaultInjection::SetDiskFull(true);
+  });
+  try {
+    Merge();
+    ADD_FAILURE() << "no exception";
+  } catch (const ECanNotDataCopy2Server& E) {
+    EXPECT_NE(String::npos, E.Message().find("ADR_46_")) << E.Message();
+  }
+  os::FaultInjection::Reset();
+  SetPaintMessagePump(Previous);
 }
 
 TEST_F(MergeTest, TheTemporaryKeyIndexIsGoneAfterTheMerge) {

@@ -294,6 +294,19 @@ TEST_F(SynchronisationTest, SynchronisationCountsWhatTheMobileSideAdded) {
   ExpectAllAnswered();
 }
 
+TEST_F(SynchronisationTest, AnOrderTheRunCannotTakeOverIsNamedAndItsTablesKeptWithTheBackup) {
+  String MobileData = Form->CurrentPath + MobileDataFolder;
+  AddRow(MobileData, "Adressen", {{"ADR_46_", ""}, {"ADR_47_", "20261207-110000000"}, {"Name", "Ohne Schlüssel"}});
+  AddRow(MobileData, "Auftraege",
+         {{"ID_ORDER", "300000077"}, {"Status", "0"}, {"ParentName", "20261207-110000000"}, {"AdressID", "1"}});
+  ExpectMessage("Mobile wurde synchronisiert.");
+  RunWizard();
+  EXPECT_TRUE(AnyShown("Nicht übernommene Aufträge (Adresse ohne Schlüssel): 300000077"));
+  EXPECT_TRUE(AnyShown("Die mobilen Tabellen dieses Abgleichs liegen in " + Form->BackupFolder + "Mobil/"));
+  EXPECT_TRUE(Exists(os::ResolvePath(Form->BackupFolder + "Mobil/Auftraege.OAT")));
+  ExpectAllAnswered();
+}
+
 TEST_F(SynchronisationTest, BrokenMobileTableIsNamedAsDefective) {
   WriteFile(Form->CurrentPath + MobileDataFolder + "ArtikelSub.OAT", "kein Tabellenkopf");
   ExpectMessage("Tabelle ArtikelSub.OAT anscheinend defekt.");
