@@ -1,5 +1,6 @@
 // Forms and keys: key preview order, active control and focus memory.
 #include "forms_fixture.h"
+#include "platform/gui/stdctrls_label.h"
 
 namespace {
 
@@ -104,5 +105,35 @@ TEST_F(FormKeysTest, FreeingTheActiveControlClearsIt) {
   Form->SetActiveControl(Second);
   Second->Free();
   EXPECT_EQ(Form->ActiveControl(), nullptr);
+}
+
+// A press anywhere on the form tells its active control, naming the
+// control pressed, so that a list the active control opened can close
+// (a press on the control itself is told too, with itself as sender).
+TEST_F(FormKeysTest, APressAnywhereOnTheFormSendsCancelModeToTheActiveControl) {
+  MakeForm(false);
+  auto* Label = new TLabel(Form);
+  Label->SetAutoSize(false);
+  Label->SetBounds(150, 10, 60, 20);
+  Label->SetParent(Form);
+  Form->SetActiveControl(First);
+  Pump();
+  std::vector<TControl*> Senders;
+  TWndMethod Old = First->WindowProc;
+  First->WindowProc = [&](TMessage& M) {
+    if (M.Msg == CM_CANCELMODE) Senders.push_back(reinterpret_cast<TControl*>(M.LParam));
+    Old(M);
+  };
+  auto ClickAt = [&](TControl* C, TPoint P) {
+    TPoint S = C->ClientToScreen(P);
+    HeadlessClick(S.X, S.Y);
+    Pump();
+  };
+  ClickAt(Form, {250, 150});
+  ClickAt(Label, {5, 5});
+  ClickAt(First, {5, 5});
+  ClickAt(Second, {5, 5});
+  First->WindowProc = Old;
+  EXPECT_EQ(Senders, (std::vector<TControl*>{Form, Label, First, Second}));
 }
 }  // namespace
