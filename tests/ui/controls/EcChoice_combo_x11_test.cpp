@@ -112,4 +112,54 @@ TEST_F(ComboX11Test, NearTheScreensBottomTheListOpensAboveAndMatchesTheHeadlessS
   EXPECT_EQ(T.Combo->Text(), "Bonn");
 }
 
+
+// A press on the form's background closes the open list without taking a
+// row; the open combo is saved as a picture when EDIT_PNG_DIR is set.
+TEST_F(ComboX11Test, APressOnTheFormsBackgroundClosesTheOpenList) {
+  TComboScene S = MakeScene();
+  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(X11WindowOfHandle(S.Form->Handle())); }));
+  Settle();
+  TPoint InEdit = At(S.Combo, 30, 10), OnButton = At(S.Combo, S.Combo->Width() - 10, 10);
+  Probe.Click(InEdit.X, InEdit.Y);
+  ASSERT_TRUE(PumpUntil([&] { return S.Combo->Focused(); }));
+  Probe.Click(OnButton.X, OnButton.Y);
+  ASSERT_TRUE(PumpUntil([&] { return S.Combo->DroppedDown(); }));
+  unsigned long ListWin = X11WindowOfHandle(S.Combo->DropDownList()->Handle());
+  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(ListWin); }));
+  Settle();
+  if (const char* Dir = getenv("EDIT_PNG_DIR")) {
+    int W = 0, H = 0, LW = 0, LH = 0;
+    std::vector<TColorRef> Form = Probe.Grab(X11WindowOfHandle(S.Form->Handle()), W, H);
+    std::vector<TColorRef> List = Probe.Grab(ListWin, LW, LH);
+    SavePng(Form, W, H, String(Dir) + "/combo_open_form_x11.png");
+    SavePng(List, LW, LH, String(Dir) + "/combo_open_list_x11.png");
+  }
+  TPoint Background = At(S.Form, kFormWidth - 8, kFormHeight - 4);
+  Probe.Click(Background.X, Background.Y);
+  ASSERT_TRUE(PumpUntil([&] { return !S.Combo->DroppedDown(); }));
+  EXPECT_EQ(S.Combo->ItemIndex(), -1);
+  EXPECT_EQ(S.Combo->Text(), "");
+  EXPECT_TRUE(PumpUntil([&] { return !Probe.Viewable(ListWin); }));
+}
+
+// The arrow over the button, the text cursor over an editable text, and
+// the arrow over the whole face of a drop-down list.
+TEST_F(ComboX11Test, TheButtonAndADropDownListFaceShowTheArrow) {
+  TComboScene S = MakeScene();
+  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(X11WindowOfHandle(S.Form->Handle())); }));
+  Settle();
+  auto CursorAt = [&](TPoint P, HCURSOR Want) {
+    Probe.MoveMouse(P.X, P.Y);
+    return PumpUntil([&] { return GetCursor() == Want; });
+  };
+  TPoint InEdit = At(S.Combo, 30, 10), OnButton = At(S.Combo, S.Combo->Width() - 10, 10);
+  EXPECT_TRUE(CursorAt(InEdit, IDC_IBEAM));
+  EXPECT_TRUE(CursorAt(OnButton, IDC_ARROW));
+  EXPECT_TRUE(CursorAt(InEdit, IDC_IBEAM));
+  S.Combo->SetStyle(csDropDownList);
+  Settle();
+  Probe.MoveMouse(InEdit.X + 5, InEdit.Y);
+  EXPECT_TRUE(PumpUntil([&] { return GetCursor() == IDC_ARROW; }));
+}
+
 }  // namespace
