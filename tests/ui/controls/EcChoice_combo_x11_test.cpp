@@ -41,6 +41,15 @@ class ComboX11Test : public X11FormTest {
     return S;
   }
   static TPoint At(TControl* C, int X, int Y) { return C->ClientToScreen({X, Y}); }
+  // Clicks into the text, then on the button, and waits for the list to show.
+  bool OpenByMouse(TComboScene& S) {
+    TPoint InEdit = At(S.Combo, 30, 10), OnButton = At(S.Combo, S.Combo->Width() - 10, 10);
+    Probe.Click(InEdit.X, InEdit.Y);
+    if (!PumpUntil([&] { return S.Combo->Focused(); })) return false;
+    Probe.Click(OnButton.X, OnButton.Y);
+    if (!PumpUntil([&] { return S.Combo->DroppedDown(); })) return false;
+    return PumpUntil([&] { return Probe.Viewable(X11WindowOfHandle(S.Combo->DropDownList()->Handle())); });
+  }
   // Pixels that differ, outside Covered (window coordinates).
   static int Differ(const std::vector<TColorRef>& Shot, int W, int H, HWND Headless, TRect Covered = TRect{}) {
     TPixelSurface S = HeadlessSurface(Headless);
@@ -66,13 +75,9 @@ TEST_F(ComboX11Test, NearTheScreensBottomTheListOpensAboveAndMatchesTheHeadlessS
   ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(Win); }));
   Settle();
   TPoint InEdit = At(S.Combo, 30, 10), OnButton = At(S.Combo, S.Combo->Width() - 10, 10);
-  Probe.Click(InEdit.X, InEdit.Y);
-  ASSERT_TRUE(PumpUntil([&] { return S.Combo->Focused(); }));
-  Probe.Click(OnButton.X, OnButton.Y);
-  ASSERT_TRUE(PumpUntil([&] { return S.Combo->DroppedDown(); }));
+  ASSERT_TRUE(OpenByMouse(S));
   TEcPopupListBox* L = S.Combo->DropDownList();
   unsigned long ListWin = X11WindowOfHandle(L->Handle());
-  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(ListWin); }));
   EXPECT_EQ(L->PlacementResult(), 1);
   EXPECT_EQ(L->BoundsRect().Bottom, At(S.Combo, 0, 0).Y);
   Settle();
@@ -119,13 +124,8 @@ TEST_F(ComboX11Test, APressOnTheFormsBackgroundClosesTheOpenList) {
   TComboScene S = MakeScene();
   ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(X11WindowOfHandle(S.Form->Handle())); }));
   Settle();
-  TPoint InEdit = At(S.Combo, 30, 10), OnButton = At(S.Combo, S.Combo->Width() - 10, 10);
-  Probe.Click(InEdit.X, InEdit.Y);
-  ASSERT_TRUE(PumpUntil([&] { return S.Combo->Focused(); }));
-  Probe.Click(OnButton.X, OnButton.Y);
-  ASSERT_TRUE(PumpUntil([&] { return S.Combo->DroppedDown(); }));
+  ASSERT_TRUE(OpenByMouse(S));
   unsigned long ListWin = X11WindowOfHandle(S.Combo->DropDownList()->Handle());
-  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(ListWin); }));
   Settle();
   if (const char* Dir = getenv("EDIT_PNG_DIR")) {
     int W = 0, H = 0, LW = 0, LH = 0;
