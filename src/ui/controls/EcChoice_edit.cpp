@@ -233,7 +233,8 @@ void TEcCustomChoiceEdit::PaintCue(TCanvas& DC) {
   C.SetBkMode(TRANSPARENT);
   Integer X = FrameWidth() + (HasCheckGlyph() ? FCheckGlyph->Width() + 16 : 2);
   Integer Y = FrameWidth() + (Height() - C.TextHeight(FEmptyText)) / 2 - 3;
-  C.TextOut(X, Y, FEmptyText);
+  TRect Room = Rect(X, Y, Width() - FrameWidth() - (FButton ? ButtonWidth() + 2 : 0), Height());
+  DrawStyledText(&C, FEmptyText, Room, nullptr, dsNoCodes | dsEndEllipsis, true);
   DC.RestoreDC(Saved);
 }
 

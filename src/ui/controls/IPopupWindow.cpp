@@ -20,7 +20,6 @@ RTL_IMPLEMENT_CLASS(TI_ClipPopup, TI_PopupWindow, &ComponentFactory<TI_ClipPopup
 RTL_IMPLEMENT_CLASS(TDBClipPopup, TI_ClipPopup, &ComponentFactory<TDBClipPopup>)
 
 namespace {
-constexpr TColor BalloonColor = TColor(0xEFFFFF);
 constexpr TColor DisabledHintColor = TColor(0xD5D5D5);
 constexpr Integer KeyMoveStep = 10;
 constexpr Integer GripWidth = 14, GripHeight = 13;
@@ -68,6 +67,14 @@ void TI_MessageWindow::SetKind(Byte V) {
   SetIcon(&Icon);
   SetShowIcon(true);
   SetColor(BalloonColor);
+  EndUpdate();
+}
+
+void TI_MessageWindow::SetIcon(TBitmap* V) {
+  if (!V || V == Icon()) return;
+  BeginUpdate();
+  TEcMessageWindow::SetIcon(V);
+  SetShowIcon(true);
   EndUpdate();
 }
 

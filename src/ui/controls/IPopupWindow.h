@@ -43,6 +43,9 @@ class TI_MessageWindow : public TEcMessageWindow {
   // 0 plain, 1 the invalid-value icon "I_MV_INVALIDVALUE", 2 own icon.
   Byte Kind() const { return FKind; }
   void SetKind(Byte V);
+  // Copies a different bitmap into the icon and switches ShowIcon on
+  // (the size follows).
+  void SetIcon(TBitmap* V);
   void HidePopup() override;
 
  protected:
