@@ -12,12 +12,13 @@ RTL_IMPLEMENT_CLASS(TEcPopupListBox, TCustomListBox, &ComponentFactory<TEcPopupL
 namespace {
 constexpr std::uintptr_t BalloonTimerId = 1;
 
-// Places and shows Window at P, top-most and without activation.
+// Places and shows Window at P, top-most and without activation (also a
+// window that was hidden while its control kept it visible).
 void MovePopup(TWinControl* Window, TPoint P) {
   Window->SetBounds(P.X, P.Y, Window->Width(), Window->Height());
   if (!Window->Visible()) Window->SetVisible(true);
   if (Window->HandleAllocated())
-    SetWindowPos(Window->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(Window->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 }  // namespace
 
