@@ -116,6 +116,8 @@ class TI_ClipPopup : public TI_PopupWindow {
   void WMNCLButtonDown(TMessage& M);
   void WMSetCursor(TMessage& M);
   void ICMSetPlacement(TMessage& M);
+  // The parent form's caption shows the popup's active state.
+  void WMActivate(TMessage& M);
   // Draws the frame, caption bar and size grip on the window canvas.
   virtual void PaintFrame(TCanvas* DC);
 
