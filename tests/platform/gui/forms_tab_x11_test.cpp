@@ -26,24 +26,19 @@ class FormTabX11Test : public X11FormTest {
     Form->SetKeyPreview(true);
     Form->OnKeyPress = [this](TObject*, char32_t& Key) { Pressed.push_back(Key); };
     for (int I = 0; I < 3; ++I) Edits.push_back(Add(new TEdit(Form), 10, 10 + 30 * I, 120, 22));
-    Hidden = Add(new TEdit(Form), 140, 10, 120, 22);
-    Hidden->SetVisible(false);
+    Add(new TEdit(Form), 140, 10, 120, 22)->SetVisible(false);
     Grid = Add(new TWalkGrid(Form), 10, 110, 250, 100);
     Grid->SetColCount(4);
     Grid->SetRowCount(4);
-    auto* NoStop = Add(new TCustomControl(Form), 270, 110, 60, 30);
-    NoStop->SetTabStop(false);
-    for (int I = 0; I < 2; ++I) {
-      auto* B = Add(new TCustomControl(Form), 10 + 90 * I, 230, 80, 26);
-      B->SetTabStop(true);
-      Buttons.push_back(B);
-    }
+    Add(new TCustomControl(Form), 270, 110, 60, 30)->SetTabStop(false);
+    for (int I = 0; I < 2; ++I) Buttons.push_back(Add(new TCustomControl(Form), 10 + 90 * I, 230, 80, 26));
     Form->Show();
   }
   template <class C>
   C* Add(C* Control, int L, int T, int W, int H) {
     Control->SetBounds(L, T, W, H);
     Control->SetParent(Form);
+    Control->SetTabStop(true);
     return Control;
   }
   // Taps Keysym (with Shift held) and waits for the focus to reach Want.
@@ -56,7 +51,6 @@ class FormTabX11Test : public X11FormTest {
 
   TForm* Form = nullptr;
   std::vector<TWinControl*> Edits, Buttons;
-  TWinControl* Hidden = nullptr;
   TWalkGrid* Grid = nullptr;
   std::vector<char32_t> Pressed;
 };
@@ -69,11 +63,10 @@ TEST_F(FormTabX11Test, TabAndShiftTabWalkTheTabOrderAndAGridWithTabsKeepsTheKey)
   Probe.Click(InFirst.X, InFirst.Y);
   ASSERT_TRUE(PumpUntil([&] { return Edits[0]->Focused(); }));
 
-  // Forward through every tab stop and around to the first edit.
+  // Forward through every tab stop and around, then backwards.
   for (TWinControl* Next : {Edits[1], Edits[2], static_cast<TWinControl*>(Grid), Buttons[0], Buttons[1], Edits[0]})
     ASSERT_TRUE(TabTo(Next)) << "Tab did not reach control " << Next->TabOrder();
   EXPECT_EQ(Edits[0]->Text(), "") << "Tab typed no character";
-  // Backwards, around the start.
   for (TWinControl* Prev : {Buttons[1], Buttons[0], static_cast<TWinControl*>(Grid), Edits[2]})
     ASSERT_TRUE(TabTo(Prev, true)) << "Shift+Tab did not reach control " << Prev->TabOrder();
 

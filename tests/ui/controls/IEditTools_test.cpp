@@ -201,37 +201,24 @@ TEST_F(EditToolsTest, StyledTextDrawsInItsColourAndKeepsTheCanvasFont) {
   EXPECT_FALSE(B->Canvas()->Font()->Style().Contains(fsBold));
 }
 
-// A line or word cut at the right edge ends in "..." within the
-// rectangle; centred lines sit in the middle of it, each by its own width.
+// A line cut at the right edge ends in "..." within the rectangle;
+// centred lines sit in its middle, each by its own width.
 TEST_F(EditToolsTest, StyledTextEndsCutTextInAnEllipsisAndCentresLines) {
-  TRect Long = Measure("Keine Daten vorhanden");
-  Integer Room = Long.Width() / 2;
+  Integer Room = Measure("Keine Daten vorhanden").Width() / 2;
   TRect Cut = Measure("Keine Daten vorhanden", dsEndEllipsis, Room);
   EXPECT_LE(Cut.Width(), Room);
   EXPECT_GT(Cut.Width(), Measure("...").Width());
-  EXPECT_EQ(Cut.Height(), Long.Height());
-  TRect Word = Measure("Datenbankverbindung");
-  TRect Broken = Measure("Datenbankverbindung fehlt", dsWordBreak | dsEndEllipsis, Word.Width() / 2);
-  EXPECT_LE(Broken.Width(), Word.Width() / 2);
-  EXPECT_EQ(Broken.Height(), 2 * Word.Height()) << "the cut word, then the next";
-
   auto B = Paper(200, 40);
-  B->Canvas()->Font()->SetColor(clBlack);
   TRect R = Rect(0, 0, 200, 40);
   DrawStyledText(B->Canvas(), "WW\r\nWWWW", R, nullptr, dsCenter, true);
-  auto InkSpan = [&](Integer Top, Integer Bottom) {
+  Integer LineH = Measure("W").Height();
+  for (Integer Line = 0; Line < 2; ++Line) {
     Integer Left = 200, Right = -1;
-    for (Integer Y = Top; Y < Bottom; ++Y)
+    for (Integer Y = Line * LineH; Y < (Line + 1) * LineH; ++Y)
       for (Integer X = 0; X < 200; ++X)
         if (At(*B, X, Y) != RGB(255, 255, 255)) Left = std::min(Left, X), Right = std::max(Right, X);
-    return std::pair{Left, Right};
-  };
-  Integer LineH = Measure("W").Height();
-  auto [L1, R1] = InkSpan(0, LineH);
-  auto [L2, R2] = InkSpan(LineH, 2 * LineH);
-  EXPECT_NEAR(L1 + R1, 200, 4) << "the short line is centred";
-  EXPECT_NEAR(L2 + R2, 200, 4) << "the long line is centred";
-  EXPECT_LT(L2, L1);
+    EXPECT_NEAR(Left + Right, 200, 4) << "line " << Line;
+  }
 }
 
 TEST_F(EditToolsTest, DropMarkerShowsArrowsOnlyForAnotherValidTarget) {
