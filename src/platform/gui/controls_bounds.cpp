@@ -46,7 +46,10 @@ bool TControl::CheckNewSize(Integer& NewWidth, Integer& NewHeight) {
       H = AH;
     }
   }
-  FConstraints->Apply(W, H);
+  Integer MinW = FConstraints->MinWidth(), MinH = FConstraints->MinHeight();
+  Integer MaxW = FConstraints->MaxWidth(), MaxH = FConstraints->MaxHeight();
+  ConstrainedResize(MinW, MinH, MaxW, MaxH);
+  TSizeConstraints::Clamp(W, H, MinW, MinH, MaxW, MaxH);
   NewWidth = W;
   NewHeight = H;
   return true;

@@ -233,6 +233,10 @@ class TControl : public TComponent {
   virtual bool CanAutoSize(Integer& NewWidth, Integer& NewHeight);
   // Raises OnCanResize for a size change; false refuses it.
   virtual bool CanResize(Integer& NewWidth, Integer& NewHeight);
+  // May tighten the limits of Constraints (0: none) for the size a
+  // change proposes; nothing here.
+  virtual void ConstrainedResize(Integer& /*MinWidth*/, Integer& /*MinHeight*/, Integer& /*MaxWidth*/,
+                                 Integer& /*MaxHeight*/) {}
   // Re-applies AutoSize to the current bounds.
   virtual void AdjustSize();
   // ClientRect and ClientOrigin; windowed controls ask their window.

@@ -9,6 +9,18 @@ TControl* MouseControl = nullptr;
 
 TPoint MessagePoint(const TMessage& M) { return Point(GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)); }
 
+// Presses of a mouse button, in the client area or on the frame or title.
+bool IsPress(UINT Msg) {
+  switch (Msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN: case WM_NCRBUTTONDBLCLK: case WM_NCMBUTTONDOWN:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // The window that captures the mouse for Control: its own or its parent's.
 TWinControl* CaptureWindow(TControl* Control) {
   if (auto* W = dynamic_cast<TWinControl*>(Control)) return W;
@@ -56,6 +68,12 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
 
 void TControl::WndProc(TMessage& Message) {
   UINT& Msg = Message.Msg;
+  // Every root on the way up learns of the press before the control
+  // handles it: what another control opened closes first.
+  if (IsPress(Msg) && !ComponentState().Contains(csDesigning)) {
+    for (TControl* C = this; C; C = C->Parent())
+      if (auto* W = dynamic_cast<TWinControl*>(C)) W->SendCancelMode(this);
+  }
   if (Msg >= WM_MOUSEFIRST && Msg <= WM_MOUSELAST && !FControlStyle.Contains(csDoubleClicks)) {
     // Without double clicks the second press is a plain press.
     if (Msg == WM_LBUTTONDBLCLK || Msg == WM_RBUTTONDBLCLK || Msg == WM_MBUTTONDBLCLK)

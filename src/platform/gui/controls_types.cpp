@@ -134,10 +134,15 @@ void TSizeConstraints::SetMinWidth(Integer V) {
 }
 
 void TSizeConstraints::Apply(Integer& Width, Integer& Height) const {
-  if (FMaxWidth > 0 && Width > FMaxWidth) Width = FMaxWidth;
-  if (FMinWidth > 0 && Width < FMinWidth) Width = FMinWidth;
-  if (FMaxHeight > 0 && Height > FMaxHeight) Height = FMaxHeight;
-  if (FMinHeight > 0 && Height < FMinHeight) Height = FMinHeight;
+  Clamp(Width, Height, FMinWidth, FMinHeight, FMaxWidth, FMaxHeight);
+}
+
+void TSizeConstraints::Clamp(Integer& Width, Integer& Height, Integer MinWidth, Integer MinHeight, Integer MaxWidth,
+                             Integer MaxHeight) {
+  if (MaxWidth > 0 && Width > MaxWidth) Width = MaxWidth;
+  if (MinWidth > 0 && Width < MinWidth) Width = MinWidth;
+  if (MaxHeight > 0 && Height > MaxHeight) Height = MaxHeight;
+  if (MinHeight > 0 && Height < MinHeight) Height = MinHeight;
 }
 
 void TSizeConstraints::Assign(TPersistent* Source) {

@@ -142,6 +142,9 @@ class TSizeConstraints : public TPersistent {
   void SetMinWidth(Integer V);
   // Clamps a proposed size to the limits.
   void Apply(Integer& Width, Integer& Height) const;
+  // Clamps a proposed size to the given limits (0: none).
+  static void Clamp(Integer& Width, Integer& Height, Integer MinWidth, Integer MinHeight, Integer MaxWidth,
+                    Integer MaxHeight);
   void Assign(TPersistent* Source) override;
   TPersistent* GetOwner() override;
 

@@ -134,6 +134,11 @@ class TWinControl : public TControl {
   virtual bool SetFocusedControl(TWinControl* Control);
   // True when this root wants to see its children's keys first.
   virtual bool IsKeyPreview() const { return false; }
+  // A mouse press reached Sender, a control on this root (or the root
+  // itself). Forms pass it to their active control as CM_CANCELMODE
+  // (Sender in LParam), so that a list or popup that control opened
+  // closes; nothing here.
+  virtual void SendCancelMode(TControl* /*Sender*/) {}
 
   // ---- Painting ----------------------------------------------------------------------
   void Invalidate() override;

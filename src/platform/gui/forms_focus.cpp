@@ -91,3 +91,17 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
   if (Removing && Holds(Control, FFocusedControl)) FFocusedControl = Control->Parent();
   if (Holds(Control, FActiveControl)) FActiveControl = nullptr;
 }
+
+void TCustomForm::SendCancelMode(TControl* Sender) {
+  if (FActiveControl && FActiveControl != this) FActiveControl->Perform(CM_CANCELMODE, 0, LPARAM(Sender));
+}
+
+void TCustomForm::CMDialogKey(TMessage& M) {
+  TShiftState Shift = KeyDataToShiftState(M.LParam);
+  if (M.WParam == VK_TAB && !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt)) {
+    SelectNext(FActiveControl, !Shift.Contains(ssShift), true);
+    M.Result = 1;
+    return;
+  }
+  Inherited(TCustomForm::StaticClass(), M);
+}

@@ -295,6 +295,7 @@ RTL_MESSAGE_MAP(TCustomForm) {
   M.On(WM_CLOSE, &TCustomForm::WMClose);
   M.On(WM_ACTIVATE, &TCustomForm::WMActivate);
   M.On(WM_SETFOCUS, &TCustomForm::WMSetFocus);
+  M.On(CM_DIALOGKEY, &TCustomForm::CMDialogKey);
 }
 
 RTL_PUBLISHED(TCustomForm) {

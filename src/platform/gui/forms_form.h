@@ -112,6 +112,8 @@ class TCustomForm : public TWinControl {
   void SetFocus() override;
   bool IsKeyPreview() const override { return FKeyPreview; }
   bool IsWindowRoot() const override { return true; }
+  // CM_CANCELMODE (Sender in LParam) to the active control.
+  void SendCancelMode(TControl* Sender) override;
 
   // ---- Appearance and placement -----------------------------------------------------
   TFormBorderStyle BorderStyle() const { return FBorderStyle; }
@@ -176,6 +178,9 @@ class TCustomForm : public TWinControl {
   void WMClose(TMessage& M);
   void WMActivate(TMessage& M);
   void WMSetFocus(TMessage& M);
+  // Tab and Shift+Tab (without Ctrl or Alt) move the focus to the next or
+  // previous tab stop; other dialog keys go to the controls.
+  void CMDialogKey(TMessage& M);
 
   friend class TScreen;
   friend class TApplication;

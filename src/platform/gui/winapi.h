@@ -345,6 +345,10 @@ bool ValidateRect(HWND Wnd, const TRect* Rect);
 bool GetUpdateRect(HWND Wnd, TRect* Rect, bool Erase);
 // Paints the window now (not its children) when it is invalid, and shows it.
 bool UpdateWindow(HWND Wnd);
+// Holds the painting of Wnd and its children (one window at a time; null
+// releases it and repaints what was held). False when another window is
+// held already.
+bool LockWindowUpdate(HWND Wnd);
 // Invalidates (RDW_INVALIDATE, RDW_ERASE, RDW_FRAME, RDW_INTERNALPAINT) or
 // validates (RDW_VALIDATE) the region, rectangle or whole client area;
 // RDW_ALLCHILDREN includes the children whatever WS_CLIPCHILDREN says;

@@ -98,6 +98,7 @@ struct TWmState {
   std::uintptr_t NextHandle = 0x10010;
   std::vector<HWND> TopLevels;  // z-order, the top one first; topmost ones lead
   HWND Focus = nullptr, Active = nullptr, Capture = nullptr;
+  HWND PaintLocked = nullptr;  // LockWindowUpdate's window
   std::unordered_map<DWORD, std::shared_ptr<TThreadQueue>> Queues;
 };
 

@@ -79,13 +79,36 @@ void InvalidateTree(HWND Wnd, const TRegion& Rgn, bool Erase, int ChildMode, boo
 
 }  // namespace
 
+namespace {
+// Whether Wnd is the window LockWindowUpdate holds or lies on it.
+bool PaintHeld(HWND Wnd) {
+  HWND Held = State().PaintLocked;
+  for (TWndRec* r = Held ? Rec(Wnd) : nullptr; r; Wnd = r->Parent, r = Rec(Wnd))
+    if (Wnd == Held) return true;
+  return false;
+}
+}  // namespace
+
 HWND wm::FindPaintWindow(DWORD ThreadId, HWND Filter) {
   for (HWND h : ThreadWindowsInPaintOrder(ThreadId)) {
     if (Filter && h != Filter) continue;
     TWndRec* r = Rec(h);
-    if (WaitsForPaint(*r) && VisibleChain(h)) return h;
+    if (WaitsForPaint(*r) && VisibleChain(h) && !PaintHeld(h)) return h;
   }
   return nullptr;
+}
+
+bool LockWindowUpdate(HWND Wnd) {
+  HWND Released = nullptr;
+  {
+    auto L = WmLock();
+    if (Wnd && State().PaintLocked && State().PaintLocked != Wnd) return false;
+    if (!Wnd) Released = State().PaintLocked;
+    State().PaintLocked = Wnd && Rec(Wnd) ? Wnd : nullptr;
+  }
+  if (Released && IsWindow(Released))
+    RedrawWindow(Released, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+  return true;
 }
 
 void wm::InvalidateUncovered(HWND Parent, const TRegion& Area) {
@@ -96,7 +119,7 @@ void wm::PaintNow(HWND Wnd) {
   {
     auto L = WmLock();
     TWndRec* r = Rec(Wnd);
-    if (!r || !WaitsForPaint(*r) || !VisibleChain(Wnd)) return;
+    if (!r || !WaitsForPaint(*r) || !VisibleChain(Wnd) || PaintHeld(Wnd)) return;
   }
   DispatchMessage(MSG{Wnd, WM_PAINT, 0, 0, 0, {}});
 }

@@ -67,6 +67,7 @@ RTL_MESSAGE_MAP(TEcCustomEdit) {
   M.On(WM_MOUSEACTIVATE, &TEcCustomEdit::WMMouseActivate);
   M.On(WM_LBUTTONDOWN, &TEcCustomEdit::WMLButtonDown);
   M.On(WM_CANCELMODE, &TEcCustomEdit::WMCancelMode);
+  M.On(CM_CANCELMODE, &TEcCustomEdit::CMCancelMode);
   M.On(WM_DESTROY, &TEcCustomEdit::WMDestroy);
 }
 
@@ -264,6 +265,14 @@ void TEcCustomEdit::WMCancelMode(TMessage& M) {
   bool FromBalloon = S.Balloon && S.Balloon->HandleAllocated() && GetCapture() == S.Balloon->Handle();
   if (!FromBalloon) Perform(ECM_SHOWERROR, 0, 0);
   else if (S.Balloon->Buttons()->Count() == 0) PostMessage(Handle(), ECM_SHOWERROR, 0, 0);
+  Inherited(TEcCustomEdit::StaticClass(), M);
+}
+
+void TEcCustomEdit::CMCancelMode(TMessage& M) {
+  TBalloonState& S = BalloonState();
+  if (reinterpret_cast<TControl*>(M.LParam) != this && S.Owner == this && S.Balloon &&
+      S.Balloon->Buttons()->Count() == 0)
+    Perform(ECM_SHOWERROR, 0, 0);
   Inherited(TEcCustomEdit::StaticClass(), M);
 }
 

@@ -98,6 +98,8 @@ class TEcCustomEdit : public TCustomEdit {
   void WMMouseActivate(TMessage& M);
   void WMLButtonDown(TMessage& M);
   void WMCancelMode(TMessage& M);
+  // A press elsewhere (Sender in LParam) hides a balloon without buttons.
+  void CMCancelMode(TMessage& M);
   void WMDestroy(TMessage& M);
   // Shows the balloon for the current error.
   void ShowErrorBalloon();
@@ -263,6 +265,11 @@ class TEcCustomChoiceEdit : public TEcParentEdit {
   virtual void InitButton() {}
   virtual bool KeepPopupOnKillFocus() { return false; }
   virtual void UpdatePopupPosition() {}
+  // Whether Sender is a window this control opened (its list): a press
+  // there is no press elsewhere.
+  virtual bool IsOwnPopup(TControl* /*Sender*/) { return false; }
+  // Whether the text area shows the arrow instead of the text cursor.
+  virtual bool ArrowOverText() { return false; }
   // Hides the balloon and fires OnButtonClick.
   virtual void ButtonClick(TObject* Sender);
   void UpdateEditRect() override;
@@ -291,6 +298,12 @@ class TEcCustomChoiceEdit : public TEcParentEdit {
   void WMLButtonDblClk(TMessage& M);
   void WMLButtonUp(TMessage& M);
   void WMKillFocus(TMessage& M);
+  // A press on another control or the form closes the list (CM_CANCELMODE).
+  void CMCancelMode(TMessage& M);
+  // The arrow over the button and the check glyph.
+  void WMSetCursor(TMessage& M);
+  // No popup menu while the list is open.
+  void WMContextMenu(TMessage& M);
 
  private:
   void HitTest(TPoint P);
@@ -374,6 +387,10 @@ class TEcCustomComboBox : public TEcCustomChoiceEdit {
   // from SelStart (-1: caret at the end).
   void SelectItem(const String& Text, Integer Index, Integer SelStart, Integer SelLength);
   bool IsDroppedDown() override { return FDroppedDown; }
+  bool IsOwnPopup(TControl* Sender) override;
+  bool ArrowOverText() override { return FStyle == csDropDownList; }
+  // The combo's arrow glyph, whatever ButtonKind says.
+  void UpdateButton(Byte Kind) override;
   void InitButton() override;
   void UpdatePopupPosition() override;
   void ButtonClick(TObject* Sender) override;
@@ -394,6 +411,8 @@ class TEcCustomComboBox : public TEcCustomChoiceEdit {
   void WMKillFocus(TMessage& M);
   // csDropDownList shows no caret.
   void WMSetFocus(TMessage& M);
+  // csDropDownList: the face is no text to edit; no selection stays.
+  void WndProc(TMessage& Message) override;
 
  private:
   void OpenList();

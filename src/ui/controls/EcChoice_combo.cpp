@@ -73,6 +73,19 @@ void TEcCustomComboBox::SetStyle(TComboBoxStyle V) {
   Invalidate();
 }
 
+void TEcCustomComboBox::UpdateButton(Byte) { TEcCustomChoiceEdit::UpdateButton(1); }
+
+bool TEcCustomComboBox::IsOwnPopup(TControl* Sender) {
+  for (TControl* C = Sender; C && FList; C = C->Parent())
+    if (C == FList) return true;
+  return false;
+}
+
+void TEcCustomComboBox::WndProc(TMessage& Message) {
+  TEcCustomChoiceEdit::WndProc(Message);
+  if (FStyle == csDropDownList && HandleAllocated() && SelLength() > 0) SetSelStart(0);
+}
+
 void TEcCustomComboBox::InitButton() {
   // A toggle button that stays down while the list is open.
   if (Button()) Button()->ButtonKind = 1;
@@ -246,6 +259,9 @@ void TEcCustomComboBox::KeyDown(Word& Key, TShiftState Shift) {
     return;
   }
   TEcCustomChoiceEdit::KeyDown(Key, Shift);
+  // The face of a drop-down list is no text: caret keys, cutting and
+  // pasting do nothing there (Return and Escape answer in KeyPress).
+  if (FStyle == csDropDownList && Key != VK_RETURN && Key != VK_ESCAPE && Key != VK_TAB) Key = 0;
 }
 
 void TEcCustomComboBox::KeyPress(char32_t& Key) {

@@ -37,6 +37,9 @@ RTL_MESSAGE_MAP(TEcCustomChoiceEdit) {
   M.On(WM_LBUTTONDBLCLK, &TEcCustomChoiceEdit::WMLButtonDblClk);
   M.On(WM_LBUTTONUP, &TEcCustomChoiceEdit::WMLButtonUp);
   M.On(WM_KILLFOCUS, &TEcCustomChoiceEdit::WMKillFocus);
+  M.On(CM_CANCELMODE, &TEcCustomChoiceEdit::CMCancelMode);
+  M.On(WM_SETCURSOR, &TEcCustomChoiceEdit::WMSetCursor);
+  M.On(WM_CONTEXTMENU, &TEcCustomChoiceEdit::WMContextMenu);
 }
 
 TEcCustomChoiceEdit::TEcCustomChoiceEdit(TComponent* AOwner)
@@ -230,7 +233,8 @@ void TEcCustomChoiceEdit::PaintCue(TCanvas& DC) {
   C.SetBkMode(TRANSPARENT);
   Integer X = FrameWidth() + (HasCheckGlyph() ? FCheckGlyph->Width() + 16 : 2);
   Integer Y = FrameWidth() + (Height() - C.TextHeight(FEmptyText)) / 2 - 3;
-  C.TextOut(X, Y, FEmptyText);
+  TRect Room = Rect(X, Y, Width() - FrameWidth() - (FButton ? ButtonWidth() + 2 : 0), Height());
+  DrawStyledText(&C, FEmptyText, Room, nullptr, dsNoCodes | dsEndEllipsis, true);
   DC.RestoreDC(Saved);
 }
 
@@ -478,6 +482,35 @@ void TEcCustomChoiceEdit::WMKillFocus(TMessage& M) {
   if (IsDroppedDown() && !KeepPopupOnKillFocus()) CloseUp(false, true);
   if (Dragging) EndTextDrag(false);
   FDragPending = false;
+  Inherited(TEcCustomChoiceEdit::StaticClass(), M);
+}
+
+void TEcCustomChoiceEdit::CMCancelMode(TMessage& M) {
+  auto* Sender = reinterpret_cast<TControl*>(M.LParam);
+  if (Sender != this && !IsOwnPopup(Sender)) {
+    ButtonMouseDown = false;
+    if (IsDroppedDown()) CloseUp(false, true);
+  }
+  Inherited(TEcCustomChoiceEdit::StaticClass(), M);
+}
+
+void TEcCustomChoiceEdit::WMSetCursor(TMessage& M) {
+  if (HWND(M.WParam) == Handle() && LOWORD(std::uintptr_t(M.LParam)) == HTCLIENT) {
+    HitTest(ScreenToClient(GetCursorPos()));
+    if (OverButton || OverCheckGlyph || ArrowOverText()) {
+      ::SetCursor(DefaultCursorHandle(crArrow));
+      M.Result = 1;
+      return;
+    }
+  }
+  Inherited(TEcCustomChoiceEdit::StaticClass(), M);
+}
+
+void TEcCustomChoiceEdit::WMContextMenu(TMessage& M) {
+  if (IsDroppedDown()) {
+    M.Result = 1;
+    return;
+  }
   Inherited(TEcCustomChoiceEdit::StaticClass(), M);
 }
 

@@ -11,14 +11,14 @@ RTL_IMPLEMENT_CLASS(TEcPopupListBox, TCustomListBox, &ComponentFactory<TEcPopupL
 
 namespace {
 constexpr std::uintptr_t BalloonTimerId = 1;
-constexpr TColor BalloonColor = ColorValue(0xEFFFFF);
 
-// Places and shows Window at P, top-most and without activation.
+// Places and shows Window at P, top-most and without activation (also a
+// window that was hidden while its control kept it visible).
 void MovePopup(TWinControl* Window, TPoint P) {
   Window->SetBounds(P.X, P.Y, Window->Width(), Window->Height());
   if (!Window->Visible()) Window->SetVisible(true);
   if (Window->HandleAllocated())
-    SetWindowPos(Window->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(Window->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 }  // namespace
 
@@ -448,8 +448,10 @@ void TEcPopupListBox::AdjustHeight() {
   Integer Rows = std::max(1, std::min(Count(), FDropDownCount));
   Integer H = ItemHeight() * Rows + 2 * FrameWidth();
   H = std::min(H, GetSystemMetrics(SM_CYSCREEN) / 2);
-  FPlacementRect.Bottom = FPlacementRect.Top + H;
-  SetBounds(Left(), Top(), FPlacementRect.Width(), H);
+  TRect Place = FPlacementRect;
+  SetBounds(Left(), Top(), Place.Width(), H);
+  // The placement keeps its left, top and right; only the height is new.
+  FPlacementRect = Rect(Place.Left, Place.Top, Place.Right, Place.Top + H);
 }
 
 void TEcPopupListBox::Popup() {

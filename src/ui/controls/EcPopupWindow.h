@@ -95,6 +95,8 @@ class TEcMessageWindow : public TEcPopupWindow {
  public:
   explicit TEcMessageWindow(TComponent* AOwner);
   ~TEcMessageWindow() override;
+  // The pale yellow of plain and invalid-value balloons.
+  static constexpr TColor BalloonColor = ColorValue(0xEFFFFF);
 
   // Owned; colour clBtnFace. With buttons the balloon takes the mouse and
   // stays until its owner hides it.

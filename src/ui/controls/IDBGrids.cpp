@@ -349,10 +349,13 @@ void TI_CustomDBGrid::TitleFontChanged() {
   if (FOptions.Contains(dgTitles)) LayoutChanged();
 }
 
-void TI_CustomDBGrid::ColumnComment(Integer, TColumn* Column) { FireEvent(OnColumnComment, this, 0, Column); }
+void TI_CustomDBGrid::ColumnComment(Integer Mode, TColumn* Column) {
+  if (Mode == CommentRequestDone) CommentRequestPending = false;
+  FireEvent(OnColumnComment, this, Mode, Column);
+}
 
 void TI_CustomDBGrid::ClipItemClick(Integer Item) {
-  FireEvent(OnClipButtonClick, this);
+  FireEvent(OnClipButtonClick, FClipPopup);
   TDataSet* DS = FDataLink->DataSet();
   if (Item == 0) {
     FBookmarks->Clear();
@@ -383,6 +386,7 @@ void TI_CustomDBGrid::ColWidthsChanged() {
     if (!C->Visible() || W == C->Width()) continue;
     C->FWidth = W;
     C->FWidthAssigned = true;
+    C->FieldWidthFromWidth(W);
     FUserResizedCol = I;
   }
   if (FUserResizedCol >= 0 && FOptions.Contains(dgAutoSize)) LayoutChanged();

@@ -160,7 +160,10 @@ class TColumn : public TCollectionItem {
   friend class TColumnTitle;
   friend class TI_CustomDBGrid;
   void FontChanged();
-  // The field's display width follows the column width while this is on.
+  // While the grid has a window, the field's display width follows a width
+  // given to the column: the average characters of the column font that
+  // fit after the cell's 3-pixel margin, rounded.
+  void FieldWidthFromWidth(Integer W);
   String FFieldName;
   std::unique_ptr<TFont> FFont;
   std::unique_ptr<TColumnTitle> FTitle;
@@ -312,10 +315,13 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   TRect ButtonRect() const;
   bool ListVisible() const { return FListVisible; }
   TPopupListbox* PickList() const { return FPickList; }
-  // Opens the pick list with the column's items (at most DropDownRows rows)
-  // under the editor, the current text selected.
+  // Opens the list under the editor, the current text selected, with at
+  // most DropDownRows rows: the column's items (esPickList) or the lookup
+  // field's result values, one per record of its lookup dataset
+  // (esDataList).
   void DropDown();
-  // Closes the list; with Accept the chosen item becomes the field's text.
+  // Closes the list; with Accept the chosen item becomes the field's text,
+  // or, for a lookup field, the chosen record's key goes into the key field.
   void CloseUp(bool Accept);
   // Style from the column (see the .cpp), font, text.
   void UpdateContents() override;
@@ -331,7 +337,12 @@ class TDBGridInplaceEdit : public TInplaceEdit {
   TI_CustomDBGrid* DBGrid() const;
   void PaintButton();
   void ButtonClicked();
+  // Fills the list with the lookup values of F and keeps their keys.
+  void FillLookupList(TField* F);
+  // Writes the key of lookup row Index into F's key field.
+  void WriteLookupKey(TField* F, Integer Index);
   TEditStyle FEditStyle = esSimple;
+  std::vector<Variant> FLookupKeys;  // the key of each row of a lookup list
   Integer FButtonWidth;
   bool FPressed = false, FListVisible = false;
   TPopupListbox* FPickList = nullptr;
@@ -456,7 +467,11 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   virtual bool HighlightCell(Integer DataCol, Integer DataRow, const String& Value, TGridDrawState State);
   virtual void LayoutChanged();
   virtual void LinkActive(bool Value);
+  // Raises OnColumnComment with Mode; CommentRequestDone (161) also
+  // clears a pending comment request.
   virtual void ColumnComment(Integer Mode, TColumn* Column);
+  static constexpr Integer CommentRequestDone = 161;
+  bool CommentRequestPending = false;
   virtual void Scroll(Integer Distance);
   virtual void SetColumnAttributes();
   virtual void ClipItemClick(Integer Item);
@@ -590,6 +605,16 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   // Sets the brush and font of a selected data cell (Focus: the grid has the focus).
   void MarkSelected(TCanvas* C, bool Focus);
   void MoveCol(Integer DataCol);
+  // The keys of KeyDown by kind; true when the key was used.
+  bool RowKey(Word Key, bool Ctrl);
+  bool ColumnKey(Word Key, bool Ctrl);
+  bool TabKey(TShiftState Shift);
+  bool EditKey(Word Key, bool Ctrl);
+  // Ctrl+Delete: asks with dgConfirmDelete, then deletes the marked
+  // records or the current one.
+  void DeleteRecords();
+  // dgEditing, not read-only, and a dataset that may be changed.
+  bool CanInsertRecord();
   Integer DataRowCount();
   // Runs Fn with the link's active record at DataRow, restoring it after.
   template <class F>

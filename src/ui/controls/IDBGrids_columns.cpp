@@ -236,8 +236,19 @@ void TColumn::SetWidth(Integer V) {
   bool IsDefault = !Grid() || !Field() ? false : V == DefaultWidth();
   FWidth = V;
   FWidthAssigned = !IsDefault;
-  if (IsDefault) FWidth = V;
+  if (!IsDefault) FieldWidthFromWidth(V);
   Changed(false);
+}
+
+void TColumn::FieldWidthFromWidth(Integer W) {
+  TI_CustomDBGrid* G = Grid();
+  TField* F = Field();
+  if (!G || !F || !G->HandleAllocated()) return;
+  TBitmap Measure;
+  Measure.SetSize(1, 1);
+  Measure.Canvas()->SetFont(Font());
+  Integer Average = Measure.Canvas()->GetTextMetrics().tmAveCharWidth;
+  if (Average > 0) F->SetDisplayWidth(std::max<Integer>(1, (W - 3 + Average / 2) / Average));
 }
 
 void TColumn::SetVisible(bool V) {

@@ -374,12 +374,8 @@ void TI_CustomDBGrid::PaintEmptyMessage(TCanvas* C, const TRect& R) {
   C->FillRect(R);
   TRect Inner = R;
   InflateRect(Inner, -5, -5);
-  TRect Measure = Inner;
-  TRect Used = DrawStyledText(C, EmptyMessage, Measure, nullptr, dsWordBreak | dsNoCodes, false);
-  TRect Place = Inner;
-  Place.Left += std::max<Integer>(0, (Inner.Width() - Used.Width()) / 2);
   C->SetBkMode(TRANSPARENT);
-  DrawStyledText(C, EmptyMessage, Place, nullptr, dsWordBreak | dsNoCodes, true);
+  DrawStyledText(C, EmptyMessage, Inner, nullptr, dsWordBreak | dsNoCodes | dsCenter | dsEndEllipsis, true);
 }
 
 void TI_CustomDBGrid::WMPaint(TMessage& M) {
@@ -387,7 +383,8 @@ void TI_CustomDBGrid::WMPaint(TMessage& M) {
   PAINTSTRUCT PS;
   TCanvas* DC = BeginPaint(Handle(), PS);
   try {
-    TRect R = ClientRect();
+    // The whole window rectangle at the origin, as the event gets it.
+    TRect R = Rect(0, 0, Width(), Height());
     if (DC && !R.IsEmpty()) {
       TBitmap Buffer;
       Buffer.SetSize(R.Width(), R.Height());
@@ -590,31 +587,55 @@ void TI_CustomDBGrid::KeyDown(Word& Key, TShiftState Shift) {
   TCustomControl::KeyDown(Key, Shift);
   if (Key == VK_UP || Key == VK_DOWN) EndSearch();
   if (Key == 0 || !FDataLink->Active() || !CanGridAcceptKey(Key, Shift)) return;
-  TDataSet* DS = FDataLink->DataSet();
-  bool Ctrl = Shift.Contains(ssCtrl), RowSel = FOptions.Contains(dgRowSelect);
-  Integer Visible = std::max<Integer>(1, FDataLink->RecordCount());
-  bool UnchangedInsert = DS->State() == dsInsert && !DS->Modified() && !FDataLink->Modified();
-  bool CanInsert = FOptions.Contains(dgEditing) && !FReadOnly && DS->CanModify();
+  bool Ctrl = Shift.Contains(ssCtrl);
   if (Ctrl && (Key == VK_UP || Key == VK_DOWN || Key == VK_PRIOR || Key == VK_NEXT || Key == VK_HOME || Key == VK_END))
     FBookmarks->Clear();
-  if (Key == VK_LEFT && UseRightToLeftAlignment()) Key = VK_RIGHT;
-  else if (Key == VK_RIGHT && UseRightToLeftAlignment()) Key = VK_LEFT;
+  if (UseRightToLeftAlignment() && (Key == VK_LEFT || Key == VK_RIGHT)) Key = Key == VK_LEFT ? VK_RIGHT : VK_LEFT;
+  bool Handled = false;
+  switch (Key) {
+    case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT: Handled = RowKey(Key, Ctrl); break;
+    case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END: Handled = ColumnKey(Key, Ctrl); break;
+    case VK_TAB: Handled = TabKey(Shift); break;
+    case VK_INSERT: case VK_ESCAPE: case VK_F2: case VK_DELETE: Handled = EditKey(Key, Ctrl); break;
+    default: break;
+  }
+  if (Handled) Key = 0;
+}
+
+// Up and Down: a row back or on (an untouched new record is cancelled
+// instead; past the last record one is appended when the grid may);
+// Page Up and Down: a page; with Ctrl the first or last visible row.
+bool TI_CustomDBGrid::RowKey(Word Key, bool Ctrl) {
+  TDataSet* DS = FDataLink->DataSet();
+  bool UnchangedInsert = DS->State() == dsInsert && !DS->Modified() && !FDataLink->Modified();
+  bool Back = Key == VK_UP || Key == VK_PRIOR;
+  if (Ctrl) {
+    FDataLink->MoveBy(Back ? -FDataLink->ActiveRecord() : FDataLink->RecordCount() - 1 - FDataLink->ActiveRecord());
+  } else if (Key == VK_UP) {
+    if (UnchangedInsert && FDataLink->ActiveRecord() == FDataLink->RecordCount() - 1) DS->Cancel();
+    else DS->MoveBy(-1);
+  } else if (Key == VK_DOWN) {
+    if (UnchangedInsert) {
+      if (!DS->Eof()) DS->Cancel();
+    } else if ((DS->Eof() || DS->MoveBy(1) == 0) && CanInsertRecord()) {
+      DS->Append();
+    }
+  } else {
+    FBookmarks->Clear();
+    Integer Page = std::max<Integer>(1, FDataLink->RecordCount());
+    DS->MoveBy(Back ? -Page : Page);
+  }
+  return true;
+}
+
+// Left and Right: a column (with dgRowSelect a row); Home and End: the
+// first or last column, or the first or last record with Ctrl, with
+// dgRowSelect or with a single column.
+bool TI_CustomDBGrid::ColumnKey(Word Key, bool Ctrl) {
+  TDataSet* DS = FDataLink->DataSet();
+  bool RowSel = FOptions.Contains(dgRowSelect);
   Integer DataCol = Col() - FIndicatorOffset, Last = FColumns->Count() - 1;
   switch (Key) {
-    case VK_UP:
-      if (Ctrl) FDataLink->MoveBy(-FDataLink->ActiveRecord());
-      else if (UnchangedInsert && FDataLink->ActiveRecord() == FDataLink->RecordCount() - 1) DS->Cancel();
-      else DS->MoveBy(-1);
-      break;
-    case VK_DOWN:
-      if (Ctrl) FDataLink->MoveBy(FDataLink->RecordCount() - 1 - FDataLink->ActiveRecord());
-      else if (UnchangedInsert) {
-        if (!DS->Eof()) DS->Cancel();
-      } else {
-        bool AtLast = DS->Eof() || DS->MoveBy(1) == 0;
-        if (AtLast && CanInsert) DS->Append();
-      }
-      break;
     case VK_LEFT:
       if (RowSel) DS->MoveBy(-1);
       else MoveCol(Ctrl ? 0 : std::max<Integer>(0, DataCol - 1));
@@ -623,80 +644,77 @@ void TI_CustomDBGrid::KeyDown(Word& Key, TShiftState Shift) {
       if (RowSel) DS->MoveBy(1);
       else MoveCol(Ctrl ? Last : std::min(Last, DataCol + 1));
       break;
-    case VK_PRIOR:
-      if (Ctrl) FDataLink->MoveBy(-FDataLink->ActiveRecord());
-      else {
-        FBookmarks->Clear();
-        DS->MoveBy(-Visible);
-      }
-      break;
-    case VK_NEXT:
-      if (Ctrl) FDataLink->MoveBy(FDataLink->RecordCount() - 1 - FDataLink->ActiveRecord());
-      else {
-        FBookmarks->Clear();
-        DS->MoveBy(Visible);
-      }
-      break;
-    case VK_HOME:
+    default:
       if (Ctrl || RowSel || Last == 0) {
         if (!Ctrl) FBookmarks->Clear();
-        DS->First();
+        if (Key == VK_HOME) DS->First();
+        else DS->Last();
       } else {
-        MoveCol(0);
+        MoveCol(Key == VK_HOME ? 0 : Last);
       }
       break;
-    case VK_END:
-      if (Ctrl || RowSel || Last == 0) {
-        if (!Ctrl) FBookmarks->Clear();
-        DS->Last();
-      } else {
-        MoveCol(Last);
-      }
-      break;
+  }
+  return true;
+}
+
+// The next (Shift: previous) column with a tab stop, going on in the next
+// (previous) row; nothing when the walk comes back to its start.
+bool TI_CustomDBGrid::TabKey(TShiftState Shift) {
+  if (!FOptions.Contains(dgTabs) || Shift.Contains(ssAlt) || FColumns->Count() == 0) return false;
+  TDataSet* DS = FDataLink->DataSet();
+  bool Back = Shift.Contains(ssShift);
+  Integer Last = FColumns->Count() - 1;
+  Integer Start = Col() - FIndicatorOffset, C = Start;
+  do {
+    C += Back ? -1 : 1;
+    if (C > Last) {
+      if (DS->MoveBy(1) == 0) return false;
+      C = 0;
+    } else if (C < 0) {
+      if (DS->MoveBy(-1) == 0) return false;
+      C = Last;
+    }
+    if (C == Start) return false;
+  } while (!TabStops(C + FIndicatorOffset));
+  MoveCol(C);
+  return true;
+}
+
+// Insert adds a record; Escape reverts the editor or cancels the edit;
+// F2 shows the editor; Ctrl+Delete deletes the record or the marked ones.
+bool TI_CustomDBGrid::EditKey(Word Key, bool Ctrl) {
+  TDataSet* DS = FDataLink->DataSet();
+  switch (Key) {
     case VK_INSERT:
-      if (!CanInsert) return;
+      if (!CanInsertRecord()) return false;
       FBookmarks->Clear();
       DS->Insert();
-      break;
+      return true;
     case VK_ESCAPE:
       if (EditorMode() && FDataLink->Modified()) FDataLink->Reset();
       else if (DS->State() == dsEdit || DS->State() == dsInsert) DS->Cancel();
       FBookmarks->Clear();
       if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
-      break;
+      return true;
     case VK_F2:
       SetEditorMode(true);
-      break;
-    case VK_DELETE: {
-      if (!Ctrl || FReadOnly || DS->IsEmpty() || !DS->CanModify()) return;
-      if (FOptions.Contains(dgConfirmDelete)) {
-        String Ask = FBookmarks->Count() < 2 ? "Datensatz löschen?" : "Alle markierten Datensätze löschen?";
-        if (MessageDlg(Ask, mtConfirmation, TMsgDlgButtons{mbOK, mbCancel}, 0) != mrOk) break;
-      }
-      if (FBookmarks->Count() > 0) FBookmarks->DeleteSelected();
-      else DS->Delete();
-      break;
-    }
-    case VK_TAB: {
-      if (!FOptions.Contains(dgTabs) || Shift.Contains(ssAlt) || FColumns->Count() == 0) return;
-      bool Back = Shift.Contains(ssShift);
-      Integer Start = DataCol, C = DataCol;
-      do {
-        C += Back ? -1 : 1;
-        if (C > Last) {
-          if (DS->MoveBy(1) == 0) return;
-          C = 0;
-        } else if (C < 0) {
-          if (DS->MoveBy(-1) == 0) return;
-          C = Last;
-        }
-        if (C == Start) return;
-      } while (!TabStops(C + FIndicatorOffset));
-      MoveCol(C);
-      break;
-    }
+      return true;
     default:
-      return;
+      if (!Ctrl || FReadOnly || DS->IsEmpty() || !DS->CanModify()) return false;
+      DeleteRecords();
+      return true;
   }
-  Key = 0;
+}
+
+void TI_CustomDBGrid::DeleteRecords() {
+  if (FOptions.Contains(dgConfirmDelete)) {
+    String Ask = FBookmarks->Count() < 2 ? "Datensatz löschen?" : "Alle markierten Datensätze löschen?";
+    if (MessageDlg(Ask, mtConfirmation, TMsgDlgButtons{mbOK, mbCancel}, 0) != mrOk) return;
+  }
+  if (FBookmarks->Count() > 0) FBookmarks->DeleteSelected();
+  else FDataLink->DataSet()->Delete();
+}
+
+bool TI_CustomDBGrid::CanInsertRecord() {
+  return FOptions.Contains(dgEditing) && !FReadOnly && FDataLink->DataSet()->CanModify();
 }

@@ -135,15 +135,40 @@ void TDBGridInplaceEdit::ButtonClicked() {
 void TDBGridInplaceEdit::DropDown() {
   TI_CustomDBGrid* G = DBGrid();
   TColumn* C = G ? G->SelectedField() : nullptr;
-  if (FListVisible || !C || FEditStyle != esPickList) return;
+  if (FListVisible || !C || (FEditStyle != esPickList && FEditStyle != esDataList)) return;
   if (!FPickList) FPickList = new TPopupListbox(this);
-  FPickList->Items()->Assign(C->PickList());
+  if (FEditStyle == esDataList) FillLookupList(C->Field());
+  else FPickList->Items()->Assign(C->PickList());
   FPickList->SetDropDownCount(Integer(std::max<Cardinal>(1, C->DropDownRows())));
   FPickList->SetItemIndex(FPickList->Items()->IndexOf(Text()));
   FPickList->SetPlacementRect(Bounds(0, 0, Width(), 0));
   FPickList->SetBounds(FPickList->Left(), FPickList->Top(), Width(), FPickList->Height());
   FPickList->Popup();
   FListVisible = true;
+}
+
+void TDBGridInplaceEdit::FillLookupList(TField* F) {
+  FPickList->Items()->Clear();
+  FLookupKeys.clear();
+  TDataSet* L = F ? F->LookupDataSet() : nullptr;
+  if (!L || !L->Active()) return;
+  TField* Result = L->FindField(F->LookupResultField());
+  if (!Result) return;
+  L->DisableControls();
+  TBookmark Here = L->GetBookmark();
+  for (L->First(); !L->Eof(); L->Next()) {
+    FPickList->Items()->Add(Result->DisplayText());
+    FLookupKeys.push_back(L->FieldValues(F->LookupKeyFields()));
+  }
+  if (!Here.empty() && L->BookmarkValid(Here)) L->GotoBookmark(Here);
+  L->EnableControls();
+}
+
+void TDBGridInplaceEdit::WriteLookupKey(TField* F, Integer Index) {
+  TDataSet* DS = F->DataSet();
+  if (!DS || Index >= Integer(FLookupKeys.size())) return;
+  if (DS->State() != dsEdit && DS->State() != dsInsert) DS->Edit();
+  DS->SetFieldValues(F->KeyFields(), FLookupKeys[size_t(Index)]);
 }
 
 void TDBGridInplaceEdit::CloseUp(bool Accept) {
@@ -155,10 +180,16 @@ void TDBGridInplaceEdit::CloseUp(bool Accept) {
   if (!Accept || Index < 0 || !G) return;
   TColumn* C = G->SelectedField();
   TField* F = C ? C->Field() : nullptr;
-  if (!F || !G->CanEditModify()) return;
-  String Value = FPickList->Items()->Strings(Index);
-  F->SetText(Value);
-  SetText(Value);
+  if (!F) return;
+  if (FEditStyle == esDataList) {
+    WriteLookupKey(F, Index);
+    SetText(F->Text());
+  } else {
+    if (!G->CanEditModify()) return;
+    String Value = FPickList->Items()->Strings(Index);
+    F->SetText(Value);
+    SetText(Value);
+  }
   SelectAll();
 }
 

@@ -207,6 +207,8 @@ void TI_CustomDBGrid::ShowSearchBalloon() {
     if (FImages && FImages->Count() > 0) {
       TBitmap Icon;
       FImages->GetBitmap(0, &Icon);
+      FSearchBalloon->SetKind(2);
+      FSearchBalloon->SetColor(TEcMessageWindow::BalloonColor);
       FSearchBalloon->SetIcon(&Icon);
     } else {
       FSearchBalloon->SetShowIcon(false);

@@ -3,6 +3,7 @@
 
 #include "platform/gui/forms.h"
 #include "platform/gui/reader.h"
+#include "platform/rtl/charset.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/formatsettings.h"
 #include "platform/rtl/lists.h"
@@ -78,8 +79,8 @@ char32_t TI_EditButton::Accelerator() const {
       ++i;
       continue;
     }
-    unsigned char C = (unsigned char)FCaption[i + 1];
-    return C < 0x80 ? char32_t(std::toupper(C)) : char32_t(C);
+    std::size_t At = i + 1;
+    return AnsiUpperChar(Utf8Decode(FCaption, At));
   }
   return 0;
 }
@@ -468,7 +469,7 @@ TRect TI_EditButtons::ButtonsRect() const {
 }
 
 TI_EditButton* TI_EditButtons::FindAccel(char32_t Ch) {
-  char32_t Up = Ch < 0x80 ? char32_t(std::toupper(int(Ch))) : Ch;
+  char32_t Up = AnsiUpperChar(Ch);
   for (auto& B : FButtons)
     if (B->Enabled() && B->Visible() && B->Accelerator() == Up) return B.get();
   return nullptr;

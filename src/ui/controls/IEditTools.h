@@ -168,8 +168,10 @@ void DrawButtonFrame(TCanvas* Canvas, const TRect& Rect, Integer Style, TColor C
 
 // Flags of DrawStyledText.
 enum : Cardinal {
-  dsWordBreak = 0x0010,  // runs wrap inside the rectangle
-  dsNoCodes = 0x10000,   // "/" is plain text from the start
+  dsCenter = 0x0001,       // each line centred in the rectangle (when drawn)
+  dsWordBreak = 0x0010,    // runs wrap inside the rectangle
+  dsEndEllipsis = 0x8000,  // a line or word cut at the right edge ends in "..."
+  dsNoCodes = 0x10000,     // "/" is plain text from the start
 };
 // Draws (Draw true) or measures Text from Rect's top-left with a copy of
 // the canvas font; returns the used rectangle (corner plus widest line and

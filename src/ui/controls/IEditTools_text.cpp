@@ -1,7 +1,9 @@
 // IEditTools: the styled-text drawer.
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
+#include "platform/rtl/charset.h"
 #include "platform/rtl/sysutils.h"
 #include "ui/controls/IEditTools.h"
 
@@ -10,10 +12,14 @@ namespace {
 // Walks the text once, drawing or measuring as it goes.
 class TStyledTextWriter {
  public:
-  TStyledTextWriter(TCanvas* Canvas, const TRect& Bounds, TCustomImageList* Images, Cardinal Flags, bool Draw)
+  // Centre: the widths of the lines (from a measuring run) when each line
+  // is to be centred.
+  TStyledTextWriter(TCanvas* Canvas, const TRect& Bounds, TCustomImageList* Images, Cardinal Flags, bool Draw,
+                    const std::vector<Integer>* Centre = nullptr)
       : FCanvas(Canvas), FBounds(Bounds), FImages(Images), FWordBreak(Flags & dsWordBreak),
-        FCodes(!(Flags & dsNoCodes)), FDraw(Draw), FX(Bounds.Left), FY(Bounds.Top) {
-    FLineRight = Bounds.Left;
+        FEllipsis(Flags & dsEndEllipsis), FCodes(!(Flags & dsNoCodes)), FDraw(Draw), FCentre(Centre),
+        FX(Bounds.Left), FY(Bounds.Top) {
+    FLineRight = FLineLeft = Bounds.Left;
     FStart.Assign(Canvas->Font());
     FFont.Assign(Canvas->Font());
   }
@@ -51,6 +57,8 @@ class TStyledTextWriter {
     FCanvas->SetFont(&FStart);
     return Rect(FBounds.Left, FBounds.Top, FBounds.Left + FWidest, FBounds.Top + FTotalHeight);
   }
+  // The width of each line of the last Run.
+  const std::vector<Integer>& LineWidths() const { return FLineWidths; }
 
  private:
   // Reads the code at Text[i] ('/'); true (i past the code) when it is one.
@@ -154,15 +162,22 @@ class TStyledTextWriter {
     FLineStarted = true;
     Use();
     FLineHeight = FCanvas->TextHeight("Wg");
+    if (FCentre && FLineIndex < FCentre->size())
+      FX += std::max<Integer>(0, (FBounds.Width() - (*FCentre)[FLineIndex]) / 2);
+    FLineLeft = FX;
+    FLineRight = FX;
   }
   void EndLine() {
     StartLine();
-    FWidest = std::max(FWidest, FLineRight - FBounds.Left);
+    FLineWidths.push_back(FLineRight - FLineLeft);
+    FWidest = std::max(FWidest, FLineWidths.back());
     FTotalHeight += FLineHeight;
     FY += FLineHeight;
-    FX = FBounds.Left;
+    FX = FLineLeft = FBounds.Left;
     FLineRight = FX;
     FLineStarted = false;
+    FLineCut = false;
+    ++FLineIndex;
   }
   void NewLine() { EndLine(); }
   void Advance(Integer W) {
@@ -174,10 +189,16 @@ class TStyledTextWriter {
     if (Pending.empty()) return;
     String Text;
     Text.swap(Pending);
+    if (FLineCut) return;  // the line ended in "..."
     StartLine();
     Use();
     while (!Text.empty()) {
       Integer W = FCanvas->TextWidth(Text);
+      if (!FWordBreak && FEllipsis && FX + W > FBounds.Right) {
+        PutCut(Text);
+        FLineCut = true;
+        return;
+      }
       if (!FWordBreak || FX + W <= FBounds.Right) {
         Put(Text, W);
         return;
@@ -192,6 +213,11 @@ class TStyledTextWriter {
         Text.erase(0, Cut + 1);
       } else if (FX > FBounds.Left) {
         // the whole word goes to the next line
+      } else if (FEllipsis) {
+        // A word wider than the line ends in "...".
+        size_t End = Text.find(' ');
+        PutCut(Text.substr(0, End));
+        Text.erase(0, End);
       } else {
         size_t Take = size_t(std::max(Fit, 1));
         while (Take < Text.size() && (Byte(Text[Take]) & 0xC0) == 0x80) ++Take;  // whole characters
@@ -212,6 +238,14 @@ class TStyledTextWriter {
       FCanvas->TextOut(FX, FY, Text);
     }
     Advance(W);
+  }
+
+  // As much of Text as fits before the right edge, then "...".
+  void PutCut(const String& Text) {
+    const String Dots = "...";
+    Integer Fit = std::max<Integer>(0, FCanvas->TextFitChars(Text, FBounds.Right - FX - FCanvas->TextWidth(Dots)));
+    String Head = Text.substr(0, Utf8ByteOffset(Text, Fit)) + Dots;
+    Put(Head, FCanvas->TextWidth(Head));
   }
 
   void Offset(char Dir, const String& V) {
@@ -274,7 +308,12 @@ class TStyledTextWriter {
   TCanvas* FCanvas;
   TRect FBounds;
   TCustomImageList* FImages;
-  bool FWordBreak, FCodes, FDraw;
+  bool FWordBreak, FEllipsis, FCodes, FDraw;
+  const std::vector<Integer>* FCentre;
+  std::vector<Integer> FLineWidths;
+  size_t FLineIndex = 0;
+  Integer FLineLeft = 0;
+  bool FLineCut = false;
   TFont FStart, FFont;
   Integer FX, FY;
   Integer FLineRight = 0;
@@ -288,6 +327,13 @@ class TStyledTextWriter {
 TRect DrawStyledText(TCanvas* Canvas, const String& Text, TRect& Rect, TCustomImageList* Images, Cardinal Flags,
                      bool Draw) {
   if (!Canvas) return TRect{};
-  TStyledTextWriter W(Canvas, Rect, Images, Flags, Draw);
+  if (!(Flags & dsCenter) || !Draw) {
+    TStyledTextWriter W(Canvas, Rect, Images, Flags, Draw);
+    return W.Run(Text);
+  }
+  // Centred lines: one run measures each line, the second draws.
+  TStyledTextWriter Measure(Canvas, Rect, Images, Flags, false);
+  Measure.Run(Text);
+  TStyledTextWriter W(Canvas, Rect, Images, Flags, true, &Measure.LineWidths());
   return W.Run(Text);
 }

@@ -405,6 +405,17 @@ void TI_CustomGrid::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, I
 
 // While a drag runs every key is the drag's: Escape ends it, the others go
 // nowhere.
+void TI_CustomGrid::ConstrainedResize(Integer& MinWidth, Integer& MinHeight, Integer& MaxWidth, Integer& MaxHeight) {
+  TCustomGrid::ConstrainedResize(MinWidth, MinHeight, MaxWidth, MaxHeight);
+  if (!FAutoFit) return;
+  Integer Fixed = 0, Sizable = 0;
+  for (Integer C = 0; C < ColCount(); ++C) {
+    if (ColumnIsSizable(C)) ++Sizable;
+    else Fixed += ColWidths(C);
+  }
+  MinWidth = std::max(MinWidth, Fixed - Sizable);
+}
+
 void TI_CustomGrid::KeyDown(Word& Key, TShiftState Shift) {
   if (FDragMode != 0) {
     if (Key == VK_ESCAPE) CancelDrags();

@@ -144,6 +144,9 @@ class TI_CustomGrid : public TCustomGrid {
   void KeyPress(char32_t& Key) override;
   void Resize() override;
   void WndProc(TMessage& Message) override;
+  // With auto-fit, the grid is never narrower than its columns that are
+  // not sized, less one pixel for each column that is.
+  void ConstrainedResize(Integer& MinWidth, Integer& MinHeight, Integer& MaxWidth, Integer& MaxHeight) override;
 
   // Ends a running title or data drag without a move or drop.
   void CancelDrags();

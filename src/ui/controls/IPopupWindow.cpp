@@ -20,7 +20,6 @@ RTL_IMPLEMENT_CLASS(TI_ClipPopup, TI_PopupWindow, &ComponentFactory<TI_ClipPopup
 RTL_IMPLEMENT_CLASS(TDBClipPopup, TI_ClipPopup, &ComponentFactory<TDBClipPopup>)
 
 namespace {
-constexpr TColor BalloonColor = TColor(0xEFFFFF);
 constexpr TColor DisabledHintColor = TColor(0xD5D5D5);
 constexpr Integer KeyMoveStep = 10;
 constexpr Integer GripWidth = 14, GripHeight = 13;
@@ -71,6 +70,14 @@ void TI_MessageWindow::SetKind(Byte V) {
   EndUpdate();
 }
 
+void TI_MessageWindow::SetIcon(TBitmap* V) {
+  if (!V || V == Icon()) return;
+  BeginUpdate();
+  TEcMessageWindow::SetIcon(V);
+  SetShowIcon(true);
+  EndUpdate();
+}
+
 void TI_MessageWindow::HidePopup() {
   if (HandleAllocated()) TEcMessageWindow::HidePopup();
 }
@@ -117,6 +124,18 @@ RTL_MESSAGE_MAP(TI_ClipPopup) {
   M.On(WM_NCLBUTTONDOWN, &TI_ClipPopup::WMNCLButtonDown);
   M.On(WM_SETCURSOR, &TI_ClipPopup::WMSetCursor);
   M.On(ICM_SETPLACEMENT, &TI_ClipPopup::ICMSetPlacement);
+  M.On(WM_ACTIVATE, &TI_ClipPopup::WMActivate);
+}
+
+// While the popup is the active window its form keeps an active caption;
+// when the popup goes, the caption follows unless the form itself is the
+// window that becomes active.
+void TI_ClipPopup::WMActivate(TMessage& M) {
+  Inherited(TI_ClipPopup::StaticClass(), M);
+  TCustomForm* Form = GetParentForm(this);
+  if (!Form || !Form->HandleAllocated()) return;
+  bool Active = LOWORD(M.WParam) != WA_INACTIVE;
+  if (Active || HWND(M.LParam) != Form->Handle()) SendMessage(Form->Handle(), WM_NCACTIVATE, Active, 0);
 }
 
 TI_ClipPopup::TI_ClipPopup(TComponent* AOwner)
@@ -282,6 +301,10 @@ bool TI_ClipPopup::TrackRubberFrame(bool Sizing, TPoint Start) {
   if (!HandleAllocated()) return false;
   TRect Original = Bounds(Left(), Top(), Width(), Height());
   TRect Shown = Original;
+  // The parent paints nothing while the frame is on the screen.
+  HWND Held = Parent() && Parent()->HandleAllocated() && LockWindowUpdate(Parent()->Handle()) ? Parent()->Handle()
+                                                                                                : nullptr;
+  Integer BaseBottom = RubberRect(Sizing, Start, Start).Bottom;
   TCanvas* DC = GetDesktopDC();
   auto* Hint = new TI_MessageWindow(this);
   Hint->AutoHide = false;
@@ -292,6 +315,9 @@ bool TI_ClipPopup::TrackRubberFrame(bool Sizing, TPoint Start) {
   bool Commit = false, Done = false;
   auto Update = [&](TPoint P) {
     TRect R = RubberRect(Sizing, Start, P);
+    // Sizing moves the bottom in whole rows; the mouse goes where it snapped.
+    Integer SnappedY = Start.Y + R.Bottom - BaseBottom;
+    if (Sizing && R.Bottom != Shown.Bottom && P.Y != SnappedY) SetCursorPos(P.X, SnappedY);
     if (R == Shown) return;
     TCanvas* D = GetDesktopDC();
     DrawRubberFrame(D, &Shown, &R, 2);
@@ -328,6 +354,7 @@ bool TI_ClipPopup::TrackRubberFrame(bool Sizing, TPoint Start) {
   DC = GetDesktopDC();
   DrawRubberFrame(DC, &Shown, nullptr, 2);
   ReleaseDesktopDC(DC);
+  if (Held) LockWindowUpdate(nullptr);
   Hint->Free();
   if (!Commit || Shown == Original) return false;
   Perform(ICM_SETPLACEMENT, 0, 0);

@@ -43,6 +43,9 @@ class TI_MessageWindow : public TEcMessageWindow {
   // 0 plain, 1 the invalid-value icon "I_MV_INVALIDVALUE", 2 own icon.
   Byte Kind() const { return FKind; }
   void SetKind(Byte V);
+  // Copies a different bitmap into the icon and switches ShowIcon on
+  // (the size follows).
+  void SetIcon(TBitmap* V);
   void HidePopup() override;
 
  protected:
@@ -113,6 +116,8 @@ class TI_ClipPopup : public TI_PopupWindow {
   void WMNCLButtonDown(TMessage& M);
   void WMSetCursor(TMessage& M);
   void ICMSetPlacement(TMessage& M);
+  // The parent form's caption shows the popup's active state.
+  void WMActivate(TMessage& M);
   // Draws the frame, caption bar and size grip on the window canvas.
   virtual void PaintFrame(TCanvas* DC);
 

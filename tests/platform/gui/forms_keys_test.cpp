@@ -1,5 +1,6 @@
 // Forms and keys: key preview order, active control and focus memory.
 #include "forms_fixture.h"
+#include "platform/gui/stdctrls_label.h"
 
 namespace {
 
@@ -104,5 +105,29 @@ TEST_F(FormKeysTest, FreeingTheActiveControlClearsIt) {
   Form->SetActiveControl(Second);
   Second->Free();
   EXPECT_EQ(Form->ActiveControl(), nullptr);
+}
+
+// A press anywhere on the form tells its active control which control was
+// pressed (itself included), so that a list it opened can close.
+TEST_F(FormKeysTest, APressAnywhereOnTheFormSendsCancelModeToTheActiveControl) {
+  MakeForm(false);
+  auto* Label = new TLabel(Form);
+  Label->SetAutoSize(false);
+  Label->SetBounds(150, 10, 60, 20);
+  Label->SetParent(Form);
+  Form->SetActiveControl(First);
+  std::vector<TControl*> Senders;
+  TWndMethod Old = First->WindowProc;
+  First->WindowProc = [&](TMessage& M) {
+    if (M.Msg == CM_CANCELMODE) Senders.push_back(reinterpret_cast<TControl*>(M.LParam));
+    Old(M);
+  };
+  for (TControl* C : std::vector<TControl*>{Form, Label, First, Second}) {
+    TPoint S = C->ClientToScreen({5, 150 * (C == Form)});
+    HeadlessClick(S.X, S.Y);
+    Pump();
+  }
+  First->WindowProc = Old;
+  EXPECT_EQ(Senders, (std::vector<TControl*>{Form, Label, First, Second}));
 }
 }  // namespace

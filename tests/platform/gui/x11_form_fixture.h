@@ -65,6 +65,22 @@ class X11FormTest : public ::testing::Test {
   bool PumpUntil(TPred Done) {
     return PumpEventsUntil([this] { Pump(); }, Done);
   }
+  // Writes the pixels of a grab as a PNG file.
+  static void SavePng(const std::vector<TColorRef>& Shot, int W, int H, const String& File) {
+    TBitmap B;
+    B.SetSize(W, H);
+    for (int Y = 0; Y < H; ++Y)
+      for (int X = 0; X < W; ++X) B.PixelSurface().Set(X, Y, Shot[size_t(Y) * W + X]);
+    B.SavePng(File);
+  }
+  // What the server shows of Window, as Name in $EDIT_PNG_DIR when set.
+  void SaveShown(HWND Window, const String& Name) {
+    const char* Dir = getenv("EDIT_PNG_DIR");
+    if (!Dir) return;
+    int W = 0, H = 0;
+    std::vector<TColorRef> Shot = Probe.Grab(X11WindowOfHandle(Window), W, H);
+    SavePng(Shot, W, H, String(Dir) + "/" + Name);
+  }
   // Lets the exposure of a new or changed window be painted and shown.
   void Settle() {
     for (int I = 0; I < 5; ++I) Pump(), GuiDriver().PumpEvents(10);

@@ -41,6 +41,15 @@ class ComboX11Test : public X11FormTest {
     return S;
   }
   static TPoint At(TControl* C, int X, int Y) { return C->ClientToScreen({X, Y}); }
+  // Clicks into the text, then on the button, and waits for the list to show.
+  bool OpenByMouse(TComboScene& S) {
+    TPoint InEdit = At(S.Combo, 30, 10), OnButton = At(S.Combo, S.Combo->Width() - 10, 10);
+    Probe.Click(InEdit.X, InEdit.Y);
+    if (!PumpUntil([&] { return S.Combo->Focused(); })) return false;
+    Probe.Click(OnButton.X, OnButton.Y);
+    if (!PumpUntil([&] { return S.Combo->DroppedDown(); })) return false;
+    return PumpUntil([&] { return Probe.Viewable(X11WindowOfHandle(S.Combo->DropDownList()->Handle())); });
+  }
   // Pixels that differ, outside Covered (window coordinates).
   static int Differ(const std::vector<TColorRef>& Shot, int W, int H, HWND Headless, TRect Covered = TRect{}) {
     TPixelSurface S = HeadlessSurface(Headless);
@@ -48,13 +57,6 @@ class ComboX11Test : public X11FormTest {
     for (int Y = 0; Y < H; ++Y)
       for (int X = 0; X < W; ++X) N += !PtInRect(Covered, {X, Y}) && Shot[size_t(Y) * W + X] != S.Get(X, Y);
     return N;
-  }
-  static void SavePng(const std::vector<TColorRef>& Shot, int W, int H, const String& File) {
-    TBitmap B;
-    B.SetSize(W, H);
-    for (int Y = 0; Y < H; ++Y)
-      for (int X = 0; X < W; ++X) B.PixelSurface().Set(X, Y, Shot[size_t(Y) * W + X]);
-    B.SavePng(File);
   }
   std::unique_ptr<TClockOverride> UseClock;
 };
@@ -66,13 +68,9 @@ TEST_F(ComboX11Test, NearTheScreensBottomTheListOpensAboveAndMatchesTheHeadlessS
   ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(Win); }));
   Settle();
   TPoint InEdit = At(S.Combo, 30, 10), OnButton = At(S.Combo, S.Combo->Width() - 10, 10);
-  Probe.Click(InEdit.X, InEdit.Y);
-  ASSERT_TRUE(PumpUntil([&] { return S.Combo->Focused(); }));
-  Probe.Click(OnButton.X, OnButton.Y);
-  ASSERT_TRUE(PumpUntil([&] { return S.Combo->DroppedDown(); }));
+  ASSERT_TRUE(OpenByMouse(S));
   TEcPopupListBox* L = S.Combo->DropDownList();
   unsigned long ListWin = X11WindowOfHandle(L->Handle());
-  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(ListWin); }));
   EXPECT_EQ(L->PlacementResult(), 1);
   EXPECT_EQ(L->BoundsRect().Bottom, At(S.Combo, 0, 0).Y);
   Settle();
@@ -110,6 +108,38 @@ TEST_F(ComboX11Test, NearTheScreensBottomTheListOpensAboveAndMatchesTheHeadlessS
   HeadlessClick(Row.X, Row.Y);
   Pump();
   EXPECT_EQ(T.Combo->Text(), "Bonn");
+}
+
+
+// A press on the form's background closes the open list without taking a
+// row; the cursor is the arrow over the button and a drop-down list face.
+TEST_F(ComboX11Test, APressOnTheFormsBackgroundClosesTheOpenList) {
+  TComboScene S = MakeScene();
+  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(X11WindowOfHandle(S.Form->Handle())); }));
+  Settle();
+  ASSERT_TRUE(OpenByMouse(S));
+  Settle();
+  SaveShown(S.Form->Handle(), "combo_open_form_x11.png");
+  SaveShown(S.Combo->DropDownList()->Handle(), "combo_open_list_x11.png");
+  TPoint Background = At(S.Form, kFormWidth - 8, kFormHeight - 4);
+  Probe.Click(Background.X, Background.Y);
+  ASSERT_TRUE(PumpUntil([&] { return !S.Combo->DroppedDown(); }));
+  EXPECT_EQ(S.Combo->ItemIndex(), -1);
+}
+
+TEST_F(ComboX11Test, TheButtonAndADropDownListFaceShowTheArrow) {
+  TComboScene S = MakeScene();
+  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(X11WindowOfHandle(S.Form->Handle())); }));
+  Settle();
+  auto CursorAt = [&](TPoint P, HCURSOR Want) {
+    Probe.MoveMouse(P.X, P.Y);
+    return PumpUntil([&] { return GetCursor() == Want; });
+  };
+  TPoint InEdit = At(S.Combo, 30, 10), OnButton = At(S.Combo, S.Combo->Width() - 10, 10);
+  EXPECT_TRUE(CursorAt(InEdit, IDC_IBEAM));
+  EXPECT_TRUE(CursorAt(OnButton, IDC_ARROW));
+  S.Combo->SetStyle(csDropDownList);
+  EXPECT_TRUE(CursorAt({InEdit.X + 5, InEdit.Y}, IDC_ARROW));
 }
 
 }  // namespace

@@ -78,6 +78,16 @@ TEST_F(GridEditorTest, AColumnWithItemsEditsThroughAPickList) {
   EXPECT_FALSE(E->ListVisible());
   EXPECT_EQ("West", Table->FieldByName("Ort")->AsString());
   EXPECT_EQ(dsEdit, Table->State());
+  // Return again ends the edit; F2 brings the editor back and the list
+  // opens on the screen once more.
+  Key(VK_RETURN);
+  Key(VK_F2);
+  E = dynamic_cast<TDBGridInplaceEdit*>(Grid->InplaceEditor());
+  ASSERT_TRUE(E && E->Visible());
+  Key(VK_DOWN, 2);
+  ASSERT_TRUE(E->ListVisible());
+  EXPECT_TRUE(IsWindowVisible(E->PickList()->Handle()));
+  EXPECT_EQ(2, E->PickList()->ItemIndex());
 }
 
 TEST_F(GridEditorTest, EscapeClosesTheListAndKeepsTheValue) {

@@ -88,6 +88,8 @@ TEST_F(GridKeysTest, TheCommandLineClearsTheMarksAndKeepsThePosition) {
     Seen = List->Count();
     Table->First();  // the handler wanders off
   };
+  TObject* Clicked = nullptr;
+  Grid->OnClipButtonClick = [&](TObject* Sender) { Clicked = Sender; };
   Grid->ShowMarkedRows();
   Grid->ClipPopup()->Buttons()->Items(0)->OnClick(Grid->ClipPopup()->Buttons()->Items(0));
   Pump();
@@ -96,6 +98,7 @@ TEST_F(GridKeysTest, TheCommandLineClearsTheMarksAndKeepsThePosition) {
   EXPECT_EQ(0, Seen);
   EXPECT_EQ(5, CurrentNr());
   EXPECT_FALSE(Grid->MarkedRowsShown());
+  EXPECT_EQ(Clicked, Grid->ClipPopup());
 }
 
 TEST_F(GridKeysTest, AMarkOfADeletedRecordIsSkippedWhenJumpedToAndDeleted) {
@@ -143,6 +146,28 @@ TEST_F(GridKeysTest, TypingSearchesTheColumnInABalloonThatTheTimerCloses) {
   Pump();
   EXPECT_FALSE(Grid->SearchRunning());
   EXPECT_TRUE(Grid->SearchText().empty());
+}
+
+// Ctrl+V adds the clipboard's text (trimmed) to a running search; the
+// balloon shows the grid's first image as its icon.
+TEST_F(GridKeysTest, CtrlVAddsTheClipboardToTheSearchAndTheBalloonShowsTheFirstImage) {
+  ShowRows(5);
+  TImageList Images(nullptr);
+  Images.SetSize(8, 8);
+  TBitmap Glyph;
+  Glyph.SetSize(8, 8);
+  Images.Add(&Glyph, nullptr);
+  Grid->SetImages(&Images);
+  Grid->SetAutoSearch(true);
+  String Saved = GetClipboardText();
+  SetClipboardText("  3  ");
+  Type("kunde ");
+  HeadlessKey('V', 4);
+  Pump();
+  SetClipboardText(Saved);
+  EXPECT_EQ(3, CurrentNr()) << Grid->SearchText();
+  EXPECT_TRUE(Grid->SearchBalloon()->ShowIcon());
+  Grid->SetImages(nullptr);
 }
 
 TEST_F(GridKeysTest, TypingIntoAnEmptyOrClosedDataSetShowsNothing) {

@@ -138,6 +138,11 @@ TEST_F(DBGridTest, AutoFitNeverGoesBelowFifteenPixels) {
   Show();
   EXPECT_EQ(15, Grid->ColWidths(0));
   EXPECT_GE(Grid->ColWidths(1), 15);
+  // With the indicator, the grid keeps at least its 12 pixels less one
+  // pixel per sized column however small it is made.
+  Grid->SetOptions(Grid->Options() + TDBGridOptions{dgIndicator});
+  Grid->SetBounds(10, 10, 1, 200);
+  EXPECT_EQ(Grid->Width(), 12 - 2);
 }
 
 TEST_F(DBGridTest, TitlesSplitAtTheSeparatorAndLineBreaks) {
@@ -172,13 +177,16 @@ TEST_F(DBGridTest, WithoutADataSourceTheGridSaysKeineDatenInGrey) {
 TEST_F(DBGridTest, OnPaintEmptyMessageDrawsEverythingItself) {
   AddColumn("Name", 80);
   String Seen;
+  TRect Given{};
   Grid->OnPaintEmptyMessage = [&](TObject*, TCanvas* C, TRect R, String Text) {
     Seen = Text;
+    Given = R;
     C->Brush()->SetColor(clLime);
     C->FillRect(R);
   };
   Show();
   EXPECT_EQ("Keine Daten", Seen);
+  EXPECT_EQ(Given, Rect(0, 0, Grid->Width(), Grid->Height())) << "the whole window at the origin";
   EXPECT_EQ(ColorToRGB(clLime), PixelAt(Grid->ClientWidth() / 2, 12));
 }
 

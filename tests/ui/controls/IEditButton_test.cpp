@@ -124,6 +124,10 @@ TEST_F(EditButtonTest, AcceleratorMatchesEitherCase) {
   EXPECT_EQ(List->FindAccel(U'x'), nullptr);
   Help->SetVisible(false);
   EXPECT_EQ(List->FindAccel(U'h'), nullptr);
+  TI_EditButton* Take = AddButton(Bounds(80, 5, 30, 20));
+  Take->SetCaption("&Übernehmen");
+  EXPECT_EQ(List->FindAccel(U'ü'), Take) << "the character, not a byte of it";
+  EXPECT_EQ(List->FindAccel(U'Ü'), Take);
 }
 
 TEST_F(EditButtonTest, NewButtonsTakeTheListDefaults) {

@@ -201,6 +201,26 @@ TEST_F(EditToolsTest, StyledTextDrawsInItsColourAndKeepsTheCanvasFont) {
   EXPECT_FALSE(B->Canvas()->Font()->Style().Contains(fsBold));
 }
 
+// A line cut at the right edge ends in "..." within the rectangle;
+// centred lines sit in its middle, each by its own width.
+TEST_F(EditToolsTest, StyledTextEndsCutTextInAnEllipsisAndCentresLines) {
+  Integer Room = Measure("Keine Daten vorhanden").Width() / 2;
+  TRect Cut = Measure("Keine Daten vorhanden", dsEndEllipsis, Room);
+  EXPECT_LE(Cut.Width(), Room);
+  EXPECT_GT(Cut.Width(), Measure("...").Width());
+  auto B = Paper(200, 40);
+  TRect R = Rect(0, 0, 200, 40);
+  DrawStyledText(B->Canvas(), "WW\r\nWWWW", R, nullptr, dsCenter, true);
+  Integer LineH = Measure("W").Height();
+  for (Integer Line = 0; Line < 2; ++Line) {
+    Integer Left = 200, Right = -1;
+    for (Integer Y = Line * LineH; Y < (Line + 1) * LineH; ++Y)
+      for (Integer X = 0; X < 200; ++X)
+        if (At(*B, X, Y) != RGB(255, 255, 255)) Left = std::min(Left, X), Right = std::max(Right, X);
+    EXPECT_NEAR(Left + Right, 200, 4) << "line " << Line;
+  }
+}
+
 TEST_F(EditToolsTest, DropMarkerShowsArrowsOnlyForAnotherValidTarget) {
   TForm* F = NewPlainForm();
   TArrowWindows Arrows{};

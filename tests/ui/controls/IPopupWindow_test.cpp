@@ -165,4 +165,32 @@ TEST_F(GridPopupTest, ARubberFrameMoveCommitsOnReleaseAsAnAbsolutePlacement) {
   EXPECT_EQ(0, P->Placement());
 }
 
+// Sizing puts the mouse where the bottom snapped to a whole row, and the
+// parent paints nothing until the frame is gone.
+TEST_F(GridPopupTest, ARubberFrameSizeSnapsTheMouseAndHoldsTheParentsPainting) {
+  TDBClipPopup* P = MarksPopup(1);
+  P->SetBounds(200, 200, 100, 100);
+  P->RowHeight = 18;
+  P->HandleNeeded();
+  TPoint Start = Point(300, 300);
+  Integer FormPaints = 0;
+  TWndMethod Old = Form->WindowProc;
+  Form->WindowProc = [&](TMessage& M) {
+    FormPaints += M.Msg == WM_PAINT;
+    Old(M);
+  };
+  Queue([&] {
+    InvalidateRect(Form->Handle(), nullptr, true);
+    TDesktopInput::MouseMove({305, 306});
+  });
+  Queue([] { TDesktopInput::MouseMove({305, 311}); });
+  Queue([] { TDesktopInput::MouseButton(0, false, {305, 311}); });
+  EXPECT_TRUE(P->TrackRubberFrame(true, Start));
+  EXPECT_EQ(0, FormPaints) << "held while the frame shows";
+  EXPECT_EQ(318, GetCursorPos().Y) << "11 pixels down: the mouse snapped to one row";
+  Pump();
+  Form->WindowProc = Old;
+  EXPECT_GT(FormPaints, 0) << "painted once released";
+  EXPECT_EQ(118, P->Height());
+}
 }  // namespace
