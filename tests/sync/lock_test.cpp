@@ -35,7 +35,9 @@ class TReadOnlyMount {
   }
   ~TReadOnlyMount() {
     if (FMounted) ::umount2(FFolder.c_str(), MNT_DETACH);
-    if (FUnshared) EXPECT_EQ(0, ::setns(FOwn, CLONE_NEWNS));
+    if (FUnshared) {
+      EXPECT_EQ(0, ::setns(FOwn, CLONE_NEWNS));
+    }
     if (FOwn >= 0) ::close(FOwn);
   }
   String FFolder;
@@ -281,7 +283,9 @@ TEST_F(LockTest, DamagedFilesAtTheStartAreNamedWithTheirReason) {
     EXPECT_EQ(Refused, StartRefused());
     EXPECT_EQ(!Refused, Form->OakConnection->IsConnected());
     EXPECT_FALSE(Exists(Record));
-    if (!Refused) EXPECT_EQ("MDS-REPLACE 7\n", ReadFile(Record + ".unlesbar"));
+    if (!Refused) {
+      EXPECT_EQ("MDS-REPLACE 7\n", ReadFile(Record + ".unlesbar"));
+    }
     delete std::exchange(Form, nullptr);
     ResetStartRefused();
   }
