@@ -228,6 +228,11 @@ void PaintThemedEdge(TWinControl& Control);
 void InstallClassLibraryPatches();
 void RemoveClassLibraryPatches();
 
+// The default look's initialisation: DefaultFormLook becomes the form hook
+// (unlocked), in force for the forms made before ULookAndFeelInit takes
+// over. Its finalisation empties the hook.
+void DefaultLookInit();
+void DefaultLookDone();
 // The unit's initialisation and finalisation: the wrapper's registration,
 // ApplyLookToForm in the form hook (locked), the patches; and back.
 void ULookAndFeelInit();
