@@ -85,7 +85,12 @@ void TMarkupPicture::Reload() {
     throw EInvalidGraphic("Could not load image");
   }
   auto Copy = std::make_unique<TBitmap>();
-  Copy->Assign(Loader.Graphic());
+  // A picture with pixels of its own (GIF, PNG, icon) keeps their alpha:
+  // what a frame leaves open stays see-through.
+  if (auto* Pixels = dynamic_cast<TPixelGraphic*>(Loader.Graphic()))
+    Copy->Assign(Pixels->Bitmap());
+  else
+    Copy->Assign(Loader.Graphic());
   FImage = std::move(Copy);
 }
 

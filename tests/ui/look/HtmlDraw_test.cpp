@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 #include "platform/gui/comctrls_imagelist.h"
 #include "platform/gui/graphics.h"
@@ -261,6 +262,19 @@ TEST_F(HtmlDrawTest, PicturesFollowTheResolutionAndThePrintFactor) {
   });
   EXPECT_EQ(R.Width, 20);
   EXPECT_EQ(Paper.PixelSurface().Get(18, R.Height - 2), ColorToRGB(clRed)) << "stretched onto the page";
+
+  // An animated picture (4 x 4, two 1 x 1 frames) lies on the canvas's
+  // background colour where its frame leaves the cell open.
+  std::vector<Byte> Gif = {'G', 'I', 'F', '8', '9', 'a', 4, 0, 4, 0, 0x80, 0, 0, 0, 0, 0, 255, 0, 0};
+  for (int Frame = 0; Frame < 2; ++Frame)
+    Gif.insert(Gif.end(), {0x21, 0xF9, 4, 1, 0, 0, 0, 0, ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x4C, 1, 0});
+  Gif.push_back(0x3B);
+  TReadOnlyMemoryStream GifBytes(Gif.data(), Int64(Gif.size()));
+  Store.Add("film")->Picture()->LoadFromStream(&GifBytes);
+  Paper.Canvas()->Brush()->SetColor(clLime);
+  R = DrawWith("<IMG src=\"film\">", WithStore);
+  EXPECT_EQ(R.Width, 4);
+  EXPECT_EQ(Paper.PixelSurface().Get(3, R.Height - 1), ColorToRGB(clLime));
 }
 
 TEST_F(HtmlDrawTest, UnquotedAttributesReadAsEmpty) {
