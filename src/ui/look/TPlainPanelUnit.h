@@ -24,6 +24,7 @@ class TPlainPanel : public TCustomPanel {
 
   // Draws the panel into Canvas (what Paint copies to the screen).
   void PaintTo(TCanvas& Canvas);
+  using TCustomPanel::PaintTo;
   void SetEnabled(bool V) override;
 
  protected:

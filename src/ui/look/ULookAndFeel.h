@@ -170,6 +170,7 @@ class TWndProcess : public TObject {
  public:
   TWndProcess(TFormHook* Hook, TCustomForm* Form, const TScaleRow& Row)
       : FHook(Hook), FForm(Form), FRow(Row) {}
+  TFormHook* Hook() const { return FHook; }
   TCustomForm* Form() const { return FForm; }
   const TScaleRow& Row() const { return FRow; }
 
