@@ -56,8 +56,12 @@ constexpr TColor kOddLine = RGB(254, 245, 188);
 }  // namespace
 
 TFSB_BOX* CreateMsgBoxForm() {
-  RegisterClasses({TPlainPanel::StaticClass(), TPlainButton::StaticClass(), TImage::StaticClass(),
-                   TLabel::StaticClass(), TEcComboBox::StaticClass()});
+  // The classes the box's description names.
+  static const bool Registered = (RegisterClasses({TPlainPanel::StaticClass(), TPlainButton::StaticClass(),
+                                                   TImage::StaticClass(), TLabel::StaticClass(),
+                                                   TEcComboBox::StaticClass()}),
+                                  true);
+  (void)Registered;
   auto* Box = NewForm<TFSB_BOX>(Application);
   Box->SetColor(clWhite);
   PlaceFormOnMonitor(Box, false);
