@@ -111,6 +111,9 @@ TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), FPicture(std::make
 TImage::~TImage() = default;
 
 void TImage::PictureChanged(TObject*) {
+  // A new graphic takes the image's Transparent, whichever was set first.
+  if (TGraphic* G = FPicture->Graphic(); G && G->Transparent() != FTransparent && !G->Is<TIcon>())
+    G->SetTransparent(FTransparent);
   if (AutoSize() && FPicture->Width() > 0 && FPicture->Height() > 0) SetBounds(Left(), Top(), FPicture->Width(), FPicture->Height());
   Invalidate();
 }

@@ -84,6 +84,12 @@ enum : UINT {
   WM_USER = 0x0400, WM_APP = 0x8000,
 };
 
+// What WM_PRINT and WM_PRINTCLIENT draw (lParam).
+enum : LPARAM {
+  PRF_CHECKVISIBLE = 0x01, PRF_NONCLIENT = 0x02, PRF_CLIENT = 0x04, PRF_ERASEBKGND = 0x08, PRF_CHILDREN = 0x10,
+  PRF_OWNED = 0x20,
+};
+
 // Edit control messages.
 enum : UINT {
   EM_GETSEL = 0x00B0, EM_SETSEL = 0x00B1, EM_GETRECT = 0x00B2, EM_SETRECT = 0x00B3,

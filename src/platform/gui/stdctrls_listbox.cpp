@@ -206,13 +206,26 @@ void TCustomListBox::DefaultHandler(TMessage& M) {
     M.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
     return;
   }
-  // Paints the client area into the canvas in wParam.
   if (M.Msg == WM_PRINTCLIENT) {
-    if (M.WParam) PaintRows(*reinterpret_cast<TCanvas*>(M.WParam));
+    PrintClient(M);
     return;
   }
   if (ListMessage(M) || ListMessageMore(M)) return;
   TWinControl::DefaultHandler(M);
+}
+
+void TCustomListBox::PrintClient(TMessage& M) {
+  auto* DC = reinterpret_cast<TCanvas*>(M.WParam);
+  // Result 1 on arrival: the sender wants the default handling.
+  if (!DC || M.Result == 1 || ((M.LParam & PRF_CHECKVISIBLE) && !Showing())) {
+    TWinControl::DefaultHandler(M);
+    return;
+  }
+  Integer Saved = DC->SaveDC();
+  if (M.LParam & PRF_ERASEBKGND) Perform(WM_ERASEBKGND, M.WParam, M.WParam);
+  PaintRows(*DC);
+  DC->RestoreDC(Saved);
+  M.Result = 0;
 }
 
 bool TCustomListBox::ListMessage(TMessage& M) {

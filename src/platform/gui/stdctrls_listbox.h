@@ -18,7 +18,7 @@
 // rows a notch. A vertical window scroll bar (scrollbars.h) shows while
 // the rows do not all fit; it moves TopIndex. The LB_* messages listed
 // below answer as on the original platform; WM_PRINTCLIENT paints the rows
-// into the TCanvas* in wParam.
+// into the TCanvas* in wParam as its PRF_* flags say (PrintClient).
 //
 // Thread safety: none; GUI thread only.
 #pragma once
@@ -145,6 +145,12 @@ class TCustomListBox : public TWinControl {
   // page and position.
   void UpdateScrollBar();
   void PaintRows(TCanvas& DC);
+  // WM_PRINTCLIENT (wParam the TCanvas*, lParam PRF_* flags): erases the
+  // background first with PRF_ERASEBKGND and paints the rows into the
+  // canvas, whose state is kept. A message that arrives with Result 1, or
+  // with PRF_CHECKVISIBLE while the list is not showing, goes to the
+  // default handling instead (nothing painted).
+  void PrintClient(TMessage& M);
   Integer RowHeight(Integer Index);
   void DrawRow(TCanvas& DC, Integer Index, const TRect& R);
   bool ListMessage(TMessage& M);

@@ -1,6 +1,7 @@
 // Overrides of system metrics (system_metrics.h).
 #include "platform/gui/system_metrics.h"
 
+#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -16,7 +17,21 @@ std::map<int, int>& Overrides() {
   return M;
 }
 
+// Rows per wheel notch: the classic desktop's default.
+std::atomic<UINT> GWheelScrollLines{3};
+
 }  // namespace
+
+bool SystemParametersInfo(UINT Action, UINT Param, void* PvParam, UINT) {
+  switch (Action) {
+    case SPI_GETWHEELSCROLLLINES:
+      if (!PvParam) return false;
+      *static_cast<UINT*>(PvParam) = GWheelScrollLines;
+      return true;
+    case SPI_SETWHEELSCROLLLINES: GWheelScrollLines = Param; return true;
+    default: return false;
+  }
+}
 
 void SetSystemMetricOverride(int Index, int Value) {
   std::lock_guard<std::mutex> G(Lock());

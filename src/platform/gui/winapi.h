@@ -539,3 +539,7 @@ void SetClipboardText(const String& Text);
 // for the same name, compared without regard to case, for the life of the
 // process); 0 for an empty name. Thread-safe.
 UINT RegisterClipboardFormat(const String& Name);
+// The number of the window message Name, from the same table of names as
+// the clipboard formats (so a name gives the same number in both): 0xC000
+// and up, 0 for an empty name. Thread-safe.
+UINT RegisterWindowMessage(const String& Name);

@@ -142,7 +142,9 @@ String GetClipboardText() { return GuiDriver().ClipboardText(); }
 
 void SetClipboardText(const String& Text) { GuiDriver().SetClipboardText(Text); }
 
-UINT RegisterClipboardFormat(const String& Name) {
+namespace {
+// The process's table of registered names: the n-th name is 0xC000 + n.
+UINT RegisteredNameNumber(const String& Name) {
   if (Name.empty()) return 0;
   static std::mutex Lock;
   static std::vector<String> Names;
@@ -153,3 +155,8 @@ UINT RegisterClipboardFormat(const String& Name) {
   Names.push_back(Key);
   return UINT(0xC000 + Names.size() - 1);
 }
+}  // namespace
+
+UINT RegisterClipboardFormat(const String& Name) { return RegisteredNameNumber(Name); }
+
+UINT RegisterWindowMessage(const String& Name) { return RegisteredNameNumber(Name); }

@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
   // format; the look engine installs the look for every form, the class
   // library's popup parent and themed edge.
   InitializeEditButtonUnit();
+  DefaultLookInit();
   ULookAndFeelInit();
   int ExitCode = 0;
   try {
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
     ExitCode = 1;
   }
   ULookAndFeelDone();
+  DefaultLookDone();
   if (ExitCode == 0 && StartRefused()) ExitCode = 1;
   return ExitCode;
 }

@@ -228,8 +228,12 @@ bool HtmlDraw(const THtmlDrawParams& P, THtmlDrawResult& Result) {
     LineFont.Assign(C.Font());
     size_t MeasurePos = Pos;
     html_detail::TLineInfo Info = Run.Line(Text, MeasurePos, html_detail::TPass::Measure, P.Rect.Left, Y, html_detail::TLineInfo());
-    Run.State = Saved;
-    C.Font()->Assign(&LineFont);
+    // The second pass starts the line again from the same style; when only
+    // measuring, the next line goes on from where this one ended.
+    if (!P.MeasureOnly) {
+      Run.State = Saved;
+      C.Font()->Assign(&LineFont);
+    }
 
     Integer X = P.Rect.Left;
     if (Info.Align == taRightJustify) {

@@ -41,7 +41,7 @@ struct THtmlDrawParams {
   String Text;                // the mark-up
   TRect Rect;                 // drawing area; lines start at its left, the first at its top
   TCustomImageList* Images = nullptr;  // pictures for SRC="IDX:n"
-  Integer MouseX = -1, MouseY = -1;    // point to hit-test, -1 for none
+  Integer MouseX = -1, MouseY = -1;    // point to hit-test (a link is hit on a drawn character), -1 for none
   Integer FocusLink = -1;              // link drawn with a focus rectangle
   Integer HoverLink = -1;              // link under the mouse
   bool HoverMode = false;  // only the hover link is underlined and gets the hover colours
@@ -56,7 +56,10 @@ struct THtmlDrawParams {
   TColor HoverFontColor = clHtmlNoColor;
   TPictureStore* Pictures = nullptr;      // named pictures (full build)
   TMarkupPictureCache* Cache = nullptr;   // pictures by address (full build)
-  bool PrintMode = false;    // pictures are stretched by ResFactor
+  // Image-list pictures and shell icons are drawn through a bitmap
+  // stretched by ResFactor (named pictures follow the canvas font's
+  // PixelsPerInch in any mode).
+  bool PrintMode = false;
   double ResFactor = 1.0;
   bool BlinkPhase = true;    // false: BLINK text vanishes
   THtmlBuild Build = THtmlBuild::Full;
@@ -66,7 +69,7 @@ struct THtmlDrawParams {
 struct THtmlDrawResult {
   bool OnLink = false;    // the mouse point is on a link
   String Anchor;          // that link's HREF
-  String PlainText;       // every text segment, CR for each line break
+  String PlainText;       // every text segment once, CR for each line break
   String FocusAnchor;     // HREF of the focus link
   Integer Width = 0;      // widest line
   Integer Height = 0;     // all lines (the height of "gh" for an empty text)

@@ -6,6 +6,8 @@
 #include "platform/gui/controls_types.h"
 #include "ui/look/HtmlDraw.h"
 
+class TMarkupPicture;
+
 namespace html_detail {
 
 // Replaces the entities of the whole text; Full keeps "&amp;" as "&&"
@@ -68,17 +70,41 @@ class THtmlRun {
 
  private:
   struct TCursor;
+  // A picture of an IMG tag: where it comes from and its size in the line.
+  struct TPictureSource {
+    Integer ListIndex = -1;            // picture of the image list
+    int Shell = 0;                     // shell icon: 1 small, 2 large
+    TMarkupPicture* Graphic = nullptr;  // named or cached picture
+    Integer Width = 0, Height = 0;
+  };
   enum class TTagEnd { Go, EndLine, EndBefore };
   TTagEnd Tag(const String& TagText, TCursor& L);
+  // Opening tags, by their first letter.
   TTagEnd OpenTag(const String& TagText, const String& Up, TCursor& L);
+  void LinkTag(const String& TagText, const String& Up, TCursor& L);
+  TTagEnd BTag(const String& TagText, char Second, TCursor& L);
+  void FontTag(const String& TagText, const String& Up, TCursor& L);
+  TTagEnd HTag(char Second, TCursor& L);
+  TTagEnd ITag(const String& TagText, const String& Up, char Second, TCursor& L);
+  TTagEnd ListItemTag(TCursor& L);
+  void ParagraphTag(const String& TagText, const String& Up, TCursor& L);
+  void STag(const String& Up);
   void CloseTag(const String& Up, TCursor& L);
+  void CloseLink(TCursor& L);
+  void SetFontStyle(TFontStyle Style, bool On);
   TTagEnd Picture(const String& TagText, const String& Up, TCursor& L);
-  // The bytes of the character (or entity) at Pos of Text.
-  static size_t Utf8CharLength(const String& Text, size_t Pos);
-  // The bytes of the longest start of the raw segment Raw that fits into
-  // Room pixels (0 when not even one character does).
-  size_t FittingPrefix(const String& Raw, Integer Room);
+  TPictureSource FindPictureSource(const String& Src);
+  void SizePicture(TPictureSource& Pic, const String& TagText, const String& Up);
+  void DrawPicture(const TPictureSource& Pic, const String& Src, const TRect& Cell);
+  // The bytes of the character (with Entities: or entity) at Pos of Text.
+  static size_t CharLength(const String& Text, size_t Pos, bool Entities);
+  // The bytes of the longest start of Text that fits into Room pixels (0
+  // when not even one character does). With Entities the text is raw
+  // mark-up: entities stay whole and are measured as what they show.
+  size_t FittingPrefix(const String& Text, Integer Room, bool Entities);
   void Segment(const String& Text, TCursor& L);
+  // True when the mouse is over a character of Text drawn in Box.
+  bool MouseOnCharacter(const String& Text, const TRect& Box);
   void DrawSegment(const String& Text, const TRect& Box, Integer Bottom, TCursor& L);
   void DrawWavyLine(Integer X1, Integer X2, Integer Baseline);
   void DrawBody(const String& TagText);
@@ -90,6 +116,8 @@ class THtmlRun {
   THtmlDrawResult& R;
   TCanvas& C;
   TFont FStartFont;
+  TFont FLineFont;                     // the font the current line started with
+  TColor FLineTextBg = clHtmlNoColor;  // and its text background
   TColor FStartBrushColor;
   TBrushStyle FStartBrushStyle;
   size_t FTagFrom = 1, FTagAt = 0;  // NextTag's last answer (none yet)

@@ -23,8 +23,13 @@ bool IsShellLink(const String& Anchor) {
 }
 
 TCustomMarkupLabel::TCustomMarkupLabel(TComponent* AOwner, THtmlBuild Build)
-    : TCustomLabel(AOwner), FBuild(Build), FHTMLText(std::make_unique<TStringList>()) {
+    : TCustomLabel(AOwner),
+      FBuild(Build),
+      FHTMLText(std::make_unique<TStringList>()),
+      FImagesLink(std::make_unique<TChangeLink>()) {
   TCustomLabel::SetAutoSize(false);
+  // Pictures of the image list that change show at once.
+  FImagesLink->OnChange = [this](TObject*) { Changed(); };
   FHTMLText->OnChange = [this](TObject*) {
     FCache.Clear();
     Changed();
@@ -77,8 +82,12 @@ MARKUP_SETTER(BorderStyle, TBorderStyle, FBorderStyle)
 #undef MARKUP_SETTER
 
 void TCustomMarkupLabel::SetImages(TCustomImageList* V) {
+  if (FImages) FImages->UnRegisterChanges(FImagesLink.get());
   FImages = V;
-  if (V) V->FreeNotification(this);
+  if (V) {
+    V->FreeNotification(this);
+    V->RegisterChanges(FImagesLink.get());
+  }
   Changed();
 }
 
@@ -91,7 +100,10 @@ void TCustomMarkupLabel::SetPictureStore(TPictureStore* V) {
 void TCustomMarkupLabel::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomLabel::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
-  if (AComponent == FImages) FImages = nullptr;
+  if (AComponent == FImages) {
+    FImages->UnRegisterChanges(FImagesLink.get());
+    FImages = nullptr;
+  }
   if (AComponent == FPictureStore) FPictureStore = nullptr;
 }
 

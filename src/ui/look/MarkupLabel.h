@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/gui/comctrls_imagelist.h"
 #include "platform/gui/extctrls.h"
 #include "platform/gui/stdctrls_label.h"
 #include "platform/rtl/strings.h"
@@ -76,7 +77,7 @@ class TCustomMarkupLabel : public TCustomLabel {
   void SetBorderWidth(Integer V);
   TBorderStyle BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TBorderStyle V);
-  // Not owned; cleared when freed.
+  // Not owned; cleared when freed. A change of the list repaints.
   TCustomImageList* Images() const { return FImages; }
   void SetImages(TCustomImageList* V);
   TPictureStore* PictureStore() const { return FPictureStore; }
@@ -141,6 +142,7 @@ class TCustomMarkupLabel : public TCustomLabel {
   Integer FBorderWidth = 0;
   TBorderStyle FBorderStyle = bsNone;
   TCustomImageList* FImages = nullptr;
+  std::unique_ptr<TChangeLink> FImagesLink;  // registered with FImages
   TPictureStore* FPictureStore = nullptr;
   bool FAnchorHint = false, FHintShowFull = false, FHTMLHint = false;
   bool FHintFromAnchor = false;  // Hint holds the link under the mouse

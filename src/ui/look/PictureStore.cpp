@@ -1,6 +1,7 @@
 // PictureStore: markup pictures, the named picture store and the cache.
 #include "ui/look/PictureStore.h"
 
+#include "platform/gui/reader.h"
 #include "platform/gui/resources.h"
 #include "platform/rtl/classreg.h"
 #include "platform/rtl/sysutils.h"
@@ -84,11 +85,21 @@ void TMarkupPicture::Reload() {
     throw EInvalidGraphic("Could not load image");
   }
   auto Copy = std::make_unique<TBitmap>();
-  Copy->Assign(Loader.Graphic());
+  // A picture with pixels of its own (GIF, PNG, icon) keeps their alpha:
+  // what a frame leaves open stays see-through.
+  if (auto* Pixels = dynamic_cast<TPixelGraphic*>(Loader.Graphic()))
+    Copy->Assign(Pixels->Bitmap());
+  else
+    Copy->Assign(Loader.Graphic());
   FImage = std::move(Copy);
 }
 
 void TMarkupPicture::LoadFromStream(TStream* Stream) {
+  ReadData(Stream);
+  Changed();
+}
+
+void TMarkupPicture::ReadData(TStream* Stream) {
   FData.clear();
   Byte Buf[65536];
   for (;;) {
@@ -98,7 +109,6 @@ void TMarkupPicture::LoadFromStream(TStream* Stream) {
   }
   FFrameCount = -1;
   Reload();
-  Changed();
 }
 
 void TMarkupPicture::SaveToStream(TStream* Stream) {
@@ -189,9 +199,23 @@ TMarkupPicture* TMarkupPictureCache::FindPictureByID(const String& ID) const {
 }
 
 RTL_PUBLISHED(TPictureItem) {
+  P.Prop("Picture", &TPictureItem::Picture, &TPictureItem::SetPicture);
   P.Field("Name", &TPictureItem::Name);
   P.Field("Tag", &TPictureItem::Tag);
 }
 
+RTL_PUBLISHED(TPictureStore) {
+  P.Prop("Items", &TPictureStore::Items, [](TPictureStore* S, TCollection* V) { S->Items()->Assign(V); });
+}
+
+// "Picture.Data" of a form description: the picture's stored bytes as
+// they are, read without OnChange.
+static void ReadMarkupPictureData(TObject* Instance, const TDfmValue& V) {
+  if (V.Kind != TDfmValueKind::Binary) throw EReadError("Ungültiger Eigenschaftswert");
+  TReadOnlyMemoryStream S(V.Bytes.data(), Int64(V.Bytes.size()));
+  static_cast<TMarkupPicture*>(Instance)->ReadData(&S);
+}
+
 [[maybe_unused]] static const bool PictureStoreRegistered =
-    (RegisterClasses({TPictureStore::StaticClass(), TPictureItem::StaticClass()}), true);
+    (RegisterClasses({TPictureStore::StaticClass(), TPictureItem::StaticClass()}),
+     RegisterDefinedProperty(TMarkupPicture::StaticClass(), "Data", &ReadMarkupPictureData), true);

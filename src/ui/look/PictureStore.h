@@ -35,6 +35,9 @@ class TMarkupPicture : public TGraphic {
   void SetHeight(Integer) override {}
   bool Empty() const override { return !FImage; }
   void LoadFromStream(TStream* Stream) override;
+  // Loads the bytes of Stream without OnChange (a form description's
+  // "Picture.Data"). Raises EInvalidGraphic as LoadFromStream.
+  void ReadData(TStream* Stream);
   // Writes the stored bytes unchanged.
   void SaveToStream(TStream* Stream) override;
   void Assign(TPersistent* Source) override;
@@ -66,6 +69,7 @@ class TPictureItem : public TCollectionItem {
  public:
   explicit TPictureItem(TCollection* ACollection);
   ~TPictureItem() override;
+  // Owned; setting copies.
   TMarkupPicture* Picture() const { return FPicture.get(); }
   void SetPicture(TMarkupPicture* V) { FPicture->Assign(V); }
   String Name;
@@ -81,6 +85,7 @@ class TPictureStore : public TComponent {
  public:
   explicit TPictureStore(TComponent* AOwner);
   ~TPictureStore() override;
+  // Owned.
   TCollection* Items() const { return FItems.get(); }
   // A new item named Name (owned by the collection).
   TPictureItem* Add(const String& Name);

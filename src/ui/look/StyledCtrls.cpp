@@ -4,6 +4,7 @@
 
 #include "platform/gui/graphics_drawtext.h"
 #include "platform/gui/winapi.h"
+#include "platform/rtl/charset.h"
 #include "platform/rtl/classreg.h"
 #include "ui/look/PlainUtils.h"
 
@@ -85,6 +86,12 @@ void TStyledClassicControl::Paint() {
   }
   FLastPaintRect = PaintRect;
   FPaintFlags &= ~(pfCaptionOnly | pfBoxOnly);
+}
+
+String TStyledClassicControl::GetText() const {
+  constexpr Integer kCaptionChars = 255;
+  String Text = TStyledTransControl::GetText();
+  return Text.substr(0, Utf8ByteOffset(Text, kCaptionChars));
 }
 
 void TStyledClassicControl::DrawCaption(TCanvas& C) {

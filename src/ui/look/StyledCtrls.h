@@ -100,6 +100,9 @@ class TStyledClassicControl : public TStyledTransControl {
   TRect LastPaintRect() const { return FLastPaintRect; }
   // Resizes to the caption (when AutoSize).
   void AdjustBounds();
+  // The caption as the control reads it back: at most its first 255
+  // characters (also what is drawn and measured).
+  String GetText() const override;
 
  protected:
   void Paint() override;

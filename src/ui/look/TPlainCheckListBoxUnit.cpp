@@ -3,6 +3,7 @@
 #include "ui/look/TPlainCheckListBoxUnit.h"
 
 #include "platform/gui/graphics_drawtext.h"
+#include "platform/gui/system_metrics.h"
 #include "platform/gui/winapi.h"
 #include "platform/rtl/classreg.h"
 #include "platform/rtl/sysutils.h"
@@ -26,8 +27,12 @@ namespace {
 constexpr Integer MaxItems = 256;
 constexpr Integer StripHeight = 11;
 constexpr UINT SlowRepeat = 600, FastRepeat = 100;
-// Lines the wheel scrolls per notch (the desktop's setting).
-constexpr Integer WheelScrollLines = 3;
+// Rows one wheel notch scrolls: the desktop's setting, 0 for a page.
+Integer WheelScrollLines() {
+  UINT Lines = 3;
+  SystemParametersInfo(SPI_GETWHEELSCROLLLINES, 0, &Lines, 0);
+  return Integer(std::min<UINT>(Lines, 0x7FFF));
+}
 
 // The timer shared by every list: which list it scrolls, which way.
 struct TRepeatTimer {
@@ -379,9 +384,16 @@ void TPlainCheckListBox::CNKeyDown(TMessage& M) {
   Invalidate();
 }
 
+void TPlainCheckListBox::WndProc(TMessage& M) {
+  // Older wheel drivers send their registered message instead.
+  if (FWheelMessage && M.Msg == FWheelMessage) M.Msg = WM_MOUSEWHEEL;
+  TCustomControl::WndProc(M);
+}
+
 void TPlainCheckListBox::WMMouseWheel(TMessage& M) {
   if (ComponentState().Contains(csDesigning)) return;
-  const Integer Step = WheelScrollLines ? WheelScrollLines : FVisibleCount;
+  const Integer Lines = WheelScrollLines();
+  const Integer Step = Lines ? Lines : FVisibleCount;
   const Integer Delta = Integer(short(HIWORD(std::uintptr_t(M.WParam))));
   if (Delta == -120)
     FTopIndex = CanScrollDown(Step) ? FTopIndex + Step : std::max(0, FItems->Count() - FVisibleCount);

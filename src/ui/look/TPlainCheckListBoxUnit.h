@@ -4,7 +4,8 @@
 // item and a 256-bit set of check marks, paints into an off-screen
 // bitmap, and scrolls with optional arrow strips (a press repeats through
 // a timer shared by all instances), the mouse wheel and the keyboard.
-// The arrow keys and the wheel move the view, not the selection.
+// The arrow keys and the wheel move the view, not the selection; a wheel
+// notch scrolls the desktop's wheel-lines setting (a page when that is 0).
 //
 // Thread safety: GUI thread only.
 #pragma once
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "platform/gui/controls.h"
+#include "platform/gui/winapi.h"
 #include "platform/rtl/strings.h"
 #include "ui/look/PlainUtils.h"
 
@@ -67,9 +69,12 @@ class TPlainCheckListBox : public TCustomControl {
   static void RepeatTimerTick();
   void Loaded() override;
   void SetBiDiMode(TBiDiMode V) override;
+  // The registered "MSWHEEL_ROLLMSG" message, taken as WM_MOUSEWHEEL.
+  UINT WheelMessage() const { return FWheelMessage; }
 
  protected:
   void Paint() override;
+  void WndProc(TMessage& M) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void WMSize(TMessage& M);
@@ -103,4 +108,5 @@ class TPlainCheckListBox : public TCustomControl {
   Integer FVisibleCount = 0;
   std::vector<TRect> FItemRects;
   std::bitset<256> FCheckedSet;
+  UINT FWheelMessage = RegisterWindowMessage("MSWHEEL_ROLLMSG");
 };

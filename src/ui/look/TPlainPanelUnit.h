@@ -27,6 +27,7 @@ class TPlainPanel : public TCustomPanel {
   // stays callable beside it.
   using TCustomPanel::PaintTo;
   void PaintTo(TCanvas& Canvas);
+  using TCustomPanel::PaintTo;
   void SetEnabled(bool V) override;
 
  protected:

@@ -293,7 +293,8 @@ void ApplyLookEntry(TComponent* Component, const PropEntry* Entry) {
     try {
       ApplyPair(Component, Pair);
     } catch (const Exception&) {
-      // A value the property refuses: the rest of the look still applies.
+      // A value the property refuses costs that pair only: the entry's other
+      // pairs do not depend on it, and the rest of the look still applies.
     }
   }
 }
@@ -391,7 +392,9 @@ void ApplyLookToForm(TComponent* Control, bool Place) {
 }
 
 void DefaultFormLook(TComponent* Form, bool Flag) {
-  if (GetClass("TLookAndFeelWrapper")) {
+  // The engine is there: the hook is its routine (a hook that is still this
+  // one would only call itself again).
+  if (GetClass("TLookAndFeelWrapper") && FormHookProc() != &DefaultFormLook) {
     CallFormHook(Form, Flag);
     return;
   }
@@ -403,6 +406,10 @@ void DefaultFormLook(TComponent* Form, bool Flag) {
 }
 
 // ---- Initialisation ---------------------------------------------------------------------------
+
+void DefaultLookInit() { SetFormHook(&DefaultFormLook); }
+
+void DefaultLookDone() { ClearFormHook(); }
 
 void ULookAndFeelInit() {
   RegisterClass(TLookAndFeelWrapper::StaticClass());

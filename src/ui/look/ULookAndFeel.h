@@ -170,6 +170,7 @@ class TWndProcess : public TObject {
  public:
   TWndProcess(TFormHook* Hook, TCustomForm* Form, const TScaleRow& Row)
       : FHook(Hook), FForm(Form), FRow(Row) {}
+  TFormHook* Hook() const { return FHook; }
   TCustomForm* Form() const { return FForm; }
   const TScaleRow& Row() const { return FRow; }
 
@@ -228,6 +229,11 @@ void PaintThemedEdge(TWinControl& Control);
 void InstallClassLibraryPatches();
 void RemoveClassLibraryPatches();
 
+// The default look's initialisation: DefaultFormLook becomes the form hook
+// (unlocked), in force for the forms made before ULookAndFeelInit takes
+// over. Its finalisation empties the hook.
+void DefaultLookInit();
+void DefaultLookDone();
 // The unit's initialisation and finalisation: the wrapper's registration,
 // ApplyLookToForm in the form hook (locked), the patches; and back.
 void ULookAndFeelInit();

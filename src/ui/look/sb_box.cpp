@@ -11,7 +11,42 @@
 #include "ui/look/LookBitmaps.h"
 #include "ui/look/sb.h"
 
-RTL_IMPLEMENT_CLASS(TFSB_BOX, TForm, nullptr)
+RTL_IMPLEMENT_CLASS(TFSB_BOX, TForm, &FormFactory<TFSB_BOX>)
+
+RTL_PUBLISHED(TFSB_BOX) {
+  using T = TFSB_BOX;
+  P.Field("Pquestion", &T::Pquestion);
+  P.Field("Pmsg", &T::Pmsg);
+  P.Field("Pinput", &T::Pinput);
+  P.Field("FP_help", &T::FP_help);
+  P.Field("Panel1", &T::Panel1);
+  P.Field("Panel2", &T::Panel2);
+  P.Field("Panel3", &T::Panel3);
+  P.Field("FlatPanel1", &T::FlatPanel1);
+  P.Field("Image1", &T::Image1);
+  P.Field("Image2", &T::Image2);
+  P.Field("Label1", &T::Label1);
+  P.Field("FB_OK", &T::FB_OK);
+  P.Field("FB_BREAK1", &T::FB_BREAK1);
+  P.Field("FB_BREAK2", &T::FB_BREAK2);
+  P.Field("FBhelpQ", &T::FBhelpQ);
+  P.Field("FBhelpS", &T::FBhelpS);
+  P.Field("FB_ICANCEL", &T::FB_ICANCEL);
+  P.Field("FB_IOK", &T::FB_IOK);
+  P.Field("FB_HELPI", &T::FB_HELPI);
+  P.Field("FINPE", &T::FINPE);
+  P.Method("FormCreate", &T::FormCreate);
+  P.Method("FB_OKClick", &T::FB_OKClick);
+  P.Method("FB_IOKClick", &T::FB_IOKClick);
+  P.Method("FB_BREAK1Click", &T::FB_BREAK1Click);
+  P.Method("FB_ICANCELClick", &T::FB_ICANCELClick);
+  P.Method("FBhelpQClick", &T::FBhelpQClick);
+  P.Method("FB_OKSelectNext", &T::FB_OKSelectNext);
+  P.Method("FB_BREAK1SelectNext", &T::FB_BREAK1SelectNext);
+  P.Method("FB_BREAK2SelectNext", &T::FB_BREAK2SelectNext);
+  P.Method("AnswerLeftRight", &T::AnswerLeftRight);
+  P.Method("FINPEDrawItem", &T::FINPEDrawItem);
+}
 
 namespace {
 // The Tag that lets Enter on a control answer "no".
@@ -21,140 +56,30 @@ constexpr TColor kOddLine = RGB(254, 245, 188);
 }  // namespace
 
 TFSB_BOX* CreateMsgBoxForm() {
+  // The classes the box's description names.
+  static const bool Registered = (RegisterClasses({TPlainPanel::StaticClass(), TPlainButton::StaticClass(),
+                                                   TImage::StaticClass(), TLabel::StaticClass(),
+                                                   TEcComboBox::StaticClass()}),
+                                  true);
+  (void)Registered;
   auto* Box = NewForm<TFSB_BOX>(Application);
   Box->SetColor(clWhite);
   PlaceFormOnMonitor(Box, false);
   return Box;
 }
 
-TPlainPanel* TFSB_BOX::AddPanel(TWinControl* Parent, TAlign Align, Integer Height) {
-  auto* P = new TPlainPanel(this);
-  P->SetParent(Parent);
-  P->SetHeight(Height);
-  P->SetAlign(Align);
-  P->SetColorHighLight(clBtnFace);
-  P->SetColorShadow(clBtnFace);
-  return P;
-}
+TFSB_BOX::TFSB_BOX(TComponent* AOwner) : TForm(AOwner) {}
 
-TPlainButton* TFSB_BOX::AddButton(TWinControl* Parent, const String& Caption, Integer Left, Integer Top,
-                                  Integer Width, const char* Glyph) {
-  auto* B = new TPlainButton(this);
-  B->SetParent(Parent);
-  B->SetCaption(Caption);
-  B->SetBounds(Left, Top, Width, 25);
-  B->SetTabStop(true);
-  B->SetLayout(blGlyphLeft);
-  if (TBitmap* G = ResourceBitmap(Glyph)) B->SetGlyph(G);
-  return B;
-}
-
-TFSB_BOX::TFSB_BOX(TComponent* AOwner) : TForm(AOwner, 0) {
-  SetBorderStyle(bsDialog);
-  SetBorderIcons(TBorderIcons{biSystemMenu});
-  SetBorderWidth(2);
-  SetFormStyle(fsStayOnTop);
-  SetKeyPreview(true);
-  SetPosition(poScreenCenter);
-  SetColor(clWhite);
-  Font()->SetName("Tahoma");
-  Font()->SetHeight(-11);
-  SetClientWidth(406);
-  SetClientHeight(187);
+void TFSB_BOX::FormCreate(TObject*) {
+  LoadPictures();
+  FText = NewTextLabel(this);
+  FHelp = NewTextLabel(FP_help);
+  // Every control exists now, so the look reaches all of them.
   CallFormHook(this, true);
   FLinkClosed = false;
-
-  FP_help = AddPanel(this, alBottom, 23);
-  FP_help->SetVisible(false);
-  Pquestion = AddPanel(this, alBottom, 35);
-  Pmsg = AddPanel(this, alBottom, 35);
-  Pinput = AddPanel(this, alBottom, 61);
-
-  Image2 = new TImage(this);
-  Image2->SetParent(Pquestion);
-  Image2->SetBounds(5, 5, 24, 24);
-  if (TBitmap* B = ResourceBitmap("MSGQUESTION")) Image2->Picture()->SetGraphic(B);
-  Image2->SetTransparent(true);
-  Panel1 = AddPanel(Pquestion, alRight, 35);
-  Panel1->SetWidth(173);
-  FB_OK = AddButton(Panel1, "Ja", 8, 5, 77, "GLYPHYES");
-  FB_BREAK1 = AddButton(Panel1, "Nein", 91, 5, 77, "GLYPHNO");
-  FB_BREAK1->SetTag(50);
-  FBhelpQ = AddButton(Pquestion, "Hilfe", 93, 5, 94, "GLYPHHELP");
-
-  Image1 = new TImage(this);
-  Image1->SetParent(Pmsg);
-  Image1->SetBounds(5, 5, 24, 24);
-  if (TBitmap* B = ResourceBitmap("MSGINFORMATION")) Image1->Picture()->SetGraphic(B);
-  Image1->SetTransparent(true);
-  Panel2 = AddPanel(Pmsg, alRight, 35);
-  Panel2->SetWidth(89);
-  FB_BREAK2 = AddButton(Panel2, "Schließen", 7, 5, 77, "GLYPHCLOSE");
-  FBhelpS = AddButton(Pmsg, "Hilfe", 93, 5, 94, "GLYPHHELP");
-
-  FlatPanel1 = AddPanel(Pinput, alTop, 25);
-  Label1 = new TLabel(this);
-  Label1->SetParent(FlatPanel1);
-  Label1->SetCaption("Eingabe:");
-  Label1->Font()->SetName("Arial");
-  Label1->SetBounds(72, 6, 40, 14);
-  Label1->SetTransparent(true);
-  FINPE = new TEcComboBox(this);
-  FINPE->SetName("FINPE");
-  FINPE->SetEmptyText("Eingabe");
-  FINPE->SetDrawStyle(fsFlat);
-  FINPE->DataDraggingEnabled = false;
-  FINPE->SetItemHeight(19);
-  FINPE->SetDropDownWidth(0);
-  FINPE->SetStyle(csDropDown);
-  FINPE->SetShowCheckBox(true);
-  FINPE->SetBounds(116, 2, 289, 21);
-  FINPE->SetParent(FlatPanel1);
-  Panel3 = AddPanel(Pinput, alRight, 36);
-  Panel3->SetWidth(185);
-  FB_ICANCEL = AddButton(Panel3, "Abbrechen", 7, 5, 82, "GLYPHNO");
-  FB_ICANCEL->SetTag(50);
-  FB_IOK = AddButton(Panel3, "Übernehmen", 92, 5, 89, "GLYPHACCEPT");
-  FB_HELPI = AddButton(Pinput, "Hilfe", 93, 3, 94, "GLYPHHELP");
-  FB_HELPI->SetVisible(false);
-  for (TPlainButton* Help : {FBhelpQ, FBhelpS, FB_HELPI}) {
-    Help->SetNumGlyphs(2);
-    Help->OnClick = [this](TObject* Sender) { FBhelpQClick(Sender); };
-  }
-
-  FText = new TSBHTM(this);
-  FText->SetParent(this);
-  FText->SetAutoSizeType(asVertical);
-  FText->SetAutoSizing(true);
-  FText->SetTop(0);
-  FText->SetAlign(alTop);
-  FText->SetTransparent(true);
-  FHelp = new TSBHTM(this);
-  FHelp->SetParent(FP_help);
-  FHelp->SetAutoSizeType(asVertical);
-  FHelp->SetAutoSizing(true);
-  FHelp->SetAlign(alTop);
-  FHelp->SetTransparent(true);
-
-  if (Screen->Width() > 800) {
-    FText->Font()->SetSize(10);
-    FHelp->Font()->SetSize(10);
-    Font()->SetSize(9);
-    Panel2->SetWidth(Integer(std::trunc(Panel2->Width() * 1.1)));
-    FB_BREAK2->SetLeft(2);
-    FB_BREAK2->SetWidth(Panel2->Width() - 4);
-    Panel3->SetWidth(Integer(std::trunc(Panel3->Width() * 1.2)));
-    FB_ICANCEL->SetLeft(7);
-    FB_ICANCEL->SetWidth(Integer(std::trunc(FB_ICANCEL->Width() * 1.2)));
-    FB_IOK->SetLeft(FB_ICANCEL->Left() + FB_ICANCEL->Width() + 4);
-    FB_IOK->SetWidth(Integer(std::trunc(FB_IOK->Width() * 1.2)));
-  }
+  if (Screen->Width() > 800) WidenForLargeScreen();
   FlatPanel1->SetHeight(FINPE->Height() + 4);
-  // "Eingabe:" ends just left of the input line, however wide the font draws it.
-  TCanvas Measure;
-  Measure.SetFont(Label1->Font());
-  Integer LabelWidth = std::max(40, Measure.TextWidth(Label1->Caption()) + 1);
-  Label1->SetBounds(std::min(72, FINPE->Left() - LabelWidth - 3), 6, LabelWidth, 14);
+  FitInputLabel();
   FText->OnLinkClick = [this](TObject*) {
     FLinkClosed = true;
     SetModalResult(mrCancel);
@@ -162,29 +87,68 @@ TFSB_BOX::TFSB_BOX(TComponent* AOwner) : TForm(AOwner, 0) {
   FHelp->OnLinkClick = FText->OnLinkClick;
   for (TPlainPanel* P : {Pmsg, Pinput, Pquestion}) P->SetColor(clBtnFace);
   Constraints()->SetMaxHeight(Integer(std::lround(Screen->Height() * 0.7)));
-
-  FB_OK->OnClick = [this](TObject*) { Answer(mrOk); };
-  FB_IOK->OnClick = [this](TObject*) { Answer(mrOk); };
-  FB_BREAK1->OnClick = [this](TObject*) { Answer(mrCancel); };
-  FB_BREAK2->OnClick = [this](TObject*) { Answer(mrCancel); };
-  FB_ICANCEL->OnClick = [this](TObject*) { Answer(mrCancel); };
-  auto SelectNext = [this](TModalResult OnEnter) {
-    return [this, OnEnter](TWinControl*&, TWinControl*&, Word CharCode, bool& Accept) {
-      if (CharCode != VK_RETURN && CharCode != VK_ESCAPE) return;
-      Accept = false;
-      Answer(CharCode == VK_RETURN ? OnEnter : mrCancel);
-    };
-  };
-  FB_OK->OnSelectNext = SelectNext(mrOk);
-  FB_IOK->OnSelectNext = SelectNext(mrOk);
-  FB_BREAK1->OnSelectNext = SelectNext(mrCancel);
-  FB_ICANCEL->OnSelectNext = SelectNext(mrCancel);
-  FB_BREAK2->OnSelectNext = SelectNext(mrOk);
-  // The answer buttons take Left and Right before the form sees them.
-  for (TPlainButton* B : {FB_OK, FB_BREAK1, FB_IOK, FB_ICANCEL})
-    B->OnLeftRightKeyPressed = [this](TObject*, bool) { SwitchAnswer(); };
-  FINPE->OnDrawItem = [this](TWinControl* C, Integer I, TRect R, TOwnerDrawState S) { FINPEDrawItem(C, I, R, S); };
+  FINPE->DataDraggingEnabled = false;
   SetMode(TSBBoxMode::Message);
+}
+
+void TFSB_BOX::LoadPictures() {
+  if (TBitmap* B = ResourceBitmap("MSGQUESTION")) Image2->Picture()->SetGraphic(B);
+  if (TBitmap* B = ResourceBitmap("MSGINFORMATION")) Image1->Picture()->SetGraphic(B);
+  const std::pair<TPlainButton*, const char*> Glyphs[] = {
+      {FB_OK, "GLYPHYES"},       {FB_BREAK1, "GLYPHNO"}, {FB_BREAK2, "GLYPHCLOSE"}, {FB_ICANCEL, "GLYPHNO"},
+      {FB_IOK, "GLYPHACCEPT"},   {FBhelpQ, "GLYPHHELP"}, {FBhelpS, "GLYPHHELP"},    {FB_HELPI, "GLYPHHELP"}};
+  for (const auto& [Button, Name] : Glyphs)
+    if (TBitmap* G = ResourceBitmap(Name)) Button->SetGlyph(G);
+}
+
+TSBHTM* TFSB_BOX::NewTextLabel(TWinControl* Parent) {
+  auto* L = new TSBHTM(this);
+  L->SetParent(Parent);
+  L->SetAutoSizeType(asVertical);
+  L->SetAutoSizing(true);
+  L->SetTop(0);
+  L->SetAlign(alTop);
+  L->SetTransparent(true);
+  return L;
+}
+
+void TFSB_BOX::WidenForLargeScreen() {
+  FText->Font()->SetSize(10);
+  FHelp->Font()->SetSize(10);
+  Font()->SetSize(9);
+  Panel2->SetWidth(Integer(std::trunc(Panel2->Width() * 1.1)));
+  FB_BREAK2->SetLeft(2);
+  FB_BREAK2->SetWidth(Panel2->Width() - 4);
+  Panel3->SetWidth(Integer(std::trunc(Panel3->Width() * 1.2)));
+  FB_ICANCEL->SetLeft(7);
+  FB_ICANCEL->SetWidth(Integer(std::trunc(FB_ICANCEL->Width() * 1.2)));
+  FB_IOK->SetLeft(FB_ICANCEL->Left() + FB_ICANCEL->Width() + 4);
+  FB_IOK->SetWidth(Integer(std::trunc(FB_IOK->Width() * 1.2)));
+}
+
+void TFSB_BOX::FitInputLabel() {
+  TCanvas Measure;
+  Measure.SetFont(Label1->Font());
+  Integer LabelWidth = std::max(40, Measure.TextWidth(Label1->Caption()) + 1);
+  Label1->SetBounds(std::min(72, FINPE->Left() - LabelWidth - 3), 6, LabelWidth, 14);
+}
+
+void TFSB_BOX::SelectNextAnswers(TModalResult OnEnter, Word CharCode, bool& Accept) {
+  if (CharCode != VK_RETURN && CharCode != VK_ESCAPE) return;
+  Accept = false;
+  Answer(CharCode == VK_RETURN ? OnEnter : mrCancel);
+}
+
+void TFSB_BOX::FB_OKSelectNext(TWinControl*&, TWinControl*&, Word CharCode, bool& Accept) {
+  SelectNextAnswers(mrOk, CharCode, Accept);
+}
+
+void TFSB_BOX::FB_BREAK1SelectNext(TWinControl*&, TWinControl*&, Word CharCode, bool& Accept) {
+  SelectNextAnswers(mrCancel, CharCode, Accept);
+}
+
+void TFSB_BOX::FB_BREAK2SelectNext(TWinControl*&, TWinControl*&, Word CharCode, bool& Accept) {
+  SelectNextAnswers(mrOk, CharCode, Accept);
 }
 
 // ---- Contents --------------------------------------------------------------------------------

@@ -19,8 +19,11 @@
 // edit with the cue "Eingabe", or for a pick list a csDropDownList whose
 // drop-down list draws its odd lines yellow.
 //
-// Each box is made for one showing (CreateMsgBoxForm) and freed by the
-// caller afterwards.
+// The controls come from the box's form description (resources/FSB_BOX.form);
+// FormCreate adds the pictures and the two labels, runs the form hook (the
+// installed look then reaches every button and panel) and sizes the box
+// for the screen. Each box is made for one showing (CreateMsgBoxForm) and
+// freed by the caller afterwards.
 //
 // Thread safety: none; GUI thread only.
 #pragma once
@@ -36,6 +39,7 @@ enum class TSBBoxMode { Message, Question, Input };
 class TFSB_BOX : public TForm {
   RTL_DECLARE_CLASS(TFSB_BOX)
  public:
+  // Reads the form description; OnCreate (FormCreate) follows.
   explicit TFSB_BOX(TComponent* AOwner);
 
   TPlainPanel* Pquestion = nullptr;
@@ -89,12 +93,32 @@ class TFSB_BOX : public TForm {
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char32_t& Key) override;
 
- private:
-  TPlainPanel* AddPanel(TWinControl* Parent, TAlign Align, Integer Height);
-  TPlainButton* AddButton(TWinControl* Parent, const String& Caption, Integer Left, Integer Top, Integer Width,
-                          const char* Glyph);
+ public:
+  // Handlers bound by the form description.
+  void FormCreate(TObject* Sender);
+  void FB_OKClick(TObject*) { Answer(mrOk); }
+  void FB_IOKClick(TObject*) { Answer(mrOk); }
+  void FB_BREAK1Click(TObject*) { Answer(mrCancel); }
+  void FB_ICANCELClick(TObject*) { Answer(mrCancel); }
   void FBhelpQClick(TObject* Sender);
+  // Enter and Esc pressed on an answer button: Esc cancels, Enter answers
+  // "Ja" / "Übernehmen" (FB_OK), "Nein" / "Abbrechen" (FB_BREAK1) or closes
+  // the message (FB_BREAK2, mrOk).
+  void FB_OKSelectNext(TWinControl*& Source, TWinControl*& Dest, Word CharCode, bool& Accept);
+  void FB_BREAK1SelectNext(TWinControl*& Source, TWinControl*& Dest, Word CharCode, bool& Accept);
+  void FB_BREAK2SelectNext(TWinControl*& Source, TWinControl*& Dest, Word CharCode, bool& Accept);
+  // The answer buttons take Left and Right before the form sees them.
+  void AnswerLeftRight(TObject*, bool) { SwitchAnswer(); }
   void FINPEDrawItem(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State);
+
+ private:
+  void LoadPictures();
+  TSBHTM* NewTextLabel(TWinControl* Parent);
+  // Screens wider than 800 pixels: larger fonts and wider answer buttons.
+  void WidenForLargeScreen();
+  // "Eingabe:" ends just left of the input line.
+  void FitInputLabel();
+  void SelectNextAnswers(TModalResult OnEnter, Word CharCode, bool& Accept);
   void Answer(TModalResult Result) { SetModalResult(Result); }
   // Left and Right: moves the focus to the other answer button; false when
   // the focus is on none of them.

@@ -217,6 +217,31 @@ TEST_F(ListBoxTest, PrintClientPaintsTheRowsIntoAGivenCanvas) {
   Integer H = L->ItemHeight();
   EXPECT_EQ(ColorToRGB(Bmp.Canvas()->Pixel(L->ClientWidth() - 3, H + H / 2)), ColorToRGB(clHighlight));
   EXPECT_EQ(ColorToRGB(Bmp.Canvas()->Pixel(L->ClientWidth() - 3, H / 2)), ColorToRGB(clWindow));
+  // The flags: the background is erased first only when asked; a hidden
+  // list asked to check its visibility and a message that arrives answered
+  // with 1 paint nothing.
+  int Erased = 0;
+  TWndMethod Old = L->WindowProc;
+  L->WindowProc = [&](TMessage& M) {
+    Erased += M.Msg == WM_ERASEBKGND;
+    Old(M);
+  };
+  auto Printed = [&](LPARAM Flags, LRESULT OnArrival) {
+    Bmp.Canvas()->Brush()->SetColor(clRed);
+    Bmp.Canvas()->FillRect(Rect(0, 0, Bmp.Width(), Bmp.Height()));
+    TMessage M{WM_PRINTCLIENT, WPARAM(Bmp.Canvas()), Flags, OnArrival};
+    L->WindowProc(M);
+    return ColorToRGB(Bmp.Canvas()->Pixel(L->ClientWidth() - 3, H / 2)) != ColorToRGB(clRed);
+  };
+  EXPECT_TRUE(Printed(PRF_CLIENT, 0));
+  EXPECT_EQ(Erased, 0);
+  EXPECT_TRUE(Printed(PRF_CLIENT | PRF_ERASEBKGND | PRF_CHECKVISIBLE, 0));
+  EXPECT_EQ(Erased, 1);
+  EXPECT_FALSE(Printed(PRF_CLIENT, 1));
+  L->SetVisible(false);
+  EXPECT_FALSE(Printed(PRF_CLIENT | PRF_CHECKVISIBLE, 0));
+  EXPECT_TRUE(Printed(PRF_CLIENT, 0));
+  L->WindowProc = Old;
 }
 
 

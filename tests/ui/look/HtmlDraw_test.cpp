@@ -2,9 +2,14 @@
 // links and pictures, measured and drawn into a bitmap.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "platform/gui/comctrls_imagelist.h"
 #include "platform/gui/graphics.h"
+#include "platform/rtl/streams.h"
 #include "ui/look/HtmlDraw.h"
+#include "ui/look/PictureStore.h"
 
 namespace {
 
@@ -33,6 +38,25 @@ class HtmlDrawTest : public ::testing::Test {
     return R;
   }
   THtmlDrawResult Measure(const String& Text) { return Draw(Text, true); }
+  // Draws with the parameters Change sets.
+  THtmlDrawResult DrawWith(const String& Text, const std::function<void(THtmlDrawParams&)>& Change) {
+    THtmlDrawParams P;
+    P.Canvas = Paper.Canvas();
+    P.Text = Text;
+    P.Rect = Rect(0, 0, 300, 120);
+    P.Images = Images;
+    Change(P);
+    THtmlDrawResult R;
+    HtmlDraw(P, R);
+    return R;
+  }
+  // True when some pixel of R on the paper has Colour.
+  bool Shows(const TRect& R, TColor Colour) {
+    for (int Y = R.Top; Y < R.Bottom; ++Y)
+      for (int X = R.Left; X < R.Right; ++X)
+        if (Paper.PixelSurface().Get(X, Y) == ColorToRGB(Colour)) return true;
+    return false;
+  }
   Integer Gh() { return Paper.Canvas()->TextHeight("gh"); }
   // Pixels inked mostly in Colour's channel (R, G or B of a pure colour),
   // antialiased edges included.
@@ -162,6 +186,95 @@ TEST_F(HtmlDrawTest, AWordWiderThanTheLineBreaksBetweenCharactersAndLosesNothing
   EXPECT_FALSE(InkRight);
   EXPECT_EQ(Measure("x").Height, Draw("x", true, Point(-1, -1), Rect(0, 0, 1, 120)).Height)
       << "a line narrower than one character still takes one";
+}
+
+TEST_F(HtmlDrawTest, ThePlainTextIsGivenOnceWhetherMeasuredOrDrawn) {
+  EXPECT_EQ(Draw("Hallo<BR>Welt").PlainText, "Hallo\rWelt");
+  EXPECT_EQ(Measure("Hallo<BR>Welt").PlainText, "Hallo\rWelt");
+  EXPECT_EQ(Draw("a<HR>b", false, Point(2, 2)).PlainText, "a\rb");
+}
+
+TEST_F(HtmlDrawTest, ClosingTagsRestoreWhatTheLineStartedWith) {
+  // </FONT> goes back to the font of the line's start: the second line
+  // began at 16 points, so "danach" stays that large.
+  String Text = "<FONT size=\"5\">Titel<BR>Text <FONT color=\"clRed\">rot</FONT> danach";
+  TBitmap B;
+  B.SetSize(1, 1);
+  B.Canvas()->Font()->Assign(Paper.Canvas()->Font());
+  B.Canvas()->Font()->SetSize(16);
+  Integer Wide = B.Canvas()->TextWidth("Text ") + B.Canvas()->TextWidth("rot") + B.Canvas()->TextWidth(" ") +
+                 B.Canvas()->TextWidth("danach");
+  EXPECT_NEAR(Measure(Text).Width, Wide, 2);
+  // </P> ends the paragraph's background; its alignment goes on.
+  THtmlDrawResult R = Draw("<P align=\"right\" bgcolor=\"clYellow\">rechts</P>auch");
+  EXPECT_TRUE(Shows(Rect(0, 0, 300, Gh()), RGB(255, 255, 0)));
+  EXPECT_FALSE(Shows(Rect(0, Gh(), 300, 2 * Gh()), RGB(255, 255, 0)));
+  EXPECT_EQ(R.Height, 2 * Gh());
+  bool InkLeft = false;
+  for (int Y = Gh(); Y < 2 * Gh(); ++Y)
+    for (int X = 0; X < 150; ++X) InkLeft = InkLeft || Paper.PixelSurface().Get(X, Y) != ColorToRGB(clWhite);
+  EXPECT_FALSE(InkLeft) << "the second line is right-aligned too";
+}
+
+TEST_F(HtmlDrawTest, ALinkIsHitOnlyOnACharacterThatIsShown) {
+  String Text = "<A href=\"ziel\">Verweis mit langem Text</A>";
+  auto Hit = [&](int X) {
+    return DrawWith(Text, [&](THtmlDrawParams& P) {
+             P.Rect = Rect(0, 0, 60, 40);
+             P.WordWrap = false;
+             P.MouseX = X;
+             P.MouseY = Gh() / 2;
+           }).OnLink;
+  };
+  EXPECT_TRUE(Hit(2));
+  EXPECT_TRUE(Hit(58));
+  EXPECT_FALSE(Hit(70)) << "right of the edge the text is cut off";
+  Integer Width = Paper.Canvas()->TextWidth("x");
+  EXPECT_TRUE(Draw("<A href=\"z\">x</A>", false, Point(Width - 1, 2)).OnLink);
+  EXPECT_FALSE(Draw("<A href=\"z\">x</A>", false, Point(Width, 2)).OnLink);
+}
+
+TEST_F(HtmlDrawTest, PicturesFollowTheResolutionAndThePrintFactor) {
+  TBitmap Red;
+  Red.SetSize(10, 10);
+  Red.Canvas()->Brush()->SetColor(clRed);
+  Red.Canvas()->FillRect(Rect(0, 0, 10, 10));
+  TMemoryStream Bytes;
+  Red.SaveToStream(&Bytes);
+  Bytes.SetPosition(0);
+  TPictureStore Store(nullptr);
+  Store.Add("Bild")->Picture()->LoadFromStream(&Bytes);
+  auto WithStore = [&](THtmlDrawParams& P) { P.Pictures = &Store; };
+  EXPECT_EQ(DrawWith("<IMG src=\"bild\">", WithStore).Width, 10);
+  Paper.Canvas()->Font()->SetPixelsPerInch(192);
+  Paper.Canvas()->Font()->SetHeight(-11);
+  EXPECT_EQ(DrawWith("<IMG src=\"bild\">", WithStore).Width, 20) << "twice the pixels per inch";
+  Paper.Canvas()->Font()->SetPixelsPerInch(96);
+
+  TImageList List(nullptr);
+  List.SetWidth(10);
+  List.SetHeight(10);
+  List.Add(&Red, nullptr);
+  Images = &List;
+  THtmlDrawResult R = DrawWith("<IMG src=\"IDX:0\">", [](THtmlDrawParams& P) {
+    P.PrintMode = true;
+    P.ResFactor = 2.0;
+  });
+  EXPECT_EQ(R.Width, 20);
+  EXPECT_EQ(Paper.PixelSurface().Get(18, R.Height - 2), ColorToRGB(clRed)) << "stretched onto the page";
+
+  // An animated picture (4 x 4, two 1 x 1 frames) lies on the canvas's
+  // background colour where its frame leaves the cell open.
+  std::vector<Byte> Gif = {'G', 'I', 'F', '8', '9', 'a', 4, 0, 4, 0, 0x80, 0, 0, 0, 0, 0, 255, 0, 0};
+  for (int Frame = 0; Frame < 2; ++Frame)
+    Gif.insert(Gif.end(), {0x21, 0xF9, 4, 1, 0, 0, 0, 0, ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x4C, 1, 0});
+  Gif.push_back(0x3B);
+  TReadOnlyMemoryStream GifBytes(Gif.data(), Int64(Gif.size()));
+  Store.Add("film")->Picture()->LoadFromStream(&GifBytes);
+  Paper.Canvas()->Brush()->SetColor(clLime);
+  R = DrawWith("<IMG src=\"film\">", WithStore);
+  EXPECT_EQ(R.Width, 4);
+  EXPECT_EQ(Paper.PixelSurface().Get(3, R.Height - 1), ColorToRGB(clLime));
 }
 
 TEST_F(HtmlDrawTest, UnquotedAttributesReadAsEmpty) {

@@ -10,6 +10,9 @@
 #include "foundation/uShellEx.h"
 #include "look_fixture.h"
 #include "platform/gui/dialogs_responder.h"
+#include "platform/gui/reader.h"
+#include "platform/rtl/format.h"
+#include "platform/rtl/streams.h"
 #include "platform/os/process.h"
 #include "ui/look/MarkupLabel.h"
 #include "ui/look/SB_markuplabel.h"
@@ -133,20 +136,62 @@ TEST_F(MarkupLabelTest, PicturesAreFoundByNameInAnyLetterCase) {
   EXPECT_EQ(FindPicture(nullptr, "Logo"), nullptr);
 }
 
-TEST_F(MarkupLabelTest, APictureFromTheStoreTakesItsPlaceInTheLine) {
-  TPictureStore Store(nullptr);
-  TBitmap Red;
-  Red.SetSize(20, 12);
-  Red.Canvas()->Brush()->SetColor(clRed);
-  Red.Canvas()->FillRect(Rect(0, 0, 20, 12));
-  String Path = Folder + "/rot.bmp";
-  Red.SaveToFile(Path);
-  Store.Add("rot")->Picture()->LoadFromFile(Path);
-  auto* L = LabelWith<TMarkupLabel>("<IMG src=\"rot\">");
-  L->SetPictureStore(&Store);
+// The bytes of a W x H bitmap filled with Colour, as "{hex}" of a form
+// description.
+String BitmapDataOf(Integer W, Integer H, TColor Colour) {
+  TBitmap B;
+  B.SetSize(W, H);
+  B.Canvas()->Brush()->SetColor(Colour);
+  B.Canvas()->FillRect(Rect(0, 0, W, H));
+  TMemoryStream S;
+  B.SaveToStream(&S);
+  String Hex = "{";
+  for (Int64 I = 0; I < S.Size(); ++I) Hex += IntToHex(static_cast<const Byte*>(S.Memory())[I], 2);
+  return Hex + "}";
+}
+
+TEST_F(MarkupLabelTest, APictureOfAFormDescriptionShowsInTheLabel) {
+  TForm* F = ShownForm();
+  ReadComponentFromText("object Look: TForm\n"
+                        "  object Bilder: TPictureStore\n"
+                        "    Items = <\n"
+                        "      item\n"
+                        "        Picture.Data = " + BitmapDataOf(20, 12, clRed) + "\n"
+                        "        Name = 'rot'\n"
+                        "      end>\n"
+                        "  end\n"
+                        "  object Hinweis: TMarkupLabel\n"
+                        "    Left = 10\n"
+                        "    Top = 10\n"
+                        "    Width = 200\n"
+                        "    Height = 40\n"
+                        "    HTMLText.Strings = ('<IMG src=\"rot\"> und <IMG src=\"IDX:0\">')\n"
+                        "    PictureStore = Bilder\n"
+                        "  end\n"
+                        "end\n",
+                        F);
+  auto* L = dynamic_cast<TMarkupLabel*>(F->FindComponent("Hinweis"));
+  ASSERT_NE(L, nullptr);
+  ASSERT_NE(L->PictureStore(), nullptr);
   Pump();
-  EXPECT_EQ(PixelOf(L, 5, 5), clRed);
-  L->SetPictureStore(nullptr);
+  EXPECT_EQ(PixelOf(L, 5, 8), clRed);
+  // A picture put into the label's image list shows without a new text.
+  TImageList List(nullptr);
+  List.SetWidth(16);
+  List.SetHeight(16);
+  L->SetImages(&List);
+  Pump();
+  TBitmap Blue;
+  Blue.SetSize(16, 16);
+  Blue.Canvas()->Brush()->SetColor(clBlue);
+  Blue.Canvas()->FillRect(Rect(0, 0, 16, 16));
+  List.Add(&Blue, nullptr);
+  Pump();
+  TCanvas Measure;
+  Measure.SetFont(L->Font());
+  Integer X = 20 + Measure.TextWidth(" und ") + 8;
+  EXPECT_EQ(PixelOf(L, X, 8), clBlue);
+  L->SetImages(nullptr);
 }
 
 // A 1x1 GIF of five frames in black, red, green, blue and black.

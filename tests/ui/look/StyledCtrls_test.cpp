@@ -4,6 +4,7 @@
 #include "ui/look/StyledCtrls.h"
 
 #include "look_engine_fixture.h"
+#include "platform/rtl/charset.h"
 
 namespace {
 
@@ -126,6 +127,14 @@ TEST_F(StyledCheck, AutoSizeFitsTheCaption) {
   B.Canvas()->SetFont(C->Font());
   EXPECT_EQ(C->Width(), B.Canvas()->TextWidth("Mandant sichern") + 1 + 22 + 1);
   EXPECT_EQ(C->Height(), B.Canvas()->TextHeight("Mandant sichern") + 1 + 2 + 1);
+  // A caption is read back with at most 255 characters, however long.
+  String Long;
+  for (int I = 0; I < 300; ++I) Long += "ä";
+  C->SetCaption(Long);
+  EXPECT_EQ(Utf8CharCount(C->Caption()), 255);
+  EXPECT_EQ(Utf8CharCount(GetStrProp(C, "Caption")), 255);
+  C->SetCaption("kurz");
+  EXPECT_EQ(C->Caption(), "kurz");
 }
 
 TEST_F(StyledCheck, TheLookMakesItOpaqueUnlessRemote) {

@@ -4,6 +4,7 @@
 #include "ui/look/TPlainCheckListBoxUnit.h"
 
 #include "look_fixture.h"
+#include "platform/gui/system_metrics.h"
 #include "platform/rtl/format.h"
 
 namespace {
@@ -104,6 +105,22 @@ TEST_F(CheckList, KeysAndWheelMoveTheViewNotTheSelection) {
   EXPECT_EQ(L->TopIndex(), 5);
   L->Perform(WM_MOUSEWHEEL, WPARAM(std::uintptr_t(120) << 16), 0);
   EXPECT_EQ(L->TopIndex(), 2);
+  // The older drivers' registered message scrolls as the wheel does, by
+  // the desktop's wheel lines, or a page when those are 0.
+  const WPARAM Down = WPARAM(std::uintptr_t(std::uint16_t(-120)) << 16);
+  ASSERT_EQ(L->WheelMessage(), RegisterWindowMessage("mswheel_rollmsg"));
+  ASSERT_GE(L->WheelMessage(), 0xC000u);
+  UINT Lines = 0;
+  ASSERT_TRUE(SystemParametersInfo(SPI_GETWHEELSCROLLLINES, 0, &Lines, 0));
+  SystemParametersInfo(SPI_SETWHEELSCROLLLINES, 1, nullptr, 0);
+  L->Perform(L->WheelMessage(), Down, 0);
+  EXPECT_EQ(L->TopIndex(), 3);
+  SystemParametersInfo(SPI_SETWHEELSCROLLLINES, 0, nullptr, 0);
+  L->Perform(WM_MOUSEWHEEL, WPARAM(std::uintptr_t(120) << 16), 0);
+  EXPECT_EQ(L->TopIndex(), 0);
+  L->Perform(L->WheelMessage(), Down, 0);
+  EXPECT_EQ(L->TopIndex(), L->VisibleCount());
+  SystemParametersInfo(SPI_SETWHEELSCROLLLINES, Lines, nullptr, 0);
 }
 
 TEST_F(CheckList, ArrowStripScrollsAndRepeatsUntilReleased) {

@@ -46,6 +46,13 @@ class TLookTarget : public TComponent {
   String Text;
   bool Flag = false;
   double Ratio = 0.5;
+  // Refuses negative numbers.
+  Integer Picky() const { return FPicky; }
+  void SetPicky(Integer V) {
+    if (V < 0) throw Exception("Wert zu klein");
+    FPicky = V;
+  }
+  Integer FPicky = 0;
 };
 RTL_IMPLEMENT_CLASS(TLookTarget, TComponent, &ComponentFactory<TLookTarget>)
 RTL_PUBLISHED(TLookTarget) {
@@ -54,6 +61,7 @@ RTL_PUBLISHED(TLookTarget) {
   P.Field("Text", &TLookTarget::Text);
   P.Field("Flag", &TLookTarget::Flag);
   P.Field("Ratio", &TLookTarget::Ratio);
+  P.Prop("Picky", &TLookTarget::Picky, &TLookTarget::SetPicky);
 }
 
 class LookFiles : public LookEngineTest {
@@ -184,6 +192,10 @@ TEST_F(LookFiles, ValuesFollowThePropertyKind) {
   ApplyLookEntry(&T, &Bad);
   EXPECT_EQ(T.Number, 0);
   EXPECT_EQ(T.Shade, TColor(0xFF));
+  // A property that refuses its value costs that pair only.
+  PropEntry Refused{"TLookTarget", {{"Picky", "-3"}, {"Text", "danach"}}};
+  ApplyLookEntry(&T, &Refused);
+  EXPECT_EQ(T.Text, "danach");
 }
 
 TEST_F(LookFiles, BadLinesAreSkippedAndTheRestApplies) {
@@ -246,14 +258,21 @@ TEST_F(LookFiles, InitInstallsTheLookAsTheLockedFormHook) {
   EXPECT_EQ(FormHookProc(), nullptr);
 }
 
-TEST_F(LookFiles, DefaultFormLookHandsOverToTheEngineOnceItIsThere) {
+TEST_F(LookFiles, TheDefaultLookIsTheFallbackHookUntilTheEngineTakesOver) {
+  DefaultLookInit();
+  EXPECT_EQ(FormHookProc(), &DefaultFormLook);
+  EXPECT_FALSE(FormHookLocked());
   TForm* F = FormWithPanel();
-  DefaultFormLook(F, false);
+  CallFormHook(F, false);
   EXPECT_EQ(F->HelpContext(), 1);
   EXPECT_EQ(Panel->Color(), clBtnFace);
   ULookAndFeelInit();
+  EXPECT_EQ(FormHookProc(), &ApplyLookToForm);
   DefaultFormLook(F, false);
   EXPECT_EQ(Panel->Color(), clWhite);
+  ULookAndFeelDone();
+  DefaultLookDone();
+  EXPECT_EQ(FormHookProc(), nullptr);
 }
 
 TEST_F(LookFiles, ExtremeNumbersDoNotBreakTheForm) {

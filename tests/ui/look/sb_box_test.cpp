@@ -2,13 +2,13 @@
 // help panel, links that close it, and a picture of it.
 #include <gtest/gtest.h>
 
-#include "look_fixture.h"
+#include "look_engine_fixture.h"
 #include "ui/look/sb.h"
 #include "ui/look/sb_box.h"
 
 namespace {
 
-class MessageBoxTest : public LookTest {
+class MessageBoxTest : public LookEngineTest {
  protected:
   // A box in Mode with Html, shown (not modally) and laid out.
   TFSB_BOX* ShownBox(TSBBoxMode Mode, const String& Text, const String& Help = "") {
@@ -166,6 +166,53 @@ TEST_F(MessageBoxTest, APictureOfAMessage) {
       Red += (C & 0xFF) > 160 && ((C >> 8) & 0xFF) < 90 && ((C >> 16) & 0xFF) < 90;
     }
   EXPECT_GT(Red, 20);
+}
+
+// Saves what the box shows as a PNG (LOOK_PNG_DIR or the test's folder).
+void SaveBoxPng(TFSB_BOX* Box, const String& Path) { HeadlessSavePng(Box->Handle(), Path); }
+
+TEST_F(MessageBoxTest, UnderThePastellLookTheButtonsAreGoldAndDoubleBuffered) {
+  ULookAndFeelInit();
+  TFSB_BOX* Box = ShownBox(TSBBoxMode::Question, "Soll die <B>Sicherung</B> jetzt laufen?", "Hilfe");
+  SaveBoxPng(Box, PngPath("messagebox_pastell.png"));
+  const TColor Gold = TColor(0x79E1FF);
+  EXPECT_EQ(Box->FB_BREAK1->Color(), Gold);
+  EXPECT_EQ(PixelOf(Box->FB_BREAK1, Box->FB_BREAK1->Width() - 6, 3), Gold) << "a pixel of \"Nein\"";
+  EXPECT_EQ(PixelOf(Box->FBhelpQ, Box->FBhelpQ->Width() - 6, 3), Gold);
+  EXPECT_TRUE(Box->FB_OK->DoubleBuffered());
+  EXPECT_TRUE(Box->Pquestion->DoubleBuffered());
+  // The box keeps its own grey button rows; the look's white reaches the
+  // panels inside them.
+  EXPECT_EQ(Box->Pquestion->Color(), clBtnFace);
+  EXPECT_EQ(Box->Panel1->Color(), clWhite);
+  // The focused button shows its focus colour, the others the look's.
+  TFSB_BOX* Message = ShownBox(TSBBoxMode::Message, "Die Sicherung ist fertig.", "Mehr dazu");
+  SaveBoxPng(Message, PngPath("messagebox_pastell_message.png"));
+  EXPECT_EQ(PixelOf(Message->FBhelpS, Message->FBhelpS->Width() - 6, 3), Gold);
+  EXPECT_EQ(PixelOf(Message->FB_BREAK2, Message->FB_BREAK2->Width() - 6, 3), Message->FB_BREAK2->GetColor(0));
+}
+
+TEST_F(MessageBoxTest, ScreensWiderThan800PixelsGetLargerFontsAndButtons) {
+  auto BoxOnScreen = [&](int Width) {
+    HeadlessSetMonitors({MonitorInfo(Rect(0, 0, Width, 600), Rect(0, 0, Width, 600), true)});
+    return ShownBox(TSBBoxMode::Input, "Name:");
+  };
+  TFSB_BOX* Designed = BoxOnScreen(800);
+  EXPECT_EQ(Designed->Text()->Font()->Size(), 8);
+  EXPECT_EQ(Designed->Font()->Height(), -11);
+  EXPECT_EQ(Designed->Panel2->Width(), 89);
+  EXPECT_EQ(Designed->FB_IOK->Width(), 89);
+  TFSB_BOX* Wide = BoxOnScreen(801);
+  EXPECT_EQ(Wide->Text()->Font()->Size(), 10);
+  EXPECT_EQ(Wide->HelpLabel()->Font()->Size(), 10);
+  EXPECT_EQ(Wide->Font()->Size(), 9);
+  EXPECT_EQ(Wide->Panel2->Width(), 97);
+  EXPECT_EQ(Wide->FB_BREAK2->Width(), 93);
+  EXPECT_EQ(Wide->Panel3->Width(), 222);
+  EXPECT_EQ(Wide->FB_ICANCEL->Width(), 98);
+  EXPECT_EQ(Wide->FB_IOK->Left(), 7 + 98 + 4);
+  EXPECT_EQ(Wide->FB_IOK->Width(), 106);
+  HeadlessSetMonitors({});
 }
 
 }  // namespace
