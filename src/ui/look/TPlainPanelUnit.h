@@ -27,7 +27,6 @@ class TPlainPanel : public TCustomPanel {
   // stays callable beside it.
   using TCustomPanel::PaintTo;
   void PaintTo(TCanvas& Canvas);
-  using TCustomPanel::PaintTo;
   void SetEnabled(bool V) override;
 
  protected:
