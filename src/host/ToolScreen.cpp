@@ -128,6 +128,16 @@ void TToolScreen::Press(unsigned long W, unsigned long Keysym, int Times) {
   }
 }
 
+bool TToolScreen::PressAndWaitForChange(unsigned long W, unsigned long Keysym, int Seconds) {
+  int Width = 0, Height = 0;
+  std::vector<TColorRef> Before = Pixels(W, Width, Height);
+  FProbe->TapKey(Keysym);
+  FProbe->Sync();
+  if (!WaitUntil([&] { return Pixels(W, Width, Height) != Before; }, Seconds)) return false;
+  WaitUntilSettled(W);
+  return true;
+}
+
 void TToolScreen::SavePng(unsigned long W, const String& FileName) {
   // The screen's picture at W's place: a message box above W shows as the
   // user sees it, not as the black of a covered window's missing pixels.
