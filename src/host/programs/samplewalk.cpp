@@ -44,7 +44,6 @@
 #include "platform/rtl/sysutils.h"
 #include "sync/USelID.h"
 #include "ui/look/sb.h"
-#include "ui/look/sb_box.h"
 #include "sync/USeldir.h"
 
 namespace {
@@ -365,19 +364,7 @@ void TSampleWalk::SetUpSlotOne() {
   Screen->WaitUntilSettled(Main);
 
   unsigned long Box = Dialog(BoxTitle, "flbname", "Beschreibung");
-  {
-    // The input line's place in a box of the same text, made here and never shown.
-    std::unique_ptr<TFSB_BOX> Model(CreateMsgBoxForm());
-    String Html;
-    PrepareBoxText("Beschreibung:", Html);
-    Model->SetMessageHtml(Html);
-    Model->SetMode(TSBBoxMode::Input);
-    Model->HandleNeeded();
-    Model->FitToText();
-    TRect Line = ControlRectOf(*Model, "FINPE");
-    Screen->Click(Box, TPoint{Line.Left + 20, (Line.Top + Line.Bottom) / 2});
-    Screen->WaitUntilSettled(Box);
-  }
+  // The input line has the keyboard focus as the box opens.
   Screen->Type(Box, Description);
   Shot(Box, "beschreibung");
   Screen->Press(Box, XK_Return);
