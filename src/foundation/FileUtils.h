@@ -82,8 +82,22 @@ String GetTempDir();
 // a unique ending, created atomically with mode 0700 (no other local user
 // can read, plant or replace anything in it). Returns it with a trailing
 // '/'. Raises EInOutError "Das Verzeichnis kann nicht erstellt werden" when
-// it cannot be made. The caller removes it (DeleteDirectoryTree).
+// it cannot be made. The caller calls ReleasePrivateTempDir, then removes
+// it (DeleteDirectoryTree).
+//
+// The folder holds the file PrivateTempOwnerFile ("owner.lock", with the
+// process id), locked by this process until ReleasePrivateTempDir or the
+// end of the process: the lock tells a later start whether the owner still
+// runs (RemoveAbandonedTempDirs).
 String CreatePrivateTempDir(const String& Prefix);
+extern const char* const PrivateTempOwnerFile;
+// Gives up the owner lock of a folder made by CreatePrivateTempDir.
+void ReleasePrivateTempDir(const String& Folder);
+// Removes the folders Prefix* of the temporary folder that a process left
+// behind when it was killed: those whose owner file is no longer locked.
+// A live run's folder, and any folder without an owner file, is left
+// alone. Returns the number removed.
+int RemoveAbandonedTempDirs(const String& Prefix);
 
 // Clears List, then adds Prefix + name of every ordinary file matching Mask
 // (no folders, hidden or system files), upper-cased as a whole when
