@@ -122,7 +122,7 @@ bool DeleteDirectoryTree(const String& Dir, bool RemoveRoot) {
   return result;
 }
 
-Int64 CopyStreamBlocks(TStream* Source, TStream* Dest, Int64 Count) {
+Int64 CopyStreamBlocks(TStream* Source, TStream* Dest, Int64 Count, const TCopyProgress& Progress) {
   if (Count == 0) {
     Source->SetPosition(0);
     Count = Source->Size();
@@ -134,7 +134,10 @@ Int64 CopyStreamBlocks(TStream* Source, TStream* Dest, Int64 Count) {
     Source->ReadBuffer(buffer.data(), n);
     Dest->WriteBuffer(buffer.data(), n);
     Count -= n;
-    if (block % PaintEveryBlocks == 0) DispatchPaintMessages();
+    if (block % PaintEveryBlocks == 0) {
+      if (Progress) Progress(result - Count, result);
+      DispatchPaintMessages();
+    }
   }
   return result;
 }
@@ -152,7 +155,7 @@ constexpr Int64 KernelCopyRunBytes = Int64(1) << 20;
 // (the first and every PaintEveryBlocks-th). Returns false, having copied
 // nothing, when the kernel cannot copy between the two files; raises
 // EReadError when Source ends early and EWriteError when Dest refuses.
-bool CopyBlocksInKernel(const os::File& Source, const os::File& Dest, Int64 Count) {
+bool CopyBlocksInKernel(const os::File& Source, const os::File& Dest, Int64 Count, const TCopyProgress& Progress) {
   constexpr Int64 PaintEveryBytes = CopyBlockSize * PaintEveryBlocks;
   // The end of the block after which the pump runs next: the block that
   // starts at paintBlock, when that block exists.
@@ -173,6 +176,7 @@ bool CopyBlocksInKernel(const os::File& Source, const os::File& Dest, Int64 Coun
     if (got < n) throw EReadError(SReadError);
     done = end;
     if (done == paintAt()) {
+      if (Progress) Progress(done, Count);
       DispatchPaintMessages();
       paintBlock += PaintEveryBytes;
     }
@@ -182,7 +186,7 @@ bool CopyBlocksInKernel(const os::File& Source, const os::File& Dest, Int64 Coun
 
 }  // namespace
 
-void CopyFileByStreams(const String& Source, const String& Dest) {
+void CopyFileByStreams(const String& Source, const String& Dest, const TCopyProgress& Progress) {
   StartWait();
   std::unique_ptr<TFileStream> source, dest;
   try {
@@ -197,8 +201,8 @@ void CopyFileByStreams(const String& Source, const String& Dest) {
       throw EWriteError(DiskFullText(Dest, source->Size()));
     // The kernel copies file to file where both file systems allow it;
     // otherwise the bytes pass through the streams.
-    if (!CopyBlocksInKernel(source->Handle(), dest->Handle(), source->Size()))
-      CopyStreamBlocks(source.get(), dest.get(), source->Size());
+    if (!CopyBlocksInKernel(source->Handle(), dest->Handle(), source->Size(), Progress))
+      CopyStreamBlocks(source.get(), dest.get(), source->Size(), Progress);
   } catch (...) {
     if (dest) {  // a partial copy must not pass for a complete one
       String made = dest->Handle().Path();

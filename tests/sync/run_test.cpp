@@ -437,6 +437,21 @@ TEST_F(RunTest, SkippedStepsStayReadableOnThePage) {
   EXPECT_GE(Lightness(Face) - Lightness(Form->l2->Font()->Color()), 80);
 }
 
+// A long copy moves the bar with its bytes within its step, and leaves
+// the bar at the step's end.
+TEST_F(RunTest, ALongCopyMovesTheProgressBarWithItsBytes) {
+  GivenToolAimedAtTarget();
+  WriteFile(Root + "gross.bin", String(200000, 'x'));
+  StartProgress(*Form, 0, 4);
+  std::vector<std::pair<Integer, Integer>> Seen;
+  auto Previous = SetPaintMessagePump([&] { Seen.push_back({Form->pgmain->Position(), Form->pgmain->Max()}); });
+  CopyWithProgress(*Form, "kopieren", "gross.bin", Root + "gross.bin", Root + "kopie.bin");
+  SetPaintMessagePump(Previous);
+  EXPECT_TRUE(std::any_of(Seen.begin(), Seen.end(), [](auto P) { return P.second == 400 && P.first > 0 && P.first < 100; }));
+  EXPECT_EQ(1, Form->pgmain->Position());
+  EXPECT_EQ(4, Form->pgmain->Max());
+}
+
 TEST_F(RunTest, ArchiveProgressMovesTheProgressBar) {
   GivenToolAimedAtTarget();
   bool Continue = true;
