@@ -128,6 +128,18 @@ void TToolScreen::Press(unsigned long W, unsigned long Keysym, int Times) {
   }
 }
 
+bool TToolScreen::Hover(unsigned long W, TPoint P, int Seconds) {
+  int Width = 0, Height = 0;
+  const unsigned long Root = xlib::XDefaultRootWindow(Xlib(FDpy));
+  std::vector<TColorRef> Before = Pixels(Root, Width, Height);
+  TRect R = FProbe->Geometry(W);
+  FProbe->MoveMouse(R.Left + P.X, R.Top + P.Y);
+  FProbe->Sync();
+  if (!WaitUntil([&] { return Pixels(Root, Width, Height) != Before; }, Seconds)) return false;
+  WaitUntilSettled(Root);
+  return true;
+}
+
 bool TToolScreen::PressAndWaitForChange(unsigned long W, unsigned long Keysym, int Seconds) {
   int Width = 0, Height = 0;
   std::vector<TColorRef> Before = Pixels(W, Width, Height);

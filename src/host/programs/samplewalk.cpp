@@ -398,6 +398,9 @@ void TSampleWalk::SetUpSlotOne() {
   Say("   \"Übernehmen\"");
   Screen->Click(Main, Layout->ControlCentre("FlatButton3423423"));
   Screen->WaitUntilSettled(Main, 30);
+  // The level's text is longer than its column: resting on it shows it whole.
+  Require(Screen->Hover(Main, TPoint{Layout->ControlRect("I_DBKMSYS").Left + 300, Grid.Top + 18 + 9}),
+          "Der Hinweis zur Rechte-Spalte erscheint nicht.");
   Shot(Main, "eintrag");
   Say("2. Eintrag 1 \"" + Description + "\" zeigt auf " + Mobile);
 }
