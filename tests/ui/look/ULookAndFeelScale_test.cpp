@@ -5,6 +5,7 @@
 #include "platform/gui/extctrls.h"
 #include "platform/gui/menus.h"
 #include "platform/gui/stdctrls.h"
+#include "ui/look/StyledCtrls.h"
 
 namespace {
 
@@ -116,6 +117,26 @@ TEST_F(Scaling, IndexTwoMakesIt140Percent) {
   RegisterFormForScaling(F);
   EXPECT_EQ(Panel->Width(), 140);
   EXPECT_EQ(Grid->AdjustGrid, "12 1,4");
+}
+
+// A form the scale file does not name (the message box, a dialog) follows
+// the main form, and a check box's box grows with its font there.
+TEST_F(Scaling, AFormWithoutAnEntryFollowsTheMainFormAndItsCheckBoxGrows) {
+  WriteScale("TScaledForm=2\r\n");
+  TScaledForm* Main = NewScaledForm();
+  Application->SetMainForm(Main);
+  auto* Box = new TForm(Application, 0);
+  Box->AfterConstruction();
+  Box->SetBounds(10, 10, 300, 100);
+  auto* Check = Put<TStyledCheckBox>(Box, Bounds(10, 10, 200, 20));
+  EXPECT_EQ(Check->BoxRect().Width(), 12);
+  RegisterFormForScaling(Box);
+  Integer Percent = GetFormScalePercent(Box);
+  Application->SetMainForm(nullptr);
+  EXPECT_EQ(Percent, 140);
+  EXPECT_EQ(Box->Width(), 420);
+  EXPECT_EQ(Check->BoxRect().Width(), std::abs(Check->Font()->Height()));
+  EXPECT_GT(Check->BoxRect().Width(), 12);
 }
 
 TEST_F(Scaling, At100PercentOnlyTheFontsAreAdjusted) {
