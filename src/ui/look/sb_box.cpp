@@ -9,6 +9,7 @@
 #include "platform/gui/winapi.h"
 #include "platform/rtl/classreg.h"
 #include "ui/look/LookBitmaps.h"
+#include "ui/look/ULookAndFeel.h"
 #include "ui/look/sb.h"
 
 RTL_IMPLEMENT_CLASS(TFSB_BOX, TForm, nullptr)
@@ -61,7 +62,6 @@ TFSB_BOX::TFSB_BOX(TComponent* AOwner) : TForm(AOwner, 0) {
   Font()->SetHeight(-11);
   SetClientWidth(406);
   SetClientHeight(187);
-  CallFormHook(this, true);
   FLinkClosed = false;
 
   FP_help = AddPanel(this, alBottom, 23);
@@ -161,6 +161,9 @@ TFSB_BOX::TFSB_BOX(TComponent* AOwner) : TForm(AOwner, 0) {
   };
   FHelp->OnLinkClick = FText->OnLinkClick;
   for (TPlainPanel* P : {Pmsg, Pinput, Pquestion}) P->SetColor(clBtnFace);
+  // The look (and the scale of a window at 120 or 140 %) applies to the
+  // box with its controls in place, so that they grow with it.
+  CallFormHook(this, true);
   Constraints()->SetMaxHeight(Integer(std::lround(Screen->Height() * 0.7)));
 
   FB_OK->OnClick = [this](TObject*) { Answer(mrOk); };
@@ -273,7 +276,10 @@ void TFSB_BOX::FitToText() {
   FText->LayOut();
   TPlainPanel* Row = Pquestion->Visible() ? Pquestion : Pinput->Visible() ? Pinput : Pmsg;
   Row->SetTop(FText->Height() + 2);
-  SetClientHeight(FText->Height() + (Pinput->Visible() ? 70 : 37) + (FP_help->Visible() ? FP_help->Height() : 0));
+  // The room of the button row grows with a box the scaling enlarged.
+  const bool Scaled = FormScalingHook() && FormScalingHook()->Find(this);
+  const Integer Below = (Pinput->Visible() ? 70 : 37) * (Scaled ? GetFormScalePercent(this) : 100) / 100;
+  SetClientHeight(FText->Height() + Below + (FP_help->Visible() ? FP_help->Height() : 0));
 }
 
 void TFSB_BOX::DoShow() {

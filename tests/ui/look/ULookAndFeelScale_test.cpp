@@ -6,6 +6,7 @@
 #include "platform/gui/menus.h"
 #include "platform/gui/stdctrls.h"
 #include "ui/look/StyledCtrls.h"
+#include "ui/look/sb_box.h"
 
 namespace {
 
@@ -137,6 +138,24 @@ TEST_F(Scaling, AFormWithoutAnEntryFollowsTheMainFormAndItsCheckBoxGrows) {
   EXPECT_EQ(Box->Width(), 420);
   EXPECT_EQ(Check->BoxRect().Width(), std::abs(Check->Font()->Height()));
   EXPECT_GT(Check->BoxRect().Width(), 12);
+}
+
+// The message box of a window at 140 % grows with its controls: its text,
+// its buttons and the room of its button row.
+TEST_F(Scaling, TheMessageBoxScalesWithItsControls) {
+  TFSB_BOX* Plain = CreateMsgBoxForm();
+  Integer Width = Plain->ClientWidth(), Button = Plain->FB_BREAK2->Height();
+  Plain->DestroyForm();
+  WriteScale("TFSB_BOX=2\r\n");
+  FreeFormScalingHook();
+  ULookAndFeelInit();
+  TFSB_BOX* Box = CreateMsgBoxForm();
+  Box->SetMessageHtml("<B>/home/anna/laptop/</B>");
+  Box->FitToText();
+  EXPECT_EQ(Box->ClientWidth(), Width * 14 / 10);
+  EXPECT_EQ(Box->FB_BREAK2->Height(), Button * 14 / 10);
+  EXPECT_EQ(Box->ClientHeight(), Box->Text()->Height() + 37 * 14 / 10);
+  Box->DestroyForm();
 }
 
 TEST_F(Scaling, At100PercentOnlyTheFontsAreAdjusted) {
