@@ -20,9 +20,12 @@
 # <folder>/screenshots/. The walk makes the office, the program folder
 # and the mobile folder afresh each time.
 #
-# <folder> defaults to ${XDG_CACHE_HOME:-$HOME/.cache}/mobile-daten-sync
-# and is reused by every run; temporary, common and documents folders of
-# the tool stay inside it, so nothing outside it is touched.
+# <folder> defaults to $HOME/mobile-daten-sync and is reused by every run;
+# temporary, common and documents folders of the tool stay inside it, so
+# nothing outside it is touched. The folder dialog does not show hidden
+# folders, so <folder> must not lie below one (such as ~/.cache): the
+# mobile folder is picked in that dialog. samplewalk only works in a
+# folder it made itself (or an empty one).
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -40,8 +43,15 @@ case "${1:-}" in
     ;;
 esac
 
-WORK=${1:-${XDG_CACHE_HOME:-$HOME/.cache}/mobile-daten-sync}
+WORK=${1:-$HOME/mobile-daten-sync}
 WORK=$(mkdir -p "$WORK" && cd "$WORK" && pwd)
+case "$WORK/" in
+  */.*)
+    echo "Der Ordner $WORK liegt in einem versteckten Ordner; der Ordnerdialog des Programms zeigt ihn nicht." >&2
+    echo "Geben Sie einen sichtbaren Ordner an, z.B.: $0 \$HOME/mobile-daten-sync" >&2
+    exit 2
+    ;;
+esac
 
 bash "$ROOT/scripts/install-deps.sh"
 if [ ! -f "$BUILD/build.ninja" ]; then

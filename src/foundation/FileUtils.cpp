@@ -1,7 +1,12 @@
 #include "foundation/FileUtils.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "foundation/BusyCursor.h"
@@ -117,7 +122,7 @@ bool DeleteDirectoryTree(const String& Dir, bool RemoveRoot) {
   return result;
 }
 
-Int64 CopyStreamBlocks(TStream* Source, TStream* Dest, Int64 Count) {
+Int64 CopyStreamBlocks(TStream* Source, TStream* Dest, Int64 Count, const TCopyProgress& Progress) {
   if (Count == 0) {
     Source->SetPosition(0);
     Count = Source->Size();
@@ -129,7 +134,10 @@ Int64 CopyStreamBlocks(TStream* Source, TStream* Dest, Int64 Count) {
     Source->ReadBuffer(buffer.data(), n);
     Dest->WriteBuffer(buffer.data(), n);
     Count -= n;
-    if (block % PaintEveryBlocks == 0) DispatchPaintMessages();
+    if (block % PaintEveryBlocks == 0) {
+      if (Progress) Progress(result - Count, result);
+      DispatchPaintMessages();
+    }
   }
   return result;
 }
@@ -147,7 +155,7 @@ constexpr Int64 KernelCopyRunBytes = Int64(1) << 20;
 // (the first and every PaintEveryBlocks-th). Returns false, having copied
 // nothing, when the kernel cannot copy between the two files; raises
 // EReadError when Source ends early and EWriteError when Dest refuses.
-bool CopyBlocksInKernel(const os::File& Source, const os::File& Dest, Int64 Count) {
+bool CopyBlocksInKernel(const os::File& Source, const os::File& Dest, Int64 Count, const TCopyProgress& Progress) {
   constexpr Int64 PaintEveryBytes = CopyBlockSize * PaintEveryBlocks;
   // The end of the block after which the pump runs next: the block that
   // starts at paintBlock, when that block exists.
@@ -162,11 +170,13 @@ bool CopyBlocksInKernel(const os::File& Source, const os::File& Dest, Int64 Coun
                                  static_cast<std::uint64_t>(done), n, &got);
     if (!s.ok()) {
       if (done == 0 && s.code() == ERROR_NOT_SUPPORTED) return false;
-      throw EWriteError(SWriteError);
+      if (s.code() == ERROR_DISK_FULL) throw EWriteError(DiskFullText(Dest.Path(), Count - done));
+      throw EWriteError(String(SWriteError) + ": " + Dest.Path());
     }
     if (got < n) throw EReadError(SReadError);
     done = end;
     if (done == paintAt()) {
+      if (Progress) Progress(done, Count);
       DispatchPaintMessages();
       paintBlock += PaintEveryBytes;
     }
@@ -176,7 +186,7 @@ bool CopyBlocksInKernel(const os::File& Source, const os::File& Dest, Int64 Coun
 
 }  // namespace
 
-void CopyFileByStreams(const String& Source, const String& Dest) {
+void CopyFileByStreams(const String& Source, const String& Dest, const TCopyProgress& Progress) {
   StartWait();
   std::unique_ptr<TFileStream> source, dest;
   try {
@@ -186,11 +196,13 @@ void CopyFileByStreams(const String& Source, const String& Dest) {
     dest = std::make_unique<TFileStream>(Dest, fmCreate);
     // Reserving the space up front spares the file system a block-by-block
     // allocation; a full disk still shows at the first write that fails.
-    dest->Handle().Reserve(static_cast<std::uint64_t>(source->Size()));
+    // A disk that cannot hold the whole file says so before any byte.
+    if (dest->Handle().Reserve(static_cast<std::uint64_t>(source->Size())).code() == ERROR_DISK_FULL)
+      throw EWriteError(DiskFullText(Dest, source->Size()));
     // The kernel copies file to file where both file systems allow it;
     // otherwise the bytes pass through the streams.
-    if (!CopyBlocksInKernel(source->Handle(), dest->Handle(), source->Size()))
-      CopyStreamBlocks(source.get(), dest.get(), source->Size());
+    if (!CopyBlocksInKernel(source->Handle(), dest->Handle(), source->Size(), Progress))
+      CopyStreamBlocks(source.get(), dest.get(), source->Size(), Progress);
   } catch (...) {
     if (dest) {  // a partial copy must not pass for a complete one
       String made = dest->Handle().Path();
@@ -227,11 +239,64 @@ int ShellExecuteAndWait(const void* Wnd, const String& Verb, const String& File,
 
 String GetTempDir() { return IncludeTrailingBackslash(GetTempPath()); }
 
+const char* const PrivateTempOwnerFile = "owner.lock";
+
+namespace {
+
+// The owner locks this process holds, by folder.
+std::mutex OwnerLocksGuard;
+std::map<String, os::File> OwnerLocks;
+
+// True when Lock (the owner file of a private folder) is held by a live
+// process.
+bool OwnerLives(const String& Lock) {
+  os::File F;
+  if (!F.Open(Lock, os::Access::Read, os::Share::DenyNone).ok()) return false;
+  return F.IsLockedByOther(0, 1, os::LockKind::Shared);
+}
+
+}  // namespace
+
 String CreatePrivateTempDir(const String& Prefix) {
   os::Result<String> Made = os::CreatePrivateFolder(GetTempDir(), Prefix);
   if (!Made.ok())
     throw EInOutError("Das Verzeichnis kann nicht erstellt werden", static_cast<int>(Made.status().code()));
-  return IncludeTrailingBackslash(Made.value());
+  String Folder = IncludeTrailingBackslash(Made.value());
+  // The owner file gets its name only once it is locked: a start that
+  // looks in meanwhile never finds it unlocked.
+  os::File Owner;
+  const String Unnamed = Folder + PrivateTempOwnerFile + ".new";
+  if (Owner.Open(Unnamed, os::Access::ReadWrite, os::Share::DenyNone, os::Disposition::CreateNew).ok() &&
+      Owner.Lock(0, 1, os::LockKind::Exclusive).ok()) {
+    String Pid = std::to_string(::getpid()) + "\n";
+    Owner.Write(0, Pid.data(), Pid.size());
+    std::error_code Error;
+    std::filesystem::rename(os::ResolvePath(Unnamed), os::ResolvePath(Folder + PrivateTempOwnerFile), Error);
+    std::lock_guard<std::mutex> Hold(OwnerLocksGuard);
+    OwnerLocks[Folder] = std::move(Owner);
+  }
+  return Folder;
+}
+
+void ReleasePrivateTempDir(const String& Folder) {
+  std::lock_guard<std::mutex> Hold(OwnerLocksGuard);
+  OwnerLocks.erase(IncludeTrailingBackslash(Folder));
+}
+
+int RemoveAbandonedTempDirs(const String& Prefix) {
+  namespace fs = std::filesystem;
+  std::error_code Error;
+  int Removed = 0;
+  for (const fs::directory_entry& E : fs::directory_iterator(fs::path(GetTempDir()), Error)) {
+    String Name = E.path().filename().string();
+    if (Name.rfind(Prefix, 0) != 0 || E.is_symlink(Error) || !E.is_directory(Error)) continue;
+    // Only a folder with an owner file is ours to judge: others of the same
+    // prefix belong to whoever made them.
+    String Folder = IncludeTrailingBackslash(E.path().string());
+    String Lock = Folder + PrivateTempOwnerFile;
+    if (fs::exists(Lock, Error) && !OwnerLives(Lock) && DeleteDirectoryTree(Folder, true)) ++Removed;
+  }
+  return Removed;
 }
 
 void EnumFiles(const String& Mask, TStrings* List, bool UpperCase, const String& Prefix) {

@@ -51,6 +51,10 @@ void ForceDirectoryTree(const String& Dir);
 // only unlinked, and only when RemoveRoot.
 bool DeleteDirectoryTree(const String& Dir, bool RemoveRoot);
 
+// Told at a copy's paint points how many of its Total bytes are copied
+// (Done), so that a progress bar can follow a long copy.
+using TCopyProgress = std::function<void(Int64 Done, Int64 Total)>;
+
 // Copies Source to Dest byte for byte in blocks of 61440 bytes under the
 // busy cursor, creating Dest's folder; the kernel copies file to file
 // where the two file systems allow it, else the blocks pass through the
@@ -58,15 +62,16 @@ bool DeleteDirectoryTree(const String& Dir, bool RemoveRoot);
 // (a file another process holds open for writing can be read); Dest is
 // created or replaced. Dest carries the time of the copy. Raises
 // EFOpenError / EFCreateError / EReadError / EWriteError; on any failure
-// after Dest was created, the partial Dest is deleted.
-void CopyFileByStreams(const String& Source, const String& Dest);
+// after Dest was created, the partial Dest is deleted. Progress (when
+// given) is told at every paint point.
+void CopyFileByStreams(const String& Source, const String& Dest, const TCopyProgress& Progress = nullptr);
 
 // Copies Count bytes from Source's position to Dest's position in blocks of
 // at most 61440 bytes (never more than Count); Count 0 rewinds Source and
 // copies its whole size. Runs the paint pump every 1000 blocks. Returns the
 // number of bytes copied; a short read raises EReadError, a short write
-// EWriteError.
-Int64 CopyStreamBlocks(TStream* Source, TStream* Dest, Int64 Count);
+// EWriteError. Progress (when given) is told at every paint point.
+Int64 CopyStreamBlocks(TStream* Source, TStream* Dest, Int64 Count, const TCopyProgress& Progress = nullptr);
 
 // Launches File through the shell (ShellExecuteEx), waits for the started
 // process to end while running the paint pump, and returns the shell's
@@ -82,8 +87,22 @@ String GetTempDir();
 // a unique ending, created atomically with mode 0700 (no other local user
 // can read, plant or replace anything in it). Returns it with a trailing
 // '/'. Raises EInOutError "Das Verzeichnis kann nicht erstellt werden" when
-// it cannot be made. The caller removes it (DeleteDirectoryTree).
+// it cannot be made. The caller calls ReleasePrivateTempDir, then removes
+// it (DeleteDirectoryTree).
+//
+// The folder holds the file PrivateTempOwnerFile ("owner.lock", with the
+// process id), locked by this process until ReleasePrivateTempDir or the
+// end of the process: the lock tells a later start whether the owner still
+// runs (RemoveAbandonedTempDirs).
 String CreatePrivateTempDir(const String& Prefix);
+extern const char* const PrivateTempOwnerFile;
+// Gives up the owner lock of a folder made by CreatePrivateTempDir.
+void ReleasePrivateTempDir(const String& Folder);
+// Removes the folders Prefix* of the temporary folder that a process left
+// behind when it was killed: those whose owner file is no longer locked.
+// A live run's folder, and any folder without an owner file, is left
+// alone. Returns the number removed.
+int RemoveAbandonedTempDirs(const String& Prefix);
 
 // Clears List, then adds Prefix + name of every ordinary file matching Mask
 // (no folders, hidden or system files), upper-cased as a whole when

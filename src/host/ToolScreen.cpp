@@ -128,6 +128,28 @@ void TToolScreen::Press(unsigned long W, unsigned long Keysym, int Times) {
   }
 }
 
+bool TToolScreen::Hover(unsigned long W, TPoint P, int Seconds) {
+  int Width = 0, Height = 0;
+  const unsigned long Root = xlib::XDefaultRootWindow(Xlib(FDpy));
+  std::vector<TColorRef> Before = Pixels(Root, Width, Height);
+  TRect R = FProbe->Geometry(W);
+  FProbe->MoveMouse(R.Left + P.X, R.Top + P.Y);
+  FProbe->Sync();
+  if (!WaitUntil([&] { return Pixels(Root, Width, Height) != Before; }, Seconds)) return false;
+  WaitUntilSettled(Root);
+  return true;
+}
+
+bool TToolScreen::PressAndWaitForChange(unsigned long W, unsigned long Keysym, int Seconds) {
+  int Width = 0, Height = 0;
+  std::vector<TColorRef> Before = Pixels(W, Width, Height);
+  FProbe->TapKey(Keysym);
+  FProbe->Sync();
+  if (!WaitUntil([&] { return Pixels(W, Width, Height) != Before; }, Seconds)) return false;
+  WaitUntilSettled(W);
+  return true;
+}
+
 void TToolScreen::SavePng(unsigned long W, const String& FileName) {
   // The screen's picture at W's place: a message box above W shows as the
   // user sees it, not as the black of a covered window's missing pixels.

@@ -57,6 +57,12 @@ class TToolScreen {
   // Presses and releases the key of Keysym Times times, waiting after each
   // press until W is idle again (a tree expands, a row moves).
   void Press(unsigned long W, unsigned long Keysym, int Times = 1);
+  // Rests the pointer at P of W's client area; true once the screen there
+  // shows something else (a hint) within Seconds.
+  bool Hover(unsigned long W, TPoint P, int Seconds = 3);
+  // Presses the key of Keysym once; true once W shows something else
+  // (and is idle again), false when nothing changed within Seconds.
+  bool PressAndWaitForChange(unsigned long W, unsigned long Keysym, int Seconds = 2);
   // Saves what the screen shows at W's place (windows above W included) as
   // a PNG file. Raises EFCreateError when the file cannot be written,
   // EInvalidGraphicOperation when W is not on the screen.

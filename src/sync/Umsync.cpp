@@ -27,6 +27,7 @@ String HostProductName;
 
 const char* const HostMainWindowClass = "T_KELPO_Mainform";
 const char* const InstallerFolderName = "Kelpo-Laptop-Installer/";
+const char* const PrivateTempPrefix = "mds-";
 const char* const MobileFolderName = "KelpoM/";
 const char* const MobileDataFolder = "KVS/DATA/REMOTE/";
 const char* const MarkerFileName = "KELPAMBO.FILE";
@@ -125,12 +126,13 @@ void TFsync::InstallerDir(const String& Sub, bool Delete, String& Path) {
   // this session alone, never under a fixed name others could plant.
   if (PrivateTempRoot.empty()) {
     if (Delete) return;
-    PrivateTempRoot = CreatePrivateTempDir("mds-");
+    PrivateTempRoot = CreatePrivateTempDir(PrivateTempPrefix);
   }
   Path = IncludeTrailingBackslash(PrivateTempRoot + InstallerFolderName + Sub);
   if (!Delete) {
     ForceDirectoryTree(Path);
   } else if (Sub.empty()) {
+    ReleasePrivateTempDir(PrivateTempRoot);
     DeleteDirectoryTree(PrivateTempRoot, true);
     PrivateTempRoot.clear();
   } else {
@@ -147,6 +149,10 @@ void PaintPendingWindows() {
   // Bounded: a window that keeps invalidating itself must not hold the run.
   MSG M;
   for (int I = 0; I < 1000 && PeekMessage(M, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++I) DispatchMessage(M);
+  // A close request of the desktop is answered at once (the form says that
+  // the run goes on); other input waits for the end of the run.
+  for (int I = 0; I < 100 && PeekMessage(M, nullptr, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE); ++I)
+    DispatchMessage(M);
 }
 
 void TFsync::MarkStep(Integer Step) {

@@ -84,6 +84,14 @@ constexpr UINT WM_STARTUP = WM_USER + 104;  // 1128
 extern const char* const HostMainWindowClass;  // "T_KELPO_Mainform"
 // The temporary tree of a run below the temporary folder.
 extern const char* const InstallerFolderName;  // "Kelpo-Laptop-Installer/"
+// The lock that one tool on one office folder holds while it runs: a file
+// of the common application data folder named after the office folder,
+// locked through Lock. False when another process (or form) holds it.
+bool TakeInstanceLock(const String& OfficeFolder, os::File& Lock);
+// What the user reads (and stderr shows) when the tool already runs on
+// OfficeFolder.
+String AlreadyRunningText(const String& OfficeFolder);
+extern const char* const PrivateTempPrefix;    // "mds-": the session's private temporary folder
 // The folder a mobile installation lives in below its target.
 extern const char* const MobileFolderName;  // "KelpoM/"
 // The mobile data folder below the mobile installation.
@@ -210,9 +218,17 @@ class TFsync : public TForm {
   String CurrentGUID;
   Byte CurrentID = 0;          // slot 1..7
   bool RestartHost = false;    // start TOVAR.EXE again on close
+  // A run is under way (page "3", up to its closing message): a close
+  // request then waits for its end (CloseAfterRun), since a run stopped
+  // midway could leave the office half written.
+  bool RunActive = false;
+  bool CloseAfterRun = false;
   // The private folder of this session that holds the temporary tree
   // (CreatePrivateTempDir; empty until the first InstallerDir).
   String PrivateTempRoot;
+  // Held while this form runs on the office of the command line
+  // (TakeInstanceLock): a second start on it is refused at once.
+  os::File InstanceLock;
   // What each office table file was when ReadCurrentMandant copied it (by
   // its name in RunTableFiles); the write-back refuses a table changed since.
   std::map<String, os::FileIdentity> CopiedOfficeTables;
@@ -408,8 +424,9 @@ constexpr TColor InactiveStepColor = TColor(0x606060);
 
 // The program's paint pump (SetPaintMessagePump, DispatchPaintMessages):
 // takes the back end's device events and dispatches every pending
-// WM_PAINT, nothing else, so that the lock countdown and the steps of a
-// run show on screen while input waits for the message loop. The main
+// WM_PAINT and the desktop's close requests (WM_SYSCOMMAND), nothing else,
+// so that the lock countdown and the steps of a run show on screen and a
+// close is answered while input waits for the message loop. The main
 // block installs it. GUI thread.
 void PaintPendingWindows();
 

@@ -79,11 +79,30 @@ void TCountProgress::Show() {
   FNextTick = FClock->TickCount64() + CountTextInterval;
 }
 
+TStepBytes::TStepBytes(TFsync& Form)
+    : FForm(Form), FMax(Form.pgmain->Max()), FEnd(Form.pgmain->Position()) {}
+
+TStepBytes::~TStepBytes() {
+  if (FForm.pgmain->Max() == FMax) return;
+  FForm.pgmain->SetMax(FMax);
+  FForm.pgmain->SetPosition(FEnd);
+}
+
+TCopyProgress TStepBytes::Progress() {
+  return [this](Int64 Done, Int64 Total) {
+    if (Total <= 0 || FEnd <= 0) return;
+    constexpr Integer Fine = 100;
+    FForm.pgmain->SetMax(FMax * Fine);
+    FForm.pgmain->SetPosition(Integer((FEnd - 1) * Fine + Done * Fine / Total));
+  };
+}
+
 void CopyWithProgress(TFsync& Form, const String& Verb, const String& Name, const String& Source,
                       const String& Dest) {
   ShowCopyText(Form, Verb + " " + Name + "..");
   AdvanceProgress(Form);
-  CopyFileByStreams(Source, Dest);
+  TStepBytes Bytes(Form);
+  CopyFileByStreams(Source, Dest, Bytes.Progress());
 }
 
 std::unique_ptr<TOakConnection> OpenLocalConnection(const String& Folder) {
@@ -193,6 +212,9 @@ bool TFsync::ReadCurrentMandant() {
     CopyOfficeSide(*this, Dest);
     CopyOfficeExtras(*this, Dest);
     WriteMarkerFile(*this, Dest);
+  } catch (const Exception& E) {
+    // The cause stays readable: a full disk names its file and the space.
+    throw ECanNotActiveMandant2TmpGrabbing(E.Message());
   } catch (...) {
     throw ECanNotActiveMandant2TmpGrabbing("");
   }
@@ -208,6 +230,8 @@ bool TFsync::FetchMobileData() {
     StartProgress(*this, 1, 20);
     for (const String& Name : RunTableFiles())
       CopyWithProgress(*this, "holen von", Name, Mobile + Name, Dest + "Data/" + Name);
+  } catch (const Exception& E) {
+    throw ECanNotMobileDataGrabbing(E.Message());
   } catch (...) {
     throw ECanNotMobileDataGrabbing("");
   }

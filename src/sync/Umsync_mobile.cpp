@@ -100,7 +100,8 @@ namespace {
 void CopyIfPresent(TFsync& Form, const String& Source, const String& Dest) {
   if (!FileExistsEx(Source)) return;
   AdvanceProgress(Form);
-  CopyFileByStreams(Source, Dest);
+  TStepBytes Bytes(Form);
+  CopyFileByStreams(Source, Dest, Bytes.Progress());
 }
 
 // Calls Step and ignores its errors (the optional parts of an installation).
@@ -181,7 +182,10 @@ bool TFsync::InstallToMobile() {
     AdvanceProgress(*this);
     StartProgress(*this, 1, 8);
     const String Package = RunFolder(*this, "") + SelfExtractingPackage;
-    CopyFileByStreams(Package, Target + SelfExtractingPackage);
+    {
+      TStepBytes Bytes(*this);
+      CopyFileByStreams(Package, Target + SelfExtractingPackage, Bytes.Progress());
+    }
     // The package is a program: the mobile side starts it to unpack.
     if (!SetFileExecutable(Target + SelfExtractingPackage)) RaiseLastOSError();
     DeleteFile(Package);

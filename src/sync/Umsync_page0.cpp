@@ -104,5 +104,13 @@ void TFsync::FlatButton2Click(TObject*) {
 }
 
 void TFsync::FlatButton332423Click(TObject*) {
-  ShellExecute(nullptr, "open", ExtractFilePath(ParamStr(0)) + "synchlp.htm", String(), String(), SW_SHOWNORMAL);
+  const String Page = ExtractFilePath(ParamStr(0)) + "synchlp.htm";
+  int Code = ShellExecute(nullptr, "open", Page, String(), String(), SW_SHOWNORMAL);
+  if (Code > 32) return;
+  // Without a word the button would seem broken.
+  if (!FileExists(Page))
+    ShowMsg("<B>Die Hilfe kann nicht angezeigt werden:</B><BR>Die Hilfeseite " + Page + " fehlt.");
+  else
+    ShowMsg("<B>Die Hilfe kann nicht angezeigt werden:</B><BR>Es ist kein Programm eingerichtet, das die "
+            "Hilfeseite " + Page + " öffnet (xdg-open).");
 }

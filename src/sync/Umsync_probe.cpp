@@ -135,7 +135,8 @@ bool TFsync::CheckTargetWritable() {
   try {
     Test = std::make_unique<TFileStream>(TestFile, fmCreate);
   } catch (const EStreamError&) {
-    ShowMsg("<B>Das Ziel ist erreichbar oder Sie haben kein Recht dieses Ziel zu benutzen.</B>");
+    ShowMsg("<B>Das Ziel ist nicht erreichbar oder Sie haben kein Recht dieses Ziel zu benutzen:<BR>" +
+            CurrentPath + "</B>");
     return false;
   }
   try {

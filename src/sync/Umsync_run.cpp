@@ -85,6 +85,13 @@ void GoBack(TFsync& F, int Times) {
   for (int I = 0; I < Times; ++I) F.WizardNotebook1->Back(F.WizardNotebook1);
 }
 
+// After a failed run: back to the list, where "Weiter" tests the target
+// afresh. Going back only to the target page would offer the same run
+// again under "Weiter" and repeat the failure.
+void BackToListAfterFailure(TFsync& F) {
+  while (CurrentPage(F) != "0" && F.WizardNotebook1->PageIndex() > 0) GoBack(F, 1);
+}
+
 // The "Übernehmen" action of page "0": save the list and stay on the row.
 void ApplyConfiguration(TFsync& F) {
   if (F.FlatButton3423423->OnClick) {
@@ -191,7 +198,7 @@ void Guarded(TFsync& F, std::initializer_list<TClass> Handled, TSteps Steps) {
     F.ShowMsg(FailureText(Exception(E.what()), Handled));
   }
   RetakeLock(F);
-  GoBack(F, 1);
+  BackToListAfterFailure(F);
 }
 
 // RunMode 1: a new mobile installation.
@@ -255,11 +262,13 @@ void ArriveOnRunPage(TFsync& F, bool FinalState) {
   // The page's header, buttons and labels show for the run before it starts.
   DispatchPaintMessages();
   StartWait();
+  F.RunActive = true;
   // A run reads the office only while it holds the lock (a failed run may
   // have left it released).
-  if ((F.RunMode == 1 || F.RunMode == 2) && !RetakeLock(F)) GoBack(F, 1);
+  if ((F.RunMode == 1 || F.RunMode == 2) && !RetakeLock(F)) BackToListAfterFailure(F);
   else if (F.RunMode == 1) RunInstallation(F);
   else if (F.RunMode == 2) RunSynchronisation(F);
+  F.RunActive = false;
   F.EnableWizardButtons(true);
   if (CurrentPage(F) == "0") {
     F.FlatButton_next->SetVisible(true);
@@ -267,6 +276,11 @@ void ArriveOnRunPage(TFsync& F, bool FinalState) {
     F.scignoreadr->SetChecked(false);
   }
   StopWait();
+  // A close asked for during the run: the user has read its outcome now.
+  if (F.CloseAfterRun) {
+    F.CloseAfterRun = false;
+    F.Close();
+  }
 }
 
 // ---- Wizard events -------------------------------------------------------------------
@@ -301,9 +315,16 @@ void RestartHostProgram() {
   if (CreateProcess(Path, "\"" + Path + "\"", String(), Info)) Info.hProcess.Close();
 }
 
-// The window may always close: the temporary tree goes, the office is
+// During a run the window stays until the run has ended and its message
+// was read; it closes then. Otherwise it may always close: the temporary tree goes, the office is
 // disconnected, the services start again, and after "&Schließen" the host.
 void CloseQuery(TFsync& F, bool& CanClose) {
+  if (F.RunActive) {
+    CanClose = false;
+    F.CloseAfterRun = true;
+    F.ShowInfo("Bitte warten, die Synchronisation läuft noch");
+    return;
+  }
   CanClose = true;
   String Path;
   F.InstallerDir(String(), true, Path);

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "foundation/BusyCursor.h"
+#include "foundation/FileUtils.h"
 #include "platform/rtl/clock.h"
 #include "sync/Umsync.h"
 
@@ -55,6 +56,23 @@ void StartProgress(TFsync& Form, Integer Position, Integer Max);
 void AdvanceProgress(TFsync& Form);
 // Label3copy := Text, painted at once.
 void ShowCopyText(TFsync& Form, const String& Text);
+
+// The bytes of one long copy on pgmain: while the copy runs, the bar moves
+// from the position before the step's advance to its position now, in
+// hundredths of a step; the object's end leaves the bar as it found it.
+class TStepBytes {
+ public:
+  explicit TStepBytes(TFsync& Form);
+  ~TStepBytes();
+  TStepBytes(const TStepBytes&) = delete;
+  TStepBytes& operator=(const TStepBytes&) = delete;
+  // The progress to hand to CopyFileByStreams.
+  TCopyProgress Progress();
+
+ private:
+  TFsync& FForm;
+  Integer FMax, FEnd;
+};
 
 // The running number of a table walk on Label3copy: What + "  " + N +
 // " von " + Count. Painting the label for every record would cost more

@@ -77,7 +77,33 @@ bool ArgumentsRefused(const String& Title, Integer MinVersion, TForm* Form) {
 
 bool Refused = false;
 
+// The name of the instance lock of an office folder: its resolved path
+// with every character that cannot stand in a file name replaced.
+String InstanceLockName(const String& OfficeFolder) {
+  String Name = ExcludeTrailingPathDelimiter(os::ResolvePath(ExpandFileName(OfficeFolder)));
+  for (char& C : Name)
+    if (C == '/' || C == ':' || C == '\\') C = '_';
+  return "orvsync7" + Name + ".lock";
+}
+
 }  // namespace
+
+bool TakeInstanceLock(const String& OfficeFolder, os::File& Lock) {
+  String Folder = IncludeTrailingBackslash(SHGetSpecialFolderPath(CSIDL_COMMON_APPDATA, true));
+  // Without a folder to lock in, the table locks still keep a second run out.
+  if (!Lock.Open(Folder + InstanceLockName(OfficeFolder), os::Access::ReadWrite, os::Share::DenyNone,
+                 os::Disposition::OpenAlways)
+           .ok())
+    return true;
+  if (Lock.Lock(0, 1, os::LockKind::Exclusive).ok()) return true;
+  Lock.Close();
+  return false;
+}
+
+String AlreadyRunningText(const String& OfficeFolder) {
+  return "<B>Die Mobile Daten-Syncronisation läuft bereits für das Datenverzeichnis " + OfficeFolder +
+         ".</B><BR>Benutzen Sie das schon geöffnete Fenster.";
+}
 
 String PlainMessageText(const String& Html) {
   String Text = Html;
@@ -133,5 +159,13 @@ bool CheckStartParams(const String& Title, const String& SubFolder, Integer MinV
 
 void TFsync::StartUp(TMessage&) {
   if (CheckStartParams("Laptopabgleich - mobile Datenerfassung.", String(), 12340, this)) return;
+  if (!TakeInstanceLock(ParamStr(1), InstanceLock)) {
+    RefuseStart(AlreadyRunningText(ParamStr(1)));
+    Close();
+    return;
+  }
+  // The temporary folders of runs that were killed hold copies of the
+  // office (gigabytes with large files): nothing else would remove them.
+  RemoveAbandonedTempDirs(PrivateTempPrefix);
   DatabaseStartUp();
 }

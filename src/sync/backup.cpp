@@ -62,7 +62,9 @@ namespace {
 
 // An error that ends the write with its code.
 struct TWriteFailure {
+  explicit TWriteFailure(Integer C, String Why = String()) : Code(C), Cause(std::move(Why)) {}
   Integer Code;
+  String Cause;  // what the stream said (a full disk names its file), or ""
 };
 
 const char* const ArchiveStreamName = ":STREAM";
@@ -160,9 +162,9 @@ void TBackupFile::TWriter::FlushOut() {
   if (FOut.empty()) return;
   try {
     FDest->WriteBuffer(FOut.data(), static_cast<Int64>(FOut.size()));
-  } catch (const Exception&) {
+  } catch (const Exception& E) {
     FOut.clear();
-    throw TWriteFailure{beCannotWriteArchive};
+    throw TWriteFailure{beCannotWriteArchive, E.Message()};
   }
   FOut.clear();
 }
@@ -289,6 +291,7 @@ void TBackupFile::TWriter::WriteEntry(const String& Path, bool IsList) {
 
 bool TBackupFile::TWriter::Run(TStrings* Files) {
   Integer Error = 0;
+  String Cause;
   try {
     for (Integer i = 0; i < Files->Count(); ++i) {
       String Spec;
@@ -307,6 +310,7 @@ bool TBackupFile::TWriter::Run(TStrings* Files) {
     FlushOut();
   } catch (const TWriteFailure& F) {
     Error = F.Code;
+    Cause = F.Cause;
   } catch (const Exception&) {
     Error = beCannotReadFile;
   }
@@ -319,8 +323,10 @@ bool TBackupFile::TWriter::Run(TStrings* Files) {
   if (!FListFile.empty()) DeleteFile(FListFile);
   Progress(String(), 100);
   if (Error) {
-    if (O.OnError) O.OnError(&O, Error, BackupErrorText(Error));
-    else if (ErrorDialogHook) ErrorDialogHook(BackupErrorText(Error));
+    // The stream's own words tell the user what to do (a full disk).
+    String Text = Cause.empty() ? BackupErrorText(Error) : BackupErrorText(Error) + ":<BR>" + Cause;
+    if (O.OnError) O.OnError(&O, Error, Text);
+    else if (ErrorDialogHook) ErrorDialogHook(Text);
   }
   return Error == 0 && !FAborted;
 }

@@ -17,6 +17,7 @@
 #include "platform/os/process.h"
 #include "platform/rtl/strings.h"
 #include "temp_dir.h"
+#include "scoped_env.h"
 
 namespace fs = std::filesystem;
 
@@ -369,6 +370,37 @@ TEST_F(FileUtilsTest, TempDirEndsWithASeparator) {
   std::string t = GetTempDir();
   ASSERT_FALSE(t.empty());
   EXPECT_EQ(t.back(), '/');
+}
+
+// The private folder of a run that was killed is removed at the next
+// start; that of a live run, and a folder of the prefix that is not a
+// run's, stay.
+TEST_F(FileUtilsTest, AbandonedPrivateTempFoldersGoAndLiveOnesStay) {
+  ScopedEnv Temp("TMPDIR", root.c_str());
+  int Pipe[2];
+  ASSERT_EQ(0, ::pipe(Pipe));
+  pid_t Child = ::fork();
+  if (Child == 0) {  // a run that ends without cleaning up
+    std::string Made = CreatePrivateTempDir("mds-");
+    (void)!::write(Pipe[1], Made.data(), Made.size());
+    ::_exit(0);
+  }
+  ::close(Pipe[1]);
+  char Buf[512];
+  ssize_t N = ::read(Pipe[0], Buf, sizeof Buf);
+  ::close(Pipe[0]);
+  ::waitpid(Child, nullptr, 0);
+  ASSERT_GT(N, 0);
+  std::string Dead(Buf, size_t(N));
+  std::string Live = CreatePrivateTempDir("mds-");
+  Put("mds-other/keep.txt");
+  EXPECT_EQ(1, RemoveAbandonedTempDirs("mds-"));
+  EXPECT_FALSE(fs::exists(Dead));
+  EXPECT_TRUE(fs::exists(Live + PrivateTempOwnerFile));
+  EXPECT_TRUE(fs::exists(At("mds-other/keep.txt")));
+  ReleasePrivateTempDir(Live);
+  EXPECT_EQ(1, RemoveAbandonedTempDirs("mds-"));
+  EXPECT_FALSE(fs::exists(Live));
 }
 
 TEST_F(FileUtilsTest, EnumFilesUpperCasesWithPrefixAndSkipsHiddenAndFolders) {

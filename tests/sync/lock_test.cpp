@@ -291,6 +291,33 @@ TEST_F(LockTest, DamagedFilesAtTheStartAreNamedWithTheirReason) {
   }
 }
 
+// A second tool on an office that one already holds says so at once,
+// without the countdown; once the first has ended, a start goes through.
+TEST_F(LockTest, ASecondToolOnTheSameOfficeIsRefusedAtOnce) {
+  SetCommandLineArgs({Office, "1", "12340"});
+  os::File First;
+  ASSERT_TRUE(TakeInstanceLock(Office, First));
+  ExpectMessage("Die Mobile Daten-Syncronisation läuft bereits für das Datenverzeichnis " + Office +
+                ".\nBenutzen Sie das schon geöffnete Fenster.");
+  MakeForm();
+  Form->OnInfo = [this](const String& Text) { Infos.push_back(Text); };
+  SendMessage(Form->Handle(), WM_STARTUP, 0, 0);
+  EXPECT_TRUE(StartRefused());
+  EXPECT_EQ(CloseCount, 1);
+  EXPECT_FALSE(Form->OakConnection->IsConnected());
+  EXPECT_TRUE(Infos.empty());
+  ExpectAllAnswered();
+
+  First.Close();
+  ResetStartRefused();
+  delete Form;
+  Form = nullptr;
+  MakeForm();
+  SendMessage(Form->Handle(), WM_STARTUP, 0, 0);
+  EXPECT_FALSE(StartRefused());
+  EXPECT_TRUE(Form->OakConnection->IsConnected());
+}
+
 TEST(StartMessageTest, TheTerminalGetsTheMessageWithoutMarkUp) {
   EXPECT_EQ(PlainMessageText("<B>Das Programm kann nicht direkt gestartet werden.<br>Eventuell ...</B>"),
             "Das Programm kann nicht direkt gestartet werden.\nEventuell ...");

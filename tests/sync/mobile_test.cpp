@@ -178,7 +178,8 @@ TEST_F(MobileTest, AnArchiveErrorShowsInTheMessageBoxWhileTheWindowKeepsPainting
     AtFirstBlock = Painted;
     os::FaultInjection::FailNextWrites(1);
   };
-  ExpectMessage("Cannot write to archive");
+  // A full disk says so, naming the package being written.
+  ExpectMessage("Cannot write to archive:\nDer Datenträger ist voll: Die Datei " + Tree("") + SelfExtractingPackage);
   ExpectMessage("Creation of self extracting EXE failed or aborted");
   EXPECT_THROW(Install(), ECanNotInstall2Mobile);
   os::FaultInjection::Reset();

@@ -138,7 +138,7 @@ TEST_F(EditPageZero, AFolderPathLongerThanTheFieldIsRefusedAndThePathStays) {
   ExpectAllAnswered();
 }
 
-TEST_F(EditPageZero, HelpOpensTheHelpPageOfTheToolsFolder) {
+TEST_F(EditPageZero, HelpOpensTheHelpPageOfTheToolsFolderOrSaysWhyItCannot) {
   StartedTool();
   WriteFile(Tool + "synchlp.htm", "<html></html>");
   // A stand-in "xdg-open" on PATH; the launcher records instead of starting it.
@@ -156,6 +156,16 @@ TEST_F(EditPageZero, HelpOpensTheHelpPageOfTheToolsFolder) {
   bool NamesHelpPage = false;
   for (const String& A : Started[0].Argv) NamesHelpPage |= A == Tool + "synchlp.htm";
   EXPECT_TRUE(NamesHelpPage);
+  // Without a program that shows it, the user is told so, naming the page;
+  // without the page, that it is missing.
+  SetVariable("PATH", Root + "leer");
+  ExpectMessage("Die Hilfe kann nicht angezeigt werden:\nEs ist kein Programm eingerichtet, das die Hilfeseite " +
+                Tool + "synchlp.htm öffnet (xdg-open).");
+  Press(Form->FlatButton332423);
+  std::filesystem::remove(Tool + "synchlp.htm");
+  ExpectMessage("Die Hilfe kann nicht angezeigt werden:\nDie Hilfeseite " + Tool + "synchlp.htm fehlt.");
+  Press(Form->FlatButton332423);
+  ExpectAllAnswered();
 }
 
 TEST_F(EditPageZero, TheRightsDialogWritesTheTickedLevel) {

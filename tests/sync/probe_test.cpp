@@ -95,9 +95,10 @@ TEST_F(ProbeTest, AnEmptyMobileDataFolderIsANewInstallationWithoutQuestion) {
   ExpectAllAnswered();
 }
 
-TEST_F(ProbeTest, ATargetThatCannotTakeAFileIsRefused) {
+TEST_F(ProbeTest, ATargetThatCannotTakeAFileIsRefusedNamingTheTarget) {
   std::filesystem::create_directories(Installation() + "000.tmp/");  // a folder in its place
-  ExpectMessage("Das Ziel ist erreichbar oder Sie haben kein Recht dieses Ziel zu benutzen.");
+  ExpectMessage("Das Ziel ist nicht erreichbar oder Sie haben kein Recht dieses Ziel zu benutzen:\n" +
+                Installation());
   EXPECT_FALSE(Check());
   EXPECT_EQ(Form->RunMode, 0);
   EXPECT_EQ(Info(), "<B>Überprüfen...</B>");

@@ -2,7 +2,7 @@
 // a synchronisation (RunMode 2) through the steps, each marked on page
 // "3"; a failed step ends in its message; closing cleans up and, after
 // "&Schließen", starts the host again.
-#include "sync_fixture.h"
+#include "sync/run_fixture.h"
 
 #include <sys/wait.h>
 
@@ -20,10 +20,10 @@
 
 namespace {
 
-class RunTest : public SyncTest {
+class RunTest : public RunStepTest {
  protected:
   void SetUp() override {
-    SyncTest::SetUp();
+    RunStepTest::SetUp();
     ServicesStopped = false;
     PreviousLauncher = SetProcessLauncher([this](const TLaunchRequest& R, TProcessHandle& Process) -> DWORD {
       Launched.push_back(R);
@@ -34,7 +34,7 @@ class RunTest : public SyncTest {
   void TearDown() override {
     SetProcessLauncher(PreviousLauncher);
     ServicesStopped = false;
-    SyncTest::TearDown();
+    RunStepTest::TearDown();
   }
 
   // An office with its tables, the tool's folder with the program files
@@ -202,20 +202,40 @@ TEST_F(RunTest, InstallationReportsTheNewInstallationAndReturnsToTheList) {
   EXPECT_TRUE(AnyShown("TOVAR.EXE starten"));
   ExpectBackOnListPage();
   EXPECT_TRUE(Exists(Target + "KelpoM/"));
+  // The package's extractor carries none of the tool's resources.
+  if (!BuiltProgram("updatemobile").empty()) {
+    EXPECT_EQ(String::npos, ReadFile(Target + "KelpoM/" + SelfExtractingPackage).find("object Fsync: TFsync"));
+  }
   EXPECT_TRUE(ServicesStopped);
   ExpectAllAnswered();
 }
 
-TEST_F(RunTest, InstallationThatCannotReadTheOfficeSaysSoAndGoesBackOnePage) {
+// After a failed run the wizard is back on the list: "Weiter" tests the
+// target afresh instead of repeating the run that failed.
+TEST_F(RunTest, InstallationThatCannotReadTheOfficeSaysSoAndGoesBackToTheList) {
   GivenToolAimedAtTarget();
   std::filesystem::remove(Tool + ProgramFiles[0]);
   ExpectMessage("Die Daten des aktuellen Mandanten können nicht geholt werden.");
   RunWizard();
-  EXPECT_EQ("2", Page());
   EXPECT_EQ((std::vector<int>{1}), Marks);
-  EXPECT_TRUE(Form->FlatButton_back->Enabled());
-  EXPECT_TRUE(Form->FlatButton_cancel->Enabled());
-  EXPECT_EQ("&Weiter", Form->FlatButton_next->Caption());
+  ExpectBackOnListPage();
+  ExpectAllAnswered();
+}
+
+// A full disk names the file, the space it needed and the space free;
+// the wizard is back on the list rather than offering the same run again.
+TEST_F(RunTest, AFullDiskIsNamedWithTheFileAndTheSpace) {
+  GivenToolAimedAtTarget();
+  os::FaultInjection::SetDiskFull(true);
+  ExpectMessage("Der Datenträger ist voll: Die Datei " + Tree("M_Temp/Server/"));
+  RunWizard();
+  os::FaultInjection::Reset();
+  ASSERT_FALSE(ShownTexts().empty());
+  const String Text = ShownTexts().back();
+  EXPECT_NE(String::npos, Text.find(" kann nicht geschrieben werden. Benötigt: ")) << Text;
+  EXPECT_NE(String::npos, Text.find(", frei: ")) << Text;
+  EXPECT_EQ(String::npos, Text.find("Stream-Schreibfehler")) << Text;
+  ExpectBackOnListPage();
   ExpectAllAnswered();
 }
 
@@ -226,7 +246,7 @@ TEST_F(RunTest, InstallationShowsABrokenTableOnlyByItsName) {
   RunWizard();
   EXPECT_EQ((std::vector<int>{1, 3}), Marks);
   EXPECT_FALSE(AnyShown("anscheinend defekt"));
-  EXPECT_EQ("2", Page());
+  EXPECT_EQ("0", Page());
   ExpectAllAnswered();
 }
 
@@ -277,7 +297,7 @@ TEST_F(SynchronisationTest, MobileFileGoneAfterTheCheckFailsFetchingTheMobileDat
   ExpectMessage("Die Daten des mobilen Computers können nicht geholt werden.");
   ClickNext();
   EXPECT_EQ((std::vector<int>{1, 2}), Marks);
-  EXPECT_EQ("2", Page());
+  EXPECT_EQ("0", Page());
   EXPECT_TRUE(Form->FlatButton_next->Visible());
   ExpectAllAnswered();
 }
@@ -307,6 +327,38 @@ TEST_F(SynchronisationTest, AnOrderTheRunCannotTakeOverIsNamedAndItsTablesKeptWi
   ExpectAllAnswered();
 }
 
+// The desktop asks to close the window in the middle of a synchronisation:
+// the form says that the run goes on, the run ends, its counters show, and
+// only then does the window go; the order entered on the laptop is in the
+// office.
+TEST_F(SynchronisationTest, ACloseRequestDuringTheRunWaitsForItsEndAndItsMessage) {
+  String MobileData = Form->CurrentPath + MobileDataFolder;
+  AddRow(MobileData, "Auftraege", {{"ID_ORDER", "300000099"}, {"Status", "0"}, {"ParentName", "20261207-110000000"}});
+  auto Previous = SetPaintMessagePump(PaintPendingWindows);
+  std::vector<String> Infos;
+  Form->OnInfo = [&](const String& Text) { Infos.push_back(Text); };
+  TWndMethod Old = Form->l2->WindowProc;
+  Form->l2->WindowProc = [&](TMessage& M) {
+    Old(M);
+    if (M.Msg == CM_FONTCHANGED && Form->l2->Font()->Style().Contains(fsBold))
+      PostMessage(Form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  };
+  int ClosesAtMessage = -1;
+  Responder->Do("*", [&](TCustomForm* Box) {
+    ClosesAtMessage = CloseCount;
+    Box->SetModalResult(mrCancel);
+  }, "Mobile wurde synchronisiert.");
+  RunWizard();
+  SetPaintMessagePump(Previous);
+  EXPECT_EQ(0, ClosesAtMessage);
+  EXPECT_EQ(1, CloseCount);
+  EXPECT_NE(std::find(Infos.begin(), Infos.end(), "Bitte warten, die Synchronisation läuft noch"), Infos.end());
+  EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}), Marks);
+  std::vector<String> Orders = LiveRows(Office, "Auftraege", "ID_ORDER");
+  EXPECT_NE(std::find(Orders.begin(), Orders.end(), "300000099"), Orders.end());
+  ExpectAllAnswered();
+}
+
 TEST_F(SynchronisationTest, BrokenMobileTableIsNamedAsDefective) {
   WriteFile(Form->CurrentPath + MobileDataFolder + "ArtikelSub.OAT", "kein Tabellenkopf");
   ExpectMessage("Tabelle ArtikelSub.OAT anscheinend defekt.");
@@ -322,13 +374,13 @@ TEST_F(SynchronisationTest, AFailedWriteBackLocksTheOfficeAgainAndARetryGoesThro
   ExpectMessage("Die syncronisierten Daten können nicht in die Hauptdatenbank geschrieben werden");
   RunWizard();
   EXPECT_TRUE(AnyShown("TEXT.OAT wird von einem anderen Benutzer verwendet."));
-  EXPECT_EQ("2", Page());
+  EXPECT_EQ("0", Page());
   EXPECT_TRUE(Form->OakConnection->IsConnected());
   EXPECT_TRUE(Form->Table_ORDERS->IsTableLocked());
   EXPECT_TRUE(Form->OakTable_ADR->IsTableLocked());
   Other.Close();
   ExpectMessage("Mobile wurde synchronisiert.");
-  ClickNext();
+  RunWizard();
   ExpectBackOnListPage();
   ExpectAllAnswered();
 }
@@ -400,6 +452,21 @@ TEST_F(RunTest, SkippedStepsStayReadableOnThePage) {
   TColor Face = Form->l2->Parent()->Color();
   EXPECT_TRUE(Grey(Form->l2));
   EXPECT_GE(Lightness(Face) - Lightness(Form->l2->Font()->Color()), 80);
+}
+
+// A long copy moves the bar with its bytes within its step, and leaves
+// the bar at the step's end.
+TEST_F(RunTest, ALongCopyMovesTheProgressBarWithItsBytes) {
+  GivenToolAimedAtTarget();
+  WriteFile(Root + "gross.bin", String(200000, 'x'));
+  StartProgress(*Form, 0, 4);
+  std::vector<std::pair<Integer, Integer>> Seen;
+  auto Previous = SetPaintMessagePump([&] { Seen.push_back({Form->pgmain->Position(), Form->pgmain->Max()}); });
+  CopyWithProgress(*Form, "kopieren", "gross.bin", Root + "gross.bin", Root + "kopie.bin");
+  SetPaintMessagePump(Previous);
+  EXPECT_TRUE(std::any_of(Seen.begin(), Seen.end(), [](auto P) { return P.second == 400 && P.first > 0 && P.first < 100; }));
+  EXPECT_EQ(1, Form->pgmain->Position());
+  EXPECT_EQ(4, Form->pgmain->Max());
 }
 
 TEST_F(RunTest, ArchiveProgressMovesTheProgressBar) {

@@ -44,7 +44,6 @@
 #include "platform/rtl/sysutils.h"
 #include "sync/USelID.h"
 #include "ui/look/sb.h"
-#include "ui/look/sb_box.h"
 #include "sync/USeldir.h"
 
 namespace {
@@ -185,6 +184,15 @@ void TSampleWalk::PrepareFolder() {
   Pictures = Root + "screenshots/";
   Log = Root + "walk.log";
   Transcript = Root + "messages.txt";
+  // Only a folder this walk made (or an empty one) is emptied and reused:
+  // the walk deletes and installs there.
+  const String Mark = Root + ".samplewalk";
+  std::error_code Error;
+  std::filesystem::create_directories(Root, Error);
+  Require(std::filesystem::is_empty(Root, Error) || std::filesystem::exists(Mark),
+          "Der Ordner " + Root +
+              " ist nicht leer und nicht von samplewalk angelegt. Geben Sie einen leeren oder neuen Ordner an.");
+  std::ofstream(Mark.c_str()) << "Beispielordner von samplewalk\n";
   for (const char* Sub : {"office", "tool", "mobile", "tmp", "common", "documents", "screenshots"})
     std::filesystem::remove_all(Root + Sub);
   std::filesystem::remove(Log);
@@ -245,31 +253,103 @@ void TSampleWalk::WaitGone(unsigned long D, const String& What) {
   Screen->WaitUntilSettled(Main, 30);
 }
 
+// What the folder tree shows for a selected, focused node: its label
+// (the node's text in the highlight colours) at the node's indentation.
+// Drawn here with the tree's font as the tree draws it, so that the live
+// dialog's selection can be read from its pixels.
+struct TSelectedLabel {
+  String Text;
+  Integer Left = 0;  // the label's left edge in the tree's client area
+  Integer Width = 0, Height = 0;
+  std::vector<TColorRef> Pixels;  // row by row
+};
+
+TSelectedLabel DrawSelectedLabel(TCustomTreeView& Tree, TTreeNode* Node) {
+  TSelectedLabel L;
+  L.Text = Node->Text();
+  Node->MakeVisible();
+  TRect R = Node->DisplayRect(true);
+  L.Left = R.Left;
+  L.Width = R.Right - R.Left;
+  L.Height = R.Bottom - R.Top;
+  TBitmap B;
+  B.SetPixelFormat(pf32bit);
+  B.SetSize(L.Width, L.Height);
+  TCanvas* C = B.Canvas();
+  C->SetFont(Tree.Font());
+  C->Brush()->SetColor(clHighlight);
+  C->FillRect(Rect(0, 0, L.Width, L.Height));
+  C->Font()->SetColor(clHighlightText);
+  C->SetBkMode(TRANSPARENT);
+  // The tree's text padding inside its selection.
+  const Integer TextPad = (L.Width - C->TextWidth(L.Text)) / 2;
+  C->TextOut(TextPad, (L.Height - C->TextHeight("Ag")) / 2, L.Text);
+  for (Integer Y = 0; Y < L.Height; ++Y)
+    for (Integer X = 0; X < L.Width; ++X) L.Pixels.push_back(ColorToRGB(C->Pixel(X, Y)));
+  return L;
+}
+
+// True when the live tree (at TreeRect in window W) shows Want as its
+// selected label. The focus frame on the label's border is left out.
+bool ShowsSelected(TToolScreen& Screen, unsigned long W, const TRect& TreeRect, const TSelectedLabel& Want) {
+  int Width = 0, Height = 0;
+  std::vector<TColorRef> Shown = Screen.Pixels(W, Width, Height);
+  if (Shown.empty()) return false;
+  const TColorRef Mark = ColorToRGB(clHighlight);
+  // The highlight's top edge within the label's column (the label's first
+  // interior row lies one below the frame).
+  const Integer X0 = TreeRect.Left + Want.Left;
+  for (Integer Y = std::max<Integer>(TreeRect.Top, 0); Y + Want.Height <= std::min<Integer>(TreeRect.Bottom, Height);
+       ++Y) {
+    if (X0 + Want.Width > Width || Shown[size_t(Y + 1) * Width + X0 + 1] != Mark) continue;
+    bool Same = true;
+    for (Integer Ly = 1; Same && Ly + 1 < Want.Height; ++Ly)
+      for (Integer Lx = 1; Same && Lx + 1 < Want.Width; ++Lx)
+        Same = Shown[size_t(Y + Ly) * Width + X0 + Lx] == Want.Pixels[size_t(Ly) * Want.Width + Lx];
+    if (Same) return true;
+  }
+  return false;
+}
+
 // The folder tree of the folder dialog reaches Path by keys as a user
-// would: Home to the first node, then per level Right (expanding first
-// where the node is still closed) and Down to the child. The way is read
-// from a dialog of the same description made here and never shown.
+// would, reading each folder's name off the screen: Home to the first
+// node, then per level Right (twice where the node is still closed) into
+// the children and Down until the wanted name is selected. The names of
+// the way are the tree's own node texts, read from a dialog of the same
+// description made here and never shown; no row is counted, so folders
+// that come and go meanwhile do not lead astray.
 void TSampleWalk::WalkTreeTo(unsigned long D, const String& Path) {
   std::unique_ptr<TFSelDir> Model(NewForm<TFSelDir>(nullptr));
   Model->HandleNeeded();
-  TTreeNode* First = Model->trv->Items()->GetFirstNode();
-  Require(First != nullptr, "Der Verzeichnisbaum ist leer.");
-  bool FirstOpen = First->Expanded();
-  Model->trv->SetSelection(ExcludeTrailingPathDelimiter(Path));
-  Require(ExcludeTrailingPathDelimiter(Model->SelectedPath()) == ExcludeTrailingPathDelimiter(Path),
-          "Der Verzeichnisbaum erreicht " + Path + " nicht.");
-  std::vector<TTreeNode*> Way;
-  for (TTreeNode* N = Model->trv->Selected(); N; N = N->Parent()) Way.insert(Way.begin(), N);
+  const String Wanted = ExcludeTrailingPathDelimiter(Path);
+  Model->trv->SetSelection(Wanted);
+  Require(ExcludeTrailingPathDelimiter(Model->SelectedPath()) == Wanted,
+          "Der Ordnerdialog zeigt " + Wanted +
+              " nicht (ein versteckter Ordner auf dem Weg?). Geben Sie einen sichtbaren Beispielordner an.");
+  std::vector<TSelectedLabel> Way;
+  for (TTreeNode* N = Model->trv->Selected(); N; N = N->Parent()) {
+    Way.insert(Way.begin(), DrawSelectedLabel(*Model->trv, N));
+  }
   TRect Tree = ControlRectOf(*Model, "trv");
   // A click below the nodes gives the tree the focus.
   Screen->Click(D, TPoint{Tree.Right - 40, Tree.Bottom - 6});
   Screen->WaitUntilSettled(D);
   Screen->Press(D, XK_Home);
-  Screen->Press(D, XK_Down, Way.front()->Index());
+  auto Reads = [&](const TSelectedLabel& L) { return ShowsSelected(*Screen, D, Tree, L); };
+  auto DownTo = [&](const TSelectedLabel& L) {
+    // A bound well above any folder's count of sub-folders.
+    for (int Step = 0; Step < 2000 && !Reads(L); ++Step)
+      if (!Screen->PressAndWaitForChange(D, XK_Down)) {
+        Shot(D, "verzeichnis-fehlt");
+        throw EWalkFailed("Der Verzeichnisbaum zeigt \"" + L.Text + "\" auf dem Weg zu " + Wanted + " nicht.");
+      }
+  };
+  DownTo(Way.front());
   for (size_t Level = 1; Level < Way.size(); ++Level) {
-    bool Open = Way[Level - 1] == First && FirstOpen;
-    Screen->Press(D, XK_Right, Open ? 1 : 2);
-    Screen->Press(D, XK_Down, Way[Level]->Index());
+    Screen->Press(D, XK_Right);
+    if (Reads(Way[Level - 1])) Screen->Press(D, XK_Right);
+    Require(!Reads(Way[Level - 1]), "\"" + Way[Level - 1].Text + "\" öffnet sich im Verzeichnisbaum nicht.");
+    DownTo(Way[Level]);
   }
 }
 
@@ -284,19 +364,7 @@ void TSampleWalk::SetUpSlotOne() {
   Screen->WaitUntilSettled(Main);
 
   unsigned long Box = Dialog(BoxTitle, "flbname", "Beschreibung");
-  {
-    // The input line's place in a box of the same text, made here and never shown.
-    std::unique_ptr<TFSB_BOX> Model(CreateMsgBoxForm());
-    String Html;
-    PrepareBoxText("Beschreibung:", Html);
-    Model->SetMessageHtml(Html);
-    Model->SetMode(TSBBoxMode::Input);
-    Model->HandleNeeded();
-    Model->FitToText();
-    TRect Line = ControlRectOf(*Model, "FINPE");
-    Screen->Click(Box, TPoint{Line.Left + 20, (Line.Top + Line.Bottom) / 2});
-    Screen->WaitUntilSettled(Box);
-  }
+  // The input line has the keyboard focus as the box opens.
   Screen->Type(Box, Description);
   Shot(Box, "beschreibung");
   Screen->Press(Box, XK_Return);
@@ -330,6 +398,9 @@ void TSampleWalk::SetUpSlotOne() {
   Say("   \"Übernehmen\"");
   Screen->Click(Main, Layout->ControlCentre("FlatButton3423423"));
   Screen->WaitUntilSettled(Main, 30);
+  // The level's text is longer than its column: resting on it shows it whole.
+  Require(Screen->Hover(Main, TPoint{Layout->ControlRect("I_DBKMSYS").Left + 300, Grid.Top + 18 + 9}),
+          "Der Hinweis zur Rechte-Spalte erscheint nicht.");
   Shot(Main, "eintrag");
   Say("2. Eintrag 1 \"" + Description + "\" zeigt auf " + Mobile);
 }
@@ -454,6 +525,8 @@ void TSampleWalk::Run() {
     Say("2. Einrichtung: orvsync7 " + Office + " 1 " + HostRelease);
     StartTool();
     SetUpSlotOne();
+    // Installed only into the fresh folder made above.
+    Require(std::filesystem::is_empty(Mobile), "Der Zielordner " + Mobile + " ist nicht mehr leer.");
     Say("3. Installation");
     PassPages("installation");
     Require(std::filesystem::exists(Mobile + "KelpoM/ZAVOZORUZIZOVAR.EXE"),

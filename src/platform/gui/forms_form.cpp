@@ -217,6 +217,9 @@ void TCustomForm::CMShowingChanged(TMessage&) {
     static const int Cmd[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
     ShowWindow(Handle(), Cmd[FWindowState]);
     FFormState.Include(fsVisible);
+    // A form activated from its OnShow was still hidden then, so its
+    // active control could not take the focus: it takes it now.
+    if (FActive && !GetFocus()) SetWindowFocus();
   } else {
     FFormState.Exclude(fsVisible);
     DoHide();

@@ -137,6 +137,10 @@ void TApplication::StopHintTimer() {
 
 void TApplication::HintMouseMessage(const MSG& Msg) {
   TControl* Control = FindDragTarget(Msg.pt, false);
+  // A hint shown in place (over the cut cell it completes) lies under the
+  // pointer: the pointer is still on the cell, and cancelling there would
+  // hide the hint as soon as it shows.
+  if (Control && Control == FHintWindow) return;
   if (!Control || !Control->ShowHint() || !FShowHint) {
     CancelHint();
     SetHintControl(Control);

@@ -105,3 +105,10 @@ TDateTime FileDateToDateTime(int FileDate);
 // Free / total bytes of the file system holding Path, or -1.
 Int64 DiskFree(const String& Path);
 Int64 DiskSize(const String& Path);
+// What the user reads when File cannot be written because its disk is
+// full: the file, the bytes Needed and the bytes free there (in KB, MB or
+// GB as fits), e.g. "Der Datenträger ist voll: Die Datei /m/a.oat kann
+// nicht geschrieben werden. Benötigt: 3,1 GB, frei: 12,0 MB."
+String DiskFullText(const String& File, Int64 Needed);
+// A byte count as the user reads it: "512 Bytes", "84,0 KB", "3,1 GB".
+String ByteCountText(Int64 Bytes);

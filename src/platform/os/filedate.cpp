@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 
 #include "platform/os/fileapi.h"
@@ -86,6 +87,26 @@ Int64 DiskFree(const String& Path) {
   String path = os::ResolvePath(Path.empty() ? String(".") : Path);
   if (::statvfs(path.c_str(), &vfs) != 0) return -1;
   return static_cast<Int64>(vfs.f_bavail) * static_cast<Int64>(vfs.f_frsize);
+}
+
+String ByteCountText(Int64 Bytes) {
+  if (Bytes < 1024) return std::to_string(Bytes) + " Bytes";
+  static const char* const Units[] = {"KB", "MB", "GB", "TB"};
+  double Value = double(Bytes) / 1024;
+  int Unit = 0;
+  for (; Value >= 1024 && Unit < 3; ++Unit) Value /= 1024;
+  char Text[32];
+  std::snprintf(Text, sizeof Text, "%.1f %s", Value, Units[Unit]);
+  String Shown = Text;
+  Shown[Shown.find('.')] = ',';
+  return Shown;
+}
+
+String DiskFullText(const String& File, Int64 Needed) {
+  String Folder = File.substr(0, File.find_last_of('/') + 1);
+  Int64 Free = DiskFree(Folder.empty() ? String(".") : Folder);
+  return "Der Datenträger ist voll: Die Datei " + File + " kann nicht geschrieben werden. Benötigt: " +
+         ByteCountText(Needed) + ", frei: " + (Free < 0 ? String("unbekannt") : ByteCountText(Free)) + ".";
 }
 
 Int64 DiskSize(const String& Path) {

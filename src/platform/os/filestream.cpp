@@ -60,6 +60,11 @@ Int64 THandleStream::Write(const void* Buffer, Int64 Count) {
   return Count;
 }
 
+String THandleStream::WriteFailureText(Int64 Count) {
+  if (GetLastError() == ERROR_DISK_FULL) return DiskFullText(FFile.Path(), Count);
+  return String(SWriteError) + ": " + FFile.Path();
+}
+
 Int64 THandleStream::Seek(Int64 Offset, TSeekOrigin Origin) {
   Int64 base = Origin == soBeginning ? 0 : Origin == soCurrent ? FPosition : GetSize();
   Int64 pos = base + Offset;

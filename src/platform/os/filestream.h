@@ -45,6 +45,9 @@ class THandleStream : public TStream {
   Int64 Seek(Int64 Offset, TSeekOrigin Origin) override;
   // Cuts or extends the file; raises EOSError when the file refuses.
   void SetSize(Int64 NewSize) override;
+  // After a failed Write: DiskFullText when the disk was full, else
+  // "Stream-Schreibfehler" with the file's name.
+  String WriteFailureText(Int64 Count) override;
 
   // The open file (owned by the stream).
   const os::File& Handle() const { return FFile; }

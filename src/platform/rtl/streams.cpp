@@ -37,8 +37,10 @@ void TStream::ReadBuffer(void* Buffer, Int64 Count) {
 }
 
 void TStream::WriteBuffer(const void* Buffer, Int64 Count) {
-  if (Count > 0 && Write(Buffer, Count) != Count) throw EWriteError(SWriteError);
+  if (Count > 0 && Write(Buffer, Count) != Count) throw EWriteError(WriteFailureText(Count));
 }
+
+String TStream::WriteFailureText(Int64) { return SWriteError; }
 
 Int64 TStream::CopyFrom(TStream* Source, Int64 Count) {
   if (Count == 0) {

@@ -62,9 +62,12 @@ class TStream : public TObject {
   // when fewer are available; the position then stands after the bytes
   // that could be read.
   void ReadBuffer(void* Buffer, Int64 Count);
-  // Writes exactly Count bytes. Raises EWriteError ("Stream-Schreibfehler")
+  // Writes exactly Count bytes. Raises EWriteError with WriteFailureText
   // when fewer could be written.
   void WriteBuffer(const void* Buffer, Int64 Count);
+  // What a failed write of Count bytes tells the user; the default is
+  // "Stream-Schreibfehler". Streams over files name the file and a full disk.
+  virtual String WriteFailureText(Int64 Count);
 
   // Copies Count bytes from Source's current position to this stream's
   // position. Count 0 copies the whole of Source from its beginning.

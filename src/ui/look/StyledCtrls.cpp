@@ -53,10 +53,17 @@ TStyledClassicControl::TStyledClassicControl(TComponent* AOwner) : TStyledTransC
   SetControlStyle(ControlStyle() - TControlStyle{csClickEvents});
 }
 
+Integer TStyledClassicControl::BoxSide() const {
+  return std::max<Integer>(12, std::abs(const_cast<TStyledClassicControl*>(this)->Font()->Height()));
+}
+
 TRect TStyledClassicControl::BoxRect() const {
-  Integer Top = FVerticalAlignment == vaTop ? 1 : FVerticalAlignment == vaBottom ? Height() - 13 : Height() / 2 - 6;
-  Integer Left = FAlignment == taRightJustify ? Width() - 13 : 1;
-  return Rect(Left, Top, Left + 12, Top + 12);
+  const Integer Side = BoxSide();
+  Integer Top = FVerticalAlignment == vaTop      ? 1
+                : FVerticalAlignment == vaBottom ? Height() - Side - 1
+                                                 : Height() / 2 - Side / 2;
+  Integer Left = FAlignment == taRightJustify ? Width() - Side - 1 : 1;
+  return Rect(Left, Top, Left + Side, Top + Side);
 }
 
 void TStyledClassicControl::Paint() {
@@ -65,10 +72,12 @@ void TStyledClassicControl::Paint() {
   const bool BoxLeft = FAlignment != taRightJustify;
   TRect PaintRect = ClientRect();
   if (FPaintFlags & pfCaptionOnly) {
-    PaintRect = Rect(0, 0, Width() - 16, Height() - 2);
-    if (BoxLeft) OffsetRect(PaintRect, 16, 0);
+    const Integer Strip = BoxSide() + 4;
+    PaintRect = Rect(0, 0, Width() - Strip, Height() - 2);
+    if (BoxLeft) OffsetRect(PaintRect, Strip, 0);
   } else if (FPaintFlags & pfBoxOnly) {
-    PaintRect = BoxLeft ? Rect(0, 0, 16, Height() - 2) : Rect(Width() - 16, 0, Width(), Height() - 2);
+    const Integer Strip = BoxSide() + 4;
+    PaintRect = BoxLeft ? Rect(0, 0, Strip, Height() - 2) : Rect(Width() - Strip, 0, Width(), Height() - 2);
   }
   TBitmap Buffer;
   Buffer.SetSize(Width(), Height());
@@ -97,8 +106,8 @@ String TStyledClassicControl::GetText() const {
 void TStyledClassicControl::DrawCaption(TCanvas& C) {
   Cardinal Flags = (FWordWrap ? DT_WORDBREAK : 0) | DT_EXPANDTABS | AlignmentFlags[FTextAlignment] | DT_END_ELLIPSIS;
   if (!Enabled()) C.Font()->SetColor(clGrayText);
-  const Integer TextLeft = FAlignment == taRightJustify ? 1 : 19;
-  TRect R = Bounds(TextLeft, 1, Width() - 21, Height() - 2);
+  const Integer TextLeft = FAlignment == taRightJustify ? 1 : BoxSide() + 7;
+  TRect R = Bounds(TextLeft, 1, Width() - BoxSide() - 9, Height() - 2);
   TRect Measured = R;
   DrawText(C, Caption(), Measured, Flags | DT_CALCRECT);
   Integer Free = Height() - Measured.Bottom;
@@ -353,10 +362,13 @@ void TCustomStyledCheckBox::DrawCheckBox(TCanvas& C, const TRect& Box) {
     C.Pen()->SetColor(CheckColor());
     C.Pen()->SetWidth(1);
     const Integer L = R.Left, T = R.Top - 1, B = R.Bottom - 1, Rt = R.Right;
-    Line(C, L + 2, T + 7, L + 2, B - 1);
-    Line(C, L + 3, T + 6, L + 3, B - 2);
-    Line(C, L + 2, B - 1, Rt - 2, T + 3);
-    Line(C, L + 3, B - 1, Rt - 1, T + 3);
+    // The mark's corners as drawn in a box of 12 pixels, grown with the box.
+    const Integer S = R.Width();
+    auto At = [S](Integer Twelfths) { return Twelfths * S / 12; };
+    Line(C, L + At(2), T + At(7), L + At(2), B - 1);
+    Line(C, L + At(3), T + At(6), L + At(3), B - 2);
+    Line(C, L + At(2), B - 1, Rt - At(2), T + At(3));
+    Line(C, L + At(3), B - 1, Rt - 1, T + At(3));
   } else if (FState == cbGrayed) {
     TRect G = Rect(R.Left + 2, R.Top + 2, R.Right - 3, R.Bottom - 3);
     if (FPressed) {

@@ -97,6 +97,9 @@ class TStyledClassicControl : public TStyledTransControl {
   bool Pressed() const { return FPressed; }
   // The box's rectangle in the control, and what the last paint showed.
   TRect BoxRect() const;
+  // The side of the box: 12 pixels, more for a font taller than 12 pixels
+  // (a window scaled to 120 or 140 %).
+  Integer BoxSide() const;
   TRect LastPaintRect() const { return FLastPaintRect; }
   // Resizes to the caption (when AutoSize).
   void AdjustBounds();

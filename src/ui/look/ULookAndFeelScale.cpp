@@ -1,6 +1,7 @@
 // Per-form-class scaling: every form that ApplyLookToForm registers is
 // enlarged to 100, 120 or 140 percent by the scale file, and its lists,
-// combo boxes, grids and menus follow.
+// combo boxes, grids and menus follow. A form the file does not name
+// follows the main form's entry.
 #include <cmath>
 
 #include "foundation/UCommonFolders.h"
@@ -41,6 +42,15 @@ bool OrdinalProp(TObject* C, const char* Name, PPropInfo& Info, Integer& Value) 
   if (!Info || !IsOrdinalKind(Info->Kind()) || Info->IsReadOnly()) return false;
   Value = Integer(GetOrdProp(C, Info));
   return true;
+}
+
+// The class whose entry scales Form: its own, else the main form's, so
+// that the message box and the dialogs of a window at 140 % are not left
+// at 100 %.
+String ScaleClassOf(TStrings* Scaled, TCustomForm* Form) {
+  if (!Scaled->Values(Form->ClassName()).empty()) return Form->ClassName();
+  TCustomForm* Main = Application ? Application->MainForm() : nullptr;
+  return Main && Main != Form ? Main->ClassName() : Form->ClassName();
 }
 
 }  // namespace
@@ -87,7 +97,7 @@ const TWndProcess* TFormHook::Find(TCustomForm* Form) const {
 
 void TFormHook::Register(TCustomForm* Form) {
   if (Find(Form)) return;
-  const TScaleRow& Row = ScaleTable[ScaleIndexOf(FScaled.get(), Form->ClassName())];
+  const TScaleRow& Row = ScaleTable[ScaleIndexOf(FScaled.get(), ScaleClassOf(FScaled.get(), Form))];
   auto Process = std::make_unique<TWndProcess>(this, Form, Row);
   Form->FreeNotification(this);
   double Factor = Row.Percent / 100.0;
@@ -153,7 +163,7 @@ void RegisterFormForScaling(TCustomForm* Form) {
 
 Integer GetFormScalePercent(TCustomForm* Form) {
   if (!Hook() || !Form) return ScaleTable[0].Percent;
-  return ScaleTable[ScaleIndexOf(Hook()->Scaled(), Form->ClassName())].Percent;
+  return ScaleTable[ScaleIndexOf(Hook()->Scaled(), ScaleClassOf(Hook()->Scaled(), Form))].Percent;
 }
 
 TFormHook* FormScalingHook() { return Hook(); }

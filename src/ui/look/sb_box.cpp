@@ -9,6 +9,7 @@
 #include "platform/gui/winapi.h"
 #include "platform/rtl/classreg.h"
 #include "ui/look/LookBitmaps.h"
+#include "ui/look/ULookAndFeel.h"
 #include "ui/look/sb.h"
 
 RTL_IMPLEMENT_CLASS(TFSB_BOX, TForm, &FormFactory<TFSB_BOX>)
@@ -74,8 +75,6 @@ void TFSB_BOX::FormCreate(TObject*) {
   LoadPictures();
   FText = NewTextLabel(this);
   FHelp = NewTextLabel(FP_help);
-  // Every control exists now, so the look reaches all of them.
-  CallFormHook(this, true);
   FLinkClosed = false;
   if (Screen->Width() > 800) WidenForLargeScreen();
   FlatPanel1->SetHeight(FINPE->Height() + 4);
@@ -86,6 +85,9 @@ void TFSB_BOX::FormCreate(TObject*) {
   };
   FHelp->OnLinkClick = FText->OnLinkClick;
   for (TPlainPanel* P : {Pmsg, Pinput, Pquestion}) P->SetColor(clBtnFace);
+  // Every control exists and has its size now: the look (and the scale
+  // of a window at 120 or 140 %) reaches all of them, and they grow with it.
+  CallFormHook(this, true);
   Constraints()->SetMaxHeight(Integer(std::lround(Screen->Height() * 0.7)));
   FINPE->DataDraggingEnabled = false;
   SetMode(TSBBoxMode::Message);
@@ -237,7 +239,10 @@ void TFSB_BOX::FitToText() {
   FText->LayOut();
   TPlainPanel* Row = Pquestion->Visible() ? Pquestion : Pinput->Visible() ? Pinput : Pmsg;
   Row->SetTop(FText->Height() + 2);
-  SetClientHeight(FText->Height() + (Pinput->Visible() ? 70 : 37) + (FP_help->Visible() ? FP_help->Height() : 0));
+  // The room of the button row grows with a box the scaling enlarged.
+  const bool Scaled = FormScalingHook() && FormScalingHook()->Find(this);
+  const Integer Below = (Pinput->Visible() ? 70 : 37) * (Scaled ? GetFormScalePercent(this) : 100) / 100;
+  SetClientHeight(FText->Height() + Below + (FP_help->Visible() ? FP_help->Height() : 0));
 }
 
 void TFSB_BOX::DoShow() {

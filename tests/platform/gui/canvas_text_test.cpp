@@ -84,6 +84,18 @@ TEST_F(CanvasText, PositiveHeightIsTheCellHeight) {
   EXPECT_NEAR(Canvas().GetTextMetrics().tmHeight, 20, 1);
 }
 
+// Bold Tahoma's slash is wider than its ink: the ink stands in the middle
+// of its advance, so that a bold path shows no gap after each slash.
+TEST_F(CanvasText, BoldSlashStandsInTheMiddleOfItsAdvance) {
+  Canvas().Font()->SetSize(12);
+  Canvas().Font()->SetStyle({fsBold});
+  Transparent();
+  Canvas().TextOut(10, 10, "/");
+  TRect R = Ink();
+  Integer Advance = Canvas().TextWidth("/");
+  EXPECT_LE(std::abs((R.Left - 10) - (10 + Advance - R.Right)), 1) << R.Left << ".." << R.Right << " of " << Advance;
+}
+
 TEST_F(CanvasText, WidthGrowsWithTextAndBoldIsWider) {
   int w1 = Canvas().TextWidth("Mobil"), w2 = Canvas().TextWidth("Mobile Daten");
   EXPECT_EQ(Canvas().TextWidth(""), 0);

@@ -200,6 +200,16 @@ TEST_F(CellHintTest, MovingWithinTheCellKeepsTheHintWithoutAskingAgain) {
   EXPECT_EQ(Cells->Asked, 1);
 }
 
+// The hint stands over the corner of its cell: the pointer resting on it
+// is still on the cell, and the hint stays.
+TEST_F(CellHintTest, TheHintStaysWhileThePointerRestsOnIt) {
+  RestAt(70, Application->HintPause() + 10);
+  ASSERT_TRUE(Showing());
+  RestAt(52, 10);
+  ASSERT_EQ(FindDragTarget(Cells->ClientToScreen(Point(52, 5)), false), Application->HintWindow());
+  EXPECT_TRUE(Showing());
+}
+
 TEST_F(CellHintTest, MovingToTheNextCellHidesTheHintAndShowsTheNextSoon) {
   RestAt(70, Application->HintPause() + 10);
   RestAt(120, 0);

@@ -5,6 +5,8 @@
 #include "platform/gui/extctrls.h"
 #include "platform/gui/menus.h"
 #include "platform/gui/stdctrls.h"
+#include "ui/look/StyledCtrls.h"
+#include "ui/look/sb_box.h"
 
 namespace {
 
@@ -123,6 +125,44 @@ TEST_F(Scaling, IndexTwoMakesIt140Percent) {
   RegisterFormForScaling(F);
   EXPECT_EQ(Panel->Width(), 140);
   EXPECT_EQ(Grid->AdjustGrid, "12 1,4");
+}
+
+// A form the scale file does not name (the message box, a dialog) follows
+// the main form, and a check box's box grows with its font there.
+TEST_F(Scaling, AFormWithoutAnEntryFollowsTheMainFormAndItsCheckBoxGrows) {
+  WriteScale("TScaledForm=2\r\n");
+  TScaledForm* Main = NewScaledForm();
+  Application->SetMainForm(Main);
+  auto* Box = new TForm(Application, 0);
+  Box->AfterConstruction();
+  Box->SetBounds(10, 10, 300, 100);
+  auto* Check = Put<TStyledCheckBox>(Box, Bounds(10, 10, 200, 20));
+  EXPECT_EQ(Check->BoxRect().Width(), 12);
+  RegisterFormForScaling(Box);
+  Integer Percent = GetFormScalePercent(Box);
+  Application->SetMainForm(nullptr);
+  EXPECT_EQ(Percent, 140);
+  EXPECT_EQ(Box->Width(), 420);
+  EXPECT_EQ(Check->BoxRect().Width(), std::abs(Check->Font()->Height()));
+  EXPECT_GT(Check->BoxRect().Width(), 12);
+}
+
+// The message box of a window at 140 % grows with its controls: its text,
+// its buttons and the room of its button row.
+TEST_F(Scaling, TheMessageBoxScalesWithItsControls) {
+  TFSB_BOX* Plain = CreateMsgBoxForm();
+  Integer Width = Plain->ClientWidth(), Button = Plain->FB_BREAK2->Height();
+  Plain->DestroyForm();
+  WriteScale("TFSB_BOX=2\r\n");
+  FreeFormScalingHook();
+  ULookAndFeelInit();
+  TFSB_BOX* Box = CreateMsgBoxForm();
+  Box->SetMessageHtml("<B>/home/anna/laptop/</B>");
+  Box->FitToText();
+  EXPECT_EQ(Box->ClientWidth(), Width * 14 / 10);
+  EXPECT_EQ(Box->FB_BREAK2->Height(), Button * 14 / 10);
+  EXPECT_EQ(Box->ClientHeight(), Box->Text()->Height() + 37 * 14 / 10);
+  Box->DestroyForm();
 }
 
 TEST_F(Scaling, At100PercentOnlyTheFontsAreAdjusted) {

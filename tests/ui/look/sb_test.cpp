@@ -209,14 +209,14 @@ TEST_F(MessageRoutinesTest, WithNoCancelEscAcceptsTheInput) {
   EXPECT_EQ(Result, "Wert");
 }
 
-TEST_F(MessageRoutinesTest, EnterInTheInputLineAccepts) {
+TEST_F(MessageRoutinesTest, TypedTextGoesIntoTheInputLineAndEnterAccepts) {
   String Result;
-  OnBox("Mobile Daten-Syncronisation", [](TFSB_BOX* B) {
-    B->FINPE->SetText("Eingabe");
+  OnBox("Mobile Daten-Syncronisation", [](TFSB_BOX*) {
+    HeadlessType("Laptop");
     HeadlessKey(VK_RETURN);
   });
-  InputMsgBox("", "Wert:", false, false, nullptr, Result);
-  EXPECT_EQ(Result, "Eingabe");
+  InputMsgBox("", "Beschreibung:", false, false, nullptr, Result);
+  EXPECT_EQ(Result, "Laptop");
 }
 
 }  // namespace
