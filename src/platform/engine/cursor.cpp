@@ -87,6 +87,7 @@ TCursor::~TCursor() {
     // Closed inside a transaction: its deferred part goes to the files
     // now, still under the journal, so a rollback restores it too.
     EndTransaction(true);
+    FlushDeferred();
   } catch (...) {
   }
   if (FJournal) {
@@ -129,6 +130,7 @@ void TCursor::CatchUpOnOpen() {
 }
 
 void TCursor::SetJournal(TTxnJournal* J) {
+  FlushDeferred();
   FJournal = J;
   FTable->SetJournal(J);
   if (FMemo) FMemo->SetJournal(J);
@@ -139,7 +141,7 @@ void TCursor::AfterRollback() {
   FPendingBlobs.clear();
   DiscardIndexes();
   for (auto& F : FIndexFiles) F->Refresh();
-  FTable->Refresh();
+  FTable->Refresh(true);
   if (FRecNo > FTable->Counters().RecordCount)
     SetPosition(0, false, true);
   else if (FRecNo)

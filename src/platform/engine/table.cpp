@@ -164,8 +164,12 @@ void TTableFile::ReadHeader() {
   Refresh();
 }
 
-bool TTableFile::Refresh() {
+bool TTableFile::Refresh(bool Always) {
   if (FBatch) return false;
+  // Nobody else can open a table this handle holds exclusively: the
+  // counters in memory are those on the disk (but after a rollback, which
+  // wrote old bytes back under it).
+  if (FExclusive && FCountersRead && !Always) return false;
   std::uint8_t Buf[16];
   size_t Got = 0;
   os::Status S = FFile.Read(kOffCount, Buf, sizeof Buf, &Got);
@@ -184,6 +188,7 @@ bool TTableFile::Refresh() {
       Fail(E_CORRUPT_TABLE, Path() + ": file shorter than its record count");
   }
   FCounters = C;
+  FCountersRead = true;
   if (Changed) ForgetReadAhead();
   return Changed;
 }
@@ -237,9 +242,13 @@ bool TTableFile::ReadAhead(UNSIGNED32 RecNo, void* Buf) const {
   return true;
 }
 
+void TTableFile::KeepInReadAhead(UNSIGNED32 RecNo, const void* Buf) {
+  if (RecNo < FAheadFirst || RecNo - FAheadFirst >= FAheadCount) return;
+  std::memcpy(&FAhead[std::size_t(RecNo - FAheadFirst) * FRecordLength], Buf, FRecordLength);
+}
+
 void TTableFile::WriteRecord(UNSIGNED32 RecNo, const void* Buf) {
   if (FReadOnly) Fail(E_READ_ONLY, Path());
-  ForgetReadAhead();
   if (RecNo == 0 || RecNo > FCounters.RecordCount + 1) Fail(E_NO_CURRENT_RECORD);
   if (FBatch) {
     if (RecNo > FFlushedCount) {
@@ -255,14 +264,29 @@ void TTableFile::WriteRecord(UNSIGNED32 RecNo, const void* Buf) {
   }
   if (FJournal) FJournal->BeforeWrite(FFile, RecordOffset(RecNo), FRecordLength);
   os::Status S = FFile.Write(RecordOffset(RecNo), Buf, FRecordLength);
-  if (!S.ok()) FailOs(S, Path());
+  if (!S.ok()) {
+    ForgetReadAhead();
+    FailOs(S, Path());
+  }
+  KeepInReadAhead(RecNo, Buf);
   // The record is on disk before the count that makes it visible.
   if (RecNo > FCounters.RecordCount) FCounters.RecordCount = RecNo;
   ++FCounters.ChangeCounter;
-  if (FBatch)
+  if (FBatch) {
     FCountersDirty = true;
-  else
+  } else if (DefersCounters()) {
+    // The first write of a pass moves the counter on the disk away from
+    // the index stamps, so that a crash before FlushCounters leaves
+    // indexes that the next opener rebuilds; later writes count in memory.
+    if (!FCountersDirty) WriteCounters();
+    FCountersDirty = true;
+  } else {
     WriteCounters();
+  }
+}
+
+void TTableFile::FlushCounters() {
+  if (FCountersDirty && !FBatch) WriteCounters();
 }
 
 void TTableFile::WriteAppended() {
@@ -339,6 +363,7 @@ void TTableFile::WriteCounters() {
   if (FJournal) FJournal->BeforeWrite(FFile, kOffCount, sizeof Buf);
   os::Status S = FFile.Write(kOffCount, Buf, sizeof Buf);
   if (!S.ok()) FailOs(S, Path());
+  FCountersDirty = false;
 }
 
 void TTableFile::Sync() {
