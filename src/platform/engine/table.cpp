@@ -210,7 +210,7 @@ void TTableFile::ReadRecord(UNSIGNED32 RecNo, void* Buf) const {
                 FRecordLength);
     return;
   }
-  if (ReadAhead(RecNo, Buf)) return;
+  if (ReadAhead(RecNo, Buf) || ReadFromBlock(RecNo, Buf)) return;
   size_t Got = 0;
   os::Status S = FFile.Read(RecordOffset(RecNo), Buf, FRecordLength, &Got);
   if (!S.ok()) FailOs(S, Path());
@@ -242,9 +242,47 @@ bool TTableFile::ReadAhead(UNSIGNED32 RecNo, void* Buf) const {
   return true;
 }
 
+// Bytes of records in one block read for reads out of order, and in all
+// blocks of a handle (the size of an index file's page cache).
+constexpr std::size_t kBlockBytes = 16 * 1024;
+constexpr std::size_t kBlockCacheBytes = 32 * 1024 * 1024;
+
+UNSIGNED32 TTableFile::RecordsPerBlock() const {
+  return static_cast<UNSIGNED32>(std::max<std::size_t>(1, kBlockBytes / FRecordLength));
+}
+
+bool TTableFile::ReadFromBlock(UNSIGNED32 RecNo, void* Buf) const {
+  const UNSIGNED32 Per = RecordsPerBlock(), Block = (RecNo - 1) / Per, First = Block * Per + 1;
+  const std::size_t Bytes = std::size_t(Per) * FRecordLength;
+  auto It = FBlocks.find(Block);
+  if (It == FBlocks.end()) {
+    // Only whole blocks on the disk: in batch mode the later records are in
+    // memory, and a block must not miss records appended later.
+    const UNSIGNED32 Last = FBatch ? FFlushedCount : FCounters.RecordCount;
+    if (First - 1 + std::uint64_t(Per) > Last) return false;
+    if ((FBlocks.size() + 1) * Bytes > kBlockCacheBytes && !FBlockOrder.empty()) {
+      FBlocks.erase(FBlockOrder.front());
+      FBlockOrder.pop_front();
+    }
+    auto Data = std::make_unique<std::uint8_t[]>(Bytes);
+    size_t Got = 0;
+    os::Status S = FFile.Read(RecordOffset(First), Data.get(), Bytes, &Got);
+    if (!S.ok()) FailOs(S, Path());
+    if (Got < Bytes) Fail(E_CORRUPT_TABLE, Path() + ": record cut short");
+    It = FBlocks.emplace(Block, std::move(Data)).first;
+    FBlockOrder.push_back(Block);
+  }
+  std::memcpy(Buf, It->second.get() + std::size_t(RecNo - First) * FRecordLength, FRecordLength);
+  return true;
+}
+
 void TTableFile::KeepInReadAhead(UNSIGNED32 RecNo, const void* Buf) {
-  if (RecNo < FAheadFirst || RecNo - FAheadFirst >= FAheadCount) return;
-  std::memcpy(&FAhead[std::size_t(RecNo - FAheadFirst) * FRecordLength], Buf, FRecordLength);
+  if (RecNo >= FAheadFirst && RecNo - FAheadFirst < FAheadCount)
+    std::memcpy(&FAhead[std::size_t(RecNo - FAheadFirst) * FRecordLength], Buf, FRecordLength);
+  const UNSIGNED32 Per = RecordsPerBlock();
+  auto It = FBlocks.find((RecNo - 1) / Per);
+  if (It != FBlocks.end())
+    std::memcpy(It->second.get() + std::size_t((RecNo - 1) % Per) * FRecordLength, Buf, FRecordLength);
 }
 
 void TTableFile::WriteRecord(UNSIGNED32 RecNo, const void* Buf) {

@@ -18,9 +18,11 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/engine/keys.h"
@@ -143,11 +145,23 @@ class TTableFile {
   // one read fills it with a block of records; a record this handle
   // writes is kept in it as written; a truncation, a transaction boundary
   // or a change by another handle seen by Refresh empties it.
-  void ForgetReadAhead() const { FAheadCount = 0; }
+  void ForgetReadAhead() const {
+    FAheadCount = 0;
+    FBlocks.clear();
+    FBlockOrder.clear();
+  }
   bool ReadAhead(UNSIGNED32 RecNo, void* Buf) const;
   void KeepInReadAhead(UNSIGNED32 RecNo, const void* Buf);
   mutable std::vector<std::uint8_t> FAhead;
   mutable UNSIGNED32 FAheadFirst = 0, FAheadCount = 0, FLastRead = 0;
+
+  // Records read out of order (a walk in key order, seeks) come from
+  // blocks of records kept by block number, up to a bound in all, the
+  // oldest dropped first; kept and emptied like the read-ahead.
+  bool ReadFromBlock(UNSIGNED32 RecNo, void* Buf) const;
+  UNSIGNED32 RecordsPerBlock() const;
+  mutable std::unordered_map<UNSIGNED32, std::unique_ptr<std::uint8_t[]>> FBlocks;
+  mutable std::deque<UNSIGNED32> FBlockOrder;
 
   os::File FFile;
   bool FExclusive = false;
