@@ -41,6 +41,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_office.h"
 #include "bench_ratio.h"
 #include "foundation/FileUtils.h"
 #include "host/SampleOffice.h"
@@ -61,26 +62,13 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
+using namespace bench;
 
 const int kLargeOrders = getenv("OAK_BENCH_RUN_ORDERS") ? atoi(getenv("OAK_BENCH_RUN_ORDERS")) : 260000;
 
-void Check(UNSIGNED32 Code, const std::string& What) {
-  if (Code != 0) throw std::runtime_error(What + ": engine error " + std::to_string(Code));
-}
 void Require(bool Holds, const std::string& What) {
   if (!Holds) throw std::runtime_error(What);
 }
-
-// A change stamp ("YYYYMMDD-HHMMSSmmm") of Time.
-std::string Stamp(TDateTime Time) {
-  Word Y, Mo, D, H, Mi, S, Ms;
-  DecodeDateTime(Time, Y, Mo, D, H, Mi, S, Ms);
-  char Buf[64];
-  std::snprintf(Buf, sizeof Buf, "%04u%02u%02u-%02u%02u%02u%03u", Y, Mo, D, H, Mi, S, Ms);
-  return Buf;
-}
-
-// ---- The data ------------------------------------------------------------------------
 
 // The sizes of one office and of the mobile side's changes.
 struct TSize {
@@ -90,103 +78,6 @@ struct TSize {
         NewAddresses(N / 80) {}
   int Records() const { return Orders + Addresses; }
 };
-
-// A table opened through the engine, with its fields found by name.
-class TTable {
- public:
-  TTable(OAKHANDLE Connection, const std::string& Path) {
-    Check(OakOpenTable(Connection, Path.c_str(), nullptr, OAK_OAT, OAK_ANSI, OAK_PROPRIETARY_LOCKING,
-                       OAK_IGNORERIGHTS, 0, &FHandle),
-          Path);
-  }
-  ~TTable() { OakCloseTable(FHandle); }
-  TTable(const TTable&) = delete;
-  TTable& operator=(const TTable&) = delete;
-  OAKHANDLE Handle() const { return FHandle; }
-
-  void Set(const char* Field, const std::string& Value) {
-    UNSIGNED16 No = 0;
-    Check(OakGetFieldNum(FHandle, Field, &No), Field);
-    Check(OakSetField(FHandle, No, Value.data(), UNSIGNED32(Value.size())), Field);
-  }
-  void Append() { Check(OakAppendRecord(FHandle), "append"); }
-  void Write() { Check(OakWriteRecord(FHandle), "write"); }
-  void Go(UNSIGNED32 RecNo) { Check(OakGotoRecord(FHandle, RecNo), "goto"); }
-  UNSIGNED32 Count() {
-    UNSIGNED32 N = 0;
-    Check(OakGetRecordCount(FHandle, OAK_IGNOREFILTERS, &N), "count");
-    return N;
-  }
-
- private:
-  OAKHANDLE FHandle = OAK_INVALID_HANDLE;
-};
-
-const char* const Towns[] = {"München", "Augsburg", "Rosenheim", "Köln", "Würzburg", "Passau", "Erlangen", "Lindau"};
-const char* const Streets[] = {"Hauptstraße", "Bahnhofstraße", "Lindenallee", "Marktplatz", "Holzweg", "Am Anger"};
-const char* const Subjects[] = {"Wartungsvertrag", "Ladeneinrichtung", "Massivholzplatten Eiche", "Reifenregal verzinkt",
-                                "Gewächshausfolie", "Gartenmöbel Set Lärche", "Elektroinstallation Neubau"};
-
-std::string AddressKey(char Origin, int Number) {
-  char Key[16];
-  std::snprintf(Key, sizeof Key, "%c%10d", Origin, Number);
-  return Key;
-}
-std::string OrderNumber(int Number) { return std::to_string(300000000 + Number); }
-
-// Fills address I (1-based) into the record being written.
-void FillAddress(TTable& T, int I, char Origin, const std::string& When, bool Mobile) {
-  T.Set("FIRMA", (I % 3 ? "Firma " : "Handwerksbetrieb ") + std::to_string(I) + (I % 2 ? " GmbH" : " KG"));
-  T.Set("ANREDE", I % 2 ? "Herr" : "Frau");
-  T.Set("VORNAME", I % 2 ? "Josef" : "Anna");
-  T.Set("NAME", (Mobile ? "Kunde mobil " : "Kunde ") + std::to_string(I));
-  T.Set("STRASSE", std::string(Streets[I % 6]) + " " + std::to_string(1 + I % 120));
-  T.Set("PLZ", std::to_string(80000 + I % 17000));
-  T.Set("ORT", Towns[I % 8]);
-  T.Set("TELEFON", "0" + std::to_string(800 + I % 200) + " " + std::to_string(100000 + I));
-  T.Set("EMAIL", "kunde" + std::to_string(I) + "@beispiel.de");
-  if (I % 10 == 0) T.Set("NOTIZ", "Rückruf erbeten, Ansprechpartner im Büro.");
-  T.Set("ADR_46_", AddressKey(Origin, I));
-  T.Set("ADR_47_", When);
-}
-
-// Fills order I (1-based) of address Address into the record being written.
-void FillOrder(TTable& T, int I, int Address, const std::string& When, bool Mobile) {
-  T.Set("ID_ORDER", OrderNumber(I));
-  T.Set("Status", I % 5 == 4 ? "1" : (I % 2 ? "0" : "3"));
-  T.Set("ParentName", When);
-  T.Set("AdressID", std::to_string(Address));
-  T.Set("BETREFF", std::string(Subjects[I % 7]) + ", Auftrag " + std::to_string(I));
-  T.Set("NETTO", std::to_string(100 + I % 9000) + ".50");
-  T.Set("BRUTTO", std::to_string(119 + I % 9000) + ".60");
-  T.Set("TEXT", (Mobile ? "Beim Kunden geändert: Lieferung " : "Lieferung und Montage, Position ") +
-                    std::to_string(I) + ", Zahlung binnen 14 Tagen.");
-}
-
-// The sample office in Folder, its orders and addresses filled to Z in one
-// transaction (records 1 .. of the sample's own rows stay in front).
-void BuildOffice(const std::string& Folder, const TSize& Z) {
-  CreateSampleOffice(Folder);
-  OAKHANDLE Connection = OAK_INVALID_HANDLE;
-  Check(OakConnect60(Folder.c_str(), OAK_LOCAL_SERVER, "", "", 0, &Connection), "connect");
-  const std::string Before = Stamp(Now() - 30);
-  {
-    TTable Addresses(Connection, Folder + "Adressen"), Orders(Connection, Folder + "Auftraege");
-    Check(OakBeginTransaction(Connection), "begin");
-    for (int I = 1; I <= Z.Addresses; ++I) {
-      Addresses.Append();
-      FillAddress(Addresses, 1000 + I, '0', Before, false);
-      Addresses.Write();
-    }
-    for (int I = 1; I <= Z.Orders; ++I) {
-      Orders.Append();
-      FillOrder(Orders, I, 1 + I % Z.Addresses, Before, false);
-      Orders.Write();
-    }
-    Check(OakCommitTransaction(Connection), "commit");
-  }
-  OakDisconnect(Connection);
-}
 
 // The mobile side's changes after its installation, stamped now: the
 // first ChangedOrders orders and ChangedAddresses addresses of the
@@ -417,7 +308,7 @@ void BM_WholeRun(benchmark::State& State) {
       const std::string Fresh = gRoot + "fresh/", Synced = gRoot + "synced/", Run = gRoot + "run/";
       fs::remove_all(Fresh);
       fs::remove_all(Synced);
-      BuildOffice(Fresh + "office/", Z);
+      BuildOffice(Fresh + "office/", Z.Orders, Z.Addresses);
       fs::create_directories(Fresh + "mobile");
       std::uintmax_t Bytes = 0;
       for (const auto& E : fs::directory_iterator(Fresh + "office"))
