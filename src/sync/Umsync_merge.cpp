@@ -136,8 +136,11 @@ TMergeRun::TMergeRun(TFsync& AForm) : Form(AForm) {
 }
 
 void TMergeRun::Open() {
+  // The tables of the temporary tree are the merge's alone: held
+  // exclusively, the engine reads no header counters before each step.
+  for (TOakTable* T : {OfficeOrders.get(), OfficeAddresses.get(), MobileOrders.get(), MobileAddresses.get()})
+    T->SetExclusive(true);
   OfficeOrders->Open();
-  OfficeAddresses->SetExclusive(true);
   OfficeAddresses->Open();
   OfficeAddresses->CreateIndex("", "ADR_46_", "ADR_46_", "", "", TOakIndexOptions{ioCompound});
   TagCreated = true;

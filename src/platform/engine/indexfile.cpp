@@ -138,6 +138,33 @@ IndexTag* IndexFile::FindTag(std::string_view Name) {
   return nullptr;
 }
 
+namespace {
+
+// Sorts entries of E bytes bytewise. The first eight bytes of each, read
+// high byte first, sit beside its pointer: most comparisons end there
+// without reading the entries.
+void SortEntries(std::vector<const std::uint8_t*>& Entries, std::size_t E) {
+  struct TItem {
+    std::uint64_t Head;
+    const std::uint8_t* Entry;
+  };
+  std::vector<TItem> Items;
+  Items.reserve(Entries.size());
+  const std::size_t HeadBytes = std::min<std::size_t>(8, E);
+  for (const std::uint8_t* P : Entries) {
+    std::uint64_t Head = 0;
+    for (std::size_t B = 0; B < 8; ++B) Head = Head << 8 | (B < HeadBytes ? P[B] : 0);
+    Items.push_back({Head, P});
+  }
+  std::sort(Items.begin(), Items.end(), [E, HeadBytes](const TItem& A, const TItem& B) {
+    if (A.Head != B.Head) return A.Head < B.Head;
+    return std::memcmp(A.Entry + HeadBytes, B.Entry + HeadBytes, E - HeadBytes) < 0;
+  });
+  for (std::size_t I = 0; I < Items.size(); ++I) Entries[I] = Items[I].Entry;
+}
+
+}  // namespace
+
 void IndexFile::BuildTrees(const std::vector<IndexTag*>& Tags, const RecordScan& Scan) {
   // Each tag's entries in one buffer, as the leaves hold them: the key,
   // then the record number high byte first, so that bytewise order is the
@@ -165,7 +192,7 @@ void IndexFile::BuildTrees(const std::vector<IndexTag*>& Tags, const RecordScan&
     for (std::size_t At = 0; At < All[i].size(); At += E) Sorted.push_back(&All[i][At]);
     auto Less = [E](const std::uint8_t* A, const std::uint8_t* B) { return std::memcmp(A, B, E) < 0; };
     // Keys often come in record order already (numbers handed out in turn).
-    if (!std::is_sorted(Sorted.begin(), Sorted.end(), Less)) std::sort(Sorted.begin(), Sorted.end(), Less);
+    if (!std::is_sorted(Sorted.begin(), Sorted.end(), Less)) SortEntries(Sorted, E);
     Sorted.erase(std::unique(Sorted.begin(), Sorted.end(),
                              [E](const std::uint8_t* A, const std::uint8_t* B) { return std::memcmp(A, B, E) == 0; }),
                  Sorted.end());
