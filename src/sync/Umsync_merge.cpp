@@ -136,10 +136,11 @@ TMergeRun::TMergeRun(TFsync& AForm) : Form(AForm) {
 }
 
 void TMergeRun::Open() {
-  // The tables of the temporary tree are the merge's alone: held
-  // exclusively, the engine reads no header counters before each step.
-  for (TOakTable* T : {OfficeOrders.get(), OfficeAddresses.get(), MobileOrders.get(), MobileAddresses.get()})
-    T->SetExclusive(true);
+  // The mobile tables of the temporary tree are only read, by the merge
+  // alone: held exclusively, the engine reads no header counters before
+  // each step. (A record of the office orders another handle holds must
+  // still end the merge when it is to be written.)
+  for (TOakTable* T : {OfficeAddresses.get(), MobileOrders.get(), MobileAddresses.get()}) T->SetExclusive(true);
   OfficeOrders->Open();
   OfficeAddresses->Open();
   OfficeAddresses->CreateIndex("", "ADR_46_", "ADR_46_", "", "", TOakIndexOptions{ioCompound});
