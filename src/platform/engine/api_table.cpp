@@ -1,4 +1,6 @@
 // Entry points: opening, creating and describing tables.
+#include <memory>
+
 #include "platform/engine/connection.h"
 #include "platform/engine/cursor.h"
 #include "platform/engine/errors.h"
@@ -52,7 +54,12 @@ UNSIGNED32 OakCreateTable(OAKHANDLE hConnect, const char* pucName, const char*, 
 }
 
 UNSIGNED32 OakCloseTable(OAKHANDLE hTable) {
-  return Call([&] { delete static_cast<TCursor*>(LookupHandle(hTable, THandleKind::Table)); });
+  return Call([&] {
+    // Closed also when writing what the handle kept fails; the failure is
+    // the result.
+    std::unique_ptr<TCursor> Closing(static_cast<TCursor*>(LookupHandle(hTable, THandleKind::Table)));
+    Closing->FlushDeferred();
+  });
 }
 
 UNSIGNED32 OakGetTableOpenOptions(OAKHANDLE hTable, UNSIGNED32* pulOptions) {

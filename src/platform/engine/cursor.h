@@ -208,6 +208,9 @@ class TCursor : public THandled, public ExprRecordContext {
   void Write();
   // Drops pending changes; false when there were none.
   bool Cancel();
+  // Writes what an exclusive handle kept in memory: the counters, then
+  // the index files stamped with them (the close does it too, quietly).
+  void FlushDeferred();
   // Marks the current record deleted or live and writes it.
   void SetDeleted(bool Deleted);
   UNSIGNED32 LastAutoinc() const { return FLastAutoinc; }
@@ -267,8 +270,6 @@ class TCursor : public THandled, public ExprRecordContext {
   // Flushes every index file; a handle that defers its counters (see
   // TTableFile::DefersCounters) only marks them for FlushDeferred.
   void FlushIndexes();
-  // Writes the deferred counters, then the index files stamped with them.
-  void FlushDeferred();
   // Flushes one index file stamped with the table's change counter.
   void FlushIndexFile(IndexFile& File);
   // Rebuilds the structural index when its stamp is not the table's change
