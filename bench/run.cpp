@@ -20,7 +20,9 @@
 // Goals: installation / baseline at most 1.5; synchronisation / baseline
 // at most 3.0; synchronisation time per record at the large size / at the
 // small size at most 1.3; peak memory under 200 MB at the large size.
-// OAK_BENCH_RUN_ORDERS sets the large size (default 260000 orders).
+// OAK_BENCH_RUN_ORDERS sets the large size (default 260000 orders);
+// OAK_BENCH_STEPS=1 has each run write when its steps begin (standard
+// error); OAK_BENCH_KEEP=1 keeps the folders of the last runs.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
