@@ -1,6 +1,6 @@
 // CheckData: the table check of a run. Each of four copied tables is
-// opened, its address keys completed when asked, every record's deleted
-// state read and written again, and the table reindexed exclusively.
+// opened exclusively, its address keys completed when asked, every
+// record's deleted state read and written again, and the table reindexed.
 #include "foundation/USettings.h"
 #include "platform/rtl/sysutils.h"
 #include "sync/Umsync_run.h"
@@ -32,10 +32,15 @@ void RewriteRecordStates(TOakTable& Table) {
   }
 }
 
-void ReindexExclusively(TOakTable& Table) {
-  Table.Close();
+// The table is open exclusively for its whole check: the reindex needs
+// that, and the walk before it then reads and writes no lock bytes and no
+// header counters that no other handle could have changed.
+void OpenExclusively(TOakTable& Table) {
   Table.SetExclusive(true);
   Table.Open();
+}
+
+void ReindexAndClose(TOakTable& Table) {
   Table.Reindex();
   Table.Close();
   Table.SetExclusive(false);
@@ -67,11 +72,11 @@ bool TFsync::CheckData(const String Files[4], bool FixAddressKeys) {
       TableName = ExtractFileName(Path);
       Table->SetTableName(TableName);
       ShowCopyText(*this, "Überprüfen von: " + TableName);
-      Table->Open();
+      OpenExclusively(*Table);
       if (FixAddressKeys && UpperCase(TableName) == "ADRESSEN.OAT") CompleteAddressKeys(*this, *Table);
       ShowCopyText(*this, "Überprüfen von: " + TableName);
       RewriteRecordStates(*Table);
-      ReindexExclusively(*Table);
+      ReindexAndClose(*Table);
       AdvanceProgress(*this);
     }
     Table.reset();

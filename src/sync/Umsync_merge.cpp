@@ -143,8 +143,12 @@ TMergeRun::TMergeRun(TFsync& AForm) : Form(AForm) {
 }
 
 void TMergeRun::Open() {
+  // The mobile tables of the temporary tree are only read, by the merge
+  // alone: held exclusively, the engine reads no header counters before
+  // each step. (A record of the office orders another handle holds must
+  // still end the merge when it is to be written.)
+  for (TOakTable* T : {OfficeAddresses.get(), MobileOrders.get(), MobileAddresses.get()}) T->SetExclusive(true);
   OfficeOrders->Open();
-  OfficeAddresses->SetExclusive(true);
   OfficeAddresses->Open();
   OfficeAddresses->CreateIndex("", "ADR_46_", "ADR_46_", "", "", TOakIndexOptions{ioCompound});
   TagCreated = true;

@@ -2,8 +2,13 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/os/fileapi.h"
@@ -82,14 +87,134 @@ bool SplitRecursiveSwitch(const String& Line, String& Spec) {
   return false;
 }
 
+// One deflate state for every block it packs, reset between blocks:
+// making and freeing it per block costs more than the compression at
+// level 1.
+class TBlockDeflater {
+ public:
+  TBlockDeflater() = default;
+  ~TBlockDeflater() {
+    if (FReady) deflateEnd(&FZ);
+  }
+  TBlockDeflater(const TBlockDeflater&) = delete;
+  TBlockDeflater& operator=(const TBlockDeflater&) = delete;
+
+  // Deflates Count bytes into Out (BlockSize bytes) as an independent zlib
+  // stream. Returns the packed size, -1 when the block does not shrink
+  // into Out, -2 on a zlib error.
+  Int64 Pack(int Level, const Byte* In, Int64 Count, Byte* Out) {
+    if (!FReady) {
+      if (deflateInit2(&FZ, Level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK) return -2;
+      FReady = true;
+    } else if (deflateReset(&FZ) != Z_OK) {
+      return -2;
+    }
+    FZ.next_in = const_cast<Byte*>(In);
+    FZ.avail_in = static_cast<uInt>(Count);
+    FZ.next_out = Out;
+    FZ.avail_out = backup_format::BlockSize;
+    int R = deflate(&FZ, Z_FINISH);
+    if (R == Z_STREAM_END) return static_cast<Int64>(FZ.total_out);
+    return R == Z_OK ? -1 : -2;
+  }
+
+ private:
+  z_stream FZ{};
+  bool FReady = false;
+};
+
+// Packs batches of blocks on a few threads besides the caller's; every
+// block is an independent stream, so the bytes are those of packing them
+// one after the other.
+class TBlockPacker {
+ public:
+  explicit TBlockPacker(int Level) : FLevel(Level) {
+    const unsigned Cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned Helpers = std::min(3u, Cores - 1);
+    FDeflaters.resize(Helpers + 1);
+    for (auto& D : FDeflaters) D = std::make_unique<TBlockDeflater>();
+    for (unsigned I = 1; I <= Helpers; ++I) FThreads.emplace_back([this, I] { Serve(I); });
+  }
+  ~TBlockPacker() {
+    {
+      std::lock_guard<std::mutex> L(FLock);
+      FStop = true;
+    }
+    FWake.notify_all();
+    for (auto& T : FThreads) T.join();
+  }
+  TBlockPacker(const TBlockPacker&) = delete;
+  TBlockPacker& operator=(const TBlockPacker&) = delete;
+
+  // Packs block I (Sizes[I] bytes at In + I x BlockSize) into Out + I x
+  // BlockSize for I < Count; Packed[I] as TBlockDeflater::Pack returns.
+  void Pack(const Byte* In, const Int64* Sizes, int Count, Byte* Out, Int64* Packed) {
+    {
+      std::lock_guard<std::mutex> L(FLock);
+      FIn = In;
+      FSizes = Sizes;
+      FOutBlocks = Out;
+      FPacked = Packed;
+      FCount = Count;
+      FNext = 0;
+      FBusy = static_cast<int>(FThreads.size());
+      ++FRound;
+    }
+    FWake.notify_all();
+    Work(0);
+    std::unique_lock<std::mutex> L(FLock);
+    FDone.wait(L, [this] { return FBusy == 0; });
+  }
+
+ private:
+  void Work(unsigned Self) {
+    using backup_format::BlockSize;
+    for (int I; (I = FNext.fetch_add(1)) < FCount;)
+      FPacked[I] = FDeflaters[Self]->Pack(FLevel, FIn + std::size_t(I) * BlockSize, FSizes[I],
+                                          FOutBlocks + std::size_t(I) * BlockSize);
+  }
+  void Serve(unsigned Self) {
+    std::uint64_t Seen = 0;
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> L(FLock);
+        FWake.wait(L, [&] { return FStop || FRound != Seen; });
+        if (FStop) return;
+        Seen = FRound;
+      }
+      Work(Self);
+      {
+        std::lock_guard<std::mutex> L(FLock);
+        --FBusy;
+      }
+      FDone.notify_one();
+    }
+  }
+
+  const int FLevel;
+  std::vector<std::unique_ptr<TBlockDeflater>> FDeflaters;  // [0] the caller's
+  std::vector<std::thread> FThreads;
+  std::mutex FLock;
+  std::condition_variable FWake, FDone;
+  bool FStop = false;
+  std::uint64_t FRound = 0;
+  int FBusy = 0;
+  const Byte* FIn = nullptr;
+  const Int64* FSizes = nullptr;
+  Byte* FOutBlocks = nullptr;
+  Int64* FPacked = nullptr;
+  int FCount = 0;
+  std::atomic<int> FNext{0};
+};
+
+// Blocks read and packed together.
+constexpr int BlocksPerBatch = 32;
+
 }  // namespace
 
 class TBackupFile::TWriter {
  public:
   TWriter(TBackupFile& Owner, TStream* Dest) : O(Owner), FDest(Dest) {}
-  ~TWriter() {
-    if (FDeflating) deflateEnd(&FZ);
-  }
   TWriter(const TWriter&) = delete;
   TWriter& operator=(const TWriter&) = delete;
 
@@ -106,7 +231,7 @@ class TBackupFile::TWriter {
   void PutInt(Integer V);
   void PutBytes(const void* Data, Int64 Count);
   void FlushOut();
-  Int64 PackBlock(const Byte* In, Int64 Count, Byte* Out);
+  int Level() const;
 
   TBackupFile& O;
   TStream* FDest;
@@ -116,10 +241,7 @@ class TBackupFile::TWriter {
   Int64 FDone = 0;
   Integer FFileCount = 0;
   bool FAborted = false;
-  // One deflate state for every block, reset between blocks: making and
-  // freeing it per block costs more than the compression at level 1.
-  z_stream FZ{};
-  bool FDeflating = false;
+  std::unique_ptr<TBlockPacker> FPacker;  // made with the first block
   // Archive bytes not yet written to FDest: written in large pieces.
   std::string FOut;
 };
@@ -169,33 +291,14 @@ void TBackupFile::TWriter::FlushOut() {
   FOut.clear();
 }
 
-// Deflates one block of Count bytes into Out (BlockSize bytes) as an
-// independent zlib stream. Returns the packed size, or -1 when the block
-// does not shrink into Out.
-Int64 TBackupFile::TWriter::PackBlock(const Byte* In, Int64 Count, Byte* Out) {
-  using backup_format::BlockSize;
-  if (!FDeflating) {
-    int Level = 1;
-    switch (O.CompressionLevel) {
-      case TCompressionLevel::clNone: Level = 0; break;
-      case TCompressionLevel::clDefault: Level = -1; break;
-      case TCompressionLevel::clMax: Level = 9; break;
-      case TCompressionLevel::clFastest: Level = 1; break;
-    }
-    if (deflateInit2(&FZ, Level, Z_DEFLATED, 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-      throw TWriteFailure{beCompressionError};
-    FDeflating = true;
-  } else if (deflateReset(&FZ) != Z_OK) {
-    throw TWriteFailure{beCompressionError};
+int TBackupFile::TWriter::Level() const {
+  switch (O.CompressionLevel) {
+    case TCompressionLevel::clNone: return 0;
+    case TCompressionLevel::clDefault: return -1;
+    case TCompressionLevel::clMax: return 9;
+    case TCompressionLevel::clFastest: return 1;
   }
-  FZ.next_in = const_cast<Byte*>(In);
-  FZ.avail_in = static_cast<uInt>(Count);
-  FZ.next_out = Out;
-  FZ.avail_out = BlockSize;
-  int R = deflate(&FZ, Z_FINISH);
-  if (R == Z_STREAM_END) return static_cast<Int64>(FZ.total_out);
-  if (R == Z_OK) return -1;
-  throw TWriteFailure{beCompressionError};
+  return 1;
 }
 
 void TBackupFile::TWriter::PutInt(Integer V) {
@@ -254,22 +357,35 @@ void TBackupFile::TWriter::WriteHeader() {
 void TBackupFile::TWriter::WriteData(TStream& Source) {
   using backup_format::BlockSize;
   PutBytes(backup_format::EntryMarker, 4);
-  std::vector<Byte> In(BlockSize), Out(BlockSize);
-  while (!FAborted) {
-    Int64 Got = Source.Read(In.data(), BlockSize);
-    if (Got <= 0) break;
-    Int64 Packed = PackBlock(In.data(), Got, Out.data());
-    if (Packed >= 0) {
-      PutInt(static_cast<Integer>(Packed));
-      PutBytes(Out.data(), Packed);
-    } else {
-      // The block does not shrink: store it.
-      PutInt(-static_cast<Integer>(Got));
-      PutBytes(In.data(), Got);
+  if (!FPacker) FPacker = std::make_unique<TBlockPacker>(Level());
+  std::vector<Byte> In(std::size_t(BlocksPerBatch) * BlockSize), Out(In.size());
+  Int64 Sizes[BlocksPerBatch], Packed[BlocksPerBatch];
+  bool End = false;
+  while (!FAborted && !End) {
+    int Count = 0;
+    while (Count < BlocksPerBatch) {
+      Int64 Got = Source.Read(In.data() + std::size_t(Count) * BlockSize, BlockSize);
+      if (Got <= 0) {
+        End = true;
+        break;
+      }
+      Sizes[Count++] = Got;
     }
-    FDone += Got;
-    if (ProcessMessagesHook) ProcessMessagesHook();
-    Progress(String(), FTotalSize > 0 ? TPercentage(std::lround(double(FDone) / double(FTotalSize) * 100)) : 100);
+    FPacker->Pack(In.data(), Sizes, Count, Out.data(), Packed);
+    for (int I = 0; I < Count && !FAborted; ++I) {
+      if (Packed[I] == -2) throw TWriteFailure{beCompressionError};
+      if (Packed[I] >= 0) {
+        PutInt(static_cast<Integer>(Packed[I]));
+        PutBytes(Out.data() + std::size_t(I) * BlockSize, Packed[I]);
+      } else {
+        // The block does not shrink: store it.
+        PutInt(-static_cast<Integer>(Sizes[I]));
+        PutBytes(In.data() + std::size_t(I) * BlockSize, Sizes[I]);
+      }
+      FDone += Sizes[I];
+      if (ProcessMessagesHook) ProcessMessagesHook();
+      Progress(String(), FTotalSize > 0 ? TPercentage(std::lround(double(FDone) / double(FTotalSize) * 100)) : 100);
+    }
   }
   PutInt(0);
 }

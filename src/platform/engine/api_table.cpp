@@ -1,4 +1,6 @@
 // Entry points: opening, creating and describing tables.
+#include <memory>
+
 #include "platform/engine/connection.h"
 #include "platform/engine/cursor.h"
 #include "platform/engine/errors.h"
@@ -53,10 +55,12 @@ UNSIGNED32 OakCreateTable(OAKHANDLE hConnect, const char* pucName, const char*, 
 
 UNSIGNED32 OakCloseTable(OAKHANDLE hTable) {
   return Call([&] {
-    // The handle goes in any case; what a transaction deferred is written
-    // here, where a failure can be reported.
+    // The handle goes in any case; what a transaction deferred, and what
+    // the handle kept back, is written here, where a failure can be
+    // reported.
     std::unique_ptr<TCursor> Gone(static_cast<TCursor*>(LookupHandle(hTable, THandleKind::Table)));
     Gone->EndTransaction(true);
+    Gone->FlushDeferred();
   });
 }
 

@@ -61,9 +61,10 @@ class BTree {
   bool ContainsKey(std::string_view Key);
   // Frees every page of the tree (S.Root becomes 0).
   void FreeAll();
-  // Replaces the tree with Entries, which must be sorted by (key, recno)
-  // and free of duplicates: builds full leaves bottom up.
-  void BulkLoad(const std::vector<std::pair<std::string, std::uint32_t>>& Entries);
+  // Replaces the tree with Entries, each EntrySize() bytes as a leaf slot
+  // holds it (key, then the record number high byte first), which must be
+  // sorted and free of duplicates: builds full leaves bottom up.
+  void BulkLoad(const std::vector<const std::uint8_t*>& Entries);
   std::uint32_t Count() const { return FState.KeyCount; }
   std::uint16_t KeyLength() const { return FState.KeyLength; }
   // Walks the whole tree and checks order, links and the key count; raises

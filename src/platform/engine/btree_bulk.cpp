@@ -1,5 +1,6 @@
 // Bulk loading and verification of a tag's B+tree.
 #include <algorithm>
+#include <cstring>
 #include <unordered_set>
 
 #include "platform/engine/btree.h"
@@ -16,14 +17,14 @@ struct Built {
 
 }  // namespace
 
-void BTree::BulkLoad(const std::vector<std::pair<std::string, std::uint32_t>>& Entries) {
+void BTree::BulkLoad(const std::vector<const std::uint8_t*>& Entries) {
   FreeAll();
   CreateEmpty();
   if (Entries.empty()) return;
   const std::size_t E = EntrySize();
   std::vector<Built> Level;
   std::uint32_t Cap = LeafCapacity(), Prev = 0;
-  std::string Last;
+  const std::uint8_t* Last = nullptr;
   for (std::size_t i = 0; i < Entries.size();) {
     std::uint32_t Page = Level.empty() ? FState.Root : FPager.Allocate();
     NodeView N(FPager.Write(Page), E);
@@ -31,19 +32,14 @@ void BTree::BulkLoad(const std::vector<std::pair<std::string, std::uint32_t>>& E
     N.SetPrev(Prev);
     if (Prev) NodeView(FPager.Write(Prev), E).SetLink(Page);
     std::size_t End = std::min(Entries.size(), i + Cap);
-    for (std::uint32_t S = 0; i < End; ++i, ++S) {
-      const auto& [Key, RecNo] = Entries[i];
-      if (Key.size() != FState.KeyLength)
-        ThrowEngineError(kExprKeyLength, "Key of wrong length in bulk load");
-      std::uint8_t* Slot = N.Slot(S);
-      std::memcpy(Slot, Key.data(), Key.size());
-      for (int b = 0; b < 4; ++b) Slot[Key.size() + b] = static_cast<std::uint8_t>(RecNo >> (8 * (3 - b)));
-      std::string_view Cur(reinterpret_cast<const char*>(Slot), E);
-      if (!Last.empty() && Cur <= std::string_view(Last))
+    std::uint32_t S = 0;
+    for (; i < End; ++i, ++S) {
+      if (Last && std::memcmp(Entries[i], Last, E) <= 0)
         ThrowEngineError(kIndexCorrupt, "Bulk load entries are not sorted");
-      Last.assign(Cur);
-      N.SetCount(S + 1);
+      Last = Entries[i];
+      std::memcpy(N.Slot(S), Entries[i], E);
     }
+    N.SetCount(S);
     Level.push_back({std::string(N.Entry(0)), Page});
     Prev = Page;
   }

@@ -96,6 +96,7 @@ TCursor::~TCursor() {
     // now, still under the journal, so a rollback restores it too. A
     // failure stays as the last error (OakCloseTable reports its own).
     EndTransaction(true);
+    FlushDeferred();
   } catch (const std::exception& E) {
     StoreLastError(E);
   }
@@ -157,6 +158,7 @@ void TCursor::CatchUpOnOpen() {
 }
 
 void TCursor::SetJournal(TTxnJournal* J) {
+  FlushDeferred();
   FJournal = J;
   FTable->SetJournal(J);
   if (FMemo) FMemo->SetJournal(J);
@@ -167,7 +169,7 @@ void TCursor::AfterRollback() {
   FPendingBlobs.clear();
   DiscardIndexes();
   for (auto& F : FIndexFiles) F->Refresh();
-  FTable->Refresh();
+  FTable->Refresh(true);
   CatchUpInMemory();
   if (FRecNo > FTable->Counters().RecordCount)
     SetPosition(0, false, true);

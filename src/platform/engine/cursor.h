@@ -209,6 +209,9 @@ class TCursor : public THandled, public ExprRecordContext {
   void Write();
   // Drops pending changes; false when there were none.
   bool Cancel();
+  // Writes what an exclusive handle kept in memory: the counters, then
+  // the index files stamped with them (the close does it too, quietly).
+  void FlushDeferred();
   // Marks the current record deleted or live and writes it.
   void SetDeleted(bool Deleted);
   UNSIGNED32 LastAutoinc() const { return FLastAutoinc; }
@@ -265,6 +268,8 @@ class TCursor : public THandled, public ExprRecordContext {
   std::unique_ptr<IndexFile> OpenIndex(const std::string& Path, bool Create, UNSIGNED32 PageSize);
   void AddOrders(IndexFile& File);
   void UpdateIndexes(const std::uint8_t* Old, const std::uint8_t* New, UNSIGNED32 RecNo);
+  // Flushes every index file; a handle that defers its counters (see
+  // TTableFile::DefersCounters) only marks them for FlushDeferred.
   void FlushIndexes();
   // Flushes one index file stamped with the table's change counter.
   void FlushIndexFile(IndexFile& File);
@@ -286,6 +291,10 @@ class TCursor : public THandled, public ExprRecordContext {
   void StoreBlobs(const std::uint8_t* Old);
   void FreeReplacedRuns();
   void RebuildAfterMaintenance();
+  // True when the current record, its state byte set to State, is what the
+  // file holds already (checked under the write lock, after Sync), so that
+  // SetDeleted has nothing to write. E_LOCKED as Write.
+  bool StateStoredAlready(std::uint8_t State);
   void CheckWritable() const;
   // The table's write lock for one operation (other cursors of this
   // connection give up their transaction hold on the table first).
@@ -315,6 +324,8 @@ class TCursor : public THandled, public ExprRecordContext {
   // Inside a transaction the first write takes the table's write lock and
   // keeps it; records, counters and index pages are then written at commit.
   bool FTxnHold = false;
+  // Index pages and counters of an exclusive handle wait for FlushDeferred.
+  bool FFlushPending = false;
   std::unique_ptr<Expression> FFilter, FAof;
   std::string FFilterText, FAofText;
 };

@@ -82,7 +82,20 @@ void TCursor::UpdateIndexes(const std::uint8_t* Old, const std::uint8_t* New, UN
 
 void TCursor::FlushIndexes() {
   if (FTxnHold) return;  // written at commit
+  if (FTable->DefersCounters()) {
+    FFlushPending = true;
+    return;
+  }
   for (auto& F : FIndexFiles) FlushIndexFile(*F);
+}
+
+void TCursor::FlushDeferred() {
+  if (!FFlushPending) return;
+  // The counters first: an index stamped with them is then never ahead
+  // of the table on the disk.
+  FTable->FlushCounters();
+  for (auto& F : FIndexFiles) FlushIndexFile(*F);
+  FFlushPending = false;
 }
 
 void TCursor::FlushIndexFile(IndexFile& File) {
@@ -93,7 +106,8 @@ void TCursor::FlushIndexFile(IndexFile& File) {
 }
 
 void TCursor::CatchUpIndexes() {
-  if (!FHasStructural || FTxnHold || FOptions.ReadOnly) return;
+  // Keys this handle has not flushed yet are ahead of the stamp on purpose.
+  if (!FHasStructural || FTxnHold || FOptions.ReadOnly || FFlushPending) return;
   IndexFile& File = *FIndexFiles.front();
   if (File.GetPager().TableStamp() == FTable->Counters().ChangeCounter) return;
   RecordScan Scan = [this](const RecordVisitor& Visit) { ScanAll(Visit); };
@@ -171,7 +185,15 @@ void TCursor::Write() {
     FlushIndexes();
   } catch (...) {
     FReplacedRuns.clear();  // the record still refers to them
-    if (!FTxnHold) DiscardIndexes();
+    if (!FTxnHold) {
+      DiscardIndexes();
+      // The keys of earlier deferred writes went too: the stamp on the disk
+      // stays behind the counter, and the next write or open rebuilds.
+      if (FFlushPending) {
+        FFlushPending = false;
+        FTable->FlushCounters();
+      }
+    }
     throw;
   }
   FDirty = FAppending = false;
@@ -190,9 +212,27 @@ bool TCursor::Cancel() {
 void TCursor::SetDeleted(bool Deleted) {
   RequireRecord();
   CheckWritable();
-  FRec[0] = Deleted ? kRecordDeleted : kRecordLive;
+  const std::uint8_t State = Deleted ? kRecordDeleted : kRecordLive;
+  if (StateStoredAlready(State)) return;
+  FRec[0] = State;
   if (!FAppending) FDirty = true;
   Write();
+}
+
+bool TCursor::StateStoredAlready(std::uint8_t State) {
+  // Only a record without other changes, outside a transaction (whose
+  // writes the journal and the commit order).
+  if (FAppending || FDirty || FJournal || !FPendingBlobs.empty()) return false;
+  TWriteScope Guard = WriteLock();
+  Sync();
+  if (!FLocks->HoldsRecord(FRecNo) && FLocks->LockedByOther(FRecNo))
+    Fail(E_LOCKED, FTable->Path() + ", record " + std::to_string(FRecNo));
+  if (FRecNo > FTable->Counters().RecordCount) return false;
+  std::vector<std::uint8_t> Stored(FRec.size());
+  FTable->ReadRecord(FRecNo, Stored.data());
+  // The write would store the bytes the file holds: nothing to write, no
+  // counter to bump, no index key to change.
+  return Stored[0] == State && std::memcmp(Stored.data() + 1, FRec.data() + 1, FRec.size() - 1) == 0;
 }
 
 void TCursor::ScanAll(const RecordVisitor& Visit) {

@@ -2,6 +2,7 @@
 #include "platform/engine/indexfile.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/engine/indexfile_dir.h"
 #include "platform/rtl/charset.h"
@@ -137,28 +138,73 @@ IndexTag* IndexFile::FindTag(std::string_view Name) {
   return nullptr;
 }
 
+namespace {
+
+// Sorts entries of E bytes bytewise. The first eight bytes of each, read
+// high byte first, sit beside its pointer: most comparisons end there
+// without reading the entries.
+void SortEntries(std::vector<const std::uint8_t*>& Entries, std::size_t E) {
+  struct TItem {
+    std::uint64_t Head;
+    const std::uint8_t* Entry;
+  };
+  std::vector<TItem> Items;
+  Items.reserve(Entries.size());
+  const std::size_t HeadBytes = std::min<std::size_t>(8, E);
+  for (const std::uint8_t* P : Entries) {
+    std::uint64_t Head = 0;
+    for (std::size_t B = 0; B < 8; ++B) Head = Head << 8 | (B < HeadBytes ? P[B] : 0);
+    Items.push_back({Head, P});
+  }
+  std::sort(Items.begin(), Items.end(), [E, HeadBytes](const TItem& A, const TItem& B) {
+    if (A.Head != B.Head) return A.Head < B.Head;
+    return std::memcmp(A.Entry + HeadBytes, B.Entry + HeadBytes, E - HeadBytes) < 0;
+  });
+  for (std::size_t I = 0; I < Items.size(); ++I) Entries[I] = Items[I].Entry;
+}
+
+}  // namespace
+
 void IndexFile::BuildTrees(const std::vector<IndexTag*>& Tags, const RecordScan& Scan) {
-  using Entries = std::vector<std::pair<std::string, std::uint32_t>>;
-  std::vector<Entries> All(Tags.size());
+  // Each tag's entries in one buffer, as the leaves hold them: the key,
+  // then the record number high byte first, so that bytewise order is the
+  // order of (key, record).
+  std::vector<std::vector<std::uint8_t>> All(Tags.size());
   if (Scan) {
     std::string Key;
     Scan([&](const ExprRecordContext& Rec) {
-      for (std::size_t i = 0; i < Tags.size(); ++i)
-        if (!Tags[i]->FDef.Custom && Tags[i]->KeyOf(Rec, Key))
-          All[i].emplace_back(Key, Rec.RecordNumber());
+      for (std::size_t i = 0; i < Tags.size(); ++i) {
+        if (Tags[i]->FDef.Custom || !Tags[i]->KeyOf(Rec, Key)) continue;
+        if (Key.size() != Tags[i]->FTree.KeyLength())
+          ThrowEngineError(kExprKeyLength, "Key of wrong length in bulk load");
+        const std::uint32_t R = Rec.RecordNumber();
+        const std::uint8_t No[4] = {std::uint8_t(R >> 24), std::uint8_t(R >> 16), std::uint8_t(R >> 8),
+                                    std::uint8_t(R)};
+        All[i].insert(All[i].end(), Key.begin(), Key.end());
+        All[i].insert(All[i].end(), No, No + 4);
+      }
     });
   }
   for (std::size_t i = 0; i < Tags.size(); ++i) {
-    Entries& E = All[i];
-    std::sort(E.begin(), E.end());
-    E.erase(std::unique(E.begin(), E.end()), E.end());
+    const std::size_t E = Tags[i]->FTree.KeyLength() + 4u, KeyLen = E - 4;
+    std::vector<const std::uint8_t*> Sorted;
+    Sorted.reserve(All[i].size() / E);
+    for (std::size_t At = 0; At < All[i].size(); At += E) Sorted.push_back(&All[i][At]);
+    auto Less = [E](const std::uint8_t* A, const std::uint8_t* B) { return std::memcmp(A, B, E) < 0; };
+    // Keys often come in record order already (numbers handed out in turn).
+    if (!std::is_sorted(Sorted.begin(), Sorted.end(), Less)) SortEntries(Sorted, E);
+    Sorted.erase(std::unique(Sorted.begin(), Sorted.end(),
+                             [E](const std::uint8_t* A, const std::uint8_t* B) { return std::memcmp(A, B, E) == 0; }),
+                 Sorted.end());
     if (Tags[i]->FDef.Unique)  // the lowest record of each key stays
-      E.erase(std::unique(E.begin(), E.end(),
-                          [](const auto& A, const auto& B) { return A.first == B.first; }),
-              E.end());
+      Sorted.erase(std::unique(Sorted.begin(), Sorted.end(),
+                               [KeyLen](const std::uint8_t* A, const std::uint8_t* B) {
+                                 return std::memcmp(A, B, KeyLen) == 0;
+                               }),
+                   Sorted.end());
     Tags[i]->FState.Root = 0;
-    Tags[i]->FTree.BulkLoad(E);
-    Entries().swap(E);
+    Tags[i]->FTree.BulkLoad(Sorted);
+    std::vector<std::uint8_t>().swap(All[i]);
   }
 }
 

@@ -164,8 +164,12 @@ void TTableFile::ReadHeader() {
   Refresh();
 }
 
-bool TTableFile::Refresh() {
+bool TTableFile::Refresh(bool Always) {
   if (FBatch) return false;
+  // Nobody else can open a table this handle holds exclusively: the
+  // counters in memory are those on the disk (but after a rollback, which
+  // wrote old bytes back under it).
+  if (FExclusive && FCountersRead && !Always) return false;
   std::uint8_t Buf[16];
   size_t Got = 0;
   os::Status S = FFile.Read(kOffCount, Buf, sizeof Buf, &Got);
@@ -184,6 +188,7 @@ bool TTableFile::Refresh() {
       Fail(E_CORRUPT_TABLE, Path() + ": file shorter than its record count");
   }
   FCounters = C;
+  FCountersRead = true;
   if (Changed) ForgetReadAhead();
   return Changed;
 }
@@ -205,7 +210,7 @@ void TTableFile::ReadRecord(UNSIGNED32 RecNo, void* Buf) const {
                 FRecordLength);
     return;
   }
-  if (ReadAhead(RecNo, Buf)) return;
+  if (ReadAhead(RecNo, Buf) || ReadFromBlock(RecNo, Buf)) return;
   size_t Got = 0;
   os::Status S = FFile.Read(RecordOffset(RecNo), Buf, FRecordLength, &Got);
   if (!S.ok()) FailOs(S, Path());
@@ -237,9 +242,51 @@ bool TTableFile::ReadAhead(UNSIGNED32 RecNo, void* Buf) const {
   return true;
 }
 
+// Bytes of records in one block read for reads out of order, and in all
+// blocks of a handle (the size of an index file's page cache).
+constexpr std::size_t kBlockBytes = 16 * 1024;
+constexpr std::size_t kBlockCacheBytes = 32 * 1024 * 1024;
+
+UNSIGNED32 TTableFile::RecordsPerBlock() const {
+  return static_cast<UNSIGNED32>(std::max<std::size_t>(1, kBlockBytes / FRecordLength));
+}
+
+bool TTableFile::ReadFromBlock(UNSIGNED32 RecNo, void* Buf) const {
+  const UNSIGNED32 Per = RecordsPerBlock(), Block = (RecNo - 1) / Per, First = Block * Per + 1;
+  const std::size_t Bytes = std::size_t(Per) * FRecordLength;
+  auto It = FBlocks.find(Block);
+  if (It == FBlocks.end()) {
+    // Only whole blocks on the disk: in batch mode the later records are in
+    // memory, and a block must not miss records appended later.
+    const UNSIGNED32 Last = FBatch ? FFlushedCount : FCounters.RecordCount;
+    if (First - 1 + std::uint64_t(Per) > Last) return false;
+    if ((FBlocks.size() + 1) * Bytes > kBlockCacheBytes && !FBlockOrder.empty()) {
+      FBlocks.erase(FBlockOrder.front());
+      FBlockOrder.pop_front();
+    }
+    auto Data = std::make_unique<std::uint8_t[]>(Bytes);
+    size_t Got = 0;
+    os::Status S = FFile.Read(RecordOffset(First), Data.get(), Bytes, &Got);
+    if (!S.ok()) FailOs(S, Path());
+    if (Got < Bytes) Fail(E_CORRUPT_TABLE, Path() + ": record cut short");
+    It = FBlocks.emplace(Block, std::move(Data)).first;
+    FBlockOrder.push_back(Block);
+  }
+  std::memcpy(Buf, It->second.get() + std::size_t(RecNo - First) * FRecordLength, FRecordLength);
+  return true;
+}
+
+void TTableFile::KeepInReadAhead(UNSIGNED32 RecNo, const void* Buf) {
+  if (RecNo >= FAheadFirst && RecNo - FAheadFirst < FAheadCount)
+    std::memcpy(&FAhead[std::size_t(RecNo - FAheadFirst) * FRecordLength], Buf, FRecordLength);
+  const UNSIGNED32 Per = RecordsPerBlock();
+  auto It = FBlocks.find((RecNo - 1) / Per);
+  if (It != FBlocks.end())
+    std::memcpy(It->second.get() + std::size_t((RecNo - 1) % Per) * FRecordLength, Buf, FRecordLength);
+}
+
 void TTableFile::WriteRecord(UNSIGNED32 RecNo, const void* Buf) {
   if (FReadOnly) Fail(E_READ_ONLY, Path());
-  ForgetReadAhead();
   if (RecNo == 0 || RecNo > FCounters.RecordCount + 1) Fail(E_NO_CURRENT_RECORD);
   if (FBatch) {
     if (RecNo > FFlushedCount) {
@@ -255,14 +302,29 @@ void TTableFile::WriteRecord(UNSIGNED32 RecNo, const void* Buf) {
   }
   if (FJournal) FJournal->BeforeWrite(FFile, RecordOffset(RecNo), FRecordLength);
   os::Status S = FFile.Write(RecordOffset(RecNo), Buf, FRecordLength);
-  if (!S.ok()) FailOs(S, Path());
+  if (!S.ok()) {
+    ForgetReadAhead();
+    FailOs(S, Path());
+  }
+  KeepInReadAhead(RecNo, Buf);
   // The record is on disk before the count that makes it visible.
   if (RecNo > FCounters.RecordCount) FCounters.RecordCount = RecNo;
   ++FCounters.ChangeCounter;
-  if (FBatch)
+  if (FBatch) {
     FCountersDirty = true;
-  else
+  } else if (DefersCounters()) {
+    // The first write of a pass moves the counter on the disk away from
+    // the index stamps, so that a crash before FlushCounters leaves
+    // indexes that the next opener rebuilds; later writes count in memory.
+    if (!FCountersDirty) WriteCounters();
+    FCountersDirty = true;
+  } else {
     WriteCounters();
+  }
+}
+
+void TTableFile::FlushCounters() {
+  if (FCountersDirty && !FBatch) WriteCounters();
 }
 
 void TTableFile::WriteAppended() {
@@ -339,6 +401,7 @@ void TTableFile::WriteCounters() {
   if (FJournal) FJournal->BeforeWrite(FFile, kOffCount, sizeof Buf);
   os::Status S = FFile.Write(kOffCount, Buf, sizeof Buf);
   if (!S.ok()) FailOs(S, Path());
+  FCountersDirty = false;
 }
 
 void TTableFile::Sync() {

@@ -18,9 +18,11 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/engine/keys.h"
@@ -88,7 +90,9 @@ class TTableFile {
   const TTableCounters& Counters() const { return FCounters; }
   // Re-reads the counters from the header; returns true when another
   // handle changed the table since the last Refresh or write of this one.
-  bool Refresh();
+  // A handle that holds the table exclusively reads them once, and again
+  // only when Always (after a rollback wrote old bytes back).
+  bool Refresh(bool Always = false);
 
   // Reads record RecNo (1-based, <= RecordCount) into Buf (RecordLength).
   void ReadRecord(UNSIGNED32 RecNo, void* Buf) const;
@@ -107,10 +111,19 @@ class TTableFile {
   // The journal of the transaction in progress (null: none); every write
   // is announced to it first.
   void SetJournal(TTxnJournal* J) {
+    FlushCounters();
     FJournal = J;
     ForgetReadAhead();
   }
   TTxnJournal* Journal() const { return FJournal; }
+
+  // A handle that holds the table exclusively (outside a transaction)
+  // writes the counters with the first record write after a flush and then
+  // keeps them in memory until FlushCounters (or Touch, a truncation, a
+  // transaction): a walk that rewrites records writes the header once.
+  bool DefersCounters() const { return FExclusive && !FJournal; }
+  // Writes counters kept in memory.
+  void FlushCounters();
 
   // Batch mode, for a handle that holds the write lock through a
   // transaction: appended records and the counters stay in memory until
@@ -129,13 +142,26 @@ class TTableFile {
 
   // Read-ahead of a walk: records FAheadFirst .. FAheadFirst + FAheadCount
   // - 1 as last read from the file. A read of the record after the last
-  // one read fills it with a block of records; a write, a truncation, a
-  // transaction boundary or a change by another handle seen by Refresh
-  // empties it.
-  void ForgetReadAhead() const { FAheadCount = 0; }
+  // one read fills it with a block of records; a record this handle
+  // writes is kept in it as written; a truncation, a transaction boundary
+  // or a change by another handle seen by Refresh empties it.
+  void ForgetReadAhead() const {
+    FAheadCount = 0;
+    FBlocks.clear();
+    FBlockOrder.clear();
+  }
   bool ReadAhead(UNSIGNED32 RecNo, void* Buf) const;
+  void KeepInReadAhead(UNSIGNED32 RecNo, const void* Buf);
   mutable std::vector<std::uint8_t> FAhead;
   mutable UNSIGNED32 FAheadFirst = 0, FAheadCount = 0, FLastRead = 0;
+
+  // Records read out of order (a walk in key order, seeks) come from
+  // blocks of records kept by block number, up to a bound in all, the
+  // oldest dropped first; kept and emptied like the read-ahead.
+  bool ReadFromBlock(UNSIGNED32 RecNo, void* Buf) const;
+  UNSIGNED32 RecordsPerBlock() const;
+  mutable std::unordered_map<UNSIGNED32, std::unique_ptr<std::uint8_t[]>> FBlocks;
+  mutable std::deque<UNSIGNED32> FBlockOrder;
 
   os::File FFile;
   bool FExclusive = false;
@@ -145,6 +171,7 @@ class TTableFile {
   UNSIGNED32 FDataOffset = 0;
   CharType FChars = CharType::Ansi;
   TTableCounters FCounters;
+  bool FCountersRead = false;
   TTxnJournal* FJournal = nullptr;
   bool FBatch = false;
   bool FCountersDirty = false;

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <mutex>
 
 #include "platform/os/internal.h"
@@ -222,7 +223,16 @@ Result<FileIdentity> IdentityOf(const File& F) {
     std::size_t Got = 0;
     if (Status S = F.Read(Offset, Buffer.data(), Buffer.size(), &Got); !S.ok()) return S;
     if (Got == 0) break;
-    for (std::size_t I = 0; I < Got; ++I) Hash = (Hash ^ Buffer[I]) * 1099511628211ULL;
+    // Eight bytes a step (a byte a step costs more than reading the file);
+    // the rotation carries every bit into the low ones of later steps.
+    std::size_t I = 0;
+    for (; I + 8 <= Got; I += 8) {
+      std::uint64_t Word;
+      std::memcpy(&Word, &Buffer[I], 8);
+      Hash = (Hash ^ Word) * 1099511628211ULL;
+      Hash = (Hash << 31) | (Hash >> 33);
+    }
+    for (; I < Got; ++I) Hash = (Hash ^ Buffer[I]) * 1099511628211ULL;
     Offset += Got;
   }
   Id.Checksum = Hash;

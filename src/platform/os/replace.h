@@ -55,8 +55,8 @@
 namespace os {
 
 // What identifies a file's content at one moment: its size, its last
-// modification time (nanoseconds since 1970) and a 64-bit checksum
-// (FNV-1a) of its bytes.
+// modification time (nanoseconds since 1970) and a 64-bit checksum of its
+// bytes (FNV-1a over 8-byte words, each product rotated).
 struct FileIdentity {
   std::uint64_t Size = 0;
   std::int64_t ModifiedNs = 0;

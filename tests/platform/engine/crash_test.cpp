@@ -253,4 +253,54 @@ TEST_F(CrashTest, WritersKilledAtRandomPointsLeaveTagsThatMatchTheTable) {
   EXPECT_FALSE(std::filesystem::exists(PathOf("orders.OAT.OAJ")));
 }
 
+// A pass of a handle that holds the table alone, as the data check makes
+// it (every record's state written again, each record's keys changed, new
+// ones appended), killed anywhere: the table opens and its tags match.
+TEST_F(CrashTest, ExclusivePassesKilledAtRandomPointsLeaveTagsThatMatchTheTable) {
+  std::mt19937 Rng(20261207);
+  for (int Round = 0; Round < 30; ++Round) {
+    int P[2];
+    ASSERT_EQ(0, pipe(P));
+    const int First = 100000 * (Round + 1);
+    pid_t Pid = fork();
+    if (Pid == 0) {
+      close(P[0]);
+      OAKHANDLE C = 0, T = 0;
+      OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C);
+      if (OakOpenTable(C, "orders", nullptr, OAK_OAT, OAK_ANSI, 1, 1, OAK_EXCLUSIVE, &T)) _exit(2);
+      for (int N = First;; ++N) {
+        UNSIGNED16 Eof = 0, Deleted = 0;
+        for (OakGotoTop(T); OakAtEOF(T, &Eof) == 0 && !Eof; OakSkip(T, 1)) {
+          OakIsRecordDeleted(T, &Deleted);
+          if ((Deleted ? OakDeleteRecord(T) : OakRecallRecord(T)) != 0) _exit(3);
+          char Id[16] = {};
+          UNSIGNED32 Len = sizeof Id - 1;
+          OakGetField(T, 1, Id, &Len, OAK_RTRIM);
+          std::string Flipped = std::to_string(-std::atoi(Id)), Txt = "order " + Flipped;
+          std::string Note(40 + N % 200, 'a' + N % 26);
+          OakSetField(T, 1, Flipped.data(), Flipped.size());
+          OakSetField(T, 2, Txt.data(), Txt.size());
+          OakSetField(T, 3, Note.data(), Note.size());
+          if (OakWriteRecord(T)) _exit(3);
+          if (write(P[1], "x", 1) != 1) _exit(4);
+        }
+        Order(T, N);
+      }
+    }
+    close(P[1]);
+    char B;
+    for (int I = 0, Steps = 1 + int(Rng() % 40); I < Steps && read(P[0], &B, 1) == 1; ++I) {
+    }
+    kill(Pid, SIGKILL);
+    int Status = 0;
+    waitpid(Pid, &Status, 0);
+    close(P[0]);
+    ASSERT_TRUE(WIFSIGNALED(Status)) << "pass ended by itself: " << WEXITSTATUS(Status);
+    OAKHANDLE T = OpenOk("orders");
+    ExpectTagsMatchTable(T);
+    ASSERT_FALSE(HasFailure()) << "round " << Round;
+    ASSERT_EQ(0u, OakCloseTable(T));
+  }
+}
+
 }  // namespace
