@@ -236,6 +236,7 @@ void TCustomTreeView::KeyPress(char32_t& Key) {
   if (Key < 0x20 || Key == 0x7F || IsEditing()) return;
   std::uint64_t Now = GetTickCount64();
   if (Now - FSearchTick > 1000) FSearchText.clear();
+  if (Key == ' ' && FSearchText.empty()) return;  // Space acts on the node (check boxes)
   FSearchTick = Now;
   String Typed;
   Utf8Append(Typed, Key);
@@ -243,7 +244,8 @@ void TCustomTreeView::KeyPress(char32_t& Key) {
   // The same letter again steps through the rows that start with it.
   bool Repeat = !FSearchText.empty() && FSearchText.find_first_not_of(Typed) == String::npos;
   FSearchText += Typed;
-  TTreeNode* Found = Repeat ? FindByPrefix(FSelected, Typed, false) : FindByPrefix(FSelected, FSearchText, FSearchText != Typed);
+  TTreeNode* Found = Repeat ? FindByPrefix(FSelected, Typed, false)
+                            : FindByPrefix(FSelected, FSearchText, FSearchText != Typed);
   if (Found) MoveSelection(Found);
 }
 

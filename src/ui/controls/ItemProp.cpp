@@ -41,7 +41,10 @@ String ItemPropertiesText(const String& Path) {
     Size += " in " + Grouped(I.Files) + (I.Files == 1 ? " Datei" : " Dateien");
     if (!I.Complete) Size = "mindestens " + Size + " (nicht alles gezählt)";
   }
-  String Access = I.CanRead && I.CanWrite ? "lesen und schreiben" : I.CanRead ? "nur lesen" : I.CanWrite ? "nur schreiben" : "kein Zugriff";
+  String Access = I.CanRead && I.CanWrite ? "lesen und schreiben"
+                  : I.CanRead             ? "nur lesen"
+                  : I.CanWrite            ? "nur schreiben"
+                                          : "kein Zugriff";
   return "Pfad: " + Path + "\nArt: " + (I.Folder ? "Ordner" : "Datei") + "\nGröße: " + Size + "\nRechte: " +
          ModeText(I.Mode) + " (Besitzer " + I.Owner + ", Gruppe " + I.Group + ")\nSie dürfen: " + Access;
 }

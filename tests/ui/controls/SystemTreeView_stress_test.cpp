@@ -25,12 +25,15 @@ TEST_F(ShellTreeStressTest, ABusyFolderSurvivesKeysAndWheelWhileItsChildrenComeA
     for (unsigned N = 0; !Stop; ++N) {
       std::string P = Busy + "/c" + std::to_string(N % 23);
       std::error_code E;
-      switch (N / 23 % 3) {  // a name is a folder, gone, then a file, gone ...
+      switch (N / 23 % 3) {  // a name is a folder, then a file, then gone
         case 0: fs::create_directory(P, E); break;
-        case 1: std::ofstream(P) << N; break;
+        case 1: fs::remove(P, E), std::ofstream(P) << N; break;
         default: fs::remove(P, E);
       }
-      if (N % 23 == 22) fs::remove_all(Busy + "/d" + std::to_string(N % 40), E), MakeDir("busy/d" + std::to_string(N % 40));
+      if (N % 23 == 22) {  // a folder with content goes and comes back
+        fs::remove_all(Busy + "/d" + std::to_string(N % 40), E);
+        fs::create_directories(Busy + "/d" + std::to_string(N % 40) + "/sub", E);
+      }
     }
   });
   TshSystemTreeView* T = ShownTree();
