@@ -168,6 +168,15 @@ TEST_F(ShellTreeInputTest, TheRightButtonSelectsAndItsMenuMakesAFolderRefreshesA
   Pump();
   T->Selected()->Expand(false);
   EXPECT_NE(Child(T->Selected(), "neu"), nullptr);
+  // Where the tree may be edited, the menu renames too.
+  T->SetReadOnly(false);
+  RightClick(OnLabel(T, Child(Top, "eins")));
+  HeadlessType("u");
+  Pump();
+  EXPECT_TRUE(T->IsEditing());
+  HeadlessKey(VK_ESCAPE);
+  Pump();
+  EXPECT_FALSE(T->IsEditing());
 }
 
 TEST_F(ShellTreeInputTest, OpenGoesToTheFileManagerAndTheOwnMenuFollowsAsPopupMenuMethodSays) {
