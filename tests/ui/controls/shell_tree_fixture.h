@@ -11,11 +11,11 @@
 #include "scoped_env.h"
 #include "ui/controls/SystemTreeView.h"
 
-class ShellTreeTest : public FormsTest {
- protected:
-  void SetUp() override {
-    FormsTest::SetUp();
-    Home = Folder + "/home";
+// The environment of a namespace of the test's own below Folder: the home
+// folder Folder/home, the mount table Folder/mounts ("/" only until
+// Mounts), no user folders; restored when it goes.
+struct TShellTestEnv {
+  explicit TShellTestEnv(const std::string& Folder) : Folder(Folder), Home(Folder + "/home") {
     std::filesystem::create_directories(Home);
     Env.emplace_back(std::make_unique<ScopedEnv>("HOME", Home));
     Env.emplace_back(std::make_unique<ScopedEnv>("MDS_MOUNT_TABLE", Folder + "/mounts"));
@@ -25,11 +25,6 @@ class ShellTreeTest : public FormsTest {
       Env.emplace_back(std::make_unique<ScopedEnv>(V, nullptr));
     Mounts({});
   }
-  void TearDown() override {
-    FormsTest::TearDown();
-    Env.clear();
-  }
-
   // Writes the mount table with "/" and the given mount points.
   void Mounts(const std::vector<std::string>& Dirs) {
     std::ofstream Out(Folder + "/mounts.new");
@@ -38,6 +33,24 @@ class ShellTreeTest : public FormsTest {
     Out.close();
     std::filesystem::rename(Folder + "/mounts.new", Folder + "/mounts");
   }
+
+  std::string Folder, Home;
+  std::vector<std::unique_ptr<ScopedEnv>> Env;
+};
+
+class ShellTreeTest : public FormsTest {
+ protected:
+  void SetUp() override {
+    FormsTest::SetUp();
+    Shell = std::make_unique<TShellTestEnv>(Folder);
+    Home = Shell->Home;
+  }
+  void TearDown() override {
+    FormsTest::TearDown();
+    Shell.reset();
+  }
+
+  void Mounts(const std::vector<std::string>& Dirs) { Shell->Mounts(Dirs); }
   std::string MakeDir(const std::string& Rel) {
     std::filesystem::create_directories(Home + "/" + Rel);
     return Home + "/" + Rel;
@@ -70,7 +83,7 @@ class ShellTreeTest : public FormsTest {
     return nullptr;
   }
 
-  std::vector<std::unique_ptr<ScopedEnv>> Env;
+  std::unique_ptr<TShellTestEnv> Shell;
   std::string Home;
   TForm* Form = nullptr;
 };
