@@ -178,18 +178,6 @@ TEST_F(ShellTreeTest, ADeletedFolderSelectsItsParent) {
   EXPECT_EQ(Child(T->Selected(), "gone"), nullptr);
 }
 
-TEST_F(ShellTreeTest, ANewSubfolderAppearsInTheWatchedFolder) {
-  std::string Base = MakeDir("base");
-  TshSystemTreeView* T = ShownTree();
-  T->SetReadDelay(0);
-  T->SetSelection(Base);
-  ASSERT_TRUE(WaitFor([&] { return T->WatchedFolder() == Base; }));
-  fs::create_directories(Base + "/neu");
-  EXPECT_TRUE(WaitFor([&] { return T->Selected()->HasChildren(); }));
-  T->Selected()->Expand(false);
-  EXPECT_NE(Child(T->Selected(), "neu"), nullptr);
-}
-
 TEST_F(ShellTreeTest, AMountThatAppearsRebuildsAfterTheAutoRefreshDelay) {
   TshSystemTreeView* T = ShownTree();
   T->SetSelection(Home);
