@@ -108,7 +108,10 @@ TEST_F(ShellTreeInputTest, TheRightButtonSelectsAndItsMenuActsAsPopupMenuMethodS
   RightClick(T, "zwei", "n");
   EXPECT_EQ(Sel(T), "Neuer Ordner (2)");
   std::ofstream(Base + "/eins/a.txt") << "12345";
-  Answers().AnswerWith("Eigenschaften von eins", mrOk, "Größe: 5 Bytes in 1 Datei\nRechte: rwx");
+  Answers().Do("Eigenschaften von eins", [](TCustomForm* F) {
+    if (const char* Dir = getenv("TREE_PNG_DIR")) HeadlessSavePng(F->Handle(), String(Dir) + "/shell_properties.png");
+    F->SetModalResult(mrOk);
+  }, "Größe: 5 Bytes in 1 Datei\nRechte: rwx");
   RightClick(T, "eins", "e");
   MakeDir("base/eins/neu");
   RightClick(T, "eins", "a");
