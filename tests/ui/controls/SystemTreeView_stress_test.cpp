@@ -23,14 +23,14 @@ TEST_F(ShellTreeStressTest, ABusyFolderSurvivesKeysAndWheelWhileItsChildrenComeA
   std::atomic<bool> Stop{false};
   std::thread Churn([&] {
     for (unsigned N = 0; !Stop; ++N) {
-      std::string P = Busy + "/c" + std::to_string(N % 23);
+      std::string P = Busy + "/c" + std::to_string(N % 61);
       std::error_code E;
-      switch (N / 23 % 3) {  // a name is a folder, then a file, then gone
+      switch (N / 61 % 3) {  // a name is a folder, then a file, then gone
         case 0: fs::create_directory(P, E); break;
         case 1: fs::remove(P, E), std::ofstream(P) << N; break;
         default: fs::remove(P, E);
       }
-      if (N % 23 == 22) {  // a folder with content goes and comes back
+      if (N % 61 == 60) {  // a folder with content goes and comes back
         fs::remove_all(Busy + "/d" + std::to_string(N % 40), E);
         fs::create_directories(Busy + "/d" + std::to_string(N % 40) + "/sub", E);
       }
