@@ -9,7 +9,11 @@
 // colours. It scrolls vertically with a window scroll bar. Keys: Up/Down,
 // Home/End, Page Up/Down move the selection; Right expands (or goes to the
 // first child), Left collapses (or goes to the parent), "+" / "-" expand
-// and collapse, "*" expands all below, F2 edits the label. Mouse: a click
+// and collapse, "*" expands all below, F2 edits the label. Typing finds a
+// node by name: the letters typed within a second of each other make a
+// prefix, searched (case-insensitively) over the visible rows from the
+// selected one on, wrapping; the same letter typed again goes on to the
+// next row that starts with it. Mouse: a click
 // on a button toggles the node, on a row selects it, a click on the
 // selected node's label edits it (unless ReadOnly), a double click toggles.
 //
@@ -277,6 +281,7 @@ class TCustomTreeView : public TCustomControl {
   TRect GetClientRect() override;
   void Paint() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
+  void KeyPress(char32_t& Key) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   // The wheel scrolls three rows per notch; the selection stays.
   bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
@@ -302,6 +307,9 @@ class TCustomTreeView : public TCustomControl {
   void Sorted(TTreeNode* Parent);
   void MoveSelection(TTreeNode* Node);
   bool StartEditing(TTreeNode* Node);
+  // The next visible row after From (From itself with Inclusive), wrapping,
+  // whose text starts with Prefix; null when none does.
+  TTreeNode* FindByPrefix(TTreeNode* From, const String& Prefix, bool Inclusive);
 
   std::unique_ptr<TTreeNodes> FItems;
   TTreeNode* FSelected = nullptr;
@@ -315,6 +323,8 @@ class TCustomTreeView : public TCustomControl {
   TCustomImageList* FStateImages = nullptr;
   TCustomEdit* FEditor = nullptr;  // the label editor while editing
   TTreeNode* FEditNode = nullptr;
+  String FSearchText;            // what was typed to find a node
+  std::uint64_t FSearchTick = 0;  // when its last letter came
 
   friend class TTreeNode;
   friend class TTreeNodes;

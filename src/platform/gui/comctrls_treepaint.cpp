@@ -85,6 +85,9 @@ THitTests TCustomTreeView::GetHitTestInfoAt(Integer X, Integer Y) {
   if (X >= Text && X < L.Right) return {htOnItem, htOnLabel};
   if (X >= L.Right) return {htOnRight};
   if (FImages && X >= Text - FImages->Width() - ImageGap) return {htOnItem, htOnIcon};
+  Integer State = (N->Level() + (FShowRoot ? 1 : 0)) * FIndent + 2;
+  if (FStateImages && N->FStateIndex >= 0 && X >= State && X < State + FStateImages->Width())
+    return {htOnItem, htOnStateIcon};
   if (FShowButtons && N->HasChildren() && (FShowRoot || N->Level() > 0) && std::abs(X - ButtonX) <= ButtonSize / 2 + 1)
     return {htOnButton};
   return {htOnIndent};

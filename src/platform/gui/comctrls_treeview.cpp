@@ -5,6 +5,7 @@
 #include "platform/gui/comctrls.h"
 #include "platform/rtl/charset.h"
 #include "platform/rtl/classreg.h"
+#include "platform/rtl/clock.h"
 
 RTL_IMPLEMENT_CLASS(TCustomTreeView, TCustomControl, nullptr)
 RTL_IMPLEMENT_CLASS(TTreeView, TCustomTreeView, &ComponentFactory<TTreeView>)
@@ -216,6 +217,36 @@ void TCustomTreeView::KeyDown(Word& Key, TShiftState Shift) {
     default: return;
   }
   Key = 0;
+}
+
+TTreeNode* TCustomTreeView::FindByPrefix(TTreeNode* From, const String& Prefix, bool Inclusive) {
+  auto Rows = VisibleNodes();
+  if (Rows.empty()) return nullptr;
+  Integer N = Integer(Rows.size()), Start = From ? std::max<Integer>(0, RowOf(From)) : 0;
+  String Wanted = AnsiLowerCase(Prefix);
+  for (Integer K = Inclusive ? 0 : 1; K <= N; ++K) {
+    TTreeNode* Node = Rows[(Start + K) % N];
+    if (AnsiLowerCase(Node->FText).rfind(Wanted, 0) == 0) return Node;
+  }
+  return nullptr;
+}
+
+void TCustomTreeView::KeyPress(char32_t& Key) {
+  TCustomControl::KeyPress(Key);
+  if (Key < 0x20 || Key == 0x7F || IsEditing()) return;
+  std::uint64_t Now = GetTickCount64();
+  if (Now - FSearchTick > 1000) FSearchText.clear();
+  if (Key == ' ' && FSearchText.empty()) return;  // Space acts on the node (check boxes)
+  FSearchTick = Now;
+  String Typed;
+  Utf8Append(Typed, Key);
+  Key = 0;
+  // The same letter again steps through the rows that start with it.
+  bool Repeat = !FSearchText.empty() && FSearchText.find_first_not_of(Typed) == String::npos;
+  FSearchText += Typed;
+  TTreeNode* Found = Repeat ? FindByPrefix(FSelected, Typed, false)
+                            : FindByPrefix(FSelected, FSearchText, FSearchText != Typed);
+  if (Found) MoveSelection(Found);
 }
 
 void TCustomTreeView::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {

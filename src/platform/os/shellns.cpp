@@ -1,6 +1,9 @@
 #include "platform/os/shellns.h"
 
 #include <dirent.h>
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
 #include <mntent.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -198,15 +201,22 @@ std::vector<TItemIDList> TShellFolder::EnumObjects(DWORD Flags) const {
     os::detail::FailWithErrno(Path, Virtual ? ENOENT : errno);
     return Out;
   }
+  // Each item is looked at once: the sort orders by what was seen, since
+  // another program may turn a folder into a file meanwhile.
+  std::vector<std::pair<TItemIDList, DWORD>> Seen;
   while (dirent* E = ::readdir(D)) {
     String Name = E->d_name;
     if (Name == "." || Name == "..") continue;
     if (Name[0] == '.' && !(Flags & SHCONTF_INCLUDEHIDDEN)) continue;
     bool Folder = os::detail::IsFolder(Join(Path, Name));
-    if (Folder ? (Flags & SHCONTF_FOLDERS) : (Flags & SHCONTF_NONFOLDERS)) Out.push_back({Name});
+    if (Folder ? (Flags & SHCONTF_FOLDERS) : (Flags & SHCONTF_NONFOLDERS))
+      Seen.push_back({{Name}, Folder ? SFGAO_FOLDER : 0});
   }
   ::closedir(D);
-  std::sort(Out.begin(), Out.end(), [this](const TItemIDList& A, const TItemIDList& B) { return CompareIDs(A, B) < 0; });
+  std::sort(Seen.begin(), Seen.end(), [this](const auto& A, const auto& B) {
+    return CompareIDs(A.first, A.second, B.first, B.second) < 0;
+  });
+  for (auto& S : Seen) Out.push_back(std::move(S.first));
   return Out;
 }
 
@@ -261,21 +271,32 @@ std::shared_ptr<TShellFolder> TShellFolder::BindToObject(const TItemIDList& Item
   return std::make_shared<TShellFolder>(Child(Item));
 }
 
-int TShellFolder::CompareIDs(const TItemIDList& A, const TItemIDList& B) const {
+int TShellFolder::CompareFixed(const TItemIDList& A, const TItemIDList& B) const {
   if (A.empty() || B.empty()) return Sign(int(B.empty()) - int(A.empty()));
   const TShellItem& X = A.back();
   const TShellItem& Y = B.back();
   if (AtDesktop()) return Sign(Rank(X) - Rank(Y));
-  if (AtComputer()) {
-    if ((X == "/") != (Y == "/")) return X == "/" ? -1 : 1;
-    return Sign(X.compare(Y));
-  }
+  if ((X == "/") != (Y == "/")) return X == "/" ? -1 : 1;  // the computer folder: "/" first
+  return Sign(X.compare(Y));
+}
+
+int TShellFolder::CompareIDs(const TItemIDList& A, const TItemIDList& B) const {
+  if (A.empty() || B.empty() || AtDesktop() || AtComputer()) return CompareFixed(A, B);
+  const TShellItem& X = A.back();
+  const TShellItem& Y = B.back();
   bool Virtual;
   String Path = PathOf(FAbsolute, Virtual);
-  if (!Virtual) {
-    bool FX = os::detail::IsFolder(Join(Path, X)), FY = os::detail::IsFolder(Join(Path, Y));
-    if (FX != FY) return FX ? -1 : 1;
-  }
+  DWORD AX = !Virtual && os::detail::IsFolder(Join(Path, X)) ? SFGAO_FOLDER : 0;
+  DWORD AY = !Virtual && os::detail::IsFolder(Join(Path, Y)) ? SFGAO_FOLDER : 0;
+  return CompareIDs(A, AX, B, AY);
+}
+
+int TShellFolder::CompareIDs(const TItemIDList& A, DWORD AttributesA, const TItemIDList& B, DWORD AttributesB) const {
+  if (A.empty() || B.empty() || AtDesktop() || AtComputer()) return CompareFixed(A, B);
+  const TShellItem& X = A.back();
+  const TShellItem& Y = B.back();
+  bool FX = AttributesA & SFGAO_FOLDER, FY = AttributesB & SFGAO_FOLDER;
+  if (FX != FY) return FX ? -1 : 1;
   int R = AnsiCompareText(X, Y);
   return Sign(R != 0 ? R : X.compare(Y));
 }
@@ -288,7 +309,7 @@ HRESULT TShellFolder::SetNameOf(const TItemIDList& Item, const String& NewName, 
     SetLastError(ERROR_INVALID_NAME);
     return E_FAIL;
   }
-  String New = Join(Old.substr(0, Old.rfind('/') == 0 ? 1 : Old.rfind('/')), NewName);
+  String New = Join(ShellParentPath(Old), NewName);
   struct stat St;
   if (::lstat(New.c_str(), &St) == 0) {
     SetLastError(ERROR_ALREADY_EXISTS);
@@ -300,6 +321,25 @@ HRESULT TShellFolder::SetNameOf(const TItemIDList& Item, const String& NewName, 
   }
   NewItem = {NewName};
   return S_OK;
+}
+
+HRESULT TShellFolder::NewFolder(const String& BaseName, TItemIDList& NewItem) const {
+  bool Virtual;
+  String Base = PathOf(FAbsolute, Virtual);
+  if (Virtual || BaseName.empty() || BaseName.find('/') != String::npos) {
+    SetLastError(Virtual ? ERROR_ACCESS_DENIED : ERROR_INVALID_NAME);
+    return E_FAIL;
+  }
+  for (int K = 1; K < 1000; ++K) {
+    String Name = K == 1 ? BaseName : BaseName + " (" + std::to_string(K) + ")";
+    if (::mkdir(Join(Base, Name).c_str(), 0777) == 0) {
+      NewItem = {Name};
+      return S_OK;
+    }
+    if (errno != EEXIST) break;
+  }
+  os::detail::FailWithErrno(Base, errno);
+  return E_FAIL;
 }
 
 HRESULT TShellFolder::ParseDisplayName(const String& Path, TItemIDList& Items) const {
@@ -362,6 +402,11 @@ HRESULT SHGetSpecialFolderLocation(int Csidl, TItemIDList& Items) {
   return S_OK;
 }
 
+String ShellParentPath(const String& Path) {
+  size_t Slash = Path.rfind('/');
+  return Slash == String::npos ? String() : Slash == 0 ? String("/") : Path.substr(0, Slash);
+}
+
 bool SHGetPathFromIDList(const TItemIDList& Items, String& Path) {
   bool Virtual;
   Path = PathOf(Items, Virtual);
@@ -376,4 +421,63 @@ int ShellIconOf(const TItemIDList& Items, bool Open) {
   String Path;
   if (SHGetPathFromIDList(Items, Path) && !os::detail::IsFolder(Path)) return siFile;
   return Open ? siFolderOpen : siFolder;
+}
+
+// ---- Properties --------------------------------------------------------------------------------
+
+namespace {
+
+// Adds the files below Dir to Info, counting entries against Left.
+void AddFolderSize(const String& Dir, TShellItemInfo& Info, std::uint64_t& Left) {
+  DIR* D = ::opendir(Dir.c_str());
+  if (!D) return;
+  while (dirent* E = ::readdir(D)) {
+    String Name = E->d_name;
+    if (Name == "." || Name == "..") continue;
+    if (Left == 0) {
+      Info.Complete = false;
+      break;
+    }
+    --Left;
+    String Path = Join(Dir, Name);
+    struct stat St;
+    if (::lstat(Path.c_str(), &St) != 0) continue;  // gone meanwhile
+    if (S_ISDIR(St.st_mode)) {
+      AddFolderSize(Path, Info, Left);
+    } else if (S_ISREG(St.st_mode)) {
+      Info.Size += std::uint64_t(St.st_size);
+      ++Info.Files;
+    }
+  }
+  ::closedir(D);
+}
+
+}  // namespace
+
+bool ShellItemInfo(const String& Path, TShellItemInfo& Info, std::uint64_t MaxEntries) {
+  Info = TShellItemInfo();
+  struct stat St;
+  if (!os::detail::StatPath(Path, St)) return false;
+  Info.Folder = S_ISDIR(St.st_mode);
+  Info.Mode = St.st_mode & 07777;
+  char Buf[4096];
+  struct passwd Pw, *PwR = nullptr;
+  Info.Owner = ::getpwuid_r(St.st_uid, &Pw, Buf, sizeof Buf, &PwR) == 0 && PwR ? String(Pw.pw_name)
+                                                                             : std::to_string(St.st_uid);
+  struct group Gr, *GrR = nullptr;
+  Info.Group = ::getgrgid_r(St.st_gid, &Gr, Buf, sizeof Buf, &GrR) == 0 && GrR ? String(Gr.gr_name)
+                                                                             : std::to_string(St.st_gid);
+  Info.CanRead = ::access(Path.c_str(), R_OK) == 0;
+  Info.CanWrite = ::access(Path.c_str(), W_OK) == 0;
+  if (Info.Folder) AddFolderSize(Path, Info, MaxEntries);
+  else Info.Size = std::uint64_t(St.st_size);
+  return true;
+}
+
+String ModeText(unsigned Mode) {
+  String T = "---------";
+  const char* Letters = "rwx";
+  for (int K = 0; K < 9; ++K)
+    if (Mode & (0400u >> K)) T[K] = Letters[K % 3];
+  return T;
 }

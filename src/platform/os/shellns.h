@@ -113,11 +113,22 @@ class TShellFolder {
   DWORD GetAttributesOf(const TItemIDList& Item, DWORD Mask) const;
   // The folder of a relative item; null when the item is no folder.
   std::shared_ptr<TShellFolder> BindToObject(const TItemIDList& Item) const;
-  // Shell order of two relative items of this folder: < 0, 0, > 0.
+  // Shell order of two relative items of this folder: < 0, 0, > 0
+  // (folders before files, then by name). This asks the file system
+  // whether each is a folder; a sort must not use it on a folder that may
+  // change meanwhile (an item that turns from folder into file halfway
+  // would break the sort's order), but the variant below.
   int CompareIDs(const TItemIDList& A, const TItemIDList& B) const;
+  // The same order by what the caller knows of the items: their
+  // attributes (SFGAO_FOLDER) as read once.
+  int CompareIDs(const TItemIDList& A, DWORD AttributesA, const TItemIDList& B, DWORD AttributesB) const;
   // Renames a relative file-system item; on success sets NewItem and
   // returns S_OK, else E_FAIL (GetLastError tells why).
   HRESULT SetNameOf(const TItemIDList& Item, const String& NewName, TItemIDList& NewItem) const;
+  // Makes a sub-folder named BaseName in this file-system folder, or
+  // "BaseName (2)", "BaseName (3)" ... when that name is taken; on success
+  // sets NewItem and returns S_OK, else E_FAIL (GetLastError tells why).
+  HRESULT NewFolder(const String& BaseName, TItemIDList& NewItem) const;
   // The relative list of a path below this folder (a file-system folder)
   // or, for the desktop, the absolute list of a file-system path (through
   // the computer folder and the drive holding it). E_FAIL when the path
@@ -126,6 +137,9 @@ class TShellFolder {
 
  private:
   TItemIDList Child(const TItemIDList& Item) const;
+  // The order of the desktop's and the computer folder's items, which
+  // does not depend on the file system.
+  int CompareFixed(const TItemIDList& A, const TItemIDList& B) const;
   bool AtDesktop() const { return FAbsolute.empty(); }
   bool AtComputer() const { return FAbsolute.size() == 1 && FAbsolute[0] == "::computer"; }
   TItemIDList FAbsolute;
@@ -140,5 +154,23 @@ HRESULT SHGetSpecialFolderLocation(int Csidl, TItemIDList& Items);
 // The file-system path of an absolute list; false (and Path "") for a
 // virtual item (desktop, computer).
 bool SHGetPathFromIDList(const TItemIDList& Items, String& Path);
+// The folder holding Path ("/" for "/x"; "" for a path without '/').
+String ShellParentPath(const String& Path);
 // The icon (TShellIcon) of an absolute list; Open asks for the open icon.
 int ShellIconOf(const TItemIDList& Items, bool Open);
+
+// What the properties of a file-system item show.
+struct TShellItemInfo {
+  bool Folder = false;
+  std::uint64_t Size = 0;     // bytes: a file's, or a folder's files' below it
+  std::uint64_t Files = 0;    // files counted below a folder
+  bool Complete = true;       // false when a folder had more than the count limit
+  unsigned Mode = 0;          // permission bits (07777)
+  String Owner, Group;        // names, or numbers when the system has none
+  bool CanRead = false, CanWrite = false;  // for the calling user
+};
+// Fills Info for Path (a folder is walked, following no links, up to
+// MaxEntries entries). False (GetLastError set) when Path does not exist.
+bool ShellItemInfo(const String& Path, TShellItemInfo& Info, std::uint64_t MaxEntries = 100000);
+// "rwxr-x---" of permission bits.
+String ModeText(unsigned Mode);

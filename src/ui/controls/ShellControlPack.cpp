@@ -21,7 +21,7 @@ struct TLeakReport {
 } LeakReport;
 
 struct TShellRegistry {
-  std::vector<TshCustomSystemTreeView*> Controls;
+  std::vector<TShellControl*> Controls;
   std::unique_ptr<TMountTableWatcher> Watcher;
 };
 TShellRegistry& Registry() {
@@ -66,31 +66,58 @@ TCustomImageList* ShellSmallImages() {
   return Images;
 }
 
-// ---- TshCustomSystemTreeView -------------------------------------------------------------------
+TCustomImageList* ShellCheckImages() {
+  static TCustomImageList* Images = [] {
+    auto* L = new TCustomImageList(16, 16);
+    for (bool Checked : {false, true}) {
+      TBitmap B;
+      B.SetSize(16, 16);
+      TCanvas* C = B.Canvas();
+      C->Brush()->SetColor(clFuchsia);
+      C->FillRect(Rect(0, 0, 16, 16));
+      C->Brush()->SetColor(clWindow);
+      C->FillRect(Rect(2, 2, 15, 15));
+      C->Brush()->SetColor(clGray);
+      C->FrameRect(Rect(2, 2, 15, 15));
+      if (Checked) {
+        // A tick of two strokes, three pixels thick.
+        for (int K = 0; K < 3; ++K) {
+          for (int X = 5; X <= 7; ++X) C->SetPixel(X, 7 + (X - 5) + K, clWindowText);
+          for (int X = 8; X <= 11; ++X) C->SetPixel(X, 8 - (X - 8) + K, clWindowText);
+        }
+      }
+      L->AddMasked(&B, clFuchsia);
+    }
+    return L;
+  }();
+  return Images;
+}
 
-TshCustomSystemTreeView::TshCustomSystemTreeView(TComponent* AOwner) : TCustomTreeView(AOwner) {
+// ---- TShellControl -----------------------------------------------------------------------------
+
+TShellControl::TShellControl() {
   TShellRegistry& R = Registry();
   R.Controls.push_back(this);
   if (!R.Watcher) R.Watcher = std::make_unique<TMountTableWatcher>(&ShellDeviceChange);
 }
 
-TshCustomSystemTreeView::~TshCustomSystemTreeView() {
+TShellControl::~TShellControl() {
   if (FRefreshTimer) KillTimer(nullptr, FRefreshTimer);
   TShellRegistry& R = Registry();
   R.Controls.erase(std::remove(R.Controls.begin(), R.Controls.end(), this), R.Controls.end());
   if (R.Controls.empty()) R.Watcher.reset();
 }
 
-const std::vector<TshCustomSystemTreeView*>& TshCustomSystemTreeView::ShellControls() { return Registry().Controls; }
+const std::vector<TShellControl*>& TShellControl::ShellControls() { return Registry().Controls; }
 
-void TshCustomSystemTreeView::RefreshRequest() {
+void TShellControl::RefreshRequest() {
   if (FAutoRefreshDelay <= 0) {
     RefreshShellView();
     return;
   }
   if (FRefreshTimer) return;  // already waiting: one refresh serves both
   FRefreshTimer = SetTimer(nullptr, 0, UINT(FAutoRefreshDelay), [](HWND, UINT, std::uintptr_t Id, DWORD) {
-    for (TshCustomSystemTreeView* C : Registry().Controls)
+    for (TShellControl* C : Registry().Controls)
       if (C->FRefreshTimer == Id) {
         KillTimer(nullptr, Id);
         C->FRefreshTimer = 0;
@@ -100,14 +127,44 @@ void TshCustomSystemTreeView::RefreshRequest() {
   });
 }
 
-void TshCustomSystemTreeView::SetListView(TControl* V) {
-  FListView = V;
-  if (V) V->FreeNotification(this);
+// ---- TshCustomSystemTreeView -------------------------------------------------------------------
+
+TshCustomSystemTreeView::TshCustomSystemTreeView(TComponent* AOwner) : TCustomTreeView(AOwner) {}
+
+TshCustomSystemTreeView::~TshCustomSystemTreeView() {
+  SetListView(nullptr);
+  SetComboBox(nullptr);
 }
 
-void TshCustomSystemTreeView::SetComboBox(TControl* V) {
+void TshCustomSystemTreeView::SetListView(TshCustomSystemListView* V) {
+  if (V == FListView) return;
+  if (FListView) {
+    FListView->FTree = nullptr;
+    FListView->RemoveFreeNotification(this);
+  }
+  FListView = V;
+  if (!V) return;
+  V->FreeNotification(this);
+  V->FTree = this;
+  NotifyLinked();
+}
+
+void TshCustomSystemTreeView::SetComboBox(TshCustomSystemComboBox* V) {
+  if (V == FComboBox) return;
+  if (FComboBox) {
+    FComboBox->FTree = nullptr;
+    FComboBox->RemoveFreeNotification(this);
+  }
   FComboBox = V;
-  if (V) V->FreeNotification(this);
+  if (!V) return;
+  V->FreeNotification(this);
+  V->FTree = this;
+  NotifyLinked();
+}
+
+void TshCustomSystemTreeView::NotifyLinked() {
+  if (FListView) FListView->SetDirectory(SelectedFolder());
+  if (FComboBox) FComboBox->Reload();
 }
 
 void TshCustomSystemTreeView::Notification(TComponent* AComponent, TOperation Operation) {
@@ -119,5 +176,5 @@ void TshCustomSystemTreeView::Notification(TComponent* AComponent, TOperation Op
 
 void ShellDeviceChange(unsigned Event) {
   if (Event != DBT_DEVICEARRIVAL && Event != DBT_DEVICEREMOVECOMPLETE) return;
-  for (TshCustomSystemTreeView* C : std::vector<TshCustomSystemTreeView*>(Registry().Controls)) C->RefreshRequest();
+  for (TShellControl* C : std::vector<TShellControl*>(Registry().Controls)) C->RefreshRequest();
 }

@@ -2,6 +2,10 @@
 
 #include "platform/gui/dialogs.h"
 #include "platform/gui/forms.h"
+#include "platform/gui/menus.h"
+#include "platform/gui/dragdrop.h"
+#include "platform/os/process.h"
+#include "ui/controls/ItemProp.h"
 #include "platform/os/internal.h"
 #include "platform/rtl/classreg.h"
 #include "ui/controls/MaskSearch.h"
@@ -27,6 +31,7 @@ RTL_PUBLISHED(TshSystemTreeView) {
   P.Prop("Autoscroll", &T::Autoscroll, &T::SetAutoscroll).Default(false);
   P.Prop("FileMask", &T::FileMask, &T::SetFileMask);
   P.Field("OnPopulated", &T::OnPopulated);
+  P.Field("OnCheckChange", &T::OnCheckChange);
 }
 
 namespace {
@@ -48,11 +53,6 @@ bool StartsWithList(const TItemIDList& L, const TItemIDList& Prefix) {
   return L.size() >= Prefix.size() && std::equal(Prefix.begin(), Prefix.end(), L.begin());
 }
 
-String ParentPath(const String& Path) {
-  size_t Slash = Path.rfind('/');
-  return Slash == String::npos ? String() : Slash == 0 ? String("/") : Path.substr(0, Slash);
-}
-
 }  // namespace
 
 int RootFolderCsidl(TRootFolder Root) {
@@ -66,11 +66,13 @@ TshSystemTreeView::TshSystemTreeView(TComponent* AOwner)
   SetShowRoot(true);
   SetSortType(stNone);
   SetImages(ShellSmallImages());
+  FShellMenu = new TPopupMenu(this);
 }
 
 TshSystemTreeView::~TshSystemTreeView() {
   FDestroying = true;
   if (FReadTimer) KillTimer(nullptr, FReadTimer);
+  if (FScrollTimer) KillTimer(nullptr, FScrollTimer);
   StopWatchers();
   FAlive.reset();
   Items()->Clear();
@@ -126,7 +128,7 @@ void TshSystemTreeView::SelectPath(const String& Path) {
       Found = FDesktop->ParseDisplayName(P, Target) == S_OK;
     }
     if (Found) break;
-    String Up = ParentPath(P);
+    String Up = ShellParentPath(P);
     if (Up.empty() || Up == P) return;
     P = Up;
   }
@@ -148,6 +150,13 @@ void TshSystemTreeView::SelectList(const TItemIDList& Absolute) {
   for (size_t K = Root->Absolute.size(); K < Absolute.size(); ++K) {
     Node->Expand(false);
     TTreeNode* Child = ChildOf(Node, Absolute[K]);
+    if (!Child) {
+      // Made after the node was read (its watcher looks at the selection
+      // only): read it again.
+      RefreshNode(Node);
+      Node->Expand(false);
+      Child = ChildOf(Node, Absolute[K]);
+    }
     if (!Child) break;
     Node = Child;
   }
@@ -194,6 +203,7 @@ void TshSystemTreeView::RebuildTree() {
   ++FRebuildCount;
   // The watchers follow the selection the rebuild ended with.
   if (Selected()) Change(Selected());
+  NotifyLinked();
 }
 
 TTreeNode* TshSystemTreeView::AddNode(const std::shared_ptr<TShellFolder>& Folder, const TItemIDList& Absolute,
@@ -215,12 +225,17 @@ TTreeNode* TshSystemTreeView::AddNode(const std::shared_ptr<TShellFolder>& Folde
   Node->SetSelectedIndex(Open);
   if (Attributes & SFGAO_LINK) Node->SetOverlayIndex(1);
   else if (Attributes & SFGAO_SHARE) Node->SetOverlayIndex(0);
-  bool Expander = Attributes & SFGAO_HASSUBFOLDER;
-  if (!Expander && FShowFiles)
-    if (auto Sub = Folder->BindToObject(Relative))
-      Expander = !Sub->EnumObjects(SHCONTF_NONFOLDERS | (FShowHiddenDirs ? SHCONTF_INCLUDEHIDDEN : 0)).empty();
-  Node->SetHasChildren(Expander);
+  Node->SetHasChildren(HasExpander(Folder, Relative, Attributes));
+  if (FCheckboxes) Node->SetStateIndex(FChecked.count(Absolute) ? 1 : 0);
   return Node;
+}
+
+bool TshSystemTreeView::HasExpander(const std::shared_ptr<TShellFolder>& Folder, const TItemIDList& Relative,
+                                    DWORD Attributes) {
+  if (Attributes & SFGAO_HASSUBFOLDER) return true;
+  if (!FShowFiles) return false;
+  auto Sub = Folder->BindToObject(Relative);
+  return Sub && !Sub->EnumObjects(SHCONTF_NONFOLDERS | (FShowHiddenDirs ? SHCONTF_INCLUDEHIDDEN : 0)).empty();
 }
 
 bool TshSystemTreeView::FillNode(TTreeNode* Node, const std::shared_ptr<TShellFolder>& Folder) {
@@ -264,7 +279,9 @@ Integer TshSystemTreeView::ShellCompare(TTreeNode* A, TTreeNode* B) {
   auto* DA = static_cast<TFolderItemData*>(A->Data());
   auto* DB = static_cast<TFolderItemData*>(B->Data());
   if (!DA || !DB) return 0;
-  return DA->ParentFolder->CompareIDs(DA->Relative, DB->Relative);
+  // By the attributes read when the nodes were added: the folder may
+  // change while the sort runs, and the sort needs one consistent order.
+  return DA->ParentFolder->CompareIDs(DA->Relative, DA->Attributes, DB->Relative, DB->Attributes);
 }
 
 void TshSystemTreeView::SortChildren(TTreeNode* Node) {
@@ -278,11 +295,51 @@ void TshSystemTreeView::AlphaSortShell() {
 void TshSystemTreeView::RefreshNode(TTreeNode* Node) {
   auto* D = static_cast<TFolderItemData*>(Node->Data());
   if (!D) return;
-  bool Was = Node->Expanded();
-  Node->DeleteChildren();
-  D->Filled = false;
-  Node->SetHasChildren(true);
-  if (Was) Node->Expand(false);
+  std::shared_ptr<TShellFolder> Folder;
+  if (D->Filled && Node->Expanded())
+    Folder = Node->Parent() || FRootFolder != rfDesktop ? D->ParentFolder->BindToObject(D->Relative) : FDesktop;
+  if (!Folder) {
+    bool Was = Node->Expanded();
+    Node->DeleteChildren();
+    D->Filled = false;
+    Node->SetHasChildren(true);
+    if (Was) Node->Expand(false);
+    NotifyLinked();
+    return;
+  }
+  // An open node keeps what is still there: the selection and whatever
+  // was open below stay where they are.
+  std::vector<TItemIDList> Found = Folder->EnumObjects(EnumFlags());
+  std::set<TShellItem> Now;
+  for (const TItemIDList& Rel : Found) Now.insert(Rel.back());
+  Items()->BeginUpdate();
+  for (TTreeNode* C = Node->getFirstChild(); C;) {
+    TTreeNode* Next = C->getNextSibling();
+    auto* CD = static_cast<TFolderItemData*>(C->Data());
+    DWORD Attributes = CD && !CD->Relative.empty() && Now.count(CD->Relative.back())
+                           ? CD->ParentFolder->GetAttributesOf(CD->Relative, kNodeAttributes)
+                           : 0;
+    if (!Attributes || ((Attributes ^ CD->Attributes) & SFGAO_FOLDER)) {
+      C->Delete();  // gone, or a folder turned file (or back): added anew below
+    } else if (!C->Expanded()) {
+      // A closed child is read again when it opens; its expander follows
+      // what it holds now.
+      C->DeleteChildren();
+      CD->Filled = false;
+      CD->Attributes = Attributes;
+      C->SetHasChildren(HasExpander(CD->ParentFolder, CD->Relative, Attributes));
+    }
+    C = Next;
+  }
+  std::set<TShellItem> Have;
+  for (TTreeNode* C = Node->getFirstChild(); C; C = C->getNextSibling())
+    Have.insert(static_cast<TFolderItemData*>(C->Data())->Relative.back());
+  for (const TItemIDList& Rel : Found)
+    if (!Have.count(Rel.back())) AddNode(Folder, Concat(D->Absolute, Rel), Node, Rel);
+  if (Node->Count() == 0) Node->SetHasChildren(false);
+  SortChildren(Node);
+  Items()->EndUpdate();
+  NotifyLinked();
 }
 
 // ---- Node events -------------------------------------------------------------------------------
@@ -326,6 +383,7 @@ void TshSystemTreeView::Change(TTreeNode* Node) {
   if (FReadTimer) KillTimer(nullptr, FReadTimer);
   FReadTimer = 0;
   if (FReadDelay == 0) {
+    NotifyLinked();
     if (Node && Node->Data()) StartWatchers(Node);
     return;
   }
@@ -334,6 +392,7 @@ void TshSystemTreeView::Change(TTreeNode* Node) {
     KillTimer(nullptr, Id);
     if (Alive.expired() || Id != FReadTimer) return;
     FReadTimer = 0;
+    NotifyLinked();
     StartWatchers(Selected());
   });
 }
@@ -353,7 +412,7 @@ void TshSystemTreeView::StartWatchers(TTreeNode* Node) {
   FWatchNode = nullptr;
   if (!Node || !Node->Data()) return;
   String Path = NodePath(Node);
-  if (FShowFiles && !Path.empty() && !os::detail::IsFolder(Path)) Path = ParentPath(Path);
+  if (FShowFiles && !Path.empty() && !os::detail::IsFolder(Path)) Path = ShellParentPath(Path);
   if (Path.empty()) return;
   FWatchNode = Node;
   std::weak_ptr<char> Alive = FAlive;
@@ -449,6 +508,7 @@ void TshSystemTreeView::SetCustomDirCaption(const String& V) {
 void TshSystemTreeView::SetCheckboxes(bool V) {
   if (V == FCheckboxes) return;
   FCheckboxes = V;
+  SetStateImages(V ? ShellCheckImages() : nullptr);
   if (HandleAllocated()) RecreateWnd();
 }
 
@@ -473,4 +533,213 @@ void TshSystemTreeView::DestroyWnd() {
 void TshSystemTreeView::Loaded() {
   TshCustomSystemTreeView::Loaded();
   RebuildTree();
+}
+
+// ---- Check boxes -------------------------------------------------------------------------------
+
+bool TshSystemTreeView::Checked(TTreeNode* Node) const { return Node && Node->StateIndex() == 1; }
+
+void TshSystemTreeView::SetChecked(TTreeNode* Node, bool V) {
+  auto* D = Node ? static_cast<TFolderItemData*>(Node->Data()) : nullptr;
+  if (!D || !FCheckboxes) return;
+  if (V) FChecked.insert(D->Absolute);
+  else FChecked.erase(D->Absolute);
+  Node->SetStateIndex(V ? 1 : 0);
+}
+
+std::vector<String> TshSystemTreeView::CheckedPaths() {
+  std::vector<String> Out;
+  for (TTreeNode* N = Items()->GetFirstNode(); N; N = N->GetNext())
+    if (Checked(N))
+      if (String P = NodePath(N); !P.empty()) Out.push_back(P);
+  return Out;
+}
+
+void TshSystemTreeView::ToggleCheck(TTreeNode* Node) {
+  if (!FCheckboxes || !Node || !Node->Data()) return;
+  SetChecked(Node, !Checked(Node));
+  if (OnCheckChange) OnCheckChange(this, Node);
+}
+
+// ---- Keys and mouse ----------------------------------------------------------------------------
+
+void TshSystemTreeView::KeyDown(Word& Key, TShiftState Shift) {
+  if (Key == VK_SPACE && FCheckboxes && Selected() && !IsEditing()) {
+    TshCustomSystemTreeView::KeyDown(Key, Shift);
+    if (Key == 0) return;
+    ToggleCheck(Selected());
+    Key = 0;
+    return;
+  }
+  TshCustomSystemTreeView::KeyDown(Key, Shift);
+}
+
+void TshSystemTreeView::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  if (Button == mbLeft && FCheckboxes && GetHitTestInfoAt(X, Y).Contains(htOnStateIcon)) {
+    if (!Focused() && CanFocus()) SetFocus();
+    TTreeNode* N = GetNodeAt(X, Y);
+    SetSelected(N);
+    ToggleCheck(N);
+    return;
+  }
+  TshCustomSystemTreeView::MouseDown(Button, Shift, X, Y);
+  if (FAutoscroll && Button == mbLeft && AutoscrollAt(Point(X, Y))) StartAutoscrollTimer();
+}
+
+void TshSystemTreeView::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TshCustomSystemTreeView::MouseMove(Shift, X, Y);
+  if (FAutoscroll && AutoscrollAt(Point(X, Y))) StartAutoscrollTimer();
+}
+
+bool TshSystemTreeView::AutoscrollAt(TPoint P) {
+  Integer H = std::abs(Font()->Height());
+  if (H == 0) H = Canvas()->TextHeight("Ag");
+  TRect C = ClientRect();
+  if (P.X < 0 || P.Y < 0 || P.X >= C.Right || P.Y >= C.Bottom) return false;
+  // The client area already stops short of a scroll bar.
+  if (P.Y < H) {
+    if (TopItem() == Items()->GetFirstNode()) return false;
+    ScrollRows(-1);
+    return true;
+  }
+  if (P.Y > C.Bottom - H) {
+    Integer Before = RowOf(TopItem());
+    ScrollRows(1);
+    return RowOf(TopItem()) != Before;
+  }
+  return false;  // the rows are never wider than the window: no columns to scroll
+}
+
+void TshSystemTreeView::StartAutoscrollTimer() {
+  if (FScrollTimer) return;
+  std::weak_ptr<char> Alive = FAlive;
+  FScrollTimer = SetTimer(nullptr, 0, 100, [this, Alive](HWND, UINT, std::uintptr_t Id, DWORD) {
+    if (Alive.expired() || Id != FScrollTimer) return (void)KillTimer(nullptr, Id);
+    // Goes on while the mouse stays near the edge of this tree.
+    TPoint P = ScreenToClient(GetCursorPos());
+    if (!HandleAllocated() || !AutoscrollAt(P)) {
+      KillTimer(nullptr, Id);
+      FScrollTimer = 0;
+    }
+  });
+}
+
+void TshSystemTreeView::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_CONTEXTMENU && FPopupMenuMethod != pmmUser) return ShowContextMenu(Message);
+  if (Message.Msg == CM_DRAG && FAutoscroll && Message.WParam == dmDragMove && Message.LParam) {
+    if (AutoscrollAt(ScreenToClient(reinterpret_cast<TDragRec*>(Message.LParam)->Pos))) StartAutoscrollTimer();
+  }
+  TshCustomSystemTreeView::WndProc(Message);
+}
+
+// ---- Context menu ------------------------------------------------------------------------------
+
+void TshSystemTreeView::ShowContextMenu(TMessage& Message) {
+  TPoint Screen = Point(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+  TTreeNode* Node = nullptr;
+  if (Message.LParam == -1 || (Screen.X == -1 && Screen.Y == -1)) {
+    // From the keyboard: the selected node, at its label.
+    Node = Selected();
+    TRect R = Node ? Node->DisplayRect(true) : TRect{};
+    Screen = ClientToScreen(Point(R.Left + 4, R.Bottom));
+  } else {
+    TPoint P = ScreenToClient(Screen);
+    Node = GetNodeAt(P.X, P.Y);
+    if (Node) SetSelected(Node);
+  }
+  Message.Result = 1;
+  if (FPopupMenuMethod == pmmNone) return;
+  if (!Node || !Node->Data()) {
+    // Nothing of the shell here: only the own menu, where it is offered.
+    auto* Own = dynamic_cast<TPopupMenu*>(PopupMenu());
+    if (FPopupMenuMethod == pmmContextUser && Own) Own->Popup(Screen.X, Screen.Y);
+    return;
+  }
+  BuildShellMenu(Node, FPopupMenuMethod == pmmContextUser);
+  FShellMenu->SetPopupComponent(this);
+  FShellMenu->Popup(Screen.X, Screen.Y);
+}
+
+void TshSystemTreeView::BuildShellMenu(TTreeNode* Node, bool WithUser) {
+  FShellMenu->Items()->Clear();
+  auto* D = static_cast<TFolderItemData*>(Node->Data());
+  String Path = NodePath(Node);
+  bool Folder = !Path.empty() && os::detail::IsFolder(Path);
+  std::weak_ptr<char> Alive = FAlive;
+  auto Add = [this](const String& Caption, bool Enabled, std::function<void()> Action) {
+    auto* I = new TMenuItem(FShellMenu);
+    I->SetCaption(Caption);
+    I->SetEnabled(Enabled);
+    if (Action) I->OnClick = [Action](TObject*) { Action(); };
+    FShellMenu->Items()->Add(I);
+    return I;
+  };
+  // A verb acts on the node only while it is still in the tree.
+  auto OnNode = [this, Alive, Abs = D->Absolute](std::function<void(TTreeNode*)> Verb) {
+    return [this, Alive, Abs, Verb] {
+      if (Alive.expired()) return;
+      TTreeNode* N = Selected();
+      auto* SD = N ? static_cast<TFolderItemData*>(N->Data()) : nullptr;
+      if (SD && SD->Absolute == Abs) Verb(N);
+    };
+  };
+  Add("Ö&ffnen", !Path.empty(), OnNode([this](TTreeNode* N) { OpenNode(N); }));
+  Add("&Neuer Ordner", Folder && ::access(Path.c_str(), W_OK) == 0, OnNode([this](TTreeNode* N) { NewFolder(N); }));
+  Add("&Aktualisieren", true, OnNode([this](TTreeNode* N) { RefreshNode(N); }));
+  if (!ReadOnly() && D->HasAttributes(SFGAO_CANRENAME))
+    Add("&Umbenennen", true, OnNode([](TTreeNode* N) { N->EditText(); }));
+  Add("-", true, nullptr);
+  Add("&Eigenschaften", !Path.empty(), OnNode([this](TTreeNode* N) { ShowProperties(N); }));
+  auto* Own = dynamic_cast<TPopupMenu*>(PopupMenu());
+  if (!WithUser || !Own) return;
+  Add("-", true, nullptr);
+  for (Integer K = 0; K < Own->Items()->Count(); ++K) {
+    TMenuItem* U = Own->Items()->Items(K);
+    if (!U->Visible()) continue;
+    Add(U->Caption(), U->Enabled(), U->IsLine() ? std::function<void()>() : [U] { U->Click(); })
+        ->SetChecked(U->Checked());
+  }
+}
+
+// ---- Verbs -------------------------------------------------------------------------------------
+
+bool TshSystemTreeView::OpenNode(TTreeNode* Node) {
+  String Path = NodePath(Node);
+  if (Path.empty()) return false;
+  if (ShellExecute(nullptr, "open", Path, String(), String(), SW_SHOWNORMAL) > 32) return true;
+  Application->MessageBox("Der Dateimanager konnte nicht gestartet werden, um\n" + Path + "\nzu öffnen.",
+                          "Öffnen", MB_OK | MB_ICONWARNING);
+  return false;
+}
+
+TTreeNode* TshSystemTreeView::NewFolder(TTreeNode* Node) {
+  auto* D = Node ? static_cast<TFolderItemData*>(Node->Data()) : nullptr;
+  String Path = NodePath(Node);
+  if (!D || Path.empty()) return nullptr;
+  std::shared_ptr<TShellFolder> Folder = D->ParentFolder->BindToObject(D->Relative);
+  TItemIDList Made;
+  if (!Folder || Folder->NewFolder("Neuer Ordner", Made) != S_OK) {
+    Application->MessageBox("Im Ordner\n" + Path + "\nkann kein neuer Ordner angelegt werden:\n" +
+                                SysErrorMessage(GetLastError()),
+                            "Neuer Ordner", MB_OK | MB_ICONWARNING);
+    return nullptr;
+  }
+  TItemIDList Abs = Concat(D->Absolute, Made);
+  if (D->Filled && Node->Expanded()) RefreshNode(Node);
+  else Node->Expand(false);
+  TTreeNode* New = ChildOf(Node, Made.back());
+  if (!New) {  // filled before, but closed: show it now
+    RefreshNode(Node);
+    Node->Expand(false);
+    New = ChildOf(Node, Made.back());
+  }
+  if (!New) return nullptr;
+  SetSelected(New);
+  if (!ReadOnly()) New->EditText();
+  return New;
+}
+
+void TshSystemTreeView::ShowProperties(TTreeNode* Node) {
+  String Path = NodePath(Node);
+  if (!Path.empty()) ShowItemProperties(Path, Node->Text());
 }

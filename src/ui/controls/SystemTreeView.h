@@ -13,8 +13,29 @@
 // Property writes that change nothing do nothing; ShowFiles, FileMask,
 // CustomDir and RootFolder rebuild the tree when they change.
 //
+// Refreshing an open node keeps the children that still exist (with their
+// selection, expansion and checks), adds the new ones and drops the gone
+// ones, so that a folder whose content changes all the time can still be
+// walked with the keys.
+//
+// The right button (PopupMenuMethod): pmmContext shows the shell menu of
+// the node under the mouse (which it selects first): "Öffnen" in the
+// desktop's file manager, "Neuer Ordner", "Aktualisieren", "Umbenennen"
+// (not when ReadOnly), "Eigenschaften" (path, size and rights); pmmUser
+// the control's own PopupMenu; pmmContextUser the shell menu followed by
+// the own menu's items; pmmNone nothing. The menu key and Shift+F10 show
+// the same for the selected node.
+//
+// Checkboxes: a box before each node's icon, toggled by a click on it or
+// by Space on the selected node (OnCheckChange follows each toggle);
+// checks survive refreshes and rebuilds. Autoscroll: while the mouse is
+// held or dragged, or rests, within a line's height of an edge, the tree
+// scrolls one line towards it (and goes on doing so while it stays).
+//
 // Thread safety: GUI thread only.
 #pragma once
+
+#include <set>
 
 #include "platform/rtl/strings.h"
 #include "ui/controls/ShellControlPack.h"
@@ -28,6 +49,7 @@ RTL_ENUM(TPopupMenuMethod, pmmNone, pmmContext, pmmUser, pmmContextUser);
 int RootFolderCsidl(TRootFolder Root);
 
 using TPopulatedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
+class TPopupMenu;
 
 class TshSystemTreeView : public TshCustomSystemTreeView {
   RTL_DECLARE_CLASS(TshSystemTreeView)
@@ -73,6 +95,30 @@ class TshSystemTreeView : public TshCustomSystemTreeView {
 
   // Fired when a node's first expansion found items.
   TPopulatedEvent OnPopulated;
+  // Fired after a node's check box was toggled by the user.
+  TPopulatedEvent OnCheckChange;
+
+  String SelectedFolder() override { return GetSelection(); }
+  void ShowFolder(const String& Path) override { SetSelection(Path); }
+
+  // Check boxes: whether Node is checked; checking one raises nothing.
+  bool Checked(TTreeNode* Node) const;
+  void SetChecked(TTreeNode* Node, bool V);
+  // The paths of the checked nodes that have one, in tree order.
+  std::vector<String> CheckedPaths();
+
+  // The shell's verbs on a node (what the context menu runs).
+  // Opens the node's folder in the desktop's file manager; false when it
+  // has no path or the file manager could not be started.
+  bool OpenNode(TTreeNode* Node);
+  // Makes a folder "Neuer Ordner" ("Neuer Ordner (2)" ...) in the node's
+  // folder, shows and selects it (and starts renaming it unless ReadOnly);
+  // the new node, or null with a message when the folder cannot be made.
+  TTreeNode* NewFolder(TTreeNode* Node);
+  // Shows the dialog of the node's path, size and rights.
+  void ShowProperties(TTreeNode* Node);
+  // The shell menu of the last right click (built each time; owned).
+  TPopupMenu* ShellMenu() const { return FShellMenu; }
 
   // Clears the tree and builds it again from the root (with a window and
   // not while loading), keeping the selection where it still exists.
@@ -104,9 +150,15 @@ class TshSystemTreeView : public TshCustomSystemTreeView {
   void DestroyWnd() override;
   void Loaded() override;
   void RefreshShellView() override { RebuildTree(); }
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void WndProc(TMessage& Message) override;
 
  private:
   bool Loading() const { return ComponentState().Contains(csLoading); }
+  // Whether a node of these attributes shows an expander.
+  bool HasExpander(const std::shared_ptr<TShellFolder>& Folder, const TItemIDList& Relative, DWORD Attributes);
   bool FillNode(TTreeNode* Node, const std::shared_ptr<TShellFolder>& Folder);
   TTreeNode* AddNode(const std::shared_ptr<TShellFolder>& Folder, const TItemIDList& Absolute, TTreeNode* Parent,
                      const TItemIDList& Relative);
@@ -121,6 +173,13 @@ class TshSystemTreeView : public TshCustomSystemTreeView {
   void FolderChanged();
   void ParentChanged();
   DWORD EnumFlags() const;
+  void ShowContextMenu(TMessage& Message);
+  void BuildShellMenu(TTreeNode* Node, bool WithUser);
+  void ToggleCheck(TTreeNode* Node);
+  // Scrolls one line towards the edge that client point P is near; false
+  // when it is near none.
+  bool AutoscrollAt(TPoint P);
+  void StartAutoscrollTimer();
 
   std::shared_ptr<TShellFolder> FDesktop;
   std::unique_ptr<TStringList> FMasks;
@@ -141,4 +200,7 @@ class TshSystemTreeView : public TshCustomSystemTreeView {
   TTreeNode* FWatchNode = nullptr;
   unsigned FWatchGeneration = 0;
   std::shared_ptr<char> FAlive = std::make_shared<char>();
+  std::set<TItemIDList> FChecked;  // absolute lists of the checked items
+  TPopupMenu* FShellMenu = nullptr;
+  std::uintptr_t FScrollTimer = 0;
 };

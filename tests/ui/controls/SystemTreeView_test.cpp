@@ -1,83 +1,11 @@
-// The shell folder tree over a namespace of the test's own: a home folder
-// and a mount table in a temporary folder, the tree on a headless form.
-#include "ui/controls/SystemTreeView.h"
-
-#include <chrono>
-#include <filesystem>
-#include <fstream>
-
-#include "platform/gui/forms_fixture.h"
-#include "platform/rtl/threads.h"
-#include "scoped_env.h"
+// The shell folder tree over a namespace of the test's own: building,
+// selecting, properties, watchers and drives.
+#include "shell_tree_fixture.h"
 #include "ui/controls/MaskSearch.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class ShellTreeTest : public FormsTest {
- protected:
-  void SetUp() override {
-    FormsTest::SetUp();
-    Home = Folder + "/home";
-    fs::create_directories(Home);
-    Env.emplace_back(std::make_unique<ScopedEnv>("HOME", Home));
-    Env.emplace_back(std::make_unique<ScopedEnv>("MDS_MOUNT_TABLE", Folder + "/mounts"));
-    Env.emplace_back(std::make_unique<ScopedEnv>("MDS_PERSONAL", Home + "/Dokumente"));
-    for (const char* V : {"XDG_DESKTOP_DIR", "XDG_DOWNLOAD_DIR", "XDG_MUSIC_DIR", "XDG_PICTURES_DIR",
-                          "XDG_VIDEOS_DIR"})
-      Env.emplace_back(std::make_unique<ScopedEnv>(V, nullptr));
-    Mounts({});
-  }
-  void TearDown() override {
-    FormsTest::TearDown();
-    Env.clear();
-  }
-
-  // Writes the mount table with "/" and the given mount points.
-  void Mounts(const std::vector<std::string>& Dirs) {
-    std::ofstream Out(Folder + "/mounts.new");
-    Out << "/dev/sda1 / ext4 rw 0 0\nproc /proc proc rw 0 0\n";
-    for (const std::string& D : Dirs) Out << "/dev/sdb1 " << D << " vfat rw 0 0\n";
-    Out.close();
-    fs::rename(Folder + "/mounts.new", Folder + "/mounts");
-  }
-  std::string MakeDir(const std::string& Rel) {
-    fs::create_directories(Home + "/" + Rel);
-    return Home + "/" + Rel;
-  }
-  // A tree on a shown form.
-  TshSystemTreeView* ShownTree() {
-    Form = NewPlainForm("Ordner", Bounds(100, 100, 395, 315));
-    auto* T = new TshSystemTreeView(Form);
-    T->SetBounds(0, 0, 395, 260);
-    T->SetShowHiddenDirs(false);
-    T->SetReadOnly(true);
-    T->SetParent(Form);
-    Form->Show();
-    Pump();
-    return T;
-  }
-  // Pumps until Done holds, for at most five seconds.
-  bool WaitFor(const std::function<bool()>& Done) {
-    auto Until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!Done()) {
-      if (std::chrono::steady_clock::now() > Until) return false;
-      CheckSynchronize(20);
-      Pump();
-    }
-    return true;
-  }
-  static TTreeNode* Child(TTreeNode* Node, const String& Text) {
-    for (TTreeNode* C = Node->getFirstChild(); C; C = C->getNextSibling())
-      if (C->Text() == Text) return C;
-    return nullptr;
-  }
-
-  std::vector<std::unique_ptr<ScopedEnv>> Env;
-  std::string Home;
-  TForm* Form = nullptr;
-};
 
 TEST(MaskSearchTest, MaskListsSplitLowerAndMatchEitherMaskInAnyCase) {
   TStringList Masks;
@@ -248,18 +176,6 @@ TEST_F(ShellTreeTest, ADeletedFolderSelectsItsParent) {
   fs::remove(Gone);
   EXPECT_TRUE(WaitFor([&] { return T->GetSelection() == Home + "/parent"; }));
   EXPECT_EQ(Child(T->Selected(), "gone"), nullptr);
-}
-
-TEST_F(ShellTreeTest, ANewSubfolderAppearsInTheWatchedFolder) {
-  std::string Base = MakeDir("base");
-  TshSystemTreeView* T = ShownTree();
-  T->SetReadDelay(0);
-  T->SetSelection(Base);
-  ASSERT_TRUE(WaitFor([&] { return T->WatchedFolder() == Base; }));
-  fs::create_directories(Base + "/neu");
-  EXPECT_TRUE(WaitFor([&] { return T->Selected()->HasChildren(); }));
-  T->Selected()->Expand(false);
-  EXPECT_NE(Child(T->Selected(), "neu"), nullptr);
 }
 
 TEST_F(ShellTreeTest, AMountThatAppearsRebuildsAfterTheAutoRefreshDelay) {
