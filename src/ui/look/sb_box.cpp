@@ -84,10 +84,11 @@ void TFSB_BOX::FormCreate(TObject*) {
     SetModalResult(mrCancel);
   };
   FHelp->OnLinkClick = FText->OnLinkClick;
-  for (TPlainPanel* P : {Pmsg, Pinput, Pquestion}) P->SetColor(clBtnFace);
   // Every control exists and has its size now: the look (and the scale
   // of a window at 120 or 140 %) reaches all of them, and they grow with it.
   CallFormHook(this, true);
+  // The button rows stay grey whatever colour the look gave the panels.
+  for (TPlainPanel* P : {Pmsg, Pinput, Pquestion}) P->SetColor(clBtnFace);
   Constraints()->SetMaxHeight(Integer(std::lround(Screen->Height() * 0.7)));
   FINPE->DataDraggingEnabled = false;
   SetMode(TSBBoxMode::Message);
