@@ -68,7 +68,7 @@ class GridX11Test : public X11FormTest {
   TI_DBGrid* Grid = nullptr;
 };
 
-TEST_F(GridX11Test, ALookupColumnEditedThroughItsListWritesTheKey) {
+TEST_F(GridX11Test, ALookupColumnWritesTheKeyAndDraggingATitleBorderSetsTheDisplayWidth) {
   MakeScene();
   ASSERT_TRUE(ShownOnServer(Form));
   TPoint Cell = CellPoint(1, Grid->TitleOffset());
@@ -95,11 +95,8 @@ TEST_F(GridX11Test, ALookupColumnEditedThroughItsListWritesTheKey) {
   EXPECT_EQ(Customers->FieldByName("LandNr")->AsInteger(), 2);
   EXPECT_EQ(Customers->FieldByName("Land")->AsString(), "Österreich");
   EXPECT_EQ(E->Text(), "Österreich");
-}
 
-TEST_F(GridX11Test, DraggingAColumnsBorderSetsItsFieldsDisplayWidth) {
-  MakeScene();
-  ASSERT_TRUE(ShownOnServer(Form));
+  // Dragging a column's title border sets its field's display width.
   TField* Name = Customers->FieldByName("Name");
   ASSERT_EQ(Name->DisplayWidth(), 30);
   TPoint Border = CellPoint(0, 0, 0, true);
