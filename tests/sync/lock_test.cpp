@@ -283,9 +283,7 @@ TEST_F(LockTest, DamagedFilesAtTheStartAreNamedWithTheirReason) {
     EXPECT_EQ(Refused, StartRefused());
     EXPECT_EQ(!Refused, Form->OakConnection->IsConnected());
     EXPECT_FALSE(Exists(Record));
-    if (!Refused) {
-      EXPECT_EQ("MDS-REPLACE 7\n", ReadFile(Record + ".unlesbar"));
-    }
+    EXPECT_EQ(Refused ? "" : "MDS-REPLACE 7\n", Exists(Record + ".unlesbar") ? ReadFile(Record + ".unlesbar") : "");
     delete std::exchange(Form, nullptr);
     ResetStartRefused();
   }
@@ -310,8 +308,7 @@ TEST_F(LockTest, ASecondToolOnTheSameOfficeIsRefusedAtOnce) {
 
   First.Close();
   ResetStartRefused();
-  delete Form;
-  Form = nullptr;
+  delete std::exchange(Form, nullptr);
   MakeForm();
   SendMessage(Form->Handle(), WM_STARTUP, 0, 0);
   EXPECT_FALSE(StartRefused());

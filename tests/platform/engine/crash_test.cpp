@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -38,34 +39,31 @@ class CrashTest : public EngineTest {
     Add(T, {{"ID", std::to_string(N)}, {"TXT", "order " + std::to_string(N)},
             {"NOTE", std::string(50 + N % 300, 'a' + N % 26)}});
   }
-  // A child that opens the table and appends orders (and rewrites memos of
-  // earlier ones) without end from order First on, one byte down Pipe
-  // after each. Returns its process id.
-  pid_t Writer(int Pipe, int First) {
+  // A child that opens the table (with Flags) and runs Body on it; its
+  // process id. Exit code 2: the table did not open.
+  pid_t Child(int Flags, const std::function<void(OAKHANDLE)>& Body) {
     pid_t Pid = fork();
     if (Pid != 0) return Pid;
     OAKHANDLE C = 0, T = 0;
     OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C);
-    if (OakOpenTable(C, "orders", nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T)) _exit(2);
-    for (int N = First;; ++N) {
-      std::string Id = std::to_string(N), Txt = "order " + Id, Note(50 + N % 300, 'a' + N % 26);
-      OakAppendRecord(T);
-      OakSetField(T, 1, Id.data(), Id.size());
-      OakSetField(T, 2, Txt.data(), Txt.size());
-      OakSetField(T, 3, Note.data(), Note.size());
-      if (OakWriteRecord(T)) _exit(3);
-      OakGotoRecord(T, 1 + N % 3);
-      OakSetField(T, 3, Note.data(), Note.size() / 2);
-      if (OakWriteRecord(T)) _exit(3);
-      if (write(Pipe, "x", 1) != 1) _exit(4);
-    }
+    if (OakOpenTable(C, "orders", nullptr, OAK_OAT, OAK_ANSI, 1, 1, Flags, &T)) _exit(2);
+    Body(T);
+    _exit(0);
   }
-  // Kills a writer (orders from First on) after Steps appends plus Spin
-  // microseconds.
-  void KillWriterAfter(int First, int Steps, int Spin) {
+  static int Reaped(pid_t Pid) {
+    int Status = 0;
+    waitpid(Pid, &Status, 0);
+    return Status;
+  }
+  // A child that writes without end (Body, one byte down its pipe after
+  // each step) is killed after Steps steps plus Spin microseconds.
+  void KillAfter(int Flags, int Steps, int Spin, const std::function<void(OAKHANDLE, int Pipe)>& Body) {
     int P[2];
     ASSERT_EQ(0, pipe(P));
-    pid_t Pid = Writer(P[1], First);
+    pid_t Pid = Child(Flags, [&](OAKHANDLE T) {
+      close(P[0]);
+      Body(T, P[1]);
+    });
     close(P[1]);
     char B;
     for (int I = 0; I < Steps && read(P[0], &B, 1) == 1; ++I) {
@@ -74,26 +72,40 @@ class CrashTest : public EngineTest {
     while (std::chrono::steady_clock::now() < Until) {
     }
     kill(Pid, SIGKILL);
-    int Status = 0;
-    waitpid(Pid, &Status, 0);
+    int Status = Reaped(Pid);
     close(P[0]);
     ASSERT_TRUE(WIFSIGNALED(Status)) << "writer ended by itself: " << WEXITSTATUS(Status);
+  }
+  // One step done: a byte down Pipe.
+  static void Stepped(int Pipe) {
+    if (write(Pipe, "x", 1) != 1) _exit(4);
+  }
+  // Kills a writer that appends orders from First on (and rewrites memos
+  // of earlier ones) after Steps appends plus Spin microseconds.
+  void KillWriterAfter(int First, int Steps, int Spin) {
+    KillAfter(0, Steps, Spin, [First](OAKHANDLE T, int Pipe) {
+      for (int N = First;; ++N) {
+        std::string Id = std::to_string(N), Txt = "order " + Id, Note(50 + N % 300, 'a' + N % 26);
+        OakAppendRecord(T);
+        OakSetField(T, 1, Id.data(), Id.size());
+        OakSetField(T, 2, Txt.data(), Txt.size());
+        OakSetField(T, 3, Note.data(), Note.size());
+        if (OakWriteRecord(T)) _exit(3);
+        OakGotoRecord(T, 1 + N % 3);
+        OakSetField(T, 3, Note.data(), Note.size() / 2);
+        if (OakWriteRecord(T)) _exit(3);
+        Stepped(Pipe);
+      }
+    });
   }
   // A child opens the table and runs Body, dying before its Step-th file
   // change from then on. True when it was killed (Body made fewer).
   bool KilledBeforeChange(int Step, void (*Body)(OAKHANDLE)) {
-    pid_t Pid = fork();
-    if (Pid == 0) {
-      OAKHANDLE C = 0, X = 0;
-      OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C);
-      if (OakOpenTable(C, "orders", nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &X)) _exit(2);
+    int Status = Reaped(Child(0, [&](OAKHANDLE X) {
       GChangesLeft = Step;
       os::FaultInjection::SetChangeHook(KillBeforeTheCountedChange);
       Body(X);
-      _exit(0);
-    }
-    int Status = 0;
-    waitpid(Pid, &Status, 0);
+    }));
     EXPECT_FALSE(WIFEXITED(Status) && WEXITSTATUS(Status) != 0) << "step " << Step;
     return WIFSIGNALED(Status);
   }
@@ -125,15 +137,7 @@ TEST_F(CrashTest, AppendIsRefusedWhileAnotherHandleHoldsTheTableLock) {
   ASSERT_EQ(0u, OakGotoRecord(B, 1));
   EXPECT_EQ(5035u, OakDeleteRecord(B));
   EXPECT_EQ(5035u, OakReindex61(B, 0));
-  pid_t Pid = fork();
-  if (Pid == 0) {
-    OAKHANDLE C = 0, X = 0;
-    OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C);
-    OakOpenTable(C, "orders", nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &X);
-    _exit(OakAppendRecord(X) == 5035 ? 0 : 1);
-  }
-  int Status = 0;
-  waitpid(Pid, &Status, 0);
+  int Status = Reaped(Child(0, [](OAKHANDLE X) { _exit(OakAppendRecord(X) == 5035 ? 0 : 1); }));
   EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0);
   Order(A, 7);  // the holder itself appends
   ASSERT_EQ(0u, OakUnlockTable(A));
@@ -259,15 +263,7 @@ TEST_F(CrashTest, WritersKilledAtRandomPointsLeaveTagsThatMatchTheTable) {
 TEST_F(CrashTest, ExclusivePassesKilledAtRandomPointsLeaveTagsThatMatchTheTable) {
   std::mt19937 Rng(20261207);
   for (int Round = 0; Round < 30; ++Round) {
-    int P[2];
-    ASSERT_EQ(0, pipe(P));
-    const int First = 100000 * (Round + 1);
-    pid_t Pid = fork();
-    if (Pid == 0) {
-      close(P[0]);
-      OAKHANDLE C = 0, T = 0;
-      OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C);
-      if (OakOpenTable(C, "orders", nullptr, OAK_OAT, OAK_ANSI, 1, 1, OAK_EXCLUSIVE, &T)) _exit(2);
+    KillAfter(OAK_EXCLUSIVE, 1 + int(Rng() % 40), 0, [First = 100000 * (Round + 1)](OAKHANDLE T, int Pipe) {
       for (int N = First;; ++N) {
         UNSIGNED16 Eof = 0, Deleted = 0;
         for (OakGotoTop(T); OakAtEOF(T, &Eof) == 0 && !Eof; OakSkip(T, 1)) {
@@ -282,20 +278,11 @@ TEST_F(CrashTest, ExclusivePassesKilledAtRandomPointsLeaveTagsThatMatchTheTable)
           OakSetField(T, 2, Txt.data(), Txt.size());
           OakSetField(T, 3, Note.data(), Note.size());
           if (OakWriteRecord(T)) _exit(3);
-          if (write(P[1], "x", 1) != 1) _exit(4);
+          Stepped(Pipe);
         }
         Order(T, N);
       }
-    }
-    close(P[1]);
-    char B;
-    for (int I = 0, Steps = 1 + int(Rng() % 40); I < Steps && read(P[0], &B, 1) == 1; ++I) {
-    }
-    kill(Pid, SIGKILL);
-    int Status = 0;
-    waitpid(Pid, &Status, 0);
-    close(P[0]);
-    ASSERT_TRUE(WIFSIGNALED(Status)) << "pass ended by itself: " << WEXITSTATUS(Status);
+    });
     OAKHANDLE T = OpenOk("orders");
     ExpectTagsMatchTable(T);
     ASSERT_FALSE(HasFailure()) << "round " << Round;

@@ -12,11 +12,6 @@
 
 namespace {
 
-class TWalkGrid : public TCustomGrid {
- public:
-  explicit TWalkGrid(TComponent* AOwner) : TCustomGrid(AOwner) {}
-};
-
 class FormTabX11Test : public X11FormTest {
  protected:
   // Three edits, a hidden edit, a grid, a control without tab stop and
@@ -27,7 +22,7 @@ class FormTabX11Test : public X11FormTest {
     Form->OnKeyPress = [this](TObject*, char32_t& Key) { Pressed.push_back(Key); };
     for (int I = 0; I < 3; ++I) Edits.push_back(Add(new TEdit(Form), 10, 10 + 30 * I, 120, 22));
     Add(new TEdit(Form), 140, 10, 120, 22)->SetVisible(false);
-    Grid = Add(new TWalkGrid(Form), 10, 110, 250, 100);
+    Grid = Add(new TCustomGrid(Form), 10, 110, 250, 100);
     Grid->SetColCount(4);
     Grid->SetRowCount(4);
     Add(new TCustomControl(Form), 270, 110, 60, 30)->SetTabStop(false);
@@ -51,14 +46,13 @@ class FormTabX11Test : public X11FormTest {
 
   TForm* Form = nullptr;
   std::vector<TWinControl*> Edits, Buttons;
-  TWalkGrid* Grid = nullptr;
+  TCustomGrid* Grid = nullptr;
   std::vector<char32_t> Pressed;
 };
 
 TEST_F(FormTabX11Test, TabAndShiftTabWalkTheTabOrderAndAGridWithTabsKeepsTheKey) {
   MakeForm();
-  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(X11WindowOfHandle(Form->Handle())); }));
-  Settle();
+  ASSERT_TRUE(ShownOnServer(Form));
   TPoint InFirst = Edits[0]->ClientToScreen({20, 10});
   Probe.Click(InFirst.X, InFirst.Y);
   ASSERT_TRUE(PumpUntil([&] { return Edits[0]->Focused(); }));

@@ -73,13 +73,23 @@ class X11FormTest : public ::testing::Test {
       for (int X = 0; X < W; ++X) B.PixelSurface().Set(X, Y, Shot[size_t(Y) * W + X]);
     B.SavePng(File);
   }
-  // What the server shows of Window, as Name in $EDIT_PNG_DIR when set.
-  void SaveShown(HWND Window, const String& Name) {
-    const char* Dir = getenv("EDIT_PNG_DIR");
-    if (!Dir) return;
+  // A grab kept as Name in the folder that $Variable names, when set.
+  static void SaveShot(const std::vector<TColorRef>& Shot, int W, int H, const String& Name,
+                       const char* Variable = "EDIT_PNG_DIR") {
+    if (const char* Dir = getenv(Variable)) SavePng(Shot, W, H, String(Dir) + "/" + Name);
+  }
+  // What the server shows of Window, as Name in $Variable when set.
+  void SaveShown(HWND Window, const String& Name, const char* Variable = "EDIT_PNG_DIR") {
+    if (!getenv(Variable)) return;
     int W = 0, H = 0;
     std::vector<TColorRef> Shot = Probe.Grab(X11WindowOfHandle(Window), W, H);
-    SavePng(Shot, W, H, String(Dir) + "/" + Name);
+    SaveShot(Shot, W, H, Name, Variable);
+  }
+  // Waits for the server to show Control's window, then lets it settle.
+  bool ShownOnServer(TWinControl* Control) {
+    if (!PumpUntil([&] { return Probe.Viewable(X11WindowOfHandle(Control->Handle())); })) return false;
+    Settle();
+    return true;
   }
   // Lets the exposure of a new or changed window be painted and shown.
   void Settle() {

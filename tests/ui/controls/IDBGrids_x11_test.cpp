@@ -55,14 +55,11 @@ class GridX11Test : public X11FormTest {
     if (auto* S = dynamic_cast<TStringField*>(F)) S->SetSize(Size);
     F->SetDataSet(Customers);
   }
-  // Where the user points at a cell (client point of data column DataCol,
-  // grid row Row, Dx pixels in from its left edge).
-  TPoint CellPoint(Integer DataCol, Integer Row, Integer Dx = 10) {
+  // Where the user points at a cell of data column DataCol and grid row
+  // Row: Dx pixels in from its left edge (or on its right border).
+  TPoint CellPoint(Integer DataCol, Integer Row, Integer Dx = 10, bool OnBorder = false) {
     TRect R = Grid->CellRect(Grid->IndicatorOffset() + DataCol, Row);
-    return Grid->ClientToScreen({R.Left + Dx, (R.Top + R.Bottom) / 2});
-  }
-  bool Shown() {
-    return PumpUntil([&] { return Probe.Viewable(X11WindowOfHandle(Form->Handle())); }) && (Settle(), true);
+    return Grid->ClientToScreen({OnBorder ? R.Right : R.Left + Dx, (R.Top + R.Bottom) / 2});
   }
 
   TForm* Form = nullptr;
@@ -71,9 +68,9 @@ class GridX11Test : public X11FormTest {
   TI_DBGrid* Grid = nullptr;
 };
 
-TEST_F(GridX11Test, ALookupColumnEditedThroughItsListWritesTheKey) {
+TEST_F(GridX11Test, ALookupColumnWritesTheKeyAndDraggingATitleBorderSetsTheDisplayWidth) {
   MakeScene();
-  ASSERT_TRUE(Shown());
+  ASSERT_TRUE(ShownOnServer(Form));
   TPoint Cell = CellPoint(1, Grid->TitleOffset());
   Probe.Click(Cell.X, Cell.Y);
   ASSERT_TRUE(PumpUntil([&] { return Grid->Focused() && Grid->SelectedIndex() == 1; }));
@@ -98,15 +95,11 @@ TEST_F(GridX11Test, ALookupColumnEditedThroughItsListWritesTheKey) {
   EXPECT_EQ(Customers->FieldByName("LandNr")->AsInteger(), 2);
   EXPECT_EQ(Customers->FieldByName("Land")->AsString(), "Österreich");
   EXPECT_EQ(E->Text(), "Österreich");
-}
 
-TEST_F(GridX11Test, DraggingAColumnsBorderSetsItsFieldsDisplayWidth) {
-  MakeScene();
-  ASSERT_TRUE(Shown());
+  // Dragging a column's title border sets its field's display width.
   TField* Name = Customers->FieldByName("Name");
   ASSERT_EQ(Name->DisplayWidth(), 30);
-  TRect Title = Grid->CellRect(Grid->IndicatorOffset(), 0);
-  TPoint Border = Grid->ClientToScreen({Title.Right, (Title.Top + Title.Bottom) / 2});
+  TPoint Border = CellPoint(0, 0, 0, true);
   Probe.MoveMouse(Border.X, Border.Y);
   Probe.Button(1, true);
   Probe.MoveMouse(Border.X - 30, Border.Y);

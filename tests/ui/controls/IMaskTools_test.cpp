@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdio>
 
 namespace {
 
@@ -25,17 +24,12 @@ struct TMatchCase {
 
 class MaskMatchTest : public ::testing::TestWithParam<TMatchCase> {};
 
-// "03_00_00_1234" for case 3, mask "00!.00", text "1234": the case number
-// keeps names unique, the letters and digits of mask and text tell them apart.
+// "03_00__00_1234" for case 3, mask "00!.00", text "1234": the case number
+// keeps names unique, mask and text (other characters as '_') tell them apart.
 std::string MatchCaseName(const ::testing::TestParamInfo<TMatchCase>& Info) {
-  auto Word = [](const char* S) {
-    std::string W;
-    for (; *S; ++S) W += std::isalnum(static_cast<unsigned char>(*S)) ? *S : '_';
-    return W.empty() ? std::string("empty") : W;
-  };
-  char Number[8];
-  std::snprintf(Number, sizeof Number, "%02zu", Info.index);
-  return std::string(Number) + "_" + Word(Info.param.Mask) + "_" + Word(Info.param.Text);
+  std::string Name = std::to_string(100 + Info.index).substr(1) + "_" + Info.param.Mask + "_" + Info.param.Text;
+  for (char& C : Name) C = std::isalnum(static_cast<unsigned char>(C)) ? C : '_';
+  return Name;
 }
 
 TEST_P(MaskMatchTest, MatchesAsTheTableSays) {

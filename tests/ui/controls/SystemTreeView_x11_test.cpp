@@ -7,6 +7,7 @@
 #include "platform/gui/menus.h"
 #include "platform/gui/x11_form_fixture.h"
 #include "shell_tree_fixture.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -19,20 +20,19 @@ class ShellTreeX11Test : public X11FormTest {
   void SetUp() override {
     X11FormTest::SetUp();
     if (IsSkipped()) return;
-    const char* Tmp = getenv("TMPDIR");
-    std::string Tmpl = std::string(Tmp && *Tmp ? Tmp : "/tmp") + "/shell_tree_x11_XXXXXX";
-    ASSERT_NE(mkdtemp(Tmpl.data()), nullptr);
-    Shell = std::make_unique<TShellTestEnv>(Tmpl);
+    Temp = std::make_unique<TempDir>("shell_tree_x11_");
+    Shell = std::make_unique<TShellTestEnv>(Temp->Path());
     Home = Shell->Home;
     fs::create_directories(Home + "/base/eins");
     fs::create_directories(Home + "/base/zwei");
   }
   void TearDown() override {
     X11FormTest::TearDown();
-    if (Shell) fs::remove_all(Shell->Folder);
     Shell.reset();
+    Temp.reset();
   }
 
+  std::unique_ptr<TempDir> Temp;
   std::unique_ptr<TShellTestEnv> Shell;
   std::string Home;
 };
@@ -46,9 +46,7 @@ TEST_F(ShellTreeX11Test, ARightClickSelectsTheFolderAndItsMenuMakesANewFolder) {
   T->SetRootFolder(rfCustom);
   T->SetCustomDir(Home + "/base");
   F->Show();
-  unsigned long Win = X11WindowOfHandle(F->Handle());
-  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(Win); }));
-  Settle();
+  ASSERT_TRUE(ShownOnServer(F));
   TTreeNode* Zwei = T->Items()->GetFirstNode()->Item(1);
   ASSERT_EQ(Zwei->Text(), "zwei");
   ASSERT_NE(T->Selected(), Zwei);
@@ -77,13 +75,7 @@ TEST_F(ShellTreeX11Test, ARightClickSelectsTheFolderAndItsMenuMakesANewFolder) {
   EXPECT_EQ(T->Selected()->Parent(), Zwei);
   ASSERT_GT(MW, 60);
   ASSERT_GT(MH, 5 * 12) << "five items and a line";
-  if (const char* Dir = getenv("TREE_PNG_DIR")) {
-    TBitmap B;
-    B.SetSize(MW, MH);
-    for (int Y = 0; Y < MH; ++Y)
-      for (int X = 0; X < MW; ++X) B.PixelSurface().Set(X, Y, Menu[size_t(Y) * MW + X]);
-    B.SavePng(String(Dir) + "/shell_tree_menu_x11.png");
-  }
+  SaveShot(Menu, MW, MH, "shell_tree_menu_x11.png", "TREE_PNG_DIR");
 }
 
 }  // namespace

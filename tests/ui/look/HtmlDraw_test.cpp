@@ -50,11 +50,12 @@ class HtmlDrawTest : public ::testing::Test {
     HtmlDraw(P, R);
     return R;
   }
-  // True when some pixel of R on the paper has Colour.
-  bool Shows(const TRect& R, TColor Colour) {
+  // True when some pixel of R on the paper has Colour (or, with Other,
+  // another colour).
+  bool Shows(const TRect& R, TColor Colour, bool Other = false) {
     for (int Y = R.Top; Y < R.Bottom; ++Y)
       for (int X = R.Left; X < R.Right; ++X)
-        if (Paper.PixelSurface().Get(X, Y) == ColorToRGB(Colour)) return true;
+        if ((Paper.PixelSurface().Get(X, Y) == ColorToRGB(Colour)) != Other) return true;
     return false;
   }
   Integer Gh() { return Paper.Canvas()->TextHeight("gh"); }
@@ -210,10 +211,7 @@ TEST_F(HtmlDrawTest, ClosingTagsRestoreWhatTheLineStartedWith) {
   EXPECT_TRUE(Shows(Rect(0, 0, 300, Gh()), RGB(255, 255, 0)));
   EXPECT_FALSE(Shows(Rect(0, Gh(), 300, 2 * Gh()), RGB(255, 255, 0)));
   EXPECT_EQ(R.Height, 2 * Gh());
-  bool InkLeft = false;
-  for (int Y = Gh(); Y < 2 * Gh(); ++Y)
-    for (int X = 0; X < 150; ++X) InkLeft = InkLeft || Paper.PixelSurface().Get(X, Y) != ColorToRGB(clWhite);
-  EXPECT_FALSE(InkLeft) << "the second line is right-aligned too";
+  EXPECT_FALSE(Shows(Rect(0, Gh(), 150, 2 * Gh()), clWhite, true)) << "the second line is right-aligned too";
 }
 
 TEST_F(HtmlDrawTest, ALinkIsHitOnlyOnACharacterThatIsShown) {
@@ -252,8 +250,7 @@ TEST_F(HtmlDrawTest, PicturesFollowTheResolutionAndThePrintFactor) {
   Paper.Canvas()->Font()->SetPixelsPerInch(96);
 
   TImageList List(nullptr);
-  List.SetWidth(10);
-  List.SetHeight(10);
+  List.SetSize(10, 10);
   List.Add(&Red, nullptr);
   Images = &List;
   THtmlDrawResult R = DrawWith("<IMG src=\"IDX:0\">", [](THtmlDrawParams& P) {

@@ -177,8 +177,7 @@ TEST_F(MarkupLabelTest, APictureOfAFormDescriptionShowsInTheLabel) {
   EXPECT_EQ(PixelOf(L, 5, 8), clRed);
   // A picture put into the label's image list shows without a new text.
   TImageList List(nullptr);
-  List.SetWidth(16);
-  List.SetHeight(16);
+  List.SetSize(16, 16);
   L->SetImages(&List);
   Pump();
   TBitmap Blue;

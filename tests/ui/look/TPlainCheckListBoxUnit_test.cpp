@@ -109,7 +109,6 @@ TEST_F(CheckList, KeysAndWheelMoveTheViewNotTheSelection) {
   // the desktop's wheel lines, or a page when those are 0.
   const WPARAM Down = WPARAM(std::uintptr_t(std::uint16_t(-120)) << 16);
   ASSERT_EQ(L->WheelMessage(), RegisterWindowMessage("mswheel_rollmsg"));
-  ASSERT_GE(L->WheelMessage(), 0xC000u);
   UINT Lines = 0;
   ASSERT_TRUE(SystemParametersInfo(SPI_GETWHEELSCROLLLINES, 0, &Lines, 0));
   SystemParametersInfo(SPI_SETWHEELSCROLLLINES, 1, nullptr, 0);
