@@ -15,10 +15,16 @@ namespace oak {
 
 namespace {
 
-void PutBE(std::string& Out, std::uint64_t V, std::size_t Bytes) {
+void PutBE64(std::string& Out, std::uint64_t V) {
   char Field[8];
-  rtl_bytes::StoreBE(Field, V, Bytes);
-  Out.append(Field, Bytes);
+  StoreBE64(Field, V);
+  Out.append(Field, 8);
+}
+
+void PutBE32(std::string& Out, std::uint32_t V) {
+  char Field[4];
+  StoreBE32(Field, V);
+  Out.append(Field, 4);
 }
 
 std::uint64_t OrderedDouble(double D) {
@@ -72,16 +78,16 @@ std::string RawKey(const ExprValue& V, const KeySpec& Spec) {
       break;
     }
     case KeyType::Numeric:
-      PutBE(K, V.Type == ExprType::Number ? OrderedDouble(V.Num) : 0, 8);
+      PutBE64(K, V.Type == ExprType::Number ? OrderedDouble(V.Num) : 0);
       break;
     case KeyType::Date:
-      PutBE(K, (V.Type == ExprType::Date || V.Type == ExprType::Timestamp) && V.Julian > 0
-                   ? static_cast<std::uint32_t>(V.Julian) : 0, 4);
+      PutBE32(K, (V.Type == ExprType::Date || V.Type == ExprType::Timestamp) && V.Julian > 0
+                     ? static_cast<std::uint32_t>(V.Julian) : 0);
       break;
     case KeyType::Timestamp: {
       bool Ok = V.Type == ExprType::Date || V.Type == ExprType::Timestamp;
-      PutBE(K, Ok && V.Julian > 0 ? static_cast<std::uint32_t>(V.Julian) : 0, 4);
-      PutBE(K, Ok && V.Type == ExprType::Timestamp && V.Ms > 0 ? static_cast<std::uint32_t>(V.Ms) : 0, 4);
+      PutBE32(K, Ok && V.Julian > 0 ? static_cast<std::uint32_t>(V.Julian) : 0);
+      PutBE32(K, Ok && V.Type == ExprType::Timestamp && V.Ms > 0 ? static_cast<std::uint32_t>(V.Ms) : 0);
       break;
     }
     case KeyType::Logical:
