@@ -163,7 +163,7 @@ void EncodeTimeStamp(Byte* Raw, TField* Field, const void* Buffer) {
 
 void EncodeTime(Byte* Raw, TField* Field, const void* Buffer) {
   if (Field->DataType() == ftTime) {
-    std::memcpy(Raw, Buffer, 4);
+    StoreLEAs<std::int32_t>(Raw, ReadNative<std::int32_t>(Buffer));
     return;
   }
   double Ms = NativeMilliseconds(Field, Buffer);

@@ -26,6 +26,12 @@ void WriteOakDoubleNull(Byte* Raw) {
 }
 
 namespace {
+// A field's value in its native buffer, in the machine's own layout.
+template <class T>
+void CopyToNative(T V, void* Buffer) {
+  std::memcpy(Buffer, &V, sizeof V);
+}
+
 bool AllBytes(const Byte* Raw, UNSIGNED32 Len, bool BlankToo) {
   for (UNSIGNED32 I = 0; I < Len; ++I)
     if (Raw[I] != 0 && !(BlankToo && Raw[I] == ' ')) return false;
@@ -230,20 +236,19 @@ bool TOakDataSet::DecodeRawField(const TOCEFieldDef& Def, const Byte* Raw, TFiel
       if (Field->DataType() == ftBCD)
         StoreNumber(Field, LoadLEAs<double>(Raw), Buffer);
       else
-        std::memcpy(Buffer, Raw, 8);
+        CopyToNative(LoadLEAs<double>(Raw), Buffer);
       break;
     case OAK_INTEGER:
     case OAK_TIME:
     case OAK_AUTOINC:
-      std::memcpy(Buffer, Raw, 4);
+      CopyToNative(LoadLEAs<std::int32_t>(Raw), Buffer);
       break;
     case OAK_SHORTINT:
-      std::memcpy(Buffer, Raw, 2);
+      CopyToNative(LoadLEAs<std::int16_t>(Raw), Buffer);
       break;
     case OAK_TIMESTAMP: {
       double Days = LoadLEAs<std::int32_t>(Raw) - OakJulianOffset;
-      double V = Days * MSecsPerDayF + LoadLEAs<std::int32_t>(Raw + 4);
-      std::memcpy(Buffer, &V, 8);
+      CopyToNative(Days * MSecsPerDayF + LoadLEAs<std::int32_t>(Raw + 4), Buffer);
       break;
     }
     case OAK_RAW:
