@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/rtl/byteorder.h"
+
 RTL_IMPLEMENT_CLASS(TCtFiler, TObject, nullptr)
 RTL_IMPLEMENT_CLASS(TCtReader, TCtFiler, nullptr)
 RTL_IMPLEMENT_CLASS(TCtWriter, TCtFiler, nullptr)
@@ -101,11 +103,8 @@ void TCtWriter::WriteBuffer(const void* Buffer, Integer Count) {
 std::uint64_t TCtBinaryReader::ReadPayload(int Length, bool SignExtend) {
   Byte Bytes[8];
   ReadBuffer(Bytes, Length);
-  std::uint64_t V = SignExtend ? ~std::uint64_t(0) : 0;
-  for (int i = 0; i < Length; ++i) {
-    V &= ~(std::uint64_t(0xFF) << (8 * i));
-    V |= std::uint64_t(Bytes[i]) << (8 * i);
-  }
+  std::uint64_t V = rtl_bytes::LoadLE(Bytes, static_cast<std::size_t>(Length));
+  if (SignExtend && Length < 8) V |= ~std::uint64_t(0) << (8 * Length);
   return V;
 }
 
@@ -139,7 +138,7 @@ String TCtBinaryReader::ReadString() {
 void TCtBinaryWriter::WriteTagged(Byte Tag, std::uint64_t Payload, int Length) {
   Byte Bytes[9];
   Bytes[0] = Tag;
-  for (int i = 0; i < Length; ++i) Bytes[1 + i] = Byte(Payload >> (8 * i));
+  rtl_bytes::StoreLE(Bytes + 1, Payload, static_cast<std::size_t>(Length));
   WriteBuffer(Bytes, 1 + Length);
 }
 

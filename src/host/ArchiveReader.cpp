@@ -10,6 +10,7 @@
 #include "platform/os/filestream.h"
 #include "platform/os/files.h"
 #include "host/UpdateIntent.h"
+#include "platform/rtl/byteorder.h"
 #include "platform/rtl/charset.h"
 #include "platform/rtl/strings.h"
 #include "platform/rtl/sysutils.h"
@@ -44,7 +45,7 @@ void TArchiveReader::ReadRaw(void* Buffer, Int64 Count) {
 Integer TArchiveReader::ReadInt() {
   Byte B[4];
   ReadRaw(B, 4);
-  return Integer(Cardinal(B[0]) | Cardinal(B[1]) << 8 | Cardinal(B[2]) << 16 | Cardinal(B[3]) << 24);
+  return Integer(LoadLE32(B));
 }
 
 bool TArchiveReader::Next(TArchiveEntry& Entry) {

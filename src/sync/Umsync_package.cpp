@@ -35,10 +35,7 @@ void AddOptionalTables(TFsync& Form, TStrings* Sources, String& Folders, const S
 
 // The package's end: the offset of the archive, little-endian.
 void WriteTemplateSize(TStream& Package, Int64 TemplateSize) {
-  auto Size = static_cast<std::uint32_t>(TemplateSize);
-  Byte Bytes[4] = {static_cast<Byte>(Size), static_cast<Byte>(Size >> 8), static_cast<Byte>(Size >> 16),
-                   static_cast<Byte>(Size >> 24)};
-  Package.WriteBuffer(Bytes, 4);
+  Package.WriteCardinal(static_cast<Cardinal>(TemplateSize));
 }
 
 }  // namespace

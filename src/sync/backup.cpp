@@ -15,6 +15,7 @@
 #include "platform/os/filestream.h"
 #include "platform/os/find.h"
 #include "platform/os/folders.h"
+#include "platform/rtl/byteorder.h"
 #include "platform/rtl/charset.h"
 #include "platform/rtl/sysutils.h"
 #include "sync/backup_format.h"
@@ -302,7 +303,8 @@ int TBackupFile::TWriter::Level() const {
 }
 
 void TBackupFile::TWriter::PutInt(Integer V) {
-  Byte B[4] = {Byte(V), Byte(V >> 8), Byte(V >> 16), Byte(V >> 24)};
+  Byte B[4];
+  StoreLE32(B, Cardinal(V));
   PutBytes(B, 4);
 }
 

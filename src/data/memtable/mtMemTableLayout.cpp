@@ -5,6 +5,7 @@
 #include <string>
 
 #include "data/memtable/mtMemTableStorage.h"
+#include "platform/rtl/byteorder.h"
 
 // ---- Heap blocks ---------------------------------------------------------
 
@@ -12,17 +13,14 @@ Byte* mtAllocHeapBlock(const void* Data, Integer Length) {
   if (Length < 0) Length = 0;
   auto* Block = static_cast<Byte*>(std::calloc(1, static_cast<size_t>(Length) + 4));
   if (!Block) throw EOutOfMemory("Zu wenig Arbeitsspeicher");
-  auto L = static_cast<uint32_t>(Length);
-  for (int I = 0; I < 4; ++I) Block[I] = static_cast<Byte>(L >> (8 * I));
+  StoreLE32(Block, static_cast<uint32_t>(Length));
   if (Data && Length > 0) std::memcpy(Block + 4, Data, static_cast<size_t>(Length));
   return Block;
 }
 
 Integer mtHeapBlockLength(const Byte* Block) {
   if (!Block) return 0;
-  uint32_t L = 0;
-  for (int I = 0; I < 4; ++I) L |= static_cast<uint32_t>(Block[I]) << (8 * I);
-  return static_cast<Integer>(L);
+  return static_cast<Integer>(LoadLE32(Block));
 }
 
 const Byte* mtHeapBlockData(const Byte* Block) { return Block ? Block + 4 : nullptr; }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "data/oak/oakdata.h"
+#include "platform/rtl/byteorder.h"
 #include "platform/rtl/charset.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/sysutils.h"
@@ -19,11 +20,6 @@ T ReadNative(const void* Buffer) {
   T V;
   std::memcpy(&V, Buffer, sizeof(T));
   return V;
-}
-
-template <class T>
-void WriteRaw(Byte* Raw, T Value) {
-  std::memcpy(Raw, &Value, sizeof(T));
 }
 
 bool IsIntegerKind(TFieldType T) {
@@ -88,13 +84,13 @@ void EncodeNull(const TOCEFieldDef& Def, Byte* Raw, UNSIGNED16 TableType) {
     case OAK_LOGICAL: Raw[0] = ' '; return;
     case OAK_DOUBLE:
     case OAK_CURDOUBLE: WriteOakDoubleNull(Raw); return;
-    case OAK_INTEGER: WriteRaw<std::uint32_t>(Raw, 0x80000000u); return;
-    case OAK_SHORTINT: WriteRaw<std::uint16_t>(Raw, 0x8000u); return;
+    case OAK_INTEGER: StoreLEAs<std::uint32_t>(Raw, 0x80000000u); return;
+    case OAK_SHORTINT: StoreLEAs<std::uint16_t>(Raw, 0x8000u); return;
     case OAK_TIME:
-    case OAK_AUTOINC: WriteRaw<std::uint32_t>(Raw, 0xFFFFFFFFu); return;
+    case OAK_AUTOINC: StoreLEAs<std::uint32_t>(Raw, 0xFFFFFFFFu); return;
     case OAK_TIMESTAMP:
-      WriteRaw<std::int32_t>(Raw, 0);
-      WriteRaw<std::uint32_t>(Raw + 4, 0xFFFFFFFFu);
+      StoreLEAs<std::int32_t>(Raw, 0);
+      StoreLEAs<std::uint32_t>(Raw + 4, 0xFFFFFFFFu);
       return;
     default: std::memset(Raw, 0, Def.Length); return;
   }
@@ -127,7 +123,7 @@ void EncodeDate(TOakDataSet* DataSet, const TOCEFieldDef& Def, Byte* Raw, TField
                 const void* Buffer) {
   Integer Julian = NativeDay(Field, Buffer) + OakJulianOffset;
   if (Def.Length == 4) {
-    WriteRaw<std::int32_t>(Raw, Julian);
+    StoreLEAs<std::int32_t>(Raw, Julian);
     return;
   }
   String Text = JulianText(DataSet, Julian);
@@ -161,28 +157,28 @@ void EncodeTimeStamp(Byte* Raw, TField* Field, const void* Buffer) {
     Days += 1;
     Time -= MSecsPerDay;
   }
-  WriteRaw<std::int32_t>(Raw, static_cast<std::int32_t>(Days) + OakJulianOffset);
-  WriteRaw<std::int32_t>(Raw + 4, static_cast<std::int32_t>(Time));
+  StoreLEAs<std::int32_t>(Raw, static_cast<std::int32_t>(Days) + OakJulianOffset);
+  StoreLEAs<std::int32_t>(Raw + 4, static_cast<std::int32_t>(Time));
 }
 
 void EncodeTime(Byte* Raw, TField* Field, const void* Buffer) {
   if (Field->DataType() == ftTime) {
-    std::memcpy(Raw, Buffer, 4);
+    StoreLEAs<std::int32_t>(Raw, ReadNative<std::int32_t>(Buffer));
     return;
   }
   double Ms = NativeMilliseconds(Field, Buffer);
   double Time = Ms - std::floor(Ms / MSecsPerDayF) * MSecsPerDayF;
-  WriteRaw<std::int32_t>(Raw, static_cast<std::int32_t>(std::lround(Time)));
+  StoreLEAs<std::int32_t>(Raw, static_cast<std::int32_t>(std::lround(Time)));
 }
 
 // Integer kinds copy their native bytes; other kinds are converted.
 template <class T>
 void EncodeInteger(Byte* Raw, TField* Field, const void* Buffer) {
-  WriteRaw<T>(Raw, static_cast<T>(std::llround(NativeNumber(Field, Buffer))));
+  StoreLEAs<T>(Raw, static_cast<T>(std::llround(NativeNumber(Field, Buffer))));
 }
 
 void EncodeDouble(Byte* Raw, TField* Field, const void* Buffer) {
-  WriteRaw<double>(Raw, NativeNumber(Field, Buffer));
+  StoreLEAs<double>(Raw, NativeNumber(Field, Buffer));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/oak/oakdata.h"
+#include "platform/rtl/byteorder.h"
 #include "platform/rtl/charset.h"
 
 namespace {
@@ -56,8 +57,7 @@ void FlushBlobCaches(TOakDataSet* DataSet, TRecordBuffer Buffer, OAKHANDLE Table
     TOakBlobCache* Cache = DataSet->BlobCache(Buffer, Field);
     TOCEFieldDef* Def = DataSet->OCEFieldDef(Field);
     if (!Cache || !Def || !Cache->Modified) continue;
-    Integer Marker = Cache->Size() > 0 ? -1 : 0;
-    std::memcpy(Buffer + Def->Offset, &Marker, 4);
+    StoreLE32(Buffer + Def->Offset, Cache->Size() > 0 ? 0xFFFFFFFFu : 0);
     // A value made for a new record was never loaded from the engine.
     Cache->TableHandle = Table;
     Cache->FieldNumber = Def->FieldNo;
@@ -82,7 +82,7 @@ void TOakDataSet::InternalPost() {
   auto StoreRecordNumber = [&] {
     UNSIGNED32 Num = 0;
     RaiseOakError(this, OakGetRecordNum(FTableHandle, OAK_IGNOREFILTERS, &Num));
-    std::memcpy(BookmarkPtr(Buffer), &Num, std::min<UNSIGNED32>(4, FBookmarkLength));
+    StoreBookmark(Buffer, Num);
     return Num;
   };
   try {

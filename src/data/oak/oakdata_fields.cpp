@@ -3,19 +3,18 @@
 #include <cstring>
 
 #include "data/oak/oakdata.h"
+#include "platform/rtl/byteorder.h"
 #include "platform/rtl/sysutils.h"
 
 // ---- Raw value helpers ------------------------------------------------------------
 
 void PackCompactDate(Word Year, Word Month, Word Day, Byte* Raw) {
-  Word W = static_cast<Word>(Year * 2 + (Month >> 3));
-  Raw[0] = static_cast<Byte>(W >> 8);
-  Raw[1] = static_cast<Byte>(W & 0xFF);
+  StoreBE16(Raw, static_cast<Word>(Year * 2 + (Month >> 3)));
   Raw[2] = static_cast<Byte>((Month * 32 + Day) & 255);
 }
 
 void UnpackCompactDate(const Byte* Raw, Word& Year, Word& Month, Word& Day) {
-  Word W = static_cast<Word>((Raw[0] << 8) | Raw[1]);
+  Word W = LoadBE16(Raw);
   Year = W >> 1;
   Month = static_cast<Word>((W & 1) * 8 + (Raw[2] >> 5));
   Day = Raw[2] & 31;
@@ -27,16 +26,16 @@ void WriteOakDoubleNull(Byte* Raw) {
 }
 
 namespace {
+// A field's value in its native buffer, in the machine's own layout.
+template <class T>
+void CopyToNative(T V, void* Buffer) {
+  std::memcpy(Buffer, &V, sizeof V);
+}
+
 bool AllBytes(const Byte* Raw, UNSIGNED32 Len, bool BlankToo) {
   for (UNSIGNED32 I = 0; I < Len; ++I)
     if (Raw[I] != 0 && !(BlankToo && Raw[I] == ' ')) return false;
   return true;
-}
-template <class T>
-T Read(const Byte* Raw) {
-  T V;
-  std::memcpy(&V, Raw, sizeof(T));
-  return V;
 }
 
 bool IsOatNull(const TOCEFieldDef& Def, const Byte* Raw) {
@@ -54,21 +53,21 @@ bool IsOatNull(const TOCEFieldDef& Def, const Byte* Raw) {
     case OAK_BINARY:
     case OAK_IMAGE:
     case OAK_VARCHAR:
-      return Read<Integer>(Raw) == 0;
+      return LoadLEAs<Integer>(Raw) == 0;
     case OAK_DOUBLE:
     case OAK_CURDOUBLE: {
       static const Byte Null[8] = {0x20, 0, 0, 0, 0, 0, 0, 0x80};
       return std::memcmp(Raw, Null, 8) == 0;
     }
     case OAK_INTEGER:
-      return Read<std::uint32_t>(Raw) == 0x80000000u;
+      return LoadLEAs<std::uint32_t>(Raw) == 0x80000000u;
     case OAK_SHORTINT:
-      return Read<std::uint16_t>(Raw) == 0x8000u;
+      return LoadLEAs<std::uint16_t>(Raw) == 0x8000u;
     case OAK_TIME:
     case OAK_AUTOINC:
-      return Read<std::uint32_t>(Raw) == 0xFFFFFFFFu;
+      return LoadLEAs<std::uint32_t>(Raw) == 0xFFFFFFFFu;
     case OAK_TIMESTAMP:
-      return Read<std::int32_t>(Raw) == 0;
+      return LoadLEAs<std::int32_t>(Raw) == 0;
     default:
       return true;
   }
@@ -82,12 +81,12 @@ bool IsOtherNull(const TOCEFieldDef& Def, const Byte* Raw) {
     case OAK_CISTRING:
       return AllBytes(Raw, Def.Length, true);
     case OAK_DATE:
-      return Def.Length == 4 ? Read<std::int32_t>(Raw) == 0 : AllBytes(Raw, Def.Length, true);
+      return Def.Length == 4 ? LoadLEAs<std::int32_t>(Raw) == 0 : AllBytes(Raw, Def.Length, true);
     case OAK_MEMO:
     case OAK_BINARY:
     case OAK_IMAGE:
     case OAK_VARCHAR:
-      return Read<Integer>(Raw) == 0;
+      return LoadLEAs<Integer>(Raw) == 0;
     case OAK_COMPACTDATE:
       return AllBytes(Raw, Def.Length, false);
     case OAK_DOUBLE:
@@ -138,7 +137,7 @@ bool TOakDataSet::GetFieldData(TField* Field, void* Buffer) const {
     TOakBlobCache* Cache =
         State() == dsSetKey || State() == dsOldValue ? nullptr : BlobCache(B, Field);
     if (Cache && Cache->Loaded()) return Cache->Size() > 0;
-    return Read<Integer>(B + Def->Offset) != 0;
+    return LoadLEAs<Integer>(B + Def->Offset) != 0;
   }
   return DecodeRawField(*Def, B + Def->Offset, Field, Buffer);
 }
@@ -215,7 +214,7 @@ bool TOakDataSet::DecodeRawField(const TOCEFieldDef& Def, const Byte* Raw, TFiel
       break;
     }
     case OAK_DATE:
-      StoreJulian(Field, Read<std::int32_t>(Raw), Buffer);
+      StoreJulian(Field, LoadLEAs<std::int32_t>(Raw), Buffer);
       break;
     case OAK_COMPACTDATE: {
       Word Y, M, D;
@@ -235,22 +234,21 @@ bool TOakDataSet::DecodeRawField(const TOCEFieldDef& Def, const Byte* Raw, TFiel
     case OAK_DOUBLE:
     case OAK_CURDOUBLE:
       if (Field->DataType() == ftBCD)
-        StoreNumber(Field, Read<double>(Raw), Buffer);
+        StoreNumber(Field, LoadLEAs<double>(Raw), Buffer);
       else
-        std::memcpy(Buffer, Raw, 8);
+        CopyToNative(LoadLEAs<double>(Raw), Buffer);
       break;
     case OAK_INTEGER:
     case OAK_TIME:
     case OAK_AUTOINC:
-      std::memcpy(Buffer, Raw, 4);
+      CopyToNative(LoadLEAs<std::int32_t>(Raw), Buffer);
       break;
     case OAK_SHORTINT:
-      std::memcpy(Buffer, Raw, 2);
+      CopyToNative(LoadLEAs<std::int16_t>(Raw), Buffer);
       break;
     case OAK_TIMESTAMP: {
-      double Days = Read<std::int32_t>(Raw) - OakJulianOffset;
-      double V = Days * MSecsPerDayF + Read<std::int32_t>(Raw + 4);
-      std::memcpy(Buffer, &V, 8);
+      double Days = LoadLEAs<std::int32_t>(Raw) - OakJulianOffset;
+      CopyToNative(Days * MSecsPerDayF + LoadLEAs<std::int32_t>(Raw + 4), Buffer);
       break;
     }
     case OAK_RAW:

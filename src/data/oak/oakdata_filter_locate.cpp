@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "data/oak/oakdata_filter.h"
+#include "platform/engine/bookmark.h"
 #include "platform/rtl/sysutils.h"
 
 namespace {
@@ -168,7 +169,9 @@ bool FilterSearch(TOakDataSet* D, const String& Expression, bool Partial) {
 // Puts the engine back on record Mark (0: none to return to).
 void ReturnTo(TOakDataSet* D, UNSIGNED32 Mark) {
   if (Mark == 0) return;
-  UNSIGNED32 Code = OakGotoBookmark(D->TableHandle(), &Mark, sizeof(Mark));
+  Byte Bookmark[OAK_BOOKMARK_LENGTH];
+  WriteOakBookmark(Bookmark, Mark);
+  UNSIGNED32 Code = OakGotoBookmark(D->TableHandle(), Bookmark, sizeof Bookmark);
   if (Code != OAK_INVALID_BOOKMARK) RaiseOakError(D, Code);
 }
 

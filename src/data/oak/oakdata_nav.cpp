@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "data/oak/oakdata.h"
+#include "platform/engine/bookmark.h"
+#include "platform/rtl/byteorder.h"
 
 TRecordBuffer TOakDataSet::AllocRecordBuffer() {
   auto* Buffer =
@@ -77,14 +79,11 @@ void TOakDataSet::CompleteEngineRecord(TRecordBuffer Buffer, bool BlobRefsTell) 
     if (!D.IsBlob()) continue;
     UNSIGNED16 Empty = 1;
     if (BlobRefsTell) {
-      UNSIGNED32 Ref = 0;
-      std::memcpy(&Ref, Buffer + D.Offset, 4);
-      Empty = Ref == 0;
+      Empty = LoadLE32(Buffer + D.Offset) == 0;
     } else {
       RaiseOakError(this, OakIsEmpty(FTableHandle, D.FieldNo, &Empty));
     }
-    Integer Marker = Empty ? 0 : -1;
-    std::memcpy(Buffer + D.Offset, &Marker, 4);
+    StoreLE32(Buffer + D.Offset, Empty ? 0 : 0xFFFFFFFFu);
   }
   auto** Caches = reinterpret_cast<TOakBlobCache**>(Buffer + FBlobOffset);
   for (std::size_t I = 0; I < FBlobFieldNos.size(); ++I) Caches[I]->Reset();
@@ -103,9 +102,7 @@ void TOakDataSet::CompleteEngineRecord(TRecordBuffer Buffer, bool BlobRefsTell) 
 }
 
 void TOakDataSet::StoreBookmark(TRecordBuffer Buffer, UNSIGNED32 RecNo) {
-  // The engine's bookmark: the record number, 4 bytes little-endian.
-  Byte* Mark = BookmarkPtr(Buffer);
-  for (int I = 0; I < 4; ++I) Mark[I] = static_cast<Byte>((RecNo >> (8 * I)) & 0xFF);
+  if (FBookmarkLength >= OAK_BOOKMARK_LENGTH) WriteOakBookmark(BookmarkPtr(Buffer), RecNo);
 }
 
 TGetResult TOakDataSet::GetRecord(TRecordBuffer Buffer, TGetMode GetMode, bool DoCheck) {

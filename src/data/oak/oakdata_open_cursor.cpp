@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "data/oak/oakdata.h"
+#include "platform/engine/bookmark.h"
 #include "platform/rtl/sysutils.h"
 
 TFieldType OakFieldTypeToFieldType(TOakDataSet* DataSet, UNSIGNED16 OakType, UNSIGNED32 Length,
@@ -220,7 +221,6 @@ TOakBlobCache* TOakDataSet::BlobCache(TRecordBuffer Buffer, const TField* Field)
 }
 
 UNSIGNED32 TOakDataSet::BufferRecordNumber(TRecordBuffer Buffer) const {
-  UNSIGNED32 N = 0;
-  if (Buffer && FBookmarkLength >= 4) std::memcpy(&N, BookmarkPtr(Buffer), 4);
-  return N;
+  if (!Buffer || FBookmarkLength < OAK_BOOKMARK_LENGTH) return 0;
+  return ReadOakBookmark(BookmarkPtr(Buffer));
 }

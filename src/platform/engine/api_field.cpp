@@ -8,6 +8,7 @@
 #include "platform/engine/expr_date.h"
 #include "platform/engine/sql.h"
 #include "platform/engine/table_fields.h"
+#include "platform/rtl/byteorder.h"
 
 using namespace oak;
 
@@ -230,7 +231,7 @@ UNSIGNED32 OakSetJulian(OAKHANDLE hObj, UNSIGNED16 usFld, SIGNED32 lDate) {
   return Call([&] {
     std::string Dtos = JulianToDtos(lDate);
     SetValue(hObj, usFld, Dtos, lDate == 0, [&](TCursor& C, const TFieldDesc& F, std::uint8_t* Rec) {
-      if (F.Type == OAK_DATE) return Store32(Rec + F.Offset, static_cast<std::uint32_t>(lDate));
+      if (F.Type == OAK_DATE) return StoreLE32(Rec + F.Offset, static_cast<std::uint32_t>(lDate));
       SetText(C, F, Rec, Dtos);
     });
   });
@@ -242,7 +243,7 @@ UNSIGNED32 OakSetMilliseconds(OAKHANDLE hObj, UNSIGNED16 usFld, SIGNED32 lTime) 
     SetValue(hObj, usFld, FormatTimeOfDay(lTime), false,
              [&](TCursor&, const TFieldDesc& F, std::uint8_t* Rec) {
                if (F.Type != OAK_TIME) Fail(E_INVALID_FIELD, F.Name + " is no time field");
-               Store32(Rec + F.Offset, static_cast<std::uint32_t>(lTime));
+               StoreLE32(Rec + F.Offset, static_cast<std::uint32_t>(lTime));
              });
   });
 }
@@ -253,7 +254,7 @@ UNSIGNED32 OakSetTimeStampRaw(OAKHANDLE hObj, UNSIGNED16 usFld, const void* pvBu
     if (!pvBuf || ulLen < 8) Fail(E_BAD_VALUE, "a raw timestamp has 8 bytes");
     std::uint8_t B[8];
     std::memcpy(B, pvBuf, 8);
-    std::int32_t J = static_cast<std::int32_t>(Load32(B)), Ms = static_cast<std::int32_t>(Load32(B + 4));
+    std::int32_t J = static_cast<std::int32_t>(LoadLE32(B)), Ms = static_cast<std::int32_t>(LoadLE32(B + 4));
     std::string Text = JulianToDtos(J) + " " + FormatTimeOfDay(Ms < 0 ? 0 : Ms);
     SetValue(hObj, usFld, Text, J == 0, [&](TCursor& C, const TFieldDesc& F, std::uint8_t* Rec) {
       if (F.Type == OAK_TIMESTAMP) return std::memcpy(Rec + F.Offset, B, 8), void();

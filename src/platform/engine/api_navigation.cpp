@@ -1,6 +1,5 @@
 // Entry points: navigation, positions, counts and bookmarks.
-#include <cstring>
-
+#include "platform/engine/bookmark.h"
 #include "platform/engine/cursor.h"
 #include "platform/engine/errors.h"
 #include "platform/engine/sql.h"
@@ -10,10 +9,8 @@ using namespace oak;
 namespace {
 
 UNSIGNED32 BookmarkRecNo(const void* Bookmark, UNSIGNED32 Len) {
-  if (!Bookmark || Len < 4) Fail(E_INVALID_BOOKMARK);
-  std::uint8_t B[4];
-  std::memcpy(B, Bookmark, 4);
-  return B[0] | (B[1] << 8) | (B[2] << 16) | (std::uint32_t(B[3]) << 24);
+  if (!Bookmark || Len < OAK_BOOKMARK_LENGTH) Fail(E_INVALID_BOOKMARK);
+  return ReadOakBookmark(Bookmark);
 }
 
 }  // namespace
@@ -82,7 +79,7 @@ UNSIGNED32 OakSetRelKeyPos(OAKHANDLE hIndex, double dPos) {
 UNSIGNED32 OakGetBookmarkLength(OAKHANDLE hObj, UNSIGNED32* pulLength) {
   return Call([&] {
     CursorOf(hObj);
-    Out(pulLength) = 4;
+    Out(pulLength) = OAK_BOOKMARK_LENGTH;
   });
 }
 
@@ -99,13 +96,12 @@ UNSIGNED32 OakGetBookmark60(OAKHANDLE hObj, UNSIGNED8* pucBookmark, UNSIGNED32* 
     TCursor& C = CursorOf(hObj);
     C.RequireRecord();
     UNSIGNED32& Len = Out(pulLength);
-    if (Len < 4 || !pucBookmark) {
-      Len = 4;
+    if (Len < OAK_BOOKMARK_LENGTH || !pucBookmark) {
+      Len = OAK_BOOKMARK_LENGTH;
       Fail(E_BUFFER_TOO_SMALL);
     }
-    UNSIGNED32 R = C.RecNo();
-    for (int I = 0; I < 4; ++I) pucBookmark[I] = (R >> (8 * I)) & 0xFF;
-    Len = 4;
+    WriteOakBookmark(pucBookmark, C.RecNo());
+    Len = OAK_BOOKMARK_LENGTH;
   });
 }
 
@@ -122,7 +118,8 @@ UNSIGNED32 OakGotoBookmark(OAKHANDLE hTable, const void* pvBookmark, UNSIGNED32 
 UNSIGNED32 OakCompareBookmarks(const void* pvBookmark1, const void* pvBookmark2,
                                SIGNED32* plResult) {
   return Call([&] {
-    UNSIGNED32 A = BookmarkRecNo(pvBookmark1, 4), B = BookmarkRecNo(pvBookmark2, 4);
+    UNSIGNED32 A = BookmarkRecNo(pvBookmark1, OAK_BOOKMARK_LENGTH);
+    UNSIGNED32 B = BookmarkRecNo(pvBookmark2, OAK_BOOKMARK_LENGTH);
     Out(plResult) = A < B ? -1 : (A > B ? 1 : 0);
   });
 }

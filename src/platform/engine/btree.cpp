@@ -14,16 +14,6 @@ struct BTree::Split {
   std::uint32_t Right = 0;
 };
 
-namespace {
-
-std::string MakeEntry(std::string_view Key, std::uint32_t RecNo) {
-  std::string E(Key);
-  for (int i = 3; i >= 0; --i) E.push_back(static_cast<char>((RecNo >> (8 * i)) & 0xFF));
-  return E;
-}
-
-}  // namespace
-
 std::uint16_t MaxKeyLength(std::uint32_t PageSize) {
   std::uint32_t Max = (PageSize - kNodeHeader) / 4 - 8;
   return static_cast<std::uint16_t>(std::min<std::uint32_t>(Max, 4096));
@@ -79,8 +69,10 @@ bool BTree::InsertInto(std::uint32_t Page, const std::string& Entry, int Depth, 
   std::uint32_t Total = N.Count() + 1;
   std::string All(reinterpret_cast<const char*>(N.Slot(0)), Pos * S);
   All.append(Ins);
-  if (!N.IsLeaf())
-    for (int i = 0; i < 4; ++i) All.push_back(static_cast<char>((Below.Right >> (8 * i)) & 0xFF));
+  if (!N.IsLeaf()) {
+    All.resize(All.size() + 4);
+    StoreLE32(All.data() + All.size() - 4, Below.Right);
+  }
   All.append(reinterpret_cast<const char*>(N.Slot(Pos)), (N.Count() - Pos) * S);
   bool Append = Pos == N.Count() && (N.IsLeaf() ? N.Link() == 0 : true);
   std::uint32_t Keep = Append ? Total - 1 : Total / 2;
@@ -104,7 +96,7 @@ bool BTree::InsertInto(std::uint32_t Page, const std::string& Entry, int Depth, 
     // The slot at Keep moves up; its child becomes the right page's leftmost.
     const char* Up = All.data() + Keep * S;
     Out.Separator.assign(Up, EntrySize());
-    R.SetLink(Node32(reinterpret_cast<const std::uint8_t*>(Up) + EntrySize()));
+    R.SetLink(LoadLE32(reinterpret_cast<const std::uint8_t*>(Up) + EntrySize()));
     std::memcpy(R.Slot(0), Up + S, (Total - Keep - 1) * S);
     R.SetCount(Total - Keep - 1);
   }
@@ -117,7 +109,7 @@ bool BTree::Insert(std::string_view Key, std::uint32_t RecNo) {
                                          " bytes for a tag of " + std::to_string(FState.KeyLength));
   FPager.Trim();
   if (FState.Root == 0) CreateEmpty();
-  std::string Entry = MakeEntry(Key, RecNo);
+  std::string Entry = MakeEntry(Key, FState.KeyLength, RecNo);
   Split S;
   if (!InsertInto(FState.Root, Entry, 0, S)) return false;
   if (S.Happened) {
@@ -181,7 +173,7 @@ bool BTree::Remove(std::string_view Key, std::uint32_t RecNo) {
   if (FState.Root == 0 || Key.size() != FState.KeyLength) return false;
   FPager.Trim();
   bool Emptied = false;
-  if (!RemoveFrom(FState.Root, MakeEntry(Key, RecNo), 0, Emptied)) return false;
+  if (!RemoveFrom(FState.Root, MakeEntry(Key, FState.KeyLength, RecNo), 0, Emptied)) return false;
   --FState.KeyCount;
   NodeView Root(FPager.Read(FState.Root), EntrySize());
   if (Emptied && !Root.IsLeaf()) {

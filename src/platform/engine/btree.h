@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/engine/btree_entry.h"
 #include "platform/engine/btree_pager.h"
 
 namespace oak {
@@ -77,7 +78,7 @@ class BTree {
  private:
   friend class BTreeCursor;
   struct Split;
-  std::size_t EntrySize() const { return FState.KeyLength + 4u; }
+  std::size_t EntrySize() const { return FState.KeyLength + kEntryRecNoBytes; }
   // The tree page Page, checked (type, level, count); raises 5320.
   NodeView Node(std::uint32_t Page);
   std::uint32_t LeafCapacity() const;

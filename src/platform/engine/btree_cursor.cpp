@@ -31,10 +31,7 @@ std::string_view BTreeCursor::Key() const {
 }
 
 std::uint32_t BTreeCursor::RecNo() const {
-  std::uint32_t R = 0;
-  for (std::size_t i = FTree.KeyLength(); i < FEntry.size(); ++i)
-    R = (R << 8) | static_cast<unsigned char>(FEntry[i]);
-  return R;
+  return EntryRecNo(FEntry);
 }
 
 void BTreeCursor::Load(std::uint32_t Leaf, std::uint32_t Slot) {
@@ -114,9 +111,7 @@ bool BTreeCursor::SeekLE(std::string_view Prefix) {
 }
 
 bool BTreeCursor::SeekEntry(std::string_view Key, std::uint32_t RecNo) {
-  std::string E(Key.substr(0, FTree.KeyLength()));
-  E.resize(FTree.KeyLength(), '\0');
-  for (int i = 3; i >= 0; --i) E.push_back(static_cast<char>((RecNo >> (8 * i)) & 0xFF));
+  std::string E = MakeEntry(Key, FTree.KeyLength(), RecNo);
   return Descend(E, Bound::GE) && FEntry == E;
 }
 

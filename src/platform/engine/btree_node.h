@@ -8,6 +8,7 @@
 
 #include "platform/engine/btree_pager.h"
 #include "platform/engine/expr_error.h"
+#include "platform/rtl/byteorder.h"
 
 namespace oak {
 
@@ -15,13 +16,6 @@ constexpr std::uint8_t kLeafPage = 1;
 constexpr std::uint8_t kInnerPage = 2;
 constexpr std::size_t kNodeHeader = 16;
 constexpr int kMaxTreeDepth = 48;
-
-inline std::uint32_t Node32(const std::uint8_t* P) {
-  return P[0] | (P[1] << 8) | (P[2] << 16) | (static_cast<std::uint32_t>(P[3]) << 24);
-}
-inline void SetNode32(std::uint8_t* P, std::uint32_t V) {
-  for (int i = 0; i < 4; ++i) P[i] = static_cast<std::uint8_t>(V >> (8 * i));
-}
 
 [[noreturn]] inline void TreeCorrupt(const String& What) {
   ThrowEngineError(kIndexCorrupt, "Index file corrupt: " + What);
@@ -37,16 +31,13 @@ class NodeView {
   std::uint8_t Type() const { return P[0]; }
   bool IsLeaf() const { return P[0] == kLeafPage; }
   std::uint8_t Level() const { return P[1]; }
-  std::uint32_t Count() const { return P[2] | (P[3] << 8); }
-  void SetCount(std::uint32_t N) {
-    P[2] = static_cast<std::uint8_t>(N);
-    P[3] = static_cast<std::uint8_t>(N >> 8);
-  }
+  std::uint32_t Count() const { return LoadLE16(P + 2); }
+  void SetCount(std::uint32_t N) { StoreLE16(P + 2, static_cast<std::uint16_t>(N)); }
   // Leaf: next leaf; inner: leftmost child.
-  std::uint32_t Link() const { return Node32(P + 4); }
-  void SetLink(std::uint32_t V) { SetNode32(P + 4, V); }
-  std::uint32_t Prev() const { return Node32(P + 8); }
-  void SetPrev(std::uint32_t V) { SetNode32(P + 8, V); }
+  std::uint32_t Link() const { return LoadLE32(P + 4); }
+  void SetLink(std::uint32_t V) { StoreLE32(P + 4, V); }
+  std::uint32_t Prev() const { return LoadLE32(P + 8); }
+  void SetPrev(std::uint32_t V) { StoreLE32(P + 8, V); }
   void Init(std::uint8_t Type, std::uint8_t Level) {
     std::memset(P, 0, kNodeHeader);
     P[0] = Type;
@@ -59,7 +50,7 @@ class NodeView {
     return std::string_view(reinterpret_cast<const char*>(Slot(I)), E);
   }
   // The child right of separator I (inner pages).
-  std::uint32_t Child(std::uint32_t I) const { return Node32(Slot(I) + E); }
+  std::uint32_t Child(std::uint32_t I) const { return LoadLE32(Slot(I) + E); }
   // Child by child index: 0 = leftmost, i = right of separator i-1.
   std::uint32_t ChildAt(std::uint32_t C) const { return C == 0 ? Link() : Child(C - 1); }
 
@@ -81,7 +72,7 @@ class NodeView {
     std::size_t S = SlotSize();
     std::memmove(Slot(At + 1), Slot(At), (Count() - At) * S);
     std::memcpy(Slot(At), Entry.data(), E);
-    if (!IsLeaf()) SetNode32(Slot(At) + E, Child);
+    if (!IsLeaf()) StoreLE32(Slot(At) + E, Child);
     SetCount(Count() + 1);
   }
   void RemoveSlot(std::uint32_t At) {

@@ -6,6 +6,7 @@
 
 #include "platform/engine/expr_error.h"
 #include "platform/os/files.h"
+#include "platform/rtl/byteorder.h"
 
 namespace oak {
 
@@ -15,12 +16,6 @@ const char kMagic[8] = {'O', 'A', 'K', 'I', 'N', 'D', 'X', '\x1A'};
 constexpr std::uint32_t kVersion = 1;
 constexpr std::size_t kHeaderBytes = 64;
 
-std::uint32_t Get32(const std::uint8_t* P) {
-  return P[0] | (P[1] << 8) | (P[2] << 16) | (static_cast<std::uint32_t>(P[3]) << 24);
-}
-void Put32(std::uint8_t* P, std::uint32_t V) {
-  for (int i = 0; i < 4; ++i) P[i] = static_cast<std::uint8_t>(V >> (8 * i));
-}
 std::uint32_t Checksum(const std::uint8_t* P, std::size_t N) {
   std::uint32_t H = 2166136261u;
   for (std::size_t i = 0; i < N; ++i) H = (H ^ P[i]) * 16777619u;
@@ -130,31 +125,31 @@ void Pager::ReadHeader() {
   std::size_t Got = FFile->ReadAt(0, H, kHeaderBytes);
   if (Got < kHeaderBytes || std::memcmp(H, kMagic, 8) != 0)
     ThrowEngineError(kIndexBadMagic, "Not an index file (bad signature)");
-  if (Get32(H + 8) != kVersion || Get32(H + 36) != Checksum(H, 36))
+  if (LoadLE32(H + 8) != kVersion || LoadLE32(H + 36) != Checksum(H, 36))
     ThrowEngineError(kIndexBadMagic, "Index file header damaged or of an unknown version");
-  std::uint32_t Size = Get32(H + 12), Count = Get32(H + 16);
+  std::uint32_t Size = LoadLE32(H + 12), Count = LoadLE32(H + 16);
   if (!ValidPageSize(Size) || Count == 0)
     ThrowEngineError(kIndexCorrupt, "Index file corrupt: impossible page size or count");
   if (FFile->Size() < static_cast<std::uint64_t>(Count) * Size)
     ThrowEngineError(kIndexCorrupt, "Index file corrupt: file is truncated");
-  std::uint32_t Free = Get32(H + 20), Dir = Get32(H + 24);
+  std::uint32_t Free = LoadLE32(H + 20), Dir = LoadLE32(H + 24);
   if (Free >= Count || Dir >= Count)
     ThrowEngineError(kIndexCorrupt, "Index file corrupt: header points beyond the file");
   FPageSize = Size;
   FPageCount = Count;
   FFreeHead = Free;
   FDirHead = Dir;
-  FChangeCounter = Get32(H + 28);
-  FOwnerFlags = Get32(H + 32);
-  FTableStamp = Get32(H + 40);
+  FChangeCounter = LoadLE32(H + 28);
+  FOwnerFlags = LoadLE32(H + 32);
+  FTableStamp = LoadLE32(H + 40);
   // The directory copy after the header words; one that does not fit the
   // page or fails its checksum is ignored (the chain then holds the tags).
   FDirCopy.clear();
-  std::uint32_t CopyLength = Get32(H + 44);
+  std::uint32_t CopyLength = LoadLE32(H + 44);
   if (CopyLength > 0 && CopyLength <= Size - kHeaderBytes) {
     std::string Copy(CopyLength, '\0');
     if (FFile->ReadAt(kHeaderBytes, Copy.data(), CopyLength) == CopyLength &&
-        Checksum(reinterpret_cast<const std::uint8_t*>(Copy.data()), CopyLength) == Get32(H + 48))
+        Checksum(reinterpret_cast<const std::uint8_t*>(Copy.data()), CopyLength) == LoadLE32(H + 48))
       FDirCopy = std::move(Copy);
   }
   FHeaderDirty = FStampDirty = false;
@@ -163,20 +158,20 @@ void Pager::ReadHeader() {
 void Pager::WriteHeader() {
   std::uint8_t H[kHeaderBytes] = {};
   std::memcpy(H, kMagic, 8);
-  Put32(H + 8, kVersion);
-  Put32(H + 12, FPageSize);
-  Put32(H + 16, FPageCount);
-  Put32(H + 20, FFreeHead);
-  Put32(H + 24, FDirHead);
-  Put32(H + 28, FChangeCounter);
-  Put32(H + 32, FOwnerFlags);
-  Put32(H + 36, Checksum(H, 36));
-  Put32(H + 40, FTableStamp);
+  StoreLE32(H + 8, kVersion);
+  StoreLE32(H + 12, FPageSize);
+  StoreLE32(H + 16, FPageCount);
+  StoreLE32(H + 20, FFreeHead);
+  StoreLE32(H + 24, FDirHead);
+  StoreLE32(H + 28, FChangeCounter);
+  StoreLE32(H + 32, FOwnerFlags);
+  StoreLE32(H + 36, Checksum(H, 36));
+  StoreLE32(H + 40, FTableStamp);
   // Header and directory copy in one write of the header page.
   std::string Page(reinterpret_cast<const char*>(H), kHeaderBytes);
   if (!FDirCopy.empty()) {
-    Put32(reinterpret_cast<std::uint8_t*>(Page.data()) + 44, static_cast<std::uint32_t>(FDirCopy.size()));
-    Put32(reinterpret_cast<std::uint8_t*>(Page.data()) + 48,
+    StoreLE32(reinterpret_cast<std::uint8_t*>(Page.data()) + 44, static_cast<std::uint32_t>(FDirCopy.size()));
+    StoreLE32(reinterpret_cast<std::uint8_t*>(Page.data()) + 48,
           Checksum(reinterpret_cast<const std::uint8_t*>(FDirCopy.data()), FDirCopy.size()));
     Page += FDirCopy;
   }
@@ -224,7 +219,7 @@ std::uint32_t Pager::Allocate() {
   if (FFreeHead != 0) {
     Page = FFreeHead;
     std::uint8_t* P = Write(Page);
-    std::uint32_t Next = Get32(P + 4);
+    std::uint32_t Next = LoadLE32(P + 4);
     if (P[0] != kFreePageType || Next >= FPageCount || Next == Page)
       ThrowEngineError(kIndexCorrupt, "Index file corrupt: broken free-page list");
     FFreeHead = Next;
@@ -244,7 +239,7 @@ void Pager::Free(std::uint32_t Page) {
   std::uint8_t* P = Write(Page);
   std::memset(P, 0, FPageSize);
   P[0] = kFreePageType;
-  Put32(P + 4, FFreeHead);
+  StoreLE32(P + 4, FFreeHead);
   FFreeHead = Page;
   FHeaderDirty = true;
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/engine/btree_entry.h"
 #include "platform/engine/indexfile_dir.h"
 #include "platform/rtl/charset.h"
 
@@ -152,9 +153,7 @@ void SortEntries(std::vector<const std::uint8_t*>& Entries, std::size_t E) {
   Items.reserve(Entries.size());
   const std::size_t HeadBytes = std::min<std::size_t>(8, E);
   for (const std::uint8_t* P : Entries) {
-    std::uint64_t Head = 0;
-    for (std::size_t B = 0; B < 8; ++B) Head = Head << 8 | (B < HeadBytes ? P[B] : 0);
-    Items.push_back({Head, P});
+    Items.push_back({rtl_bytes::LoadBE(P, HeadBytes) << (8 * (8 - HeadBytes)), P});
   }
   std::sort(Items.begin(), Items.end(), [E, HeadBytes](const TItem& A, const TItem& B) {
     if (A.Head != B.Head) return A.Head < B.Head;
@@ -177,11 +176,9 @@ void IndexFile::BuildTrees(const std::vector<IndexTag*>& Tags, const RecordScan&
         if (Tags[i]->FDef.Custom || !Tags[i]->KeyOf(Rec, Key)) continue;
         if (Key.size() != Tags[i]->FTree.KeyLength())
           ThrowEngineError(kExprKeyLength, "Key of wrong length in bulk load");
-        const std::uint32_t R = Rec.RecordNumber();
-        const std::uint8_t No[4] = {std::uint8_t(R >> 24), std::uint8_t(R >> 16), std::uint8_t(R >> 8),
-                                    std::uint8_t(R)};
-        All[i].insert(All[i].end(), Key.begin(), Key.end());
-        All[i].insert(All[i].end(), No, No + 4);
+        const std::size_t At = All[i].size();
+        All[i].resize(At + Key.size() + kEntryRecNoBytes);
+        WriteEntry(&All[i][At], Key, Key.size(), Rec.RecordNumber());
       }
     });
   }

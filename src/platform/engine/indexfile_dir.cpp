@@ -14,8 +14,7 @@ class BlobReader {
   explicit BlobReader(const std::string& B) : FBlob(B) {}
   std::uint32_t U(int Bytes) {
     Need(Bytes);
-    std::uint32_t V = 0;
-    for (int i = 0; i < Bytes; ++i) V |= static_cast<std::uint32_t>(static_cast<unsigned char>(FBlob[FAt + i])) << (8 * i);
+    auto V = static_cast<std::uint32_t>(rtl_bytes::LoadLE(FBlob.data() + FAt, Bytes));
     FAt += Bytes;
     return V;
   }
@@ -36,7 +35,9 @@ class BlobReader {
 };
 
 void PutU(std::string& B, std::uint32_t V, int Bytes) {
-  for (int i = 0; i < Bytes; ++i) B.push_back(static_cast<char>((V >> (8 * i)) & 0xFF));
+  char Field[4];
+  rtl_bytes::StoreLE(Field, V, Bytes);
+  B.append(Field, Bytes);
 }
 
 void PutText(std::string& B, const String& S) {
@@ -50,11 +51,11 @@ std::string ReadChain(Pager& P) {
   for (std::uint32_t Steps = 0; Page != 0; ++Steps) {
     if (Steps > P.PageCount()) TreeCorrupt("tag directory chain loops");
     const std::uint8_t* D = P.Read(Page);
-    std::uint32_t Used = D[2] | (D[3] << 8);
+    std::uint32_t Used = LoadLE16(D + 2);
     if (D[0] != kDirectoryPage || Used > P.PageSize() - kNodeHeader)
       TreeCorrupt("bad tag directory page " + std::to_string(Page));
     Blob.append(reinterpret_cast<const char*>(D + kNodeHeader), Used);
-    Page = Node32(D + 4);
+    Page = LoadLE32(D + 4);
   }
   return Blob;
 }
@@ -66,7 +67,7 @@ void FreeChain(Pager& P) {
     const std::uint8_t* D = P.Read(Page);
     if (D[0] != kDirectoryPage) break;
     Pages.push_back(Page);
-    Page = Node32(D + 4);
+    Page = LoadLE32(D + 4);
   }
   for (std::uint32_t Pg : Pages) P.Free(Pg);
   P.SetDirectoryHead(0);
@@ -128,10 +129,9 @@ void WriteDirectory(Pager& P, const std::vector<DirectoryEntry>& Entries) {
     std::uint8_t* D = P.Write(Page);
     std::size_t N = std::min(Room, Blob.size() - At);
     D[0] = kDirectoryPage;
-    D[2] = static_cast<std::uint8_t>(N);
-    D[3] = static_cast<std::uint8_t>(N >> 8);
+    StoreLE16(D + 2, static_cast<std::uint16_t>(N));
     std::memcpy(D + kNodeHeader, Blob.data() + At, N);
-    if (Prev) SetNode32(P.Write(Prev) + 4, Page);
+    if (Prev) StoreLE32(P.Write(Prev) + 4, Page);
     else P.SetDirectoryHead(Page);
     Prev = Page;
   }

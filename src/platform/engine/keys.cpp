@@ -8,20 +8,23 @@
 #include <cstring>
 
 #include "platform/engine/expr_date.h"
+#include "platform/rtl/byteorder.h"
 #include "platform/rtl/charset.h"
 
 namespace oak {
 
 namespace {
 
-void PutBE(std::string& Out, std::uint64_t V, int Bytes) {
-  for (int i = Bytes - 1; i >= 0; --i) Out.push_back(static_cast<char>((V >> (8 * i)) & 0xFF));
+void PutBE64(std::string& Out, std::uint64_t V) {
+  char Field[8];
+  StoreBE64(Field, V);
+  Out.append(Field, 8);
 }
 
-std::uint64_t GetBE(std::string_view In, std::size_t At, int Bytes) {
-  std::uint64_t V = 0;
-  for (int i = 0; i < Bytes; ++i) V = (V << 8) | static_cast<unsigned char>(In[At + i]);
-  return V;
+void PutBE32(std::string& Out, std::uint32_t V) {
+  char Field[4];
+  StoreBE32(Field, V);
+  Out.append(Field, 4);
 }
 
 std::uint64_t OrderedDouble(double D) {
@@ -75,16 +78,16 @@ std::string RawKey(const ExprValue& V, const KeySpec& Spec) {
       break;
     }
     case KeyType::Numeric:
-      PutBE(K, V.Type == ExprType::Number ? OrderedDouble(V.Num) : 0, 8);
+      PutBE64(K, V.Type == ExprType::Number ? OrderedDouble(V.Num) : 0);
       break;
     case KeyType::Date:
-      PutBE(K, (V.Type == ExprType::Date || V.Type == ExprType::Timestamp) && V.Julian > 0
-                   ? static_cast<std::uint32_t>(V.Julian) : 0, 4);
+      PutBE32(K, (V.Type == ExprType::Date || V.Type == ExprType::Timestamp) && V.Julian > 0
+                     ? static_cast<std::uint32_t>(V.Julian) : 0);
       break;
     case KeyType::Timestamp: {
       bool Ok = V.Type == ExprType::Date || V.Type == ExprType::Timestamp;
-      PutBE(K, Ok && V.Julian > 0 ? static_cast<std::uint32_t>(V.Julian) : 0, 4);
-      PutBE(K, Ok && V.Type == ExprType::Timestamp && V.Ms > 0 ? static_cast<std::uint32_t>(V.Ms) : 0, 4);
+      PutBE32(K, Ok && V.Julian > 0 ? static_cast<std::uint32_t>(V.Julian) : 0);
+      PutBE32(K, Ok && V.Type == ExprType::Timestamp && V.Ms > 0 ? static_cast<std::uint32_t>(V.Ms) : 0);
       break;
     }
     case KeyType::Logical:
@@ -211,14 +214,14 @@ ExprValue KeyToValue(std::string_view Key, const KeySpec& Spec) {
   switch (Spec.Type) {
     case KeyType::Character: return ExprValue::FromString(FromTableChars(K, Spec.Chars));
     case KeyType::Numeric: {
-      std::uint64_t Bits = GetBE(K, 0, 8);
+      std::uint64_t Bits = LoadBE64(K.data());
       if (Bits == 0) return ExprValue();
       return ExprValue::FromNumber(DoubleFromOrdered(Bits));
     }
-    case KeyType::Date: return ExprValue::FromDate(static_cast<std::int32_t>(GetBE(K, 0, 4)));
+    case KeyType::Date: return ExprValue::FromDate(static_cast<std::int32_t>(LoadBE32(K.data())));
     case KeyType::Timestamp:
-      return ExprValue::FromTimestamp(static_cast<std::int32_t>(GetBE(K, 0, 4)),
-                                      static_cast<std::int32_t>(GetBE(K, 4, 4)));
+      return ExprValue::FromTimestamp(static_cast<std::int32_t>(LoadBE32(K.data())),
+                                      static_cast<std::int32_t>(LoadBE32(K.data() + 4)));
     default:
       if (K[0] == '\0') return ExprValue();
       return ExprValue::FromLogical(K[0] == 'T');

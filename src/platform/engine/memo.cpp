@@ -8,6 +8,7 @@
 #include "platform/engine/table.h"
 #include "platform/engine/table_fields.h"
 #include "platform/engine/txn.h"
+#include "platform/rtl/byteorder.h"
 
 namespace oak {
 
@@ -34,9 +35,9 @@ void TMemoFile::Create(const std::string& Path, std::uint32_t BlockSize) {
   if (!S.ok()) FailOs(S, Path);
   std::vector<std::uint8_t> H(BlockSize, 0);
   std::memcpy(H.data(), kMagic, 8);
-  Store32(&H[8], kVersion);
-  Store32(&H[12], BlockSize);
-  Store32(&H[16], 1);
+  StoreLE32(&H[8], kVersion);
+  StoreLE32(&H[12], BlockSize);
+  StoreLE32(&H[16], 1);
   S = F.Write(0, H.data(), H.size());
   if (!S.ok()) FailOs(S, Path);
 }
@@ -54,11 +55,11 @@ void TMemoFile::ReadHeader() const {
   size_t Got = 0;
   os::Status S = FFile.Read(0, H, sizeof H, &Got);
   if (!S.ok()) FailOs(S, Path());
-  if (Got < sizeof H || std::memcmp(H, kMagic, 8) != 0 || Load32(H + 8) != kVersion)
+  if (Got < sizeof H || std::memcmp(H, kMagic, 8) != 0 || LoadLE32(H + 8) != kVersion)
     Fail(E_CORRUPT_MEMO, Path() + ": not a memo file");
-  FHeader.BlockSize = Load32(H + 12);
-  FHeader.EndBlock = Load32(H + 16);
-  FHeader.FreeHead = Load32(H + 20);
+  FHeader.BlockSize = LoadLE32(H + 12);
+  FHeader.EndBlock = LoadLE32(H + 16);
+  FHeader.FreeHead = LoadLE32(H + 20);
   if (FHeader.BlockSize < 32 || FHeader.BlockSize > 65536 || FHeader.EndBlock == 0 ||
       FHeader.FreeHead >= FHeader.EndBlock)
     Fail(E_CORRUPT_MEMO, Path() + ": bad header");
@@ -66,9 +67,9 @@ void TMemoFile::ReadHeader() const {
 
 void TMemoFile::WriteHeader() {
   std::uint8_t H[12];
-  Store32(H, FHeader.BlockSize);
-  Store32(H + 4, FHeader.EndBlock);
-  Store32(H + 8, FHeader.FreeHead);
+  StoreLE32(H, FHeader.BlockSize);
+  StoreLE32(H + 4, FHeader.EndBlock);
+  StoreLE32(H + 8, FHeader.FreeHead);
   WriteAt(12, H, sizeof H);
 }
 
@@ -93,7 +94,7 @@ void TMemoFile::ReadRun(UNSIGNED32 Block, void* Buf, std::size_t Len, std::size_
 }
 
 void TMemoFile::DecodeRunHeader(UNSIGNED32 Block, const void* Bytes, std::uint32_t W[3]) const {
-  for (int I = 0; I < 3; ++I) W[I] = Load32(static_cast<const std::uint8_t*>(Bytes) + 4 * I);
+  for (int I = 0; I < 3; ++I) W[I] = LoadLE32(static_cast<const std::uint8_t*>(Bytes) + 4 * I);
   if (W[2] == 0 || W[2] > FHeader.EndBlock - Block) Fail(E_CORRUPT_MEMO, Path() + ": run length");
 }
 
@@ -171,9 +172,9 @@ UNSIGNED32 TMemoFile::Allocate(UNSIGNED32 Blocks) {
       if (W[2] > Blocks) {  // the rest of the run stays free
         std::uint32_t Rest = Cur + Blocks;
         std::uint8_t B[kRunHeader];
-        Store32(B, kFreeRun);
-        Store32(B + 4, Next);
-        Store32(B + 8, W[2] - Blocks);
+        StoreLE32(B, kFreeRun);
+        StoreLE32(B + 4, Next);
+        StoreLE32(B + 8, W[2] - Blocks);
         WriteAt(std::uint64_t(Rest) * FHeader.BlockSize, B, sizeof B);
         const std::uint32_t RestHead[3] = {kFreeRun, Next, W[2] - Blocks};
         Remember(Rest, RestHead);
@@ -183,7 +184,7 @@ UNSIGNED32 TMemoFile::Allocate(UNSIGNED32 Blocks) {
         FHeader.FreeHead = Next;
       } else {
         std::uint8_t B[4];
-        Store32(B, Next);
+        StoreLE32(B, Next);
         WriteAt(std::uint64_t(Prev) * FHeader.BlockSize + 4, B, 4);
         auto Known = FRunHeads.find(Prev);
         if (Known != FRunHeads.end()) Known->second[1] = Next;
@@ -232,9 +233,9 @@ UNSIGNED32 TMemoFile::Write(const std::string& Data, UNSIGNED16 Type) {
   const std::uint32_t End = FHeader.EndBlock;
   UNSIGNED32 Block = Allocate(Blocks);
   std::vector<std::uint8_t> Buf(std::uint64_t(Blocks) * FHeader.BlockSize, 0);
-  Store32(&Buf[0], Type);
-  Store32(&Buf[4], static_cast<std::uint32_t>(Data.size()));
-  Store32(&Buf[8], Blocks);
+  StoreLE32(&Buf[0], Type);
+  StoreLE32(&Buf[4], static_cast<std::uint32_t>(Data.size()));
+  StoreLE32(&Buf[8], Blocks);
   if (!Data.empty()) std::memcpy(&Buf[kRunHeader], Data.data(), Data.size());
   // The header first: a crash before the value is written leaves the run
   // taken off the free list (lost space), never a free-list entry that
@@ -257,8 +258,8 @@ void TMemoFile::Free(UNSIGNED32 Block) {
   ReadBlockHeader(Block, W);
   if (W[0] == kFreeRun) return;  // freed already: keep the list a list
   std::uint8_t B[8];
-  Store32(B, kFreeRun);
-  Store32(B + 4, FHeader.FreeHead);
+  StoreLE32(B, kFreeRun);
+  StoreLE32(B + 4, FHeader.FreeHead);
   WriteAt(std::uint64_t(Block) * FHeader.BlockSize, B, sizeof B);
   const std::uint32_t Freed[3] = {kFreeRun, FHeader.FreeHead, W[2]};
   Remember(Block, Freed);

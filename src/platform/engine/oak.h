@@ -317,7 +317,7 @@ UNSIGNED32 OakGetRecordCount(OAKHANDLE hObj, UNSIGNED16 usFilterOption, UNSIGNED
 UNSIGNED32 OakGetKeyNum(OAKHANDLE hIndex, UNSIGNED16 usFilterOption, UNSIGNED32* pulKey);
 UNSIGNED32 OakGetRelKeyPos(OAKHANDLE hIndex, double* pdPos);
 UNSIGNED32 OakSetRelKeyPos(OAKHANDLE hIndex, double dPos);
-// Bookmarks are 4 bytes: the record number, little-endian.
+// Bookmarks are 4 bytes: the record number, little-endian (bookmark.h).
 UNSIGNED32 OakGetBookmarkLength(OAKHANDLE hObj, UNSIGNED32* pulLength);
 UNSIGNED32 OakGetBookmark(OAKHANDLE hTable, UNSIGNED32* pulBookmark);
 UNSIGNED32 OakGetBookmark60(OAKHANDLE hObj, UNSIGNED8* pucBookmark, UNSIGNED32* pulLength);

@@ -6,6 +6,7 @@
 
 #include "platform/engine/errors.h"
 #include "platform/engine/txn.h"
+#include "platform/rtl/byteorder.h"
 
 namespace oak {
 
@@ -16,18 +17,6 @@ constexpr UNSIGNED32 kVersion = 1;
 // Offset of the record count inside the header (the autoincrement counter
 // follows at 24, the change counter at 32; see FORMAT.md).
 constexpr UNSIGNED32 kOffCount = 20;
-
-void Put16(std::uint8_t* P, std::uint16_t V) {
-  P[0] = V & 0xFF;
-  P[1] = V >> 8;
-}
-void Put32(std::uint8_t* P, std::uint32_t V) {
-  for (int I = 0; I < 4; ++I) P[I] = (V >> (8 * I)) & 0xFF;
-}
-std::uint16_t Get16(const std::uint8_t* P) { return P[0] | (P[1] << 8); }
-std::uint32_t Get32(const std::uint8_t* P) {
-  return P[0] | (P[1] << 8) | (P[2] << 16) | (std::uint32_t(P[3]) << 24);
-}
 
 // Bytes of the header that never change after create, with the
 // descriptors: what the header checksum covers.
@@ -40,22 +29,22 @@ std::uint32_t StaticChecksum(const std::vector<std::uint8_t>& Header) {
 std::vector<std::uint8_t> BuildHeader(const std::vector<TFieldDesc>& Fields, CharType Chars) {
   std::vector<std::uint8_t> H(kTableHeaderSize + kFieldDescSize * Fields.size(), 0);
   std::memcpy(H.data(), kMagic, 8);
-  Put32(&H[8], kVersion);
-  Put32(&H[12], static_cast<std::uint32_t>(H.size()));
+  StoreLE32(&H[8], kVersion);
+  StoreLE32(&H[12], static_cast<std::uint32_t>(H.size()));
   UNSIGNED32 RecLen = 1;
   for (auto& F : Fields) RecLen += F.Length;
-  Put32(&H[16], RecLen);
-  Put16(&H[28], static_cast<std::uint16_t>(Fields.size()));
-  Put16(&H[30], static_cast<std::uint16_t>(Chars));
+  StoreLE32(&H[16], RecLen);
+  StoreLE16(&H[28], static_cast<std::uint16_t>(Fields.size()));
+  StoreLE16(&H[30], static_cast<std::uint16_t>(Chars));
   for (size_t I = 0; I < Fields.size(); ++I) {
     std::uint8_t* D = &H[kTableHeaderSize + I * kFieldDescSize];
     std::memcpy(D, Fields[I].Name.data(), Fields[I].Name.size());
-    Put16(D + 48, Fields[I].Type);
-    Put16(D + 50, Fields[I].Decimals);
-    Put32(D + 52, Fields[I].Length);
-    Put32(D + 56, Fields[I].Offset);
+    StoreLE16(D + 48, Fields[I].Type);
+    StoreLE16(D + 50, Fields[I].Decimals);
+    StoreLE32(D + 52, Fields[I].Length);
+    StoreLE32(D + 56, Fields[I].Offset);
   }
-  Put32(&H[36], StaticChecksum(H));
+  StoreLE32(&H[36], StaticChecksum(H));
   return H;
 }
 
@@ -133,29 +122,29 @@ void TTableFile::ReadHeader() {
   size_t Got = 0;
   os::Status S = FFile.Read(0, Fixed, sizeof Fixed, &Got);
   if (!S.ok()) FailOs(S, Path());
-  if (Got < sizeof Fixed || std::memcmp(Fixed, kMagic, 8) != 0 || Get32(Fixed + 8) != kVersion)
+  if (Got < sizeof Fixed || std::memcmp(Fixed, kMagic, 8) != 0 || LoadLE32(Fixed + 8) != kVersion)
     Fail(E_CORRUPT_TABLE, Path() + ": not a table file");
-  FDataOffset = Get32(Fixed + 12);
-  FRecordLength = Get32(Fixed + 16);
-  UNSIGNED32 NumFields = Get16(Fixed + 28);
+  FDataOffset = LoadLE32(Fixed + 12);
+  FRecordLength = LoadLE32(Fixed + 16);
+  UNSIGNED32 NumFields = LoadLE16(Fixed + 28);
   if (NumFields == 0 || NumFields > kMaxFields ||
       FDataOffset != kTableHeaderSize + NumFields * kFieldDescSize)
     Fail(E_CORRUPT_TABLE, Path() + ": bad field count");
   std::vector<std::uint8_t> H(FDataOffset);
   S = FFile.Read(0, H.data(), H.size(), &Got);
   if (!S.ok()) FailOs(S, Path());
-  if (Got < H.size() || StaticChecksum(H) != Get32(&H[36]))
+  if (Got < H.size() || StaticChecksum(H) != LoadLE32(&H[36]))
     Fail(E_CORRUPT_TABLE, Path() + ": header checksum");
-  FChars = Get16(&H[30]) == 2 ? CharType::Oem : CharType::Ansi;
+  FChars = LoadLE16(&H[30]) == 2 ? CharType::Oem : CharType::Ansi;
   UNSIGNED32 Offset = 1;
   for (UNSIGNED32 I = 0; I < NumFields; ++I) {
     const std::uint8_t* D = &H[kTableHeaderSize + I * kFieldDescSize];
     TFieldDesc F;
     F.Name.assign(reinterpret_cast<const char*>(D), strnlen(reinterpret_cast<const char*>(D), 48));
-    F.Type = Get16(D + 48);
-    F.Decimals = Get16(D + 50);
-    F.Length = Get32(D + 52);
-    F.Offset = Get32(D + 56);
+    F.Type = LoadLE16(D + 48);
+    F.Decimals = LoadLE16(D + 50);
+    F.Length = LoadLE32(D + 52);
+    F.Offset = LoadLE32(D + 56);
     if (F.Offset != Offset || F.Length == 0) Fail(E_CORRUPT_TABLE, Path() + ": field layout");
     Offset += F.Length;
     FFields.push_back(std::move(F));
@@ -176,9 +165,9 @@ bool TTableFile::Refresh(bool Always) {
   if (!S.ok()) FailOs(S, Path());
   if (Got < sizeof Buf) Fail(E_CORRUPT_TABLE, Path() + ": header cut short");
   TTableCounters C;
-  C.RecordCount = Get32(Buf);
-  C.LastAutoinc = Get32(Buf + 4);
-  C.ChangeCounter = Get32(Buf + 12);
+  C.RecordCount = LoadLE32(Buf);
+  C.LastAutoinc = LoadLE32(Buf + 4);
+  C.ChangeCounter = LoadLE32(Buf + 12);
   bool Changed = C.ChangeCounter != FCounters.ChangeCounter ||
                  C.RecordCount != FCounters.RecordCount;
   if (C.RecordCount != FCounters.RecordCount) {
@@ -393,11 +382,11 @@ void TTableFile::Truncate(UNSIGNED32 RecordCount) {
 
 void TTableFile::WriteCounters() {
   std::uint8_t Buf[16] = {};
-  Put32(Buf, FCounters.RecordCount);
-  Put32(Buf + 4, FCounters.LastAutoinc);
-  Put16(Buf + 8, static_cast<std::uint16_t>(FFields.size()));
-  Put16(Buf + 10, static_cast<std::uint16_t>(FChars));
-  Put32(Buf + 12, FCounters.ChangeCounter);
+  StoreLE32(Buf, FCounters.RecordCount);
+  StoreLE32(Buf + 4, FCounters.LastAutoinc);
+  StoreLE16(Buf + 8, static_cast<std::uint16_t>(FFields.size()));
+  StoreLE16(Buf + 10, static_cast<std::uint16_t>(FChars));
+  StoreLE32(Buf + 12, FCounters.ChangeCounter);
   if (FJournal) FJournal->BeforeWrite(FFile, kOffCount, sizeof Buf);
   os::Status S = FFile.Write(kOffCount, Buf, sizeof Buf);
   if (!S.ok()) FailOs(S, Path());

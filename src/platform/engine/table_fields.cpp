@@ -9,6 +9,7 @@
 
 #include "platform/engine/errors.h"
 #include "platform/engine/expr_date.h"
+#include "platform/rtl/byteorder.h"
 
 namespace oak {
 
@@ -111,10 +112,9 @@ void SetIntegral(const TFieldDesc& F, std::uint8_t* Rec, double V, double Lo, do
   if (!(V >= Lo && V <= Hi)) Fail(E_BAD_VALUE, "value out of range for field " + F.Name);
   auto I = static_cast<std::int64_t>(std::llround(V));
   if (F.Length == 2) {
-    Rec[F.Offset] = I & 0xFF;
-    Rec[F.Offset + 1] = (I >> 8) & 0xFF;
+    StoreLE16(Rec + F.Offset, static_cast<std::uint16_t>(I));
   } else {
-    Store32(Rec + F.Offset, static_cast<std::uint32_t>(I));
+    StoreLE32(Rec + F.Offset, static_cast<std::uint32_t>(I));
   }
 }
 
@@ -123,29 +123,21 @@ void SetCompactDate(const TFieldDesc& F, std::uint8_t* Rec, std::int32_t J) {
   int Y, M, D;
   YMDFromJulian(J, Y, M, D);
   unsigned W = unsigned(Y) * 2 + (unsigned(M) >> 3);
-  Rec[F.Offset] = (W >> 8) & 0xFF;
-  Rec[F.Offset + 1] = W & 0xFF;
+  StoreBE16(Rec + F.Offset, static_cast<std::uint16_t>(W));
   Rec[F.Offset + 2] = (M * 32 + D) & 0xFF;
 }
 
 std::int32_t GetCompactDate(const TFieldDesc& F, const std::uint8_t* Rec) {
-  unsigned W = (Rec[F.Offset] << 8) | Rec[F.Offset + 1];
+  unsigned W = LoadBE16(Rec + F.Offset);
   unsigned B = Rec[F.Offset + 2];
   return JulianFromYMD(int(W >> 1), int((W & 1) * 8 + (B >> 5)), int(B & 31));
 }
 
 std::int32_t GetI32(const TFieldDesc& F, const std::uint8_t* Rec, UNSIGNED32 Extra = 0) {
-  return static_cast<std::int32_t>(Load32(Rec + F.Offset + Extra));
+  return static_cast<std::int32_t>(LoadLE32(Rec + F.Offset + Extra));
 }
 
 }  // namespace
-
-std::uint32_t Load32(const std::uint8_t* P) {
-  return P[0] | (P[1] << 8) | (P[2] << 16) | (std::uint32_t(P[3]) << 24);
-}
-void Store32(std::uint8_t* P, std::uint32_t V) {
-  for (int I = 0; I < 4; ++I) P[I] = (V >> (8 * I)) & 0xFF;
-}
 
 bool IsBlobType(UNSIGNED16 T) {
   return T == OAK_MEMO || T == OAK_BINARY || T == OAK_IMAGE || T == OAK_VARCHAR;
@@ -192,13 +184,13 @@ void SetFieldNull(const TFieldDesc& F, std::uint8_t* Rec) {
     case OAK_LOGICAL: return Fill(F, Rec, ' ');
     case OAK_DOUBLE:
     case OAK_CURDOUBLE: std::memcpy(Rec + F.Offset, kDoubleNull, 8); return;
-    case OAK_INTEGER: return Store32(Rec + F.Offset, 0x80000000u);
+    case OAK_INTEGER: return StoreLE32(Rec + F.Offset, 0x80000000u);
     case OAK_SHORTINT: Rec[F.Offset] = 0; Rec[F.Offset + 1] = 0x80; return;
     case OAK_TIME:
-    case OAK_AUTOINC: return Store32(Rec + F.Offset, 0xFFFFFFFFu);
+    case OAK_AUTOINC: return StoreLE32(Rec + F.Offset, 0xFFFFFFFFu);
     case OAK_TIMESTAMP:
-      Store32(Rec + F.Offset, 0);
-      return Store32(Rec + F.Offset + 4, 0xFFFFFFFFu);
+      StoreLE32(Rec + F.Offset, 0);
+      return StoreLE32(Rec + F.Offset + 4, 0xFFFFFFFFu);
     default: return Fill(F, Rec, 0);
   }
 }
@@ -208,16 +200,16 @@ bool IsFieldNull(const TFieldDesc& F, const std::uint8_t* Rec) {
     case OAK_LOGICAL: return Rec[F.Offset] == ' ';
     case OAK_DOUBLE:
     case OAK_CURDOUBLE: return std::memcmp(Rec + F.Offset, kDoubleNull, 8) == 0;
-    case OAK_INTEGER: return Load32(Rec + F.Offset) == 0x80000000u;
+    case OAK_INTEGER: return LoadLE32(Rec + F.Offset) == 0x80000000u;
     case OAK_SHORTINT: return Rec[F.Offset] == 0 && Rec[F.Offset + 1] == 0x80;
     case OAK_TIME:
-    case OAK_AUTOINC: return Load32(Rec + F.Offset) == 0xFFFFFFFFu;
+    case OAK_AUTOINC: return LoadLE32(Rec + F.Offset) == 0xFFFFFFFFu;
     case OAK_TIMESTAMP:
     case OAK_MEMO:
     case OAK_BINARY:
     case OAK_IMAGE:
     case OAK_VARCHAR:
-    case OAK_DATE: return Load32(Rec + F.Offset) == 0;
+    case OAK_DATE: return LoadLE32(Rec + F.Offset) == 0;
     default: return AllBytes(F, Rec, 0);
   }
 }
@@ -233,7 +225,7 @@ void SetFieldDouble(const TFieldDesc& F, std::uint8_t* Rec, double V) {
   switch (F.Type) {
     case OAK_NUMERIC: return SetNumericText(F, Rec, V);
     case OAK_DOUBLE:
-    case OAK_CURDOUBLE: std::memcpy(Rec + F.Offset, &V, 8); return;
+    case OAK_CURDOUBLE: StoreLEAs<double>(Rec + F.Offset, V); return;
     case OAK_INTEGER: return SetIntegral(F, Rec, V, -2147483647.0, 2147483647.0);
     case OAK_SHORTINT: return SetIntegral(F, Rec, V, -32767.0, 32767.0);
     case OAK_AUTOINC: return SetIntegral(F, Rec, V, 0, 4294967294.0);
@@ -252,16 +244,12 @@ double GetFieldDouble(const TFieldDesc& F, const std::uint8_t* Rec) {
       return ParseNumber(T, V) ? V : 0;
     }
     case OAK_DOUBLE:
-    case OAK_CURDOUBLE: {
-      double V;
-      std::memcpy(&V, Rec + F.Offset, 8);
-      return V;
-    }
+    case OAK_CURDOUBLE: return LoadLEAs<double>(Rec + F.Offset);
     case OAK_INTEGER:
     case OAK_DATE: return GetI32(F, Rec);
-    case OAK_SHORTINT: return static_cast<std::int16_t>(Rec[F.Offset] | (Rec[F.Offset + 1] << 8));
+    case OAK_SHORTINT: return static_cast<std::int16_t>(LoadLE16(Rec + F.Offset));
     case OAK_AUTOINC:
-    case OAK_TIME: return Load32(Rec + F.Offset);
+    case OAK_TIME: return LoadLE32(Rec + F.Offset);
     case OAK_LOGICAL: return Rec[F.Offset] == 'T' ? 1 : 0;
     default: Fail(E_BAD_VALUE, "field " + F.Name + " is not numeric");
   }
@@ -289,20 +277,20 @@ void SetFieldText(const TFieldDesc& F, std::uint8_t* Rec, const std::string& Tex
       Rec[F.Offset] = (U == "T" || U == "Y" || U == "1" || U == ".T." || U == "TRUE") ? 'T' : 'F';
       return;
     }
-    case OAK_DATE: return Store32(Rec + F.Offset, ParseDate(T, DateFormat));
+    case OAK_DATE: return StoreLE32(Rec + F.Offset, ParseDate(T, DateFormat));
     case OAK_COMPACTDATE: return SetCompactDate(F, Rec, ParseDate(T, DateFormat));
     case OAK_TIME: {
       std::int32_t Ms = 0;
       if (!ParseTimeOfDay(T, Ms)) Fail(E_BAD_VALUE, "'" + T + "' is not a time");
-      return Store32(Rec + F.Offset, static_cast<std::uint32_t>(Ms));
+      return StoreLE32(Rec + F.Offset, static_cast<std::uint32_t>(Ms));
     }
     case OAK_TIMESTAMP: {
       size_t Sp = T.find(' ');
       std::int32_t J = ParseDate(T.substr(0, Sp), DateFormat), Ms = 0;
       if (Sp != std::string::npos && !ParseTimeOfDay(Trim(T.substr(Sp)), Ms))
         Fail(E_BAD_VALUE, "'" + T + "' is not a timestamp");
-      Store32(Rec + F.Offset, static_cast<std::uint32_t>(J));
-      return Store32(Rec + F.Offset + 4, static_cast<std::uint32_t>(Ms));
+      StoreLE32(Rec + F.Offset, static_cast<std::uint32_t>(J));
+      return StoreLE32(Rec + F.Offset + 4, static_cast<std::uint32_t>(Ms));
     }
     default: {
       if (IsBlobType(F.Type)) Fail(E_BAD_VALUE, "blob field " + F.Name);
@@ -368,13 +356,13 @@ ExprValue FieldToExpr(const TFieldDesc& F, const std::uint8_t* Rec, CharType Cha
 }
 
 void GetBlobRef(const TFieldDesc& F, const std::uint8_t* Rec, UNSIGNED32& Block, UNSIGNED32& Len) {
-  Block = Load32(Rec + F.Offset);
-  Len = Load32(Rec + F.Offset + 4);
+  Block = LoadLE32(Rec + F.Offset);
+  Len = LoadLE32(Rec + F.Offset + 4);
 }
 
 void SetBlobRef(const TFieldDesc& F, std::uint8_t* Rec, UNSIGNED32 Block, UNSIGNED32 Len) {
-  Store32(Rec + F.Offset, Block);
-  Store32(Rec + F.Offset + 4, Len);
+  StoreLE32(Rec + F.Offset, Block);
+  StoreLE32(Rec + F.Offset + 4, Len);
 }
 
 }  // namespace oak

@@ -55,8 +55,4 @@ ExprType ExprTypeOf(UNSIGNED16 FieldType);
 void GetBlobRef(const TFieldDesc& F, const std::uint8_t* Rec, UNSIGNED32& Block, UNSIGNED32& Len);
 void SetBlobRef(const TFieldDesc& F, std::uint8_t* Rec, UNSIGNED32 Block, UNSIGNED32 Len);
 
-// Little-endian helpers shared by the engine's files.
-std::uint32_t Load32(const std::uint8_t* P);
-void Store32(std::uint8_t* P, std::uint32_t V);
-
 }  // namespace oak

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/rtl/byteorder.h"
 #include "platform/rtl/charset.h"
 #include "platform/rtl/collection.h"
 #include "platform/rtl/strings.h"
@@ -42,9 +43,8 @@ TDfmValue FloatValue(double V) {
 // The 80-bit extended format: sign and 15-bit exponent (bias 16383) in
 // the top two bytes, a 64-bit mantissa with an explicit integer bit below.
 double ExtendedToDouble(const Byte* B) {
-  std::uint64_t Mantissa = 0;
-  for (int I = 7; I >= 0; --I) Mantissa = (Mantissa << 8) | B[I];
-  int Exponent = ((B[9] & 0x7F) << 8) | B[8];
+  std::uint64_t Mantissa = LoadLE64(B);
+  int Exponent = LoadLE16(B + 8) & 0x7FFF;
   bool Negative = (B[9] & 0x80) != 0;
   double V;
   if (Exponent == 0x7FFF)
@@ -69,9 +69,8 @@ void DoubleToExtended(double V, Byte* B) {
     Mantissa = std::uint64_t(std::ldexp(F, 64));
     Exponent = E2 - 1 + 16383;
   }
-  for (int I = 0; I < 8; ++I) B[I] = Byte(Mantissa >> (8 * I));
-  B[8] = Byte(Exponent);
-  B[9] = Byte((Exponent >> 8) | (Negative ? 0x80 : 0));
+  StoreLE64(B, Mantissa);
+  StoreLE16(B + 8, std::uint16_t(Exponent | (Negative ? 0x8000 : 0)));
 }
 
 // ---- Parsing ---------------------------------------------------------------------------------
@@ -122,14 +121,8 @@ class TBinaryParser {
   double DoubleOf(int Size) {
     Byte B[8];
     FStream->ReadBuffer(B, Size);
-    if (Size == 4) {
-      float F;
-      std::memcpy(&F, B, 4);
-      return F;
-    }
-    double D;
-    std::memcpy(&D, B, 8);
-    return D;
+    if (Size == 4) return LoadLEAs<float>(B);
+    return LoadLEAs<double>(B);
   }
 
   // UTF-16LE characters, surrogate pairs joined; a lone surrogate becomes
@@ -138,9 +131,9 @@ class TBinaryParser {
     if (Chars < 0 || Chars > (FEnd - FStream->Position()) / 2) Invalid();
     String Raw = Bytes(Chars * 2), Out;
     for (Int64 I = 0; I < Chars; ++I) {
-      char32_t C = Byte(Raw[2 * I]) | char32_t(Byte(Raw[2 * I + 1])) << 8;
+      char32_t C = LoadLE16(&Raw[2 * I]);
       if (C >= 0xD800 && C < 0xDC00 && I + 1 < Chars) {
-        char32_t Low = Byte(Raw[2 * I + 2]) | char32_t(Byte(Raw[2 * I + 3])) << 8;
+        char32_t Low = LoadLE16(&Raw[2 * I + 2]);
         if (Low >= 0xDC00 && Low < 0xE000) {
           C = 0x10000 + ((C - 0xD800) << 10) + (Low - 0xDC00);
           ++I;

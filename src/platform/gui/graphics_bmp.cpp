@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/gui/graphics_bitmap.h"
+#include "platform/rtl/byteorder.h"
 
 namespace {
 
@@ -18,8 +19,13 @@ struct TReader {
   size_t Pos = 0;
   void Need(size_t N) const { if (Pos + N > D.size() || Pos + N < Pos) Invalid(); }
   Byte U8() { Need(1); return D[Pos++]; }
-  Cardinal U16() { Need(2); Cardinal v = D[Pos] | (D[Pos + 1] << 8); Pos += 2; return v; }
-  Cardinal U32() { Cardinal lo = U16(); return lo | (U16() << 16); }
+  Cardinal U16() { return Cardinal(Take(2)); }
+  Cardinal U32() { return Cardinal(Take(4)); }
+  std::uint64_t Take(size_t N) {
+    Need(N);
+    Pos += N;
+    return rtl_bytes::LoadLE(&D[Pos - N], N);
+  }
 };
 
 struct TDibInfo {
@@ -108,7 +114,7 @@ void ReadPlain(const std::vector<Byte>& D, size_t Offset, const TDibInfo& I, TBi
         case 4: s.Set(x, y, PaletteColor(I, (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF)); break;
         case 8: s.Set(x, y, PaletteColor(I, row[x])); break;
         case 16: {
-          Cardinal v = row[2 * x] | (row[2 * x + 1] << 8);
+          Cardinal v = LoadLE16(row + 2 * x);
           s.Set(x, y, RGB(MaskedChannel(v, rm), MaskedChannel(v, gm), MaskedChannel(v, bm)));
           break;
         }
@@ -117,7 +123,7 @@ void ReadPlain(const std::vector<Byte>& D, size_t Offset, const TDibInfo& I, TBi
           const Byte* p = row + 4 * x;
           Byte* q = s.Pixel(x, y);
           if (fields) {
-            Cardinal v = p[0] | (p[1] << 8) | (p[2] << 16) | (Cardinal(p[3]) << 24);
+            Cardinal v = LoadLE32(p);
             s.Set(x, y, RGB(MaskedChannel(v, rm), MaskedChannel(v, gm), MaskedChannel(v, bm)));
             q[3] = I.Masks[3] ? MaskedChannel(v, I.Masks[3]) : 255;
           } else {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/gui/graphics_picture.h"
+#include "platform/rtl/byteorder.h"
 
 RTL_IMPLEMENT_CLASS(TGIFImage, TPixelGraphic, [](TObject*) -> TObject* { return new TGIFImage; })
 
@@ -16,7 +17,11 @@ struct TGifReader {
   const std::vector<Byte>& D;
   size_t Pos = 0;
   Byte U8() { if (Pos >= D.size()) Invalid(); return D[Pos++]; }
-  Cardinal U16() { Cardinal lo = U8(); return lo | (Cardinal(U8()) << 8); }
+  Cardinal U16() {
+    if (Pos > D.size() || D.size() - Pos < 2) Invalid();
+    Pos += 2;
+    return LoadLE16(&D[Pos - 2]);
+  }
   std::vector<TColorRef> Palette(Byte Flags) {
     std::vector<TColorRef> p(size_t(2) << (Flags & 7));
     for (TColorRef& c : p) {

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "platform/gui/graphics_picture.h"
+#include "platform/rtl/byteorder.h"
 
 RTL_IMPLEMENT_CLASS(TIcon, TPixelGraphic, [](TObject*) -> TObject* { return new TIcon; })
 
@@ -9,30 +10,28 @@ namespace {
 
 const char* const SInvalidIcon = "Symbol ist ungültig";
 
-Cardinal Le16(const std::vector<Byte>& D, size_t P) {
-  if (P + 2 > D.size()) throw EInvalidGraphic(SInvalidIcon);
-  return D[P] | (D[P + 1] << 8);
+// The little-endian field of Bytes bytes at P; past the end is a broken icon.
+Cardinal Field(const std::vector<Byte>& D, size_t P, size_t Bytes) {
+  if (P + Bytes > D.size()) throw EInvalidGraphic(SInvalidIcon);
+  return Cardinal(rtl_bytes::LoadLE(&D[P], Bytes));
 }
-Cardinal Le32(const std::vector<Byte>& D, size_t P) { return Le16(D, P) | (Le16(D, P + 2) << 16); }
-
-void PutLe32(std::vector<Byte>& D, size_t P, Cardinal V) {
-  for (int i = 0; i < 4; ++i) D[P + i] = Byte(V >> (8 * i));
-}
+Cardinal U16At(const std::vector<Byte>& D, size_t P) { return Field(D, P, 2); }
+Cardinal U32At(const std::vector<Byte>& D, size_t P) { return Field(D, P, 4); }
 
 // Reads a DIB entry (colour image followed by the AND mask) into Out.
 void ReadDibEntry(const std::vector<Byte>& D, size_t Offset, size_t Size, TBitmap& Out) {
   if (Offset + 40 > D.size() || Size < 40 || Offset + Size > D.size()) throw EInvalidGraphic(SInvalidIcon);
   std::vector<Byte> dib(D.begin() + Offset, D.begin() + Offset + Size);
-  Cardinal headerSize = Le32(dib, 0), bpp = Le16(dib, 14), colors = Le32(dib, 32);
-  auto w = Integer(Le32(dib, 4)), h = Integer(Le32(dib, 8)) / 2;
+  Cardinal headerSize = U32At(dib, 0), bpp = U16At(dib, 14), colors = U32At(dib, 32);
+  auto w = Integer(U32At(dib, 4)), h = Integer(U32At(dib, 8)) / 2;
   if (w <= 0 || h <= 0 || w > 1024 || h > 1024) throw EInvalidGraphic(SInvalidIcon);
-  PutLe32(dib, 8, Cardinal(h));
+  StoreLE32(&dib[8], Cardinal(h));
   Cardinal palette = bpp <= 8 ? (colors ? colors : (1u << bpp)) * 4 : 0;
   size_t pixels = headerSize + palette, xorSize = size_t((w * bpp + 31) / 32) * 4 * h;
   std::vector<Byte> file(14, 0);
   file[0] = 'B';
   file[1] = 'M';
-  PutLe32(file, 10, Cardinal(14 + pixels));
+  StoreLE32(&file[10], Cardinal(14 + pixels));
   file.insert(file.end(), dib.begin(), dib.end());
   TReadOnlyMemoryStream stream(file.data(), Int64(file.size()));
   Out.LoadFromStream(&stream);
@@ -65,16 +64,16 @@ void TIcon::SetHeight(Integer) {
 
 void TIcon::LoadFromStream(TStream* Stream) {
   std::vector<Byte> d = ReadRemainingBytes(Stream);
-  if (Le16(d, 0) != 0 || Le16(d, 2) != 1 || Le16(d, 4) == 0) throw EInvalidGraphic(SInvalidIcon);
-  Cardinal count = Le16(d, 4), best = 0, bestScore = 0;
+  if (U16At(d, 0) != 0 || U16At(d, 2) != 1 || U16At(d, 4) == 0) throw EInvalidGraphic(SInvalidIcon);
+  Cardinal count = U16At(d, 4), best = 0, bestScore = 0;
   if (6 + 16 * size_t(count) > d.size()) throw EInvalidGraphic(SInvalidIcon);  // the directory is cut short
   for (Cardinal i = 0; i < count; ++i) {
     size_t e = 6 + 16 * i;
     Cardinal w = d[e] ? d[e] : 256, h = d[e + 1] ? d[e + 1] : 256;
-    Cardinal score = w * h * 64 + Le16(d, e + 6);
+    Cardinal score = w * h * 64 + U16At(d, e + 6);
     if (score > bestScore) { bestScore = score; best = i; }
   }
-  size_t e = 6 + 16 * best, size = Le32(d, e + 8), offset = Le32(d, e + 12);
+  size_t e = 6 + 16 * best, size = U32At(d, e + 8), offset = U32At(d, e + 12);
   auto image = std::make_unique<TBitmap>();
   static const Byte kPng[] = {0x89, 'P', 'N', 'G'};
   if (offset + 4 <= d.size() && std::memcmp(&d[offset], kPng, 4) == 0) {
@@ -112,7 +111,7 @@ void TIcon::SaveToStream(TStream* Stream) {
   copy.SaveToStream(&bmp);
   auto* b = static_cast<Byte*>(bmp.Memory());
   std::vector<Byte> dib(b + 14, b + bmp.Size());
-  PutLe32(dib, 8, Cardinal(2 * h));
+  StoreLE32(&dib[8], Cardinal(2 * h));
   Stream->WriteBuffer(dib.data(), Int64(dib.size()));
   const TPixelSurface& s = copy.PixelSurface();
   std::vector<Byte> row(maskStride);

@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "platform/os/internal.h"
+#include "platform/rtl/byteorder.h"
 
 namespace os {
 namespace {
@@ -227,9 +228,7 @@ Result<FileIdentity> IdentityOf(const File& F) {
     // the rotation carries every bit into the low ones of later steps.
     std::size_t I = 0;
     for (; I + 8 <= Got; I += 8) {
-      std::uint64_t Word;
-      std::memcpy(&Word, &Buffer[I], 8);
-      Hash = (Hash ^ Word) * 1099511628211ULL;
+      Hash = (Hash ^ LoadLE64(&Buffer[I])) * 1099511628211ULL;
       Hash = (Hash << 31) | (Hash >> 33);
     }
     for (; I < Got; ++I) Hash = (Hash ^ Buffer[I]) * 1099511628211ULL;

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/rtl/byteorder.h"
+
 const char* const SReadError = "Stream-Lesefehler";
 const char* const SWriteError = "Stream-Schreibfehler";
 const char* const SInvalidStreamFormat = "Ungültiges Stream-Format";
@@ -58,49 +60,29 @@ Int64 TStream::CopyFrom(TStream* Source, Int64 Count) {
   return Result;
 }
 
-void TStream::ReadLE(Byte* Bytes, int N) { ReadBuffer(Bytes, N); }
+std::uint64_t TStream::ReadLE(int N) {
+  Byte Bytes[8];
+  ReadBuffer(Bytes, N);
+  return rtl_bytes::LoadLE(Bytes, static_cast<std::size_t>(N));
+}
 
 void TStream::WriteLE(std::uint64_t V, int N) {
   Byte Bytes[8];
-  for (int i = 0; i < N; ++i) Bytes[i] = static_cast<Byte>(V >> (8 * i));
+  rtl_bytes::StoreLE(Bytes, V, static_cast<std::size_t>(N));
   WriteBuffer(Bytes, N);
 }
 
-namespace {
-std::uint64_t FromLE(const Byte* Bytes, int N) {
-  std::uint64_t V = 0;
-  for (int i = N - 1; i >= 0; --i) V = (V << 8) | Bytes[i];
-  return V;
-}
-}  // namespace
+Byte TStream::ReadByte() { return static_cast<Byte>(ReadLE(1)); }
 
-Byte TStream::ReadByte() {
-  Byte B[1];
-  ReadLE(B, 1);
-  return B[0];
-}
-
-Word TStream::ReadWord() {
-  Byte B[2];
-  ReadLE(B, 2);
-  return static_cast<Word>(FromLE(B, 2));
-}
+Word TStream::ReadWord() { return static_cast<Word>(ReadLE(2)); }
 
 std::int16_t TStream::ReadSmallInt() { return static_cast<std::int16_t>(ReadWord()); }
 
-Cardinal TStream::ReadCardinal() {
-  Byte B[4];
-  ReadLE(B, 4);
-  return static_cast<Cardinal>(FromLE(B, 4));
-}
+Cardinal TStream::ReadCardinal() { return static_cast<Cardinal>(ReadLE(4)); }
 
 Integer TStream::ReadInteger() { return static_cast<Integer>(ReadCardinal()); }
 
-Int64 TStream::ReadInt64() {
-  Byte B[8];
-  ReadLE(B, 8);
-  return static_cast<Int64>(FromLE(B, 8));
-}
+Int64 TStream::ReadInt64() { return static_cast<Int64>(ReadLE(8)); }
 
 void TStream::WriteByte(Byte V) { WriteLE(V, 1); }
 void TStream::WriteWord(Word V) { WriteLE(V, 2); }

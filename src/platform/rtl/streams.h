@@ -100,7 +100,7 @@ class TStream : public TObject {
   virtual Int64 GetSize();
 
  private:
-  void ReadLE(Byte* Bytes, int N);
+  std::uint64_t ReadLE(int N);
   void WriteLE(std::uint64_t V, int N);
 };
 

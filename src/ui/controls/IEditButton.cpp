@@ -3,6 +3,7 @@
 
 #include "platform/gui/forms.h"
 #include "platform/gui/reader.h"
+#include "platform/rtl/byteorder.h"
 #include "platform/rtl/charset.h"
 #include "platform/rtl/format.h"
 #include "platform/rtl/formatsettings.h"
@@ -661,14 +662,6 @@ void TI_EditButtons::EditButtonsWndProc(TMessage& M) {
 namespace {
 constexpr Integer RecordSize = 30;
 
-void PutLE(Byte* P, std::uint32_t V, int N) {
-  for (int i = 0; i < N; ++i) P[i] = Byte(V >> (8 * i));
-}
-std::uint32_t GetLE(const Byte* P, int N) {
-  std::uint32_t V = 0;
-  for (int i = 0; i < N; ++i) V |= std::uint32_t(P[i]) << (8 * i);
-  return V;
-}
 }  // namespace
 
 void TI_EditButtons::WriteData(TStream* Stream) const {
@@ -677,17 +670,18 @@ void TI_EditButtons::WriteData(TStream* Stream) const {
     Stream->WriteInteger(RecordSize);
     std::uint32_t CapLen = std::uint32_t(B->Caption().size()) + 1;
     std::uint32_t HintLen = B->Hint.empty() ? 0 : std::uint32_t(B->Hint.size()) + 1;
-    Stream->WriteCardinal((CapLen & 0xFFFF) | (HintLen << 16));
+    Stream->WriteWord(Word(CapLen));
+    Stream->WriteWord(Word(HintLen));
     Byte R[RecordSize] = {};
     R[0] = B->Layout;
-    PutLE(R + 2, std::uint32_t(B->Tag), 4);
-    PutLE(R + 6, B->ButtonStyle, 2);
-    PutLE(R + 8, B->ButtonKind, 2);
-    PutLE(R + 10, std::uint16_t(std::int16_t(B->Top)), 2);
-    PutLE(R + 12, std::uint16_t(std::int16_t(B->Left)), 2);
-    PutLE(R + 14, std::uint16_t(B->Height), 2);
-    PutLE(R + 16, std::uint16_t(B->Width), 2);
-    PutLE(R + 18, std::uint32_t(B->ImageIndex), 4);
+    StoreLE32(R + 2, std::uint32_t(B->Tag));
+    StoreLE16(R + 6, B->ButtonStyle);
+    StoreLE16(R + 8, B->ButtonKind);
+    StoreLE16(R + 10, std::uint16_t(std::int16_t(B->Top)));
+    StoreLE16(R + 12, std::uint16_t(std::int16_t(B->Left)));
+    StoreLE16(R + 14, std::uint16_t(B->Height));
+    StoreLE16(R + 16, std::uint16_t(B->Width));
+    StoreLE32(R + 18, std::uint32_t(B->ImageIndex));
     R[22] = B->Enabled();
     R[23] = B->FList != nullptr;
     R[24] = B->Anchor;
@@ -714,12 +708,12 @@ void TI_EditButtons::ReadData(TStream* Stream) {
   for (Integer i = 0; i < N; ++i) {
     TRead E{};
     Integer Size = Stream->ReadInteger();
-    std::uint32_t Lens = Stream->ReadCardinal();
+    std::uint32_t CapLen = Stream->ReadWord();
+    std::uint32_t HintLen = Stream->ReadWord();
     if (Size < 0) throw Bad();
     Integer Take = std::min(Size, RecordSize);
     Stream->ReadBuffer(E.R, Take);
     if (Size > RecordSize) Stream->Seek(Size - RecordSize, soCurrent);
-    std::uint32_t CapLen = Lens & 0xFFFF, HintLen = Lens >> 16;
     if (CapLen == 0 || Int64(CapLen + HintLen) > Stream->Size() - Stream->Position()) throw Bad();
     E.Caption = Stream->ReadString(CapLen);
     E.Caption.resize(CapLen - 1);
@@ -733,15 +727,15 @@ void TI_EditButtons::ReadData(TStream* Stream) {
     TI_EditButton* B = Add();
     const Byte* R = E.R;
     B->Layout = R[0];
-    B->Tag = Integer(GetLE(R + 2, 4));
-    Integer Style = Integer(GetLE(R + 6, 2));
+    B->Tag = Integer(LoadLE32(R + 2));
+    Integer Style = Integer(LoadLE16(R + 6));
     B->ButtonStyle = Byte(Style > 6 ? 1 : Style);
-    B->ButtonKind = Byte(GetLE(R + 8, 2));
-    B->Top = std::int16_t(GetLE(R + 10, 2));
-    B->Left = std::int16_t(GetLE(R + 12, 2));
-    B->Height = Integer(GetLE(R + 14, 2));
-    B->Width = Integer(GetLE(R + 16, 2));
-    B->ImageIndex = Integer(GetLE(R + 18, 4));
+    B->ButtonKind = Byte(LoadLE16(R + 8));
+    B->Top = std::int16_t(LoadLE16(R + 10));
+    B->Left = std::int16_t(LoadLE16(R + 12));
+    B->Height = Integer(LoadLE16(R + 14));
+    B->Width = Integer(LoadLE16(R + 16));
+    B->ImageIndex = Integer(LoadLE32(R + 18));
     B->FEnabled = R[22] != 0;
     B->Anchor = R[24];
     B->DisabledDrawing = R[26];

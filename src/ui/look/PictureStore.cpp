@@ -3,6 +3,7 @@
 
 #include "platform/gui/reader.h"
 #include "platform/gui/resources.h"
+#include "platform/rtl/byteorder.h"
 #include "platform/rtl/classreg.h"
 #include "platform/rtl/sysutils.h"
 
@@ -61,8 +62,8 @@ void TMarkupPicture::Reload() {
   FScreenWidth = FScreenHeight = 0;
   std::vector<size_t> Frames = GifFrames(FData);
   if (!Frames.empty()) {
-    FScreenWidth = FData[6] | (FData[7] << 8);
-    FScreenHeight = FData[8] | (FData[9] << 8);
+    FScreenWidth = LoadLE16(&FData[6]);
+    FScreenHeight = LoadLE16(&FData[8]);
     size_t Chosen = size_t(std::min<Integer>(FFrame, Integer(Frames.size())) - 1);
     if (Chosen > 0) {
       // The frames before the chosen one are left out, so that the loader
