@@ -166,7 +166,7 @@ TEST_F(ErrorsTest, AFailedObjectListLeavesNoSearchOpen) {
   Connection()->SetConnectPath(Dir + "/office.oad");
   const size_t Before = oak::CountHandles(oak::THandleKind::Find);
   for (const std::string& Objects : {"1=" + Long + "\r\n", "1=ADRESSEN\r\n2=" + Long + "\r\n"}) {
-    { std::ofstream(Dir + "/office.oad") << "[OBJECTS 1]\r\n" << Objects; }
+    std::ofstream(Dir + "/office.oad") << "[OBJECTS 1]\r\n" << Objects;
     TStringList Names;
     EXPECT_THROW(Connection()->GetDictionaryObjects(&Names), EOAKDatabaseError);
     EXPECT_EQ(Before, oak::CountHandles(oak::THandleKind::Find));
