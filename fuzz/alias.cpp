@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     char Name[256];
     UNSIGNED16 Len = sizeof Name;
     OAKHANDLE Find = 0;
-    // The search handle is given also when there is nothing to find.
+    // Only a find-first that succeeds hands out a search handle.
     UNSIGNED32 Code = OakDDFindFirstObject(Conn, Type, nullptr, Name, &Len, &Find);
     for (int N = 0; Code == 0 && N < 64; ++N) {
       std::string Object(Name, Len);
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
       Len = sizeof Name;
       Code = OakDDFindNextObject(Conn, Find, Name, &Len);
     }
-    if (Find) OakDDFindClose(Conn, Find);
+    if (Find != OAK_INVALID_HANDLE) OakDDFindClose(Conn, Find);
   }
   OakDisconnect(Conn);
   SetOakIniFileName(String());

@@ -76,13 +76,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     std::filesystem::create_directories(Data);
     for (const char* Name : MainDataFiles) fuzz::WriteAll(Data + Name, "");
     for (const char* Name : SettingsFiles) fuzz::WriteAll(Data + Name, "");
-    static TScriptedResponder Responder;  // closes every message box unanswered
     TFsync* F = NewForm<TFsync>(nullptr);
     F->CurrentPath = Mobile;
     F->CurrentGUID = "{6F1C2A40-0000-4000-8000-000000000001}";
     return F;
   }();
   if (Size == 0) return 0;
+  // Closes every message box unanswered. One per input: the responder keeps
+  // a record of every box, and what an input leaves behind makes the
+  // fuzzer search the whole heap for leaks after it.
+  TScriptedResponder Responder;
   const std::string Text(reinterpret_cast<const char*>(Data + 1), Size - 1);
   Launched.clear();
   switch (Data[0] % 6) {

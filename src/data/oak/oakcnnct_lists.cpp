@@ -84,6 +84,26 @@ String TableMask(const TOakConnection& C, const String& Pattern) {
   if (C.AliasType() == 1 || C.AliasType() == 2) Pat = "*.dbf";
   return Folder + "/" + Pat;
 }
+
+// The search handle of a list routine, closed on every way out (a name
+// that cannot be added, an error in the middle of the list). A find-first
+// that failed handed out none.
+class TSearch {
+ public:
+  using TClose = UNSIGNED32 (*)(OAKHANDLE Connection, OAKHANDLE Find);
+  TSearch(OAKHANDLE Connection, TClose Close) : FConnection(Connection), FClose(Close) {}
+  ~TSearch() {
+    if (Handle != OAK_INVALID_HANDLE) FClose(FConnection, Handle);
+  }
+  TSearch(const TSearch&) = delete;
+  TSearch& operator=(const TSearch&) = delete;
+
+  OAKHANDLE Handle = OAK_INVALID_HANDLE;
+
+ private:
+  OAKHANDLE FConnection;
+  TClose FClose;
+};
 }  // namespace
 
 void TOakConnection::GetTableNames(TStrings* List, const String& Pattern) {
@@ -92,15 +112,14 @@ void TOakConnection::GetTableNames(TStrings* List, const String& Pattern) {
   String Mask = TableMask(*this, Pattern);
   char Name[260] = {};
   UNSIGNED16 Len = sizeof(Name);
-  OAKHANDLE Find = 0;
-  UNSIGNED32 Code = OakFindFirstTable(FHandle, Mask.c_str(), Name, &Len, &Find);
+  TSearch Find(FHandle, OakFindClose);
+  UNSIGNED32 Code = OakFindFirstTable(FHandle, Mask.c_str(), Name, &Len, &Find.Handle);
   while (Code == OAK_SUCCESS) {
     List->Add(FromBuffer(Name, Len, sizeof(Name)));
     Len = sizeof(Name);
-    Code = OakFindNextTable(FHandle, Find, Name, &Len);
+    Code = OakFindNextTable(FHandle, Find.Handle, Name, &Len);
   }
   if (Code != OAK_NO_MORE_TABLES) RaiseOakError(nullptr, Code);
-  OakFindClose(FHandle, Find);
 }
 
 void TOakConnection::GetTableNames62(TStrings* DatabaseNames, TStrings* TableNames,
@@ -109,17 +128,16 @@ void TOakConnection::GetTableNames62(TStrings* DatabaseNames, TStrings* TableNam
   String Mask = TableMask(*this, Pattern);
   char Db[260] = {}, Name[260] = {};
   UNSIGNED16 DbLen = sizeof(Db), Len = sizeof(Name);
-  OAKHANDLE Find = 0;
-  UNSIGNED32 Code = OakFindFirstTable62(FHandle, Mask.c_str(), Db, &DbLen, Name, &Len, &Find);
+  TSearch Find(FHandle, OakFindClose);
+  UNSIGNED32 Code = OakFindFirstTable62(FHandle, Mask.c_str(), Db, &DbLen, Name, &Len, &Find.Handle);
   while (Code == OAK_SUCCESS) {
     if (DatabaseNames) DatabaseNames->Add(FromBuffer(Db, DbLen, sizeof(Db)));
     if (TableNames) TableNames->Add(FromBuffer(Name, Len, sizeof(Name)));
     DbLen = sizeof(Db);
     Len = sizeof(Name);
-    Code = OakFindNextTable62(FHandle, Find, Db, &DbLen, Name, &Len);
+    Code = OakFindNextTable62(FHandle, Find.Handle, Db, &DbLen, Name, &Len);
   }
   if (Code != OAK_NO_MORE_TABLES) RaiseOakError(nullptr, Code);
-  OakFindClose(FHandle, Find);
 }
 
 void TOakConnection::GetDictionaryObjects(TStrings* List, UNSIGNED16 ObjectType,
@@ -128,16 +146,15 @@ void TOakConnection::GetDictionaryObjects(TStrings* List, UNSIGNED16 ObjectType,
   if (!FConnected) Connect();
   char Name[200] = {};
   UNSIGNED16 Len = sizeof(Name);
-  OAKHANDLE Find = 0;
+  TSearch Find(FHandle, OakDDFindClose);
   UNSIGNED32 Code = OakDDFindFirstObject(
-      FHandle, ObjectType, Parent.empty() ? nullptr : Parent.c_str(), Name, &Len, &Find);
+      FHandle, ObjectType, Parent.empty() ? nullptr : Parent.c_str(), Name, &Len, &Find.Handle);
   while (Code == OAK_SUCCESS) {
     List->Add(FromBuffer(Name, Len, sizeof(Name)));
     Len = sizeof(Name);
-    Code = OakDDFindNextObject(FHandle, Find, Name, &Len);
+    Code = OakDDFindNextObject(FHandle, Find.Handle, Name, &Len);
   }
   if (Code != OAK_NO_MORE_OBJECTS) RaiseOakError(nullptr, Code);
-  OakDDFindClose(FHandle, Find);
 }
 
 // ---- Links, time, caches -----------------------------------------------------

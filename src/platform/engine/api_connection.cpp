@@ -89,17 +89,30 @@ UNSIGNED32 NextName(OAKHANDLE hFind, char* Name, UNSIGNED16* Len, UNSIGNED32 End
   return Call([&] {
     auto& F = *static_cast<TFind*>(LookupHandle(hFind, THandleKind::Find));
     if (F.Next >= F.Names.size()) Fail(EndCode);
-    PutText(F.Names[F.Next++], Name, Len);
+    // A name that does not fit stays the next one.
+    PutText(F.Names[F.Next], Name, Len);
+    ++F.Next;
   });
 }
 
+// Hands out the search over Names with its first name. A find-first that
+// fails (the end of an empty list included) hands out no handle: the
+// caller gets OAK_INVALID_HANDLE and has nothing to close.
 UNSIGNED32 FirstName(std::vector<std::string> Names, char* Name, UNSIGNED16* Len,
                      OAKHANDLE* phFind, UNSIGNED32 EndCode) {
+  if (!phFind) return Call([] { Fail(E_INVALID_OPTION, "missing search handle parameter"); });
+  *phFind = OAK_INVALID_HANDLE;
   auto F = std::make_unique<TFind>();
   F->Names = std::move(Names);
-  OAKHANDLE H = RegisterHandle(F.release());
-  if (phFind) *phFind = H;
-  return NextName(H, Name, Len, EndCode);
+  OAKHANDLE H = RegisterHandle(F.get());
+  UNSIGNED32 R = NextName(H, Name, Len, EndCode);
+  if (R != 0) {
+    UnregisterHandle(H);
+    return R;
+  }
+  F.release();
+  *phFind = H;
+  return R;
 }
 
 UNSIGNED32 CloseFind(OAKHANDLE hFind) {
@@ -196,6 +209,7 @@ UNSIGNED32 OakInTransaction(OAKHANDLE hConnect, UNSIGNED16* pbInTrans) {
 
 UNSIGNED32 OakFindFirstTable(OAKHANDLE hConnect, const char* pucFileMask, char* pucFileName,
                              UNSIGNED16* pusLen, OAKHANDLE* phFind) {
+  if (phFind) *phFind = OAK_INVALID_HANDLE;
   std::vector<std::string> Names;
   UNSIGNED32 R = Call([&] { Names = ListTables(ConnectionOf(hConnect), pucFileMask ? pucFileMask : ""); });
   return R ? R : FirstName(std::move(Names), pucFileName, pusLen, phFind, E_NO_MORE_TABLES);
@@ -211,6 +225,11 @@ UNSIGNED32 OakFindFirstTable62(OAKHANDLE hConnect, const char* pucFileMask, char
   UNSIGNED32 R = OakFindFirstTable(hConnect, pucFileMask, pucFileName, pusLen, phFind);
   if (R == 0 && pusDBLen)
     R = Call([&] { PutText(ConnectionOf(hConnect).DataPath(), pucDBName, pusDBLen); });
+  // The search was handed out, but the call fails after all: it ends here.
+  if (R != 0 && phFind && *phFind != OAK_INVALID_HANDLE) {
+    CloseFind(*phFind);
+    *phFind = OAK_INVALID_HANDLE;
+  }
   return R;
 }
 
@@ -227,6 +246,7 @@ UNSIGNED32 OakFindClose(OAKHANDLE, OAKHANDLE hFind) { return CloseFind(hFind); }
 UNSIGNED32 OakDDFindFirstObject(OAKHANDLE hConnect, UNSIGNED16 usFindObjectType,
                                 const char* pucParentName, char* pucObjectName,
                                 UNSIGNED16* pusLen, OAKHANDLE* phFind) {
+  if (phFind) *phFind = OAK_INVALID_HANDLE;
   std::vector<std::string> Names;
   UNSIGNED32 R = Call([&] {
     TConnection& C = ConnectionOf(hConnect);

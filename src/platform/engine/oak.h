@@ -226,7 +226,9 @@ UNSIGNED32 OakCommitTransaction(OAKHANDLE hConnect);
 UNSIGNED32 OakRollbackTransaction(OAKHANDLE hConnect);
 UNSIGNED32 OakInTransaction(OAKHANDLE hConnect, UNSIGNED16* pbInTrans);
 // Table lists: a mask is a folder and a file pattern ("/data/*.oat"); names
-// come back without folder. 5059 ends the list.
+// come back without folder. 5059 ends the list. Only a find-first that
+// succeeds hands out a search handle, to be closed with OakFindClose; one
+// that fails (5059 for an empty list included) gives OAK_INVALID_HANDLE.
 UNSIGNED32 OakFindFirstTable(OAKHANDLE hConnect, const char* pucFileMask, char* pucFileName,
                              UNSIGNED16* pusLen, OAKHANDLE* phFind);
 UNSIGNED32 OakFindNextTable(OAKHANDLE hConnect, OAKHANDLE hFind, char* pucFileName,
@@ -238,7 +240,7 @@ UNSIGNED32 OakFindNextTable62(OAKHANDLE hConnect, OAKHANDLE hFind, char* pucDBNa
                               UNSIGNED16* pusDBLen, char* pucFileName, UNSIGNED16* pusLen);
 UNSIGNED32 OakFindClose(OAKHANDLE hConnect, OAKHANDLE hFind);
 // Data dictionary (.OAD): object lists end with 5137; an unset property
-// answers 5138.
+// answers 5138. Search handles as for the table lists (OakDDFindClose).
 UNSIGNED32 OakDDFindFirstObject(OAKHANDLE hConnect, UNSIGNED16 usFindObjectType,
                                 const char* pucParentName, char* pucObjectName,
                                 UNSIGNED16* pusLen, OAKHANDLE* phFind);

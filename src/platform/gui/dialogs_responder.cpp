@@ -35,6 +35,14 @@ String ControlText(TControl* C) {
   return C->Text();
 }
 
+// Whether Form still exists and waits in its modal loop. Form may have
+// been freed: it is only looked at once found among the screen's forms.
+bool ShowingModally(TCustomForm* Form) {
+  for (Integer I = 0; I < Screen->CustomFormCount(); ++I)
+    if (Screen->CustomForms(I) == Form) return Form->FormState().Contains(fsModal);
+  return false;
+}
+
 TControl* FindButton(TCustomForm* Form, const String& Caption) {
   std::vector<TControl*> All;
   CollectControls(Form, All);
@@ -108,6 +116,9 @@ void TScriptedResponder::Answer(TCustomForm* Form, bool Again) {
   // Indexes, not references: an answer may show further forms (and add
   // records or rules) before it returns.
   if (!Again || !FShowing.count(Form)) {
+    // Forms whose loop has ended (and that may be freed) leave the map, so
+    // that it holds only the forms showing now.
+    std::erase_if(FShowing, [Form](const auto& P) { return P.first != Form && !ShowingModally(P.first); });
     FShowing[Form] = FShown.size();
     FShown.push_back(TShown{Form->ClassName(), Form->Caption(), FormDialogText(Form)});
   }

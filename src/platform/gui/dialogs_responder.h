@@ -90,6 +90,6 @@ class TScriptedResponder {
 
   std::vector<TRule> FRules;
   std::vector<TShown> FShown;
-  std::map<TCustomForm*, size_t> FShowing;  // form -> its latest record
+  std::map<TCustomForm*, size_t> FShowing;  // showing form -> its latest record
   TModalShowHook FPrevious;
 };

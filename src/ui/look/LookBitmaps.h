@@ -4,6 +4,8 @@
 // Thread safety: GUI thread only.
 #pragma once
 
+#include <memory>
+
 #include "platform/gui/graphics.h"
 
 // The RT_BITMAP resource Name, loaded on first use; owned by the cache for
@@ -14,3 +16,9 @@ TBitmap* ResourceBitmap(const String& Name);
 // Draws Bitmap with its top-left at (X, Y), leaving out the pixels of its
 // bottom-left pixel's colour.
 void DrawTransparentBitmap(TCanvas& Canvas, Integer X, Integer Y, TBitmap* Bitmap);
+
+// Bitmap stretched smoothly (bilinear) to W x H as a 32-bit bitmap with
+// alpha: the pixels of its bottom-left pixel's colour become transparent,
+// and the edges of the picture fade out without that colour bleeding into
+// them. Null for an empty bitmap or size.
+std::unique_ptr<TBitmap> SmoothStretchTransparent(TBitmap* Bitmap, Integer W, Integer H);

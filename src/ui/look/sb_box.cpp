@@ -87,6 +87,7 @@ void TFSB_BOX::FormCreate(TObject*) {
   // Every control exists and has its size now: the look (and the scale
   // of a window at 120 or 140 %) reaches all of them, and they grow with it.
   CallFormHook(this, true);
+  ScalePictures();
   // The button rows stay grey whatever colour the look gave the panels.
   for (TPlainPanel* P : {Pmsg, Pinput, Pquestion}) P->SetColor(clBtnFace);
   Constraints()->SetMaxHeight(Integer(std::lround(Screen->Height() * 0.7)));
@@ -95,13 +96,29 @@ void TFSB_BOX::FormCreate(TObject*) {
 }
 
 void TFSB_BOX::LoadPictures() {
-  if (TBitmap* B = ResourceBitmap("MSGQUESTION")) Image2->Picture()->SetGraphic(B);
-  if (TBitmap* B = ResourceBitmap("MSGINFORMATION")) Image1->Picture()->SetGraphic(B);
+  for (const auto& [Image, Name] : Pictures())
+    if (TBitmap* B = ResourceBitmap(Name)) Image->Picture()->SetGraphic(B);
   const std::pair<TPlainButton*, const char*> Glyphs[] = {
       {FB_OK, "GLYPHYES"},       {FB_BREAK1, "GLYPHNO"}, {FB_BREAK2, "GLYPHCLOSE"}, {FB_ICANCEL, "GLYPHNO"},
       {FB_IOK, "GLYPHACCEPT"},   {FBhelpQ, "GLYPHHELP"}, {FBhelpS, "GLYPHHELP"},    {FB_HELPI, "GLYPHHELP"}};
   for (const auto& [Button, Name] : Glyphs)
     if (TBitmap* G = ResourceBitmap(Name)) Button->SetGlyph(G);
+}
+
+std::vector<std::pair<TImage*, const char*>> TFSB_BOX::Pictures() const {
+  return {{Image1, "MSGINFORMATION"}, {Image2, "MSGQUESTION"}};
+}
+
+void TFSB_BOX::ScalePictures() {
+  for (const auto& [Image, Name] : Pictures()) {
+    TBitmap* B = ResourceBitmap(Name);
+    if (!B || (B->Width() == Image->Width() && B->Height() == Image->Height())) continue;
+    if (std::unique_ptr<TBitmap> Scaled = SmoothStretchTransparent(B, Image->Width(), Image->Height())) {
+      // The stretched picture's alpha leaves out what was transparent.
+      Image->SetTransparent(false);
+      Image->Picture()->SetGraphic(Scaled.get());
+    }
+  }
 }
 
 TSBHTM* TFSB_BOX::NewTextLabel(TWinControl* Parent) {

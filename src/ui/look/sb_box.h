@@ -21,12 +21,16 @@
 //
 // The controls come from the box's form description (resources/FSB_BOX.form);
 // FormCreate adds the pictures and the two labels, runs the form hook (the
-// installed look then reaches every button and panel) and sizes the box
+// installed look then reaches every button and panel; a box it enlarges
+// gets its pictures smoothly stretched to their new size) and sizes the box
 // for the screen. Each box is made for one showing (CreateMsgBoxForm) and
 // freed by the caller afterwards.
 //
 // Thread safety: none; GUI thread only.
 #pragma once
+
+#include <utility>
+#include <vector>
 
 #include "platform/gui/forms.h"
 #include "ui/controls/EcChoice.h"
@@ -112,7 +116,12 @@ class TFSB_BOX : public TForm {
   void FINPEDrawItem(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State);
 
  private:
+  // The two pictures and the resources they show.
+  std::vector<std::pair<TImage*, const char*>> Pictures() const;
   void LoadPictures();
+  // Pictures the scaling enlarged show their resource smoothly stretched
+  // to their new size.
+  void ScalePictures();
   TSBHTM* NewTextLabel(TWinControl* Parent);
   // Screens wider than 800 pixels: larger fonts and wider answer buttons.
   void WidenForLargeScreen();

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "oak_fixture.h"
+#include "platform/engine/connection.h"
 
 namespace {
 
@@ -156,6 +157,20 @@ TEST_F(ErrorsTest, EndOfTheDictionaryObjectListEndsTheList) {
   ASSERT_EQ(2, Names.Count());
   EXPECT_EQ("ADRESSEN", Names.Strings(0));
   EXPECT_TRUE(Connection()->IsConnected());
+}
+
+// A list that fails at its first or at a later name raises and leaves no
+// search of the engine open.
+TEST_F(ErrorsTest, AFailedObjectListLeavesNoSearchOpen) {
+  const std::string Long(250, 'X');
+  Connection()->SetConnectPath(Dir + "/office.oad");
+  const size_t Before = oak::CountHandles(oak::THandleKind::Find);
+  for (const std::string& Objects : {"1=" + Long + "\r\n", "1=ADRESSEN\r\n2=" + Long + "\r\n"}) {
+    std::ofstream(Dir + "/office.oad") << "[OBJECTS 1]\r\n" << Objects;
+    TStringList Names;
+    EXPECT_THROW(Connection()->GetDictionaryObjects(&Names), EOAKDatabaseError);
+    EXPECT_EQ(Before, oak::CountHandles(oak::THandleKind::Find));
+  }
 }
 
 TEST_F(ErrorsTest, DisconnectFailureRaisesOakErrorAfterTheEvents) {

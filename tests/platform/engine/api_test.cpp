@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine_fixture.h"
+#include "platform/engine/connection.h"
 
 namespace {
 
@@ -150,6 +151,31 @@ TEST_F(ApiTest, DataDictionaryAnswersPropertiesAndObjects) {
   }
   EXPECT_EQ((std::vector<std::string>{"adssys", "clerk"}), Users);
   EXPECT_EQ(0u, OakDDFindClose(C, Find));
+  OakDisconnect(C);
+}
+
+// Only a find-first that succeeds hands out a search: an empty list or a
+// buffer too small leave no handle behind. A name too long for the buffer
+// stays the next one.
+TEST_F(ApiTest, OnlyASucceedingFindFirstHandsOutASearch) {
+  std::ofstream(PathOf("office.OAD")) << "[OBJECTS 10]\n1=adssys\n2=clerk\n";
+  OAKHANDLE C = 0, Find = 0;
+  ASSERT_EQ(0u, OakConnect60((Dir + "/office.OAD").c_str(), OAK_LOCAL_SERVER, "adssys", "", 0, &C));
+  OakCloseTable(Create("Adressen", "ID,Integer"));
+  const size_t Before = oak::CountHandles(oak::THandleKind::Find);
+  char Buf[64], Db[4];
+  UNSIGNED16 Len = 3, DbLen = sizeof Db;
+  EXPECT_EQ(5005u, OakDDFindFirstObject(C, OAK_DD_USER_OBJECT, "", Buf, &Len, &Find));
+  EXPECT_EQ(5137u, OakDDFindFirstObject(C, OAK_DD_TABLE_OBJECT, "", Buf, &(Len = sizeof Buf), &Find));
+  EXPECT_EQ(5005u, OakFindFirstTable62(Conn, "*.oat", Db, &DbLen, Buf, &(Len = sizeof Buf), &Find));
+  EXPECT_EQ(OAK_INVALID_HANDLE, Find);
+  EXPECT_EQ(Before, oak::CountHandles(oak::THandleKind::Find));
+  ASSERT_EQ(0u, OakDDFindFirstObject(C, OAK_DD_USER_OBJECT, "", Buf, &(Len = sizeof Buf), &Find));
+  EXPECT_EQ(5005u, OakDDFindNextObject(C, Find, Buf, &(Len = 2)));
+  ASSERT_EQ(0u, OakDDFindNextObject(C, Find, Buf, &(Len = sizeof Buf)));
+  EXPECT_EQ("clerk", std::string(Buf, Len));
+  EXPECT_EQ(0u, OakDDFindClose(C, Find));
+  EXPECT_EQ(Before, oak::CountHandles(oak::THandleKind::Find));
   OakDisconnect(C);
 }
 

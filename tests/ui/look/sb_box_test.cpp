@@ -189,6 +189,21 @@ TEST_F(MessageBoxTest, UnderThePastellLookTheButtonsAreGoldAndDoubleBuffered) {
   EXPECT_EQ(Face(Message->FB_BREAK2), Message->FB_BREAK2->GetColor(0));
 }
 
+// At 140 % the pictures fill their grown place (34 pixels for 24),
+// smoothly stretched; the PNG shows that no transparent colour shows.
+TEST_F(MessageBoxTest, At140PercentThePicturesGrowWithTheBox) {
+  WriteScale("TFSB_BOX=2\r\n");
+  ULookAndFeelInit();
+  TFSB_BOX* Box = ShownBox(TSBBoxMode::Question, "Soll die <B>Sicherung</B> jetzt laufen?", "Hilfe");
+  SaveBoxPng(Box, PngPath("messagebox_140.png"));
+  for (TImage* Image : {Box->Image1, Box->Image2}) {
+    EXPECT_EQ(Image->Picture()->Width(), 34);
+    EXPECT_EQ(Image->Picture()->Height(), 34);
+  }
+  // The circle of the picture reaches into its lower right corner.
+  EXPECT_NE(PixelOf(Box->Pquestion, Box->Image2->Left() + 25, Box->Image2->Top() + 25), clBtnFace);
+}
+
 TEST_F(MessageBoxTest, ScreensWiderThan800PixelsGetLargerFontsAndButtons) {
   auto BoxOnScreen = [&](int Width) {
     HeadlessSetMonitors({MonitorInfo(Rect(0, 0, Width, 600), Rect(0, 0, Width, 600), true)});
