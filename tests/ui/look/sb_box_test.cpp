@@ -195,7 +195,7 @@ TEST_F(MessageBoxTest, At140PercentThePicturesGrowWithTheBox) {
   WriteScale("TFSB_BOX=2\r\n");
   ULookAndFeelInit();
   TFSB_BOX* Box = ShownBox(TSBBoxMode::Question, "Soll die <B>Sicherung</B> jetzt laufen?", "Hilfe");
-  SaveBoxPng(Box, PngPath("messagebox_140.png"));
+  HeadlessSavePng(Box->Handle(), PngPath("messagebox_140.png"));
   for (TImage* Image : {Box->Image1, Box->Image2}) {
     EXPECT_EQ(Image->Picture()->Width(), 34);
     EXPECT_EQ(Image->Picture()->Height(), 34);
