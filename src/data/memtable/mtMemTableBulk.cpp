@@ -97,7 +97,9 @@ bool TmtCustomMemTable::BulkStoreString(TField* Field, const String& Text, bool 
     N = std::min(static_cast<TStringField*>(Field)->StoredLength(Text), Room);
     std::memcpy(Value, Text.data(), N);
   }
-  std::memset(Value + N, 0, Room - N);
+  // A null value's bytes are all zero (the row starts cleared, and a value
+  // made null is cleared): only a value stored before needs its rest cleared.
+  if (Data[L->Offset] != 0) std::memset(Value + N, 0, Room - N);
   Data[L->Offset] = IsNull ? 0 : 2;
   SetModified(true);
   return true;
