@@ -1,7 +1,9 @@
 // CheckData: the table check of a run. Each of four copied tables is
 // opened exclusively, its address keys completed when asked, every
 // record's deleted state read and written again, and the table reindexed.
+#include "data/oak/oakerrors.h"
 #include "foundation/USettings.h"
+#include "platform/engine/oak.h"
 #include "platform/rtl/sysutils.h"
 #include "sync/Umsync_run.h"
 
@@ -19,17 +21,26 @@ void CompleteAddressKeys(TFsync& Form, TOakTable& Table) {
   Progress.Finish();
 }
 
-// Reads and rewrites the deleted state of every record, deleted ones
-// included: a deleted record is deleted again, any other recalled.
+// Reads and rewrites the deleted state of every record the table shows,
+// deleted ones included: a deleted record is deleted again, any other
+// recalled. The walk runs on the engine's cursor in the table's order (the
+// records the dataset would step through) without filling record buffers
+// that nothing reads; the dataset is brought back to its first record.
 void RewriteRecordStates(TOakTable& Table) {
-  Table.First();
-  while (!Table.Eof()) {
-    if (Table.IsRecordDeleted(0))
-      Table.DeleteRecord();
-    else
-      Table.RecallRecord();
-    Table.Next();
+  const OAKHANDLE Records = Table.TableHandle(), Order = Table.OrderHandle();
+  RaiseOakError(&Table, OakGotoTop(Order));
+  for (;;) {
+    UNSIGNED16 Eof = 0, Visible = 0, Deleted = 0;
+    RaiseOakError(&Table, OakAtEOF(Records, &Eof));
+    if (Eof) break;
+    RaiseOakError(&Table, OakIsRecordVisible(Records, &Visible));
+    if (Visible) {
+      RaiseOakError(&Table, OakIsRecordDeleted(Records, &Deleted));
+      RaiseOakError(&Table, Deleted ? OakDeleteRecord(Records) : OakRecallRecord(Records));
+    }
+    RaiseOakError(&Table, OakSkip(Order, 1));
   }
+  Table.First();
 }
 
 // The table is open exclusively for its whole check: the reindex needs

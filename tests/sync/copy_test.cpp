@@ -92,6 +92,25 @@ TEST_F(CopyStepTest, CheckDataKeepsKeysWhenNotAskedToFixThem) {
   EXPECT_EQ("", LiveRows(Tree("M_Temp/Server/Data/"), "Adressen", "ADR_46_")[1]);
 }
 
+// The check rewrites every record's state: deleted records stay deleted,
+// the others live, in their order.
+TEST_F(CopyStepTest, CheckDataKeepsDeletedRecordsDeletedAndTheOthersLive) {
+  for (int I = 1; I <= 12; ++I) AddRow(Office, "Adressen", {{"Name", "Kunde " + IntToStr(I)}});
+  OAKHANDLE T = OpenEngineTable(Office + "Adressen");
+  UNSIGNED32 Count = 0;
+  ASSERT_EQ(0u, OakGetRecordCount(T, OAK_IGNOREFILTERS, &Count));
+  for (UNSIGNED32 R = 1; R <= Count; R += 3) {
+    ASSERT_EQ(0u, OakGotoRecord(T, R));
+    ASSERT_EQ(0u, OakDeleteRecord(T));
+  }
+  OakCloseTable(T);
+  const std::vector<String> Before = LiveRows(Office, "Adressen", "Name");
+  Form->ReadCurrentMandant();
+  EXPECT_TRUE(Form->CheckData(ServerCheckFiles, false));
+  EXPECT_EQ(Before, LiveRows(Tree("M_Temp/Server/Data/"), "Adressen", "Name"));
+  EXPECT_EQ(Count - (Count + 2) / 3, Before.size());
+}
+
 TEST_F(CopyStepTest, CheckDataNamesTheBrokenTable) {
   Form->ReadCurrentMandant();
   std::filesystem::remove(Tree("M_Temp/Server/Data/ArtikelSub.OAT"));

@@ -186,9 +186,10 @@ void TmtCustomCSVStreamFormat::LoadRecord(TmtCustomMemTable* Table, bool Bulk) {
       if (Field->FieldKind() != fkData && !AllKinds) continue;
       if (OnFormatLoadField) OnFormatLoadField(this, Field, Text, IsNull);
       // Plain text straight into the row where nothing else would see it.
-      bool Stored = Bulk && mtCSVIsStringType(Field->DataType()) &&
-                    (IsNull || Text.find(FEscapeChar) == String::npos) &&
-                    Table->BulkStoreString(Field, Text, IsNull);
+      const TFieldType Type = Field->DataType();
+      bool Stored = Bulk && ((mtCSVIsStringType(Type) && (IsNull || Text.find(FEscapeChar) == String::npos) &&
+                              Table->BulkStoreString(Field, Text, IsNull)) ||
+                             (Type == ftInteger && !IsNull && Table->BulkStoreInteger(Field, Text)));
       if (!Stored) LoadValueText(Field, Text, IsNull);
       if (Table->OnLoadField) Table->OnLoadField(Table, FieldIndex, Field);
     }

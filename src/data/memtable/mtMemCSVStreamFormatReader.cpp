@@ -2,7 +2,8 @@
 
 namespace {
 
-bool IsLineEnd(int C) { return C == '\0' || C == '\n' || C == '\r'; }
+// One comparison for the usual character, which lies above all three.
+bool IsLineEnd(int C) { return C <= '\r' && (C == '\0' || C == '\n' || C == '\r'); }
 
 }  // namespace
 
@@ -46,10 +47,12 @@ bool TmtCSVLineReader::ReadLine() {
     while (IsLineEnd(PeekChar())) NextChar();  // leading line ends
     for (int C = PeekChar(); C >= 0 && !IsLineEnd(C); C = PeekChar()) {
       // Take the run of ordinary characters straight from the buffer.
-      Integer Run = 0;
-      while (Run < FBufLeft && !IsLineEnd(static_cast<unsigned char>(FBuffer[FBufPos + Run])))
-        ++Run;
-      FLine.append(FBuffer + FBufPos, static_cast<size_t>(Run));
+      const char* Start = FBuffer + FBufPos;
+      const char* End = Start + FBufLeft;
+      const char* P = Start;
+      while (P < End && !IsLineEnd(static_cast<unsigned char>(*P))) ++P;
+      const Integer Run = static_cast<Integer>(P - Start);
+      FLine.append(Start, static_cast<size_t>(Run));
       FBufPos += Run;
       FBufLeft -= Run;
     }

@@ -36,6 +36,7 @@
 
 #include <functional>
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 #include "data/memtable/mtMemTableIndex.h"
@@ -267,6 +268,10 @@ class TmtCustomMemTable : public TDataSet {
   // outside the record, OnValidate or OnChange assigned, controls
   // enabled): the caller then sets the value through the field.
   bool BulkStoreString(TField* Field, const String& Text, bool IsNull);
+  // The same for a plain integer field without its own range and Text
+  // that is a decimal number of at most ten digits, optionally negative,
+  // inside the 32-bit range; anything else returns false.
+  bool BulkStoreInteger(TField* Field, const String& Text);
   // The record that field access reads and writes while set (save and
   // load walk records this way); null: the state decides.
   TmtRecord* OverrideRecord() const { return FOverrideRecord; }
@@ -414,6 +419,10 @@ class TmtCustomMemTable : public TDataSet {
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
+  // The insert buffer's data when Field is a plain field of class Kind that
+  // a bulk load may store into directly (see BulkStoreString), with its
+  // layout in L; null otherwise.
+  Byte* BulkTarget(TField* Field, const std::type_info& Kind, const TmtFieldLayout*& L);
   friend class TmtCommon;
   friend class TmtBlobStream;
   friend class TmtTableSnapshot;

@@ -3,6 +3,7 @@
 #include "data/memtable/mtMemTable.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <typeinfo>
 
@@ -38,14 +39,55 @@ void TmtCustomMemTable::BulkPostRow() {
 
 void TmtCustomMemTable::EndBulkLoad() { Cancel(); }
 
-bool TmtCustomMemTable::BulkStoreString(TField* Field, const String& Text, bool IsNull) {
-  // Only the plain string field: a subclass may store its text otherwise.
-  if (typeid(*Field) != typeid(TStringField) || Field->FieldKind() != fkData || Field->OnValidate ||
-      Field->OnChange || !ControlsDisabled() || State() != dsInsert || FOverrideRecord)
-    return false;
-  const TmtFieldLayout* L = FCommon->FieldLayout(Field->FieldNo());
+namespace {
+
+// Text as a decimal number of the 32-bit range (no blanks, at most ten
+// digits after an optional minus sign).
+bool PlainInteger(const String& Text, std::int32_t& Value) {
+  const std::size_t Sign = !Text.empty() && Text[0] == '-' ? 1 : 0;
+  const std::size_t Digits = Text.size() - Sign;
+  if (Digits == 0 || Digits > 10) return false;
+  std::int64_t N = 0;
+  for (std::size_t I = Sign; I < Text.size(); ++I) {
+    const unsigned D = static_cast<unsigned char>(Text[I]) - '0';
+    if (D > 9) return false;
+    N = N * 10 + D;
+  }
+  if (Sign) N = -N;
+  if (N < INT32_MIN || N > INT32_MAX) return false;
+  Value = static_cast<std::int32_t>(N);
+  return true;
+}
+
+}  // namespace
+
+Byte* TmtCustomMemTable::BulkTarget(TField* Field, const std::type_info& Kind, const TmtFieldLayout*& L) {
+  // Only the plain field of the kind: a subclass may store its value otherwise.
+  if (typeid(*Field) != Kind || Field->FieldKind() != fkData || Field->OnValidate || Field->OnChange ||
+      !ControlsDisabled() || State() != dsInsert || FOverrideRecord)
+    return nullptr;
+  L = FCommon->FieldLayout(Field->FieldNo());
   Byte* Data = FieldAccessData();
-  if (!L || L->Offset < 0 || !Data) return false;
+  return L && L->Offset >= 0 ? Data : nullptr;
+}
+
+bool TmtCustomMemTable::BulkStoreInteger(TField* Field, const String& Text) {
+  const TmtFieldLayout* L = nullptr;
+  Byte* Data = BulkTarget(Field, typeid(TIntegerField), L);
+  const auto* F = static_cast<TIntegerField*>(Field);
+  std::int32_t Value = 0;
+  if (!Data || L->ValueSize < 4 || F->MinValue() != 0 || F->MaxValue() != 0 || !PlainInteger(Text, Value))
+    return false;
+  std::memcpy(Data + L->Offset + 1, &Value, 4);
+  Data[L->Offset] = 2;
+  SetModified(true);
+  return true;
+}
+
+bool TmtCustomMemTable::BulkStoreString(TField* Field, const String& Text, bool IsNull) {
+  const TmtFieldLayout* L = nullptr;
+  Byte* Data = BulkTarget(Field, typeid(TStringField), L);
+  if (!Data) return false;
   // The bytes AsString gives the buffer: up to Size characters, cut at a
   // character boundary, the rest of the value zero; a null value all zero.
   const std::size_t Room = static_cast<std::size_t>(std::min(L->ValueSize, Field->DataSize()));
@@ -55,7 +97,9 @@ bool TmtCustomMemTable::BulkStoreString(TField* Field, const String& Text, bool 
     N = std::min(static_cast<TStringField*>(Field)->StoredLength(Text), Room);
     std::memcpy(Value, Text.data(), N);
   }
-  std::memset(Value + N, 0, Room - N);
+  // A null value's bytes are all zero (the row starts cleared, and a value
+  // made null is cleared): only a value stored before needs its rest cleared.
+  if (Data[L->Offset] != 0) std::memset(Value + N, 0, Room - N);
   Data[L->Offset] = IsNull ? 0 : 2;
   SetModified(true);
   return true;

@@ -32,9 +32,8 @@ void TmtCustomMemTable::PostInsert(TRecordBuffer Buffer, bool Append) {
   Integer RowPos = -1;
   if (!Append && I->Record && FCommon->RecordAt(I->RecordID) == I->Record)
     RowPos = FIndexes->RowOrder()->IndexOfRecord(I->Record);
-  TmtRecord* R = FCommon->AllocRecord();
+  TmtRecord* R = FCommon->AllocStoredRecord(Buffer);
   try {
-    FCommon->CopyRecordData(Buffer, R->Data);
     R->TransactionLevel = FCommon->TransactionLevel();
     FCommon->AddRecord(R);
   } catch (...) {

@@ -116,21 +116,63 @@ void TmtCommon::CopyRecordData(const Byte* Source, Byte* Dest) const {
   }
 }
 
+void* TmtCommon::TakeBlock(std::uint16_t& Pool) const {
+  const size_t Bytes = sizeof(TmtRecord) + static_cast<size_t>(FDataSize);
+  size_t I = 0;
+  while (I < FPools.size() && FPools[I]->BlockBytes() != ((Bytes + 15) & ~size_t(15))) ++I;
+  if (I == FPools.size()) {
+    if (I >= 0xFFFF) {  // a storage re-laid out that often keeps further records on the heap
+      Pool = 0;
+      return std::malloc(Bytes);
+    }
+    FPools.push_back(std::make_unique<TmtRecordPool>(Bytes));
+  }
+  Pool = static_cast<std::uint16_t>(I + 1);
+  return FPools[I]->Take();
+}
+
+TmtRecord* TmtCommon::AllocStoredRecord(const Byte* Source) const {
+  TmtCommonLock L(*this);
+  std::uint16_t Pool = 0;
+  auto* Block = static_cast<Byte*>(TakeBlock(Pool));
+  if (!Block) throw EOutOfMemory("Zu wenig Arbeitsspeicher");
+  auto* R = new (Block) TmtRecord{};
+  R->RecordID = -1;
+  R->UniqueRecordID = -1;
+  R->Pool = Pool;
+  R->Data = Block + sizeof(TmtRecord);
+  // Out-of-record slots empty, so that the copy frees nothing of the block.
+  std::memset(R->Data + FOutOfRecordStart, 0, static_cast<size_t>(FDataSize - FOutOfRecordStart));
+  try {
+    CopyRecordData(Source, R->Data);
+  } catch (...) {
+    FreeRecord(R);
+    throw;
+  }
+  return R;
+}
+
 TmtRecord* TmtCommon::CopyRecord(const TmtRecord* Record) const {
-  TmtRecord* R = AllocRecord();
+  TmtRecord* R = AllocStoredRecord(Record->Data);
   Byte* Data = R->Data;
+  const std::uint16_t Pool = R->Pool;
   *R = *Record;
   R->Data = Data;
-  CopyRecordData(Record->Data, R->Data);
+  R->Pool = Pool;
   return R;
 }
 
 void TmtCommon::FreeRecord(TmtRecord* Record, bool Versions) const {
+  TmtCommonLock L(*this);
   while (Record) {
     TmtRecord* Prev = Versions ? Record->PrevRecordVersion : nullptr;
     FreeOutOfRecord(Record->Data);
+    const std::uint16_t Pool = Record->Pool;
     Record->~TmtRecord();
-    std::free(Record);
+    if (Pool > 0 && Pool <= FPools.size())
+      FPools[Pool - 1u]->Give(Record);
+    else
+      std::free(Record);
     Record = Prev;
   }
 }

@@ -23,10 +23,12 @@
 // operations as one unit hold it themselves across them.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "data/memtable/mtMemTableRecordPool.h"
 #include "data/memtable/mtMemTableTypes.h"
 #include "platform/db/defs.h"
 #include "platform/rtl/syncobjs.h"
@@ -135,6 +137,7 @@ struct TmtRecord {
   Integer UniqueRecordID;      // never reused; the bookmark's identity
   Byte Flag;                   // mtrfChanged
   Byte Status;                 // TmtRecordStatus
+  std::uint16_t Pool;          // 1 + the storage's pool of the block, 0 when on the heap
   Integer TransactionLevel;    // level at which it was last changed
   TmtRecord* PrevRecordVersion;  // older version (versioning), or null
   Byte* Data;                  // the record data (follows the header)
@@ -176,8 +179,8 @@ class TmtCommon : public TObject {
   ~TmtCommon() override;
 
   // ---- Lock (re-entrant) ----------------------------------------------
-  void Lock() { FLock.Enter(); }
-  void Unlock() { FLock.Leave(); }
+  void Lock() const { FLock.Enter(); }
+  void Unlock() const { FLock.Leave(); }
 
   // ---- Attached tables ------------------------------------------------
   TmtCustomMemTable* Owner() const { return FOwner; }
@@ -219,6 +222,10 @@ class TmtCommon : public TObject {
   // ---- Records --------------------------------------------------------
   // A new record of the current layout: every field null, ids unset.
   TmtRecord* AllocRecord() const;
+  // A new record for the storage holding a copy of Source's data (the
+  // current layout; out-of-record values duplicated), ids unset. Its block
+  // comes from the storage's pool of blocks of this size.
+  TmtRecord* AllocStoredRecord(const Byte* Source) const;
   // Copies Source's data into Dest (same layout), duplicating
   // out-of-record values (Dest's old ones are freed).
   void CopyRecordData(const Byte* Source, Byte* Dest) const;
@@ -320,7 +327,11 @@ class TmtCommon : public TObject {
   void ForEachOpenIndex(bool SortedOnly, Fn Action);
   void RecomputeLocale();
   void FreeAllRecords();
-  TCriticalSection FLock;
+  // An uninitialised block for a stored record of the current layout and
+  // the number of its pool (TmtRecord::Pool).
+  void* TakeBlock(std::uint16_t& Pool) const;
+  mutable TCriticalSection FLock;
+  mutable std::vector<std::unique_ptr<TmtRecordPool>> FPools;
   TmtCustomMemTable* FOwner;
   TmtList FRecords;
   TmtList FFreeSlots;
@@ -345,11 +356,11 @@ class TmtCommon : public TObject {
 // Holds a storage's lock for its lifetime.
 class TmtCommonLock {
  public:
-  explicit TmtCommonLock(TmtCommon& C) : FCommon(C) { FCommon.Lock(); }
+  explicit TmtCommonLock(const TmtCommon& C) : FCommon(C) { FCommon.Lock(); }
   ~TmtCommonLock() { FCommon.Unlock(); }
   TmtCommonLock(const TmtCommonLock&) = delete;
   TmtCommonLock& operator=(const TmtCommonLock&) = delete;
 
  private:
-  TmtCommon& FCommon;
+  const TmtCommon& FCommon;
 };

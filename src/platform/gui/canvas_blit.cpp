@@ -1,5 +1,8 @@
 // TCanvas: block transfers with raster operations, transparent and alpha
 // blits, pattern fills, and drawing graphics.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "platform/gui/graphics_bitmap.h"
@@ -52,6 +55,32 @@ static void ForEachBlitPixel(TCanvas& Canvas, const TRect& Dest, const TPixelSur
   }
 }
 
+bool TCanvas::CopyRows(const TRect& Dest, const TPixelSurface& Source, const TRect& SourceRect) {
+  // Only the plain case: four-byte pixels on both sides, one source pixel
+  // for each device pixel. Each pixel is what the walk below would set.
+  const TRect d = LogicalToSurface(Dest);
+  if (FSurface.BytesPerPixel != 4 || Source.BytesPerPixel != 4 || d.Width() != SourceRect.Width() ||
+      d.Height() != SourceRect.Height())
+    return false;
+  if (d.IsEmpty()) return true;
+  const Integer Dx = SourceRect.Left - d.Left, Dy = SourceRect.Top - d.Top;
+  for (Integer y = d.Top; y < d.Bottom; ++y) {
+    const Integer sy = y + Dy;
+    if (sy < 0 || sy >= Source.Height) continue;
+    ForEachVisibleSpan(y, d.Left, d.Right, [&](Integer yy, Integer a, Integer e) {
+      a = std::max(a, -Dx);
+      e = std::min(e, Source.Width - Dx);
+      for (Integer x = a; x < e; ++x) {
+        std::uint32_t P;
+        std::memcpy(&P, Source.Pixel(x + Dx, sy), 4);
+        P |= 0xFF000000u;  // the alpha byte of a written pixel
+        std::memcpy(FSurface.Pixel(x, yy), &P, 4);
+      }
+    });
+  }
+  return true;
+}
+
 void TCanvas::StretchBltSurface(const TRect& Dest, const TPixelSurface& Source,
                                 const TRect& SourceRect, Cardinal Rop) {
   bool usesSource = RopUsesSource(Rop), usesPattern = RopUsesPattern(Rop);
@@ -61,6 +90,10 @@ void TCanvas::StretchBltSurface(const TRect& Dest, const TPixelSurface& Source,
   std::optional<TSurfaceCopy> copy;
   if (usesSource && Source.Bits == FSurface.Bits) copy.emplace(Source);
   const TPixelSurface& src = copy ? copy->Surface : Source;
+  if (Rop == SRCCOPY && CopyRows(Dest, src, SourceRect)) {
+    Changed();
+    return;
+  }
   ForEachBlitPixel(*this, Dest, usesSource ? src : TPixelSurface{}, SourceRect,
                    [&](Integer x, Integer y, const Byte* s) {
                      TColorRef p = 0;

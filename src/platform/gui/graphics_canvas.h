@@ -264,6 +264,10 @@ class TCanvas : public TPersistent {
   // coordinates.
   template <class F>
   void ForEachVisibleSpan(Integer Y, Integer X0, Integer X1, F&& Fn);
+  // StretchBltSurface with SRCCOPY where every device pixel has its own
+  // source pixel and both sides have four-byte pixels: copies the rows and
+  // returns true; false, having done nothing, otherwise.
+  bool CopyRows(const TRect& Dest, const TPixelSurface& Source, const TRect& SourceRect);
   // Writes Color into the span through ROP2 Rop2.
   void PaintSpanRop2(Integer Y, Integer X0, Integer X1, TColorRef Color, Integer Rop2);
   // Fills a span with the brush pattern through ROP2 Rop2.
