@@ -1,5 +1,6 @@
 #include "data/memtable/mtMemTableRecordPool.h"
 
+#include <sanitizer/asan_interface.h>
 #include <sys/mman.h>
 
 #include <algorithm>
@@ -47,6 +48,7 @@ void* TakeSpare(std::size_t Bytes) {
 }
 
 void GiveLarge(void* Chunk, std::size_t Bytes) {
+  ASAN_UNPOISON_MEMORY_REGION(Chunk, Bytes);
   {
     TSpareChunks& S = Spares();
     std::lock_guard<std::mutex> Guard(S.Lock);
@@ -89,6 +91,9 @@ bool TmtRecordPool::Grow() {
     Chunk = std::malloc(Bytes);
     if (!Chunk) return false;
   }
+  // Under AddressSanitizer a block counts as freed memory until it is
+  // handed out: a record read or written after it was freed is reported.
+  ASAN_POISON_MEMORY_REGION(Chunk, Bytes);
   FChunks.emplace_back(Chunk, Bytes);
   FNext = static_cast<char*>(Chunk);
   FEnd = FNext + Bytes;
@@ -99,24 +104,28 @@ bool TmtRecordPool::Grow() {
 void* TmtRecordPool::Take() {
   void* Block = FFree;
   if (Block) {
+    ASAN_UNPOISON_MEMORY_REGION(Block, sizeof(void*));
     std::memcpy(&FFree, Block, sizeof(void*));
   } else {
     if (static_cast<std::size_t>(FEnd - FNext) < FBlockBytes && !Grow()) return nullptr;
     Block = FNext;
     FNext += FBlockBytes;
   }
+  ASAN_UNPOISON_MEMORY_REGION(Block, FBlockBytes);
   ++FLive;
   return Block;
 }
 
 void TmtRecordPool::Give(void* Block) {
   std::memcpy(Block, &FFree, sizeof(void*));
+  ASAN_POISON_MEMORY_REGION(Block, FBlockBytes);
   FFree = Block;
   if (--FLive == 0) Release();
 }
 
 void TmtRecordPool::Release() {
   for (const auto& [Chunk, Bytes] : FChunks) {
+    ASAN_UNPOISON_MEMORY_REGION(Chunk, Bytes);
     if (Bytes >= HugePage)
       GiveLarge(Chunk, Bytes);
     else
