@@ -20,9 +20,14 @@ TEST_F(ShellTreeStressTest, ABusyFolderSurvivesKeysAndWheelWhileItsChildrenComeA
   std::string Busy = MakeDir("busy");
   // Enough children that sorting them partitions rather than inserts.
   for (int K = 0; K < 40; ++K) MakeDir("busy/d" + std::to_string(K) + "/sub");
+  // The churn runs beside the tree but at most Budget changes ahead of
+  // the rounds: unbounded, a slow build (ThreadSanitizer) would spend its
+  // time on a backlog of notifications that never drains.
   std::atomic<bool> Stop{false};
+  std::atomic<unsigned> Budget{0};
   std::thread Churn([&] {
     for (unsigned N = 0; !Stop; ++N) {
+      while (N >= Budget && !Stop) std::this_thread::yield();
       std::string P = Busy + "/c" + std::to_string(N % 61);
       std::error_code E;
       switch (N / 61 % 3) {  // a name is a folder, then a file, then gone
@@ -46,6 +51,7 @@ TEST_F(ShellTreeStressTest, ABusyFolderSurvivesKeysAndWheelWhileItsChildrenComeA
   TPoint Mid = T->ClientToScreen(Point(100, 100));
   for (int R = 0; R < Rounds; ++R) {
     static const Word kKeys[] = {VK_RIGHT, VK_DOWN, VK_DOWN, VK_RIGHT, VK_UP, VK_LEFT, VK_NEXT, VK_PRIOR};
+    Budget += 61;  // every name once a round
     HeadlessKey(kKeys[R % 8]);
     Headless().Queue([Mid, R] { TDesktopInput::MouseWheel(R % 2 ? WHEEL_DELTA : -WHEEL_DELTA, Mid); });
     if (R % 16 == 0) T->SetSelection(Busy);
