@@ -4,6 +4,7 @@
 
 #include "foundation/FileUtils.h"
 #include "foundation/USettings.h"
+#include "platform/os/files.h"
 #include "platform/rtl/sysutils.h"
 #include "ui/look/ULookAndFeel.h"
 #include "ui/look/sb.h"
@@ -127,12 +128,16 @@ void TFsync::InstallerDir(const String& Sub, bool Delete, String& Path) {
   if (PrivateTempRoot.empty()) {
     if (Delete) return;
     PrivateTempRoot = CreatePrivateTempDir(PrivateTempPrefix);
+    // Its copies are made again by the next run when this one fails: the
+    // engine need not force them to the disk.
+    os::AddScratchFolder(PrivateTempRoot);
   }
   Path = IncludeTrailingBackslash(PrivateTempRoot + InstallerFolderName + Sub);
   if (!Delete) {
     ForceDirectoryTree(Path);
   } else if (Sub.empty()) {
     ReleasePrivateTempDir(PrivateTempRoot);
+    os::RemoveScratchFolder(PrivateTempRoot);
     DeleteDirectoryTree(PrivateTempRoot, true);
     PrivateTempRoot.clear();
   } else {

@@ -90,7 +90,9 @@ TStepBytes::~TStepBytes() {
 
 TCopyProgress TStepBytes::Progress() {
   return [this](Int64 Done, Int64 Total) {
-    if (Total <= 0 || FEnd <= 0) return;
+    // A copy done in one go has nothing finer to show than the bar's
+    // step for the file, which it shows already.
+    if (Total <= 0 || FEnd <= 0 || (Done == Total && FForm.pgmain->Max() == FMax)) return;
     constexpr Integer Fine = 100;
     FForm.pgmain->SetMax(FMax * Fine);
     FForm.pgmain->SetPosition(Integer((FEnd - 1) * Fine + Done * Fine / Total));
@@ -99,7 +101,8 @@ TCopyProgress TStepBytes::Progress() {
 
 void CopyWithProgress(TFsync& Form, const String& Verb, const String& Name, const String& Source,
                       const String& Dest) {
-  ShowCopyText(Form, Verb + " " + Name + "..");
+  // The file's name and the advanced bar show in one paint.
+  Form.Label3copy->SetCaption(Verb + " " + Name + "..");
   AdvanceProgress(Form);
   TStepBytes Bytes(Form);
   CopyFileByStreams(Source, Dest, Bytes.Progress());

@@ -131,7 +131,7 @@ class TBlockPacker {
  public:
   explicit TBlockPacker(int Level) : FLevel(Level) {
     const unsigned Cores = std::max(1u, std::thread::hardware_concurrency());
-    const unsigned Helpers = std::min(3u, Cores - 1);
+    const unsigned Helpers = std::min(7u, Cores - 1);
     FDeflaters.resize(Helpers + 1);
     for (auto& D : FDeflaters) D = std::make_unique<TBlockDeflater>();
     for (unsigned I = 1; I <= Helpers; ++I) FThreads.emplace_back([this, I] { Serve(I); });

@@ -70,11 +70,13 @@ bool TCanvas::CopyRows(const TRect& Dest, const TPixelSurface& Source, const TRe
     ForEachVisibleSpan(y, d.Left, d.Right, [&](Integer yy, Integer a, Integer e) {
       a = std::max(a, -Dx);
       e = std::min(e, Source.Width - Dx);
-      for (Integer x = a; x < e; ++x) {
+      const Byte* From = Source.Pixel(a + Dx, sy);
+      Byte* To = FSurface.Pixel(a, yy);
+      for (Integer x = a; x < e; ++x, From += 4, To += 4) {
         std::uint32_t P;
-        std::memcpy(&P, Source.Pixel(x + Dx, sy), 4);
+        std::memcpy(&P, From, 4);
         P |= 0xFF000000u;  // the alpha byte of a written pixel
-        std::memcpy(FSurface.Pixel(x, yy), &P, 4);
+        std::memcpy(To, &P, 4);
       }
     });
   }

@@ -3,6 +3,7 @@
 #include "platform/gui/graphics_bitmap.h"
 #include "platform/gui/graphics_canvas.h"
 
+#include <cstring>
 #include <utility>
 
 RTL_IMPLEMENT_CLASS(TCanvas, TPersistent, nullptr)
@@ -228,6 +229,19 @@ bool TCanvas::RestoreDC(Integer Index) {
 
 void TCanvas::PaintSpanRop2(Integer Y, Integer X0, Integer X1, TColorRef Color, Integer Rop2) {
   Color &= 0xFFFFFF;
+  if (Rop2 == 13 && FSurface.BytesPerPixel == 4) {
+    // A plain fill of four-byte pixels: the whole span takes one value, the
+    // pixel Set would write, stored a row at a time.
+    Byte Packed[4];
+    TPixelSurface{Packed, 1, 1, 4, 4}.Set(0, 0, Color);
+    std::uint32_t Value;
+    std::memcpy(&Value, Packed, 4);
+    ForEachVisibleSpan(Y, X0, X1, [&](Integer y, Integer a, Integer e) {
+      Byte* p = FSurface.Pixel(a, y);
+      for (Integer x = a; x < e; ++x, p += 4) std::memcpy(p, &Value, 4);
+    });
+    return;
+  }
   ForEachVisibleSpan(Y, X0, X1, [&](Integer y, Integer a, Integer e) {
     for (Integer x = a; x < e; ++x)
       FSurface.Set(x, y, Rop2 == 13 ? Color : ApplyRop2(Rop2, Color, FSurface.Get(x, y)));

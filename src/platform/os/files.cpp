@@ -9,8 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <mutex>
+#include <vector>
 
 namespace os {
 namespace {
@@ -268,9 +271,50 @@ Status File::Reserve(std::uint64_t Size) const {
   return Status::FromErrno(err, FPath);
 }
 
+namespace {
+
+std::mutex& ScratchGuard() {
+  static std::mutex M;
+  return M;
+}
+
+std::vector<String>& ScratchFolders() {
+  static std::vector<String> Folders;
+  return Folders;
+}
+
+String ScratchPrefix(const String& Folder) {
+  String P = ResolvePath(Folder);
+  if (P.empty() || P.back() != '/') P += '/';
+  return P;
+}
+
+}  // namespace
+
+void AddScratchFolder(const String& Folder) {
+  String P = ScratchPrefix(Folder);
+  std::lock_guard<std::mutex> Hold(ScratchGuard());
+  ScratchFolders().push_back(std::move(P));
+}
+
+void RemoveScratchFolder(const String& Folder) {
+  const String P = ScratchPrefix(Folder);
+  std::lock_guard<std::mutex> Hold(ScratchGuard());
+  auto& V = ScratchFolders();
+  if (auto It = std::find(V.begin(), V.end(), P); It != V.end()) V.erase(It);
+}
+
+bool InScratchFolder(const String& Path) {
+  std::lock_guard<std::mutex> Hold(ScratchGuard());
+  for (const String& P : ScratchFolders())
+    if (Path.size() > P.size() && Path.compare(0, P.size(), P) == 0) return true;
+  return false;
+}
+
 Status File::Flush() const {
   if (Status s = Usable(0); !s.ok()) return s;
   FaultInjection::BeforeChange();
+  if (InScratchFolder(FPath)) return Status::OK();
   if (::fsync(FFd) != 0) return Status::FromErrno(errno, FPath);
   return Status::OK();
 }
@@ -283,8 +327,12 @@ Status File::Rename(const String& NewPath) {
   struct stat Replaced;
   if (::stat(NewPath.c_str(), &Replaced) == 0 && ::fchmod(FFd, Replaced.st_mode & 07777) != 0)
     return Status::FromErrno(errno, FPath);
+  const bool ToScratch = InScratchFolder(NewPath);
+  // Data written in a scratch folder has not been forced to the disk yet.
+  if (!ToScratch && InScratchFolder(FPath) && ::fsync(FFd) != 0) return Status::FromErrno(errno, FPath);
   if (::rename(FPath.c_str(), NewPath.c_str()) != 0) return Status::FromErrno(errno, NewPath);
   FPath = NewPath;
+  if (ToScratch) return Status::OK();
   const String Folder = detail::ParentOf(NewPath);
   int Fd = ::open(Folder.empty() ? "." : Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (Fd < 0) return Status::FromErrno(errno, Folder);

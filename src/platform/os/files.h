@@ -91,6 +91,16 @@ String FoldFileName(const String& Name);
 // and ".." alone. Part of ResolvePath; exposed for name comparisons.
 String StripTrailingDots(const String& Path);
 
+// Scratch folders: what lies below one is a copy a run makes and removes
+// again, so a crash loses the run but no data. Flush and the folder sync of
+// Rename skip the disk there (a rename out of a scratch folder still forces
+// the file's data first). Folder is resolved and compared as a path prefix;
+// adding one twice needs two removals. Any thread may call these.
+void AddScratchFolder(const String& Folder);
+void RemoveScratchFolder(const String& Folder);
+// True when Path (resolved) lies below a scratch folder.
+bool InScratchFolder(const String& Path);
+
 enum class Access : unsigned { Read = 1, Write = 2, ReadWrite = 3 };
 enum class Share { DenyNone, DenyRead, DenyWrite, Exclusive };
 enum class Disposition {
@@ -157,7 +167,8 @@ class File {
   // then. Armed write faults apply as to Write.
   Status CopyFrom(const File& Source, std::uint64_t SourceOffset, std::uint64_t Offset,
                   std::size_t Count, std::size_t* Copied) const;
-  // Forces written data to the disk (fsync).
+  // Forces written data to the disk (fsync); in a scratch folder only
+  // checks the handle.
   Status Flush() const;
   // Gives the open file the name NewPath (in the same file system),
   // replacing a file of that name, whose permission bits it takes over,

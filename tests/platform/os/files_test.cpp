@@ -275,4 +275,33 @@ TEST_F(FilesTest, LocksInTheShareModeAreaAreRefused) {
   EXPECT_EQ(a.Lock(os::kShareLockBase, 1, LockKind::Exclusive).code(), ERROR_INVALID_PARAMETER);
 }
 
+// A scratch folder covers what lies below it, not a sibling sharing its
+// name's start; a file renamed out of it lands whole; registering twice
+// takes two removals.
+TEST_F(FilesTest, ScratchFolderCoversItsTreeOnly) {
+  const std::string Scratch = dir / "scratch", Kept = dir / "kept";
+  std::filesystem::create_directories(Scratch + "/sub");
+  std::filesystem::create_directories(Scratch + "er");
+  std::filesystem::create_directories(Kept);
+  os::AddScratchFolder(Scratch);
+  os::AddScratchFolder(Scratch + "/");
+  EXPECT_TRUE(os::InScratchFolder(os::ResolvePath(Scratch + "/sub/t.oat")));
+  EXPECT_FALSE(os::InScratchFolder(os::ResolvePath(Scratch + "er/t.oat")));
+  EXPECT_FALSE(os::InScratchFolder(os::ResolvePath(Scratch)));
+
+  File F;
+  ASSERT_EQ(F.Open(Scratch + "/sub/t.oat", Access::ReadWrite, Share::DenyNone, Disposition::CreateNew).code(), 0u);
+  ASSERT_TRUE(F.Write(0, "abc", 3).ok());
+  EXPECT_TRUE(F.Flush().ok());
+  ASSERT_TRUE(F.Rename(Kept + "/t.oat").ok());
+  EXPECT_FALSE(os::InScratchFolder(F.Path()));
+  F.Close();
+  EXPECT_EQ(std::filesystem::file_size(Kept + "/t.oat"), 3u);
+
+  os::RemoveScratchFolder(Scratch);
+  EXPECT_TRUE(os::InScratchFolder(os::ResolvePath(Scratch + "/sub/t.oat")));
+  os::RemoveScratchFolder(Scratch);
+  EXPECT_FALSE(os::InScratchFolder(os::ResolvePath(Scratch + "/sub/t.oat")));
+}
+
 }  // namespace
