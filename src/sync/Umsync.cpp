@@ -2,6 +2,9 @@
 // FormShow, the message helpers, the temporary tree and the step marker.
 #include "sync/Umsync.h"
 
+#include <chrono>
+#include <utility>
+
 #include "foundation/FileUtils.h"
 #include "foundation/USettings.h"
 #include "platform/os/files.h"
@@ -150,10 +153,50 @@ void TFsync::EnableWizardButtons(bool Enabled) {
   FlatButton_cancel->SetEnabled(Enabled);
 }
 
+namespace {
+
+// The pump's throttle: how many throttles live, whether the next call is to
+// paint whatever the time, and when the throttled pump last painted.
+struct TPaintThrottleState {
+  int Depth = 0;
+  bool Forced = false;
+  std::chrono::steady_clock::time_point Last;
+};
+
+TPaintThrottleState& PaintThrottle() {
+  static TPaintThrottleState State;
+  return State;
+}
+
+// True when the pump is to paint now.
+bool PaintIsDue() {
+  TPaintThrottleState& T = PaintThrottle();
+  const bool Forced = std::exchange(T.Forced, false);
+  if (T.Depth == 0) return true;
+  const auto Now = std::chrono::steady_clock::now();
+  if (!Forced && Now - T.Last < std::chrono::milliseconds(TRunPaintThrottle::RunPaintIntervalMs)) return false;
+  T.Last = Now;
+  return true;
+}
+
+}  // namespace
+
+TRunPaintThrottle::TRunPaintThrottle() { ++PaintThrottle().Depth; }
+
+TRunPaintThrottle::~TRunPaintThrottle() {
+  if (--PaintThrottle().Depth == 0) PaintThrottle().Forced = false;
+}
+
+void PaintNow() {
+  PaintThrottle().Forced = true;
+  DispatchPaintMessages();
+}
+
 void PaintPendingWindows() {
   // Bounded: a window that keeps invalidating itself must not hold the run.
   MSG M;
-  for (int I = 0; I < 1000 && PeekMessage(M, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++I) DispatchMessage(M);
+  if (PaintIsDue())
+    for (int I = 0; I < 1000 && PeekMessage(M, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++I) DispatchMessage(M);
   // A close request of the desktop is answered at once (the form says that
   // the run goes on); other input waits for the end of the run.
   for (int I = 0; I < 100 && PeekMessage(M, nullptr, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE); ++I)
@@ -174,5 +217,5 @@ void TFsync::MarkStep(Integer Step) {
   }
   BringToFront();
   // The run goes on at once: the new step shows now, not when it is over.
-  DispatchPaintMessages();
+  PaintNow();
 }

@@ -430,6 +430,25 @@ constexpr TColor InactiveStepColor = TColor(0x606060);
 // block installs it. GUI thread.
 void PaintPendingWindows();
 
+// While one lives, PaintPendingWindows paints at most every
+// RunPaintIntervalMs milliseconds: a run asks after every file, table and
+// packed block, far more often than a screen can show a change. What waits
+// is painted by the first call after the interval, or at once by PaintNow;
+// the close requests are answered at every call. A run holds one for its
+// duration. GUI thread.
+class TRunPaintThrottle {
+ public:
+  static constexpr int RunPaintIntervalMs = 20;
+  TRunPaintThrottle();
+  ~TRunPaintThrottle();
+  TRunPaintThrottle(const TRunPaintThrottle&) = delete;
+  TRunPaintThrottle& operator=(const TRunPaintThrottle&) = delete;
+};
+// Runs the paint pump (DispatchPaintMessages) so that it paints what is
+// pending now, throttle or not: for a new step or a new text that announces
+// work. GUI thread.
+void PaintNow();
+
 // Registers every class the main form's description names (idempotent);
 // TFsync's constructor calls it.
 void RegisterFsyncClasses();

@@ -58,7 +58,8 @@ void AdvanceProgress(TFsync& Form) {
 void ShowCopyText(TFsync& Form, const String& Text) {
   Form.Label3copy->SetCaption(Text);
   Form.Label3copy->Update();
-  DispatchPaintMessages();
+  // The text announces work that may take a while: it shows now.
+  PaintNow();
 }
 
 TCountProgress::TCountProgress(TFsync& Form, const String& What, Integer Count)

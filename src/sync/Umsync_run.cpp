@@ -263,11 +263,14 @@ void ArriveOnRunPage(TFsync& F, bool FinalState) {
   DispatchPaintMessages();
   StartWait();
   F.RunActive = true;
-  // A run reads the office only while it holds the lock (a failed run may
-  // have left it released).
-  if ((F.RunMode == 1 || F.RunMode == 2) && !RetakeLock(F)) BackToListAfterFailure(F);
-  else if (F.RunMode == 1) RunInstallation(F);
-  else if (F.RunMode == 2) RunSynchronisation(F);
+  {
+    TRunPaintThrottle Throttle;
+    // A run reads the office only while it holds the lock (a failed run may
+    // have left it released).
+    if ((F.RunMode == 1 || F.RunMode == 2) && !RetakeLock(F)) BackToListAfterFailure(F);
+    else if (F.RunMode == 1) RunInstallation(F);
+    else if (F.RunMode == 2) RunSynchronisation(F);
+  }
   F.RunActive = false;
   F.EnableWizardButtons(true);
   if (CurrentPage(F) == "0") {

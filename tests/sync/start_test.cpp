@@ -3,7 +3,10 @@
 // message posted when the main form shows.
 #include "sync_fixture.h"
 
+#include <chrono>
+
 #include "foundation/BusyCursor.h"
+#include "foundation/FileUtils.h"
 
 namespace {
 
@@ -230,9 +233,28 @@ TEST_F(StartTest, ThePaintPumpPaintsAndLeavesOtherMessagesQueued) {
   Panel->Invalidate();
   PostMessage(Window.Handle(), WM_USER + 7, 0, 0);
   PaintPendingWindows();
-  Panel->WindowProc = Old;
   EXPECT_GE(Paints, 1);
   MSG M;
   EXPECT_FALSE(PeekMessage(M, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
   EXPECT_TRUE(PeekMessage(M, Window.Handle(), WM_USER + 7, WM_USER + 7, PM_REMOVE));
+
+  // During a run, a call right after a paint leaves the new change for
+  // later; PaintNow paints it.
+  auto Previous = SetPaintMessagePump(PaintPendingWindows);
+  {
+    TRunPaintThrottle Throttle;
+    PaintNow();
+    Panel->Invalidate();
+    const int Before = Paints;
+    const auto Start = std::chrono::steady_clock::now();
+    PaintPendingWindows();
+    if (std::chrono::steady_clock::now() - Start < std::chrono::milliseconds(TRunPaintThrottle::RunPaintIntervalMs)) {
+      EXPECT_EQ(Before, Paints);
+    }
+    PaintNow();
+    EXPECT_GT(Paints, Before);
+    EXPECT_FALSE(PeekMessage(M, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+  }
+  SetPaintMessagePump(Previous);
+  Panel->WindowProc = Old;
 }
