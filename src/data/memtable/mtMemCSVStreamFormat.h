@@ -199,6 +199,9 @@ class TmtCustomCSVStreamFormat : public TmtCustomStreamFormat {
   TmtCSVFormatSettings FSavedSettings{};
   // The line being built and written, kept to reuse their memory.
   String FRecordLine, FLineOut;
+  // A value read with its doubled quotes undone, and a value handed to
+  // OnFormatLoadField, kept to reuse their memory.
+  String FValueScratch, FValueText;
 };
 
 // The published CSV format (mtCSVStreamFormat1 on the main form).

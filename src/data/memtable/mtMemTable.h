@@ -36,6 +36,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <typeinfo>
 #include <vector>
 
@@ -267,11 +268,11 @@ class TmtCustomMemTable : public TDataSet {
   // that would skip something AsString does (another field type, a value
   // outside the record, OnValidate or OnChange assigned, controls
   // enabled): the caller then sets the value through the field.
-  bool BulkStoreString(TField* Field, const String& Text, bool IsNull);
+  bool BulkStoreString(TField* Field, std::string_view Text, bool IsNull);
   // The same for a plain integer field without its own range and Text
   // that is a decimal number of at most ten digits, optionally negative,
   // inside the 32-bit range; anything else returns false.
-  bool BulkStoreInteger(TField* Field, const String& Text);
+  bool BulkStoreInteger(TField* Field, std::string_view Text);
   // The record that field access reads and writes while set (save and
   // load walk records this way); null: the state decides.
   TmtRecord* OverrideRecord() const { return FOverrideRecord; }

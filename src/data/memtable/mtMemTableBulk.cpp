@@ -43,7 +43,7 @@ namespace {
 
 // Text as a decimal number of the 32-bit range (no blanks, at most ten
 // digits after an optional minus sign).
-bool PlainInteger(const String& Text, std::int32_t& Value) {
+bool PlainInteger(std::string_view Text, std::int32_t& Value) {
   const std::size_t Sign = !Text.empty() && Text[0] == '-' ? 1 : 0;
   const std::size_t Digits = Text.size() - Sign;
   if (Digits == 0 || Digits > 10) return false;
@@ -71,7 +71,7 @@ Byte* TmtCustomMemTable::BulkTarget(TField* Field, const std::type_info& Kind, c
   return L && L->Offset >= 0 ? Data : nullptr;
 }
 
-bool TmtCustomMemTable::BulkStoreInteger(TField* Field, const String& Text) {
+bool TmtCustomMemTable::BulkStoreInteger(TField* Field, std::string_view Text) {
   const TmtFieldLayout* L = nullptr;
   Byte* Data = BulkTarget(Field, typeid(TIntegerField), L);
   const auto* F = static_cast<TIntegerField*>(Field);
@@ -84,7 +84,7 @@ bool TmtCustomMemTable::BulkStoreInteger(TField* Field, const String& Text) {
   return true;
 }
 
-bool TmtCustomMemTable::BulkStoreString(TField* Field, const String& Text, bool IsNull) {
+bool TmtCustomMemTable::BulkStoreString(TField* Field, std::string_view Text, bool IsNull) {
   const TmtFieldLayout* L = nullptr;
   Byte* Data = BulkTarget(Field, typeid(TStringField), L);
   if (!Data) return false;

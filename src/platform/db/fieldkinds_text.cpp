@@ -98,7 +98,7 @@ String TStringField::GetAsString() const {
   return GetValue(V) ? V : String();
 }
 
-std::size_t TStringField::StoredLength(const String& V) const {
+std::size_t TStringField::StoredLength(std::string_view V) const {
   return std::min(Utf8ByteOffset(V, Size()), static_cast<std::size_t>(DataSize()) - 1);
 }
 
