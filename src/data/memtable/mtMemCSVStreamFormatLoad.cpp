@@ -229,7 +229,7 @@ void TmtCustomCSVStreamFormat::ReadRecords(TmtCustomMemTable* Table) {
   Table->SetLoadedRecordCount(0);
   // Rows go straight into the storage where that leaves the same table.
   const bool Bulk = Table->CanBulkLoad();
-  if (Bulk) Table->BeginBulkLoad();
+  if (Bulk) Table->BeginBulkLoad(!OnFormatLoadField && !OnGetLine);
   try {
     for (;;) {
       if (Table->LoadLimit() > 0 && Table->LoadedRecordCount() >= Table->LoadLimit()) {

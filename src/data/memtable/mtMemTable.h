@@ -253,14 +253,21 @@ class TmtCustomMemTable : public TDataSet {
   // event, only data fields without default expressions, no active master
   // link, no other open table on the storage.
   bool CanBulkLoad() const;
-  // Enters the one insert state of the load.
-  void BeginBulkLoad();
+  // Enters the one insert state of the load. CallerQuiet: the caller fires
+  // no event of its own while the rows are stored. When besides no event of
+  // the table (progress, load record or field, a field's OnValidate or
+  // OnChange) could look at it in between, and no sorted index is kept up
+  // to date during the load, the stored rows join the indexes all at once
+  // at EndBulkLoad instead of one by one: the same indexes, in the same
+  // order, without the upkeep per row.
+  void BeginBulkLoad(bool CallerQuiet = false);
   // Empties the insert buffer for the next row (every field null).
   void BulkNewRow();
   // Stores the buffer's row as Post stores an appended record. Raises
   // what Post raises for the row.
   void BulkPostRow();
-  // Leaves the insert state; the stored rows stay.
+  // Puts rows stored since BeginBulkLoad into the indexes where that was
+  // left for the end, and leaves the insert state; the stored rows stay.
   void EndBulkLoad();
   // Stores Text (already unescaped) as the value of the string field
   // Field in the row being loaded, straight into the insert buffer, as
@@ -424,6 +431,12 @@ class TmtCustomMemTable : public TDataSet {
   // a bulk load may store into directly (see BulkStoreString), with its
   // layout in L; null otherwise.
   Byte* BulkTarget(TField* Field, const std::type_info& Kind, const TmtFieldLayout*& L);
+  // Whether the rows of a bulk load may join the indexes at its end (see
+  // BeginBulkLoad).
+  bool BulkMayDeferIndexes() const;
+  // Rows of the bulk load stored and not yet in the indexes, in order.
+  std::vector<TmtRecord*> FBulkPending;
+  bool FBulkDeferIndexes = false;
   friend class TmtCommon;
   friend class TmtBlobStream;
   friend class TmtTableSnapshot;
@@ -449,8 +462,10 @@ class TmtCustomMemTable : public TDataSet {
   TmtIndex* IndexForFields(const String& FieldNames);
   TmtIndex* IndexByName(const String& Name);
   void CloseAttachedTables();
-  // Posting helpers.
-  void PostInsert(TRecordBuffer Buffer, bool Append);
+  // Posting helpers. PostInsert with Pending: the new record goes to the
+  // end of Pending instead of into the indexes (a bulk load puts them
+  // there at its end), and the cursor position is left as it was.
+  void PostInsert(TRecordBuffer Buffer, bool Append, std::vector<TmtRecord*>* Pending = nullptr);
   void PostEdit(TRecordBuffer Buffer);
   void CheckRecordUniqueness(const Byte* Data, const TmtRecord* Except);
   void KeepVersion(TmtRecord* Record);

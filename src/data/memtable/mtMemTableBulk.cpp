@@ -22,7 +22,25 @@ bool TmtCustomMemTable::CanBulkLoad() const {
   return true;
 }
 
-void TmtCustomMemTable::BeginBulkLoad() { Append(); }
+bool TmtCustomMemTable::BulkMayDeferIndexes() const {
+  if (OnProgress || OnLoadRecord || OnLoadField) return false;
+  for (TField* F : Fields().Items())
+    if (F->OnValidate || F->OnChange) return false;
+  for (TmtCustomMemTable* T : FCommon->AttachedTables()) {
+    if (!T || !T->Active()) continue;
+    for (Integer I = 1; I < T->Indexes().Count(); ++I) {
+      TmtIndex* X = T->Indexes().Items(I);
+      if (X->IsOrdered() && X->IsMaintained()) return false;  // keeps its keys, checks uniqueness per row
+    }
+  }
+  return true;
+}
+
+void TmtCustomMemTable::BeginBulkLoad(bool CallerQuiet) {
+  FBulkPending.clear();
+  FBulkDeferIndexes = CallerQuiet && BulkMayDeferIndexes();
+  Append();
+}
 
 void TmtCustomMemTable::BulkNewRow() {
   TRecordBuffer B = ActiveBuffer();
@@ -34,10 +52,19 @@ void TmtCustomMemTable::BulkPostRow() {
   UpdateRecord();
   CheckRequiredFields();
   TmtCommonLock Lock(*FCommon);
-  PostInsert(ActiveBuffer(), true);
+  PostInsert(ActiveBuffer(), true, FBulkDeferIndexes ? &FBulkPending : nullptr);
 }
 
-void TmtCustomMemTable::EndBulkLoad() { Cancel(); }
+void TmtCustomMemTable::EndBulkLoad() {
+  if (FBulkDeferIndexes && !FBulkPending.empty()) {
+    TmtCommonLock Lock(*FCommon);
+    FCommon->IndexesAppend(FBulkPending);
+    FRecNo = PositionOf(FBulkPending.back());  // where the last row's post leaves it
+  }
+  FBulkDeferIndexes = false;
+  std::vector<TmtRecord*>().swap(FBulkPending);
+  Cancel();
+}
 
 namespace {
 

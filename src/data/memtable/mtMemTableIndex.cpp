@@ -229,6 +229,11 @@ void TmtIndex::InsertRecord(TmtRecord* Record, Integer RowPos) {
   FReferences.Insert(FindKey(Record->Data, Record->RecordID, -1, Flags, Found), Record);
 }
 
+void TmtIndex::AppendRecords(const std::vector<TmtRecord*>& Records) {
+  for (TmtRecord* R : Records)
+    if (HoldsStatus(R)) FReferences.Add(R);
+}
+
 void TmtIndex::DeleteRecord(const TmtRecord* Record) {
   Integer P = IndexOfRecord(Record);
   if (P >= 0) FReferences.Delete(P);

@@ -263,6 +263,16 @@ void TmtCommon::IndexesInsert(TmtRecord* Record, TmtCustomMemTable* Caller, Inte
   });
 }
 
+void TmtCommon::IndexesAppend(const std::vector<TmtRecord*>& Records) {
+  ForEachOpenIndex(false, [&](TmtCustomMemTable*, TmtIndex* X) {
+    if (X->IsRowOrder()) {
+      X->AppendRecords(Records);
+    } else {
+      for (TmtRecord* R : Records) InsertKey(X, R);
+    }
+  });
+}
+
 void TmtCommon::IndexesRemoveKeys(TmtRecord* Record) {
   ForEachOpenIndex(true, [&](TmtCustomMemTable*, TmtIndex* X) {
     if (X->IsOrdered() && X->IsMaintained()) X->DeleteRecord(Record);
