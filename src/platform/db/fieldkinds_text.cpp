@@ -95,7 +95,8 @@ bool TStringField::GetValue(String& Value) const {
 
 String TStringField::GetAsString() const {
   String V;
-  return GetValue(V) ? V : String();
+  if (!GetValue(V)) V.clear();
+  return V;
 }
 
 std::size_t TStringField::StoredLength(std::string_view V) const {
