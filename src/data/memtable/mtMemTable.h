@@ -427,16 +427,31 @@ class TmtCustomMemTable : public TDataSet {
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
-  // The insert buffer's data when Field is a plain field of class Kind that
-  // a bulk load may store into directly (see BulkStoreString), with its
-  // layout in L; null otherwise.
-  Byte* BulkTarget(TField* Field, const std::type_info& Kind, const TmtFieldLayout*& L);
+  // Where a bulk load stores a field's value straight into the insert
+  // buffer (see BulkStoreString and BulkStoreInteger).
+  struct TBulkSlot {
+    enum TKind : Byte { bkThroughField, bkString, bkInteger, bkUnknown } Kind = bkUnknown;
+    Integer Offset = 0;     // the null-flag byte in the record data
+    std::size_t Room = 0;   // bytes of a string value
+    std::size_t Limit = 0;  // bytes of text a string value keeps at most
+    Integer Chars = 0;      // characters a string value keeps
+  };
+  // Field's slot as things stand now: bkThroughField unless Field is a
+  // plain string or integer field kept in the record, without OnValidate
+  // or OnChange, and the table is in the load's insert state with controls
+  // disabled.
+  TBulkSlot BulkSlot(TField* Field) const;
+  // BulkSlot(Field), looked up once per load where nothing can change it
+  // in between (see BeginBulkLoad).
+  TBulkSlot BulkSlotOf(TField* Field);
   // Whether the rows of a bulk load may join the indexes at its end (see
   // BeginBulkLoad).
   bool BulkMayDeferIndexes() const;
   // Rows of the bulk load stored and not yet in the indexes, in order.
   std::vector<TmtRecord*> FBulkPending;
   bool FBulkDeferIndexes = false;
+  // The slots looked up in this load, by field number.
+  std::vector<TBulkSlot> FBulkSlots;
   friend class TmtCommon;
   friend class TmtBlobStream;
   friend class TmtTableSnapshot;
