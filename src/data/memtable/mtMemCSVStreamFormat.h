@@ -163,6 +163,8 @@ class TmtCustomCSVStreamFormat : public TmtCustomStreamFormat {
  protected:
   // The value text of Field as the record line holds it (before quoting).
   String SaveValueText(TField* Field, bool& IsNull);
+  // The same into Text, reusing its memory.
+  void SaveValueInto(TField* Field, String& Text, bool& IsNull);
   // Puts Text (as read) into Field.
   void LoadValueText(TField* Field, const String& Text, bool IsNull);
   // Writes Line and CR LF to the work stream.
@@ -199,6 +201,9 @@ class TmtCustomCSVStreamFormat : public TmtCustomStreamFormat {
   TmtCSVFormatSettings FSavedSettings{};
   // The line being built and written, kept to reuse their memory.
   String FRecordLine, FLineOut;
+  // A value read with its doubled quotes undone, and a value handed to
+  // OnFormatLoadField or written, kept to reuse their memory.
+  String FValueScratch, FValueText;
 };
 
 // The published CSV format (mtCSVStreamFormat1 on the main form).

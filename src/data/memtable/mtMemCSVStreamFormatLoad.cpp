@@ -176,21 +176,25 @@ void TmtCustomCSVStreamFormat::LoadRecord(TmtCustomMemTable* Table, bool Bulk) {
     const std::vector<Integer>& Map = LoadFields();
     bool AllKinds = sfFieldKind().Contains(sfLoadFieldKind);
     size_t Column = 0;
-    String Text;
     bool IsNull = false;
     while (FReader->ValuesLeft() && Column < Map.size()) {
-      ReadField(Text, IsNull);
+      std::string_view Text =
+          FReader->ReadValue(FCSVQuote, FCSVFieldDelimiter, FCSVRecordDelimiter, FValueScratch, IsNull);
       Integer FieldIndex = Map[Column++];
       if (FieldIndex < 0) continue;
       TField* Field = Table->Fields()[FieldIndex];
       if (Field->FieldKind() != fkData && !AllKinds) continue;
-      if (OnFormatLoadField) OnFormatLoadField(this, Field, Text, IsNull);
+      if (OnFormatLoadField) {
+        FValueText.assign(Text);
+        OnFormatLoadField(this, Field, FValueText, IsNull);
+        Text = FValueText;
+      }
       // Plain text straight into the row where nothing else would see it.
       const TFieldType Type = Field->DataType();
       bool Stored = Bulk && ((mtCSVIsStringType(Type) && (IsNull || Text.find(FEscapeChar) == String::npos) &&
                               Table->BulkStoreString(Field, Text, IsNull)) ||
                              (Type == ftInteger && !IsNull && Table->BulkStoreInteger(Field, Text)));
-      if (!Stored) LoadValueText(Field, Text, IsNull);
+      if (!Stored) LoadValueText(Field, String(Text), IsNull);
       if (Table->OnLoadField) Table->OnLoadField(Table, FieldIndex, Field);
     }
     bool Accept = true;
@@ -225,7 +229,7 @@ void TmtCustomCSVStreamFormat::ReadRecords(TmtCustomMemTable* Table) {
   Table->SetLoadedRecordCount(0);
   // Rows go straight into the storage where that leaves the same table.
   const bool Bulk = Table->CanBulkLoad();
-  if (Bulk) Table->BeginBulkLoad();
+  if (Bulk) Table->BeginBulkLoad(!OnFormatLoadField && !OnGetLine);
   try {
     for (;;) {
       if (Table->LoadLimit() > 0 && Table->LoadedRecordCount() >= Table->LoadLimit()) {

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <functional>
+#include <string_view>
 
 #include "platform/rtl/streams.h"
 
@@ -65,14 +66,24 @@ class TmtCSVLineReader {
   // Reads the next value (see the top comment). Quote #0 = no quoting.
   void ReadField(char Quote, char FieldDelimiter, char RecordDelimiter, String& Text,
                  bool& IsNull);
+  // The same value without a copy: a piece of the line, or of Scratch when
+  // doubled quotes had to be undone. Valid until the next line is read or
+  // Scratch changes.
+  std::string_view ReadValue(char Quote, char FieldDelimiter, char RecordDelimiter, String& Scratch,
+                             bool& IsNull);
   // The first value of the current line (the pointer stays where it is).
   String FirstValue(char Quote, char FieldDelimiter, char RecordDelimiter);
 
  private:
-  // Next byte of the stream, or -1 at its end.
-  int NextChar();
-  int PeekChar();
-  void ReadQuoted(char Quote, String& Text);
+  // The next byte of the stream without taking it, or -1 at its end.
+  int PeekChar() {
+    return FBufLeft > 0 ? static_cast<unsigned char>(FBuffer[FBufPos]) : RefillPeek();
+  }
+  // PeekChar with an empty buffer: fills it (or marks the end).
+  int RefillPeek();
+  // Takes every line-end character that follows.
+  void SkipLineEnds();
+  std::string_view ReadQuoted(char Quote, String& Scratch);
   TStream* FStream;
   char FBuffer[BufferSize];
   Integer FBufPos = 0, FBufLeft = 0;

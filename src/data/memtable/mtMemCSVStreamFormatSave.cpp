@@ -3,6 +3,10 @@
 #include "data/memtable/mtMemCSVStreamFormat.h"
 #include "data/memtable/mtMemCSVStreamFormatText.h"
 
+#include <typeinfo>
+
+#include "platform/db/fieldkinds.h"
+
 void TmtCustomCSVStreamFormat::WriteLine(const String& Line) {
   FLineOut.assign(Line);
   FLineOut += mtCSVLineEnd;
@@ -57,11 +61,26 @@ String TmtCustomCSVStreamFormat::SaveValueText(TField* Field, bool& IsNull) {
   TFieldType T = Field->DataType();
   if (mtCSVIsStringType(T)) {
     String Text = Field->AsString();
-    return mtCSVNeedsEscape(Text, FEscapeChar) ? mtCSVEscape(Text, FEscapeChar) : Text;
+    if (mtCSVNeedsEscape(Text, FEscapeChar)) return mtCSVEscape(Text, FEscapeChar);
+    return Text;
   }
   if (mtCSVIsBinaryType(T)) return mtCSVArmour(Field->AsString());
   if (T == ftBoolean) return Field->AsBoolean() ? FCSVTrueString : FCSVFalseString;
   return Field->AsString();
+}
+
+void TmtCustomCSVStreamFormat::SaveValueInto(TField* Field, String& Text, bool& IsNull) {
+  // A plain string field reads its value into Text's memory: no new string
+  // for each value.
+  if (typeid(*Field) == typeid(TStringField) && mtCSVIsStringType(Field->DataType())) {
+    IsNull = !static_cast<TStringField*>(Field)->GetValue(Text);
+    if (IsNull)
+      Text.clear();
+    else if (mtCSVNeedsEscape(Text, FEscapeChar))
+      Text = mtCSVEscape(Text, FEscapeChar);
+    return;
+  }
+  Text = SaveValueText(Field, IsNull);
 }
 
 bool TmtCustomCSVStreamFormat::SaveRecord(TmtCustomMemTable* Table, TmtRecord* Record) {
@@ -85,7 +104,8 @@ bool TmtCustomCSVStreamFormat::SaveRecord(TmtCustomMemTable* Table, TmtRecord* R
     TField* Field = Table->Fields()[I];
     if (Table->OnSaveField) Table->OnSaveField(Table, I, Field);
     bool IsNull = false;
-    String Text = SaveValueText(Field, IsNull);
+    String& Text = FValueText;
+    SaveValueInto(Field, Text, IsNull);
     if (OnFormatSaveField) OnFormatSaveField(this, Field, Text, IsNull);
     if (IsNull) continue;
     TFieldType T = Field->DataType();

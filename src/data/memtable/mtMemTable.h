@@ -36,6 +36,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <typeinfo>
 #include <vector>
 
@@ -252,14 +253,21 @@ class TmtCustomMemTable : public TDataSet {
   // event, only data fields without default expressions, no active master
   // link, no other open table on the storage.
   bool CanBulkLoad() const;
-  // Enters the one insert state of the load.
-  void BeginBulkLoad();
+  // Enters the one insert state of the load. CallerQuiet: the caller fires
+  // no event of its own while the rows are stored. When besides no event of
+  // the table (progress, load record or field, a field's OnValidate or
+  // OnChange) could look at it in between, and no sorted index is kept up
+  // to date during the load, the stored rows join the indexes all at once
+  // at EndBulkLoad instead of one by one: the same indexes, in the same
+  // order, without the upkeep per row.
+  void BeginBulkLoad(bool CallerQuiet = false);
   // Empties the insert buffer for the next row (every field null).
   void BulkNewRow();
   // Stores the buffer's row as Post stores an appended record. Raises
   // what Post raises for the row.
   void BulkPostRow();
-  // Leaves the insert state; the stored rows stay.
+  // Puts rows stored since BeginBulkLoad into the indexes where that was
+  // left for the end, and leaves the insert state; the stored rows stay.
   void EndBulkLoad();
   // Stores Text (already unescaped) as the value of the string field
   // Field in the row being loaded, straight into the insert buffer, as
@@ -267,11 +275,11 @@ class TmtCustomMemTable : public TDataSet {
   // that would skip something AsString does (another field type, a value
   // outside the record, OnValidate or OnChange assigned, controls
   // enabled): the caller then sets the value through the field.
-  bool BulkStoreString(TField* Field, const String& Text, bool IsNull);
+  bool BulkStoreString(TField* Field, std::string_view Text, bool IsNull);
   // The same for a plain integer field without its own range and Text
   // that is a decimal number of at most ten digits, optionally negative,
   // inside the 32-bit range; anything else returns false.
-  bool BulkStoreInteger(TField* Field, const String& Text);
+  bool BulkStoreInteger(TField* Field, std::string_view Text);
   // The record that field access reads and writes while set (save and
   // load walk records this way); null: the state decides.
   TmtRecord* OverrideRecord() const { return FOverrideRecord; }
@@ -419,10 +427,31 @@ class TmtCustomMemTable : public TDataSet {
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
-  // The insert buffer's data when Field is a plain field of class Kind that
-  // a bulk load may store into directly (see BulkStoreString), with its
-  // layout in L; null otherwise.
-  Byte* BulkTarget(TField* Field, const std::type_info& Kind, const TmtFieldLayout*& L);
+  // Where a bulk load stores a field's value straight into the insert
+  // buffer (see BulkStoreString and BulkStoreInteger).
+  struct TBulkSlot {
+    enum TKind : Byte { bkThroughField, bkString, bkInteger, bkUnknown } Kind = bkUnknown;
+    Integer Offset = 0;     // the null-flag byte in the record data
+    std::size_t Room = 0;   // bytes of a string value
+    std::size_t Limit = 0;  // bytes of text a string value keeps at most
+    Integer Chars = 0;      // characters a string value keeps
+  };
+  // Field's slot as things stand now: bkThroughField unless Field is a
+  // plain string or integer field kept in the record, without OnValidate
+  // or OnChange, and the table is in the load's insert state with controls
+  // disabled.
+  TBulkSlot BulkSlot(TField* Field) const;
+  // BulkSlot(Field), looked up once per load where nothing can change it
+  // in between (see BeginBulkLoad).
+  TBulkSlot BulkSlotOf(TField* Field);
+  // Whether the rows of a bulk load may join the indexes at its end (see
+  // BeginBulkLoad).
+  bool BulkMayDeferIndexes() const;
+  // Rows of the bulk load stored and not yet in the indexes, in order.
+  std::vector<TmtRecord*> FBulkPending;
+  bool FBulkDeferIndexes = false;
+  // The slots looked up in this load, by field number.
+  std::vector<TBulkSlot> FBulkSlots;
   friend class TmtCommon;
   friend class TmtBlobStream;
   friend class TmtTableSnapshot;
@@ -448,8 +477,10 @@ class TmtCustomMemTable : public TDataSet {
   TmtIndex* IndexForFields(const String& FieldNames);
   TmtIndex* IndexByName(const String& Name);
   void CloseAttachedTables();
-  // Posting helpers.
-  void PostInsert(TRecordBuffer Buffer, bool Append);
+  // Posting helpers. PostInsert with Pending: the new record goes to the
+  // end of Pending instead of into the indexes (a bulk load puts them
+  // there at its end), and the cursor position is left as it was.
+  void PostInsert(TRecordBuffer Buffer, bool Append, std::vector<TmtRecord*>* Pending = nullptr);
   void PostEdit(TRecordBuffer Buffer);
   void CheckRecordUniqueness(const Byte* Data, const TmtRecord* Except);
   void KeepVersion(TmtRecord* Record);

@@ -25,13 +25,16 @@ void TmtCustomMemTable::InternalAddRecord(TRecordBuffer Buffer, bool Append) {
   PostInsert(Buffer, Append);
 }
 
-void TmtCustomMemTable::PostInsert(TRecordBuffer Buffer, bool Append) {
+void TmtCustomMemTable::PostInsert(TRecordBuffer Buffer, bool Append,
+                                   std::vector<TmtRecord*>* Pending) {
   CheckRecordUniqueness(Buffer, nullptr);
   TmtBufferInfo* I = Info(Buffer);
   // The row-order position: before the record the insert was started on.
   Integer RowPos = -1;
   if (!Append && I->Record && FCommon->RecordAt(I->RecordID) == I->Record)
     RowPos = FIndexes->RowOrder()->IndexOfRecord(I->Record);
+  // Room for the new record first, so that nothing fails once it is stored.
+  if (Pending && Pending->size() == Pending->capacity()) Pending->reserve(Pending->size() * 2 + 64);
   TmtRecord* R = FCommon->AllocStoredRecord(Buffer);
   try {
     R->TransactionLevel = FCommon->TransactionLevel();
@@ -41,12 +44,15 @@ void TmtCustomMemTable::PostInsert(TRecordBuffer Buffer, bool Append) {
     throw;
   }
   FCommon->SetDataChanged(true);
-  FCommon->IndexesInsert(R, this, RowPos);
+  if (Pending)
+    Pending->push_back(R);
+  else
+    FCommon->IndexesInsert(R, this, RowPos);
   NoteAutoIncPosted(R->Data);
   I->Record = R;
   I->RecordID = R->RecordID;
   I->UniqueRecordID = R->UniqueRecordID;
-  FRecNo = PositionOf(R);
+  if (!Pending) FRecNo = PositionOf(R);
   AfterStorageChange();
 }
 

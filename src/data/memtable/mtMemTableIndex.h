@@ -142,6 +142,8 @@ class TmtIndex : public TObject {
   // Inserts Record at its key position (row order: at RowPos, -1 = end).
   // Does nothing when the index does not hold the record's status.
   void InsertRecord(TmtRecord* Record, Integer RowPos = -1);
+  // InsertRecord(Record) for each of Records in order (an unsorted index).
+  void AppendRecords(const std::vector<TmtRecord*>& Records);
   // Removes Record (searched by key, else through the whole list).
   void DeleteRecord(const TmtRecord* Record);
   // Raises EMemTableDupKey when another record (not Except) has Data's key.

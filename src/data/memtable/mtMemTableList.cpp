@@ -49,7 +49,9 @@ void TmtList::NewBlockAt(Integer Block, Integer Capacity) {
 void TmtList::Grow(Integer Block) {
   TBlock& B = FBlocks[static_cast<size_t>(Block)];
   Integer Count = FCounts[static_cast<size_t>(Block)];
-  Integer NewCap = B.Capacity + (Count < 1000 ? 100 : 1000);
+  // Doubling up to the split size: a block filled by appends is copied a
+  // few times, not once per hundred items.
+  Integer NewCap = std::max(B.Capacity + 100, std::min(B.Capacity * 2, BlockSplitCount));
   auto Items = std::make_unique<void*[]>(static_cast<size_t>(NewCap));
   std::copy(B.Items.get(), B.Items.get() + Count, Items.get());
   B.Items = std::move(Items);

@@ -57,12 +57,15 @@ void TmtTableSnapshot::RemoveNewRecords() {
   TmtCommon& C = FTable->Common();
   {
     TmtCommonLock Lock(C);
-    for (Integer Slot = 0; Slot < C.Records().Count(); ++Slot) {
-      TmtRecord* R = C.RecordAt(Slot);
-      if (!R || R->UniqueRecordID < FWatermark) continue;
-      C.IndexesDelete(R);
-      C.DeleteRecord(R);
-    }
+    std::vector<TmtRecord*> New;
+    C.Records().ForEach([&](void* Item) {
+      auto* R = static_cast<TmtRecord*>(Item);
+      if (R && R->UniqueRecordID >= FWatermark) New.push_back(R);
+    });
+    // Out of the indexes newest first: the row order has the new records at
+    // its end, where each is found at once.
+    for (auto R = New.rbegin(); R != New.rend(); ++R) C.IndexesDelete(*R);
+    for (TmtRecord* R : New) C.DeleteRecord(R);
   }
   FTable->ResetCursor();
 }

@@ -94,6 +94,7 @@ TmtRecord* TmtCommon::AllocRecord() const {
 }
 
 void TmtCommon::FreeOutOfRecord(Byte* Data) const {
+  if (FOutOfRecordCount == 0) return;  // the usual layout: every value in the record
   for (const TmtFieldLayout& L : FLayout) {
     if (L.OutOffset < 0) continue;
     Byte* Slot = Data + L.OutOffset;
@@ -107,6 +108,7 @@ void TmtCommon::CopyRecordData(const Byte* Source, Byte* Dest) const {
   if (Source == Dest) return;
   FreeOutOfRecord(Dest);
   std::memcpy(Dest, Source, static_cast<size_t>(FDataSize));
+  if (FOutOfRecordCount == 0) return;
   for (const TmtFieldLayout& L : FLayout) {
     if (L.OutOffset < 0) continue;
     const Byte* Block = mtGetSlotBlock(Source + L.OutOffset);
@@ -260,6 +262,16 @@ void TmtCommon::IndexesInsert(TmtRecord* Record, TmtCustomMemTable* Caller, Inte
       X->InsertRecord(Record, T == Caller ? RowPos : -1);
     else
       InsertKey(X, Record);
+  });
+}
+
+void TmtCommon::IndexesAppend(const std::vector<TmtRecord*>& Records) {
+  ForEachOpenIndex(false, [&](TmtCustomMemTable*, TmtIndex* X) {
+    if (X->IsRowOrder()) {
+      X->AppendRecords(Records);
+    } else {
+      for (TmtRecord* R : Records) InsertKey(X, R);
+    }
   });
 }
 

@@ -266,6 +266,9 @@ class TmtCommon : public TObject {
   // indexes; After: put back) or a delete in every maintained index of
   // every open table on the storage.
   void IndexesInsert(TmtRecord* Record, TmtCustomMemTable* Caller, Integer RowPos);
+  // IndexesInsert(Record, Caller, -1) for each of Records in order, one
+  // index at a time.
+  void IndexesAppend(const std::vector<TmtRecord*>& Records);
   void IndexesRemoveKeys(TmtRecord* Record);
   void IndexesInsertKeys(TmtRecord* Record);
   void IndexesDelete(TmtRecord* Record);

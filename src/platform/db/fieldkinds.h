@@ -29,6 +29,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "platform/db/fields.h"
 
@@ -53,7 +54,7 @@ class TStringField : public TField {
   bool GetValue(String& Value) const;
   // Bytes of V the field keeps: up to Size characters, cut at a character
   // boundary, and room for the closing zero.
-  std::size_t StoredLength(const String& V) const;
+  std::size_t StoredLength(std::string_view V) const;
 
  protected:
   void CheckSize(Integer Value) const override;

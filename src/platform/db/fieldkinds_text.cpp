@@ -95,10 +95,11 @@ bool TStringField::GetValue(String& Value) const {
 
 String TStringField::GetAsString() const {
   String V;
-  return GetValue(V) ? V : String();
+  if (!GetValue(V)) V.clear();
+  return V;
 }
 
-std::size_t TStringField::StoredLength(const String& V) const {
+std::size_t TStringField::StoredLength(std::string_view V) const {
   return std::min(Utf8ByteOffset(V, Size()), static_cast<std::size_t>(DataSize()) - 1);
 }
 

@@ -67,7 +67,7 @@ Integer Utf8CharCount(const String& S) {
   return N;
 }
 
-std::size_t Utf8ByteOffset(const String& S, Integer CharIndex) {
+std::size_t Utf8ByteOffset(std::string_view S, Integer CharIndex) {
   if (CharIndex <= 0) return 0;
   // Every character takes at least one byte: a text of at most CharIndex
   // bytes has no character at CharIndex.

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 #include "platform/rtl/system.h"
 
@@ -31,7 +32,7 @@ Integer Utf8CharCount(const String& S);
 
 // Byte offset of the character with 0-based index CharIndex; S.size() when
 // CharIndex is at or beyond the end; 0 when CharIndex <= 0.
-std::size_t Utf8ByteOffset(const String& S, Integer CharIndex);
+std::size_t Utf8ByteOffset(std::string_view S, Integer CharIndex);
 
 // 1-based character position of the character that starts at byte offset
 // ByteOffset (ByteOffset may be S.size(): then Length(S) + 1).

@@ -61,11 +61,25 @@ class TSynchroObject : public TObject {
 class TCriticalSection : public TSynchroObject {
   RTL_DECLARE_CLASS(TCriticalSection)
  public:
-  void Acquire() override;
+  void Acquire() final;
   // Raises ESyncObjectException when the caller does not hold the lock.
-  void Release() override;
-  void Enter() { Acquire(); }
-  void Leave() { Release(); }
+  void Release() final;
+  // Acquire and Release; entering again a lock the caller holds (the usual
+  // case of nested calls) costs a comparison here.
+  void Enter() {
+    if (FOwner.load(std::memory_order_relaxed) == std::this_thread::get_id()) {
+      ++FDepth;
+      return;
+    }
+    Acquire();
+  }
+  void Leave() {
+    if (FOwner.load(std::memory_order_relaxed) == std::this_thread::get_id() && FDepth > 1) {
+      --FDepth;
+      return;
+    }
+    Release();
+  }
   // Enters when the lock is free or held by the caller; false otherwise,
   // without waiting.
   bool TryEnter();

@@ -742,7 +742,9 @@ TEST(CSVTextTest, FieldLineParsesKindDefaultAndFlags) {
 
 // Lines of every length around the search window and the read buffer, each
 // ended by LF, CR, CRLF or NUL (and runs of them), come back whole and in
-// order: what a plain split at runs of line ends gives.
+// order: what a plain split at runs of line ends gives. Other control
+// characters (tab, vertical tab, form feed, 0x01) and bytes of multi-byte
+// characters anywhere in a line belong to the line.
 TEST(CSVLineReaderTest, LinesEndAtAnyRunOfLineEndsWhateverTheirLength) {
   const std::vector<std::string> Ends = {"\n", "\r", "\r\n", std::string(1, '\0'), "\n\r\n\r"};
   std::string Text;
@@ -751,6 +753,8 @@ TEST(CSVLineReaderTest, LinesEndAtAnyRunOfLineEndsWhateverTheirLength) {
     std::size_t Length = (I * 131) % 700 + (I % 37 == 0 ? 9000 : 1);  // some span a buffer
     std::string Line(Length, 'a' + I % 26);
     Line[Length / 2] = ';';
+    const char Others[] = {'\t', '\v', '\f', '\x01', '\xC3', '\xA4', '\x0E'};
+    for (std::size_t P = I % 7; P < Length; P += 5 + I % 11) Line[P] = Others[(P + I) % 7];
     Expected.push_back(Line);
     Text += Line;
     Text += Ends[I % 5];

@@ -95,6 +95,34 @@ TEST_F(BulkLoadTest, ADuplicateKeyFailsAndLeavesTheTableAsItWas) {
   EXPECT_EQ(Bulk.Rows("ByNr"), RowByRow.Rows("ByNr"));
 }
 
+// Where nothing looks at the table during the load its rows join the
+// indexes at the end; a load into a table that has rows ends where the
+// row-by-row load ends, and a handler that looks during the load sees the
+// rows stored so far as it does row by row.
+TEST_F(BulkLoadTest, RowsJoinTheIndexesAsRowByRowWhetherWatchedOrNot) {
+  LoadBoth(TextOf(50));
+  String More = "\"Nr\",\"Name\",\"Note\"\r\n";
+  for (int I = 0; I < 70; ++I) More += std::to_string(1000 + I * 3 % 70) + ",\"Kunde " + std::to_string(I % 9) + "\",\r\n";
+  LoadBoth(More);
+  EXPECT_EQ(Bulk.Table->RecordCount(), RowByRow.Table->RecordCount());
+  EXPECT_EQ(Bulk.Table->RecNo(), RowByRow.Table->RecNo());
+  EXPECT_EQ(Bulk.Table->FieldByName("Nr")->AsInteger(), RowByRow.Table->FieldByName("Nr")->AsInteger());
+  for (const char* Index : {"", "ByNr", "ByName"}) EXPECT_EQ(Bulk.Rows(Index), RowByRow.Rows(Index)) << Index;
+  std::vector<Integer> Seen[2];
+  for (int I = 0; I < 2; ++I) {
+    TLoadTarget* T = I ? &RowByRow : &Bulk;
+    T->Table->SetIndexName("");
+    T->Table->OnLoadRecord = [T, &Seen, I](TDataSet*, bool&) { Seen[I].push_back(T->Table->RecordCount()); };
+    T->Table->EmptyTable();
+    T->Load(TextOf(60));
+    T->Table->OnLoadRecord = nullptr;
+  }
+  ASSERT_EQ(Seen[0].size(), 60u);
+  EXPECT_EQ(Seen[0], Seen[1]);
+  EXPECT_EQ(Seen[0].back(), 59);
+  EXPECT_EQ(Bulk.Rows("ByName"), RowByRow.Rows("ByName"));
+}
+
 TEST_F(BulkLoadTest, RejectedRowsAndBadValuesAreHandledAlike) {
   for (TLoadTarget* T : {&Bulk, &RowByRow})
     T->Table->OnLoadRecord = [T](TDataSet*, bool& Accept) {
