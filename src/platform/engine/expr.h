@@ -167,10 +167,12 @@ class Expression {
   // 0 when the width is not fixed (a memo, TRIM of a literal...). For other
   // types: 8 (Number, Timestamp), 4 (Date), 1 (Logical).
   int ResultLength() const;
-  // True when the expression is a lone character field, or UPPER() or
+  // True when the expression is a lone field of string type, or UPPER() or
   // LOWER() of one: its value is then the field's value (a null field as
   // the empty text under UPPER/LOWER) with the case mapping Case applied
   // (AnsiUpperCase / AnsiLowerCase). Field gets the catalog field number.
+  // Whether the field stores single-byte text (not a memo or raw bytes),
+  // the record context says (ExprRecordContext::StoredText).
   bool IsFieldText(int& Field, ExprCase& Case) const;
   // The catalog field numbers the expression reads (for change detection).
   const std::vector<int>& Fields() const { return FFields; }
