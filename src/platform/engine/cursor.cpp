@@ -34,6 +34,10 @@ ExprValue TRecordView::FieldValue(int Index) const {
   return FCursor.ValueOf(FRec, Index, FPending);
 }
 
+bool TRecordView::StoredText(int Index, ExprStoredText& Out) const {
+  return FCursor.StoredTextOf(FRec, Index, Out);
+}
+
 // ---- TIndexOrder --------------------------------------------------------------
 
 TIndexOrder::TIndexOrder(TCursor& Owner, IndexFile& File, std::string TagName)
@@ -259,6 +263,22 @@ ExprValue TCursor::ValueOf(const std::uint8_t* Rec, int Index, bool Pending) con
 }
 
 ExprValue TCursor::FieldValue(int Index) const { return ValueOf(FRec.data(), Index, true); }
+
+bool TCursor::StoredText(int Index, ExprStoredText& Out) const {
+  return StoredTextOf(FRec.data(), Index, Out);
+}
+
+bool TCursor::StoredTextOf(const std::uint8_t* Rec, int Index, ExprStoredText& Out) const {
+  if (Index < 1 || static_cast<std::size_t>(Index) > Fields().size()) return false;
+  const TFieldDesc& F = Fields()[static_cast<std::size_t>(Index) - 1];
+  // What FieldToExpr reads through GetFieldText: the null image, else the
+  // bytes decoded in the cursor's character type.
+  if (F.Type != OAK_STRING && F.Type != OAK_CISTRING) return false;
+  Out.Bytes = std::string_view(reinterpret_cast<const char*>(Rec + F.Offset), F.Length);
+  Out.Null = IsFieldNull(F, Rec);
+  Out.Chars = FOptions.Chars;
+  return true;
+}
 
 ExprOptions TCursor::EvalOptions() const {
   ExprOptions O;

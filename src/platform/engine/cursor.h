@@ -47,6 +47,7 @@ class TRecordView : public ExprRecordContext {
   ExprValue FieldValue(int Index) const override;
   std::uint32_t RecordNumber() const override { return FRecNo; }
   bool IsDeleted() const override { return FRec[0] == kRecordDeleted; }
+  bool StoredText(int Index, ExprStoredText& Out) const override;
 
  private:
   const TCursor& FCursor;
@@ -118,9 +119,14 @@ class TCursor : public THandled, public ExprRecordContext {
   ExprValue FieldValue(int Index) const override;
   std::uint32_t RecordNumber() const override { return FRecNo; }
   bool IsDeleted() const override { return FRec[0] == kRecordDeleted; }
+  bool StoredText(int Index, ExprStoredText& Out) const override;
   // The value of field Index of Rec (blob values read from the memo file,
   // or from the pending changes when Pending).
   ExprValue ValueOf(const std::uint8_t* Rec, int Index, bool Pending) const;
+  // StoredText of field Index of Rec (Out.Bytes points into Rec): false
+  // for a field number out of range or a field that is not of a character
+  // type (OAK_STRING, OAK_CISTRING).
+  bool StoredTextOf(const std::uint8_t* Rec, int Index, ExprStoredText& Out) const;
   ExprOptions EvalOptions() const;
 
   // ---- position and records (cursor_nav.cpp) ---------------------------

@@ -69,6 +69,22 @@ struct ExprValue {
   bool IsNull() const { return Type == ExprType::Null; }
 };
 
+// Character type of a table, with the numbers OakOpenTable takes:
+// Windows-1252 ("ANSI") or code page 850 ("OEM"), one byte a character.
+enum class CharType : std::uint8_t { Ansi = 1, Oem = 2 };
+
+// A fixed-width character field as the record stores it (see
+// ExprRecordContext::StoredText).
+struct ExprStoredText {
+  // The field's bytes in Chars, blank-padded, as stored. Borrowed from the
+  // context: valid while it stands on the same, unchanged record.
+  std::string_view Bytes;
+  // The field holds its null image (FieldValue gives Null; Bytes then
+  // holds that image, not text).
+  bool Null = false;
+  CharType Chars = CharType::Ansi;  // the table's character type
+};
+
 // What a catalog says about a field.
 struct ExprFieldInfo {
   int Index = -1;                   // the catalog's field number, passed back to FieldValue
@@ -98,7 +114,21 @@ class ExprRecordContext : public ExprFieldCatalog {
   virtual std::uint32_t RecordNumber() const = 0;
   // True when the current record is marked deleted.
   virtual bool IsDeleted() const = 0;
+  // The stored bytes of field Index when it is a fixed-width character
+  // field (not a memo or other blob), for callers that convert them
+  // themselves: FieldValue(Index) is then Null when Out.Null, else
+  // FromTableChars(Out.Bytes, Out.Chars) (keys.h). Returns false when the
+  // context cannot give them (this default) or the field is of another
+  // kind; the caller then uses FieldValue. Raises nothing.
+  virtual bool StoredText(int Index, ExprStoredText& Out) const {
+    (void)Index;
+    (void)Out;
+    return false;
+  }
 };
+
+// A case mapping of text: none, UPPER() or LOWER().
+enum class ExprCase : std::uint8_t { Keep, Upper, Lower };
 
 // Settings an evaluation depends on.
 struct ExprOptions {
@@ -137,6 +167,13 @@ class Expression {
   // 0 when the width is not fixed (a memo, TRIM of a literal...). For other
   // types: 8 (Number, Timestamp), 4 (Date), 1 (Logical).
   int ResultLength() const;
+  // True when the expression is a lone field of string type, or UPPER() or
+  // LOWER() of one: its value is then the field's value (a null field as
+  // the empty text under UPPER/LOWER) with the case mapping Case applied
+  // (AnsiUpperCase / AnsiLowerCase). Field gets the catalog field number.
+  // Whether the field stores single-byte text (not a memo or raw bytes),
+  // the record context says (ExprRecordContext::StoredText).
+  bool IsFieldText(int& Field, ExprCase& Case) const;
   // The catalog field numbers the expression reads (for change detection).
   const std::vector<int>& Fields() const { return FFields; }
 

@@ -254,6 +254,18 @@ int Expression::ResultLength() const {
   }
 }
 
+bool Expression::IsFieldText(int& Field, ExprCase& Case) const {
+  const ExprNode* N = FRoot.get();
+  Case = ExprCase::Keep;
+  if (N->Kind == NodeKind::Call && (N->Func == ExprFunc::Upper || N->Func == ExprFunc::Lower)) {
+    Case = N->Func == ExprFunc::Upper ? ExprCase::Upper : ExprCase::Lower;
+    N = N->Args[0].get();
+  }
+  if (N->Kind != NodeKind::Field || N->Type != ExprType::String) return false;
+  Field = N->Field;
+  return true;
+}
+
 ExprValue Expression::Evaluate(const ExprRecordContext& Rec, const ExprOptions& Options) const {
   return EvalNode(*FRoot, Rec, Options);
 }

@@ -24,11 +24,24 @@ std::uint32_t TagDefinition::Options() const {
 IndexTag::IndexTag(IndexFile& File, TagDefinition Def, std::unique_ptr<Expression> Key,
                    std::unique_ptr<Expression> Cond, KeySpec Spec, BTreeState State)
     : FFile(File), FDef(std::move(Def)), FKey(std::move(Key)), FCond(std::move(Cond)),
-      FSpec(Spec), FState(State), FTree(File.GetPager(), FState) {}
+      FSpec(Spec), FState(State), FTree(File.GetPager(), FState) {
+  ExprCase Case;
+  if (FSpec.Type == KeyType::Character && FKey->IsFieldText(FTextField, Case)) {
+    FTextMaps[0] = StoredTextKeyMap(CharType::Ansi, FSpec.Chars, Case);
+    FTextMaps[1] = StoredTextKeyMap(CharType::Oem, FSpec.Chars, Case);
+  }
+}
 
 bool IndexTag::KeyOf(const ExprRecordContext& Rec, std::string& Key) const {
   const ExprOptions& Opt = FFile.EvalOptions();
   if (FCond && !FCond->EvaluateLogical(Rec, Opt)) return false;
+  ExprStoredText Text;
+  if (FTextField >= 0 && Rec.StoredText(FTextField, Text)) {
+    if (const TKeyByteMap* Map = FTextMaps[Text.Chars == CharType::Oem]) {
+      StoredTextKey(Text.Bytes, Text.Null, *Map, FSpec, Key);
+      return true;
+    }
+  }
   Key = BuildKey(FKey->Evaluate(Rec, Opt), FSpec);
   return true;
 }

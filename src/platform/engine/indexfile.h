@@ -110,6 +110,12 @@ class IndexTag {
   KeySpec FSpec;
   BTreeState FState;
   BTree FTree;
+  // A key that is a character field's text (Expression::IsFieldText): the
+  // field, and the byte maps for a table of each character type (Ansi,
+  // Oem; null: evaluate). KeyOf takes the stored bytes through them when
+  // the record context gives them (ExprRecordContext::StoredText).
+  int FTextField = -1;
+  const TKeyByteMap* FTextMaps[2] = {nullptr, nullptr};
 };
 
 class IndexFile {

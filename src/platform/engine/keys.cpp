@@ -165,6 +165,44 @@ std::string BuildKey(const ExprValue& Value, const KeySpec& Spec) {
   return K;
 }
 
+const TKeyByteMap* StoredTextKeyMap(CharType TableChars, CharType KeyChars, ExprCase Case) {
+  // Every combination: [table chars - 1][key chars - 1][case]. Each entry
+  // is made by the very conversions the evaluated key goes through.
+  struct TMaps {
+    TKeyByteMap Map[2][2][3];
+    bool Usable[2][2][3];
+  };
+  static const TMaps Maps = [] {
+    TMaps M{};
+    for (int T = 0; T < 2; ++T)
+      for (int K = 0; K < 2; ++K)
+        for (int C = 0; C < 3; ++C) {
+          M.Usable[T][K][C] = true;
+          for (int B = 0; B < 256 && M.Usable[T][K][C]; ++B) {
+            String Text = FromTableChars(std::string(1, static_cast<char>(B)), static_cast<CharType>(T + 1));
+            if (static_cast<ExprCase>(C) == ExprCase::Upper) Text = AnsiUpperCase(Text);
+            if (static_cast<ExprCase>(C) == ExprCase::Lower) Text = AnsiLowerCase(Text);
+            const std::string Key = ToTableChars(Text, static_cast<CharType>(K + 1));
+            M.Usable[T][K][C] = Key.size() == 1;
+            M.Map[T][K][C][B] = static_cast<std::uint8_t>(Key[0]);
+          }
+        }
+    return M;
+  }();
+  const int T = TableChars == CharType::Oem, K = KeyChars == CharType::Oem, C = static_cast<int>(Case);
+  return Maps.Usable[T][K][C] ? &Maps.Map[T][K][C] : nullptr;
+}
+
+void StoredTextKey(std::string_view Stored, bool Null, const TKeyByteMap& Map, const KeySpec& Spec,
+                   std::string& Key) {
+  const std::size_t Length = Spec.Length, Text = Null ? 0 : std::min(Stored.size(), Length);
+  const std::uint8_t Flip = Spec.Descending ? 0xFF : 0;  // Invert, byte by byte
+  Key.resize(Length);
+  for (std::size_t I = 0; I < Text; ++I)
+    Key[I] = static_cast<char>(Map[static_cast<std::uint8_t>(Stored[I])] ^ Flip);
+  for (std::size_t I = Text; I < Length; ++I) Key[I] = static_cast<char>(' ' ^ Flip);
+}
+
 std::string SeekKeyFromText(std::string_view Text, const KeySpec& Spec, std::string_view DateFormat) {
   std::string K;
   if (Spec.Type == KeyType::Character) {

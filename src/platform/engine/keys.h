@@ -18,6 +18,7 @@
 // Thread safety: pure functions.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,9 +34,6 @@ enum class KeyType : std::uint8_t {
   Logical = 4,
   Timestamp = 5,
 };
-
-// Character type of a table, with the numbers OakOpenTable takes.
-enum class CharType : std::uint8_t { Ansi = 1, Oem = 2 };
 
 // How the keys of one tag look.
 struct KeySpec {
@@ -55,6 +53,26 @@ KeySpec KeySpecFor(const Expression& KeyExpr, bool Descending, CharType Chars,
 // type is converted as xBase would (a number into a character key as STR,
 // anything else to the empty key of the type).
 std::string BuildKey(const ExprValue& Value, const KeySpec& Spec);
+
+// Character keys straight from stored table text, for the key expressions
+// Expression::IsFieldText recognises (a field, UPPER or LOWER of one),
+// without building a value: the byte each stored byte b becomes in the key,
+// ToTableChars(Case(FromTableChars(b, TableChars)), KeyChars). Both code
+// pages take one byte a character and every step converts one character
+// at a time, so a text's key is its bytes mapped one by one.
+using TKeyByteMap = std::array<std::uint8_t, 256>;
+// The map for one combination, or null when some byte would not become
+// exactly one byte (then only evaluating the expression is right). Made
+// once per process for every combination (thread-safe); lives as long as
+// the process.
+const TKeyByteMap* StoredTextKeyMap(CharType TableChars, CharType KeyChars, ExprCase Case);
+// Sets Key (its storage reused) to BuildKey of the expression's value for
+// a field that stores Stored (Null: the null image): each byte through Map,
+// cut or padded with blanks to Spec.Length, inverted for a descending tag;
+// a null field gives the empty text's key, all blanks. REQUIRES:
+// Spec.Type == KeyType::Character.
+void StoredTextKey(std::string_view Stored, bool Null, const TKeyByteMap& Map, const KeySpec& Spec,
+                   std::string& Key);
 
 // A seek key from text, as OakSeek takes it with key type 2: a character
 // key gets the text converted and NOT padded (a shorter text is a partial
