@@ -3,11 +3,12 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <condition_variable>
+#include <exception>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -124,19 +125,53 @@ class TBlockDeflater {
   bool FReady = false;
 };
 
-// Packs batches of blocks on a few threads besides the caller's; every
-// block is an independent stream, so the bytes are those of packing them
-// one after the other.
+// Blocks read and packed together.
+constexpr int BlocksPerBatch = 32;
+
+// A batch of blocks on its way through the packer: read by the caller,
+// packed on any thread, written by the caller.
+struct TBlockBatch {
+  static constexpr std::size_t Bytes = std::size_t(BlocksPerBatch) * backup_format::BlockSize;
+  std::unique_ptr<Byte[]> In{new Byte[Bytes]}, Out{new Byte[Bytes]};
+  Int64 Sizes[BlocksPerBatch] = {};   // block I: Sizes[I] bytes at In + I x BlockSize
+  Int64 Packed[BlocksPerBatch] = {};  // as TBlockDeflater::Pack returned for block I
+  int Count = 0;
+  // What the source raised while this batch was read; its blocks are
+  // then dropped and the exception raised where the batch is written.
+  std::exception_ptr ReadError;
+  // Guarded by the packer's lock: blocks taken by a thread, blocks packed.
+  int Claimed = 0, Finished = 0;
+};
+
+// Packs blocks on a few threads besides the caller's, as a pipeline of up
+// to Depth batches: while the caller writes the oldest batch and reads the
+// next one, the helpers pack the batches after it. Every block is an
+// independent stream, so the bytes are those of packing the blocks one
+// after the other. The caller packs too while it waits for the oldest
+// batch (with no helper on a single core it packs everything).
+//
+// Thread rule: every public member is for the one thread that owns the
+// packer. A batch belongs to the caller from Free() until Submit() and
+// again from Oldest() until Release(); in between only the packing threads
+// touch it, under FLock except for the block each one packs.
 class TBlockPacker {
  public:
+  static constexpr int Depth = 3;
+
   explicit TBlockPacker(int Level) : FLevel(Level) {
     const unsigned Cores = std::max(1u, std::thread::hardware_concurrency());
     const unsigned Helpers = std::min(7u, Cores - 1);
     FDeflaters.resize(Helpers + 1);
     for (auto& D : FDeflaters) D = std::make_unique<TBlockDeflater>();
-    for (unsigned I = 1; I <= Helpers; ++I) FThreads.emplace_back([this, I] { Serve(I); });
+    try {
+      for (unsigned I = 1; I <= Helpers; ++I) FThreads.emplace_back([this, I] { Serve(I); });
+    } catch (const std::system_error&) {
+      // The system gives no more threads: the caller and the helpers
+      // started so far pack everything.
+    }
   }
   ~TBlockPacker() {
+    Drop();
     {
       std::lock_guard<std::mutex> L(FLock);
       FStop = true;
@@ -147,69 +182,106 @@ class TBlockPacker {
   TBlockPacker(const TBlockPacker&) = delete;
   TBlockPacker& operator=(const TBlockPacker&) = delete;
 
-  // Packs block I (Sizes[I] bytes at In + I x BlockSize) into Out + I x
-  // BlockSize for I < Count; Packed[I] as TBlockDeflater::Pack returns.
-  void Pack(const Byte* In, const Int64* Sizes, int Count, Byte* Out, Int64* Packed) {
+  // Batches submitted and not yet released.
+  int Queued() const { return FQueued; }
+  // The batch to fill next (only while Queued() < Depth): its In, Sizes,
+  // Count and ReadError are the caller's to set.
+  TBlockBatch& Free() { return FBatches[(FHead + FQueued) % Depth]; }
+  // Hands the batch from Free() over for packing.
+  void Submit() {
     {
       std::lock_guard<std::mutex> L(FLock);
-      FIn = In;
-      FSizes = Sizes;
-      FOutBlocks = Out;
-      FPacked = Packed;
-      FCount = Count;
-      FNext = 0;
-      FBusy = static_cast<int>(FThreads.size());
-      ++FRound;
+      TBlockBatch& B = Free();
+      B.Claimed = B.Finished = 0;
+      ++FQueued;
     }
     FWake.notify_all();
-    Work(0);
+  }
+  // The oldest submitted batch (only while Queued() > 0) once all its
+  // blocks are packed; packs blocks on this thread while it waits.
+  TBlockBatch& Oldest() {
+    TBlockBatch& B = FBatches[FHead];
     std::unique_lock<std::mutex> L(FLock);
-    FDone.wait(L, [this] { return FBusy == 0; });
+    while (B.Finished < B.Count) {
+      TBlockBatch* Next;
+      int I;
+      if (Claim(Next, I)) {
+        PackClaimed(L, 0, *Next, I);
+        continue;
+      }
+      FDone.wait(L);
+    }
+    return B;
+  }
+  // The oldest batch is written: its place is free again.
+  void Release() {
+    std::lock_guard<std::mutex> L(FLock);
+    FHead = (FHead + 1) % Depth;
+    --FQueued;
+  }
+  // Forgets every submitted batch; returns when no thread packs any more.
+  void Drop() {
+    std::unique_lock<std::mutex> L(FLock);
+    for (int K = 0; K < FQueued; ++K) {
+      TBlockBatch& B = FBatches[(FHead + K) % Depth];
+      B.Count = B.Claimed;
+    }
+    FDone.wait(L, [this] { return FActive == 0; });
+    FHead = FQueued = 0;
   }
 
  private:
-  void Work(unsigned Self) {
+  // Takes the first block no thread has taken yet, oldest batch first.
+  // REQUIRES: FLock held.
+  bool Claim(TBlockBatch*& B, int& I) {
+    for (int K = 0; K < FQueued; ++K) {
+      TBlockBatch& C = FBatches[(FHead + K) % Depth];
+      if (C.Claimed < C.Count) {
+        B = &C;
+        I = C.Claimed++;
+        ++FActive;
+        return true;
+      }
+    }
+    return false;
+  }
+  // Packs a claimed block with the deflater of thread Self, outside the
+  // lock that L holds on entry and on return.
+  void PackClaimed(std::unique_lock<std::mutex>& L, unsigned Self, TBlockBatch& B, int I) {
     using backup_format::BlockSize;
-    for (int I; (I = FNext.fetch_add(1)) < FCount;)
-      FPacked[I] = FDeflaters[Self]->Pack(FLevel, FIn + std::size_t(I) * BlockSize, FSizes[I],
-                                          FOutBlocks + std::size_t(I) * BlockSize);
+    L.unlock();
+    B.Packed[I] = FDeflaters[Self]->Pack(FLevel, B.In.get() + std::size_t(I) * BlockSize, B.Sizes[I],
+                                         B.Out.get() + std::size_t(I) * BlockSize);
+    L.lock();
+    --FActive;
+    ++B.Finished;
   }
   void Serve(unsigned Self) {
-    std::uint64_t Seen = 0;
+    std::unique_lock<std::mutex> L(FLock);
     for (;;) {
-      {
-        std::unique_lock<std::mutex> L(FLock);
-        FWake.wait(L, [&] { return FStop || FRound != Seen; });
-        if (FStop) return;
-        Seen = FRound;
-      }
-      Work(Self);
-      {
-        std::lock_guard<std::mutex> L(FLock);
-        --FBusy;
-      }
-      FDone.notify_one();
+      TBlockBatch* B = nullptr;
+      int I = 0;
+      FWake.wait(L, [&] { return FStop || Claim(B, I); });
+      if (FStop) return;
+      PackClaimed(L, Self, *B, I);
+      // The owner waits for a whole batch, or for the last block to end
+      // when it drops the rest.
+      if (B->Finished == B->Count || FActive == 0) FDone.notify_one();
     }
   }
 
   const int FLevel;
   std::vector<std::unique_ptr<TBlockDeflater>> FDeflaters;  // [0] the caller's
   std::vector<std::thread> FThreads;
+  TBlockBatch FBatches[Depth];
   std::mutex FLock;
   std::condition_variable FWake, FDone;
+  // Guarded by FLock (the owner reads them without it: only it changes
+  // them).
+  int FHead = 0, FQueued = 0;
+  int FActive = 0;  // blocks being packed outside the lock
   bool FStop = false;
-  std::uint64_t FRound = 0;
-  int FBusy = 0;
-  const Byte* FIn = nullptr;
-  const Int64* FSizes = nullptr;
-  Byte* FOutBlocks = nullptr;
-  Int64* FPacked = nullptr;
-  int FCount = 0;
-  std::atomic<int> FNext{0};
 };
-
-// Blocks read and packed together.
-constexpr int BlocksPerBatch = 32;
 
 }  // namespace
 
@@ -228,6 +300,7 @@ class TBackupFile::TWriter {
   void WriteHeader();
   void WriteEntry(const String& Path, bool IsList);
   void WriteData(TStream& Source);
+  bool ReadBatch(TStream& Source, TBlockBatch& B);
   void Progress(const String& Name, TPercentage Percent);
   void PutInt(Integer V);
   void PutBytes(const void* Data, Int64 Count);
@@ -356,38 +429,65 @@ void TBackupFile::TWriter::WriteHeader() {
   PutInt(FFileCount);
 }
 
+// Reads the next batch of Source into B. Returns False at the end of
+// Source (the batch may still hold blocks) or when Source raised.
+bool TBackupFile::TWriter::ReadBatch(TStream& Source, TBlockBatch& B) {
+  using backup_format::BlockSize;
+  B.Count = 0;
+  B.ReadError = nullptr;
+  try {
+    while (B.Count < BlocksPerBatch) {
+      Int64 Got = Source.Read(B.In.get() + std::size_t(B.Count) * BlockSize, BlockSize);
+      if (Got <= 0) return false;
+      B.Sizes[B.Count++] = Got;
+    }
+  } catch (...) {
+    B.ReadError = std::current_exception();
+    B.Count = 0;
+    return false;
+  }
+  return true;
+}
+
+// The entry's blocks as a pipeline: the batches after the one being
+// written are read ahead and packed meanwhile. The output, the calls of
+// ProcessMessagesHook and Progress (one per block, in order) and where a
+// failure or an abort stops are those of taking one batch at a time.
 void TBackupFile::TWriter::WriteData(TStream& Source) {
   using backup_format::BlockSize;
   PutBytes(backup_format::EntryMarker, 4);
   if (!FPacker) FPacker = std::make_unique<TBlockPacker>(Level());
-  std::vector<Byte> In(std::size_t(BlocksPerBatch) * BlockSize), Out(In.size());
-  Int64 Sizes[BlocksPerBatch], Packed[BlocksPerBatch];
-  bool End = false;
-  while (!FAborted && !End) {
-    int Count = 0;
-    while (Count < BlocksPerBatch) {
-      Int64 Got = Source.Read(In.data() + std::size_t(Count) * BlockSize, BlockSize);
-      if (Got <= 0) {
-        End = true;
-        break;
-      }
-      Sizes[Count++] = Got;
+  TBlockPacker& P = *FPacker;
+  // After an abort or a failure no batch of this entry stays in work.
+  struct TDropRest {
+    TBlockPacker& P;
+    ~TDropRest() { P.Drop(); }
+  } DropRest{P};
+  bool More = true;
+  while (!FAborted) {
+    while (More && P.Queued() < TBlockPacker::Depth) {
+      TBlockBatch& B = P.Free();
+      More = ReadBatch(Source, B);
+      if (B.Count > 0 || B.ReadError) P.Submit();
     }
-    FPacker->Pack(In.data(), Sizes, Count, Out.data(), Packed);
-    for (int I = 0; I < Count && !FAborted; ++I) {
-      if (Packed[I] == -2) throw TWriteFailure{beCompressionError};
-      if (Packed[I] >= 0) {
-        PutInt(static_cast<Integer>(Packed[I]));
-        PutBytes(Out.data() + std::size_t(I) * BlockSize, Packed[I]);
+    if (P.Queued() == 0) break;
+    TBlockBatch& B = P.Oldest();
+    if (B.ReadError) std::rethrow_exception(B.ReadError);
+    for (int I = 0; I < B.Count && !FAborted; ++I) {
+      if (B.Packed[I] == -2) throw TWriteFailure{beCompressionError};
+      if (B.Packed[I] >= 0) {
+        PutInt(static_cast<Integer>(B.Packed[I]));
+        PutBytes(B.Out.get() + std::size_t(I) * BlockSize, B.Packed[I]);
       } else {
         // The block does not shrink: store it.
-        PutInt(-static_cast<Integer>(Sizes[I]));
-        PutBytes(In.data() + std::size_t(I) * BlockSize, Sizes[I]);
+        PutInt(-static_cast<Integer>(B.Sizes[I]));
+        PutBytes(B.In.get() + std::size_t(I) * BlockSize, B.Sizes[I]);
       }
-      FDone += Sizes[I];
+      FDone += B.Sizes[I];
       if (ProcessMessagesHook) ProcessMessagesHook();
       Progress(String(), FTotalSize > 0 ? TPercentage(std::lround(double(FDone) / double(FTotalSize) * 100)) : 100);
     }
+    P.Release();
   }
   PutInt(0);
 }

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cmath>
 #include <random>
+#include <thread>
 
 #include "../foundation/TempTree.h"
 #include "platform/os/fileapi.h"
+#include "platform/os/filestream.h"
 
 namespace {
 
@@ -193,15 +196,17 @@ TEST_F(BackupTest, PublishedPropertiesAreReachableByName) {
 }
 
 // Every deflated block is exactly what a fresh zlib stream makes of it, at
-// each level, so archives stay byte for byte what readers have always
-// seen although the writer reuses one deflate state across blocks.
+// each level, in file order, so archives stay byte for byte what readers
+// have always seen although the writer reuses one deflate state across
+// blocks and packs the batches of a file (32 blocks each, several in work
+// at once) on several threads.
 TEST_F(BackupTest, EachBlockIsPackedAsByAFreshDeflateStream) {
   Backup.SaveFileID = false;
   std::mt19937 Rng(7);
   std::string Content;
-  for (int Block = 0; Block < 6; ++Block)  // text blocks and noise blocks in turn
+  for (int Block = 0; Block < 5 * 32 + 6; ++Block)  // text blocks and noise blocks in turn
     for (int I = 0; I < 16384; ++I)
-      Content += Block % 2 ? char(Rng()) : "Auftrag 300000001 Kunde Meyer\r\n"[I % 31];
+      Content += Block % 3 == 1 ? char(Rng()) : "Auftrag 300000001 Kunde Meyer\r\n"[(I + Block) % 31];
   Content += "Rest";
   std::string P = T.Write("d/mixed.oat", Content);
   for (TCompressionLevel Level : {clFastest, clMax}) {
@@ -225,5 +230,82 @@ TEST_F(BackupTest, EachBlockIsPackedAsByAFreshDeflateStream) {
       EXPECT_EQ(R.Take(Stored > 0 ? Stored : -Stored), Stored > 0 ? Fresh : Plain) << "block at " << At;
     }
     EXPECT_EQ(R.Int(), 0);
+    EXPECT_EQ(R.Int(), 0);
+    EXPECT_TRUE(R.AtEnd());
   }
+}
+
+// An abort in the third batch of a file stops at its block although the
+// batches after it were already read and packed: the blocks before it are
+// written, each reported and let paint once, in order, on the caller's
+// thread; nothing after them but the entry's end.
+TEST_F(BackupTest, AnAbortDeepInAFileStopsAtItsBlock) {
+  Backup.SaveFileID = false;
+  constexpr int Blocks = 250, AbortAt = 70;  // no percentage ends in a half
+  std::string Content;
+  for (int Block = 0; Block < Blocks; ++Block) Content += std::string(16384, char('A' + Block % 26));
+  std::string P = T.Write("d/big.oat", Content);
+  const std::thread::id Caller = std::this_thread::get_id();
+  bool Elsewhere = false;
+  int Painted = 0;
+  std::vector<int> Seen;
+  struct TRestoreHook {
+    std::function<void()> Saved = TBackupFile::ProcessMessagesHook;
+    ~TRestoreHook() { TBackupFile::ProcessMessagesHook = Saved; }
+  } RestoreHook;
+  TBackupFile::ProcessMessagesHook = [&] {
+    ++Painted;
+    Elsewhere |= std::this_thread::get_id() != Caller;
+  };
+  Backup.OnProgress = [&](TObject*, const String&, TPercentage Pc, bool& Continue) {
+    Elsewhere |= std::this_thread::get_id() != Caller;
+    Seen.push_back(Pc);
+    if (Seen.size() == 1 + AbortAt) Continue = false;
+  };
+  TStringList Files;
+  Files.Add(P);
+  TMemoryStream Dest;
+  EXPECT_FALSE(Backup.Backup(&Files, &Dest));
+  Bytes.assign(static_cast<char*>(Dest.Memory()), Dest.Size());
+  EXPECT_FALSE(Elsewhere);
+  EXPECT_EQ(Painted, AbortAt);
+  ASSERT_EQ(Seen.size(), 1u + AbortAt + 1u);  // 0, one per block, 100
+  for (int K = 1; K <= AbortAt; ++K) EXPECT_EQ(Seen[K], std::lround(K * 100.0 / Blocks)) << "block " << K;
+  Reader R(Bytes);
+  R.Take(R.Int() + 8);  // title, size, count
+  R.Take(R.Int() + 8);  // name, date, marker
+  std::string Data;
+  int Written = 0;
+  for (int Len = R.Int(); Len != 0; Len = R.Int(), ++Written) Data += Inflate(R.Take(Len));
+  EXPECT_EQ(Written, AbortAt);
+  EXPECT_EQ(Data, Content.substr(0, std::size_t(AbortAt) * 16384));
+  EXPECT_TRUE(R.AtEnd());
+}
+
+// A destination that fails while later batches are in work ends the run
+// with its error; no packing thread is left behind, and the next run
+// writes a complete archive.
+TEST_F(BackupTest, AFailedWriteInTheMiddleOfAFileEndsTheRun) {
+  Backup.SaveFileID = false;
+  std::mt19937 Rng(11);
+  std::string Noise(4 << 20, '\0');
+  for (char& C : Noise) C = char(Rng());
+  std::string P = T.Write("d/noise.bin", Noise);
+  std::vector<Integer> Errors;
+  Backup.OnError = [&](TObject*, Integer Code, const String&) { Errors.push_back(Code); };
+  TStringList Files;
+  Files.Add(P);
+  {
+    TFileStream Dest(T.Root + "failed.arc", fmCreate);
+    struct TDisarm {
+      ~TDisarm() { os::FaultInjection::Reset(); }
+    } Disarm;
+    os::FaultInjection::FailNextWrites(1);
+    EXPECT_FALSE(Backup.Backup(&Files, &Dest));
+  }
+  EXPECT_EQ(Errors, std::vector<Integer>{beCannotWriteArchive});
+  Archive A = Pack({P});
+  EXPECT_TRUE(A.Complete);
+  ASSERT_EQ(A.Entries.size(), 1u);
+  EXPECT_EQ(A.Entries[0].Data, Noise);
 }
