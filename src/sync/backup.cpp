@@ -503,7 +503,11 @@ void TBackupFile::TWriter::WriteEntry(const String& Path, bool IsList) {
     throw TWriteFailure{beCannotReadFile};
   }
   PutInt(FileGetDate(Source->Handle()));
+  const Int64 Size = Source->Size();
   WriteData(*Source);
+  // The stream shows a failed read as the file's end: an entry shorter than
+  // its file was at the open is a failed copy, never a complete one.
+  if (!FAborted && Source->Position() < Size) throw TWriteFailure{beCannotReadFile};
   if (O.SetArchiveFlag && !IsList) FileSetAttr(Path, FileGetAttr(Path) & ~faArchive);
 }
 

@@ -6,6 +6,9 @@
 #include <cmath>
 #include <random>
 #include <thread>
+#include <utility>
+
+#include <unistd.h>
 
 #include "../foundation/TempTree.h"
 #include "platform/os/fileapi.h"
@@ -308,4 +311,23 @@ TEST_F(BackupTest, AFailedWriteInTheMiddleOfAFileEndsTheRun) {
   EXPECT_TRUE(A.Complete);
   ASSERT_EQ(A.Entries.size(), 1u);
   EXPECT_EQ(A.Entries[0].Data, Noise);
+}
+
+// A file cut short while it is read (a failed read looks the same to the
+// stream) fails the run instead of ending up shorter in the archive.
+TEST_F(BackupTest, AFileCutShortWhileItIsReadFailsTheRun) {
+  std::string P = T.Write("d/big.bin", std::string(4 << 20, 'x'));
+  std::vector<Integer> Errors;
+  Backup.OnError = [&](TObject*, Integer Code, const String&) { Errors.push_back(Code); };
+  int Blocks = 0;  // the file list's block comes first
+  auto Previous = std::exchange(TBackupFile::ProcessMessagesHook, [&] {
+    if (++Blocks == 3) ::truncate(P.c_str(), 1 << 21);
+  });
+  TStringList Files;
+  Files.Add(P);
+  TMemoryStream Dest;
+  const bool Ok = Backup.Backup(&Files, &Dest);
+  TBackupFile::ProcessMessagesHook = Previous;
+  EXPECT_FALSE(Ok);
+  EXPECT_EQ(Errors, std::vector<Integer>{beCannotReadFile});
 }
