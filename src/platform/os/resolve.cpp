@@ -97,6 +97,17 @@ String ResolvePath(const String& Path) {
   if (Path.empty()) return Path;
   String clean = StripTrailingDots(Path);
   if (Exists(clean)) return clean;
+  // The usual case of a name not there yet: its folder exists as given, so
+  // every folder on the way keeps its spelling and only the name is looked
+  // up without regard to case.
+  const std::size_t Slash = clean.rfind('/');
+  if (Slash != String::npos && Slash > 0) {
+    const String Folder = clean.substr(0, Slash), Name = clean.substr(Slash + 1);
+    if (!Name.empty() && Name != "." && Name != ".." && Exists(Folder)) {
+      const String Found = FindInFolder(Folder, Name);
+      return Folder + "/" + (Found.empty() ? Name : Found);
+    }
+  }
   std::vector<String> parts = SplitComponents(clean);
   String out;
   bool missing = false;  // once a folder is missing, the rest stays as given

@@ -1,15 +1,42 @@
 #include "platform/rtl/threads.h"
 
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <deque>
 #include <memory>
 
 RTL_IMPLEMENT_CLASS(TThread, TObject, nullptr)
 
-TThreadID GetCurrentThreadID() { return static_cast<TThreadID>(::syscall(SYS_gettid)); }
+namespace {
+
+// The window manager and the locks ask for the thread's id several times a
+// message; the kernel is asked once per thread. A forked child's thread
+// has an id of its own: a fork counts up ForkGeneration, and a thread whose
+// cached id is of an older generation asks again.
+std::atomic<unsigned> ForkGeneration{0};
+[[maybe_unused]] const int ForkHandlerInstalled =
+    ::pthread_atfork(nullptr, nullptr, [] { ForkGeneration.fetch_add(1, std::memory_order_relaxed); });
+
+struct TCachedThreadID {
+  TThreadID Id = 0;
+  unsigned Generation = ~0u;
+};
+
+}  // namespace
+
+TThreadID GetCurrentThreadID() {
+  thread_local TCachedThreadID Cached;
+  const unsigned Generation = ForkGeneration.load(std::memory_order_relaxed);
+  if (Cached.Generation != Generation) {
+    Cached.Id = static_cast<TThreadID>(::syscall(SYS_gettid));
+    Cached.Generation = Generation;
+  }
+  return Cached.Id;
+}
 
 TThreadID MainThreadID = GetCurrentThreadID();
 

@@ -1,10 +1,14 @@
 #include "platform/rtl/threads.h"
 
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -59,6 +63,22 @@ TEST_F(ThreadTest, TheTestRunsOnTheMainThread) {
   EXPECT_TRUE(IsMainThread());
   EXPECT_EQ(GetCurrentThreadID(), MainThreadID);
   EXPECT_EQ(TThread::CurrentThread(), nullptr);
+}
+
+// The id is the kernel's, also in a forked child (its thread is another),
+// and on every other thread.
+TEST_F(ThreadTest, TheThreadIdIsTheKernelsAlsoAfterAFork) {
+  EXPECT_EQ(GetCurrentThreadID(), static_cast<TThreadID>(::syscall(SYS_gettid)));
+  const pid_t Child = ::fork();
+  if (Child == 0)
+    ::_exit(GetCurrentThreadID() == static_cast<TThreadID>(::syscall(SYS_gettid)) && !IsMainThread() ? 0 : 1);
+  int Status = -1;
+  ASSERT_EQ(::waitpid(Child, &Status, 0), Child);
+  EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0);
+  TThreadID Other = 0;
+  std::thread([&] { Other = GetCurrentThreadID(); }).join();
+  EXPECT_NE(Other, GetCurrentThreadID());
+  EXPECT_NE(Other, 0u);
 }
 
 TEST_F(ThreadTest, WaitForReturnsTheReturnValue) {
