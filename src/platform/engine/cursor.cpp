@@ -38,6 +38,10 @@ bool TRecordView::StoredText(int Index, ExprStoredText& Out) const {
   return FCursor.StoredTextOf(FRec, Index, Out);
 }
 
+bool TRecordView::StoredNumber(int Index, bool& Null, double& Value) const {
+  return FCursor.StoredNumberOf(FRec, Index, Null, Value);
+}
+
 // ---- TIndexOrder --------------------------------------------------------------
 
 TIndexOrder::TIndexOrder(TCursor& Owner, IndexFile& File, std::string TagName)
@@ -278,6 +282,29 @@ bool TCursor::StoredTextOf(const std::uint8_t* Rec, int Index, ExprStoredText& O
   Out.Null = IsFieldNull(F, Rec);
   Out.Chars = FOptions.Chars;
   return true;
+}
+
+bool TCursor::StoredNumberOf(const std::uint8_t* Rec, int Index, bool& Null, double& Value) const {
+  if (Index < 1 || static_cast<std::size_t>(Index) > Fields().size()) return false;
+  const TFieldDesc& F = Fields()[static_cast<std::size_t>(Index) - 1];
+  // What FieldToExpr gives a number field: Null for the null image, else
+  // GetFieldDouble.
+  switch (F.Type) {
+    case OAK_INTEGER:
+    case OAK_SHORTINT:
+    case OAK_AUTOINC:
+    case OAK_DOUBLE:
+    case OAK_CURDOUBLE: break;
+    default: return false;
+  }
+  if (ExprTypeOf(F.Type) != ExprType::Number) return false;
+  Null = IsFieldNull(F, Rec);
+  Value = Null ? 0 : GetFieldDouble(F, Rec);
+  return true;
+}
+
+bool TCursor::StoredNumber(int Index, bool& Null, double& Value) const {
+  return StoredNumberOf(FRec.data(), Index, Null, Value);
 }
 
 ExprOptions TCursor::EvalOptions() const {

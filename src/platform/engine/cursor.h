@@ -48,6 +48,7 @@ class TRecordView : public ExprRecordContext {
   std::uint32_t RecordNumber() const override { return FRecNo; }
   bool IsDeleted() const override { return FRec[0] == kRecordDeleted; }
   bool StoredText(int Index, ExprStoredText& Out) const override;
+  bool StoredNumber(int Index, bool& Null, double& Value) const override;
 
  private:
   const TCursor& FCursor;
@@ -120,6 +121,7 @@ class TCursor : public THandled, public ExprRecordContext {
   std::uint32_t RecordNumber() const override { return FRecNo; }
   bool IsDeleted() const override { return FRec[0] == kRecordDeleted; }
   bool StoredText(int Index, ExprStoredText& Out) const override;
+  bool StoredNumber(int Index, bool& Null, double& Value) const override;
   // The value of field Index of Rec (blob values read from the memo file,
   // or from the pending changes when Pending).
   ExprValue ValueOf(const std::uint8_t* Rec, int Index, bool Pending) const;
@@ -127,6 +129,10 @@ class TCursor : public THandled, public ExprRecordContext {
   // for a field number out of range or a field that is not of a character
   // type (OAK_STRING, OAK_CISTRING).
   bool StoredTextOf(const std::uint8_t* Rec, int Index, ExprStoredText& Out) const;
+  // StoredNumber of field Index of Rec: false for a field number out of
+  // range or a field that is not a binary number (integer, short integer,
+  // autoincrement, double, currency double).
+  bool StoredNumberOf(const std::uint8_t* Rec, int Index, bool& Null, double& Value) const;
   ExprOptions EvalOptions() const;
 
   // ---- position and records (cursor_nav.cpp) ---------------------------

@@ -125,6 +125,16 @@ class ExprRecordContext : public ExprFieldCatalog {
     (void)Out;
     return false;
   }
+  // The value FieldValue gives for field Index of a number kind, without
+  // building it: Null when the field holds its null image (FieldValue gives
+  // Null), else Value. Returns false when the context cannot give it (this
+  // default) or the field is of another kind. Raises nothing.
+  virtual bool StoredNumber(int Index, bool& Null, double& Value) const {
+    (void)Index;
+    (void)Null;
+    (void)Value;
+    return false;
+  }
 };
 
 // A case mapping of text: none, UPPER() or LOWER().
@@ -174,6 +184,9 @@ class Expression {
   // Whether the field stores single-byte text (not a memo or raw bytes),
   // the record context says (ExprRecordContext::StoredText).
   bool IsFieldText(int& Field, ExprCase& Case) const;
+  // True when the expression is a lone field of number type; Field gets
+  // its catalog number (ExprRecordContext::StoredNumber gives its value).
+  bool IsFieldNumber(int& Field) const;
   // The catalog field numbers the expression reads (for change detection).
   const std::vector<int>& Fields() const { return FFields; }
 

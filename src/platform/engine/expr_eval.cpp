@@ -266,6 +266,12 @@ bool Expression::IsFieldText(int& Field, ExprCase& Case) const {
   return true;
 }
 
+bool Expression::IsFieldNumber(int& Field) const {
+  if (FRoot->Kind != NodeKind::Field || FRoot->Type != ExprType::Number) return false;
+  Field = FRoot->Field;
+  return true;
+}
+
 ExprValue Expression::Evaluate(const ExprRecordContext& Rec, const ExprOptions& Options) const {
   return EvalNode(*FRoot, Rec, Options);
 }

@@ -30,11 +30,18 @@ IndexTag::IndexTag(IndexFile& File, TagDefinition Def, std::unique_ptr<Expressio
     FTextMaps[0] = StoredTextKeyMap(CharType::Ansi, FSpec.Chars, Case);
     FTextMaps[1] = StoredTextKeyMap(CharType::Oem, FSpec.Chars, Case);
   }
+  if (FSpec.Type == KeyType::Numeric) FKey->IsFieldNumber(FNumberField);
 }
 
 bool IndexTag::KeyOf(const ExprRecordContext& Rec, std::string& Key) const {
   const ExprOptions& Opt = FFile.EvalOptions();
   if (FCond && !FCond->EvaluateLogical(Rec, Opt)) return false;
+  bool Null = false;
+  double Number = 0;
+  if (FNumberField >= 0 && Rec.StoredNumber(FNumberField, Null, Number)) {
+    StoredNumberKey(Null, Number, FSpec, Key);
+    return true;
+  }
   ExprStoredText Text;
   if (FTextField >= 0 && Rec.StoredText(FTextField, Text)) {
     if (const TKeyByteMap* Map = FTextMaps[Text.Chars == CharType::Oem]) {

@@ -116,6 +116,9 @@ class IndexTag {
   // the record context gives them (ExprRecordContext::StoredText).
   int FTextField = -1;
   const TKeyByteMap* FTextMaps[2] = {nullptr, nullptr};
+  // A key that is a number field's value (Expression::IsFieldNumber): the
+  // field, taken through ExprRecordContext::StoredNumber.
+  int FNumberField = -1;
 };
 
 class IndexFile {

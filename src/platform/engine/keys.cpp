@@ -203,6 +203,14 @@ void StoredTextKey(std::string_view Stored, bool Null, const TKeyByteMap& Map, c
   for (std::size_t I = Text; I < Length; ++I) Key[I] = static_cast<char>(' ' ^ Flip);
 }
 
+void StoredNumberKey(bool Null, double Value, const KeySpec& Spec, std::string& Key) {
+  Key.assign(Spec.Length, '\0');
+  char Bytes[8];
+  StoreBE64(Bytes, Null ? 0 : OrderedDouble(Value));
+  Key.replace(0, std::min<std::size_t>(8, Key.size()), Bytes, std::min<std::size_t>(8, Key.size()));
+  if (Spec.Descending) Invert(Key);
+}
+
 std::string SeekKeyFromText(std::string_view Text, const KeySpec& Spec, std::string_view DateFormat) {
   std::string K;
   if (Spec.Type == KeyType::Character) {

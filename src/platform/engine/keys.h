@@ -74,6 +74,10 @@ const TKeyByteMap* StoredTextKeyMap(CharType TableChars, CharType KeyChars, Expr
 void StoredTextKey(std::string_view Stored, bool Null, const TKeyByteMap& Map, const KeySpec& Spec,
                    std::string& Key);
 
+// Sets Key (its storage reused) to BuildKey of a number field's value, Null
+// for the null value. REQUIRES: Spec.Type == KeyType::Numeric.
+void StoredNumberKey(bool Null, double Value, const KeySpec& Spec, std::string& Key);
+
 // A seek key from text, as OakSeek takes it with key type 2: a character
 // key gets the text converted and NOT padded (a shorter text is a partial
 // key that matches every key beginning with it; longer text is cut); a

@@ -9,7 +9,20 @@ namespace {
 using oak::CharType;
 using oak::ExprCase;
 
-class StoredKeyTest : public EngineTest {};
+class StoredKeyTest : public EngineTest {
+ protected:
+  // Every record's key of Tag equals the key of its evaluated expression.
+  static void ExpectKeysAsEvaluated(OAKHANDLE T, const oak::IndexTag& Tag, UNSIGNED32 Records) {
+    oak::TCursor& C = oak::CursorOf(T);
+    for (UNSIGNED32 R = 1; R <= Records; ++R) {
+      ASSERT_EQ(0u, OakGotoRecord(T, R));
+      std::string Key;
+      ASSERT_TRUE(Tag.KeyOf(C, Key));
+      EXPECT_EQ(oak::BuildKey(Tag.KeyExpression().Evaluate(C), Tag.Spec()), Key)
+          << Tag.KeyExpression().Text() << (Tag.Spec().Descending ? " descending" : "") << ", record " << R;
+    }
+  }
+};
 
 // Both character types of the table; a field, UPPER and LOWER of a field of
 // each character kind, each ascending and descending; every byte value, a
@@ -51,13 +64,7 @@ TEST_F(StoredKeyTest, KeysOfStoredTextEqualEvaluatedKeys) {
       int Field = 0;
       ExprCase Case;
       EXPECT_TRUE(Tag.KeyExpression().IsFieldText(Field, Case));
-      for (UNSIGNED32 R = 1; R <= Records; ++R) {
-        ASSERT_EQ(0u, OakGotoRecord(T, R));
-        std::string Key;
-        ASSERT_TRUE(Tag.KeyOf(C, Key));
-        EXPECT_EQ(oak::BuildKey(Tag.KeyExpression().Evaluate(C), Tag.Spec()), Key)
-            << Tag.KeyExpression().Text() << (Tag.Spec().Descending ? " descending" : "") << ", record " << R;
-      }
+      ExpectKeysAsEvaluated(T, Tag, Records);
     }
     ASSERT_EQ(0u, OakCloseTable(T));
   }
@@ -88,3 +95,33 @@ TEST_F(StoredKeyTest, KeyLengthCutsAndPadsAsTheEvaluatedKey) {
 }
 
 }  // namespace
+
+// Keys of a lone number field of every binary kind, ascending and
+// descending, equal the evaluated keys: negative, zero, large and
+// fractional values, and a null field; a text number keeps to evaluation.
+TEST_F(StoredKeyTest, KeysOfStoredNumbersEqualEvaluatedKeys) {
+  OAKHANDLE T = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, OakCreateTable(Conn, "numbers", nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0,
+                               "I,Integer;S,ShortInt;A,AutoInc;D,Double;C,CurDouble;N,Numeric,8,2", &T));
+  std::vector<OAKHANDLE> Tags;
+  for (const char* E : {"I", "S", "A", "D", "C", "N"})
+    for (UNSIGNED32 Desc : {0u, OAK_DESCENDING}) {
+      OAKHANDLE I = OAK_INVALID_HANDLE;
+      const std::string Name = "T" + std::to_string(Tags.size());
+      ASSERT_EQ(0u, OakCreateIndex61(T, "", Name.c_str(), E, "", "", OAK_COMPOUND | Desc, 0, &I)) << E;
+      Tags.push_back(I);
+    }
+  for (const std::string V : {"0", "-1", "1", "32767", "-32768", "2147483647", "-2147483648", "12.75", "-0.5"}) {
+    ASSERT_EQ(0u, OakAppendRecord(T));
+    for (UNSIGNED16 F : {1, 2, 4, 5, 6}) OakSetField(T, F, V.data(), V.size());  // a value out of range stays out
+    ASSERT_EQ(0u, OakWriteRecord(T));
+  }
+  ASSERT_EQ(0u, OakAppendRecord(T));  // null numbers
+  ASSERT_EQ(0u, OakWriteRecord(T));
+  oak::TCursor& C = oak::CursorOf(T);
+  bool Null = false;
+  double Value = 0;
+  EXPECT_FALSE(C.StoredNumber(6, Null, Value));  // the text number
+  for (OAKHANDLE I : Tags) ExpectKeysAsEvaluated(T, oak::IndexOf(I).Tag(), Count(T));
+  ASSERT_EQ(0u, OakCloseTable(T));
+}
