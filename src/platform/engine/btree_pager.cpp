@@ -185,18 +185,28 @@ void Pager::SetDirectoryCopy(const std::string& Bytes) {
   FHeaderDirty = true;
 }
 
+std::uint8_t* Pager::Keep(std::uint32_t Page, std::unique_ptr<std::uint8_t[]> Buf) {
+  std::uint8_t* Raw = Buf.get();
+  FCache[Page] = std::move(Buf);
+  if (FSlots.size() <= Page) FSlots.resize(std::max<std::size_t>(Page + 1, FSlots.size() * 2), nullptr);
+  FSlots[Page] = Raw;
+  return Raw;
+}
+
+void Pager::ClearCache() {
+  FCache.clear();
+  FSlots.clear();
+}
+
 std::uint8_t* Pager::Load(std::uint32_t Page) {
   if (Page == 0 || Page >= FPageCount)
     ThrowEngineError(kIndexCorrupt, "Index file corrupt: page " + std::to_string(Page) +
                                         " is outside the file");
-  auto It = FCache.find(Page);
-  if (It != FCache.end()) return It->second.get();
+  if (Page < FSlots.size() && FSlots[Page]) return FSlots[Page];
   std::unique_ptr<std::uint8_t[]> Buf(new std::uint8_t[FPageSize]);
   std::size_t Got = FFile->ReadAt(static_cast<std::uint64_t>(Page) * FPageSize, Buf.get(), FPageSize);
   if (Got < FPageSize) ThrowEngineError(kIndexCorrupt, "Index file corrupt: file is truncated");
-  std::uint8_t* Raw = Buf.get();
-  FCache.emplace(Page, std::move(Buf));
-  return Raw;
+  return Keep(Page, std::move(Buf));
 }
 
 void Pager::CheckWritable() const {
@@ -226,8 +236,7 @@ std::uint32_t Pager::Allocate() {
     std::memset(P, 0, FPageSize);
   } else {
     Page = FPageCount++;
-    std::unique_ptr<std::uint8_t[]> Buf(new std::uint8_t[FPageSize]());
-    FCache[Page] = std::move(Buf);
+    Keep(Page, std::unique_ptr<std::uint8_t[]>(new std::uint8_t[FPageSize]()));
     FDirty.insert(Page);
   }
   FHeaderDirty = true;
@@ -302,7 +311,7 @@ void Pager::AbandonReplacement() {
 
 void Pager::Discard() {
   if (FReplaced) AbandonReplacement();
-  FCache.clear();
+  ClearCache();
   FDirty.clear();
   ++FGeneration;
   ReadHeader();
@@ -321,7 +330,7 @@ bool Pager::Refresh() {
     Other = true;
   }
   if (Other) {
-    FCache.clear();
+    ClearCache();
     ++FGeneration;
     ReadHeader();
     return true;
@@ -330,7 +339,7 @@ bool Pager::Refresh() {
   std::uint32_t Count = FPageCount;
   ReadHeader();
   if (FChangeCounter == Before && FPageCount == Count) return false;
-  FCache.clear();
+  ClearCache();
   ++FGeneration;
   return true;
 }
@@ -338,8 +347,12 @@ bool Pager::Refresh() {
 void Pager::Trim() {
   if (FCache.size() <= FCacheLimit) return;
   for (auto It = FCache.begin(); It != FCache.end() && FCache.size() > FCacheLimit / 2;) {
-    if (FDirty.count(It->first)) ++It;
-    else It = FCache.erase(It);
+    if (FDirty.count(It->first)) {
+      ++It;
+    } else {
+      FSlots[It->first] = nullptr;
+      It = FCache.erase(It);
+    }
   }
 }
 
@@ -363,7 +376,7 @@ void Pager::Reset() {
       FFile = std::move(Fresh);
     }
   }
-  for (auto It = FCache.begin(); It != FCache.end();) It = FCache.erase(It);
+  ClearCache();
   FDirty.clear();
   FPageCount = 1;
   FFreeHead = 0;

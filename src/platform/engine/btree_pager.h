@@ -161,6 +161,10 @@ class Pager {
   void ReadHeader();
   void WriteHeader();
   std::uint8_t* Load(std::uint32_t Page);
+  // Puts Buf in the cache as page Page; returns its bytes.
+  std::uint8_t* Keep(std::uint32_t Page, std::unique_ptr<std::uint8_t[]> Buf);
+  // Empties the cache (dirty pages included).
+  void ClearCache();
   void CheckWritable() const;
   void WritePages();
   // Back to the file a Reset replaced: the replacement is removed.
@@ -187,6 +191,9 @@ class Pager {
   std::uint64_t FGeneration = 1;
   std::size_t FCacheLimit = 8192;
   std::unordered_map<std::uint32_t, std::unique_ptr<std::uint8_t[]>> FCache;
+  // FCache's buffers by page number (null: not cached), so that a node
+  // access is one index.
+  std::vector<std::uint8_t*> FSlots;
   std::unordered_set<std::uint32_t> FDirty;
 };
 

@@ -228,7 +228,9 @@ bool TCursor::StateStoredAlready(std::uint8_t State) {
   if (!FLocks->HoldsRecord(FRecNo) && FLocks->LockedByOther(FRecNo))
     Fail(E_LOCKED, FTable->Path() + ", record " + std::to_string(FRecNo));
   if (FRecNo > FTable->Counters().RecordCount) return false;
-  std::vector<std::uint8_t> Stored(FRec.size());
+  // Called for every record of a table's check: the buffer is kept.
+  thread_local std::vector<std::uint8_t> Stored;
+  Stored.resize(FRec.size());
   FTable->ReadRecord(FRecNo, Stored.data());
   // The write would store the bytes the file holds: nothing to write, no
   // counter to bump, no index key to change.

@@ -66,9 +66,11 @@ void TCursor::ReportPosition(UNSIGNED8* Rec, UNSIGNED32& Len, UNSIGNED32& RecNo,
 bool TCursor::IsVisible(const std::uint8_t* Rec, std::uint32_t RecNo, TIndexOrder* Order) {
   if (Rec[0] == kRecordDeleted && !ShowDeleted) return false;
   TRecordView View(*this, Rec, RecNo, false);
-  ExprOptions O = EvalOptions();
-  if (FFilter && !FFilter->EvaluateLogical(View, O)) return false;
-  if (FAof && !FAof->EvaluateLogical(View, O)) return false;
+  if (FFilter || FAof) {  // the options are made only for a filter to read
+    const ExprOptions O = EvalOptions();
+    if (FFilter && !FFilter->EvaluateLogical(View, O)) return false;
+    if (FAof && !FAof->EvaluateLogical(View, O)) return false;
+  }
   if (Order && (Order->ScopeTop || Order->ScopeBottom)) {
     std::string Key;
     if (!Order->Tag().KeyOf(View, Key) || !Order->InScope(Key)) return false;

@@ -154,6 +154,10 @@ void IndexFile::SaveDirectory() {
 }
 
 IndexTag* IndexFile::FindTag(std::string_view Name) {
+  // Names are unique without regard to case (CreateTag): the usual exact
+  // spelling is found without folding.
+  for (auto& T : FTags)
+    if (T->FDef.Name == Name) return T.get();
   for (auto& T : FTags)
     if (AnsiSameText(T->FDef.Name, String(Name))) return T.get();
   return nullptr;

@@ -204,11 +204,13 @@ void StoredTextKey(std::string_view Stored, bool Null, const TKeyByteMap& Map, c
 }
 
 void StoredNumberKey(bool Null, double Value, const KeySpec& Spec, std::string& Key) {
-  Key.assign(Spec.Length, '\0');
   char Bytes[8];
   StoreBE64(Bytes, Null ? 0 : OrderedDouble(Value));
-  Key.replace(0, std::min<std::size_t>(8, Key.size()), Bytes, std::min<std::size_t>(8, Key.size()));
-  if (Spec.Descending) Invert(Key);
+  const std::size_t Length = Spec.Length, Head = std::min<std::size_t>(8, Length);
+  const char Flip = Spec.Descending ? '\xFF' : '\0';  // Invert, byte by byte
+  Key.resize(Length);
+  for (std::size_t I = 0; I < Head; ++I) Key[I] = static_cast<char>(Bytes[I] ^ Flip);
+  for (std::size_t I = Head; I < Length; ++I) Key[I] = Flip;
 }
 
 std::string SeekKeyFromText(std::string_view Text, const KeySpec& Spec, std::string_view DateFormat) {
