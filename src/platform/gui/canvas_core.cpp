@@ -3,6 +3,7 @@
 #include "platform/gui/graphics_bitmap.h"
 #include "platform/gui/graphics_canvas.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -237,8 +238,16 @@ void TCanvas::PaintSpanRop2(Integer Y, Integer X0, Integer X1, TColorRef Color, 
     std::uint32_t Value;
     std::memcpy(&Value, Packed, 4);
     ForEachVisibleSpan(Y, X0, X1, [&](Integer y, Integer a, Integer e) {
+      // One pixel, then the filled part copied onto the rest, doubling:
+      // block copies instead of a store per pixel.
       Byte* p = FSurface.Pixel(a, y);
-      for (Integer x = a; x < e; ++x, p += 4) std::memcpy(p, &Value, 4);
+      const std::size_t Bytes = std::size_t(e - a) * 4;
+      std::memcpy(p, &Value, 4);
+      for (std::size_t Done = 4; Done < Bytes;) {
+        const std::size_t N = std::min(Done, Bytes - Done);
+        std::memcpy(p + Done, p, N);
+        Done += N;
+      }
     });
     return;
   }
