@@ -186,23 +186,22 @@ void Pager::SetDirectoryCopy(const std::string& Bytes) {
 }
 
 std::uint8_t* Pager::Keep(std::uint32_t Page, std::unique_ptr<std::uint8_t[]> Buf) {
-  std::uint8_t* Raw = Buf.get();
+  if (FCache.size() <= Page) FCache.resize(std::max<std::size_t>(Page + 1, FCache.size() * 2));
+  if (!FCache[Page]) ++FCached;
   FCache[Page] = std::move(Buf);
-  if (FSlots.size() <= Page) FSlots.resize(std::max<std::size_t>(Page + 1, FSlots.size() * 2), nullptr);
-  FSlots[Page] = Raw;
-  return Raw;
+  return FCache[Page].get();
 }
 
 void Pager::ClearCache() {
   FCache.clear();
-  FSlots.clear();
+  FCached = 0;
 }
 
 std::uint8_t* Pager::Load(std::uint32_t Page) {
   if (Page == 0 || Page >= FPageCount)
     ThrowEngineError(kIndexCorrupt, "Index file corrupt: page " + std::to_string(Page) +
                                         " is outside the file");
-  if (Page < FSlots.size() && FSlots[Page]) return FSlots[Page];
+  if (Page < FCache.size() && FCache[Page]) return FCache[Page].get();
   std::unique_ptr<std::uint8_t[]> Buf(new std::uint8_t[FPageSize]);
   std::size_t Got = FFile->ReadAt(static_cast<std::uint64_t>(Page) * FPageSize, Buf.get(), FPageSize);
   if (Got < FPageSize) ThrowEngineError(kIndexCorrupt, "Index file corrupt: file is truncated");
@@ -293,7 +292,7 @@ void Pager::WritePages() {
   std::vector<std::uint32_t> Pages(FDirty.begin(), FDirty.end());
   std::sort(Pages.begin(), Pages.end());
   for (std::uint32_t Page : Pages)
-    FFile->WriteAt(static_cast<std::uint64_t>(Page) * FPageSize, FCache.at(Page).get(), FPageSize);
+    FFile->WriteAt(static_cast<std::uint64_t>(Page) * FPageSize, FCache[Page].get(), FPageSize);
   FDirty.clear();
   std::uint64_t Want = static_cast<std::uint64_t>(FPageCount) * FPageSize;
   if (FFile->Size() > Want) FFile->Truncate(Want);
@@ -345,15 +344,12 @@ bool Pager::Refresh() {
 }
 
 void Pager::Trim() {
-  if (FCache.size() <= FCacheLimit) return;
-  for (auto It = FCache.begin(); It != FCache.end() && FCache.size() > FCacheLimit / 2;) {
-    if (FDirty.count(It->first)) {
-      ++It;
-    } else {
-      FSlots[It->first] = nullptr;
-      It = FCache.erase(It);
+  if (FCached <= FCacheLimit) return;
+  for (std::size_t Page = 0; Page < FCache.size() && FCached > FCacheLimit / 2; ++Page)
+    if (FCache[Page] && !FDirty.count(static_cast<std::uint32_t>(Page))) {
+      FCache[Page].reset();
+      --FCached;
     }
-  }
 }
 
 void Pager::UseMemoryImage() {

@@ -26,7 +26,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -190,10 +189,10 @@ class Pager {
   bool FStampDirty = false;
   std::uint64_t FGeneration = 1;
   std::size_t FCacheLimit = 8192;
-  std::unordered_map<std::uint32_t, std::unique_ptr<std::uint8_t[]>> FCache;
-  // FCache's buffers by page number (null: not cached), so that a node
-  // access is one index.
-  std::vector<std::uint8_t*> FSlots;
+  // The cached pages by page number (null: not cached), so that a node
+  // access is one index; FCached of them are held.
+  std::vector<std::unique_ptr<std::uint8_t[]>> FCache;
+  std::size_t FCached = 0;
   std::unordered_set<std::uint32_t> FDirty;
 };
 
