@@ -9,9 +9,10 @@
 //      open elsewhere refuses the whole group before anything changed;
 //   2. forces the prepared copies to the disk;
 //   3. writes the intent record (which prepared copy replaces which target,
-//      and the stamp of each target as it stands) under a temporary name,
-//      forces it to the disk, renames it to its final name and forces the
-//      folder: from this point on the group is committed;
+//      and the stamp of each target as it stands) under a temporary name
+//      (created new, never through a link or a file already there), forces
+//      it to the disk, renames it to its final name and forces the folder:
+//      from this point on the group is committed;
 //   4. renames every prepared copy over its target and forces the folder;
 //   5. removes the intent record and forces the folder;
 // and only then lets the files go. The handles taken in 1 stay on the new
