@@ -147,11 +147,14 @@ void ReplaceFilesAtomically(TFsync& Form, const std::vector<String>& Names,
 // Completes a write-back into DestFolder that was interrupted (a process
 // killed half-way): a committed replacement record is carried out, a
 // half-written one thrown away, and the temporary copies of Names left
-// beside their targets are removed. A record that cannot be read is set
-// aside with the copies (renamed, see oak::SetAsidePendingReplacement) and
-// a message says so. Raises EInOutError when a file of the record is still
+// beside their targets are removed. A record that cannot be read or
+// carried out as written (a folder, one file named twice) is set aside
+// with the copies (renamed, see oak::SetAsidePendingReplacement) and a
+// message says so. Raises EInOutError when a file of the record is still
 // held by another handle after a short wait, or when a table was changed
-// after the record was written (the text names it; nothing is replaced).
+// after the record was written (the text names it and the files kept and
+// says how to finish by hand; nothing is replaced). A copy of the office
+// that keeps the times, or a change of rights, is no change.
 void RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names);
 
 // Records in Form.CopiedOfficeTables what the office table file Path is now

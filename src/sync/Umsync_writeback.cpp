@@ -34,6 +34,25 @@ const char* const PendingSuffix = ".~mds";
 RTL_DECLARE_EXCEPTION(EWriteBackRefused, Exception)
 RTL_IMPLEMENT_CLASS(EWriteBackRefused, Exception, nullptr)
 
+// Why a write-back cannot be completed when tables were changed after its
+// commit (Changed: their replacements), what is kept and how to finish it
+// by hand.
+String ChangedTablesText(const std::vector<os::Replacement>& Changed) {
+  String Tables, Kept;
+  for (const os::Replacement& R : Changed) {
+    Tables += (Tables.empty() ? "" : ", ") + R.Target;
+    Kept += (Kept.empty() ? "" : ", ") + R.Target + " und " + R.Prepared;
+  }
+  const bool One = Changed.size() == 1;
+  return (One ? "Die Tabelle " + Tables + " wurde" : "Die Tabellen " + Tables + " wurden") +
+         " danach von einem anderen Programm geändert. Erhalten bleiben " +
+         (One ? "die geänderte Tabelle und ihr Ersatz: " : "die geänderten Tabellen und ihr Ersatz: ") + Kept +
+         ".<BR>Zum Abschluss von Hand sichern Sie " + (One ? "die geänderte Tabelle" : "die geänderten Tabellen") +
+         ", benennen jede Datei mit der Endung " + PendingSuffix +
+         " im Datenverzeichnis in den Namen ohne diese Endung um und löschen danach die Datei " +
+         oak::kReplacementRecord + ". Die Änderungen des anderen Programms müssen anschließend neu erfasst werden.";
+}
+
 void RemovePending(const std::vector<String>& Pending) {
   for (const String& Path : Pending) DeleteFile(Path);
 }
@@ -96,7 +115,8 @@ void RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names
   const String Failed = "Das Zurückschreiben nach " + DestFolder + " kann nicht abgeschlossen werden: ";
   std::vector<String> Pending;
   for (const String& Name : Names) Pending.push_back(Name + PendingSuffix);
-  os::Status S = oak::CompletePendingReplacement(DestFolder, oak::kReplacementWaitMs);
+  std::vector<os::Replacement> Changed;
+  os::Status S = oak::CompletePendingReplacement(DestFolder, oak::kReplacementWaitMs, &Changed);
   if (S.code() == ERROR_INVALID_DATA) {
     // Nobody can tell what an unreadable record meant: it is kept for a
     // look by hand, but no longer stops every start.
@@ -109,10 +129,7 @@ void RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names
     return;
   }
   if (S.code() == ERROR_FILE_INVALID)
-    throw EInOutError(Failed + "Die Tabelle " + S.context() +
-                          " wurde danach von einem anderen Programm geändert. Die Tabelle und ihr Ersatz (" +
-                          PendingSuffix + ") bleiben beide erhalten.",
-                      static_cast<int>(S.code()));
+    throw EInOutError(Failed + ChangedTablesText(Changed), static_cast<int>(S.code()));
   if (!S.ok()) throw EInOutError(Failed + S.ToString(), static_cast<int>(S.code()));
   for (const String& Name : Pending)
     if (FileExists(DestFolder + Name)) DeleteFile(DestFolder + Name);

@@ -75,7 +75,8 @@ class SyncTest : public ::testing::Test {
     SetProgramPath(String());
     SetCommandLineArgs({});
     ResetStartRefused();
-    Variables.clear();
+    // Newest first: a variable set twice ends as it was before the first.
+    while (!Variables.empty()) Variables.pop_back();
     std::filesystem::remove_all(Root);
   }
   // Sets the environment variable Name to Value until the test ends.

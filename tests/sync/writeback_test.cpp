@@ -5,6 +5,10 @@
 // changed, and a table changed after the commit is never replaced. (Another
 // process holding a table meets the same share modes:
 // tests/platform/os/replace_test.cpp.)
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
 #include <map>
 
 #include "helper_process.h"
@@ -64,12 +68,12 @@ class WriteBackTest : public RunStepTest {
     EXPECT_THROW(Form->WriteBackMandant(), ECanNotUpdateMandant);
     os::SetReplaceStepHook(nullptr);
   }
-  // Opens an office table as another program would; the engine's code and
-  // text.
-  std::pair<UNSIGNED32, String> OpenAsAnotherProgram(const String& Table) {
+  // Opens a table of Folder (the office by default) as another program
+  // would; the engine's code and text.
+  std::pair<UNSIGNED32, String> OpenAsAnotherProgram(const String& Table, const String& Folder = String()) {
     OAKHANDLE T = OAK_INVALID_HANDLE;
-    UNSIGNED32 Code =
-        OakOpenTable(EngineConnection(), (Office + Table).c_str(), nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T);
+    UNSIGNED32 Code = OakOpenTable(EngineConnection(), ((Folder.empty() ? Office : Folder) + Table).c_str(), nullptr,
+                                   OAK_OAT, OAK_ANSI, 1, 1, 0, &T);
     if (Code == 0) OakCloseTable(T);
     return {Code, Code ? OakLastErrorText() : String()};
   }
@@ -85,6 +89,28 @@ class WriteBackTest : public RunStepTest {
     }
   }
   std::vector<String> ArticleNumbers() { return LiveRows(Office, "ArtikelMain", "ArtNr"); }
+  // Copies the folder From to the new folder To with "cp -a" (times,
+  // rights and all kept; every file gets another inode).
+  static void CopyWithCpA(const String& From, const String& To) {
+    const char* Argv[] = {"cp", "-a", From.c_str(), To.c_str(), nullptr};
+    pid_t Pid = 0;
+    int Status = 0;
+    ASSERT_EQ(0, ::posix_spawnp(&Pid, "cp", nullptr, nullptr, const_cast<char**>(Argv), environ));
+    ASSERT_EQ(Pid, ::waitpid(Pid, &Status, 0));
+    ASSERT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0);
+  }
+
+  // The tool starts again on the office; true when the start got the office
+  // (every message expected was shown), which it then lets go again.
+  bool StartedAgain() {
+    delete std::exchange(Form, nullptr);
+    MakeRunForm();
+    StartDatabase();
+    ExpectAllAnswered();
+    const bool Connected = Form->OakConnection->IsConnected();
+    Form->LockDatabase(Form, false);
+    return Connected;
+  }
 
   // The text of the write-back's failure ("" when it went through).
   String WriteBackFailure() {
@@ -175,10 +201,17 @@ TEST_F(WriteBackTest, ATableChangedAfterTheCommitIsNeverReplacedAndIsNamed) {
   const String Changed = ReadTable(Office + "ArtikelMain.OAT"), Prepared = ReadTable(Office + "ArtikelMain.OAT.~mds");
   auto [Code, Text] = OpenAsAnotherProgram("Auftraege");
   EXPECT_EQ(5190u, Code);
-  EXPECT_NE(String::npos, Text.find("ArtikelMain.OAT")) << Text;
+  EXPECT_NE(String::npos, Text.find(Office + "ArtikelMain.OAT: changed after")) << Text;
+  EXPECT_NE(String::npos, Text.find("kept: ArtikelMain.OAT and its replacement ArtikelMain.OAT.~mds")) << Text;
+  EXPECT_NE(String::npos, Text.find("To finish by hand")) << Text;
   EXPECT_EQ(String::npos, Text.find("Auftraege.OAT")) << Text;
-  // The tool's next start says the same, in German.
-  ExpectMessage("ArtikelMain.OAT wurde danach von einem anderen Programm geändert");
+  // The tool's next start says the same, in German, and how to finish by
+  // hand.
+  ExpectMessage("Die Tabelle ArtikelMain.OAT wurde danach von einem anderen Programm geändert. Erhalten bleiben die "
+                "geänderte Tabelle und ihr Ersatz: ArtikelMain.OAT und ArtikelMain.OAT.~mds.\nZum Abschluss von "
+                "Hand sichern Sie die geänderte Tabelle, benennen jede Datei mit der Endung .~mds im "
+                "Datenverzeichnis in den Namen ohne diese Endung um und löschen danach die Datei "
+                "Mobile-Zurueckschreiben.~mdj.");
   delete std::exchange(Form, nullptr);
   MakeRunForm();
   StartDatabase();
@@ -187,6 +220,75 @@ TEST_F(WriteBackTest, ATableChangedAfterTheCommitIsNeverReplacedAndIsNamed) {
   EXPECT_EQ(Changed, ReadTable(Office + "ArtikelMain.OAT"));
   EXPECT_EQ(Prepared, ReadTable(Office + "ArtikelMain.OAT.~mds"));
   EXPECT_TRUE(Exists(Office + oak::kReplacementRecord));
+}
+
+// A copy of the office that keeps the times (cp -a, every file another
+// inode) and a change of the office files' rights change no table: the
+// open in the copy and the tool's start in the office complete the
+// write-back.
+TEST_F(WriteBackTest, AWriteBackKilledAfterTheCommitIsCompletedAfterCpAOrAChangeOfRights) {
+  GivenMergedCopies();
+  const TSnapshot New = Snapshot(Tree("M_Temp/Server/Data/"));
+  KilledAfterTheCommit();
+  ASSERT_TRUE(Exists(Office + oak::kReplacementRecord));
+  const String Copy = Root + "kopie/";
+  ASSERT_NO_FATAL_FAILURE(CopyWithCpA(Office, Copy));
+  auto [Code, Text] = OpenAsAnotherProgram("ArtikelMain", Copy);
+  EXPECT_EQ(0u, Code) << Text;
+  EXPECT_EQ(New, Snapshot(Copy));
+  EXPECT_FALSE(Exists(Copy + oak::kReplacementRecord));
+
+  for (auto& E : std::filesystem::directory_iterator(Office))
+    if (E.is_regular_file()) {
+      ASSERT_EQ(0, ::chmod(E.path().c_str(), E.path().filename() == oak::kReplacementRecord ? 0400 : 0600));
+    }
+  EXPECT_TRUE(StartedAgain());
+  EXPECT_EQ(New, Snapshot(Office));
+  ExpectNoLeftovers();
+}
+
+// A crafted record (one table named twice, a folder under the record's
+// name or as a table) is never taken for a table in use or a failing disk:
+// an open refuses it as unreadable, and the start sets it aside with the
+// message of an unreadable record and goes on.
+TEST_F(WriteBackTest, ACraftedRecordIsSetAsideLikeAnUnreadableOne) {
+  const String Record = Office + oak::kReplacementRecord;
+  auto Named = [](const std::vector<std::pair<String, String>>& Lines) {
+    String Text = "MDS-REPLACE 3\n" + std::to_string(Lines.size()) + "\n";
+    for (auto& [Prepared, Target] : Lines) Text += Prepared + "\t" + Target + "\t-\n";
+    return Text + "END\n";
+  };
+  std::vector<std::pair<String, std::function<void()>>> Cases = {
+      {"one table twice",
+       [&] {
+         WriteFile(Record, Named({{"Adressen.OAT.~mds", "Adressen.OAT"}, {"Auftraege.OAT.~mds", "Adressen.OAT"}}));
+       }},
+      {"a folder", [&] { std::filesystem::create_directories(Record); }},
+      {"a folder as a table", [&] {
+         std::filesystem::create_directories(Office + "Ordner.OAT");
+         WriteFile(Record, Named({{"Adressen.OAT.~mds", "Ordner.OAT"}}));
+       }}};
+  for (auto& [What, Craft] : Cases) {
+    SCOPED_TRACE(What);
+    const TSnapshot Old = Snapshot(Office);
+    std::filesystem::copy_file(Office + "Adressen.OAT", Office + "Adressen.OAT.~mds");
+    std::filesystem::copy_file(Office + "Auftraege.OAT", Office + "Auftraege.OAT.~mds");
+    Craft();
+    auto [Code, Text] = OpenAsAnotherProgram("Auftraege");
+    EXPECT_EQ(5190u, Code) << Text;
+    EXPECT_NE(String::npos, Text.find(Record + ": the replacement record cannot be read")) << Text;
+    ExpectMessage("Die Datei " + Record + " eines früheren Zurückschreibens ist beschädigt.\nSie wurde als " +
+                  Record + ".unlesbar beiseitegelegt.");
+    EXPECT_TRUE(StartedAgain());
+    EXPECT_EQ(Old, Snapshot(Office));
+    EXPECT_FALSE(Exists(Record));
+    EXPECT_TRUE(Exists(Record + ".unlesbar"));
+    EXPECT_TRUE(Exists(Office + "Adressen.OAT.~mds.unlesbar"));
+    std::filesystem::remove_all(Record + ".unlesbar");
+    for (const char* Aside : {"Adressen.OAT.~mds.unlesbar", "Auftraege.OAT.~mds.unlesbar"})
+      std::filesystem::remove(Office + Aside);
+    ExpectNoLeftovers();
+  }
 }
 
 // ---- Tables in use ------------------------------------------------------------------------

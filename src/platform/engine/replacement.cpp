@@ -18,12 +18,26 @@ constexpr UNSIGNED32 kRetryPauseMs = 50;
 // The suffix of a record and its copies set aside.
 const char* const kAsideSuffix = ".unlesbar";
 
+// The text of a replacement stopped by targets changed after its record was
+// written: what changed, what is kept, and how to finish by hand.
+std::string ChangedTablesText(const std::string& Folder, const std::vector<os::Replacement>& Changed) {
+  std::string Tables, Kept;
+  for (const os::Replacement& R : Changed) {
+    Tables += (Tables.empty() ? "" : ", ") + Folder + R.Target;
+    Kept += (Kept.empty() ? "" : ", ") + R.Target + " and its replacement " + R.Prepared;
+  }
+  return Tables + ": changed after the replacement record " + Folder + kReplacementRecord +
+         " was written; kept: " + Kept + ". To finish by hand, save the changed table, rename every replacement "
+         "the record names over its table, then delete the record";
+}
+
 }  // namespace
 
-os::Status CompletePendingReplacement(const std::string& Folder, UNSIGNED32 WaitMs) {
+os::Status CompletePendingReplacement(const std::string& Folder, UNSIGNED32 WaitMs,
+                                      std::vector<os::Replacement>* Changed) {
   const std::uint64_t Start = GetTickCount64();
   for (;;) {
-    os::Status S = os::RecoverReplacement(Folder, kReplacementRecord);
+    os::Status S = os::RecoverReplacement(Folder, kReplacementRecord, Changed);
     if (S.code() != ERROR_SHARING_VIOLATION || GetTickCount64() - Start >= WaitMs) return S;
     ClockSleep(kRetryPauseMs);
   }
@@ -34,15 +48,15 @@ void CompletePendingReplacementBeforeOpen(const std::string& Path) {
   const std::string Folder = ExtractFilePath(TablePath);
   // The common case costs one look at the folder.
   if (!os::ReplacementPending(Folder, kReplacementRecord)) return;
-  os::Status S = CompletePendingReplacement(Folder, kReplacementWaitMs);
+  std::vector<os::Replacement> Changed;
+  os::Status S = CompletePendingReplacement(Folder, kReplacementWaitMs, &Changed);
   switch (S.code()) {
     case ERROR_SUCCESS:
       return;
     case ERROR_SHARING_VIOLATION:
       Fail(E_LOCKED, TablePath + ": the tables of the folder are being replaced (" + S.context() + ")");
     case ERROR_FILE_INVALID:
-      Fail(E_REPLACEMENT, S.context() + ": changed after the replacement record " + Folder +
-                              kReplacementRecord + " was written; the table and its replacement are both kept");
+      Fail(E_REPLACEMENT, ChangedTablesText(Folder, Changed));
     case ERROR_INVALID_DATA:
       Fail(E_REPLACEMENT, S.context() + ": the replacement record cannot be read");
     default:

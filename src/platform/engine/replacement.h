@@ -12,10 +12,13 @@
 //    kReplacementWaitMs) and then reports the table locked (E_LOCKED);
 //  - a record one of whose targets changed after it was written (another
 //    program wrote to the old table meanwhile) is not carried out: both
-//    files stay and the open fails with E_REPLACEMENT naming the table;
-//  - a record that cannot be read fails the open with E_REPLACEMENT naming
-//    the record (a program that knows the group sets it aside with
-//    SetAsidePendingReplacement).
+//    files stay and the open fails with E_REPLACEMENT naming the table,
+//    the files kept and how to finish by hand. A copy of the folder that
+//    keeps the times, or a change of rights, is no change (os::FileStamp);
+//  - a record that cannot be read or carried out as written (a folder,
+//    one file named twice, a folder named as a table) fails the open with
+//    E_REPLACEMENT naming the record (a program that knows the group sets
+//    it aside with SetAsidePendingReplacement).
 //
 // Thread safety: as the rest of the engine (the engine lock serialises the
 // open path); processes exclude each other through the record's own lock.
@@ -26,6 +29,7 @@
 
 #include "platform/engine/oak.h"
 #include "platform/os/files.h"
+#include "platform/os/replace.h"
 
 namespace oak {
 
@@ -37,9 +41,11 @@ constexpr UNSIGNED32 kReplacementWaitMs = 3000;
 // Completes the pending replacement of Folder, waiting up to WaitMs while
 // its files are held. OK when there was none or it was carried out;
 // otherwise the status of os::RecoverReplacement (ERROR_SHARING_VIOLATION
-// after the wait, ERROR_FILE_INVALID naming the changed tables,
-// ERROR_INVALID_DATA for an unreadable record ...).
-os::Status CompletePendingReplacement(const std::string& Folder, UNSIGNED32 WaitMs);
+// after the wait, ERROR_FILE_INVALID naming the changed tables, whose
+// replacements then go to *Changed when given, ERROR_INVALID_DATA for a
+// record that cannot be read or carried out ...).
+os::Status CompletePendingReplacement(const std::string& Folder, UNSIGNED32 WaitMs,
+                                      std::vector<os::Replacement>* Changed = nullptr);
 
 // The open path: completes the pending replacement of the folder of the
 // table Path (resolved here). Raises E_LOCKED after the wait, E_REPLACEMENT for a record

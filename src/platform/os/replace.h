@@ -9,9 +9,10 @@
 //      open elsewhere refuses the whole group before anything changed;
 //   2. forces the prepared copies to the disk;
 //   3. writes the intent record (which prepared copy replaces which target,
-//      and the stamp of each target as it stands) under a temporary name,
-//      forces it to the disk, renames it to its final name and forces the
-//      folder: from this point on the group is committed;
+//      and the stamp of each target as it stands) under a temporary name
+//      (created new, never through a link or a file already there), forces
+//      it to the disk, renames it to its final name and forces the folder:
+//      from this point on the group is committed;
 //   4. renames every prepared copy over its target and forces the folder;
 //   5. removes the intent record and forces the folder;
 // and only then lets the files go. The handles taken in 1 stay on the new
@@ -29,16 +30,23 @@
 // only the caller knows their names.
 //
 // Record format (text, LF-ended lines, names relative to the folder):
-//   MDS-REPLACE 2
+//   MDS-REPLACE 3
 //   <count>
 //   <prepared name> TAB <target name> TAB <stamp>     (count lines)
 //   END
 // where <stamp> is "-" for a target that did not exist, else
-// "<inode>:<size>:<modified ns>:<changed ns>" (decimal). The first format
-// ("MDS-REPLACE 1", lines without the stamp) is still read; for it a target
-// counts as changed when its status changed after the record was last
-// written. A name is non-empty, not "." or "..", and holds no '/', TAB, CR,
-// LF or NUL. A record that does not read exactly so is refused.
+// "<size>:<modified ns>:<head checksum>" (decimal; see FileStamp). The
+// stamp holds only what shows a change of the content: a copy that keeps
+// the times (cp -a) or a change of rights or owner leaves it as it was.
+// Older records are still read: "MDS-REPLACE 2" lines end in
+// "<inode>:<size>:<modified ns>:<changed ns>", of which only the size and
+// the modification time are compared (the inode and the changed time move
+// with such a copy or a change of rights); "MDS-REPLACE 1" lines have no
+// stamp, and a target counts as changed when it was modified after the
+// record was last written. A name is non-empty, not "." or "..", and holds
+// no '/', TAB, CR, LF or NUL; no two names of a record lead to one file
+// (compared as ResolvePath matches them: without regard to case or trailing
+// dots). A record that does not read exactly so is refused.
 //
 // Thread safety: a FileReplacement belongs to one thread; RecoverReplacement
 // may run in several threads and processes at once (one carries the record
@@ -46,6 +54,7 @@
 // for tests.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -71,37 +80,51 @@ Result<FileIdentity> IdentityOf(const File& F);
 // Fails with 2/3 when missing, 32 never (deny none).
 Result<FileIdentity> IdentityOf(const String& Path);
 
-// What tells whether a file was touched since a moment, read from its
-// status alone: any write, truncation or change of mode moves the changed
-// time, which no program can set back; a new file has another inode.
+// What shows whether the content of a file changed since a moment, read
+// without reading the file whole: its size, its last modification time
+// (nanoseconds since 1970) and a checksum of its first kStampHeadBytes
+// bytes, where the engine's table, memo and index files keep their change
+// counters (a table's counter moves with every record write, so a write
+// that keeps the size within one tick of a coarse clock still shows).
+// Neither where the file lives (inode) nor who may read it is part of it.
 struct FileStamp {
-  std::uint64_t Inode = 0;
   std::uint64_t Size = 0;
   std::int64_t ModifiedNs = 0;
-  std::int64_t ChangedNs = 0;
+  std::uint64_t HeadChecksum = 0;
   bool operator==(const FileStamp&) const = default;
 };
+constexpr std::size_t kStampHeadBytes = 64;
 
-// The stamp of an open file. Fails with what fstat fails with.
+// The stamp of an open file (read through the handle, which needs read
+// access). Fails with what fstat or reading fails with.
 Result<FileStamp> StampOf(const File& F);
 
+// Whether a file whose stamp is Now still holds what Then was taken of: the
+// same size and head, and the same modification time or that time cut to
+// a coarser step (100 ns, 1 µs, 1 ms, 1 s or 2 s), as a copy that keeps
+// the times onto a file system with a coarser clock stores it. With
+// CompareHead false (records of the second format) the heads are not
+// compared.
+bool SameContentStamp(const FileStamp& Then, const FileStamp& Now, bool CompareHead = true);
+
 // One replacement of a group: Prepared takes the place of Target; both are
-// names in the group's folder. Stamped tells whether the record holds the
-// target's state when it was written (a record of the first format does
-// not); TargetExisted and Stamp are that state.
+// names in the group's folder. Format is the record format that holds it
+// (see the header): 1 without the target's state, 2 with size and
+// modification time (read from an older record), 3 with the full stamp;
+// TargetExisted and Stamp are that state (formats 2 and 3).
 struct Replacement {
   Replacement() = default;
   Replacement(String APrepared, String ATarget) : Prepared(std::move(APrepared)), Target(std::move(ATarget)) {}
   String Prepared;
   String Target;
-  bool Stamped = false;
+  int Format = 1;
   bool TargetExisted = false;
   FileStamp Stamp;
   bool operator==(const Replacement&) const = default;
 };
 
-// The text of an intent record for Items: the second format when every
-// item is stamped, else the first.
+// The text of an intent record for Items, in the lowest format among them
+// (3 for none). The fields a format does not hold are written as 0.
 String FormatReplaceRecord(const std::vector<Replacement>& Items);
 // Reads an intent record; false (Items left empty) for anything that is not
 // a complete, well-formed record. Never raises.
@@ -162,9 +185,15 @@ bool ReplacementPending(const String& Folder, const String& RecordName);
 // recovery (the record stays for a later attempt); ERROR_FILE_INVALID, with
 // the paths of the changed targets as context (", " between them), when a
 // target not yet replaced changed after the record was written (nothing is
-// renamed; record, targets and prepared copies stay); ERROR_INVALID_DATA
-// when the committed record cannot be read (it stays; nothing is changed).
-Status RecoverReplacement(const String& Folder, const String& RecordName);
+// renamed; record, targets and prepared copies stay; the replacements of
+// those targets are appended to *Changed when given); ERROR_INVALID_DATA,
+// with the record's path as context, when the committed record cannot be
+// read or cannot be carried out as written: it is no regular file, it
+// names one file twice or its own name, or a file it names is a folder or
+// another non-regular file (it stays; nothing is changed). A half-written
+// record that is no regular file is left alone.
+Status RecoverReplacement(const String& Folder, const String& RecordName,
+                          std::vector<Replacement>* Changed = nullptr);
 
 // Moves the record RecordName of Folder and the prepared copies named in
 // PreparedNames that exist out of the way, each renamed by appending
