@@ -22,7 +22,8 @@ class TempTree {
     Root = MakeTempFolder("mds_test_") + "/";
   }
   ~TempTree() {
-    Variables.clear();
+    // Newest first: a variable set twice ends as it was before the first.
+    while (!Variables.empty()) Variables.pop_back();
     SetProgramPath("");
     std::filesystem::remove_all(Root);
   }
