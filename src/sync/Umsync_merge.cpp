@@ -174,7 +174,7 @@ void TMergeRun::Commit() {
     RemoveTag();
   } catch (const Exception& E) {
     throw ECanNotDataCopy2Server("Der temporäre Index ADR_46_ der Adressen kann nicht entfernt werden: " +
-                                 E.Message());
+                                 CauseText(E));
   }
 }
 

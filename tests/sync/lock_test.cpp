@@ -268,6 +268,11 @@ TEST_F(LockTest, DamagedFilesAtTheStartAreNamedWithTheirReason) {
       {[&] { Overwrite("Auftraege.OAM", 32); }, "Die Memodatei \"" + Office + "Auftraege.OAM\" ist beschädigt", true},
       {[&] { std::filesystem::remove(os::ResolvePath(Office + "setup.OAI")); },
        "Die Indexdatei \"" + Office + "setup.OAI\" fehlt.", true},
+      {[&] {
+         std::filesystem::copy_file(os::ResolvePath(Office + "TEXT.OAI"), os::ResolvePath(Office + "setup.OAI"),
+                                    std::filesystem::copy_options::overwrite_existing);
+       },
+       "In der Indexdatei \"" + Office + "setup.OAI\" fehlt ein Index der Tabelle.", true},
       {[&] { WriteFile(Record, "MDS-REPLACE 7\n"); }, "Die Datei " + Record + " eines früheren Zurückschreibens ist beschädigt", false},
       {[&] { ReadOnly = std::make_unique<TReadOnlyMount>(Office); },
        "Auf die Tabelle \"" + Office + "Auftraege.OAT\" kann nicht zugegriffen werden: Zugriff verweigert", true}};
