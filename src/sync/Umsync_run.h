@@ -18,8 +18,8 @@
 
 #include <memory>
 
-#include "foundation/BusyCursor.h"
 #include "data/oak/oakerrors.h"
+#include "foundation/BusyCursor.h"
 #include "foundation/FileUtils.h"
 #include "platform/rtl/clock.h"
 #include "sync/Umsync.h"
