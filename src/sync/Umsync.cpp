@@ -61,6 +61,7 @@ void TFsync::FormCreate(TObject*) {
   TextFiles = std::make_unique<TStringList>();
   PluginFiles = std::make_unique<TStringList>();
   PostcodeFiles = std::make_unique<TStringList>();
+  KeptOrders = std::make_unique<TKeptOrders>();
   LastSyncDate = 0;
   OrdersUpdated = OrdersAdded = AddressesUpdated = AddressesAdded = 0;
   ConfigChanged = false;

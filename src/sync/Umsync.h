@@ -46,6 +46,7 @@
 #include "platform/gui/stdctrls_label.h"
 #include "platform/os/replace.h"
 #include "platform/rtl/strings.h"
+#include "sync/Umsync_keep.h"
 #include "sync/backup.h"
 #include "ui/look/MarkupLabel.h"
 #include "ui/look/StyledCtrls.h"
@@ -208,6 +209,11 @@ class TFsync : public TForm {
   // The mobile orders (ID_ORDER) the last merge could not take over (their
   // address has no key); the closing message names them.
   std::vector<String> OrdersNotTakenOver;
+  // Their rows and those of their addresses (filled by the merge, written
+  // beside the office by BackupMandant), and the folder the last backup
+  // wrote them to ("" when it had none). Owned by the form.
+  std::unique_ptr<TKeptOrders> KeptOrders;
+  String KeptOrdersFolder;
   // The dated folder of the last run's backup ("" before BackupMandant):
   // the office tables in "Data/", the mobile tables of the run in "Mobil/".
   String BackupFolder;

@@ -5,8 +5,9 @@
 // folder per run named "Mobile Datensynchronisation vom <date> <time>"
 // (':' of the time replaced by '_'), the office tables in its "Data/" and
 // the mobile tables the run fetched in its "Mobil/": the refresh of the
-// mobile side replaces them, and what the merge did not take over stays
-// there.
+// mobile side replaces them. The orders the merge could not take over are
+// also written below "Nicht übernommene Aufträge/" (TKeptOrders), which the
+// removal of old backups never touches.
 #include <algorithm>
 
 #include "foundation/FileUtils.h"
@@ -101,11 +102,15 @@ bool TFsync::BackupMandant() {
     for (const String& Name : RunTableFiles())
       CopyWithProgress(*this, "sichern von", Name, Mobile + Name, Folder + "Mobil/" + Name);
     BackupFolder = Folder;
+    // What the merge could not take over goes where no clean-up reaches it,
+    // before the refresh removes it from the laptop.
+    KeptOrdersFolder = KeptOrders->Save(Office, BackupFolderName(Today));
     l5->SetCaption(
         "Eine Kopie der Orignaldatenbank vor Synchronisation wurde in einem Unterverzeichnis der "
         "Originaldatenbank hinterlegt.");
   } catch (...) {
-    throw ECanNotActiveMandantBak("");
+    // A full disk names the backup file and the space, as the copies do.
+    RaiseStepError<ECanNotActiveMandantBak>();
   }
   return true;
 }

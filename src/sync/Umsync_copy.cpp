@@ -216,11 +216,8 @@ bool TFsync::ReadCurrentMandant() {
     CopyOfficeSide(*this, Dest);
     CopyOfficeExtras(*this, Dest);
     WriteMarkerFile(*this, Dest);
-  } catch (const Exception& E) {
-    // The cause stays readable: a full disk names its file and the space.
-    throw ECanNotActiveMandant2TmpGrabbing(E.Message());
   } catch (...) {
-    throw ECanNotActiveMandant2TmpGrabbing("");
+    RaiseStepError<ECanNotActiveMandant2TmpGrabbing>();
   }
   return true;
 }
@@ -234,10 +231,8 @@ bool TFsync::FetchMobileData() {
     StartProgress(*this, 1, 20);
     for (const String& Name : RunTableFiles())
       CopyWithProgress(*this, "holen von", Name, Mobile + Name, Dest + "Data/" + Name);
-  } catch (const Exception& E) {
-    throw ECanNotMobileDataGrabbing(E.Message());
   } catch (...) {
-    throw ECanNotMobileDataGrabbing("");
+    RaiseStepError<ECanNotMobileDataGrabbing>();
   }
   return true;
 }

@@ -48,13 +48,6 @@ String OfficeFolderProblem(const String& Folder) {
   return String();
 }
 
-namespace {
-
-const char* const StartRefusedHead = "<B>Das Programm kann nicht direkt gestartet werden.<BR>";
-const char* const OtherUsersText = "Eventuell greifen andere Benutzer auf diese Datenbank exclusiv zu.";
-
-// The German reason for an engine failure of the start, naming the file:
-// the table file the dataset stands for, or its memo or index file.
 String EngineReason(const EOAKDatabaseError& E) {
   String Table = E.TableName;
   if (ExtractFileExt(Table).empty()) Table += ".OAT";
@@ -70,6 +63,14 @@ String EngineReason(const EOAKDatabaseError& E) {
       return "Die Memodatei \"" + ChangeFileExt(Table, ".OAM") + "\" ist beschädigt.";
     case oak::E_FILE_NOT_FOUND:
       return "Die Datei " + Quoted + " oder ihre Memo- oder Indexdatei fehlt.";
+    case oak::E_LOCKED:
+      return "Die Tabelle " + Quoted + " wird von einem anderen Benutzer verwendet.";
+    case oak::E_INDEX_NOT_FOUND: {
+      // Without its index file a table opens, but none of its indexes.
+      const String Index = "\"" + ChangeFileExt(Table, ".OAI") + "\"";
+      if (!FileExists(ChangeFileExt(Table, ".OAI"))) return "Die Indexdatei " + Index + " fehlt.";
+      return "In der Indexdatei " + Index + " fehlt ein Index der Tabelle.";
+    }
     case oak::E_IO:
     case oak::E_READ_ONLY: {
       // The engine's text ends with the system's German reason.
@@ -86,18 +87,23 @@ String EngineReason(const EOAKDatabaseError& E) {
   }
 }
 
+String CauseText(const std::exception& E) {
+  if (auto* Db = dynamic_cast<const EOAKDatabaseError*>(&E)) return EngineReason(*Db);
+  if (auto* Own = dynamic_cast<const Exception*>(&E)) return Own->Message();
+  return E.what();
+}
+
+namespace {
+
+const char* const StartRefusedHead = "<B>Das Programm kann nicht direkt gestartet werden.<BR>";
+const char* const OtherUsersText = "Eventuell greifen andere Benutzer auf diese Datenbank exclusiv zu.";
+
 // The message of a start that failed with E: the other users are named only
 // when a table is locked.
 String StartFailureText(const std::exception& E) {
-  String Reason = OtherUsersText;
-  if (auto* Db = dynamic_cast<const EOAKDatabaseError*>(&E)) {
-    if (static_cast<UNSIGNED32>(Db->ErrorCode) != OAK_LOCKED) Reason = EngineReason(*Db);
-  } else if (auto* Other = dynamic_cast<const Exception*>(&E)) {
-    Reason = Other->Message();
-  } else {
-    Reason = E.what();
-  }
-  return StartRefusedHead + Reason + "</B>";
+  auto* Db = dynamic_cast<const EOAKDatabaseError*>(&E);
+  const bool Locked = Db && static_cast<UNSIGNED32>(Db->ErrorCode) == OAK_LOCKED;
+  return StartRefusedHead + (Locked ? String(OtherUsersText) : CauseText(E)) + "</B>";
 }
 
 // Lets the windows repaint, then waits a little on the process clock.

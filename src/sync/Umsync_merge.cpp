@@ -13,8 +13,10 @@
 // office order whose mobile address cannot be found keeps its own
 // AdressID. An order whose mobile address has no key is not carried over
 // (neither added nor updated, and not counted): it is listed in
-// OrdersNotTakenOver for the closing message, and the run's backup keeps
-// the mobile tables it came in. Only unreadable change stamps are skipped
+// OrdersNotTakenOver for the closing message, and it and its address are
+// kept in KeptOrders, which the backup step writes beside the office where
+// no clean-up removes them (the refresh of the mobile side removes the
+// order from the laptop). Only unreadable change stamps are skipped
 // quietly: a record that cannot be written (a locked office record, a
 // failed post) and a temporary tag that cannot be removed end the merge
 // with ECanNotDataCopy2Server, so that nothing half-merged (and no stray
@@ -172,7 +174,7 @@ void TMergeRun::Commit() {
     RemoveTag();
   } catch (const Exception& E) {
     throw ECanNotDataCopy2Server("Der temporäre Index ADR_46_ der Adressen kann nicht entfernt werden: " +
-                                 E.Message());
+                                 CauseText(E));
   }
 }
 
@@ -273,10 +275,11 @@ void TMergeRun::WriteRecord(TDataSet* Mobile, TDataSet* Office, bool New, Intege
 void TMergeRun::CopyOrder(bool New) {
   // An order whose mobile address has no key cannot be linked to an office
   // address: it is neither added nor does it overwrite the office order.
-  // The closing message names it; the run's backup keeps it.
+  // The closing message names it; its rows are kept for entering by hand.
   bool AddressFound = false;
   if (OrderAddressHasNoKey(AddressFound)) {
     Form.OrdersNotTakenOver.push_back(Trim(F.MobileOrderKey->AsString()));
+    Form.KeptOrders->Add(MobileOrders.get(), MobileAddresses.get());
     return;
   }
   // An office order whose mobile address is missing keeps its address: the
@@ -286,7 +289,7 @@ void TMergeRun::CopyOrder(bool New) {
     WriteRecord(MobileOrders.get(), OfficeOrders.get(), New, Form.OrdersAdded, Form.OrdersUpdated, Kept);
   } catch (const Exception& E) {
     OfficeOrders->Cancel();
-    throw ECanNotDataCopy2Server(E.Message());
+    throw ECanNotDataCopy2Server(CauseText(E));
   }
   // Writing the office order leaves MobileAddresses where the seek put it.
   if (AddressFound) LinkOrderAddress();
@@ -332,7 +335,7 @@ void TMergeRun::LinkOrderAddress() {
     OfficeOrders->Post();
   } catch (const Exception& E) {
     OfficeOrders->Cancel();
-    throw ECanNotDataCopy2Server(E.Message());
+    throw ECanNotDataCopy2Server(CauseText(E));
   }
 }
 
@@ -346,7 +349,7 @@ Integer TMergeRun::CopyAddress(bool New, bool Track) {
     return F.OfficeAddressID->AsInteger();
   } catch (const Exception& E) {
     OfficeAddresses->Cancel();
-    throw ECanNotDataCopy2Server(E.Message());
+    throw ECanNotDataCopy2Server(CauseText(E));
   }
 }
 
@@ -387,6 +390,8 @@ void TFsync::MergeMobileData() {
   ShowCopyText(*this, "Syncronisation vorbereiten...");
   OrdersUpdated = OrdersAdded = AddressesUpdated = AddressesAdded = 0;
   OrdersNotTakenOver.clear();
+  KeptOrders->Clear();
+  KeptOrdersFolder.clear();
   Run.MergeOrders();
   if (!scignoreadr->Checked()) Run.MergeAddresses();
   Run.Commit();
@@ -397,5 +402,6 @@ String OrdersNotTakenOverText(TFsync& Form) {
   String Numbers;
   for (const String& N : Form.OrdersNotTakenOver) Numbers += (Numbers.empty() ? "" : ", ") + N;
   return "<B>Nicht übernommene Aufträge (Adresse ohne Schlüssel): " + Numbers +
-         "</B><BR>Die mobilen Tabellen dieses Abgleichs liegen in " + Form.BackupFolder + "Mobil/<BR>";
+         "</B><BR>Die Aufträge und ihre Adressen liegen zur Erfassung von Hand in " + Form.KeptOrdersFolder +
+         " (" + TKeptOrders::OrdersFile + ", " + TKeptOrders::AddressesFile + ").<BR>";
 }

@@ -199,8 +199,8 @@ bool TFsync::InstallToMobile() {
   } catch (const ECanNotTmpdelete&) {
     ShowCopyText(*this, "---------");
     return false;
-  } catch (const Exception& E) {
-    throw ECanNotInstall2Mobile(E.Message());
+  } catch (...) {
+    RaiseStepError<ECanNotInstall2Mobile>();
   }
   ShowCopyText(*this, "Fertig!");
   Update();

@@ -63,14 +63,16 @@ const std::vector<TStepFailure>& StepFailures() {
 }
 
 // The message for E when the run's branch handles the classes Handled of
-// its own; any other exception shows its message after the head.
+// its own; any other exception shows its cause after the head (an engine
+// failure its German reason naming the file).
 String FailureText(const Exception& E, std::initializer_list<TClass> Handled) {
   for (const TStepFailure& F : StepFailures()) {
     if (!E.InheritsFrom(F.Class)) continue;
     for (TClass C : Handled)
       if (C == F.Class) return String(FailureHead) + F.Text + E.Message() + F.After;
   }
-  return String(FailureHead) + (E.Message().empty() ? String("unbekannter Fehler.") : E.Message());
+  const String Cause = CauseText(E);
+  return String(FailureHead) + (Cause.empty() ? String("unbekannter Fehler.") : Cause);
 }
 
 // The name of the wizard's current page ("0", "2" or "3").

@@ -18,6 +18,7 @@
 
 #include <memory>
 
+#include "data/oak/oakerrors.h"
 #include "foundation/BusyCursor.h"
 #include "foundation/FileUtils.h"
 #include "platform/rtl/clock.h"
@@ -101,6 +102,29 @@ class TCountProgress {
   std::shared_ptr<TClockSource> FClock;
 };
 
+// The German reason for an engine failure, naming the file: the table file
+// the dataset stands for, or its memo or index file ("Die Tabelle ... wird
+// von einem anderen Benutzer verwendet.", "Die Indexdatei ... fehlt.").
+String EngineReason(const EOAKDatabaseError& E);
+// What the user reads as the cause of E: EngineReason for an engine
+// failure, else the exception's message (what() of a standard one).
+String CauseText(const std::exception& E);
+
+// Inside a catch block: raises the step's class TStepError with the text
+// of the exception being handled (what() of a standard exception, "" for
+// anything else), so that the run's message keeps the cause: a full disk
+// names its file and the space, a refusal its reason.
+template <class TStepError>
+[[noreturn]] void RaiseStepError() {
+  try {
+    throw;
+  } catch (const std::exception& E) {
+    throw TStepError(CauseText(E));
+  } catch (...) {
+    throw TStepError(String());
+  }
+}
+
 // Shows Verb + " " + Name + "..", advances pgmain and copies Source to
 // Dest with CopyFileByStreams. Raises what the copy raises.
 void CopyWithProgress(TFsync& Form, const String& Verb, const String& Name, const String& Source,
@@ -125,8 +149,9 @@ String BackupFolderName(TDateTime Now);
 Integer RemoveOldBackups(TFsync& Form, const String& Root, TDateTime Today);
 
 // The closing message's paragraph on the orders the merge could not take
-// over (Form.OrdersNotTakenOver) and where the run's backup keeps the
-// mobile tables they are in; "" when it took over every order.
+// over (Form.OrdersNotTakenOver) and the folder where the backup step put
+// them and their addresses (Form.KeptOrdersFolder); "" when it took over
+// every order.
 String OrdersNotTakenOverText(TFsync& Form);
 
 // Copies each of Names from SourceFolder to the same name in DestFolder,

@@ -165,10 +165,9 @@ bool TFsync::WriteBackMandant() {
     StartProgress(*this, 1, 19);
     ReplaceFilesAtomically(*this, RunTableFiles(), RunFolder(*this, "M_Temp/Server/Data"), Office,
                            &CopiedOfficeTables);
-  } catch (const EWriteBackRefused& E) {
-    throw ECanNotUpdateMandant(E.Message());
   } catch (...) {
-    throw ECanNotUpdateMandant("");
+    // A refusal says why; a full office disk names the file and the space.
+    RaiseStepError<ECanNotUpdateMandant>();
   }
   return true;
 }

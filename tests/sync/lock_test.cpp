@@ -266,6 +266,13 @@ TEST_F(LockTest, DamagedFilesAtTheStartAreNamedWithTheirReason) {
       {[&] { Cut("Auftraege.OAT", 100); }, "Die Tabelle \"" + Office + "Auftraege.OAT\" ist beschädigt", true},
       {[&] { Overwrite("Adressen.OAI", 64); }, "Die Indexdatei \"" + Office + "Adressen.OAI\" ist beschädigt", true},
       {[&] { Overwrite("Auftraege.OAM", 32); }, "Die Memodatei \"" + Office + "Auftraege.OAM\" ist beschädigt", true},
+      {[&] { std::filesystem::remove(os::ResolvePath(Office + "setup.OAI")); },
+       "Die Indexdatei \"" + Office + "setup.OAI\" fehlt.", true},
+      {[&] {
+         std::filesystem::copy_file(os::ResolvePath(Office + "TEXT.OAI"), os::ResolvePath(Office + "setup.OAI"),
+                                    std::filesystem::copy_options::overwrite_existing);
+       },
+       "In der Indexdatei \"" + Office + "setup.OAI\" fehlt ein Index der Tabelle.", true},
       {[&] { WriteFile(Record, "MDS-REPLACE 7\n"); }, "Die Datei " + Record + " eines früheren Zurückschreibens ist beschädigt", false},
       {[&] { ReadOnly = std::make_unique<TReadOnlyMount>(Office); },
        "Auf die Tabelle \"" + Office + "Auftraege.OAT\" kann nicht zugegriffen werden: Zugriff verweigert", true}};

@@ -3,6 +3,7 @@
 #include "sync/run_fixture.h"
 
 #include "foundation/FileUtils.h"
+#include "platform/os/files.h"
 
 namespace {
 
@@ -125,10 +126,61 @@ TEST_F(MergeTest, OrdersWhoseAddressHasNoKeyAreNotTakenOverButNamed) {
   EXPECT_EQ(std::vector<String>({"300000001"}), OfficeOrders("ID_ORDER"));
   EXPECT_EQ(std::vector<String>({Before}), OfficeOrders("ParentName"));
   EXPECT_EQ(std::vector<String>({"300000001", "300000002"}), Form->OrdersNotTakenOver);
-  Form->BackupFolder = "/Sicherung/";
+  // Both orders and their one address are kept as text for entering by hand.
+  const String Folder = Form->KeptOrders->Save(Office, "Lauf");
+  EXPECT_EQ(Office + "Nicht übernommene Aufträge/Lauf/", Folder);
+  const String Orders = ReadFile(Folder + "Auftraege.csv"), Addresses = ReadFile(Folder + "Adressen.csv");
+  for (const char* Part : {"\"ID_ORDER\";", "\"300000001\";", "mobil geändert", "\"300000002\";", "neu", Later.c_str()})
+    EXPECT_NE(String::npos, Orders.find(Part)) << Part << " in " << Orders;
+  EXPECT_NE(String::npos, Addresses.find("ADR_46_")) << Addresses;
+  EXPECT_EQ(Addresses.find("Mobil"), Addresses.rfind("Mobil")) << "the address once: " << Addresses;
+  EXPECT_NE(String::npos, Addresses.find("Mobil")) << Addresses;
+  Form->KeptOrdersFolder = Folder;
   EXPECT_EQ("<B>Nicht übernommene Aufträge (Adresse ohne Schlüssel): 300000001, 300000002</B><BR>"
-            "Die mobilen Tabellen dieses Abgleichs liegen in /Sicherung/Mobil/<BR>",
+            "Die Aufträge und ihre Adressen liegen zur Erfassung von Hand in " + Folder +
+                " (Auftraege.csv, Adressen.csv).<BR>",
             OrdersNotTakenOverText(*Form));
+  // The next merge starts afresh.
+  Merge();
+  EXPECT_EQ(std::vector<String>({"300000001", "300000002"}), Form->OrdersNotTakenOver);
+  EXPECT_TRUE(Form->KeptOrdersFolder.empty());
+}
+
+// What a run keeps never replaces what an earlier run kept, never goes
+// through a link, and is written whole or not at all.
+TEST_F(MergeTest, KeptOrdersGoIntoANewFolderOfTheirOwnOrNowhere) {
+  MobileAddress("", After);
+  MobileOrder("300000007", Later, "1", "erster Lauf");
+  Merge();
+  EXPECT_EQ("", TKeptOrders().Save(Office, "Lauf"));  // nothing kept, nothing written
+  EXPECT_FALSE(Exists(Office + "Nicht übernommene Aufträge"));
+  const String First = Form->KeptOrders->Save(Office, "Lauf");
+  const String Kept = ReadFile(First + "Auftraege.csv");
+  const String Second = Form->KeptOrders->Save(Office, "Lauf");
+  EXPECT_EQ(Office + "Nicht übernommene Aufträge/Lauf (2)/", Second);
+  EXPECT_EQ(Kept, ReadFile(First + "Auftraege.csv"));
+  EXPECT_EQ(Kept, ReadFile(Second + "Auftraege.csv"));
+
+  // A full disk names the file and the space; the run's folder goes again.
+  os::FaultInjection::SetDiskFull(true);
+  try {
+    Form->KeptOrders->Save(Office, "Voll");
+    ADD_FAILURE() << "a full disk saved";
+  } catch (const Exception& E) {
+    EXPECT_NE(String::npos, E.Message().find("Der Datenträger ist voll: Die Datei " + Office +
+                                             "Nicht übernommene Aufträge/Voll/Auftraege.csv"))
+        << E.Message();
+  }
+  os::FaultInjection::Reset();
+  EXPECT_FALSE(Exists(Office + "Nicht übernommene Aufträge/Voll"));
+
+  // The folder replaced by a link elsewhere: refused, nothing written there.
+  const String Elsewhere = Root + "anderswo/";
+  std::filesystem::create_directories(Elsewhere);
+  std::filesystem::rename(Office + "Nicht übernommene Aufträge", Root + "alt");
+  std::filesystem::create_directory_symlink(Elsewhere, Office + "Nicht übernommene Aufträge");
+  EXPECT_THROW(Form->KeptOrders->Save(Office, "Lauf"), EInOutError);
+  EXPECT_TRUE(std::filesystem::is_empty(Elsewhere));
 }
 
 TEST_F(MergeTest, EveryOrderOfANewMobileAddressGetsItsNewOfficeAddress) {

@@ -8,12 +8,15 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <utility>
 
 #include "foundation/FileUtils.h"
+#include "platform/gui/backend.h"
 #include "platform/gui/graphics_colors.h"
 #include "platform/os/files.h"
 #include "platform/os/process.h"
+#include "platform/rtl/clock.h"
 #include "sync/UStartStop.h"
 #include "sync/Umsync_run.h"
 
@@ -259,6 +262,35 @@ class SynchronisationTest : public RunTest {
     GivenToolAimedAtTarget();
     if (!GivenInstalledMobile()) GTEST_SKIP() << "updatemobile is not built beside the tests";
   }
+  void TearDown() override {
+    if (PumpSet) SetPaintMessagePump(PreviousPump);
+    os::FaultInjection::Reset();
+    RunTest::TearDown();
+  }
+  // Act runs once, when step Step shows its first file: the copy line
+  // begins with Verb ("sichern von", "übertragen von").
+  void WhenStepCopies(int Step, const String& Verb, std::function<void()> Act) {
+    if (PumpSet) SetPaintMessagePump(PreviousPump);
+    PumpSet = true;
+    PreviousPump = SetPaintMessagePump([this, Step, Verb, Act, Done = false]() mutable {
+      if (Done || Marks.empty() || Marks.back() != Step) return;
+      if (Form->Label3copy->Caption().rfind(Verb, 0) != 0) return;
+      Done = true;
+      Act();
+    });
+  }
+  // A message shown that holds every one of Parts.
+  bool ShownWithAll(std::initializer_list<String> Parts) const {
+    for (const String& T : ShownTexts()) {
+      bool All = true;
+      for (const String& P : Parts) All = All && T.find(P) != String::npos;
+      if (All) return true;
+    }
+    return false;
+  }
+
+  std::function<void()> PreviousPump;
+  bool PumpSet = false;
 };
 
 TEST_F(SynchronisationTest, SecondVisitOfTheTargetFindsTheInstallationToSynchronise) {
@@ -312,15 +344,47 @@ TEST_F(SynchronisationTest, SynchronisationCountsWhatTheMobileSideAdded) {
   ExpectAllAnswered();
 }
 
-TEST_F(SynchronisationTest, AnOrderTheRunCannotTakeOverIsNamedAndItsTablesKeptWithTheBackup) {
+// An order whose address has no key is named in the closing message with
+// the folder that keeps it and its address. The refresh removes it from
+// the laptop and a day of runs removes the run's backup; the kept data stay
+// in the office folder.
+TEST_F(SynchronisationTest, AnOrderTheRunCannotTakeOverIsNamedAndKeptBeyondTheBackupsCleanUp) {
   String MobileData = Form->CurrentPath + MobileDataFolder;
   AddRow(MobileData, "Adressen", {{"ADR_46_", ""}, {"ADR_47_", "20261207-110000000"}, {"Name", "Ohne Schlüssel"}});
   AddRow(MobileData, "Auftraege",
          {{"ID_ORDER", "300000077"}, {"Status", "0"}, {"ParentName", "20261207-110000000"}, {"AdressID", "1"}});
+  // The message as the user sees it (LOOK_PNG_DIR, else the test's folder).
+  const char* Dir = getenv("LOOK_PNG_DIR");
+  const String Picture = (Dir ? String(Dir) + "/" : Root) + "kept_orders_message.png";
+  Responder->Do("*", [&](TCustomForm* Box) {
+    HeadlessSavePng(Box->Handle(), Picture);
+    Box->SetModalResult(mrCancel);
+  }, "Mobile wurde synchronisiert.");
+  RunWizard();
+  EXPECT_TRUE(Exists(Picture));
+  const String Kept = Form->KeptOrdersFolder, FirstBackup = Form->BackupFolder;
+  EXPECT_EQ(Office + "Nicht übernommene Aufträge/" + ExtractFileName(ExcludeTrailingPathDelimiter(FirstBackup)) + "/",
+            Kept);
+  EXPECT_TRUE(ShownWithAll({"Nicht übernommene Aufträge (Adresse ohne Schlüssel): 300000077",
+                            "Die Aufträge und ihre Adressen liegen zur Erfassung von Hand in " + Kept}));
+  MobileSideUnpacksItsPackage();
+  const std::vector<String> OnLaptop = LiveRows(MobileData, "Auftraege", "ID_ORDER");
+  EXPECT_EQ(OnLaptop.end(), std::find(OnLaptop.begin(), OnLaptop.end(), "300000077"));
+
+  // Seven more backups of the day: the next run's clean-up removes them all.
+  // That run is the day's last second, so that its backup is a folder of
+  // its own.
+  for (int I = 1; I <= 7; ++I)
+    std::filesystem::create_directories(Office + "Sicherheitskopie/" + BackupFolderName(Date() + I / 86400.0) + "/Data");
+  Word Year, Month, Day;
+  DecodeDate(Date(), Year, Month, Day);
+  TClockOverride LastSecond(TFakeClock::At(Year, Month, Day, 23, 59, 59));
   ExpectMessage("Mobile wurde synchronisiert.");
   RunWizard();
-  EXPECT_TRUE(AnyShown("Nicht übernommene Aufträge (Adresse ohne Schlüssel): 300000077"));
-  EXPECT_TRUE(AnyShown("Die mobilen Tabellen dieses Abgleichs liegen in " + Form->BackupFolder + "Mobil/"));
+  EXPECT_FALSE(Exists(FirstBackup));
+  EXPECT_TRUE(Form->KeptOrdersFolder.empty());
+  EXPECT_NE(String::npos, ReadFile(Kept + "Auftraege.csv").find("300000077"));
+  EXPECT_NE(String::npos, ReadFile(Kept + "Adressen.csv").find("Ohne Schlüssel"));
   ExpectAllAnswered();
 }
 
@@ -379,6 +443,64 @@ TEST_F(SynchronisationTest, AFailedWriteBackLocksTheOfficeAgainAndARetryGoesThro
   ExpectMessage("Mobile wurde synchronisiert.");
   RunWizard();
   ExpectBackOnListPage();
+  ExpectAllAnswered();
+}
+
+// The office disk fills up while the backup or the write-back copies: the
+// message of the step names the file in the office folder, the space it
+// needed and the space free; the office tables stay as they were, and a
+// second run, with space again, goes through.
+TEST_F(SynchronisationTest, AFullOfficeDiskAtTheBackupOrTheWriteBackNamesTheFileAndTheSpace) {
+  struct TCase {
+    int Step;
+    String Verb, Head, File;
+  };
+  for (const TCase& C : {TCase{5, "sichern von", "Es kann keine Sicherheitskopie der Originaldaten erstellt werden.",
+                               Office + "Sicherheitskopie/Mobile Datensynchronisation vom "},
+                         TCase{6, "übertragen von",
+                               "Die syncronisierten Daten können nicht in die Hauptdatenbank geschrieben werden",
+                               Office + "setup.OAT"}}) {
+    SCOPED_TRACE(C.Verb);
+    const String Before = ReadTable(Office + "Auftraege.OAT");
+    Marks.clear();
+    WhenStepCopies(C.Step, C.Verb, [] { os::FaultInjection::FailNextWrites(1); });
+    ExpectMessage(C.Head);
+    RunWizard();
+    EXPECT_TRUE(ShownWithAll({C.Head, "Der Datenträger ist voll: Die Datei " + C.File,
+                              " kann nicht geschrieben werden. Benötigt: ", ", frei: "}));
+    EXPECT_FALSE(AnyShown("unbekannter Fehler"));
+    EXPECT_EQ(C.Step, Marks.back());
+    EXPECT_EQ(Before, ReadTable(Office + "Auftraege.OAT"));
+    ExpectBackOnListPage();
+    EXPECT_TRUE(Form->OakTable_ADR->IsTableLocked());
+  }
+  ExpectMessage("Mobile wurde synchronisiert.");
+  RunWizard();
+  ExpectAllAnswered();
+}
+
+// Another user takes the address table for himself while the write-back
+// copies: the write-back is refused, and the office cannot be locked again
+// at once. Both say so in German, naming the table; the engine's own text
+// never shows.
+TEST_F(SynchronisationTest, AnAddressTableTakenDuringTheWriteBackIsNamedInGerman) {
+  OAKHANDLE OtherUser = 0, Addresses = 0;
+  WhenStepCopies(6, "übertragen von", [&] {
+    ASSERT_EQ(0u, OakConnect60(Office.c_str(), OAK_LOCAL_SERVER, "", "", 0, &OtherUser));
+    ASSERT_EQ(0u, OakOpenTable(OtherUser, (Office + "Adressen").c_str(), nullptr, OAK_OAT, OAK_ANSI, 1, 1,
+                               OAK_EXCLUSIVE, &Addresses));
+  });
+  ExpectMessage("Die syncronisierten Daten können nicht in die Hauptdatenbank geschrieben werden");
+  Responder->PressButton("*", "Schließen", "Folgender Fehler ist aufgetreten:");
+  RunWizard();
+  ASSERT_NE(0u, Addresses);
+  OakCloseTable(Addresses);
+  OakDisconnect(OtherUser);
+  EXPECT_TRUE(ShownWithAll({"Die Datei Adressen.OA", " wird von einem anderen Benutzer verwendet."}));
+  EXPECT_TRUE(AnyShown("Die Tabelle \"" + Office + "Adressen.OAT\" wird von einem anderen Benutzer verwendet."));
+  EXPECT_FALSE(AnyShown("locked"));
+  EXPECT_FALSE(AnyShown("OakTable_ADR"));
+  EXPECT_EQ("0", Page());
   ExpectAllAnswered();
 }
 
