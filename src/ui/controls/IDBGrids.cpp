@@ -254,7 +254,9 @@ void TI_CustomDBGrid::SetColumnAttributes() {
   for (Integer I = 0; I < FColumns->Count(); ++I) {
     TColumn* C = FColumns->Items(I);
     TField* F = C->Field();
-    bool Tab = FDataLink->Active() && C->Visible() && !C->ReadOnly() && F && !F->ReadOnly() && !F->Calculated();
+    bool Frozen = I < FFrozenCols;
+    bool Tab = FDataLink->Active() && C->Visible() && !Frozen && !C->ReadOnly() && F && !F->ReadOnly() &&
+               !F->Calculated();
     SetTabStops(I + FIndicatorOffset, Tab);
     SetColWidths(I + FIndicatorOffset, C->Visible() ? C->Width() : 0);
   }
@@ -266,6 +268,10 @@ void TI_CustomDBGrid::SetColumnAttributes() {
     SetColWidths(FIndicatorOffset - 1, MarkerWidth);
     SetTabStops(FIndicatorOffset - 1, false);
   }
+  // The frozen data columns are fixed columns of the grid base, so that
+  // they stay put while the others scroll; one column always scrolls.
+  Integer Fixed = std::max<Integer>(0, std::min(FIndicatorOffset + FFrozenCols, ColCount() - 1));
+  if (FixedCols() != Fixed) SetFixedCols(Fixed);
 }
 
 // The data rows that fit below the titles, at least one.

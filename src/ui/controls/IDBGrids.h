@@ -118,7 +118,8 @@ class TColumn : public TCollectionItem {
   TStrings* PickList() const;
   void SetPickList(TStrings* V);
   TPopupMenu* PopupMenu() const { return FPopupMenu; }
-  void SetPopupMenu(TPopupMenu* V) { FPopupMenu = V; }
+  // A reference: the grid forgets it when the menu is freed.
+  void SetPopupMenu(TPopupMenu* V);
   bool ReadOnly() const;
   void SetReadOnly(bool V);
   TColumnTitle* Title() const { return FTitle.get(); }
@@ -421,8 +422,12 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void SetTitleFont(TFont* V) { FTitleFont->Assign(V); }
   TCustomImageList* Images() const { return FImages; }
   void SetImages(TCustomImageList* V);
+  // The menu of the title rows (a reference, forgotten when it is freed).
   TPopupMenu* PopupTitle() const { return FPopupTitle; }
   void SetPopupTitle(TPopupMenu* V);
+  // The first FrozenCols data columns stay at the left beside the
+  // indicator while the others scroll; they show data but cannot become
+  // the current column.
   Integer FrozenCols() const { return FFrozenCols; }
   void SetFrozenCols(Integer V);
   Integer RowHeightSetting() const { return DefaultRowHeight(); }
@@ -438,6 +443,10 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void SetFirstCharUpperAdress(bool V) { FFirstCharUpperAdress = V; }
   bool AutoSearch() const { return FAutoSearch; }
   void SetAutoSearch(bool V) { FAutoSearch = V; }
+  // The menu the right button or the menu key opens over Cell: PopupTitle
+  // on a title row, the column's PopupMenu on a data cell; null where the
+  // grid's own PopupMenu applies.
+  TPopupMenu* ContextMenuAt(TGridCoord Cell);
 
   // The font size AdjustGrid sets for N and F on a screen of Ppi pixels
   // per inch: the larger of N and round(max(N, round(N * 96 / Ppi)) * F).
@@ -573,6 +582,7 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void CMHintShow(TMessage& M);
   void WMTimer(TMessage& M);
   void WMDestroy(TMessage& M);
+  void WMContextMenu(TMessage& M);
 
  private:
   friend class TGridDataLink;

@@ -251,6 +251,11 @@ void TColumn::FieldWidthFromWidth(Integer W) {
   if (Average > 0) F->SetDisplayWidth(std::max<Integer>(1, (W - 3 + Average / 2) / Average));
 }
 
+void TColumn::SetPopupMenu(TPopupMenu* V) {
+  FPopupMenu = V;
+  if (V && Grid()) V->FreeNotification(Grid());
+}
+
 void TColumn::SetVisible(bool V) {
   if (V == FVisible) return;
   FVisible = V;

@@ -15,6 +15,7 @@ RTL_MESSAGE_MAP(TI_CustomDBGrid) {
   M.On(CM_HINTSHOW, &TI_CustomDBGrid::CMHintShow);
   M.On(WM_TIMER, &TI_CustomDBGrid::WMTimer);
   M.On(WM_DESTROY, &TI_CustomDBGrid::WMDestroy);
+  M.On(WM_CONTEXTMENU, &TI_CustomDBGrid::WMContextMenu);
 }
 
 namespace {
@@ -139,7 +140,8 @@ void TI_CustomDBGrid::DrawFixedCell(Integer ACol, Integer ARow, const TRect& R) 
 }
 
 void TI_CustomDBGrid::DrawCellFrame(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState) {
-  if (!AState.Contains(gdFixed)) return;
+  // Frozen data columns are fixed cells of the grid base but look like data.
+  if (!AState.Contains(gdFixed) || (ACol >= FIndicatorOffset && ARow >= FTitleOffset)) return;
   bool Own = (FOptions.Contains(dgIndicator) && FOptions.Contains(dgMarker)) || FOptions.Contains(dgFlatButtons);
   if (!Own) return TI_CustomGrid::DrawCellFrame(ACol, ARow, ARect, AState);
   bool Pressed = ARow < FTitleOffset && ACol == FPressedTitle && GridState() == gsNormal;
@@ -484,7 +486,8 @@ void TI_CustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
     bool WasCurrent = Cell.X == Col() && Cell.Y == Row();
     Integer Target = Cell.Y - FTitleOffset;
     if (Target < FDataLink->RecordCount()) FDataLink->MoveBy(Target - FDataLink->ActiveRecord());
-    if (Cell.X >= FIndicatorOffset) MoveCol(Cell.X - FIndicatorOffset);
+    // A frozen column cannot become current: only the row follows the press.
+    if (Cell.X >= FixedCols()) MoveCol(Cell.X - FIndicatorOffset);
     // A right press asks the application for a finder first.
     if (Button == mbRight && OnEditorGetConvert && Cell.X >= FIndicatorOffset) SearchByFinder(' ');
     if (Button == mbLeft && FOptions.Contains(dgMultiSelect)) {
@@ -518,6 +521,45 @@ void TI_CustomDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, Integer X,
   if (Button == mbLeft && OnTitle && Cell.X == Pressed && Column) TitleClicked(Shift, Cell.X);
   else if (Button == mbLeft && !OnTitle && Column) FireEvent(OnCellClick, Column);
   else if (Button == mbRight && OnTitle && FUseCustomizeDialog) ShowCustomizeDialog();
+}
+
+// ---- Menus --------------------------------------------------------------------------------------------
+
+// The right button and the menu key: PopupTitle over the title rows, a
+// column's own menu over its data cells, elsewhere the grid's PopupMenu.
+// From the keyboard the menu opens at the current cell. A right release on
+// a title that opened the column selector shows no menu.
+void TI_CustomDBGrid::WMContextMenu(TMessage& M) {
+  if (M.Result) return;
+  TPoint Screen = Point(GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam));
+  bool FromKeys = Screen.X == -1 && Screen.Y == -1;
+  TGridCoord Cell{Col(), Row()};
+  if (FromKeys) {
+    TRect R = CellRect(Col(), Row());
+    Screen = ClientToScreen(R.IsEmpty() ? Point(0, 0) : Point(R.Left, R.Bottom));
+    M.LParam = MAKELPARAM(Screen.X, Screen.Y);
+  } else {
+    TPoint P = ScreenToClient(Screen);
+    Cell = MouseCoord(P.X, P.Y);
+  }
+  bool OnTitle = Cell.X >= 0 && Cell.Y >= 0 && Cell.Y < FTitleOffset;
+  if (!FromKeys && OnTitle && FUseCustomizeDialog && HasData()) {
+    M.Result = 1;
+    return;
+  }
+  TPopupMenu* Menu = ContextMenuAt(Cell);
+  if (!Menu || !Menu->AutoPopup()) return Inherited(TI_CustomDBGrid::StaticClass(), M);
+  M.Result = 1;
+  Menu->SetPopupComponent(this);
+  Menu->Popup(Screen.X, Screen.Y);
+}
+
+TPopupMenu* TI_CustomDBGrid::ContextMenuAt(TGridCoord Cell) {
+  if (Cell.X < 0 || Cell.Y < 0) return nullptr;
+  if (Cell.Y < FTitleOffset) return FPopupTitle;
+  Integer DataCol = Cell.X - FIndicatorOffset;
+  if (DataCol < 0 || DataCol >= FColumns->Count()) return nullptr;
+  return FColumns->Items(DataCol)->PopupMenu();
 }
 
 void TI_CustomDBGrid::DblClick() {
