@@ -431,7 +431,6 @@ class TObjectField : public TField {
   String GetAsString() const override;
   Variant GetAsVariant() const override;
   String GetTextValue(bool DisplayText) const override;
-  Integer DefaultDisplayWidth() const override;
 
  private:
   std::unique_ptr<TFields> FFields;

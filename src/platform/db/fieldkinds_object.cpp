@@ -34,9 +34,3 @@ Variant TObjectField::GetAsVariant() const {
   }
   return AllNull ? Null() : VarArrayOf(Values);
 }
-
-Integer TObjectField::DefaultDisplayWidth() const {
-  Integer W = 2;
-  for (TField* F : FFields->Items()) W += F->DisplayWidth() + 2;
-  return W;
-}
