@@ -649,6 +649,7 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   // The strip right of the last column with dgCompleteLines.
   void PaintCompleteLines(TCanvas* C, const TRect& Strip);
   void PaintTitleSpans();
+  void PaintFrozenLines();
   void DrawFixedCell(Integer ACol, Integer ARow, const TRect& ARect);
   void DrawDataCell2(Integer DataCol, Integer DataRow, const TRect& ARect, TGridDrawState AState);
   void DrawDataText(TCanvas* C, const TRect& R, const String& Text, TAlignment Alignment);

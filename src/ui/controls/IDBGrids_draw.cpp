@@ -375,14 +375,39 @@ void TI_CustomDBGrid::Paint() {
   TRect Strip = Rect(GridWidth(), Clip.Top, ClientRect().Right, Clip.Bottom);
   if (!Complete || Strip.IsEmpty()) {
     TI_CustomGrid::Paint();
+    PaintFrozenLines();
     return PaintTitleSpans();
   }
   Integer Saved = C->SaveDC();
   C->ExcludeClipRect(Strip.Left, Strip.Top, Strip.Right, Strip.Bottom);
   TI_CustomGrid::Paint();
+  PaintFrozenLines();
   PaintTitleSpans();
   C->RestoreDC(Saved);
   PaintCompleteLines(C, Strip);
+}
+
+// The frozen data cells are fixed cells of the grid base, which draws
+// their lines as those of the titles; they get the lines of data cells.
+void TI_CustomDBGrid::PaintFrozenLines() {
+  if (FixedCols() <= FIndicatorOffset) return;
+  TCanvas* C = Canvas();
+  TAxis Cols = ColAxis(), Rows = RowAxis();
+  Integer Lv = LineWidth(true), Lh = LineWidth(false);
+  bool Vert = FOptions.Contains(dgColLines), Horz = FOptions.Contains(dgRowLines);
+  C->Brush()->SetColor(clSilver);
+  for (size_t Y = 0; Y < Rows.Cells.size(); ++Y) {
+    Integer R = Rows.Cells[Y];
+    if (R < FTitleOffset) continue;
+    for (size_t X = 0; X < Cols.Cells.size(); ++X) {
+      Integer Cl = Cols.Cells[X];
+      if (Cl < FIndicatorOffset || Cl >= FixedCols()) continue;
+      Integer L = Cols.Starts[X], T = Rows.Starts[Y], W = ColWidths(Cl), H = RowHeights(R);
+      if (W < 0) continue;
+      if (Vert && Lv > 0) C->FillRect(Rect(L + W, T, L + W + Lv, T + H + Lh));
+      if (Horz && Lh > 0) C->FillRect(Rect(L, T + H, L + W + Lv, T + H + Lh));
+    }
+  }
 }
 
 // The cells paint a title spanning several of them piece by piece, and

@@ -117,9 +117,13 @@ TEST_F(DBGridViewTest, FrozenColumnsStayAtTheLeftWhileTheOthersScroll) {
   EXPECT_EQ(Second.Left, Grid->CellRect(3, 1).Left) << "the next one took its place";
   EXPECT_NE(SecondBefore, Pixels(Second)) << "beside it another column's text";
 
-  // The frozen column draws like data: a white cell without a raised frame.
+  // The frozen column draws like data: a white cell without a raised
+  // frame, the data cells' silver lines below and right of it.
   std::vector<TColorRef> Edge = Pixels(Rect(Frozen.Left, Frozen.Top + 1, Frozen.Left + 1, Frozen.Bottom - 1));
   for (TColorRef C : Edge) EXPECT_EQ(Ground, C);
+  TColorRef Silver = ColorToRGB(clSilver);
+  EXPECT_EQ(Silver, Pixels(Rect(Frozen.Left + 5, Frozen.Bottom, Frozen.Left + 6, Frozen.Bottom + 1))[0]);
+  EXPECT_EQ(Silver, Pixels(Rect(Frozen.Right, Frozen.Top + 5, Frozen.Right + 1, Frozen.Top + 6))[0]);
 
   // A press on a frozen cell moves to its row but leaves the column.
   Integer Col = Grid->Col();
