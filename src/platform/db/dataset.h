@@ -248,8 +248,9 @@ class TDataSet : public TComponent {
   // Fills List with the fields named in a ";"-separated list; raises
   // SFieldNotFound for an unknown name.
   void GetFieldList(std::vector<TField*>& List, const String& FieldNames) const;
-  // Replaces List's lines with the field names in field order (when the
-  // dataset is closed and has no fields: the field definitions' names).
+  // Replaces List's lines with the field names (a child field's full
+  // name) in field order (when the dataset is closed and has no fields:
+  // the field definitions' names).
   void GetFieldNames(TStrings* List);
   // Clears every data field of the record being edited (EDatabaseError
   // SNotEditing outside edit and insert).

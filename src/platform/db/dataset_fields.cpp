@@ -41,7 +41,7 @@ void TDataSet::SetFieldValues(const String& FieldNames, const Variant& Value) {
 void TDataSet::GetFieldNames(TStrings* List) {
   List->Clear();
   if (FieldCount() > 0 || Active()) {
-    for (TField* F : FFields->Items()) List->Add(F->FieldName());
+    for (TField* F : FFields->Items()) List->Add(F->FullName());
     return;
   }
   FFieldDefs->Update();

@@ -8,9 +8,8 @@ TObjectField::TObjectField(TComponent* AOwner) : TField(AOwner), FFields(std::ma
 }
 
 TObjectField::~TObjectField() {
-  // Copied first: each child takes itself off the list.
-  std::vector<TField*> Children = FFields->Items();
-  for (TField* F : Children) F->SetParentField(nullptr);
+  // Also while the dataset closes: no check of its state here.
+  for (TField* F : FFields->Items()) F->FParentField = nullptr;
 }
 
 String TObjectField::GetTextValue(bool DisplayText) const {

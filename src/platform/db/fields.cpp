@@ -331,7 +331,7 @@ TField* TFields::operator[](Integer Index) const {
 
 TField* TFields::FindField(const String& FieldName) const {
   for (TField* F : FList)
-    if (AnsiSameText(F->FullName(), FieldName)) return F;
+    if (AnsiSameText(F->ParentField() ? F->FullName() : F->FieldName(), FieldName)) return F;
   return nullptr;
 }
 

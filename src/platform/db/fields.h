@@ -242,6 +242,7 @@ class TField : public TComponent {
   virtual String GetTextValue(bool DisplayText) const { (void)DisplayText; return GetAsString(); }
 
  private:
+  friend class TObjectField;
   String GetText(bool DisplayText) const;
   Variant ValueInState(TDataSetState State) const;
   TDataSet* FDataSet = nullptr;

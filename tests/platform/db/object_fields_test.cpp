@@ -79,6 +79,10 @@ TEST_F(ObjectFields, NestedDefinitionsMakeChildFieldsAfterTheirParentThatHoldThe
   EXPECT_EQ(7, DS->FieldCount());
   EXPECT_EQ("Köln", F("Adresse.Ort")->AsString());
 
+  TStringList Names;
+  DS->GetFieldNames(&Names);
+  EXPECT_EQ("Adresse.Lage.Etage", Names[5]);
+
   // A copy of the definitions keeps the children.
   TVectorDataSet Copy(nullptr);
   Copy.FieldDefs().Assign(&DS->FieldDefs());
