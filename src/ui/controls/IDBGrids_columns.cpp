@@ -414,10 +414,10 @@ void TDBGridColumns::AddChildColumns() {
       TColumn* C = Items(I);
       auto* Object = dynamic_cast<TObjectField*>(C->Field());
       if (!Object || (I + 1 < Count() && Items(I + 1)->ParentColumn() == C)) continue;
-      for (Integer K = 0; K < Object->FieldCount(); ++K) {
-        TField* Child = Object->Fields().Fields(K);
+      Integer At = I + 1;
+      for (TField* Child : Object->Fields().Items()) {
         if (!Child->Visible()) continue;
-        auto* New = static_cast<TColumn*>(Insert(I + 1 + K));
+        auto* New = static_cast<TColumn*>(Insert(At++));
         New->FFieldName = Child->FullName();
       }
     }
