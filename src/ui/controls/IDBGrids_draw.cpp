@@ -680,7 +680,8 @@ void TI_CustomDBGrid::WMContextMenu(TMessage& M) {
     M.Result = 1;
     return;
   }
-  TPopupMenu* Menu = ContextMenuAt(Cell);
+  // Over the empty message there are no cells: only the grid's own menu.
+  TPopupMenu* Menu = HasData() ? ContextMenuAt(Cell) : nullptr;
   if (!Menu || !Menu->AutoPopup()) return Inherited(TI_CustomDBGrid::StaticClass(), M);
   M.Result = 1;
   Menu->SetPopupComponent(this);

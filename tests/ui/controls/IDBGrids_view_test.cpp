@@ -216,6 +216,13 @@ TEST_F(DBGridViewTest, EachMenuOpensWhereItBelongsAndAFreedMenuIsForgotten) {
   EXPECT_EQ("", TakeShown());
   RightClickAt(CentreOf(2, 1));
   EXPECT_EQ("Gitter", TakeShown()) << "the cells keep their menus";
+
+  // Over the empty message only the grid's own menu opens.
+  Grid->SetUseCustomizeDialog(false);
+  Grid->SetDataSource(nullptr);
+  Pump();
+  RightClickAt(Point(40, 5));
+  EXPECT_EQ("Gitter", TakeShown());
 }
 
 }  // namespace
