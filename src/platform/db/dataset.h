@@ -226,6 +226,8 @@ class TDataSet : public TComponent {
   Integer BookmarkSize() const { return FBookmarkSize; }
 
   // ---- Fields -------------------------------------------------------
+  // Every field, an object field's children right after it (see
+  // ObjectView for how controls show them).
   TFields& Fields() const { return *FFields; }
   Integer FieldCount() const { return FFields->Count(); }
   TField* FindField(const String& FieldName) const { return FFields->FindField(FieldName); }
@@ -246,12 +248,17 @@ class TDataSet : public TComponent {
   // Fills List with the fields named in a ";"-separated list; raises
   // SFieldNotFound for an unknown name.
   void GetFieldList(std::vector<TField*>& List, const String& FieldNames) const;
-  // Replaces List's lines with the field names in field order (when the
-  // dataset is closed and has no fields: the field definitions' names).
+  // Replaces List's lines with the field names (a child field's full
+  // name) in field order (when the dataset is closed and has no fields:
+  // the field definitions' names).
   void GetFieldNames(TStrings* List);
   // Clears every data field of the record being edited (EDatabaseError
   // SNotEditing outside edit and insert).
   void ClearFields();
+  // Whether controls show object fields as such, their children nested
+  // under them (a grid: expandable columns), or every field on its own.
+  bool ObjectView() const { return FObjectView; }
+  void SetObjectView(bool Value) { FObjectView = Value; }
   bool DefaultFields() const { return FDefaultFields; }
   bool AutoCalcFields() const { return FAutoCalcFields; }
   // The field class for a data type (TStringField for ftString ...);
@@ -492,7 +499,7 @@ class TDataSet : public TComponent {
 
   TDataSetState FState = dsInactive;
   bool FBOF = true, FEOF = true, FModified = false;
-  bool FDefaultFields = false, FAutoCalcFields = true;
+  bool FDefaultFields = false, FAutoCalcFields = true, FObjectView = false;
   bool FStreamedActive = false, FInternalOpenComplete = false;
   bool FFiltered = false, FFound = false;
   String FFilterText;

@@ -41,7 +41,7 @@ void TDataSet::SetFieldValues(const String& FieldNames, const Variant& Value) {
 void TDataSet::GetFieldNames(TStrings* List) {
   List->Clear();
   if (FieldCount() > 0 || Active()) {
-    for (TField* F : FFields->Items()) List->Add(F->FieldName());
+    for (TField* F : FFields->Items()) List->Add(F->FullName());
     return;
   }
   FFieldDefs->Update();
@@ -86,6 +86,19 @@ bool CompatibleTypes(TFieldType FieldType, TFieldType DefType) {
          Pair(ftBlob, ftTypedBinary);
 }
 
+// The definition of field F: the dataset's, or for a child field the one
+// among its parent's ChildDefs; null when none.
+TFieldDef* DefinitionOf(TFieldDefs& Defs, const TField* F) {
+  TFieldDefs* List = &Defs;
+  if (TObjectField* Parent = F->ParentField()) {
+    TFieldDef* P = DefinitionOf(Defs, Parent);
+    if (!P) return nullptr;
+    List = P->ChildDefs();
+  }
+  Integer I = List->IndexOf(F->FieldName());
+  return I < 0 ? nullptr : List->Items(I);
+}
+
 }  // namespace
 
 void TDataSet::BindFields(bool Binding) {
@@ -101,9 +114,8 @@ void TDataSet::BindFields(bool Binding) {
       F->SetOffset(FCalcFieldsSize);
       FCalcFieldsSize += F->DataSize() + 1;
     } else {
-      Integer I = FFieldDefs->IndexOf(F->FieldName());
-      if (I < 0) DatabaseErrorFmt(SFieldNotFound, F->FieldName(), this);
-      TFieldDef* D = FFieldDefs->Items(I);
+      TFieldDef* D = DefinitionOf(*FFieldDefs, F);
+      if (!D) DatabaseErrorFmt(SFieldNotFound, F->FullName(), this);
       if (!CompatibleTypes(F->DataType(), D->DataType()))
         DatabaseErrorFmt(SFieldTypeMismatch, F->DisplayName(), FieldTypeNames[F->DataType()],
                          FieldTypeNames[D->DataType()], String(), this);

@@ -34,6 +34,17 @@ TFieldDef::TFieldDef(TFieldDefs* Owner, const String& AName, TFieldType ADataTyp
   SetRequired(ARequired);
 }
 
+TFieldDef::~TFieldDef() = default;
+
+TFieldDefs* TFieldDef::ChildDefs() {
+  if (!FChildDefs) FChildDefs = std::make_unique<TFieldDefs>(FOwner ? FOwner->DataSet() : nullptr, this);
+  return FChildDefs.get();
+}
+
+bool TFieldDef::HasChildDefs() const { return FChildDefs && FChildDefs->Count() > 0; }
+
+TFieldDef* TFieldDef::ParentDef() const { return FOwner ? FOwner->ParentDef() : nullptr; }
+
 void TFieldDef::SetRequired(bool Value) {
   if (Value)
     FAttributes.Include(faRequired);
@@ -52,7 +63,7 @@ TFieldClass TFieldDef::FieldClass() const {
   return D ? D->GetFieldClass(FDataType) : DefaultFieldClass(FDataType);
 }
 
-TField* TFieldDef::CreateField(TComponent* Owner) {
+TField* TFieldDef::CreateField(TComponent* Owner, TObjectField* ParentField) {
   TFieldClass C = FieldClass();
   if (!C) DatabaseErrorFmt(SUnknownFieldType, FName);
   TObject* O = C->Create(Owner);
@@ -68,11 +79,15 @@ TField* TFieldDef::CreateField(TComponent* Owner) {
     F->SetRequired(Required());
     F->SetReadOnly(FAttributes.Contains(faReadonly));
     if (FInternalCalcField) F->SetFieldKind(fkInternalCalc);
+    if (ParentField) F->SetParentField(ParentField);
     if (FOwner && FOwner->DataSet()) F->SetDataSet(FOwner->DataSet());
   } catch (...) {
     F->Free();
     throw;
   }
+  // The children follow their object field in the dataset's list.
+  if (auto* Object = dynamic_cast<TObjectField*>(F); Object && FChildDefs)
+    for (Integer I = 0; I < FChildDefs->Count(); ++I) FChildDefs->Items(I)->CreateField(Owner, Object);
   return F;
 }
 
@@ -88,6 +103,8 @@ void TFieldDef::Assign(TPersistent* Source) {
   FPrecision = S->FPrecision;
   FAttributes = S->FAttributes;
   FInternalCalcField = S->FInternalCalcField;
+  if (S->HasChildDefs()) ChildDefs()->Assign(S->FChildDefs.get());
+  else if (FChildDefs) FChildDefs->Clear();
 }
 
 // ---- TFieldDefs ---------------------------------------------------------
@@ -100,7 +117,24 @@ TFieldDef* TFieldDefs::Items(Integer Index) const {
 TFieldDef* TFieldDefs::Add(const String& Name, TFieldType DataType, Integer Size, bool Required) {
   if (Name.empty()) DatabaseError(SFieldNameMissing, FDataSet);
   FItems.push_back(std::make_unique<TFieldDef>(this, Name, DataType, Size, Required, Count() + 1));
-  return FItems.back().get();
+  TFieldDef* D = FItems.back().get();
+  bool Nested = FParentDef != nullptr;
+  for (const auto& Item : FItems) Nested = Nested || Item->HasChildDefs();
+  if (Nested) Renumber();
+  return D;
+}
+
+void TFieldDefs::Renumber() {
+  TFieldDefs* Top = this;
+  while (Top->FParentDef && Top->FParentDef->Collection()) Top = Top->FParentDef->Collection();
+  Integer No = 0;
+  auto Walk = [&No](auto& Self, TFieldDefs* List) -> void {
+    for (auto& D : List->FItems) {
+      D->SetFieldNo(++No);
+      if (D->HasChildDefs()) Self(Self, D->ChildDefs());
+    }
+  };
+  Walk(Walk, Top);
 }
 
 TFieldDef* TFieldDefs::AddFieldDef() {

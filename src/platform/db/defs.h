@@ -2,6 +2,11 @@
 // the columns a dataset offers (from which it makes its default fields),
 // TIndexDefs/TIndexDef the orders it knows.
 //
+// The definition of an object field (ftOAT) holds its children's
+// definitions in ChildDefs. Field numbers count through the tree: once a
+// list has nested definitions, every definition is numbered in the order
+// parent, its children, next parent (1-based).
+//
 // The lists own their definitions. Both lists carry an Updated flag: a
 // dataset whose structure may have changed clears it, and Update() asks
 // the dataset to fill the list again (TDataSet::InitFieldDefs /
@@ -23,6 +28,7 @@ class TFieldDef : public TPersistent {
  public:
   TFieldDef(TFieldDefs* Owner, const String& AName, TFieldType ADataType, Integer ASize,
             bool ARequired, Integer AFieldNo);
+  ~TFieldDef() override;
 
   const String& Name() const { return FName; }
   void SetName(const String& Value) { FName = Value; }
@@ -44,15 +50,22 @@ class TFieldDef : public TPersistent {
   void SetInternalCalcField(bool Value) { FInternalCalcField = Value; }
   TFieldDefs* Collection() const { return FOwner; }
   Integer Index() const;
+  // The definitions of an object field's children (made on first use;
+  // owned by this definition).
+  TFieldDefs* ChildDefs();
+  bool HasChildDefs() const;
+  // The object field's definition this one belongs to (null at the top).
+  TFieldDef* ParentDef() const;
 
   // The field class for DataType (TStringField for ftString ...); null
   // for types without a field class.
   TFieldClass FieldClass() const;
   // Makes a field of FieldClass for this definition, with the name, size,
   // required and read-only flags, owned by Owner and attached to the
-  // definitions' dataset. Raises EDatabaseError SUnknownFieldType for a
-  // type without a field class.
-  TField* CreateField(TComponent* Owner);
+  // definitions' dataset; a child of ParentField when given. An object
+  // field's children follow it, made from ChildDefs. Raises
+  // EDatabaseError SUnknownFieldType for a type without a field class.
+  TField* CreateField(TComponent* Owner, TObjectField* ParentField = nullptr);
 
   void Assign(TPersistent* Source) override;
 
@@ -65,20 +78,26 @@ class TFieldDef : public TPersistent {
   TFieldAttributes FAttributes;
   Integer FFieldNo;
   bool FInternalCalcField = false;
+  std::unique_ptr<TFieldDefs> FChildDefs;
 };
 
 class TFieldDefs : public TPersistent {
   RTL_DECLARE_CLASS(TFieldDefs)
  public:
-  explicit TFieldDefs(TDataSet* ADataSet) : FDataSet(ADataSet) {}
+  explicit TFieldDefs(TDataSet* ADataSet, TFieldDef* AParentDef = nullptr)
+      : FDataSet(ADataSet), FParentDef(AParentDef) {}
 
   TDataSet* DataSet() const { return FDataSet; }
+  // The object field's definition whose ChildDefs these are (null: the
+  // dataset's own list).
+  TFieldDef* ParentDef() const { return FParentDef; }
   Integer Count() const { return static_cast<Integer>(FItems.size()); }
   // Raises EListError for an index outside the list.
   TFieldDef* Items(Integer Index) const;
   TFieldDef* operator[](Integer Index) const { return Items(Index); }
 
-  // Appends a definition; its FieldNo is its position + 1.
+  // Appends a definition; its FieldNo is its position + 1 (counted through
+  // the tree once there are nested definitions).
   TFieldDef* Add(const String& Name, TFieldType DataType, Integer Size = 0, bool Required = false);
   TFieldDef* AddFieldDef();
   void Delete(Integer Index);
@@ -99,7 +118,10 @@ class TFieldDefs : public TPersistent {
   void Assign(TPersistent* Source) override;
 
  private:
+  // Numbers every definition of the tree from the top list down.
+  void Renumber();
   TDataSet* FDataSet;
+  TFieldDef* FParentDef;
   std::vector<std::unique_ptr<TFieldDef>> FItems;
   bool FUpdated = false;
   int FUpdateCount = 0;

@@ -20,6 +20,8 @@
 //                                   no buffer (DataSize 0): the value is
 //                                   read and written through
 //                                   TDataSet::CreateBlobStream
+//   TObjectField (ftOAT)            no buffer (DataSize 0): its value is
+//                                   its child fields' values
 // All integers are in host (little-endian) order.
 //
 // Text conversions use the process-wide format settings (formatsettings.h):
@@ -407,3 +409,29 @@ class TGraphicField : public TBlobField {
 
 // The class the framework makes for a field type (null when none).
 TFieldClass DefaultFieldClass(TFieldType FieldType);
+
+// ---- Object fields -------------------------------------------------------------
+
+// A field of type ftOAT that holds no value of its own but child fields
+// (Fields, in order; any kind, object fields too). A dataset makes the
+// children from the definition's ChildDefs and lists them after the object
+// field. Its text is the children's display texts, "(Hauptstr. 1, Köln)";
+// its value an array of theirs; it is null when every child is.
+class TObjectField : public TField {
+  RTL_DECLARE_CLASS(TObjectField)
+ public:
+  explicit TObjectField(TComponent* AOwner);
+  // The children become top-level fields; they stay with their owner.
+  ~TObjectField() override;
+  // The child fields (the list does not own them).
+  TFields& Fields() const { return *FFields; }
+  Integer FieldCount() const { return FFields->Count(); }
+
+ protected:
+  String GetAsString() const override;
+  Variant GetAsVariant() const override;
+  String GetTextValue(bool DisplayText) const override;
+
+ private:
+  std::unique_ptr<TFields> FFields;
+};

@@ -58,7 +58,7 @@ namespace {
                    TTimeField::StaticClass(), TDateTimeField::StaticClass(),
                    TBytesField::StaticClass(), TVarBytesField::StaticClass(),
                    TBlobField::StaticClass(), TMemoField::StaticClass(),
-                   TGraphicField::StaticClass()});
+                   TGraphicField::StaticClass(), TObjectField::StaticClass()});
   return true;
 }();
 }  // namespace
@@ -416,6 +416,7 @@ TFieldClass DefaultFieldClass(TFieldType FieldType) {
     case ftVarBytes: return TVarBytesField::StaticClass();
     case ftMemo: case ftFmtMemo: return TMemoField::StaticClass();
     case ftGraphic: return TGraphicField::StaticClass();
+    case ftOAT: return TObjectField::StaticClass();
     case ftBlob: case ftParadoxOle: case ftDBaseOle: case ftTypedBinary: case ftOraBlob:
     case ftOraClob:
       return TBlobField::StaticClass();

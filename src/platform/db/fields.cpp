@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/db/dataset.h"
+#include "platform/db/fieldkinds.h"
 #include "platform/rtl/charset.h"
 
 RTL_IMPLEMENT_CLASS(TField, TComponent, nullptr)
@@ -37,7 +38,20 @@ RTL_PUBLISHED(TField) {
 TField::TField(TComponent* AOwner) : TComponent(AOwner) {}
 
 TField::~TField() {
+  if (FParentField) FParentField->Fields().Remove(this);
   if (FDataSet) FDataSet->Fields().Remove(this);
+}
+
+void TField::SetParentField(TObjectField* Value) {
+  if (Value == FParentField) return;
+  if (FDataSet) FDataSet->CheckInactive();
+  if (FParentField) FParentField->Fields().Remove(this);
+  FParentField = Value;
+  if (Value) Value->Fields().Add(this);
+}
+
+String TField::FullName() const {
+  return FParentField ? FParentField->FullName() + "." + FFieldName : FFieldName;
 }
 
 // ---- Identity ---------------------------------------------------------
@@ -47,8 +61,8 @@ void TField::SetDataSet(TDataSet* ADataSet) {
   if (FDataSet) FDataSet->CheckInactive();
   if (ADataSet) {
     ADataSet->CheckInactive();
-    if (!FFieldName.empty() && ADataSet->FindField(FFieldName))
-      DatabaseErrorFmt(SDuplicateFieldName, FFieldName, ADataSet);
+    if (!FFieldName.empty() && ADataSet->FindField(FullName()))
+      DatabaseErrorFmt(SDuplicateFieldName, FullName(), ADataSet);
   }
   if (FDataSet) {
     FDataSet->Fields().Remove(this);
@@ -317,7 +331,7 @@ TField* TFields::operator[](Integer Index) const {
 
 TField* TFields::FindField(const String& FieldName) const {
   for (TField* F : FList)
-    if (AnsiSameText(F->FieldName(), FieldName)) return F;
+    if (AnsiSameText(F->ParentField() ? F->FullName() : F->FieldName(), FieldName)) return F;
   return nullptr;
 }
 

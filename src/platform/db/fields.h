@@ -15,6 +15,11 @@
 // dataset's calculated-field area (Offset into it); fkInternalCalc fields
 // are computed but kept by the dataset like data.
 //
+// Object fields (TObjectField, fieldkinds.h) nest child fields: a child
+// names its ParentField, is known to the dataset by its FullName
+// ("Adresse.Ort") and is listed in the dataset's Fields right after its
+// parent (and in the parent's own Fields).
+//
 // Ownership: fields are components. Fields a dataset makes from its field
 // definitions are owned by the dataset; fields placed on a form are owned
 // by the form. Setting DataSet adds the field to that dataset's Fields.
@@ -30,6 +35,7 @@
 
 class TDataSet;
 class TField;
+class TObjectField;
 class TStream;
 
 RTL_DECLARE_EVENT(TFieldNotifyEvent, void(TField* Sender));
@@ -50,6 +56,15 @@ class TField : public TComponent {
   void SetDataSet(TDataSet* ADataSet);
   const String& FieldName() const { return FFieldName; }
   void SetFieldName(const String& Value);
+  // The object field this field belongs to (null for a top-level field).
+  TObjectField* ParentField() const { return FParentField; }
+  // Makes this field a child of Value (null: a top-level field again); set
+  // before the field joins its dataset. Raises EDatabaseError SDataSetOpen
+  // when the dataset is open.
+  void SetParentField(TObjectField* Value);
+  // FieldName behind the parents' names: "Adresse.Ort"; FieldName for a
+  // top-level field.
+  String FullName() const;
   TFieldKind FieldKind() const { return FFieldKind; }
   void SetFieldKind(TFieldKind Value);
   TFieldType DataType() const { return FDataType; }
@@ -227,9 +242,11 @@ class TField : public TComponent {
   virtual String GetTextValue(bool DisplayText) const { (void)DisplayText; return GetAsString(); }
 
  private:
+  friend class TObjectField;
   String GetText(bool DisplayText) const;
   Variant ValueInState(TDataSetState State) const;
   TDataSet* FDataSet = nullptr;
+  TObjectField* FParentField = nullptr;
   String FFieldName;
   TFieldKind FFieldKind = fkData;
   TFieldType FDataType = ftUnknown;
@@ -260,7 +277,8 @@ class TFields : public TObject {
   // Raises EDatabaseError SFieldIndexError when Index is outside.
   TField* operator[](Integer Index) const;
   TField* Fields(Integer Index) const { return (*this)[Index]; }
-  // Case-insensitive search by FieldName; null when absent.
+  // Case-insensitive search by FullName (a child: "Adresse.Ort"); null
+  // when absent.
   TField* FindField(const String& FieldName) const;
   // As FindField; raises EDatabaseError SFieldNotFound when absent.
   TField* FieldByName(const String& FieldName) const;

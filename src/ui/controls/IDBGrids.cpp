@@ -176,6 +176,7 @@ void TI_CustomDBGrid::LayoutChanged() {
 
 void TI_CustomDBGrid::DefineFieldMap() {
   if (FColumns->State() == csDefault) FColumns->RebuildColumns();
+  else FColumns->AddChildColumns();
   FDataLink->ClearMapping();
   for (Integer I = 0; I < FColumns->Count(); ++I) FDataLink->AddMapping(FColumns->Items(I)->FieldName());
 }
@@ -191,6 +192,10 @@ void TI_CustomDBGrid::InternalLayout() {
     SetColCount(Cols);
     SetFixedCols(FIndicatorOffset);
     FTitleOffset = FOptions.Contains(dgTitles) ? 1 : 0;
+    // One title row per nesting level shown.
+    if (FTitleOffset > 0 && NestsObjectFields())
+      for (Integer I = 0; I < FColumns->Count(); ++I)
+        if (FColumns->Items(I)->Showing()) FTitleOffset = std::max(FTitleOffset, FColumns->Items(I)->Depth() + 1);
     if (RowCount() <= FTitleOffset) SetRowCount(FTitleOffset + 1);
     SetFixedRows(FTitleOffset);
     SetRowHeights();
@@ -210,6 +215,7 @@ void TI_CustomDBGrid::InternalLayout() {
       }
     }
     UpdateScrollRange();
+    FLastLeftCol = LeftCol();
   } catch (...) {
     FInLayout = false;
     throw;
@@ -239,24 +245,40 @@ void TI_CustomDBGrid::SetRowHeights() {
   if (!FOptions.Contains(dgUserRowHeight)) SetDefaultRowHeight(TextHeight("Wg", Font()) + 3 + Lines);
   else SetDefaultRowHeight(DefaultRowHeight());
   if (!FOptions.Contains(dgTitles)) return;
-  Integer H = 0;
+  // Each title row is as high as the highest title of its nesting level.
+  std::vector<Integer> Heights(size_t(FTitleOffset), 0);
   for (Integer I = 0; I < FColumns->Count(); ++I) {
     TColumn* C = FColumns->Items(I);
+    Integer Level = C->Depth();
+    if (Level >= FTitleOffset || !C->Visible() || !C->ParentsExpanded()) continue;
+    Integer& H = Heights[size_t(Level)];
     String Caption = C->Title()->Caption();
     if (!Caption.empty()) H = std::max(H, CaptionHeight(C->Title()->Font(), Caption) + 4);
     if (FImages && C->ItemIndex() >= 0) H = std::max(H, FImages->Height() + 3);
+    if (C->Expandable()) H = std::max(H, GetSystemMetrics(SM_CYHSCROLL));
   }
-  if (H == 0) H = TextHeight("Wg", FTitleFont.get()) + 4;
-  TCustomGrid::SetRowHeights(0, H);
+  for (Integer Row = 0; Row < FTitleOffset; ++Row) {
+    Integer H = Heights[size_t(Row)];
+    TCustomGrid::SetRowHeights(Row, H > 0 ? H : TextHeight("Wg", FTitleFont.get()) + 4);
+  }
+}
+
+bool TI_CustomDBGrid::NestsObjectFields() const {
+  TDataSet* DS = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+  return DS && DS->ObjectView();
 }
 
 void TI_CustomDBGrid::SetColumnAttributes() {
   for (Integer I = 0; I < FColumns->Count(); ++I) {
     TColumn* C = FColumns->Items(I);
     TField* F = C->Field();
-    bool Tab = FDataLink->Active() && C->Visible() && !C->ReadOnly() && F && !F->ReadOnly() && !F->Calculated();
+    bool Frozen = I < FFrozenCols;
+    bool Showing = C->Showing();
+    bool Tab = FDataLink->Active() && Showing && !Frozen && !C->ReadOnly() && F && !F->ReadOnly() &&
+               !F->Calculated();
     SetTabStops(I + FIndicatorOffset, Tab);
-    SetColWidths(I + FIndicatorOffset, C->Visible() ? C->Width() : 0);
+    // A column hidden by its nesting takes no room at all, its line neither.
+    SetColWidths(I + FIndicatorOffset, !C->Visible() ? 0 : Showing ? C->Width() : -1);
   }
   if (FOptions.Contains(dgIndicator)) {
     SetColWidths(0, IndicatorWidth);
@@ -266,6 +288,10 @@ void TI_CustomDBGrid::SetColumnAttributes() {
     SetColWidths(FIndicatorOffset - 1, MarkerWidth);
     SetTabStops(FIndicatorOffset - 1, false);
   }
+  // The frozen data columns are fixed columns of the grid base, so that
+  // they stay put while the others scroll; one column always scrolls.
+  Integer Fixed = std::max<Integer>(0, std::min(FIndicatorOffset + FFrozenCols, ColCount() - 1));
+  if (FixedCols() != Fixed) SetFixedCols(Fixed);
 }
 
 // The data rows that fit below the titles, at least one.
@@ -372,7 +398,7 @@ bool TI_CustomDBGrid::ColumnIsSizable(Integer ACol) {
   if (ComponentState().Contains(csDesigning)) return true;
   Integer D = ACol - FIndicatorOffset;
   if (D < 0 || D >= FColumns->Count()) return false;
-  return FColumns->Items(D)->Visible() && FColumns->Items(D)->Resize();
+  return FColumns->Items(D)->Showing() && FColumns->Items(D)->Resize();
 }
 
 // A width the user gave a column goes to the column, and an auto-fitting
@@ -383,7 +409,7 @@ void TI_CustomDBGrid::ColWidthsChanged() {
   for (Integer I = 0; I < FColumns->Count() && I + FIndicatorOffset < ColCount(); ++I) {
     TColumn* C = FColumns->Items(I);
     Integer W = ColWidths(I + FIndicatorOffset);
-    if (!C->Visible() || W == C->Width()) continue;
+    if (!C->Showing() || W == C->Width()) continue;
     C->FWidth = W;
     C->FWidthAssigned = true;
     C->FieldWidthFromWidth(W);
@@ -404,8 +430,35 @@ void TI_CustomDBGrid::ColumnMoved(Integer FromIndex, Integer ToIndex) {
   LayoutChanged();
 }
 
+void TI_CustomDBGrid::TopLeftChanged() {
+  TI_CustomGrid::TopLeftChanged();
+  Integer Old = FLastLeftCol < 0 ? LeftCol() : FLastLeftCol, Target = LeftCol();
+  auto ShownIn = [this](Integer From, Integer To) {
+    for (Integer I = From; I < To; ++I)
+      if (ColWidths(I) >= 0) return true;
+    return false;
+  };
+  // A step must take at least one shown column out of view or into it.
+  if (Target > Old)
+    while (Target < MaxTopLeft(true) && (!ShownIn(Old, Target) || ColWidths(Target) < 0)) ++Target;
+  else if (Target < Old)
+    while (Target > FixedCols() && !ShownIn(Target, Old)) --Target;
+  FLastLeftCol = Target;
+  if (Target != LeftCol()) SetLeftCol(Target);
+}
+
 void TI_CustomDBGrid::MoveCol(Integer DataCol) {
   if (DataCol < 0 || DataCol >= FColumns->Count()) return;
+  // A column hidden by its nesting passes the move on to the next shown
+  // one in the direction of the move (else the other way).
+  if (!FColumns->Items(DataCol)->Showing()) {
+    Integer Step = DataCol < SelectedIndex() ? -1 : 1, Found = -1;
+    for (Integer Dir : {Step, -Step})
+      for (Integer I = DataCol + Dir; Found < 0 && I >= 0 && I < FColumns->Count(); I += Dir)
+        if (FColumns->Items(I)->Showing()) Found = I;
+    if (Found < 0) return;
+    DataCol = Found;
+  }
   Integer Target = DataCol + FIndicatorOffset;
   if (Target == Col()) return;
   FireEvent(OnColExit, this);

@@ -17,6 +17,13 @@
 // that fit); the current row is TitleOffset + the link's ActiveRecord. The
 // vertical scroll bar follows the dataset, not the rows.
 //
+// Nested columns: over a dataset with ObjectView, the column of an object
+// field is followed by its children's columns (ParentColumn). While it is
+// collapsed it shows the object's text and its children are hidden; while
+// it is Expanded its children show instead and its title spans theirs in a
+// title row above them: there is one title row per nesting level shown. A
+// press on the expand arrow at the right of such a title toggles Expanded.
+//
 // Columns: grid column = IndicatorOffset + data column. A column's field is
 // looked up by name whenever it is needed, so a closed or changed dataset
 // never leaves a stale field behind; a FieldName that names no field shows
@@ -111,14 +118,30 @@ class TColumn : public TCollectionItem {
   void SetColor(TColor V);
   Cardinal DropDownRows() const { return FDropDownRows; }
   void SetDropDownRows(Cardinal V) { FDropDownRows = V; }
+  // For the column of an object field: its children's columns show in
+  // its place (the grid is laid out again).
   bool Expanded() const { return FExpanded; }
-  void SetExpanded(bool V) { FExpanded = V; }
+  void SetExpanded(bool V);
+  // The column of the object field whose child field this column shows;
+  // null at the top, without an active link or when the dataset does not
+  // nest its object fields (ObjectView).
+  TColumn* ParentColumn() const;
+  // Number of parent columns.
+  Integer Depth() const;
+  // Whether the column shows an object field that nests its children.
+  bool Expandable() const;
+  // Whether every parent column is expanded (true at the top).
+  bool ParentsExpanded() const;
+  // Whether the column is a grid column one can see: visible, every
+  // parent expanded and not itself expanded.
+  bool Showing() const;
   TFont* Font() const;
   void SetFont(TFont* V) { FFont->Assign(V); }
   TStrings* PickList() const;
   void SetPickList(TStrings* V);
   TPopupMenu* PopupMenu() const { return FPopupMenu; }
-  void SetPopupMenu(TPopupMenu* V) { FPopupMenu = V; }
+  // A reference: the grid forgets it when the menu is freed.
+  void SetPopupMenu(TPopupMenu* V);
   bool ReadOnly() const;
   void SetReadOnly(bool V);
   TColumnTitle* Title() const { return FTitle.get(); }
@@ -159,6 +182,7 @@ class TColumn : public TCollectionItem {
  private:
   friend class TColumnTitle;
   friend class TI_CustomDBGrid;
+  friend class TDBGridColumns;
   void FontChanged();
   // While the grid has a window, the field's display width follows a width
   // given to the column: the average characters of the column font that
@@ -193,8 +217,13 @@ class TDBGridColumns : public TCollection {
   // csCustomized: set by the program or the form description.
   TDBGridColumnsState State() const { return FState; }
   void SetState(TDBGridColumnsState V);
-  // Replaces the columns by one per visible field of the dataset.
+  // Replaces the columns by one per visible field of the dataset (a
+  // dataset with ObjectView: per visible top-level field, the children
+  // follow through AddChildColumns); Expanded stays with the field names.
   void RebuildColumns();
+  // Puts the columns of an object field's children right after each
+  // object field's column that has none yet.
+  void AddChildColumns();
   void RestoreDefaults();
   TPersistent* GetOwner() override;
 
@@ -421,8 +450,12 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void SetTitleFont(TFont* V) { FTitleFont->Assign(V); }
   TCustomImageList* Images() const { return FImages; }
   void SetImages(TCustomImageList* V);
+  // The menu of the title rows (a reference, forgotten when it is freed).
   TPopupMenu* PopupTitle() const { return FPopupTitle; }
   void SetPopupTitle(TPopupMenu* V);
+  // The first FrozenCols data columns stay at the left beside the
+  // indicator while the others scroll; they show data but cannot become
+  // the current column.
   Integer FrozenCols() const { return FFrozenCols; }
   void SetFrozenCols(Integer V);
   Integer RowHeightSetting() const { return DefaultRowHeight(); }
@@ -438,6 +471,10 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void SetFirstCharUpperAdress(bool V) { FFirstCharUpperAdress = V; }
   bool AutoSearch() const { return FAutoSearch; }
   void SetAutoSearch(bool V) { FAutoSearch = V; }
+  // The menu the right button or the menu key opens over Cell: PopupTitle
+  // on a title row, the column's PopupMenu on a data cell; null where the
+  // grid's own PopupMenu applies.
+  TPopupMenu* ContextMenuAt(TGridCoord Cell);
 
   // The font size AdjustGrid sets for N and F on a screen of Ppi pixels
   // per inch: the larger of N and round(max(N, round(N * 96 / Ppi)) * F).
@@ -461,6 +498,19 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   String CellText(Integer DataCol, Integer DataRow);
   // The cell whose hint shows (-1, -1 none).
   TGridCoord HintCell() const { return FHintCell; }
+  // The column whose title lies at title row TitleRow above data column
+  // DataCol: the column itself from its nesting level down, above that the
+  // parent column of that level (null for a bad index).
+  TColumn* TitleColumn(Integer DataCol, Integer TitleRow) const;
+  // The rectangle the title at grid cell (ACol, ARow) spans: across the
+  // neighbouring columns under the same title, down the title rows below
+  // a column's own level; empty for a cell not shown.
+  TRect TitleSpan(Integer ACol, Integer ARow);
+  // The expand arrow at the right edge of a title spanning Span (empty
+  // when the title is not wider than the arrow).
+  static TRect ExpandButtonRect(const TRect& Span);
+  // Whether a dataset with ObjectView is shown, whose object fields nest.
+  bool NestsObjectFields() const;
 
   // ---- Operations ---------------------------------------------------------------------------------
   virtual void DefineFieldMap();
@@ -552,6 +602,9 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void DrawCellFrame(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState) override;
   void GetScrollBarInfo(bool Horizontal, bool& Show, SCROLLINFO& Info) override;
   void ColumnMoved(Integer FromIndex, Integer ToIndex) override;
+  // A scroll that stops on columns hidden by their nesting goes on to the
+  // next shown column in its direction, so that every step shows a change.
+  void TopLeftChanged() override;
   void ColWidthsChanged() override;
   bool CanEditShow() override;
   bool CanEditModify() override;
@@ -573,6 +626,7 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void CMHintShow(TMessage& M);
   void WMTimer(TMessage& M);
   void WMDestroy(TMessage& M);
+  void WMContextMenu(TMessage& M);
 
  private:
   friend class TGridDataLink;
@@ -594,6 +648,8 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void PaintEmptyMessage(TCanvas* Canvas, const TRect& R);
   // The strip right of the last column with dgCompleteLines.
   void PaintCompleteLines(TCanvas* C, const TRect& Strip);
+  void PaintTitleSpans();
+  void PaintFrozenLines();
   void DrawFixedCell(Integer ACol, Integer ARow, const TRect& ARect);
   void DrawDataCell2(Integer DataCol, Integer DataRow, const TRect& ARect, TGridDrawState AState);
   void DrawDataText(TCanvas* C, const TRect& R, const String& Text, TAlignment Alignment);
@@ -633,7 +689,7 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   bool FClipShown = false;
   TDBGridOptions FOptions;
   Integer FIndicatorOffset = 1, FTitleOffset = 1, FFrozenCols = 0, FLayoutLock = 0;
-  Integer FUserResizedCol = -1, FPressedTitle = -1;
+  Integer FUserResizedCol = -1, FPressedTitle = -1, FLastLeftCol = -1;
   bool FReadOnly = false, FUseCustomizeDialog = false, FFirstCharUpperAdress = false, FAutoSearch = false;
   bool FLayoutPending = false, FInLayout = false;
   String FAdjustGrid, FGlobalFontName;

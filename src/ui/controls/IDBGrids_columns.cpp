@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "platform/db/dataset.h"
+#include "platform/db/fieldkinds.h"
+#include "platform/rtl/charset.h"
 #include "ui/controls/IDBGrids.h"
 
 RTL_IMPLEMENT_CLASS(TColumnTitle, TPersistent, nullptr)
@@ -140,6 +142,43 @@ TField* TColumn::Field() const {
   return DS ? DS->FindField(FFieldName) : nullptr;
 }
 
+void TColumn::SetExpanded(bool V) {
+  if (V == FExpanded) return;
+  FExpanded = V;
+  Changed(true);
+}
+
+TColumn* TColumn::ParentColumn() const {
+  TI_CustomDBGrid* G = Grid();
+  TField* F = G && G->NestsObjectFields() ? Field() : nullptr;
+  if (!F || !F->ParentField()) return nullptr;
+  // The nearest column before this one that shows the parent field.
+  String Parent = F->ParentField()->FullName();
+  auto* Cols = static_cast<TDBGridColumns*>(Collection());
+  for (Integer I = Index() - 1; I >= 0; --I)
+    if (AnsiSameText(Cols->Items(I)->FieldName(), Parent)) return Cols->Items(I);
+  return nullptr;
+}
+
+Integer TColumn::Depth() const {
+  Integer D = 0;
+  for (TColumn* P = ParentColumn(); P; P = P->ParentColumn()) ++D;
+  return D;
+}
+
+bool TColumn::Expandable() const {
+  TI_CustomDBGrid* G = Grid();
+  return G && G->NestsObjectFields() && dynamic_cast<TObjectField*>(Field()) != nullptr;
+}
+
+bool TColumn::ParentsExpanded() const {
+  for (TColumn* P = ParentColumn(); P; P = P->ParentColumn())
+    if (!P->Expanded()) return false;
+  return true;
+}
+
+bool TColumn::Showing() const { return FVisible && !(FExpanded && Expandable()) && ParentsExpanded(); }
+
 String TColumn::GetDisplayName() const { return FFieldName.empty() ? TCollectionItem::GetDisplayName() : FFieldName; }
 
 void TColumn::SetFieldName(const String& V) {
@@ -251,6 +290,11 @@ void TColumn::FieldWidthFromWidth(Integer W) {
   if (Average > 0) F->SetDisplayWidth(std::max<Integer>(1, (W - 3 + Average / 2) / Average));
 }
 
+void TColumn::SetPopupMenu(TPopupMenu* V) {
+  FPopupMenu = V;
+  if (V && Grid()) V->FreeNotification(Grid());
+}
+
 void TColumn::SetVisible(bool V) {
   if (V == FVisible) return;
   FVisible = V;
@@ -336,13 +380,21 @@ void TDBGridColumns::RebuildColumns() {
   FRebuilding = true;
   BeginUpdate();
   try {
+    std::vector<String> Open;
+    for (Integer I = 0; I < Count(); ++I)
+      if (Items(I)->Expanded()) Open.push_back(Items(I)->FieldName());
     Clear();
     TDataSet* DS = FGrid && FGrid->DataLink()->Active() ? FGrid->DataLink()->DataSet() : nullptr;
+    bool Nest = FGrid && FGrid->NestsObjectFields();
     if (DS)
       for (Integer I = 0; I < DS->FieldCount(); ++I) {
         TField* F = DS->Fields().Fields(I);
-        if (F->Visible()) Add()->SetFieldName(F->FieldName());
+        if (F->Visible() && !(Nest && F->ParentField())) Add()->SetFieldName(F->FullName());
       }
+    AddChildColumns();
+    for (Integer I = 0; I < Count(); ++I)
+      for (const String& Name : Open)
+        if (AnsiSameText(Items(I)->FieldName(), Name)) Items(I)->FExpanded = true;
   } catch (...) {
     EndUpdate();
     FRebuilding = false;
@@ -350,6 +402,30 @@ void TDBGridColumns::RebuildColumns() {
   }
   EndUpdate();
   FRebuilding = false;
+}
+
+void TDBGridColumns::AddChildColumns() {
+  if (!FGrid || !FGrid->NestsObjectFields()) return;
+  bool Was = FRebuilding;
+  FRebuilding = true;
+  try {
+    // Inserted children are reached in turn, so that theirs follow too.
+    for (Integer I = 0; I < Count(); ++I) {
+      TColumn* C = Items(I);
+      auto* Object = dynamic_cast<TObjectField*>(C->Field());
+      if (!Object || (I + 1 < Count() && Items(I + 1)->ParentColumn() == C)) continue;
+      Integer At = I + 1;
+      for (TField* Child : Object->Fields().Items()) {
+        if (!Child->Visible()) continue;
+        auto* New = static_cast<TColumn*>(Insert(At++));
+        New->FFieldName = Child->FullName();
+      }
+    }
+  } catch (...) {
+    FRebuilding = Was;
+    throw;
+  }
+  FRebuilding = Was;
 }
 
 void TDBGridColumns::RestoreDefaults() {

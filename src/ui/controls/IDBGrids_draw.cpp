@@ -15,6 +15,7 @@ RTL_MESSAGE_MAP(TI_CustomDBGrid) {
   M.On(CM_HINTSHOW, &TI_CustomDBGrid::CMHintShow);
   M.On(WM_TIMER, &TI_CustomDBGrid::WMTimer);
   M.On(WM_DESTROY, &TI_CustomDBGrid::WMDestroy);
+  M.On(WM_CONTEXTMENU, &TI_CustomDBGrid::WMContextMenu);
 }
 
 namespace {
@@ -92,8 +93,19 @@ void TI_CustomDBGrid::DrawCell(Integer ACol, Integer ARow, const TRect& ARect, T
   if (ACol < FIndicatorOffset) return DrawFixedCell(ACol, ARow, ARect);
   Integer DataCol = ACol - FIndicatorOffset;
   if (ARow < FTitleOffset) {
+    // A title spanning several cells is drawn whole into each, clipped.
+    TRect Span = TitleSpan(ACol, ARow);
+    if (Span.IsEmpty()) Span = ARect;
     TSize Size{};
-    DrawTitleCell(C, DataCol, ARow, ARect, ACol == FPressedTitle && GridState() == gsNormal, true, true, Size);
+    Integer Saved = C->SaveDC();
+    C->IntersectClipRect(ARect.Left, ARect.Top, ARect.Right, ARect.Bottom);
+    try {
+      DrawTitleCell(C, DataCol, ARow, Span, ACol == FPressedTitle && GridState() == gsNormal, true, true, Size);
+    } catch (...) {
+      C->RestoreDC(Saved);
+      throw;
+    }
+    C->RestoreDC(Saved);
     return;
   }
   if (DataCol >= FColumns->Count()) {
@@ -139,7 +151,8 @@ void TI_CustomDBGrid::DrawFixedCell(Integer ACol, Integer ARow, const TRect& R) 
 }
 
 void TI_CustomDBGrid::DrawCellFrame(Integer ACol, Integer ARow, const TRect& ARect, TGridDrawState AState) {
-  if (!AState.Contains(gdFixed)) return;
+  // Frozen data columns are fixed cells of the grid base but look like data.
+  if (!AState.Contains(gdFixed) || (ACol >= FIndicatorOffset && ARow >= FTitleOffset)) return;
   bool Own = (FOptions.Contains(dgIndicator) && FOptions.Contains(dgMarker)) || FOptions.Contains(dgFlatButtons);
   if (!Own) return TI_CustomGrid::DrawCellFrame(ACol, ARow, ARect, AState);
   bool Pressed = ARow < FTitleOffset && ACol == FPressedTitle && GridState() == gsNormal;
@@ -155,20 +168,66 @@ Integer TI_CustomDBGrid::GetFixedCellStyle() {
   return Flat ? 3 : 2;
 }
 
+// ---- Titles of nested columns ----------------------------------------------------------------------
+
+TColumn* TI_CustomDBGrid::TitleColumn(Integer DataCol, Integer TitleRow) const {
+  if (DataCol < 0 || DataCol >= FColumns->Count()) return nullptr;
+  TColumn* Column = FColumns->Items(DataCol);
+  Integer Level = Column->Depth();
+  while (Column && Level > TitleRow) {
+    Column = Column->ParentColumn();
+    --Level;
+  }
+  return Column;
+}
+
+TRect TI_CustomDBGrid::TitleSpan(Integer ACol, Integer ARow) {
+  TRect R = CellRect(ACol, ARow);
+  TColumn* Title = TitleColumn(ACol - FIndicatorOffset, ARow);
+  if (R.IsEmpty() || !Title) return R;
+  // Across the neighbours under the same title (frozen ones and scrolling
+  // ones do not meet on the screen, so a span keeps to one kind).
+  Integer Lv = LineWidth(true), Lh = LineWidth(false);
+  bool Fixed = ACol < FixedCols();
+  for (Integer C = ACol - 1; C >= FIndicatorOffset && (C < FixedCols()) == Fixed; --C) {
+    if (TitleColumn(C - FIndicatorOffset, ARow) != Title) break;
+    R.Left -= ColWidths(C) + Lv;
+  }
+  for (Integer C = ACol + 1; C < ColCount() && (C < FixedCols()) == Fixed; ++C) {
+    if (TitleColumn(C - FIndicatorOffset, ARow) != Title) break;
+    R.Right += ColWidths(C) + Lv;
+  }
+  // A column's own title reaches from its level down to the data rows.
+  Integer Level = Title->Depth();
+  if (Title == FColumns->Items(ACol - FIndicatorOffset)) {
+    for (Integer Row = Level; Row < ARow; ++Row) R.Top -= RowHeights(Row) + Lh;
+    for (Integer Row = ARow + 1; Row < FTitleOffset; ++Row) R.Bottom += RowHeights(Row) + Lh;
+  }
+  return R;
+}
+
+TRect TI_CustomDBGrid::ExpandButtonRect(const TRect& Span) {
+  Integer W = GetSystemMetrics(SM_CXVSCROLL), H = GetSystemMetrics(SM_CYHSCROLL);
+  if (Span.Width() <= W) return TRect{};
+  return Rect(Span.Right - W, Span.Top, Span.Right, Span.Top + std::min<Integer>(H, Span.Height()));
+}
+
 // Title: brush in the title colour, from the left 2 pixels in (3 and one
-// lower while pressed) the image, the caption and the index mark.
-void TI_CustomDBGrid::DrawTitleCell(TCanvas* Canvas, Integer DataCol, Integer, const TRect& Rect, bool Pressed,
-                                    bool Draw, bool CopyToCanvas, TSize& Size) {
+// lower while pressed) the image, the caption and the index mark; the
+// expand arrow of an object field's column at the right. Above a nested
+// column's own level the title of its parent column of that level shows.
+void TI_CustomDBGrid::DrawTitleCell(TCanvas* Canvas, Integer DataCol, Integer TitleRow, const TRect& Rect,
+                                    bool Pressed, bool Draw, bool CopyToCanvas, TSize& Size) {
   Size = TSize{0, 0};
   if (Rect.IsEmpty() || !Canvas) return;
-  if (DataCol < 0 || DataCol >= FColumns->Count()) {
+  TColumn* Column = TitleColumn(DataCol, TitleRow);
+  if (!Column) {
     if (Draw && CopyToCanvas) {
       Canvas->Brush()->SetColor(FixedColor());
       Canvas->FillRect(Rect);
     }
     return;
   }
-  TColumn* Column = FColumns->Items(DataCol);
   TColumnTitle* Title = Column->Title();
   Canvas->Brush()->SetColor(Title->Color());
   Canvas->SetFont(Title->Font());
@@ -176,6 +235,14 @@ void TI_CustomDBGrid::DrawTitleCell(TCanvas* Canvas, Integer DataCol, Integer, c
   if (Paint) Canvas->FillRect(Rect);
   Integer Inset = Pressed ? 3 : 2;
   TRect Text = ::Rect(Rect.Left + Inset, Rect.Top + Inset - 1 + (Pressed ? 1 : 0), Rect.Right - 2, Rect.Bottom);
+  if (Column->Expandable()) {
+    TRect Button = ExpandButtonRect(Rect);
+    if (!Button.IsEmpty()) {
+      if (Paint) DrawFrameControl(*Canvas, Button, DFC_SCROLL, Column->Expanded() ? DFCS_SCROLLLEFT : DFCS_SCROLLRIGHT);
+      Text.Right = Button.Left - 1;
+      Size.cx += Button.Width() + 1;
+    }
+  }
   if (FImages && Column->ItemIndex() >= 0) {
     if (Paint) FImages->Draw(Canvas, Text.Left, Text.Top, Column->ItemIndex());
     Text.Left += FImages->Width() + 2;
@@ -306,12 +373,73 @@ void TI_CustomDBGrid::Paint() {
   TCanvas* C = Canvas();
   TRect Clip = C->ClipRect();
   TRect Strip = Rect(GridWidth(), Clip.Top, ClientRect().Right, Clip.Bottom);
-  if (!Complete || Strip.IsEmpty()) return TI_CustomGrid::Paint();
+  if (!Complete || Strip.IsEmpty()) {
+    TI_CustomGrid::Paint();
+    PaintFrozenLines();
+    return PaintTitleSpans();
+  }
   Integer Saved = C->SaveDC();
   C->ExcludeClipRect(Strip.Left, Strip.Top, Strip.Right, Strip.Bottom);
   TI_CustomGrid::Paint();
+  PaintFrozenLines();
+  PaintTitleSpans();
   C->RestoreDC(Saved);
   PaintCompleteLines(C, Strip);
+}
+
+// The frozen data cells are fixed cells of the grid base, which draws
+// their lines as those of the titles; they get the lines of data cells.
+void TI_CustomDBGrid::PaintFrozenLines() {
+  if (FixedCols() <= FIndicatorOffset) return;
+  TCanvas* C = Canvas();
+  TAxis Cols = ColAxis(), Rows = RowAxis();
+  Integer Lv = LineWidth(true), Lh = LineWidth(false);
+  bool Vert = FOptions.Contains(dgColLines), Horz = FOptions.Contains(dgRowLines);
+  C->Brush()->SetColor(clSilver);
+  for (size_t Y = 0; Y < Rows.Cells.size(); ++Y) {
+    Integer R = Rows.Cells[Y];
+    if (R < FTitleOffset) continue;
+    for (size_t X = 0; X < Cols.Cells.size(); ++X) {
+      Integer Cl = Cols.Cells[X];
+      if (Cl < FIndicatorOffset || Cl >= FixedCols()) continue;
+      Integer L = Cols.Starts[X], T = Rows.Starts[Y], W = ColWidths(Cl), H = RowHeights(R);
+      if (W < 0) continue;
+      if (Vert && Lv > 0) C->FillRect(Rect(L + W, T, L + W + Lv, T + H + Lh));
+      if (Horz && Lh > 0) C->FillRect(Rect(L, T + H, L + W + Lv, T + H + Lh));
+    }
+  }
+}
+
+// The cells paint a title spanning several of them piece by piece, and
+// the lines between the cells cross it; here each such title is painted
+// once more over its whole span, framed as one cell.
+void TI_CustomDBGrid::PaintTitleSpans() {
+  if (FTitleOffset < 2 || FInLayout || ComponentState().Contains(csDesigning)) return;
+  TCanvas* C = Canvas();
+  TAxis Cols = ColAxis();
+  TRect Client = ClientRect();
+  Integer FixedEnd = 0;
+  for (size_t X = 0; X < Cols.Cells.size(); ++X)
+    if (Cols.Cells[X] < FixedCols()) FixedEnd = Cols.Starts[X] + ColWidths(Cols.Cells[X]) + LineWidth(true);
+  std::vector<TRect> Done;
+  for (size_t X = 0; X < Cols.Cells.size(); ++X) {
+    Integer ACol = Cols.Cells[X];
+    if (ACol < FIndicatorOffset || ColWidths(ACol) < 0) continue;
+    for (Integer ARow = 0; ARow < FTitleOffset; ++ARow) {
+      TRect Cell = CellRect(ACol, ARow), Span = TitleSpan(ACol, ARow);
+      if (Span.IsEmpty() || Span == Cell || std::find(Done.begin(), Done.end(), Span) != Done.end()) continue;
+      Done.push_back(Span);
+      // Frozen titles keep to the fixed area, the others to the rest.
+      bool Fixed = ACol < FixedCols();
+      TRect Area = Rect(Fixed ? 0 : FixedEnd, 0, Fixed ? FixedEnd : Client.Right, Client.Bottom);
+      Integer Saved = C->SaveDC();
+      C->IntersectClipRect(Area.Left, Area.Top, Area.Right, Area.Bottom);
+      TSize Size{};
+      DrawTitleCell(C, ACol - FIndicatorOffset, ARow, Span, false, true, true, Size);
+      if (DefaultDrawing()) DrawCellFrame(ACol, ARow, Span, TGridDrawState{gdFixed});
+      C->RestoreDC(Saved);
+    }
+  }
 }
 
 void TI_CustomDBGrid::PaintCompleteLines(TCanvas* C, const TRect& Strip) {
@@ -456,6 +584,13 @@ void TI_CustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
     return;
   }
   if (Cell.Y >= 0 && Cell.Y < FTitleOffset) {
+    // The expand arrow of an object field's column opens or closes it.
+    TColumn* Title = Cell.X >= FIndicatorOffset ? TitleColumn(Cell.X - FIndicatorOffset, Cell.Y) : nullptr;
+    if (Button == mbLeft && Title && Title->Expandable() &&
+        PtInRect(ExpandButtonRect(TitleSpan(Cell.X, Cell.Y)), Point(X, Y))) {
+      Title->SetExpanded(!Title->Expanded());
+      return;
+    }
     FPressedTitle = Cell.X >= FIndicatorOffset ? Cell.X : -1;
     if (FOptions.Contains(dgColumnResize)) {
       if (EditorMode()) {
@@ -484,7 +619,8 @@ void TI_CustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
     bool WasCurrent = Cell.X == Col() && Cell.Y == Row();
     Integer Target = Cell.Y - FTitleOffset;
     if (Target < FDataLink->RecordCount()) FDataLink->MoveBy(Target - FDataLink->ActiveRecord());
-    if (Cell.X >= FIndicatorOffset) MoveCol(Cell.X - FIndicatorOffset);
+    // A frozen column cannot become current: only the row follows the press.
+    if (Cell.X >= FixedCols()) MoveCol(Cell.X - FIndicatorOffset);
     // A right press asks the application for a finder first.
     if (Button == mbRight && OnEditorGetConvert && Cell.X >= FIndicatorOffset) SearchByFinder(' ');
     if (Button == mbLeft && FOptions.Contains(dgMultiSelect)) {
@@ -518,6 +654,46 @@ void TI_CustomDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, Integer X,
   if (Button == mbLeft && OnTitle && Cell.X == Pressed && Column) TitleClicked(Shift, Cell.X);
   else if (Button == mbLeft && !OnTitle && Column) FireEvent(OnCellClick, Column);
   else if (Button == mbRight && OnTitle && FUseCustomizeDialog) ShowCustomizeDialog();
+}
+
+// ---- Menus --------------------------------------------------------------------------------------------
+
+// The right button and the menu key: PopupTitle over the title rows, a
+// column's own menu over its data cells, elsewhere the grid's PopupMenu.
+// From the keyboard the menu opens at the current cell. A right release on
+// a title that opened the column selector shows no menu.
+void TI_CustomDBGrid::WMContextMenu(TMessage& M) {
+  if (M.Result) return;
+  TPoint Screen = Point(GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam));
+  bool FromKeys = Screen.X == -1 && Screen.Y == -1;
+  TGridCoord Cell{Col(), Row()};
+  if (FromKeys) {
+    TRect R = CellRect(Col(), Row());
+    Screen = ClientToScreen(R.IsEmpty() ? Point(0, 0) : Point(R.Left, R.Bottom));
+    M.LParam = MAKELPARAM(Screen.X, Screen.Y);
+  } else {
+    TPoint P = ScreenToClient(Screen);
+    Cell = MouseCoord(P.X, P.Y);
+  }
+  bool OnTitle = Cell.X >= 0 && Cell.Y >= 0 && Cell.Y < FTitleOffset;
+  if (!FromKeys && OnTitle && FUseCustomizeDialog && HasData()) {
+    M.Result = 1;
+    return;
+  }
+  // Over the empty message there are no cells: only the grid's own menu.
+  TPopupMenu* Menu = HasData() ? ContextMenuAt(Cell) : nullptr;
+  if (!Menu || !Menu->AutoPopup()) return Inherited(TI_CustomDBGrid::StaticClass(), M);
+  M.Result = 1;
+  Menu->SetPopupComponent(this);
+  Menu->Popup(Screen.X, Screen.Y);
+}
+
+TPopupMenu* TI_CustomDBGrid::ContextMenuAt(TGridCoord Cell) {
+  if (Cell.X < 0 || Cell.Y < 0) return nullptr;
+  if (Cell.Y < FTitleOffset) return FPopupTitle;
+  Integer DataCol = Cell.X - FIndicatorOffset;
+  if (DataCol < 0 || DataCol >= FColumns->Count()) return nullptr;
+  return FColumns->Items(DataCol)->PopupMenu();
 }
 
 void TI_CustomDBGrid::DblClick() {

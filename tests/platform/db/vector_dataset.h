@@ -151,7 +151,10 @@ class TVectorDataSet : public TDataSet {
     BindFields(true);
     FOffsets.clear();
     FRecordSize = 0;
-    for (Integer I = 0; I < FieldDefs().Count(); ++I) {
+    // Field numbers count through nested definitions: a slot per number.
+    Integer Numbers = FieldDefs().Count();
+    for (TField* F : Fields().Items()) Numbers = std::max(Numbers, F->FieldNo());
+    for (Integer I = 0; I < Numbers; ++I) {
       FOffsets.push_back(FRecordSize);
       TField* F = Fields().FieldByNumber(I + 1);
       FRecordSize += 1 + (F ? F->DataSize() : 0);
