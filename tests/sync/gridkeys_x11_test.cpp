@@ -1,9 +1,9 @@
 // The installation list of page "0" on a real X server, driven by XTest as
 // a user would: a click into the list, a name typed to search it (the
-// balloon shows the text and the list moves to the slot), and a click into
-// the marker column that marks the row. The list is given the search and
-// the marker column here; its description has neither. Skipped without a
-// display or XTest.
+// balloon shows the text and the list moves to the slot), a click into
+// the marker column that marks the row, and Tab, which leaves the list
+// without moving it. The list is given the search and the marker column
+// here; its description has neither. Skipped without a display or XTest.
 #include <X11/keysym.h>
 
 #include "sync_fixture.h"
@@ -92,6 +92,31 @@ TEST_F(InstallationListX11, AUserTypesANameToFindItsSlotAndMarksTheRow) {
   EXPECT_EQ(3, CurrentSlot());
   EXPECT_TRUE(Grid->SelectedRows()->CurrentRowSelected());
   EXPECT_EQ("Merker", Grid->SelectedRows()->Texts(0));
+}
+
+// Tab leaves the list for the next control of the page and Shift+Tab comes
+// back; neither moves the list to another slot.
+TEST_F(InstallationListX11, TabLeavesTheListForTheNextControlAndKeepsTheSlot) {
+  Form->Show();
+  unsigned long Win = X11WindowOfHandle(Form->Handle());
+  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(Win); }));
+  TPoint Second = CellCentre(Grid->IndicatorOffset() + NameColumn(), Grid->TitleOffset() + 1);
+  Probe.Click(Second.X, Second.Y);
+  ASSERT_TRUE(PumpUntil([&] { return Grid->Focused() && CurrentSlot() == 2; }));
+
+  Probe.TapKey(XK_Tab);
+  ASSERT_TRUE(PumpUntil([&] { return !Grid->Focused() && Form->ActiveControl() != nullptr; }));
+  EXPECT_EQ(Form->flbname, Form->ActiveControl()) << "the first button of the page, \"Beschreibung\"";
+  EXPECT_TRUE(Form->flbname->Focused());
+  EXPECT_EQ(2, CurrentSlot());
+
+  Probe.Key(XK_Shift_L, true);
+  Probe.TapKey(XK_Tab);
+  Probe.Key(XK_Shift_L, false);
+  ASSERT_TRUE(PumpUntil([&] { return Grid->Focused(); }));
+  EXPECT_EQ(2, CurrentSlot());
+  Probe.TapKey(XK_Down);
+  ASSERT_TRUE(PumpUntil([&] { return CurrentSlot() == 3; })) << "the list has the keys again";
 }
 
 }  // namespace
