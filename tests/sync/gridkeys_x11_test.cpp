@@ -56,6 +56,29 @@ class InstallationListX11 : public SyncTest {
     return Grid->ClientToScreen(Point((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2));
   }
   Integer CurrentSlot() { return Form->KM->FieldByName("ID")->AsInteger(); }
+  // The colour the server shows at the grid's client point (X, Y).
+  TColorRef ListPixel(Integer X, Integer Y) {
+    X11Sync(GuiDriver());
+    int W = 0, H = 0;
+    std::vector<TColorRef> Shown = Probe.Grab(X11WindowOfHandle(Form->Handle()), W, H);
+    TPoint P = Grid->ClientToScreen(Point(X, Y));
+    TRect R = GetWindowRect(Form->Handle());
+    int PX = P.X - R.Left, PY = P.Y - R.Top;
+    return PX >= 0 && PY >= 0 && PX < W && PY < H ? Shown[size_t(PY) * W + PX] : TColorRef(0xFFFFFFFF);
+  }
+  // What the server shows of the form, as Name in $LOOK_PNG_DIR when set.
+  void SaveShown(const String& Name) {
+    const char* Dir = getenv("LOOK_PNG_DIR");
+    if (!Dir) return;
+    X11Sync(GuiDriver());
+    int W = 0, H = 0;
+    std::vector<TColorRef> Shown = Probe.Grab(X11WindowOfHandle(Form->Handle()), W, H);
+    TBitmap Picture;
+    Picture.SetSize(W, H);
+    for (int Y = 0; Y < H; ++Y)
+      for (int X = 0; X < W; ++X) Picture.PixelSurface().Set(X, Y, Shown[size_t(Y) * W + X]);
+    Picture.SavePng(String(Dir) + "/" + Name);
+  }
   Integer NameColumn() {
     for (Integer I = 0; I < Grid->Columns()->Count(); ++I)
       if (Grid->Columns()->Items(I)->FieldName() == "Name") return I;
@@ -109,6 +132,12 @@ TEST_F(InstallationListX11, TabLeavesTheListForTheNextControlAndKeepsTheSlot) {
   EXPECT_EQ(Form->flbname, Form->ActiveControl()) << "the first button of the page, \"Beschreibung\"";
   EXPECT_TRUE(Form->flbname->Focused());
   EXPECT_EQ(2, CurrentSlot());
+  TRect Slot = Grid->CellRect(Grid->IndicatorOffset() + NameColumn(), Grid->Row());
+  auto SlotMarked = [&] {
+    return ListPixel(Slot.Right - 5, (Slot.Top + Slot.Bottom) / 2) == ColorToRGB(TI_DBGrid::UnfocusedHighlight);
+  };
+  EXPECT_TRUE(PumpUntil(SlotMarked)) << "the slot stays marked in the light colour";
+  SaveShown("page0-tab-x11.png");
 
   Probe.Key(XK_Shift_L, true);
   Probe.TapKey(XK_Tab);
