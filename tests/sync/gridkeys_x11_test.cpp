@@ -1,9 +1,9 @@
 // The installation list of page "0" on a real X server, driven by XTest as
 // a user would: a click into the list, a name typed to search it (the
-// balloon shows the text and the list moves to the slot), and a click into
-// the marker column that marks the row. The list is given the search and
-// the marker column here; its description has neither. Skipped without a
-// display or XTest.
+// balloon shows the text and the list moves to the slot), a click into
+// the marker column that marks the row, and Tab, which leaves the list
+// without moving it. The list is given the search and the marker column
+// here; its description has neither. Skipped without a display or XTest.
 #include <X11/keysym.h>
 
 #include "sync_fixture.h"
@@ -56,6 +56,29 @@ class InstallationListX11 : public SyncTest {
     return Grid->ClientToScreen(Point((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2));
   }
   Integer CurrentSlot() { return Form->KM->FieldByName("ID")->AsInteger(); }
+  // The colour the server shows at the grid's client point (X, Y).
+  TColorRef ListPixel(Integer X, Integer Y) {
+    X11Sync(GuiDriver());
+    int W = 0, H = 0;
+    std::vector<TColorRef> Shown = Probe.Grab(X11WindowOfHandle(Form->Handle()), W, H);
+    TPoint P = Grid->ClientToScreen(Point(X, Y));
+    TRect R = GetWindowRect(Form->Handle());
+    int PX = P.X - R.Left, PY = P.Y - R.Top;
+    return PX >= 0 && PY >= 0 && PX < W && PY < H ? Shown[size_t(PY) * W + PX] : TColorRef(0xFFFFFFFF);
+  }
+  // What the server shows of the form, as Name in $LOOK_PNG_DIR when set.
+  void SaveShown(const String& Name) {
+    const char* Dir = getenv("LOOK_PNG_DIR");
+    if (!Dir) return;
+    X11Sync(GuiDriver());
+    int W = 0, H = 0;
+    std::vector<TColorRef> Shown = Probe.Grab(X11WindowOfHandle(Form->Handle()), W, H);
+    TBitmap Picture;
+    Picture.SetSize(W, H);
+    for (int Y = 0; Y < H; ++Y)
+      for (int X = 0; X < W; ++X) Picture.PixelSurface().Set(X, Y, Shown[size_t(Y) * W + X]);
+    Picture.SavePng(String(Dir) + "/" + Name);
+  }
   Integer NameColumn() {
     for (Integer I = 0; I < Grid->Columns()->Count(); ++I)
       if (Grid->Columns()->Items(I)->FieldName() == "Name") return I;
@@ -92,6 +115,37 @@ TEST_F(InstallationListX11, AUserTypesANameToFindItsSlotAndMarksTheRow) {
   EXPECT_EQ(3, CurrentSlot());
   EXPECT_TRUE(Grid->SelectedRows()->CurrentRowSelected());
   EXPECT_EQ("Merker", Grid->SelectedRows()->Texts(0));
+}
+
+// Tab leaves the list for the next control of the page and Shift+Tab comes
+// back; neither moves the list to another slot.
+TEST_F(InstallationListX11, TabLeavesTheListForTheNextControlAndKeepsTheSlot) {
+  Form->Show();
+  unsigned long Win = X11WindowOfHandle(Form->Handle());
+  ASSERT_TRUE(PumpUntil([&] { return Probe.Viewable(Win); }));
+  TPoint Second = CellCentre(Grid->IndicatorOffset() + NameColumn(), Grid->TitleOffset() + 1);
+  Probe.Click(Second.X, Second.Y);
+  ASSERT_TRUE(PumpUntil([&] { return Grid->Focused() && CurrentSlot() == 2; }));
+
+  Probe.TapKey(XK_Tab);
+  ASSERT_TRUE(PumpUntil([&] { return !Grid->Focused() && Form->ActiveControl() != nullptr; }));
+  EXPECT_EQ(Form->flbname, Form->ActiveControl()) << "the first button of the page, \"Beschreibung\"";
+  EXPECT_TRUE(Form->flbname->Focused());
+  EXPECT_EQ(2, CurrentSlot());
+  TRect Slot = Grid->CellRect(Grid->IndicatorOffset() + NameColumn(), Grid->Row());
+  auto SlotMarked = [&] {
+    return ListPixel(Slot.Right - 5, (Slot.Top + Slot.Bottom) / 2) == ColorToRGB(TI_DBGrid::UnfocusedHighlight);
+  };
+  EXPECT_TRUE(PumpUntil(SlotMarked)) << "the slot stays marked in the light colour";
+  SaveShown("page0-tab-x11.png");
+
+  Probe.Key(XK_Shift_L, true);
+  Probe.TapKey(XK_Tab);
+  Probe.Key(XK_Shift_L, false);
+  ASSERT_TRUE(PumpUntil([&] { return Grid->Focused(); }));
+  EXPECT_EQ(2, CurrentSlot());
+  Probe.TapKey(XK_Down);
+  ASSERT_TRUE(PumpUntil([&] { return CurrentSlot() == 3; })) << "the list has the keys again";
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ TAtoms InternAtoms(Display* D) {
   t.WmProtocols = a("WM_PROTOCOLS"), t.WmDeleteWindow = a("WM_DELETE_WINDOW");
   t.NetWmName = a("_NET_WM_NAME"), t.NetWmIconName = a("_NET_WM_ICON_NAME"), t.Utf8String = a("UTF8_STRING");
   t.NetWmState = a("_NET_WM_STATE"), t.NetWmStateAbove = a("_NET_WM_STATE_ABOVE");
+  t.MotifWmHints = a("_MOTIF_WM_HINTS");
   t.NetWmWindowType = a("_NET_WM_WINDOW_TYPE"), t.TypeNormal = a("_NET_WM_WINDOW_TYPE_NORMAL");
   t.TypeDialog = a("_NET_WM_WINDOW_TYPE_DIALOG"), t.TypePopupMenu = a("_NET_WM_WINDOW_TYPE_POPUP_MENU");
   t.NetActiveWindow = a("_NET_ACTIVE_WINDOW"), t.NetWorkarea = a("_NET_WORKAREA");

@@ -32,7 +32,7 @@ using XId = unsigned long;
 struct TAtoms {
   XId WmProtocols = 0, WmDeleteWindow = 0, NetWmName = 0, NetWmIconName = 0, Utf8String = 0;
   XId NetWmState = 0, NetWmStateAbove = 0, NetWmWindowType = 0, TypeNormal = 0, TypeDialog = 0;
-  XId TypePopupMenu = 0, NetActiveWindow = 0, NetWorkarea = 0;
+  XId TypePopupMenu = 0, NetActiveWindow = 0, NetWorkarea = 0, MotifWmHints = 0;
   XId Clipboard = 0, Targets = 0, Text = 0, ClipProperty = 0;
 };
 
@@ -102,6 +102,9 @@ class TX11Window final : public TNativeWindow {
 
  private:
   void SetProtocols(HWND Owner);
+  // WM_NORMAL_HINTS: our position and size; a window of fixed size also
+  // gives that size as its smallest and largest.
+  void SetSizeHints();
   // Replaces the buffer by one of Width x Height that keeps the pixels
   // staying inside (new ones white).
   void ResizeBuffer(int Width, int Height);
@@ -112,6 +115,7 @@ class TX11Window final : public TNativeWindow {
   void Put(const TRect& Rect);
   void ConvertRect(const TRect& Rect);
   void OnConfigure(const _XEvent& E);
+  void KeepFixedSize(const TRect& Offered);
   void UpdateTopmost();
   void SendNetWmState(bool Add, XId State);
 
@@ -130,6 +134,10 @@ class TX11Window final : public TNativeWindow {
   std::vector<TRect> FPendingBounds;  // SetBounds not yet confirmed by the server
   XId FParent = 0;                    // the X parent (a window manager's frame, else the root)
   bool FVisible = false, FMapped = false, FFocusPending = false, FTopmost = false;
+  // A framed window whose border style is not sizeable: the desktop may
+  // neither resize nor maximise it.
+  bool FFixedSize = false;
+  TSize FRefusedSize{-1, -1};  // the last size we asked the server to undo
   HCURSOR FCursor = 0;  // the one defined last (0: none yet)
 };
 

@@ -88,6 +88,16 @@ bool TX11Probe::OverrideRedirect(unsigned long Window) {
   return XGetWindowAttributes(FDpy, Window, &wa) && wa.override_redirect;
 }
 
+bool TX11Probe::SizeLimits(unsigned long Window, TSizeLimits& Limits) {
+  XSizeHints h{};
+  long supplied = 0;
+  Limits = TSizeLimits();
+  if (!XGetWMNormalHints(FDpy, Window, &h, &supplied)) return false;
+  if (h.flags & PMinSize) Limits.Min = TSize{h.min_width, h.min_height};
+  if (h.flags & PMaxSize) Limits.Max = TSize{h.max_width, h.max_height};
+  return true;
+}
+
 TRect TX11Probe::Geometry(unsigned long Window) {
   XWindowAttributes wa;
   if (!XGetWindowAttributes(FDpy, Window, &wa)) return TRect{};

@@ -39,6 +39,13 @@ class TX11Probe {
   bool OverrideRedirect(unsigned long Window);
   // Where the server has the window now (desktop coordinates).
   TRect Geometry(unsigned long Window);
+  // The size limits of WM_NORMAL_HINTS as the desktop's window manager
+  // reads them (XGetWMNormalHints); a limit not given is -1 by -1.
+  struct TSizeLimits {
+    TSize Min{-1, -1}, Max{-1, -1};
+  };
+  // False when the window has no such hints.
+  bool SizeLimits(unsigned long Window, TSizeLimits& Limits);
   // The window's property as bytes ("" when it has none).
   String Property(unsigned long Window, const String& Name);
   // The id of the atom Name on this server.

@@ -58,10 +58,29 @@ void SetAtomProperty(Display* D, Window W, Atom Property, const std::vector<Atom
                   reinterpret_cast<const unsigned char*>(Values.data()), int(Values.size()));
 }
 
+// Whether the window's border style lets the user size it: a window of
+// the program (not a bare driver's) without a sizing frame is of fixed size.
+bool FixedSizeStyle(HWND Wnd, TNativeKind Kind) {
+  if (Kind == TNativeKind::Popup || !Wnd || !IsWindow(Wnd)) return false;
+  return !(GetWindowLong(Wnd, GWL_STYLE) & WS_THICKFRAME);
+}
+
+// _MOTIF_WM_HINTS: the functions the desktop's window manager offers for a
+// window of fixed size: move and close, and minimise when the window has
+// that box; no sizing and no maximising.
+void SetFixedSizeFunctions(Display* D, Window W, Atom Property, HWND Wnd) {
+  constexpr long kHintsFunctions = 1, kFuncMove = 4, kFuncMinimize = 8, kFuncClose = 32;
+  long functions = kFuncMove | kFuncClose;
+  if (GetWindowLong(Wnd, GWL_STYLE) & WS_MINIMIZEBOX) functions |= kFuncMinimize;
+  long hints[5] = {kHintsFunctions, functions, 0, 0, 0};  // flags, functions, decorations, input mode, status
+  XChangeProperty(D, W, Property, Property, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(hints), 5);
+}
+
 }  // namespace
 
 TX11Window::TX11Window(TX11Driver& Driver, HWND Wnd, TNativeKind Kind, const TRect& Bounds, HWND Owner)
-    : FDriver(Driver), FDpy(Driver.Display()), FWnd(Wnd), FKind(Kind), FBounds(Bounds) {
+    : FDriver(Driver), FDpy(Driver.Display()), FWnd(Wnd), FKind(Kind), FBounds(Bounds),
+      FFixedSize(FixedSizeStyle(Wnd, Kind)) {
   FId = MakeWindow(FDpy, Driver.Root(), Kind, Bounds);
   FGc = XCreateGC(FDpy, FId, 0, nullptr);
   SetProtocols(Owner);
@@ -78,14 +97,13 @@ TX11Window::~TX11Window() {
   XFlush(FDpy);
 }
 
-// Hints for the desktop's window manager: our own position and size, the
-// close protocol, the window's type and its owner.
+// Hints for the desktop's window manager: our own position and size (for
+// a window of fixed size also the only size it takes and the functions it
+// offers), the close protocol, the window's type and its owner.
 void TX11Window::SetProtocols(HWND Owner) {
   const TAtoms& a = FDriver.Atoms();
-  XSizeHints size{};
-  size.flags = USPosition | USSize;
-  size.x = FBounds.Left, size.y = FBounds.Top, size.width = FBounds.Width(), size.height = FBounds.Height();
-  XSetWMNormalHints(FDpy, FId, &size);
+  SetSizeHints();
+  if (FFixedSize) SetFixedSizeFunctions(FDpy, FId, a.MotifWmHints, FWnd);
   XWMHints wm{};
   wm.flags = InputHint | StateHint;
   wm.input = FKind != TNativeKind::Popup;
@@ -102,11 +120,27 @@ void TX11Window::SetProtocols(HWND Owner) {
   if (owner) XSetTransientForHint(FDpy, FId, owner);
 }
 
+void TX11Window::SetSizeHints() {
+  XSizeHints size{};
+  size.flags = USPosition | USSize;
+  TRect b = ServerBounds(FBounds);
+  size.x = b.Left, size.y = b.Top, size.width = b.Width(), size.height = b.Height();
+  if (FFixedSize) {
+    size.flags |= PMinSize | PMaxSize;
+    size.min_width = size.max_width = b.Width();
+    size.min_height = size.max_height = b.Height();
+  }
+  XSetWMNormalHints(FDpy, FId, &size);
+}
+
 void TX11Window::SetBounds(const TRect& B) {
   if (B == FBounds) return;
-  if (B.Width() != FBounds.Width() || B.Height() != FBounds.Height())
-    ResizeBuffer(std::max(B.Width(), 0), std::max(B.Height(), 0));
+  bool resized = B.Width() != FBounds.Width() || B.Height() != FBounds.Height();
+  if (resized) ResizeBuffer(std::max(B.Width(), 0), std::max(B.Height(), 0));
   FBounds = B;
+  // The program itself may size a window of fixed size: the hints go first,
+  // or the window manager would hold it to the old size.
+  if (resized && FFixedSize) SetSizeHints();
   TRect x = ServerBounds(B);
   FPendingBounds.push_back(x);
   XMoveResizeWindow(FDpy, FId, x.Left, x.Top, unsigned(x.Width()), unsigned(x.Height()));
@@ -252,13 +286,35 @@ void TX11Window::OnConfigure(const _XEvent& E) {
   auto it = std::find(FPendingBounds.begin(), FPendingBounds.end(), b);
   if (it != FPendingBounds.end()) {
     FPendingBounds.erase(FPendingBounds.begin(), it + 1);
+    FRefusedSize = TSize{-1, -1};
     return;
   }
   FPendingBounds.clear();
+  if (FFixedSize && (b.Width() != FBounds.Width() || b.Height() != FBounds.Height())) return KeepFixedSize(b);
   if (b == FBounds) return;
   if (b.Width() != FBounds.Width() || b.Height() != FBounds.Height()) ResizeBuffer(c.width, c.height);
   FBounds = b;
   FDriver.Sink().Configured(FWnd, b);
+}
+
+// Something resized a window of fixed size (a window manager that does not
+// heed the hints, another client): the window keeps the size its layout
+// was drawn for and asks the server for it back, once for each size
+// offered, so that a window manager that insists is not answered for ever.
+// A move that came with it still counts.
+void TX11Window::KeepFixedSize(const TRect& Offered) {
+  TRect kept = Bounds(Offered.Left, Offered.Top, FBounds.Width(), FBounds.Height());
+  TSize offered{Offered.Width(), Offered.Height()};
+  if (!(offered == FRefusedSize)) {
+    FRefusedSize = offered;
+    TRect x = ServerBounds(kept);
+    FPendingBounds.push_back(x);
+    XResizeWindow(FDpy, FId, unsigned(x.Width()), unsigned(x.Height()));
+    XFlush(FDpy);
+  }
+  if (kept == FBounds) return;
+  FBounds = kept;
+  FDriver.Sink().Configured(FWnd, kept);
 }
 
 }  // namespace x11

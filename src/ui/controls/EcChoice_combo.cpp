@@ -48,7 +48,9 @@ RTL_MESSAGE_MAP(TEcCustomComboBox) {
 }
 
 TEcCustomComboBox::TEcCustomComboBox(TComponent* AOwner)
-    : TEcCustomChoiceEdit(AOwner), FItems(std::make_unique<TStringList>()) {}
+    : TEcCustomChoiceEdit(AOwner), FItems(std::make_unique<TStringList>()) {
+  SetButtonKind(1);
+}
 
 TEcCustomComboBox::~TEcCustomComboBox() {
   delete FList;
@@ -350,8 +352,15 @@ void TEcCustomComboBox::WMKillFocus(TMessage& M) {
   if (FStyle != csDropDownList) FItemIndex = FindItem(false);
 }
 
+// An empty text first (when it may not be empty), then a drop-down list
+// whose text names no item of the list.
 void TEcCustomComboBox::Validate(bool& Error) {
-  if (CanValidate() && !Error && !CanEmpty && FStyle == csDropDownList && FItemIndex < 0) {
+  bool Empty = Trim(Text()).empty();
+  if (CanValidate() && !Error && !CanEmpty && Empty) {
+    ErrorCode = ecEmptyText;
+    Error = true;
+  }
+  if (CanValidate() && !Error && FStyle == csDropDownList && FItemIndex == -1 && !Empty) {
     ErrorCode = ecNoListItem;
     Error = true;
   }

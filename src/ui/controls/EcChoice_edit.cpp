@@ -142,6 +142,8 @@ void TEcCustomChoiceEdit::SetShowButton(bool Value) {
 }
 
 void TEcCustomChoiceEdit::UpdateButton(Byte Kind) {
+  // A class that forces its kind reports the kind it lays out.
+  FButtonKind = Kind;
   if (Parent() && FShowButton) {
     if (!FButton) {
       FButtons = std::make_unique<TI_EditButtons>(this);

@@ -9,6 +9,7 @@
 #include "platform/db/dataset.h"
 #include "platform/gui/grids_edit.h"
 #include "platform/gui/forms.h"
+#include "platform/os/locale.h"
 #include "platform/rtl/sysutils.h"
 #include "ui/controls/ColSelectorBase.h"
 
@@ -24,8 +25,16 @@ const char* const IndicatorNames[] = {"I_DBGARROW",   "I_DBEDIT",      "I_DBINSE
                                       "I_DBINDEXDESC", "I_DBINDEXNONE", "I_HDCHECK"};
 constexpr Integer WhiteGroundImages = 5;
 
-const TDBGridOptions DefaultOptions{dgEditing,     dgTitles, dgIndicator,     dgColumnResize, dgColLines,
-                                    dgRowLines,    dgTabs,   dgConfirmDelete, dgCancelOnExit};
+const TDBGridOptions StandardOptions{dgEditing,  dgTitles, dgIndicator,     dgColumnResize, dgColLines,
+                                     dgRowLines, dgTabs,   dgConfirmDelete, dgCancelOnExit};
+
+// Korean input composes a character in the editor before it reaches the
+// cell, so on a Korean system the editor is always shown.
+TDBGridOptions DefaultOptions() {
+  TDBGridOptions O = StandardOptions;
+  if (SystemPrimaryLanguage() == "ko") O.Include(dgAlwaysShowEditor);
+  return O;
+}
 // Options whose change lays the grid out again.
 const TDBGridOptions LayoutOptions{dgTitles,  dgIndicator,     dgMarker,    dgColLines,  dgRowLines,
                                    dgRowSelect, dgUserRowHeight, dgFlatButtons, dgAutoSize, dgTitleClicked};
@@ -46,7 +55,7 @@ TI_CustomDBGrid::TI_CustomDBGrid(TComponent* AOwner)
   SetRowCount(2);
   SetColor(clWindow);
   SetParentColor(false);
-  SetOptions(DefaultOptions);
+  SetOptions(DefaultOptions());
 }
 
 TI_CustomDBGrid::~TI_CustomDBGrid() {

@@ -514,6 +514,11 @@ class TI_CustomDBGrid : public TI_CustomGrid {
 
   // ---- Operations ---------------------------------------------------------------------------------
   virtual void DefineFieldMap();
+  // True on the current record when it is in the bookmark list (dgMultiSelect,
+  // active link); otherwise true for a selected cell (State) while the grid
+  // shows its selection (dgAlwaysShowSelection, or the grid or its editor
+  // has the focus) and is not being laid out or has dgRowSelect. The caller
+  // makes the record of DataRow current first.
   virtual bool HighlightCell(Integer DataCol, Integer DataRow, const String& Value, TGridDrawState State);
   virtual void LayoutChanged();
   virtual void LinkActive(bool Value);
@@ -660,6 +665,8 @@ class TI_CustomDBGrid : public TI_CustomGrid {
   void LocateSearch(const String& Text, const String& Caption);
   // Sets the brush and font of a selected data cell (Focus: the grid has the focus).
   void MarkSelected(TCanvas* C, bool Focus);
+  // Whether the current record is in the bookmark list of a multi-select grid.
+  bool ListedRow();
   void MoveCol(Integer DataCol);
   // The keys of KeyDown by kind; true when the key was used.
   bool RowKey(Word Key, bool Ctrl);

@@ -303,11 +303,17 @@ void TI_CustomDBGrid::MarkSelected(TCanvas* C, bool Focus) {
   else if (Lightness(UnfocusedHighlight) - Lightness(C->Font()->Color()) < 96) C->Font()->SetColor(clWindowText);
 }
 
+// A row of the bookmark list first; then the selected cell, while the
+// grid shows its selection.
 bool TI_CustomDBGrid::HighlightCell(Integer, Integer, const String&, TGridDrawState State) {
-  if (FOptions.Contains(dgMultiSelect) && FDataLink->Active() && FBookmarks->Count() > 0)
-    return FBookmarks->CurrentRowSelected();
-  bool Shows = FOptions.Contains(dgAlwaysShowSelection) || Focused();
+  if (ListedRow()) return true;
+  bool Shows = FOptions.Contains(dgAlwaysShowSelection) || Focused() || (InplaceEditor() && InplaceEditor()->Focused());
   return State.Contains(gdSelected) && Shows && (!InLayout() || FOptions.Contains(dgRowSelect));
+}
+
+bool TI_CustomDBGrid::ListedRow() {
+  return FOptions.Contains(dgMultiSelect) && FDataLink->Active() && FBookmarks->Count() > 0 &&
+         FBookmarks->CurrentRowSelected();
 }
 
 void TI_CustomDBGrid::DrawDataCell2(Integer DataCol, Integer DataRow, const TRect& R, TGridDrawState State) {
@@ -324,8 +330,11 @@ void TI_CustomDBGrid::DrawDataCell2(Integer DataCol, Integer DataRow, const TRec
     MarkSelected(C, Focus);
     Selected = true;
   }
-  bool Highlight = HasRecord && AtRecord(DataRow, [&] { return HighlightCell(DataCol, DataRow, String(), State); });
-  bool Listed = Highlight && FOptions.Contains(dgMultiSelect) && FBookmarks->Count() > 0;
+  bool Listed = false, Highlight = HasRecord && AtRecord(DataRow, [&] {
+    Listed = ListedRow();
+    return HighlightCell(DataCol, DataRow, String(), State);
+  });
+  Listed = Listed && Highlight;
   if (Listed) {
     C->Brush()->SetColor(BookmarkHighlight);
     C->Font()->SetColor(!Focus && Always ? clGreen : clRed);

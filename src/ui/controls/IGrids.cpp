@@ -285,9 +285,10 @@ void TI_CustomGrid::TitleDragMove(Integer X, Integer Y) {
   bool AfterLast = X >= Client.Right - GetSystemMetrics(SM_CXVSCROLL) || Drop < 0;
   if (AfterLast) Drop = LastShown;
   if (Drop < FixedCols()) Drop = FixedCols();
-  // Dropping at the edge of the view scrolls one column on.
-  if (Drop == LastShown && LastShown < ColCount() - 1 && AfterLast) SetLeftCol(LeftCol() + 1);
-  else if (Drop == LeftCol() && LeftCol() > FixedCols() && X < CellRect(Drop, 0).Left + 4) SetLeftCol(LeftCol() - 1);
+  // A drop on the first or last column shown scrolls one column towards
+  // those beyond it.
+  if (Drop == LastShown && LastShown < ColCount() - 1) SetLeftCol(LeftCol() + 1);
+  else if (Drop == LeftCol() && LeftCol() > FixedCols()) SetLeftCol(LeftCol() - 1);
   if (Drop == FDropCol) return;
   FDropCol = Drop;
   TRect Cell = CellRect(Drop, 0);

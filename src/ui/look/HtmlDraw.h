@@ -69,12 +69,13 @@ struct THtmlDrawParams {
 struct THtmlDrawResult {
   bool OnLink = false;    // the mouse point is on a link
   String Anchor;          // that link's HREF
+  Integer LinkIndex = -1; // that link's number in the text, from 0 (-1: no link there)
   String PlainText;       // every text segment once, CR for each line break
   String FocusAnchor;     // HREF of the focus link
   Integer Width = 0;      // widest line
   Integer Height = 0;     // all lines (the height of "gh" for an empty text)
   Integer LinkCount = 0;
-  TRect HoverRect{};      // rectangle of the hover link (last line of it)
+  TRect HoverRect{};      // rectangle around the hover link, over every line it takes
   String ImageAlt;        // ALT of the picture under the mouse
   bool OnImage = false;
 };

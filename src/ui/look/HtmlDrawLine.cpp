@@ -111,6 +111,8 @@ TLineInfo THtmlRun::Line(const String& Text, size_t& Pos, TPass Pass, Integer X,
   L.Info.Indent = State.Indent;
   FLineFont.Assign(C.Font());
   FLineTextBg = State.TextBg;
+  // A link that wrapped goes on at the start of this line.
+  if (State.InLink) State.LinkStartX = X;
   if (L.Drawing() && State.ParaBg != clHtmlNoColor) {
     C.Brush()->SetColor(State.ParaBg);
     C.FillRect(Rect(P.Rect.Left, Y, P.Rect.Right, L.BoxBottom()));
@@ -152,6 +154,7 @@ TLineInfo THtmlRun::Line(const String& Text, size_t& Pos, TPass Pass, Integer X,
     Pos = Next;
     Segment(Seg, L);
   }
+  if (State.InLink) AddLinkPiece(L);
   if (L.Measuring()) {
     L.Info.Width = L.X - L.Left;
     Integer Free = L.Info.Height - TextHeightGh();
@@ -203,6 +206,7 @@ void THtmlRun::Segment(const String& Text, TCursor& L) {
   if (!L.Measuring() && State.InLink && MouseOnCharacter(Text, Box)) {
     R.OnLink = true;
     R.Anchor = State.Href;
+    R.LinkIndex = State.LinkIndex;
   }
   bool Room = P.Build == THtmlBuild::Full || P.Rect.Right - L.X > C.TextWidth("W");
   if (L.Drawing() && Room) {
@@ -454,13 +458,25 @@ void THtmlRun::CloseLink(TCursor& L) {
   if (!State.LinkSavedUnderline) SetFontStyle(fsUnderline, false);
   State.TextBg = State.LinkSavedBg;
   C.Font()->SetColor(State.LinkSavedFont);
-  TRect LinkRect = Rect(State.LinkStartX, L.Y, L.X, L.Measuring() ? L.Y + L.Info.Height : L.BoxBottom());
-  if (!L.Measuring() && State.LinkIndex == P.HoverLink) R.HoverRect = LinkRect;
+  TRect LinkRect = AddLinkPiece(L);
   if (!L.Measuring() && State.LinkIndex == P.FocusLink) {
     R.FocusAnchor = State.Href;
     if (L.Drawing()) C.DrawFocusRect(Rect(LinkRect.Left - 1, LinkRect.Top, LinkRect.Right + 1, LinkRect.Bottom));
   }
   State.InLink = false;
+}
+
+// The part of the open link on the current line, up to the pen; the hover
+// link's rectangle grows by it, so that a link wrapped over several lines
+// is one rectangle around all of them.
+TRect THtmlRun::AddLinkPiece(TCursor& L) {
+  TRect Piece = Rect(State.LinkStartX, L.Y, L.X, L.Measuring() ? L.Y + L.Info.Height : L.BoxBottom());
+  if (L.Measuring() || State.LinkIndex != P.HoverLink || Piece.Right <= Piece.Left) return Piece;
+  if (IsRectEmpty(R.HoverRect))
+    R.HoverRect = Piece;
+  else
+    UnionRect(R.HoverRect, R.HoverRect, Piece);
+  return Piece;
 }
 
 void THtmlRun::CloseTag(const String& Up, TCursor& L) {

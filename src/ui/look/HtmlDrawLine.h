@@ -91,6 +91,8 @@ class THtmlRun {
   void STag(const String& Up);
   void CloseTag(const String& Up, TCursor& L);
   void CloseLink(TCursor& L);
+  // Adds the open link's part of this line (returned) to the hover rectangle.
+  TRect AddLinkPiece(TCursor& L);
   void SetFontStyle(TFontStyle Style, bool On);
   TTagEnd Picture(const String& TagText, const String& Up, TCursor& L);
   TPictureSource FindPictureSource(const String& Src);

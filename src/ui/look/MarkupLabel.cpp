@@ -187,27 +187,31 @@ void TCustomMarkupLabel::Paint() {
     for (Integer I = 0; I < FBorderWidth; ++I) C.FrameRect(Rect(I, I, Client.Right - I, Client.Bottom - I));
   }
   C.Font()->Assign(Font());
-  TRect R = TextRect();
-  if (FVAlignment != tvaTop) {
-    THtmlDrawParams M = DrawParams(C, R);
-    M.MeasureOnly = true;
-    THtmlDrawResult Size;
-    HtmlDraw(M, Size);
-    Integer Free = R.Height() - Size.Height;
-    if (Free > 0) OffsetRect(R, 0, FVAlignment == tvaCenter ? Free / 2 : Free);
-  }
   THtmlDrawResult Result;
-  HtmlDraw(DrawParams(C, R), Result);
+  HtmlDraw(DrawParams(C, PlacedTextRect(C)), Result);
   ApplyAutoSize(Result.Width, Result.Height);
+}
+
+TRect TCustomMarkupLabel::PlacedTextRect(TCanvas& C) {
+  TRect R = TextRect();
+  if (FVAlignment == tvaTop) return R;
+  THtmlDrawParams M = DrawParams(C, R);
+  M.MeasureOnly = true;
+  THtmlDrawResult Size;
+  HtmlDraw(M, Size);
+  Integer Free = R.Height() - Size.Height;
+  if (Free > 0) OffsetRect(R, 0, FVAlignment == tvaCenter ? Free / 2 : Free);
+  return R;
 }
 
 // ---- Links, mouse and hints ------------------------------------------------------------------
 
+// The text is hit-tested where painting puts it (VAlignment included).
 bool TCustomMarkupLabel::AnchorAt(Integer X, Integer Y, String& Anchor, TRect& HoverRect) {
   TBitmap Measure;
   Measure.SetSize(1, 1);
   Measure.Canvas()->SetFont(Font());
-  THtmlDrawParams P = DrawParams(*Measure.Canvas(), TextRect());
+  THtmlDrawParams P = DrawParams(*Measure.Canvas(), PlacedTextRect(*Measure.Canvas()));
   P.MouseX = X;
   P.MouseY = Y;
   P.HitTestOnly = true;
@@ -216,18 +220,13 @@ bool TCustomMarkupLabel::AnchorAt(Integer X, Integer Y, String& Anchor, TRect& H
   HtmlDraw(P, R);
   Anchor = R.OnLink ? R.Anchor : String();
   HoverRect = TRect{};
+  FHoverLink = R.OnLink ? R.LinkIndex : -1;
   if (!R.OnLink) return false;
-  // The index of the link hit: ask again with each index as the hover link.
-  for (Integer I = 0; I < R.LinkCount; ++I) {
-    P.HoverLink = I;
-    THtmlDrawResult Probe;
-    HtmlDraw(P, Probe);
-    if (PtInRect(Probe.HoverRect, Point(X, Y))) {
-      HoverRect = Probe.HoverRect;
-      FHoverLink = I;
-      return true;
-    }
-  }
+  // Once more with the link as the hover link, for its rectangle.
+  P.HoverLink = R.LinkIndex;
+  THtmlDrawResult Hovered;
+  HtmlDraw(P, Hovered);
+  HoverRect = Hovered.HoverRect;
   return true;
 }
 

@@ -89,8 +89,9 @@ class TCustomMarkupLabel : public TCustomLabel {
   bool HTMLHint() const { return FHTMLHint; }
   void SetHTMLHint(bool V) { FHTMLHint = V; }
 
-  // The link at client point (X, Y): true with its target and rectangle;
-  // false (Anchor empty) when there is none.
+  // The link at client point (X, Y) of the text as painted: true with its
+  // target and its rectangle (around all its lines), and HoverLink becomes
+  // its index; false (Anchor empty, HoverLink -1) when there is none.
   bool AnchorAt(Integer X, Integer Y, String& Anchor, TRect& HoverRect);
   // The link under the mouse (-1 none).
   Integer HoverLink() const { return FHoverLink; }
@@ -121,6 +122,8 @@ class TCustomMarkupLabel : public TCustomLabel {
 
  private:
   TRect TextRect();
+  // TextRect moved down as VAlignment places the text (measured with C's font).
+  TRect PlacedTextRect(TCanvas& C);
   void ApplyAutoSize(Integer TextWidth, Integer TextHeight);
   void RepaintRect(const TRect& R);
   void Changed();

@@ -247,7 +247,7 @@ TEST_F(ComboBoxTest, AnExitRefusedByTheValidationKeepsTheFocusWithoutALoop) {
   Pump();
   EXPECT_TRUE(Combo->Focused());
   EXPECT_FALSE(Combo->DroppedDown());
-  EXPECT_EQ(Combo->ErrorCode, ecNoListItem);
+  EXPECT_EQ(Combo->ErrorCode, ecEmptyText) << "an empty list choice is an empty text";
   EXPECT_FALSE(Other->ErrorShown);
   EXPECT_EQ(Entered, 0);
   Type("e");
@@ -296,7 +296,80 @@ TEST_F(ComboBoxTest, DraggedSelectedTextLandsInAnotherWritableChoiceEdit) {
   EXPECT_EQ(Combo->DragImages(), nullptr);
 }
 
+// ---- Validation --------------------------------------------------------------------------------
+
+// An empty text is 60673 when the box may not be empty; 60674 is only for
+// a drop-down list whose text names no item.
+TEST_F(ComboBoxTest, AnEmptyTextIs60673AndOnlyAListTextWithoutItemIs60674) {
+  Fill({"eins", "zwei"});
+  auto Check = [&] {
+    bool Error = false;
+    Combo->ErrorCode = 0;
+    Combo->Validate(Error);
+    return Error ? Combo->ErrorCode : 0;
+  };
+  Combo->CanEmpty = false;
+  EXPECT_EQ(Check(), ecEmptyText);
+  Combo->SetText("  ");
+  EXPECT_EQ(Check(), ecEmptyText) << "blanks are empty";
+  Combo->SetText("drei");
+  EXPECT_EQ(Check(), 0) << "a drop-down combo box takes free text";
+
+  Combo->SetStyle(csDropDownList);
+  ASSERT_EQ(Combo->Text(), "");
+  EXPECT_EQ(Check(), ecEmptyText) << "an empty list choice is an empty text";
+  Combo->CanEmpty = true;
+  EXPECT_EQ(Check(), 0);
+  Combo->SetText("drei");
+  ASSERT_EQ(Combo->ItemIndex(), -1);
+  EXPECT_EQ(Check(), ecNoListItem) << "also when the box may be empty";
+  Combo->SetItemIndex(1);
+  EXPECT_EQ(Check(), 0);
+  Combo->SetReadOnly(true);
+  Combo->SetItemIndex(-1);
+  Combo->SetText("drei");
+  EXPECT_EQ(Check(), 0) << "a read-only box is not checked";
+  Combo->SetReadOnly(false);
+
+  // Leaving the box runs the same check and keeps the focus in it.
+  Focus(Combo);
+  Combo->SetText("drei");
+  Focus(Other);
+  EXPECT_TRUE(Combo->Focused());
+  EXPECT_EQ(Combo->ErrorCode, ecNoListItem);
+  EXPECT_TRUE(Combo->ErrorShown);
+  Combo->SetItemIndex(0);
+  Focus(Other);
+  EXPECT_TRUE(Other->Focused());
+  EXPECT_EQ(Combo->ErrorCode, 0);
+}
+
 // ---- Button and cue ----------------------------------------------------------------------------
+
+// The combo box always shows the arrow: it says so through ButtonKind,
+// whatever kind it is given; a plain choice edit keeps the kind it is given.
+TEST_F(ComboBoxTest, TheComboBoxReportsTheArrowKindItForces) {
+  TEcComboBox Loose(nullptr);
+  EXPECT_EQ(Loose.ButtonKind(), 1) << "from its construction on, without a parent";
+  EXPECT_EQ(Combo->ButtonKind(), 1);
+  Combo->SetChoiceButtonWidth(30);
+  for (Byte Kind : {Byte(0), Byte(2), Byte(3)}) {
+    Combo->SetButtonKind(Kind);
+    EXPECT_EQ(Combo->ButtonKind(), 1) << int(Kind);
+    ASSERT_NE(Combo->Button(), nullptr);
+    EXPECT_EQ(Combo->Button()->Width, 16) << "the arrow's width, not ChoiceButtonWidth";
+  }
+  auto* Edit = new TEcCustomChoiceEdit(Form);
+  Edit->SetBounds(10, 110, 150, 22);
+  Edit->SetParent(Form);
+  EXPECT_EQ(Edit->ButtonKind(), 0);
+  Edit->SetChoiceButtonWidth(30);
+  Edit->SetButtonKind(3);
+  EXPECT_EQ(Edit->ButtonKind(), 3);
+  EXPECT_EQ(Edit->Button()->Width, 30);
+  Edit->SetButtonKind(9);
+  EXPECT_EQ(Edit->ButtonKind(), 3) << "at most 3";
+}
 
 TEST_F(ComboBoxTest, TheButtonSitsInTheFrameAndGoesWhenItDoesNotFit) {
   TI_EditButton* B = Combo->Button();

@@ -21,13 +21,7 @@ class GridKeysTest : public DBGridFixture {
   }
   // ---- Verbs --------------------------------------------------------------------------------
   void ShowRows(Integer Count, TDBGridOptions Extra = TDBGridOptions()) {
-    for (Integer I = 1; I <= Count; ++I) {
-      Table->Append();
-      Table->FieldByName("Name")->SetAsString("Kunde " + IntToStr(I));
-      Table->FieldByName("Nr")->SetAsInteger(I);
-      Table->Post();
-    }
-    Table->First();
+    GivenCustomers(Count);
     Grid->SetOptions(Grid->Options() + Extra);
     Grid->SetDataSource(Source);
     Form->Show();

@@ -6,6 +6,7 @@
 #include "data/memtable/mtMemTable.h"
 #include "platform/gui/forms_fixture.h"
 #include "ui/controls/IDBGrids.h"
+#include "platform/rtl/sysutils.h"
 
 class DBGridFixture : public FormsTest {
  protected:
@@ -22,6 +23,18 @@ class DBGridFixture : public FormsTest {
     Grid = new TI_DBGrid(Form);
     Grid->SetParent(Form);
     Grid->SetBounds(10, 10, 400, 200);
+  }
+
+  // Appends Count records "Kunde 1", 1 ... "Kunde Count", Count (Name, Nr)
+  // and goes back to the first.
+  void GivenCustomers(Integer Count) {
+    for (Integer I = 1; I <= Count; ++I) {
+      Table->Append();
+      Table->FieldByName("Name")->SetAsString("Kunde " + IntToStr(I));
+      Table->FieldByName("Nr")->SetAsInteger(I);
+      Table->Post();
+    }
+    Table->First();
   }
 
   TForm* Form = nullptr;

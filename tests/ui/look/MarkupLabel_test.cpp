@@ -37,6 +37,14 @@ class MarkupLabelTest : public LookTest {
     B.Canvas()->SetFont(L->Font());
     return B.Canvas()->TextHeight("gh");
   }
+  // The client points of L painted in C, top row first.
+  std::vector<TPoint> InkOf(TControl* L, TColor C) {
+    std::vector<TPoint> Ink;
+    for (int Y = 0; Y < L->Height(); ++Y)
+      for (int X = 0; X < L->Width(); ++X)
+        if (ColorToRGB(PixelOf(L, X, Y)) == ColorToRGB(C)) Ink.push_back(Point(X, Y));
+    return Ink;
+  }
 };
 
 TEST_F(MarkupLabelTest, LinesOfTheTextJoinWithoutABreakButBrBreaks) {
@@ -76,6 +84,79 @@ TEST_F(MarkupLabelTest, OverALinkTheCursorIsAHandAndTheHintShowsTheTarget) {
   MoveOver(L, 250, 5);
   EXPECT_EQ(L->Cursor(), crDefault);
   EXPECT_EQ(L->HoverLink(), -1);
+}
+
+// The link is looked for where the label paints it: at the bottom of a
+// bottom-aligned label, never in the empty band above.
+TEST_F(MarkupLabelTest, ABottomAlignedLinkIsFoundWhereItIsDrawnAndTheEmptyTopIsNoLink) {
+  auto* L = LabelWith<TMarkupLabel>("<A href=\"unten\">Unten weiter</A>", Bounds(10, 10, 200, 90));
+  L->SetVAlignment(tvaBottom);
+  std::vector<TPoint> Ink = InkOf(L, clBlue);
+  ASSERT_FALSE(Ink.empty()) << "the link is drawn in the link colour";
+  EXPECT_GT(Ink.front().Y, L->Height() - Gh(L) - 8) << "the text sits at the bottom";
+  String Anchor;
+  TRect Hover;
+  TPoint At = Ink[Ink.size() / 2];
+  EXPECT_TRUE(L->AnchorAt(At.X, At.Y, Anchor, Hover));
+  EXPECT_EQ(Anchor, "unten");
+  EXPECT_EQ(L->HoverLink(), 0);
+  EXPECT_TRUE(PtInRect(Hover, At));
+  EXPECT_FALSE(L->AnchorAt(At.X, 5, Anchor, Hover)) << "where a top-aligned link would be";
+  EXPECT_EQ(Anchor, "");
+  EXPECT_EQ(L->HoverLink(), -1);
+  MoveOver(L, At.X, At.Y);
+  EXPECT_EQ(L->Cursor(), crHandPoint);
+  MoveOver(L, At.X, 5);
+  EXPECT_EQ(L->Cursor(), crDefault);
+  // Centred, the link is found in the middle band.
+  L->SetVAlignment(tvaCenter);
+  Ink = InkOf(L, clBlue);
+  ASSERT_FALSE(Ink.empty());
+  EXPECT_GT(Ink.front().Y, (L->Height() - Gh(L)) / 2 - 8);
+  EXPECT_LT(Ink.back().Y, (L->Height() + Gh(L)) / 2 + 8);
+  EXPECT_TRUE(L->AnchorAt(Ink.front().X, Ink.front().Y, Anchor, Hover));
+  EXPECT_FALSE(L->AnchorAt(Ink.front().X, 3, Anchor, Hover));
+}
+
+// A link wrapped onto a second line is one link on both lines: the same
+// hover index, one rectangle around both parts, and the hover colours on
+// both when the mouse rests on either.
+TEST_F(MarkupLabelTest, ALinkWrappedOntoTwoLinesHoversAndHighlightsOnBoth) {
+  auto* L = LabelWith<TMarkupLabel>("Bitte <A href=\"weiter\">hier klicken und weiterlesen</A> danke",
+                                    Bounds(10, 10, 120, 70));
+  L->SetHover(true);
+  L->SetHoverColor(clYellow);
+  std::vector<TPoint> Ink = InkOf(L, clBlue);
+  ASSERT_FALSE(Ink.empty());
+  Integer Line = Gh(L);
+  TPoint First = Ink.front(), Second = Ink.back();
+  ASSERT_LT(First.Y, Line) << "the link starts on the first line";
+  ASSERT_GE(Second.Y, Line) << "and goes on on the second";
+  String Anchor;
+  TRect Hover;
+  for (TPoint At : {First, Second}) {
+    EXPECT_TRUE(L->AnchorAt(At.X, At.Y, Anchor, Hover)) << At.Y;
+    EXPECT_EQ(Anchor, "weiter");
+    EXPECT_EQ(L->HoverLink(), 0);
+    EXPECT_TRUE(PtInRect(Hover, First));
+    EXPECT_TRUE(PtInRect(Hover, Second));
+  }
+  for (TPoint At : {First, Second}) {
+    MoveOver(L, At.X, At.Y);
+    EXPECT_EQ(L->HoverLink(), 0);
+    std::vector<TPoint> Lit = InkOf(L, clYellow);
+    ASSERT_FALSE(Lit.empty()) << "the hovered link is highlighted";
+    EXPECT_LT(Lit.front().Y, Line) << "on the first line";
+    EXPECT_GE(Lit.back().Y, Line) << "and on the second";
+  }
+  TBitmap Shot;
+  Shot.SetSize(L->Width(), L->Height());
+  for (int Y = 0; Y < L->Height(); ++Y)
+    for (int X = 0; X < L->Width(); ++X) Shot.PixelSurface().Set(X, Y, TColorRef(ColorToRGB(PixelOf(L, X, Y))));
+  Shot.SavePng(PngPath("markup_wrapped_link_hover.png"));
+  MoveOver(L, L->Width() - 2, L->Height() - 2);
+  EXPECT_EQ(L->HoverLink(), -1);
+  EXPECT_TRUE(InkOf(L, clYellow).empty()) << "leaving the link takes the highlight away";
 }
 
 TEST_F(MarkupLabelTest, ALinkWithoutSchemeFiresOnAnchorClick) {
