@@ -102,14 +102,19 @@ bool ParseCount(const String& Text, std::size_t& Count) {
   return true;
 }
 
+Status RemoveUnfinished(const String& Path);
+
 // Writes the intent record for Items under its temporary name, forces it
-// to the disk and commits it by renaming it to RecordName.
+// to the disk and commits it by renaming it to RecordName. The temporary
+// file is made new, never through a link: what a killed writer left at its
+// name goes first (one its writer still holds stays, and refuses this one).
 Status WriteIntentRecord(const String& Folder, const String& RecordName,
                          const std::vector<Replacement>& Items, TStepCounter& Steps) {
   const String Text = FormatReplaceRecord(Items);
   const String Unfinished = Join(Folder, RecordName + UnfinishedSuffix);
   File F;
-  Status S = F.Open(Unfinished, Access::ReadWrite, Share::Exclusive, Disposition::CreateAlways);
+  Status S = RemoveUnfinished(Unfinished);
+  if (S.ok()) S = F.Open(Unfinished, Access::ReadWrite, Share::Exclusive, Disposition::CreateNew);
   // Written in two halves so that a test can stop between them (a torn
   // record must be thrown away, not read).
   const std::size_t Half = Text.size() / 2;
@@ -122,7 +127,8 @@ Status WriteIntentRecord(const String& Folder, const String& RecordName,
   // alone only while its writer holds it.
   if (S.ok()) S = RenameOver(Unfinished, Join(Folder, RecordName));
   if (S.ok()) S = SyncFolder(Folder);
-  if (!S.ok()) RemoveFile(Unfinished);
+  // Only a record this writer made is its own to remove.
+  if (!S.ok() && F.IsOpen()) RemoveFile(Unfinished);
   return S;
 }
 
@@ -141,8 +147,12 @@ Status HoldNamed(const String& Path, File& F) {
 }
 
 // Throws away a record its writer did not commit. One still being written
-// is held by its writer and stays.
+// is held by its writer and stays. Anything but a plain file at the name (a
+// link) goes by its name, unopened.
 Status RemoveUnfinished(const String& Path) {
+  struct stat St;
+  if (::lstat(Path.c_str(), &St) != 0) return Status::OK();
+  if (!S_ISREG(St.st_mode)) return S_ISDIR(St.st_mode) ? Status::Error(ERROR_ACCESS_DENIED, Path) : RemoveFile(Path);
   File F;
   Status S = HoldNamed(Path, F);
   if (S.code() == ERROR_FILE_NOT_FOUND || S.code() == ERROR_SHARING_VIOLATION) return Status::OK();
