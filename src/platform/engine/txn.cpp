@@ -451,7 +451,7 @@ class TJournaledBlockFile : public BlockFile {
     // A rebuild runs under the table's write lock: a replacement already
     // there was left by a killed one. Its name goes; the new one is made
     // new and exclusively, never through a link.
-    RemoveStaleReplacement(File.Path());
+    os::RemoveLeftover(ReplacementPath(File.Path()));
     auto New = std::make_unique<TJournaledBlockFile>(FJournal, FExclusive, FReadOnly);
     if (!New->TryOpen(ReplacementPath(File.Path()), os::Disposition::CreateNew).ok()) return nullptr;
     return New;
@@ -491,8 +491,12 @@ std::unique_ptr<BlockFile> OpenJournaledBlockFile(const std::string& Path, bool 
 std::string ReplacementPath(const std::string& IndexPath) { return IndexPath + ".rebuild"; }
 
 void RemoveStaleReplacement(const std::string& IndexPath) {
-  // A folder at the name stays; the rebuild then happens in place.
-  os::RemoveLeftover(ReplacementPath(IndexPath));
+  // Looked for under the name a rebuild gives it, with one status call: an
+  // open pays no look through the folder. (A rebuild removes whatever
+  // matches the name without regard to case before it makes its own.)
+  const std::string Path = ReplacementPath(IndexPath);
+  struct stat St;
+  if (::lstat(Path.c_str(), &St) == 0) os::RemoveLeftover(Path);
 }
 
 }  // namespace oak

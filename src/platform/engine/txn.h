@@ -100,8 +100,10 @@ std::unique_ptr<BlockFile> OpenJournaledBlockFile(const std::string& Path, bool 
 // The name of the replacement a rebuild of the index file IndexPath writes.
 std::string ReplacementPath(const std::string& IndexPath);
 // Removes the name of a replacement that a killed rebuild left (a file or a
-// link, never what a link leads to). REQUIRES: the table's write lock (no
-// rebuild at work). Raises nothing; what cannot be removed stays.
+// link, never what a link leads to; a folder stays), looked for under its
+// exact name. REQUIRES: the table's write lock (no rebuild at work). Raises
+// nothing; what cannot be removed stays, and the next rebuild, which makes
+// its replacement exclusively, then rebuilds in place.
 void RemoveStaleReplacement(const std::string& IndexPath);
 
 }  // namespace oak

@@ -109,6 +109,12 @@ TEST_F(PlantedTest, LinksAtTheRebuildNameAreRemovedNeverWrittenThrough) {
   EXPECT_TRUE(IsPlain(PathOf("adr.OAI")));
   EXPECT_FALSE(Present(Rebuild));
 
+  Plant("ADR.oai.REBUILD", Victim);  // names match without regard to case
+  ASSERT_EQ(0u, OakReindex61(T, 0)) << LastErrorText();
+  EXPECT_EQ("victim\n", Read(Victim));
+  EXPECT_FALSE(Present(PathOf("ADR.oai.REBUILD")));
+  EXPECT_TRUE(IsPlain(PathOf("adr.OAI")));
+
   // An index that missed a write, caught up by the next open.
   const std::string Stale = ReadFile("adr.OAI");
   Add(T, {{"NAME", "d"}, {"NOTE", "dd"}});
