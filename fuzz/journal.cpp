@@ -4,12 +4,15 @@
 // folder, or one of another kind in it, is never written.
 //
 // The first input byte's bit 1 says whether the rest is the journal image
-// itself; otherwise the rest builds entries, so that the fuzzer reaches the
+// itself; its bit 2 makes the memo file a second name (a hard link) of a
+// file outside, which a journal must never write either; otherwise the rest builds entries, so that the fuzzer reaches the
 // checks behind a well-formed entry: per entry one byte picks the path (the
 // table, memo and index files, a file of another kind beside them, a file
 // of another folder, a path through ".."), one byte the page, one the old
 // size (in pages, or beside a page boundary), one the length of the old
 // bytes, which follow.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -87,7 +90,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   const TFolder& S = Sound();
   static const std::string Dir = fuzz::RunFolder("journal_run");
   fuzz::WriteAll(Dir + "/T.OAT", S.Oat);
-  fuzz::WriteAll(Dir + "/T.OAM", S.Oam);
+  // The memo file's name goes first: written anew through a hard link of
+  // the last input it would change the file outside.
+  ::unlink((Dir + "/T.OAM").c_str());
+  fuzz::WriteAll(Outside() + "/T.OAM", S.Oam);
+  if (!(Data[0] & 4) || ::link((Outside() + "/T.OAM").c_str(), (Dir + "/T.OAM").c_str()) != 0)
+    fuzz::WriteAll(Dir + "/T.OAM", S.Oam);
   fuzz::WriteAll(Dir + "/T.OAI", S.Oai);
   fuzz::WriteAll(Dir + "/T.txt", "beside\n");
   fuzz::WriteAll(Outside() + "/T.OAT", S.Oat);
@@ -105,7 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   }
   OakDisconnect(Conn);
   // Files the journal could never have written stay as they were.
-  if (fuzz::ReadAll(Dir + "/T.txt") != "beside\n" || fuzz::ReadAll(Outside() + "/T.OAT") != S.Oat)
+  if (fuzz::ReadAll(Dir + "/T.txt") != "beside\n" || fuzz::ReadAll(Outside() + "/T.OAT") != S.Oat ||
+      fuzz::ReadAll(Outside() + "/T.OAM") != S.Oam)
     std::abort();
   return 0;
 }

@@ -81,7 +81,7 @@ std::unique_ptr<BlockFile> OpenDiskBlockFile(const String& Path, bool Create, bo
   os::File F;
   os::Status S = F.Open(Path, ReadOnly ? os::Access::Read : os::Access::ReadWrite,
                         os::Share::DenyNone,
-                        Create ? os::Disposition::CreateAlways : os::Disposition::OpenExisting);
+                        Create ? os::Disposition::CreateNew : os::Disposition::OpenExisting);
   if (!S.ok()) ThrowEngineError(kIndexIOError, "Cannot open index file " + Path + ": " + S.Message());
   return std::make_unique<DiskBlockFile>(std::move(F));
 }

@@ -63,8 +63,9 @@ class BlockFile {
   virtual void Reopen() {}
 };
 
-// Opens (Create: creates or truncates) Path through the os layer, shared
-// read/write. Raises EEngineError 5326 with the system's text on failure.
+// Opens (Create: makes new and exclusively; anything at the name, a link
+// too, fails) Path through the os layer, shared read/write. Raises
+// EEngineError 5326 with the system's text on failure.
 std::unique_ptr<BlockFile> OpenDiskBlockFile(const String& Path, bool Create, bool ReadOnly);
 // A file held in memory, starting with Image.
 std::unique_ptr<BlockFile> NewMemoryBlockFile(std::string Image = std::string());

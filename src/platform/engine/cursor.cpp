@@ -155,6 +155,9 @@ void TCursor::CatchUpOnOpen() {
   // this handle's first one, checks the stamp under the write lock.
   if (!FLocks->TryBeginWrite()) return;
   try {
+    // No rebuild is at work under the write lock: a replacement beside the
+    // index was left by a killed one.
+    RemoveStaleReplacement(IndexPath(*FIndexFiles.front()));
     FTable->Refresh();
     FIndexFiles.front()->Refresh();
     CatchUpIndexes();

@@ -46,7 +46,9 @@ TIndexOrder& TCursor::CreateIndex(const std::string& FileName, const TagDefiniti
   Sync();
   IndexFile* File = nullptr;
   if (FileName.empty()) {
-    if (!FHasStructural) OpenStructuralIndex(true, PageSize);
+    // Another handle may have made the structural index since this one
+    // opened: its tags are added to, never overwritten.
+    if (!FHasStructural) OpenStructuralIndex(!FileExists(ChangeExtension(FTable->Path(), ".OAI")), PageSize);
     File = FIndexFiles.front().get();
   } else {
     std::string Path = FileName.find('/') == std::string::npos

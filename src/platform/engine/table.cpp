@@ -297,15 +297,21 @@ void TTableFile::WriteRecord(UNSIGNED32 RecNo, const void* Buf) {
   }
   KeepInReadAhead(RecNo, Buf);
   // The record is on disk before the count that makes it visible.
-  if (RecNo > FCounters.RecordCount) FCounters.RecordCount = RecNo;
+  const bool Appended = RecNo > FCounters.RecordCount;
+  if (Appended) FCounters.RecordCount = RecNo;
   ++FCounters.ChangeCounter;
   if (FBatch) {
     FCountersDirty = true;
   } else if (DefersCounters()) {
-    // The first write of a pass moves the counter on the disk away from
-    // the index stamps, so that a crash before FlushCounters leaves
-    // indexes that the next opener rebuilds; later writes count in memory.
-    if (!FCountersDirty) WriteCounters();
+    // The first write of a pass moves the change counter on the disk away
+    // from the index stamps, so that a crash before FlushCounters leaves
+    // indexes that the next opener rebuilds; later writes count changes in
+    // memory. An appended record is counted on the disk at once: it
+    // survives a kill of this process like any other write.
+    if (!FCountersDirty)
+      WriteCounters();
+    else if (Appended)
+      WriteRecordCount();
     FCountersDirty = true;
   } else {
     WriteCounters();
@@ -391,6 +397,14 @@ void TTableFile::WriteCounters() {
   os::Status S = FFile.Write(kOffCount, Buf, sizeof Buf);
   if (!S.ok()) FailOs(S, Path());
   FCountersDirty = false;
+}
+
+void TTableFile::WriteRecordCount() {
+  std::uint8_t Buf[4];
+  StoreLE32(Buf, FCounters.RecordCount);
+  if (FJournal) FJournal->BeforeWrite(FFile, kOffCount, sizeof Buf);
+  os::Status S = FFile.Write(kOffCount, Buf, sizeof Buf);
+  if (!S.ok()) FailOs(S, Path());
 }
 
 void TTableFile::Sync() {

@@ -119,8 +119,9 @@ class TTableFile {
 
   // A handle that holds the table exclusively (outside a transaction)
   // writes the counters with the first record write after a flush and then
-  // keeps them in memory until FlushCounters (or Touch, a truncation, a
-  // transaction): a walk that rewrites records writes the header once.
+  // keeps the change counter in memory until FlushCounters (or Touch, a
+  // truncation, a transaction): a walk that rewrites records writes the
+  // header once. The record count of an append is written with it at once.
   bool DefersCounters() const { return FExclusive && !FJournal; }
   // Writes counters kept in memory.
   void FlushCounters();
@@ -138,6 +139,9 @@ class TTableFile {
  private:
   void ReadHeader();
   void WriteCounters();
+  // Writes the record count alone (an append of a handle that defers the
+  // change counter).
+  void WriteRecordCount();
   std::uint64_t RecordOffset(UNSIGNED32 RecNo) const;
 
   // Read-ahead of a walk: records FAheadFirst .. FAheadFirst + FAheadCount

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -21,18 +22,6 @@ constexpr std::uint64_t kSizeRecord = ~std::uint64_t(0);
 void Append(std::string& Out, const void* P, size_t N) {
   Out.append(static_cast<const char*>(P), N);
 }
-
-std::string ReadAll(const os::File& F) {
-  auto Size = F.Size();
-  if (!Size.ok()) return std::string();
-  std::string Data(Size.value(), '\0');
-  size_t Got = 0;
-  if (!F.Read(0, Data.data(), Data.size(), &Got).ok()) return std::string();
-  Data.resize(Got);
-  return Data;
-}
-
-void RemoveFile(const std::string& Path) { ::DeleteFile(Path); }
 
 std::string FolderOf(const std::string& Path) {
   size_t Slash = Path.find_last_of('/');
@@ -107,8 +96,12 @@ void TTxnJournal::AppendToJournalFile(const TFileImage& Img, std::uint64_t Page,
   if (!J.File) {
     J.Path = Img.Path + ".OAJ";
     auto F = std::make_unique<os::File>();
+    // Made new, never through a link: anything at the name (a journal the
+    // open of this table did not apply, a link) refuses the write.
     os::Status S = F->Open(J.Path, os::Access::ReadWrite, os::Share::DenyNone,
-                           os::Disposition::CreateAlways);
+                           os::Disposition::CreateNew);
+    if (S.code() == ERROR_FILE_EXISTS || S.code() == ERROR_ALREADY_EXISTS)
+      Fail(E_TRANSACTION, "journal " + J.Path + " exists already");
     if (!S.ok()) FailOs(S, J.Path);
     // The lock tells other handles that this journal is alive, not hot.
     S = F->Lock(0, 1, os::LockKind::Exclusive);
@@ -131,9 +124,14 @@ void TTxnJournal::AppendToJournalFile(const TFileImage& Img, std::uint64_t Page,
 }
 
 void TTxnJournal::DropJournalFiles() {
+  // The name goes while the file is still held and locked: an open in
+  // another process that finds the journal unlocked finds it removed too
+  // (RecoverJournalFile), and never replays a transaction that ended.
+  // A journal this transaction could not make is not its own to remove.
   for (auto& [Folder, J] : FJournals) {
+    if (!J.File) continue;
+    os::RemoveLeftover(J.File->Path());
     J.File.reset();
-    RemoveFile(J.Path);
   }
   FJournals.clear();
 }
@@ -226,65 +224,158 @@ bool TTxnJournal::RecoverHotJournal(const std::string& TablePath) {
   return Any;
 }
 
+namespace {
+
+// Bytes of a journal read at once: a journal is read front to back in
+// pieces of this size, never whole, whatever size it claims.
+constexpr std::size_t kJournalPiece = 64 * 1024;
+// A journal names the files of one folder that one transaction wrote; a
+// path longer than a path can be, or more files than any transaction
+// holds open, is no journal of ours.
+constexpr std::uint32_t kMaxJournalPath = 4096;
+constexpr std::size_t kMaxJournalFiles = 65536;
+
+// Reads a journal file front to back through a buffer of kJournalPiece.
+class TJournalReader {
+ public:
+  TJournalReader(const os::File& F, std::uint64_t Size) : FFile(F), FSize(Size) {}
+  std::uint64_t Pos() const { return FPos; }
+  std::uint64_t Left() const { return FSize - FPos; }
+  // Copies the next N bytes to Out; false (nothing taken) when fewer are
+  // left: a record cut short by the crash.
+  bool Take(void* Out, std::size_t N) {
+    if (N > Left()) return false;
+    auto* P = static_cast<char*>(Out);
+    while (N > 0) {
+      if (FPos < FBufAt || FPos >= FBufAt + FBuf.size()) Fill();
+      const std::size_t From = static_cast<std::size_t>(FPos - FBufAt);
+      const std::size_t Step = std::min(N, FBuf.size() - From);
+      std::memcpy(P, FBuf.data() + From, Step);
+      P += Step, N -= Step, FPos += Step;
+    }
+    return true;
+  }
+  // Passes over N bytes (N <= Left()) without reading them.
+  void Skip(std::uint64_t N) { FPos += N; }
+
+ private:
+  void Fill() {
+    FBuf.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kJournalPiece, Left())));
+    std::size_t Got = 0;
+    os::Status S = FFile.Read(FPos, FBuf.data(), FBuf.size(), &Got);
+    if (!S.ok()) FailOs(S, FFile.Path());
+    if (Got < FBuf.size()) Fail(E_TRANSACTION, "journal " + FFile.Path() + " shrank while it was read");
+    FBufAt = FPos;
+  }
+  const os::File& FFile;
+  std::uint64_t FSize, FPos = 0, FBufAt = 0;
+  std::vector<char> FBuf;
+};
+
+// A file as a journal found it: its size at the transaction's start and,
+// by page number, where the page's old bytes lie in the journal.
+struct TJournaledFile {
+  std::uint64_t OriginalSize = 0;
+  bool Present = false;  // false: gone since, nothing to restore
+  struct stat Seen = {};
+  const TJournaledKind* Kind = nullptr;
+  std::map<std::uint64_t, std::pair<std::uint64_t, std::uint32_t>> Pages;
+};
+
+// True when St describes a plain file with no other name: writing it
+// changes nothing outside its folder.
+bool SoleName(const struct stat& St) { return S_ISREG(St.st_mode) && St.st_nlink == 1; }
+
+}  // namespace
+
 bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
+  // Read where it lies, never through a link (nor from a pipe, which
+  // would never end).
+  struct stat Named, JSt;
+  if (::lstat(JPath.c_str(), &Named) != 0) return false;  // gone meanwhile
+  if (!S_ISREG(Named.st_mode)) RefuseJournal(JPath, "the journal is not a plain file");
   os::File J;
   if (!J.Open(JPath, os::Access::Read, os::Share::DenyNone).ok()) return false;
-  // A journal whose transaction is still running is locked by its owner.
-  if (J.IsLockedByOther(0, 1, os::LockKind::Exclusive)) return false;
-  std::string Data = ReadAll(J);
-  J.Close();
-  std::map<std::string, TFileImage> Files;
-  size_t Pos = 0;
-  auto Take = [&](void* Out, size_t N) {
-    if (Pos + N > Data.size()) return false;
-    std::memcpy(Out, Data.data() + Pos, N);
-    Pos += N;
-    return true;
-  };
+  // A journal whose transaction is still running is locked by its owner,
+  // and one being applied by another open by that one. The lock is held
+  // while this open applies it.
+  os::Status Held = J.Lock(0, 1, os::LockKind::Exclusive);
+  if (Held.code() == ERROR_LOCK_VIOLATION || J.IsLockedByOther(0, 1, os::LockKind::Exclusive)) return false;
+  // An owner that ended its transaction, or an open that applied the
+  // journal, removed its name before the lock went.
+  if (::fstat(J.fd(), &JSt) != 0 || JSt.st_nlink == 0 || Named.st_ino != JSt.st_ino ||
+      Named.st_dev != JSt.st_dev)
+    return false;
+  auto JSize = J.Size();
+  if (!JSize.ok()) FailOs(JSize.status(), JPath);
+  const std::string Folder = FolderOf(JPath);
+  // Every record is checked as it is read, so that a journal that is no
+  // journal of this folder is refused at its first wrong record.
+  std::map<std::string, TJournaledFile> Files;
+  TJournalReader R(J, JSize.value());
   for (;;) {  // a record cut short by the crash ends the journal
     std::uint32_t PathLen = 0, Len = 0;
     std::uint64_t Orig = 0, Page = 0;
-    if (!Take(&PathLen, 4) || PathLen > Data.size() - Pos) break;
-    std::string Path = Data.substr(Pos, PathLen);
-    Pos += PathLen;
-    if (!Take(&Orig, 8) || !Take(&Page, 8) || !Take(&Len, 4) || Len > Data.size() - Pos) break;
-    auto [It, New] = Files.try_emplace(Path);
-    TFileImage& Img = It->second;
-    if (New) {
-      Img.Path = Path;
+    if (!R.Take(&PathLen, 4) || PathLen > R.Left()) break;
+    if (PathLen > kMaxJournalPath)
+      RefuseJournal(JPath, "a path of " + std::to_string(PathLen) + " bytes");
+    std::string Path(PathLen, '\0');
+    R.Take(Path.data(), PathLen);
+    if (!R.Take(&Orig, 8) || !R.Take(&Page, 8) || !R.Take(&Len, 4) || Len > R.Left()) break;
+    auto It = Files.find(Path);
+    if (It == Files.end()) {
+      const TJournaledKind* Kind = KindOf(Path);
+      if (!Kind || Path.empty() || Path.back() == '/' || !SameFolder(FolderOf(Path), Folder))
+        RefuseJournal(JPath, Path + " is not a table, memo or index file of its folder");
+      if (Files.size() >= kMaxJournalFiles) RefuseJournal(JPath, "more files than a transaction writes");
+      TJournaledFile Img;
       Img.OriginalSize = Orig;
-    } else if (Img.OriginalSize != Orig) {
+      Img.Kind = Kind;
+      Img.Present = ::lstat(Path.c_str(), &Img.Seen) == 0;
+      if (Img.Present && !S_ISREG(Img.Seen.st_mode)) RefuseJournal(JPath, Path + " is not a plain file");
+      if (Img.Present && !SoleName(Img.Seen))
+        RefuseJournal(JPath, Path + " is not a plain file (it has other names)");
+      It = Files.emplace(Path, std::move(Img)).first;
+    } else if (It->second.OriginalSize != Orig) {
       RefuseJournal(JPath, "two sizes for " + Path);
     }
+    TJournaledFile& Img = It->second;
     if (Page != kSizeRecord) {
       // Only whole pages below the file's size at the transaction's start
-      // were kept.
+      // were kept, each read from a file at least that large.
       if (Len > kPage || Page > Orig / kPage || Page * kPage >= Orig)
         RefuseJournal(JPath, "page beyond the size of " + Path);
-      Img.Pages.emplace(Page, Data.substr(Pos, Len));
+      if (Len < std::min(kPage, Orig - Page * kPage)) RefuseJournal(JPath, "a page of " + Path + " cut short");
+      // The first image of a page is the one from before the transaction.
+      if (Img.Present) Img.Pages.try_emplace(Page, R.Pos(), Len);
     }
-    Pos += Len;
+    R.Skip(Len);
   }
   // Everything is checked before the first byte is written back.
-  const std::string Folder = FolderOf(JPath);
-  std::vector<std::pair<std::unique_ptr<os::File>, TFileImage*>> Targets;
+  std::vector<std::pair<std::unique_ptr<os::File>, TJournaledFile*>> Targets;
   for (auto& [Path, Img] : Files) {
-    const TJournaledKind* Kind = KindOf(Path);
-    if (!Kind || Path.empty() || Path.back() == '/' || !SameFolder(FolderOf(Path), Folder))
-      RefuseJournal(JPath, Path + " is not a table, memo or index file of its folder");
-    struct stat St;
-    if (::lstat(Path.c_str(), &St) != 0) continue;  // gone: nothing to restore
-    if (!S_ISREG(St.st_mode)) RefuseJournal(JPath, Path + " is not a plain file");
+    if (!Img.Present) continue;  // gone: nothing to restore
     auto F = std::make_unique<os::File>();
     os::Status S = F->Open(Path, os::Access::ReadWrite, os::Share::DenyNone);
     if (!S.ok()) FailOs(S, Path);
+    // The file opened is the one examined above, still of one name.
+    struct stat St;
+    if (::fstat(F->fd(), &St) != 0 || St.st_ino != Img.Seen.st_ino || St.st_dev != Img.Seen.st_dev)
+      RefuseJournal(JPath, Path + " is not a plain file");
+    if (!SoleName(St)) RefuseJournal(JPath, Path + " is not a plain file (it has other names)");
     char Head[8] = {};
     size_t Got = 0;
     F->Read(0, Head, sizeof Head, &Got);
+    bool Known = Got == sizeof Head && std::memcmp(Head, Img.Kind->Magic, 8) == 0;
     auto First = Img.Pages.find(0);
-    bool Known = Got == sizeof Head && std::memcmp(Head, Kind->Magic, 8) == 0;
-    if (First != Img.Pages.end())  // the header as the transaction found it
-      Known = Known || (First->second.size() >= 8 && std::memcmp(First->second.data(), Kind->Magic, 8) == 0);
+    if (!Known && First != Img.Pages.end() && First->second.second >= 8) {
+      // The header as the transaction found it.
+      char Old[8] = {};
+      size_t OldGot = 0;
+      os::Status RS = J.Read(First->second.first, Old, sizeof Old, &OldGot);
+      if (!RS.ok()) FailOs(RS, JPath);
+      Known = OldGot == sizeof Old && std::memcmp(Old, Img.Kind->Magic, 8) == 0;
+    }
     if (!Known) RefuseJournal(JPath, Path + " does not carry the header of its kind");
     // A file cut inside the transaction had every page kept first: a size
     // beyond the file is covered page by page, never a hole.
@@ -294,8 +385,23 @@ bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
       if (!Img.Pages.count(P)) RefuseJournal(JPath, "no page kept where " + Path + " grows back");
     Targets.emplace_back(std::move(F), &Img);
   }
-  for (auto& [F, Img] : Targets) Restore(*F, *Img);
-  RemoveFile(JPath);
+  std::string Bytes;
+  for (auto& [F, Img] : Targets) {
+    for (auto& [Page, Where] : Img->Pages) {
+      Bytes.resize(Where.second);
+      size_t Got = 0;
+      os::Status S = J.Read(Where.first, Bytes.data(), Bytes.size(), &Got);
+      if (!S.ok()) FailOs(S, JPath);
+      if (Got < Bytes.size()) Fail(E_TRANSACTION, "journal " + JPath + " shrank while it was read");
+      S = F->Write(Page * kPage, Bytes.data(), Bytes.size());
+      if (!S.ok()) FailOs(S, F->Path());
+    }
+    os::Status S = F->Truncate(Img->OriginalSize);
+    if (!S.ok()) FailOs(S, F->Path());
+  }
+  // The name goes while the lock is held (see DropJournalFiles).
+  os::RemoveLeftover(JPath);
+  J.Close();
   return true;
 }
 
@@ -342,8 +448,12 @@ class TJournaledBlockFile : public BlockFile {
   // file can be made (the file itself writable).
   std::unique_ptr<BlockFile> NewReplacement() override {
     if (*FJournal || FReadOnly) return nullptr;
+    // A rebuild runs under the table's write lock: a replacement already
+    // there was left by a killed one. Its name goes; the new one is made
+    // new and exclusively, never through a link.
+    os::RemoveLeftover(ReplacementPath(File.Path()));
     auto New = std::make_unique<TJournaledBlockFile>(FJournal, FExclusive, FReadOnly);
-    if (!New->TryOpen(File.Path() + ".rebuild", os::Disposition::CreateAlways).ok()) return nullptr;
+    if (!New->TryOpen(ReplacementPath(File.Path()), os::Disposition::CreateNew).ok()) return nullptr;
     return New;
   }
   void TakePlaceOf(BlockFile& Old) override {
@@ -374,8 +484,19 @@ std::unique_ptr<BlockFile> OpenJournaledBlockFile(const std::string& Path, bool 
                                                   bool Exclusive, bool ReadOnly,
                                                   TTxnJournal* const* Journal) {
   auto F = std::make_unique<TJournaledBlockFile>(Journal, Exclusive, ReadOnly);
-  F->Open(Path, Create ? os::Disposition::CreateAlways : os::Disposition::OpenExisting);
+  F->Open(Path, Create ? os::Disposition::CreateNew : os::Disposition::OpenExisting);
   return F;
+}
+
+std::string ReplacementPath(const std::string& IndexPath) { return IndexPath + ".rebuild"; }
+
+void RemoveStaleReplacement(const std::string& IndexPath) {
+  // Looked for under the name a rebuild gives it, with one status call: an
+  // open pays no look through the folder. (A rebuild removes whatever
+  // matches the name without regard to case before it makes its own.)
+  const std::string Path = ReplacementPath(IndexPath);
+  struct stat St;
+  if (::lstat(Path.c_str(), &St) == 0) os::RemoveLeftover(Path);
 }
 
 }  // namespace oak

@@ -51,11 +51,15 @@ class TTxnJournal {
   // Rolls back the journal files that a killed process left in the folder
   // of the table at TablePath ("<table, memo or index file>.OAJ"), if any;
   // a journal whose transaction still runs is locked and left alone.
-  // Returns true when one was applied. A journal is applied only when every
-  // file it names is a table, memo or index file of its own folder
-  // (recognised by name and header) and its entries fit the files;
-  // otherwise nothing is written, the journal stays, and E_TRANSACTION is
-  // raised naming it.
+  // Returns true when one was applied. A journal is applied only when it is
+  // a plain file, every file it names is a table, memo or index file of its
+  // own folder (recognised by name and header) and a plain file with no
+  // other name (no hard link reaching elsewhere), and its entries fit the
+  // files; otherwise nothing is written, the journal stays, and
+  // E_TRANSACTION is raised naming it. A journal is read in pieces of a
+  // bounded size, each record checked as it is read: memory and time follow
+  // the pages it holds, never the size it claims. The journal is locked
+  // while it is applied, so that two opens never apply it both.
   static bool RecoverHotJournal(const std::string& TablePath);
 
  private:
@@ -84,11 +88,22 @@ class TTxnJournal {
 
 // An index file's block file over the os layer whose writes go through the
 // journal that *Journal points to (when not null). Opens Path with the
-// table's share mode (Create: a new, empty file). Raises like TTableFile.
+// table's share mode (Create: a new, empty file, made exclusively: anything
+// at the name, a link too, raises E_TABLE_EXISTS). Raises like TTableFile.
 // Outside a transaction a rebuild of the whole file goes to a replacement
-// ("<path>.rebuild") renamed over it (BlockFile::NewReplacement).
+// ("<path>.rebuild", made new and exclusively after a stale one's name was
+// removed) renamed over it (BlockFile::NewReplacement).
 std::unique_ptr<BlockFile> OpenJournaledBlockFile(const std::string& Path, bool Create,
                                                   bool Exclusive, bool ReadOnly,
                                                   TTxnJournal* const* Journal);
+
+// The name of the replacement a rebuild of the index file IndexPath writes.
+std::string ReplacementPath(const std::string& IndexPath);
+// Removes the name of a replacement that a killed rebuild left (a file or a
+// link, never what a link leads to; a folder stays), looked for under its
+// exact name. REQUIRES: the table's write lock (no rebuild at work). Raises
+// nothing; what cannot be removed stays, and the next rebuild, which makes
+// its replacement exclusively, then rebuilds in place.
+void RemoveStaleReplacement(const std::string& IndexPath);
 
 }  // namespace oak

@@ -322,6 +322,12 @@ Status File::Flush() const {
 Status File::Rename(const String& NewPath) {
   if (Status s = Usable(0); !s.ok()) return s;
   FaultInjection::BeforeChange();
+  // rename() moves whatever the name holds now: a link planted there since
+  // the open would take the file's place.
+  struct stat Open, Named;
+  if (::fstat(FFd, &Open) != 0) return Status::FromErrno(errno, FPath);
+  if (::lstat(FPath.c_str(), &Named) != 0 || Open.st_dev != Named.st_dev || Open.st_ino != Named.st_ino)
+    return Failure(ERROR_FILE_INVALID, FPath);
   // Who may use the replaced file may use its replacement (a shared
   // folder's group rights, say).
   struct stat Replaced;
@@ -339,6 +345,18 @@ Status File::Rename(const String& NewPath) {
   int Rc = ::fsync(Fd), Err = errno;
   ::close(Fd);
   return Rc == 0 ? Status::OK() : Status::FromErrno(Err, Folder);
+}
+
+Status RemoveLeftover(const String& Path) {
+  if (Path.empty() || Path.back() == '/') return Failure(ERROR_INVALID_NAME, Path);
+  const String Resolved = ResolvePath(Path);
+  struct stat St;
+  if (::lstat(Resolved.c_str(), &St) != 0)
+    return errno == ENOENT || errno == ENOTDIR ? Status::OK() : Status::FromErrno(errno, Resolved);
+  if (S_ISDIR(St.st_mode)) return Failure(ERROR_ACCESS_DENIED, Resolved);
+  // unlink() removes a link itself, never its target.
+  if (::unlink(Resolved.c_str()) != 0 && errno != ENOENT) return Status::FromErrno(errno, Resolved);
+  return Status::OK();
 }
 
 bool File::NameTakenByAnother() const {

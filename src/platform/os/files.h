@@ -101,6 +101,12 @@ void RemoveScratchFolder(const String& Folder);
 // True when Path (resolved) lies below a scratch folder.
 bool InScratchFolder(const String& Path);
 
+// Removes the entry Path names (resolved), as a killed process may have
+// left it beside user data: a file, or a link itself, never what a link
+// leads to; a folder stays (ERROR_ACCESS_DENIED). OK when nothing is there.
+// Any thread may call it.
+Status RemoveLeftover(const String& Path);
+
 enum class Access : unsigned { Read = 1, Write = 2, ReadWrite = 3 };
 enum class Share { DenyNone, DenyRead, DenyWrite, Exclusive };
 enum class Disposition {
@@ -174,7 +180,9 @@ class File {
   // replacing a file of that name, whose permission bits it takes over,
   // and forces the folder's entries to the disk; the handle stays open,
   // Path() becomes NewPath. For files written under a temporary name and
-  // then put in place all at once.
+  // then put in place all at once. Refuses with ERROR_FILE_INVALID (1006)
+  // when Path() no longer names this open file (a link or another file
+  // put at the name since): what is moved is always the file written.
   Status Rename(const String& NewPath);
   // True when Path() names another file than this open one (one renamed
   // over the name since); false while it names this one, or nothing.

@@ -71,6 +71,28 @@ TEST_F(IndexTest, TagSurvivesReopenAndIsFoundByName) {
   EXPECT_EQ(T, Natural);
 }
 
+// Two handles open a table without tags; each makes one: the second
+// adds its tag to the index file the first made meanwhile, never makes it
+// anew over the first one's tag.
+TEST_F(IndexTest, TagsMadeThroughTwoHandlesOpenedBeforeTheIndexFileBothStay) {
+  ASSERT_EQ(0u, OakCloseTable(People()));
+  OAKHANDLE A = OpenOk("people"), B = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, Open("people", &B, false, Connect()));
+  Tag(A, "BYNAME", "NAME");
+  Tag(B, "BYAGE", "AGE");
+  ASSERT_EQ(0u, OakCloseTable(A));
+  ASSERT_EQ(0u, OakCloseTable(B));
+  OAKHANDLE T = OpenOk("people"), I = OAK_INVALID_HANDLE;
+  UNSIGNED16 N = 0;
+  ASSERT_EQ(0u, OakGetNumIndexes(T, &N));
+  EXPECT_EQ(2, N);
+  ASSERT_EQ(0u, OakGetIndexHandle(T, "BYNAME", &I));
+  EXPECT_EQ("Adams", Walk(I, "NAME").front());
+  ASSERT_EQ(0u, OakGetIndexHandle(T, "BYAGE", &I));
+  EXPECT_EQ("Adams", Walk(I, "NAME").front());
+  EXPECT_EQ("Zorn", Walk(I, "NAME").back());
+}
+
 TEST_F(IndexTest, HardSeekFindsOnlyExactKeysSoftSeekStopsOnTheNext) {
   OAKHANDLE T = People();
   OAKHANDLE I = Tag(T, "BYNAME", "NAME");

@@ -1,10 +1,12 @@
 #include "platform/os/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <fstream>
 #include <thread>
 
 #include "temp_dir.h"
@@ -302,6 +304,55 @@ TEST_F(FilesTest, ScratchFolderCoversItsTreeOnly) {
   EXPECT_TRUE(os::InScratchFolder(os::ResolvePath(Scratch + "/sub/t.oat")));
   os::RemoveScratchFolder(Scratch);
   EXPECT_FALSE(os::InScratchFolder(os::ResolvePath(Scratch + "/sub/t.oat")));
+}
+
+// ---- files left or planted beside user data -----------------------------------
+
+// What a killed process left at a name goes by that name: a file, a link
+// (never what it leads to), in any case of the name; a folder stays.
+// CreateNew never goes through a link, one leading nowhere included; a
+// rename moves only the file written, never a link put at its name since.
+TEST_F(FilesTest, LeftoversGoByTheirNameAndLinksAreNeverFollowed) {
+  TempDir Outside("mds-outside-");
+  const std::string Victim = Outside.Put("victim.txt", "victim\n"), Absent = Outside / "absent";
+  auto Read = [](const std::string& Path) {
+    std::ifstream In(Path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(In), {});
+  };
+  auto Present = [](const std::string& Path) {
+    struct stat St;
+    return ::lstat(Path.c_str(), &St) == 0;
+  };
+  ASSERT_EQ(0, ::symlink(Victim.c_str(), (dir / "a.rebuild").c_str()));
+  ASSERT_EQ(0, ::symlink(Absent.c_str(), (dir / "b.rebuild").c_str()));
+  dir.Put("C.REBUILD", "left");
+  std::filesystem::create_directory(dir / "d.rebuild");
+  File F;
+  EXPECT_EQ(ERROR_FILE_EXISTS, OpenCode(F, "a.rebuild", Access::ReadWrite, Share::Exclusive, Disposition::CreateNew));
+  EXPECT_EQ(ERROR_FILE_EXISTS, OpenCode(F, "b.rebuild", Access::ReadWrite, Share::Exclusive, Disposition::CreateNew));
+  EXPECT_FALSE(Present(Absent));
+  for (const char* Name : {"a.rebuild", "b.rebuild", "c.rebuild", "e.rebuild"}) {
+    EXPECT_TRUE(os::RemoveLeftover(dir / Name).ok()) << Name;
+    EXPECT_FALSE(Present(dir / Name)) << Name;
+  }
+  EXPECT_FALSE(Present(dir / "C.REBUILD"));
+  EXPECT_EQ(ERROR_ACCESS_DENIED, os::RemoveLeftover(dir / "d.rebuild").code());
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "d.rebuild"));
+  EXPECT_EQ("victim\n", Read(Victim));
+
+  ASSERT_EQ(0u, OpenCode(F, "a.rebuild", Access::ReadWrite, Share::Exclusive, Disposition::CreateNew));
+  ASSERT_TRUE(F.Write(0, "new", 3).ok());
+  // A link put at the name meanwhile: the rename refuses and moves nothing.
+  ASSERT_EQ(0, ::rename((dir / "a.rebuild").c_str(), (dir / "moved").c_str()));
+  ASSERT_EQ(0, ::symlink(Victim.c_str(), (dir / "a.rebuild").c_str()));
+  EXPECT_EQ(ERROR_FILE_INVALID, F.Rename(dir / "index").code());
+  EXPECT_FALSE(Present(dir / "index"));
+  EXPECT_EQ(dir / "a.rebuild", F.Path());
+  ASSERT_EQ(0, ::unlink((dir / "a.rebuild").c_str()));
+  ASSERT_EQ(0, ::rename((dir / "moved").c_str(), (dir / "a.rebuild").c_str()));
+  ASSERT_TRUE(F.Rename(dir / "index").ok());
+  EXPECT_EQ("new", Read(dir / "index"));
+  EXPECT_EQ("victim\n", Read(Victim));
 }
 
 }  // namespace

@@ -116,6 +116,29 @@ TEST_F(ReplaceTest, EveryTargetIsReplacedAndTheRecordIsGone) {
   EXPECT_FALSE(Dir.Has("a.dat.new"));
 }
 
+// A link planted at the temporary name of the record (leading to a file
+// outside, or nowhere) is removed, never written through; so is a record a
+// killed writer left there. The group is replaced as ever.
+TEST_F(ReplaceTest, TheRecordIsWrittenNewNeverThroughALinkAtItsName) {
+  TempDir Outside("mds-outside-");
+  const std::string Victim = Outside.Put("victim.txt", "victim\n"), Absent = Outside / "absent";
+  const std::string Unfinished = Dir / (std::string(Record) + ".tmp");
+  for (int Left = 0; Left < 3; ++Left) {
+    GivenOldAndPrepared();
+    if (Left == 2)
+      Dir.Put(std::string(Record) + ".tmp", "MDS-REPLACE 2\n");
+    else
+      ASSERT_EQ(0, ::symlink((Left ? Absent : Victim).c_str(), Unfinished.c_str()));
+    ASSERT_TRUE(Replace().ok()) << Left;
+    EXPECT_EQ("new", State());
+    EXPECT_FALSE(Dir.Has(Record));
+    struct stat St;
+    EXPECT_NE(0, ::lstat(Unfinished.c_str(), &St));
+    EXPECT_NE(0, ::lstat(Absent.c_str(), &St));
+    EXPECT_EQ("victim\n", Outside.Read("victim.txt"));
+  }
+}
+
 TEST_F(ReplaceTest, ATargetAnotherProcessHoldsRefusesTheWholeGroup) {
   GivenOldAndPrepared();
   int Ready[2], Go[2];
