@@ -98,9 +98,6 @@ class TTableFile {
   // A handle that holds the table exclusively reads them once, and again
   // only when Always (after a rollback wrote old bytes back).
   bool Refresh(bool Always = false);
-  // True when the header's counters are compared in a mapped view (see
-  // above); false for exclusive handles and on file systems without one.
-  bool ViewsHeader() const { return FHeadView.IsMapped(); }
 
   // Reads record RecNo (1-based, <= RecordCount) into Buf (RecordLength).
   void ReadRecord(UNSIGNED32 RecNo, void* Buf) const;
