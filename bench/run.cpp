@@ -503,7 +503,8 @@ void BM_WholeRun(benchmark::State& State) {
       gLines.push_back(Size + ": " + Syncs.Text("synchronisation"));
       if (Index) {
         const bool Met = Installs.Peak < 200 * 1024 && Syncs.Peak < 200 * 1024;
-        gLines.push_back(std::string("peak memory at ") + Size + " (goal: under 200 MB) " + (Met ? "met" : "NOT MET"));
+        gLines.push_back(std::string("peak memory at ") + Size + ": installation " + Mib(Installs.Peak) +
+                         ", synchronisation " + Mib(Syncs.Peak) + " (goal: under 200 MB) " + (Met ? "met" : "NOT MET"));
       }
     } catch (const std::exception& E) {
       State.SkipWithError(E.what());
