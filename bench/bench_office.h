@@ -45,6 +45,15 @@ class TTable {
     Check(OakGetFieldNum(FHandle, Field, &No), Field);
     Check(OakSetField(FHandle, No, Value.data(), UNSIGNED32(Value.size())), Field);
   }
+  // The text of Field of the current record.
+  std::string Get(const char* Field) {
+    UNSIGNED16 No = 0;
+    Check(OakGetFieldNum(FHandle, Field, &No), Field);
+    char Buf[256];
+    UNSIGNED32 Len = sizeof Buf;
+    Check(OakGetField(FHandle, No, Buf, &Len, OAK_RTRIM), Field);
+    return std::string(Buf, Len);
+  }
   void Append() { Check(OakAppendRecord(FHandle), "append"); }
   void Write() { Check(OakWriteRecord(FHandle), "write"); }
   void Go(UNSIGNED32 RecNo) { Check(OakGotoRecord(FHandle, RecNo), "goto"); }
@@ -68,7 +77,9 @@ inline std::string AddressKey(char Origin, int Number) {
   std::snprintf(Key, sizeof Key, "%c%10d", Origin, Number);
   return Key;
 }
-inline std::string OrderNumber(int Number) { return std::to_string(300000000 + Number); }
+// Order numbers of the generated rows lie above the sample's own
+// (300000001 ...), so that every order number is the office's only one.
+inline std::string OrderNumber(int Number) { return std::to_string(310000000 + Number); }
 
 // Fills address I (1-based) into the record being written.
 inline void FillAddress(TTable& T, int I, char Origin, const std::string& When, bool Mobile) {

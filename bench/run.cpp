@@ -9,7 +9,9 @@
 // addresses (every tenth with a memo), with their index tags (about 100 MB
 // of table files), and one ten times smaller. Before the synchronisation
 // the mobile side has unpacked its package and changed a tenth of its
-// data: 5 % of the orders and addresses changed, 5 % new ones.
+// data: 5 % of the orders and addresses changed, 5 % new ones. The changed
+// rows are spread through the tables as a user's are: one in every twenty
+// orders and addresses, from the first to the last.
 //
 // Every run is checked: its closing message, the synchronisation's four
 // counters, the package read back by the extractor (the mobile tables
@@ -20,6 +22,12 @@
 // Goals: installation / baseline at most 1.5; synchronisation / baseline
 // at most 3.0; synchronisation time per record at the large size / at the
 // small size at most 1.3; peak memory under 200 MB at the large size.
+//
+// The peak memory of a run is its own process's high-water mark (VmHWM),
+// which the run reports as it ends: the kernel's ru_maxrss of a child that
+// a large process started counts the starter's pages too. The benchmark
+// checks this at its start: a child that touches a known amount while the
+// benchmark holds much more must report that amount.
 // OAK_BENCH_RUN_ORDERS sets the large size (default 260000 orders);
 // OAK_BENCH_STEPS=1 has each run write when its steps begin (standard
 // error); OAK_BENCH_KEEP=1 keeps the folders of the last runs.
@@ -81,32 +89,72 @@ struct TSize {
   int Records() const { return Orders + Addresses; }
 };
 
-// The mobile side's changes after its installation, stamped now: the
-// first ChangedOrders orders and ChangedAddresses addresses of the
-// generated rows changed, NewOrders and NewAddresses added (keys of
-// mobile installation 1).
-void ChangeMobileData(const std::string& Folder, const TSize& Z, int SampleOrders, int SampleAddresses) {
+// The generated row (1-based) that change I (1 .. Changed) of Rows rows
+// touches: one in every Rows / Changed rows, from the first to the last,
+// moved by I % 5 within its stretch so that the orders' states (set by
+// the row's number) mix as they do in the table.
+int SpreadRow(int I, int Changed, int Rows) {
+  return int((std::int64_t(I - 1) * Rows) / Changed) + 1 + (I - 1) % 5;
+}
+
+// Of the changed orders, those whose office row has state 1: the office
+// keeps them (FillOrder gives state 1 to every row N with N % 5 == 4).
+int KeptOrders(const TSize& Z) {
+  int Kept = 0;
+  for (int I = 1; I <= Z.ChangedOrders; ++I) Kept += SpreadRow(I, Z.ChangedOrders, Z.Orders) % 5 == 4;
+  return Kept;
+}
+
+// The spread rows of Changed changes of Rows rows: Spread[Row] is true
+// for the rows that SpreadRow picks.
+std::vector<bool> SpreadRows(int Changed, int Rows) {
+  std::vector<bool> Spread(std::size_t(Rows) + 1);
+  for (int I = 1; I <= Changed; ++I) Spread[std::size_t(SpreadRow(I, Changed, Rows))] = true;
+  return Spread;
+}
+
+// The mobile side's changes after its installation, stamped now:
+// ChangedOrders orders and ChangedAddresses addresses of the generated
+// rows changed, spread through the tables (SpreadRow; found by their keys,
+// wherever the installation put them), NewOrders and NewAddresses added
+// (keys of mobile installation 1).
+void ChangeMobileData(const std::string& Folder, const TSize& Z) {
   OAKHANDLE Connection = OAK_INVALID_HANDLE;
   Check(OakConnect60(Folder.c_str(), OAK_LOCAL_SERVER, "", "", 0, &Connection), "connect");
   const std::string When = Stamp(Now());
   {
     TTable Addresses(Connection, Folder + "Adressen"), Orders(Connection, Folder + "Auftraege");
     Check(OakBeginTransaction(Connection), "begin");
-    for (int I = 1; I <= Z.ChangedAddresses; ++I) {
-      Addresses.Go(UNSIGNED32(SampleAddresses + I));
-      FillAddress(Addresses, 1000 + I, '0', When, true);
+    // Generated addresses have the keys AddressKey('0', 1000 + Row), orders
+    // the numbers OrderNumber(Row).
+    const std::vector<bool> ChangedAddress = SpreadRows(Z.ChangedAddresses, Z.Addresses),
+                            ChangedOrder = SpreadRows(Z.ChangedOrders, Z.Orders);
+    int Changed = 0;
+    for (UNSIGNED32 R = 1, N = Addresses.Count(); R <= N; ++R) {
+      Addresses.Go(R);
+      const std::string Key = Addresses.Get("ADR_46_");
+      const long Row = Key.size() > 1 && Key[0] == '0' ? std::atol(Key.c_str() + 1) - 1000 : 0;
+      if (Row < 1 || Row > Z.Addresses || !ChangedAddress[std::size_t(Row)]) continue;
+      FillAddress(Addresses, 1000 + int(Row), '0', When, true);
       Addresses.Write();
+      ++Changed;
     }
+    Require(Changed == Z.ChangedAddresses, "mobile addresses changed: " + std::to_string(Changed));
     for (int I = 1; I <= Z.NewAddresses; ++I) {
       Addresses.Append();
       FillAddress(Addresses, 2000000 + I, '3', When, true);
       Addresses.Write();
     }
-    for (int I = 1; I <= Z.ChangedOrders; ++I) {
-      Orders.Go(UNSIGNED32(SampleOrders + I));
-      FillOrder(Orders, I, 1 + I % Z.Addresses, When, true);
+    Changed = 0;
+    for (UNSIGNED32 R = 1, N = Orders.Count(); R <= N; ++R) {
+      Orders.Go(R);
+      const long Row = std::atol(Orders.Get("ID_ORDER").c_str()) - std::atol(OrderNumber(0).c_str());
+      if (Row < 1 || Row > Z.Orders || !ChangedOrder[std::size_t(Row)]) continue;
+      FillOrder(Orders, int(Row), 1 + int(Row) % Z.Addresses, When, true);
       Orders.Write();
+      ++Changed;
     }
+    Require(Changed == Z.ChangedOrders, "mobile orders changed: " + std::to_string(Changed));
     for (int I = 1; I <= Z.NewOrders; ++I) {
       Orders.Append();
       FillOrder(Orders, Z.Orders + I, 1 + I % Z.Addresses, When, true);
@@ -210,14 +258,42 @@ int RunChild(const std::string& Mode, const std::string& Root) {
   return Code;
 }
 
+// The high-water mark of this process's resident memory (VmHWM), in KiB;
+// 0 when the kernel does not tell it.
+long OwnPeakKiB() {
+  std::ifstream In("/proc/self/status");
+  std::string Line;
+  while (std::getline(In, Line))
+    if (Line.rfind("VmHWM:", 0) == 0) return std::atol(Line.c_str() + 6);
+  return 0;
+}
+
+// Ends the output of a process of this program that reports its peak: a
+// last line "peak <KiB>".
+void ReportOwnPeak() {
+  std::printf("peak %ld\n", OwnPeakKiB());
+  std::fflush(stdout);
+}
+
 // A finished process: its output, exit code, peak memory and seconds.
 struct TProcessResult {
   std::string Output;
   int ExitCode = -1;
-  long PeakKiB = 0;
+  long PeakKiB = 0;      // as the process reported it (ReportOwnPeak)
+  long RusageKiB = 0;    // the kernel's ru_maxrss, floored at this program's peak
   double Seconds = 0;
   double CpuSeconds = 0;  // user and system
 };
+
+// Takes the last line "peak <KiB>" off R.Output into R.PeakKiB; false
+// when there is none.
+bool TakePeak(TProcessResult& R) {
+  const std::size_t At = R.Output.rfind("peak ");
+  if (At == std::string::npos || (At > 0 && R.Output[At - 1] != '\n')) return false;
+  R.PeakKiB = std::atol(R.Output.c_str() + At + 5);
+  R.Output.erase(At);
+  return R.PeakKiB > 0;
+}
 
 // Runs Argv as a process, its standard output kept in OutFile.
 TProcessResult RunProcess(const std::vector<std::string>& Argv, const std::string& OutFile) {
@@ -237,7 +313,7 @@ TProcessResult RunProcess(const std::vector<std::string>& Argv, const std::strin
   wait4(Pid, &Status, 0, &Usage);
   R.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
   R.ExitCode = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
-  R.PeakKiB = Usage.ru_maxrss;
+  R.RusageKiB = Usage.ru_maxrss;
   R.CpuSeconds = double(Usage.ru_utime.tv_sec + Usage.ru_stime.tv_sec) +
                  double(Usage.ru_utime.tv_usec + Usage.ru_stime.tv_usec) / 1e6;
   std::ifstream In(OutFile);
@@ -274,7 +350,30 @@ void Restore(const std::string& State) {
 TProcessResult RunTool(const char* Mode) {
   TProcessResult R = RunProcess({gSelf, "--run", Mode, gRoot + "run/"}, gRoot + "child.out");
   Require(R.ExitCode == 0, std::string(Mode) + " failed: " + R.Output);
+  Require(TakePeak(R), std::string(Mode) + " reported no peak memory");
   return R;
+}
+
+// The peak of a run is measured in the run's process alone: a child that
+// touches Touch MiB, started while this program holds Held MiB, must
+// report about Touch MiB (its own program's pages on top), however large
+// the kernel's figure for it is.
+void CheckPeakMethod() {
+  constexpr int Held = 256, Touch = 32;
+  std::vector<char> Large(std::size_t(Held) << 20);
+  for (std::size_t I = 0; I < Large.size(); I += 4096) Large[I] = char(I);
+  TProcessResult R = RunProcess({gSelf, "--touch", std::to_string(Touch)}, gRoot + "touch.out");
+  Require(R.ExitCode == 0 && TakePeak(R), "the memory check's child failed");
+  char Line[200];
+  std::snprintf(Line, sizeof Line,
+                "peak memory of a child touching %d MB while this program holds %d MB: %ld MB reported "
+                "by the child, %ld MB by the kernel's ru_maxrss",
+                Touch, Held, R.PeakKiB / 1024, R.RusageKiB / 1024);
+  gLines.push_back(Line);
+  Require(R.PeakKiB >= Touch * 1024 && R.PeakKiB < (Touch + 64) * 1024,
+          std::string("the child's own peak is not what it touched: ") + Line);
+  volatile char Keep = Large[Large.size() / 2];  // Large stays touched until the child ended
+  (void)Keep;
 }
 
 TProcessResult Baseline() {
@@ -378,15 +477,15 @@ void BM_WholeRun(benchmark::State& State) {
       Restore(Fresh);
       RunTool("install");
       ReadPackageBack(Orders);
-      ChangeMobileData(Run + "mobile/KelpoM/KVS/DATA/REMOTE/", Z, int(Orders) - Z.Orders, int(Addresses) - Z.Addresses);
+      ChangeMobileData(Run + "mobile/KelpoM/KVS/DATA/REMOTE/", Z);
       fs::create_directories(Synced);
       CopyTree(Run + "office", Synced + "office");
       CopyTree(Run + "mobile", Synced + "mobile");
 
       bench::TRatio Sync("synchronisation / tar | gzip -1, " + Size, 3.0, true);
       TSeries Syncs;
-      const int KeptOrders = Z.ChangedOrders / 5;  // status 1 in the office: not replaced
-      const std::string Counters = std::to_string(Z.ChangedOrders - KeptOrders) + " " + std::to_string(Z.NewOrders) +
+      const int Kept = KeptOrders(Z);  // status 1 in the office: not replaced
+      const std::string Counters = std::to_string(Z.ChangedOrders - Kept) + " " + std::to_string(Z.NewOrders) +
                                    " " + std::to_string(Z.ChangedAddresses) + " " + std::to_string(Z.NewAddresses) +
                                    "\n";
       RunPairs(Sync, Pairs, Synced, "sync",
@@ -404,7 +503,8 @@ void BM_WholeRun(benchmark::State& State) {
       gLines.push_back(Size + ": " + Syncs.Text("synchronisation"));
       if (Index) {
         const bool Met = Installs.Peak < 200 * 1024 && Syncs.Peak < 200 * 1024;
-        gLines.push_back(std::string("peak memory at ") + Size + " (goal: under 200 MB) " + (Met ? "met" : "NOT MET"));
+        gLines.push_back(std::string("peak memory at ") + Size + ": installation " + Mib(Installs.Peak) +
+                         ", synchronisation " + Mib(Syncs.Peak) + " (goal: under 200 MB) " + (Met ? "met" : "NOT MET"));
       }
     } catch (const std::exception& E) {
       State.SkipWithError(E.what());
@@ -417,7 +517,15 @@ void BM_WholeRun(benchmark::State& State) {
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--run") == 0) {
     setenv("MDS_GUI", "headless", 1);
-    return RunChild(argv[2], argv[3]);
+    const int Code = RunChild(argv[2], argv[3]);
+    ReportOwnPeak();
+    return Code;
+  }
+  if (argc == 3 && std::strcmp(argv[1], "--touch") == 0) {  // the child of CheckPeakMethod
+    std::vector<char> Block(std::size_t(std::atoi(argv[2])) << 20);
+    for (std::size_t I = 0; I < Block.size(); I += 4096) Block[I] = char(I | 1);
+    ReportOwnPeak();
+    return Block[Block.size() / 2] != 0 ? 0 : 1;
   }
   benchmark::Initialize(&argc, argv);
   gSelf = fs::read_symlink("/proc/self/exe").string();
@@ -433,10 +541,14 @@ int main(int argc, char** argv) {
   int Code = 0;
   try {
     CreateToolFolder(Run + "tool", TToolPrograms{gPrograms + "updatemobile", gPrograms + "tovar"});
+    CheckPeakMethod();
     benchmark::RegisterBenchmark("BM_WholeRun", BM_WholeRun)->Arg(0)->Arg(1)->Unit(benchmark::kSecond)->Iterations(1);
     benchmark::RunSpecifiedBenchmarks();
   } catch (const Exception& E) {
     std::fprintf(stderr, "%s\n", E.Message().c_str());
+    Code = 1;
+  } catch (const std::exception& E) {
+    std::fprintf(stderr, "%s\n", E.what());
     Code = 1;
   }
   if (!getenv("OAK_BENCH_KEEP")) fs::remove_all(gRoot);

@@ -115,6 +115,9 @@ TTableFile::TTableFile(const std::string& Path, bool Exclusive, bool ReadOnly)
                             Exclusive ? os::Share::Exclusive : os::Share::DenyNone);
   if (!S.ok()) FailOs(S, Path);
   ReadHeader();
+  // Other handles may write a shared table: each step compares the
+  // counters, in the view when one can be made.
+  if (!Exclusive) FHeadView.Map(FFile, kOffCount + 16);
 }
 
 void TTableFile::ReadHeader() {
@@ -159,6 +162,7 @@ bool TTableFile::Refresh(bool Always) {
   // counters in memory are those on the disk (but after a rollback, which
   // wrote old bytes back under it).
   if (FExclusive && FCountersRead && !Always) return false;
+  if (FCountersRead && !Always && HeaderUnchanged()) return false;
   std::uint8_t Buf[16];
   size_t Got = 0;
   os::Status S = FFile.Read(kOffCount, Buf, sizeof Buf, &Got);
@@ -180,6 +184,24 @@ bool TTableFile::Refresh(bool Always) {
   FCountersRead = true;
   if (Changed) ForgetReadAhead();
   return Changed;
+}
+
+void TTableFile::EncodeCounters(std::uint8_t (&Buf)[16]) const {
+  StoreLE32(Buf, FCounters.RecordCount);
+  StoreLE32(Buf + 4, FCounters.LastAutoinc);
+  StoreLE16(Buf + 8, static_cast<std::uint16_t>(FFields.size()));
+  StoreLE16(Buf + 10, static_cast<std::uint16_t>(FChars));
+  StoreLE32(Buf + 12, FCounters.ChangeCounter);
+}
+
+bool TTableFile::HeaderUnchanged() const {
+  if (!FHeadView.IsMapped()) return false;
+  std::uint8_t Known[16], Now[16];
+  EncodeCounters(Known);
+  FHeadView.Read(kOffCount, Now, sizeof Now);
+  // The record count, the autoincrement counter and the change counter
+  // (field count and character type never change).
+  return std::memcmp(Known, Now, 8) == 0 && std::memcmp(Known + 12, Now + 12, 4) == 0;
 }
 
 std::uint64_t TTableFile::RecordOffset(UNSIGNED32 RecNo) const {
@@ -387,12 +409,8 @@ void TTableFile::Truncate(UNSIGNED32 RecordCount) {
 }
 
 void TTableFile::WriteCounters() {
-  std::uint8_t Buf[16] = {};
-  StoreLE32(Buf, FCounters.RecordCount);
-  StoreLE32(Buf + 4, FCounters.LastAutoinc);
-  StoreLE16(Buf + 8, static_cast<std::uint16_t>(FFields.size()));
-  StoreLE16(Buf + 10, static_cast<std::uint16_t>(FChars));
-  StoreLE32(Buf + 12, FCounters.ChangeCounter);
+  std::uint8_t Buf[16];
+  EncodeCounters(Buf);
   if (FJournal) FJournal->BeforeWrite(FFile, kOffCount, sizeof Buf);
   os::Status S = FFile.Write(kOffCount, Buf, sizeof Buf);
   if (!S.ok()) FailOs(S, Path());

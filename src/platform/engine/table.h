@@ -9,7 +9,11 @@
 // other processes.
 //
 // The record count and change counter live in the header; Refresh re-reads
-// them so that records appended by other handles become visible. A record
+// them so that records appended by other handles become visible. A shared
+// handle compares them in a mapped view of the header page first (no call
+// into the kernel while nothing changed, which makes a walk as fast as on
+// a handle of its own), and reads the header through the file only when
+// they differ or no view could be made. A record
 // count that the file's size cannot hold means a truncated file
 // (E_CORRUPT_TABLE); bytes after the last counted record are ignored and
 // overwritten by the next append (a write cut short by a crash).
@@ -28,6 +32,7 @@
 #include "platform/engine/keys.h"
 #include "platform/engine/oak.h"
 #include "platform/os/files.h"
+#include "platform/os/headview.h"
 
 namespace oak {
 
@@ -138,6 +143,10 @@ class TTableFile {
 
  private:
   void ReadHeader();
+  // The header's bytes 20..35 as FCounters says they are on the disk.
+  void EncodeCounters(std::uint8_t (&Buf)[16]) const;
+  // True when the mapped header holds the counters last read or written.
+  bool HeaderUnchanged() const;
   void WriteCounters();
   // Writes the record count alone (an append of a handle that defers the
   // change counter).
@@ -168,6 +177,7 @@ class TTableFile {
   mutable std::deque<UNSIGNED32> FBlockOrder;
 
   os::File FFile;
+  os::HeadView FHeadView;  // shared handles: the header page, mapped
   bool FExclusive = false;
   bool FReadOnly = false;
   std::vector<TFieldDesc> FFields;

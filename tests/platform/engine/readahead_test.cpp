@@ -1,6 +1,13 @@
 // A walk in natural order reads records ahead in blocks: what it shows
 // must stay what the file holds when another handle, the walking handle
 // itself or a rolled-back transaction changes records it has read ahead.
+// A walk in key order on a shared handle keeps the blocks it read while
+// the table's counters stay, and still shows every write of another handle
+// or process that returned before its step.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "engine_fixture.h"
@@ -104,6 +111,80 @@ TEST_F(ReadAheadTest, AnExclusiveWalkShowsItsWritesAndCountsOnlyRealChanges) {
   UNSIGNED16 Deleted = 0;
   ASSERT_EQ(0u, OakIsRecordDeleted(T, &Deleted));
   EXPECT_EQ(1, Deleted);
+}
+
+TEST_F(ReadAheadTest, AKeyOrderWalkOnASharedHandleSeesWritesMadeWhileItWalks) {
+  OAKHANDLE T = Create("walk", "NAME,Character,10;VAL,Character,10");
+  for (int I = 1; I <= Records; ++I) Add(T, {{"NAME", "r" + std::to_string(I)}, {"VAL", "alt"}});
+  OAKHANDLE I = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, OakCreateIndex61(T, "", "BYNAME", "NAME", "", "", OAK_COMPOUND, 0, &I));
+  ASSERT_EQ(0u, OakCloseTable(T));
+  std::vector<std::string> Keys;  // the names in key order
+  for (int N = 1; N <= Records; ++N) Keys.push_back("r" + std::to_string(N));
+  std::sort(Keys.begin(), Keys.end());
+
+  UNSIGNED16 WasShown = 1;
+  ASSERT_EQ(0u, OakGetDeleted(&WasShown));
+  ASSERT_EQ(0u, OakShowDeleted(0));
+  struct TRestore {
+    UNSIGNED16 Shown;
+    ~TRestore() { OakShowDeleted(Shown); }
+  } Restore{WasShown};
+
+  OAKHANDLE A = OpenOk("walk"), B = OAK_INVALID_HANDLE, Order = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, Open("walk", &B, false, Connect()));
+  ASSERT_EQ(0u, OakGetIndexHandle(A, "BYNAME", &Order));
+  // Records ahead of the walk; a record written is the one after the step.
+  auto Ahead = [&](std::size_t Pos) { return static_cast<UNSIGNED32>(std::stoul(Keys[Pos].substr(1))); };
+  auto WriteVal = [](OAKHANDLE H, UNSIGNED32 Record, const std::string& Val) {
+    ASSERT_EQ(0u, OakGotoRecord(H, Record));
+    Set(H, "VAL", Val);
+    ASSERT_EQ(0u, OakWriteRecord(H));
+  };
+  ASSERT_EQ(0u, OakGotoTop(Order));
+  std::vector<std::string> Seen;
+  while (!Eof(A)) {
+    const std::string Name = Get(A, "NAME");
+    const std::size_t Pos = std::lower_bound(Keys.begin(), Keys.end(), Name) - Keys.begin();
+    Seen.push_back(Name + "=" + Get(A, "VAL"));
+    if (Pos == 100) {  // another handle of this process
+      WriteVal(B, Ahead(101), "neu");
+      ASSERT_EQ(0u, OakGotoRecord(B, Ahead(120)));
+      ASSERT_EQ(0u, OakDeleteRecord(B));
+    }
+    if (Pos == 500) {  // another process, finished before the next step
+      const UNSIGNED32 Target = Ahead(501), Later = Ahead(900);
+      const pid_t Pid = fork();
+      if (Pid == 0) {
+        OAKHANDLE C = 0, H = 0;
+        OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C);
+        if (OakOpenTable(C, "walk", nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &H)) _exit(2);
+        for (UNSIGNED32 R : {Target, Later}) {
+          OakGotoRecord(H, R);
+          OakSetField(H, 2, "fremd", 5);
+          if (OakWriteRecord(H)) _exit(3);
+        }
+        OakAppendRecord(H);
+        OakSetField(H, 1, "s1", 2);  // after every key
+        OakSetField(H, 2, "fremd", 5);
+        _exit(OakWriteRecord(H) ? 4 : 0);
+      }
+      int Status = -1;
+      ASSERT_EQ(Pid, waitpid(Pid, &Status, 0));
+      ASSERT_TRUE(WIFEXITED(Status));
+      ASSERT_EQ(0, WEXITSTATUS(Status));
+    }
+    ASSERT_EQ(0u, OakSkip(Order, 1));
+  }
+  std::vector<std::string> Want;
+  for (std::size_t Pos = 0; Pos < Keys.size(); ++Pos) {
+    if (Pos == 120) continue;  // deleted while the walk was before it
+    const bool Own = Pos == 101, Foreign = Pos == 501 || Pos == 900;
+    Want.push_back(Keys[Pos] + "=" + (Own ? "neu" : Foreign ? "fremd" : "alt"));
+  }
+  Want.push_back("s1=fremd");
+  ASSERT_EQ(Want.size(), Seen.size());
+  for (std::size_t Pos = 0; Pos < Want.size(); ++Pos) ASSERT_EQ(Want[Pos], Seen[Pos]) << "step " << Pos;
 }
 
 TEST_F(ReadAheadTest, ARolledBackChangeIsNotShownByTheNextWalk) {
