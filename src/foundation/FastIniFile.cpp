@@ -397,7 +397,16 @@ void TFastIniFile::SaveToFile(const String& AFileName) {
       // A file the system would not let us write stays as it is.
       if (::access(Target.c_str(), W_OK) != 0) RaiseLastOSError(os::ErrnoToWin32(errno));
     }
-    TFileStreamEx Stream(Target + ".new", fmCreate);
+    // The new file is made afresh and exclusively: a leftover of a killed
+    // write goes first (a link itself, never what it points to), and
+    // nothing is ever written through a link or into a file made by
+    // someone else meanwhile.
+    const String FreshName = Target + ".new";
+    if (::unlink(FreshName.c_str()) != 0 && errno != ENOENT) RaiseLastOSError(os::ErrnoToWin32(errno));
+    os::File File;
+    os::Status Made = File.Open(FreshName, os::Access::ReadWrite, os::Share::DenyWrite, os::Disposition::CreateNew);
+    if (!Made.ok()) throw EFCreateError("Datei " + FreshName + " kann nicht erstellt werden");
+    THandleStream Stream(std::move(File));
     Fresh = Stream.Handle().Path();
     SaveToStream(&Stream);
     os::Status Synced = Stream.Handle().Flush();

@@ -318,3 +318,22 @@ TEST_F(FastIniFileTest, UnusualTextsThatReadBackAreWrittenAndReadBackTheSame) {
   Again->ReadSectionValues("S", &Lines);
   EXPECT_EQ(Lines[0], "old=;note");
 }
+
+// The new text goes to a file made afresh beside the INI file: a leftover
+// "<file>.new" that is a link leads nowhere, the file it points to stays.
+TEST_F(FastIniFileTest, TheWriteNeverGoesThroughALeftoverLinkBesideTheFile) {
+  WriteFile("[S]\r\nA=1\r\n");
+  const std::string Outside = Dir + "/outside.txt";
+  std::ofstream(Outside, std::ios::binary) << "fremd";
+  std::filesystem::create_symlink(Outside, Path + ".new");
+  {
+    auto Ini = Open();
+    Ini->WriteString("S", "A", "2");
+    Ini->UpdateFile();
+  }
+  EXPECT_EQ(ReadFile(), "[S]\r\nA=2\r\n");
+  std::ifstream In(Outside, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()), "fremd");
+  EXPECT_FALSE(std::filesystem::is_symlink(Path));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(Path + ".new")));
+}
