@@ -1,28 +1,36 @@
-// Fuzzes the INI file: any text loads; every section and key reads; writes
-// either raise EIniFileException (a line break or NUL) or take effect; the
-// saved text loads again, gives back what was written, and (once settled
-// as UTF-8) saves to the same text.
+// Fuzzes the INI file: any text loads; every section and key reads; each
+// write either takes effect or raises EIniFileException and changes
+// nothing, and a write of plain texts is never refused; the saved text
+// loads again into the same sections, keys and values, gives back every
+// value written, and saves to the same text.
 //
 // Input: parts separated by 0xFF bytes: the file's text, then groups of
 // section, key and value to write.
-#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "foundation/FastIniFile.h"
 #include "fuzz_input.h"
+#include "platform/rtl/charset.h"
 
 namespace {
 
-// Texts that come back unchanged through a line "key=value": no blanks at
-// the ends, no comment or quote characters, no '=' or brackets.
-bool Plain(const std::string& S) {
-  if (S.empty() || S.size() > 40) return false;
-  for (char C : S)
-    if (!((C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') || C == '_' || C == '.'))
-      return false;
-  return true;
+bool Loadable(const std::string& S) {
+  return S.find_first_of(std::string("\r\n\0", 3)) == std::string::npos && IsValidUtf8(S);
+}
+
+bool BlankAtAnEnd(const std::string& S) {
+  return !S.empty() && (static_cast<unsigned char>(S.front()) <= 32 || static_cast<unsigned char>(S.back()) <= 32);
+}
+
+// A write that always reads back: any section; a key without '=' that does
+// not start a comment or a header; a value without comment or quote
+// characters; no blanks at the ends of key or value.
+bool Plain(const std::string& Section, const std::string& Key, const std::string& Value) {
+  return Loadable(Section) && Loadable(Key) && Loadable(Value) && !Key.empty() && !BlankAtAnEnd(Key) &&
+         !BlankAtAnEnd(Value) && Key.find('=') == std::string::npos && Key[0] != '[' && Key[0] != ';' &&
+         Value.find_first_of(";\"") == std::string::npos;
 }
 
 std::string SaveText(TFastIniFile& Ini) {
@@ -31,64 +39,67 @@ std::string SaveText(TFastIniFile& Ini) {
   return S.DataString();
 }
 
-void ReadEverything(TFastIniFile& Ini) {
-  TStringList Sections, Keys, Values;
+// Every section with its key=value lines, as the readers see them.
+std::vector<std::string> Contents(TFastIniFile& Ini) {
+  std::vector<std::string> Out;
+  TStringList Sections, Values;
   Ini.ReadSections(&Sections);
-  for (Integer I = 0; I < Sections.Count() && I < 50; ++I) {
-    Ini.ReadSection(Sections[I], &Keys);
+  for (Integer I = 0; I < Sections.Count(); ++I) {
+    Out.push_back("[" + Sections[I] + "]");
     Ini.ReadSectionValues(Sections[I], &Values);
-    for (Integer K = 0; K < Keys.Count() && K < 50; ++K) Ini.ReadString(Sections[I], Keys[K], "");
+    for (Integer K = 0; K < Values.Count(); ++K) Out.push_back(Values[K]);
   }
+  return Out;
 }
+
+struct TWrite {
+  std::string Section, Key, Value;
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   static const std::string Path = fuzz::RunFolder("ini") + "/fuzz.ini";
   std::vector<std::string> Parts = fuzz::SplitAtFF(Data, Size);
-  // A NUL ends the text a string list loads (the class library's rule), so
-  // the lines after it are not part of the file: not fuzzed here.
-  std::replace(Parts[0].begin(), Parts[0].end(), '\0', '\x01');
   // Each load takes one byte-order mark off the front: a text of several
   // settles only after as many loads.
   while (Parts[0].compare(0, 3, "\xEF\xBB\xBF") == 0) Parts[0].erase(0, 3);
   TFastIniFile Ini(Path);
   TStringStream In(Parts[0]);
   Ini.LoadFromStream(&In);
-  ReadEverything(Ini);
-  std::vector<std::vector<std::string>> Written;
+  Contents(Ini);
+  std::vector<TWrite> Written;
   for (size_t I = 1; I + 2 < Parts.size() && I < 30; I += 3) {
+    const TWrite W{Parts[I], Parts[I + 1], Parts[I + 2]};
+    const std::string Before = SaveText(Ini);
     try {
-      Ini.WriteString(Parts[I], Parts[I + 1], Parts[I + 2]);
-      if (Parts[I + 1].empty() && Parts[I + 2].empty())  // erased a section, or everything
-        std::erase_if(Written, [&](auto& W) { return Parts[I].empty() || fuzz::SameText(W[0], Parts[I]); });
-      bool Check = Plain(Parts[I]) && Plain(Parts[I + 1]) && Plain(Parts[I + 2]);
-      Written.push_back({Parts[I], Parts[I + 1], Parts[I + 2], Check ? "check" : ""});
+      Ini.WriteString(W.Section, W.Key, W.Value);
     } catch (const EIniFileException&) {
-      if (Parts[I].find_first_of(std::string("\r\n\0", 3)) == std::string::npos &&
-          Parts[I + 1].find_first_of(std::string("\r\n\0", 3)) == std::string::npos &&
-          Parts[I + 2].find_first_of(std::string("\r\n\0", 3)) == std::string::npos)
-        std::abort();  // refused a text that has no line break
+      if (Plain(W.Section, W.Key, W.Value) || SaveText(Ini) != Before) std::abort();
+      continue;
     }
+    if (W.Key.empty() && W.Value.empty()) {  // erased a section, or everything
+      std::erase_if(Written, [&](const TWrite& E) {
+        return W.Section.empty() || Ini.Items().SameName(E.Section, W.Section);
+      });
+      continue;
+    }
+    if (Ini.ReadString(W.Section, W.Key, "<none>") != W.Value) std::abort();
+    std::erase_if(Written, [&](const TWrite& E) {
+      return Ini.Items().SameName(E.Section, W.Section) && Ini.Items().SameName(E.Key, W.Key);
+    });
+    Written.push_back(W);
   }
-  std::string Text = SaveText(Ini);
+  const std::string Text = SaveText(Ini);
   TFastIniFile Again(Path);
   TStringStream Reload(Text);
   Again.LoadFromStream(&Reload);
-  // A later write of the same key wins; the last value per key counts.
-  for (size_t W = 0; W < Written.size(); ++W) {
-    bool Later = false;
-    for (size_t V = W + 1; V < Written.size(); ++V)
-      Later = Later || (fuzz::SameText(Written[V][0], Written[W][0]) && fuzz::SameText(Written[V][1], Written[W][1]));
-    if (!Later && !Written[W][3].empty() && Again.ReadString(Written[W][0], Written[W][1], "<none>") != Written[W][2]) std::abort();
-  }
-  // A text that is no valid UTF-8 is read as Windows-1252 (and saved as
-  // UTF-8 then): after that one step the text must stay as it is.
-  std::string Settled = SaveText(Again);
-  TFastIniFile Third(Path);
-  TStringStream Reread(Settled);
-  Third.LoadFromStream(&Reread);
-  if (SaveText(Third) != Settled) std::abort();
-  for (TFastIniFile* F : {&Ini, &Again, &Third}) F->Items().Clear();  // nothing to write at destruction
+  if (Contents(Again) != Contents(Ini)) std::abort();
+  for (const TWrite& W : Written)
+    if (Again.ReadString(W.Section, W.Key, "<none>") != W.Value) std::abort();
+  // A text that is no valid UTF-8 is read as Windows-1252 on the first
+  // load; what the store saves is UTF-8 and saves again unchanged.
+  if (SaveText(Again) != Text) std::abort();
+  for (TFastIniFile* F : {&Ini, &Again}) F->Items().Clear();  // nothing to write at destruction
   return 0;
 }

@@ -25,7 +25,8 @@
 # nothing outside it is touched. The folder dialog does not show hidden
 # folders, so <folder> must not lie below one (such as ~/.cache): the
 # mobile folder is picked in that dialog. samplewalk only works in a
-# folder it made itself (or an empty one).
+# folder it made itself (or an empty one). While the tool started from
+# <folder> still runs, a further start says so and leaves it alone.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -44,7 +45,8 @@ case "${1:-}" in
 esac
 
 WORK=${1:-$HOME/mobile-daten-sync}
-WORK=$(mkdir -p "$WORK" && cd "$WORK" && pwd)
+# The folder's full path, its links resolved, before anything is made.
+WORK=$(realpath -m -- "$WORK")
 case "$WORK/" in
   */.*)
     echo "Der Ordner $WORK liegt in einem versteckten Ordner; der Ordnerdialog des Programms zeigt ihn nicht." >&2
@@ -52,6 +54,19 @@ case "$WORK/" in
     exit 2
     ;;
 esac
+
+# A tool still running from this folder keeps its program and files in
+# use: they are left alone (copying over the running program fails).
+TOOL="$WORK/tool"
+for exe in /proc/[0-9]*/exe; do
+  if [ "$(readlink "$exe" 2>/dev/null)" = "$TOOL/orvsync7" ]; then
+    pid=${exe#/proc/}
+    pid=${pid%/exe}
+    echo "Das Beispielprogramm läuft bereits ($TOOL/orvsync7, Prozess $pid); schließen Sie zuerst sein Fenster." >&2
+    exit 1
+  fi
+done
+mkdir -p "$WORK"
 
 bash "$ROOT/scripts/install-deps.sh"
 if [ ! -f "$BUILD/build.ninja" ]; then
@@ -67,7 +82,6 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 OFFICE="$WORK/office/Data"
-TOOL="$WORK/tool"
 if [ ! -e "$OFFICE/setup.OAT" ]; then
   rm -rf "$WORK/office" "$TOOL"
   "$BUILD/src/makeoffice" "$OFFICE" "$TOOL" "$BUILD/src/updatemobile" "$BUILD/src/tovar"

@@ -9,6 +9,7 @@
 
 #include "foundation/FileUtils.h"
 #include "platform/gui/forms_application.h"
+#include "platform/rtl/charset.h"
 #include "platform/rtl/clock.h"
 #include "platform/rtl/sysutils.h"
 
@@ -396,7 +397,16 @@ void TFastIniFile::SaveToFile(const String& AFileName) {
       // A file the system would not let us write stays as it is.
       if (::access(Target.c_str(), W_OK) != 0) RaiseLastOSError(os::ErrnoToWin32(errno));
     }
-    TFileStreamEx Stream(Target + ".new", fmCreate);
+    // The new file is made afresh and exclusively: a leftover of a killed
+    // write goes first (a link itself, never what it points to), and
+    // nothing is ever written through a link or into a file made by
+    // someone else meanwhile.
+    const String FreshName = Target + ".new";
+    if (::unlink(FreshName.c_str()) != 0 && errno != ENOENT) RaiseLastOSError(os::ErrnoToWin32(errno));
+    os::File File;
+    os::Status Made = File.Open(FreshName, os::Access::ReadWrite, os::Share::DenyWrite, os::Disposition::CreateNew);
+    if (!Made.ok()) throw EFCreateError("Datei " + FreshName + " kann nicht erstellt werden");
+    THandleStream Stream(std::move(File));
     Fresh = Stream.Handle().Path();
     SaveToStream(&Stream);
     os::Status Synced = Stream.Handle().Flush();
@@ -433,18 +443,47 @@ String TFastIniFile::ReadString(const String& Section, const String& Ident, cons
   return I < 0 ? Default : CleanValue(FItems.Lines(I).Value);
 }
 
-// A CR, LF or NUL would split the line on the next load (or cut it): such
-// a text is refused before anything changes.
-static void RequireOneLine(const String& Text, const char* What) {
+// The name a refusal gives the file: its path, or "im Speicher" for a
+// store without one.
+String TFastIniFile::RefusalText(const String& Reason) const {
+  return "INI-Datei " + (FileName().empty() ? String("(im Speicher)") : FileName()) + ": " + Reason;
+}
+
+// A text the next load would split (CR, LF), cut (NUL) or read as other
+// characters (bytes that are no UTF-8 turn the whole file into ANSI text)
+// is refused before anything changes.
+void TFastIniFile::RequireLoadableText(const String& Text, const char* What) const {
   if (Text.find_first_of(String("\r\n\0", 3)) != String::npos)
-    throw EIniFileException(String("Zeilenumbruch oder NUL-Zeichen im ") + What +
-                            " einer INI-Datei sind nicht erlaubt");
+    throw EIniFileException(RefusalText(String("Zeilenumbruch oder NUL-Zeichen im ") + What + " sind nicht erlaubt"));
+  if (!IsValidUtf8(Text)) throw EIniFileException(RefusalText(String("der ") + What + " ist kein gültiger UTF-8-Text"));
+}
+
+// The key line Key=Stored as the next load reads it. Raises
+// EIniFileException when that load would not give back Ident with Value:
+// a line read as a comment or a section header, a key with '=' or with
+// blanks at its ends, a value with blanks at its ends, a ';' that starts a
+// comment, quotes taken off.
+TIniLine TFastIniFile::LineAsRead(const String& Section, const String& Ident, const String& Value, const String& Key,
+                                  const String& Stored) {
+  TIniLine Line;
+  Line.Text = Key + "=" + Stored;
+  const String Where = "Schlüssel \"" + Ident + "\" in Abschnitt [" + Section + "]: ";
+  if (Line.Text[0] == ';' || (Line.Text[0] == '[' && Line.Text.back() == ']'))
+    throw EIniFileException(RefusalText(Where + "die Zeile \"" + Line.Text + "\" würde als " +
+                                        (Line.Text[0] == ';' ? "Kommentar" : "Abschnittskopf") + " gelesen"));
+  FItems.Parse(Line);
+  if (Line.Kind != ikKey || !FItems.SameName(Line.Text, Ident))
+    throw EIniFileException(RefusalText(Where + "würde als Schlüssel \"" + Line.Text + "\" gelesen"));
+  String ReadBack = CleanValue(Line.Value);
+  if (ReadBack != Value)
+    throw EIniFileException(RefusalText(Where + "der Wert \"" + Value + "\" würde als \"" + ReadBack + "\" gelesen"));
+  return Line;
 }
 
 void TFastIniFile::WriteString(const String& Section, const String& Ident, const String& Value) {
-  RequireOneLine(Section, "Abschnittsnamen");
-  RequireOneLine(Ident, "Schlüssel");
-  RequireOneLine(Value, "Wert");
+  RequireLoadableText(Section, "Abschnittsname");
+  RequireLoadableText(Ident, "Schlüssel");
+  RequireLoadableText(Value, "Wert");
   EnsureLoaded();
   if (Ident.empty() && Value.empty()) {
     if (Section.empty()) {
@@ -455,18 +494,25 @@ void TFastIniFile::WriteString(const String& Section, const String& Ident, const
     }
     return;
   }
-  bool Created;
-  TIniLine& Line = FItems.Lines(FItems.FindOrAddKey(Section, Ident, Created));
+  // The line as it will be written, checked before the store changes.
+  Integer Found = FItems.FindKey(Section, Ident);
+  const String Key = Found >= 0 ? FItems.Lines(Found).Text : Trim(Ident);
+  const String Old = Found >= 0 ? FItems.Lines(Found).Value : String();
   String NewValue = Value;
-  std::size_t P = InlineComments ? FindInlineComment(Line.Value) : String::npos;
+  std::size_t P = InlineComments ? FindInlineComment(Old) : String::npos;
   if (P != String::npos) {
     // Keep the comment where it stood in the value.
     NewValue += Value.size() < P ? String(P - Value.size(), ' ') : String(" ");
-    NewValue += Line.Value.substr(P);
+    NewValue += Old.substr(P);
   }
-  if (Created || NewValue != Line.Value) {
-    Line.Value = NewValue;
-    Line.Original.clear();
+  TIniLine Written = LineAsRead(Section, Ident, Value, Key, NewValue);
+  bool Created;
+  TIniLine& Line = FItems.Lines(FItems.FindOrAddKey(Section, Ident, Created));
+  if (Created || Written.Value != Line.Value) {
+    // The store holds the line as a load of the file will: the value as
+    // read, the line's text as written (the comment in its column).
+    Line.Value = std::move(Written.Value);
+    Line.Original = std::move(Written.Original);
     FModified = true;
   }
 }

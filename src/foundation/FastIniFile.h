@@ -38,8 +38,9 @@ struct TIniLine {
   Cardinal Hash = 0;  // hash of the key (key lines)
   String Text;
   String Value;
-  // A key line as it was read, written back unchanged until its value is
-  // written ("" for lines made or written since).
+  // A key line's whole text as it was read or last written, written back
+  // unchanged until its value is written again ("" when not known: the
+  // line is written as key=value).
   String Original;
 };
 
@@ -122,6 +123,8 @@ class TIniItems {
   void SectionRange(Integer Header, Integer& First, Integer& End);
   // Parses a line that is still ikUnparsed.
   void Parse(TIniLine& Line);
+  // True when lookups take A and B for the same section or key name.
+  bool SameName(const String& A, const String& B) const { return FCompare(A, B); }
 
   bool EraseSection(const String& Section);
   void DeleteLine(Integer Index);
@@ -163,7 +166,13 @@ class TFastIniFile : public TCustomIniFile {
 
   String ReadString(const String& Section, const String& Ident, const String& Default) override;
   // An empty Ident with an empty Value erases Section (all sections when
-  // Section is empty too).
+  // Section is empty too). Raises EIniFileException naming the file, and
+  // changes nothing, when the next load would not read Ident back with
+  // Value: a line break or NUL anywhere, a text that is no valid UTF-8, a
+  // key with '=' or with blanks at its ends, a key line that would read as
+  // a comment (leading ';') or a section header ("[" ... "]"), a value with
+  // blanks at its ends, or (InlineComments) a ';' outside double quotes,
+  // or (StripQuotes) quotes that reading takes off.
   void WriteString(const String& Section, const String& Ident, const String& Value) override;
   void ReadSection(const String& Section, TStrings* Strings) override;
   void ReadSections(TStrings* Strings) override;
@@ -194,6 +203,10 @@ class TFastIniFile : public TCustomIniFile {
   // Replaces Strings by the keys (WithValues: "key=value" lines) of Section.
   void ListSectionKeys(const String& Section, TStrings* Strings, bool WithValues);
   String CleanValue(const String& Stored) const;
+  String RefusalText(const String& Reason) const;
+  void RequireLoadableText(const String& Text, const char* What) const;
+  TIniLine LineAsRead(const String& Section, const String& Ident, const String& Value, const String& Key,
+                      const String& Stored);
 
   TIniItems FItems;
   bool FLoaded = false;

@@ -32,6 +32,7 @@
 // process-wide HostProductName belong to the main thread.
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -44,6 +45,7 @@
 #include "platform/gui/forms.h"
 #include "platform/gui/stdctrls_edit.h"
 #include "platform/gui/stdctrls_label.h"
+#include "platform/os/process.h"
 #include "platform/os/replace.h"
 #include "platform/rtl/strings.h"
 #include "sync/Umsync_keep.h"
@@ -283,7 +285,16 @@ class TFsync : public TForm {
   // list; ID, GUID, RIGHTS, 7 and 8 stay.
   void FlatButton2Click(TObject* Sender);
   // "Hilfe": opens "synchlp.htm" of the tool's folder through the shell.
+  // The opener (xdg-open) is watched from then on by HelpOpenerWatch: when
+  // it ends with an exit code other than 0 within HelpOpenerPatienceMs, a
+  // message says that the page could not be opened and names it. A later
+  // end is the end of the program that showed the page, not a failure.
   void FlatButton332423Click(TObject* Sender);
+  // The last help opener and its watch, which runs while the opener is
+  // watched (GUI thread). The handle is closed when the watch ends.
+  TProcessHandle HelpOpener;
+  TTimer* HelpOpenerWatch = nullptr;
+  static constexpr std::uint64_t HelpOpenerPatienceMs = 30000;
   // Handler of WM_STARTUP: CheckStartParams, then DatabaseStartUp.
   void StartUp(TMessage& Message);
 
@@ -390,6 +401,10 @@ class TFsync : public TForm {
   std::function<void(const String& Text)> OnInfo;
 
  private:
+  void HelpOpenerTick(TObject* Sender);
+  String FHelpPage;
+  std::chrono::steady_clock::time_point FHelpOpenerStart;
+
   bool AllTablesLocked();
   void LockTablesWithCountdown();
   void SetConnectionServerType(TOakConnection* Connection);

@@ -2,6 +2,7 @@
 // list (description, folder, rights), saving it ("Übernehmen"), removing
 // an installation and the help page.
 #include "foundation/USettings.h"
+#include "platform/gui/extctrls_timer.h"
 #include "platform/os/fileapi.h"
 #include "platform/os/folders.h"
 #include "platform/os/process.h"
@@ -103,14 +104,48 @@ void TFsync::FlatButton2Click(TObject*) {
   ReadCurrentEntry();
 }
 
+namespace {
+
+String HelpFailure(const String& Reason) { return "<B>Die Hilfe kann nicht angezeigt werden:</B><BR>" + Reason; }
+
+}  // namespace
+
 void TFsync::FlatButton332423Click(TObject*) {
   const String Page = ExtractFilePath(ParamStr(0)) + "synchlp.htm";
-  int Code = ShellExecute(nullptr, "open", Page, String(), String(), SW_SHOWNORMAL);
-  if (Code > 32) return;
+  TShellExecuteInfo Info;
+  Info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  Info.lpVerb = "open";
+  Info.lpFile = Page;
+  if (ShellExecuteEx(Info)) {
+    // xdg-open tells a failure only by its exit code, after it started:
+    // it is watched without holding up the window.
+    if (!Info.hProcess.Valid()) return;
+    HelpOpener = Info.hProcess;
+    FHelpPage = Page;
+    FHelpOpenerStart = std::chrono::steady_clock::now();
+    if (!HelpOpenerWatch) {
+      HelpOpenerWatch = new TTimer(this);
+      HelpOpenerWatch->SetInterval(100);
+      HelpOpenerWatch->SetOnTimer([this](TObject* Sender) { HelpOpenerTick(Sender); });
+    }
+    HelpOpenerWatch->SetEnabled(true);
+    return;
+  }
   // Without a word the button would seem broken.
   if (!FileExists(Page))
-    ShowMsg("<B>Die Hilfe kann nicht angezeigt werden:</B><BR>Die Hilfeseite " + Page + " fehlt.");
+    ShowMsg(HelpFailure("Die Hilfeseite " + Page + " fehlt."));
   else
-    ShowMsg("<B>Die Hilfe kann nicht angezeigt werden:</B><BR>Es ist kein Programm eingerichtet, das die "
-            "Hilfeseite " + Page + " öffnet (xdg-open).");
+    ShowMsg(HelpFailure("Es ist kein Programm eingerichtet, das die Hilfeseite " + Page + " öffnet (xdg-open)."));
+}
+
+void TFsync::HelpOpenerTick(TObject*) {
+  DWORD Code = 0;
+  if (!GetExitCodeProcess(HelpOpener, Code)) Code = 0;
+  bool Patient = std::chrono::steady_clock::now() - FHelpOpenerStart < std::chrono::milliseconds(HelpOpenerPatienceMs);
+  if (Code == STILL_ACTIVE && Patient) return;
+  HelpOpenerWatch->SetEnabled(false);
+  HelpOpener.Close();
+  if (Code != STILL_ACTIVE && Code != 0 && Patient)
+    ShowMsg(HelpFailure("Die Hilfeseite " + FHelpPage + " konnte nicht geöffnet werden (xdg-open endete mit Code " +
+                        IntToStr(Integer(Code)) + ")."));
 }

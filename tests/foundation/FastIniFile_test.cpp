@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -228,4 +229,111 @@ TEST_F(FastIniFileTest, AFailedWriteIsReportedNamingTheFileAndLeavesTheOldFileWh
   os::FaultInjection::Reset();
   EXPECT_NE(Reported.find(Path), std::string::npos) << Reported;
   EXPECT_EQ(ReadFile(), "[S]\r\nA=1\r\n");
+}
+
+// A write either reads back as written after a save and a load, or is
+// refused with EIniFileException naming the file and the store and the
+// file stay as they were.
+TEST_F(FastIniFileTest, AWriteThatWouldReadBackDifferentlyIsRefusedNamingTheFile) {
+  const std::string Before = "[S]\r\nA=1\r\nold = x  ;note\r\nB=2\r\n";
+  WriteFile(Before);
+  struct TBadWrite {
+    std::string Section, Key, Value, Why;
+  };
+  const TBadWrite Bad[] = {
+      {"S", "[", ".]", "Abschnittskopf"},        // "[=.]" would be a header
+      {"S", ";k", "v", "Kommentar"},             // ";k=v" would be a comment
+      {"S", "a=b", "v", "als Schlüssel \"a\""},  // the key ends at the first '='
+      {"S", " k", "v", "als Schlüssel \"k\""},   // blanks at a key's ends go
+      {"S", "k\t", "v", "als Schlüssel \"k\""},
+      {"S", "k", " v", "würde als \"v\""},       // and at a value's
+      {"S", "k", "v ", "würde als \"v\""},
+      {"S", "k", "a;b", "würde als \"a\""},      // a ';' starts a comment
+      {"S", "old", "q\"", "würde als \"q\" ;note\""},  // the kept comment would sit inside quotes
+      {"S", "k", "\xE4", "kein gültiger UTF-8-Text"},  // the file would load as ANSI
+      {"\xFC", "k", "v", "kein gültiger UTF-8-Text"},
+      {"S", "k", "a\r\nb", "Zeilenumbruch"},
+  };
+  {
+    auto Ini = Open();
+    for (const TBadWrite& W : Bad) {
+      try {
+        Ini->WriteString(W.Section, W.Key, W.Value);
+        ADD_FAILURE() << "accepted key " << W.Key << " value " << W.Value;
+      } catch (const EIniFileException& E) {
+        EXPECT_NE(E.Message().find("INI-Datei " + Path + ": "), std::string::npos) << E.Message();
+        EXPECT_NE(E.Message().find(W.Why), std::string::npos) << E.Message();
+      }
+    }
+    EXPECT_FALSE(Ini->Modified());
+    EXPECT_EQ(Ini->ReadString("S", "B", ""), "2");
+    Ini->StripQuotes = true;
+    EXPECT_THROW(Ini->WriteString("S", "k", "'v'"), EIniFileException);
+  }
+  EXPECT_EQ(ReadFile(), Before);
+  // A store without a file says so.
+  TFastIniFile Memory("");
+  try {
+    Memory.WriteString("S", "[", ".]");
+    ADD_FAILURE() << "accepted";
+  } catch (const EIniFileException& E) {
+    EXPECT_EQ(E.Message().rfind("INI-Datei (im Speicher): ", 0), 0u) << E.Message();
+  }
+}
+
+// Unusual texts that read back as written are taken, and read back so
+// after a save and a load; a comment kept beside a written value stays in
+// its column, and the store holds the line as the load reads it.
+TEST_F(FastIniFileTest, UnusualTextsThatReadBackAreWrittenAndReadBackTheSame) {
+  WriteFile("[S]\r\nold = x      ;note\r\n");
+  const std::vector<std::array<std::string, 3>> Writes = {
+      {"S", "[k", "v"},          // no "]" at the line's end
+      {"S", "k]", "[v"},
+      {"S", "", "ohne Schlüssel"},
+      {"S", "k", ""},
+      {"S", "a b", "c = d"},     // inner blanks and '=' in the value
+      {"S", "q", "\"a;b\""},     // a ';' inside quotes
+      {"[S]", "k", "v"},         // the section "[S]" in brackets: "[[S]]"
+      {" T ", "ä", "Größe €"},
+      {"S", "old", ""},
+      {"", "k", "v"},
+  };
+  {
+    auto Ini = Open();
+    for (const auto& W : Writes) {
+      Ini->WriteString(W[0], W[1], W[2]);
+      EXPECT_EQ(Ini->ReadString(W[0], W[1], "<none>"), W[2]) << W[1];
+    }
+    TStringList Lines;
+    Ini->ReadSectionValues("S", &Lines);
+    EXPECT_EQ(Lines[0], "old=;note");
+  }
+  EXPECT_NE(ReadFile().find("old=       ;note\r\n"), std::string::npos) << ReadFile();
+  auto Again = Open();
+  for (const auto& W : Writes) EXPECT_EQ(Again->ReadString(W[0], W[1], "<none>"), W[2]) << W[1];
+  TStringList Sections;
+  Again->ReadSections(&Sections);
+  EXPECT_EQ(Sections.Count(), 4);
+  TStringList Lines;
+  Again->ReadSectionValues("S", &Lines);
+  EXPECT_EQ(Lines[0], "old=;note");
+}
+
+// The new text goes to a file made afresh beside the INI file: a leftover
+// "<file>.new" that is a link leads nowhere, the file it points to stays.
+TEST_F(FastIniFileTest, TheWriteNeverGoesThroughALeftoverLinkBesideTheFile) {
+  WriteFile("[S]\r\nA=1\r\n");
+  const std::string Outside = Dir + "/outside.txt";
+  std::ofstream(Outside, std::ios::binary) << "fremd";
+  std::filesystem::create_symlink(Outside, Path + ".new");
+  {
+    auto Ini = Open();
+    Ini->WriteString("S", "A", "2");
+    Ini->UpdateFile();
+  }
+  EXPECT_EQ(ReadFile(), "[S]\r\nA=2\r\n");
+  std::ifstream In(Outside, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()), "fremd");
+  EXPECT_FALSE(std::filesystem::is_symlink(Path));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(Path + ".new")));
 }

@@ -72,10 +72,14 @@ TEST_F(SampleWalkTest, InstallsSynchronisesAndCountsTheMobileOrder) {
   EXPECT_NE(Output.find("Aufträge hinzugefügt: 1\n"), std::string::npos) << Output;
   EXPECT_NE(Output.find("Adressen hinzugefügt: 0\n"), std::string::npos) << Output;
   EXPECT_NE(Output.find("Bilder der Seiten: " + T.Root + "sample/screenshots/"), std::string::npos) << Output;
-  // Slot 1 was set up in the dialogs: the installation sits in the folder
-  // picked in the tree, and the stored list holds the typed description.
+  // The first row (ID 1, which the window shows as "3") was set up in the
+  // dialogs: the installation sits in the folder picked in the tree, and
+  // the stored list holds the typed description. The walk names the row as
+  // the window shows it.
   EXPECT_TRUE(std::filesystem::exists(T.Root + "sample/mobile/KelpoM/ZAVOZORUZIZOVAR.EXE"));
-  EXPECT_NE(Output.find("Gespeicherte Liste: Eintrag 1 \"Laptop Vertrieb\" in " + T.Root + "sample/mobile"),
+  EXPECT_NE(Output.find("2. Eintrag 3 \"Laptop Vertrieb\" zeigt auf " + T.Root + "sample/mobile"), std::string::npos)
+      << Output;
+  EXPECT_NE(Output.find("Gespeicherte Liste: Eintrag 3 \"Laptop Vertrieb\" in " + T.Root + "sample/mobile"),
             std::string::npos)
       << Output;
   std::vector<std::string> Names = Pictures();

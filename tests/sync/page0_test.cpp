@@ -168,6 +168,35 @@ TEST_F(EditPageZero, HelpOpensTheHelpPageOfTheToolsFolderOrSaysWhyItCannot) {
   ExpectAllAnswered();
 }
 
+// xdg-open tells a failure by its exit code only: an opener that ends
+// with 1 makes the message naming the page; one that ends with 0 none.
+TEST_F(EditPageZero, HelpSaysSoWhenTheOpenerFailsToOpenThePage) {
+  StartedTool();
+  WriteFile(Tool + "synchlp.htm", "<html></html>");
+  SetVariable("PATH", Root + "bin");
+  auto PressHelpWithOpener = [&](const String& Exit) {
+    WriteFile(Root + "bin/xdg-open", "#!/bin/sh\nexit " + Exit + "\n");
+    chmod((Root + "bin/xdg-open").c_str(), 0755);
+    Press(Form->FlatButton332423);
+    TProcessHandle Opener = Form->HelpOpener;
+    ASSERT_TRUE(Opener.Valid());
+    ASSERT_TRUE(Form->HelpOpenerWatch->Enabled());
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(Opener, 30000));
+    Clock->Advance(100);
+    Application->ProcessMessages();
+    EXPECT_FALSE(Form->HelpOpenerWatch->Enabled());
+    EXPECT_FALSE(Form->HelpOpener.Valid());
+  };
+  ExpectMessage("Die Hilfe kann nicht angezeigt werden:\nDie Hilfeseite " + Tool +
+                "synchlp.htm konnte nicht geöffnet werden (xdg-open endete mit Code 1).");
+  PressHelpWithOpener("1");
+  EXPECT_EQ(0, Responder->PendingRules());
+  const std::size_t Shown = ShownTexts().size();
+  PressHelpWithOpener("0");
+  EXPECT_EQ(Shown, ShownTexts().size());
+  ExpectAllAnswered();
+}
+
 TEST_F(EditPageZero, TheRightsDialogWritesTheTickedLevel) {
   StartedTool();
   GoToSlot(3);

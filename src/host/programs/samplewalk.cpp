@@ -158,8 +158,14 @@ class TSampleWalk {
   unsigned long Dialog(const String& TitlePrefix, const String& Button, const String& Caption);
   void WaitGone(unsigned long D, const String& What);
   void WalkTreeTo(unsigned long D, const String& Path);
-  void SetUpSlotOne();
-  void ReportStoredSlotOne();
+  // A row of the installation list: ID as the window shows it (the ID's
+  // character), description and folder.
+  struct TStoredSlot {
+    String ID, Name, Path;
+  };
+  TStoredSlot FirstStoredSlot();
+  void SetUpFirstSlot();
+  void ReportStoredFirstSlot();
   void Shot(unsigned long W, const String& Name);
   void PassPages(const String& Kind);
   void CloseTool();
@@ -170,6 +176,9 @@ class TSampleWalk {
   String Root, Bin;
   const String Description = "Laptop Vertrieb";
   String Office, Tool, Mobile, Pictures, Log, Transcript;
+  // The ID of the list's first row, which the walk sets up, as the window
+  // shows it in the row's first column.
+  String SlotID;
   std::unique_ptr<TToolScreen> Screen;
   std::unique_ptr<TFsyncLayout> Layout;
   pid_t Pid = 0;
@@ -214,25 +223,34 @@ void TSampleWalk::MakeOffice() {
   Say("1. Musterbüro angelegt: " + Office);
 }
 
-// The stored installation list as the tool reads it: slot 1's description
-// and folder, printed for the reader (and the test) to compare.
-void TSampleWalk::ReportStoredSlotOne() {
+// The first row of the stored installation list as the tool reads it,
+// the row its window lists first.
+TSampleWalk::TStoredSlot TSampleWalk::FirstStoredSlot() {
   // One main form per process: the layout's form makes room meanwhile.
+  bool HadLayout = Layout != nullptr;
   Layout.reset();
   SetProgramPath(Tool + "orvsync7");
   SetCommandLineArgs({Office, "1", HostRelease});
   std::unique_ptr<TFsync> Form(NewForm<TFsync>(nullptr));
   Form->DatabaseStartUp();
   Form->KM->First();
-  String Name = Form->KM->FieldByName("Name")->AsString();
-  String Path = Form->KM->FieldByName("Path")->AsString();
+  TStoredSlot Slot{String(1, MobileIDChar(Form->KM->FieldByName("ID")->AsInteger())),
+                   Form->KM->FieldByName("Name")->AsString(), Form->KM->FieldByName("Path")->AsString()};
   Form.reset();
   SetCommandLineArgs({});
-  Layout = std::make_unique<TFsyncLayout>();
-  Say("   Gespeicherte Liste: Eintrag 1 \"" + Name + "\" in " + Path);
-  Require(Name == Description, "Die Beschreibung fehlt in der gespeicherten Liste.");
+  if (HadLayout) Layout = std::make_unique<TFsyncLayout>();
+  return Slot;
+}
+
+// The stored list after the installation: the first row's description
+// and folder, printed for the reader (and the test) to compare.
+void TSampleWalk::ReportStoredFirstSlot() {
+  TStoredSlot Slot = FirstStoredSlot();
+  Say("   Gespeicherte Liste: Eintrag " + Slot.ID + " \"" + Slot.Name + "\" in " + Slot.Path);
+  Require(Slot.ID == SlotID, "Die gespeicherte Liste beginnt nicht mehr mit Eintrag " + SlotID + ".");
+  Require(Slot.Name == Description, "Die Beschreibung fehlt in der gespeicherten Liste.");
   // The installation stores the folder of the installed program below it.
-  Require(Path.rfind(ExcludeTrailingPathDelimiter(Mobile), 0) == 0,
+  Require(Slot.Path.rfind(ExcludeTrailingPathDelimiter(Mobile), 0) == 0,
           "Die gespeicherte Liste zeigt nicht in " + Mobile + ".");
 }
 
@@ -353,10 +371,10 @@ void TSampleWalk::WalkTreeTo(unsigned long D, const String& Path) {
   }
 }
 
-// Slot 1 set up on page "0" through the window: its row clicked,
+// The list's first row set up on page "0" through the window: clicked,
 // "Beschreibung" typed into the input box, "Verzeichnis wählen" walked to
 // the mobile folder, a rights level ticked, "Übernehmen".
-void TSampleWalk::SetUpSlotOne() {
+void TSampleWalk::SetUpFirstSlot() {
   Shot(Main, "start");
   TRect Grid = Layout->ControlRect("I_DBKMSYS");
   // Row 1 sits below the title row.
@@ -402,7 +420,7 @@ void TSampleWalk::SetUpSlotOne() {
   Require(Screen->Hover(Main, TPoint{Layout->ControlRect("I_DBKMSYS").Left + 300, Grid.Top + 18 + 9}),
           "Der Hinweis zur Rechte-Spalte erscheint nicht.");
   Shot(Main, "eintrag");
-  Say("2. Eintrag 1 \"" + Description + "\" zeigt auf " + Mobile);
+  Say("2. Eintrag " + SlotID + " \"" + Description + "\" zeigt auf " + Mobile);
 }
 
 void TSampleWalk::StartTool() {
@@ -521,10 +539,11 @@ void TSampleWalk::Run() {
   Require(Screen->HasXTest(), "Die Anzeige hat kein XTest.");
   try {
     MakeOffice();
+    SlotID = FirstStoredSlot().ID;
     Layout = std::make_unique<TFsyncLayout>();
     Say("2. Einrichtung: orvsync7 " + Office + " 1 " + HostRelease);
     StartTool();
-    SetUpSlotOne();
+    SetUpFirstSlot();
     // Installed only into the fresh folder made above.
     Require(std::filesystem::is_empty(Mobile), "Der Zielordner " + Mobile + " ist nicht mehr leer.");
     Say("3. Installation");
@@ -532,7 +551,7 @@ void TSampleWalk::Run() {
     Require(std::filesystem::exists(Mobile + "KelpoM/ZAVOZORUZIZOVAR.EXE"),
             "Die mobile Installation fehlt in " + Mobile + "KelpoM/.");
     CloseTool();
-    ReportStoredSlotOne();
+    ReportStoredFirstSlot();
     MobileSideEntersAnOrder();
     Say("5. Synchronisation: orvsync7 " + Office + " 1 " + HostRelease);
     StartTool();

@@ -3,6 +3,7 @@
 // registry. The format is written down in component_stream.h.
 #include "platform/gui/component_stream.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -248,32 +249,56 @@ class TBinaryParser {
 
 // ---- Encoding --------------------------------------------------------------------------------
 
+// Writes what TBinaryParser reads back as the same description: whatever
+// the parser would refuse or read differently is refused with EWriteError
+// before it is written (the depth, empty and overlong names), or written in
+// the form that reads back the same (a class name whose length byte looks
+// like a prefix gets a prefix; a text that is no valid UTF-8 goes as bytes).
 class TBinaryWriter {
  public:
   explicit TBinaryWriter(TStream* S) : FStream(S) {}
 
-  void WriteObject(const TDfmObject& O) {
-    if (O.Kind != TDfmObject::kObject) FStream->WriteByte(0xF0 | (O.Kind == TDfmObject::kInline ? ffInline : ffInherited));
+  void WriteObject(const TDfmObject& O, int Depth) {
+    CheckDepth(Depth);
+    if (O.ClassName.empty()) Refuse("Komponente ohne Klassennamen");
+    // A length byte of $F0 or more would read as a prefix: such a class
+    // name always gets one.
+    Byte Prefix = O.Kind == TDfmObject::kInline ? ffInline : O.Kind == TDfmObject::kInherited ? ffInherited : 0;
+    if (Prefix || O.ClassName.size() >= 0xF0) FStream->WriteByte(0xF0 | Prefix);
     WriteName(O.ClassName);
     WriteName(O.Name);
-    WriteProperties(O.Properties);
-    for (const TDfmObject& Child : O.Children) WriteObject(Child);
+    WriteProperties(O.Properties, Depth);
+    for (const TDfmObject& Child : O.Children) WriteObject(Child, Depth + 1);
     FStream->WriteByte(vaNull);
   }
 
  private:
   TStream* FStream;
 
+  [[noreturn]] static void Refuse(const String& What) {
+    throw EWriteError("Nicht im Komponenten-Stream darstellbar: " + What);
+  }
+  static void CheckDepth(int Depth) {
+    if (Depth > MaxDepth) Refuse("mehr als " + IntToStr(MaxDepth) + " Ebenen tief geschachtelt");
+  }
+
   void WriteName(const String& N) {
-    if (N.size() > 255) throw EWriteError("Name zu lang für den Komponenten-Stream: " + N.substr(0, 40) + "...");
+    if (N.size() > 255) Refuse("Name zu lang: " + N.substr(0, 40) + "...");
     FStream->WriteByte(Byte(N.size()));
     FStream->WriteString(N);
   }
 
-  void WriteProperties(const std::vector<TDfmProperty>& Properties) {
+  // A name that must not be empty: an empty one reads as the end of its
+  // list.
+  void WriteListedName(const String& N, const char* What) {
+    if (N.empty()) Refuse(String("leerer ") + What);
+    WriteName(N);
+  }
+
+  void WriteProperties(const std::vector<TDfmProperty>& Properties, int Depth) {
     for (const TDfmProperty& P : Properties) {
-      WriteName(P.Name);
-      WriteValue(P.Value);
+      WriteListedName(P.Name, "Eigenschaftsname");
+      WriteValue(P.Value, Depth + 1);
     }
     FStream->WriteByte(vaNull);
   }
@@ -294,7 +319,33 @@ class TBinaryWriter {
     }
   }
 
-  // ASCII texts as ANSI strings; anything else as UTF-16.
+  // The UTF-16LE form of S, valid UTF-8.
+  static String ToWide(const String& S) {
+    String Wide;
+    auto Unit = [&](char32_t U) {
+      Wide += char(U & 0xFF);
+      Wide += char(U >> 8);
+    };
+    for (std::size_t I = 0; I < S.size();) {
+      char32_t C = Utf8Decode(S, I);
+      if (C >= 0x10000) {
+        Unit(0xD800 + ((C - 0x10000) >> 10));
+        Unit(0xDC00 + ((C - 0x10000) & 0x3FF));
+      } else {
+        Unit(C);
+      }
+    }
+    return Wide;
+  }
+
+  void WriteLength(std::size_t N) {
+    if (N > std::size_t(INT32_MAX)) Refuse("Text oder Daten länger als 2 GB");
+    FStream->WriteInteger(Integer(N));
+  }
+
+  // ASCII texts as ANSI strings; other UTF-8 as UTF-16; bytes that are no
+  // UTF-8 (UTF-16 would read back stand-in characters for them) as a UTF-8
+  // string, which reads back byte for byte.
   void WriteText(const String& S) {
     bool Ascii = std::all_of(S.begin(), S.end(), [](char C) { return Byte(C) < 0x80; });
     if (Ascii && S.size() <= 255) {
@@ -303,30 +354,22 @@ class TBinaryWriter {
       FStream->WriteString(S);
     } else if (Ascii) {
       FStream->WriteByte(vaLString);
-      FStream->WriteInteger(Integer(S.size()));
+      WriteLength(S.size());
       FStream->WriteString(S);
-    } else {
-      String Wide;
-      for (std::size_t I = 0; I < S.size();) {
-        char32_t C = Utf8Decode(S, I);
-        auto Unit = [&](char32_t U) {
-          Wide += char(U & 0xFF);
-          Wide += char(U >> 8);
-        };
-        if (C >= 0x10000) {
-          Unit(0xD800 + ((C - 0x10000) >> 10));
-          Unit(0xDC00 + ((C - 0x10000) & 0x3FF));
-        } else {
-          Unit(C);
-        }
-      }
+    } else if (IsValidUtf8(S)) {
+      String Wide = ToWide(S);
       FStream->WriteByte(vaWString);
-      FStream->WriteInteger(Integer(Wide.size() / 2));
+      WriteLength(Wide.size() / 2);
       FStream->WriteString(Wide);
+    } else {
+      FStream->WriteByte(vaUTF8String);
+      WriteLength(S.size());
+      FStream->WriteString(S);
     }
   }
 
-  void WriteValue(const TDfmValue& V) {
+  void WriteValue(const TDfmValue& V, int Depth) {
+    CheckDepth(Depth);
     switch (V.Kind) {
       case TDfmValueKind::Integer: return WriteInteger(V.Int);
       case TDfmValueKind::Float: {
@@ -338,29 +381,30 @@ class TBinaryWriter {
       }
       case TDfmValueKind::String: return WriteText(V.Text);
       case TDfmValueKind::Ident:
-        if (SameText(V.Text, "True")) return FStream->WriteByte(vaTrue);
-        if (SameText(V.Text, "False")) return FStream->WriteByte(vaFalse);
-        if (SameText(V.Text, "nil")) return FStream->WriteByte(vaNil);
+        // The short forms read back in exactly this spelling.
+        if (V.Text == "True") return FStream->WriteByte(vaTrue);
+        if (V.Text == "False") return FStream->WriteByte(vaFalse);
+        if (V.Text == "nil") return FStream->WriteByte(vaNil);
         FStream->WriteByte(vaIdent);
         return WriteName(V.Text);
       case TDfmValueKind::Set:
         FStream->WriteByte(vaSet);
-        for (const String& N : V.Names) WriteName(N);
+        for (const String& N : V.Names) WriteListedName(N, "Mengenelementname");
         return FStream->WriteByte(0);
       case TDfmValueKind::List:
         FStream->WriteByte(vaList);
-        for (const TDfmValue& Item : V.Items) WriteValue(Item);
+        for (const TDfmValue& Item : V.Items) WriteValue(Item, Depth + 1);
         return FStream->WriteByte(vaNull);
       case TDfmValueKind::Collection:
         FStream->WriteByte(vaCollection);
         for (const TDfmItem& Item : V.CollectionItems) {
           FStream->WriteByte(vaList);
-          WriteProperties(Item.Properties);
+          WriteProperties(Item.Properties, Depth + 1);
         }
         return FStream->WriteByte(vaNull);
       case TDfmValueKind::Binary:
         FStream->WriteByte(vaBinary);
-        FStream->WriteInteger(Integer(V.Bytes.size()));
+        WriteLength(V.Bytes.size());
         if (!V.Bytes.empty()) FStream->WriteBuffer(V.Bytes.data(), Int64(V.Bytes.size()));
         return;
     }
@@ -498,12 +542,58 @@ TDfmObject ParseComponentStream(TStream* Stream) { return TBinaryParser(Stream).
 void ReadComponentFromStream(TStream* Stream, TComponent* Root) { ReadComponent(ParseComponentStream(Stream), Root); }
 
 void WriteComponentDescription(const TDfmObject& Description, TStream* Stream) {
-  Stream->WriteBuffer(Signature, 4);
-  TBinaryWriter(Stream).WriteObject(Description);
+  // Encoded whole first: a refused part leaves nothing in Stream.
+  TMemoryStream Encoded;
+  Encoded.WriteBuffer(Signature, 4);
+  TBinaryWriter(&Encoded).WriteObject(Description, 0);
+  Stream->WriteBuffer(Encoded.Memory(), Encoded.Size());
 }
 
 TDfmObject DescribeComponent(TComponent* Root) { return TDescriber(Root).Describe(Root); }
 
 void WriteComponentToStream(TComponent* Root, TStream* Stream) {
   WriteComponentDescription(DescribeComponent(Root), Stream);
+}
+
+namespace {
+
+bool SameProperties(const std::vector<TDfmProperty>& A, const std::vector<TDfmProperty>& B);
+
+bool SameFloat(double A, double B) {
+  if (std::isnan(A) || std::isnan(B)) return std::isnan(A) && std::isnan(B) && std::signbit(A) == std::signbit(B);
+  return A == B && std::signbit(A) == std::signbit(B);
+}
+
+bool SameValue(const TDfmValue& A, const TDfmValue& B) {
+  if (A.Kind != B.Kind) return false;
+  switch (A.Kind) {
+    case TDfmValueKind::Integer: return A.Int == B.Int;
+    case TDfmValueKind::Float: return SameFloat(A.Float, B.Float);
+    case TDfmValueKind::String:
+    case TDfmValueKind::Ident: return A.Text == B.Text;
+    case TDfmValueKind::Set: return A.Names == B.Names;
+    case TDfmValueKind::Binary: return A.Bytes == B.Bytes;
+    case TDfmValueKind::List:
+      return std::equal(A.Items.begin(), A.Items.end(), B.Items.begin(), B.Items.end(), SameValue);
+    case TDfmValueKind::Collection:
+      return std::equal(A.CollectionItems.begin(), A.CollectionItems.end(), B.CollectionItems.begin(),
+                        B.CollectionItems.end(),
+                        [](const TDfmItem& X, const TDfmItem& Y) { return SameProperties(X.Properties, Y.Properties); });
+  }
+  return false;
+}
+
+bool SameProperties(const std::vector<TDfmProperty>& A, const std::vector<TDfmProperty>& B) {
+  return std::equal(A.begin(), A.end(), B.begin(), B.end(), [](const TDfmProperty& X, const TDfmProperty& Y) {
+    return X.Name == Y.Name && SameValue(X.Value, Y.Value);
+  });
+}
+
+}  // namespace
+
+bool SameStreamedDescription(const TDfmObject& A, const TDfmObject& B) {
+  return A.Kind == B.Kind && A.ClassName == B.ClassName && A.Name == B.Name &&
+         SameProperties(A.Properties, B.Properties) &&
+         std::equal(A.Children.begin(), A.Children.end(), B.Children.begin(), B.Children.end(),
+                    SameStreamedDescription);
 }

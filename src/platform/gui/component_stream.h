@@ -57,8 +57,13 @@ TDfmObject ParseComponentStream(TStream* Stream);
 // not match the stream's). Raises the errors above.
 void ReadComponentFromStream(TStream* Stream, TComponent* Root);
 
-// Encodes the description Description ("TPF0" first) at Stream's position.
-// Raises EWriteError when the stream cannot take the bytes.
+// Encodes the description Description ("TPF0" first) at Stream's position,
+// so that ParseComponentStream reads back the same description (see
+// SameStreamedDescription). Raises EWriteError when the stream cannot take
+// the bytes, or, before writing the part, for what the format cannot hold:
+// an empty class, property or set element name, a name longer than 255
+// bytes, nesting deeper than the parser takes, a text of 2 GB or more.
+// A refused description writes nothing to Stream.
 void WriteComponentDescription(const TDfmObject& Description, TStream* Stream);
 
 // The description of Root as the writer streams it (see above).
@@ -66,3 +71,12 @@ TDfmObject DescribeComponent(TComponent* Root);
 
 // Writes Root to Stream (DescribeComponent, then WriteComponentDescription).
 void WriteComponentToStream(TComponent* Root, TStream* Stream);
+
+// True when A and B hold the same as far as the stream keeps it: kinds,
+// names, class names, property names and values (integers and floats by
+// value, NaN as NaN of the same sign; texts, identifiers, set names and
+// bytes exactly), list, collection and child order. Not compared: source
+// lines, the written text of numbers, and which integer or text encoding a
+// value came in. What WriteComponentDescription writes parses into a
+// description that is the same as the one written, by this measure.
+bool SameStreamedDescription(const TDfmObject& A, const TDfmObject& B);

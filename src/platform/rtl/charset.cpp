@@ -19,7 +19,33 @@ int SequenceLength(unsigned char B) {
   return 0;
 }
 
+// Length of the UTF-8 sequence starting at S[P], or 0 when the bytes there
+// are no well-formed sequence (overlong forms and surrogates included).
+std::size_t Utf8SequenceLength(const String& S, std::size_t P) {
+  auto B = [&](std::size_t i) { return static_cast<unsigned char>(S[i]); };
+  unsigned char C = B(P);
+  if (C < 0x80) return 1;
+  std::size_t N = C >= 0xF0 && C <= 0xF4 ? 4 : C >= 0xE0 ? 3 : C >= 0xC2 && C < 0xE0 ? 2 : 0;
+  if (N == 0 || C > 0xF4 || P + N > S.size()) return 0;
+  for (std::size_t i = 1; i < N; ++i)
+    if ((B(P + i) & 0xC0) != 0x80) return 0;
+  unsigned char C1 = B(P + 1);
+  if ((C == 0xE0 && C1 < 0xA0) || (C == 0xED && C1 >= 0xA0) || (C == 0xF0 && C1 < 0x90) ||
+      (C == 0xF4 && C1 >= 0x90))
+    return 0;
+  return N;
+}
+
 }  // namespace
+
+bool IsValidUtf8(const String& S) {
+  for (std::size_t P = 0; P < S.size();) {
+    std::size_t N = Utf8SequenceLength(S, P);
+    if (N == 0) return false;
+    P += N;
+  }
+  return true;
+}
 
 char32_t Utf8Decode(const String& S, std::size_t& I) {
   const auto Lead = static_cast<unsigned char>(S[I]);

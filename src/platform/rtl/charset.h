@@ -24,6 +24,11 @@
 // REQUIRES: I < S.size().
 char32_t Utf8Decode(const String& S, std::size_t& I);
 
+// True when S is well-formed UTF-8 throughout: no overlong forms, no
+// surrogates, nothing above U+10FFFF. Text read from a file that fails
+// this is taken as the ANSI code page instead (TStrings.LoadFromStream).
+bool IsValidUtf8(const String& S);
+
 // Appends the UTF-8 form of code point C to Out.
 void Utf8Append(String& Out, char32_t C);
 

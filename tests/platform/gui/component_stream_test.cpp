@@ -227,4 +227,129 @@ TEST_F(ComponentStreamTest, DeepNestingAndHugeLengthsAreNoValidStream) {
   EXPECT_THROW(ParseComponentStream(&L), EReadError);
 }
 
+// What the writer writes parses back into the same description, also for
+// descriptions the stream holds in unusual forms: a text that is no UTF-8
+// (the fuzzer's input: a UTF-8 string of the bytes F3 00 inside nested
+// lists), a class name whose length byte looks like a prefix, identifiers
+// spelled like the short forms in another case.
+TEST_F(ComponentStreamTest, EveryWrittenDescriptionParsesBackTheSame) {
+  auto Parse = [](const String& Bytes) {
+    TMemoryStream S;
+    S.WriteString(Bytes);
+    S.SetPosition(0);
+    TDfmObject D = ParseComponentStream(&S);
+    EXPECT_EQ(S.Position(), S.Size());
+    return D;
+  };
+  auto Encode = [](const TDfmObject& D) {
+    TMemoryStream S;
+    WriteComponentDescription(D, &S);
+    return String(static_cast<const char*>(S.Memory()), std::size_t(S.Size()));
+  };
+  auto ExpectRoundTrip = [&](const TDfmObject& D) {
+    String Bytes = Encode(D);
+    TDfmObject Back = Parse(Bytes);
+    EXPECT_TRUE(SameStreamedDescription(D, Back)) << D.ClassName.substr(0, 20);
+    EXPECT_EQ(Encode(Back), Bytes);
+  };
+  const String Fuzzed("TPF0\x01\x00\x00\x01\x00\x01\x01\x02\x00\x00\x14\x02\x00\x00\x00\xF3\x00\x00\x00\x00", 24);
+  TDfmObject D = Parse(Fuzzed);
+  ASSERT_EQ(D.Properties.size(), 1u);
+  EXPECT_EQ(D.Properties[0].Value.Items[1].Text, String("\xF3\x00", 2));
+  ExpectRoundTrip(D);
+
+  TDfmObject Long;
+  Long.ClassName = String(0xF5, 'T');
+  Long.Name = "Lang";
+  TDfmObject Child = Long;
+  Child.Kind = TDfmObject::kInherited;
+  Child.ClassName = String(255, 'K');
+  Long.Children.push_back(Child);
+  Child.Kind = TDfmObject::kObject;
+  Child.ClassName = String(0xF0, 'P');
+  Long.Children.push_back(Child);
+  for (const char* Text : {"TRUE", "false", "NIL", "True", "nil", "", "Wert"}) {
+    TDfmProperty P;
+    P.Name = "Schalter";
+    P.Value.Kind = TDfmValueKind::Ident;
+    P.Value.Text = Text;
+    Long.Properties.push_back(P);
+  }
+  for (const String& Text : {String("\xED\xA0\x80", 3), String("\xC0\xAF", 2), String("\xF4\x90\x80\x80", 4),
+                             String("Gr\xC3\xBC\xC3\x9F\xF0\x9F\x98\x80"), String(300, 'x') + "\xE4"}) {
+    TDfmProperty P;
+    P.Name = "Text";
+    P.Value.Kind = TDfmValueKind::String;
+    P.Value.Text = Text;
+    Long.Properties.push_back(P);
+  }
+  ExpectRoundTrip(Long);
+  EXPECT_EQ(Parse(Encode(Long)).Children[1].ClassName, String(0xF0, 'P'));
+}
+
+// What the format cannot hold is refused with EWriteError before anything
+// reaches the stream.
+TEST_F(ComponentStreamTest, WhatTheFormatCannotHoldIsRefusedAndNothingIsWritten) {
+  auto Refused = [](const TDfmObject& D) {
+    TMemoryStream S;
+    EXPECT_THROW(WriteComponentDescription(D, &S), EWriteError) << D.Name;
+    return S.Size() == 0;
+  };
+  TDfmObject Base;
+  Base.ClassName = "TCsThing";
+  TDfmProperty Value;
+  Value.Name = "Small";
+  Value.Value.Int = 5;
+  Base.Properties.push_back(Value);
+
+  TDfmObject D = Base;
+  D.Name = "empty property name";
+  D.Properties.push_back(Value);
+  D.Properties.back().Name.clear();
+  EXPECT_TRUE(Refused(D));
+  D = Base;
+  D.Name = "empty set element";
+  D.Properties.push_back(Value);
+  D.Properties.back().Value.Kind = TDfmValueKind::Set;
+  D.Properties.back().Value.Names = {"akLeft", "", "akTop"};
+  EXPECT_TRUE(Refused(D));
+  D = Base;
+  D.Name = "long name";
+  D.Properties.back().Name = String(256, 'n');
+  EXPECT_TRUE(Refused(D));
+  D = Base;
+  D.Name = "child without class";
+  D.Children.push_back(TDfmObject());
+  EXPECT_TRUE(Refused(D));
+
+  // Nesting: as deep as the parser takes is written, one more is refused.
+  auto Nested = [&](int Levels) {
+    TDfmObject O = Base;
+    O.Name = "nested " + IntToStr(Levels);
+    for (int I = 0; I < Levels; ++I) {
+      TDfmObject Outer = Base;
+      Outer.Children.push_back(std::move(O));
+      O = std::move(Outer);
+    }
+    return O;
+  };
+  TMemoryStream Deepest;
+  WriteComponentDescription(Nested(63), &Deepest);
+  Deepest.SetPosition(0);
+  EXPECT_TRUE(SameStreamedDescription(ParseComponentStream(&Deepest), Nested(63)));
+  EXPECT_TRUE(Refused(Nested(64)));
+  TDfmValue List;
+  List.Kind = TDfmValueKind::List;
+  for (int I = 0; I < 70; ++I) {
+    TDfmValue Outer;
+    Outer.Kind = TDfmValueKind::List;
+    Outer.Items.push_back(std::move(List));
+    List = std::move(Outer);
+  }
+  D = Base;
+  D.Name = "deep list";
+  D.Properties.back().Value = List;
+  EXPECT_TRUE(Refused(D));
+}
+
 }  // namespace
