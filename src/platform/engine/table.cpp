@@ -194,11 +194,17 @@ void TTableFile::EncodeCounters(std::uint8_t (&Buf)[16]) const {
   StoreLE32(Buf + 12, FCounters.ChangeCounter);
 }
 
-bool TTableFile::HeaderUnchanged() const {
+bool TTableFile::HeaderUnchanged() {
   if (!FHeadView.IsMapped()) return false;
   std::uint8_t Known[16], Now[16];
   EncodeCounters(Known);
-  FHeadView.Read(kOffCount, Now, sizeof Now);
+  if (!FHeadView.Read(kOffCount, Now, sizeof Now)) {
+    // Another program cut the file short under the view: from now on the
+    // header is read through the file, which tells a header cut short (an
+    // error naming the file) from one written again.
+    FHeadView.Unmap();
+    return false;
+  }
   // The record count, the autoincrement counter and the change counter
   // (field count and character type never change).
   return std::memcmp(Known, Now, 8) == 0 && std::memcmp(Known + 12, Now + 12, 4) == 0;

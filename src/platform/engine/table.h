@@ -13,7 +13,11 @@
 // handle compares them in a mapped view of the header page first (no call
 // into the kernel while nothing changed, which makes a walk as fast as on
 // a handle of its own), and reads the header through the file only when
-// they differ or no view could be made. A record
+// they differ or no view could be made. A file cut short by another
+// program under the view breaks it: the handle gives the view up and reads
+// the header through the file from then on, where a header cut short is
+// E_CORRUPT_TABLE naming the file and a header written again is read as
+// before. A record
 // count that the file's size cannot hold means a truncated file
 // (E_CORRUPT_TABLE); bytes after the last counted record are ignored and
 // overwritten by the next append (a write cut short by a crash).
@@ -145,8 +149,10 @@ class TTableFile {
   void ReadHeader();
   // The header's bytes 20..35 as FCounters says they are on the disk.
   void EncodeCounters(std::uint8_t (&Buf)[16]) const;
-  // True when the mapped header holds the counters last read or written.
-  bool HeaderUnchanged() const;
+  // True when the mapped header holds the counters last read or written;
+  // false without a view, and the view given up when the file was cut
+  // short under it.
+  bool HeaderUnchanged();
   void WriteCounters();
   // Writes the record count alone (an append of a handle that defers the
   // change counter).

@@ -1,5 +1,9 @@
 // Damaged files: whatever bytes a table, memo or index file holds, every
 // entry point answers with a code and never crashes.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <array>
 #include <random>
 
@@ -141,6 +145,43 @@ TEST_F(CorruptionTest, MemoReferencePastTheFileIsCorruptAndAllocatesNothingLarge
     EXPECT_LT(Probe.Bytes(), 1u << 20) << Damage[0] << " " << Damage[1];
     ASSERT_EQ(0u, OakCloseTable(T));
   }
+}
+
+// Cuts the file at Path to nothing from another process, as a copy made
+// over an open table does for a moment.
+void CutToNothingFromAnotherProcess(const std::string& Path) {
+  const pid_t Pid = ::fork();
+  if (Pid == 0) {
+    const int Fd = ::open(Path.c_str(), O_WRONLY);
+    ::_exit(Fd >= 0 && ::ftruncate(Fd, 0) == 0 ? 0 : 1);
+  }
+  int Status = -1;
+  ASSERT_EQ(Pid, ::waitpid(Pid, &Status, 0));
+  ASSERT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0);
+}
+
+// A shared handle walking a table that another program cuts to nothing
+// gets an error naming the file at its next step instead of the process
+// ending; once the table's bytes are back in the file, the walk goes on.
+TEST_F(CorruptionTest, TableCutToNothingUnderAWalkGivesAnErrorNamingTheFile) {
+  OAKHANDLE T = Create("walk", "NAME,Character,10");
+  for (int I = 1; I <= 20; ++I) Add(T, {{"NAME", "r" + std::to_string(I)}});
+  ASSERT_EQ(0u, OakCloseTable(T));
+  const std::string Table = ReadFile("walk.OAT");
+  OAKHANDLE A = OpenOk("walk");
+  ASSERT_EQ(0u, OakGotoTop(A));
+  ASSERT_EQ(0u, OakSkip(A, 1));
+  EXPECT_EQ("r2", Get(A, "NAME"));
+  CutToNothingFromAnotherProcess(PathOf("walk.OAT"));
+  EXPECT_EQ(UNSIGNED32(oak::E_CORRUPT_TABLE), OakSkip(A, 1));
+  const std::string Text = LastErrorText();
+  EXPECT_NE(std::string::npos, Text.find("walk.OAT: header cut short")) << Text;
+  EXPECT_EQ(UNSIGNED32(oak::E_CORRUPT_TABLE), OakGotoTop(A));  // the file is still empty
+  std::ofstream(PathOf("walk.OAT"), std::ios::binary | std::ios::trunc) << Table;
+  ASSERT_EQ(0u, OakGotoTop(A)) << LastErrorText();
+  ASSERT_EQ(0u, OakSkip(A, 2));
+  EXPECT_EQ("r3", Get(A, "NAME"));
+  EXPECT_EQ(0u, OakCloseTable(A));
 }
 
 }  // namespace
