@@ -193,6 +193,10 @@ void CopyFileByStreams(const String& Source, const String& Dest, const TCopyProg
     String folder = FolderPart(Dest);
     if (!folder.empty()) ForceDirectoryTree(folder);
     source = std::make_unique<TFileStream>(Source, fmOpenRead | fmShareDenyNone);
+    // The copy is a file of its own at Dest's name: a link there (by name,
+    // or a second name of a file elsewhere) goes first, never what it
+    // leads to, so that nothing outside is written through it.
+    if (os::IsSymbolicLink(Dest) || os::HasOtherNames(Dest)) DeleteFile(Dest);
     dest = std::make_unique<TFileStream>(Dest, fmCreate);
     // Reserving the space up front spares the file system a block-by-block
     // allocation; a full disk still shows at the first write that fails.

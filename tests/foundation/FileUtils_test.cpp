@@ -14,6 +14,7 @@
 #include "foundation/BusyCursor.h"
 #include "platform/os/fileapi.h"
 #include "platform/os/files.h"
+#include "platform/os/filestream.h"
 #include "platform/os/process.h"
 #include "platform/rtl/strings.h"
 #include "temp_dir.h"
@@ -202,6 +203,32 @@ TEST_F(FileUtilsTest, CopyReplacesAnExistingDestination) {
   Put("dst.txt", "old and longer");
   CopyFileByStreams(At("src.txt"), At("dst.txt"));
   EXPECT_EQ(Read("dst.txt"), "new");
+}
+
+// A link put at the copy's name (a symbolic one, also leading nowhere, or
+// a second name of a file elsewhere) is replaced by the copy: the file it
+// leads to keeps its bytes. A plain stream made anew refuses such a name.
+TEST_F(FileUtilsTest, CopyAndNewFilesAreNeverWrittenThroughALinkAtTheirName) {
+  Put("src.OAT", "merged table");
+  Put("outside/victim.txt", "victim");
+  ASSERT_EQ(0, ::symlink(At("outside/victim.txt").c_str(), At("sym.OAT.~mds").c_str()));
+  ASSERT_EQ(0, ::symlink(At("outside/absent").c_str(), At("dangling.OAT.~mds").c_str()));
+  ASSERT_EQ(0, ::link(At("outside/victim.txt").c_str(), At("hard.OAT.~mds").c_str()));
+  for (const char* Name : {"sym.OAT.~mds", "dangling.OAT.~mds", "hard.OAT.~mds"}) {
+    CopyFileByStreams(At("src.OAT"), At(Name));
+    struct stat St;
+    ASSERT_EQ(0, ::lstat(At(Name).c_str(), &St)) << Name;
+    EXPECT_TRUE(S_ISREG(St.st_mode) && St.st_nlink == 1) << Name;
+    EXPECT_EQ("merged table", Read(Name)) << Name;
+  }
+  EXPECT_EQ("victim", Read("outside/victim.txt"));
+  EXPECT_FALSE(Has("outside/absent"));
+
+  ASSERT_EQ(0, ::symlink(At("outside/victim.txt").c_str(), At("look.txt").c_str()));
+  ASSERT_EQ(0, ::link(At("outside/victim.txt").c_str(), At("second.txt").c_str()));
+  EXPECT_THROW(TFileStream(At("look.txt"), fmCreate), EFCreateError);
+  EXPECT_THROW(TFileStream(At("second.txt"), fmCreate), EFCreateError);
+  EXPECT_EQ("victim", Read("outside/victim.txt"));
 }
 
 TEST_F(FileUtilsTest, CopyReadsAFileAnotherProcessHoldsOpenForWriting) {

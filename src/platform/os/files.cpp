@@ -73,7 +73,8 @@ int OpenFlags(Disposition D) {
   switch (D) {
     case Disposition::OpenExisting: return 0;
     case Disposition::CreateNew: return O_CREAT | O_EXCL;
-    case Disposition::CreateAlways: return O_CREAT;
+    // A file made anew is never made through a link put at its name.
+    case Disposition::CreateAlways: return O_CREAT | O_NOFOLLOW;
     case Disposition::OpenAlways: return O_CREAT;
     case Disposition::TruncateExisting: return 0;
   }
@@ -144,7 +145,9 @@ Status File::Open(const String& Path, Access A, Share S, Disposition D) {
     return Status::FromErrno(err, resolved);
   }
   struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  // Emptying a file that has a second name elsewhere would empty that
+  // file too: a file to be made anew is refused then, as a folder is.
+  if (::fstat(fd, &st) == 0 && (S_ISDIR(st.st_mode) || (Truncates(D) && st.st_nlink > 1))) {
     ::close(fd);
     return Failure(ERROR_ACCESS_DENIED, resolved);
   }

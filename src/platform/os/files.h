@@ -112,9 +112,11 @@ enum class Share { DenyNone, DenyRead, DenyWrite, Exclusive };
 enum class Disposition {
   OpenExisting,      // fails with 2 (or 3) when missing
   CreateNew,         // fails with 80 when present
-  CreateAlways,      // creates or truncates
+  CreateAlways,      // creates or truncates; never through a link at the name
   OpenAlways,        // opens or creates
   TruncateExisting,  // opens and truncates; fails when missing
+  // CreateAlways and TruncateExisting fail with 5 (access denied) on a file
+  // that has more than one name, before anything is cut.
 };
 enum class LockKind { Shared, Exclusive };
 

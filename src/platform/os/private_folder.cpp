@@ -31,4 +31,9 @@ bool IsSymbolicLink(const String& Path) {
   return ::lstat(ResolvePath(Bare).c_str(), &St) == 0 && S_ISLNK(St.st_mode);
 }
 
+bool HasOtherNames(const String& Path) {
+  struct stat St;
+  return ::lstat(ResolvePath(Path).c_str(), &St) == 0 && S_ISREG(St.st_mode) && St.st_nlink > 1;
+}
+
 }  // namespace os

@@ -19,4 +19,8 @@ Result<String> CreatePrivateFolder(const String& Parent, const String& Prefix);
 // case) is a symbolic link, whatever it points to (also nothing).
 bool IsSymbolicLink(const String& Path);
 
+// True when Path (names matched without regard to case) is a file that
+// has more than one name (a hard link).
+bool HasOtherNames(const String& Path);
+
 }  // namespace os
