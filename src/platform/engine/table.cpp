@@ -408,6 +408,9 @@ void TTableFile::Truncate(UNSIGNED32 RecordCount) {
   if (FJournal) FJournal->BeforeResize(FFile);
   ForgetReadAhead();
   FCounters.RecordCount = RecordCount;
+  // In batch mode the records on the disk end where the cut does: later
+  // appends of the batch follow the kept records, and reads stop there.
+  if (FBatch) FFlushedCount = RecordCount;
   ++FCounters.ChangeCounter;
   WriteCounters();
   os::Status S = FFile.Truncate(RecordOffset(RecordCount + 1));

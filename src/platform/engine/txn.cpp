@@ -314,6 +314,7 @@ bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
   std::map<std::string, TJournaledFile> Files;
   TJournalReader R(J, JSize.value());
   for (;;) {  // a record cut short by the crash ends the journal
+    const std::uint64_t At = R.Pos();
     std::uint32_t PathLen = 0, Len = 0;
     std::uint64_t Orig = 0, Page = 0;
     if (!R.Take(&PathLen, 4) || PathLen > R.Left()) break;
@@ -325,7 +326,9 @@ bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
     auto It = Files.find(Path);
     if (It == Files.end()) {
       const TJournaledKind* Kind = KindOf(Path);
-      if (!Kind || Path.empty() || Path.back() == '/' || !SameFolder(FolderOf(Path), Folder))
+      // An entry without a path (a journal of zeros, a hole) names no file.
+      if (Path.empty()) RefuseJournal(JPath, "its entry at byte " + std::to_string(At) + " names no file");
+      if (!Kind || Path.back() == '/' || !SameFolder(FolderOf(Path), Folder))
         RefuseJournal(JPath, Path + " is not a table, memo or index file of its folder");
       if (Files.size() >= kMaxJournalFiles) RefuseJournal(JPath, "more files than a transaction writes");
       TJournaledFile Img;
@@ -377,12 +380,16 @@ bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
       Known = OldGot == sizeof Old && std::memcmp(Old, Img.Kind->Magic, 8) == 0;
     }
     if (!Known) RefuseJournal(JPath, Path + " does not carry the header of its kind");
-    // A file cut inside the transaction had every page kept first: a size
-    // beyond the file is covered page by page, never a hole.
+    // A file cut inside the transaction had every page kept first: where
+    // it is now shorter than it was, the bytes it grows back by (from the
+    // start of the page the cut ended in) are covered page by page, never
+    // a hole. A file as long as before, or longer, is only cut back: its
+    // last page may end inside a page that was never written.
     auto Size = F->Size();
     if (!Size.ok()) FailOs(Size.status(), Path);
-    for (std::uint64_t P = Size.value() / kPage; P * kPage < Img.OriginalSize; ++P)
-      if (!Img.Pages.count(P)) RefuseJournal(JPath, "no page kept where " + Path + " grows back");
+    if (Size.value() < Img.OriginalSize)
+      for (std::uint64_t P = Size.value() / kPage; P * kPage < Img.OriginalSize; ++P)
+        if (!Img.Pages.count(P)) RefuseJournal(JPath, "no page kept where " + Path + " grows back");
     Targets.emplace_back(std::move(F), &Img);
   }
   std::string Bytes;

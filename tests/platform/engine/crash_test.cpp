@@ -17,12 +17,6 @@
 
 namespace {
 
-// The child's countdown of file changes to the one it dies before.
-int GChangesLeft = 0;
-void KillBeforeTheCountedChange() {
-  if (--GChangesLeft == 0) raise(SIGKILL);
-}
-
 class CrashTest : public EngineTest {
  protected:
   void SetUp() override {
@@ -102,8 +96,7 @@ class CrashTest : public EngineTest {
   // change from then on. True when it was killed (Body made fewer).
   bool KilledBeforeChange(int Step, void (*Body)(OAKHANDLE)) {
     int Status = Reaped(Child(0, [&](OAKHANDLE X) {
-      GChangesLeft = Step;
-      os::FaultInjection::SetChangeHook(KillBeforeTheCountedChange);
+      DieBeforeChange(Step);
       Body(X);
     }));
     EXPECT_FALSE(WIFEXITED(Status) && WEXITSTATUS(Status) != 0) << "step " << Step;
@@ -231,7 +224,7 @@ TEST_F(CrashTest, ReindexKilledAtEachStepLeavesAnIndexThatOpens) {
 // key for every record, and leaves the index file as it found it.
 TEST_F(CrashTest, ReadOnlyOpenAfterAWriterKilledAtEachStepHasNoShortTag) {
   for (int Step = 1;; ++Step) {
-    const bool Killed = KilledBeforeChange(Step, [](OAKHANDLE X) { Order(X, 100 + GChangesLeft); });
+    const bool Killed = KilledBeforeChange(Step, [](OAKHANDLE X) { Order(X, 100 + ChangesLeft()); });
     const std::string Index = ReadFile("orders.OAI");
     OAKHANDLE T = OAK_INVALID_HANDLE;
     ASSERT_EQ(0u, OakOpenTable(Conn, "orders", nullptr, OAK_OAT, OAK_ANSI, 1, 1, OAK_READONLY, &T))

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -12,7 +13,23 @@
 #include <vector>
 
 #include "platform/engine/oak.h"
+#include "platform/os/files.h"
 #include "temp_dir.h"
+
+// The file changes a child process has left before it dies (see
+// DieBeforeChange).
+inline int& ChangesLeft() {
+  static int Left = 0;
+  return Left;
+}
+// In a child process: dies by SIGKILL before its Step-th change of a file
+// from now on, as a kill at that point of its work would leave the files.
+inline void DieBeforeChange(int Step) {
+  ChangesLeft() = Step;
+  os::FaultInjection::SetChangeHook([] {
+    if (--ChangesLeft() == 0) raise(SIGKILL);
+  });
+}
 
 class EngineTest : public ::testing::Test {
  protected:
@@ -119,6 +136,18 @@ class EngineTest : public ::testing::Test {
   std::string ReadFile(const std::string& File) const {
     std::ifstream In(PathOf(File), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(In), {});
+  }
+  void WriteFile(const std::string& File, const std::string& Data) const {
+    std::ofstream(PathOf(File), std::ios::binary | std::ios::trunc) << Data;
+  }
+  // The table, memo and index file of table T, as bytes; PutBack writes
+  // them back.
+  std::vector<std::string> Files(const std::string& T) const {
+    return {ReadFile(T + ".OAT"), ReadFile(T + ".OAM"), ReadFile(T + ".OAI")};
+  }
+  void PutBack(const std::string& T, const std::vector<std::string>& Saved) const {
+    const char* Ext[] = {".OAT", ".OAM", ".OAI"};
+    for (size_t I = 0; I < Saved.size() && I < 3; ++I) WriteFile(T + Ext[I], Saved[I]);
   }
 
   std::string Dir;

@@ -21,12 +21,6 @@ class JournalTest : public EngineTest {
       ASSERT_EQ(0u, OakCloseTable(T));
     }
   }
-  std::vector<std::string> Files(const std::string& T) {
-    return {ReadFile(T + ".OAT"), ReadFile(T + ".OAM"), ReadFile(T + ".OAI")};
-  }
-  void WriteFile(const std::string& File, const std::string& Data) {
-    std::ofstream(PathOf(File), std::ios::binary | std::ios::trunc) << Data;
-  }
   // One entry: the old bytes of Page of Path, whose old size was Size.
   static std::string Entry(const std::string& Path, std::uint64_t Size, std::uint64_t Page,
                            const std::string& Bytes) {

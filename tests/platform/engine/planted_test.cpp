@@ -54,10 +54,7 @@ class PlantedTest : public EngineTest {
   void Plant(const std::string& Name, const std::string& Target) {
     ASSERT_EQ(0, ::symlink(Target.c_str(), PathOf(Name).c_str())) << Name;
   }
-  void WriteFile(const std::string& File, const std::string& Data) {
-    std::ofstream(PathOf(File), std::ios::binary | std::ios::trunc) << Data;
-  }
-  std::vector<std::string> Files() { return {ReadFile("adr.OAT"), ReadFile("adr.OAM"), ReadFile("adr.OAI")}; }
+  std::vector<std::string> Files() { return EngineTest::Files("adr"); }
   // The names the tag NAME of T walks.
   static std::vector<std::string> Names(OAKHANDLE T) {
     OAKHANDLE I = OAK_INVALID_HANDLE;
@@ -221,6 +218,7 @@ TEST_F(PlantedTest, JournalsAreReadInPiecesWhateverTheirSize) {
     OAKHANDLE T = OAK_INVALID_HANDLE;
     EXPECT_EQ(5095u, Open("adr", &T));
     EXPECT_NE(std::string::npos, LastErrorText().find(PathOf("adr.OAT.OAJ"))) << LastErrorText();
+    EXPECT_NE(std::string::npos, LastErrorText().find("names no file")) << LastErrorText();
     // Read whole, the journal took 3 GiB and half a minute.
     EXPECT_LT(Probe.Bytes(), std::size_t(1) << 20);
     const auto Ms =
