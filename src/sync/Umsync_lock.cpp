@@ -48,6 +48,33 @@ String OfficeFolderProblem(const String& Folder) {
   return String();
 }
 
+namespace {
+
+// The journal an open refused to apply, named by the engine's text
+// "journal <path> is not applied and stays in place: <why>"; "" for any
+// other text.
+String RefusedJournal(const String& Text) {
+  const String Head = "journal ", Tail = " is not applied and stays in place: ";
+  const auto End = Text.find(Tail);
+  const auto Start = Text.find(Head);
+  if (End == String::npos || Start == String::npos || Start + Head.size() >= End) return String();
+  return Text.substr(Start + Head.size(), End - Start - Head.size());
+}
+
+// Why a table does not open while the journal Journal lies beside it, and
+// what to do. The engine applies nothing of such a journal: it leaves the
+// journal and the tables as they are, so the office stays readable by hand.
+String RefusedJournalText(const String& Journal) {
+  const String Quoted = "\"" + Journal + "\"";
+  return "In der Datei " + Quoted +
+         " ist eine nicht abgeschlossene Änderung eines anderen Programms festgehalten, die nicht sicher "
+         "zurückgenommen werden kann. Die Datei und die Tabellen wurden deshalb nicht verändert.<BR>Beenden Sie alle anderen Programme, die mit diesen Daten arbeiten, und starten Sie "
+         "das Programm erneut. Bleibt die Meldung, lassen Sie die Datei " +
+         Quoted + " vom Systembetreuer prüfen, bevor sie gelöscht oder verschoben wird.";
+}
+
+}  // namespace
+
 String EngineReason(const EOAKDatabaseError& E) {
   String Table = E.TableName;
   if (ExtractFileExt(Table).empty()) Table += ".OAT";
@@ -82,9 +109,13 @@ String EngineReason(const EOAKDatabaseError& E) {
     }
     case oak::E_REPLACEMENT:
       return "Ein früheres Zurückschreiben in das Datenverzeichnis kann nicht abgeschlossen werden (" + Quoted + ").";
+    case oak::E_TRANSACTION:
+      if (const String Journal = RefusedJournal(E.Message()); !Journal.empty()) return RefusedJournalText(Journal);
+      break;
     default:
-      return "Die Tabelle " + Quoted + " kann nicht geöffnet werden (Fehler " + IntToStr(E.ErrorCode) + ").";
+      break;
   }
+  return "Die Tabelle " + Quoted + " kann nicht geöffnet werden (Fehler " + IntToStr(E.ErrorCode) + ").";
 }
 
 String CauseText(const std::exception& E) {

@@ -104,7 +104,9 @@ class TCountProgress {
 
 // The German reason for an engine failure, naming the file: the table file
 // the dataset stands for, or its memo or index file ("Die Tabelle ... wird
-// von einem anderen Benutzer verwendet.", "Die Indexdatei ... fehlt.").
+// von einem anderen Benutzer verwendet.", "Die Indexdatei ... fehlt."), or
+// the journal (*.OAJ) of another program's unfinished change that the
+// engine refused to apply, with what to do. Text with <BR> mark-up.
 String EngineReason(const EOAKDatabaseError& E);
 // What the user reads as the cause of E: EngineReason for an engine
 // failure, else the exception's message (what() of a standard one).

@@ -274,6 +274,17 @@ TEST_F(LockTest, DamagedFilesAtTheStartAreNamedWithTheirReason) {
        },
        "In der Indexdatei \"" + Office + "setup.OAI\" fehlt ein Index der Tabelle.", true},
       {[&] { WriteFile(Record, "MDS-REPLACE 7\n"); }, "Die Datei " + Record + " eines früheren Zurückschreibens ist beschädigt", false},
+      // A journal that is a link: the engine leaves it and every table alone.
+      {[&] {
+         WriteFile(Root + "anderswo.OAJ", "x");
+         std::filesystem::create_symlink(Root + "anderswo.OAJ", Office + "Adressen.OAT.OAJ");
+       },
+       "In der Datei \"" + Office + "Adressen.OAT.OAJ\" ist eine nicht abgeschlossene Änderung eines anderen "
+       "Programms festgehalten, die nicht sicher zurückgenommen werden kann. Die Datei und die Tabellen wurden "
+       "deshalb nicht verändert.\nBeenden Sie alle anderen Programme, die mit diesen Daten arbeiten, "
+       "und starten Sie das Programm erneut. Bleibt die Meldung, lassen Sie die Datei \"" + Office +
+           "Adressen.OAT.OAJ\" vom Systembetreuer prüfen",
+       true},
       {[&] { ReadOnly = std::make_unique<TReadOnlyMount>(Office); },
        "Auf die Tabelle \"" + Office + "Auftraege.OAT\" kann nicht zugegriffen werden: Zugriff verweigert", true}};
   for (auto& [Damage, Shown, Refused] : Cases) {
