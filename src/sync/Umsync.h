@@ -311,10 +311,12 @@ class TFsync : public TForm {
   // that cannot be read ("Die Quellatenbank kann nicht gelesen werden.").
   // Never raises.
   void DatabaseStartUp();
-  // On: closes the host, connects to ParamStr(1) (local server when
-  // ParamStr(2) is "1") and locks the three office tables, retrying for
-  // 10000 ms; on failure the connection ends up disconnected. Off:
-  // disconnects. Raises what connecting and opening raise.
+  // On: closes the host, settles a write-back a killed run left in the
+  // office (RecoverWriteBack; a message says whether that run was undone or
+  // completed), connects to ParamStr(1) (local server when ParamStr(2) is
+  // "1") and locks the three office tables, retrying for 10000 ms; on
+  // failure the connection ends up disconnected. Off: disconnects. Raises
+  // what settling, connecting and opening raise.
   void LockDatabase(TForm* Form, bool On);
   // Before a run: when the office orders and addresses are not locked (after
   // a failed run), connects and locks again (LockDatabase). True when they

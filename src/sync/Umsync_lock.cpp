@@ -143,6 +143,27 @@ void PauseBetweenAttempts() {
   ClockSleep(RetryPauseMs);
 }
 
+// What the user reads when the start settled a synchronisation that was
+// killed during its write-back into Office; "" when it settled nothing.
+String SettledWriteBackText(TWriteBackSettled Settled, const String& Office) {
+  switch (Settled) {
+    case TWriteBackSettled::Undone:
+      return "<B>Eine frühere Synchronisation wurde nicht abgeschlossen.</B><BR>Sie wurde beim Zurückschreiben "
+             "in das Datenverzeichnis " + Office +
+             " abgebrochen, bevor sich dort etwas änderte: Die Daten im Datenverzeichnis sind unverändert. "
+             "Die Synchronisation muss wiederholt werden.";
+    case TWriteBackSettled::Completed:
+      return "<B>Das Zurückschreiben einer früheren Synchronisation wurde jetzt abgeschlossen.</B><BR>Die "
+             "Synchronisation war beim Zurückschreiben in das Datenverzeichnis " + Office +
+             " abgebrochen worden; beim Start dieses Programms wurden die synchronisierten Daten vollständig "
+             "übernommen. Der mobile Computer hat die Daten dieser Synchronisation noch nicht erhalten: Führen "
+             "Sie die Synchronisation mit ihm erneut aus.";
+    case TWriteBackSettled::Nothing:
+      break;
+  }
+  return String();
+}
+
 }  // namespace
 
 void TFsync::DatabaseStartUp() {
@@ -222,8 +243,11 @@ void TFsync::LockDatabase(TForm* Form, bool On) {
   }
   CloseHostMainWindow(Form);
   OakConnection->Disconnect();
-  // A write-back killed half-way is completed before anyone reads the office.
-  RecoverWriteBack(IncludeTrailingBackslash(ParamStr(1)), RunTableFiles());
+  // A write-back killed half-way is settled before anyone reads the office,
+  // and the user learns which way: a run to repeat, or one now complete.
+  const String Office = IncludeTrailingBackslash(ParamStr(1));
+  if (String Settled = SettledWriteBackText(RecoverWriteBack(Office, RunTableFiles()), Office); !Settled.empty())
+    ShowMsg(Settled);
   SetConnectionServerType(OakConnection);
   OakConnection->SetConnectPath(ParamStr(1));
   OakConnection->Connect();
