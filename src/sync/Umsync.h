@@ -295,8 +295,15 @@ class TFsync : public TForm {
   TProcessHandle HelpOpener;
   TTimer* HelpOpenerWatch = nullptr;
   static constexpr std::uint64_t HelpOpenerPatienceMs = 30000;
-  // Handler of WM_STARTUP: CheckStartParams, then DatabaseStartUp.
+  // Handler of WM_STARTUP: CheckStartParams; a folder that is no office is
+  // refused (RefuseNoOffice) before the instance lock is taken, so that
+  // such a start leaves no lock file; then TakeInstanceLock, the removal
+  // of killed runs' temporary folders and DatabaseStartUp.
   void StartUp(TMessage& Message);
+  // When ParamStr(1) is no office data folder (OfficeFolderProblem): shows
+  // the problem in lbinfo, refuses the start (RefuseStart), asks the form
+  // to close and returns True. Otherwise False, with nothing changed.
+  bool RefuseNoOffice();
 
   // ---- Connecting and locking (Umsync_lock.cpp) ----------------------------------
   // The start after a passed check: connect and lock, then

@@ -174,13 +174,7 @@ void TFsync::DatabaseStartUp() {
   SetCaption(Caption() + " [Version 6]");
   // A folder that is no office would only end in the lock text below,
   // which sends the user looking for other users.
-  String Problem = OfficeFolderProblem(ParamStr(1));
-  if (!Problem.empty()) {
-    ShowInfo(Problem);
-    RefuseStart(Problem);
-    Close();
-    return;
-  }
+  if (RefuseNoOffice()) return;
   // Every failure from here on leaves the office disconnected.
   auto RefuseDisconnected = [this](const String& Html) {
     try {
@@ -210,6 +204,15 @@ void TFsync::DatabaseStartUp() {
   }
   FlatButton_next->SetEnabled(true);
   FlatButton_cancel->SetEnabled(true);
+}
+
+bool TFsync::RefuseNoOffice() {
+  const String Problem = OfficeFolderProblem(ParamStr(1));
+  if (Problem.empty()) return false;
+  ShowInfo(Problem);
+  RefuseStart(Problem);
+  Close();
+  return true;
 }
 
 bool TFsync::LoadSourceDatabase() {

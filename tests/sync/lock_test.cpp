@@ -248,6 +248,24 @@ TEST_F(LockTest, AFolderThatIsNoOfficeIsNamedInItsOwnMessage) {
   EXPECT_TRUE(OfficeFolderProblem(Office).empty());
 }
 
+// The whole start on a folder that is no office leaves nothing behind: no
+// instance lock file in the common application data folder.
+TEST_F(LockTest, AStartOnAFolderThatIsNoOfficeLeavesNoLockFile) {
+  std::filesystem::create_directories(Root + "leer");
+  for (const String& Folder : {Root + "nirgends/", Root + "leer/"}) {
+    SetCommandLineArgs({Folder, "1", "12340"});
+    ExpectMessage("Das Datenverzeichnis \"" + Folder + "\"");
+    delete std::exchange(Form, nullptr);
+    MakeForm();
+    SendMessage(Form->Handle(), WM_STARTUP, 0, 0);
+    EXPECT_TRUE(StartRefused());
+    for (auto& E : std::filesystem::directory_iterator(Root + "common"))
+      EXPECT_NE(0u, E.path().filename().string().rfind("orvsync7", 0)) << E.path();
+  }
+  EXPECT_FALSE(Exists(Root + "nirgends"));
+  ExpectAllAnswered();
+}
+
 // A damaged office file is named with the engine's reason, never blamed on
 // other users; the start is refused (exit code 1). An unreadable record of
 // a write-back is set aside and the start goes on.
