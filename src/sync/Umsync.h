@@ -295,8 +295,15 @@ class TFsync : public TForm {
   TProcessHandle HelpOpener;
   TTimer* HelpOpenerWatch = nullptr;
   static constexpr std::uint64_t HelpOpenerPatienceMs = 30000;
-  // Handler of WM_STARTUP: CheckStartParams, then DatabaseStartUp.
+  // Handler of WM_STARTUP: CheckStartParams; a folder that is no office is
+  // refused (RefuseNoOffice) before the instance lock is taken, so that
+  // such a start leaves no lock file; then TakeInstanceLock, the removal
+  // of killed runs' temporary folders and DatabaseStartUp.
   void StartUp(TMessage& Message);
+  // When ParamStr(1) is no office data folder (OfficeFolderProblem): shows
+  // the problem in lbinfo, refuses the start (RefuseStart), asks the form
+  // to close and returns True. Otherwise False, with nothing changed.
+  bool RefuseNoOffice();
 
   // ---- Connecting and locking (Umsync_lock.cpp) ----------------------------------
   // The start after a passed check: connect and lock, then
@@ -311,10 +318,12 @@ class TFsync : public TForm {
   // that cannot be read ("Die Quellatenbank kann nicht gelesen werden.").
   // Never raises.
   void DatabaseStartUp();
-  // On: closes the host, connects to ParamStr(1) (local server when
-  // ParamStr(2) is "1") and locks the three office tables, retrying for
-  // 10000 ms; on failure the connection ends up disconnected. Off:
-  // disconnects. Raises what connecting and opening raise.
+  // On: closes the host, settles a write-back a killed run left in the
+  // office (RecoverWriteBack; a message says whether that run was undone or
+  // completed), connects to ParamStr(1) (local server when ParamStr(2) is
+  // "1") and locks the three office tables, retrying for 10000 ms; on
+  // failure the connection ends up disconnected. Off: disconnects. Raises
+  // what settling, connecting and opening raise.
   void LockDatabase(TForm* Form, bool On);
   // Before a run: when the office orders and addresses are not locked (after
   // a failed run), connects and locks again (LockDatabase). True when they

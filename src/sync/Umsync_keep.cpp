@@ -41,22 +41,38 @@ void AppendCurrent(TDataSet* Source, TmtMemTable* Table) {
   }
 }
 
+// Raises the failure to make the folder Folder with the system's Error:
+// when a file stands at its name, that file is named (the user has to move
+// it; it is never touched here).
+[[noreturn]] void FolderNotMade(const String& Folder, DWORD Error) {
+  const String Path = ExcludeTrailingPathDelimiter(Folder);
+  if (Error == ERROR_ALREADY_EXISTS || Error == ERROR_FILE_EXISTS || FileExists(Path))
+    throw EInOutError("Der Ordner " + Path + " kann nicht angelegt werden: an seiner Stelle liegt die Datei " +
+                      os::ResolvePath(Path) +
+                      ". Benennen Sie diese Datei um oder verschieben Sie sie und wiederholen Sie die "
+                      "Synchronisation.");
+  throw EInOutError("Der Ordner " + Path + " kann nicht angelegt werden. " + SysErrorMessage(Error));
+}
+
 // Makes Root unless it is there; refuses a link, which could lead the
 // files anywhere.
 void MakeRoot(const String& Root) {
   if (os::IsSymbolicLink(Root))
     throw EInOutError("Der Ordner " + Root + " ist ein Verweis auf einen anderen Ort und wird nicht benutzt.");
-  if (!DirectoryExists(Root) && !CreateDirectory(Root) && !DirectoryExists(Root))
-    throw EInOutError("Der Ordner " + Root + " kann nicht angelegt werden. " + SysErrorMessage(GetLastError()));
+  if (DirectoryExists(Root) || CreateDirectory(Root)) return;
+  const DWORD Error = GetLastError();
+  if (!DirectoryExists(Root)) FolderNotMade(Root, Error);  // else made meanwhile by another run
 }
 
-// A new folder Root + RunName (with " (n)" when taken), made by this call.
+// A new folder Root + RunName (with " (n)" when an earlier run's folder has
+// the name), made by this call.
 String MakeRunFolder(const String& Root, const String& RunName) {
   for (int N = 1; N <= MaxFolderAttempts; ++N) {
     const String Folder = Root + RunName + (N == 1 ? String() : " (" + IntToStr(N) + ")");
     if (CreateDirectory(Folder)) return Folder + "/";
-    if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
-      throw EInOutError("Der Ordner " + Folder + " kann nicht angelegt werden. " + SysErrorMessage(GetLastError()));
+    const DWORD Error = GetLastError();
+    if ((Error != ERROR_ALREADY_EXISTS && Error != ERROR_FILE_EXISTS) || !DirectoryExists(Folder))
+      FolderNotMade(Folder, Error);
   }
   throw EInOutError("Der Ordner " + Root + RunName + " kann nicht angelegt werden: es gibt ihn schon.");
 }

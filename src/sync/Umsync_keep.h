@@ -55,7 +55,8 @@ class TKeptOrders {
   // FolderName + "/" + RunName (" (2)", " (3)" ... appended when a folder
   // of that name exists), each file created new and exclusively. Returns
   // the folder with a trailing '/'. Raises EInOutError naming the folder
-  // when it cannot be made (also when FolderName is a symbolic link), and
+  // when it cannot be made (also when FolderName is a symbolic link; a file
+  // standing at the name of either folder is named and left as it is), and
   // what the stream raises for a file that cannot be written (a full disk
   // names the file and the space); on any failure nothing of this run is
   // left behind. Earlier runs' folders are never touched.

@@ -48,6 +48,33 @@ String OfficeFolderProblem(const String& Folder) {
   return String();
 }
 
+namespace {
+
+// The journal an open refused to apply, named by the engine's text
+// "journal <path> is not applied and stays in place: <why>"; "" for any
+// other text.
+String RefusedJournal(const String& Text) {
+  const String Head = "journal ", Tail = " is not applied and stays in place: ";
+  const auto End = Text.find(Tail);
+  const auto Start = Text.find(Head);
+  if (End == String::npos || Start == String::npos || Start + Head.size() >= End) return String();
+  return Text.substr(Start + Head.size(), End - Start - Head.size());
+}
+
+// Why a table does not open while the journal Journal lies beside it, and
+// what to do. The engine applies nothing of such a journal: it leaves the
+// journal and the tables as they are, so the office stays readable by hand.
+String RefusedJournalText(const String& Journal) {
+  const String Quoted = "\"" + Journal + "\"";
+  return "In der Datei " + Quoted +
+         " ist eine nicht abgeschlossene Änderung eines anderen Programms festgehalten, die nicht sicher "
+         "zurückgenommen werden kann. Die Datei und die Tabellen wurden deshalb nicht verändert.<BR>Beenden Sie alle anderen Programme, die mit diesen Daten arbeiten, und starten Sie "
+         "das Programm erneut. Bleibt die Meldung, lassen Sie die Datei " +
+         Quoted + " vom Systembetreuer prüfen, bevor sie gelöscht oder verschoben wird.";
+}
+
+}  // namespace
+
 String EngineReason(const EOAKDatabaseError& E) {
   String Table = E.TableName;
   if (ExtractFileExt(Table).empty()) Table += ".OAT";
@@ -82,9 +109,13 @@ String EngineReason(const EOAKDatabaseError& E) {
     }
     case oak::E_REPLACEMENT:
       return "Ein früheres Zurückschreiben in das Datenverzeichnis kann nicht abgeschlossen werden (" + Quoted + ").";
+    case oak::E_TRANSACTION:
+      if (const String Journal = RefusedJournal(E.Message()); !Journal.empty()) return RefusedJournalText(Journal);
+      break;
     default:
-      return "Die Tabelle " + Quoted + " kann nicht geöffnet werden (Fehler " + IntToStr(E.ErrorCode) + ").";
+      break;
   }
+  return "Die Tabelle " + Quoted + " kann nicht geöffnet werden (Fehler " + IntToStr(E.ErrorCode) + ").";
 }
 
 String CauseText(const std::exception& E) {
@@ -112,6 +143,27 @@ void PauseBetweenAttempts() {
   ClockSleep(RetryPauseMs);
 }
 
+// What the user reads when the start settled a synchronisation that was
+// killed during its write-back into Office; "" when it settled nothing.
+String SettledWriteBackText(TWriteBackSettled Settled, const String& Office) {
+  switch (Settled) {
+    case TWriteBackSettled::Undone:
+      return "<B>Eine frühere Synchronisation wurde nicht abgeschlossen.</B><BR>Sie wurde beim Zurückschreiben "
+             "in das Datenverzeichnis " + Office +
+             " abgebrochen, bevor sich dort etwas änderte: Die Daten im Datenverzeichnis sind unverändert. "
+             "Die Synchronisation muss wiederholt werden.";
+    case TWriteBackSettled::Completed:
+      return "<B>Das Zurückschreiben einer früheren Synchronisation wurde jetzt abgeschlossen.</B><BR>Die "
+             "Synchronisation war beim Zurückschreiben in das Datenverzeichnis " + Office +
+             " abgebrochen worden; beim Start dieses Programms wurden die synchronisierten Daten vollständig "
+             "übernommen. Der mobile Computer hat die Daten dieser Synchronisation noch nicht erhalten: Führen "
+             "Sie die Synchronisation mit ihm erneut aus.";
+    case TWriteBackSettled::Nothing:
+      break;
+  }
+  return String();
+}
+
 }  // namespace
 
 void TFsync::DatabaseStartUp() {
@@ -122,13 +174,7 @@ void TFsync::DatabaseStartUp() {
   SetCaption(Caption() + " [Version 6]");
   // A folder that is no office would only end in the lock text below,
   // which sends the user looking for other users.
-  String Problem = OfficeFolderProblem(ParamStr(1));
-  if (!Problem.empty()) {
-    ShowInfo(Problem);
-    RefuseStart(Problem);
-    Close();
-    return;
-  }
+  if (RefuseNoOffice()) return;
   // Every failure from here on leaves the office disconnected.
   auto RefuseDisconnected = [this](const String& Html) {
     try {
@@ -158,6 +204,15 @@ void TFsync::DatabaseStartUp() {
   }
   FlatButton_next->SetEnabled(true);
   FlatButton_cancel->SetEnabled(true);
+}
+
+bool TFsync::RefuseNoOffice() {
+  const String Problem = OfficeFolderProblem(ParamStr(1));
+  if (Problem.empty()) return false;
+  ShowInfo(Problem);
+  RefuseStart(Problem);
+  Close();
+  return true;
 }
 
 bool TFsync::LoadSourceDatabase() {
@@ -191,8 +246,11 @@ void TFsync::LockDatabase(TForm* Form, bool On) {
   }
   CloseHostMainWindow(Form);
   OakConnection->Disconnect();
-  // A write-back killed half-way is completed before anyone reads the office.
-  RecoverWriteBack(IncludeTrailingBackslash(ParamStr(1)), RunTableFiles());
+  // A write-back killed half-way is settled before anyone reads the office,
+  // and the user learns which way: a run to repeat, or one now complete.
+  const String Office = IncludeTrailingBackslash(ParamStr(1));
+  if (String Settled = SettledWriteBackText(RecoverWriteBack(Office, RunTableFiles()), Office); !Settled.empty())
+    ShowMsg(Settled);
   SetConnectionServerType(OakConnection);
   OakConnection->SetConnectPath(ParamStr(1));
   OakConnection->Connect();

@@ -74,6 +74,9 @@ void TFsync::BuildSelfExtractingInstaller(TStrings* List, const String& Folders)
       Stream.Seek(0, soEnd);
       BackupFile1->SetBackupMode(bmAll);
       BackupFile1->CompressionLevel = clFastest;
+      // The archive's file list belongs to the run: the next start removes
+      // it with the rest of a killed run's folder.
+      BackupFile1->FileListFolder = RunFolder(*this, "");
       if (!BackupFile1->OnProgress)
         BackupFile1->OnProgress = [this](TObject*, const String&, TPercentage Percent, bool&) {
           pgmain->SetPosition(Percent);

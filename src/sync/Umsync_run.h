@@ -104,7 +104,9 @@ class TCountProgress {
 
 // The German reason for an engine failure, naming the file: the table file
 // the dataset stands for, or its memo or index file ("Die Tabelle ... wird
-// von einem anderen Benutzer verwendet.", "Die Indexdatei ... fehlt.").
+// von einem anderen Benutzer verwendet.", "Die Indexdatei ... fehlt."), or
+// the journal (*.OAJ) of another program's unfinished change that the
+// engine refused to apply, with what to do. Text with <BR> mark-up.
 String EngineReason(const EOAKDatabaseError& E);
 // What the user reads as the cause of E: EngineReason for an engine
 // failure, else the exception's message (what() of a standard one).
@@ -169,10 +171,20 @@ void ReplaceFilesAtomically(TFsync& Form, const std::vector<String>& Names,
                             const String& SourceFolder, const String& DestFolder,
                             const std::map<String, os::FileIdentity>* Expected = nullptr);
 
+// What RecoverWriteBack settled itself of an interrupted write-back.
+enum class TWriteBackSettled {
+  Nothing,    // nothing was left, or an engine open had settled it before
+  Undone,     // stopped before its commit: its copies went, the office
+              // tables are as they were before that synchronisation
+  Completed,  // stopped after its commit: the write-back was finished
+};
+
 // Completes a write-back into DestFolder that was interrupted (a process
 // killed half-way): a committed replacement record is carried out, a
 // half-written one thrown away, and the temporary copies of Names left
-// beside their targets are removed. A record that cannot be read or
+// beside their targets are removed; returns which of these it did (a
+// record that another program's open of an office table settles
+// meanwhile counts as Nothing). A record that cannot be read or
 // carried out as written (a folder, one file named twice) is set aside
 // with the copies (renamed, see oak::SetAsidePendingReplacement) and a
 // message says so. Raises EInOutError when a file of the record is still
@@ -180,7 +192,7 @@ void ReplaceFilesAtomically(TFsync& Form, const std::vector<String>& Names,
 // after the record was written (the text names it and the files kept and
 // says how to finish by hand; nothing is replaced). A copy of the office
 // that keeps the times, or a change of rights, is no change.
-void RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names);
+TWriteBackSettled RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names);
 
 // Records in Form.CopiedOfficeTables what the office table file Path is now
 // (under Name), before it is copied. Raises EInOutError when it cannot be

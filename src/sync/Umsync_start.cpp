@@ -159,6 +159,9 @@ bool CheckStartParams(const String& Title, const String& SubFolder, Integer MinV
 
 void TFsync::StartUp(TMessage&) {
   if (CheckStartParams("Laptopabgleich - mobile Datenerfassung.", String(), 12340, this)) return;
+  // Before the instance lock: its file would stay behind for a folder that
+  // cannot be used.
+  if (RefuseNoOffice()) return;
   if (!TakeInstanceLock(ParamStr(1), InstanceLock)) {
     RefuseStart(AlreadyRunningText(ParamStr(1)));
     Close();

@@ -110,13 +110,14 @@ void CommitPending(const std::vector<String>& Names, const std::vector<String>& 
 
 }  // namespace
 
-void RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names) {
-  if (DestFolder.empty()) return;  // no office named: nothing of ours to complete
+TWriteBackSettled RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names) {
+  if (DestFolder.empty()) return TWriteBackSettled::Nothing;  // no office named: nothing of ours to complete
   const String Failed = "Das Zurückschreiben nach " + DestFolder + " kann nicht abgeschlossen werden: ";
   std::vector<String> Pending;
   for (const String& Name : Names) Pending.push_back(Name + PendingSuffix);
   std::vector<os::Replacement> Changed;
-  os::Status S = oak::CompletePendingReplacement(DestFolder, oak::kReplacementWaitMs, &Changed);
+  os::RecoveryOutcome Done = os::RecoveryOutcome::Nothing;
+  os::Status S = oak::CompletePendingReplacement(DestFolder, oak::kReplacementWaitMs, &Changed, &Done);
   if (S.code() == ERROR_INVALID_DATA) {
     // Nobody can tell what an unreadable record meant: it is kept for a
     // look by hand, but no longer stops every start.
@@ -126,13 +127,19 @@ void RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names
     ShowMsgBox("Die Datei " + S.context() + " eines früheren Zurückschreibens ist beschädigt.<BR>Sie wurde als " +
                Aside.value() + " beiseitegelegt. Die Tabellen im Datenverzeichnis wurden dabei nicht verändert; bitte prüfen Sie die "
                "zuletzt zurückgeschriebenen Daten.");
-    return;
+    return TWriteBackSettled::Nothing;
   }
   if (S.code() == ERROR_FILE_INVALID)
     throw EInOutError(Failed + ChangedTablesText(Changed), static_cast<int>(S.code()));
   if (!S.ok()) throw EInOutError(Failed + S.ToString(), static_cast<int>(S.code()));
+  // Copies without a committed record are those of a write-back stopped
+  // before its commit (only this tool, which holds the office, makes them).
+  bool CopiesRemoved = false;
   for (const String& Name : Pending)
-    if (FileExists(DestFolder + Name)) DeleteFile(DestFolder + Name);
+    if (FileExists(DestFolder + Name)) CopiesRemoved = DeleteFile(DestFolder + Name) || CopiesRemoved;
+  if (Done == os::RecoveryOutcome::CarriedOut) return TWriteBackSettled::Completed;
+  if (Done == os::RecoveryOutcome::ThrownAway || CopiesRemoved) return TWriteBackSettled::Undone;
+  return TWriteBackSettled::Nothing;
 }
 
 void RememberOfficeTable(TFsync& Form, const String& Name, const String& Path) {

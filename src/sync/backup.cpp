@@ -404,7 +404,7 @@ void TBackupFile::TWriter::WriteList() {
   FFileCount = static_cast<Integer>(FFiles.size());
   if (!O.SaveFileID) return;
   try {
-    String Temp = GetTempPath();
+    const String Temp = O.FileListFolder.empty() ? GetTempPath() : IncludeTrailingPathDelimiter(O.FileListFolder);
     for (int Attempt = 0; FListFile.empty(); ++Attempt) {
       if (Attempt >= 0x10000) throw TWriteFailure{beCannotCreateTempFile};
       String Name = Temp + "FID" + IntToHex(Integer((std::rand() + Attempt) & 0xFFFF), 4) + ".tmp";

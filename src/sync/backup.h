@@ -68,6 +68,11 @@ class TBackupFile : public TComponent {
   Integer MaxSize = 0;
   bool SetArchiveFlag = false;
   bool SaveFileID = true;
+  // The folder in which Backup makes the temporary file of the file list
+  // ("FID????.tmp", made new and exclusively, removed at the end); empty:
+  // the temporary folder. A caller points it at a folder of its own so
+  // that a process killed meanwhile leaves the file only there.
+  String FileListFolder;
 
   TProgressEvent OnProgress;
   TNeedDiskEvent OnNeedDisk;

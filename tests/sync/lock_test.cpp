@@ -248,6 +248,20 @@ TEST_F(LockTest, AFolderThatIsNoOfficeIsNamedInItsOwnMessage) {
   EXPECT_TRUE(OfficeFolderProblem(Office).empty());
 }
 
+// The whole start on an office folder that does not exist leaves nothing
+// behind: no instance lock file in the common application data folder.
+TEST_F(LockTest, AStartOnAMissingOfficeFolderLeavesNoLockFile) {
+  SetCommandLineArgs({Root + "nirgends/", "1", "12340"});
+  ExpectMessage("Das Datenverzeichnis \"" + Root + "nirgends/\" gibt es nicht.");
+  MakeForm();
+  SendMessage(Form->Handle(), WM_STARTUP, 0, 0);
+  EXPECT_TRUE(StartRefused());
+  for (auto& E : std::filesystem::directory_iterator(Root + "common"))
+    EXPECT_NE(0u, E.path().filename().string().rfind("orvsync7", 0)) << E.path();
+  EXPECT_FALSE(Exists(Root + "nirgends"));
+  ExpectAllAnswered();
+}
+
 // A damaged office file is named with the engine's reason, never blamed on
 // other users; the start is refused (exit code 1). An unreadable record of
 // a write-back is set aside and the start goes on.
@@ -274,6 +288,17 @@ TEST_F(LockTest, DamagedFilesAtTheStartAreNamedWithTheirReason) {
        },
        "In der Indexdatei \"" + Office + "setup.OAI\" fehlt ein Index der Tabelle.", true},
       {[&] { WriteFile(Record, "MDS-REPLACE 7\n"); }, "Die Datei " + Record + " eines früheren Zurückschreibens ist beschädigt", false},
+      // A journal that is a link: the engine leaves it and every table alone.
+      {[&] {
+         WriteFile(Root + "anderswo.OAJ", "x");
+         std::filesystem::create_symlink(Root + "anderswo.OAJ", Office + "Adressen.OAT.OAJ");
+       },
+       "In der Datei \"" + Office + "Adressen.OAT.OAJ\" ist eine nicht abgeschlossene Änderung eines anderen "
+       "Programms festgehalten, die nicht sicher zurückgenommen werden kann. Die Datei und die Tabellen wurden "
+       "deshalb nicht verändert.\nBeenden Sie alle anderen Programme, die mit diesen Daten arbeiten, "
+       "und starten Sie das Programm erneut. Bleibt die Meldung, lassen Sie die Datei \"" + Office +
+           "Adressen.OAT.OAJ\" vom Systembetreuer prüfen",
+       true},
       {[&] { ReadOnly = std::make_unique<TReadOnlyMount>(Office); },
        "Auf die Tabelle \"" + Office + "Auftraege.OAT\" kann nicht zugegriffen werden: Zugriff verweigert", true}};
   for (auto& [Damage, Shown, Refused] : Cases) {

@@ -183,6 +183,35 @@ TEST_F(MergeTest, KeptOrdersGoIntoANewFolderOfTheirOwnOrNowhere) {
   EXPECT_TRUE(std::filesystem::is_empty(Elsewhere));
 }
 
+// A file where the kept orders' folder or the run's folder belongs fails
+// the backup step, naming the file; the file and the office stay as they
+// were.
+TEST_F(MergeTest, AFileWhereAKeptOrdersFolderBelongsFailsTheBackupNamingIt) {
+  GivenOffice();
+  MobileAddress("", After);
+  MobileOrder("300000007", Later, "1");
+  Merge();
+  const String Kept = Office + "Nicht übernommene Aufträge";
+  for (const String& InTheWay : {Kept, Kept + "/" + BackupFolderName(Now())}) {
+    WriteFile(InTheWay, "Notizen");
+    std::map<String, String> Tables;
+    for (const String& Name : RunTableFiles()) Tables[Name] = ReadTable(Office + Name);
+    try {
+      Form->BackupMandant();
+      ADD_FAILURE() << "backed up past " << InTheWay;
+    } catch (const ECanNotActiveMandantBak& E) {
+      EXPECT_EQ("Der Ordner " + InTheWay + " kann nicht angelegt werden: an seiner Stelle liegt die Datei " +
+                    InTheWay + ". Benennen Sie diese Datei um oder verschieben Sie sie und wiederholen Sie die "
+                    "Synchronisation.",
+                E.Message());
+    }
+    EXPECT_EQ("Notizen", ReadFile(InTheWay));
+    for (const String& Name : RunTableFiles()) EXPECT_EQ(Tables[Name], ReadTable(Office + Name)) << Name;
+    EXPECT_FALSE(Exists(InTheWay + " (2)"));
+    std::filesystem::remove(InTheWay);
+  }
+}
+
 TEST_F(MergeTest, EveryOrderOfANewMobileAddressGetsItsNewOfficeAddress) {
   OfficeAddress("0         1", Before, "Büro eins");
   OfficeAddress("0         2", Before, "Büro zwei");  // office ID 2: another customer

@@ -151,7 +151,7 @@ TEST_F(MobileTest, APackageWhoseTrailerCannotBeWrittenIsDeletedAndFailsTheStep) 
   // right before the trailer.
   Form->BackupFile1->OnProgress = [this](TObject*, const String&, TPercentage Percent, bool&) {
     bool ListGone = true;
-    for (auto& E : std::filesystem::directory_iterator(Root + "temp"))
+    for (auto& E : std::filesystem::recursive_directory_iterator(Root + "temp"))
       if (E.path().filename().string().rfind("FID", 0) == 0) ListGone = false;
     if (Percent == 100 && ListGone) os::FaultInjection::FailNextWrites(1);
   };
@@ -161,6 +161,33 @@ TEST_F(MobileTest, APackageWhoseTrailerCannotBeWrittenIsDeletedAndFailsTheStep) 
   EXPECT_FALSE(Exists(Package()));
   EXPECT_FALSE(Exists(Tree(SelfExtractingPackage)));
   ExpectAllAnswered();
+}
+
+// The archive's file list is made in the run's private folder: a run killed
+// while it packs leaves it there, and the next start removes it with the
+// rest of that folder.
+TEST_F(MobileTest, TheArchivesFileListGoesWithTheFolderOfAKilledRun) {
+  PrepareTree();
+  auto FileLists = [](const String& Folder) {
+    std::vector<String> Found;
+    for (auto& E : std::filesystem::recursive_directory_iterator(Folder))
+      if (E.path().filename().string().rfind("FID", 0) == 0) Found.push_back(E.path().string());
+    return Found;
+  };
+  std::vector<String> Lists;
+  Form->BackupFile1->OnProgress = [&](TObject*, const String&, TPercentage, bool&) {
+    if (!Lists.empty() || (Lists = FileLists(Root + "temp")).empty()) return;
+    // The temporary folder as a kill now leaves it: nobody holds its copy's
+    // owner lock.
+    std::filesystem::copy(Root + "temp", Root + "killed", std::filesystem::copy_options::recursive);
+  };
+  EXPECT_TRUE(Install());
+  ASSERT_EQ(1u, Lists.size());
+  EXPECT_EQ(0u, Lists[0].rfind(Form->PrivateTempRoot, 0)) << Lists[0];
+  EXPECT_TRUE(FileLists(Root + "temp").empty());
+  SetVariable("TMPDIR", Root + "killed");  // the next start
+  EXPECT_EQ(1, RemoveAbandonedTempDirs(PrivateTempPrefix));
+  EXPECT_TRUE(FileLists(Root + "killed").empty());
 }
 
 TEST_F(MobileTest, AnArchiveErrorShowsInTheMessageBoxWhileTheWindowKeepsPainting) {

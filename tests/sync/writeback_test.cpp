@@ -112,6 +112,19 @@ class WriteBackTest : public RunStepTest {
     return Connected;
   }
 
+  // The start's messages on a write-back it settled.
+  String RunUndone() const {
+    return "Eine frühere Synchronisation wurde nicht abgeschlossen.\nSie wurde beim Zurückschreiben in das "
+           "Datenverzeichnis " + Office + " abgebrochen, bevor sich dort etwas änderte: Die Daten im "
+           "Datenverzeichnis sind unverändert. Die Synchronisation muss wiederholt werden.";
+  }
+  String RunCompleted() const {
+    return "Das Zurückschreiben einer früheren Synchronisation wurde jetzt abgeschlossen.\nDie Synchronisation "
+           "war beim Zurückschreiben in das Datenverzeichnis " + Office +
+           " abgebrochen worden; beim Start dieses Programms wurden die synchronisierten Daten vollständig "
+           "übernommen. Der mobile Computer hat die Daten dieser Synchronisation noch nicht erhalten";
+  }
+
   // The text of the write-back's failure ("" when it went through).
   String WriteBackFailure() {
     try {
@@ -137,11 +150,9 @@ TEST_F(WriteBackTest, AWriteBackStoppedAtAnyFileStepIsAllOldOrAllNewAfterTheNext
     StopAtStep(Step);
     EXPECT_THROW(Form->WriteBackMandant(), ECanNotUpdateMandant);
     os::SetReplaceStepHook(nullptr);
-    delete std::exchange(Form, nullptr);  // the tool starts again
-    MakeRunForm();
-    StartDatabase();
-    ASSERT_TRUE(Form->OakConnection->IsConnected());
-    Form->LockDatabase(Form, false);
+    // The tool starts again and says which way it settled the write-back.
+    ExpectMessage(Step < 2 ? RunUndone() : RunCompleted());
+    ASSERT_TRUE(StartedAgain());
     EXPECT_TRUE(Snapshot(Office) == (Step < 2 ? Old : New));
     ExpectNoLeftovers();
     ExpectEveryTableOpens();
@@ -151,7 +162,9 @@ TEST_F(WriteBackTest, AWriteBackStoppedAtAnyFileStepIsAllOldOrAllNewAfterTheNext
 TEST_F(WriteBackTest, CopiesLeftByAToolKilledWhileCopyingAreRemovedAtTheNextStart) {
   const TSnapshot Old = Snapshot(Office);
   WriteFile(Office + "Adressen.OAT.~mds", "half a copy");
+  ExpectMessage(RunUndone());
   StartDatabase();
+  ExpectAllAnswered();
   EXPECT_TRUE(Form->OakConnection->IsConnected());
   EXPECT_EQ(Old, Snapshot(Office));
   ExpectNoLeftovers();
@@ -191,6 +204,8 @@ TEST_F(WriteBackTest, AnotherProgramWaitsForAWriteBackAtWorkAndSeesTheOfficeAllN
   ASSERT_EQ(0, mds_test::RunHelperProcess(ReaderVariable, Office));
   EXPECT_EQ("2 1 2 ", ReadFile(Root + "reader.out"));
   EXPECT_FALSE(Exists(Office + oak::kReplacementRecord));
+  // The other program settled it: the tool's start has nothing to report.
+  EXPECT_TRUE(StartedAgain());
 }
 
 TEST_F(WriteBackTest, ATableChangedAfterTheCommitIsNeverReplacedAndIsNamed) {
@@ -242,6 +257,7 @@ TEST_F(WriteBackTest, AWriteBackKilledAfterTheCommitIsCompletedAfterCpAOrAChange
     if (E.is_regular_file()) {
       ASSERT_EQ(0, ::chmod(E.path().c_str(), E.path().filename() == oak::kReplacementRecord ? 0400 : 0600));
     }
+  ExpectMessage(RunCompleted());
   EXPECT_TRUE(StartedAgain());
   EXPECT_EQ(New, Snapshot(Office));
   ExpectNoLeftovers();

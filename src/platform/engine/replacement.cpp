@@ -34,10 +34,14 @@ std::string ChangedTablesText(const std::string& Folder, const std::vector<os::R
 }  // namespace
 
 os::Status CompletePendingReplacement(const std::string& Folder, UNSIGNED32 WaitMs,
-                                      std::vector<os::Replacement>* Changed) {
+                                      std::vector<os::Replacement>* Changed, os::RecoveryOutcome* Done) {
   const std::uint64_t Start = GetTickCount64();
+  if (Done) *Done = os::RecoveryOutcome::Nothing;
   for (;;) {
-    os::Status S = os::RecoverReplacement(Folder, kReplacementRecord, Changed);
+    os::RecoveryOutcome Attempt = os::RecoveryOutcome::Nothing;
+    os::Status S = os::RecoverReplacement(Folder, kReplacementRecord, Changed, &Attempt);
+    // The enumerators are ordered by weight.
+    if (Done && Attempt > *Done) *Done = Attempt;
     if (S.code() != ERROR_SHARING_VIOLATION || GetTickCount64() - Start >= WaitMs) return S;
     ClockSleep(kRetryPauseMs);
   }

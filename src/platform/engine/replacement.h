@@ -43,9 +43,13 @@ constexpr UNSIGNED32 kReplacementWaitMs = 3000;
 // otherwise the status of os::RecoverReplacement (ERROR_SHARING_VIOLATION
 // after the wait, ERROR_FILE_INVALID naming the changed tables, whose
 // replacements then go to *Changed when given, ERROR_INVALID_DATA for a
-// record that cannot be read or carried out ...).
+// record that cannot be read or carried out ...). *Done (when given) tells
+// what this call itself settled over all its attempts (a record carried
+// out outweighs one thrown away); a record some other open settles
+// meanwhile counts as nothing.
 os::Status CompletePendingReplacement(const std::string& Folder, UNSIGNED32 WaitMs,
-                                      std::vector<os::Replacement>* Changed = nullptr);
+                                      std::vector<os::Replacement>* Changed = nullptr,
+                                      os::RecoveryOutcome* Done = nullptr);
 
 // The open path: completes the pending replacement of the folder of the
 // table Path (resolved here). Raises E_LOCKED after the wait, E_REPLACEMENT for a record

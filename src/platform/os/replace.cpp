@@ -130,8 +130,9 @@ Status HoldNamed(const String& Path, File& F) {
 // is held by its writer and stays. A link under that name goes (the link,
 // never what it leads to); a folder or device stays: no writer of ours
 // made it, and a replacement cannot create its record there but fails
-// before its commit.
-Status RemoveUnfinished(const String& Path) {
+// before its commit. *Removed (when given) becomes true when a record a
+// writer left (a regular file) was removed here.
+Status RemoveUnfinished(const String& Path, bool* Removed = nullptr) {
   struct stat St;
   if (::lstat(Path.c_str(), &St) != 0) return Status::OK();
   if (S_ISLNK(St.st_mode)) return RemoveFile(Path);
@@ -139,7 +140,9 @@ Status RemoveUnfinished(const String& Path) {
   File F;
   Status S = HoldNamed(Path, F);
   if (S.code() == ERROR_FILE_NOT_FOUND || S.code() == ERROR_SHARING_VIOLATION) return Status::OK();
-  return S.ok() ? RemoveFile(Path) : S;
+  if (S.ok()) S = RemoveFile(Path);
+  if (S.ok() && Removed) *Removed = true;
+  return S;
 }
 
 // Writes the intent record for Items under its temporary name, forces it
@@ -461,10 +464,16 @@ bool ReplacementPending(const String& Folder, const String& RecordName) {
   return Present(Join(Folder, RecordName));
 }
 
-Status RecoverReplacement(const String& AFolder, const String& RecordName, std::vector<Replacement>* Changed) {
+Status RecoverReplacement(const String& AFolder, const String& RecordName, std::vector<Replacement>* Changed,
+                          RecoveryOutcome* Done) {
+  RecoveryOutcome Ignored;
+  if (!Done) Done = &Ignored;
+  *Done = RecoveryOutcome::Nothing;
   const String Folder = ResolvePath(AFolder);
   const String Record = Join(Folder, RecordName);
-  if (Status S = RemoveUnfinished(Record + UnfinishedSuffix); !S.ok()) return S;
+  bool ThrownAway = false;
+  if (Status S = RemoveUnfinished(Record + UnfinishedSuffix, &ThrownAway); !S.ok()) return S;
+  if (ThrownAway) *Done = RecoveryOutcome::ThrownAway;
   if (!Present(Record)) return Status::OK();
   // A folder, a link or a device under the record's name is nothing a
   // replacement wrote.
@@ -504,6 +513,7 @@ Status RecoverReplacement(const String& AFolder, const String& RecordName, std::
   if (Status S = SyncFolder(Folder); !S.ok()) return S;
   if (!Steps.Go()) return Aborted(Record);
   if (Status S = RemoveFile(Record); !S.ok()) return S;
+  *Done = RecoveryOutcome::CarriedOut;
   return SyncFolder(Folder);
 }
 

@@ -178,6 +178,15 @@ class FileReplacement {
 // status call; Folder as resolved by ResolvePath).
 bool ReplacementPending(const String& Folder, const String& RecordName);
 
+// What one RecoverReplacement call did itself, in growing weight.
+enum class RecoveryOutcome {
+  Nothing,     // no record of its own to settle (none, or held by another)
+  ThrownAway,  // a half-written record went: the group never committed,
+               // its targets are as they were
+  CarriedOut,  // a committed record was carried out and removed: every
+               // target is its replacement
+};
+
 // Completes or throws away an interrupted replacement in Folder (see the
 // header). OK when there was nothing to do or the record was carried out;
 // ERROR_SHARING_VIOLATION when the record or a file it names is held by
@@ -191,9 +200,12 @@ bool ReplacementPending(const String& Folder, const String& RecordName);
 // read or cannot be carried out as written: it is no regular file, it
 // names one file twice or its own name, or a file it names is a folder or
 // another non-regular file (it stays; nothing is changed). A half-written
-// record that is no regular file is left alone.
+// record that is no regular file is left alone. *Done (when given) tells
+// what this call itself settled: a record another process or thread
+// settles meanwhile is not counted, so a caller can report exactly what it
+// did.
 Status RecoverReplacement(const String& Folder, const String& RecordName,
-                          std::vector<Replacement>* Changed = nullptr);
+                          std::vector<Replacement>* Changed = nullptr, RecoveryOutcome* Done = nullptr);
 
 // Moves the record RecordName of Folder and the prepared copies named in
 // PreparedNames that exist out of the way, each renamed by appending
