@@ -137,6 +137,8 @@ TEST_F(InstallationListX11, TabLeavesTheListForTheNextControlAndKeepsTheSlot) {
     return ListPixel(Slot.Right - 5, (Slot.Top + Slot.Bottom) / 2) == ColorToRGB(TI_DBGrid::UnfocusedHighlight);
   };
   EXPECT_TRUE(PumpUntil(SlotMarked)) << "the slot stays marked in the light colour";
+  TRect Path = Grid->CellRect(Grid->ColCount() - 1, Grid->Row());
+  EXPECT_TRUE(!Path.IsEmpty() && Path.Right <= Grid->ClientWidth()) << "the fitted columns make room for the marker";
   SaveShown("page0-tab-x11.png");
 
   Probe.Key(XK_Shift_L, true);

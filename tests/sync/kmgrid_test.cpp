@@ -66,10 +66,11 @@ class InstallationListTest : public SyncTest {
 
 TEST_F(InstallationListTest, TheDescriptionMakesAReadOnlyRowSelectingGridOfFourColumns) {
   EXPECT_TRUE(Grid->ReadOnly());
-  // Read-only, row select, titles, column resize, its own row height, and
-  // the slot stays marked while a button has the focus; no tabs: Tab goes
-  // on to the next control.
-  EXPECT_EQ((TDBGridOptions{dgTitles, dgColumnResize, dgRowSelect, dgAlwaysShowSelection, dgUserRowHeight}),
+  // Read-only, row select, titles, column resize, its own row height, the
+  // slot stays marked while a button has the focus, flat titles and
+  // columns fitted to the width; no tabs: Tab goes on to the next control.
+  EXPECT_EQ((TDBGridOptions{dgTitles, dgColumnResize, dgRowSelect, dgAlwaysShowSelection, dgUserRowHeight,
+                            dgFlatButtons, dgAutoSize}),
             Grid->Options());
   // The described 18 pixels give way to the look's font adjustment: rows
   // 1.6 times the height of Tahoma at 9 points.

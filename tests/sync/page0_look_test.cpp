@@ -41,21 +41,26 @@ class PageZeroLookTest : public SyncTest {
     std::erase(Text, '&');
     EXPECT_LE(B.Canvas()->TextWidth(Text) + 2 * Margin, C->Width()) << Text;
   }
+  // The tool started and shown on page "0", the first slot named and
+  // given a target.
+  void ShowPageZero() {
+    GivenOffice();
+    MakeForm();
+    StartDatabase();
+    Form->Show();
+    Application->ProcessMessages();
+    Form->EditInstallationEntry([&] {
+      Form->KM->FieldByName("Name")->SetAsString("Laptop Vertrieb");
+      Form->KM->FieldByName("Path")->SetAsString(Target);
+      Form->KM->FieldByName("RIGHTS")->SetAsInteger(2);
+    });
+    Application->ProcessMessages();
+  }
   std::unique_ptr<TGuiDriver> Previous;
 };
 
 TEST_F(PageZeroLookTest, TheButtonsOfPageZeroShowTheirWholeCaptions) {
-  GivenOffice();
-  MakeForm();
-  StartDatabase();
-  Form->Show();
-  Application->ProcessMessages();
-  Form->EditInstallationEntry([&] {
-    Form->KM->FieldByName("Name")->SetAsString("Laptop Vertrieb");
-    Form->KM->FieldByName("Path")->SetAsString(Target);
-    Form->KM->FieldByName("RIGHTS")->SetAsInteger(2);
-  });
-  Application->ProcessMessages();
+  ShowPageZero();
   for (TControl* B : {static_cast<TControl*>(Form->flbname), static_cast<TControl*>(Form->flbpath),
                       static_cast<TControl*>(Form->flbr23423), static_cast<TControl*>(Form->FlatButton3423423),
                       static_cast<TControl*>(Form->FlatButton2), static_cast<TControl*>(Form->FlatButton332423)}) {
@@ -63,6 +68,27 @@ TEST_F(PageZeroLookTest, TheButtonsOfPageZeroShowTheirWholeCaptions) {
     ExpectCaptionFits(B, 4);
   }
   SaveShot(Form->Handle(), "page0");
+}
+
+// The list fits its columns to the room beside the data set's vertical
+// bar: no horizontal bar, the path column ends inside the client area,
+// and the Rechte column still holds every level text.
+TEST_F(PageZeroLookTest, TheListFitsItsColumnsBesideItsScrollBar) {
+  ShowPageZero();
+  TI_DBGrid* Grid = Form->I_DBKMSYS;
+  ASSERT_FALSE(ScrollBarRect(Grid->Handle(), SB_VERT).IsEmpty());
+  EXPECT_TRUE(ScrollBarRect(Grid->Handle(), SB_HORZ).IsEmpty());
+  EXPECT_EQ(Grid->FixedCols(), Grid->LeftCol());
+  TRect Path = Grid->CellRect(Grid->ColCount() - 1, 0);
+  ASSERT_FALSE(Path.IsEmpty());
+  EXPECT_LE(Path.Right, Grid->ClientWidth());
+  // Fitted: the columns fill the width but for the room the fitting keeps
+  // for one grid line each.
+  EXPECT_GE(Path.Right, Grid->ClientWidth() - Grid->ColCount() * Grid->GridLineWidth() - 1);
+  TBitmap B;
+  B.Canvas()->SetFont(Grid->Font());
+  Integer Rights = Grid->ColWidths(Grid->IndicatorOffset() + 2);
+  for (const char* Level : MobileLevelTexts) EXPECT_LE(B.Canvas()->TextWidth(Level) + 4, Rights) << Level;
 }
 
 TEST_F(PageZeroLookTest, TheRightsDialogShowsAllFiveLevelsAndItsWholeQuestion) {

@@ -71,6 +71,8 @@ class TEcCustomEdit : public TCustomEdit {
   virtual void EndUpdate();
 
   virtual bool CanValidate();
+  // Sets ErrorText for ErrorCode (each class its own codes), then lets
+  // OnGetErrorHint change it. Main thread; raises what the handler raises.
   virtual void UpdateErrorText();
   virtual void UpdateEditRect() {}
   virtual void DoShowError();
@@ -395,6 +397,8 @@ class TEcCustomComboBox : public TEcCustomChoiceEdit {
   void UpdatePopupPosition() override;
   void ButtonClick(TObject* Sender) override;
   void CloseUp(bool Accept, bool Immediately) override;
+  // Starts ErrorText anew (the list-item text for ecNoListItem, else
+  // empty) before the ancestors add theirs, so no earlier code's text stays.
   void UpdateErrorText() override;
   void Validate(bool& Error) override;
   Integer MinWidth() override;

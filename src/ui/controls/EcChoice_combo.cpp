@@ -367,8 +367,10 @@ void TEcCustomComboBox::Validate(bool& Error) {
   TEcCustomChoiceEdit::Validate(Error);
 }
 
+// The text starts anew for each code: a code without a text of its own
+// must not show the text of an earlier one.
 void TEcCustomComboBox::UpdateErrorText() {
-  if (ErrorCode == ecNoListItem) ErrorText = EcLoadString(SEcNoListItem);
+  ErrorText = ErrorCode == ecNoListItem ? EcLoadString(SEcNoListItem) : String();
   TEcCustomChoiceEdit::UpdateErrorText();
 }
 

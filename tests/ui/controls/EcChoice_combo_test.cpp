@@ -344,6 +344,27 @@ TEST_F(ComboBoxTest, AnEmptyTextIs60673AndOnlyAListTextWithoutItemIs60674) {
   EXPECT_EQ(Combo->ErrorCode, 0);
 }
 
+// A text the error hint gave for one code does not stay under a later
+// error without a text of its own: the form refusing a valid choice.
+TEST_F(ComboBoxTest, AnErrorTextGoesWithItsCode) {
+  Fill({"eins", "zwei"});
+  Combo->SetStyle(csDropDownList);
+  Combo->OnGetErrorHint = [](TObject*, Integer Code, String& Text) {
+    if (Code == ecNoListItem) Text = "Bitte einen Eintrag wählen";
+  };
+  Focus(Combo);
+  Combo->SetText("drei");
+  Focus(Other);
+  ASSERT_EQ(Combo->ErrorText, "Bitte einen Eintrag wählen");
+  Combo->Perform(ECM_SHOWERROR, 0, 0);
+  Combo->SetItemIndex(0);
+  Combo->OnKillFocus = [](TObject*, bool& Error) { Error = true; };
+  Focus(Other);
+  EXPECT_EQ(Combo->ErrorCode, 0);
+  EXPECT_EQ(Combo->ErrorText, "");
+  EXPECT_EQ(TEcCustomEdit::ErrorBalloon(), nullptr) << "no text, no balloon";
+}
+
 // ---- Button and cue ----------------------------------------------------------------------------
 
 // The combo box always shows the arrow: it says so through ButtonKind,
