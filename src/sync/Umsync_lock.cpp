@@ -50,17 +50,6 @@ String OfficeFolderProblem(const String& Folder) {
 
 namespace {
 
-// The journal an open refused to apply, named by the engine's text
-// "journal <path> is not applied and stays in place: <why>"; "" for any
-// other text.
-String RefusedJournal(const String& Text) {
-  const String Head = "journal ", Tail = " is not applied and stays in place: ";
-  const auto End = Text.find(Tail);
-  const auto Start = Text.find(Head);
-  if (End == String::npos || Start == String::npos || Start + Head.size() >= End) return String();
-  return Text.substr(Start + Head.size(), End - Start - Head.size());
-}
-
 // Why a table does not open while the journal Journal lies beside it, and
 // what to do. The engine applies nothing of such a journal: it leaves the
 // journal and the tables as they are, so the office stays readable by hand.
@@ -110,7 +99,8 @@ String EngineReason(const EOAKDatabaseError& E) {
     case oak::E_REPLACEMENT:
       return "Ein früheres Zurückschreiben in das Datenverzeichnis kann nicht abgeschlossen werden (" + Quoted + ").";
     case oak::E_TRANSACTION:
-      if (const String Journal = RefusedJournal(E.Message()); !Journal.empty()) return RefusedJournalText(Journal);
+      if (const String Journal = oak::RefusedJournalPath(E.Message()); !Journal.empty())
+        return RefusedJournalText(Journal);
       break;
     default:
       break;

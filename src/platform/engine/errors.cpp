@@ -106,6 +106,22 @@ void SetLastError(UNSIGNED32 Code, const std::string& Text) {
 
 void ClearLastError() { SetLastError(0, std::string()); }
 
+namespace {
+const char kRefusedHead[] = "journal ";
+const char kRefusedTail[] = " is not applied and stays in place: ";
+}  // namespace
+
+std::string JournalRefusal(const std::string& JournalPath, const std::string& Why) {
+  return kRefusedHead + JournalPath + kRefusedTail + Why;
+}
+
+std::string RefusedJournalPath(const std::string& Text) {
+  const std::string Head = kRefusedHead;
+  const size_t Start = Text.find(Head), End = Text.find(kRefusedTail);
+  if (Start == std::string::npos || End == std::string::npos || Start + Head.size() >= End) return std::string();
+  return Text.substr(Start + Head.size(), End - Start - Head.size());
+}
+
 UNSIGNED32 StoreLastError(const std::exception& E) {
   if (auto* Engine = dynamic_cast<const EEngineError*>(&E)) {
     SetLastError(Engine->Code, Engine->Message());

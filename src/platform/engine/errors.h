@@ -60,6 +60,13 @@ enum Code : UNSIGNED32 {
 // English text of a code; "Unknown error" for codes of nobody's.
 std::string ErrorText(UNSIGNED32 Code);
 
+// The refusal of a transaction journal an open does not apply (5095):
+// JournalRefusal is its detail, "journal <path> is not applied and stays
+// in place: <why>"; RefusedJournalPath finds the journal's path again in
+// a last-error text holding that detail ("" in any other text).
+std::string JournalRefusal(const std::string& JournalPath, const std::string& Why);
+std::string RefusedJournalPath(const std::string& Text);
+
 // Inside the engine a failure is an EEngineError (expr_error.h): the code
 // the entry point returns and the text of the last error.
 

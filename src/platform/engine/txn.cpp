@@ -56,7 +56,7 @@ bool SameFolder(const std::string& A, const std::string& B) {
 }
 
 [[noreturn]] void RefuseJournal(const std::string& JPath, const std::string& Why) {
-  Fail(E_TRANSACTION, "journal " + JPath + " is not applied and stays in place: " + Why);
+  Fail(E_TRANSACTION, JournalRefusal(JPath, Why));
 }
 
 }  // namespace
