@@ -78,6 +78,7 @@ const std::map<UNSIGNED32, const char*>& Texts() {
 struct TLastError {
   UNSIGNED32 Code = 0;
   std::string Text;
+  TRefusedJournal Refused;  // of the last error, when it refused a journal
 };
 thread_local TLastError GLast;
 
@@ -102,6 +103,7 @@ void Fail(UNSIGNED32 Code, const std::string& Detail) {
 void SetLastError(UNSIGNED32 Code, const std::string& Text) {
   GLast.Code = Code;
   GLast.Text = Text;
+  GLast.Refused = TRefusedJournal();
 }
 
 void ClearLastError() { SetLastError(0, std::string()); }
@@ -122,9 +124,18 @@ std::string RefusedJournalPath(const std::string& Text) {
   return Text.substr(Start + Head.size(), End - Start - Head.size());
 }
 
+RTL_IMPLEMENT_CLASS(EJournalRefused, EEngineError, nullptr)
+
+EJournalRefused::EJournalRefused(TRefusedJournal What, const std::string& Why)
+    : EEngineError(E_TRANSACTION, ErrorText(E_TRANSACTION) + ": " + JournalRefusal(What.Path, Why)),
+      Refused(std::move(What)) {}
+
+TRefusedJournal LastRefusedJournal() { return GLast.Refused; }
+
 UNSIGNED32 StoreLastError(const std::exception& E) {
   if (auto* Engine = dynamic_cast<const EEngineError*>(&E)) {
     SetLastError(Engine->Code, Engine->Message());
+    if (auto* Refusal = dynamic_cast<const EJournalRefused*>(&E)) GLast.Refused = Refusal->Refused;
     return Engine->Code;
   }
   SetLastError(E_INTERNAL, ErrorText(E_INTERNAL) + ": " + E.what());

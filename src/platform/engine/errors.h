@@ -67,6 +67,35 @@ std::string ErrorText(UNSIGNED32 Code);
 std::string JournalRefusal(const std::string& JournalPath, const std::string& Why);
 std::string RefusedJournalPath(const std::string& Text);
 
+// Why a journal was left where it lies.
+enum class TJournalCause {
+  // The journal, or a file it names, is not what a journal of this engine
+  // may write back (a link, a file with other names, a path outside its
+  // folder, entries that do not fit, a file replaced since): somebody has
+  // to look at it before it is removed.
+  Form,
+  // A file it must restore is held by another program (opened
+  // exclusively): it is applied by the first open after that program
+  // closed the file.
+  Held,
+};
+struct TRefusedJournal {
+  std::string Path;  // the journal, whole (empty: no journal refused)
+  TJournalCause Cause = TJournalCause::Form;
+};
+// The refusal as raised: a 5095 whose text is JournalRefusal(Path, Why).
+class EJournalRefused : public EEngineError {
+  RTL_DECLARE_CLASS(EJournalRefused)
+ public:
+  EJournalRefused(TRefusedJournal What, const std::string& Why);
+  TRefusedJournal Refused;
+};
+// The journal that the calling thread's last error refused: set when an
+// EJournalRefused is stored as the last error, emptied by any other error
+// stored (and by OakSetLastError). The path is whole, whatever its length;
+// the last-error text a caller reads may be cut by its buffer.
+TRefusedJournal LastRefusedJournal();
+
 // Inside the engine a failure is an EEngineError (expr_error.h): the code
 // the entry point returns and the text of the last error.
 

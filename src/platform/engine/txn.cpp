@@ -55,8 +55,9 @@ bool SameFolder(const std::string& A, const std::string& B) {
          SA.st_ino == SB.st_ino;
 }
 
-[[noreturn]] void RefuseJournal(const std::string& JPath, const std::string& Why) {
-  Fail(E_TRANSACTION, JournalRefusal(JPath, Why));
+[[noreturn]] void RefuseJournal(const std::string& JPath, const std::string& Why,
+                                TJournalCause Cause = TJournalCause::Form) {
+  throw EJournalRefused({JPath, Cause}, Why);
 }
 
 }  // namespace
@@ -360,6 +361,9 @@ bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
     if (!Img.Present) continue;  // gone: nothing to restore
     auto F = std::make_unique<os::File>();
     os::Status S = F->Open(Path, os::Access::ReadWrite, os::Share::DenyNone);
+    // Another program holds the file exclusively: the journal waits for it.
+    if (S.code() == ERROR_SHARING_VIOLATION || S.code() == ERROR_LOCK_VIOLATION)
+      RefuseJournal(JPath, Path + " is held by another program", TJournalCause::Held);
     if (!S.ok()) FailOs(S, Path);
     // The file opened is the one examined above, still of one name.
     struct stat St;

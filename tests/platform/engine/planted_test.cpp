@@ -14,6 +14,7 @@
 
 #include "engine_fixture.h"
 #include "largest_allocation.h"
+#include "platform/engine/errors.h"
 #include "platform/os/files.h"
 
 namespace {
@@ -287,6 +288,50 @@ TEST_F(PlantedTest, EndedTransactionRemovesItsJournalWhileAnotherHandleHoldsIt) 
   ASSERT_EQ(0u, OakGotoRecord(Other, 1));
   EXPECT_EQ("x", Get(Other, "NAME"));
   EXPECT_EQ((std::vector<std::string>{"b", "c", "x"}), Names(Other));
+}
+
+}  // namespace
+
+namespace {
+
+// A refused journal is kept whole with its cause, whatever the length of
+// its path: its form (here: a path outside its folder), or a file it must
+// restore that another program holds exclusively, which the first open
+// after that program let go of applies.
+TEST_F(PlantedTest, RefusedJournalIsKnownWholeWithItsCause) {
+  std::string Deep = Dir;
+  while (Deep.size() < 700) Deep += "/" + std::string(120, 'd');
+  ASSERT_TRUE(fs::create_directories(Deep));
+  OAKHANDLE C = 0, T = 0;
+  ASSERT_EQ(0u, OakConnect60(Deep.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C));
+  Extra.push_back(C);
+  ASSERT_EQ(0u, OakCreateTable(C, "deep", nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, "NAME,Character,10", &T));
+  ASSERT_EQ(0u, OakCloseTable(T));
+  const std::string Journal = Deep + "/deep.OAT.OAJ";
+  std::ofstream(Journal, std::ios::binary) << Entry(Victim, 7, 0, "changed");
+  EXPECT_EQ(5095u, Open("deep", &T, false, C));
+  EXPECT_EQ(Journal, oak::LastRefusedJournal().Path);
+  EXPECT_EQ(oak::TJournalCause::Form, oak::LastRefusedJournal().Cause);
+  EXPECT_EQ("victim\n", Read(Victim));
+  // Any other error forgets it.
+  EXPECT_NE(0u, Open("missing", &T));
+  EXPECT_EQ("", oak::LastRefusedJournal().Path);
+
+  OAKHANDLE Other = Create("other", "N,Integer"), Held = 0;
+  ASSERT_EQ(0u, OakCloseTable(Other));
+  ASSERT_EQ(0u, Open("adr", &Held, true));
+  const std::string Changed = ChangedTable();
+  WriteFile("adr.OAT.OAJ", Entry(PathOf("adr.OAT"), Changed.size(), 0, Changed));
+  EXPECT_EQ(5095u, Open("other", &Other));
+  EXPECT_EQ(PathOf("adr.OAT.OAJ"), oak::LastRefusedJournal().Path);
+  EXPECT_EQ(oak::TJournalCause::Held, oak::LastRefusedJournal().Cause);
+  ASSERT_EQ(0u, OakCloseTable(Held));
+  ASSERT_EQ(0u, Open("other", &Other)) << LastErrorText();
+  EXPECT_FALSE(Present(PathOf("adr.OAT.OAJ")));
+  ASSERT_EQ(0u, OakCloseTable(Other));
+  OAKHANDLE A = OpenOk("adr");
+  ASSERT_EQ(0u, OakGotoRecord(A, 1));
+  EXPECT_EQ("z", Get(A, "NAME"));
 }
 
 }  // namespace
