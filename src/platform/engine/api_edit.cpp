@@ -42,6 +42,7 @@ UNSIGNED32 OakRecallRecord(OAKHANDLE hTable) {
 UNSIGNED32 OakLockRecord(OAKHANDLE hTable, UNSIGNED32 ulRec) {
   return Call([&] {
     TCursor& C = CursorOf(hTable);
+    C.SettleIfMarked();
     C.Locks().LockRecord(RecordOf(C, ulRec));
   });
 }
@@ -61,7 +62,11 @@ UNSIGNED32 OakIsRecordLocked(OAKHANDLE hTable, UNSIGNED32 ulRec, UNSIGNED16* pbL
 }
 
 UNSIGNED32 OakLockTable(OAKHANDLE hTable) {
-  return Call([&] { CursorOf(hTable).Locks().LockTable(); });
+  return Call([&] {
+    TCursor& C = CursorOf(hTable);
+    C.SettleIfMarked();
+    C.Locks().LockTable();
+  });
 }
 
 UNSIGNED32 OakUnlockTable(OAKHANDLE hTable) {

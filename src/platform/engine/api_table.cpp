@@ -42,6 +42,9 @@ UNSIGNED32 OakCreateTable(OAKHANDLE hConnect, const char* pucName, const char*, 
   return Call([&] {
     TConnection& C = ConnectionOf(hConnect);
     std::string Path = C.TablePath(pucName ? pucName : "");
+    // A transaction's journal writes back the files it found: a table it
+    // made would stay behind its rollback.
+    if (C.InTransaction()) Fail(E_TRANSACTION, "a table cannot be made inside a transaction: " + Path);
     auto Fields = ParseFieldDefinitions(pucFields ? pucFields : "");
     TOpenOptions O = MakeOptions(usCharType, OAK_EXCLUSIVE);
     TTableFile::Create(Path, Fields, O.Chars);
@@ -59,7 +62,7 @@ UNSIGNED32 OakCloseTable(OAKHANDLE hTable) {
     // the handle kept back, is written here, where a failure can be
     // reported.
     std::unique_ptr<TCursor> Gone(static_cast<TCursor*>(LookupHandle(hTable, THandleKind::Table)));
-    Gone->EndTransaction(true);
+    Gone->FlushTxnBatch();
     Gone->FlushDeferred();
   });
 }

@@ -14,7 +14,7 @@ namespace {
 
 const char kMagic[8] = {'O', 'A', 'K', 'I', 'N', 'D', 'X', '\x1A'};
 constexpr std::uint32_t kVersion = 1;
-constexpr std::size_t kHeaderBytes = 64;
+constexpr std::size_t kHeaderBytes = kIndexHeaderBytes;
 
 std::uint32_t Checksum(const std::uint8_t* P, std::size_t N) {
   std::uint32_t H = 2166136261u;
@@ -92,6 +92,21 @@ std::unique_ptr<BlockFile> NewMemoryBlockFile(std::string Image) {
 
 std::unique_ptr<BlockFile> NewMemoryBlockFileOver(std::string& Image) {
   return std::make_unique<MemoryBlockFile>(&Image);
+}
+
+std::uint32_t IndexTableStamp(const std::uint8_t* H) { return LoadLE32(H + 40); }
+
+bool RestampIndexHeader(std::uint8_t* H, std::uint32_t Before, bool Bump, std::optional<std::uint32_t> Stamp) {
+  if (std::memcmp(H, kMagic, 8) != 0 || LoadLE32(H + 8) != kVersion || LoadLE32(H + 36) != Checksum(H, 36))
+    return false;
+  if (Bump) {
+    std::uint32_t Counter = LoadLE32(H + 28);
+    if (static_cast<std::int32_t>(Before - Counter) > 0) Counter = Before;
+    StoreLE32(H + 28, Counter + 1);
+    StoreLE32(H + 36, Checksum(H, 36));
+  }
+  if (Stamp) StoreLE32(H + 40, *Stamp);
+  return true;
 }
 
 Pager::Pager(std::unique_ptr<BlockFile> File, bool ReadOnly)

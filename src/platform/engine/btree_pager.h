@@ -25,6 +25,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -72,6 +73,18 @@ std::unique_ptr<BlockFile> NewMemoryBlockFile(std::string Image = std::string())
 // A file held in Image, which the caller keeps (and can read afterwards);
 // Image must outlive the file.
 std::unique_ptr<BlockFile> NewMemoryBlockFileOver(std::string& Image);
+
+// The bytes of an index file's header (page 0 begins with them).
+constexpr std::size_t kIndexHeaderBytes = 64;
+// The table stamp of H, an index file's first kIndexHeaderBytes.
+std::uint32_t IndexTableStamp(const std::uint8_t* H);
+// Changes the header H (an index file's first kIndexHeaderBytes) in
+// place, for the rollback of a transaction that wrote the file back under
+// other handles: with Bump, its change counter moves past both its own
+// value and Before (so that every handle drops its cached pages); with a
+// Stamp, the table stamp becomes *Stamp; the checksum is made anew. False,
+// and H left alone, when H is no valid index header.
+bool RestampIndexHeader(std::uint8_t* H, std::uint32_t Before, bool Bump, std::optional<std::uint32_t> Stamp);
 
 constexpr std::uint32_t kDefaultPageSize = 4096;
 constexpr std::uint32_t kMinPageSize = 512;

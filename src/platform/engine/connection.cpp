@@ -5,6 +5,7 @@
 
 #include "platform/engine/cursor.h"
 #include "platform/engine/errors.h"
+#include "platform/engine/locks.h"
 #include "platform/engine/sql.h"
 #include "platform/os/fileapi.h"
 
@@ -155,25 +156,64 @@ void TConnection::CloseAll() {
   while (!FCursors.empty()) delete *FCursors.begin();
 }
 
+TConnection::TKept::TKept(std::unique_ptr<TTableFile> T, std::unique_ptr<TLockSet> L)
+    : Table(std::move(T)), Locks(std::move(L)) {}
+TConnection::TKept::TKept(TKept&&) noexcept = default;
+TConnection::TKept::~TKept() {
+  Locks.reset();  // refers to the table's file
+  Table.reset();
+}
+
 void TConnection::ReleaseHolds(TCursor* Self, const std::string& Path) {
   for (TCursor* C : FCursors)
-    if (C != Self && C->Table().Path() == Path) C->EndTransaction(true);
+    if (C != Self && C->Table().Path() == Path) C->FlushTxnBatch();
+}
+
+void TConnection::HoldTable(TCursor& C) {
+  const std::string& Path = C.Table().Path();
+  if (FHeld.count(Path)) return;
+  TLockSet& Locks = C.Locks();
+  Locks.BeginWrite();
+  try {
+    C.SettleDeadTransaction();
+    FJournal->MarkTable(C.Table());
+  } catch (...) {
+    Locks.EndWrite();
+    throw;
+  }
+  FHeld[Path] = &Locks;
+}
+
+void TConnection::KeepUntilEnd(std::unique_ptr<TTableFile> Table, std::unique_ptr<TLockSet> Locks) {
+  FKept.emplace_back(std::move(Table), std::move(Locks));
+}
+
+void TConnection::EndHolds() {
+  for (auto& [Path, Locks] : FHeld) Locks->EndWrite();
+  FHeld.clear();
+  FKept.clear();
 }
 
 void TConnection::BeginTransaction() {
   if (FJournal) Fail(E_TRANSACTION, "a transaction is active already");
+  // A table left marked by a transaction whose program died is settled
+  // before this one reads it for its changes.
+  for (TCursor* C : FCursors) C->SettleIfMarked();
   FJournal = std::make_unique<TTxnJournal>();
-  for (TCursor* C : FCursors) C->SetJournal(FJournal.get());
+  for (TCursor* C : FCursors) C->SetJournal(C->JoinsTransactions() ? FJournal.get() : nullptr);
 }
 
 void TConnection::Commit() {
   if (!FJournal) Fail(E_TRANSACTION, "no transaction is active");
   for (TCursor* C : FCursors) {
     C->Write();
-    C->EndTransaction(true);
-    C->SetJournal(nullptr);
+    C->FlushTxnBatch();
   }
   FJournal->Commit();
+  // The write locks go only now: nobody writes a table whose journal a
+  // death could still apply.
+  for (TCursor* C : FCursors) C->SetJournal(nullptr);
+  EndHolds();
   FJournal.reset();
 }
 
@@ -181,14 +221,27 @@ void TConnection::Rollback() {
   if (!FJournal) Fail(E_TRANSACTION, "no transaction is active");
   for (TCursor* C : FCursors) {
     C->Cancel();
-    C->EndTransaction(false);
+    C->DropTxnBatch();
   }
-  FJournal->Rollback();
-  for (TCursor* C : FCursors) {
-    C->SetJournal(nullptr);
-    C->AfterRollback();
+  // The files are written back while the transaction still holds their
+  // write locks; a restore that fails leaves the journal for the next open.
+  std::exception_ptr Failure;
+  try {
+    FJournal->Rollback();
+  } catch (...) {
+    Failure = std::current_exception();
   }
+  for (TCursor* C : FCursors) C->SetJournal(nullptr);
+  EndHolds();
   FJournal.reset();
+  for (TCursor* C : FCursors) {
+    try {
+      C->AfterRollback();
+    } catch (...) {
+      if (!Failure) Failure = std::current_exception();
+    }
+  }
+  if (Failure) std::rethrow_exception(Failure);
 }
 
 }  // namespace oak

@@ -9,6 +9,7 @@
 // Thread safety: only under the engine lock (errors.h: oak::Call).
 #pragma once
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -21,7 +22,9 @@ namespace oak {
 
 class TCursor;
 class TIndexOrder;
+class TLockSet;
 class TStatement;
+class TTableFile;
 
 // Process-wide settings of OakSetDateFormat, OakSetDecimals, OakShowDeleted,
 // OakSetServerType and the caches.
@@ -85,14 +88,36 @@ class TConnection : public THandled {
   // The journal of the transaction in progress (null when none).
   TTxnJournal* Journal() const { return FJournal.get(); }
   // Makes every other cursor of this connection on the table at Path write
-  // what its transaction deferred and let go of the table's write lock, so
-  // that Self sees those records and may write itself.
+  // what its transaction deferred (the table's write lock stays with the
+  // transaction), so that Self sees those records and may write itself.
   void ReleaseHolds(TCursor* Self, const std::string& Path);
+  // Takes the table of C into the transaction in progress, once: its write
+  // lock, through C's locks, held until the transaction ends (so that no
+  // other program writes a table a rollback writes back), a dead
+  // transaction's journal applied first (TCursor::SettleDeadTransaction),
+  // and its marker set. Raises E_LOCKED when another handle keeps the write
+  // lock for 5 s, E_TRANSACTION (the journal's refusals, a table of a
+  // second folder) and the os codes of the journal.
+  void HoldTable(TCursor& C);
+  // True when the transaction in progress holds the table at Path.
+  bool HoldsTable(const std::string& Path) const { return FHeld.count(Path) != 0; }
+  // A cursor that closes while the transaction holds its table hands over
+  // its table file and locks, kept open (with their share mode and the
+  // write lock) until the transaction ends.
+  void KeepUntilEnd(std::unique_ptr<TTableFile> Table, std::unique_ptr<TLockSet> Locks);
+  // Inside a transaction every change of a table is kept in memory until
+  // the commit writes it (the changes of pack, zap, reindex and of making
+  // or dropping an index tag are written at once). Raise the engine codes
+  // of the files; a failed commit leaves the transaction open, to be
+  // rolled back. Rollback writes the files back and leaves every handle
+  // reading them anew.
   void BeginTransaction();
   void Commit();
   void Rollback();
 
  private:
+  // Lets go of the write locks the transaction held and of the kept files.
+  void EndHolds();
   std::string FConnectPath;
   std::string FDataPath;
   bool FDictionary = false;
@@ -100,6 +125,15 @@ class TConnection : public THandled {
   std::set<TCursor*> FCursors;
   std::set<TStatement*> FStatements;
   std::unique_ptr<TTxnJournal> FJournal;
+  std::map<std::string, TLockSet*> FHeld;  // table path -> the locks holding its write lock
+  struct TKept {
+    std::unique_ptr<TTableFile> Table;
+    std::unique_ptr<TLockSet> Locks;
+    TKept(std::unique_ptr<TTableFile> T, std::unique_ptr<TLockSet> L);
+    TKept(TKept&&) noexcept;
+    ~TKept();
+  };
+  std::vector<TKept> FKept;
 };
 
 // The connection of H (E_NOT_CONNECTED when H is none).

@@ -93,7 +93,7 @@ TCursor::TCursor(TConnection& Conn, const std::string& Path, const TOpenOptions&
   }
   Handle = RegisterHandle(this);
   FConn.Attach(this);
-  SetJournal(FConn.Journal());
+  SetJournal(JoinsTransactions() ? FConn.Journal() : nullptr);
 }
 
 TCursor::~TCursor() {
@@ -103,20 +103,28 @@ TCursor::~TCursor() {
     // Closed inside a transaction: its deferred part goes to the files
     // now, still under the journal, so a rollback restores it too. A
     // failure stays as the last error (OakCloseTable reports its own).
-    EndTransaction(true);
+    FlushTxnBatch();
     FlushDeferred();
   } catch (const std::exception& E) {
     StoreLastError(E);
-  }
-  if (FJournal) {
-    FJournal->Forget(FTable->File());
-    if (FMemo) FJournal->Forget(FMemo->File());
   }
   FOrders.clear();
   try {
     DiscardIndexes();
     FLocks->UnlockAll();
   } catch (...) {
+  }
+  if (FJournal) {
+    if (FMemo) FJournal->Forget(FMemo->File());
+    // The table stays open, with its write lock and share mode, while the
+    // transaction holds it: nobody may write what a rollback writes back.
+    if (FConn.HoldsTable(FTable->Path())) {
+      FIndexFiles.clear();
+      FMemo.reset();
+      FConn.KeepUntilEnd(std::move(FTable), std::move(FLocks));
+      return;
+    }
+    FJournal->Forget(FTable->File());
   }
   if (!RemoveOnClose.empty()) {
     FIndexFiles.clear();
@@ -173,6 +181,34 @@ void TCursor::SetJournal(TTxnJournal* J) {
   FJournal = J;
   FTable->SetJournal(J);
   if (FMemo) FMemo->SetJournal(J);
+}
+
+void TCursor::SettleDeadTransaction() {
+  // Nobody else writes a table held exclusively, and a read-only handle
+  // never writes.
+  if (FOptions.Exclusive || FOptions.ReadOnly) return;
+  const std::uint64_t Marker = FTable->TxnMarker();
+  if (Marker == 0 || (FJournal && Marker == FJournal->Id())) return;
+  TTxnJournal::RecoverHotJournal(FTable->Path());
+  // Still marked: its transaction ended (its journal went) before the
+  // marker could be cleared.
+  if (FTable->TxnMarker() != 0) TTableFile::StoreTxnMarker(FTable->File(), 0);
+}
+
+void TCursor::SettleIfMarked() {
+  if (FOptions.Exclusive || FOptions.ReadOnly) return;
+  if (FJournal && FConn.HoldsTable(FTable->Path())) return;
+  const std::uint64_t Marker = FTable->TxnMarker();
+  if (Marker == 0 || (FJournal && Marker == FJournal->Id())) return;
+  // A transaction at work holds the write lock: its marker is its own.
+  if (!FLocks->TryBeginWrite()) return;
+  try {
+    SettleDeadTransaction();
+  } catch (...) {
+    FLocks->EndWrite();
+    throw;
+  }
+  FLocks->EndWrite();
 }
 
 void TCursor::AfterRollback() {

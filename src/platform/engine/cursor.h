@@ -21,6 +21,7 @@
 // Thread safety: none; the engine lock serialises every use.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -94,6 +95,9 @@ struct TOpenOptions {
   bool Exclusive = false;
   bool ReadOnly = false;
   CharType Chars = CharType::Ansi;
+  // A table of the engine's own (an SQL result) that never takes part in
+  // its connection's transactions.
+  bool OutsideTransactions = false;
 };
 
 class TCursor : public THandled, public ExprRecordContext {
@@ -241,9 +245,14 @@ class TCursor : public THandled, public ExprRecordContext {
   TIndexOrder* FindOrder(const std::string& Tag) const;
   // Adds a tag to the structural index (FileName empty; the file is made
   // when missing) or to the index file FileName (relative to the table's
-  // folder), and fills it. The new order is owned by the cursor.
+  // folder), and fills it. The new order is owned by the cursor. Inside a
+  // transaction no index file is made (E_TRANSACTION): a tag goes into an
+  // index file that exists.
   TIndexOrder& CreateIndex(const std::string& FileName, const TagDefinition& Def,
                            UNSIGNED32 PageSize);
+  // The path of an extra index file FileName (relative to the table's
+  // folder unless it holds a '/').
+  std::string IndexFilePath(const std::string& FileName) const;
   // Drops the tag; Order is destroyed.
   void DeleteIndex(TIndexOrder& Order);
   // Opens an extra index file (once) and returns its orders.
@@ -260,11 +269,27 @@ class TCursor : public THandled, public ExprRecordContext {
   // ---- transactions --------------------------------------------------------
   // Routes every write through J (null: none).
   void SetJournal(TTxnJournal* J);
+  bool JoinsTransactions() const { return !FOptions.OutsideTransactions; }
   // Re-reads everything after a rollback restored the files.
   void AfterRollback();
-  // Ends the transaction's hold on the table: writes what it deferred
-  // (Commit) or forgets it (Rollback), and releases the write lock.
-  void EndTransaction(bool Commit);
+  // Writes what this handle's part of the transaction keeps in memory
+  // (records, counters, index pages) to the files, under the journal; the
+  // table's write lock stays with the transaction.
+  void FlushTxnBatch();
+  // Forgets it (rollback).
+  void DropTxnBatch();
+  // REQUIRES: this handle holds the table's write lock, for one change or
+  // for its transaction. A marker of another transaction on the table then
+  // belongs to one whose program died (a live one would hold the lock):
+  // the folder's dead journals are rolled back (and a marker whose journal
+  // is gone, a transaction that ended, is cleared), so that nothing written
+  // from here on is undone by a later recovery. Raises the journal's
+  // refusals (EJournalRefused) and os codes.
+  void SettleDeadTransaction();
+  // The same for a handle that does not hold the write lock (record and
+  // table locks, a transaction's start): when the table is marked and the
+  // write lock free.
+  void SettleIfMarked();
 
  private:
   friend class TRecordView;
@@ -303,14 +328,26 @@ class TCursor : public THandled, public ExprRecordContext {
   void StoreBlobs(const std::uint8_t* Old);
   void FreeReplacedRuns();
   void RebuildAfterMaintenance();
+  // Pack's work: the live records move up, the deleted ones' memo values
+  // are freed, the file is cut and the indexes rebuilt.
+  void PackRecords();
   // True when the current record, its state byte set to State, is what the
   // file holds already (checked under the write lock, after Sync), so that
   // SetDeleted has nothing to write. E_LOCKED as Write.
   bool StateStoredAlready(std::uint8_t State);
   void CheckWritable() const;
-  // The table's write lock for one operation (other cursors of this
-  // connection give up their transaction hold on the table first).
+  // The table's write lock for one operation, a dead transaction settled
+  // first; inside a transaction the transaction's hold on the table (other
+  // cursors of this connection write what they kept back first).
   TWriteScope WriteLock();
+  // Inside a transaction, before a change that writes the table's files at
+  // once (pack, zap, reindex, a tag made or dropped): the batch goes to the
+  // files first.
+  void FlushBatchForMaintenance();
+  // Runs Work, which changes the table's files at once, all or nothing:
+  // outside a transaction under a journal of its own, committed at the end
+  // (a kill in between is rolled back by the next open or writer).
+  void AllOrNothing(const std::function<void()>& Work);
   void RequireExclusiveUse() const;
 
   TConnection& FConn;
@@ -333,9 +370,11 @@ class TCursor : public THandled, public ExprRecordContext {
   UNSIGNED32 FLastAutoinc = 0;
 
   TTxnJournal* FJournal = nullptr;
-  // Inside a transaction the first write takes the table's write lock and
-  // keeps it; records, counters and index pages are then written at commit.
-  bool FTxnHold = false;
+  // Inside a transaction the connection holds the table's write lock (see
+  // TConnection::HoldTable); this handle's records, counters and index
+  // pages are kept in memory (its batch) until the commit, or until
+  // another cursor of the connection on the table needs them on the files.
+  bool FTxnBatch = false;
   // Index pages and counters of an exclusive handle wait for FlushDeferred.
   bool FFlushPending = false;
   std::unique_ptr<Expression> FFilter, FAof;

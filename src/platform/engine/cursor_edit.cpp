@@ -4,6 +4,7 @@
 #include "platform/engine/cursor.h"
 #include "platform/engine/errors.h"
 #include "platform/engine/table_fields.h"
+#include "platform/engine/txn.h"
 
 namespace oak {
 
@@ -16,9 +17,51 @@ void TCursor::RequireExclusiveUse() const {
 }
 
 TWriteScope TCursor::WriteLock() {
-  if (FJournal && !FTxnHold) FConn.ReleaseHolds(this, FTable->Path());
   FLocks->RequireNoTableLockOfOther();
-  return TWriteScope(*FLocks);
+  if (FJournal) {
+    if (!FTxnBatch) FConn.ReleaseHolds(this, FTable->Path());
+    FConn.HoldTable(*this);
+    return TWriteScope(nullptr);
+  }
+  TWriteScope Scope(FLocks.get());
+  SettleDeadTransaction();
+  return Scope;
+}
+
+void TCursor::FlushBatchForMaintenance() {
+  // Other handles read the table's files as this change leaves them: the
+  // records and keys this transaction kept back go there first, so that
+  // they match.
+  FlushTxnBatch();
+}
+
+void TCursor::AllOrNothing(const std::function<void()>& Work) {
+  if (FJournal) {
+    FlushBatchForMaintenance();
+    Work();
+    return;
+  }
+  TTxnJournal Own;
+  SetJournal(&Own);
+  try {
+    Own.MarkTable(*FTable);
+    Work();
+    Own.Commit();
+  } catch (...) {
+    try {
+      Own.Rollback();
+    } catch (...) {
+      // The journal stays for the next open; the first failure is the one
+      // to report.
+    }
+    SetJournal(nullptr);
+    try {
+      AfterRollback();
+    } catch (...) {
+    }
+    throw;
+  }
+  SetJournal(nullptr);
 }
 
 void TCursor::Append() {
@@ -81,7 +124,7 @@ void TCursor::UpdateIndexes(const std::uint8_t* Old, const std::uint8_t* New, UN
 }
 
 void TCursor::FlushIndexes() {
-  if (FTxnHold) return;  // written at commit
+  if (FTxnBatch) return;  // written at commit
   if (FTable->DefersCounters()) {
     FFlushPending = true;
     return;
@@ -107,7 +150,7 @@ void TCursor::FlushIndexFile(IndexFile& File) {
 
 void TCursor::CatchUpIndexes() {
   // Keys this handle has not flushed yet are ahead of the stamp on purpose.
-  if (!FHasStructural || FTxnHold || FOptions.ReadOnly || FFlushPending) return;
+  if (!FHasStructural || FTxnBatch || FOptions.ReadOnly || FFlushPending) return;
   IndexFile& File = *FIndexFiles.front();
   if (File.GetPager().TableStamp() == FTable->Counters().ChangeCounter) return;
   RecordScan Scan = [this](const RecordVisitor& Visit) { ScanAll(Visit); };
@@ -119,24 +162,20 @@ void TCursor::CatchUpIndexes() {
   ++FIndexGeneration;
 }
 
-void TCursor::EndTransaction(bool Commit) {
-  if (!FTxnHold) return;
-  FTxnHold = false;
-  try {
-    if (Commit) {
-      if (FMemo) FMemo->FlushBatch();
-      FTable->FlushBatch();
-      FlushIndexes();
-    } else {
-      if (FMemo) FMemo->DropBatch();
-      FTable->DropBatch();
-      DiscardIndexes();
-    }
-  } catch (...) {
-    FLocks->EndWrite();
-    throw;
-  }
-  FLocks->EndWrite();
+void TCursor::FlushTxnBatch() {
+  if (!FTxnBatch) return;
+  FTxnBatch = false;
+  if (FMemo) FMemo->FlushBatch();
+  FTable->FlushBatch();
+  FlushIndexes();
+}
+
+void TCursor::DropTxnBatch() {
+  if (!FTxnBatch) return;
+  FTxnBatch = false;
+  if (FMemo) FMemo->DropBatch();
+  FTable->DropBatch();
+  DiscardIndexes();
 }
 
 void TCursor::DiscardIndexes() {
@@ -150,12 +189,11 @@ void TCursor::Write() {
   TWriteScope Guard = WriteLock();
   Sync();
   // Another handle may have made the structural index since this one opened.
-  if (!FHasStructural && !FTxnHold && FileExists(ChangeExtension(FTable->Path(), ".OAI")))
+  if (!FHasStructural && !FTxnBatch && FileExists(ChangeExtension(FTable->Path(), ".OAI")))
     OpenStructuralIndex(false, 0);
   CatchUpIndexes();
-  if (FJournal && !FTxnHold) {
-    FLocks->BeginWrite();  // held until the transaction ends
-    FTxnHold = true;
+  if (FJournal && !FTxnBatch) {
+    FTxnBatch = true;
     FTable->BeginBatch();
     if (FMemo) FMemo->BeginBatch();
   }
@@ -185,7 +223,7 @@ void TCursor::Write() {
     FlushIndexes();
   } catch (...) {
     FReplacedRuns.clear();  // the record still refers to them
-    if (!FTxnHold) {
+    if (!FTxnBatch) {
       DiscardIndexes();
       // The keys of earlier deferred writes went too: the stamp on the disk
       // stays behind the counter, and the next write or open rebuilds.
@@ -260,6 +298,7 @@ void TCursor::RebuildAfterMaintenance() {
 void TCursor::Reindex() {
   if (FDirty || FAppending) Write();
   TWriteScope Guard = WriteLock();
+  if (FJournal) FlushBatchForMaintenance();
   Sync();
   RebuildAfterMaintenance();
   if (FRecNo) LoadRecord(FRecNo);
@@ -271,6 +310,12 @@ void TCursor::Pack() {
   RequireExclusiveUse();
   TWriteScope Guard = WriteLock();
   Sync();
+  AllOrNothing([this] { PackRecords(); });
+  SetPosition(0, true, false);
+  if (!StepNatural(1)) SetPosition(0, true, true);
+}
+
+void TCursor::PackRecords() {
   std::vector<std::uint8_t> Buf(FRec.size());
   UNSIGNED32 Count = FTable->Counters().RecordCount, Kept = 0;
   for (UNSIGNED32 R = 1; R <= Count; ++R) {
@@ -288,8 +333,6 @@ void TCursor::Pack() {
   }
   FTable->Truncate(Kept);
   RebuildAfterMaintenance();
-  SetPosition(0, true, false);
-  if (!StepNatural(1)) SetPosition(0, true, true);
 }
 
 void TCursor::Zap() {
@@ -298,9 +341,11 @@ void TCursor::Zap() {
   RequireExclusiveUse();
   TWriteScope Guard = WriteLock();
   Sync();
-  FTable->Truncate(0);
-  if (FMemo) FMemo->Clear();
-  RebuildAfterMaintenance();
+  AllOrNothing([this] {
+    FTable->Truncate(0);
+    if (FMemo) FMemo->Clear();
+    RebuildAfterMaintenance();
+  });
   SetPosition(0, true, true);
 }
 

@@ -42,7 +42,20 @@ TIndexOrder& TCursor::CreateIndex(const std::string& FileName, const TagDefiniti
                                   UNSIGNED32 PageSize) {
   if (FDirty || FAppending) Write();
   CheckWritable();
+  // A transaction's journal writes back the files it found; a file it made
+  // would stay behind a rollback. So an index file is made outside one.
+  if (FJournal) {
+    const std::string Path = FileName.empty() ? ChangeExtension(FTable->Path(), ".OAI") : FileName;
+    const bool Open = FileName.empty() ? FHasStructural
+                                       : std::any_of(FIndexFiles.begin(), FIndexFiles.end(), [&](auto& F) {
+                                           return IndexPath(*F) == os::ResolvePath(IndexFilePath(FileName));
+                                         });
+    if (!Open && !FileExists(FileName.empty() ? Path : IndexFilePath(FileName)))
+      Fail(E_TRANSACTION, "an index file cannot be made inside a transaction: " +
+                              (FileName.empty() ? Path : IndexFilePath(FileName)));
+  }
   TWriteScope Guard = WriteLock();
+  if (FJournal) FlushBatchForMaintenance();
   Sync();
   IndexFile* File = nullptr;
   if (FileName.empty()) {
@@ -51,10 +64,7 @@ TIndexOrder& TCursor::CreateIndex(const std::string& FileName, const TagDefiniti
     if (!FHasStructural) OpenStructuralIndex(!FileExists(ChangeExtension(FTable->Path(), ".OAI")), PageSize);
     File = FIndexFiles.front().get();
   } else {
-    std::string Path = FileName.find('/') == std::string::npos
-                           ? FolderOf(FTable->Path()) + "/" + FileName
-                           : FileName;
-    std::string Resolved = os::ResolvePath(Path);
+    std::string Resolved = os::ResolvePath(IndexFilePath(FileName));
     for (auto& F : FIndexFiles)
       if (IndexPath(*F) == Resolved) File = F.get();
     if (!File) {
@@ -80,9 +90,14 @@ TIndexOrder& TCursor::CreateIndex(const std::string& FileName, const TagDefiniti
   return *FOrders.back();
 }
 
+std::string TCursor::IndexFilePath(const std::string& FileName) const {
+  return FileName.find('/') == std::string::npos ? FolderOf(FTable->Path()) + "/" + FileName : FileName;
+}
+
 void TCursor::DeleteIndex(TIndexOrder& Order) {
   CheckWritable();
   TWriteScope Guard = WriteLock();
+  if (FJournal) FlushBatchForMaintenance();
   Sync();
   IndexFile& File = Order.File();
   File.DeleteTag(Order.TagName());

@@ -17,8 +17,8 @@ bool PrefixEquals(std::string_view Key, const std::string& Prefix) {
 }  // namespace
 
 void TCursor::Sync() {
-  if (FJournal && !FTxnHold) FConn.ReleaseHolds(this, FTable->Path());
-  if (FTxnHold || !FTable->Refresh()) return;
+  if (FJournal && !FTxnBatch) FConn.ReleaseHolds(this, FTable->Path());
+  if (FTxnBatch || !FTable->Refresh()) return;
   bool Any = false;
   for (auto& F : FIndexFiles)
     if (F->Refresh()) Any = true;

@@ -78,6 +78,10 @@ enum class TJournalCause {
   // exclusively): it is applied by the first open after that program
   // closed the file.
   Held,
+  // A file it names was replaced since its transaction began (a copy put
+  // back): that file was left as it is, the others restored, and the
+  // journal set aside under the path given, where it is no longer applied.
+  Replaced,
 };
 struct TRefusedJournal {
   std::string Path;  // the journal, whole (empty: no journal refused)

@@ -68,16 +68,22 @@ class TLockSet {
   std::set<std::uint32_t> FRecords;
 };
 
-// Holds the write byte for one scope.
+// Holds the write byte for one scope (none when L is null: a transaction
+// holds it for longer).
 class TWriteScope {
  public:
-  explicit TWriteScope(TLockSet& L) : FLocks(L) { FLocks.BeginWrite(); }
-  ~TWriteScope() { FLocks.EndWrite(); }
+  explicit TWriteScope(TLockSet* L) : FLocks(L) {
+    if (FLocks) FLocks->BeginWrite();
+  }
+  ~TWriteScope() {
+    if (FLocks) FLocks->EndWrite();
+  }
+  TWriteScope(TWriteScope&& Other) noexcept : FLocks(Other.FLocks) { Other.FLocks = nullptr; }
   TWriteScope(const TWriteScope&) = delete;
   TWriteScope& operator=(const TWriteScope&) = delete;
 
  private:
-  TLockSet& FLocks;
+  TLockSet* FLocks;
 };
 
 }  // namespace oak

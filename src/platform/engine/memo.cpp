@@ -207,7 +207,11 @@ void TMemoFile::BeginBatch() {
 }
 
 void TMemoFile::FlushBatch() {
-  const bool Dirty = FBatch && FHeaderDirty;
+  if (!FBatch) return;
+  std::vector<UNSIGNED32> Freed;
+  Freed.swap(FFreedInBatch);
+  for (UNSIGNED32 Block : Freed) FreeRun(Block);
+  const bool Dirty = FHeaderDirty;
   FBatch = FHeaderDirty = false;
   FRunHeads.clear();
   if (Dirty) WriteHeader();
@@ -216,6 +220,7 @@ void TMemoFile::FlushBatch() {
 void TMemoFile::DropBatch() {
   FBatch = FHeaderDirty = false;
   FRunHeads.clear();
+  FFreedInBatch.clear();
 }
 
 void TMemoFile::HeaderChanged() {
@@ -253,7 +258,15 @@ UNSIGNED32 TMemoFile::Write(const std::string& Data, UNSIGNED16 Type) {
 }
 
 void TMemoFile::Free(UNSIGNED32 Block) {
-  if (!FBatch) ReadHeader();
+  if (FBatch) {
+    FFreedInBatch.push_back(Block);
+    return;
+  }
+  ReadHeader();
+  FreeRun(Block);
+}
+
+void TMemoFile::FreeRun(UNSIGNED32 Block) {
   std::uint32_t W[3];
   ReadBlockHeader(Block, W);
   if (W[0] == kFreeRun) return;  // freed already: keep the list a list
@@ -273,6 +286,7 @@ void TMemoFile::Clear() {
   FHeader.FreeHead = 0;
   FHeaderDirty = false;
   FRunHeads.clear();
+  FFreedInBatch.clear();
   WriteHeader();
   os::Status S = FFile.Truncate(FHeader.BlockSize);
   if (!S.ok()) FailOs(S, Path());

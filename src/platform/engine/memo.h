@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/engine/oak.h"
 #include "platform/os/files.h"
@@ -58,9 +59,12 @@ class TMemoFile {
   // the header is read once at BeginBatch and written at FlushBatch
   // instead of around every Write and Free; only a Write that extends the
   // file writes it at once (readers of other handles find new runs by the
-  // header's end). Values and free-list links are still written at once.
+  // header's end). New values are written at once, into runs no record on
+  // the disk refers to; a Free waits for FlushBatch, since the records
+  // other handles read until the commit still refer to the run.
   void BeginBatch();
-  // Writes the header when it changed and leaves batch mode.
+  // Frees the runs the batch let go of, writes the header when it changed
+  // and leaves batch mode.
   void FlushBatch();
   // Leaves batch mode without writing (rollback: the journal restores the
   // file; the next Write reads the header again).
@@ -86,12 +90,15 @@ class TMemoFile {
   void DecodeRunHeader(UNSIGNED32 Block, const void* Bytes, std::uint32_t W[3]) const;
   void WriteAt(std::uint64_t Offset, const void* Data, std::size_t Len);
   UNSIGNED32 Allocate(UNSIGNED32 Blocks);
+  // Puts the run at Block on the free list (its header read first).
+  void FreeRun(UNSIGNED32 Block);
 
   os::File FFile;
   mutable THeader FHeader;
   bool FReadOnly = false;
   TTxnJournal* FJournal = nullptr;
   bool FBatch = false, FHeaderDirty = false;
+  std::vector<UNSIGNED32> FFreedInBatch;  // runs Free let go of in batch mode
   // In batch mode, the run headers this handle read or wrote (block ->
   // the three words), so that freeing a value it read and reusing a run it
   // freed need not read them again. Forgotten when the batch ends.

@@ -222,7 +222,7 @@ OAKHANDLE TStatement::Materialise(sqlite3_stmt* St, sqlite3* Db) {
     }
   {
     TOpenOptions Fill;
-    Fill.Exclusive = true;
+    Fill.Exclusive = Fill.OutsideTransactions = true;
     TCursor Writer(FConn, Path, Fill);
     for (auto& R : Rows) {
       Writer.Append();
@@ -231,7 +231,7 @@ OAKHANDLE TStatement::Materialise(sqlite3_stmt* St, sqlite3* Db) {
     }
   }
   TOpenOptions Read;
-  Read.Exclusive = Read.ReadOnly = true;
+  Read.Exclusive = Read.ReadOnly = Read.OutsideTransactions = true;
   auto* Result = new TCursor(FConn, Path, Read);
   Result->IsSqlResult = true;
   Result->SqlKind = OAK_SQL_STATIC;

@@ -17,6 +17,9 @@ constexpr UNSIGNED32 kVersion = 1;
 // Offset of the record count inside the header (the autoincrement counter
 // follows at 24, the change counter at 32; see FORMAT.md).
 constexpr UNSIGNED32 kOffCount = 20;
+// Offset of the change counter and of the transaction marker (8 bytes).
+constexpr UNSIGNED32 kOffChange = 32;
+constexpr UNSIGNED32 kOffMarker = TTableFile::kMarkerOffset;
 
 // Bytes of the header that never change after create, with the
 // descriptors: what the header checksum covers.
@@ -117,7 +120,7 @@ TTableFile::TTableFile(const std::string& Path, bool Exclusive, bool ReadOnly)
   ReadHeader();
   // Other handles may write a shared table: each step compares the
   // counters, in the view when one can be made.
-  if (!Exclusive) FHeadView.Map(FFile, kOffCount + 16);
+  if (!Exclusive) FHeadView.Map(FFile, kOffMarker + 8);
 }
 
 void TTableFile::ReadHeader() {
@@ -227,6 +230,13 @@ void TTableFile::ReadRecord(UNSIGNED32 RecNo, void* Buf) const {
                 FRecordLength);
     return;
   }
+  if (!FUpdated.empty()) {
+    auto It = FUpdated.find(RecNo);
+    if (It != FUpdated.end()) {
+      std::memcpy(Buf, It->second.data(), FRecordLength);
+      return;
+    }
+  }
   if (ReadAhead(RecNo, Buf) || ReadFromBlock(RecNo, Buf)) return;
   size_t Got = 0;
   os::Status S = FFile.Read(RecordOffset(RecNo), Buf, FRecordLength, &Got);
@@ -311,11 +321,15 @@ void TTableFile::WriteRecord(UNSIGNED32 RecNo, const void* Buf) {
       if (At == FAppended.size()) FAppended.resize(At + FRecordLength);
       std::memcpy(&FAppended[At], Buf, FRecordLength);
       if (RecNo > FCounters.RecordCount) FCounters.RecordCount = RecNo;
-      ++FCounters.ChangeCounter;
-      FCountersDirty = true;
-      if (FAppended.size() >= (std::size_t(8) << 20)) WriteAppended();
-      return;
+    } else {
+      // Other handles read the record as it was until the commit.
+      auto* P = static_cast<const std::uint8_t*>(Buf);
+      FUpdated[RecNo].assign(P, P + FRecordLength);
     }
+    ++FCounters.ChangeCounter;
+    FCountersDirty = true;
+    if (FAppended.size() >= (std::size_t(8) << 20)) WriteAppended();
+    return;
   }
   if (FJournal) FJournal->BeforeWrite(FFile, RecordOffset(RecNo), FRecordLength);
   os::Status S = FFile.Write(RecordOffset(RecNo), Buf, FRecordLength);
@@ -361,6 +375,25 @@ void TTableFile::WriteAppended() {
   }
 }
 
+void TTableFile::WriteUpdated(UNSIGNED32 Last) {
+  std::vector<UNSIGNED32> Order;
+  Order.reserve(FUpdated.size());
+  for (auto& [RecNo, Bytes] : FUpdated)
+    if (RecNo <= Last) Order.push_back(RecNo);
+  std::sort(Order.begin(), Order.end());
+  for (UNSIGNED32 RecNo : Order) {
+    const std::vector<std::uint8_t>& Bytes = FUpdated[RecNo];
+    if (FJournal) FJournal->BeforeWrite(FFile, RecordOffset(RecNo), FRecordLength);
+    os::Status S = FFile.Write(RecordOffset(RecNo), Bytes.data(), FRecordLength);
+    if (!S.ok()) {
+      ForgetReadAhead();
+      FailOs(S, Path());
+    }
+    KeepInReadAhead(RecNo, Bytes.data());
+  }
+  FUpdated.clear();
+}
+
 void TTableFile::BeginBatch() {
   FBatch = true;
   FFlushedCount = FCounters.RecordCount;
@@ -368,6 +401,7 @@ void TTableFile::BeginBatch() {
 
 void TTableFile::FlushBatch() {
   if (!FBatch) return;
+  WriteUpdated(FFlushedCount);
   WriteAppended();
   if (FCountersDirty) WriteCounters();
   FCountersDirty = false;
@@ -377,8 +411,38 @@ void TTableFile::FlushBatch() {
 void TTableFile::DropBatch() {
   ForgetReadAhead();
   FAppended.clear();
+  FUpdated.clear();
   FCountersDirty = false;
   FBatch = false;
+}
+
+std::uint64_t TTableFile::TxnMarker() const {
+  std::uint8_t Buf[8] = {};
+  if (FHeadView.IsMapped() && FHeadView.Read(kOffMarker, Buf, sizeof Buf)) return LoadLE64(Buf);
+  size_t Got = 0;
+  os::Status S = FFile.Read(kOffMarker, Buf, sizeof Buf, &Got);
+  if (!S.ok()) FailOs(S, Path());
+  if (Got < sizeof Buf) Fail(E_CORRUPT_TABLE, Path() + ": header cut short");
+  return LoadLE64(Buf);
+}
+
+void TTableFile::SetTxnMarker(std::uint64_t Id) {
+  if (FJournal) FJournal->BeforeWrite(FFile, kOffMarker, 8);
+  StoreTxnMarker(FFile, Id);
+}
+
+void TTableFile::StoreChangeCounter(const os::File& F, UNSIGNED32 Counter) {
+  std::uint8_t Buf[4];
+  StoreLE32(Buf, Counter);
+  os::Status S = F.Write(kOffChange, Buf, sizeof Buf);
+  if (!S.ok()) FailOs(S, F.Path());
+}
+
+void TTableFile::StoreTxnMarker(const os::File& F, std::uint64_t Id) {
+  std::uint8_t Buf[8];
+  StoreLE64(Buf, Id);
+  os::Status S = F.Write(kOffMarker, Buf, sizeof Buf);
+  if (!S.ok()) FailOs(S, F.Path());
 }
 
 void TTableFile::Touch() {
@@ -402,6 +466,7 @@ UNSIGNED32 TTableFile::NextAutoinc() {
 void TTableFile::Truncate(UNSIGNED32 RecordCount) {
   if (FReadOnly) Fail(E_READ_ONLY, Path());
   if (FBatch) {
+    WriteUpdated(RecordCount);
     WriteAppended();
     FCountersDirty = false;
   }

@@ -136,14 +136,35 @@ class TTableFile {
   void FlushCounters();
 
   // Batch mode, for a handle that holds the write lock through a
-  // transaction: appended records and the counters stay in memory until
-  // FlushBatch (or a buffer of some megabytes fills); Refresh reads nothing
-  // since no other handle can write meanwhile.
+  // transaction: changed and appended records and the counters stay in
+  // memory until FlushBatch, so that other handles read the table as it
+  // was until the commit (appended records beyond some megabytes go to the
+  // file early, past the record count on the disk, where no reader looks);
+  // Refresh reads nothing since no other handle can write meanwhile.
   void BeginBatch();
+  bool InBatch() const { return FBatch; }
   // Writes what the batch holds and leaves batch mode.
   void FlushBatch();
   // Forgets what the batch holds (rollback) and leaves batch mode.
   void DropBatch();
+
+  // The transaction marker (header bytes 40..47): the id of the
+  // transaction that holds the table's write lock and may have changed its
+  // files, 0 when none. A transaction sets it (through its journal, which
+  // keeps the header page as it was) before it changes any file of the
+  // table, and clears it after its journal is gone; a marker found set by a
+  // handle that holds the write lock itself belongs to a transaction whose
+  // program died (TCursor::SettleDeadTransaction). TxnMarker reads it anew
+  // (in the header's view when there is one).
+  static constexpr std::uint32_t kMarkerOffset = 40;
+  std::uint64_t TxnMarker() const;
+  void SetTxnMarker(std::uint64_t Id);
+  // Writes the marker of the table file F (open for writing) without a
+  // journal.
+  static void StoreTxnMarker(const os::File& F, std::uint64_t Id);
+  // Writes the change counter of the table file F (open for writing)
+  // without a journal (the rollback's last step, see txn.h).
+  static void StoreChangeCounter(const os::File& F, UNSIGNED32 Counter);
 
  private:
   void ReadHeader();
@@ -197,7 +218,12 @@ class TTableFile {
   bool FCountersDirty = false;
   UNSIGNED32 FFlushedCount = 0;          // records on disk in batch mode
   std::vector<std::uint8_t> FAppended;   // records FFlushedCount + 1 ... in batch mode
+  // Records up to FFlushedCount changed in batch mode, by number.
+  std::unordered_map<UNSIGNED32, std::vector<std::uint8_t>> FUpdated;
   void WriteAppended();
+  // Writes the changed records of the batch up to record Last, forgets the
+  // others.
+  void WriteUpdated(UNSIGNED32 Last);
 };
 
 // Raises the engine code for a failed os call on Path (E_FILE_NOT_FOUND,

@@ -1,16 +1,23 @@
 // Before-image journal of a transaction.
 #include "platform/engine/txn.h"
 
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <random>
+#include <set>
 #include <vector>
 
 #include "platform/engine/errors.h"
 #include "platform/engine/table.h"
 #include "platform/os/fileapi.h"
 #include "platform/os/find.h"
+#include "platform/rtl/byteorder.h"
 
 namespace oak {
 
@@ -18,6 +25,9 @@ namespace {
 
 constexpr std::uint64_t kPage = 4096;
 constexpr std::uint64_t kSizeRecord = ~std::uint64_t(0);
+// The payload of a size record: device, inode and change counter of the
+// file when the transaction first touched it (see TIdentity).
+constexpr std::uint32_t kIdentityBytes = 24;
 
 void Append(std::string& Out, const void* P, size_t N) {
   Out.append(static_cast<const char*>(P), N);
@@ -29,24 +39,33 @@ std::string FolderOf(const std::string& Path) {
   return Slash == 0 ? "/" : Path.substr(0, Slash);
 }
 
-// The file kinds a transaction writes: their extension and the first bytes
-// of their header.
+// The file kinds a transaction writes: their extension, the first bytes
+// of their header and where the header keeps its change counter (-1:
+// none).
 struct TJournaledKind {
   const char* Ext;
   char Magic[8];
+  int CounterAt;
 };
-constexpr TJournaledKind kJournaledKinds[] = {
-    {".OAT", {'O', 'A', 'K', 'T', 'A', 'B', 'L', 0x1A}},
-    {".OAM", {'O', 'A', 'K', 'M', 'E', 'M', 'O', 0x1A}},
-    {".OAI", {'O', 'A', 'K', 'I', 'N', 'D', 'X', 0x1A}},
-};
+constexpr TJournaledKind kTableKind = {".OAT", {'O', 'A', 'K', 'T', 'A', 'B', 'L', 0x1A}, 32};
+constexpr TJournaledKind kMemoKind = {".OAM", {'O', 'A', 'K', 'M', 'E', 'M', 'O', 0x1A}, -1};
+constexpr TJournaledKind kIndexKind = {".OAI", {'O', 'A', 'K', 'I', 'N', 'D', 'X', 0x1A}, 28};
+constexpr const TJournaledKind* kJournaledKinds[] = {&kTableKind, &kMemoKind, &kIndexKind};
 
 const TJournaledKind* KindOf(const std::string& Path) {
   size_t Dot = Path.find_last_of('.');
   if (Dot == std::string::npos || Path.find('/', Dot) != std::string::npos) return nullptr;
-  for (const TJournaledKind& K : kJournaledKinds)
-    if (SameName(Path.substr(Dot), K.Ext)) return &K;
+  for (const TJournaledKind* K : kJournaledKinds)
+    if (SameName(Path.substr(Dot), K->Ext)) return K;
   return nullptr;
+}
+
+// Path without its extension, in capitals: the table a memo or structural
+// index file belongs to.
+std::string BaseOf(const std::string& Path) {
+  std::string Base = ChangeExtension(Path, "");
+  for (char& C : Base) C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
+  return Base;
 }
 
 bool SameFolder(const std::string& A, const std::string& B) {
@@ -60,10 +79,123 @@ bool SameFolder(const std::string& A, const std::string& B) {
   throw EJournalRefused({JPath, Cause}, Why);
 }
 
+// True when counter A lies at or after B (counters wrap around).
+bool NotBefore(std::uint32_t A, std::uint32_t B) { return static_cast<std::int32_t>(A - B) >= 0; }
+
+// The change counter in the header of F (of kind K, which keeps one), or
+// nullopt when it cannot be read.
+std::optional<std::uint32_t> CounterOf(const os::File& F, const TJournaledKind& K) {
+  if (K.CounterAt < 0) return std::nullopt;
+  std::uint8_t Buf[4];
+  size_t Got = 0;
+  if (!F.Read(static_cast<std::uint64_t>(K.CounterAt), Buf, sizeof Buf, &Got).ok() || Got < sizeof Buf)
+    return std::nullopt;
+  return LoadLE32(Buf);
+}
+
+// Who a file was when a transaction first touched it: a file put back at
+// its name since (another inode, or a change counter behind this one) is
+// another file, which the journal must not write.
+struct TIdentity {
+  std::uint64_t Dev = 0, Ino = 0;
+  std::uint32_t Counter = 0;
+  bool HasCounter = false;
+};
+
+std::string EncodeIdentity(const TIdentity& Id) {
+  std::uint8_t B[kIdentityBytes] = {};
+  StoreLE64(B, Id.Dev);
+  StoreLE64(B + 8, Id.Ino);
+  StoreLE32(B + 16, Id.Counter);
+  StoreLE32(B + 20, Id.HasCounter ? 1 : 0);
+  return std::string(reinterpret_cast<const char*>(B), sizeof B);
+}
+
+TIdentity DecodeIdentity(const std::uint8_t* B) {
+  TIdentity Id;
+  Id.Dev = LoadLE64(B);
+  Id.Ino = LoadLE64(B + 8);
+  Id.Counter = LoadLE32(B + 16);
+  Id.HasCounter = LoadLE32(B + 20) & 1;
+  return Id;
+}
+
+// A file whose old pages were just written back: its kind and the change
+// counter it had before (the newest any handle can have seen).
+struct TRestored {
+  const os::File* F;
+  const TJournaledKind* Kind;
+  std::optional<std::uint32_t> CounterBefore;
+};
+
+void CheckOs(const os::Status& S, const std::string& Path) {
+  if (!S.ok()) FailOs(S, Path);
+}
+
+// After a restore, every handle must see the tables and indexes as changed
+// (a counter equal to one it read would keep its pages of the rolled-back
+// state): each counter moves past both the one restored and the one
+// before. The structural index of a restored table keeps matching it when
+// it matched before (its stamp follows), so that nobody rebuilds it.
+void MoveCountersOn(const std::vector<TRestored>& Files) {
+  struct TTableCounters {
+    std::uint32_t Restored, Now;
+  };
+  std::map<std::string, TTableCounters> Tables;  // by BaseOf
+  for (const TRestored& R : Files) {
+    if (R.Kind != &kTableKind) continue;
+    const std::optional<std::uint32_t> Restored = CounterOf(*R.F, kTableKind);
+    if (!Restored) continue;  // a file cut below its header: nothing to count
+    std::uint32_t Now = *Restored;
+    if (R.CounterBefore && NotBefore(*R.CounterBefore, Now)) Now = *R.CounterBefore;
+    ++Now;
+    TTableFile::StoreChangeCounter(*R.F, Now);
+    Tables[BaseOf(R.F->Path())] = {*Restored, Now};
+  }
+  std::set<std::string> Indexed;
+  for (const TRestored& R : Files) {
+    if (R.Kind != &kIndexKind) continue;
+    std::uint8_t H[kIndexHeaderBytes];
+    size_t Got = 0;
+    if (!R.F->Read(0, H, sizeof H, &Got).ok() || Got < sizeof H) continue;
+    std::optional<std::uint32_t> Stamp;
+    auto T = Tables.find(BaseOf(R.F->Path()));
+    if (T != Tables.end()) {
+      Indexed.insert(T->first);
+      if (IndexTableStamp(H) == T->second.Restored) Stamp = T->second.Now;
+    }
+    if (RestampIndexHeader(H, R.CounterBefore.value_or(0), true, Stamp))
+      CheckOs(R.F->Write(0, H, sizeof H), R.F->Path());
+  }
+  // A table's structural index that the transaction never wrote: only its
+  // stamp follows the table.
+  for (auto& [Base, T] : Tables) {
+    if (Indexed.count(Base)) continue;
+    for (const TRestored& R : Files) {
+      if (R.Kind != &kTableKind || BaseOf(R.F->Path()) != Base) continue;
+      os::File Index;
+      if (!Index.Open(ChangeExtension(R.F->Path(), ".OAI"), os::Access::ReadWrite, os::Share::DenyNone).ok())
+        break;  // none, or not to be written: a rebuild follows the table then
+      std::uint8_t H[kIndexHeaderBytes];
+      size_t Got = 0;
+      if (Index.Read(0, H, sizeof H, &Got).ok() && Got == sizeof H && IndexTableStamp(H) == T.Restored &&
+          RestampIndexHeader(H, 0, false, T.Now))
+        CheckOs(Index.Write(0, H, sizeof H), Index.Path());
+      break;
+    }
+  }
+}
+
 }  // namespace
 
+TTxnJournal::TTxnJournal() {
+  std::random_device Seed;
+  std::mt19937_64 Gen((std::uint64_t(Seed()) << 32) ^ Seed() ^ std::uint64_t(::getpid()));
+  do FId = Gen(); while (FId == 0);
+}
+
 TTxnJournal::~TTxnJournal() {
-  if (FFiles.empty()) return;
+  if (FFiles.empty() && FJournals.empty()) return;
   // A destructor cannot raise: a rollback that fails is left as the
   // thread's last error, and its journal files stay for the next open.
   try {
@@ -79,18 +211,30 @@ TTxnJournal::TFileImage& TTxnJournal::Touch(const os::File& F) {
     It->second.Live = &F;
     return It->second;
   }
-  TFileImage& Img = FFiles[F.Path()];
-  Img.Live = &F;
-  Img.Path = F.Path();
+  // One journal, in one folder: a commit or a death then ends the whole
+  // transaction one way, never one folder's part one way and another's
+  // the other.
+  const std::string Folder = FolderOf(F.Path());
+  if (!FJournals.empty() && !FJournals.count(Folder))
+    Fail(E_TRANSACTION, "a transaction changes the tables of one folder; " + F.Path() + " lies outside " +
+                            FJournals.begin()->first);
   auto Size = F.Size();
   if (!Size.ok()) FailOs(Size.status(), F.Path());
+  TIdentity Id;
+  struct stat St;
+  if (::fstat(F.fd(), &St) == 0) Id.Dev = St.st_dev, Id.Ino = St.st_ino;
+  if (const TJournaledKind* Kind = KindOf(F.Path()))
+    if (std::optional<std::uint32_t> Counter = CounterOf(F, *Kind)) Id.Counter = *Counter, Id.HasCounter = true;
+  TFileImage Img;
+  Img.Live = &F;
+  Img.Path = F.Path();
   Img.OriginalSize = Size.value();
-  AppendToJournalFile(Img, kSizeRecord, std::string());
-  return Img;
+  AppendToJournalFile(Img, kSizeRecord, EncodeIdentity(Id));
+  return FFiles.emplace(F.Path(), std::move(Img)).first->second;
 }
 
-void TTxnJournal::AppendToJournalFile(const TFileImage& Img, std::uint64_t Page,
-                                      const std::string& Bytes) {
+std::uint64_t TTxnJournal::AppendToJournalFile(const TFileImage& Img, std::uint64_t Page,
+                                               const std::string& Bytes) {
   // Each folder has a journal of its own: a journal is replayed only into
   // files of the folder it lies in.
   TJournalFile& J = FJournals[FolderOf(Img.Path)];
@@ -101,9 +245,10 @@ void TTxnJournal::AppendToJournalFile(const TFileImage& Img, std::uint64_t Page,
     // open of this table did not apply, a link) refuses the write.
     os::Status S = F->Open(J.Path, os::Access::ReadWrite, os::Share::DenyNone,
                            os::Disposition::CreateNew);
+    if (!S.ok()) FJournals.erase(FolderOf(Img.Path));
     if (S.code() == ERROR_FILE_EXISTS || S.code() == ERROR_ALREADY_EXISTS)
-      Fail(E_TRANSACTION, "journal " + J.Path + " exists already");
-    if (!S.ok()) FailOs(S, J.Path);
+      Fail(E_TRANSACTION, "journal " + Img.Path + ".OAJ exists already");
+    if (!S.ok()) FailOs(S, Img.Path + ".OAJ");
     // The lock tells other handles that this journal is alive, not hot.
     S = F->Lock(0, 1, os::LockKind::Exclusive);
     if (!S.ok()) FailOs(S, J.Path);
@@ -122,16 +267,17 @@ void TTxnJournal::AppendToJournalFile(const TFileImage& Img, std::uint64_t Page,
   os::Status S = J.File->Write(J.Size, Rec.data(), Rec.size());
   if (!S.ok()) FailOs(S, J.Path);
   J.Size += Rec.size();
+  return J.Size - Bytes.size();
 }
 
-void TTxnJournal::DropJournalFiles() {
+void TTxnJournal::DropJournalFiles(bool Keep) {
   // The name goes while the file is still held and locked: an open in
   // another process that finds the journal unlocked finds it removed too
   // (RecoverJournalFile), and never replays a transaction that ended.
   // A journal this transaction could not make is not its own to remove.
   for (auto& [Folder, J] : FJournals) {
     if (!J.File) continue;
-    os::RemoveLeftover(J.File->Path());
+    if (!Keep) os::RemoveLeftover(J.File->Path());
     J.File.reset();
   }
   FJournals.clear();
@@ -147,8 +293,7 @@ void TTxnJournal::BeforeWrite(const os::File& F, std::uint64_t Offset, std::size
     os::Status S = F.Read(P * kPage, Old.data(), kPage, &Got);
     if (!S.ok()) FailOs(S, F.Path());
     Old.resize(Got);
-    AppendToJournalFile(Img, P, Old);
-    Img.Pages.emplace(P, std::move(Old));
+    Img.Pages.emplace(P, std::make_pair(AppendToJournalFile(Img, P, Old), static_cast<std::uint32_t>(Got)));
   }
 }
 
@@ -161,22 +306,56 @@ void TTxnJournal::BeforeResize(const os::File& F) {
 void TTxnJournal::Forget(const os::File& F) {
   auto It = FFiles.find(F.Path());
   if (It != FFiles.end() && It->second.Live == &F) It->second.Live = nullptr;
+  auto Marked = FMarked.find(F.Path());
+  if (Marked != FMarked.end() && Marked->second == &F) Marked->second = nullptr;
 }
 
-void TTxnJournal::Restore(const os::File& F, const TFileImage& Img) {
-  for (auto& [Page, Bytes] : Img.Pages) {
-    os::Status S = F.Write(Page * kPage, Bytes.data(), Bytes.size());
-    if (!S.ok()) FailOs(S, Img.Path);
-  }
-  os::Status S = F.Truncate(Img.OriginalSize);
-  if (!S.ok()) FailOs(S, Img.Path);
+void TTxnJournal::MarkTable(TTableFile& T) {
+  // The header page goes to the journal first: a rollback, or the
+  // recovery after a death, writes it back and so clears the marker.
+  BeforeWrite(T.File(), TTableFile::kMarkerOffset, 8);
+  TTableFile::StoreTxnMarker(T.File(), FId);
+  FMarked[T.Path()] = &T.File();
 }
+
+namespace {
+
+// Opens Path to write its bytes back, for a journal that holds no open
+// handle of it.
+std::unique_ptr<os::File> OpenForRestore(const std::string& Path) {
+  auto F = std::make_unique<os::File>();
+  CheckOs(F->Open(Path, os::Access::ReadWrite, os::Share::DenyNone), Path);
+  return F;
+}
+
+}  // namespace
 
 void TTxnJournal::Commit() {
-  for (auto& [Path, Img] : FFiles)
-    if (Img.Live) Img.Live->Flush();
-  FFiles.clear();
+  for (auto& [Path, Img] : FFiles) {
+    if (Img.Live) {
+      CheckOs(Img.Live->Flush(), Path);
+    } else {
+      // Written through a handle that is closed now.
+      os::File Own;
+      if (Own.Open(Path, os::Access::Read, os::Share::DenyNone).ok()) CheckOs(Own.Flush(), Path);
+    }
+  }
+  // The commit point: from here on no recovery takes the transaction back.
   DropJournalFiles();
+  FFiles.clear();
+  // A marker left by a kill from here on costs the next writer a look for
+  // a journal, nothing more.
+  for (auto& [Path, Live] : FMarked) {
+    try {
+      if (Live) {
+        TTableFile::StoreTxnMarker(*Live, 0);
+      } else {
+        TTableFile::StoreTxnMarker(*OpenForRestore(Path), 0);
+      }
+    } catch (const EEngineError&) {
+    }
+  }
+  FMarked.clear();
 }
 
 void TTxnJournal::Rollback() {
@@ -185,33 +364,52 @@ void TTxnJournal::Rollback() {
   // there completes the rollback.
   std::string Failure;
   UNSIGNED32 Code = 0;
+  std::vector<std::unique_ptr<os::File>> Own;
+  std::vector<TRestored> Restored;
   for (auto& [Path, Img] : FFiles) {
     try {
-      if (Img.Live) {
-        Restore(*Img.Live, Img);
-        continue;
+      const os::File* F = Img.Live;
+      if (!F) {
+        Own.push_back(OpenForRestore(Img.Path));
+        F = Own.back().get();
       }
-      os::File Own;
-      os::Status S = Own.Open(Img.Path, os::Access::ReadWrite, os::Share::DenyNone);
-      if (!S.ok()) FailOs(S, Img.Path);
-      Restore(Own, Img);
+      const TJournaledKind* Kind = KindOf(Img.Path);
+      TRestored R{F, Kind, Kind ? CounterOf(*F, *Kind) : std::nullopt};
+      const os::File& Journal = *FJournals.at(FolderOf(Img.Path)).File;
+      std::string Bytes;
+      for (auto& [Page, Where] : Img.Pages) {
+        Bytes.resize(Where.second);
+        size_t Got = 0;
+        CheckOs(Journal.Read(Where.first, Bytes.data(), Bytes.size(), &Got), Journal.Path());
+        if (Got < Bytes.size()) Fail(E_IO, "journal " + Journal.Path() + " cut short");
+        CheckOs(F->Write(Page * kPage, Bytes.data(), Bytes.size()), Img.Path);
+      }
+      CheckOs(F->Truncate(Img.OriginalSize), Img.Path);
+      if (Kind) Restored.push_back(R);
     } catch (const EEngineError& E) {
       if (Failure.empty()) Code = E.Code, Failure = E.Message();
     }
   }
+  try {
+    MoveCountersOn(Restored);
+  } catch (const EEngineError& E) {
+    if (Failure.empty()) Code = E.Code, Failure = E.Message();
+  }
+  FFiles.clear();
+  FMarked.clear();
   if (!Failure.empty()) {
     std::string Kept;
     for (auto& [Folder, J] : FJournals) Kept += (Kept.empty() ? "" : ", ") + J.Path;
+    DropJournalFiles(true);
     Fail(Code, "rollback failed (journal " + Kept + " kept for the next open): " + Failure);
   }
-  FFiles.clear();
   DropJournalFiles();
 }
 
 bool TTxnJournal::RecoverHotJournal(const std::string& TablePath) {
-  // A transaction over several tables writes one journal per folder, named
-  // after the first file it touched there: every journal of the folder may
-  // hold this table's before-images.
+  // A transaction writes one journal, named after the first file it
+  // touched in the folder: every journal of the folder may hold this
+  // table's before-images.
   const std::string Folder = FolderOf(TablePath);
   std::vector<std::string> Journals;
   TSearchRec Rec;
@@ -273,19 +471,37 @@ class TJournalReader {
   std::vector<char> FBuf;
 };
 
-// A file as a journal found it: its size at the transaction's start and,
-// by page number, where the page's old bytes lie in the journal.
+// A file as a journal found it: its size at the transaction's start, who
+// it was then and, by page number, where the page's old bytes lie in the
+// journal.
 struct TJournaledFile {
   std::uint64_t OriginalSize = 0;
   bool Present = false;  // false: gone since, nothing to restore
+  bool Replaced = false;  // another file stands at the name now
   struct stat Seen = {};
   const TJournaledKind* Kind = nullptr;
+  std::optional<TIdentity> Identity;  // none in journals of older writers
   std::map<std::uint64_t, std::pair<std::uint64_t, std::uint32_t>> Pages;
 };
 
 // True when St describes a plain file with no other name: writing it
 // changes nothing outside its folder.
 bool SoleName(const struct stat& St) { return S_ISREG(St.st_mode) && St.st_nlink == 1; }
+
+// Gives the journal at JPath, locked by the caller, a name that no open
+// looks for ("<journal>.aside", numbered when taken), without replacing
+// anything; returns it.
+std::string SetAside(const std::string& JPath) {
+  for (int N = 1; N < 1000; ++N) {
+    const std::string Aside = JPath + ".aside" + (N == 1 ? std::string() : std::to_string(N));
+    if (::link(JPath.c_str(), Aside.c_str()) == 0) {
+      os::RemoveLeftover(JPath);
+      return Aside;
+    }
+    if (errno != EEXIST) break;
+  }
+  Fail(E_IO, "journal " + JPath + " cannot be set aside");
+}
 
 }  // namespace
 
@@ -352,13 +568,39 @@ bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
       if (Len < std::min(kPage, Orig - Page * kPage)) RefuseJournal(JPath, "a page of " + Path + " cut short");
       // The first image of a page is the one from before the transaction.
       if (Img.Present) Img.Pages.try_emplace(Page, R.Pos(), Len);
+    } else if (Len == kIdentityBytes && !Img.Identity) {
+      std::uint8_t B[kIdentityBytes] = {};
+      R.Take(B, sizeof B);
+      Img.Identity = DecodeIdentity(B);
+      continue;
     }
     R.Skip(Len);
+  }
+  // Files put back at their names since the transaction touched them are
+  // not its files any more: they, and the memo and index files of a table
+  // put back, are left as they are.
+  std::set<std::string> ReplacedTables;
+  for (auto& [Path, Img] : Files) {
+    if (!Img.Present || !Img.Identity) continue;
+    const TIdentity& Id = *Img.Identity;
+    Img.Replaced = std::uint64_t(Img.Seen.st_dev) != Id.Dev || std::uint64_t(Img.Seen.st_ino) != Id.Ino;
+    if (!Img.Replaced && Id.HasCounter) {
+      os::File Probe;
+      if (Probe.Open(Path, os::Access::Read, os::Share::DenyNone).ok())
+        if (std::optional<std::uint32_t> Now = CounterOf(Probe, *Img.Kind))
+          Img.Replaced = !NotBefore(*Now, Id.Counter);
+    }
+    if (Img.Replaced && Img.Kind == &kTableKind) ReplacedTables.insert(BaseOf(Path));
+  }
+  std::string Replaced;
+  for (auto& [Path, Img] : Files) {
+    if (Img.Present && ReplacedTables.count(BaseOf(Path))) Img.Replaced = true;
+    if (Img.Replaced) Replaced += (Replaced.empty() ? "" : ", ") + Path;
   }
   // Everything is checked before the first byte is written back.
   std::vector<std::pair<std::unique_ptr<os::File>, TJournaledFile*>> Targets;
   for (auto& [Path, Img] : Files) {
-    if (!Img.Present) continue;  // gone: nothing to restore
+    if (!Img.Present || Img.Replaced) continue;  // gone or another file: nothing to restore
     auto F = std::make_unique<os::File>();
     os::Status S = F->Open(Path, os::Access::ReadWrite, os::Share::DenyNone);
     // Another program holds the file exclusively: the journal waits for it.
@@ -397,18 +639,28 @@ bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
     Targets.emplace_back(std::move(F), &Img);
   }
   std::string Bytes;
+  std::vector<TRestored> Restored;
   for (auto& [F, Img] : Targets) {
+    Restored.push_back({F.get(), Img->Kind, CounterOf(*F, *Img->Kind)});
     for (auto& [Page, Where] : Img->Pages) {
       Bytes.resize(Where.second);
       size_t Got = 0;
       os::Status S = J.Read(Where.first, Bytes.data(), Bytes.size(), &Got);
       if (!S.ok()) FailOs(S, JPath);
       if (Got < Bytes.size()) Fail(E_TRANSACTION, "journal " + JPath + " shrank while it was read");
-      S = F->Write(Page * kPage, Bytes.data(), Bytes.size());
-      if (!S.ok()) FailOs(S, F->Path());
+      CheckOs(F->Write(Page * kPage, Bytes.data(), Bytes.size()), F->Path());
     }
-    os::Status S = F->Truncate(Img->OriginalSize);
-    if (!S.ok()) FailOs(S, F->Path());
+    CheckOs(F->Truncate(Img->OriginalSize), F->Path());
+  }
+  MoveCountersOn(Restored);
+  if (!Replaced.empty()) {
+    // The name goes while the lock is held (see DropJournalFiles).
+    const std::string Aside = SetAside(JPath);
+    J.Close();
+    RefuseJournal(Aside,
+                  "its transaction's other files were rolled back, but " + Replaced +
+                      " was put back since that transaction began and was left as it is",
+                  TJournalCause::Replaced);
   }
   // The name goes while the lock is held (see DropJournalFiles).
   os::RemoveLeftover(JPath);

@@ -1,17 +1,22 @@
 // Transactions: a before-image journal over the files a transaction writes.
 //
-// Before a transaction first overwrites a page (4096 bytes) of a file that
-// existed when the transaction began, the page's old bytes go to the
-// journal; the file's size at that moment is kept too. Rollback writes the
-// old pages back and cuts each file to its old size, so the files are
-// byte for byte what they were; commit forces the files to the disk and
-// forgets the journal. The journal is also written to a file beside the
-// first file it touches in each folder ("<file>.OAJ", locked while the
-// transaction runs; it names only files of its own folder), so that a
-// process killed in the middle of a transaction leaves a hot journal that
-// the next open of a table in that folder rolls back (RecoverHotJournal).
-// Within a transaction the tables hold their write lock and keep appended
-// records and index pages in memory until commit (cursor.h).
+// A transaction takes each table it changes with that table's write lock,
+// held until it ends (the connection holds it, TConnection::HoldTable),
+// and sets the table's transaction marker (TTableFile::SetTxnMarker)
+// before it changes any file of the table. Before the transaction first
+// overwrites a page (4096 bytes) of a file, the page's old bytes go to the
+// journal; the file's size at that moment and its identity (device, inode,
+// change counter) are kept too. Rollback writes the old pages back and cuts
+// each file to its old size, then moves the change counters of the tables
+// and indexes on past every value they had, so that every other handle
+// drops what it read of them; commit forces the files to the disk, removes
+// the journal (the commit point) and clears the markers. The journal is
+// written to a file beside the first file the transaction touched
+// ("<file>.OAJ", locked while the transaction runs; it names only files of
+// its own folder: a transaction changes the tables of one folder), so that
+// a process killed in the middle of a transaction leaves a hot journal
+// that the next open of a table in that folder, or the next writer of a
+// marked table, rolls back (RecoverHotJournal).
 //
 // Thread safety: none; the engine lock serialises every use.
 #pragma once
@@ -26,16 +31,22 @@
 
 namespace oak {
 
+class TTableFile;
+
 class TTxnJournal {
  public:
-  TTxnJournal() = default;
+  TTxnJournal();
   ~TTxnJournal();
   TTxnJournal(const TTxnJournal&) = delete;
   TTxnJournal& operator=(const TTxnJournal&) = delete;
 
+  // The transaction's id (never 0): the marker value of its tables.
+  std::uint64_t Id() const { return FId; }
+
   // Called before F is written at [Offset, Offset + Len): keeps the old
   // bytes of every page not kept yet. F must stay open until commit or
-  // rollback, or be released with Forget.
+  // rollback, or be released with Forget. Raises E_TRANSACTION when F lies
+  // in another folder than the files the transaction wrote before.
   void BeforeWrite(const os::File& F, std::uint64_t Offset, std::size_t Len);
   // Called before F is cut or extended without a write.
   void BeforeResize(const os::File& F);
@@ -43,9 +54,17 @@ class TTxnJournal {
   // rollback (through a handle of the journal's own).
   void Forget(const os::File& F);
 
-  // Forces the written files to the disk and drops the journal.
+  // Sets the transaction marker of T, whose write lock the transaction
+  // holds, the header page kept first (so that a rollback clears it).
+  // Raises like BeforeWrite.
+  void MarkTable(TTableFile& T);
+
+  // Forces the written files to the disk, removes the journal and clears
+  // the markers.
   void Commit();
-  // Restores every file to its state at the first touch.
+  // Restores every file to its state at the first touch and moves the
+  // change counters on (see above). A restore that fails leaves the
+  // journal files hot for the next open, and raises the first failure.
   void Rollback();
 
   // Rolls back the journal files that a killed process left in the folder
@@ -56,10 +75,17 @@ class TTxnJournal {
   // own folder (recognised by name and header) and a plain file with no
   // other name (no hard link reaching elsewhere), and its entries fit the
   // files; otherwise nothing is written, the journal stays, and
-  // E_TRANSACTION is raised naming it. A journal is read in pieces of a
-  // bounded size, each record checked as it is read: memory and time follow
-  // the pages it holds, never the size it claims. The journal is locked
-  // while it is applied, so that two opens never apply it both.
+  // EJournalRefused (5095) is raised naming it, with the cause Form, or
+  // Held when another program holds a file it names exclusively. A file
+  // that was replaced since the transaction touched it (another inode, or
+  // a change counter behind the one it had then: a copy put back) is not
+  // written: the rest is restored, the journal is set aside as
+  // "<journal>.aside" (a name of its own when that is taken) and
+  // EJournalRefused with the cause Replaced names the set-aside journal
+  // and the file. A journal is read in pieces of a bounded size, each
+  // record checked as it is read: memory and time follow the pages it
+  // holds, never the size it claims. The journal is locked while it is
+  // applied, so that two opens never apply it both.
   static bool RecoverHotJournal(const std::string& TablePath);
 
  private:
@@ -67,7 +93,9 @@ class TTxnJournal {
     const os::File* Live = nullptr;  // null after Forget
     std::string Path;
     std::uint64_t OriginalSize = 0;
-    std::map<std::uint64_t, std::string> Pages;  // page number -> old bytes
+    // Page number -> where its old bytes lie in the journal file (offset,
+    // length): a rollback reads them back from there.
+    std::map<std::uint64_t, std::pair<std::uint64_t, std::uint32_t>> Pages;
   };
   // The journal file of one folder.
   struct TJournalFile {
@@ -76,14 +104,17 @@ class TTxnJournal {
     std::string Path;
   };
   TFileImage& Touch(const os::File& F);
-  void AppendToJournalFile(const TFileImage& Img, std::uint64_t Page, const std::string& Bytes);
-  // Closes and removes every journal file.
-  void DropJournalFiles();
-  static void Restore(const os::File& F, const TFileImage& Img);
+  // Appends an entry; returns the offset of Bytes in the journal file.
+  std::uint64_t AppendToJournalFile(const TFileImage& Img, std::uint64_t Page, const std::string& Bytes);
+  // Closes the journal files; removes them unless Keep (a failed rollback:
+  // then they are left hot for the next open).
+  void DropJournalFiles(bool Keep = false);
   static bool RecoverJournalFile(const std::string& JournalPath);
 
+  std::uint64_t FId;
   std::map<std::string, TFileImage> FFiles;
   std::map<std::string, TJournalFile> FJournals;  // folder -> its journal file
+  std::map<std::string, const os::File*> FMarked;  // table path -> its file
 };
 
 // An index file's block file over the os layer whose writes go through the

@@ -140,10 +140,22 @@ class EngineTest : public ::testing::Test {
   void WriteFile(const std::string& File, const std::string& Data) const {
     std::ofstream(PathOf(File), std::ios::binary | std::ios::trunc) << Data;
   }
-  // The table, memo and index file of table T, as bytes; PutBack writes
-  // them back.
-  std::vector<std::string> Files(const std::string& T) const {
+  // The table, memo and index file of table T, as bytes, with the change
+  // counters and the index's table stamp left out: a rollback moves them
+  // on, so that other handles read the files anew. PutBack writes them
+  // back.
+  std::vector<std::string> RawFiles(const std::string& T) const {
     return {ReadFile(T + ".OAT"), ReadFile(T + ".OAM"), ReadFile(T + ".OAI")};
+  }
+  std::vector<std::string> Files(const std::string& T) const {
+    std::vector<std::string> F = RawFiles(T);
+    auto Blank = [](std::string& Bytes, std::size_t At, std::size_t N) {
+      if (Bytes.size() >= At + N) Bytes.replace(At, N, N, '#');
+    };
+    Blank(F[0], 32, 4);
+    Blank(F[2], 28, 4);
+    Blank(F[2], 36, 8);
+    return F;
   }
   void PutBack(const std::string& T, const std::vector<std::string>& Saved) const {
     const char* Ext[] = {".OAT", ".OAM", ".OAI"};

@@ -37,9 +37,7 @@ class MaintenanceTest : public EngineTest {
                           OAK_HARDSEEK, &Found));
     return Found != 0;
   }
-  std::vector<std::string> Files() {
-    return {ReadFile("adr.OAT"), ReadFile("adr.OAM"), ReadFile("adr.OAI")};
-  }
+  std::vector<std::string> Files() { return EngineTest::Files("adr"); }
 };
 
 TEST_F(MaintenanceTest, PackDropsDeletedRecordsAndKeepsIndexAndMemos) {
@@ -171,17 +169,30 @@ TEST_F(MaintenanceTest, MemoValuesChangedAtRandomReadBackAsAModelHasThem) {
   EXPECT_EQ(Model, Stored());
 }
 
-TEST_F(MaintenanceTest, AnotherConnectionReadsAMemoStoredInARunningTransaction) {
+// Another program reads the table as the last commit left it while a
+// transaction changes, appends and frees memo values; then the commit's
+// state, a memo past the old end of the memo file included.
+TEST_F(MaintenanceTest, AnotherConnectionReadsTheCommittedStateUntilTheCommit) {
   OAKHANDLE T = Prepared(false);
   OAKHANDLE Reader = OAK_INVALID_HANDLE;
   ASSERT_EQ(0u, Open("adr", &Reader, false, Connect()));
+  const std::vector<std::string> Names = Walk(Order(Reader), "NAME");
   ASSERT_EQ(0u, OakBeginTransaction(Conn));
   ASSERT_EQ(0u, OakGotoRecord(T, 1));
+  Set(T, "NAME", "z");
   Set(T, "NOTE", std::string(500, 'n'));  // past the memo file's end
   ASSERT_EQ(0u, OakWriteRecord(T));
+  Add(T, {{"NAME", "new"}, {"NOTE", std::string(300, 'x')}});  // may take the run of record 1
+  ASSERT_EQ(0u, OakGotoRecord(Reader, 1));
+  EXPECT_EQ(std::string(300, 'e'), Get(Reader, "NOTE"));
+  EXPECT_EQ(Names, Walk(Order(Reader), "NAME"));
+  EXPECT_EQ(5u, Count(Reader));
+  ASSERT_EQ(0u, OakCommitTransaction(Conn));
   ASSERT_EQ(0u, OakGotoRecord(Reader, 1));
   EXPECT_EQ(std::string(500, 'n'), Get(Reader, "NOTE"));
-  ASSERT_EQ(0u, OakCommitTransaction(Conn));
+  ASSERT_EQ(0u, OakGotoRecord(Reader, 6));
+  EXPECT_EQ(std::string(300, 'x'), Get(Reader, "NOTE"));
+  EXPECT_EQ((std::vector<std::string>{"a", "b", "c", "d", "new", "z"}), Walk(Order(Reader), "NAME"));
 }
 
 TEST_F(MaintenanceTest, HotJournalOfAKilledProcessIsRolledBackOnOpen) {
