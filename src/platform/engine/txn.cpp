@@ -26,8 +26,9 @@ namespace {
 constexpr std::uint64_t kPage = 4096;
 constexpr std::uint64_t kSizeRecord = ~std::uint64_t(0);
 // The payload of a size record: device, inode and change counter of the
-// file when the transaction first touched it (see TIdentity).
-constexpr std::uint32_t kIdentityBytes = 24;
+// file when the transaction first touched it, and the transaction's id
+// (see TIdentity).
+constexpr std::uint32_t kIdentityBytes = 32;
 
 void Append(std::string& Out, const void* P, size_t N) {
   Out.append(static_cast<const char*>(P), N);
@@ -95,11 +96,13 @@ std::optional<std::uint32_t> CounterOf(const os::File& F, const TJournaledKind& 
 
 // Who a file was when a transaction first touched it: a file put back at
 // its name since (another inode, or a change counter behind this one) is
-// another file, which the journal must not write.
+// another file, which the journal must not write. With the transaction's
+// id, which its marker holds while the table may be changed.
 struct TIdentity {
   std::uint64_t Dev = 0, Ino = 0;
   std::uint32_t Counter = 0;
   bool HasCounter = false;
+  std::uint64_t Txn = 0;
 };
 
 std::string EncodeIdentity(const TIdentity& Id) {
@@ -108,6 +111,7 @@ std::string EncodeIdentity(const TIdentity& Id) {
   StoreLE64(B + 8, Id.Ino);
   StoreLE32(B + 16, Id.Counter);
   StoreLE32(B + 20, Id.HasCounter ? 1 : 0);
+  StoreLE64(B + 24, Id.Txn);
   return std::string(reinterpret_cast<const char*>(B), sizeof B);
 }
 
@@ -117,72 +121,110 @@ TIdentity DecodeIdentity(const std::uint8_t* B) {
   Id.Ino = LoadLE64(B + 8);
   Id.Counter = LoadLE32(B + 16);
   Id.HasCounter = LoadLE32(B + 20) & 1;
+  Id.Txn = LoadLE64(B + 24);
   return Id;
 }
 
-// A file whose old pages were just written back: its kind and the change
-// counter it had before (the newest any handle can have seen).
-struct TRestored {
-  const os::File* F;
-  const TJournaledKind* Kind;
-  std::optional<std::uint32_t> CounterBefore;
+// Where the old bytes of each page lie in a journal (offset, length).
+using TPageMap = std::map<std::uint64_t, std::pair<std::uint64_t, std::uint32_t>>;
+
+// A file to be written back from a journal.
+struct TTarget {
+  const os::File* F;           // open for writing
+  const TJournaledKind* Kind;  // null: a file of another kind (written back, never counted)
+  std::uint64_t OriginalSize;
+  const TPageMap* Pages;
 };
 
 void CheckOs(const os::Status& S, const std::string& Path) {
   if (!S.ok()) FailOs(S, Path);
 }
 
-// After a restore, every handle must see the tables and indexes as changed
-// (a counter equal to one it read would keep its pages of the rolled-back
-// state): each counter moves past both the one restored and the one
-// before. The structural index of a restored table keeps matching it when
-// it matched before (its stamp follows), so that nobody rebuilds it.
-void MoveCountersOn(const std::vector<TRestored>& Files) {
+// The old bytes of a page, read from the journal J into Buf.
+const std::string& PageBytes(const os::File& J, std::pair<std::uint64_t, std::uint32_t> Where, std::string& Buf) {
+  Buf.resize(Where.second);
+  size_t Got = 0;
+  CheckOs(J.Read(Where.first, Buf.data(), Buf.size(), &Got), J.Path());
+  if (Got < Buf.size()) Fail(E_TRANSACTION, "journal " + J.Path() + " shrank while it was read");
+  return Buf;
+}
+
+// Writes the targets back to their state before the transaction from the
+// journal J, in an order that a kill at any step leaves to the next
+// recovery: the memo and index files first, then each table's records,
+// and each table's header page last of all, since its marker, cleared
+// there, says that the table still has to be written back.
+//
+// Every handle must then see the tables and indexes as changed (a counter
+// equal to one it read would keep its pages of the rolled-back state):
+// each change counter moves past both the one before the transaction and
+// the one before the write-back. The structural index of a table keeps
+// matching it when it matched before (its stamp follows), so that nobody
+// rebuilds it.
+void WriteBack(const os::File& J, const std::vector<TTarget>& Targets) {
   struct TTableCounters {
     std::uint32_t Restored, Now;
   };
   std::map<std::string, TTableCounters> Tables;  // by BaseOf
-  for (const TRestored& R : Files) {
-    if (R.Kind != &kTableKind) continue;
-    const std::optional<std::uint32_t> Restored = CounterOf(*R.F, kTableKind);
-    if (!Restored) continue;  // a file cut below its header: nothing to count
-    std::uint32_t Now = *Restored;
-    if (R.CounterBefore && NotBefore(*R.CounterBefore, Now)) Now = *R.CounterBefore;
-    ++Now;
-    TTableFile::StoreChangeCounter(*R.F, Now);
-    Tables[BaseOf(R.F->Path())] = {*Restored, Now};
+  std::string Buf;
+  for (const TTarget& T : Targets) {
+    if (T.Kind != &kTableKind) continue;
+    const std::optional<std::uint32_t> Before = CounterOf(*T.F, kTableKind);
+    auto Head = T.Pages->find(0);
+    std::uint32_t Restored = Before.value_or(0);
+    if (Head != T.Pages->end() && Head->second.second >= 36)
+      Restored = LoadLE32(PageBytes(J, Head->second, Buf).data() + 32);
+    const std::uint32_t Now = (Before && NotBefore(*Before, Restored) ? *Before : Restored) + 1;
+    Tables[BaseOf(T.F->Path())] = {Restored, Now};
   }
+  auto PutPages = [&](const TTarget& T, bool HeaderPage) {
+    for (auto& [Page, Where] : *T.Pages)
+      if ((Page == 0) == HeaderPage)
+        CheckOs(T.F->Write(Page * kPage, PageBytes(J, Where, Buf).data(), Where.second), T.F->Path());
+  };
   std::set<std::string> Indexed;
-  for (const TRestored& R : Files) {
-    if (R.Kind != &kIndexKind) continue;
+  for (const TTarget& T : Targets) {
+    if (T.Kind == &kTableKind) continue;
+    const std::optional<std::uint32_t> Before = T.Kind ? CounterOf(*T.F, *T.Kind) : std::nullopt;
+    PutPages(T, true);
+    PutPages(T, false);
+    CheckOs(T.F->Truncate(T.OriginalSize), T.F->Path());
+    if (T.Kind != &kIndexKind) continue;
     std::uint8_t H[kIndexHeaderBytes];
     size_t Got = 0;
-    if (!R.F->Read(0, H, sizeof H, &Got).ok() || Got < sizeof H) continue;
+    if (!T.F->Read(0, H, sizeof H, &Got).ok() || Got < sizeof H) continue;
     std::optional<std::uint32_t> Stamp;
-    auto T = Tables.find(BaseOf(R.F->Path()));
-    if (T != Tables.end()) {
-      Indexed.insert(T->first);
-      if (IndexTableStamp(H) == T->second.Restored) Stamp = T->second.Now;
+    auto Table = Tables.find(BaseOf(T.F->Path()));
+    if (Table != Tables.end()) {
+      Indexed.insert(Table->first);
+      if (IndexTableStamp(H) == Table->second.Restored) Stamp = Table->second.Now;
     }
-    if (RestampIndexHeader(H, R.CounterBefore.value_or(0), true, Stamp))
-      CheckOs(R.F->Write(0, H, sizeof H), R.F->Path());
+    if (RestampIndexHeader(H, Before.value_or(0), true, Stamp)) CheckOs(T.F->Write(0, H, sizeof H), T.F->Path());
   }
-  // A table's structural index that the transaction never wrote: only its
-  // stamp follows the table.
-  for (auto& [Base, T] : Tables) {
-    if (Indexed.count(Base)) continue;
-    for (const TRestored& R : Files) {
-      if (R.Kind != &kTableKind || BaseOf(R.F->Path()) != Base) continue;
+  for (const TTarget& T : Targets) {
+    if (T.Kind != &kTableKind) continue;
+    const TTableCounters& C = Tables[BaseOf(T.F->Path())];
+    // A structural index the transaction never wrote: only its stamp
+    // follows the table.
+    if (!Indexed.count(BaseOf(T.F->Path()))) {
       os::File Index;
-      if (!Index.Open(ChangeExtension(R.F->Path(), ".OAI"), os::Access::ReadWrite, os::Share::DenyNone).ok())
-        break;  // none, or not to be written: a rebuild follows the table then
       std::uint8_t H[kIndexHeaderBytes];
       size_t Got = 0;
-      if (Index.Read(0, H, sizeof H, &Got).ok() && Got == sizeof H && IndexTableStamp(H) == T.Restored &&
-          RestampIndexHeader(H, 0, false, T.Now))
+      if (Index.Open(ChangeExtension(T.F->Path(), ".OAI"), os::Access::ReadWrite, os::Share::DenyNone).ok() &&
+          Index.Read(0, H, sizeof H, &Got).ok() && Got == sizeof H && IndexTableStamp(H) == C.Restored &&
+          RestampIndexHeader(H, 0, false, C.Now))
         CheckOs(Index.Write(0, H, sizeof H), Index.Path());
-      break;
     }
+    PutPages(T, false);
+    CheckOs(T.F->Truncate(T.OriginalSize), T.F->Path());
+    auto Head = T.Pages->find(0);
+    if (Head == T.Pages->end() || Head->second.second < 36) {
+      TTableFile::StoreChangeCounter(*T.F, C.Now);
+      continue;
+    }
+    std::string Page = PageBytes(J, Head->second, Buf);
+    StoreLE32(reinterpret_cast<std::uint8_t*>(Page.data()) + 32, C.Now);
+    CheckOs(T.F->Write(0, Page.data(), Page.size()), T.F->Path());
   }
 }
 
@@ -221,6 +263,7 @@ TTxnJournal::TFileImage& TTxnJournal::Touch(const os::File& F) {
   auto Size = F.Size();
   if (!Size.ok()) FailOs(Size.status(), F.Path());
   TIdentity Id;
+  Id.Txn = FId;
   struct stat St;
   if (::fstat(F.fd(), &St) == 0) Id.Dev = St.st_dev, Id.Ino = St.st_ino;
   if (const TJournaledKind* Kind = KindOf(F.Path()))
@@ -359,41 +402,26 @@ void TTxnJournal::Commit() {
 }
 
 void TTxnJournal::Rollback() {
-  // Every file is restored even when one fails; then the first failure is
-  // raised and the journal files stay, so that the next open of a table
-  // there completes the rollback.
+  // A restore that fails is raised and the journal files stay, so that
+  // the next open, or the next writer of a table still marked, completes
+  // it.
   std::string Failure;
   UNSIGNED32 Code = 0;
-  std::vector<std::unique_ptr<os::File>> Own;
-  std::vector<TRestored> Restored;
-  for (auto& [Path, Img] : FFiles) {
-    try {
+  try {
+    std::vector<std::unique_ptr<os::File>> Own;
+    std::vector<TTarget> Targets;
+    for (auto& [Path, Img] : FFiles) {
       const os::File* F = Img.Live;
       if (!F) {
         Own.push_back(OpenForRestore(Img.Path));
         F = Own.back().get();
       }
-      const TJournaledKind* Kind = KindOf(Img.Path);
-      TRestored R{F, Kind, Kind ? CounterOf(*F, *Kind) : std::nullopt};
-      const os::File& Journal = *FJournals.at(FolderOf(Img.Path)).File;
-      std::string Bytes;
-      for (auto& [Page, Where] : Img.Pages) {
-        Bytes.resize(Where.second);
-        size_t Got = 0;
-        CheckOs(Journal.Read(Where.first, Bytes.data(), Bytes.size(), &Got), Journal.Path());
-        if (Got < Bytes.size()) Fail(E_IO, "journal " + Journal.Path() + " cut short");
-        CheckOs(F->Write(Page * kPage, Bytes.data(), Bytes.size()), Img.Path);
-      }
-      CheckOs(F->Truncate(Img.OriginalSize), Img.Path);
-      if (Kind) Restored.push_back(R);
-    } catch (const EEngineError& E) {
-      if (Failure.empty()) Code = E.Code, Failure = E.Message();
+      Targets.push_back({F, KindOf(Img.Path), Img.OriginalSize, &Img.Pages});
     }
-  }
-  try {
-    MoveCountersOn(Restored);
+    // One journal: a transaction changes the files of one folder.
+    if (!FJournals.empty()) WriteBack(*FJournals.begin()->second.File, Targets);
   } catch (const EEngineError& E) {
-    if (Failure.empty()) Code = E.Code, Failure = E.Message();
+    Code = E.Code, Failure = E.Message();
   }
   FFiles.clear();
   FMarked.clear();
@@ -481,7 +509,7 @@ struct TJournaledFile {
   struct stat Seen = {};
   const TJournaledKind* Kind = nullptr;
   std::optional<TIdentity> Identity;  // none in journals of older writers
-  std::map<std::uint64_t, std::pair<std::uint64_t, std::uint32_t>> Pages;
+  TPageMap Pages;
 };
 
 // True when St describes a plain file with no other name: writing it
@@ -578,27 +606,60 @@ bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
   }
   // Files put back at their names since the transaction touched them are
   // not its files any more: they, and the memo and index files of a table
-  // put back, are left as they are.
-  std::set<std::string> ReplacedTables;
-  for (auto& [Path, Img] : Files) {
-    if (!Img.Present || !Img.Identity) continue;
-    const TIdentity& Id = *Img.Identity;
-    Img.Replaced = std::uint64_t(Img.Seen.st_dev) != Id.Dev || std::uint64_t(Img.Seen.st_ino) != Id.Ino;
-    if (!Img.Replaced && Id.HasCounter) {
-      os::File Probe;
-      if (Probe.Open(Path, os::Access::Read, os::Share::DenyNone).ok())
-        if (std::optional<std::uint32_t> Now = CounterOf(Probe, *Img.Kind))
-          Img.Replaced = !NotBefore(*Now, Id.Counter);
-    }
-    if (Img.Replaced && Img.Kind == &kTableKind) ReplacedTables.insert(BaseOf(Path));
-  }
+  // put back, are left as they are, and named. So is, without a word, a
+  // table the transaction never marked, or whose header page (cleared
+  // marker, moved counter) was written back already: nothing of it is the
+  // transaction's to take back, and another program may have written it
+  // since. A table whose marker was cleared while the journal holds more
+  // than its header page, and whose counter is not past the one the
+  // transaction found, was put back too.
+  std::set<std::string> Skipped, Tables, Changed;  // tables by BaseOf
+  for (auto& [Path, Img] : Files)
+    if (Img.Kind != &kTableKind || Img.Pages.size() > 1 || (Img.Pages.size() == 1 && !Img.Pages.count(0)))
+      Changed.insert(BaseOf(Path));
+  bool Marked = false, Legacy = true;
   std::string Replaced;
+  auto NameReplaced = [&](const std::string& Path) { Replaced += (Replaced.empty() ? "" : ", ") + Path; };
   for (auto& [Path, Img] : Files) {
-    if (Img.Present && ReplacedTables.count(BaseOf(Path))) Img.Replaced = true;
-    if (Img.Replaced) Replaced += (Replaced.empty() ? "" : ", ") + Path;
+    if (Img.Kind == &kTableKind) Tables.insert(BaseOf(Path));
+    if (Img.Kind != &kTableKind || !Img.Identity) continue;
+    Legacy = false;
+    if (!Img.Present) continue;
+    const TIdentity& Id = *Img.Identity;
+    bool Ours = false, Other = std::uint64_t(Img.Seen.st_dev) != Id.Dev || std::uint64_t(Img.Seen.st_ino) != Id.Ino;
+    os::File Probe;
+    if (!Other && Probe.Open(Path, os::Access::Read, os::Share::DenyNone).ok()) {
+      std::uint8_t Marker[8] = {};
+      size_t Got = 0;
+      Ours = Probe.Read(TTableFile::kMarkerOffset, Marker, sizeof Marker, &Got).ok() && Got == sizeof Marker &&
+             LoadLE64(Marker) == Id.Txn;
+      const std::optional<std::uint32_t> Now = CounterOf(Probe, kTableKind);
+      if (!Ours && Now && Id.HasCounter)
+        Other = !NotBefore(*Now, Id.Counter) || (*Now == Id.Counter && Changed.count(BaseOf(Path)));
+    }
+    if (Other) NameReplaced(Path);
+    if (Other || !Ours) Skipped.insert(BaseOf(Path));
+    Marked = Marked || Ours;
+  }
+  for (auto& [Path, Img] : Files) {
+    if (!Img.Present) continue;
+    if (Skipped.count(BaseOf(Path))) {
+      Img.Replaced = true;
+      continue;
+    }
+    // A file of no table the journal names (an extra index file): the
+    // transaction's while one of its tables is still marked.
+    if (!Legacy && !Tables.count(BaseOf(Path)) && !Marked) Img.Replaced = true;
+    if (Img.Replaced || !Img.Identity) continue;
+    const TIdentity& Id = *Img.Identity;
+    if (std::uint64_t(Img.Seen.st_dev) != Id.Dev || std::uint64_t(Img.Seen.st_ino) != Id.Ino) {
+      Img.Replaced = true;
+      NameReplaced(Path);
+    }
   }
   // Everything is checked before the first byte is written back.
-  std::vector<std::pair<std::unique_ptr<os::File>, TJournaledFile*>> Targets;
+  std::vector<std::unique_ptr<os::File>> Open;
+  std::vector<TTarget> Targets;
   for (auto& [Path, Img] : Files) {
     if (!Img.Present || Img.Replaced) continue;  // gone or another file: nothing to restore
     auto F = std::make_unique<os::File>();
@@ -636,23 +697,10 @@ bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
     if (Size.value() < Img.OriginalSize)
       for (std::uint64_t P = Size.value() / kPage; P * kPage < Img.OriginalSize; ++P)
         if (!Img.Pages.count(P)) RefuseJournal(JPath, "no page kept where " + Path + " grows back");
-    Targets.emplace_back(std::move(F), &Img);
+    Targets.push_back({F.get(), Img.Kind, Img.OriginalSize, &Img.Pages});
+    Open.push_back(std::move(F));
   }
-  std::string Bytes;
-  std::vector<TRestored> Restored;
-  for (auto& [F, Img] : Targets) {
-    Restored.push_back({F.get(), Img->Kind, CounterOf(*F, *Img->Kind)});
-    for (auto& [Page, Where] : Img->Pages) {
-      Bytes.resize(Where.second);
-      size_t Got = 0;
-      os::Status S = J.Read(Where.first, Bytes.data(), Bytes.size(), &Got);
-      if (!S.ok()) FailOs(S, JPath);
-      if (Got < Bytes.size()) Fail(E_TRANSACTION, "journal " + JPath + " shrank while it was read");
-      CheckOs(F->Write(Page * kPage, Bytes.data(), Bytes.size()), F->Path());
-    }
-    CheckOs(F->Truncate(Img->OriginalSize), F->Path());
-  }
-  MoveCountersOn(Restored);
+  WriteBack(J, Targets);
   if (!Replaced.empty()) {
     // The name goes while the lock is held (see DropJournalFiles).
     const std::string Aside = SetAside(JPath);
