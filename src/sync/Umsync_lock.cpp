@@ -4,6 +4,7 @@
 // a countdown of 10 seconds while another user still holds one of them.
 // Then the settings object and the installation list are loaded.
 #include <filesystem>
+#include <optional>
 
 #include "foundation/BusyCursor.h"
 #include "foundation/FileUtils.h"
@@ -53,13 +54,28 @@ namespace {
 // Why a table does not open while the journal Journal lies beside it, and
 // what to do. The engine applies nothing of such a journal: it leaves the
 // journal and the tables as they are, so the office stays readable by hand.
-String RefusedJournalText(const String& Journal) {
+// A journal held up by another program is applied by the first open after
+// that program let go of the file; one of the wrong form stays until
+// somebody has looked at it. Without a known cause both ways are offered.
+String RefusedJournalText(const String& Journal, std::optional<oak::TJournalCause> Cause) {
   const String Quoted = "\"" + Journal + "\"";
-  return "In der Datei " + Quoted +
-         " ist eine nicht abgeschlossene Änderung eines anderen Programms festgehalten, die nicht sicher "
-         "zurückgenommen werden kann. Die Datei und die Tabellen wurden deshalb nicht verändert.<BR>Beenden Sie alle anderen Programme, die mit diesen Daten arbeiten, und starten Sie "
-         "das Programm erneut. Bleibt die Meldung, lassen Sie die Datei " +
-         Quoted + " vom Systembetreuer prüfen, bevor sie gelöscht oder verschoben wird.";
+  const String Head =
+      "In der Datei " + Quoted + " ist eine nicht abgeschlossene Änderung eines anderen Programms festgehalten";
+  const String Unchanged = " Die Datei und die Tabellen wurden deshalb nicht verändert.<BR>";
+  const String CloseOthers =
+      "Beenden Sie alle anderen Programme, die mit diesen Daten arbeiten, und starten Sie das Programm erneut";
+  const String Check =
+      "lassen Sie die Datei " + Quoted + " vom Systembetreuer prüfen, bevor sie gelöscht oder verschoben wird.";
+  if (Cause == oak::TJournalCause::Held)
+    return Head + ". Sie kann noch nicht zurückgenommen werden, weil ein anderes Programm eine der Dateien, die sie "
+                  "zurückschreiben muss, exklusiv geöffnet hält." + Unchanged + CloseOthers +
+           ": Dann wird die Änderung zurückgenommen.";
+  if (Cause == oak::TJournalCause::Form)
+    return Head + ", die nicht sicher zurückgenommen werden kann: Die Datei oder eine Datei, die sie nennt, ist nicht "
+                  "so beschaffen, wie es das Zurücknehmen verlangt (etwa eine Verknüpfung oder eine Datei außerhalb "
+                  "des Verzeichnisses)." + Unchanged + "Ein erneuter Start des Programms hilft nicht. Bitte " + Check;
+  return Head + ", die nicht sicher zurückgenommen werden kann." + Unchanged + CloseOthers + ". Bleibt die Meldung, " +
+         Check;
 }
 
 }  // namespace
@@ -99,8 +115,14 @@ String EngineReason(const EOAKDatabaseError& E) {
     case oak::E_REPLACEMENT:
       return "Ein früheres Zurückschreiben in das Datenverzeichnis kann nicht abgeschlossen werden (" + Quoted + ").";
     case oak::E_TRANSACTION:
+      // The journal as the engine knew it when the call failed. Without it
+      // only the message is left: it names the journal when the engine's
+      // text was cut after the path (a path cut short is not found), and
+      // never says why.
+      if (!E.RefusedJournal.Path.empty())
+        return RefusedJournalText(E.RefusedJournal.Path, E.RefusedJournal.Cause);
       if (const String Journal = oak::RefusedJournalPath(E.Message()); !Journal.empty())
-        return RefusedJournalText(Journal);
+        return RefusedJournalText(Journal, std::nullopt);
       break;
     default:
       break;

@@ -106,7 +106,10 @@ class TCountProgress {
 // the dataset stands for, or its memo or index file ("Die Tabelle ... wird
 // von einem anderen Benutzer verwendet.", "Die Indexdatei ... fehlt."), or
 // the journal (*.OAJ) of another program's unfinished change that the
-// engine refused to apply, with what to do. Text with <BR> mark-up.
+// engine refused to apply, whole (E.RefusedJournal), with what its cause
+// calls for: close the other programs and start again when one of them
+// holds a file the journal restores, have it checked when its form is
+// wrong. Text with <BR> mark-up.
 String EngineReason(const EOAKDatabaseError& E);
 // What the user reads as the cause of E: EngineReason for an engine
 // failure, else the exception's message (what() of a standard one).

@@ -99,7 +99,8 @@ EOAKDatabaseError::EOAKDatabaseError(const EOAKDatabaseError& E)
       DatabaseName(E.DatabaseName),
       DataPath(E.DataPath),
       TableName(E.TableName),
-      ColumnName(E.ColumnName) {}
+      ColumnName(E.ColumnName),
+      RefusedJournal(E.RefusedJournal) {}
 
 EOAKDatabaseError::~EOAKDatabaseError() { Building = false; }
 
@@ -111,9 +112,20 @@ String OakLastErrorText() {
   return String(Buf, std::min<std::size_t>(Len, sizeof(Buf) - 1));
 }
 
+EOAKDatabaseError LastEngineError(TOakDataSet* DataSet, UNSIGNED32 Code) {
+  // Both halves of the last error are taken before the fields are gathered:
+  // resolving them, or any clean-up after the failure, may call the engine
+  // again, and each failing call replaces the last error.
+  const String Text = OakLastErrorText();
+  oak::TRefusedJournal Refused = oak::LastRefusedJournal();
+  EOAKDatabaseError E(DataSet, static_cast<Integer>(Code), Text);
+  E.RefusedJournal = std::move(Refused);
+  return E;
+}
+
 void RaiseOakError(TOakDataSet* DataSet, UNSIGNED32 Code) {
   if (Code == OAK_SUCCESS || Building) return;
-  throw EOAKDatabaseError(DataSet, static_cast<Integer>(Code), OakLastErrorText());
+  throw LastEngineError(DataSet, Code);
 }
 
 void CheckOakResult(TOakDataSet* DataSet, UNSIGNED32 Code) {

@@ -20,6 +20,7 @@
 #pragma once
 
 #include "platform/db/dbconsts.h"
+#include "platform/engine/errors.h"
 #include "platform/engine/oak.h"
 
 class TOakDataSet;
@@ -94,11 +95,24 @@ class EOAKDatabaseError : public EDatabaseError {
   String DataPath;
   String TableName;
   String ColumnName;  // only for the SQL codes 5147, 5148 and 5149
+  // The transaction journal that the failing call refused to apply (code
+  // 5095), its path whole and its cause, as the engine knew it when the
+  // call failed; Path is empty for any other failure. Set only by
+  // LastEngineError: the message holds the same path only as far as the
+  // engine's text fits its buffer.
+  oak::TRefusedJournal RefusedJournal;
 };
 
-// Returns at once for Code 0. Otherwise raises EOAKDatabaseError (DataSet,
-// Code, the engine's last error text); when an error of this thread is
-// being built already, returns without raising.
+// The exception for the non-zero Code that the engine call just made
+// answered: its text and the journal it refused are the calling thread's
+// last error, both read here before any other engine call can replace
+// them. Call it directly after the failing call, on the same thread.
+EOAKDatabaseError LastEngineError(TOakDataSet* DataSet, UNSIGNED32 Code);
+
+// Returns at once for Code 0. Otherwise raises LastEngineError (DataSet,
+// Code): EOAKDatabaseError (DataSet, Code, the engine's last error text);
+// when an error of this thread is being built already, returns without
+// raising.
 void RaiseOakError(TOakDataSet* DataSet, UNSIGNED32 Code);
 // As RaiseOakError, but 5068 (no current record) is absorbed.
 void CheckOakResult(TOakDataSet* DataSet, UNSIGNED32 Code);

@@ -71,7 +71,7 @@ OAKHANDLE TOakQuery::Execute() {
   OAKHANDLE Cursor = OAK_INVALID_HANDLE;
   UNSIGNED32 Code = OakExecuteSQL(FStatement, &Cursor);
   if (Code != OAK_SUCCESS) {
-    EOAKDatabaseError E(this, static_cast<Integer>(Code), OakLastErrorText());
+    EOAKDatabaseError E = LastEngineError(this, Code);
     // A statement refused for its parameters is not kept for the next try.
     if (E.Message().find("7209") != String::npos) ReleaseStatement();
     throw E;
