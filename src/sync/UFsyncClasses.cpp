@@ -59,6 +59,7 @@ RTL_PUBLISHED(TFsync) {
   P.Method("KMAfterScroll", &TFsync::KMAfterScroll);
   P.Method("I_DBKMSYSDrawTextFormat", &TFsync::I_DBKMSYSDrawTextFormat);
   P.Method("I_DBKMSYSBeforeHint", &TFsync::I_DBKMSYSBeforeHint);
+  P.Method("I_DBKMSYSDrawRichText", &TFsync::I_DBKMSYSDrawRichText);
   P.Method("I_DBKMSYSKeyDown", &TFsync::I_DBKMSYSKeyDown);
   P.Method("flbnameClick", &TFsync::flbnameClick);
   P.Method("flbpathClick", &TFsync::flbpathClick);

@@ -257,6 +257,11 @@ class TFsync : public TForm {
   void I_DBKMSYSDrawTextFormat(TField* Field, String& Text);
   // Its hints: the ID character, and the data-mode text for RIGHTS.
   void I_DBKMSYSBeforeHint(TField* Field, String& Text);
+  // Draws a path cell (Draw := True): a path wider than the cell shows its
+  // end behind "..." (Umsync_page0.cpp). Other columns are left to the
+  // grid. Never raises.
+  void I_DBKMSYSDrawRichText(TCanvas* Canvas, TField* Field, TRect Rect, String& Text, bool& Draw,
+                             TGridDrawState State);
   // The list has fixed slots: Insert and Delete are swallowed, and Down
   // on the last row too.
   void I_DBKMSYSKeyDown(TObject* Sender, Word& Key, TShiftState Shift);

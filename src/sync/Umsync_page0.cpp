@@ -3,6 +3,8 @@
 // an installation and the help page.
 #include "foundation/USettings.h"
 #include "platform/gui/extctrls_timer.h"
+#include "platform/gui/fonts.h"
+#include "platform/gui/graphics_drawtext.h"
 #include "platform/os/fileapi.h"
 #include "platform/os/folders.h"
 #include "platform/os/process.h"
@@ -40,7 +42,35 @@ bool SaveListShowingFailure(TFsync* Form) {
   }
 }
 
+// The end of Path behind "...", as much of it as fits Width pixels in
+// Canvas's font; Path itself when it fits.
+String PathEndThatFits(TCanvas* Canvas, const String& Path, Integer Width) {
+  if (Path.empty() || Canvas->TextWidth(Path) <= Width) return Path;
+  const std::u32string Chars = Utf8ToCodePoints(Path);
+  auto Shown = [&](size_t From) { return "..." + CodePointsToUtf8(Chars.substr(From)); };
+  // The fewest characters cut from the front: bisect the first one kept.
+  size_t Low = 1, High = Chars.size();
+  while (Low < High) {
+    size_t Mid = (Low + High) / 2;
+    if (Canvas->TextWidth(Shown(Mid)) <= Width) High = Mid;
+    else Low = Mid + 1;
+  }
+  return Shown(Low);
+}
+
 }  // namespace
+
+// Targets below one folder share the front of their paths: a path that
+// its cell cuts shows its end, right-aligned in one line, so that each row
+// names its own target (the hint gives it whole).
+void TFsync::I_DBKMSYSDrawRichText(TCanvas* Canvas, TField* Field, TRect Rect, String& Text, bool& Draw,
+                                   TGridDrawState) {
+  if (!Field || !SameText(Field->FieldName(), "Path")) return;
+  InflateRect(Rect, -2, -2);
+  Canvas->SetBkMode(TRANSPARENT);
+  DrawText(*Canvas, PathEndThatFits(Canvas, Text, Rect.Width()), Rect, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
+  Draw = true;
+}
 
 void TFsync::flbnameClick(TObject*) {
   ConfigChanged = true;

@@ -52,11 +52,7 @@ class InstallationListTest : public SyncTest {
   String Cell(const String& Field, Integer Row) { return Grid->CellText(ColumnOf(Field), Row); }
   // The hint the grid gives for the cell of Field in visible row Row ("" none).
   String HintOf(const String& Field, Integer Row) {
-    TRect R = Grid->CellRect(Grid->IndicatorOffset() + ColumnOf(Field), Grid->TitleOffset() + Row);
-    THintInfo Info;
-    Info.HintControl = Grid;
-    Info.CursorPos = Point(R.Left + 2, R.Top + 2);
-    return Grid->Perform(CM_HINTSHOW, 0, LPARAM(&Info)) == 0 ? Info.HintStr : String();
+    return HintAt(Grid, Grid->CellRect(Grid->IndicatorOffset() + ColumnOf(Field), Grid->TitleOffset() + Row));
   }
 
   TI_DBGrid* Grid = nullptr;

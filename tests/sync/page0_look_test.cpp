@@ -7,6 +7,7 @@
 #include "sync/USelID.h"
 #include "sync/USeldir.h"
 #include "sync_fixture.h"
+#include "ui/look/ULookAndFeel.h"
 
 namespace {
 
@@ -17,6 +18,9 @@ class PageZeroLookTest : public SyncTest {
     Previous = SetGuiDriver(NewHeadlessDriver());
   }
   void TearDown() override {
+    // Before the scale file goes with the test's folder; the next form
+    // reads the file anew.
+    FreeFormScalingHook();
     SyncTest::TearDown();
     SetGuiDriver(std::move(Previous));
   }
@@ -31,15 +35,19 @@ class PageZeroLookTest : public SyncTest {
     const char* Dir = getenv("LOOK_PNG_DIR");
     Png.SaveToFile((Dir ? String(Dir) + "/" : Root) + Name + ".png");
   }
+  // The width of Text in Font.
+  static Integer TextWidthIn(TFont* Font, const String& Text) {
+    TBitmap B;
+    B.SetSize(1, 1);
+    B.Canvas()->SetFont(Font);
+    return B.Canvas()->TextWidth(Text);
+  }
   // C's caption (without its accelerator mark) fits C's width less Margin
   // on each side.
   void ExpectCaptionFits(TControl* C, Integer Margin) {
-    TBitmap B;
-    B.SetSize(1, 1);
-    B.Canvas()->SetFont(C->Font());
     String Text = C->Caption();
     std::erase(Text, '&');
-    EXPECT_LE(B.Canvas()->TextWidth(Text) + 2 * Margin, C->Width()) << Text;
+    EXPECT_LE(TextWidthIn(C->Font(), Text) + 2 * Margin, C->Width()) << Text;
   }
   // The tool started and shown on page "0", the first slot named and
   // given a target.
@@ -56,6 +64,7 @@ class PageZeroLookTest : public SyncTest {
     });
     Application->ProcessMessages();
   }
+  void ExpectThreeTargetsTold(Integer Percent);
   std::unique_ptr<TGuiDriver> Previous;
 };
 
@@ -70,25 +79,69 @@ TEST_F(PageZeroLookTest, TheButtonsOfPageZeroShowTheirWholeCaptions) {
   SaveShot(Form->Handle(), "page0");
 }
 
-// The list fits its columns to the room beside the data set's vertical
-// bar: no horizontal bar, the path column ends inside the client area,
-// and the Rechte column still holds every level text.
-TEST_F(PageZeroLookTest, TheListFitsItsColumnsBesideItsScrollBar) {
+// Three installations below one folder, at the form's own size and at
+// 120 % (scale file): the list shows the described column widths fitted to
+// the room beside its vertical bar (no horizontal bar); a cut Rechte cell
+// hints the level's data mode, a cut path cell the whole path; the path
+// cells, alike but for their ends, differ on screen.
+void PageZeroLookTest::ExpectThreeTargetsTold(Integer Percent) {
+  const String Folder = Target + "Niederlassung Rheinland-Westfalen/Außendienst/";
+  const String Paths[3] = {Folder + "Laptop Nord/", Folder + "Laptop Süd/", Folder + "Werkstatt/"};
+  if (Percent != 100) {
+    String Dir;
+    LookAndFeelDir(Dir);
+    std::ofstream(Dir + "orvsync7_Scaled.txt") << "TFsync=1\r\n";
+  }
+  FreeFormScalingHook();  // the next form reads the scale file
   ShowPageZero();
+  for (Integer Slot = 2; Slot <= 4; ++Slot) {
+    Form->KM->Locate("ID", Variant(Slot), TLocateOptions());
+    Form->EditInstallationEntry([&] {
+      Form->KM->FieldByName("Path")->SetAsString(Paths[Slot - 2]);
+      Form->KM->FieldByName("RIGHTS")->SetAsInteger(Slot);
+    });
+  }
+  Form->KM->First();
+  Application->ProcessMessages();
   TI_DBGrid* Grid = Form->I_DBKMSYS;
+  EXPECT_EQ(700 * Percent / 100, Grid->Width());
+
   ASSERT_FALSE(ScrollBarRect(Grid->Handle(), SB_VERT).IsEmpty());
   EXPECT_TRUE(ScrollBarRect(Grid->Handle(), SB_HORZ).IsEmpty());
   EXPECT_EQ(Grid->FixedCols(), Grid->LeftCol());
-  TRect Path = Grid->CellRect(Grid->ColCount() - 1, 0);
-  ASSERT_FALSE(Path.IsEmpty());
-  EXPECT_LE(Path.Right, Grid->ClientWidth());
-  // Fitted: the columns fill the width but for the room the fitting keeps
-  // for one grid line each.
-  EXPECT_GE(Path.Right, Grid->ClientWidth() - Grid->ColCount() * Grid->GridLineWidth() - 1);
-  TBitmap B;
-  B.Canvas()->SetFont(Grid->Font());
-  Integer Rights = Grid->ColWidths(Grid->IndicatorOffset() + 2);
-  for (const char* Level : MobileLevelTexts) EXPECT_LE(B.Canvas()->TextWidth(Level) + 4, Rights) << Level;
+  const Integer Described[4] = {20, 202, 160, 314};  // 696 together
+  Integer Room = Grid->ClientWidth() - Grid->ColCount() * Grid->GridLineWidth(), Sum = 0;
+  for (Integer C = 0; C < 4; ++C) {
+    Integer Width = Grid->ColWidths(Grid->IndicatorOffset() + C);
+    EXPECT_NEAR(double(Room) * Described[C] / 696, Width, 1.5) << "column " << C;
+    Sum += Width;
+  }
+  EXPECT_NEAR(Room, Sum, 1);
+
+  TPixelSurface Shown = HeadlessSurface(Form->Handle());
+  std::vector<std::vector<TColorRef>> PathCells;
+  for (Integer Row = 1; Row <= 3; ++Row) {
+    TRect Rights = Grid->CellRect(Grid->IndicatorOffset() + 2, Grid->TitleOffset() + Row);
+    ASSERT_GT(TextWidthIn(Grid->Columns()->Items(2)->Font(), MobileLevelTexts[Row + 1]), Rights.Width() - 4);
+    EXPECT_EQ(MobileDataModeTexts[Row + 1], HintAt(Grid, Rights));
+    TRect Path = Grid->CellRect(Grid->IndicatorOffset() + 3, Grid->TitleOffset() + Row);
+    ASSERT_GT(TextWidthIn(Grid->Columns()->Items(3)->Font(), Folder), Path.Width()) << "the common front is cut";
+    EXPECT_EQ(Paths[Row - 1], HintAt(Grid, Path));
+    TPoint At = Form->ScreenToClient(Grid->ClientToScreen(Path.TopLeft()));
+    PathCells.emplace_back();
+    for (Integer Y = At.Y; Y < At.Y + Path.Height(); ++Y)
+      for (Integer X = At.X; X < At.X + Path.Width(); ++X) PathCells.back().push_back(Shown.Get(X, Y));
+  }
+  for (Integer A = 0; A < 3; ++A) EXPECT_TRUE(PathCells[A] != PathCells[(A + 1) % 3]) << "path cells " << A;
+  SaveShot(Form->Handle(), "page0-targets-" + IntToStr(Percent));
+}
+
+TEST_F(PageZeroLookTest, ThreeTargetsBelowOneFolderAreToldApartInTheFittedList) {
+  ExpectThreeTargetsTold(100);
+}
+
+TEST_F(PageZeroLookTest, ThreeTargetsBelowOneFolderAreToldApartAt120Percent) {
+  ExpectThreeTargetsTold(120);
 }
 
 TEST_F(PageZeroLookTest, TheRightsDialogShowsAllFiveLevelsAndItsWholeQuestion) {

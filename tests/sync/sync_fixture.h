@@ -200,6 +200,15 @@ class SyncTest : public ::testing::Test {
     EXPECT_EQ(0, Responder->PendingRules());
   }
 
+  // ---- The installation list ---------------------------------------------------------
+  // The hint Grid gives for the pointer resting in Cell ("" none).
+  static String HintAt(TI_DBGrid* Grid, const TRect& Cell) {
+    THintInfo Info;
+    Info.HintControl = Grid;
+    Info.CursorPos = Point(Cell.Left + 2, Cell.Top + 2);
+    return Grid->Perform(CM_HINTSHOW, 0, LPARAM(&Info)) == 0 ? Info.HintStr : String();
+  }
+
   // ---- Files ----------------------------------------------------------------------
   static void WriteFile(const String& Path, const String& Text) {
     std::filesystem::create_directories(std::filesystem::path(Path).parent_path());
