@@ -324,11 +324,15 @@ class TFsync : public TForm {
   // Never raises.
   void DatabaseStartUp();
   // On: closes the host, settles a write-back a killed run left in the
-  // office (RecoverWriteBack; a message says whether that run was undone or
-  // completed), connects to ParamStr(1) (local server when ParamStr(2) is
-  // "1") and locks the three office tables, retrying for 10000 ms; on
-  // failure the connection ends up disconnected. Off: disconnects. Raises
-  // what settling, connecting and opening raise.
+  // office (SettleKilledWriteBack; a message says whether that run was
+  // undone or completed) or says that a run killed after its write-back is
+  // to be repeated for the laptop (TakeLaptopPending), connects to
+  // ParamStr(1) (local server when ParamStr(2) is "1") and locks the three
+  // office tables, retrying for 10000 ms; on failure the connection ends up
+  // disconnected. Once locked, marks the backup folders of runs killed in
+  // their backup step as incomplete, a message naming each
+  // (MarkIncompleteBackups). Off: disconnects. Raises what settling,
+  // connecting and opening raise.
   void LockDatabase(TForm* Form, bool On);
   // Before a run: when the office orders and addresses are not locked (after
   // a failed run), connects and locks again (LockDatabase). True when they

@@ -8,9 +8,18 @@
 // mobile side replaces them. The orders the merge could not take over are
 // also written below "Nicht übernommene Aufträge/" (TKeptOrders), which the
 // removal of old backups never touches.
+//
+// A backup at work is written under a name of its own, the dated name +
+// " (in Arbeit)", and takes its dated name only when every file and the
+// kept orders are written: a folder with the dated name is complete. A run
+// that fails on the way renames its folder to the dated name +
+// " (unvollständig)"; the next start does the same with the folder of a
+// run killed on the way, and says so. Such a folder is never counted as a
+// backup and never removed: nobody can tell what else it may hold.
 #include <algorithm>
 
 #include "foundation/FileUtils.h"
+#include "platform/os/fileapi.h"
 #include "platform/os/find.h"
 #include "platform/rtl/sysutils.h"
 #include "sync/Umsync_run.h"
@@ -19,6 +28,9 @@ namespace {
 
 const char* const BackupRoot = "Sicherheitskopie/";
 const char* const BackupPrefix = "Mobile Datensynchronisation vom";
+// The suffix of a backup at work, and of one that was never completed.
+const char* const AtWorkSuffix = " (in Arbeit)";
+const char* const IncompleteSuffix = " (unvollständig)";
 
 // Backups kept without question, and the rule for the newest of a long row.
 constexpr Integer BackupsKeptAlways = 7;
@@ -37,6 +49,7 @@ std::vector<TBackupEntry> ListBackups(const String& Root) {
     do {
       if (F.Name == "." || F.Name == ".." || !(F.Attr & faDirectory)) continue;
       if (F.Name.rfind(BackupPrefix, 0) != 0) continue;
+      if (F.Name.find(AtWorkSuffix) != String::npos || F.Name.find(IncompleteSuffix) != String::npos) continue;
       String DateText = Copy(F.Name, 33, 10);
       TDateTime Dummy;
       if (!TryStrToDate(DateText, Dummy)) DateText.clear();
@@ -88,27 +101,53 @@ Integer RemoveOldBackups(TFsync& Form, const String& Root, TDateTime Today) {
   return Removed;
 }
 
+std::vector<TIncompleteBackup> MarkIncompleteBackups(const String& Office) {
+  const String Root = IncludeTrailingBackslash(Office) + BackupRoot;
+  std::vector<TIncompleteBackup> Found;
+  TSearchRec F;
+  const String Suffix = AtWorkSuffix;
+  if (FindFirst(Root + "*", faDirectory, F) == 0) {
+    do {
+      if (!(F.Attr & faDirectory) || F.Name.rfind(BackupPrefix, 0) != 0 || F.Name.size() <= Suffix.size() ||
+          F.Name.compare(F.Name.size() - Suffix.size(), Suffix.size(), Suffix) != 0)
+        continue;
+      const String Marked = Root + F.Name.substr(0, F.Name.size() - Suffix.size()) + IncompleteSuffix;
+      Found.push_back({Root + F.Name, MoveFile(Root + F.Name, Marked) ? Marked : String()});
+    } while (FindNext(F) == 0);
+  }
+  FindClose(F);
+  return Found;
+}
+
 bool TFsync::BackupMandant() {
+  String Root, AtWork, Name;
   try {
     const String Office = OfficeDataFolder(*this);
-    const TDateTime Today = Now();
-    const String Folder = Office + BackupRoot + BackupFolderName(Today) + "/";
+    Root = Office + BackupRoot;
     ShowCopyText(*this, "Alte Sicherungen entfernen...");
-    RemoveOldBackups(*this, Office + BackupRoot, Date());
+    RemoveOldBackups(*this, Root, Date());
+    ForceDirectoryTree(Root);
+    Name = MakeRunFolder(Root, BackupFolderName(Now()), AtWorkSuffix, {"", IncompleteSuffix});
+    AtWork = Root + Name + AtWorkSuffix + "/";
     const String Mobile = RunFolder(*this, "M_Temp/Remote/Data");
     StartProgress(*this, 1, 40);
-    for (const String& Name : RunTableFiles())
-      CopyWithProgress(*this, "sichern von", Name, Office + Name, Folder + "Data/" + Name);
-    for (const String& Name : RunTableFiles())
-      CopyWithProgress(*this, "sichern von", Name, Mobile + Name, Folder + "Mobil/" + Name);
-    BackupFolder = Folder;
+    for (const String& File : RunTableFiles())
+      CopyWithProgress(*this, "sichern von", File, Office + File, AtWork + "Data/" + File);
+    for (const String& File : RunTableFiles())
+      CopyWithProgress(*this, "sichern von", File, Mobile + File, AtWork + "Mobil/" + File);
     // What the merge could not take over goes where no clean-up reaches it,
     // before the refresh removes it from the laptop.
-    KeptOrdersFolder = KeptOrders->Save(Office, BackupFolderName(Today));
+    KeptOrdersFolder = KeptOrders->Save(Office, Name);
+    if (!MoveFile(ExcludeTrailingPathDelimiter(AtWork), Root + Name))
+      throw EInOutError("Der Ordner " + AtWork + " kann nicht in " + Name + " umbenannt werden. " +
+                        SysErrorMessage(GetLastError()));
+    BackupFolder = Root + Name + "/";
     l5->SetCaption(
         "Eine Kopie der Orignaldatenbank vor Synchronisation wurde in einem Unterverzeichnis der "
         "Originaldatenbank hinterlegt.");
   } catch (...) {
+    // Never taken for a backup, and never removed.
+    if (!AtWork.empty()) MoveFile(ExcludeTrailingPathDelimiter(AtWork), Root + Name + IncompleteSuffix);
     // A full disk names the backup file and the space, as the copies do.
     RaiseStepError<ECanNotActiveMandantBak>();
   }

@@ -180,7 +180,7 @@ void CopyOfficeSide(TFsync& Form, const String& Dest) {
   }
   for (const char* Name : ProgramFiles) CopyWithProgress(Form, Verb, Name, Tool + Name, Dest + Name);
   // A write-back killed half-way is completed before the office is read.
-  RecoverWriteBack(Office, RunTableFiles());
+  SettleKilledWriteBack(Office);
   Form.CopiedOfficeTables.clear();
   for (const String& Name : RunTableFiles()) {
     // Taken before the copy: a change during the copy then shows too.

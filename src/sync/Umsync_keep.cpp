@@ -64,18 +64,25 @@ void MakeRoot(const String& Root) {
   if (!DirectoryExists(Root)) FolderNotMade(Root, Error);  // else made meanwhile by another run
 }
 
-// A new folder Root + RunName (with " (n)" when an earlier run's folder has
-// the name), made by this call.
-String MakeRunFolder(const String& Root, const String& RunName) {
+}  // namespace
+
+String MakeRunFolder(const String& Root, const String& RunName, const String& Suffix,
+                     std::initializer_list<const char*> Taken) {
   for (int N = 1; N <= MaxFolderAttempts; ++N) {
-    const String Folder = Root + RunName + (N == 1 ? String() : " (" + IntToStr(N) + ")");
-    if (CreateDirectory(Folder)) return Folder + "/";
+    const String Name = RunName + (N == 1 ? String() : " (" + IntToStr(N) + ")");
+    bool Free = true;
+    for (const char* Other : Taken) Free = Free && GetFileAttributes(Root + Name + Other) == INVALID_FILE_ATTRIBUTES;
+    if (!Free) continue;
+    const String Folder = Root + Name + Suffix;
+    if (CreateDirectory(Folder)) return Name;
     const DWORD Error = GetLastError();
     if ((Error != ERROR_ALREADY_EXISTS && Error != ERROR_FILE_EXISTS) || !DirectoryExists(Folder))
       FolderNotMade(Folder, Error);
   }
-  throw EInOutError("Der Ordner " + Root + RunName + " kann nicht angelegt werden: es gibt ihn schon.");
+  throw EInOutError("Der Ordner " + Root + RunName + Suffix + " kann nicht angelegt werden: es gibt ihn schon.");
 }
+
+namespace {
 
 // Writes Table as CSV text into the new file Path.
 void SaveTable(TmtMemTable* Table, const String& Path) {
@@ -123,7 +130,7 @@ String TKeptOrders::Save(const String& OfficeFolder, const String& RunName) cons
   if (Empty()) return String();
   const String Root = IncludeTrailingBackslash(OfficeFolder) + FolderName + "/";
   MakeRoot(Root);
-  const String Folder = MakeRunFolder(Root, RunName);
+  const String Folder = Root + MakeRunFolder(Root, RunName) + "/";
   try {
     SaveTable(FOrders.get(), Folder + OrdersFile);
     SaveTable(FAddresses.get(), Folder + AddressesFile);

@@ -20,11 +20,21 @@
 // Thread safety: GUI thread only, like the run.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <unordered_set>
 
 #include "data/memtable/mtMemTable.h"
 #include "platform/db/dataset.h"
+
+// Makes a new folder Root + Name + Suffix (Root with a trailing '/' must
+// exist) and returns Name: RunName, or RunName + " (2)", " (3)" ... when
+// the folder exists already or an entry Root + Name + any of Taken does
+// (another state of an earlier run's folder). Raises EInOutError naming the
+// folder when it cannot be made; a file standing at its name is named and
+// left as it is.
+String MakeRunFolder(const String& Root, const String& RunName, const String& Suffix = String(),
+                     std::initializer_list<const char*> Taken = {});
 
 class TKeptOrders {
  public:

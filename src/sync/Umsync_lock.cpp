@@ -155,25 +155,51 @@ void PauseBetweenAttempts() {
   ClockSleep(RetryPauseMs);
 }
 
-// What the user reads when the start settled a synchronisation that was
-// killed during its write-back into Office; "" when it settled nothing.
+// The start's messages on what a killed synchronisation left in the office
+// Office, each headed by KilledRunHead unless it completed the run's
+// write-back itself.
+const char* const KilledRunHead = "<B>Eine frühere Synchronisation wurde nicht abgeschlossen.</B><BR>";
+const char* const RunAgainText = "Die Synchronisation muss wiederholt werden.";
+const char* const LaptopLacksRunText =
+    "Der mobile Computer hat die Daten dieser Synchronisation noch nicht erhalten: Führen Sie die "
+    "Synchronisation mit ihm erneut aus.";
+
+// A synchronisation killed during its write-back, which the start settled;
+// "" when it settled nothing.
 String SettledWriteBackText(TWriteBackSettled Settled, const String& Office) {
   switch (Settled) {
     case TWriteBackSettled::Undone:
-      return "<B>Eine frühere Synchronisation wurde nicht abgeschlossen.</B><BR>Sie wurde beim Zurückschreiben "
-             "in das Datenverzeichnis " + Office +
-             " abgebrochen, bevor sich dort etwas änderte: Die Daten im Datenverzeichnis sind unverändert. "
-             "Die Synchronisation muss wiederholt werden.";
+      return KilledRunHead + String("Sie wurde beim Zurückschreiben in das Datenverzeichnis ") + Office +
+             " abgebrochen, bevor sich dort etwas änderte: Die Daten im Datenverzeichnis sind unverändert. " +
+             RunAgainText;
     case TWriteBackSettled::Completed:
       return "<B>Das Zurückschreiben einer früheren Synchronisation wurde jetzt abgeschlossen.</B><BR>Die "
              "Synchronisation war beim Zurückschreiben in das Datenverzeichnis " + Office +
              " abgebrochen worden; beim Start dieses Programms wurden die synchronisierten Daten vollständig "
-             "übernommen. Der mobile Computer hat die Daten dieser Synchronisation noch nicht erhalten: Führen "
-             "Sie die Synchronisation mit ihm erneut aus.";
+             "übernommen. " + LaptopLacksRunText;
     case TWriteBackSettled::Nothing:
       break;
   }
   return String();
+}
+
+// A synchronisation killed after its write-back, while it wrote the laptop's
+// folder Target ("" when the marker named none).
+String LaptopPendingText(const String& Office, const String& Target) {
+  return KilledRunHead + String("Sie wurde beim Zurückschreiben der mobilen Daten") +
+         (Target.empty() ? String() : " nach " + Target) +
+         " abgebrochen. Die synchronisierten Daten sind im Datenverzeichnis " + Office + " vollständig übernommen. " +
+         LaptopLacksRunText;
+}
+
+// A synchronisation killed in its backup step, whose backup folder the start
+// marked as incomplete.
+String IncompleteBackupText(const TIncompleteBackup& Backup) {
+  const String Folder = Backup.Marked.empty() ? Backup.Found : Backup.Marked;
+  return KilledRunHead + String("Sie wurde beim Sichern des Mandanten abgebrochen: Die Daten im Datenverzeichnis "
+                                "sind unverändert. Die Sicherheitskopie im Ordner ") +
+         Folder + " ist unvollständig; stellen Sie aus ihr keine Daten wieder her. Der Ordner wird nicht "
+                  "automatisch gelöscht. " + RunAgainText;
 }
 
 }  // namespace
@@ -259,10 +285,14 @@ void TFsync::LockDatabase(TForm* Form, bool On) {
   CloseHostMainWindow(Form);
   OakConnection->Disconnect();
   // A write-back killed half-way is settled before anyone reads the office,
-  // and the user learns which way: a run to repeat, or one now complete.
+  // and the user learns which way: a run to repeat, or one now complete; a
+  // run killed after it had written back is to be repeated for the laptop.
   const String Office = IncludeTrailingBackslash(ParamStr(1));
-  if (String Settled = SettledWriteBackText(RecoverWriteBack(Office, RunTableFiles()), Office); !Settled.empty())
+  String LaptopFolder;
+  if (String Settled = SettledWriteBackText(SettleKilledWriteBack(Office), Office); !Settled.empty())
     ShowMsg(Settled);
+  else if (TakeLaptopPending(Office, LaptopFolder))
+    ShowMsg(LaptopPendingText(Office, LaptopFolder));
   SetConnectionServerType(OakConnection);
   OakConnection->SetConnectPath(ParamStr(1));
   OakConnection->Connect();
@@ -271,6 +301,10 @@ void TFsync::LockDatabase(TForm* Form, bool On) {
   OakTable_ADR->Open();
   OakTableSettings->Open();
   LockTablesWithCountdown();
+  // With the office locked no run is in its backup step: a backup at work
+  // is one a killed run left.
+  if (OakConnection->IsConnected())
+    for (const TIncompleteBackup& Backup : MarkIncompleteBackups(Office)) ShowMsg(IncompleteBackupText(Backup));
 }
 
 bool TFsync::AllTablesLocked() {

@@ -199,6 +199,9 @@ void Guarded(TFsync& F, std::initializer_list<TClass> Handled, TSteps Steps) {
   } catch (const std::exception& E) {
     F.ShowMsg(FailureText(Exception(E.what()), Handled));
   }
+  // The user has read that the run failed: the next start need not say that
+  // the laptop lacks its data.
+  ClearLaptopPending(OfficeDataFolder(F));
   RetakeLock(F);
   BackToListAfterFailure(F);
 }
@@ -245,6 +248,7 @@ void RunSynchronisation(TFsync& F) {
     F.WriteBackMandant();
     F.MarkStep(7);
     F.InstallToMobile();
+    ClearLaptopPending(OfficeDataFolder(F));
     FinishRun(F);
     ReportSynchronisation(F);
     F.LockDatabase(&F, true);

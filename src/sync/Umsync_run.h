@@ -16,6 +16,7 @@
 // Thread safety: GUI thread only, like the form.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "data/oak/oakerrors.h"
@@ -149,9 +150,26 @@ String BackupFolderName(TDateTime Now);
 // Deletes old backups below Root ("Sicherheitskopie/") by the retention
 // rule: with more than 7 backups, all go except those at sorted positions
 // 13 and later (oldest first) that are less than 3 days older than Today.
+// Only complete backups count and go: a folder named as at work
+// (" (in Arbeit)") or incomplete (" (unvollständig)") is left alone.
 // A folder whose date part is no date stops the removal (nothing more is
 // deleted); that is not reported. Returns the number of folders removed.
 Integer RemoveOldBackups(TFsync& Form, const String& Root, TDateTime Today);
+
+// A backup folder that a run killed in its backup step left unfinished.
+struct TIncompleteBackup {
+  String Found;   // its path as the run left it ("... (in Arbeit)")
+  String Marked;  // its path now ("... (unvollständig)"); "" when it could
+                  // not be renamed and still has the name it was found by
+};
+// Gives every backup folder in the office data folder Office (below
+// "Sicherheitskopie/") that is named as at work the name of an incomplete
+// backup (" (unvollständig)" in place of " (in Arbeit)"); nothing is
+// removed. Returns them, in folder order.
+// REQUIRES: no run on this office is in its backup step (the caller holds
+// the office tables locked, as a run does up to its write-back). Never
+// raises.
+std::vector<TIncompleteBackup> MarkIncompleteBackups(const String& Office);
 
 // The closing message's paragraph on the orders the merge could not take
 // over (Form.OrdersNotTakenOver) and the folder where the backup step put
@@ -169,10 +187,13 @@ String OrdersNotTakenOverText(TFsync& Form);
 // it was copied refuses the whole write-back (the exception's text names the
 // file); on any refusal or failure before the commit the temporary copies
 // are removed, the targets stay as they were and the exception passes on.
-// Progress as CopyWithProgress.
+// BeforeCommit, when given, runs once every target is held and checked,
+// right before the commit; what it raises ends the write-back as a failure
+// before the commit. Progress as CopyWithProgress.
 void ReplaceFilesAtomically(TFsync& Form, const std::vector<String>& Names,
                             const String& SourceFolder, const String& DestFolder,
-                            const std::map<String, os::FileIdentity>* Expected = nullptr);
+                            const std::map<String, os::FileIdentity>* Expected = nullptr,
+                            const std::function<void()>& BeforeCommit = nullptr);
 
 // What RecoverWriteBack settled itself of an interrupted write-back.
 enum class TWriteBackSettled {
@@ -196,6 +217,29 @@ enum class TWriteBackSettled {
 // says how to finish by hand; nothing is replaced). A copy of the office
 // that keeps the times, or a change of rights, is no change.
 TWriteBackSettled RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names);
+
+// RecoverWriteBack on the office folder Office and its twenty tables; when
+// it undid or completed a write-back, the laptop marker of that run goes
+// too (what the caller says of the settlement says that the laptop lacks
+// the run's data). Raises what RecoverWriteBack raises.
+TWriteBackSettled SettleKilledWriteBack(const String& Office);
+
+// The laptop marker in the office data folder: it exists from right before
+// a synchronisation's write-back commits until the run's laptop step is done
+// or the run has reported its failure, and holds the laptop's folder
+// (CurrentPath). Left behind, it tells the next start that the office holds
+// data of a run the laptop never received.
+extern const char* const LaptopPendingName;  // "Mobile-Laptop-ausstehend.~mdl"
+// Makes the marker new and exclusively in Office (a file or link left at its
+// name goes first, never what a link leads to), holding Target, and forces
+// it to the disk. Raises EInOutError naming the file.
+void MarkLaptopPending(const String& Office, const String& Target);
+// Removes the marker from Office, when there is one. Never raises.
+void ClearLaptopPending(const String& Office);
+// When Office holds a marker: Target := the laptop's folder it names ("" when
+// it names none that can be shown: more than a line, or unreadable), the
+// marker is removed, returns true. Otherwise false. Never raises.
+bool TakeLaptopPending(const String& Office, String& Target);
 
 // Records in Form.CopiedOfficeTables what the office table file Path is now
 // (under Name), before it is copied. Raises EInOutError when it cannot be

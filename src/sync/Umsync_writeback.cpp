@@ -17,7 +17,17 @@
 //    or all new, and a table changed after the commit is never replaced.
 // A refusal or failure before the record is committed removes the copies
 // and leaves the office tables as they were.
+//
+// Right before the commit the write-back makes the laptop marker
+// (LaptopPendingName) in the office folder: from there on the office holds
+// data the laptop has not received. The run removes it when its laptop step
+// is done or when it reports its failure; one the run was killed before
+// that is left for the next start, which says that the synchronisation is
+// to be run again. A write-back that the next start or run undoes or
+// completes itself takes its marker with it: the message of that
+// settlement says so already.
 #include "platform/engine/replacement.h"
+#include "platform/os/errors.h"
 #include "platform/os/fileapi.h"
 #include "platform/os/files.h"
 #include "platform/os/replace.h"
@@ -25,10 +35,14 @@
 #include "sync/Umsync_run.h"
 #include "ui/look/sb.h"
 
+const char* const LaptopPendingName = "Mobile-Laptop-ausstehend.~mdl";
+
 namespace {
 
 // The suffix of a file copied beside its target and not yet in place.
 const char* const PendingSuffix = ".~mds";
+// The most of the laptop marker that is read: a folder name.
+constexpr std::size_t LaptopPendingMaxBytes = 4096;
 
 // A write-back refused before anything changed; the text says why.
 RTL_DECLARE_EXCEPTION(EWriteBackRefused, Exception)
@@ -77,7 +91,8 @@ String ChangedTables(const os::FileReplacement& Group, const std::vector<String>
 // EWriteBackRefused when a target is held elsewhere or changed, EInOutError
 // when the replacement fails.
 void CommitPending(const std::vector<String>& Names, const std::vector<String>& Pending,
-                   const String& DestFolder, const std::map<String, os::FileIdentity>* Expected) {
+                   const String& DestFolder, const std::map<String, os::FileIdentity>* Expected,
+                   const std::function<void()>& BeforeCommit) {
   os::FileReplacement Group(DestFolder, oak::kReplacementRecord);
   for (const String& Name : Names) Group.Add(Name + PendingSuffix, Name);
   if (os::Status S = Group.Hold(); !S.ok()) {
@@ -93,6 +108,15 @@ void CommitPending(const std::vector<String>& Names, const std::vector<String>& 
       Group.Release();
       RemovePending(Pending);
       throw EWriteBackRefused("Die Tabelle " + Changed + " wurde seit dem Kopieren geändert.");
+    }
+  }
+  if (BeforeCommit) {
+    try {
+      BeforeCommit();
+    } catch (...) {
+      Group.Release();
+      RemovePending(Pending);
+      throw;
     }
   }
   os::Status S = Group.Commit();
@@ -142,6 +166,49 @@ TWriteBackSettled RecoverWriteBack(const String& DestFolder, const std::vector<S
   return TWriteBackSettled::Nothing;
 }
 
+TWriteBackSettled SettleKilledWriteBack(const String& Office) {
+  const TWriteBackSettled Settled = RecoverWriteBack(Office, RunTableFiles());
+  if (Settled != TWriteBackSettled::Nothing) ClearLaptopPending(Office);
+  return Settled;
+}
+
+void MarkLaptopPending(const String& Office, const String& Target) {
+  const String Path = Office + LaptopPendingName;
+  os::File Marker;
+  os::Status S = os::RemoveLeftover(Path);
+  if (S.ok()) S = Marker.Open(Path, os::Access::Write, os::Share::Exclusive, os::Disposition::CreateNew);
+  if (S.ok()) S = Marker.Write(0, Target.data(), Target.size());
+  if (S.ok()) S = Marker.Flush();
+  if (!S.ok()) {
+    // Nothing half-written stays: a marker is whole or absent.
+    if (Marker.IsOpen()) {
+      Marker.Close();
+      os::RemoveLeftover(Path);
+    }
+    throw EInOutError("Die Datei " + Path + " kann nicht angelegt werden. " + S.Message(), static_cast<int>(S.code()));
+  }
+}
+
+void ClearLaptopPending(const String& Office) { os::RemoveLeftover(Office + LaptopPendingName); }
+
+bool TakeLaptopPending(const String& Office, String& Target) {
+  const String Path = Office + LaptopPendingName;
+  Target.clear();
+  if (!FileExists(Path)) return false;
+  os::File Marker;
+  if (Marker.Open(Path, os::Access::Read, os::Share::DenyNone).ok()) {
+    String Text(LaptopPendingMaxBytes, '\0');
+    std::size_t Got = 0;
+    if (Marker.Read(0, Text.data(), Text.size(), &Got).ok()) Target = Text.substr(0, Got);
+    Marker.Close();
+  }
+  // Only a folder name of one line is shown.
+  if (Target.size() == LaptopPendingMaxBytes || Target.find_first_of(String("\r\n\0", 3)) != String::npos)
+    Target.clear();
+  ClearLaptopPending(Office);
+  return true;
+}
+
 void RememberOfficeTable(TFsync& Form, const String& Name, const String& Path) {
   os::Result<os::FileIdentity> Id = os::IdentityOf(Path);
   if (!Id.ok()) throw EInOutError(Id.status().ToString(), static_cast<int>(Id.status().code()));
@@ -149,7 +216,8 @@ void RememberOfficeTable(TFsync& Form, const String& Name, const String& Path) {
 }
 
 void ReplaceFilesAtomically(TFsync& Form, const std::vector<String>& Names, const String& SourceFolder,
-                            const String& DestFolder, const std::map<String, os::FileIdentity>* Expected) {
+                            const String& DestFolder, const std::map<String, os::FileIdentity>* Expected,
+                            const std::function<void()>& BeforeCommit) {
   RecoverWriteBack(DestFolder, Names);
   std::vector<String> Pending;
   try {
@@ -162,7 +230,7 @@ void ReplaceFilesAtomically(TFsync& Form, const std::vector<String>& Names, cons
     RemovePending(Pending);
     throw;
   }
-  CommitPending(Names, Pending, DestFolder, Expected);
+  CommitPending(Names, Pending, DestFolder, Expected, BeforeCommit);
 }
 
 bool TFsync::WriteBackMandant() {
@@ -171,7 +239,7 @@ bool TFsync::WriteBackMandant() {
   try {
     StartProgress(*this, 1, 19);
     ReplaceFilesAtomically(*this, RunTableFiles(), RunFolder(*this, "M_Temp/Server/Data"), Office,
-                           &CopiedOfficeTables);
+                           &CopiedOfficeTables, [&] { MarkLaptopPending(Office, CurrentPath); });
   } catch (...) {
     // A refusal says why; a full office disk names the file and the space.
     RaiseStepError<ECanNotUpdateMandant>();

@@ -2,6 +2,7 @@
 // rule and the all-or-nothing write-back.
 #include "sync/run_fixture.h"
 
+#include "kill_at_change.h"
 #include "platform/os/files.h"
 
 namespace {
@@ -25,6 +26,12 @@ class CopyStepTest : public RunStepTest {
     return Names;
   }
   Integer Prune() { return RemoveOldBackups(*Form, Office + "Sicherheitskopie/", Date()); }
+  // The files below Folder.
+  static int FilesIn(const String& Folder) {
+    int Count = 0;
+    for (auto& E : std::filesystem::recursive_directory_iterator(Folder)) Count += E.is_regular_file();
+    return Count;
+  }
 };
 
 // ---- Reading the office and the mobile side ---------------------------------------
@@ -162,6 +169,52 @@ TEST_F(CopyStepTest, OfALongRowOnlyTheYoungNewestSurvive) {
   ASSERT_EQ(2u, Left.size());
   EXPECT_NE(String::npos, Left[0].find("05.12.2026"));
   EXPECT_NE(String::npos, Left[1].find("06.12.2026"));
+}
+
+// A backup killed half-way keeps the name of a backup at work; the next
+// start names it as incomplete, once, under the name that says so, and
+// leaves its files and the complete backup beside it.
+TEST_F(CopyStepTest, ABackupKilledHalfWayIsMarkedIncompleteByTheNextStart) {
+  GivenMobileTables();
+  ASSERT_TRUE(Form->FetchMobileData());
+  mds_test::CountChanges();
+  EXPECT_TRUE(Form->BackupMandant());
+  const int Changes = mds_test::StopCountingChanges();
+  const String Complete = "Mobile Datensynchronisation vom 07.12.2026 10_00_00";
+  EXPECT_EQ(Office + "Sicherheitskopie/" + Complete + "/", Form->BackupFolder);
+  Clock->Advance(3600 * 1000);
+  ASSERT_TRUE(mds_test::EndsKilled([&] {
+    mds_test::DieBeforeChange(Changes / 2);
+    Form->BackupMandant();
+  }));
+  const String Killed = "Mobile Datensynchronisation vom 07.12.2026 11_00_00";
+  ASSERT_EQ(std::vector<String>({Complete, Killed + " (in Arbeit)"}), Backups());
+  const int Copied = FilesIn(Office + "Sicherheitskopie/" + Killed + " (in Arbeit)");
+  EXPECT_GT(Copied, 1);
+  EXPECT_LT(Copied, 40);
+  ExpectMessage("Eine frühere Synchronisation wurde nicht abgeschlossen.\nSie wurde beim Sichern des Mandanten "
+                "abgebrochen: Die Daten im Datenverzeichnis sind unverändert. Die Sicherheitskopie im Ordner " +
+                Office + "Sicherheitskopie/" + Killed + " (unvollständig) ist unvollständig");
+  StartDatabase();
+  ExpectAllAnswered();
+  EXPECT_EQ(std::vector<String>({Complete, Killed + " (unvollständig)"}), Backups());
+  EXPECT_EQ(Copied, FilesIn(Office + "Sicherheitskopie/" + Killed + " (unvollständig)"));
+  EXPECT_EQ(40, FilesIn(Office + "Sicherheitskopie/" + Complete));
+  Restart();
+  ExpectAllAnswered();
+}
+
+// Only complete backups count, and only they are removed.
+TEST_F(CopyStepTest, TheRemovalOfOldBackupsLeavesIncompleteOnesAlone) {
+  for (int D = 1; D <= 7; ++D) GivenBackup(D, 11);
+  GivenBackup(8, 11, "08_00_00 (unvollständig)");
+  GivenBackup(9, 11, "08_00_00 (in Arbeit)");
+  EXPECT_EQ(0, Prune());
+  GivenBackup(10, 11);
+  EXPECT_EQ(8, Prune());
+  EXPECT_EQ(std::vector<String>({"Mobile Datensynchronisation vom 08.11.2026 08_00_00 (unvollständig)",
+                                 "Mobile Datensynchronisation vom 09.11.2026 08_00_00 (in Arbeit)"}),
+            Backups());
 }
 
 TEST_F(CopyStepTest, AFolderWithoutDateStopsTheRemovalButNotTheBackup) {

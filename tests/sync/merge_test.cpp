@@ -185,14 +185,14 @@ TEST_F(MergeTest, KeptOrdersGoIntoANewFolderOfTheirOwnOrNowhere) {
 
 // A file where the kept orders' folder or the run's folder belongs fails
 // the backup step, naming the file; the file and the office stay as they
-// were.
+// were, and the backup folder is marked as incomplete.
 TEST_F(MergeTest, AFileWhereAKeptOrdersFolderBelongsFailsTheBackupNamingIt) {
   GivenOffice();
   MobileAddress("", After);
   MobileOrder("300000007", Later, "1");
   Merge();
   const String Kept = Office + "Nicht übernommene Aufträge";
-  for (const String& InTheWay : {Kept, Kept + "/" + BackupFolderName(Now())}) {
+  for (const String& InTheWay : {Kept + "/" + BackupFolderName(Now()), Kept}) {
     WriteFile(InTheWay, "Notizen");
     std::map<String, String> Tables;
     for (const String& Name : RunTableFiles()) Tables[Name] = ReadTable(Office + Name);
@@ -208,7 +208,10 @@ TEST_F(MergeTest, AFileWhereAKeptOrdersFolderBelongsFailsTheBackupNamingIt) {
     EXPECT_EQ("Notizen", ReadFile(InTheWay));
     for (const String& Name : RunTableFiles()) EXPECT_EQ(Tables[Name], ReadTable(Office + Name)) << Name;
     EXPECT_FALSE(Exists(InTheWay + " (2)"));
+    for (auto& E : std::filesystem::directory_iterator(Office + "Sicherheitskopie"))
+      EXPECT_NE(String::npos, E.path().filename().string().find(" (unvollständig)")) << E.path();
     std::filesystem::remove(InTheWay);
+    std::filesystem::remove(Kept);  // the folder the first file stood in
   }
 }
 

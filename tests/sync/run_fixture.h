@@ -4,6 +4,8 @@
 //   MakeRunForm       the main form pointed at the office, slot 1 selected
 //   Tree(Sub)         a folder of the temporary tree of a run
 //   LiveRows          one field of every live row of a table (engine read)
+//   LaptopLacksRunMessage  the start's message after a run killed while
+//                     it wrote the laptop
 #pragma once
 
 #include "sync/sync_fixture.h"
@@ -59,6 +61,13 @@ class RunStepTest : public SyncTest {
   void GivenMobileTables() {
     std::filesystem::create_directories(Target + "KVS/DATA/REMOTE");
     CreateTables(Target + "KVS/DATA/REMOTE/");
+  }
+  // What the start says after a run killed once it had written the office
+  // back, while it wrote the laptop's folder Laptop.
+  String LaptopLacksRunMessage(const String& Laptop) const {
+    return "Eine frühere Synchronisation wurde nicht abgeschlossen.\nSie wurde beim Zurückschreiben der mobilen "
+           "Daten nach " + Laptop + " abgebrochen. Die synchronisierten Daten sind im Datenverzeichnis " + Office +
+           " vollständig übernommen. Der mobile Computer hat die Daten dieser Synchronisation noch nicht erhalten";
   }
   // A folder of the form's temporary tree (its private folder is made on
   // first use). REQUIRES: a form.

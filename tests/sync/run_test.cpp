@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "foundation/FileUtils.h"
+#include "kill_at_change.h"
 #include "platform/gui/backend.h"
 #include "platform/gui/graphics_colors.h"
 #include "platform/os/files.h"
@@ -108,6 +109,17 @@ class RunTest : public RunStepTest {
           Marks.push_back(Step);
       };
     }
+  }
+
+  // Act runs once, when Label's step is marked.
+  static void WhenStepMarked(TLabel* Label, std::function<void()> Act) {
+    TWndMethod Old = Label->WindowProc;
+    Label->WindowProc = [Old, Label, Act, Done = false](TMessage& M) mutable {
+      Old(M);
+      if (Done || M.Msg != CM_FONTCHANGED || !Label->Font()->Style().Contains(fsBold)) return;
+      Done = true;
+      Act();
+    };
   }
 
   // ---- Wizard verbs ----------------------------------------------------------------
@@ -502,6 +514,39 @@ TEST_F(SynchronisationTest, AnAddressTableTakenDuringTheWriteBackIsNamedInGerman
   EXPECT_FALSE(AnyShown("OakTable_ADR"));
   EXPECT_EQ("0", Page());
   ExpectAllAnswered();
+}
+
+// A run killed while it writes the laptop has written the office back: the
+// next start says, once, that the laptop lacks that run's data and that the
+// synchronisation is to be run again. After a run that ended normally the
+// start says nothing.
+TEST_F(SynchronisationTest, ARunKilledWhileItWritesTheLaptopIsToBeRepeatedSaysTheNextStart) {
+  int Changes = 0;  // of the laptop step
+  WhenStepMarked(Form->l7, [] { mds_test::CountChanges(); });
+  WhenStepMarked(Form->l8, [&] { Changes = mds_test::StopCountingChanges(); });
+  ExpectMessage("Mobile wurde synchronisiert.");
+  RunWizard();
+  ASSERT_GT(Changes, 2);
+  auto StartAgain = [this] {
+    Restart();
+    ExpectAllAnswered();
+    AttachRunDriver(Form);
+  };
+  StartAgain();
+  for (int Step : {1, Changes / 2}) {
+    SCOPED_TRACE(Step);
+    ClickNext();
+    ASSERT_EQ(2, Form->RunMode);
+    Form->LockDatabase(Form, false);  // the office is the run's alone
+    const String Laptop = Form->CurrentPath;
+    ASSERT_TRUE(mds_test::EndsKilled([&] {
+      WhenStepMarked(Form->l7, [Step] { mds_test::DieBeforeChange(Step); });
+      ClickNext();
+    }));
+    ExpectMessage(LaptopLacksRunMessage(Laptop));
+    StartAgain();
+    EXPECT_FALSE(Exists(Office + LaptopPendingName));
+  }
 }
 
 TEST_F(SynchronisationTest, AnUnlockedOfficeIsLockedBeforeARunReadsAnything) {

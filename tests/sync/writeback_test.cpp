@@ -204,8 +204,11 @@ TEST_F(WriteBackTest, AnotherProgramWaitsForAWriteBackAtWorkAndSeesTheOfficeAllN
   ASSERT_EQ(0, mds_test::RunHelperProcess(ReaderVariable, Office));
   EXPECT_EQ("2 1 2 ", ReadFile(Root + "reader.out"));
   EXPECT_FALSE(Exists(Office + oak::kReplacementRecord));
-  // The other program settled it: the tool's start has nothing to report.
+  // The other program settled it: the tool's start has only the laptop to
+  // report, which never received the run's data.
+  ExpectMessage(LaptopLacksRunMessage(Target));
   EXPECT_TRUE(StartedAgain());
+  EXPECT_FALSE(Exists(Office + LaptopPendingName));
 }
 
 TEST_F(WriteBackTest, ATableChangedAfterTheCommitIsNeverReplacedAndIsNamed) {
