@@ -57,8 +57,19 @@ namespace {
 // A journal held up by another program is applied by the first open after
 // that program let go of the file; one of the wrong form stays until
 // somebody has looked at it. Without a known cause both ways are offered.
-String RefusedJournalText(const String& Journal, std::optional<oak::TJournalCause> Cause) {
+String RefusedJournalText(const String& Journal, std::optional<oak::TJournalCause> Cause,
+                          const String& File = String()) {
   const String Quoted = "\"" + Journal + "\"";
+  // The journal's transaction had begun on a file that was put back since
+  // (from a backup, say): that file stays as it is, the rest was taken
+  // back, and the journal, set aside, is applied no more.
+  if (Cause == oak::TJournalCause::Replaced)
+    return "Eine nicht abgeschlossene Änderung eines anderen Programms betraf die Datei \"" + File +
+           "\", die seither ersetzt wurde (etwa aus einer Sicherheitskopie). Die ersetzte Datei wurde nicht "
+           "verändert, die übrigen Dateien dieser Änderung wurden zurückgesetzt. Die Aufzeichnung der Änderung "
+           "wurde als " + Quoted + " beiseitegelegt und wird nicht mehr angewandt.<BR>Prüfen Sie, ob die "
+           "ersetzte Datei den gewünschten Stand hat, und starten Sie das Programm erneut. Die Datei " + Quoted +
+           " kann danach gelöscht werden.";
   const String Head =
       "In der Datei " + Quoted + " ist eine nicht abgeschlossene Änderung eines anderen Programms festgehalten";
   const String Unchanged = " Die Datei und die Tabellen wurden deshalb nicht verändert.<BR>";
@@ -120,7 +131,7 @@ String EngineReason(const EOAKDatabaseError& E) {
       // text was cut after the path (a path cut short is not found), and
       // never says why.
       if (!E.RefusedJournal.Path.empty())
-        return RefusedJournalText(E.RefusedJournal.Path, E.RefusedJournal.Cause);
+        return RefusedJournalText(E.RefusedJournal.Path, E.RefusedJournal.Cause, E.RefusedJournal.File);
       if (const String Journal = oak::RefusedJournalPath(E.Message()); !Journal.empty())
         return RefusedJournalText(Journal, std::nullopt);
       break;

@@ -373,6 +373,17 @@ TEST_F(LockTest, ARefusedJournalIsNamedWholeWithWhatItsCauseCallsFor) {
   // Known from the engine's text alone, without its cause, both ways are offered.
   const EOAKDatabaseError FromText(nullptr, oak::E_TRANSACTION, oak::JournalRefusal(Journal, "why"));
   EXPECT_NE(String::npos, EngineReason(FromText).find("erneut. Bleibt die Meldung, lassen Sie die Datei " + Quoted));
+  // A journal set aside because a file it names was put back since: both
+  // are named, and starting again goes on.
+  EOAKDatabaseError PutBack(nullptr, oak::E_TRANSACTION, "");
+  PutBack.RefusedJournal = {Journal + ".aside", oak::TJournalCause::Replaced, Office + "Adressen.OAT"};
+  EXPECT_EQ(EngineReason(PutBack),
+            "Eine nicht abgeschlossene Änderung eines anderen Programms betraf die Datei \"" + Office +
+                "Adressen.OAT\", die seither ersetzt wurde (etwa aus einer Sicherheitskopie). Die ersetzte Datei "
+                "wurde nicht verändert, die übrigen Dateien dieser Änderung wurden zurückgesetzt. Die Aufzeichnung "
+                "der Änderung wurde als \"" + Journal + ".aside\" beiseitegelegt und wird nicht mehr angewandt.<BR>"
+                "Prüfen Sie, ob die ersetzte Datei den gewünschten Stand hat, und starten Sie das Programm erneut. Die "
+                "Datei \"" + Journal + ".aside\" kann danach gelöscht werden.");
 }
 
 // A second tool on an office that one already holds says so at once,

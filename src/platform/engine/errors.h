@@ -86,6 +86,9 @@ enum class TJournalCause {
 struct TRefusedJournal {
   std::string Path;  // the journal, whole (empty: no journal refused)
   TJournalCause Cause = TJournalCause::Form;
+  // Held: the file another program holds; Replaced: the (first) file put
+  // back; empty otherwise.
+  std::string File;
 };
 // The refusal as raised: a 5095 whose text is JournalRefusal(Path, Why).
 class EJournalRefused : public EEngineError {

@@ -220,7 +220,25 @@ UNSIGNED32 OakGetActiveLinkInfo(OAKHANDLE hConnect, UNSIGNED16 usNum, char* pucB
                                 UNSIGNED16* pusLen);
 UNSIGNED32 OakCloseCachedTables(OAKHANDLE hConnect);
 // Transactions: every change of the connection's tables between begin and
-// commit reaches the files all together at commit, or not at all.
+// commit is kept, or not at all, also when the program dies on the way
+// (the next open of a table of its folder, or the next writer of a table
+// it changed, takes it back). A transaction holds each table it changes
+// (its write lock) until it ends, so no other program writes such a table
+// meanwhile (5035 after 5 s). It changes the tables of one folder, and
+// makes no files: a table, or an index file, made inside one, and a change
+// of a table of a second folder, answer 5095; a tag in an index file that
+// exists is made as ever.
+// What other programs read meanwhile: a transaction's record changes,
+// appends, memo values and index keys stay in its program until the
+// commit writes them, so readers see the tables as the last commit left
+// them. While a commit writes, a reader may find one table written and
+// another not yet. Pack, zap, reindex and making or dropping a tag inside a
+// transaction write that table's files at once (with what the transaction
+// changed in it before), and so does a second handle of the same
+// connection on a table when it reads or writes after the first one
+// changed it: readers see those changes before the commit. Rollback writes
+// the files back and leaves every handle, of any program, reading them
+// anew.
 UNSIGNED32 OakBeginTransaction(OAKHANDLE hConnect);
 UNSIGNED32 OakCommitTransaction(OAKHANDLE hConnect);
 UNSIGNED32 OakRollbackTransaction(OAKHANDLE hConnect);
@@ -416,6 +434,9 @@ UNSIGNED32 OakIsTableLocked(OAKHANDLE hTable, UNSIGNED16* pbLocked);
 
 // ---- maintenance (api_maintenance.cpp) -------------------------------------
 // Pack and zap need an exclusive open or a table lock (5026 otherwise).
+// Outside a transaction each runs under a journal of its own: a program
+// killed on the way leaves the table as before, taken back by the next
+// open or writer.
 UNSIGNED32 OakPackTable(OAKHANDLE hTable);
 UNSIGNED32 OakZapTable(OAKHANDLE hTable);
 UNSIGNED32 OakReindex61(OAKHANDLE hTable, UNSIGNED32 ulPageSize);

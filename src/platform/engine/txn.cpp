@@ -76,8 +76,8 @@ bool SameFolder(const std::string& A, const std::string& B) {
 }
 
 [[noreturn]] void RefuseJournal(const std::string& JPath, const std::string& Why,
-                                TJournalCause Cause = TJournalCause::Form) {
-  throw EJournalRefused({JPath, Cause}, Why);
+                                TJournalCause Cause = TJournalCause::Form, const std::string& File = std::string()) {
+  throw EJournalRefused({JPath, Cause, File}, Why);
 }
 
 // True when counter A lies at or after B (counters wrap around).
@@ -618,8 +618,11 @@ bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
     if (Img.Kind != &kTableKind || Img.Pages.size() > 1 || (Img.Pages.size() == 1 && !Img.Pages.count(0)))
       Changed.insert(BaseOf(Path));
   bool Marked = false, Legacy = true;
-  std::string Replaced;
-  auto NameReplaced = [&](const std::string& Path) { Replaced += (Replaced.empty() ? "" : ", ") + Path; };
+  std::string Replaced, FirstReplaced;
+  auto NameReplaced = [&](const std::string& Path) {
+    if (Replaced.empty()) FirstReplaced = Path;
+    Replaced += (Replaced.empty() ? "" : ", ") + Path;
+  };
   for (auto& [Path, Img] : Files) {
     if (Img.Kind == &kTableKind) Tables.insert(BaseOf(Path));
     if (Img.Kind != &kTableKind || !Img.Identity) continue;
@@ -666,7 +669,7 @@ bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
     os::Status S = F->Open(Path, os::Access::ReadWrite, os::Share::DenyNone);
     // Another program holds the file exclusively: the journal waits for it.
     if (S.code() == ERROR_SHARING_VIOLATION || S.code() == ERROR_LOCK_VIOLATION)
-      RefuseJournal(JPath, Path + " is held by another program", TJournalCause::Held);
+      RefuseJournal(JPath, Path + " is held by another program", TJournalCause::Held, Path);
     if (!S.ok()) FailOs(S, Path);
     // The file opened is the one examined above, still of one name.
     struct stat St;
@@ -708,7 +711,7 @@ bool TTxnJournal::RecoverJournalFile(const std::string& JPath) {
     RefuseJournal(Aside,
                   "its transaction's other files were rolled back, but " + Replaced +
                       " was put back since that transaction began and was left as it is",
-                  TJournalCause::Replaced);
+                  TJournalCause::Replaced, FirstReplaced);
   }
   // The name goes while the lock is held (see DropJournalFiles).
   os::RemoveLeftover(JPath);
