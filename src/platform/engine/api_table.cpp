@@ -58,10 +58,15 @@ UNSIGNED32 OakCreateTable(OAKHANDLE hConnect, const char* pucName, const char*, 
 
 UNSIGNED32 OakCloseTable(OAKHANDLE hTable) {
   return Call([&] {
-    // The handle goes in any case; what a transaction deferred, and what
-    // the handle kept back, is written here, where a failure can be
-    // reported.
-    std::unique_ptr<TCursor> Gone(static_cast<TCursor*>(LookupHandle(hTable, THandleKind::Table)));
+    // The handle goes in any case; what the handle kept back is written
+    // here, where a failure can be reported. Inside a transaction that
+    // holds its table, the commit writes it.
+    auto* C = static_cast<TCursor*>(LookupHandle(hTable, THandleKind::Table));
+    if (C->Connection().InTransaction() && C->Connection().HoldsTable(C->Table().Path())) {
+      C->CloseInTransaction();
+      return;
+    }
+    std::unique_ptr<TCursor> Gone(C);
     Gone->FlushTxnBatch();
     Gone->FlushDeferred();
   });

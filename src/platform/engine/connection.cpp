@@ -134,8 +134,12 @@ TConnection::~TConnection() {
   // Nothing may escape a destructor: a failed close or rollback is the
   // thread's last error (and a rollback's journal stays for the next open).
   try {
-    CloseAll();
     if (FJournal) Rollback();
+  } catch (const std::exception& E) {
+    StoreLastError(E);
+  }
+  try {
+    CloseAll();
   } catch (const std::exception& E) {
     StoreLastError(E);
   }
@@ -154,14 +158,6 @@ std::string TConnection::TablePath(const std::string& Name) const {
 void TConnection::CloseAll() {
   while (!FStatements.empty()) delete *FStatements.begin();
   while (!FCursors.empty()) delete *FCursors.begin();
-}
-
-TConnection::TKept::TKept(std::unique_ptr<TTableFile> T, std::unique_ptr<TLockSet> L)
-    : Table(std::move(T)), Locks(std::move(L)) {}
-TConnection::TKept::TKept(TKept&&) noexcept = default;
-TConnection::TKept::~TKept() {
-  Locks.reset();  // refers to the table's file
-  Table.reset();
 }
 
 void TConnection::ReleaseHolds(TCursor* Self, const std::string& Path) {
@@ -184,14 +180,13 @@ void TConnection::HoldTable(TCursor& C) {
   FHeld[Path] = &Locks;
 }
 
-void TConnection::KeepUntilEnd(std::unique_ptr<TTableFile> Table, std::unique_ptr<TLockSet> Locks) {
-  FKept.emplace_back(std::move(Table), std::move(Locks));
-}
-
 void TConnection::EndHolds() {
   for (auto& [Path, Locks] : FHeld) Locks->EndWrite();
   FHeld.clear();
-  FKept.clear();
+  std::vector<TCursor*> Closed;
+  for (TCursor* C : FCursors)
+    if (C->ClosedInTransaction()) Closed.push_back(C);
+  for (TCursor* C : Closed) delete C;
 }
 
 void TConnection::BeginTransaction() {

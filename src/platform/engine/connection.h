@@ -101,10 +101,10 @@ class TConnection : public THandled {
   void HoldTable(TCursor& C);
   // True when the transaction in progress holds the table at Path.
   bool HoldsTable(const std::string& Path) const { return FHeld.count(Path) != 0; }
-  // A cursor that closes while the transaction holds its table hands over
-  // its table file and locks, kept open (with their share mode and the
-  // write lock) until the transaction ends.
-  void KeepUntilEnd(std::unique_ptr<TTableFile> Table, std::unique_ptr<TLockSet> Locks);
+  // A handle closed while the transaction holds its table (TCursor::
+  // CloseInTransaction) stays open, without its handle number, until the
+  // transaction ends: its part of the transaction is written at the commit
+  // like any other, and its file keeps its share mode and the write lock.
   // Inside a transaction every change of a table is kept in memory until
   // the commit writes it (the changes of pack, zap, reindex and of making
   // or dropping an index tag are written at once). Raise the engine codes
@@ -116,7 +116,8 @@ class TConnection : public THandled {
   void Rollback();
 
  private:
-  // Lets go of the write locks the transaction held and of the kept files.
+  // Lets go of the write locks the transaction held and closes the handles
+  // closed meanwhile.
   void EndHolds();
   std::string FConnectPath;
   std::string FDataPath;
@@ -126,14 +127,6 @@ class TConnection : public THandled {
   std::set<TStatement*> FStatements;
   std::unique_ptr<TTxnJournal> FJournal;
   std::map<std::string, TLockSet*> FHeld;  // table path -> the locks holding its write lock
-  struct TKept {
-    std::unique_ptr<TTableFile> Table;
-    std::unique_ptr<TLockSet> Locks;
-    TKept(std::unique_ptr<TTableFile> T, std::unique_ptr<TLockSet> L);
-    TKept(TKept&&) noexcept;
-    ~TKept();
-  };
-  std::vector<TKept> FKept;
 };
 
 // The connection of H (E_NOT_CONNECTED when H is none).

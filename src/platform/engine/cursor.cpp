@@ -96,9 +96,17 @@ TCursor::TCursor(TConnection& Conn, const std::string& Path, const TOpenOptions&
   SetJournal(JoinsTransactions() ? FConn.Journal() : nullptr);
 }
 
+void TCursor::CloseInTransaction() {
+  Cancel();
+  FOrders.clear();
+  UnregisterHandle(Handle);
+  Handle = OAK_INVALID_HANDLE;
+  FClosedInTransaction = true;
+}
+
 TCursor::~TCursor() {
   FConn.Detach(this);
-  UnregisterHandle(Handle);
+  if (!FClosedInTransaction) UnregisterHandle(Handle);
   try {
     // Closed inside a transaction: its deferred part goes to the files
     // now, still under the journal, so a rollback restores it too. A
@@ -116,14 +124,6 @@ TCursor::~TCursor() {
   }
   if (FJournal) {
     if (FMemo) FJournal->Forget(FMemo->File());
-    // The table stays open, with its write lock and share mode, while the
-    // transaction holds it: nobody may write what a rollback writes back.
-    if (FConn.HoldsTable(FTable->Path())) {
-      FIndexFiles.clear();
-      FMemo.reset();
-      FConn.KeepUntilEnd(std::move(FTable), std::move(FLocks));
-      return;
-    }
     FJournal->Forget(FTable->File());
   }
   if (!RemoveOnClose.empty()) {

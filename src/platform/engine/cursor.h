@@ -267,6 +267,12 @@ class TCursor : public THandled, public ExprRecordContext {
   void ScanAll(const RecordVisitor& Visit);
 
   // ---- transactions --------------------------------------------------------
+  // Closes the handle while its connection's transaction holds the table:
+  // pending changes are dropped, the handle (and its orders' handles) go,
+  // and the cursor stays with the connection, which writes its part of the
+  // transaction at the commit and deletes it when the transaction ends.
+  void CloseInTransaction();
+  bool ClosedInTransaction() const { return FClosedInTransaction; }
   // Routes every write through J (null: none).
   void SetJournal(TTxnJournal* J);
   bool JoinsTransactions() const { return !FOptions.OutsideTransactions; }
@@ -375,6 +381,7 @@ class TCursor : public THandled, public ExprRecordContext {
   // pages are kept in memory (its batch) until the commit, or until
   // another cursor of the connection on the table needs them on the files.
   bool FTxnBatch = false;
+  bool FClosedInTransaction = false;
   // Index pages and counters of an exclusive handle wait for FlushDeferred.
   bool FFlushPending = false;
   std::unique_ptr<Expression> FFilter, FAof;

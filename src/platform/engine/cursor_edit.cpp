@@ -19,8 +19,11 @@ void TCursor::RequireExclusiveUse() const {
 TWriteScope TCursor::WriteLock() {
   FLocks->RequireNoTableLockOfOther();
   if (FJournal) {
-    if (!FTxnBatch) FConn.ReleaseHolds(this, FTable->Path());
-    FConn.HoldTable(*this);
+    // A handle with a batch works on a table its transaction holds.
+    if (!FTxnBatch) {
+      FConn.ReleaseHolds(this, FTable->Path());
+      FConn.HoldTable(*this);
+    }
     return TWriteScope(nullptr);
   }
   TWriteScope Scope(FLocks.get());

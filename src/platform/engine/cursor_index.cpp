@@ -45,14 +45,8 @@ TIndexOrder& TCursor::CreateIndex(const std::string& FileName, const TagDefiniti
   // A transaction's journal writes back the files it found; a file it made
   // would stay behind a rollback. So an index file is made outside one.
   if (FJournal) {
-    const std::string Path = FileName.empty() ? ChangeExtension(FTable->Path(), ".OAI") : FileName;
-    const bool Open = FileName.empty() ? FHasStructural
-                                       : std::any_of(FIndexFiles.begin(), FIndexFiles.end(), [&](auto& F) {
-                                           return IndexPath(*F) == os::ResolvePath(IndexFilePath(FileName));
-                                         });
-    if (!Open && !FileExists(FileName.empty() ? Path : IndexFilePath(FileName)))
-      Fail(E_TRANSACTION, "an index file cannot be made inside a transaction: " +
-                              (FileName.empty() ? Path : IndexFilePath(FileName)));
+    const std::string Path = FileName.empty() ? ChangeExtension(FTable->Path(), ".OAI") : IndexFilePath(FileName);
+    if (!FileExists(Path)) Fail(E_TRANSACTION, "an index file cannot be made inside a transaction: " + Path);
   }
   TWriteScope Guard = WriteLock();
   if (FJournal) FlushBatchForMaintenance();

@@ -230,8 +230,8 @@ UNSIGNED32 OakCloseCachedTables(OAKHANDLE hConnect);
 // exists is made as ever.
 // What other programs read meanwhile: a transaction's record changes,
 // appends, memo values and index keys stay in its program until the
-// commit writes them, so readers see the tables as the last commit left
-// them. While a commit writes, a reader may find one table written and
+// commit writes them (also those of a table handle closed meanwhile), so
+// readers see the tables as the last commit left them. While a commit writes, a reader may find one table written and
 // another not yet. Pack, zap, reindex and making or dropping a tag inside a
 // transaction write that table's files at once (with what the transaction
 // changed in it before), and so does a second handle of the same
@@ -287,13 +287,16 @@ UNSIGNED32 OakOpenTable(OAKHANDLE hConnect, const char* pucName, const char* puc
 // pucFields: "NAME,Type[,Length[,Decimals]];..." with the types Logical,
 // Numeric, Date, Character, Memo, Binary, Image, VarChar, CompactDate,
 // Double, Integer, ShortInt, Time, TimeStamp, AutoInc, Raw, CurDouble,
-// CICharacter. A file that exists already answers 5069.
+// CICharacter. A file that exists already answers 5069; inside a
+// transaction no table is made (5095).
 UNSIGNED32 OakCreateTable(OAKHANDLE hConnect, const char* pucName, const char* pucAlias,
                           UNSIGNED16 usTableType, UNSIGNED16 usCharType, UNSIGNED16 usLockType,
                           UNSIGNED16 usCheckRights, UNSIGNED16 usMemoSize,
                           const char* pucFields, OAKHANDLE* phTable);
 // Closes the table (or cursor): pending changes are dropped, its locks and
-// index orders are released.
+// index orders are released. Inside a transaction that changed the table,
+// the file stays open (holding the transaction's write lock) until the
+// transaction ends, and what the handle changed is written at the commit.
 UNSIGNED32 OakCloseTable(OAKHANDLE hTable);
 UNSIGNED32 OakGetTableOpenOptions(OAKHANDLE hTable, UNSIGNED32* pulOptions);
 UNSIGNED32 OakGetTableType(OAKHANDLE hTable, UNSIGNED16* pusType);
@@ -443,6 +446,7 @@ UNSIGNED32 OakReindex61(OAKHANDLE hTable, UNSIGNED32 ulPageSize);
 
 // ---- indexes (api_index.cpp) -------------------------------------------------
 // pucFileName empty: the tag goes into the table's structural index.
+// Inside a transaction the index file must exist already (5095 otherwise).
 UNSIGNED32 OakCreateIndex61(OAKHANDLE hObj, const char* pucFileName, const char* pucTag,
                             const char* pucExpr, const char* pucCondition, const char* pucWhile,
                             UNSIGNED32 ulOptions, UNSIGNED32 ulPageSize, OAKHANDLE* phIndex);

@@ -43,7 +43,7 @@ TEST_F(JournalTest, KilledTransactionOverTwoTablesIsRolledBackWhenEitherOpens) {
       OakSetField(X, 2, "changed", 7);
       OakAppendRecord(X);  // writes the change
       OakWriteRecord(X);
-      OakCloseTable(X);  // writes what the transaction deferred, under the journal
+      OakCloseTable(X);  // kept, with its part of the transaction, until the transaction ends
     }
     _exit(0);
   }

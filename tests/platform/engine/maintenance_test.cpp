@@ -170,8 +170,9 @@ TEST_F(MaintenanceTest, MemoValuesChangedAtRandomReadBackAsAModelHasThem) {
 }
 
 // Another program reads the table as the last commit left it while a
-// transaction changes, appends and frees memo values; then the commit's
-// state, a memo past the old end of the memo file included.
+// transaction changes, appends and frees memo values, also after the
+// changing handle closed; then the commit's state, a memo past the old end
+// of the memo file included.
 TEST_F(MaintenanceTest, AnotherConnectionReadsTheCommittedStateUntilTheCommit) {
   OAKHANDLE T = Prepared(false);
   OAKHANDLE Reader = OAK_INVALID_HANDLE;
@@ -183,6 +184,7 @@ TEST_F(MaintenanceTest, AnotherConnectionReadsTheCommittedStateUntilTheCommit) {
   Set(T, "NOTE", std::string(500, 'n'));  // past the memo file's end
   ASSERT_EQ(0u, OakWriteRecord(T));
   Add(T, {{"NAME", "new"}, {"NOTE", std::string(300, 'x')}});  // may take the run of record 1
+  ASSERT_EQ(0u, OakCloseTable(T));  // its part waits for the commit
   ASSERT_EQ(0u, OakGotoRecord(Reader, 1));
   EXPECT_EQ(std::string(300, 'e'), Get(Reader, "NOTE"));
   EXPECT_EQ(Names, Walk(Order(Reader), "NAME"));
