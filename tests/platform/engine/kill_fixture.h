@@ -100,10 +100,13 @@ class KillTest : public EngineTest {
     return Ok(OakSetField(T, Field, V.data(), UNSIGNED32(V.size())));
   }
 
-  // The table as a reader sees it: every record (deleted flag, fields,
-  // memo) in record order, then each tag's IDs walked down and up.
+  // The table as a reader sees it: its number of tags, every record
+  // (deleted flag, fields, memo) in record order, then each tag's IDs
+  // walked down and up.
   static std::string Contents(OAKHANDLE T) {
-    std::string Out;
+    UNSIGNED16 Tags = 0;
+    EXPECT_EQ(0u, OakGetNumIndexes(T, &Tags));
+    std::string Out = "tags " + std::to_string(Tags) + "\n";
     const UNSIGNED32 N = Count(T);
     for (UNSIGNED32 R = 1; R <= N; ++R) {
       UNSIGNED16 Deleted = 0;

@@ -16,8 +16,10 @@ constexpr TLayout kLayouts[] = {{"Small", 7, 20, 64, 512, false},
                                 {"Large", 1500, 20, 64, 512, false},
                                 {"OnPages", 636, 51, 4096, 4096, true}};
 
-enum TKind { Update, Delete, Memo, Append, Grow, Pack, Zap };
-const char* const kKindNames[] = {"Update", "Delete", "Memo", "Append", "Grow", "Pack", "Zap"};
+// Tag: a new tag in the table's index file (the merge's kind), then a
+// change of a record.
+enum TKind { Update, Delete, Memo, Append, Grow, Pack, Zap, Tag };
+const char* const kKindNames[] = {"Update", "Delete", "Memo", "Append", "Grow", "Pack", "Zap", "Tag"};
 
 class TxnKillTest : public KillTest, public ::testing::WithParamInterface<std::tuple<TLayout, int>> {
  protected:
@@ -57,6 +59,11 @@ class TxnKillTest : public KillTest, public ::testing::WithParamInterface<std::t
         return Ok(OakPackTable(T));
       case Zap:
         return Ok(OakZapTable(T));
+      case Tag: {
+        OAKHANDLE I = 0;
+        return Ok(OakCreateIndex61(T, "", "LATER", "TXT", "ID > 3", "", OAK_COMPOUND, 0, &I)) &&
+               Ok(OakGotoRecord(T, Mid)) && Put(T, 2, "tagged") && Ok(OakWriteRecord(T));
+      }
     }
     return false;
   }
@@ -116,7 +123,7 @@ TEST_P(TxnKillTest, KilledBeforeEachFileChangeRollsBackAtTheNextOpen) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, TxnKillTest,
-                         ::testing::Combine(::testing::ValuesIn(kLayouts), ::testing::Range(0, 7)),
+                         ::testing::Combine(::testing::ValuesIn(kLayouts), ::testing::Range(0, 8)),
                          [](const ::testing::TestParamInfo<TxnKillTest::ParamType>& P) {
                            return std::string(std::get<0>(P.param).Name) + kKindNames[std::get<1>(P.param)];
                          });
