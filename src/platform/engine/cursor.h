@@ -280,7 +280,9 @@ class TCursor : public THandled, public ExprRecordContext {
   void AfterRollback();
   // Writes what this handle's part of the transaction keeps in memory
   // (records, counters, index pages) to the files, under the journal; the
-  // table's write lock stays with the transaction.
+  // table's write lock stays with the transaction. Also before a change
+  // that writes the table's files at once (pack, zap, reindex, a tag made
+  // or dropped), so that the records and keys kept back match it.
   void FlushTxnBatch();
   // Forgets it (rollback).
   void DropTxnBatch();
@@ -346,10 +348,6 @@ class TCursor : public THandled, public ExprRecordContext {
   // first; inside a transaction the transaction's hold on the table (other
   // cursors of this connection write what they kept back first).
   TWriteScope WriteLock();
-  // Inside a transaction, before a change that writes the table's files at
-  // once (pack, zap, reindex, a tag made or dropped): the batch goes to the
-  // files first.
-  void FlushBatchForMaintenance();
   // Runs Work, which changes the table's files at once, all or nothing:
   // outside a transaction under a journal of its own, committed at the end
   // (a kill in between is rolled back by the next open or writer).

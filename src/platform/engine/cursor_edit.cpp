@@ -31,16 +31,9 @@ TWriteScope TCursor::WriteLock() {
   return Scope;
 }
 
-void TCursor::FlushBatchForMaintenance() {
-  // Other handles read the table's files as this change leaves them: the
-  // records and keys this transaction kept back go there first, so that
-  // they match.
-  FlushTxnBatch();
-}
-
 void TCursor::AllOrNothing(const std::function<void()>& Work) {
   if (FJournal) {
-    FlushBatchForMaintenance();
+    FlushTxnBatch();
     Work();
     return;
   }
@@ -301,7 +294,7 @@ void TCursor::RebuildAfterMaintenance() {
 void TCursor::Reindex() {
   if (FDirty || FAppending) Write();
   TWriteScope Guard = WriteLock();
-  if (FJournal) FlushBatchForMaintenance();
+  FlushTxnBatch();
   Sync();
   RebuildAfterMaintenance();
   if (FRecNo) LoadRecord(FRecNo);

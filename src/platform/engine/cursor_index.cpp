@@ -49,7 +49,7 @@ TIndexOrder& TCursor::CreateIndex(const std::string& FileName, const TagDefiniti
     if (!FileExists(Path)) Fail(E_TRANSACTION, "an index file cannot be made inside a transaction: " + Path);
   }
   TWriteScope Guard = WriteLock();
-  if (FJournal) FlushBatchForMaintenance();
+  FlushTxnBatch();
   Sync();
   IndexFile* File = nullptr;
   if (FileName.empty()) {
@@ -91,7 +91,7 @@ std::string TCursor::IndexFilePath(const std::string& FileName) const {
 void TCursor::DeleteIndex(TIndexOrder& Order) {
   CheckWritable();
   TWriteScope Guard = WriteLock();
-  if (FJournal) FlushBatchForMaintenance();
+  FlushTxnBatch();
   Sync();
   IndexFile& File = Order.File();
   File.DeleteTag(Order.TagName());

@@ -426,11 +426,6 @@ std::uint64_t TTableFile::TxnMarker() const {
   return LoadLE64(Buf);
 }
 
-void TTableFile::SetTxnMarker(std::uint64_t Id) {
-  if (FJournal) FJournal->BeforeWrite(FFile, kOffMarker, 8);
-  StoreTxnMarker(FFile, Id);
-}
-
 void TTableFile::StoreChangeCounter(const os::File& F, UNSIGNED32 Counter) {
   std::uint8_t Buf[4];
   StoreLE32(Buf, Counter);

@@ -158,7 +158,6 @@ class TTableFile {
   // (in the header's view when there is one).
   static constexpr std::uint32_t kMarkerOffset = 40;
   std::uint64_t TxnMarker() const;
-  void SetTxnMarker(std::uint64_t Id);
   // Writes the marker of the table file F (open for writing) without a
   // journal.
   static void StoreTxnMarker(const os::File& F, std::uint64_t Id);

@@ -2,7 +2,7 @@
 //
 // A transaction takes each table it changes with that table's write lock,
 // held until it ends (the connection holds it, TConnection::HoldTable),
-// and sets the table's transaction marker (TTableFile::SetTxnMarker)
+// and sets the table's transaction marker (TTxnJournal::MarkTable)
 // before it changes any file of the table. Before the transaction first
 // overwrites a page (4096 bytes) of a file, the page's old bytes go to the
 // journal; the file's size at that moment and its identity (device, inode,

@@ -224,7 +224,7 @@ TEST_F(CrashTest, ReindexKilledAtEachStepLeavesAnIndexThatOpens) {
 // key for every record, and leaves the index file as it found it.
 TEST_F(CrashTest, ReadOnlyOpenAfterAWriterKilledAtEachStepHasNoShortTag) {
   for (int Step = 1;; ++Step) {
-    const bool Killed = KilledBeforeChange(Step, [](OAKHANDLE X) { Order(X, 100 + ChangesLeft()); });
+    const bool Killed = KilledBeforeChange(Step, [](OAKHANDLE X) { Order(X, 100 + mds_test::ChangeCount()); });
     const std::string Index = ReadFile("orders.OAI");
     OAKHANDLE T = OAK_INVALID_HANDLE;
     ASSERT_EQ(0u, OakOpenTable(Conn, "orders", nullptr, OAK_OAT, OAK_ANSI, 1, 1, OAK_READONLY, &T))

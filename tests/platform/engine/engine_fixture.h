@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -14,22 +13,12 @@
 
 #include "platform/engine/oak.h"
 #include "platform/os/files.h"
+#include "kill_at_change.h"
 #include "temp_dir.h"
 
-// The file changes a child process has left before it dies (see
-// DieBeforeChange).
-inline int& ChangesLeft() {
-  static int Left = 0;
-  return Left;
-}
 // In a child process: dies by SIGKILL before its Step-th change of a file
-// from now on, as a kill at that point of its work would leave the files.
-inline void DieBeforeChange(int Step) {
-  ChangesLeft() = Step;
-  os::FaultInjection::SetChangeHook([] {
-    if (--ChangesLeft() == 0) raise(SIGKILL);
-  });
-}
+// from now on (the kill tests' verb, shared with the other layers).
+using mds_test::DieBeforeChange;
 
 class EngineTest : public ::testing::Test {
  protected:

@@ -53,11 +53,11 @@ class ProgramsTest : public KillTest, public ::testing::WithParamInterface<TLayo
     int Pipe[2];
     EXPECT_EQ(0, ::pipe(Pipe));
     if (::fork() == 0) {
-      static int Changes = 0;
       OAKHANDLE C = 0;
       OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &C);
-      os::FaultInjection::SetChangeHook([] { ++Changes; });
-      const int Result = Work(C) ? Changes : -1;
+      mds_test::CountChanges();
+      const bool Done = Work(C);
+      const int Result = Done ? mds_test::StopCountingChanges() : -1;
       if (::write(Pipe[1], &Result, sizeof Result) != sizeof Result) _exit(1);
       _exit(0);
     }
