@@ -5,24 +5,28 @@
 //
 // The first input byte's bit 1 says whether the rest is the journal image
 // itself; its bit 2 makes the memo file a second name (a hard link) of a
-// file outside, which a journal must never write either; otherwise the rest builds entries, so that the fuzzer reaches the
-// checks behind a well-formed entry: per entry one byte picks the path (the
-// table, memo and index files, a file of another kind beside them, a file
-// of another folder, a path through ".."), one byte the page, one the old
-// size (in pages, or beside a page boundary), one the length of the old
-// bytes, which follow (for a size record with an odd length byte: the 32
-// bytes of a file's identity, inode and device taken from the file named,
-// so that the checks of put-back files are reached too).
+// file outside, which a journal must never write either; its bit 8 marks
+// the table as the journal's transaction's (so that its files are
+// written back), bit 16 spoils one entry's checksum and bit 32 makes the
+// header count more bytes than the journal holds. Otherwise the rest
+// builds a journal of this engine's form, so that the fuzzer reaches the
+// checks behind a well-formed entry: per entry one byte picks the path
+// (the table, memo and index files, a file of another kind beside them, a
+// file of another folder, a path through ".."), one byte the page, one the
+// old size (in pages, or beside a page boundary), one the length of the
+// old bytes, which follow.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "fuzz_input.h"
 #include "platform/engine/oak.h"
+#include "platform/engine/txn_format.h"
 
 namespace {
 
@@ -62,41 +66,27 @@ const std::string& Outside() {
   return Dir;
 }
 
-void Put(std::string& Out, std::uint64_t V, int Bytes) {
-  for (int I = 0; I < Bytes; ++I) Out += static_cast<char>(V >> (8 * I));
-}
+constexpr std::uint64_t kId = 0x0123456789ABCDEF;
 
-std::string Journal(const std::string& Dir, const uint8_t* Data, size_t Size) {
+std::string Journal(const std::string& Dir, std::uint8_t Flags, const uint8_t* Data, size_t Size) {
+  namespace j = oak::journal;
   const std::string Paths[] = {Dir + "/T.OAT", Dir + "/T.OAM",  Dir + "/T.OAI",
                                Dir + "/T.txt", Outside() + "/T.OAT", Dir + "/../T.OAT"};
-  std::string J;
+  std::string Entries;
   for (size_t I = 0; I + 4 <= Size;) {
     const std::string& Path = Paths[Data[I] % 6];
-    std::uint64_t Page = Data[I + 1] == 0xFF ? ~std::uint64_t(0) : Data[I + 1];
+    std::uint64_t Page = Data[I + 1] == 0xFF ? j::kSizeRecord : Data[I + 1];
     std::uint64_t OldSize = (Data[I + 2] & 0x7F) * 4096 + (Data[I + 2] & 0x80 ? 1 : 0);
     size_t Len = std::min<size_t>(Data[I + 3] * 17, Size - I - 4);
-    Put(J, Path.size(), 4);
-    J += Path;
-    Put(J, OldSize, 8);
-    Put(J, Page, 8);
-    if (Page == ~std::uint64_t(0) && (Data[I + 3] & 1) && Size - I - 4 >= 8) {
-      // An identity: the file's own device and inode, counter and id from
-      // the input.
-      struct stat St = {};
-      ::stat(Path.c_str(), &St);
-      Put(J, 32, 4);
-      Put(J, St.st_dev, 8);
-      Put(J, St.st_ino, 8);
-      J.append(reinterpret_cast<const char*>(Data + I + 4), 8);  // counter, counter valid
-      Put(J, Data[I + 5] & 1, 8);  // the transaction: 0 is the sound table's marker
-      I += 4 + 8;
-      continue;
-    }
-    Put(J, Len, 4);
-    J.append(reinterpret_cast<const char*>(Data + I + 4), Len);
-    I += 4 + Len;
+    std::string Entry = j::EncodeEntry(Path, OldSize, Page,
+                                       Page == j::kSizeRecord ? std::string()
+                                                              : std::string(reinterpret_cast<const char*>(Data + I + 4), Len));
+    if ((Flags & 16) && Entries.empty()) Entry.back() ^= 1;
+    Entries += Entry;
+    I += 4 + (Page == j::kSizeRecord ? 0 : Len);
   }
-  return J;
+  const std::uint64_t End = j::kHeaderBytes + Entries.size() + (Flags & 32 ? 4096 : 0);
+  return j::EncodeHeader(kId, End) + Entries;
 }
 
 }  // namespace
@@ -105,7 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (Size < 1) return 0;
   const TFolder& S = Sound();
   static const std::string Dir = fuzz::RunFolder("journal_run");
-  fuzz::WriteAll(Dir + "/T.OAT", S.Oat);
+  std::string Table = S.Oat;
+  if (Data[0] & 8) std::memcpy(Table.data() + 40, &kId, 8);  // the journal's transaction's table
+  fuzz::WriteAll(Dir + "/T.OAT", Table);
   // The memo file's name goes first: written anew through a hard link of
   // the last input it would change the file outside.
   ::unlink((Dir + "/T.OAM").c_str());
@@ -117,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   fuzz::WriteAll(Outside() + "/T.OAT", S.Oat);
   fuzz::WriteAll(Dir + "/T.OAT.OAJ",
                  Data[0] & 2 ? std::string(reinterpret_cast<const char*>(Data + 1), Size - 1)
-                             : Journal(Dir, Data + 1, Size - 1));
+                             : Journal(Dir, Data[0], Data + 1, Size - 1));
   OAKHANDLE Conn = 0, T = 0;
   if (OakConnect60(Dir.c_str(), OAK_LOCAL_SERVER, "", "", 0, &Conn)) return 0;
   if (OakOpenTable(Conn, "T", nullptr, OAK_OAT, OAK_ANSI, 1, 1, 0, &T) == 0) {

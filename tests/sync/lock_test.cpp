@@ -6,6 +6,7 @@
 
 #include "helper_process.h"
 #include "platform/engine/errors.h"
+#include "platform/engine/txn_format.h"
 #include "sync/Umsync_run.h"
 
 #include <fcntl.h>
@@ -315,9 +316,9 @@ TEST_F(LockTest, DamagedFilesAtTheStartAreNamedWithTheirReason) {
 // A journal entry (*.OAJ) that writes Bytes back as the first page of
 // File, whose size was Size when its transaction began.
 String JournalEntry(const String& File, std::uint64_t Size, const String& Bytes) {
-  auto Raw = [](auto V) { return String(reinterpret_cast<const char*>(&V), sizeof V); };
-  return Raw(std::uint32_t(File.size())) + File + Raw(Size) + Raw(std::uint64_t(0)) +
-         Raw(std::uint32_t(Bytes.size())) + Bytes;
+  namespace j = oak::journal;
+  const String Entries = j::EncodeEntry(File, Size, j::kSizeRecord, "") + j::EncodeEntry(File, Size, 0, Bytes);
+  return j::EncodeHeader(1, j::kHeaderBytes + Entries.size()) + Entries;
 }
 
 // A journal the engine refuses to apply is named whole, however long its

@@ -42,8 +42,7 @@ UNSIGNED32 OakRecallRecord(OAKHANDLE hTable) {
 UNSIGNED32 OakLockRecord(OAKHANDLE hTable, UNSIGNED32 ulRec) {
   return Call([&] {
     TCursor& C = CursorOf(hTable);
-    C.SettleIfMarked();
-    C.Locks().LockRecord(RecordOf(C, ulRec));
+    C.LockRecord(RecordOf(C, ulRec));
   });
 }
 
@@ -63,9 +62,7 @@ UNSIGNED32 OakIsRecordLocked(OAKHANDLE hTable, UNSIGNED32 ulRec, UNSIGNED16* pbL
 
 UNSIGNED32 OakLockTable(OAKHANDLE hTable) {
   return Call([&] {
-    TCursor& C = CursorOf(hTable);
-    C.SettleIfMarked();
-    C.Locks().LockTable();
+    CursorOf(hTable).LockTable();
   });
 }
 

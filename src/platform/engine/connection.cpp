@@ -1,6 +1,7 @@
 // Connections, engine settings and the handle table.
 #include "platform/engine/connection.h"
 
+#include <chrono>
 #include <map>
 
 #include "platform/engine/cursor.h"
@@ -169,9 +170,18 @@ void TConnection::HoldTable(TCursor& C) {
   const std::string& Path = C.Table().Path();
   if (FHeld.count(Path)) return;
   TLockSet& Locks = C.Locks();
-  Locks.BeginWrite();
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
+  for (;;) {
+    Locks.BeginWrite();
+    if (C.Writable(C.Table().State())) break;
+    // A dead program's marker or odd sequence: settled without W, then
+    // W is taken again.
+    Locks.EndWrite();
+    C.SettleDead();
+    if (std::chrono::steady_clock::now() > Deadline)
+      Fail(E_LOCKED, Path + " (left by a program that died; it is being settled)");
+  }
   try {
-    C.SettleDeadTransaction();
     FJournal->MarkTable(C.Table());
   } catch (...) {
     Locks.EndWrite();
@@ -191,19 +201,20 @@ void TConnection::EndHolds() {
 
 void TConnection::BeginTransaction() {
   if (FJournal) Fail(E_TRANSACTION, "a transaction is active already");
-  // A table left marked by a transaction whose program died is settled
-  // before this one reads it for its changes.
-  for (TCursor* C : FCursors) C->SettleIfMarked();
+  // A table left by a program that died is settled before this
+  // transaction reads it for its changes.
+  for (TCursor* C : FCursors)
+    if (C->JoinsTransactions()) C->SettleDead();
   FJournal = std::make_unique<TTxnJournal>();
   for (TCursor* C : FCursors) C->SetJournal(C->JoinsTransactions() ? FJournal.get() : nullptr);
 }
 
 void TConnection::Commit() {
   if (!FJournal) Fail(E_TRANSACTION, "no transaction is active");
-  for (TCursor* C : FCursors) {
-    C->Write();
-    C->FlushTxnBatch();
-  }
+  for (TCursor* C : FCursors) C->Write();
+  // The write phase: readers of the tables wait from here to the end.
+  FJournal->BeginWritePhase();
+  for (TCursor* C : FCursors) C->FlushTxnBatch();
   FJournal->Commit();
   // The write locks go only now: nobody writes a table whose journal a
   // death could still apply.

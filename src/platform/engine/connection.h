@@ -93,9 +93,8 @@ class TConnection : public THandled {
   void ReleaseHolds(TCursor* Self, const std::string& Path);
   // Takes the table of C into the transaction in progress, once: its write
   // lock, through C's locks, held until the transaction ends (so that no
-  // other program writes a table a rollback writes back), a dead
-  // transaction's journal applied first (TCursor::SettleDeadTransaction),
-  // and its marker set. Raises E_LOCKED when another handle keeps the write
+  // other program writes a table a rollback writes back), a table a dead
+  // program left settled first (TCursor::SettleDead), and its marker set. Raises E_LOCKED when another handle keeps the write
   // lock for 5 s, E_TRANSACTION (the journal's refusals, a table of a
   // second folder) and the os codes of the journal.
   void HoldTable(TCursor& C);

@@ -2,6 +2,7 @@
 #include "platform/engine/cursor.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "platform/engine/errors.h"
@@ -11,12 +12,6 @@
 #include "platform/os/find.h"
 
 namespace oak {
-
-namespace {
-// How long a read-only handle waits for a writer at work before it takes
-// a stale index for one that missed a write.
-constexpr int kWriterWaitMs = 2000;
-}  // namespace
 
 bool FileExists(const std::string& Path) {
   os::File F;
@@ -81,19 +76,47 @@ TCursor::TCursor(TConnection& Conn, const std::string& Path, const TOpenOptions&
   FTable = std::make_unique<TTableFile>(Path, Options.Exclusive, Options.ReadOnly);
   FOptions.Chars = FTable->Chars();
   FLocks = std::make_unique<TLockSet>(FTable->File(), Options.Exclusive);
-  if (FTable->HasBlobs())
-    FMemo = std::make_unique<TMemoFile>(ChangeExtension(FTable->Path(), ".OAM"), Options.Exclusive,
-                                        Options.ReadOnly);
   FRec.assign(FTable->RecordLength(), 0);
   ClearRecord(Fields(), FRec.data(), FRec.size());
+  FLoaded = FRec;
   ShowDeleted = Settings().ShowDeleted;
-  if (FileExists(ChangeExtension(FTable->Path(), ".OAI"))) {
-    OpenStructuralIndex(false, 0);
-    CatchUpOnOpen();
+  // The memo and index headers are read from files at rest: a table that
+  // another program writes now is waited for, one a dead program left is
+  // settled, and one written under the reads is read again.
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
+  for (;;) {
+    const UNSIGNED32 Seq = AwaitRest();
+    std::exception_ptr Failure;
+    try {
+      OpenMemoAndIndex();
+    } catch (...) {
+      Failure = std::current_exception();
+    }
+    if (FOptions.Exclusive || FTable->State().WriteSeq == Seq) {
+      if (Failure) std::rethrow_exception(Failure);
+      break;
+    }
+    if (std::chrono::steady_clock::now() > Deadline)
+      Fail(E_LOCKED, FTable->Path() + " (written by another program throughout the open)");
   }
   Handle = RegisterHandle(this);
   FConn.Attach(this);
   SetJournal(JoinsTransactions() ? FConn.Journal() : nullptr);
+}
+
+void TCursor::OpenMemoAndIndex() {
+  FOrders.clear();
+  FIndexFiles.clear();
+  FIndexPaths.clear();
+  FHasStructural = false;
+  FMemo.reset();
+  FTable->Refresh(true);
+  if (FTable->HasBlobs())
+    FMemo = std::make_unique<TMemoFile>(ChangeExtension(FTable->Path(), ".OAM"), FOptions.Exclusive, FOptions.ReadOnly);
+  if (FileExists(ChangeExtension(FTable->Path(), ".OAI"))) {
+    OpenStructuralIndex(false, 0);
+    CatchUpOnOpen();
+  }
 }
 
 void TCursor::CloseInTransaction() {
@@ -142,16 +165,11 @@ TCursor::~TCursor() {
 void TCursor::CatchUpInMemory() {
   if (!FHasStructural || !FOptions.ReadOnly) return;
   IndexFile& File = *FIndexFiles.front();
-  auto Current = [&] { return File.GetPager().TableStamp() == FTable->Counters().ChangeCounter; };
-  if (Current()) return;
-  // A writer between its record and its index flush is given the time to
-  // finish before the index counts as one that missed a write.
-  if (FLocks->WaitWhileOthersWrite(kWriterWaitMs)) {
-    FTable->Refresh();
-    for (auto& F : FIndexFiles) F->Refresh();
-    ++FIndexGeneration;
-    if (Current()) return;
-  }
+  if (File.GetPager().TableStamp() == FTable->Counters().ChangeCounter) return;
+  // The table is at rest (the caller reads under Consistently), so an
+  // index behind it missed a write of an older program (or was put back
+  // alone): it is rebuilt in memory for this handle, so that no tag
+  // answers short; the file waits for the next writing handle.
   RecordScan Scan = [this](const RecordVisitor& Visit) { ScanAll(Visit); };
   File.RebuildInMemory(Scan, FTable->Counters().ChangeCounter);
   ++FIndexGeneration;
@@ -159,21 +177,20 @@ void TCursor::CatchUpInMemory() {
 
 void TCursor::CatchUpOnOpen() {
   if (FOptions.ReadOnly) return CatchUpInMemory();
-  // A writer at work now is not to be waited for: its own next write, or
-  // this handle's first one, checks the stamp under the write lock.
+  // A writer at work now is not to be waited for: its own write checks the
+  // stamp under the write lock, as does this handle's first one.
   if (!FLocks->TryBeginWrite()) return;
-  try {
-    // No rebuild is at work under the write lock: a replacement beside the
-    // index was left by a killed one.
-    RemoveStaleReplacement(IndexPath(*FIndexFiles.front()));
-    FTable->Refresh();
-    FIndexFiles.front()->Refresh();
-    CatchUpIndexes();
-  } catch (...) {
-    FLocks->EndWrite();
-    throw;
-  }
-  FLocks->EndWrite();
+  struct TEnd {
+    TLockSet& L;
+    ~TEnd() { L.EndWrite(); }
+  } End{*FLocks};
+  // No rebuild is at work under the write lock: a replacement beside the
+  // index was left by a killed one.
+  RemoveStaleReplacement(IndexPath(*FIndexFiles.front()));
+  if (!Writable(FTable->State())) return;
+  FTable->Refresh();
+  FIndexFiles.front()->Refresh();
+  CatchUpIndexes();
 }
 
 void TCursor::SetJournal(TTxnJournal* J) {
@@ -183,45 +200,22 @@ void TCursor::SetJournal(TTxnJournal* J) {
   if (FMemo) FMemo->SetJournal(J);
 }
 
-void TCursor::SettleDeadTransaction() {
-  // Nobody else writes a table held exclusively, and a read-only handle
-  // never writes.
-  if (FOptions.Exclusive || FOptions.ReadOnly) return;
-  const std::uint64_t Marker = FTable->TxnMarker();
-  if (Marker == 0 || (FJournal && Marker == FJournal->Id())) return;
-  TTxnJournal::RecoverHotJournal(FTable->Path());
-  // Still marked: its transaction ended (its journal went) before the
-  // marker could be cleared.
-  if (FTable->TxnMarker() != 0) TTableFile::StoreTxnMarker(FTable->File(), 0);
-}
-
-void TCursor::SettleIfMarked() {
-  if (FOptions.Exclusive || FOptions.ReadOnly) return;
-  if (FJournal && FConn.HoldsTable(FTable->Path())) return;
-  const std::uint64_t Marker = FTable->TxnMarker();
-  if (Marker == 0 || (FJournal && Marker == FJournal->Id())) return;
-  // A transaction at work holds the write lock: its marker is its own.
-  if (!FLocks->TryBeginWrite()) return;
-  try {
-    SettleDeadTransaction();
-  } catch (...) {
-    FLocks->EndWrite();
-    throw;
-  }
-  FLocks->EndWrite();
-}
-
 void TCursor::AfterRollback() {
   FDirty = FAppending = false;
   FPendingBlobs.clear();
+  FFlushPending = false;
+  FTable->ForgetInPlace();
   DiscardIndexes();
   for (auto& F : FIndexFiles) F->Refresh();
-  FTable->Refresh(true);
-  CatchUpInMemory();
-  if (FRecNo > FTable->Counters().RecordCount)
-    SetPosition(0, false, true);
-  else if (FRecNo)
-    LoadRecord(FRecNo);
+  if (FMemo) FMemo->ForgetHeader();
+  Consistently([&] {
+    FTable->Refresh(true);
+    CatchUpInMemory();
+    if (FRecNo > FTable->Counters().RecordCount)
+      SetPosition(0, false, true);
+    else if (FRecNo)
+      LoadRecord(FRecNo);
+  });
 }
 
 std::unique_ptr<IndexFile> TCursor::OpenIndex(const std::string& Path, bool Create,
@@ -305,6 +299,27 @@ ExprValue TCursor::ValueOf(const std::uint8_t* Rec, int Index, bool Pending) con
   return ExprValue::FromString(FMemo->Read(Block, Len));
 }
 
+void TCursor::RefreshBlobRefs() {
+  // A record read before another program changed it may refer to memo
+  // runs that program freed (and took again) since: its references are
+  // read anew, and so is the whole record when it has no pending changes
+  // (a write of it is refused anyway: the record changed since read).
+  if (!FReading || !FRecNo || FAppending || FRecNo > FTable->Counters().RecordCount) return;
+  thread_local std::vector<std::uint8_t> Now;
+  Now.resize(FRec.size());
+  FTable->ReadRecord(FRecNo, Now.data());
+  if (Now == FLoaded) return;
+  if (!FDirty) {
+    FRec = Now;
+    FLoaded = Now;
+    return;
+  }
+  for (const TFieldDesc& F : Fields())
+    if (IsBlobType(F.Type) &&
+        std::equal(FRec.begin() + F.Offset, FRec.begin() + F.Offset + F.Length, FLoaded.begin() + F.Offset))
+      std::copy(Now.begin() + F.Offset, Now.begin() + F.Offset + F.Length, FRec.begin() + F.Offset);
+}
+
 ExprValue TCursor::FieldValue(int Index) const { return ValueOf(FRec.data(), Index, true); }
 
 bool TCursor::StoredText(int Index, ExprStoredText& Out) const {
@@ -353,22 +368,29 @@ ExprOptions TCursor::EvalOptions() const {
   return O;
 }
 
-std::string TCursor::BlobValue(UNSIGNED16 N) const {
+std::string TCursor::BlobValue(UNSIGNED16 N) {
   if (!IsBlobType(Field(N).Type)) Fail(E_INVALID_FIELD, Field(N).Name + " is no memo field");
-  return ValueOf(FRec.data(), N, true).Str;
+  std::string Out;
+  Consistently([&] {
+    RefreshBlobRefs();
+    Out = ValueOf(FRec.data(), N, true).Str;
+  });
+  return Out;
 }
 
-UNSIGNED32 TCursor::BlobLength(UNSIGNED16 N) const {
+UNSIGNED32 TCursor::BlobLength(UNSIGNED16 N) {
   const TFieldDesc& F = Field(N);
   if (!IsBlobType(F.Type)) Fail(E_INVALID_FIELD, F.Name + " is no memo field");
   auto It = FPendingBlobs.find(N);
   if (It != FPendingBlobs.end()) return static_cast<UNSIGNED32>(It->second.size());
-  UNSIGNED32 Block, Len;
-  GetBlobRef(F, FRec.data(), Block, Len);
-  if (Block == 0 || !FMemo) return 0;
-  // Callers size buffers by this length: it must be one the file can hold.
-  FMemo->CheckReference(Block, Len);
-  return Len;
+  UNSIGNED32 Block = 0, Len = 0;
+  Consistently([&] {
+    RefreshBlobRefs();
+    GetBlobRef(F, FRec.data(), Block, Len);
+    // Callers size buffers by this length: it must be one the file can hold.
+    if (Block != 0 && FMemo) FMemo->CheckReference(Block, Len);
+  });
+  return Block == 0 || !FMemo ? 0 : Len;
 }
 
 bool TCursor::BlobIsEmpty(UNSIGNED16 N) const {

@@ -21,6 +21,8 @@
 // Thread safety: none; the engine lock serialises every use.
 #pragma once
 
+#include <chrono>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -29,6 +31,7 @@
 #include <vector>
 
 #include "platform/engine/connection.h"
+#include "platform/engine/errors.h"
 #include "platform/engine/indexfile.h"
 #include "platform/engine/locks.h"
 #include "platform/engine/memo.h"
@@ -210,13 +213,14 @@ class TCursor : public THandled, public ExprRecordContext {
   void BeginChange();
   std::uint8_t* MutableRecord() { return FRec.data(); }
   void SetBlob(UNSIGNED16 N, std::string Data);
-  // The current value of a blob field (pending change first).
-  std::string BlobValue(UNSIGNED16 N) const;
+  // The current value of a blob field (pending change first), read as
+  // Consistently reads.
+  std::string BlobValue(UNSIGNED16 N);
   bool BlobIsEmpty(UNSIGNED16 N) const;
   // The length of BlobValue(N), from the pending change or the record's
   // reference (checked against the memo file, whose value is not read;
   // E_CORRUPT_MEMO for a reference the file cannot hold).
-  UNSIGNED32 BlobLength(UNSIGNED16 N) const;
+  UNSIGNED32 BlobLength(UNSIGNED16 N);
   // Blob values set on the current record and not yet written.
   bool HasPendingBlobs() const { return !FPendingBlobs.empty(); }
   // Stores the pending changes or the new record: autoincrement values,
@@ -286,18 +290,44 @@ class TCursor : public THandled, public ExprRecordContext {
   void FlushTxnBatch();
   // Forgets it (rollback).
   void DropTxnBatch();
-  // REQUIRES: this handle holds the table's write lock, for one change or
-  // for its transaction. A marker of another transaction on the table then
-  // belongs to one whose program died (a live one would hold the lock):
-  // the folder's dead journals are rolled back (and a marker whose journal
-  // is gone, a transaction that ended, is cleared), so that nothing written
-  // from here on is undone by a later recovery. Raises the journal's
-  // refusals (EJournalRefused) and os codes.
-  void SettleDeadTransaction();
-  // The same for a handle that does not hold the write lock (record and
-  // table locks, a transaction's start): when the table is marked and the
-  // write lock free.
-  void SettleIfMarked();
+  // ---- the table's state (locks.h) ----------------------------------------
+  // Waits until the table is at rest and returns its write sequence: while
+  // another handle holds W with the sequence odd it waits (5 s, then
+  // E_LOCKED); a table left dead is settled first (SettleDead). A
+  // read-only handle may be given an odd sequence that it settled for
+  // itself (see SettleDead).
+  UNSIGNED32 AwaitRest();
+  // Settles what a dead program left on the table: applies the journal of
+  // a foreign marker (or waits for the recovery at work on it), clears a
+  // marker whose journal is gone, rebuilds the open indexes after a write
+  // that died between its record and its index. REQUIRES: this handle
+  // does not hold W. Returns at once while another handle holds W (a
+  // writer at work; callers wait). Raises the journal's refusals
+  // (EJournalRefused), E_LOCKED when a recovery at work does not end
+  // within the wait, and the os codes.
+  void SettleDead();
+  // Record and table locks (OakLockRecord, OakLockTable): taken at once or
+  // refused (E_LOCKED) when another handle holds them; while another
+  // handle holds W (a writer, or a transaction that may have changed the
+  // row) they are let go again and taken once W is free (5 s, then
+  // E_LOCKED); a dead table is settled.
+  void LockRecord(UNSIGNED32 RecNo);
+  void LockTable();
+  // True when the table's state on the disk lets this handle, which holds
+  // W, write: no foreign marker, the sequence even or odd by this handle.
+  bool Writable(const TTableCounters& State) const;
+  // Runs Body, which reads the table's files (a move, a seek, a count, a
+  // memo value), so that what it reads comes from files at rest: the
+  // write sequence is read before and after, and when it moved (or Body
+  // failed while it moved) the position is put back and Body runs again.
+  // Nested calls run Body once. Handles that no other program can write
+  // under (an exclusive one, one whose transaction holds the table) run
+  // Body as it is.
+  template <class F>
+  void Consistently(F&& Body);
+  // Inside Consistently: raises TReadAgain (caught there) when the write
+  // sequence moved, so that a long loop over files being written ends.
+  void CheckStillAtRest();
 
  private:
   friend class TRecordView;
@@ -310,6 +340,11 @@ class TCursor : public THandled, public ExprRecordContext {
   bool PlaceOrderCursor(TIndexOrder& Order);
   void AfterSkip(bool Found, int Dir);
   void OpenStructuralIndex(bool Create, UNSIGNED32 PageSize);
+  // Opens the memo file and the structural index anew (the open).
+  void OpenMemoAndIndex();
+  // Inside Consistently: the record's memo references as the disk holds
+  // them now (see cursor.cpp).
+  void RefreshBlobRefs();
   std::unique_ptr<IndexFile> OpenIndex(const std::string& Path, bool Create, UNSIGNED32 PageSize);
   void AddOrders(IndexFile& File);
   void UpdateIndexes(const std::uint8_t* Old, const std::uint8_t* New, UNSIGNED32 RecNo);
@@ -325,9 +360,8 @@ class TCursor : public THandled, public ExprRecordContext {
   // CatchUpIndexes at open, when no other writer is at work.
   void CatchUpOnOpen();
   // For a read-only handle, which may not write the index: a structural
-  // index whose stamp is not the table's change counter (once a writer at
-  // work finished, or did not within a while) is rebuilt in memory for
-  // this handle, so that no tag answers short.
+  // index whose stamp is not the table's change counter is rebuilt in
+  // memory for this handle, so that no tag answers short.
   void CatchUpInMemory();
   void DiscardIndexes();
   // Stores the pending memo values; the runs they replace are kept in
@@ -344,10 +378,50 @@ class TCursor : public THandled, public ExprRecordContext {
   // SetDeleted has nothing to write. E_LOCKED as Write.
   bool StateStoredAlready(std::uint8_t State);
   void CheckWritable() const;
-  // The table's write lock for one operation, a dead transaction settled
-  // first; inside a transaction the transaction's hold on the table (other
+  // The table's write lock for one operation, a dead table settled first;
+  // inside a transaction the transaction's hold on the table (other
   // cursors of this connection write what they kept back first).
   TWriteScope WriteLock();
+  // True when other programs may write the table under this handle's
+  // reads (see Consistently).
+  bool ReadsUnderOthers() const;
+  // SettleDead's steps.
+  void SettleMarker(std::uint64_t Marker);
+  void RebuildAfterDeadWrite();
+  void SavePosition();
+  void RestorePosition();
+  // Drops everything read of the files (record blocks, index pages, the
+  // memo header): they may have been read while another program wrote.
+  void DropReadCaches();
+  // A handle that holds the table alone keeps its counters and index pages
+  // to its flush (FlushDeferred).
+  bool DefersFlush() const;
+  // Begins (the write sequence odd) and ends (even) a change of the
+  // table's files in place; see LeaveInPlace for who ends later.
+  void EnterInPlace();
+  void LeaveInPlace();
+  // A change in place for one scope: begun at construction (unless
+  // Begin is false), ended by Done; a scope left without Done (a failure
+  // in the middle) leaves the sequence odd on the disk for the next
+  // settle, Keep leaves the change begun (it was begun before).
+  class TInPlace {
+   public:
+    explicit TInPlace(TCursor& C, bool Begin = true) : FCursor(C), FDone(!Begin) {
+      if (Begin) FCursor.EnterInPlace();
+    }
+    ~TInPlace();
+    void Done() {
+      if (!FDone) FCursor.LeaveInPlace();
+      FDone = true;
+    }
+    void Keep() { FDone = true; }
+    TInPlace(const TInPlace&) = delete;
+    TInPlace& operator=(const TInPlace&) = delete;
+
+   private:
+    TCursor& FCursor;
+    bool FDone;
+  };
   // Runs Work, which changes the table's files at once, all or nothing:
   // outside a transaction under a journal of its own, committed at the end
   // (a kill in between is rolled back by the next open or writer).
@@ -382,9 +456,59 @@ class TCursor : public THandled, public ExprRecordContext {
   bool FClosedInTransaction = false;
   // Index pages and counters of an exclusive handle wait for FlushDeferred.
   bool FFlushPending = false;
+  // The record as this handle read it (LoadRecord, its own writes): a
+  // write refuses a record whose bytes on the disk are others now.
+  std::vector<std::uint8_t> FLoaded;
+  // The position Consistently puts back before it reads again.
+  struct TPosition {
+    UNSIGNED32 RecNo = 0;
+    bool Bof = true, Eof = true;
+    std::vector<std::uint8_t> Rec, Loaded;
+  };
+  TPosition FSaved;
+  bool FReading = false;          // inside Consistently
+  UNSIGNED32 FReadSeq = 0;        // the write sequence it reads at
+  // An odd write sequence a read-only handle settled for itself (it may
+  // not write the table): the index it rebuilt in memory serves it.
+  std::optional<UNSIGNED32> FSettledOdd;
   std::unique_ptr<Expression> FFilter, FAof;
   std::string FFilterText, FAofText;
 };
+
+// Raised inside TCursor::Consistently when the table was written under a
+// read: the read runs again.
+struct TReadAgain {};
+
+template <class F>
+void TCursor::Consistently(F&& Body) {
+  if (FReading || !ReadsUnderOthers()) {
+    Body();
+    return;
+  }
+  SavePosition();
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
+  for (;;) {
+    FReadSeq = AwaitRest();
+    FReading = true;
+    std::exception_ptr Failure;
+    try {
+      Body();
+    } catch (const TReadAgain&) {
+    } catch (...) {
+      Failure = std::current_exception();
+    }
+    FReading = false;
+    if (FTable->State().WriteSeq == FReadSeq) {
+      if (Failure) std::rethrow_exception(Failure);
+      return;
+    }
+    // Written under the read: what it read may mix two states.
+    RestorePosition();
+    DropReadCaches();
+    if (std::chrono::steady_clock::now() > Deadline)
+      Fail(E_LOCKED, FTable->Path() + " (written by another program throughout the read)");
+  }
+}
 
 // True when a file exists at Path (also while another handle holds it
 // exclusively).

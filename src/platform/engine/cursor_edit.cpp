@@ -1,5 +1,6 @@
 // Cursor: appending, writing, deleting, pack, zap and reindex.
 #include <cstring>
+#include <optional>
 
 #include "platform/engine/cursor.h"
 #include "platform/engine/errors.h"
@@ -16,31 +17,43 @@ void TCursor::RequireExclusiveUse() const {
   if (!FOptions.Exclusive && !FLocks->HoldsTable()) Fail(E_NOT_EXCLUSIVE, FTable->Path());
 }
 
-TWriteScope TCursor::WriteLock() {
-  FLocks->RequireNoTableLockOfOther();
-  if (FJournal) {
-    // A handle with a batch works on a table its transaction holds.
-    if (!FTxnBatch) {
-      FConn.ReleaseHolds(this, FTable->Path());
-      FConn.HoldTable(*this);
-    }
-    return TWriteScope(nullptr);
+bool TCursor::DefersFlush() const { return FOptions.Exclusive && !FJournal; }
+
+void TCursor::EnterInPlace() {
+  FTable->BeginInPlace();
+  if (DefersFlush()) FFlushPending = true;
+}
+
+void TCursor::LeaveInPlace() {
+  // A handle that holds the table alone ends at its flush, a transaction
+  // at its end.
+  if (!DefersFlush() && !FJournal) FTable->EndInPlace();
+}
+
+TCursor::TInPlace::~TInPlace() {
+  if (FDone) return;
+  // Failed in the middle: what the files hold is left to the next settle
+  // (the sequence stays odd on the disk), in a transaction to its
+  // rollback.
+  if (!FCursor.FJournal) {
+    FCursor.FTable->ForgetInPlace();
+    FCursor.FFlushPending = false;
   }
-  TWriteScope Scope(FLocks.get());
-  SettleDeadTransaction();
-  return Scope;
 }
 
 void TCursor::AllOrNothing(const std::function<void()>& Work) {
   if (FJournal) {
     FlushTxnBatch();
+    FTable->BeginInPlace();
     Work();
     return;
   }
+  FlushDeferred();
   TTxnJournal Own;
   SetJournal(&Own);
   try {
     Own.MarkTable(*FTable);
+    FTable->BeginInPlace();
     Work();
     Own.Commit();
   } catch (...) {
@@ -121,7 +134,7 @@ void TCursor::UpdateIndexes(const std::uint8_t* Old, const std::uint8_t* New, UN
 
 void TCursor::FlushIndexes() {
   if (FTxnBatch) return;  // written at commit
-  if (FTable->DefersCounters()) {
+  if (DefersFlush()) {
     FFlushPending = true;
     return;
   }
@@ -130,16 +143,15 @@ void TCursor::FlushIndexes() {
 
 void TCursor::FlushDeferred() {
   if (!FFlushPending) return;
-  // The counters first: an index stamped with them is then never ahead
-  // of the table on the disk.
-  FTable->FlushCounters();
+  // The index files stamped with the counters, then the counters with
+  // the sequence even: a kill in between leaves it odd, and the next
+  // opener rebuilds.
   for (auto& F : FIndexFiles) FlushIndexFile(*F);
+  FTable->EndInPlace();
   FFlushPending = false;
 }
 
 void TCursor::FlushIndexFile(IndexFile& File) {
-  // The table is written before its indexes: a stamp behind the table's
-  // counter tells the next writer or opener that the index missed a write.
   File.GetPager().SetTableStamp(FTable->Counters().ChangeCounter);
   File.Flush();
 }
@@ -149,18 +161,25 @@ void TCursor::CatchUpIndexes() {
   if (!FHasStructural || FTxnBatch || FOptions.ReadOnly || FFlushPending) return;
   IndexFile& File = *FIndexFiles.front();
   if (File.GetPager().TableStamp() == FTable->Counters().ChangeCounter) return;
+  // An index behind its table (written by an older program, or put back
+  // alone) is rebuilt; the moved counter makes every other handle re-read
+  // its indexes (and open the new file).
+  const bool Was = FTable->InPlace();
+  TInPlace Change(*this);
   RecordScan Scan = [this](const RecordVisitor& Visit) { ScanAll(Visit); };
   File.Reindex(Scan);
-  // The rebuilt file takes the old one's place: the moved counter makes
-  // every other handle re-read its indexes (and open the new file).
   FTable->Touch();
   FlushIndexFile(File);
   ++FIndexGeneration;
+  if (!Was) Change.Done();
+  else Change.Keep();
 }
 
 void TCursor::FlushTxnBatch() {
   if (!FTxnBatch) return;
   FTxnBatch = false;
+  // The transaction's tables are written: readers wait until it ends.
+  FTable->BeginInPlace();
   if (FMemo) FMemo->FlushBatch();
   FTable->FlushBatch();
   FlushIndexes();
@@ -193,43 +212,48 @@ void TCursor::Write() {
     FTable->BeginBatch();
     if (FMemo) FMemo->BeginBatch();
   }
+  std::vector<std::uint8_t> Old;
+  if (!FAppending) {
+    if (!FLocks->HoldsRecord(FRecNo) && FLocks->LockedByOther(FRecNo))
+      Fail(E_LOCKED, FTable->Path() + ", record " + std::to_string(FRecNo));
+    Old.resize(FRec.size());
+    FTable->ReadRecord(FRecNo, Old.data());
+    // The image this handle changed must be the one on the disk: after
+    // another program's change, a rollback or a recovery that put the
+    // record back, or a pack that moved another record here, writing it
+    // would undo what is there.
+    if (Old != FLoaded)
+      Fail(E_RECORD_CHANGED, FTable->Path() + ", record " + std::to_string(FRecNo) + ": changed by another program since it was read");
+  }
+  // The keys change in memory first: a key that cannot be made fails
+  // before any file is touched.
+  std::optional<TInPlace> Change;
   try {
+    UNSIGNED32 R = FRecNo;
     if (FAppending) {
       for (auto& F : Fields())
         if (F.Type == OAK_AUTOINC && IsFieldNull(F, FRec.data())) {
           FLastAutoinc = FTable->NextAutoinc();
           SetFieldDouble(F, FRec.data(), FLastAutoinc);
         }
-      UNSIGNED32 R = FTable->Counters().RecordCount + 1;
+      R = FTable->Counters().RecordCount + 1;
       UpdateIndexes(nullptr, FRec.data(), R);
-      StoreBlobs(nullptr);
-      FTable->WriteRecord(R, FRec.data());
-      FRecNo = R;
-      FreeReplacedRuns();
     } else {
-      if (!FLocks->HoldsRecord(FRecNo) && FLocks->LockedByOther(FRecNo))
-        Fail(E_LOCKED, FTable->Path() + ", record " + std::to_string(FRecNo));
-      std::vector<std::uint8_t> Old(FRec.size());
-      FTable->ReadRecord(FRecNo, Old.data());
       UpdateIndexes(Old.data(), FRec.data(), FRecNo);
-      StoreBlobs(Old.data());
-      FTable->WriteRecord(FRecNo, FRec.data());
-      FreeReplacedRuns();
     }
+    if (!FTxnBatch) Change.emplace(*this);
+    StoreBlobs(FAppending ? nullptr : Old.data());
+    FTable->WriteRecord(R, FRec.data());
+    FRecNo = R;
+    FreeReplacedRuns();
     FlushIndexes();
   } catch (...) {
     FReplacedRuns.clear();  // the record still refers to them
-    if (!FTxnBatch) {
-      DiscardIndexes();
-      // The keys of earlier deferred writes went too: the stamp on the disk
-      // stays behind the counter, and the next write or open rebuilds.
-      if (FFlushPending) {
-        FFlushPending = false;
-        FTable->FlushCounters();
-      }
-    }
+    if (!FTxnBatch) DiscardIndexes();
     throw;
   }
+  if (Change) Change->Done();
+  FLoaded = FRec;
   FDirty = FAppending = false;
 }
 
@@ -267,8 +291,9 @@ bool TCursor::StateStoredAlready(std::uint8_t State) {
   Stored.resize(FRec.size());
   FTable->ReadRecord(FRecNo, Stored.data());
   // The write would store the bytes the file holds: nothing to write, no
-  // counter to bump, no index key to change.
-  return Stored[0] == State && std::memcmp(Stored.data() + 1, FRec.data() + 1, FRec.size() - 1) == 0;
+  // counter to bump, no index key to change. (A record changed since it
+  // was read goes on to Write, which refuses it.)
+  return Stored == FLoaded && Stored[0] == State && std::memcmp(Stored.data() + 1, FRec.data() + 1, FRec.size() - 1) == 0;
 }
 
 void TCursor::ScanAll(const RecordVisitor& Visit) {
@@ -295,8 +320,11 @@ void TCursor::Reindex() {
   if (FDirty || FAppending) Write();
   TWriteScope Guard = WriteLock();
   FlushTxnBatch();
+  FlushDeferred();
   Sync();
+  TInPlace Change(*this);
   RebuildAfterMaintenance();
+  Change.Done();
   if (FRecNo) LoadRecord(FRecNo);
 }
 

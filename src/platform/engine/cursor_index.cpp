@@ -6,15 +6,6 @@
 
 namespace oak {
 
-namespace {
-
-std::string FolderOf(const std::string& Path) {
-  size_t Slash = Path.find_last_of('/');
-  return Slash == std::string::npos ? std::string(".") : Path.substr(0, Slash);
-}
-
-}  // namespace
-
 std::vector<TIndexOrder*> TCursor::Orders() const {
   // Tags that another handle added since the open get their orders now.
   auto* Self = const_cast<TCursor*>(this);
@@ -50,6 +41,7 @@ TIndexOrder& TCursor::CreateIndex(const std::string& FileName, const TagDefiniti
   }
   TWriteScope Guard = WriteLock();
   FlushTxnBatch();
+  FlushDeferred();
   Sync();
   IndexFile* File = nullptr;
   if (FileName.empty()) {
@@ -71,16 +63,19 @@ TIndexOrder& TCursor::CreateIndex(const std::string& FileName, const TagDefiniti
     }
   }
   RecordScan Scan = [this](const RecordVisitor& Visit) { ScanAll(Visit); };
+  String Name;
   try {
-    IndexTag& Tag = File->CreateTag(Def, Scan);
-    FTable->Touch();
-    FlushIndexFile(*File);
-    ++FIndexGeneration;
-    FOrders.push_back(std::make_unique<TIndexOrder>(*this, *File, Tag.Name()));
+    Name = File->CreateTag(Def, Scan).Name();  // in memory until the flush
   } catch (...) {
     DiscardIndexes();
     throw;
   }
+  TInPlace Change(*this);
+  FTable->Touch();
+  FlushIndexFile(*File);
+  ++FIndexGeneration;
+  Change.Done();
+  FOrders.push_back(std::make_unique<TIndexOrder>(*this, *File, Name));
   return *FOrders.back();
 }
 
@@ -92,12 +87,15 @@ void TCursor::DeleteIndex(TIndexOrder& Order) {
   CheckWritable();
   TWriteScope Guard = WriteLock();
   FlushTxnBatch();
+  FlushDeferred();
   Sync();
   IndexFile& File = Order.File();
   File.DeleteTag(Order.TagName());
+  TInPlace Change(*this);
   FTable->Touch();
   FlushIndexFile(File);
   ++FIndexGeneration;
+  Change.Done();
   FOrders.erase(std::remove_if(FOrders.begin(), FOrders.end(),
                                [&](auto& O) { return O.get() == &Order; }),
                 FOrders.end());

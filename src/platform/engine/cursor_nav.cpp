@@ -19,6 +19,7 @@ bool PrefixEquals(std::string_view Key, const std::string& Prefix) {
 void TCursor::Sync() {
   if (FJournal && !FTxnBatch) FConn.ReleaseHolds(this, FTable->Path());
   if (FTxnBatch || !FTable->Refresh()) return;
+  if (FMemo) FMemo->ForgetHeader();
   bool Any = false;
   for (auto& F : FIndexFiles)
     if (F->Refresh()) Any = true;
@@ -28,6 +29,7 @@ void TCursor::Sync() {
 
 void TCursor::LoadRecord(UNSIGNED32 RecNo) {
   FTable->ReadRecord(RecNo, FRec.data());
+  FLoaded.assign(FRec.begin(), FRec.end());
   FRecNo = RecNo;
   FAtBOF = FAtEOF = false;
   FDirty = FAppending = false;
@@ -84,6 +86,7 @@ bool TCursor::StepNatural(int Dir) {
   std::int64_t Count = FTable->Counters().RecordCount;
   std::int64_t R = FRecNo ? FRecNo : (FAtEOF ? Count + 1 : 0);
   for (R += Dir; R >= 1 && R <= Count; R += Dir) {
+    if ((R & 1023) == 0) CheckStillAtRest();
     FTable->ReadRecord(static_cast<UNSIGNED32>(R), FRec.data());
     if (IsVisible(FRec.data(), static_cast<UNSIGNED32>(R), nullptr)) {
       LoadRecord(static_cast<UNSIGNED32>(R));
@@ -121,7 +124,9 @@ bool TCursor::ScopeEnded(TIndexOrder& Order, int Dir) {
 bool TCursor::SettleOrder(TIndexOrder& Order, int Dir) {
   BTreeCursor& P = Order.Pos();
   UNSIGNED32 Count = FTable->Counters().RecordCount;
+  std::uint32_t Steps = 0;
   for (bool Ok = P.Valid(); Ok; Ok = Dir > 0 ? P.Next() : P.Prev()) {
+    if ((++Steps & 1023) == 0) CheckStillAtRest();
     if (ScopeEnded(Order, Dir)) return false;
     UNSIGNED32 R = P.RecNo();
     if (!Order.InScope(P.Key()) || R == 0 || R > Count) continue;
@@ -167,126 +172,170 @@ void TCursor::AfterSkip(bool Found, int Dir) {
 void TCursor::GotoBOF(TIndexOrder* Order) {
   (void)Order;
   if (FDirty || FAppending) Write();
-  Sync();
-  SetPosition(0, true, false);
+  Consistently([&] {
+    Sync();
+    SetPosition(0, true, false);
+  });
 }
 
 void TCursor::GotoTop(TIndexOrder* Order) {
-  GotoBOF(Order);
-  bool Found = Order ? StepOrder(*Order, 1) : StepNatural(1);
-  if (!Found) SetPosition(0, true, true);
+  if (FDirty || FAppending) Write();
+  Consistently([&] {
+    Sync();
+    SetPosition(0, true, false);
+    bool Found = Order ? StepOrder(*Order, 1) : StepNatural(1);
+    if (!Found) SetPosition(0, true, true);
+  });
 }
 
 void TCursor::GotoBottom(TIndexOrder* Order) {
   if (FDirty || FAppending) Write();
-  Sync();
-  SetPosition(0, false, true);
-  bool Found = Order ? StepOrder(*Order, -1) : StepNatural(-1);
-  if (!Found) SetPosition(0, true, true);
+  Consistently([&] {
+    Sync();
+    SetPosition(0, false, true);
+    bool Found = Order ? StepOrder(*Order, -1) : StepNatural(-1);
+    if (!Found) SetPosition(0, true, true);
+  });
 }
 
 void TCursor::Skip(TIndexOrder* Order, SIGNED32 N) {
   if (FDirty || FAppending) Write();
-  Sync();
-  if (N == 0) {
-    if (FRecNo) LoadRecord(FRecNo);
-    return;
-  }
-  int Dir = N > 0 ? 1 : -1;
-  for (std::int64_t I = 0; I < std::llabs(N); ++I) {
-    bool Found = Order ? StepOrder(*Order, Dir) : StepNatural(Dir);
-    if (!Found) {
-      // Past the first record the cursor stands on BOF; past the last on EOF.
-      AfterSkip(false, Dir);
+  Consistently([&] {
+    Sync();
+    if (N == 0) {
+      if (FRecNo) LoadRecord(FRecNo);
       return;
     }
-  }
+    int Dir = N > 0 ? 1 : -1;
+    for (std::int64_t I = 0; I < std::llabs(N); ++I) {
+      bool Found = Order ? StepOrder(*Order, Dir) : StepNatural(Dir);
+      if (!Found) {
+        // Past the first record the cursor stands on BOF; past the last on EOF.
+        AfterSkip(false, Dir);
+        return;
+      }
+    }
+  });
 }
 
 void TCursor::GotoRecord(UNSIGNED32 RecNo) {
   if (FDirty || FAppending) Write();
-  Sync();
-  if (RecNo == 0 || RecNo > FTable->Counters().RecordCount) {
-    SetPosition(0, false, true);
-    return;
-  }
-  LoadRecord(RecNo);
+  Consistently([&] {
+    Sync();
+    if (RecNo == 0 || RecNo > FTable->Counters().RecordCount) {
+      SetPosition(0, false, true);
+      return;
+    }
+    LoadRecord(RecNo);
+  });
 }
 
 void TCursor::RefreshRecord() {
-  Sync();
-  RequireRecord();
-  if (FRecNo) LoadRecord(FRecNo);
+  Consistently([&] {
+    Sync();
+    RequireRecord();
+    if (FRecNo) LoadRecord(FRecNo);
+  });
 }
 
 bool TCursor::Seek(TIndexOrder& Order, const std::string& Key, bool Soft, bool Last) {
   if (FDirty || FAppending) Write();
-  Sync();
-  BTreeCursor& P = Order.Pos();
-  bool Moved = Last ? P.SeekLE(Key) : P.SeekGE(Key);
-  bool Settled = Moved && SettleOrder(Order, Last ? -1 : 1);
-  bool Found = Settled && PrefixEquals(Order.Pos().Key(), Key);
-  if (!Found && (!Soft || !Settled)) SetPosition(0, false, true);
+  bool Found = false;
+  Consistently([&] {
+    Sync();
+    BTreeCursor& P = Order.Pos();
+    bool Moved = Last ? P.SeekLE(Key) : P.SeekGE(Key);
+    bool Settled = Moved && SettleOrder(Order, Last ? -1 : 1);
+    Found = Settled && PrefixEquals(Order.Pos().Key(), Key);
+    if (!Found && (!Soft || !Settled)) SetPosition(0, false, true);
+  });
   return Found;
 }
 
 // ---- counts and positions ----------------------------------------------------------------
 
 UNSIGNED32 TCursor::CountRecords(TIndexOrder* Order, UNSIGNED16 Option) {
-  Sync();
-  if (Option == OAK_IGNOREFILTERS || (Option == OAK_RESPECTSCOPES && !Order))
-    return FTable->Counters().RecordCount;
+  UNSIGNED32 N = 0;
+  if (Option == OAK_IGNOREFILTERS || (Option == OAK_RESPECTSCOPES && !Order)) {
+    Consistently([&] {
+      Sync();
+      N = FTable->Counters().RecordCount;
+    });
+    return N;
+  }
   if (FDirty || FAppending) Write();
   UNSIGNED32 Keep = FRecNo;
   bool Bof = FAtBOF, Eof = FAtEOF;
-  UNSIGNED32 N = 0;
   if (Option == OAK_RESPECTSCOPES) {
-    BTreeCursor& P = Order->Pos();
-    for (bool Ok = Order->ScopeTop ? P.SeekGE(*Order->ScopeTop) : P.First(); Ok; Ok = P.Next()) {
-      if (ScopeEnded(*Order, 1)) break;
-      if (Order->InScope(P.Key())) ++N;
-    }
+    // The keys of one state of the index.
+    Consistently([&] {
+      Sync();
+      N = 0;
+      std::uint32_t Steps = 0;
+      BTreeCursor& P = Order->Pos();
+      for (bool Ok = Order->ScopeTop ? P.SeekGE(*Order->ScopeTop) : P.First(); Ok; Ok = P.Next()) {
+        if ((++Steps & 1023) == 0) CheckStillAtRest();
+        if (ScopeEnded(*Order, 1)) break;
+        if (Order->InScope(P.Key())) ++N;
+      }
+    });
   } else {
+    // A walk, each step of it read from files at rest.
     for (GotoTop(Order); FRecNo; Skip(Order, 1)) ++N;
   }
-  SetPosition(Keep, Bof, Eof);
+  Consistently([&] {
+    Sync();
+    SetPosition(Keep <= FTable->Counters().RecordCount ? Keep : 0, Bof, Keep > FTable->Counters().RecordCount || Eof);
+  });
   if (Order) Order->Pos().Reset();
   return N;
 }
 
 UNSIGNED32 TCursor::KeyNumber(TIndexOrder& Order) {
-  Sync();
-  if (!FRecNo || !PlaceOrderCursor(Order)) return 0;
-  return Order.Pos().KeyNumber();
+  UNSIGNED32 N = 0;
+  Consistently([&] {
+    Sync();
+    N = FRecNo && PlaceOrderCursor(Order) ? Order.Pos().KeyNumber() : 0;
+  });
+  return N;
 }
 
 double TCursor::RelativePosition(TIndexOrder* Order) {
-  Sync();
-  if (!Order) {
-    UNSIGNED32 Count = FTable->Counters().RecordCount;
-    if (FAtEOF || Count == 0) return FAtEOF ? 1.0 : 0.0;
-    return Count <= 1 ? 0.0 : double(FRecNo - 1) / double(Count - 1);
-  }
-  if (Order->Tag().KeyCount() == 0) Fail(E_NO_KEY_POSITION);
-  if (FAtEOF) return 1.0;
-  if (!FRecNo || !PlaceOrderCursor(*Order)) return 0.0;
-  return Order->Pos().RelativePosition();
+  double Pos = 0;
+  Consistently([&] {
+    Sync();
+    if (!Order) {
+      UNSIGNED32 Count = FTable->Counters().RecordCount;
+      if (FAtEOF || Count == 0)
+        Pos = FAtEOF ? 1.0 : 0.0;
+      else
+        Pos = Count <= 1 ? 0.0 : double(FRecNo - 1) / double(Count - 1);
+      return;
+    }
+    if (Order->Tag().KeyCount() == 0) Fail(E_NO_KEY_POSITION);
+    if (FAtEOF)
+      Pos = 1.0;
+    else
+      Pos = !FRecNo || !PlaceOrderCursor(*Order) ? 0.0 : Order->Pos().RelativePosition();
+  });
+  return Pos;
 }
 
 void TCursor::SetRelativePosition(TIndexOrder* Order, double Pos) {
   if (FDirty || FAppending) Write();
-  Sync();
   Pos = std::min(1.0, std::max(0.0, Pos));
-  if (!Order) {
-    UNSIGNED32 Count = FTable->Counters().RecordCount;
-    if (Count == 0) return SetPosition(0, true, true);
-    UNSIGNED32 R = 1 + static_cast<UNSIGNED32>(std::lround(Pos * (Count - 1)));
-    SetPosition(R - 1, R == 1, false);
-    if (!StepNatural(1)) SetPosition(0, false, true);
-    return;
-  }
-  if (!Order->Pos().SetRelativePosition(Pos) || !SettleOrder(*Order, 1))
-    SetPosition(0, false, true);
+  Consistently([&] {
+    Sync();
+    if (!Order) {
+      UNSIGNED32 Count = FTable->Counters().RecordCount;
+      if (Count == 0) return SetPosition(0, true, true);
+      UNSIGNED32 R = 1 + static_cast<UNSIGNED32>(std::lround(Pos * (Count - 1)));
+      SetPosition(R - 1, R == 1, false);
+      if (!StepNatural(1)) SetPosition(0, false, true);
+      return;
+    }
+    if (!Order->Pos().SetRelativePosition(Pos) || !SettleOrder(*Order, 1)) SetPosition(0, false, true);
+  });
 }
 
 }  // namespace oak

@@ -40,6 +40,7 @@ const std::map<UNSIGNED32, const char*>& Texts() {
       {E_BAD_TABLE_DEFINITION, "The field definitions are not valid"},
       {E_NO_MORE_TABLES, "No more tables"},
       {E_NO_CURRENT_RECORD, "There is no current record"},
+      {E_RECORD_CHANGED, "The record was changed by another program since it was read"},
       {E_TABLE_EXISTS, "The table file already exists"},
       {E_NO_PENDING_UPDATE, "There is no pending update"},
       {E_TRANSACTION, "The transaction state does not allow the operation"},

@@ -45,6 +45,7 @@ enum Code : UNSIGNED32 {
   E_BAD_TABLE_DEFINITION = 5046,  // field definitions do not parse
   E_NO_MORE_TABLES = 5059,     // end of a table list
   E_NO_CURRENT_RECORD = 5068,  // no current record
+  E_RECORD_CHANGED = 5075,     // the record changed on the disk since it was read
   E_TABLE_EXISTS = 5069,       // create of an existing file
   E_NO_PENDING_UPDATE = 5085,  // cancel without changes
   E_TRANSACTION = 5095,        // transaction state does not allow this

@@ -10,9 +10,19 @@ namespace oak {
 
 namespace {
 constexpr std::uint64_t kTableByte = kLockBase;
-constexpr std::uint64_t kWriteByte = kLockBase + 1;
 std::uint64_t RecordByte(std::uint32_t RecNo) { return kLockBase + 16 + RecNo; }
+// The pause between two looks at a lock another handle holds.
+constexpr auto kPoll = std::chrono::microseconds(200);
 }  // namespace
+
+bool TakeWriteByte(const os::File& F, int TimeoutMs) {
+  auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
+  while (!F.Lock(kWriteByte, 1, os::LockKind::Exclusive).ok()) {
+    if (std::chrono::steady_clock::now() > Deadline) return false;
+    std::this_thread::sleep_for(kPoll);
+  }
+  return true;
+}
 
 void TLockSet::SetTableByte(bool Exclusive) {
   os::Status S = FFile.Lock(kTableByte, 1, Exclusive ? os::LockKind::Exclusive : os::LockKind::Shared);
@@ -78,14 +88,14 @@ void TLockSet::RequireNoTableLockOfOther() const {
 
 void TLockSet::BeginWrite(int TimeoutMs) {
   if (FNoLocks || FWriteDepth++ > 0) return;
-  auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
-  while (!FFile.Lock(kWriteByte, 1, os::LockKind::Exclusive).ok()) {
-    if (std::chrono::steady_clock::now() > Deadline) {
-      FWriteDepth = 0;
-      Fail(E_LOCKED, FFile.Path() + " (write)");
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  if (!TakeWriteByte(FFile, TimeoutMs)) {
+    FWriteDepth = 0;
+    Fail(E_LOCKED, FFile.Path() + " (being written by another program)");
   }
+}
+
+bool TLockSet::WriteHeldByOther() const {
+  return !FNoLocks && FWriteDepth == 0 && FFile.IsLockedByOther(kWriteByte, 1, os::LockKind::Exclusive);
 }
 
 bool TLockSet::TryBeginWrite() {
@@ -103,7 +113,7 @@ bool TLockSet::WaitWhileOthersWrite(int TimeoutMs) {
   auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
   while (FFile.IsLockedByOther(kWriteByte, 1, os::LockKind::Exclusive)) {
     if (std::chrono::steady_clock::now() > Deadline) return false;
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
+    std::this_thread::sleep_for(kPoll);
   }
   return true;
 }

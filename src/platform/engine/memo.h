@@ -53,6 +53,11 @@ class TMemoFile {
   void Clear();
   void Sync();
   void SetJournal(TTxnJournal* J) { FJournal = J; }
+  // The header is read again before its next use: another program may
+  // have written the file since (outside batch mode).
+  void ForgetHeader() const {
+    if (!FBatch) FHeader.EndBlock = 0;
+  }
 
   // Batch mode, for a handle that holds the table's write lock through a
   // transaction: no other handle can store or free a value meanwhile, so

@@ -231,14 +231,19 @@ UNSIGNED32 OakCloseCachedTables(OAKHANDLE hConnect);
 // What other programs read meanwhile: a transaction's record changes,
 // appends, memo values and index keys stay in its program until the
 // commit writes them (also those of a table handle closed meanwhile), so
-// readers see the tables as the last commit left them. While a commit writes, a reader may find one table written and
-// another not yet. Pack, zap, reindex and making or dropping a tag inside a
-// transaction write that table's files at once (with what the transaction
-// changed in it before), and so does a second handle of the same
-// connection on a table when it reads or writes after the first one
-// changed it: readers see those changes before the commit. Rollback writes
-// the files back and leaves every handle, of any program, reading them
-// anew.
+// readers see the tables as the last commit left them. While the commit
+// writes them, readers of those tables wait (5 s at most, then 5035) and
+// then read the committed tables. Pack, zap, reindex and making or
+// dropping a tag inside a transaction write that table's files at once,
+// and so does a second handle of the same connection on a table when it
+// reads or writes after the first one changed it: from then on readers of
+// that table wait as they wait for a commit, until the transaction ends.
+// Rollback writes the files back and leaves every handle, of any program,
+// reading them anew. A record or table lock of another program on a table
+// that a transaction changed waits for the transaction's end the same way
+// (so a row it changed is never locked under it), and a write of a record
+// read before another program changed it (or before a rollback or
+// recovery put it back) is refused with 5075.
 UNSIGNED32 OakBeginTransaction(OAKHANDLE hConnect);
 UNSIGNED32 OakCommitTransaction(OAKHANDLE hConnect);
 UNSIGNED32 OakRollbackTransaction(OAKHANDLE hConnect);

@@ -14,17 +14,10 @@ namespace {
 
 constexpr char kMagic[8] = {'O', 'A', 'K', 'T', 'A', 'B', 'L', 0x1A};
 constexpr UNSIGNED32 kVersion = 1;
-// Offset of the record count inside the header (the autoincrement counter
-// follows at 24, the change counter at 32; see FORMAT.md).
-constexpr UNSIGNED32 kOffCount = 20;
-// Offset of the change counter and of the transaction marker (8 bytes).
-constexpr UNSIGNED32 kOffChange = 32;
-constexpr UNSIGNED32 kOffMarker = TTableFile::kMarkerOffset;
-
 // Bytes of the header that never change after create, with the
 // descriptors: what the header checksum covers.
 std::uint32_t StaticChecksum(const std::vector<std::uint8_t>& Header) {
-  std::uint32_t C = Crc32(Header.data(), kOffCount);
+  std::uint32_t C = Crc32(Header.data(), kOffRecordCount);
   C = Crc32(Header.data() + 28, 4, C);
   return Crc32(Header.data() + kTableHeaderSize, Header.size() - kTableHeaderSize, C);
 }
@@ -47,7 +40,7 @@ std::vector<std::uint8_t> BuildHeader(const std::vector<TFieldDesc>& Fields, Cha
     StoreLE32(D + 52, Fields[I].Length);
     StoreLE32(D + 56, Fields[I].Offset);
   }
-  StoreLE32(&H[36], StaticChecksum(H));
+  StoreLE32(&H[kOffChecksum], StaticChecksum(H));
   return H;
 }
 
@@ -58,6 +51,12 @@ std::string ChangeExtension(const std::string& Path, const char* Ext) {
   size_t Dot = Path.find_last_of('.');
   bool HasExt = Dot != std::string::npos && (Slash == std::string::npos || Dot > Slash);
   return (HasExt ? Path.substr(0, Dot) : Path) + Ext;
+}
+
+std::string FolderOf(const std::string& Path) {
+  size_t Slash = Path.find_last_of('/');
+  if (Slash == std::string::npos) return ".";
+  return Slash == 0 ? "/" : Path.substr(0, Slash);
 }
 
 bool SameName(std::string_view A, std::string_view B) {
@@ -120,7 +119,7 @@ TTableFile::TTableFile(const std::string& Path, bool Exclusive, bool ReadOnly)
   ReadHeader();
   // Other handles may write a shared table: each step compares the
   // counters, in the view when one can be made.
-  if (!Exclusive) FHeadView.Map(FFile, kOffMarker + 8);
+  if (!Exclusive) FHeadView.Map(FFile, kTailOffset + kTailBytes);
 }
 
 void TTableFile::ReadHeader() {
@@ -139,8 +138,10 @@ void TTableFile::ReadHeader() {
   std::vector<std::uint8_t> H(FDataOffset);
   S = FFile.Read(0, H.data(), H.size(), &Got);
   if (!S.ok()) FailOs(S, Path());
-  if (Got < H.size() || StaticChecksum(H) != LoadLE32(&H[36]))
+  if (Got < H.size() || StaticChecksum(H) != LoadLE32(&H[kOffChecksum]))
     Fail(E_CORRUPT_TABLE, Path() + ": header checksum");
+  std::memcpy(FStaticTail, &H[28], 4);
+  std::memcpy(FStaticTail + 4, &H[kOffChecksum], 4);
   FChars = LoadLE16(&H[30]) == 2 ? CharType::Oem : CharType::Ansi;
   UNSIGNED32 Offset = 1;
   for (UNSIGNED32 I = 0; I < NumFields; ++I) {
@@ -166,51 +167,75 @@ bool TTableFile::Refresh(bool Always) {
   // wrote old bytes back under it).
   if (FExclusive && FCountersRead && !Always) return false;
   if (FCountersRead && !Always && HeaderUnchanged()) return false;
-  std::uint8_t Buf[16];
+  std::uint8_t Buf[kTailBytes];
   size_t Got = 0;
-  os::Status S = FFile.Read(kOffCount, Buf, sizeof Buf, &Got);
+  os::Status S = FFile.Read(kTailOffset, Buf, sizeof Buf, &Got);
   if (!S.ok()) FailOs(S, Path());
   if (Got < sizeof Buf) Fail(E_CORRUPT_TABLE, Path() + ": header cut short");
-  TTableCounters C;
-  C.RecordCount = LoadLE32(Buf);
-  C.LastAutoinc = LoadLE32(Buf + 4);
-  C.ChangeCounter = LoadLE32(Buf + 12);
-  bool Changed = C.ChangeCounter != FCounters.ChangeCounter ||
-                 C.RecordCount != FCounters.RecordCount;
-  if (C.RecordCount != FCounters.RecordCount) {
+  const TTableCounters C = DecodeTail(Buf);
+  const bool Changed = C.ChangeCounter != FCounters.ChangeCounter || C.RecordCount != FCounters.RecordCount ||
+                       C.WriteSeq != FCounters.WriteSeq;
+  if (C.RecordCount != FCounters.RecordCount || !FCountersRead) {
     auto Size = FFile.Size();
     if (!Size.ok()) FailOs(Size.status(), Path());
     if (Size.value() < RecordOffset(C.RecordCount + 1))
       Fail(E_CORRUPT_TABLE, Path() + ": file shorter than its record count");
   }
+  // The marker kept is this handle's own (a transaction's); another's is
+  // read with State, never written back.
+  const std::uint64_t Own = FCounters.Marker;
   FCounters = C;
+  FCounters.Marker = Own;
   FCountersRead = true;
   if (Changed) ForgetReadAhead();
   return Changed;
 }
 
-void TTableFile::EncodeCounters(std::uint8_t (&Buf)[16]) const {
-  StoreLE32(Buf, FCounters.RecordCount);
-  StoreLE32(Buf + 4, FCounters.LastAutoinc);
-  StoreLE16(Buf + 8, static_cast<std::uint16_t>(FFields.size()));
-  StoreLE16(Buf + 10, static_cast<std::uint16_t>(FChars));
-  StoreLE32(Buf + 12, FCounters.ChangeCounter);
+TTableCounters TTableFile::DecodeTail(const std::uint8_t* Tail) {
+  TTableCounters C;
+  C.RecordCount = LoadLE32(Tail + (kOffRecordCount - kTailOffset));
+  C.LastAutoinc = LoadLE32(Tail + (kOffAutoinc - kTailOffset));
+  C.ChangeCounter = LoadLE32(Tail + (kOffChange - kTailOffset));
+  C.Marker = LoadLE64(Tail + (kOffMarker - kTailOffset));
+  C.WriteSeq = LoadLE32(Tail + (kOffWriteSeq - kTailOffset));
+  return C;
+}
+
+void TTableFile::EncodeTail(const TTableCounters& C, std::uint8_t* Tail) {
+  StoreLE32(Tail + (kOffRecordCount - kTailOffset), C.RecordCount);
+  StoreLE32(Tail + (kOffAutoinc - kTailOffset), C.LastAutoinc);
+  StoreLE32(Tail + (kOffChange - kTailOffset), C.ChangeCounter);
+  StoreLE64(Tail + (kOffMarker - kTailOffset), C.Marker);
+  StoreLE32(Tail + (kOffWriteSeq - kTailOffset), C.WriteSeq);
 }
 
 bool TTableFile::HeaderUnchanged() {
   if (!FHeadView.IsMapped()) return false;
-  std::uint8_t Known[16], Now[16];
-  EncodeCounters(Known);
-  if (!FHeadView.Read(kOffCount, Now, sizeof Now)) {
+  std::uint8_t Now[kTailBytes];
+  if (!FHeadView.Read(kTailOffset, Now, sizeof Now)) {
     // Another program cut the file short under the view: from now on the
     // header is read through the file, which tells a header cut short (an
     // error naming the file) from one written again.
     FHeadView.Unmap();
     return false;
   }
-  // The record count, the autoincrement counter and the change counter
-  // (field count and character type never change).
-  return std::memcmp(Known, Now, 8) == 0 && std::memcmp(Known + 12, Now + 12, 4) == 0;
+  // The record count, the autoincrement counter, the change counter and
+  // the write sequence (field count and character type never change, the
+  // marker alone tells readers nothing).
+  const TTableCounters C = DecodeTail(Now);
+  return C.RecordCount == FCounters.RecordCount && C.LastAutoinc == FCounters.LastAutoinc &&
+         C.ChangeCounter == FCounters.ChangeCounter && C.WriteSeq == FCounters.WriteSeq;
+}
+
+TTableCounters TTableFile::State() const {
+  std::uint8_t Buf[kTailBytes];
+  if (!FHeadView.IsMapped() || !FHeadView.Read(kTailOffset, Buf, sizeof Buf)) {
+    size_t Got = 0;
+    os::Status S = FFile.Read(kTailOffset, Buf, sizeof Buf, &Got);
+    if (!S.ok()) FailOs(S, Path());
+    if (Got < sizeof Buf) Fail(E_CORRUPT_TABLE, Path() + ": header cut short");
+  }
+  return DecodeTail(Buf);
 }
 
 std::uint64_t TTableFile::RecordOffset(UNSIGNED32 RecNo) const {
@@ -327,10 +352,10 @@ void TTableFile::WriteRecord(UNSIGNED32 RecNo, const void* Buf) {
       FUpdated[RecNo].assign(P, P + FRecordLength);
     }
     ++FCounters.ChangeCounter;
-    FCountersDirty = true;
     if (FAppended.size() >= (std::size_t(8) << 20)) WriteAppended();
     return;
   }
+  if (!FInPlace) Fail(E_INTERNAL, Path() + ": a record written outside a change in place");
   if (FJournal) FJournal->BeforeWrite(FFile, RecordOffset(RecNo), FRecordLength);
   os::Status S = FFile.Write(RecordOffset(RecNo), Buf, FRecordLength);
   if (!S.ok()) {
@@ -338,30 +363,14 @@ void TTableFile::WriteRecord(UNSIGNED32 RecNo, const void* Buf) {
     FailOs(S, Path());
   }
   KeepInReadAhead(RecNo, Buf);
-  // The record is on disk before the count that makes it visible.
   const bool Appended = RecNo > FCounters.RecordCount;
   if (Appended) FCounters.RecordCount = RecNo;
   ++FCounters.ChangeCounter;
-  if (FBatch) {
-    FCountersDirty = true;
-  } else if (DefersCounters()) {
-    // The first write of a pass moves the change counter on the disk away
-    // from the index stamps, so that a crash before FlushCounters leaves
-    // indexes that the next opener rebuilds; later writes count changes in
-    // memory. An appended record is counted on the disk at once: it
-    // survives a kill of this process like any other write.
-    if (!FCountersDirty)
-      WriteCounters();
-    else if (Appended)
-      WriteRecordCount();
-    FCountersDirty = true;
-  } else {
-    WriteCounters();
-  }
-}
-
-void TTableFile::FlushCounters() {
-  if (FCountersDirty && !FBatch) WriteCounters();
+  // A handle that holds the table alone stays in place across its calls:
+  // a record it appends is counted on the disk at once (the record is
+  // there before the count), so that it survives a kill of this process;
+  // the next opener finds the sequence odd and rebuilds the indexes.
+  if (Appended && FExclusive && !FJournal) WriteTail();
 }
 
 void TTableFile::WriteAppended() {
@@ -401,96 +410,109 @@ void TTableFile::BeginBatch() {
 
 void TTableFile::FlushBatch() {
   if (!FBatch) return;
+  if (!FInPlace) Fail(E_INTERNAL, Path() + ": a batch written outside a change in place");
   WriteUpdated(FFlushedCount);
   WriteAppended();
-  if (FCountersDirty) WriteCounters();
-  FCountersDirty = false;
   FBatch = false;
+  WriteTail();
 }
 
 void TTableFile::DropBatch() {
   ForgetReadAhead();
   FAppended.clear();
   FUpdated.clear();
-  FCountersDirty = false;
   FBatch = false;
 }
 
-std::uint64_t TTableFile::TxnMarker() const {
-  std::uint8_t Buf[8] = {};
-  if (FHeadView.IsMapped() && FHeadView.Read(kOffMarker, Buf, sizeof Buf)) return LoadLE64(Buf);
-  size_t Got = 0;
-  os::Status S = FFile.Read(kOffMarker, Buf, sizeof Buf, &Got);
-  if (!S.ok()) FailOs(S, Path());
-  if (Got < sizeof Buf) Fail(E_CORRUPT_TABLE, Path() + ": header cut short");
-  return LoadLE64(Buf);
-}
-
-void TTableFile::StoreChangeCounter(const os::File& F, UNSIGNED32 Counter) {
+void TTableFile::BeginInPlace() {
+  if (FInPlace) return;
+  if (FReadOnly) Fail(E_READ_ONLY, Path());
+  // The holder of the write lock reads the sequence anew: a rollback or a
+  // recovery of another program may have moved it since this handle read
+  // it. An odd one (a writer died at it) is taken over as it is.
+  const UNSIGNED32 Seq = State().WriteSeq | 1;
   std::uint8_t Buf[4];
-  StoreLE32(Buf, Counter);
-  os::Status S = F.Write(kOffChange, Buf, sizeof Buf);
-  if (!S.ok()) FailOs(S, F.Path());
+  StoreLE32(Buf, Seq);
+  if (FJournal) FJournal->BeforeWrite(FFile, kOffWriteSeq, sizeof Buf);
+  os::Status S = FFile.Write(kOffWriteSeq, Buf, sizeof Buf);
+  if (!S.ok()) FailOs(S, Path());
+  FCounters.WriteSeq = Seq;
+  FInPlace = true;
 }
 
-void TTableFile::StoreTxnMarker(const os::File& F, std::uint64_t Id) {
+void TTableFile::EndInPlace() {
+  if (!FInPlace) return;
+  FCounters.WriteSeq = EvenSeqAfter(FCounters.WriteSeq);
+  FCounters.Marker = 0;
+  WriteTail();
+  FInPlace = false;
+}
+
+void TTableFile::SetMarker(std::uint64_t Id) {
+  if (FReadOnly) Fail(E_READ_ONLY, Path());
   std::uint8_t Buf[8];
   StoreLE64(Buf, Id);
+  if (FJournal) FJournal->BeforeWrite(FFile, kOffMarker, sizeof Buf);
+  os::Status S = FFile.Write(kOffMarker, Buf, sizeof Buf);
+  if (!S.ok()) FailOs(S, Path());
+  FCounters.Marker = Id;
+}
+
+std::optional<TTableCounters> TTableFile::ReadState(const os::File& F) {
+  std::uint8_t Buf[kTailBytes];
+  size_t Got = 0;
+  if (!F.Read(kTailOffset, Buf, sizeof Buf, &Got).ok() || Got < sizeof Buf) return std::nullopt;
+  return DecodeTail(Buf);
+}
+
+void TTableFile::StoreRest(const os::File& F, std::uint64_t Marker, UNSIGNED32 WriteSeq) {
+  std::uint8_t Buf[12];
+  StoreLE64(Buf, Marker);
+  StoreLE32(Buf + 8, WriteSeq);
   os::Status S = F.Write(kOffMarker, Buf, sizeof Buf);
   if (!S.ok()) FailOs(S, F.Path());
 }
 
-void TTableFile::Touch() {
-  ++FCounters.ChangeCounter;
-  if (FBatch)
-    FCountersDirty = true;
-  else
-    WriteCounters();
-}
+void TTableFile::Touch() { ++FCounters.ChangeCounter; }
 
-UNSIGNED32 TTableFile::NextAutoinc() {
-  ++FCounters.LastAutoinc;
-  if (FBatch) {
-    FCountersDirty = true;
-    return FCounters.LastAutoinc;
-  }
-  WriteCounters();
-  return FCounters.LastAutoinc;
-}
+UNSIGNED32 TTableFile::NextAutoinc() { return ++FCounters.LastAutoinc; }
 
 void TTableFile::Truncate(UNSIGNED32 RecordCount) {
   if (FReadOnly) Fail(E_READ_ONLY, Path());
   if (FBatch) {
     WriteUpdated(RecordCount);
     WriteAppended();
-    FCountersDirty = false;
   }
-  if (FJournal) FJournal->BeforeResize(FFile);
   ForgetReadAhead();
   FCounters.RecordCount = RecordCount;
   // In batch mode the records on the disk end where the cut does: later
   // appends of the batch follow the kept records, and reads stop there.
   if (FBatch) FFlushedCount = RecordCount;
   ++FCounters.ChangeCounter;
-  WriteCounters();
-  os::Status S = FFile.Truncate(RecordOffset(RecordCount + 1));
-  if (!S.ok()) FailOs(S, Path());
+  // Under a journal the file is cut only once the journal is gone
+  // (FinishCut): no reader looks past the record count, and a rollback
+  // has no page to keep for the bytes cut.
+  FCutPending = true;
+  if (!FJournal) FinishCut();
 }
 
-void TTableFile::WriteCounters() {
-  std::uint8_t Buf[16];
-  EncodeCounters(Buf);
-  if (FJournal) FJournal->BeforeWrite(FFile, kOffCount, sizeof Buf);
-  os::Status S = FFile.Write(kOffCount, Buf, sizeof Buf);
+void TTableFile::FinishCut() {
+  if (!FCutPending) return;
+  // Appends of the batch may lie past the count on the disk still.
+  const UNSIGNED32 Kept = FBatch ? FFlushedCount : FCounters.RecordCount;
+  os::Status S = FFile.Truncate(RecordOffset(Kept + 1));
   if (!S.ok()) FailOs(S, Path());
-  FCountersDirty = false;
+  FCutPending = false;
 }
 
-void TTableFile::WriteRecordCount() {
-  std::uint8_t Buf[4];
-  StoreLE32(Buf, FCounters.RecordCount);
-  if (FJournal) FJournal->BeforeWrite(FFile, kOffCount, sizeof Buf);
-  os::Status S = FFile.Write(kOffCount, Buf, sizeof Buf);
+void TTableFile::WriteTail() {
+  if (!FInPlace) Fail(E_INTERNAL, Path() + ": the header written outside a change in place");
+  std::uint8_t Buf[kTailBytes];
+  std::memcpy(Buf + (28 - kTailOffset), FStaticTail, 4);
+  std::memcpy(Buf + (kOffChecksum - kTailOffset), FStaticTail + 4, 4);
+  EncodeTail(FCounters, Buf);
+  if (FJournal) FJournal->BeforeWrite(FFile, kTailOffset, sizeof Buf);
+  os::Status S = FFile.Write(kTailOffset, Buf, sizeof Buf);
   if (!S.ok()) FailOs(S, Path());
 }
 

@@ -8,12 +8,14 @@
 // so that locks and share modes exclude handles of one process as well as
 // other processes.
 //
-// The record count and change counter live in the header; Refresh re-reads
-// them so that records appended by other handles become visible. A shared
-// handle compares them in a mapped view of the header page first (no call
-// into the kernel while nothing changed, which makes a walk as fast as on
-// a handle of its own), and reads the header through the file only when
-// they differ or no view could be made. A file cut short by another
+// The record count, change counter, transaction marker and write sequence
+// live in the header (locks.h says what the marker and the sequence mean
+// to the programs on a table); Refresh re-reads them so that records
+// appended by other handles become visible. A shared handle compares them
+// in a mapped view of the header page first (no call into the kernel
+// while nothing changed, which makes a walk as fast as on a handle of its
+// own), and reads the header through the file only when they differ or no
+// view could be made. A file cut short by another
 // program under the view breaks it: the handle gives the view up and reads
 // the header through the file from then on, where a header cut short is
 // E_CORRUPT_TABLE naming the file and a header written again is read as
@@ -28,6 +30,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -68,12 +71,38 @@ bool IsCharType(UNSIGNED16 Type);
 // their offsets. Raises E_BAD_TABLE_DEFINITION naming the faulty entry.
 std::vector<TFieldDesc> ParseFieldDefinitions(const std::string& Text);
 
+// Where the header's changing bytes lie (FORMAT.md). Every reader and
+// writer of them takes the offsets from here.
+constexpr std::uint32_t kOffRecordCount = 20;  // record count (4)
+constexpr std::uint32_t kOffAutoinc = 24;      // last autoincrement value (4)
+constexpr std::uint32_t kOffChange = 32;       // change counter (4)
+constexpr std::uint32_t kOffChecksum = 36;     // header checksum (4)
+constexpr std::uint32_t kOffMarker = 40;       // transaction marker (8)
+constexpr std::uint32_t kOffWriteSeq = 48;     // write sequence (4)
+// The tail a writer writes in one piece: counters, marker and sequence.
+constexpr std::uint32_t kTailOffset = kOffRecordCount;
+constexpr std::uint32_t kTailBytes = kOffWriteSeq + 4 - kOffRecordCount;
+
 // The header's changing part, as last read or written.
 struct TTableCounters {
   UNSIGNED32 RecordCount = 0;
   UNSIGNED32 LastAutoinc = 0;
   UNSIGNED32 ChangeCounter = 0;
+  // The transaction marker: the id of the transaction that holds the
+  // table's write lock and may have changed its files, 0 when none.
+  std::uint64_t Marker = 0;
+  // The write sequence: even while the files are at rest, odd while the
+  // holder of the write lock changes them in place (or died doing so). It
+  // only moves on, so a reader that finds it as before its reads read
+  // files at rest.
+  UNSIGNED32 WriteSeq = 0;
 };
+
+// True when counter A lies at or after B (counters wrap around).
+inline bool NotBefore(std::uint32_t A, std::uint32_t B) { return static_cast<std::int32_t>(A - B) >= 0; }
+// The first odd sequence after both A and B, and the first even one.
+inline std::uint32_t OddSeqAfter(std::uint32_t A, std::uint32_t B) { return ((NotBefore(A, B) ? A : B) + 1) | 1; }
+inline std::uint32_t EvenSeqAfter(std::uint32_t A) { return (A + 2) & ~std::uint32_t(1); }
 
 class TTableFile {
  public:
@@ -106,34 +135,67 @@ class TTableFile {
   // Reads record RecNo (1-based, <= RecordCount) into Buf (RecordLength).
   void ReadRecord(UNSIGNED32 RecNo, void* Buf) const;
   // Writes record RecNo (1-based; RecordCount + 1 appends) and bumps the
-  // change counter. The caller holds the table's write lock.
+  // change counter in memory. The caller holds the table's write lock and
+  // has begun a change in place (BeginInPlace) or a batch; the counters
+  // go to the disk with EndInPlace (an append of a handle that holds the
+  // table exclusively is counted on the disk at once).
   void WriteRecord(UNSIGNED32 RecNo, const void* Buf);
   // Tells other handles that something beside the records changed (an
-  // index tag was made or dropped): bumps the change counter.
+  // index tag was made or dropped): bumps the change counter in memory.
   void Touch();
-  // The next autoincrement value (stored at once).
+  // The next autoincrement value (in memory, like the counters).
   UNSIGNED32 NextAutoinc();
-  // Sets the record count (pack, zap) and cuts the file after it.
+  // Sets the record count (pack, zap). The file is cut after it at once,
+  // or, under a journal, only by FinishCut once the journal is gone: the
+  // bytes past the count are never read, and a rollback then has no page
+  // to keep for them.
   void Truncate(UNSIGNED32 RecordCount);
+  // Cuts the file after the record count (see Truncate).
+  void FinishCut();
+  // The same for a cut that a program killed past its commit point did
+  // not finish. REQUIRES: W, no batch (nothing past the count is used).
+  void CutToCount() {
+    FCutPending = true;
+    FinishCut();
+  }
   // Forces the file to the disk.
   void Sync();
   // The journal of the transaction in progress (null: none); every write
   // is announced to it first.
   void SetJournal(TTxnJournal* J) {
-    FlushCounters();
     FJournal = J;
     ForgetReadAhead();
   }
   TTxnJournal* Journal() const { return FJournal; }
 
-  // A handle that holds the table exclusively (outside a transaction)
-  // writes the counters with the first record write after a flush and then
-  // keeps the change counter in memory until FlushCounters (or Touch, a
-  // truncation, a transaction): a walk that rewrites records writes the
-  // header once. The record count of an append is written with it at once.
-  bool DefersCounters() const { return FExclusive && !FJournal; }
-  // Writes counters kept in memory.
-  void FlushCounters();
+  // ---- changes in place (locks.h: the write sequence) --------------------
+  // The holder of the table's write lock (or an exclusive handle) makes
+  // the write sequence odd before it changes any file of the table in
+  // place: BeginInPlace writes it at once (nothing when it is odd by this
+  // handle already). EndInPlace writes the counters, the marker 0 and the
+  // next even sequence in one write: the table is at rest again. A handle
+  // that holds the table exclusively may stay in place across calls and
+  // end at its flush (the writes of a pass then write the header once).
+  void BeginInPlace();
+  void EndInPlace();
+  // Writes the counters kept in memory (a commit, before its commit point).
+  // REQUIRES: InPlace.
+  void StoreCounters() { WriteTail(); }
+  bool InPlace() const { return FInPlace; }
+  // Forgets a change in place that a rollback wrote back (the sequence on
+  // the disk is the rollback's).
+  void ForgetInPlace() { FInPlace = false; }
+  // Sets the transaction marker (the journal kept the header page first).
+  void SetMarker(std::uint64_t Id);
+  // The marker and write sequence on the disk now (in the header's view
+  // when there is one, else read), without touching the counters kept.
+  TTableCounters State() const;
+  // Forgets what was read of the records; the next Refresh reads the
+  // header through the file.
+  void DropCaches() {
+    ForgetReadAhead();
+    FCountersRead = false;
+  }
 
   // Batch mode, for a handle that holds the write lock through a
   // transaction: changed and appended records and the counters stay in
@@ -143,40 +205,30 @@ class TTableFile {
   // Refresh reads nothing since no other handle can write meanwhile.
   void BeginBatch();
   bool InBatch() const { return FBatch; }
-  // Writes what the batch holds and leaves batch mode.
+  // Writes what the batch holds and the counters, and leaves batch mode.
+  // REQUIRES: InPlace (the commit's write phase).
   void FlushBatch();
   // Forgets what the batch holds (rollback) and leaves batch mode.
   void DropBatch();
 
-  // The transaction marker (header bytes 40..47): the id of the
-  // transaction that holds the table's write lock and may have changed its
-  // files, 0 when none. A transaction sets it (through its journal, which
-  // keeps the header page as it was) before it changes any file of the
-  // table, and clears it after its journal is gone; a marker found set by a
-  // handle that holds the write lock itself belongs to a transaction whose
-  // program died (TCursor::SettleDeadTransaction). TxnMarker reads it anew
-  // (in the header's view when there is one).
-  static constexpr std::uint32_t kMarkerOffset = 40;
-  std::uint64_t TxnMarker() const;
-  // Writes the marker of the table file F (open for writing) without a
-  // journal.
-  static void StoreTxnMarker(const os::File& F, std::uint64_t Id);
-  // Writes the change counter of the table file F (open for writing)
-  // without a journal (the rollback's last step, see txn.h).
-  static void StoreChangeCounter(const os::File& F, UNSIGNED32 Counter);
+  // The header's tail of a table file F that no handle of the engine
+  // holds (a recovery's own): nullopt when it cannot be read. StoreRest
+  // writes the marker and the sequence alone (bytes 40..51).
+  static std::optional<TTableCounters> ReadState(const os::File& F);
+  static void StoreRest(const os::File& F, std::uint64_t Marker, UNSIGNED32 WriteSeq);
+  // The tail (kTailBytes from kTailOffset of a header): read, and changed
+  // in place (the static bytes inside it stay as they are).
+  static TTableCounters DecodeTail(const std::uint8_t* Tail);
+  static void EncodeTail(const TTableCounters& C, std::uint8_t* Tail);
 
  private:
   void ReadHeader();
-  // The header's bytes 20..35 as FCounters says they are on the disk.
-  void EncodeCounters(std::uint8_t (&Buf)[16]) const;
   // True when the mapped header holds the counters last read or written;
   // false without a view, and the view given up when the file was cut
   // short under it.
   bool HeaderUnchanged();
-  void WriteCounters();
-  // Writes the record count alone (an append of a handle that defers the
-  // change counter).
-  void WriteRecordCount();
+  // Writes the counters, marker and sequence kept (one write of the tail).
+  void WriteTail();
   std::uint64_t RecordOffset(UNSIGNED32 RecNo) const;
 
   // Read-ahead of a walk: records FAheadFirst .. FAheadFirst + FAheadCount
@@ -214,7 +266,11 @@ class TTableFile {
   bool FCountersRead = false;
   TTxnJournal* FJournal = nullptr;
   bool FBatch = false;
-  bool FCountersDirty = false;
+  bool FInPlace = false;
+  bool FCutPending = false;  // Truncate(CutLater) waits for FinishCut
+  // The static bytes of the tail (field count and character type at
+  // 28..31, the checksum at 36..39), as read at open.
+  std::uint8_t FStaticTail[8] = {};
   UNSIGNED32 FFlushedCount = 0;          // records on disk in batch mode
   std::vector<std::uint8_t> FAppended;   // records FFlushedCount + 1 ... in batch mode
   // Records up to FFlushedCount changed in batch mode, by number.
@@ -232,6 +288,8 @@ class TTableFile {
 // Path with its extension replaced by (or, without one, extended by) Ext
 // (".OAM", ".OAI").
 std::string ChangeExtension(const std::string& Path, const char* Ext);
+// The folder of Path ("." for a bare name).
+std::string FolderOf(const std::string& Path);
 // Names compared without regard to ASCII case (fields, tags).
 bool SameName(std::string_view A, std::string_view B);
 

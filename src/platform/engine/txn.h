@@ -5,18 +5,21 @@
 // and sets the table's transaction marker (TTxnJournal::MarkTable)
 // before it changes any file of the table. Before the transaction first
 // overwrites a page (4096 bytes) of a file, the page's old bytes go to the
-// journal; the file's size at that moment and its identity (device, inode,
-// change counter) are kept too. Rollback writes the old pages back and cuts
-// each file to its old size, then moves the change counters of the tables
-// and indexes on past every value they had, so that every other handle
-// drops what it read of them; commit forces the files to the disk, removes
-// the journal (the commit point) and clears the markers. The journal is
-// written to a file beside the first file the transaction touched
-// ("<file>.OAJ", locked while the transaction runs; it names only files of
-// its own folder: a transaction changes the tables of one folder), so that
-// a process killed in the middle of a transaction leaves a hot journal
-// that the next open of a table in that folder, or the next writer of a
-// marked table, rolls back (RecoverHotJournal).
+// journal, and the file's size at that moment. Its changes stay in its
+// handles' memory until the commit (see locks.h for what others see): the
+// commit makes the write sequence of its tables odd, writes the changes,
+// forces the files to the disk, removes the journal (the commit point) and
+// sets the tables at rest (marker 0, sequence even). Rollback writes the
+// old pages back with the marker kept, forces them to the disk, removes
+// the journal and then sets the tables at rest, their change counters and
+// sequences moved on past every value they had, so that every other handle
+// drops what it read of them. The journal lies beside the first file the
+// transaction touched ("<file>.OAJ", locked while the transaction runs; it
+// names only files of its own folder: a transaction changes the tables of
+// one folder), so that a process killed in the middle of a transaction
+// leaves a hot journal that the next open of a table in that folder, or
+// the next handle that finds a table marked by it, rolls back
+// (RecoverJournalFile). The bytes are described in FORMAT.md (".OAJ").
 //
 // Thread safety: none; the engine lock serialises every use.
 #pragma once
@@ -46,7 +49,8 @@ class TTxnJournal {
   // Called before F is written at [Offset, Offset + Len): keeps the old
   // bytes of every page not kept yet. F must stay open until commit or
   // rollback, or be released with Forget. Raises E_TRANSACTION when F lies
-  // in another folder than the files the transaction wrote before.
+  // in another folder than the files the transaction wrote before, or when
+  // a journal lies at the journal's name already.
   void BeforeWrite(const os::File& F, std::uint64_t Offset, std::size_t Len);
   // Called before F is cut or extended without a write.
   void BeforeResize(const os::File& F);
@@ -55,38 +59,58 @@ class TTxnJournal {
   void Forget(const os::File& F);
 
   // Sets the transaction marker of T, whose write lock the transaction
-  // holds, the header page kept first (so that a rollback clears it).
-  // Raises like BeforeWrite.
+  // holds, the header page kept first. T stays open until the transaction
+  // ends. Raises like BeforeWrite.
   void MarkTable(TTableFile& T);
+  // The commit's write phase begins: every marked table's write sequence
+  // goes odd (TTableFile::BeginInPlace) before its changes are written.
+  void BeginWritePhase();
 
-  // Forces the written files to the disk, removes the journal and clears
-  // the markers.
+  // Forces the written files to the disk, removes the journal (the commit
+  // point), cuts the tables a pack or zap shortened and sets the marked
+  // tables at rest.
   void Commit();
-  // Restores every file to its state at the first touch and moves the
-  // change counters on (see above). A restore that fails leaves the
-  // journal files hot for the next open, and raises the first failure.
+  // Restores every file to its state at the first touch and sets the
+  // tables at rest (see above). A restore that fails leaves the journal
+  // file hot for the next open, and raises the first failure.
   void Rollback();
 
   // Rolls back the journal files that a killed process left in the folder
-  // of the table at TablePath ("<table, memo or index file>.OAJ"), if any;
-  // a journal whose transaction still runs is locked and left alone.
-  // Returns true when one was applied. A journal is applied only when it is
-  // a plain file, every file it names is a table, memo or index file of its
-  // own folder (recognised by name and header) and a plain file with no
-  // other name (no hard link reaching elsewhere), and its entries fit the
-  // files; otherwise nothing is written, the journal stays, and
-  // EJournalRefused (5095) is raised naming it, with the cause Form, or
-  // Held when another program holds a file it names exclusively. A file
-  // that was replaced since the transaction touched it (another inode, or
-  // a change counter behind the one it had then: a copy put back) is not
-  // written: the rest is restored, the journal is set aside as
-  // "<journal>.aside" (a name of its own when that is taken) and
-  // EJournalRefused with the cause Replaced names the set-aside journal
-  // and the file. A journal is read in pieces of a bounded size, each
-  // record checked as it is read: memory and time follow the pages it
-  // holds, never the size it claims. The journal is locked while it is
-  // applied, so that two opens never apply it both.
+  // of the table at TablePath, if any; journals that are locked (their
+  // transaction runs, or another program applies them) are left alone.
+  // Returns true when one was applied. Raises what RecoverJournalFile
+  // raises.
   static bool RecoverHotJournal(const std::string& TablePath);
+
+  // Applies the journal at JournalPath unless it is locked (false then,
+  // and when it is gone). The journal's tables that carry its marker are
+  // its own and are written back (with their memo and index files) under
+  // their write locks, taken for the whole run; a table that does not
+  // carry the marker and of which the journal keeps more than the header
+  // page was put back since (from a backup): it is left as it is, the rest
+  // is written back, the journal is set aside as "<journal>.aside" (a name
+  // of its own when that is taken) and EJournalRefused (5095) with the
+  // cause Replaced names it and the file. A journal that cannot be read,
+  // is damaged or cut short, names anything but the table, memo and index
+  // files of its own folder (plain files with one name, each with the
+  // header of its kind) or holds entries that do not fit them is refused
+  // (5095, cause Form) and stays; so it does, with the cause Held, while
+  // another program holds one of its files exclusively or keeps a table's
+  // write lock for 5 s. Nothing is written before every check passed.
+  // Memory and time follow the pages the journal holds, never the size it
+  // claims.
+  static bool RecoverJournalFile(const std::string& JournalPath);
+
+  // Where the journal of transaction Id stands in Folder.
+  enum class TFound { Gone, Locked, Hot };
+  struct TLookup {
+    TFound State = TFound::Gone;
+    std::string Path;
+  };
+  // Looks at the header of every journal of Folder. Raises
+  // EJournalRefused (cause Form) naming a journal that cannot be read:
+  // it may be Id's, so nothing may take its marker for one that ended.
+  static TLookup FindJournalOf(const std::string& Folder, std::uint64_t Id);
 
  private:
   struct TFileImage {
@@ -97,24 +121,24 @@ class TTxnJournal {
     // length): a rollback reads them back from there.
     std::map<std::uint64_t, std::pair<std::uint64_t, std::uint32_t>> Pages;
   };
-  // The journal file of one folder.
-  struct TJournalFile {
-    std::unique_ptr<os::File> File;
-    std::uint64_t Size = 0;
-    std::string Path;
-  };
   TFileImage& Touch(const os::File& F);
-  // Appends an entry; returns the offset of Bytes in the journal file.
-  std::uint64_t AppendToJournalFile(const TFileImage& Img, std::uint64_t Page, const std::string& Bytes);
-  // Closes the journal files; removes them unless Keep (a failed rollback:
-  // then they are left hot for the next open).
-  void DropJournalFiles(bool Keep = false);
-  static bool RecoverJournalFile(const std::string& JournalPath);
+  // Makes the journal file (new, locked, its header written) beside the
+  // file at FilePath.
+  void MakeJournalFile(const std::string& FilePath);
+  // Appends entries (whole, each with its checksum) and then counts them
+  // in the header; returns the journal offset of each entry's old bytes.
+  std::uint64_t AppendEntry(const TFileImage& Img, std::uint64_t Page, const std::string& Bytes);
+  // Closes the journal file; removes its name unless Keep (a failed
+  // rollback: then it is left hot for the next open).
+  void DropJournalFile(bool Keep = false);
 
   std::uint64_t FId;
   std::map<std::string, TFileImage> FFiles;
-  std::map<std::string, TJournalFile> FJournals;  // folder -> its journal file
-  std::map<std::string, const os::File*> FMarked;  // table path -> its file
+  std::unique_ptr<os::File> FJournal;  // the journal file (null until the first entry)
+  std::string FJournalPath;
+  std::uint64_t FJournalEnd = 0;       // its bytes that count
+  std::string FFolder;                 // the one folder the transaction writes
+  std::map<std::string, TTableFile*> FMarked;  // table path -> its file
 };
 
 // An index file's block file over the os layer whose writes go through the

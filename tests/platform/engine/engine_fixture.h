@@ -130,8 +130,8 @@ class EngineTest : public ::testing::Test {
     std::ofstream(PathOf(File), std::ios::binary | std::ios::trunc) << Data;
   }
   // The table, memo and index file of table T, as bytes, with the change
-  // counters and the index's table stamp left out: a rollback moves them
-  // on, so that other handles read the files anew. PutBack writes them
+  // counters, the write sequence and the index's table stamp left out: a
+  // rollback moves them on, so that other handles read the files anew. PutBack writes them
   // back.
   std::vector<std::string> RawFiles(const std::string& T) const {
     return {ReadFile(T + ".OAT"), ReadFile(T + ".OAM"), ReadFile(T + ".OAI")};
@@ -142,6 +142,7 @@ class EngineTest : public ::testing::Test {
       if (Bytes.size() >= At + N) Bytes.replace(At, N, N, '#');
     };
     Blank(F[0], 32, 4);
+    Blank(F[0], 48, 4);  // the write sequence moves on with every change in place
     Blank(F[2], 28, 4);
     Blank(F[2], 36, 8);
     return F;

@@ -147,9 +147,10 @@ class KillTest : public EngineTest {
     EXPECT_EQ(0u, OakCloseTable(T));
     return Out;
   }
-  // Files of a table with its transaction marker left out.
+  // Files of a table with its transaction marker and write sequence left
+  // out.
   static std::vector<std::string> Unmarked(std::vector<std::string> F) {
-    if (F[0].size() >= 48) F[0].replace(40, 8, 8, '#');
+    if (F[0].size() >= 52) F[0].replace(40, 12, 12, '#');
     return F;
   }
   // Runs Work in a program of its own (a child process) that dies before
