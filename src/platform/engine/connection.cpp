@@ -216,6 +216,8 @@ void TConnection::Commit() {
   FJournal->BeginWritePhase();
   for (TCursor* C : FCursors) C->FlushTxnBatch();
   FJournal->Commit();
+  for (TCursor* C : FCursors) C->FinishCuts();
+  FJournal->EndWritePhase();
   // The write locks go only now: nobody writes a table whose journal a
   // death could still apply.
   for (TCursor* C : FCursors) C->SetJournal(nullptr);

@@ -205,6 +205,7 @@ void TCursor::AfterRollback() {
   FPendingBlobs.clear();
   FFlushPending = false;
   FTable->ForgetInPlace();
+  if (FMemo) FMemo->ForgetCut();
   DiscardIndexes();
   for (auto& F : FIndexFiles) F->Refresh();
   if (FMemo) FMemo->ForgetHeader();

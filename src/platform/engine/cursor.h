@@ -290,6 +290,9 @@ class TCursor : public THandled, public ExprRecordContext {
   void FlushTxnBatch();
   // Forgets it (rollback).
   void DropTxnBatch();
+  // Cuts what a pack or zap under a journal dropped from the files, once
+  // the journal is gone (its commit).
+  void FinishCuts();
   // ---- the table's state (locks.h) ----------------------------------------
   // Waits until the table is at rest and returns its write sequence: while
   // another handle holds W with the sequence odd it waits (5 s, then
@@ -422,7 +425,8 @@ class TCursor : public THandled, public ExprRecordContext {
     TCursor& FCursor;
     bool FDone;
   };
-  // Runs Work, which changes the table's files at once, all or nothing:
+  // Runs Work, which changes the table's records and memo values at once,
+  // and then rebuilds every index, all or nothing:
   // outside a transaction under a journal of its own, committed at the end
   // (a kill in between is rolled back by the next open or writer).
   void AllOrNothing(const std::function<void()>& Work);
@@ -474,6 +478,11 @@ class TCursor : public THandled, public ExprRecordContext {
   std::unique_ptr<Expression> FFilter, FAof;
   std::string FFilterText, FAofText;
 };
+
+// Pack and zap outside a transaction run under a journal of their own;
+// the benchmark that measures what that journal costs turns it off.
+bool MaintenanceJournal();
+void SetMaintenanceJournal(bool On);
 
 // Raised inside TCursor::Consistently when the table was written under a
 // read: the read runs again.

@@ -41,21 +41,42 @@ TCursor::TInPlace::~TInPlace() {
   }
 }
 
+void TCursor::FinishCuts() {
+  FTable->FinishCut();
+  if (FMemo) FMemo->FinishCut();
+}
+
 void TCursor::AllOrNothing(const std::function<void()>& Work) {
   if (FJournal) {
     FlushTxnBatch();
     FTable->BeginInPlace();
     Work();
+    RebuildAfterMaintenance();
     return;
   }
   FlushDeferred();
   TTxnJournal Own;
-  SetJournal(&Own);
+  SetJournal(MaintenanceJournal() ? &Own : nullptr);
   try {
-    Own.MarkTable(*FTable);
+    if (FJournal) Own.MarkTable(*FTable);
     FTable->BeginInPlace();
     Work();
-    Own.Commit();
+    // The indexes are built anew beside their files, each put in place at
+    // once (BlockFile::NewReplacement), outside the journal: what they
+    // held is derived from the records, and a table the journal puts back
+    // is left with its sequence odd while its index does not match it, so
+    // that the next handle rebuilds it.
+    TTxnJournal* Journal = std::exchange(FJournal, nullptr);
+    RebuildAfterMaintenance();
+    FJournal = Journal;
+    if (FJournal) {
+      Own.Commit();
+      FinishCuts();
+      Own.EndWritePhase();
+    } else {
+      FinishCuts();
+      FTable->EndInPlace();
+    }
   } catch (...) {
     try {
       Own.Rollback();
@@ -339,6 +360,13 @@ void TCursor::Pack() {
   if (!StepNatural(1)) SetPosition(0, true, true);
 }
 
+namespace {
+bool GMaintenanceJournal = true;
+}  // namespace
+
+bool MaintenanceJournal() { return GMaintenanceJournal; }
+void SetMaintenanceJournal(bool On) { GMaintenanceJournal = On; }
+
 void TCursor::PackRecords() {
   std::vector<std::uint8_t> Buf(FRec.size());
   UNSIGNED32 Count = FTable->Counters().RecordCount, Kept = 0;
@@ -356,7 +384,6 @@ void TCursor::PackRecords() {
     if (++Kept != R) FTable->WriteRecord(Kept, Buf.data());
   }
   FTable->Truncate(Kept);
-  RebuildAfterMaintenance();
 }
 
 void TCursor::Zap() {
@@ -368,7 +395,6 @@ void TCursor::Zap() {
   AllOrNothing([this] {
     FTable->Truncate(0);
     if (FMemo) FMemo->Clear();
-    RebuildAfterMaintenance();
   });
   SetPosition(0, true, true);
 }

@@ -8,6 +8,7 @@
 #include "platform/engine/cursor.h"
 #include "platform/engine/errors.h"
 #include "platform/engine/txn.h"
+#include "platform/engine/txn_format.h"
 
 namespace oak {
 
@@ -94,9 +95,14 @@ void TCursor::SettleMarker(std::uint64_t Marker) {
     if (!TakeWriteByte(Own.File(), 0)) return;  // another handle is at it
     const TTableCounters Now = Own.State();
     if (Now.Marker != Marker || TTxnJournal::FindJournalOf(Folder, Marker).State != TTxnJournal::TFound::Gone) return;
-    // What a pack or zap cut off past the record count may still be there.
+    // What a pack or zap cut off past the record count may still be there,
+    // and the indexes it rebuilt may not be in place yet: then the
+    // sequence stays odd, and the index is rebuilt next.
     Own.CutToCount();
-    TTableFile::StoreRest(Own.File(), 0, (Now.WriteSeq & 1) ? EvenSeqAfter(Now.WriteSeq) : Now.WriteSeq);
+    if (Own.HasBlobs()) TMemoFile(ChangeExtension(Own.Path(), ".OAM"), false, false).CutToEnd();
+    const bool Whole = journal::IndexMatches(Own.Path(), Own.Counters().ChangeCounter);
+    const UNSIGNED32 Seq = Now.WriteSeq & 1 ? (Whole ? EvenSeqAfter(Now.WriteSeq) : Now.WriteSeq) : Now.WriteSeq;
+    TTableFile::StoreRest(Own.File(), 0, Seq);
   } catch (const EEngineError&) {
     if (!FOptions.ReadOnly) throw;
     // A program without the right to write reads the table as it is.

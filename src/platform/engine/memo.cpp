@@ -281,15 +281,24 @@ void TMemoFile::FreeRun(UNSIGNED32 Block) {
 }
 
 void TMemoFile::Clear() {
-  if (FJournal) FJournal->BeforeResize(FFile);
   FHeader.EndBlock = 1;
   FHeader.FreeHead = 0;
   FHeaderDirty = false;
   FRunHeads.clear();
   FFreedInBatch.clear();
   WriteHeader();
-  os::Status S = FFile.Truncate(FHeader.BlockSize);
+  // Under a journal the file is cut once the journal is gone (FinishCut):
+  // nothing past the header's end block is read, and a rollback then has
+  // only the header to put back.
+  FCutPending = true;
+  if (!FJournal) FinishCut();
+}
+
+void TMemoFile::FinishCut() {
+  if (!FCutPending) return;
+  os::Status S = FFile.Truncate(std::uint64_t(FHeader.EndBlock) * FHeader.BlockSize);
   if (!S.ok()) FailOs(S, Path());
+  FCutPending = false;
 }
 
 void TMemoFile::Sync() {

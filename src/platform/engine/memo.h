@@ -49,8 +49,20 @@ class TMemoFile {
   UNSIGNED32 Write(const std::string& Data, UNSIGNED16 Type);
   // Returns the run at Block to the free list.
   void Free(UNSIGNED32 Block);
-  // Empties the file (zap; pack builds a fresh file through Create).
+  // Empties the file (zap). Under a journal the file is cut only by
+  // FinishCut, once the journal is gone.
   void Clear();
+  void FinishCut();
+  // Forgets a cut that a rollback made needless.
+  void ForgetCut() { FCutPending = false; }
+  // Cuts what lies past the header's end block (a cut that a program
+  // killed past its commit point did not finish). REQUIRES: the table's
+  // write lock.
+  void CutToEnd() {
+    ReadHeader();
+    FCutPending = true;
+    FinishCut();
+  }
   void Sync();
   void SetJournal(TTxnJournal* J) { FJournal = J; }
   // The header is read again before its next use: another program may
@@ -103,6 +115,7 @@ class TMemoFile {
   bool FReadOnly = false;
   TTxnJournal* FJournal = nullptr;
   bool FBatch = false, FHeaderDirty = false;
+  bool FCutPending = false;
   std::vector<UNSIGNED32> FFreedInBatch;  // runs Free let go of in batch mode
   // In batch mode, the run headers this handle read or wrote (block ->
   // the three words), so that freeing a value it read and reusing a run it

@@ -183,8 +183,11 @@ class TTableFile {
   void StoreCounters() { WriteTail(); }
   bool InPlace() const { return FInPlace; }
   // Forgets a change in place that a rollback wrote back (the sequence on
-  // the disk is the rollback's).
-  void ForgetInPlace() { FInPlace = false; }
+  // the disk is the rollback's), and a cut it made needless.
+  void ForgetInPlace() {
+    FInPlace = false;
+    FCutPending = false;
+  }
   // Sets the transaction marker (the journal kept the header page first).
   void SetMarker(std::uint64_t Id);
   // The marker and write sequence on the disk now (in the header's view

@@ -202,12 +202,24 @@ void SyncTargets(const std::vector<TTarget>& Targets) {
   for (const TTarget& T : Targets) CheckOs(T.F->Flush(), T.F->Path());
 }
 
+bool IndexMatches(const std::string& TablePath, std::uint32_t Counter) {
+  os::File Index;
+  std::uint8_t H[kIndexHeaderBytes];
+  size_t Got = 0;
+  if (!Index.Open(ChangeExtension(TablePath, ".OAI"), os::Access::Read, os::Share::DenyNone).ok()) return true;
+  return Index.Read(0, H, sizeof H, &Got).ok() && Got == sizeof H && IndexTableStamp(H) == Counter;
+}
+
 void SetAtRest(const std::vector<TTarget>& Targets) {
   for (const TTarget& T : Targets) {
     if (T.Kind != &kTableKind) continue;
     const std::optional<TTableCounters> Cur = TTableFile::ReadState(*T.F);
     if (!Cur) Fail(E_CORRUPT_TABLE, T.F->Path() + ": header cut short");
-    TTableFile::StoreRest(*T.F, 0, EvenSeqAfter(Cur->WriteSeq));
+    // An index that does not match the table written back (a pack or zap
+    // had put its rebuilt index in place already) keeps the sequence odd:
+    // the next handle rebuilds it before anybody reads it.
+    const bool Whole = IndexMatches(T.F->Path(), Cur->ChangeCounter);
+    TTableFile::StoreRest(*T.F, 0, Whole ? EvenSeqAfter(Cur->WriteSeq) : Cur->WriteSeq | 1);
   }
 }
 
@@ -375,13 +387,14 @@ void TTxnJournal::Commit() {
   // The commit point: from here on no recovery takes the transaction back.
   DropJournalFile();
   FFiles.clear();
+  for (auto& [Path, T] : FMarked) T->SetJournal(nullptr);
+}
+
+void TTxnJournal::EndWritePhase() {
   // A marker left by a kill from here on is cleared by the next handle
-  // that finds it (its journal is gone); the bytes a pack or zap cut off
-  // are never read.
+  // that finds it (its journal is gone).
   for (auto& [Path, T] : FMarked) {
     try {
-      T->SetJournal(nullptr);
-      T->FinishCut();
       T->EndInPlace();
     } catch (const EEngineError&) {
     }
@@ -460,7 +473,12 @@ class TJournaledBlockFile : public BlockFile {
     return R.value();
   }
   void Truncate(std::uint64_t Size) override {
-    if (*FJournal) (*FJournal)->BeforeResize(File);
+    // Under a journal an index file is not cut: pages past its page count
+    // are never read, and a rollback then has none of them to put back.
+    if (*FJournal) {
+      if (Size <= this->Size()) return;
+      (*FJournal)->BeforeWrite(File, Size, 0);
+    }
     Check(File.Truncate(Size));
   }
   void Sync() override { Check(File.Flush()); }

@@ -66,10 +66,12 @@ class TTxnJournal {
   // goes odd (TTableFile::BeginInPlace) before its changes are written.
   void BeginWritePhase();
 
-  // Forces the written files to the disk, removes the journal (the commit
-  // point), cuts the tables a pack or zap shortened and sets the marked
+  // Forces the written files to the disk and removes the journal (the
+  // commit point). The files a pack or zap shortened are then cut by their
+  // handles (TCursor::FinishCuts), and EndWritePhase sets the marked
   // tables at rest.
   void Commit();
+  void EndWritePhase();
   // Restores every file to its state at the first touch and sets the
   // tables at rest (see above). A restore that fails leaves the journal
   // file hot for the next open, and raises the first failure.

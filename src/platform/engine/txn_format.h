@@ -87,8 +87,13 @@ struct TTarget {
 void WriteBack(const os::File& J, const std::vector<TTarget>& Targets, std::uint64_t Id);
 // Forces the targets to the disk.
 void SyncTargets(const std::vector<TTarget>& Targets);
-// Sets the written-back tables at rest: marker 0, the sequence even.
+// Sets the written-back tables at rest: marker 0, the sequence even (odd
+// when the structural index does not match the table: the next handle
+// rebuilds it).
 void SetAtRest(const std::vector<TTarget>& Targets);
+// True when the structural index of the table at TablePath is stamped
+// with Counter, or there is none.
+bool IndexMatches(const std::string& TablePath, std::uint32_t Counter);
 
 void CheckOs(const os::Status& S, const std::string& Path);
 
