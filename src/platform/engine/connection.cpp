@@ -173,6 +173,13 @@ void TConnection::HoldTable(TCursor& C) {
   const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
   for (;;) {
     Locks.BeginWrite();
+    // Looked at under W: a table lock taken later waits for W to go.
+    try {
+      Locks.RequireNoTableLockOfOther();
+    } catch (...) {
+      Locks.EndWrite();
+      throw;
+    }
     if (C.Writable(C.Table().State())) break;
     // A dead program's marker or odd sequence: settled without W, then
     // W is taken again.

@@ -144,7 +144,6 @@ void TCursor::RebuildAfterDeadWrite() {
 }
 
 TWriteScope TCursor::WriteLock() {
-  FLocks->RequireNoTableLockOfOther();
   if (FJournal) {
     // A handle with a batch works on a table its transaction holds.
     if (!FTxnBatch) {
@@ -157,6 +156,8 @@ TWriteScope TCursor::WriteLock() {
   for (;;) {
     {
       TWriteScope Scope(FLocks.get());
+      // Looked at under W: a table lock taken later waits for W to go.
+      FLocks->RequireNoTableLockOfOther();
       if (Writable(FTable->State())) return Scope;
     }
     // A dead program's marker or odd sequence: settled without W (a
