@@ -43,8 +43,10 @@ class TFolderCheck {
     FReport.Find("parent", Kind, FRound, FStage + ": " + Detail);
   }
 
-  // Every record of T in record order, whole, with its own memo value.
-  const TRowsById& Scan(TTable T) {
+  // Every record of T in record order, whole, and with its own memo value
+  // unless Memos is false (a table others write: the memo read after the
+  // record may be a later version's).
+  const TRowsById& Scan(TTable T, bool Memos = true) {
     TOpened& O = FTables[T];
     TRowsById& Out = FScans[T];
     Out.clear();
@@ -54,11 +56,26 @@ class TFolderCheck {
       const TAt At = O.Step(O.Table, 1);
       if (!Answered(At.Code, "OakSkipAndRead") || !At.Row.RecNo) break;
       if (At.Row.RecNo != Expected) Find("a walk in record order skipped records", Where(T, At.Row));
-      Check(T, At.Row);
+      Check(T, At.Row, Memos);
       Out[At.Row.Id].push_back(At.Row);
       FRecords[T].push_back(At.Row);
     }
     return Out;
+  }
+  // Rows of T that seeks (Seek) did not find: looked for in a walk in
+  // record order, as a seek cannot tell a row missing from a seek gone
+  // wrong. A row found so is a finding of its own and goes into Seen.
+  void LookForMissed(TTable T, TRowsById& Seen) {
+    std::vector<std::int32_t> Missed;
+    for (const auto& [Id, Rows] : Seen)
+      if (Rows.empty()) Missed.push_back(Id);
+    if (Missed.empty()) return;
+    const TRowsById& All = Scan(T, false);
+    for (std::int32_t Id : Missed)
+      if (auto It = All.find(Id); It != All.end()) {
+        Find("a seek missed a row that exists", std::string(kTableNames[T]) + " " + Describe(It->second.front()));
+        Seen[Id] = It->second;
+      }
   }
   // Looks a row up by ID through BYID (deleted ones too) into Seen: its
   // row, whole, with its own memo, or none. Nothing when the call failed.
@@ -159,9 +176,12 @@ class TFolderCheck {
   }
   static std::string Where(TTable T, const TRow& R) { return std::string(kTableNames[T]) + " " + Describe(R); }
   // A record read by the check: whole, with its own memo value.
-  void Check(TTable T, const TRow& R) {
+  void Check(TTable T, const TRow& R, bool Memo = true) {
     const std::string Why = Inconsistency(R);
     if (!Why.empty()) Find("a record is not whole", std::string(kTableNames[T]) + ": " + Why);
+    if (Memo) CheckMemo(T, R);
+  }
+  void CheckMemo(TTable T, const TRow& R) {
     std::string Memo;
     if (!Answered(ReadMemo(FTables[T].Table, Memo), "OakGetField (memo)")) return;
     const std::string Wrong = MemoMismatch(R, Memo);

@@ -243,6 +243,7 @@ class TRun {
     for (const auto& [Id, Row] : Expected.Rows[Shared]) C.Seek(Shared, Id, Own);
     for (const TOp& Op : Plan.Ops)
       if (Op.Kind == Append && Op.Table == Shared) C.Seek(Shared, Op.After.Id, Own);
+    C.LookForMissed(Shared, Own);
     if (C.CallFailed()) {  // what the check saw may be short: keep the model as expected
       FModel = std::move(Expected);
       return;
