@@ -26,8 +26,13 @@ void TCursor::EnterInPlace() {
 
 void TCursor::LeaveInPlace() {
   // A handle that holds the table alone ends at its flush, a transaction
-  // at its end.
-  if (!DefersFlush() && !FJournal) FTable->EndInPlace();
+  // at its end (its counters go now, for the other handles of its
+  // connection).
+  if (DefersFlush()) return;
+  if (FJournal)
+    FTable->StoreCounters();
+  else
+    FTable->EndInPlace();
 }
 
 TCursor::TInPlace::~TInPlace() {
@@ -52,6 +57,7 @@ void TCursor::AllOrNothing(const std::function<void()>& Work) {
     FTable->BeginInPlace();
     Work();
     RebuildAfterMaintenance();
+    LeaveInPlace();
     return;
   }
   FlushDeferred();

@@ -296,6 +296,9 @@ void TMemoFile::Clear() {
 
 void TMemoFile::FinishCut() {
   if (!FCutPending) return;
+  // The end block as the disk holds it now (the header kept in memory may
+  // have been let go of since).
+  if (!FBatch) ReadHeader();
   os::Status S = FFile.Truncate(std::uint64_t(FHeader.EndBlock) * FHeader.BlockSize);
   if (!S.ok()) FailOs(S, Path());
   FCutPending = false;

@@ -161,7 +161,9 @@ void TTableFile::ReadHeader() {
 }
 
 bool TTableFile::Refresh(bool Always) {
-  if (FBatch) return false;
+  // A handle whose counters are ahead of the disk (a batch, a change in
+  // place not written yet) holds the write lock: they are the table's.
+  if (FBatch || (FCountersDirty && !Always)) return false;
   // Nobody else can open a table this handle holds exclusively: the
   // counters in memory are those on the disk (but after a rollback, which
   // wrote old bytes back under it).
@@ -366,6 +368,7 @@ void TTableFile::WriteRecord(UNSIGNED32 RecNo, const void* Buf) {
   const bool Appended = RecNo > FCounters.RecordCount;
   if (Appended) FCounters.RecordCount = RecNo;
   ++FCounters.ChangeCounter;
+  FCountersDirty = true;
   // A handle that holds the table alone stays in place across its calls:
   // a record it appends is counted on the disk at once (the record is
   // there before the count), so that it survives a kill of this process;
@@ -473,9 +476,15 @@ void TTableFile::StoreRest(const os::File& F, std::uint64_t Marker, UNSIGNED32 W
   if (!S.ok()) FailOs(S, F.Path());
 }
 
-void TTableFile::Touch() { ++FCounters.ChangeCounter; }
+void TTableFile::Touch() {
+  ++FCounters.ChangeCounter;
+  FCountersDirty = true;
+}
 
-UNSIGNED32 TTableFile::NextAutoinc() { return ++FCounters.LastAutoinc; }
+UNSIGNED32 TTableFile::NextAutoinc() {
+  FCountersDirty = true;
+  return ++FCounters.LastAutoinc;
+}
 
 void TTableFile::Truncate(UNSIGNED32 RecordCount) {
   if (FReadOnly) Fail(E_READ_ONLY, Path());
@@ -489,6 +498,7 @@ void TTableFile::Truncate(UNSIGNED32 RecordCount) {
   // appends of the batch follow the kept records, and reads stop there.
   if (FBatch) FFlushedCount = RecordCount;
   ++FCounters.ChangeCounter;
+  FCountersDirty = true;
   // Under a journal the file is cut only once the journal is gone
   // (FinishCut): no reader looks past the record count, and a rollback
   // has no page to keep for the bytes cut.
@@ -514,6 +524,7 @@ void TTableFile::WriteTail() {
   if (FJournal) FJournal->BeforeWrite(FFile, kTailOffset, sizeof Buf);
   os::Status S = FFile.Write(kTailOffset, Buf, sizeof Buf);
   if (!S.ok()) FailOs(S, Path());
+  FCountersDirty = false;
 }
 
 void TTableFile::Sync() {

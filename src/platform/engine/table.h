@@ -187,7 +187,10 @@ class TTableFile {
   void ForgetInPlace() {
     FInPlace = false;
     FCutPending = false;
+    FCountersDirty = false;
   }
+  // True when the counters kept are ahead of the disk.
+  bool CountersDirty() const { return FCountersDirty; }
   // Sets the transaction marker (the journal kept the header page first).
   void SetMarker(std::uint64_t Id);
   // The marker and write sequence on the disk now (in the header's view
@@ -270,6 +273,7 @@ class TTableFile {
   TTxnJournal* FJournal = nullptr;
   bool FBatch = false;
   bool FInPlace = false;
+  bool FCountersDirty = false;
   bool FCutPending = false;  // Truncate(CutLater) waits for FinishCut
   // The static bytes of the tail (field count and character type at
   // 28..31, the checksum at 36..39), as read at open.

@@ -72,6 +72,36 @@ TEST_F(MaintenanceTest, ZapEmptiesTableMemoAndIndex) {
   EXPECT_EQ((std::vector<std::string>{"z"}), Walk(Order(T), "NAME"));
 }
 
+// Zap and pack inside a transaction, then new rows with memos in the same
+// transaction: another connection reads exactly the new rows and their
+// memos after the commit, and the files end where the rows and values do.
+TEST_F(MaintenanceTest, RowsAppendedAfterAZapOrPackInOneTransactionAreAllThatIsLeft) {
+  for (const bool Zaps : {true, false}) {
+    OAKHANDLE T = Prepared(false);
+    ASSERT_EQ(0u, OakBeginTransaction(Conn));
+    ASSERT_EQ(0u, OakLockTable(T));
+    ASSERT_EQ(0u, Zaps ? OakZapTable(T) : OakPackTable(T));
+    ASSERT_EQ(0u, OakUnlockTable(T));
+    for (const char* N : {"x", "y"}) Add(T, {{"NAME", N}, {"NOTE", std::string(90, *N)}});
+    ASSERT_EQ(0u, OakCommitTransaction(Conn)) << LastErrorText();
+    OAKHANDLE U = 0;
+    ASSERT_EQ(0u, Open("adr", &U, false, Connect()));
+    const std::vector<std::string> Names = Zaps ? std::vector<std::string>{"x", "y"}
+                                                : std::vector<std::string>{"a", "c", "e", "x", "y"};
+    EXPECT_EQ(Names, Walk(Order(U), "NAME")) << Zaps;
+    for (const std::string& N : Names) {
+      ASSERT_TRUE(Seek(Order(U), N));
+      EXPECT_EQ(std::string(N < "x" ? 300 : 90, N[0]), Get(U, "NOTE")) << N;
+    }
+    ASSERT_EQ(0u, OakCloseTable(U));
+    ASSERT_EQ(0u, OakCloseTable(T));
+    if (Zaps) EXPECT_LT(ReadFile("adr.OAM").size(), 1024u);
+    std::filesystem::remove(PathOf("adr.OAT"));
+    std::filesystem::remove(PathOf("adr.OAM"));
+    std::filesystem::remove(PathOf("adr.OAI"));
+  }
+}
+
 TEST_F(MaintenanceTest, RecallBringsADeletedRecordBack) {
   OAKHANDLE T = Prepared();
   ASSERT_EQ(0u, OakGotoRecord(T, 2));
