@@ -165,10 +165,13 @@ TCursor::~TCursor() {
 void TCursor::CatchUpInMemory() {
   if (!FHasStructural || !FOptions.ReadOnly) return;
   IndexFile& File = *FIndexFiles.front();
-  if (File.GetPager().TableStamp() == FTable->Counters().ChangeCounter) return;
-  // The table is at rest (the caller reads under Consistently), so an
-  // index behind it missed a write of an older program (or was put back
-  // alone): it is rebuilt in memory for this handle, so that no tag
+  // A table a writer left in the middle of a change (which this handle
+  // may not settle) has an index that may miss that change.
+  const bool LeftOdd = FSettledOdd && *FSettledOdd == FTable->Counters().WriteSeq && !File.GetPager().InMemory();
+  if (File.GetPager().TableStamp() == FTable->Counters().ChangeCounter && !LeftOdd) return;
+  // The table is at rest (the caller reads under Consistently), or left
+  // by a writer that died: an index behind it missed a write (or was put
+  // back alone). It is rebuilt in memory for this handle, so that no tag
   // answers short; the file waits for the next writing handle.
   RecordScan Scan = [this](const RecordVisitor& Visit) { ScanAll(Visit); };
   File.RebuildInMemory(Scan, FTable->Counters().ChangeCounter);
@@ -373,6 +376,7 @@ std::string TCursor::BlobValue(UNSIGNED16 N) {
   if (!IsBlobType(Field(N).Type)) Fail(E_INVALID_FIELD, Field(N).Name + " is no memo field");
   std::string Out;
   Consistently([&] {
+    Sync();
     RefreshBlobRefs();
     Out = ValueOf(FRec.data(), N, true).Str;
   });
@@ -386,6 +390,7 @@ UNSIGNED32 TCursor::BlobLength(UNSIGNED16 N) {
   if (It != FPendingBlobs.end()) return static_cast<UNSIGNED32>(It->second.size());
   UNSIGNED32 Block = 0, Len = 0;
   Consistently([&] {
+    Sync();
     RefreshBlobRefs();
     GetBlobRef(F, FRec.data(), Block, Len);
     // Callers size buffers by this length: it must be one the file can hold.

@@ -19,11 +19,15 @@ bool PrefixEquals(std::string_view Key, const std::string& Prefix) {
 void TCursor::Sync() {
   if (FJournal && !FTxnBatch) FConn.ReleaseHolds(this, FTable->Path());
   if (FTxnBatch || !FTable->Refresh()) return;
+  // The table changed: the memo header and the index pages read before
+  // are read anew (an index's own counter alone may come back to a value
+  // this handle saw, after files put back from a copy).
   if (FMemo) FMemo->ForgetHeader();
-  bool Any = false;
-  for (auto& F : FIndexFiles)
-    if (F->Refresh()) Any = true;
-  if (Any) ++FIndexGeneration;
+  for (auto& F : FIndexFiles) {
+    F->Discard();
+    F->Refresh();
+  }
+  ++FIndexGeneration;
   CatchUpInMemory();
 }
 

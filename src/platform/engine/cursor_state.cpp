@@ -3,6 +3,7 @@
 // and table locks, and reads that read again when the table was written
 // under them.
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "platform/engine/cursor.h"
@@ -91,18 +92,28 @@ void TCursor::SettleMarker(std::uint64_t Marker) {
   // whole either way; the marker goes through a description of this
   // handle's own (a read-only handle may not write through its own).
   try {
-    TTableFile Own(FTable->Path(), false, false);
-    if (!TakeWriteByte(Own.File(), 0)) return;  // another handle is at it
-    const TTableCounters Now = Own.State();
+    // A handle that holds the table exclusively writes through its own
+    // description: nobody else can open the table.
+    std::optional<TTableFile> Own;
+    if (!FOptions.Exclusive) {
+      Own.emplace(FTable->Path(), false, false);
+      if (!TakeWriteByte(Own->File(), 0)) return;  // another handle is at it
+    }
+    TTableFile& T = Own ? *Own : *FTable;
+    T.Refresh(true);
+    const TTableCounters Now = T.State();
     if (Now.Marker != Marker || TTxnJournal::FindJournalOf(Folder, Marker).State != TTxnJournal::TFound::Gone) return;
     // What a pack or zap cut off past the record count may still be there,
     // and the indexes it rebuilt may not be in place yet: then the
     // sequence stays odd, and the index is rebuilt next.
-    Own.CutToCount();
-    if (Own.HasBlobs()) TMemoFile(ChangeExtension(Own.Path(), ".OAM"), false, false).CutToEnd();
-    const bool Whole = journal::IndexMatches(Own.Path(), Own.Counters().ChangeCounter);
+    T.CutToCount();
+    if (FMemo && FOptions.Exclusive)
+      FMemo->CutToEnd();
+    else if (T.HasBlobs())
+      TMemoFile(ChangeExtension(T.Path(), ".OAM"), false, false).CutToEnd();
+    const bool Whole = journal::IndexMatches(T.Path(), T.Counters().ChangeCounter);
     const UNSIGNED32 Seq = Now.WriteSeq & 1 ? (Whole ? EvenSeqAfter(Now.WriteSeq) : Now.WriteSeq) : Now.WriteSeq;
-    TTableFile::StoreRest(Own.File(), 0, Seq);
+    TTableFile::StoreRest(T.File(), 0, Seq);
   } catch (const EEngineError&) {
     if (!FOptions.ReadOnly) throw;
     // A program without the right to write reads the table as it is.
@@ -116,12 +127,10 @@ void TCursor::RebuildAfterDeadWrite() {
     // It may not write the table: the structural index is rebuilt in its
     // memory, and serves it while the table stays as the dead writer left
     // it.
-    const UNSIGNED32 Seq = FTable->State().WriteSeq;
     FTable->Refresh(true);
     if (FMemo) FMemo->ForgetHeader();
-    if (FHasStructural) FIndexFiles.front()->RebuildInMemory(Scan, FTable->Counters().ChangeCounter);
-    ++FIndexGeneration;
-    FSettledOdd = Seq;
+    FSettledOdd = FTable->Counters().WriteSeq;
+    CatchUpInMemory();
     return;
   }
   if (!FLocks->TryBeginWrite()) return;  // another handle writes: the caller waits for it

@@ -49,6 +49,22 @@ class TOtherProgram {
     if (::write(FChild ? FToParent[1] : FToChild[1], &C, 1) != 1) return false;
     return AwaitTurn();
   }
+  // In the script: hands the turn over before its Step-th file change from
+  // now on (through os::FaultInjection's change hook), so that the test
+  // finds the program standing there, in the middle of its work, until it
+  // hands back.
+  void PauseBeforeChange(int Step) {
+    Pausing() = this;
+    mds_test::ChangeCount() = Step;
+    os::FaultInjection::SetChangeHook([] {
+      if (--mds_test::ChangeCount() == 0) Pausing()->Handover();
+    });
+  }
+  // In the script: hands the turn over before every file change from now on.
+  void PauseBeforeEveryChange() {
+    Pausing() = this;
+    os::FaultInjection::SetChangeHook([] { Pausing()->Handover(); });
+  }
   // Waits for the script's end: its exit code, or 128 + the signal that
   // killed it.
   int End() {
@@ -63,6 +79,10 @@ class TOtherProgram {
   }
 
  private:
+  static TOtherProgram*& Pausing() {
+    static TOtherProgram* P = nullptr;
+    return P;
+  }
   bool AwaitTurn() {
     char C = 0;
     return ::read(FChild ? FToChild[0] : FToParent[0], &C, 1) == 1;
