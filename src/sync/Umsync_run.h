@@ -219,27 +219,24 @@ enum class TWriteBackSettled {
 TWriteBackSettled RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names);
 
 // RecoverWriteBack on the office folder Office and its twenty tables; when
-// it undid or completed a write-back, the laptop marker of that run goes
-// too (what the caller says of the settlement says that the laptop lacks
+// it undid or completed a write-back, the laptop reminders that nobody holds
+// go too (what the caller says of the settlement says that the laptop lacks
 // the run's data). Raises what RecoverWriteBack raises.
 TWriteBackSettled SettleKilledWriteBack(const String& Office);
 
-// The laptop marker in the office data folder: it exists from right before
-// a synchronisation's write-back commits until the run's laptop step is done
-// or the run has reported its failure, and holds the laptop's folder
-// (CurrentPath). Left behind, it tells the next start that the office holds
+// The laptop reminders (Umsync_remind.h) in the office data folder: the
+// write-back makes one right before it commits, holding the laptop's
+// folder (CurrentPath), and the run holds it (TFsync::LaptopReminder) until
+// its laptop step is done or the user has closed the box of its failure.
+// Left behind by a killed run, it tells the next start that the office holds
 // data of a run the laptop never received.
-extern const char* const LaptopPendingName;  // "Mobile-Laptop-ausstehend.~mdl"
-// Makes the marker new and exclusively in Office (a file or link left at its
-// name goes first, never what a link leads to), holding Target, and forces
-// it to the disk. Raises EInOutError naming the file.
-void MarkLaptopPending(const String& Office, const String& Target);
-// Removes the marker from Office, when there is one. Never raises.
-void ClearLaptopPending(const String& Office);
-// When Office holds a marker: Target := the laptop's folder it names ("" when
-// it names none that can be shown: more than a line, or unreadable), the
-// marker is removed, returns true. Otherwise false. Never raises.
-bool TakeLaptopPending(const String& Office, String& Target);
+extern const TReminderKind LaptopReminders;  // "Mobile-Laptop-ausstehend", ".~mdl"
+// The first name of a laptop reminder: "Mobile-Laptop-ausstehend.~mdl".
+extern const String LaptopPendingName;
+// After a synchronisation whose laptop step is done: the run's reminder
+// goes, and with it every reminder nobody holds that names the same laptop
+// (the laptop has the data of those runs now). Never raises.
+void LaptopReceivedRun(TFsync& Form);
 
 // Records in Form.CopiedOfficeTables what the office table file Path is now
 // (under Name), before it is copied. Raises EInOutError when it cannot be
