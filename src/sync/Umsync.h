@@ -339,7 +339,9 @@ class TFsync : public TForm {
   // locks the three office tables, retrying for 10000 ms; on failure the
   // connection ends up disconnected. Once locked, marks the backup folders
   // of runs killed in their backup step as incomplete, a message naming
-  // each (MarkIncompleteBackups). Off: disconnects. Raises what settling,
+  // each (MarkIncompleteBackups), and deletes what killed removals of old
+  // backups left, a message naming each folder that stays
+  // (FinishBackupRemovals). Off: disconnects. Raises what settling,
   // connecting, opening and the messages raise.
   void LockDatabase(TForm* Form, bool On);
   // Before a run: when the office orders and addresses are not locked (after

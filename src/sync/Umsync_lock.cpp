@@ -352,10 +352,14 @@ void TFsync::LockDatabase(TForm* Form, bool On) {
   OakTable_ADR->Open();
   OakTableSettings->Open();
   LockTablesWithCountdown();
-  // With the office locked no run is in its backup step: a backup at work
-  // is one a killed run left.
-  if (OakConnection->IsConnected())
-    for (const TIncompleteBackup& Backup : MarkIncompleteBackups(Office)) ShowMsg(IncompleteBackupText(Backup));
+  // With the office locked no run is in its backup step: a backup at work,
+  // or one being removed, is what a killed run left.
+  if (!OakConnection->IsConnected()) return;
+  for (const TIncompleteBackup& Backup : MarkIncompleteBackups(Office)) ShowMsg(IncompleteBackupText(Backup));
+  for (const TUnremovedBackup& Left : FinishBackupRemovals(Office))
+    ShowMsg("<B>Eine alte Sicherheitskopie konnte nicht vollständig entfernt werden.</B><BR>Der Ordner " + Left.Folder +
+            " ist unvollständig; stellen Sie aus ihm keine Daten wieder her. Er kann nicht gelöscht werden: " +
+            Left.Reason + ". Bitte löschen Sie ihn von Hand.");
 }
 
 bool TFsync::AllTablesLocked() {

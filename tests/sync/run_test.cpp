@@ -581,6 +581,21 @@ TEST_F(SynchronisationTest, ARunAtWorkOnItsLaptopKeepsItsReminderFromAStartElsew
   StartThere();
 }
 
+// A failed backup step leaves its folder marked as incomplete, and its
+// message names that folder.
+TEST_F(SynchronisationTest, AFailedBackupNamesTheIncompleteFolderItLeaves) {
+  WhenStepCopies(5, "sichern von", [] { os::FaultInjection::FailNextWrites(1); });
+  PictureOfMessage("Es kann keine Sicherheitskopie", "backup_failed_message.png");
+  RunWizard();
+  String Left;
+  for (auto& E : std::filesystem::directory_iterator(Office + "Sicherheitskopie"))
+    if (E.path().string().find(" (unvollständig)") != String::npos) Left = E.path().string();
+  ASSERT_FALSE(Left.empty());
+  EXPECT_TRUE(AnyShown("\nDie unvollständige Sicherheitskopie liegt im Ordner " + Left +
+                       "; stellen Sie aus ihr keine Daten wieder her."));
+  ExpectAllAnswered();
+}
+
 TEST_F(SynchronisationTest, AnUnlockedOfficeIsLockedBeforeARunReadsAnything) {
   ClickNext();
   ASSERT_EQ(2, Form->RunMode);
