@@ -89,9 +89,15 @@ extern const char* const HostMainWindowClass;  // "T_KELPO_Mainform"
 // The temporary tree of a run below the temporary folder.
 extern const char* const InstallerFolderName;  // "Kelpo-Laptop-Installer/"
 // The lock that one tool on one office folder holds while it runs: a file
-// of the common application data folder named after the office folder,
-// locked through Lock. False when another process (or form) holds it.
-bool TakeInstanceLock(const String& OfficeFolder, os::File& Lock);
+// of the common application data folder named "orvsync7-" + a checksum of
+// the folder's resolved path + ".lock" (short for every path), locked
+// through Lock (byte 0, exclusively). One made here holds the office folder
+// (absolute, as given) as its text. True when Lock holds it now, or when
+// no lock file can be opened there (the table locks still keep a second
+// run out); false when another process (or form) holds it: HeldFor, when
+// given, receives the office folder the lock names ("" when none can be
+// read). GUI thread; never raises.
+bool TakeInstanceLock(const String& OfficeFolder, os::File& Lock, String* HeldFor = nullptr);
 // What the user reads (and stderr shows) when the tool already runs on
 // OfficeFolder.
 String AlreadyRunningText(const String& OfficeFolder);
@@ -236,7 +242,8 @@ class TFsync : public TForm {
   // (CreatePrivateTempDir; empty until the first InstallerDir).
   String PrivateTempRoot;
   // Held while this form runs on the office of the command line
-  // (TakeInstanceLock): a second start on it is refused at once.
+  // (TakeInstanceLock): a second start on it, on this workstation, is
+  // refused at once.
   os::File InstanceLock;
   // The run's laptop reminder, held from right before its write-back
   // commits until its laptop step is done or its failure was read.

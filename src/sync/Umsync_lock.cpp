@@ -40,6 +40,12 @@ String OfficeFolderProblem(const String& Folder) {
   if (!IsFolder && (Folder.empty() || !FileExists(ExcludeTrailingPathDelimiter(Folder))))
     return "Das Datenverzeichnis " + Shown + " gibt es nicht.";
   if (!IsFolder) return Shown + " ist kein Verzeichnis. Erwartet wird das Datenverzeichnis des Mandanten.";
+  // The connection would pass only the path's first characters: a folder
+  // above the office, or none.
+  if (Length(Folder) > MaxOakConnectPath)
+    return "Der Pfad des Datenverzeichnisses " + Shown + " ist zu lang für die Datenbankverbindung: Er hat " +
+           IntToStr(Length(Folder)) + " Zeichen, die Verbindung nimmt höchstens " + IntToStr(MaxOakConnectPath) +
+           " an. Bitte verwenden Sie einen kürzeren Pfad zum Datenverzeichnis.";
   std::error_code Error;
   std::filesystem::directory_iterator Entries(std::filesystem::path(Folder), Error);
   if (!Error && Entries == std::filesystem::directory_iterator())
