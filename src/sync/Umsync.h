@@ -49,6 +49,7 @@
 #include "platform/os/replace.h"
 #include "platform/rtl/strings.h"
 #include "sync/Umsync_keep.h"
+#include "sync/Umsync_remind.h"
 #include "sync/backup.h"
 #include "ui/look/MarkupLabel.h"
 #include "ui/look/StyledCtrls.h"
@@ -88,9 +89,15 @@ extern const char* const HostMainWindowClass;  // "T_KELPO_Mainform"
 // The temporary tree of a run below the temporary folder.
 extern const char* const InstallerFolderName;  // "Kelpo-Laptop-Installer/"
 // The lock that one tool on one office folder holds while it runs: a file
-// of the common application data folder named after the office folder,
-// locked through Lock. False when another process (or form) holds it.
-bool TakeInstanceLock(const String& OfficeFolder, os::File& Lock);
+// of the common application data folder named "orvsync7-" + a checksum of
+// the folder's resolved path + ".lock" (short for every path), locked
+// through Lock (byte 0, exclusively). One made here holds the office folder
+// (absolute, as given) as its text. True when Lock holds it now, or when
+// no lock file can be opened there (the table locks still keep a second
+// run out); false when another process (or form) holds it: HeldFor, when
+// given, receives the office folder the lock names ("" when none can be
+// read). GUI thread; never raises.
+bool TakeInstanceLock(const String& OfficeFolder, os::File& Lock, String* HeldFor = nullptr);
 // What the user reads (and stderr shows) when the tool already runs on
 // OfficeFolder.
 String AlreadyRunningText(const String& OfficeFolder);
@@ -235,8 +242,12 @@ class TFsync : public TForm {
   // (CreatePrivateTempDir; empty until the first InstallerDir).
   String PrivateTempRoot;
   // Held while this form runs on the office of the command line
-  // (TakeInstanceLock): a second start on it is refused at once.
+  // (TakeInstanceLock): a second start on it, on this workstation, is
+  // refused at once.
   os::File InstanceLock;
+  // The run's laptop reminder, held from right before its write-back
+  // commits until its laptop step is done or its failure was read.
+  TReminder LaptopReminder;
   // What each office table file was when ReadCurrentMandant copied it (by
   // its name in RunTableFiles); the write-back refuses a table changed since.
   std::map<String, os::FileIdentity> CopiedOfficeTables;
@@ -319,20 +330,26 @@ class TFsync : public TForm {
   // before anything is touched), no connection, a lock not obtained,
   // any exception on the way ("Das Programm kann nicht direkt gestartet
   // werden." and the reason: other users only for a table locked by one,
-  // else the failure in German naming the damaged file), a settings table
-  // that cannot be read ("Die Quellatenbank kann nicht gelesen werden.").
+  // else the failure in German naming the damaged file; a journal that the
+  // engine set aside, which it names only once, is kept by a reminder until
+  // that message was closed, for the next start to say again), a settings
+  // table that cannot be read ("Die Quellatenbank kann nicht gelesen
+  // werden.").
   // Never raises.
   void DatabaseStartUp();
   // On: closes the host, settles a write-back a killed run left in the
   // office (SettleKilledWriteBack; a message says whether that run was
-  // undone or completed) or says that a run killed after its write-back is
-  // to be repeated for the laptop (TakeLaptopPending), connects to
-  // ParamStr(1) (local server when ParamStr(2) is "1") and locks the three
-  // office tables, retrying for 10000 ms; on failure the connection ends up
-  // disconnected. Once locked, marks the backup folders of runs killed in
-  // their backup step as incomplete, a message naming each
-  // (MarkIncompleteBackups). Off: disconnects. Raises what settling,
-  // connecting and opening raise.
+  // undone or completed), shows each reminder nobody holds (a run killed
+  // after its write-back is to be repeated for the laptop; a journal an
+  // earlier start set aside) and removes it once its box was closed,
+  // connects to ParamStr(1) (local server when ParamStr(2) is "1") and
+  // locks the three office tables, retrying for 10000 ms; on failure the
+  // connection ends up disconnected. Once locked, marks the backup folders
+  // of runs killed in their backup step as incomplete, a message naming
+  // each (MarkIncompleteBackups), and deletes what killed removals of old
+  // backups left, a message naming each folder that stays
+  // (FinishBackupRemovals). Off: disconnects. Raises what settling,
+  // connecting, opening and the messages raise.
   void LockDatabase(TForm* Form, bool On);
   // Before a run: when the office orders and addresses are not locked (after
   // a failed run), connects and locks again (LockDatabase). True when they

@@ -16,11 +16,18 @@
 // " (unvollständig)"; the next start does the same with the folder of a
 // run killed on the way, and says so. Such a folder is never counted as a
 // backup and never removed: nobody can tell what else it may hold.
+//
+// The removal of an old backup first takes its dated name away (the dated
+// name + " (wird entfernt)"), then deletes it: a removal killed half-way
+// leaves no dated folder with files missing. The next start removes what
+// such a removal left, or names it when it cannot.
 #include <algorithm>
+#include <filesystem>
 
 #include "foundation/FileUtils.h"
 #include "platform/os/fileapi.h"
 #include "platform/os/find.h"
+#include "platform/os/private_folder.h"
 #include "platform/rtl/sysutils.h"
 #include "sync/Umsync_run.h"
 
@@ -31,6 +38,8 @@ const char* const BackupPrefix = "Mobile Datensynchronisation vom";
 // The suffix of a backup at work, and of one that was never completed.
 const char* const AtWorkSuffix = " (in Arbeit)";
 const char* const IncompleteSuffix = " (unvollständig)";
+// The suffix of an old backup being removed.
+const char* const RemovalSuffix = " (wird entfernt)";
 
 // Backups kept without question, and the rule for the newest of a long row.
 constexpr Integer BackupsKeptAlways = 7;
@@ -42,22 +51,58 @@ struct TBackupEntry {
   String DateText;  // characters 33..42 of the name, or "" when no date
 };
 
-std::vector<TBackupEntry> ListBackups(const String& Root) {
-  std::vector<TBackupEntry> Backups;
+// The names of the backup folders below Root (those named as complete and
+// those named otherwise), in folder order.
+std::vector<String> BackupFolderNames(const String& Root) {
+  std::vector<String> Names;
   TSearchRec F;
   if (FindFirst(Root + "*", faDirectory, F) == 0) {
     do {
-      if (F.Name == "." || F.Name == ".." || !(F.Attr & faDirectory)) continue;
-      if (F.Name.rfind(BackupPrefix, 0) != 0) continue;
-      if (F.Name.find(AtWorkSuffix) != String::npos || F.Name.find(IncompleteSuffix) != String::npos) continue;
-      String DateText = Copy(F.Name, 33, 10);
-      TDateTime Dummy;
-      if (!TryStrToDate(DateText, Dummy)) DateText.clear();
-      Backups.push_back({Root + F.Name, DateText});
+      if (F.Name != "." && F.Name != ".." && (F.Attr & faDirectory) && F.Name.rfind(BackupPrefix, 0) == 0)
+        Names.push_back(F.Name);
     } while (FindNext(F) == 0);
   }
   FindClose(F);
+  return Names;
+}
+
+bool EndsWith(const String& Name, const String& Suffix) {
+  return Name.size() > Suffix.size() && Name.compare(Name.size() - Suffix.size(), Suffix.size(), Suffix) == 0;
+}
+
+std::vector<TBackupEntry> ListBackups(const String& Root) {
+  std::vector<TBackupEntry> Backups;
+  for (const String& Name : BackupFolderNames(Root)) {
+    if (Name.find(AtWorkSuffix) != String::npos || Name.find(IncompleteSuffix) != String::npos ||
+        Name.find(RemovalSuffix) != String::npos)
+      continue;
+    String DateText = Copy(Name, 33, 10);
+    TDateTime Dummy;
+    if (!TryStrToDate(DateText, Dummy)) DateText.clear();
+    Backups.push_back({Root + Name, DateText});
+  }
   return Backups;
+}
+
+// Deletes Folder with everything below it; "" when it is gone, else why
+// not, naming the first entry that stays.
+String DeleteBackupTree(const String& Folder) {
+  if (DeleteDirectoryTree(Folder, true) || !DirectoryExists(Folder)) return String();
+  // Once more, entry by entry, for the reason of the first that stays.
+  std::error_code Error;
+  std::vector<std::filesystem::path> Entries = {std::filesystem::path(ExcludeTrailingPathDelimiter(Folder))};
+  for (auto It = std::filesystem::recursive_directory_iterator(std::filesystem::path(Folder), Error);
+       !Error && It != std::filesystem::recursive_directory_iterator(); It.increment(Error))
+    Entries.push_back(It->path());
+  // Deepest first: a folder goes after what it holds.
+  for (auto Entry = Entries.rbegin(); Entry != Entries.rend(); ++Entry) {
+    const String Path = Entry->string();
+    if (DirectoryExists(Path) && !os::IsSymbolicLink(Path) ? RemoveDirectory(Path) : DeleteFile(Path)) continue;
+    const DWORD Code = GetLastError();
+    if (Code == ERROR_FILE_NOT_FOUND || Code == ERROR_PATH_NOT_FOUND) continue;
+    return "\"" + Path + "\": " + SysErrorMessage(Code);
+  }
+  return String();
 }
 
 // Oldest first; equal dates keep their order. Raises EConvertError for an
@@ -91,8 +136,13 @@ Integer RemoveOldBackups(TFsync& Form, const String& Root, TDateTime Today) {
     for (const TBackupEntry& B : Backups) {
       if (B.Path.find(BackupPrefix) == String::npos) continue;
       AdvanceProgress(Form);
-      DeleteDirectoryTree(IncludeTrailingBackslash(B.Path) + "DATA/", true);
-      DeleteDirectoryTree(B.Path, true);
+      // A folder that keeps its dated name is whole; one whose name cannot
+      // be taken away ends the removal here.
+      const String Removing = B.Path + RemovalSuffix;
+      if (!MoveFile(B.Path, Removing))
+        throw EInOutError("Der Ordner " + B.Path + " kann nicht umbenannt werden. " + SysErrorMessage(GetLastError()));
+      DeleteDirectoryTree(IncludeTrailingBackslash(Removing) + "DATA/", true);
+      DeleteDirectoryTree(Removing, true);
       ++Removed;
     }
   } catch (const Exception&) {
@@ -104,19 +154,22 @@ Integer RemoveOldBackups(TFsync& Form, const String& Root, TDateTime Today) {
 std::vector<TIncompleteBackup> MarkIncompleteBackups(const String& Office) {
   const String Root = IncludeTrailingBackslash(Office) + BackupRoot;
   std::vector<TIncompleteBackup> Found;
-  TSearchRec F;
   const String Suffix = AtWorkSuffix;
-  if (FindFirst(Root + "*", faDirectory, F) == 0) {
-    do {
-      if (!(F.Attr & faDirectory) || F.Name.rfind(BackupPrefix, 0) != 0 || F.Name.size() <= Suffix.size() ||
-          F.Name.compare(F.Name.size() - Suffix.size(), Suffix.size(), Suffix) != 0)
-        continue;
-      const String Marked = Root + F.Name.substr(0, F.Name.size() - Suffix.size()) + IncompleteSuffix;
-      Found.push_back({Root + F.Name, MoveFile(Root + F.Name, Marked) ? Marked : String()});
-    } while (FindNext(F) == 0);
+  for (const String& Name : BackupFolderNames(Root)) {
+    if (!EndsWith(Name, Suffix)) continue;
+    const String Marked = Root + Name.substr(0, Name.size() - Suffix.size()) + IncompleteSuffix;
+    Found.push_back({Root + Name, MoveFile(Root + Name, Marked) ? Marked : String()});
   }
-  FindClose(F);
   return Found;
+}
+
+std::vector<TUnremovedBackup> FinishBackupRemovals(const String& Office) {
+  const String Root = IncludeTrailingBackslash(Office) + BackupRoot;
+  std::vector<TUnremovedBackup> Left;
+  for (const String& Name : BackupFolderNames(Root))
+    if (EndsWith(Name, RemovalSuffix))
+      if (String Reason = DeleteBackupTree(Root + Name); !Reason.empty()) Left.push_back({Root + Name, Reason});
+  return Left;
 }
 
 bool TFsync::BackupMandant() {
@@ -146,10 +199,19 @@ bool TFsync::BackupMandant() {
         "Eine Kopie der Orignaldatenbank vor Synchronisation wurde in einem Unterverzeichnis der "
         "Originaldatenbank hinterlegt.");
   } catch (...) {
-    // Never taken for a backup, and never removed.
-    if (!AtWork.empty()) MoveFile(ExcludeTrailingPathDelimiter(AtWork), Root + Name + IncompleteSuffix);
+    // Never taken for a backup, and never removed; the message names it.
+    String Left;
+    if (!AtWork.empty()) {
+      const String Incomplete = Root + Name + IncompleteSuffix;
+      Left = MoveFile(ExcludeTrailingPathDelimiter(AtWork), Incomplete)
+                 ? "<BR>Die unvollständige Sicherheitskopie liegt im Ordner " + Incomplete +
+                       "; stellen Sie aus ihr keine Daten wieder her."
+                 : "<BR>Der Ordner " + AtWork + " ist unvollständig und kann nicht in " + Name + IncompleteSuffix +
+                       " umbenannt werden (" + SysErrorMessage(GetLastError()) +
+                       "); stellen Sie aus ihm keine Daten wieder her.";
+    }
     // A full disk names the backup file and the space, as the copies do.
-    RaiseStepError<ECanNotActiveMandantBak>();
+    RaiseStepError<ECanNotActiveMandantBak>(Left);
   }
   return true;
 }

@@ -40,6 +40,12 @@ String OfficeFolderProblem(const String& Folder) {
   if (!IsFolder && (Folder.empty() || !FileExists(ExcludeTrailingPathDelimiter(Folder))))
     return "Das Datenverzeichnis " + Shown + " gibt es nicht.";
   if (!IsFolder) return Shown + " ist kein Verzeichnis. Erwartet wird das Datenverzeichnis des Mandanten.";
+  // The connection would pass only the path's first characters: a folder
+  // above the office, or none.
+  if (Length(Folder) > MaxOakConnectPath)
+    return "Der Pfad des Datenverzeichnisses " + Shown + " ist zu lang für die Datenbankverbindung: Er hat " +
+           IntToStr(Length(Folder)) + " Zeichen, die Verbindung nimmt höchstens " + IntToStr(MaxOakConnectPath) +
+           " an. Bitte verwenden Sie einen kürzeren Pfad zum Datenverzeichnis.";
   std::error_code Error;
   std::filesystem::directory_iterator Entries(std::filesystem::path(Folder), Error);
   if (!Error && Entries == std::filesystem::directory_iterator())
@@ -57,8 +63,9 @@ namespace {
 // A journal held up by another program is applied by the first open after
 // that program let go of the file; one of the wrong form stays until
 // somebody has looked at it. Without a known cause both ways are offered.
+// StartAgain: the start that says it stops (else it goes on).
 String RefusedJournalText(const String& Journal, std::optional<oak::TJournalCause> Cause,
-                          const String& File = String()) {
+                          const String& File = String(), bool StartAgain = true) {
   const String Quoted = "\"" + Journal + "\"";
   // The journal's transaction had begun on a file that was put back since
   // (from a backup, say): that file stays as it is, the rest was taken
@@ -68,8 +75,8 @@ String RefusedJournalText(const String& Journal, std::optional<oak::TJournalCaus
            "\", die seither ersetzt wurde (etwa aus einer Sicherheitskopie). Die ersetzte Datei wurde nicht "
            "verändert, die übrigen Dateien dieser Änderung wurden zurückgesetzt. Die Aufzeichnung der Änderung "
            "wurde als " + Quoted + " beiseitegelegt und wird nicht mehr angewandt.<BR>Prüfen Sie, ob die "
-           "ersetzte Datei den gewünschten Stand hat, und starten Sie das Programm erneut. Die Datei " + Quoted +
-           " kann danach gelöscht werden.";
+           "ersetzte Datei den gewünschten Stand hat" + (StartAgain ? ", und starten Sie das Programm erneut" : "") +
+           ". Die Datei " + Quoted + " kann danach gelöscht werden.";
   const String Head =
       "In der Datei " + Quoted + " ist eine nicht abgeschlossene Änderung eines anderen Programms festgehalten";
   const String Unchanged = " Die Datei und die Tabellen wurden deshalb nicht verändert.<BR>";
@@ -160,6 +167,38 @@ String StartFailureText(const std::exception& E) {
   return StartRefusedHead + (Locked ? String(OtherUsersText) : CauseText(E)) + "</B>";
 }
 
+// The reminders of journals set aside: the journal and the file put back,
+// one line each.
+const TReminderKind JournalReminders = {"Mobile-Journal-beiseitegelegt", ".~mdh"};
+
+// The message of a start that failed with E. A journal set aside is said
+// only once by the engine: until the user has closed that message, Note
+// keeps it in the office for the next start (a failure to make the note
+// is added to the message).
+String NoteSetAsideJournal(const std::exception& E, TReminder& Note) {
+  String Html = StartFailureText(E);
+  auto* Db = dynamic_cast<const EOAKDatabaseError*>(&E);
+  if (!Db || Db->RefusedJournal.Cause != oak::TJournalCause::Replaced || Db->RefusedJournal.Path.empty()) return Html;
+  try {
+    Note.Make(IncludeTrailingBackslash(ParamStr(1)), JournalReminders,
+              Db->RefusedJournal.Path + "\n" + Db->RefusedJournal.File);
+  } catch (const Exception& Failed) {
+    Html += "<BR>" + Failed.Message();
+  }
+  return Html;
+}
+
+// What a journal reminder (Text) says at a later start; "" for a text that
+// names no journal.
+String SetAsideJournalText(const String& Text) {
+  const std::size_t Break = Text.find('\n');
+  const String Journal = Text.substr(0, Break), File = Break == String::npos ? String() : Text.substr(Break + 1);
+  for (const String& Path : {Journal, File})
+    if (Path.empty() || Path.find_first_of(String("\r\n\0", 3)) != String::npos) return String();
+  return "<B>Ein früherer Start dieses Programms hat gemeldet:</B><BR>" +
+         RefusedJournalText(Journal, oak::TJournalCause::Replaced, File, false);
+}
+
 // Lets the windows repaint, then waits a little on the process clock.
 void PauseBetweenAttempts() {
   DispatchPaintMessages();
@@ -195,8 +234,10 @@ String SettledWriteBackText(TWriteBackSettled Settled, const String& Office) {
 }
 
 // A synchronisation killed after its write-back, while it wrote the laptop's
-// folder Target ("" when the marker named none).
-String LaptopPendingText(const String& Office, const String& Target) {
+// folder Target (its reminder's text; "" or more than a line: none named).
+String LaptopPendingText(const String& Office, String Target) {
+  // Only a folder name of one line is shown.
+  if (Target.find_first_of(String("\r\n\0", 3)) != String::npos) Target.clear();
   return KilledRunHead + String("Sie wurde beim Zurückschreiben der mobilen Daten") +
          (Target.empty() ? String() : " nach " + Target) +
          " abgebrochen. Die synchronisierten Daten sind im Datenverzeichnis " + Office + " vollständig übernommen. " +
@@ -241,7 +282,9 @@ void TFsync::DatabaseStartUp() {
       return;
     }
   } catch (const std::exception& E) {
-    RefuseDisconnected(StartFailureText(E));
+    TReminder Note;
+    RefuseDisconnected(NoteSetAsideJournal(E, Note));
+    Note.Done();
     return;
   } catch (...) {
     RefuseDisconnected(String(StartRefusedHead) + "Unbekannter Fehler.</B>");
@@ -299,11 +342,14 @@ void TFsync::LockDatabase(TForm* Form, bool On) {
   // and the user learns which way: a run to repeat, or one now complete; a
   // run killed after it had written back is to be repeated for the laptop.
   const String Office = IncludeTrailingBackslash(ParamStr(1));
-  String LaptopFolder;
   if (String Settled = SettledWriteBackText(SettleKilledWriteBack(Office), Office); !Settled.empty())
     ShowMsg(Settled);
-  else if (TakeLaptopPending(Office, LaptopFolder))
-    ShowMsg(LaptopPendingText(Office, LaptopFolder));
+  // Each reminder goes once its box was closed; a run at work on its laptop,
+  // here or on another workstation, holds its own.
+  ShowReminders(Office, LaptopReminders, [&](const String& Laptop) { ShowMsg(LaptopPendingText(Office, Laptop)); });
+  ShowReminders(Office, JournalReminders, [&](const String& Text) {
+    if (const String Note = SetAsideJournalText(Text); !Note.empty()) ShowMsg(Note);
+  });
   SetConnectionServerType(OakConnection);
   OakConnection->SetConnectPath(ParamStr(1));
   OakConnection->Connect();
@@ -312,10 +358,14 @@ void TFsync::LockDatabase(TForm* Form, bool On) {
   OakTable_ADR->Open();
   OakTableSettings->Open();
   LockTablesWithCountdown();
-  // With the office locked no run is in its backup step: a backup at work
-  // is one a killed run left.
-  if (OakConnection->IsConnected())
-    for (const TIncompleteBackup& Backup : MarkIncompleteBackups(Office)) ShowMsg(IncompleteBackupText(Backup));
+  // With the office locked no run is in its backup step: a backup at work,
+  // or one being removed, is what a killed run left.
+  if (!OakConnection->IsConnected()) return;
+  for (const TIncompleteBackup& Backup : MarkIncompleteBackups(Office)) ShowMsg(IncompleteBackupText(Backup));
+  for (const TUnremovedBackup& Left : FinishBackupRemovals(Office))
+    ShowMsg("<B>Eine alte Sicherheitskopie konnte nicht vollständig entfernt werden.</B><BR>Der Ordner " + Left.Folder +
+            " ist unvollständig; stellen Sie aus ihm keine Daten wieder her. Er kann nicht gelöscht werden: " +
+            Left.Reason + ". Bitte löschen Sie ihn von Hand.");
 }
 
 bool TFsync::AllTablesLocked() {

@@ -201,7 +201,7 @@ void Guarded(TFsync& F, std::initializer_list<TClass> Handled, TSteps Steps) {
   }
   // The user has read that the run failed: the next start need not say that
   // the laptop lacks its data.
-  ClearLaptopPending(OfficeDataFolder(F));
+  F.LaptopReminder.Done();
   RetakeLock(F);
   BackToListAfterFailure(F);
 }
@@ -248,7 +248,7 @@ void RunSynchronisation(TFsync& F) {
     F.WriteBackMandant();
     F.MarkStep(7);
     F.InstallToMobile();
-    ClearLaptopPending(OfficeDataFolder(F));
+    LaptopReceivedRun(F);
     FinishRun(F);
     ReportSynchronisation(F);
     F.LockDatabase(&F, true);

@@ -120,14 +120,15 @@ String CauseText(const std::exception& E);
 // of the exception being handled (what() of a standard exception, "" for
 // anything else), so that the run's message keeps the cause: a full disk
 // names its file and the space, a refusal its reason.
+// After, when given, follows the cause (what the failed step left behind).
 template <class TStepError>
-[[noreturn]] void RaiseStepError() {
+[[noreturn]] void RaiseStepError(const String& After = String()) {
   try {
     throw;
   } catch (const std::exception& E) {
-    throw TStepError(CauseText(E));
+    throw TStepError(CauseText(E) + After);
   } catch (...) {
-    throw TStepError(String());
+    throw TStepError(After);
   }
 }
 
@@ -151,9 +152,13 @@ String BackupFolderName(TDateTime Now);
 // rule: with more than 7 backups, all go except those at sorted positions
 // 13 and later (oldest first) that are less than 3 days older than Today.
 // Only complete backups count and go: a folder named as at work
-// (" (in Arbeit)") or incomplete (" (unvollständig)") is left alone.
-// A folder whose date part is no date stops the removal (nothing more is
-// deleted); that is not reported. Returns the number of folders removed.
+// (" (in Arbeit)"), incomplete (" (unvollständig)") or being removed
+// (" (wird entfernt)") is left alone. Each goes by first taking the name
+// " (wird entfernt)" and then being deleted, so that no folder with a dated
+// name ever lacks files; one that cannot be renamed stops the removal, as
+// does a folder whose date part is no date (nothing more is deleted); that
+// is not reported here (FinishBackupRemovals at the next start names what
+// stays). Returns the number of folders removed.
 Integer RemoveOldBackups(TFsync& Form, const String& Root, TDateTime Today);
 
 // A backup folder that a run killed in its backup step left unfinished.
@@ -170,6 +175,18 @@ struct TIncompleteBackup {
 // the office tables locked, as a run does up to its write-back). Never
 // raises.
 std::vector<TIncompleteBackup> MarkIncompleteBackups(const String& Office);
+
+// A folder that a removal of an old backup left and that cannot be deleted.
+struct TUnremovedBackup {
+  String Folder;  // "... (wird entfernt)"
+  String Reason;  // the first entry that stays, quoted, and why
+};
+// Deletes every folder that a removal of old backups, killed or failed,
+// left below "Sicherheitskopie/" of the office data folder Office (named
+// " (wird entfernt)"); returns those that stay, in folder order.
+// REQUIRES: no run on this office is in its backup step (as for
+// MarkIncompleteBackups). Never raises.
+std::vector<TUnremovedBackup> FinishBackupRemovals(const String& Office);
 
 // The closing message's paragraph on the orders the merge could not take
 // over (Form.OrdersNotTakenOver) and the folder where the backup step put
@@ -219,27 +236,24 @@ enum class TWriteBackSettled {
 TWriteBackSettled RecoverWriteBack(const String& DestFolder, const std::vector<String>& Names);
 
 // RecoverWriteBack on the office folder Office and its twenty tables; when
-// it undid or completed a write-back, the laptop marker of that run goes
-// too (what the caller says of the settlement says that the laptop lacks
+// it undid or completed a write-back, the laptop reminders that nobody holds
+// go too (what the caller says of the settlement says that the laptop lacks
 // the run's data). Raises what RecoverWriteBack raises.
 TWriteBackSettled SettleKilledWriteBack(const String& Office);
 
-// The laptop marker in the office data folder: it exists from right before
-// a synchronisation's write-back commits until the run's laptop step is done
-// or the run has reported its failure, and holds the laptop's folder
-// (CurrentPath). Left behind, it tells the next start that the office holds
+// The laptop reminders (Umsync_remind.h) in the office data folder: the
+// write-back makes one right before it commits, holding the laptop's
+// folder (CurrentPath), and the run holds it (TFsync::LaptopReminder) until
+// its laptop step is done or the user has closed the box of its failure.
+// Left behind by a killed run, it tells the next start that the office holds
 // data of a run the laptop never received.
-extern const char* const LaptopPendingName;  // "Mobile-Laptop-ausstehend.~mdl"
-// Makes the marker new and exclusively in Office (a file or link left at its
-// name goes first, never what a link leads to), holding Target, and forces
-// it to the disk. Raises EInOutError naming the file.
-void MarkLaptopPending(const String& Office, const String& Target);
-// Removes the marker from Office, when there is one. Never raises.
-void ClearLaptopPending(const String& Office);
-// When Office holds a marker: Target := the laptop's folder it names ("" when
-// it names none that can be shown: more than a line, or unreadable), the
-// marker is removed, returns true. Otherwise false. Never raises.
-bool TakeLaptopPending(const String& Office, String& Target);
+extern const TReminderKind LaptopReminders;  // "Mobile-Laptop-ausstehend", ".~mdl"
+// The first name of a laptop reminder: "Mobile-Laptop-ausstehend.~mdl".
+extern const String LaptopPendingName;
+// After a synchronisation whose laptop step is done: the run's reminder
+// goes, and with it every reminder nobody holds that names the same laptop
+// (the laptop has the data of those runs now). Never raises.
+void LaptopReceivedRun(TFsync& Form);
 
 // Records in Form.CopiedOfficeTables what the office table file Path is now
 // (under Name), before it is copied. Raises EInOutError when it cannot be

@@ -8,6 +8,7 @@
 #include "foundation/FileUtils.h"
 #include "platform/os/fileapi.h"
 #include "platform/os/folders.h"
+#include "platform/os/replace.h"
 #include "platform/rtl/sysutils.h"
 #include "sync/Umsync.h"
 #include "ui/look/sb.h"
@@ -77,25 +78,47 @@ bool ArgumentsRefused(const String& Title, Integer MinVersion, TForm* Form) {
 
 bool Refused = false;
 
-// The name of the instance lock of an office folder: its resolved path
-// with every character that cannot stand in a file name replaced.
+// The most of an instance lock that is read: the office folder it names.
+constexpr std::size_t InstanceLockMaxBytes = 4096;
+
+// The name of the instance lock of an office folder: a checksum of its
+// resolved path, so that the name stays within the file system's limit
+// however long the path (the path itself is kept inside the file).
 String InstanceLockName(const String& OfficeFolder) {
-  String Name = ExcludeTrailingPathDelimiter(os::ResolvePath(ExpandFileName(OfficeFolder)));
-  for (char& C : Name)
-    if (C == '/' || C == ':' || C == '\\') C = '_';
-  return "orvsync7" + Name + ".lock";
+  const String Key = ExcludeTrailingPathDelimiter(os::ResolvePath(ExpandFileName(OfficeFolder)));
+  return "orvsync7-" + IntToHex(os::ChecksumOf(Key.data(), Key.size()), 16) + ".lock";
+}
+
+// The office folder the instance lock Lock names ("" when it names none
+// that can be shown). Reads at most InstanceLockMaxBytes.
+String InstanceLockFolder(const os::File& Lock) {
+  String Text(InstanceLockMaxBytes, '\0');
+  std::size_t Got = 0;
+  if (!Lock.Read(0, Text.data(), Text.size(), &Got).ok() || Got == Text.size()) return String();
+  Text.resize(Got);
+  return Text.find_first_of(String("\r\n\0", 3)) == String::npos ? Text : String();
 }
 
 }  // namespace
 
-bool TakeInstanceLock(const String& OfficeFolder, os::File& Lock) {
-  String Folder = IncludeTrailingBackslash(SHGetSpecialFolderPath(CSIDL_COMMON_APPDATA, true));
-  // Without a folder to lock in, the table locks still keep a second run out.
-  if (!Lock.Open(Folder + InstanceLockName(OfficeFolder), os::Access::ReadWrite, os::Share::DenyNone,
-                 os::Disposition::OpenAlways)
-           .ok())
-    return true;
-  if (Lock.Lock(0, 1, os::LockKind::Exclusive).ok()) return true;
+bool TakeInstanceLock(const String& OfficeFolder, os::File& Lock, String* HeldFor) {
+  const String Path =
+      IncludeTrailingBackslash(SHGetSpecialFolderPath(CSIDL_COMMON_APPDATA, true)) + InstanceLockName(OfficeFolder);
+  // A lock made here holds the office folder, written only once it is
+  // locked; one that is there already is locked, never written (it may be
+  // reached through a link).
+  os::Status Made = Lock.Open(Path, os::Access::ReadWrite, os::Share::DenyNone, os::Disposition::CreateNew);
+  if (!Made.ok() && !Lock.Open(Path, os::Access::Read, os::Share::DenyNone).ok())
+    return true;  // without a folder to lock in, the table locks still keep a second run out
+  const os::Status Locked = Lock.Lock(0, 1, os::LockKind::Exclusive);
+  if (Locked.ok() && Made.ok()) {
+    const String Folder = ExpandFileName(OfficeFolder);
+    Lock.Write(0, Folder.data(), Folder.size());
+  }
+  // Only a lock another holds refuses (one this user may not lock is no
+  // instance of the tool).
+  if (Locked.code() != ERROR_LOCK_VIOLATION) return true;
+  if (HeldFor) *HeldFor = InstanceLockFolder(Lock);
   Lock.Close();
   return false;
 }
@@ -162,8 +185,8 @@ void TFsync::StartUp(TMessage&) {
   // Before the instance lock: its file would stay behind for a folder that
   // cannot be used.
   if (RefuseNoOffice()) return;
-  if (!TakeInstanceLock(ParamStr(1), InstanceLock)) {
-    RefuseStart(AlreadyRunningText(ParamStr(1)));
+  if (String HeldFor; !TakeInstanceLock(ParamStr(1), InstanceLock, &HeldFor)) {
+    RefuseStart(AlreadyRunningText(HeldFor.empty() ? ParamStr(1) : HeldFor));
     Close();
     return;
   }

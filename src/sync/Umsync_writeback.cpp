@@ -18,14 +18,15 @@
 // A refusal or failure before the record is committed removes the copies
 // and leaves the office tables as they were.
 //
-// Right before the commit the write-back makes the laptop marker
-// (LaptopPendingName) in the office folder: from there on the office holds
-// data the laptop has not received. The run removes it when its laptop step
-// is done or when it reports its failure; one the run was killed before
-// that is left for the next start, which says that the synchronisation is
-// to be run again. A write-back that the next start or run undoes or
-// completes itself takes its marker with it: the message of that
-// settlement says so already.
+// Right before the commit the write-back makes the run's laptop reminder
+// (LaptopReminders) in the office folder: from there on the office holds
+// data the laptop has not received. The run holds it until its laptop step
+// is done (LaptopReceivedRun) or the user has closed the box of its failure;
+// one whose run was killed is left for the next start, which says that the
+// synchronisation is to be run again. A write-back that fails before its
+// commit removes it at once; one that the next start or run undoes or
+// completes itself takes the reminders nobody holds with it: the message of
+// that settlement says so already.
 #include "platform/engine/replacement.h"
 #include "platform/os/errors.h"
 #include "platform/os/fileapi.h"
@@ -35,14 +36,13 @@
 #include "sync/Umsync_run.h"
 #include "ui/look/sb.h"
 
-const char* const LaptopPendingName = "Mobile-Laptop-ausstehend.~mdl";
+const TReminderKind LaptopReminders = {"Mobile-Laptop-ausstehend", ".~mdl"};
+const String LaptopPendingName = String(LaptopReminders.Base) + LaptopReminders.Ext;
 
 namespace {
 
 // The suffix of a file copied beside its target and not yet in place.
 const char* const PendingSuffix = ".~mds";
-// The most of the laptop marker that is read: a folder name.
-constexpr std::size_t LaptopPendingMaxBytes = 4096;
 
 // A write-back refused before anything changed; the text says why.
 RTL_DECLARE_EXCEPTION(EWriteBackRefused, Exception)
@@ -168,45 +168,15 @@ TWriteBackSettled RecoverWriteBack(const String& DestFolder, const std::vector<S
 
 TWriteBackSettled SettleKilledWriteBack(const String& Office) {
   const TWriteBackSettled Settled = RecoverWriteBack(Office, RunTableFiles());
-  if (Settled != TWriteBackSettled::Nothing) ClearLaptopPending(Office);
+  if (Settled != TWriteBackSettled::Nothing) RemoveReminders(Office, LaptopReminders);
   return Settled;
 }
 
-void MarkLaptopPending(const String& Office, const String& Target) {
-  const String Path = Office + LaptopPendingName;
-  os::File Marker;
-  os::Status S = os::RemoveLeftover(Path);
-  if (S.ok()) S = Marker.Open(Path, os::Access::Write, os::Share::Exclusive, os::Disposition::CreateNew);
-  if (S.ok()) S = Marker.Write(0, Target.data(), Target.size());
-  if (S.ok()) S = Marker.Flush();
-  if (!S.ok()) {
-    // Nothing half-written stays: a marker is whole or absent.
-    if (Marker.IsOpen()) {
-      Marker.Close();
-      os::RemoveLeftover(Path);
-    }
-    throw EInOutError("Die Datei " + Path + " kann nicht angelegt werden. " + S.Message(), static_cast<int>(S.code()));
-  }
-}
-
-void ClearLaptopPending(const String& Office) { os::RemoveLeftover(Office + LaptopPendingName); }
-
-bool TakeLaptopPending(const String& Office, String& Target) {
-  const String Path = Office + LaptopPendingName;
-  Target.clear();
-  if (!FileExists(Path)) return false;
-  os::File Marker;
-  if (Marker.Open(Path, os::Access::Read, os::Share::DenyNone).ok()) {
-    String Text(LaptopPendingMaxBytes, '\0');
-    std::size_t Got = 0;
-    if (Marker.Read(0, Text.data(), Text.size(), &Got).ok()) Target = Text.substr(0, Got);
-    Marker.Close();
-  }
-  // Only a folder name of one line is shown.
-  if (Target.size() == LaptopPendingMaxBytes || Target.find_first_of(String("\r\n\0", 3)) != String::npos)
-    Target.clear();
-  ClearLaptopPending(Office);
-  return true;
+void LaptopReceivedRun(TFsync& Form) {
+  Form.LaptopReminder.Done();
+  const String Laptop = IncludeTrailingBackslash(Form.CurrentPath);
+  RemoveReminders(OfficeDataFolder(Form), LaptopReminders,
+                  [&](const String& Text) { return IncludeTrailingBackslash(Text) == Laptop; });
 }
 
 void RememberOfficeTable(TFsync& Form, const String& Name, const String& Path) {
@@ -239,8 +209,10 @@ bool TFsync::WriteBackMandant() {
   try {
     StartProgress(*this, 1, 19);
     ReplaceFilesAtomically(*this, RunTableFiles(), RunFolder(*this, "M_Temp/Server/Data"), Office,
-                           &CopiedOfficeTables, [&] { MarkLaptopPending(Office, CurrentPath); });
+                           &CopiedOfficeTables, [&] { LaptopReminder.Make(Office, LaptopReminders, CurrentPath); });
   } catch (...) {
+    // Not committed: the office is as it was, the laptop lacks nothing.
+    if (!FileExists(Office + oak::kReplacementRecord)) LaptopReminder.Done();
     // A refusal says why; a full office disk names the file and the space.
     RaiseStepError<ECanNotUpdateMandant>();
   }

@@ -204,6 +204,49 @@ TEST_F(CopyStepTest, ABackupKilledHalfWayIsMarkedIncompleteByTheNextStart) {
   ExpectAllAnswered();
 }
 
+// A removal of old backups killed at any of its steps leaves no folder with
+// a dated name that lacks a file: the folder it works on has lost its dated
+// name first. The next start removes what is left without a word, and
+// names what it cannot remove, with the file that stays and why.
+TEST_F(CopyStepTest, ARemovalOfOldBackupsKilledHalfWayLeavesNoDatedFolderIncomplete) {
+  const auto Renames = os::FaultInjection::SetNameChangeHook;
+  auto GivenEightFullBackups = [&] {
+    for (int D = 1; D <= 8; ++D)
+      for (const String& Name : RunTableFiles())
+        WriteFile(Office + Format("Sicherheitskopie/Mobile Datensynchronisation vom %.2d.11.2026 08_00_00/Data/", {D}) +
+                      Name, "old");
+  };
+  GivenEightFullBackups();
+  mds_test::CountChanges(Renames);
+  ASSERT_EQ(8, Prune());
+  const int Steps = mds_test::StopCountingChanges(Renames);
+  for (int Step : {1, 2, Steps / 2, Steps, 12}) {
+    GivenEightFullBackups();
+    ASSERT_TRUE(mds_test::EndsKilled([&] {
+      mds_test::DieBeforeChange(Step, Renames);
+      Prune();
+    })) << Step;
+    for (const String& Name : Backups())
+      EXPECT_TRUE(Name.find(" (wird entfernt)") != String::npos || FilesIn(Office + "Sicherheitskopie/" + Name) == 20)
+          << Step << ": " << Name;
+    if (Step == 12) break;
+    StartDatabase();
+    ExpectAllAnswered();
+    for (const String& Name : Backups()) EXPECT_EQ(String::npos, Name.find(" (wird entfernt)")) << Step;
+  }
+  // Another program holds a file of the folder that the last kill left.
+  const String Left = Office + "Sicherheitskopie/Mobile Datensynchronisation vom 01.11.2026 08_00_00 (wird entfernt)";
+  const String Held = std::filesystem::directory_iterator(Left + "/Data")->path().string();
+  os::File Open;
+  ASSERT_TRUE(Open.Open(Held, os::Access::Read, os::Share::DenyNone).ok());
+  PictureOfMessage("Der Ordner " + Left + " ist unvollständig; stellen Sie aus ihm keine Daten wieder her. Er kann "
+                   "nicht gelöscht werden: \"" + Held + "\": " + SysErrorMessage(ERROR_SHARING_VIOLATION),
+                   "backup_removal_left.png");
+  StartDatabase();
+  ExpectAllAnswered();
+  EXPECT_TRUE(Exists(Held));
+}
+
 // Only complete backups count, and only they are removed.
 TEST_F(CopyStepTest, TheRemovalOfOldBackupsLeavesIncompleteOnesAlone) {
   for (int D = 1; D <= 7; ++D) GivenBackup(D, 11);

@@ -321,17 +321,15 @@ String JournalEntry(const String& File, std::uint64_t Size, const String& Bytes)
   return j::EncodeHeader(1, j::kHeaderBytes + Entries.size()) + Entries;
 }
 
-// A journal the engine refuses to apply is named whole, however long its
-// path (the engine's text is read into 600 bytes), with what its cause
-// calls for: a file that another program holds exclusively lets the next
-// start apply it once that program closed it; a journal of the wrong form
-// (here a link) needs somebody to look at it.
+// A journal the engine refuses to apply is named whole, also in an office
+// whose path is as long as the connection takes (the engine's text, which
+// names the journal and the file, is read into 600 bytes), with what its
+// cause calls for: a file that another program holds exclusively lets the
+// next start apply it once that program closed it; a journal of the wrong
+// form (here a link) needs somebody to look at it.
 TEST_F(LockTest, ARefusedJournalIsNamedWholeWithWhatItsCauseCallsFor) {
-  // The connection keeps the first 254 characters of the office path:
-  // here they name a folder above the office.
   ASSERT_LT(Root.size(), 250u);
-  Office = Root + String(253 - Root.size(), 't') + "/";
-  while (Office.size() < 600) Office += String(120, 'd') + "/";
+  Office = Root + String(MaxOakConnectPath - 1 - Root.size(), 'd') + "/";
   GivenOffice();
   SetCommandLineArgs({Office, "1", "12340"});
   const String Journal = Office + "Adressen.OAT.OAJ", Quoted = "\"" + Journal + "\"";
@@ -411,6 +409,36 @@ TEST_F(LockTest, ASecondToolOnTheSameOfficeIsRefusedAtOnce) {
   SendMessage(Form->Handle(), WM_STARTUP, 0, 0);
   EXPECT_FALSE(StartRefused());
   EXPECT_TRUE(Form->OakConnection->IsConnected());
+}
+
+// An office path as long as the connection takes (here 250 characters)
+// has an instance lock like any other, which keeps the path: a second start
+// names the office at once. A longer one (300) is refused before anything,
+// with a message that names it and says why.
+TEST_F(LockTest, LongOfficePathsAreLockedUpToTheConnectionsLimitAndNamedBeyondIt) {
+  os::File First;
+  for (const std::size_t Length : {250u, 300u}) {
+    for (Office = Root; Office.size() + 101 < Length;) Office += String(100, 'l') + "/";
+    Office += String(Length - Office.size() - 1, 'o') + "/";
+    GivenOffice();
+    SetCommandLineArgs({Office, "1", "12340"});
+    if (Length == 250) {
+      ASSERT_TRUE(TakeInstanceLock(Office, First) && First.IsOpen());
+      EXPECT_EQ(Office, ReadFile(First.Path()));
+      ExpectMessage("Die Mobile Daten-Syncronisation läuft bereits für das Datenverzeichnis " + Office + ".");
+    } else {
+      PictureOfMessage("Der Pfad des Datenverzeichnisses \"" + Office + "\" ist zu lang für die Datenbankverbindung: "
+                       "Er hat 300 Zeichen, die Verbindung nimmt höchstens 254 an.", "office_path_too_long.png");
+    }
+    delete std::exchange(Form, nullptr);
+    MakeForm();
+    ResetStartRefused();
+    SendMessage(Form->Handle(), WM_STARTUP, 0, 0);
+    EXPECT_TRUE(StartRefused());
+    EXPECT_FALSE(Form->OakConnection->IsConnected());
+  }
+  for (auto& E : std::filesystem::directory_iterator(Root + "common")) EXPECT_EQ(First.Path(), E.path().string());
+  ExpectAllAnswered();
 }
 
 TEST(StartMessageTest, TheTerminalGetsTheMessageWithoutMarkUp) {

@@ -200,10 +200,11 @@ TEST_F(MergeTest, AFileWhereAKeptOrdersFolderBelongsFailsTheBackupNamingIt) {
       Form->BackupMandant();
       ADD_FAILURE() << "backed up past " << InTheWay;
     } catch (const ECanNotActiveMandantBak& E) {
+      // Then the incomplete backup folder is named.
       EXPECT_EQ("Der Ordner " + InTheWay + " kann nicht angelegt werden: an seiner Stelle liegt die Datei " +
                     InTheWay + ". Benennen Sie diese Datei um oder verschieben Sie sie und wiederholen Sie die "
                     "Synchronisation.",
-                E.Message());
+                E.Message().substr(0, E.Message().find("<BR>")));
     }
     EXPECT_EQ("Notizen", ReadFile(InTheWay));
     for (const String& Name : RunTableFiles()) EXPECT_EQ(Tables[Name], ReadTable(Office + Name)) << Name;

@@ -365,13 +365,8 @@ TEST_F(SynchronisationTest, AnOrderTheRunCannotTakeOverIsNamedAndKeptBeyondTheBa
   AddRow(MobileData, "Adressen", {{"ADR_46_", ""}, {"ADR_47_", "20261207-110000000"}, {"Name", "Ohne Schlüssel"}});
   AddRow(MobileData, "Auftraege",
          {{"ID_ORDER", "300000077"}, {"Status", "0"}, {"ParentName", "20261207-110000000"}, {"AdressID", "1"}});
-  // The message as the user sees it (LOOK_PNG_DIR, else the test's folder).
-  const char* Dir = getenv("LOOK_PNG_DIR");
-  const String Picture = (Dir ? String(Dir) + "/" : Root) + "kept_orders_message.png";
-  Responder->Do("*", [&](TCustomForm* Box) {
-    HeadlessSavePng(Box->Handle(), Picture);
-    Box->SetModalResult(mrCancel);
-  }, "Mobile wurde synchronisiert.");
+  // The message as the user sees it.
+  const String Picture = PictureOfMessage("Mobile wurde synchronisiert.", "kept_orders_message.png");
   RunWizard();
   EXPECT_TRUE(Exists(Picture));
   const String Kept = Form->KeptOrdersFolder, FirstBackup = Form->BackupFolder;
@@ -547,6 +542,58 @@ TEST_F(SynchronisationTest, ARunKilledWhileItWritesTheLaptopIsToBeRepeatedSaysTh
     StartAgain();
     EXPECT_FALSE(Exists(Office + LaptopPendingName));
   }
+}
+
+// A run held in its laptop step keeps its reminder from a start on another
+// workstation (a common folder of its own), which says nothing of it and
+// leaves it; once that run is killed there, the next start says that the
+// laptop lacks its data, and only once.
+TEST_F(SynchronisationTest, ARunAtWorkOnItsLaptopKeepsItsReminderFromAStartElsewhere) {
+  ClickNext();
+  ASSERT_EQ(2, Form->RunMode);
+  Form->LockDatabase(Form, false);  // the office is the run's alone
+  const String Laptop = Form->CurrentPath;
+  const pid_t Run = mds_test::RunInChild([&] {
+    WhenStepMarked(Form->l7, [&] {
+      WriteFile(Root + "im Laptopschritt", "");
+      for (;;) ::pause();
+    });
+    ClickNext();
+  });
+  const bool Held = mds_test::WaitWhileRunning(Run, [&] { return Exists(Root + "im Laptopschritt"); });
+  if (!Held) mds_test::EndedKilled(Run, true);
+  ASSERT_TRUE(Held);
+  SetVariable("MDS_COMMON_APPDATA", Root + "arbeitsplatz2");
+  auto StartThere = [this] {
+    delete std::exchange(Form, nullptr);
+    MakeForm();
+    SendMessage(Form->Handle(), WM_STARTUP, 0, 0);
+    ExpectAllAnswered();
+    EXPECT_TRUE(Form->OakConnection->IsConnected());
+    Form->LockDatabase(Form, false);
+  };
+  StartThere();
+  EXPECT_TRUE(Exists(Office + LaptopPendingName));
+  ASSERT_TRUE(mds_test::EndedKilled(Run, true));
+  ExpectMessage(LaptopLacksRunMessage(Laptop));
+  StartThere();
+  EXPECT_FALSE(Exists(Office + LaptopPendingName));
+  StartThere();
+}
+
+// A failed backup step leaves its folder marked as incomplete, and its
+// message names that folder.
+TEST_F(SynchronisationTest, AFailedBackupNamesTheIncompleteFolderItLeaves) {
+  WhenStepCopies(5, "sichern von", [] { os::FaultInjection::FailNextWrites(1); });
+  PictureOfMessage("Es kann keine Sicherheitskopie", "backup_failed_message.png");
+  RunWizard();
+  String Left;
+  for (auto& E : std::filesystem::directory_iterator(Office + "Sicherheitskopie"))
+    if (E.path().string().find(" (unvollständig)") != String::npos) Left = E.path().string();
+  ASSERT_FALSE(Left.empty());
+  EXPECT_TRUE(AnyShown("\nDie unvollständige Sicherheitskopie liegt im Ordner " + Left +
+                       "; stellen Sie aus ihr keine Daten wieder her."));
+  ExpectAllAnswered();
 }
 
 TEST_F(SynchronisationTest, AnUnlockedOfficeIsLockedBeforeARunReadsAnything) {

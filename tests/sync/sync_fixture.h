@@ -38,6 +38,7 @@
 #include "foundation/StringUtils.h"
 #include "foundation/USettings.h"
 #include "platform/engine/oak.h"
+#include "platform/gui/backend.h"
 #include "platform/gui/dialogs_responder.h"
 #include "platform/os/folders.h"
 #include "platform/rtl/clock.h"
@@ -188,6 +189,18 @@ class SyncTest : public ::testing::Test {
   // The next question containing TextPart is answered.
   void AnswerQuestion(const String& TextPart, bool Yes) {
     Responder->PressButton("*", Yes ? "Ja" : "Nein", TextPart);
+  }
+  // The next message containing TextPart is closed once its picture was
+  // saved as Name (in LOOK_PNG_DIR, else the test's folder); returns the
+  // picture's path.
+  String PictureOfMessage(const String& TextPart, const String& Name) {
+    const char* Dir = getenv("LOOK_PNG_DIR");
+    const String Picture = (Dir ? String(Dir) + "/" : Root) + Name;
+    Responder->Do("*", [Picture](TCustomForm* Box) {
+      HeadlessSavePng(Box->Handle(), Picture);
+      Box->SetModalResult(mrCancel);
+    }, TextPart);
+    return Picture;
   }
   // Every message shown so far, as the responder saw its text.
   std::vector<String> ShownTexts() const {

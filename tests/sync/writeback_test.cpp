@@ -176,6 +176,7 @@ TEST_F(WriteBackTest, AnInterruptedWriteBackIsCompletedBeforeTheNextRunReadsTheO
   StopAtStep(5);
   EXPECT_THROW(Form->WriteBackMandant(), ECanNotUpdateMandant);
   os::SetReplaceStepHook(nullptr);
+  Form->LaptopReminder.Release();  // as the kill lets it go
   ASSERT_NE(New, Snapshot(Office));
   EXPECT_TRUE(Form->ReadCurrentMandant());
   EXPECT_EQ(New, Snapshot(Office));

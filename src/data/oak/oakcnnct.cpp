@@ -216,7 +216,7 @@ void TOakConnection::DoConnect() {
     SetAliasName(FAliasName);
     if (!FAliasValid) throw OakConnectionError("TOakConnection.AliasName is not valid");
   }
-  String Path = Copy(GetConnectPath(), 1, 254);
+  String Path = Copy(GetConnectPath(), 1, MaxOakConnectPath);
   if (Path.empty())
     throw OakConnectionError("Must specify connection string before getting a server connection.");
   if (FExternalHandle) {

@@ -151,6 +151,10 @@ struct TOakStmtTableOptions {
   UNSIGNED16 TableType = 3;
 };
 
+// The most characters of a connect path that a connection passes to the
+// engine: a longer one is cut to its first ones when connecting.
+constexpr Integer MaxOakConnectPath = 254;
+
 class TOakConnection : public TComponent {
   RTL_DECLARE_CLASS(TOakConnection)
  public:

@@ -87,6 +87,7 @@ bool ForceDirectories(const String& Dir) {
 
 bool RemoveDirectory(const String& PathName) {
   String path = os::ResolvePath(PathName);
+  os::FaultInjection::BeforeNameChange();
   if (::rmdir(path.c_str()) == 0) return true;
   int err = errno;
   if (err == ENOTDIR) return Fail(ERROR_DIRECTORY);
@@ -105,6 +106,7 @@ bool DeleteFile(const String& FileName) {
   // Windows refuses to delete read-only files and files held open.
   if (S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0) return Fail(ERROR_ACCESS_DENIED);
   if (S_ISREG(st.st_mode) && HeldOpenByOthers(path)) return Fail(ERROR_SHARING_VIOLATION);
+  os::FaultInjection::BeforeNameChange();
   if (::unlink(path.c_str()) != 0) return Fail(FailWithErrno(path, errno));
   return true;
 }
@@ -122,8 +124,14 @@ bool MoveFile(const String& ExistingName, const String& NewName) {
   String existing = os::ResolvePath(to);
   if (existing != from && ::access(existing.c_str(), F_OK) == 0) return Fail(ERROR_ALREADY_EXISTS);
   if (S_ISREG(st.st_mode) && HeldOpenByOthers(from)) return Fail(ERROR_SHARING_VIOLATION);
-  if (::rename(from.c_str(), to.c_str()) == 0) return true;
-  int err = errno;
+  os::FaultInjection::BeforeNameChange();
+  // The new name is taken only while free, in one step: a folder or link
+  // made there meanwhile is never replaced. Only a change of case of the
+  // same entry may rename it over itself.
+  const bool SameEntry = existing == from;
+  int err = SameEntry ? (::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno) : RenameNoReplace(from, to);
+  if (err == 0) return true;
+  if (err == EEXIST) return Fail(ERROR_ALREADY_EXISTS);
   if (err == EXDEV && S_ISREG(st.st_mode)) return CopyFile(from, to, true) && DeleteFile(from);
   if (err == ENOENT) return Fail(ERROR_PATH_NOT_FOUND);
   return Fail(FailWithErrno(from, err));

@@ -68,8 +68,9 @@ bool RemoveDir(const String& Dir);
 // Deletes a file; 5 for a read-only file or a folder, 32 while another
 // handle holds it open.
 bool DeleteFile(const String& FileName);
-// Moves or renames a file or folder; 183 when NewName exists, 32 while the
-// file is held open. Files also move across file systems.
+// Moves or renames a file or folder; 183 when NewName exists (a file,
+// folder or link made there at the same moment is never replaced), 32 while
+// the file is held open. Files also move across file systems.
 bool MoveFile(const String& ExistingName, const String& NewName);
 bool RenameFile(const String& OldName, const String& NewName);
 // Copies a file with its date and read-only state; 80 when FailIfExists

@@ -36,6 +36,7 @@ std::atomic<DWORD> gFailCode{ERROR_DISK_FULL};
 std::atomic<bool> gDiskFull{false};
 std::atomic<bool> gKernelCopyRefused{false};
 std::atomic<void (*)()> gChangeHook{nullptr};
+std::atomic<void (*)()> gNameChangeHook{nullptr};
 
 int OfdLock(int Fd, short Type, std::uint64_t Offset, std::uint64_t Length) {
   struct flock fl = {};
@@ -322,7 +323,7 @@ Status File::Flush() const {
   return Status::OK();
 }
 
-Status File::Rename(const String& NewPath) {
+Status File::Rename(const String& NewPath, bool ReplaceExisting) {
   if (Status s = Usable(0); !s.ok()) return s;
   FaultInjection::BeforeChange();
   // rename() moves whatever the name holds now: a link planted there since
@@ -334,12 +335,16 @@ Status File::Rename(const String& NewPath) {
   // Who may use the replaced file may use its replacement (a shared
   // folder's group rights, say).
   struct stat Replaced;
-  if (::stat(NewPath.c_str(), &Replaced) == 0 && ::fchmod(FFd, Replaced.st_mode & 07777) != 0)
+  if (ReplaceExisting && ::stat(NewPath.c_str(), &Replaced) == 0 && ::fchmod(FFd, Replaced.st_mode & 07777) != 0)
     return Status::FromErrno(errno, FPath);
   const bool ToScratch = InScratchFolder(NewPath);
   // Data written in a scratch folder has not been forced to the disk yet.
   if (!ToScratch && InScratchFolder(FPath) && ::fsync(FFd) != 0) return Status::FromErrno(errno, FPath);
-  if (::rename(FPath.c_str(), NewPath.c_str()) != 0) return Status::FromErrno(errno, NewPath);
+  if (!ReplaceExisting) {
+    if (int Err = detail::RenameNoReplace(FPath, NewPath); Err != 0) return Status::FromErrno(Err, NewPath);
+  } else if (::rename(FPath.c_str(), NewPath.c_str()) != 0) {
+    return Status::FromErrno(errno, NewPath);
+  }
   FPath = NewPath;
   if (ToScratch) return Status::OK();
   const String Folder = detail::ParentOf(NewPath);
@@ -366,6 +371,12 @@ bool File::NameTakenByAnother() const {
   struct stat Open, Named;
   return FFd >= 0 && ::fstat(FFd, &Open) == 0 && ::stat(FPath.c_str(), &Named) == 0 &&
          (Open.st_dev != Named.st_dev || Open.st_ino != Named.st_ino);
+}
+
+bool File::NamedDirectly() const {
+  struct stat Open, Named;
+  return FFd >= 0 && ::fstat(FFd, &Open) == 0 && S_ISREG(Open.st_mode) && Open.st_nlink == 1 &&
+         ::lstat(FPath.c_str(), &Named) == 0 && Open.st_dev == Named.st_dev && Open.st_ino == Named.st_ino;
 }
 
 Status File::Lock(std::uint64_t Offset, std::uint64_t Length, LockKind Kind) const {
@@ -411,8 +422,15 @@ void FaultInjection::BeforeChange() {
   if (void (*Hook)() = gChangeHook.load()) Hook();
 }
 
+void FaultInjection::SetNameChangeHook(void (*Hook)()) { gNameChangeHook = Hook; }
+
+void FaultInjection::BeforeNameChange() {
+  if (void (*Hook)() = gNameChangeHook.load()) Hook();
+}
+
 void FaultInjection::Reset() {
   gChangeHook = nullptr;
+  gNameChangeHook = nullptr;
   gFailWrites = 0;
   gDiskFull = false;
   gKernelCopyRefused = false;

@@ -185,10 +185,18 @@ class File {
   // then put in place all at once. Refuses with ERROR_FILE_INVALID (1006)
   // when Path() no longer names this open file (a link or another file
   // put at the name since): what is moved is always the file written.
-  Status Rename(const String& NewPath);
+  // With ReplaceExisting false the name is only taken while free: a file,
+  // folder or link of that name (even one made at the same moment by
+  // another process) refuses with ERROR_FILE_EXISTS (80) and the file
+  // keeps its name.
+  Status Rename(const String& NewPath, bool ReplaceExisting = true);
   // True when Path() names another file than this open one (one renamed
   // over the name since); false while it names this one, or nothing.
   bool NameTakenByAnother() const;
+  // True when Path() itself names this open file (no link at the name,
+  // nothing put there since) and it is a plain file with no other name:
+  // what was opened is the file that lies there, not one a link leads to.
+  bool NamedDirectly() const;
 
   // Locks Length bytes from Offset without waiting; ERROR_LOCK_VIOLATION
   // (33) when another handle (of this or another process) holds a
@@ -232,6 +240,12 @@ struct FaultInjection {
   // what a kill at that step leaves. Null: none.
   static void SetChangeHook(void (*Hook)());
   static void BeforeChange();
+  // Hook called before every removal or rename of a name through the file
+  // API (DeleteFile, RemoveDirectory, MoveFile): a test ends its process
+  // there to see what a kill in the middle of removing a tree leaves.
+  // Null: none.
+  static void SetNameChangeHook(void (*Hook)());
+  static void BeforeNameChange();
 };
 
 }  // namespace os

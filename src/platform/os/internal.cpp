@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 
 #include "platform/os/fileapi.h"
@@ -16,6 +17,19 @@ String ParentOf(const String& Path) {
   std::size_t slash = Path.rfind('/');
   if (slash == String::npos) return String();
   return slash == 0 ? "/" : Path.substr(0, slash);
+}
+
+int RenameNoReplace(const String& From, const String& To) {
+  if (::renameat2(AT_FDCWD, From.c_str(), AT_FDCWD, To.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  struct stat St;
+  if (::lstat(From.c_str(), &St) != 0) return errno;
+  if (!S_ISDIR(St.st_mode)) {
+    if (::link(From.c_str(), To.c_str()) != 0) return errno;
+    return ::unlink(From.c_str()) == 0 ? 0 : errno;
+  }
+  if (::lstat(To.c_str(), &St) == 0) return EEXIST;
+  return ::rename(From.c_str(), To.c_str()) == 0 ? 0 : errno;
 }
 
 String NameOf(const String& Path) {

@@ -48,4 +48,11 @@ std::uint64_t ToFileTime(const struct timespec& Ts);
 // os::File (Windows refuses to delete or move such files).
 bool HeldOpenByOthers(const String& Path);
 
+// Renames From to To only while To is free, in one step (no other process
+// can take the name in between, nor be replaced): 0, or the errno (EEXIST
+// when To exists, as a file, folder or link). Where the file system cannot
+// refuse in one step, a file is linked to To and unlinked from From
+// instead, and a folder is renamed after a check that To is free.
+int RenameNoReplace(const String& From, const String& To);
+
 }  // namespace os::detail

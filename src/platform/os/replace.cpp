@@ -295,6 +295,10 @@ constexpr std::uint64_t HashStart = 14695981039346656037ULL;
 
 }  // namespace
 
+std::uint64_t ChecksumOf(const void* Data, std::size_t Count) {
+  return MixBytes(HashStart, static_cast<const unsigned char*>(Data), Count);
+}
+
 Result<FileIdentity> IdentityOf(const File& F) {
   struct stat St;
   if (!F.IsOpen()) return Status::Error(ERROR_INVALID_HANDLE, F.Path());

@@ -73,6 +73,10 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
+// The checksum of FileIdentity over Count bytes in memory, for a short key
+// that stands for a longer text (a file name made from a path).
+std::uint64_t ChecksumOf(const void* Data, std::size_t Count);
+
 // The identity of an open file (read through the handle; its position is
 // not involved). Fails with what reading fails with.
 Result<FileIdentity> IdentityOf(const File& F);
