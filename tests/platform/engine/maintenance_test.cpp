@@ -95,7 +95,9 @@ TEST_F(MaintenanceTest, RowsAppendedAfterAZapOrPackInOneTransactionAreAllThatIsL
     }
     ASSERT_EQ(0u, OakCloseTable(U));
     ASSERT_EQ(0u, OakCloseTable(T));
-    if (Zaps) EXPECT_LT(ReadFile("adr.OAM").size(), 1024u);
+    if (Zaps) {
+      EXPECT_LT(ReadFile("adr.OAM").size(), 1024u);
+    }
     std::filesystem::remove(PathOf("adr.OAT"));
     std::filesystem::remove(PathOf("adr.OAM"));
     std::filesystem::remove(PathOf("adr.OAI"));
