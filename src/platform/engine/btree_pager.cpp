@@ -95,6 +95,7 @@ std::unique_ptr<BlockFile> NewMemoryBlockFileOver(std::string& Image) {
 }
 
 std::uint32_t IndexTableStamp(const std::uint8_t* H) { return LoadLE32(H + 40); }
+std::uint32_t IndexChangeCounter(const std::uint8_t* H) { return LoadLE32(H + 28); }
 
 bool RestampIndexHeader(std::uint8_t* H, std::uint32_t Before, bool Bump, std::optional<std::uint32_t> Stamp) {
   if (std::memcmp(H, kMagic, 8) != 0 || LoadLE32(H + 8) != kVersion || LoadLE32(H + 36) != Checksum(H, 36))

@@ -76,8 +76,10 @@ std::unique_ptr<BlockFile> NewMemoryBlockFileOver(std::string& Image);
 
 // The bytes of an index file's header (page 0 begins with them).
 constexpr std::size_t kIndexHeaderBytes = 64;
-// The table stamp of H, an index file's first kIndexHeaderBytes.
+// The table stamp and the change counter of H, an index file's first
+// kIndexHeaderBytes.
 std::uint32_t IndexTableStamp(const std::uint8_t* H);
+std::uint32_t IndexChangeCounter(const std::uint8_t* H);
 // Changes the header H (an index file's first kIndexHeaderBytes) in
 // place, for the rollback of a transaction that wrote the file back under
 // other handles: with Bump, its change counter moves past both its own

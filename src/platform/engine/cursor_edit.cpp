@@ -375,11 +375,21 @@ void SetMaintenanceJournal(bool On) { GMaintenanceJournal = On; }
 
 void TCursor::PackRecords() {
   std::vector<std::uint8_t> Buf(FRec.size());
+  // The kept records move up in runs written in one piece each, and the
+  // memo runs of the dropped ones go back to the free list with the memo
+  // header written once.
+  constexpr std::size_t kRunBytes = 256 * 1024;
+  std::vector<std::uint8_t> Run;
+  UNSIGNED32 RunFirst = 0;
+  auto WriteRun = [&] {
+    FTable->WriteRecords(RunFirst, Run.data(), UNSIGNED32(Run.size() / Buf.size()));
+    Run.clear();
+  };
+  if (FMemo) FMemo->BeginBatch();
   UNSIGNED32 Count = FTable->Counters().RecordCount, Kept = 0;
   for (UNSIGNED32 R = 1; R <= Count; ++R) {
     FTable->ReadRecord(R, Buf.data());
     if (Buf[0] == kRecordDeleted) {
-      // The memo blocks of a dropped record go back to the free list.
       for (auto& F : Fields()) {
         UNSIGNED32 Block = 0, Len = 0;
         if (IsBlobType(F.Type)) GetBlobRef(F, Buf.data(), Block, Len);
@@ -387,8 +397,13 @@ void TCursor::PackRecords() {
       }
       continue;
     }
-    if (++Kept != R) FTable->WriteRecord(Kept, Buf.data());
+    if (++Kept == R) continue;
+    if (Run.empty()) RunFirst = Kept;
+    Run.insert(Run.end(), Buf.begin(), Buf.end());
+    if (Run.size() >= kRunBytes) WriteRun();
   }
+  if (!Run.empty()) WriteRun();
+  if (FMemo) FMemo->FlushBatch();
   FTable->Truncate(Kept);
 }
 

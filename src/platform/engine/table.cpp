@@ -376,6 +376,21 @@ void TTableFile::WriteRecord(UNSIGNED32 RecNo, const void* Buf) {
   if (Appended && FExclusive && !FJournal) WriteTail();
 }
 
+void TTableFile::WriteRecords(UNSIGNED32 First, const void* Buf, UNSIGNED32 Count) {
+  if (FReadOnly) Fail(E_READ_ONLY, Path());
+  if (FBatch || !FInPlace) Fail(E_INTERNAL, Path() + ": records written outside a change in place");
+  if (Count == 0) return;
+  if (First == 0 || First > FCounters.RecordCount + 1) Fail(E_NO_CURRENT_RECORD);
+  const std::size_t Bytes = std::size_t(Count) * FRecordLength;
+  if (FJournal) FJournal->BeforeWrite(FFile, RecordOffset(First), Bytes);
+  os::Status S = FFile.Write(RecordOffset(First), Buf, Bytes);
+  ForgetReadAhead();
+  if (!S.ok()) FailOs(S, Path());
+  FCounters.RecordCount = std::max(FCounters.RecordCount, First + Count - 1);
+  FCounters.ChangeCounter += Count;
+  FCountersDirty = true;
+}
+
 void TTableFile::WriteAppended() {
   if (!FAppended.empty()) {
     std::uint64_t At = RecordOffset(FFlushedCount + 1);

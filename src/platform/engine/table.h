@@ -140,6 +140,9 @@ class TTableFile {
   // go to the disk with EndInPlace (an append of a handle that holds the
   // table exclusively is counted on the disk at once).
   void WriteRecord(UNSIGNED32 RecNo, const void* Buf);
+  // Writes Count records from record First on (RecordLength bytes each in
+  // Buf) in one piece, as WriteRecord writes one (not in batch mode).
+  void WriteRecords(UNSIGNED32 First, const void* Buf, UNSIGNED32 Count);
   // Tells other handles that something beside the records changed (an
   // index tag was made or dropped): bumps the change counter in memory.
   void Touch();

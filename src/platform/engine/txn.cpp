@@ -23,9 +23,9 @@ namespace oak {
 
 namespace journal {
 
-const TKind kTableKind = {".OAT", {'O', 'A', 'K', 'T', 'A', 'B', 'L', 0x1A}, int(kOffChange)};
-const TKind kMemoKind = {".OAM", {'O', 'A', 'K', 'M', 'E', 'M', 'O', 0x1A}, -1};
-const TKind kIndexKind = {".OAI", {'O', 'A', 'K', 'I', 'N', 'D', 'X', 0x1A}, 28};
+const TKind kTableKind = {".OAT", {'O', 'A', 'K', 'T', 'A', 'B', 'L', 0x1A}};
+const TKind kMemoKind = {".OAM", {'O', 'A', 'K', 'M', 'E', 'M', 'O', 0x1A}};
+const TKind kIndexKind = {".OAI", {'O', 'A', 'K', 'I', 'N', 'D', 'X', 0x1A}};
 
 const TKind* KindOf(const std::string& Path) {
   size_t Dot = Path.find_last_of('.');
@@ -152,7 +152,7 @@ void WriteBack(const os::File& J, const std::vector<TTarget>& Targets, std::uint
     std::optional<std::uint32_t> Before;
     std::uint8_t H[kIndexHeaderBytes];
     size_t Got = 0;
-    if (T.Kind == &kIndexKind && T.F->Read(0, H, sizeof H, &Got).ok() && Got == sizeof H) Before = LoadLE32(H + 28);
+    if (T.Kind == &kIndexKind && T.F->Read(0, H, sizeof H, &Got).ok() && Got == sizeof H) Before = IndexChangeCounter(H);
     PutPages(J, T, true, Buf);
     PutPages(J, T, false, Buf);
     CheckOs(T.F->Truncate(T.OriginalSize), T.F->Path());
@@ -277,17 +277,15 @@ void TTxnJournal::MakeJournalFile(const std::string& FilePath) {
   }
 }
 
-std::uint64_t TTxnJournal::AppendEntry(const TFileImage& Img, std::uint64_t Page, const std::string& Bytes) {
+void TTxnJournal::AppendEntries(const TFileImage& Img, const std::string& Entries) {
   if (!FJournal) MakeJournalFile(Img.Path);
-  const std::string Entry = EncodeEntry(Img.Path, Img.OriginalSize, Page, Bytes);
-  CheckOs(FJournal->Write(FJournalEnd, Entry.data(), Entry.size()), FJournalPath);
-  // The entry counts only once the header says so, and the header says so
-  // before the page it keeps is overwritten: a journal cut short, or one
-  // whose program died before it counted an entry, is told apart.
-  FJournalEnd += Entry.size();
+  CheckOs(FJournal->Write(FJournalEnd, Entries.data(), Entries.size()), FJournalPath);
+  // The entries count only once the header says so, and the header says
+  // so before the pages they keep are overwritten: a journal cut short, or
+  // one whose program died before it counted an entry, is told apart.
+  FJournalEnd += Entries.size();
   const std::string Header = EncodeHeader(FId, FJournalEnd);
   CheckOs(FJournal->Write(kOffSum, Header.data() + kOffSum, kOffEnd + 8 - kOffSum), FJournalPath);
-  return FJournalEnd - 4 - Bytes.size();
 }
 
 void TTxnJournal::DropJournalFile(bool Keep) {
@@ -316,22 +314,40 @@ TTxnJournal::TFileImage& TTxnJournal::Touch(const os::File& F) {
   Img.Live = &F;
   Img.Path = F.Path();
   Img.OriginalSize = Size.value();
-  AppendEntry(Img, kSizeRecord, std::string());
+  AppendEntries(Img, EncodeEntry(Img.Path, Img.OriginalSize, kSizeRecord, std::string()));
   FFolder = Folder;
   return FFiles.emplace(F.Path(), std::move(Img)).first->second;
 }
 
 void TTxnJournal::BeforeWrite(const os::File& F, std::uint64_t Offset, std::size_t Len) {
   TFileImage& Img = Touch(F);
-  std::uint64_t End = std::min<std::uint64_t>(Offset + Len, Img.OriginalSize);
-  for (std::uint64_t P = Offset / kPage; P * kPage < End; ++P) {
-    if (Img.Pages.count(P)) continue;
-    std::string Old(kPage, '\0');
+  const std::uint64_t End = std::min<std::uint64_t>(Offset + Len, Img.OriginalSize);
+  // A run of pages not kept yet is read, and goes to the journal, in one
+  // piece (of a bounded size).
+  constexpr std::uint64_t kRunPages = 256;
+  std::string Old, Entries;
+  for (std::uint64_t P = Offset / kPage; P * kPage < End;) {
+    if (Img.Pages.count(P)) {
+      ++P;
+      continue;
+    }
+    const std::uint64_t First = P;
+    std::uint64_t Last = P;
+    while (Last * kPage < End && !Img.Pages.count(Last) && Last - First < kRunPages) ++Last;
+    Old.resize((Last - First) * kPage);
     size_t Got = 0;
-    os::Status S = F.Read(P * kPage, Old.data(), kPage, &Got);
+    os::Status S = F.Read(First * kPage, Old.data(), Old.size(), &Got);
     if (!S.ok()) FailOs(S, F.Path());
-    Old.resize(Got);
-    Img.Pages.emplace(P, std::make_pair(AppendEntry(Img, P, Old), static_cast<std::uint32_t>(Got)));
+    Entries.clear();
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> Where;  // of each page's old bytes
+    for (; P < Last; ++P) {
+      const std::size_t From = std::size_t(P - First) * kPage;
+      const std::size_t Bytes = From < Got ? std::min<std::size_t>(kPage, Got - From) : 0;
+      Entries += EncodeEntry(Img.Path, Img.OriginalSize, P, Old.substr(From, Bytes));
+      Where.push_back({FJournalEnd + Entries.size() - 4 - Bytes, std::uint32_t(Bytes)});
+    }
+    AppendEntries(Img, Entries);
+    for (std::uint64_t Q = First; Q < Last; ++Q) Img.Pages.emplace(Q, Where[Q - First]);
   }
 }
 

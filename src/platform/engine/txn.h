@@ -127,9 +127,9 @@ class TTxnJournal {
   // Makes the journal file (new, locked, its header written) beside the
   // file at FilePath.
   void MakeJournalFile(const std::string& FilePath);
-  // Appends entries (whole, each with its checksum) and then counts them
-  // in the header; returns the journal offset of each entry's old bytes.
-  std::uint64_t AppendEntry(const TFileImage& Img, std::uint64_t Page, const std::string& Bytes);
+  // Appends entries of Img's file (whole, each with its checksum) and then
+  // counts them in the header.
+  void AppendEntries(const TFileImage& Img, const std::string& Entries);
   // Closes the journal file; removes its name unless Keep (a failed
   // rollback: then it is left hot for the next open).
   void DropJournalFile(bool Keep = false);

@@ -49,13 +49,11 @@ std::optional<THeader> DecodeHeader(const std::uint8_t* Bytes, std::string* Why)
 std::string EncodeEntry(const std::string& Path, std::uint64_t OriginalSize, std::uint64_t Page,
                         const std::string& Bytes);
 
-// The file kinds a transaction writes: their extension, the first bytes
-// of their header and where the header keeps its change counter (-1:
-// none).
+// The file kinds a transaction writes: their extension and the first
+// bytes of their header.
 struct TKind {
   const char* Ext;
   char Magic[8];
-  int CounterAt;
 };
 extern const TKind kTableKind, kMemoKind, kIndexKind;
 // The kind of Path by its extension, or null.
