@@ -335,6 +335,8 @@ class TCursor : public THandled, public ExprRecordContext {
  private:
   friend class TRecordView;
   void LoadRecord(UNSIGNED32 RecNo);
+  // Makes record RecNo, which FRec holds as just read, the current one.
+  void TakeRecord(UNSIGNED32 RecNo);
   void SetPosition(UNSIGNED32 RecNo, bool Bof, bool Eof);
   bool StepNatural(int Dir);
   bool StepOrder(TIndexOrder& Order, int Dir);
@@ -393,6 +395,8 @@ class TCursor : public THandled, public ExprRecordContext {
   void RebuildAfterDeadWrite();
   void SavePosition();
   void RestorePosition();
+  // Inside Consistently: reads the saved record again after a restore.
+  void ReloadSaved();
   // Drops everything read of the files (record blocks, index pages, the
   // memo header): they may have been read while another program wrote.
   void DropReadCaches();
@@ -463,14 +467,18 @@ class TCursor : public THandled, public ExprRecordContext {
   // The record as this handle read it (LoadRecord, its own writes): a
   // write refuses a record whose bytes on the disk are others now.
   std::vector<std::uint8_t> FLoaded;
-  // The position Consistently puts back before it reads again.
+  // The position Consistently puts back before it reads again: the record
+  // is read again there, but for one with pending changes, whose image is
+  // kept.
   struct TPosition {
     UNSIGNED32 RecNo = 0;
     bool Bof = true, Eof = true;
+    bool Image = false;
     std::vector<std::uint8_t> Rec, Loaded;
   };
   TPosition FSaved;
   bool FReading = false;          // inside Consistently
+  bool FReload = false;           // the saved record is to be read again
   UNSIGNED32 FReadSeq = 0;        // the write sequence it reads at
   // An odd write sequence a read-only handle settled for itself (it may
   // not write the table): the index it rebuilt in memory serves it.
@@ -501,13 +509,14 @@ void TCursor::Consistently(F&& Body) {
     FReading = true;
     std::exception_ptr Failure;
     try {
+      ReloadSaved();
       Body();
     } catch (const TReadAgain&) {
     } catch (...) {
       Failure = std::current_exception();
     }
     FReading = false;
-    if (FTable->State().WriteSeq == FReadSeq) {
+    if (FTable->WriteSeqNow() == FReadSeq) {
       if (Failure) std::rethrow_exception(Failure);
       return;
     }

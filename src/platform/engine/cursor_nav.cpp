@@ -33,6 +33,10 @@ void TCursor::Sync() {
 
 void TCursor::LoadRecord(UNSIGNED32 RecNo) {
   FTable->ReadRecord(RecNo, FRec.data());
+  TakeRecord(RecNo);
+}
+
+void TCursor::TakeRecord(UNSIGNED32 RecNo) {
   FLoaded.assign(FRec.begin(), FRec.end());
   FRecNo = RecNo;
   FAtBOF = FAtEOF = false;
@@ -93,7 +97,7 @@ bool TCursor::StepNatural(int Dir) {
     if ((R & 1023) == 0) CheckStillAtRest();
     FTable->ReadRecord(static_cast<UNSIGNED32>(R), FRec.data());
     if (IsVisible(FRec.data(), static_cast<UNSIGNED32>(R), nullptr)) {
-      LoadRecord(static_cast<UNSIGNED32>(R));
+      TakeRecord(static_cast<UNSIGNED32>(R));
       return true;
     }
   }
@@ -139,7 +143,7 @@ bool TCursor::SettleOrder(TIndexOrder& Order, int Dir) {
       TIndexOrder* NoScope = nullptr;  // the key is known to be in scope
       if (!IsVisible(FRec.data(), R, NoScope)) continue;
     }
-    LoadRecord(R);
+    TakeRecord(R);
     return true;
   }
   return false;

@@ -34,6 +34,8 @@ bool TCursor::Writable(const TTableCounters& State) const {
 }
 
 UNSIGNED32 TCursor::AwaitRest() {
+  const UNSIGNED32 Seq = FTable->WriteSeqNow();
+  if ((Seq & 1) == 0) return Seq;
   TTableCounters Now = FTable->State();
   auto AtRest = [&] { return (Now.WriteSeq & 1) == 0 || FTable->InPlace() || FSettledOdd == Now.WriteSeq; };
   if (AtRest()) return Now.WriteSeq;
@@ -223,6 +225,8 @@ void TCursor::SavePosition() {
   FSaved.RecNo = FRecNo;
   FSaved.Bof = FAtBOF;
   FSaved.Eof = FAtEOF;
+  FSaved.Image = FDirty || FAppending;
+  if (!FSaved.Image) return;
   FSaved.Rec.assign(FRec.begin(), FRec.end());
   FSaved.Loaded.assign(FLoaded.begin(), FLoaded.end());
 }
@@ -231,8 +235,22 @@ void TCursor::RestorePosition() {
   FRecNo = FSaved.RecNo;
   FAtBOF = FSaved.Bof;
   FAtEOF = FSaved.Eof;
-  FRec.assign(FSaved.Rec.begin(), FSaved.Rec.end());
-  FLoaded.assign(FSaved.Loaded.begin(), FSaved.Loaded.end());
+  if (FSaved.Image) {
+    FRec.assign(FSaved.Rec.begin(), FSaved.Rec.end());
+    FLoaded.assign(FSaved.Loaded.begin(), FSaved.Loaded.end());
+  } else {
+    FReload = FRecNo != 0;
+  }
+}
+
+void TCursor::ReloadSaved() {
+  if (!FReload) return;
+  FReload = false;
+  Sync();
+  if (FRecNo <= FTable->Counters().RecordCount)
+    LoadRecord(FRecNo);
+  else
+    SetPosition(0, false, true);
 }
 
 void TCursor::DropReadCaches() {
@@ -246,7 +264,7 @@ void TCursor::DropReadCaches() {
 }
 
 void TCursor::CheckStillAtRest() {
-  if (FReading && FTable->State().WriteSeq != FReadSeq) throw TReadAgain();
+  if (FReading && FTable->WriteSeqNow() != FReadSeq) throw TReadAgain();
 }
 
 }  // namespace oak

@@ -229,6 +229,12 @@ bool TTableFile::HeaderUnchanged() {
          C.ChangeCounter == FCounters.ChangeCounter && C.WriteSeq == FCounters.WriteSeq;
 }
 
+UNSIGNED32 TTableFile::WriteSeqNow() const {
+  std::uint8_t Buf[4];
+  if (FHeadView.IsMapped() && FHeadView.Read(kOffWriteSeq, Buf, sizeof Buf)) return LoadLE32(Buf);
+  return State().WriteSeq;
+}
+
 TTableCounters TTableFile::State() const {
   std::uint8_t Buf[kTailBytes];
   if (!FHeadView.IsMapped() || !FHeadView.Read(kTailOffset, Buf, sizeof Buf)) {

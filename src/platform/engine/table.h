@@ -199,6 +199,9 @@ class TTableFile {
   // The marker and write sequence on the disk now (in the header's view
   // when there is one, else read), without touching the counters kept.
   TTableCounters State() const;
+  // The write sequence alone, as State reads it (a reader looks at it
+  // before and after every call).
+  UNSIGNED32 WriteSeqNow() const;
   // Forgets what was read of the records; the next Refresh reads the
   // header through the file.
   void DropCaches() {

@@ -2,6 +2,9 @@
 // a load from a view whose file was cut short into a broken view.
 #include "platform/os/headview.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/vfs.h>
@@ -180,7 +183,16 @@ bool HeadView::Map(const File& F, std::size_t Bytes) {
 
 bool HeadView::Read(std::size_t Offset, void* Out, std::size_t Count) const {
   auto* To = static_cast<unsigned char*>(Out);
-  for (std::size_t I = 0; I < Count; ++I) To[I] = FData[Offset + I];
+  std::size_t I = 0;
+  // Aligned words in one load each (a caller reads a few every step).
+  if (Offset % 4 == 0) {
+    const auto* Words = reinterpret_cast<const volatile std::uint32_t*>(FData + Offset);
+    for (; I + 4 <= Count; I += 4) {
+      const std::uint32_t Word = Words[I / 4];
+      std::memcpy(To + I, &Word, 4);
+    }
+  }
+  for (; I < Count; ++I) To[I] = FData[Offset + I];
   // What the caller reads after the view (records written before these
   // bytes) is not read ahead of it, nor is the mark looked at before the
   // loads that may have set it.
