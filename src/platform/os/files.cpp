@@ -161,6 +161,31 @@ Status File::Open(const String& Path, Access A, Share S, Disposition D) {
   return s;
 }
 
+Status File::OpenTemporary(const String& Folder) {
+  Close();
+  const String Dir = Folder.empty() ? String(".") : Folder;
+  int fd = ::open(Dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0 && errno != ENOENT && errno != ENOTDIR && errno != EACCES) {
+    // A file system without unnamed files: a unique name, gone at once.
+    String Name = Dir + (Dir.back() == '/' ? "" : "/") + "oakspill-XXXXXX";
+    fd = ::mkostemp(Name.data(), O_CLOEXEC);
+    if (fd >= 0 && ::unlink(Name.c_str()) != 0) {
+      const int err = errno;
+      ::close(fd);
+      return Status::FromErrno(err, Name);
+    }
+  }
+  if (fd < 0) {
+    const int err = errno;
+    if (err == ENOENT) return Failure(ERROR_PATH_NOT_FOUND, Dir);
+    return Status::FromErrno(err, Dir);
+  }
+  FFd = fd;
+  FAccess = Access::ReadWrite;
+  FPath = Dir;
+  return Status::OK();
+}
+
 Status File::TakeShareMode(Access A, Share S) {
   struct ShareByte {
     bool Take;

@@ -142,6 +142,13 @@ class File {
   // that was open is closed first.
   Status Open(const String& Path, Access A, Share S,
               Disposition D = Disposition::OpenExisting);
+  // Opens a new, empty file without a name in the folder Folder, read and
+  // write, for data that lives only as long as the handle (spill files): a
+  // kill leaves nothing behind. The file is made unnamed (O_TMPFILE), or,
+  // where the file system cannot, made new and exclusively under a unique
+  // name that is removed at once. Path() is then the folder. Fails with
+  // the system's code for the folder (3 when missing, 5 when denied).
+  Status OpenTemporary(const String& Folder);
   // Closes the handle (no-op when closed).
   void Close();
   bool IsOpen() const { return FFd >= 0; }

@@ -110,6 +110,20 @@ TEST_F(FilesTest, WritesAndReadsAtOffsets) {
   EXPECT_TRUE(f.Flush().ok());
 }
 
+TEST_F(FilesTest, TemporaryFileHasNoNameInItsFolderAndAMissingFolderIsTold) {
+  File f;
+  ASSERT_TRUE(f.OpenTemporary(dir.Path()).ok());
+  ASSERT_TRUE(f.Write(1 << 20, "spill", 5).ok());
+  char buf[5] = {};
+  std::size_t got = 0;
+  ASSERT_TRUE(f.Read(1 << 20, buf, sizeof buf, &got).ok());
+  EXPECT_EQ(std::string(buf, got), "spill");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+  File g;
+  EXPECT_EQ(g.OpenTemporary(dir / "nodir").code(), ERROR_PATH_NOT_FOUND);
+  EXPECT_FALSE(g.IsOpen());
+}
+
 TEST_F(FilesTest, KernelCopyIsShortOnlyAtTheSourcesEndAndTellsARefusal) {
   File from, to;
   ASSERT_EQ(OpenCode(from, "a.bin", Access::ReadWrite, Share::DenyNone, Disposition::CreateAlways), 0u);
