@@ -2,6 +2,7 @@
 #include "platform/engine/btree_pager.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "platform/engine/expr_error.h"
@@ -21,6 +22,14 @@ std::uint32_t Checksum(const std::uint8_t* P, std::size_t N) {
   for (std::size_t i = 0; i < N; ++i) H = (H ^ P[i]) * 16777619u;
   return H;
 }
+// Page flags of the cache (Pager::FFlags).
+constexpr std::uint8_t kDirty = 1, kChanged = 2, kUsed = 4;
+
+std::atomic<std::size_t> gDefaultCacheLimit{8192};
+// The most the cache holds, whatever its limit in pages (8192 pages of
+// the default size).
+constexpr std::size_t kCacheBytes = std::size_t(32) << 20;
+
 bool ValidPageSize(std::uint32_t S) {
   return S >= kMinPageSize && S <= kMaxPageSize && (S & (S - 1)) == 0;
 }
@@ -111,7 +120,11 @@ bool RestampIndexHeader(std::uint8_t* H, std::uint32_t Before, bool Bump, std::o
 }
 
 Pager::Pager(std::unique_ptr<BlockFile> File, bool ReadOnly)
-    : FFile(std::move(File)), FReadOnly(ReadOnly) {}
+    : FFile(std::move(File)), FReadOnly(ReadOnly), FCacheLimit(gDefaultCacheLimit) {}
+
+void Pager::SetDefaultCacheLimit(std::size_t Pages) { gDefaultCacheLimit = Pages; }
+std::size_t Pager::DefaultCacheLimit() { return gDefaultCacheLimit; }
+std::size_t Pager::SpilledPages() const { return FSpill ? FSpill->Count() : 0; }
 
 Pager::~Pager() = default;
 
@@ -202,25 +215,59 @@ void Pager::SetDirectoryCopy(const std::string& Bytes) {
 }
 
 std::uint8_t* Pager::Keep(std::uint32_t Page, std::unique_ptr<std::uint8_t[]> Buf) {
-  if (FCache.size() <= Page) FCache.resize(std::max<std::size_t>(Page + 1, FCache.size() * 2));
+  if (FCache.size() <= Page) {
+    FCache.resize(std::max<std::size_t>(Page + 1, FCache.size() * 2));
+    FFlags.resize(FCache.size());
+  }
   if (!FCache[Page]) ++FCached;
   FCache[Page] = std::move(Buf);
+  FFlags[Page] |= kUsed;
   return FCache[Page].get();
 }
 
 void Pager::ClearCache() {
   FCache.clear();
-  FCached = 0;
+  FFlags.clear();
+  FChanged.clear();
+  FCached = FDirtyCached = 0;
+  FHand = 0;
+  FSpill.reset();
+}
+
+void Pager::MarkDirty(std::uint32_t Page) {
+  std::uint8_t& Flags = FFlags[Page];
+  if (!(Flags & kDirty)) ++FDirtyCached;
+  if (!(Flags & kChanged)) FChanged.push_back(Page);
+  Flags |= kDirty | kChanged;
+}
+
+void Pager::Evict(std::size_t Page) {
+  std::uint8_t& Flags = FFlags[Page];
+  if (Flags & kDirty) {
+    if (!FSpill) FSpill = std::make_unique<TSpillFile>(FPageSize, "changed index pages");
+    FSpill->Put(static_cast<std::uint32_t>(Page), FCache[Page].get());
+    --FDirtyCached;
+  }
+  Flags &= static_cast<std::uint8_t>(~(kDirty | kUsed));
+  FCache[Page].reset();
+  --FCached;
 }
 
 std::uint8_t* Pager::Load(std::uint32_t Page) {
   if (Page == 0 || Page >= FPageCount)
     ThrowEngineError(kIndexCorrupt, "Index file corrupt: page " + std::to_string(Page) +
                                         " is outside the file");
-  if (Page < FCache.size() && FCache[Page]) return FCache[Page].get();
+  if (Page < FCache.size() && FCache[Page]) {
+    FFlags[Page] |= kUsed;
+    return FCache[Page].get();
+  }
   std::unique_ptr<std::uint8_t[]> Buf(new std::uint8_t[FPageSize]);
-  std::size_t Got = FFile->ReadAt(static_cast<std::uint64_t>(Page) * FPageSize, Buf.get(), FPageSize);
-  if (Got < FPageSize) ThrowEngineError(kIndexCorrupt, "Index file corrupt: file is truncated");
+  if (FSpill && FSpill->Has(Page)) {
+    FSpill->Get(Page, Buf.get());
+  } else {
+    std::size_t Got = FFile->ReadAt(static_cast<std::uint64_t>(Page) * FPageSize, Buf.get(), FPageSize);
+    if (Got < FPageSize) ThrowEngineError(kIndexCorrupt, "Index file corrupt: file is truncated");
+  }
   return Keep(Page, std::move(Buf));
 }
 
@@ -233,7 +280,7 @@ const std::uint8_t* Pager::Read(std::uint32_t Page) { return Load(Page); }
 std::uint8_t* Pager::Write(std::uint32_t Page) {
   CheckWritable();
   std::uint8_t* P = Load(Page);
-  FDirty.insert(Page);
+  MarkDirty(Page);
   ++FGeneration;
   return P;
 }
@@ -252,7 +299,7 @@ std::uint32_t Pager::Allocate() {
   } else {
     Page = FPageCount++;
     Keep(Page, std::unique_ptr<std::uint8_t[]>(new std::uint8_t[FPageSize]()));
-    FDirty.insert(Page);
+    MarkDirty(Page);
   }
   FHeaderDirty = true;
   ++FGeneration;
@@ -305,11 +352,22 @@ void Pager::WritePages() {
     if (FStampDirty) WriteHeader();
     return;
   }
-  std::vector<std::uint32_t> Pages(FDirty.begin(), FDirty.end());
-  std::sort(Pages.begin(), Pages.end());
-  for (std::uint32_t Page : Pages)
-    FFile->WriteAt(static_cast<std::uint64_t>(Page) * FPageSize, FCache[Page].get(), FPageSize);
-  FDirty.clear();
+  // In page order; a page Trim evicted comes back from the spill file.
+  std::sort(FChanged.begin(), FChanged.end());
+  std::unique_ptr<std::uint8_t[]> Spilled;
+  for (std::uint32_t Page : FChanged) {
+    const std::uint8_t* Bytes = FCache[Page].get();
+    if (!Bytes) {
+      if (!Spilled) Spilled.reset(new std::uint8_t[FPageSize]);
+      FSpill->Get(Page, Spilled.get());
+      Bytes = Spilled.get();
+    }
+    FFile->WriteAt(static_cast<std::uint64_t>(Page) * FPageSize, Bytes, FPageSize);
+  }
+  for (std::uint32_t Page : FChanged) FFlags[Page] &= static_cast<std::uint8_t>(~(kDirty | kChanged));
+  FChanged.clear();
+  FDirtyCached = 0;
+  FSpill.reset();
   std::uint64_t Want = static_cast<std::uint64_t>(FPageCount) * FPageSize;
   if (FFile->Size() > Want) FFile->Truncate(Want);
   ++FChangeCounter;
@@ -327,7 +385,6 @@ void Pager::AbandonReplacement() {
 void Pager::Discard() {
   if (FReplaced) AbandonReplacement();
   ClearCache();
-  FDirty.clear();
   ++FGeneration;
   ReadHeader();
 }
@@ -360,12 +417,22 @@ bool Pager::Refresh() {
 }
 
 void Pager::Trim() {
-  if (FCached <= FCacheLimit) return;
-  for (std::size_t Page = 0; Page < FCache.size() && FCached > FCacheLimit / 2; ++Page)
-    if (FCache[Page] && !FDirty.count(static_cast<std::uint32_t>(Page))) {
-      FCache[Page].reset();
-      --FCached;
+  const std::size_t Limit = std::min(FCacheLimit, kCacheBytes / FPageSize);
+  if (FCached <= Limit) return;
+  const std::size_t Want = Limit - Limit / 8;
+  // Two rounds of the hand reach every page: the first takes the used
+  // marks, the second finds every page unused.
+  for (std::size_t Step = 0, End = 2 * FCache.size(); FCached > Want && Step < End; ++Step) {
+    if (FHand >= FCache.size()) FHand = 0;
+    const std::size_t Page = FHand++;
+    if (!FCache[Page]) continue;
+    std::uint8_t& Flags = FFlags[Page];
+    if (Flags & kUsed) {
+      Flags &= static_cast<std::uint8_t>(~kUsed);
+    } else if (!(Flags & kDirty) || FDirtyCached > Want) {
+      Evict(Page);
     }
+  }
 }
 
 void Pager::UseMemoryImage() {
@@ -389,7 +456,6 @@ void Pager::Reset() {
     }
   }
   ClearCache();
-  FDirty.clear();
   FPageCount = 1;
   FFreeHead = 0;
   FDirHead = 0;

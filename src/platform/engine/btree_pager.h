@@ -11,11 +11,20 @@
 // A freed page holds the number of the next free page in its first word,
 // after the page-type byte 0xFE.
 //
-// The cache keeps every dirty page until Flush (the table decides when, at
-// commit) and at most CacheLimit clean pages; clean pages are dropped only
-// by Trim, so page pointers stay valid until the next Trim, Flush, Discard
-// or Refresh. Files are reached through BlockFile: the os layer's file or a
-// memory image (tests, fuzzing).
+// The cache holds at most about CacheLimit pages (and 32 MiB): beyond
+// that, Trim drops pages down to seven eighths of it. Changed (dirty)
+// pages wait for Flush (the table decides when, at commit); Trim drops
+// clean pages, and dirty ones only when they alone are more than it keeps:
+// those go to a spill file of the pager (spill.h, by page number), from
+// where Load reads them back and Flush writes them in page order with the
+// others; Discard and Reset forget them. Trim is a clock: its hand goes
+// on from the page where it stopped, takes the mark of a page used since
+// it last came by and drops the others, so that the pages in use stay
+// and a Trim walks about as many pages as it drops, however many a
+// transaction changed. Pages are dropped only by Trim, so page pointers
+// stay valid until the next Trim, Flush, Discard or Refresh. Files are
+// reached through BlockFile: the os layer's file or a memory image
+// (tests, fuzzing).
 //
 // Thread safety: not synchronised; one Pager belongs to one thread at a
 // time. Between processes the table's locks order access; Refresh picks up
@@ -27,9 +36,9 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
+#include "platform/engine/spill.h"
 #include "platform/rtl/system.h"
 
 namespace oak {
@@ -142,7 +151,7 @@ class Pager {
   // Changes with every page change and every cache drop: cursors compare it
   // to know whether their position still holds.
   std::uint64_t Generation() const { return FGeneration; }
-  bool HasChanges() const { return FHeaderDirty || !FDirty.empty(); }
+  bool HasChanges() const { return FHeaderDirty || !FChanged.empty(); }
 
   // Writes the dirty pages, then the header with the change counter + 1.
   void Flush();
@@ -155,9 +164,17 @@ class Pager {
   // dropped (and the new file opened). Returns true then. REQUIRES: no
   // changes.
   bool Refresh();
-  // Drops clean pages beyond the cache limit.
+  // When more than the cache limit are held, drops pages down to seven
+  // eighths of it: clean ones, and dirty ones into the spill file while
+  // dirty pages alone are more than that.
   void Trim();
   void SetCacheLimit(std::size_t Pages) { FCacheLimit = Pages; }
+  // The cache limit of pagers made from now on (8192 pages); tests make it
+  // small. Any thread may call these.
+  static void SetDefaultCacheLimit(std::size_t Pages);
+  static std::size_t DefaultCacheLimit();
+  // Dirty pages held in the spill file (tests).
+  std::size_t SpilledPages() const;
   // Empties the file to its header page (no directory, no free pages).
   // Where the file offers a replacement (BlockFile::NewReplacement), the
   // empty file is that replacement: the old file stays untouched until
@@ -178,8 +195,12 @@ class Pager {
   std::uint8_t* Load(std::uint32_t Page);
   // Puts Buf in the cache as page Page; returns its bytes.
   std::uint8_t* Keep(std::uint32_t Page, std::unique_ptr<std::uint8_t[]> Buf);
-  // Empties the cache (dirty pages included).
+  // Empties the cache (dirty pages included, spilled ones too).
   void ClearCache();
+  // Marks a cached page changed since the last flush.
+  void MarkDirty(std::uint32_t Page);
+  // Drops a cached page; a dirty one goes to the spill file first.
+  void Evict(std::size_t Page);
   void CheckWritable() const;
   void WritePages();
   // Back to the file a Reset replaced: the replacement is removed.
@@ -204,12 +225,22 @@ class Pager {
   bool FHeaderDirty = false;
   bool FStampDirty = false;
   std::uint64_t FGeneration = 1;
-  std::size_t FCacheLimit = 8192;
+  std::size_t FCacheLimit;
   // The cached pages by page number (null: not cached), so that a node
-  // access is one index; FCached of them are held.
+  // access is one index; FCached of them are held, FDirtyCached of these
+  // dirty.
   std::vector<std::unique_ptr<std::uint8_t[]>> FCache;
-  std::size_t FCached = 0;
-  std::unordered_set<std::uint32_t> FDirty;
+  std::size_t FCached = 0, FDirtyCached = 0;
+  // Per page number (as long as FCache): kDirty, the cached bytes are newer
+  // than the file's and the spill file's; kChanged, the page is in
+  // FChanged; kUsed, read or written since Trim's hand last passed.
+  std::vector<std::uint8_t> FFlags;
+  // The pages changed since the last flush (in memory or spilled).
+  std::vector<std::uint32_t> FChanged;
+  std::size_t FHand = 0;  // the page where the next Trim goes on
+  // Dirty pages evicted by Trim (made at the first); a page's cached bytes
+  // are as new as its spilled ones, or newer while kDirty.
+  std::unique_ptr<TSpillFile> FSpill;
 };
 
 }  // namespace oak

@@ -124,6 +124,32 @@ TEST_F(BTreeTest, BulkLoadBuildsTheSameTree) {
   ExpectSameAsModel();
 }
 
+TEST_F(BTreeTest, DirtyPagesBeyondATinyCacheSpillAndComeBackAtFlushOrGoAtDiscard) {
+  std::string Image;
+  File = Pager::Create(NewMemoryBlockFileOver(Image), 512, 0);
+  File->SetCacheLimit(8);
+  Tree = std::make_unique<BTree>(*File, State);
+  RandomChanges(20000, 20000);  // nothing flushed: every page changed stays dirty
+  EXPECT_GT(File->SpilledPages(), 100u);
+  ExpectSameAsModel();
+  File->Flush();
+  EXPECT_EQ(File->SpilledPages(), 0u);
+  const BTreeState Flushed = State;
+  const std::set<Entry> FlushedModel = Model;
+  RandomChanges(5000, 20000);
+  ExpectSameAsModel();
+  EXPECT_GT(File->SpilledPages(), 0u);
+  File->Discard();
+  EXPECT_FALSE(File->HasChanges());
+  State = Flushed;
+  Model = FlushedModel;
+  ExpectSameAsModel();
+  // The file holds the flushed tree, page for page.
+  File = Pager::Open(NewMemoryBlockFile(Image), false);
+  Tree = std::make_unique<BTree>(*File, State);
+  ExpectSameAsModel();
+}
+
 TEST_F(BTreeTest, BulkLoadRefusesUnsortedInput) {
   EXPECT_THROW(Load({{Key(2), 1}, {Key(1), 1}}), EEngineError);
 }
