@@ -231,9 +231,13 @@ UNSIGNED32 OakCloseCachedTables(OAKHANDLE hConnect);
 // What other programs read meanwhile: a transaction's record changes,
 // appends, memo values and index keys stay in its program until the
 // commit writes them (also those of a table handle closed meanwhile), so
-// readers see the tables as the last commit left them. While the commit
-// writes them, readers of those tables wait (5 s at most, then 5035) and
-// then read the committed tables. Pack, zap, reindex and making or
+// readers see the tables as the last commit left them. Changed records and
+// index pages beyond some megabytes per table wait in unnamed files of the
+// system's temporary folder ($TMPDIR), of which a death leaves nothing;
+// appended records beyond them go to the table's file early, past the
+// record count that readers go by. While the commit writes them, readers
+// of those tables wait (5 s at most, then 5035) and then read the
+// committed tables. Pack, zap, reindex and making or
 // dropping a tag inside a transaction write that table's files at once,
 // and so does a second handle of the same connection on a table when it
 // reads or writes after the first one changed it: from then on readers of

@@ -2,6 +2,7 @@
 #include "platform/engine/table.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "platform/engine/errors.h"
@@ -42,6 +43,15 @@ std::vector<std::uint8_t> BuildHeader(const std::vector<TFieldDesc>& Fields, Cha
   }
   StoreLE32(&H[kOffChecksum], StaticChecksum(H));
   return H;
+}
+
+// Resizes the records of a batch to Size bytes: twice the room when
+// full, as a vector grows, but never more than Bound, past which the batch
+// writes them elsewhere; no room kept that a large reserve would take from
+// the rest of the program.
+void GrowWithin(std::vector<std::uint8_t>& Bytes, std::size_t Size, std::size_t Bound) {
+  if (Size > Bytes.capacity()) Bytes.reserve(std::max(Size, std::min(2 * Bytes.capacity(), Bound)));
+  Bytes.resize(Size);
 }
 
 }  // namespace
@@ -263,13 +273,7 @@ void TTableFile::ReadRecord(UNSIGNED32 RecNo, void* Buf) const {
                 FRecordLength);
     return;
   }
-  if (!FUpdated.empty()) {
-    auto It = FUpdated.find(RecNo);
-    if (It != FUpdated.end()) {
-      std::memcpy(Buf, It->second.data(), FRecordLength);
-      return;
-    }
-  }
+  if (FBatch && ReadUpdated(RecNo, Buf)) return;
   if (ReadAhead(RecNo, Buf) || ReadFromBlock(RecNo, Buf)) return;
   size_t Got = 0;
   os::Status S = FFile.Read(RecordOffset(RecNo), Buf, FRecordLength, &Got);
@@ -351,26 +355,19 @@ void TTableFile::WriteRecord(UNSIGNED32 RecNo, const void* Buf) {
   if (FBatch) {
     if (RecNo > FFlushedCount) {
       std::size_t At = std::size_t(RecNo - FFlushedCount - 1) * FRecordLength;
-      if (At == FAppended.size()) FAppended.resize(At + FRecordLength);
+      if (At == FAppended.size()) GrowWithin(FAppended, At + FRecordLength, FBatchMemory / 2 + FRecordLength);
       std::memcpy(&FAppended[At], Buf, FRecordLength);
       if (RecNo > FCounters.RecordCount) FCounters.RecordCount = RecNo;
     } else {
       // Other handles read the record as it was until the commit.
-      auto* P = static_cast<const std::uint8_t*>(Buf);
-      FUpdated[RecNo].assign(P, P + FRecordLength);
+      KeepUpdated(RecNo, Buf);
     }
     ++FCounters.ChangeCounter;
-    if (FAppended.size() >= (std::size_t(8) << 20)) WriteAppended();
+    if (FAppended.size() >= FBatchMemory / 2) WriteAppended();
     return;
   }
   if (!FInPlace) Fail(E_INTERNAL, Path() + ": a record written outside a change in place");
-  if (FJournal) FJournal->BeforeWrite(FFile, RecordOffset(RecNo), FRecordLength);
-  os::Status S = FFile.Write(RecordOffset(RecNo), Buf, FRecordLength);
-  if (!S.ok()) {
-    ForgetReadAhead();
-    FailOs(S, Path());
-  }
-  KeepInReadAhead(RecNo, Buf);
+  WriteRun(RecNo, 1, static_cast<const std::uint8_t*>(Buf));
   const bool Appended = RecNo > FCounters.RecordCount;
   if (Appended) FCounters.RecordCount = RecNo;
   ++FCounters.ChangeCounter;
@@ -397,39 +394,129 @@ void TTableFile::WriteRecords(UNSIGNED32 First, const void* Buf, UNSIGNED32 Coun
   FCountersDirty = true;
 }
 
-void TTableFile::WriteAppended() {
-  if (!FAppended.empty()) {
-    std::uint64_t At = RecordOffset(FFlushedCount + 1);
-    if (FJournal) FJournal->BeforeWrite(FFile, At, FAppended.size());
-    os::Status S = FFile.Write(At, FAppended.data(), FAppended.size());
-    if (!S.ok()) FailOs(S, Path());
-    FFlushedCount += static_cast<UNSIGNED32>(FAppended.size() / FRecordLength);
-    FAppended.clear();
+namespace {
+
+// Records written at once from a batch: at most this many bytes.
+constexpr std::size_t kRunBytes = 256 * 1024;
+// What the memory of one changed record costs beside its bytes: its entry
+// in the map by record number.
+constexpr std::size_t kUpdatedEntryBytes = 48;
+
+std::atomic<std::size_t> gBatchMemory{std::size_t(16) << 20};
+
+// Records of RecordLength bytes in a run of kRunBytes (at least one).
+UNSIGNED32 RecordsPerRun(UNSIGNED32 RecordLength) {
+  return static_cast<UNSIGNED32>(std::max<std::size_t>(1, kRunBytes / RecordLength));
+}
+
+}  // namespace
+
+void TTableFile::SetBatchMemory(std::size_t Bytes) { gBatchMemory = Bytes; }
+std::size_t TTableFile::BatchMemory() { return gBatchMemory; }
+
+void TTableFile::WriteRun(UNSIGNED32 First, UNSIGNED32 Count, const std::uint8_t* Bytes) {
+  const std::size_t Len = std::size_t(Count) * FRecordLength;
+  if (FJournal) FJournal->BeforeWrite(FFile, RecordOffset(First), Len);
+  os::Status S = FFile.Write(RecordOffset(First), Bytes, Len);
+  if (!S.ok()) {
+    ForgetReadAhead();
+    FailOs(S, Path());
   }
+  for (UNSIGNED32 I = 0; I < Count; ++I) KeepInReadAhead(First + I, Bytes + std::size_t(I) * FRecordLength);
+}
+
+void TTableFile::WriteAppended() {
+  if (FAppended.empty()) return;
+  const auto Count = static_cast<UNSIGNED32>(FAppended.size() / FRecordLength);
+  WriteRun(FFlushedCount + 1, Count, FAppended.data());
+  FFlushedCount += Count;
+  FAppended.clear();
+}
+
+void TTableFile::KeepUpdated(UNSIGNED32 RecNo, const void* Buf) {
+  auto [It, Added] = FUpdatedAt.try_emplace(RecNo, FUpdatedBytes.size());
+  if (Added) GrowWithin(FUpdatedBytes, FUpdatedBytes.size() + FRecordLength, FBatchMemory + FRecordLength);
+  std::memcpy(&FUpdatedBytes[It->second], Buf, FRecordLength);
+  if (FUpdatedBytes.size() + FUpdatedAt.size() * kUpdatedEntryBytes >= FBatchMemory) SpillUpdated();
+}
+
+bool TTableFile::ReadUpdated(UNSIGNED32 RecNo, void* Buf) const {
+  if (!FUpdatedAt.empty()) {
+    auto It = FUpdatedAt.find(RecNo);
+    if (It != FUpdatedAt.end()) {
+      std::memcpy(Buf, &FUpdatedBytes[It->second], FRecordLength);
+      return true;
+    }
+  }
+  if (!FSpilled || !FSpilled->Has(RecNo)) return false;
+  FSpilled->Get(RecNo, Buf);
+  return true;
+}
+
+template <class TSink>
+void TTableFile::ForEachUpdatedRun(UNSIGNED32 Last, TSink&& Sink) const {
+  std::vector<std::pair<UNSIGNED32, std::size_t>> Order;
+  Order.reserve(FUpdatedAt.size());
+  for (const auto& Entry : FUpdatedAt)
+    if (Entry.first <= Last) Order.push_back(Entry);
+  std::sort(Order.begin(), Order.end());
+  const UNSIGNED32 MaxRun = RecordsPerRun(FRecordLength);
+  std::vector<std::uint8_t> Run;
+  UNSIGNED32 First = 0, Count = 0;
+  for (const auto& [RecNo, At] : Order) {
+    if (Count && (RecNo != First + Count || Count == MaxRun)) {
+      Sink(First, Count, Run.data());
+      Run.clear();
+      Count = 0;
+    }
+    if (!Count) First = RecNo;
+    Run.insert(Run.end(), &FUpdatedBytes[At], &FUpdatedBytes[At] + FRecordLength);
+    ++Count;
+  }
+  if (Count) Sink(First, Count, Run.data());
+}
+
+void TTableFile::SpillUpdated() {
+  if (!FSpilled) FSpilled = std::make_unique<TSpillFile>(FRecordLength, "changed records of " + Path());
+  ForEachUpdatedRun(UINT32_MAX, [this](UNSIGNED32 First, UNSIGNED32 Count, const std::uint8_t* Bytes) {
+    FSpilled->Put(First, Bytes, Count);
+  });
+  FUpdatedAt.clear();
+  FUpdatedBytes.clear();
 }
 
 void TTableFile::WriteUpdated(UNSIGNED32 Last) {
-  std::vector<UNSIGNED32> Order;
-  Order.reserve(FUpdated.size());
-  for (auto& [RecNo, Bytes] : FUpdated)
-    if (RecNo <= Last) Order.push_back(RecNo);
-  std::sort(Order.begin(), Order.end());
-  for (UNSIGNED32 RecNo : Order) {
-    const std::vector<std::uint8_t>& Bytes = FUpdated[RecNo];
-    if (FJournal) FJournal->BeforeWrite(FFile, RecordOffset(RecNo), FRecordLength);
-    os::Status S = FFile.Write(RecordOffset(RecNo), Bytes.data(), FRecordLength);
-    if (!S.ok()) {
-      ForgetReadAhead();
-      FailOs(S, Path());
+  auto Write = [this](UNSIGNED32 First, UNSIGNED32 Count, const std::uint8_t* Bytes) {
+    WriteRun(First, Count, Bytes);
+  };
+  if (!FSpilled || FSpilled->Count() == 0) {
+    ForEachUpdatedRun(Last, Write);
+  } else {
+    // The newest bytes of every record join the older ones in the spill
+    // file, so that one walk over it meets them all in record order.
+    SpillUpdated();
+    const UNSIGNED32 MaxRun = RecordsPerRun(FRecordLength);
+    std::vector<std::uint8_t> Run;
+    for (UNSIGNED32 RecNo = 1, Count = 0; FSpilled->Next(&RecNo, Last); RecNo += Count) {
+      Count = FSpilled->RunFrom(RecNo, std::min(MaxRun, Last - RecNo + 1));
+      Run.resize(std::size_t(Count) * FRecordLength);
+      FSpilled->Get(RecNo, Run.data(), Count);
+      Write(RecNo, Count, Run.data());
     }
-    KeepInReadAhead(RecNo, Bytes.data());
   }
-  FUpdated.clear();
+  ForgetUpdated();
+}
+
+void TTableFile::ForgetUpdated() {
+  std::unordered_map<UNSIGNED32, std::size_t>().swap(FUpdatedAt);
+  std::vector<std::uint8_t>().swap(FUpdatedBytes);
+  FSpilled.reset();
 }
 
 void TTableFile::BeginBatch() {
   FBatch = true;
   FFlushedCount = FCounters.RecordCount;
+  FBatchMemory = BatchMemory();
 }
 
 void TTableFile::FlushBatch() {
@@ -437,14 +524,15 @@ void TTableFile::FlushBatch() {
   if (!FInPlace) Fail(E_INTERNAL, Path() + ": a batch written outside a change in place");
   WriteUpdated(FFlushedCount);
   WriteAppended();
+  std::vector<std::uint8_t>().swap(FAppended);
   FBatch = false;
   WriteTail();
 }
 
 void TTableFile::DropBatch() {
   ForgetReadAhead();
-  FAppended.clear();
-  FUpdated.clear();
+  std::vector<std::uint8_t>().swap(FAppended);
+  ForgetUpdated();
   FBatch = false;
 }
 

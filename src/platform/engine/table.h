@@ -38,6 +38,7 @@
 
 #include "platform/engine/keys.h"
 #include "platform/engine/oak.h"
+#include "platform/engine/spill.h"
 #include "platform/os/files.h"
 #include "platform/os/headview.h"
 
@@ -210,11 +211,15 @@ class TTableFile {
   }
 
   // Batch mode, for a handle that holds the write lock through a
-  // transaction: changed and appended records and the counters stay in
-  // memory until FlushBatch, so that other handles read the table as it
-  // was until the commit (appended records beyond some megabytes go to the
-  // file early, past the record count on the disk, where no reader looks);
-  // Refresh reads nothing since no other handle can write meanwhile.
+  // transaction: changed and appended records and the counters stay with
+  // the handle until FlushBatch, so that other handles read the table as
+  // it was until the commit; Refresh reads nothing since no other handle
+  // can write meanwhile. Memory stays bounded (BatchMemory): appended
+  // records beyond half the bound go to the file early, past the record
+  // count on the disk, where no reader looks; changed records beyond the
+  // bound wait in a spill file (spill.h) by record number, never in the
+  // table file, which other handles read in place. ReadRecord of this
+  // handle shows its own changed and appended records.
   void BeginBatch();
   bool InBatch() const { return FBatch; }
   // Writes what the batch holds and the counters, and leaves batch mode.
@@ -222,6 +227,11 @@ class TTableFile {
   void FlushBatch();
   // Forgets what the batch holds (rollback) and leaves batch mode.
   void DropBatch();
+  // The bound of a batch's records in memory, in bytes (16 MiB); a batch
+  // takes it at BeginBatch. Tests make it small so that little data
+  // spills. Any thread may call these.
+  static void SetBatchMemory(std::size_t Bytes);
+  static std::size_t BatchMemory();
 
   // The header's tail of a table file F that no handle of the engine
   // holds (a recovery's own): nullopt when it cannot be read. StoreRest
@@ -286,12 +296,31 @@ class TTableFile {
   std::uint8_t FStaticTail[8] = {};
   UNSIGNED32 FFlushedCount = 0;          // records on disk in batch mode
   std::vector<std::uint8_t> FAppended;   // records FFlushedCount + 1 ... in batch mode
-  // Records up to FFlushedCount changed in batch mode, by number.
-  std::unordered_map<UNSIGNED32, std::vector<std::uint8_t>> FUpdated;
+  std::size_t FBatchMemory = 0;          // BatchMemory() at BeginBatch
   void WriteAppended();
-  // Writes the changed records of the batch up to record Last, forgets the
-  // others.
+
+  // Records up to FFlushedCount changed in batch mode: the latest in
+  // memory (record number -> offset of its bytes in FUpdatedBytes), the
+  // older ones, once those outgrow FBatchMemory, in FSpilled; a record's
+  // bytes in memory are newer than its spilled ones.
+  std::unordered_map<UNSIGNED32, std::size_t> FUpdatedAt;
+  std::vector<std::uint8_t> FUpdatedBytes;
+  std::unique_ptr<TSpillFile> FSpilled;  // made at the first spill
+  void KeepUpdated(UNSIGNED32 RecNo, const void* Buf);
+  bool ReadUpdated(UNSIGNED32 RecNo, void* Buf) const;
+  // Hands the changed records in memory up to record Last to Sink in
+  // record order, in runs of consecutive records (First, count, bytes).
+  template <class TSink>
+  void ForEachUpdatedRun(UNSIGNED32 Last, TSink&& Sink) const;
+  // Moves the changed records in memory to the spill file.
+  void SpillUpdated();
+  // Writes Count records from First through the journal.
+  void WriteRun(UNSIGNED32 First, UNSIGNED32 Count, const std::uint8_t* Bytes);
+  // Writes the changed records of the batch up to record Last in record
+  // order, then forgets them all.
   void WriteUpdated(UNSIGNED32 Last);
+  // Forgets the changed records and gives their memory back.
+  void ForgetUpdated();
 };
 
 // Raises the engine code for a failed os call on Path (E_FILE_NOT_FOUND,
