@@ -218,6 +218,8 @@ void TConnection::BeginTransaction() {
 
 void TConnection::Commit() {
   if (!FJournal) Fail(E_TRANSACTION, "no transaction is active");
+  if (!FSpoiled.empty())
+    Fail(E_TRANSACTION, "the transaction can only be rolled back: a write in it failed half way (" + FSpoiled + ")");
   for (TCursor* C : FCursors) C->Write();
   // The write phase: readers of the tables wait from here to the end.
   FJournal->BeginWritePhase();
@@ -234,6 +236,7 @@ void TConnection::Commit() {
 
 void TConnection::Rollback() {
   if (!FJournal) Fail(E_TRANSACTION, "no transaction is active");
+  FSpoiled.clear();
   for (TCursor* C : FCursors) {
     C->Cancel();
     C->DropTxnBatch();

@@ -113,6 +113,12 @@ class TConnection : public THandled {
   void BeginTransaction();
   void Commit();
   void Rollback();
+  // A write inside the transaction failed half way (its keys changed, its
+  // record not): the transaction can only be rolled back; Commit refuses
+  // it (E_TRANSACTION, naming Why).
+  void SpoilTransaction(const std::string& Why) {
+    if (FSpoiled.empty()) FSpoiled = Why;
+  }
 
  private:
   // Lets go of the write locks the transaction held and closes the handles
@@ -125,6 +131,7 @@ class TConnection : public THandled {
   std::set<TCursor*> FCursors;
   std::set<TStatement*> FStatements;
   std::unique_ptr<TTxnJournal> FJournal;
+  std::string FSpoiled;
   std::map<std::string, TLockSet*> FHeld;  // table path -> the locks holding its write lock
 };
 

@@ -343,6 +343,10 @@ class TCursor : public THandled, public ExprRecordContext {
   bool SettleOrder(TIndexOrder& Order, int Dir);
   bool ScopeEnded(TIndexOrder& Order, int Dir);
   bool PlaceOrderCursor(TIndexOrder& Order);
+  // True when the order's tree position is an entry of the current
+  // record's key whose record, at another number, is the current record
+  // as read (moved there by a pack).
+  bool IsCurrentRecordMoved(TIndexOrder& Order);
   void AfterSkip(bool Found, int Dir);
   void OpenStructuralIndex(bool Create, UNSIGNED32 PageSize);
   // Opens the memo file and the structural index anew (the open).
@@ -395,8 +399,6 @@ class TCursor : public THandled, public ExprRecordContext {
   void RebuildAfterDeadWrite();
   void SavePosition();
   void RestorePosition();
-  // Inside Consistently: reads the saved record again after a restore.
-  void ReloadSaved();
   // Drops everything read of the files (record blocks, index pages, the
   // memo header): they may have been read while another program wrote.
   void DropReadCaches();
@@ -467,18 +469,14 @@ class TCursor : public THandled, public ExprRecordContext {
   // The record as this handle read it (LoadRecord, its own writes): a
   // write refuses a record whose bytes on the disk are others now.
   std::vector<std::uint8_t> FLoaded;
-  // The position Consistently puts back before it reads again: the record
-  // is read again there, but for one with pending changes, whose image is
-  // kept.
+  // The position Consistently puts back before it reads again.
   struct TPosition {
     UNSIGNED32 RecNo = 0;
     bool Bof = true, Eof = true;
-    bool Image = false;
     std::vector<std::uint8_t> Rec, Loaded;
   };
   TPosition FSaved;
   bool FReading = false;          // inside Consistently
-  bool FReload = false;           // the saved record is to be read again
   UNSIGNED32 FReadSeq = 0;        // the write sequence it reads at
   // An odd write sequence a read-only handle settled for itself (it may
   // not write the table): the index it rebuilt in memory serves it.
@@ -509,7 +507,6 @@ void TCursor::Consistently(F&& Body) {
     FReading = true;
     std::exception_ptr Failure;
     try {
-      ReloadSaved();
       Body();
     } catch (const TReadAgain&) {
     } catch (...) {

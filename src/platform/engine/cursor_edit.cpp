@@ -204,11 +204,12 @@ void TCursor::CatchUpIndexes() {
 
 void TCursor::FlushTxnBatch() {
   if (!FTxnBatch) return;
-  FTxnBatch = false;
-  // The transaction's tables are written: readers wait until it ends.
+  // The transaction's tables are written: readers wait until it ends. A
+  // failure on the way leaves the batch to the rollback.
   FTable->BeginInPlace();
   if (FMemo) FMemo->FlushBatch();
   FTable->FlushBatch();
+  FTxnBatch = false;
   FlushIndexes();
 }
 
@@ -255,6 +256,7 @@ void TCursor::Write() {
   // The keys change in memory first: a key that cannot be made fails
   // before any file is touched.
   std::optional<TInPlace> Change;
+  bool Keyed = false;  // the index keys changed (in memory)
   try {
     UNSIGNED32 R = FRecNo;
     if (FAppending) {
@@ -264,8 +266,10 @@ void TCursor::Write() {
           SetFieldDouble(F, FRec.data(), FLastAutoinc);
         }
       R = FTable->Counters().RecordCount + 1;
+      Keyed = true;
       UpdateIndexes(nullptr, FRec.data(), R);
     } else {
+      Keyed = true;
       UpdateIndexes(Old.data(), FRec.data(), FRecNo);
     }
     if (!FTxnBatch) Change.emplace(*this);
@@ -274,9 +278,14 @@ void TCursor::Write() {
     FRecNo = R;
     FreeReplacedRuns();
     FlushIndexes();
-  } catch (...) {
+  } catch (const std::exception& E) {
     FReplacedRuns.clear();  // the record still refers to them
-    if (!FTxnBatch) DiscardIndexes();
+    if (!FTxnBatch)
+      DiscardIndexes();
+    else if (Keyed)
+      // The transaction's index keys (in memory) and records no longer
+      // match: it can only be rolled back.
+      FConn.SpoilTransaction(FTable->Path() + ": " + E.what());
     throw;
   }
   if (Change) Change->Done();

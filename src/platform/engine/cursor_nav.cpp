@@ -118,6 +118,19 @@ bool TCursor::PlaceOrderCursor(TIndexOrder& Order) {
   return P.SeekEntry(Key, FRecNo);
 }
 
+bool TCursor::IsCurrentRecordMoved(TIndexOrder& Order) {
+  BTreeCursor& P = Order.Pos();
+  const UNSIGNED32 R = P.RecNo();
+  if (R == FRecNo || R == 0 || R > FTable->Counters().RecordCount) return false;
+  std::string Key;
+  TRecordView View(*this, FRec.data(), FRecNo, false);
+  if (!Order.Tag().KeyOf(View, Key) || P.Key() != Key) return false;
+  thread_local std::vector<std::uint8_t> There;
+  There.resize(FRec.size());
+  FTable->ReadRecord(R, There.data());
+  return There == FLoaded;
+}
+
 bool TCursor::ScopeEnded(TIndexOrder& Order, int Dir) {
   std::string_view Key = Order.Pos().Key();
   if (Dir > 0 && Order.ScopeBottom)
@@ -159,6 +172,10 @@ bool TCursor::StepOrder(TIndexOrder& Order, int Dir) {
     } else {
       bool Ok = (Exact || P.Valid()) ? P.Prev() : P.Last();
       if (!Ok) return false;
+      // Placed by its key after the table changed under it: when another
+      // program's pack moved this very record to a lower number, the entry
+      // before is the record itself again, passed here.
+      if (!Exact && IsCurrentRecordMoved(Order) && !P.Prev()) return false;
     }
   } else if (FAtEOF) {
     if (Dir > 0) return false;

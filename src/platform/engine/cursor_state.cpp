@@ -222,11 +222,12 @@ void TCursor::LockTable() {
 }
 
 void TCursor::SavePosition() {
+  // The image, not only the number: a move in an index order goes on from
+  // the record's key, and a pack meanwhile may have put another record at
+  // that number.
   FSaved.RecNo = FRecNo;
   FSaved.Bof = FAtBOF;
   FSaved.Eof = FAtEOF;
-  FSaved.Image = FDirty || FAppending;
-  if (!FSaved.Image) return;
   FSaved.Rec.assign(FRec.begin(), FRec.end());
   FSaved.Loaded.assign(FLoaded.begin(), FLoaded.end());
 }
@@ -235,22 +236,8 @@ void TCursor::RestorePosition() {
   FRecNo = FSaved.RecNo;
   FAtBOF = FSaved.Bof;
   FAtEOF = FSaved.Eof;
-  if (FSaved.Image) {
-    FRec.assign(FSaved.Rec.begin(), FSaved.Rec.end());
-    FLoaded.assign(FSaved.Loaded.begin(), FSaved.Loaded.end());
-  } else {
-    FReload = FRecNo != 0;
-  }
-}
-
-void TCursor::ReloadSaved() {
-  if (!FReload) return;
-  FReload = false;
-  Sync();
-  if (FRecNo <= FTable->Counters().RecordCount)
-    LoadRecord(FRecNo);
-  else
-    SetPosition(0, false, true);
+  FRec.assign(FSaved.Rec.begin(), FSaved.Rec.end());
+  FLoaded.assign(FSaved.Loaded.begin(), FSaved.Loaded.end());
 }
 
 void TCursor::DropReadCaches() {

@@ -591,7 +591,9 @@ void TTableFile::Touch() {
 }
 
 UNSIGNED32 TTableFile::NextAutoinc() {
-  FCountersDirty = true;
+  // Written with the record (and its counters) under the same write lock;
+  // a write that fails before lets the next refresh read the value again.
+  if (FInPlace || FBatch) FCountersDirty = true;
   return ++FCounters.LastAutoinc;
 }
 

@@ -127,6 +127,20 @@ TEST_P(ProtocolTest, ReadersWaitForAnotherProgramsPackReindexAndCommitAndThenRea
   }
 }
 
+// B walks a tag backwards; between two of its steps another program packs
+// the table (the records before B's move to lower numbers): B's next step
+// goes on to the record before, never to the record it stands on, moved.
+TEST_P(ProtocolTest, WalkGoesOnAcrossAnotherProgramsPack) {
+  OAKHANDLE B = OpenOk("orders"), ById = OAK_INVALID_HANDLE;
+  ASSERT_EQ(0u, OakGetIndexHandle(B, "BYID", &ById));
+  ASSERT_EQ(0u, OakGotoBottom(ById));
+  ASSERT_EQ(0u, OakSkip(ById, -1));
+  const int Stood = std::stoi(Get(B, "ID"));
+  ASSERT_FALSE(RunChild(0, Work(Pack)));
+  ASSERT_EQ(0u, OakSkip(ById, -1));
+  EXPECT_EQ(Stood - 1, std::stoi(Get(B, "ID")));
+}
+
 // B read a record before A's pack or commit; A dies at each of its file
 // changes in turn (or lives). B's write of what it read answers 0 only
 // when the record on the disk is still the one B read, and then it is

@@ -149,7 +149,7 @@ TEST_F(TxnSpillTest, SeededTransactionsBeyondTheMemoryBoundsMatchTheModel) {
   }
 }
 
-TEST_F(TxnSpillTest, ASpillThatCannotBeWrittenFailsTheWriteNamingItsFolder) {
+TEST_F(TxnSpillTest, ASpillThatCannotBeWrittenFailsTheWriteNamingItsFolderAndTheTransactionIsRolledBack) {
   const std::string Missing = Dir + "/no such folder";
   ScopedEnv Temp("TMPDIR", Missing);
   ASSERT_EQ(0u, OakBeginTransaction(Conn));
@@ -161,6 +161,10 @@ TEST_F(TxnSpillTest, ASpillThatCannotBeWrittenFailsTheWriteNamingItsFolder) {
   }
   EXPECT_EQ(5006u, Failed);
   EXPECT_NE(std::string::npos, LastErrorText().find(Missing)) << LastErrorText();
+  // Its keys changed and its record did not: the transaction cannot be
+  // committed, only rolled back.
+  EXPECT_EQ(5095u, OakCommitTransaction(Conn));
+  EXPECT_NE(std::string::npos, LastErrorText().find("only be rolled back")) << LastErrorText();
   ASSERT_EQ(0u, OakRollbackTransaction(Conn));
   ExpectShows(T, Committed);
 }
