@@ -16,6 +16,10 @@ namespace {
 const char kMagic[8] = {'O', 'A', 'K', 'I', 'N', 'D', 'X', '\x1A'};
 constexpr std::uint32_t kVersion = 1;
 constexpr std::size_t kHeaderBytes = kIndexHeaderBytes;
+// Where the header's words lie (FORMAT_INDEX.md).
+constexpr std::size_t kOffVersion = 8, kOffPageSize = 12, kOffPageCount = 16, kOffFreeHead = 20, kOffDirHead = 24,
+                      kOffChange = 28, kOffOwner = 32, kOffChecksum = 36, kOffStamp = 40, kOffCopyLength = 44,
+                      kOffCopySum = 48;
 
 std::uint32_t Checksum(const std::uint8_t* P, std::size_t N) {
   std::uint32_t H = 2166136261u;
@@ -103,19 +107,19 @@ std::unique_ptr<BlockFile> NewMemoryBlockFileOver(std::string& Image) {
   return std::make_unique<MemoryBlockFile>(&Image);
 }
 
-std::uint32_t IndexTableStamp(const std::uint8_t* H) { return LoadLE32(H + 40); }
-std::uint32_t IndexChangeCounter(const std::uint8_t* H) { return LoadLE32(H + 28); }
+std::uint32_t IndexTableStamp(const std::uint8_t* H) { return LoadLE32(H + kOffStamp); }
+std::uint32_t IndexChangeCounter(const std::uint8_t* H) { return LoadLE32(H + kOffChange); }
 
 bool RestampIndexHeader(std::uint8_t* H, std::uint32_t Before, bool Bump, std::optional<std::uint32_t> Stamp) {
-  if (std::memcmp(H, kMagic, 8) != 0 || LoadLE32(H + 8) != kVersion || LoadLE32(H + 36) != Checksum(H, 36))
+  if (std::memcmp(H, kMagic, 8) != 0 || LoadLE32(H + kOffVersion) != kVersion || LoadLE32(H + kOffChecksum) != Checksum(H, kOffChecksum))
     return false;
   if (Bump) {
-    std::uint32_t Counter = LoadLE32(H + 28);
+    std::uint32_t Counter = LoadLE32(H + kOffChange);
     if (static_cast<std::int32_t>(Before - Counter) > 0) Counter = Before;
-    StoreLE32(H + 28, Counter + 1);
-    StoreLE32(H + 36, Checksum(H, 36));
+    StoreLE32(H + kOffChange, Counter + 1);
+    StoreLE32(H + kOffChecksum, Checksum(H, kOffChecksum));
   }
-  if (Stamp) StoreLE32(H + 40, *Stamp);
+  if (Stamp) StoreLE32(H + kOffStamp, *Stamp);
   return true;
 }
 
@@ -154,31 +158,31 @@ void Pager::ReadHeader() {
   std::size_t Got = FFile->ReadAt(0, H, kHeaderBytes);
   if (Got < kHeaderBytes || std::memcmp(H, kMagic, 8) != 0)
     ThrowEngineError(kIndexBadMagic, "Not an index file (bad signature)");
-  if (LoadLE32(H + 8) != kVersion || LoadLE32(H + 36) != Checksum(H, 36))
+  if (LoadLE32(H + kOffVersion) != kVersion || LoadLE32(H + kOffChecksum) != Checksum(H, kOffChecksum))
     ThrowEngineError(kIndexBadMagic, "Index file header damaged or of an unknown version");
-  std::uint32_t Size = LoadLE32(H + 12), Count = LoadLE32(H + 16);
+  std::uint32_t Size = LoadLE32(H + kOffPageSize), Count = LoadLE32(H + kOffPageCount);
   if (!ValidPageSize(Size) || Count == 0)
     ThrowEngineError(kIndexCorrupt, "Index file corrupt: impossible page size or count");
   if (FFile->Size() < static_cast<std::uint64_t>(Count) * Size)
     ThrowEngineError(kIndexCorrupt, "Index file corrupt: file is truncated");
-  std::uint32_t Free = LoadLE32(H + 20), Dir = LoadLE32(H + 24);
+  std::uint32_t Free = LoadLE32(H + kOffFreeHead), Dir = LoadLE32(H + kOffDirHead);
   if (Free >= Count || Dir >= Count)
     ThrowEngineError(kIndexCorrupt, "Index file corrupt: header points beyond the file");
   FPageSize = Size;
   FPageCount = Count;
   FFreeHead = Free;
   FDirHead = Dir;
-  FChangeCounter = LoadLE32(H + 28);
-  FOwnerFlags = LoadLE32(H + 32);
-  FTableStamp = LoadLE32(H + 40);
+  FChangeCounter = LoadLE32(H + kOffChange);
+  FOwnerFlags = LoadLE32(H + kOffOwner);
+  FTableStamp = LoadLE32(H + kOffStamp);
   // The directory copy after the header words; one that does not fit the
   // page or fails its checksum is ignored (the chain then holds the tags).
   FDirCopy.clear();
-  std::uint32_t CopyLength = LoadLE32(H + 44);
+  std::uint32_t CopyLength = LoadLE32(H + kOffCopyLength);
   if (CopyLength > 0 && CopyLength <= Size - kHeaderBytes) {
     std::string Copy(CopyLength, '\0');
     if (FFile->ReadAt(kHeaderBytes, Copy.data(), CopyLength) == CopyLength &&
-        Checksum(reinterpret_cast<const std::uint8_t*>(Copy.data()), CopyLength) == LoadLE32(H + 48))
+        Checksum(reinterpret_cast<const std::uint8_t*>(Copy.data()), CopyLength) == LoadLE32(H + kOffCopySum))
       FDirCopy = std::move(Copy);
   }
   FHeaderDirty = FStampDirty = false;
@@ -187,20 +191,20 @@ void Pager::ReadHeader() {
 void Pager::WriteHeader() {
   std::uint8_t H[kHeaderBytes] = {};
   std::memcpy(H, kMagic, 8);
-  StoreLE32(H + 8, kVersion);
-  StoreLE32(H + 12, FPageSize);
-  StoreLE32(H + 16, FPageCount);
-  StoreLE32(H + 20, FFreeHead);
-  StoreLE32(H + 24, FDirHead);
-  StoreLE32(H + 28, FChangeCounter);
-  StoreLE32(H + 32, FOwnerFlags);
-  StoreLE32(H + 36, Checksum(H, 36));
-  StoreLE32(H + 40, FTableStamp);
+  StoreLE32(H + kOffVersion, kVersion);
+  StoreLE32(H + kOffPageSize, FPageSize);
+  StoreLE32(H + kOffPageCount, FPageCount);
+  StoreLE32(H + kOffFreeHead, FFreeHead);
+  StoreLE32(H + kOffDirHead, FDirHead);
+  StoreLE32(H + kOffChange, FChangeCounter);
+  StoreLE32(H + kOffOwner, FOwnerFlags);
+  StoreLE32(H + kOffChecksum, Checksum(H, kOffChecksum));
+  StoreLE32(H + kOffStamp, FTableStamp);
   // Header and directory copy in one write of the header page.
   std::string Page(reinterpret_cast<const char*>(H), kHeaderBytes);
   if (!FDirCopy.empty()) {
-    StoreLE32(reinterpret_cast<std::uint8_t*>(Page.data()) + 44, static_cast<std::uint32_t>(FDirCopy.size()));
-    StoreLE32(reinterpret_cast<std::uint8_t*>(Page.data()) + 48,
+    StoreLE32(reinterpret_cast<std::uint8_t*>(Page.data()) + kOffCopyLength, static_cast<std::uint32_t>(FDirCopy.size()));
+    StoreLE32(reinterpret_cast<std::uint8_t*>(Page.data()) + kOffCopySum,
           Checksum(reinterpret_cast<const std::uint8_t*>(FDirCopy.data()), FDirCopy.size()));
     Page += FDirCopy;
   }

@@ -313,12 +313,16 @@ class TCursor : public THandled, public ExprRecordContext {
   // refused (E_LOCKED) when another handle holds them; while another
   // handle holds W (a writer, or a transaction that may have changed the
   // row) they are let go again and taken once W is free (5 s, then
-  // E_LOCKED); a dead table is settled.
+  // E_LOCKED); a dead table is settled. Once locked, the current record
+  // (when it is the one locked, or under the table lock) is read anew
+  // unless it has changes of this handle.
   void LockRecord(UNSIGNED32 RecNo);
   void LockTable();
   // True when the table's state on the disk lets this handle, which holds
   // W, write: no foreign marker, the sequence even or odd by this handle.
   bool Writable(const TTableCounters& State) const;
+  // Reads the current record anew when it is record RecNo and clean.
+  void ReadLockedAgain(UNSIGNED32 RecNo);
   // Runs Body, which reads the table's files (a move, a seek, a count, a
   // memo value), so that what it reads comes from files at rest: the
   // write sequence is read before and after, and when it moved (or Body
@@ -502,11 +506,15 @@ void TCursor::Consistently(F&& Body) {
   }
   SavePosition();
   const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
-  for (;;) {
+  for (bool Again = false;; Again = true) {
     FReadSeq = AwaitRest();
     FReading = true;
     std::exception_ptr Failure;
     try {
+      // The caches go with what they were read from; dropping them reads
+      // the index headers and directories again, so that is a read too,
+      // judged by the sequence like Body's.
+      if (Again) DropReadCaches();
       Body();
     } catch (const TReadAgain&) {
     } catch (...) {
@@ -519,7 +527,6 @@ void TCursor::Consistently(F&& Body) {
     }
     // Written under the read: what it read may mix two states.
     RestorePosition();
-    DropReadCaches();
     if (std::chrono::steady_clock::now() > Deadline)
       Fail(E_LOCKED, FTable->Path() + " (written by another program throughout the read)");
   }

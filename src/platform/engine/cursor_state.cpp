@@ -195,6 +195,7 @@ void TCursor::LockRecord(UNSIGNED32 RecNo) {
   }
   try {
     if (!Own) SettleDead();
+    ReadLockedAgain(RecNo);
   } catch (...) {
     FLocks->UnlockRecord(RecNo);
     throw;
@@ -215,10 +216,24 @@ void TCursor::LockTable() {
   }
   try {
     if (!Own) SettleDead();
+    ReadLockedAgain(FRecNo);
   } catch (...) {
     FLocks->UnlockTable();
     throw;
   }
+}
+
+void TCursor::ReadLockedAgain(UNSIGNED32 RecNo) {
+  // The current record was read before the lock: another program may have
+  // written it since. What the handle shows of a record it holds locked is
+  // what the disk holds (an edit begun under the lock starts from it); a
+  // record with changes of this handle keeps them (their write is checked
+  // against the disk anyway).
+  if (!FRecNo || RecNo != FRecNo || FDirty || FAppending) return;
+  Consistently([&] {
+    Sync();
+    if (FRecNo <= FTable->Counters().RecordCount) LoadRecord(FRecNo);
+  });
 }
 
 void TCursor::SavePosition() {

@@ -47,7 +47,8 @@
 // | lock a record or   | R(n) or T                       | R(n) or T of another: 5035 at once; W of another (a    |
 // | the table          |                                 | writer, or a transaction that may have changed the     |
 // |                    |                                 | row): lets go, waits for W, takes it again; dead:      |
-// |                    |                                 | settles                                                |
+// |                    |                                 | settles; then reads the current record anew (when it   |
+// |                    |                                 | is the one locked and has no changes of the handle)    |
 // | transaction        | W of each table from its first  | as a write; a second folder or a new file: refused     |
 // |                    | change to its end, M its id;    |                                                        |
 // |                    | S odd from the commit's write   |                                                        |

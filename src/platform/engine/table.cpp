@@ -19,7 +19,7 @@ constexpr UNSIGNED32 kVersion = 1;
 // descriptors: what the header checksum covers.
 std::uint32_t StaticChecksum(const std::vector<std::uint8_t>& Header) {
   std::uint32_t C = Crc32(Header.data(), kOffRecordCount);
-  C = Crc32(Header.data() + 28, 4, C);
+  C = Crc32(Header.data() + kOffFieldCount, 4, C);
   return Crc32(Header.data() + kTableHeaderSize, Header.size() - kTableHeaderSize, C);
 }
 
@@ -31,8 +31,8 @@ std::vector<std::uint8_t> BuildHeader(const std::vector<TFieldDesc>& Fields, Cha
   UNSIGNED32 RecLen = 1;
   for (auto& F : Fields) RecLen += F.Length;
   StoreLE32(&H[16], RecLen);
-  StoreLE16(&H[28], static_cast<std::uint16_t>(Fields.size()));
-  StoreLE16(&H[30], static_cast<std::uint16_t>(Chars));
+  StoreLE16(&H[kOffFieldCount], static_cast<std::uint16_t>(Fields.size()));
+  StoreLE16(&H[kOffCharType], static_cast<std::uint16_t>(Chars));
   for (size_t I = 0; I < Fields.size(); ++I) {
     std::uint8_t* D = &H[kTableHeaderSize + I * kFieldDescSize];
     std::memcpy(D, Fields[I].Name.data(), Fields[I].Name.size());
@@ -141,7 +141,7 @@ void TTableFile::ReadHeader() {
     Fail(E_CORRUPT_TABLE, Path() + ": not a table file");
   FDataOffset = LoadLE32(Fixed + 12);
   FRecordLength = LoadLE32(Fixed + 16);
-  UNSIGNED32 NumFields = LoadLE16(Fixed + 28);
+  UNSIGNED32 NumFields = LoadLE16(Fixed + kOffFieldCount);
   if (NumFields == 0 || NumFields > kMaxFields ||
       FDataOffset != kTableHeaderSize + NumFields * kFieldDescSize)
     Fail(E_CORRUPT_TABLE, Path() + ": bad field count");
@@ -150,9 +150,9 @@ void TTableFile::ReadHeader() {
   if (!S.ok()) FailOs(S, Path());
   if (Got < H.size() || StaticChecksum(H) != LoadLE32(&H[kOffChecksum]))
     Fail(E_CORRUPT_TABLE, Path() + ": header checksum");
-  std::memcpy(FStaticTail, &H[28], 4);
+  std::memcpy(FStaticTail, &H[kOffFieldCount], 4);
   std::memcpy(FStaticTail + 4, &H[kOffChecksum], 4);
-  FChars = LoadLE16(&H[30]) == 2 ? CharType::Oem : CharType::Ansi;
+  FChars = LoadLE16(&H[kOffCharType]) == 2 ? CharType::Oem : CharType::Ansi;
   UNSIGNED32 Offset = 1;
   for (UNSIGNED32 I = 0; I < NumFields; ++I) {
     const std::uint8_t* D = &H[kTableHeaderSize + I * kFieldDescSize];
@@ -629,7 +629,7 @@ void TTableFile::FinishCut() {
 void TTableFile::WriteTail() {
   if (!FInPlace) Fail(E_INTERNAL, Path() + ": the header written outside a change in place");
   std::uint8_t Buf[kTailBytes];
-  std::memcpy(Buf + (28 - kTailOffset), FStaticTail, 4);
+  std::memcpy(Buf + (kOffFieldCount - kTailOffset), FStaticTail, 4);
   std::memcpy(Buf + (kOffChecksum - kTailOffset), FStaticTail + 4, 4);
   EncodeTail(FCounters, Buf);
   if (FJournal) FJournal->BeforeWrite(FFile, kTailOffset, sizeof Buf);

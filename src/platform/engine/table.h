@@ -76,6 +76,8 @@ std::vector<TFieldDesc> ParseFieldDefinitions(const std::string& Text);
 // writer of them takes the offsets from here.
 constexpr std::uint32_t kOffRecordCount = 20;  // record count (4)
 constexpr std::uint32_t kOffAutoinc = 24;      // last autoincrement value (4)
+constexpr std::uint32_t kOffFieldCount = 28;   // field count (2), fixed at create
+constexpr std::uint32_t kOffCharType = 30;     // character type (2), fixed at create
 constexpr std::uint32_t kOffChange = 32;       // change counter (4)
 constexpr std::uint32_t kOffChecksum = 36;     // header checksum (4)
 constexpr std::uint32_t kOffMarker = 40;       // transaction marker (8)

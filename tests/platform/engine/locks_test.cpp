@@ -136,6 +136,42 @@ TEST_F(LocksTest, OptimisticCheckSeesTheOtherUsersChange) {
   EXPECT_EQ("changed", Get(A, "TXT"));
 }
 
+// A record read before the lock and written by another user meanwhile: the
+// lock shows what the disk holds, so an edit under it starts from there;
+// changes the handle made before the lock stay, and their write is refused.
+TEST_F(LocksTest, LockReadsTheCurrentRecordAnewUnlessItHasChanges) {
+  OAKHANDLE A = OpenOk("orders"), B = OtherUser();
+  auto WriteByB = [&](UNSIGNED32 RecNo, const std::string& Txt) {
+    ASSERT_EQ(0u, OakGotoRecord(B, RecNo));
+    Set(B, "TXT", Txt);
+    ASSERT_EQ(0u, OakWriteRecord(B));
+  };
+  ASSERT_EQ(0u, OakGotoRecord(A, 1));
+  WriteByB(1, "by b");
+  ASSERT_EQ(0u, OakLockRecord(A, 0));
+  EXPECT_EQ("by b", Get(A, "TXT"));
+  Set(A, "TXT", "by a");
+  EXPECT_EQ(0u, OakWriteRecord(A));
+  ASSERT_EQ(0u, OakUnlockRecord(A, 1));
+
+  ASSERT_EQ(0u, OakGotoRecord(A, 2));
+  WriteByB(2, "b again");
+  ASSERT_EQ(0u, OakLockTable(A));
+  EXPECT_EQ("b again", Get(A, "TXT"));
+  ASSERT_EQ(0u, OakUnlockTable(A));
+
+  ASSERT_EQ(0u, OakGotoRecord(A, 3));
+  Set(A, "TXT", "mine");
+  WriteByB(3, "theirs");
+  ASSERT_EQ(0u, OakLockRecord(A, 3));
+  EXPECT_EQ("mine", Get(A, "TXT"));
+  EXPECT_EQ(5075u, OakWriteRecord(A));
+  ASSERT_EQ(0u, OakCancelUpdate(A));
+  ASSERT_EQ(0u, OakUnlockRecord(A, 3));
+  ASSERT_EQ(0u, OakGotoRecord(A, 1));
+  EXPECT_EQ("by a", Get(A, "TXT"));
+}
+
 }  // namespace
 
 namespace {

@@ -243,8 +243,10 @@ class TLocker {
  private:
   std::int32_t AnyId(TTable T) { return 1 + std::int32_t(FP.Rng() % kInitialRows[T]); }
   std::int32_t OwnId() { return 4 * (1 + std::int32_t(FP.Rng() % (kInitialRows[Shared] / 4))); }
-  // The current record of T again (one call), whole.
-  bool Reread(TTable T, TAt& At, const std::string& Context) {
+  // The current record of T, whole: read anew from the disk, or (Locked)
+  // as the lock just read it.
+  bool Reread(TTable T, TAt& At, const std::string& Context, bool Locked = false) {
+    if (!Locked && !FP.Answered(OakSkip(FP.Tables[T].Table, 0), "OakSkip (0)")) return false;
     At = FP.Tables[T].Step(FP.Tables[T].Table, 0);
     return FP.Answered(At.Code, "OakSkipAndRead") && FP.Whole(At, Context);
   }
@@ -271,7 +273,7 @@ class TLocker {
     if (!FP.Answered(OakLockRecord(O.Table, RecNo), "OakLockRecord")) return;
     FP.Count("record locks held");
     const std::string Where = std::string(kTableNames[T]) + " record " + std::to_string(RecNo) + " locked";
-    if (Reread(T, Held, Where)) {
+    if (Reread(T, Held, Where, true)) {
       std::string Memo;
       if (FP.Answered(ReadMemo(O.Table, Memo), "OakGetField (memo) under a record lock")) {
         const std::string Why = MemoMismatch(Held.Row, Memo);
