@@ -434,7 +434,9 @@ UNSIGNED32 OakCancelUpdate(OAKHANDLE hTable);
 UNSIGNED32 OakDeleteRecord(OAKHANDLE hTable);
 UNSIGNED32 OakRecallRecord(OAKHANDLE hTable);
 // Record lock (ulRec 0: the current record). Locked by another handle:
-// 5035. Locking a record twice on one handle succeeds.
+// 5035. Locking a record twice on one handle succeeds. Once locked, the
+// current record (when it is the one locked, or under the table lock) is
+// read anew unless it has changes of this handle.
 UNSIGNED32 OakLockRecord(OAKHANDLE hTable, UNSIGNED32 ulRec);
 UNSIGNED32 OakUnlockRecord(OAKHANDLE hTable, UNSIGNED32 ulRec);
 UNSIGNED32 OakIsRecordLocked(OAKHANDLE hTable, UNSIGNED32 ulRec, UNSIGNED16* pbLocked);
