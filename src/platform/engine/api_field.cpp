@@ -283,9 +283,11 @@ UNSIGNED32 OakGetRecordCRC(OAKHANDLE hTable, UNSIGNED32* pulCRC, UNSIGNED32) {
   return Call([&] {
     TCursor& C = CursorOf(hTable);
     C.RequireRecord();
-    C.Sync();
     std::vector<std::uint8_t> Disk(C.Table().RecordLength());
-    C.Table().ReadRecord(C.RecNo(), Disk.data());
+    C.Consistently([&] {
+      C.Sync();
+      C.Table().ReadRecord(C.RecNo(), Disk.data());
+    });
     Out(pulCRC) = Crc32(Disk.data(), Disk.size());
   });
 }

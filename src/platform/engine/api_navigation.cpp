@@ -109,8 +109,12 @@ UNSIGNED32 OakGotoBookmark(OAKHANDLE hTable, const void* pvBookmark, UNSIGNED32 
   return Call([&] {
     TCursor& C = CursorOf(hTable);
     UNSIGNED32 R = BookmarkRecNo(pvBookmark, ulLength);
-    C.Sync();
-    if (R == 0 || R > C.Table().Counters().RecordCount) Fail(E_INVALID_BOOKMARK);
+    UNSIGNED32 Count = 0;
+    C.Consistently([&] {
+      C.Sync();
+      Count = C.Table().Counters().RecordCount;
+    });
+    if (R == 0 || R > Count) Fail(E_INVALID_BOOKMARK);
     C.GotoRecord(R);
   });
 }

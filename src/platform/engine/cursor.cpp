@@ -209,10 +209,12 @@ void TCursor::AfterRollback() {
   FFlushPending = false;
   FTable->ForgetInPlace();
   if (FMemo) FMemo->ForgetCut();
-  DiscardIndexes();
-  for (auto& F : FIndexFiles) F->Refresh();
-  if (FMemo) FMemo->ForgetHeader();
+  // The transaction's write locks are gone: other programs may write
+  // already, so the index headers are read again like any other read.
   Consistently([&] {
+    DiscardIndexes();
+    for (auto& F : FIndexFiles) F->Refresh();
+    if (FMemo) FMemo->ForgetHeader();
     FTable->Refresh(true);
     CatchUpInMemory();
     if (FRecNo > FTable->Counters().RecordCount)

@@ -104,7 +104,7 @@ void TCursor::Append() {
   if (FDirty || FAppending) Write();
   CheckWritable();
   FLocks->RequireNoTableLockOfOther();
-  Sync();
+  Consistently([&] { Sync(); });
   ClearRecord(Fields(), FRec.data(), FRec.size());
   FPendingBlobs.clear();
   // The number the record will get unless another handle appends first.
@@ -298,7 +298,11 @@ bool TCursor::Cancel() {
   if (FAppending) {
     SetPosition(0, false, true);
   } else {
-    LoadRecord(FRecNo);
+    // Back to the image as read: it needs no read of files another
+    // program may be writing, or a dead one left.
+    FRec.assign(FLoaded.begin(), FLoaded.end());
+    FDirty = false;
+    FPendingBlobs.clear();
   }
   return true;
 }
