@@ -56,6 +56,7 @@ class DiskBlockFile : public BlockFile {
   }
   void Truncate(std::uint64_t Size) override { Check(FFile.Truncate(Size)); }
   void Sync() override { Check(FFile.Flush()); }
+  std::string Name() const override { return FFile.Path(); }
 
  private:
   void Check(const os::Status& S) {
@@ -248,7 +249,10 @@ void Pager::MarkDirty(std::uint32_t Page) {
 void Pager::Evict(std::size_t Page) {
   std::uint8_t& Flags = FFlags[Page];
   if (Flags & kDirty) {
-    if (!FSpill) FSpill = std::make_unique<TSpillFile>(FPageSize, "changed index pages");
+    if (!FSpill) {
+      const std::string Name = FFile->Name();
+      FSpill = std::make_unique<TSpillFile>(FPageSize, "changed index pages" + (Name.empty() ? Name : " of " + Name));
+    }
     FSpill->Put(static_cast<std::uint32_t>(Page), FCache[Page].get());
     --FDirtyCached;
   }

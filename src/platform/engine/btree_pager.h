@@ -71,6 +71,8 @@ class BlockFile {
   // this file's modes.
   virtual bool Replaced() { return false; }
   virtual void Reopen() {}
+  // The file's path, for messages (empty for a file in memory).
+  virtual std::string Name() const { return {}; }
 };
 
 // Opens (Create: makes new and exclusively; anything at the name, a link

@@ -523,6 +523,7 @@ class TJournaledBlockFile : public BlockFile {
   }
   bool Replaced() override { return File.NameTakenByAnother(); }
   void Reopen() override { Open(File.Path(), os::Disposition::OpenExisting); }
+  std::string Name() const override { return File.Path(); }
 
   os::File File;
 

@@ -161,6 +161,7 @@ TEST_F(TxnSpillTest, ASpillThatCannotBeWrittenFailsTheWriteNamingItsFolderAndThe
   }
   EXPECT_EQ(5006u, Failed);
   EXPECT_NE(std::string::npos, LastErrorText().find(Missing)) << LastErrorText();
+  EXPECT_NE(std::string::npos, LastErrorText().find("/spill.OA")) << "names what spilled: " << LastErrorText();
   // Its keys changed and its record did not: the transaction cannot be
   // committed, only rolled back.
   EXPECT_EQ(5095u, OakCommitTransaction(Conn));
