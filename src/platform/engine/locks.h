@@ -70,7 +70,7 @@
 //  2. A reader's answer comes from files at one even S: a call reads S
 //     first and again at its end, and reads again when it moved. Its
 //     caches (read-ahead, index pages, the memo header) are dropped when S
-//     or the counters moved.
+//     or the counters moved, and filled again only inside such a read.
 //  3. Whoever meets a dead table settles it before anything else: a marker
 //     whose journal lies in the folder is settled by applying it (J and W
 //     held for the run); a marker whose journal is gone (its transaction
