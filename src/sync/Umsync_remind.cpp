@@ -103,12 +103,10 @@ void TReminder::Release() {
 }
 
 void ShowReminders(const String& Folder, const TReminderKind& Kind, const std::function<void(const String& Text)>& Show) {
-  std::vector<String> Named, Unfinished;
-  ListReminders(Folder, Kind, Named, Unfinished);
-  TakeEach(Unfinished, [](TReminder& R) { R.Done(); });
-  TakeEach(Named, [&](TReminder& R) {
-    Show(R.Text());
-    R.Done();
+  // Each goes once its box was closed: a kill while it shows leaves it.
+  RemoveReminders(Folder, Kind, [&](const String& Text) {
+    Show(Text);
+    return true;
   });
 }
 

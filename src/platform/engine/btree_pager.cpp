@@ -397,8 +397,7 @@ void Pager::Discard() {
   ReadHeader();
 }
 
-bool Pager::Refresh() {
-  if (HasChanges()) return false;
+bool Pager::ReturnToFile() {
   bool Other = false;
   if (FOnDisk) {  // back from memory to the file
     FFile = std::move(FOnDisk);
@@ -409,7 +408,20 @@ bool Pager::Refresh() {
     FFile->Reopen();
     Other = true;
   }
-  if (Other) {
+  return Other;
+}
+
+void Pager::Reload() {
+  if (FReplaced) AbandonReplacement();
+  ReturnToFile();
+  ClearCache();
+  ++FGeneration;
+  ReadHeader();
+}
+
+bool Pager::Refresh() {
+  if (HasChanges()) return false;
+  if (ReturnToFile()) {
     ClearCache();
     ++FGeneration;
     ReadHeader();

@@ -166,6 +166,10 @@ class Pager {
   // dropped (and the new file opened). Returns true then. REQUIRES: no
   // changes.
   bool Refresh();
+  // Discard and Refresh in one read of the header: drops every change and
+  // the cache, returns to the file (from a memory image, or to the file
+  // another handle's rebuild put at its name) and re-reads the header.
+  void Reload();
   // When more than the cache limit are held, drops pages down to seven
   // eighths of it: clean ones, and dirty ones into the spill file while
   // dirty pages alone are more than that.
@@ -193,6 +197,9 @@ class Pager {
  private:
   Pager(std::unique_ptr<BlockFile> File, bool ReadOnly);
   void ReadHeader();
+  // Back from a memory image to the file, and to the file now at its name;
+  // true when either happened.
+  bool ReturnToFile();
   void WriteHeader();
   std::uint8_t* Load(std::uint32_t Page);
   // Puts Buf in the cache as page Page; returns its bytes.

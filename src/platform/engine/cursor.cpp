@@ -212,8 +212,8 @@ void TCursor::AfterRollback() {
   // The transaction's write locks are gone: other programs may write
   // already, so the index headers are read again like any other read.
   Consistently([&] {
-    DiscardIndexes();
-    for (auto& F : FIndexFiles) F->Refresh();
+    for (auto& F : FIndexFiles) F->Reload();
+    ++FIndexGeneration;
     if (FMemo) FMemo->ForgetHeader();
     FTable->Refresh(true);
     CatchUpInMemory();

@@ -391,7 +391,6 @@ void TCursor::PackRecords() {
   // The kept records move up in runs written in one piece each, and the
   // memo runs of the dropped ones go back to the free list with the memo
   // header written once.
-  constexpr std::size_t kRunBytes = 256 * 1024;
   std::vector<std::uint8_t> Run;
   UNSIGNED32 RunFirst = 0;
   auto WriteRun = [&] {
@@ -413,7 +412,7 @@ void TCursor::PackRecords() {
     if (++Kept == R) continue;
     if (Run.empty()) RunFirst = Kept;
     Run.insert(Run.end(), Buf.begin(), Buf.end());
-    if (Run.size() >= kRunBytes) WriteRun();
+    if (Run.size() >= TTableFile::kRunBytes) WriteRun();
   }
   if (!Run.empty()) WriteRun();
   if (FMemo) FMemo->FlushBatch();

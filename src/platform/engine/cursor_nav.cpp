@@ -23,10 +23,7 @@ void TCursor::Sync() {
   // are read anew (an index's own counter alone may come back to a value
   // this handle saw, after files put back from a copy).
   if (FMemo) FMemo->ForgetHeader();
-  for (auto& F : FIndexFiles) {
-    F->Discard();
-    F->Refresh();
-  }
+  for (auto& F : FIndexFiles) F->Reload();
   ++FIndexGeneration;
   CatchUpInMemory();
 }

@@ -258,10 +258,7 @@ void TCursor::RestorePosition() {
 void TCursor::DropReadCaches() {
   FTable->DropCaches();
   if (FMemo) FMemo->ForgetHeader();
-  for (auto& F : FIndexFiles) {
-    F->Discard();
-    F->Refresh();
-  }
+  for (auto& F : FIndexFiles) F->Reload();
   ++FIndexGeneration;
 }
 

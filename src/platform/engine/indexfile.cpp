@@ -313,6 +313,11 @@ void IndexFile::Discard() {
   LoadDirectory();
 }
 
+void IndexFile::Reload() {
+  FPager->Reload();
+  LoadDirectory();
+}
+
 bool IndexFile::Refresh() {
   if (!FPager->Refresh()) return false;
   LoadDirectory();

@@ -191,6 +191,8 @@ class IndexFile {
   void Flush();
   void Discard();
   bool Refresh();
+  // Discard and Refresh at once (Pager::Reload), the tags re-read.
+  void Reload();
 
  private:
   IndexFile(std::unique_ptr<Pager> P, const ExprFieldCatalog& Catalog,

@@ -35,7 +35,6 @@ class TSpillFile {
   TSpillFile(const TSpillFile&) = delete;
   TSpillFile& operator=(const TSpillFile&) = delete;
 
-  std::size_t SlotSize() const { return FSlotSize; }
   // The number of slots held.
   std::size_t Count() const { return FCount; }
   bool Has(std::uint32_t Slot) const {

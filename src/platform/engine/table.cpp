@@ -384,11 +384,7 @@ void TTableFile::WriteRecords(UNSIGNED32 First, const void* Buf, UNSIGNED32 Coun
   if (FBatch || !FInPlace) Fail(E_INTERNAL, Path() + ": records written outside a change in place");
   if (Count == 0) return;
   if (First == 0 || First > FCounters.RecordCount + 1) Fail(E_NO_CURRENT_RECORD);
-  const std::size_t Bytes = std::size_t(Count) * FRecordLength;
-  if (FJournal) FJournal->BeforeWrite(FFile, RecordOffset(First), Bytes);
-  os::Status S = FFile.Write(RecordOffset(First), Buf, Bytes);
-  ForgetReadAhead();
-  if (!S.ok()) FailOs(S, Path());
+  WriteRun(First, Count, static_cast<const std::uint8_t*>(Buf));
   FCounters.RecordCount = std::max(FCounters.RecordCount, First + Count - 1);
   FCounters.ChangeCounter += Count;
   FCountersDirty = true;
@@ -396,8 +392,6 @@ void TTableFile::WriteRecords(UNSIGNED32 First, const void* Buf, UNSIGNED32 Coun
 
 namespace {
 
-// Records written at once from a batch: at most this many bytes.
-constexpr std::size_t kRunBytes = 256 * 1024;
 // What the memory of one changed record costs beside its bytes: its entry
 // in the map by record number.
 constexpr std::size_t kUpdatedEntryBytes = 48;
@@ -406,7 +400,7 @@ std::atomic<std::size_t> gBatchMemory{std::size_t(16) << 20};
 
 // Records of RecordLength bytes in a run of kRunBytes (at least one).
 UNSIGNED32 RecordsPerRun(UNSIGNED32 RecordLength) {
-  return static_cast<UNSIGNED32>(std::max<std::size_t>(1, kRunBytes / RecordLength));
+  return static_cast<UNSIGNED32>(std::max<std::size_t>(1, TTableFile::kRunBytes / RecordLength));
 }
 
 }  // namespace

@@ -146,6 +146,9 @@ class TTableFile {
   // Writes Count records from record First on (RecordLength bytes each in
   // Buf) in one piece, as WriteRecord writes one (not in batch mode).
   void WriteRecords(UNSIGNED32 First, const void* Buf, UNSIGNED32 Count);
+  // The most bytes of records written in one piece (a batch's runs, a
+  // pack's moved records).
+  static constexpr std::size_t kRunBytes = 256 * 1024;
   // Tells other handles that something beside the records changed (an
   // index tag was made or dropped): bumps the change counter in memory.
   void Touch();
@@ -195,8 +198,6 @@ class TTableFile {
     FCutPending = false;
     FCountersDirty = false;
   }
-  // True when the counters kept are ahead of the disk.
-  bool CountersDirty() const { return FCountersDirty; }
   // Sets the transaction marker (the journal kept the header page first).
   void SetMarker(std::uint64_t Id);
   // The marker and write sequence on the disk now (in the header's view
